@@ -1,0 +1,282 @@
+#include "net/json_scan.h"
+
+#include <cstring>
+
+#include "net/text.h"
+
+namespace JsonScan {
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+int Hex4(std::string_view s, size_t at) {
+  if (at + 4 > s.size()) return -1;
+  int v = 0;
+  for (size_t k = 0; k < 4; ++k) {
+    const int d = HexDigit(s[at + k]);
+    if (d < 0) return -1;
+    v = v * 16 + d;
+  }
+  return v;
+}
+
+void AppendCodePoint(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(char(cp));
+  } else if (cp < 0x800) {
+    out.push_back(char(0xC0 | (cp >> 6)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(char(0xE0 | (cp >> 12)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(char(0xF0 | (cp >> 18)));
+    out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Unescapes the inside of a string. A \u escape with four hex digits becomes
+// UTF-8; a high surrogate directly followed by an escaped low surrogate is
+// joined into one four-byte character. A \u without four hex digits yields
+// the letter u. Any other escaped byte stands for itself.
+void Unescape(std::string_view s, std::string& out) {
+  const size_t n = s.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = s[i];
+    if (c != '\\' || i + 1 >= n) {
+      out.push_back(c);
+      continue;
+    }
+    const char e = s[++i];
+    switch (e) {
+      case 'n': out.push_back('\n'); break;
+      case 'r': out.push_back('\r'); break;
+      case 't': out.push_back('\t'); break;
+      case 'u': {
+        const int code = Hex4(s, i + 1);
+        if (code < 0) { out.push_back('u'); break; }
+        i += 4;
+        if (code >= 0xD800 && code <= 0xDBFF && i + 2 < n && s[i + 1] == '\\' && s[i + 2] == 'u') {
+          const int low = Hex4(s, i + 3);
+          if (low >= 0xDC00 && low <= 0xDFFF) {
+            AppendCodePoint(0x10000 + ((char32_t(code) - 0xD800) << 10) + (char32_t(low) - 0xDC00), out);
+            i += 6;
+            break;
+          }
+        }
+        AppendCodePoint(char32_t(code), out);
+        break;
+      }
+      default: out.push_back(e); break;
+    }
+  }
+}
+
+// After a key's closing quote at `close`: the position just past the colon
+// when optional white space and a colon follow, else npos.
+size_t ColonAfter(std::string_view text, size_t close, bool allowSpace) {
+  size_t p = close + 1;
+  if (allowSpace)
+    while (p < text.size() && IsSpace(text[p])) ++p;
+  if (p < text.size() && text[p] == ':') return p + 1;
+  return npos;
+}
+
+// Locates the value that starts after position `p` (just past a colon).
+RawValue ValueAt(std::string_view text, size_t p) {
+  RawValue v;
+  while (p < text.size() && IsSpace(text[p])) ++p;
+  if (p >= text.size()) return v;
+  v.found = true;
+  if (text[p] != '"') {
+    size_t end = p;
+    while (end < text.size() && text[end] != ',' && text[end] != '}' && text[end] != ']') ++end;
+    v.raw = text.substr(p, end - p);
+    return v;
+  }
+  v.quoted = true;
+  const size_t close = detail::StringEnd(text, p);
+  const size_t stop = close == npos ? text.size() : close;
+  v.raw = text.substr(p + 1, stop - p - 1);
+  v.escaped = v.raw.find('\\') != npos;
+  return v;
+}
+
+// Walks the strings of `text` in order and calls onKey(content, afterColon)
+// for every string that stands as a key; stops when onKey returns true.
+template <typename OnKey>
+void WalkKeys(std::string_view text, bool allowSpace, OnKey&& onKey) {
+  size_t p = 0;
+  const size_t n = text.size();
+  while (p < n) {
+    const void* hit = std::memchr(text.data() + p, '"', n - p);
+    if (!hit) return;
+    const size_t open = static_cast<const char*>(hit) - text.data();
+    const size_t close = detail::StringEnd(text, open);
+    if (close == npos) return;
+    const size_t after = ColonAfter(text, close, allowSpace);
+    if (after != npos && onKey(text.substr(open + 1, close - open - 1), after)) return;
+    p = close + 1;
+  }
+}
+
+// Finds the end of the bracketed run that opens at text[open] with `opener`.
+size_t MatchingClose(std::string_view text, size_t open, char opener, char closer) {
+  long depth = 0;
+  for (size_t i = open; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      const size_t end = detail::StringEnd(text, i);
+      if (end == npos) return npos;
+      i = end;
+    } else if (c == opener) {
+      ++depth;
+    } else if (c == closer && --depth == 0) {
+      return i;
+    }
+  }
+  return npos;
+}
+
+}  // namespace
+
+namespace detail {
+size_t StringEnd(std::string_view text, size_t open) {
+  const size_t n = text.size();
+  size_t i = open + 1;
+  while (i < n) {
+    const char c = text[i];
+    if (c == '"') return i;
+    i += (c == '\\') ? 2 : 1;
+  }
+  return npos;
+}
+}  // namespace detail
+
+void FindValues(std::string_view text, std::span<const std::string_view> keys, std::span<RawValue> out) {
+  size_t missing = keys.size();
+  for (auto& v : out) v = RawValue{};
+  std::array<bool, 32> seenSmall{};
+  std::vector<bool> seenLarge;
+  if (keys.size() > seenSmall.size()) seenLarge.assign(keys.size(), false);
+  auto seen = [&](size_t k) -> bool { return keys.size() > seenSmall.size() ? seenLarge[k] : seenSmall[k]; };
+  auto mark = [&](size_t k) {
+    if (keys.size() > seenSmall.size()) seenLarge[k] = true; else seenSmall[k] = true;
+  };
+  if (missing == 0) return;
+  WalkKeys(text, true, [&](std::string_view name, size_t after) {
+    for (size_t k = 0; k < keys.size(); ++k) {
+      if (seen(k) || keys[k] != name) continue;
+      mark(k);
+      out[k] = ValueAt(text, after);
+      if (!out[k].found) out[k] = RawValue{};
+      --missing;
+    }
+    return missing == 0;
+  });
+}
+
+void AppendDecoded(const RawValue& value, std::string& out) {
+  if (!value.found) return;
+  if (value.quoted && value.escaped) {
+    Unescape(value.raw, out);
+  } else {
+    out.append(value.raw);
+  }
+}
+
+void AppendDecodedW(const RawValue& value, std::u16string& out) {
+  if (!value.found) return;
+  if (value.quoted && value.escaped) {
+    std::string bytes;
+    Unescape(value.raw, bytes);
+    AppendUtf8AsWide(bytes, out);
+  } else {
+    AppendUtf8AsWide(value.raw, out);
+  }
+}
+
+std::string Decoded(const RawValue& value) {
+  std::string out;
+  AppendDecoded(value, out);
+  return out;
+}
+
+std::u16string DecodedW(const RawValue& value) {
+  std::u16string out;
+  AppendDecodedW(value, out);
+  return out;
+}
+
+std::string Value(std::string_view text, std::string_view key) {
+  RawValue v;
+  FindValues(text, std::span<const std::string_view>(&key, 1), std::span<RawValue>(&v, 1));
+  return Decoded(v);
+}
+
+std::u16string ValueW(std::string_view text, std::string_view key) {
+  return Utf8ToWide(Value(text, key));
+}
+
+std::string Array(std::string_view text, std::string_view key) {
+  std::string result;
+  WalkKeys(text, false, [&](std::string_view name, size_t after) {
+    if (name != key) return false;
+    size_t p = after;
+    while (p < text.size() && IsSpace(text[p])) ++p;
+    if (p >= text.size() || text[p] != '[') return true;
+    const size_t close = MatchingClose(text, p, '[', ']');
+    if (close != npos) result.assign(text.substr(p, close - p + 1));
+    return true;
+  });
+  return result;
+}
+
+std::vector<std::string_view> Objects(std::string_view text) {
+  std::vector<std::string_view> objects;
+  ForEachObject(text, [&](std::string_view object) { objects.push_back(object); });
+  return objects;
+}
+
+std::string Escape(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + 8);
+  for (const char c : bytes) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default: out.push_back(c); break;
+    }
+  }
+  return out;
+}
+
+std::string QuoteW(std::u16string_view text) {
+  const std::string utf8 = WideToUtf8(text);
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out.push_back('"');
+  for (const char c : utf8) {
+    if (c == '"' || c == '\\') out.push_back('\\');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
+
+}  // namespace JsonScan

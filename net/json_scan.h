@@ -1,0 +1,105 @@
+#pragma once
+// Key-search scanning of raw UTF-8 JSON text, without building a tree.
+//
+// The scanners are lenient: they never fail and never throw; an empty result
+// means absent, empty or unreadable alike, and callers decide what that means.
+// A key is only ever matched where it stands as a key (an unescaped quote, the
+// key, a quote, optional white space, a colon), never inside a string value.
+// Braces and brackets inside strings do not count when objects and arrays are
+// cut out, so a name such as "Kids {HD" cannot swallow the rest of a list.
+// All functions are thread-safe and keep no state.
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace JsonScan {
+
+// The value of the first occurrence of `key` as a key anywhere in `text`
+// (nested objects included). Strings are unescaped (\n \r \t \uXXXX, surrogate
+// pairs joined into one character); a bare token (number, true, false, null,
+// or the start of an object or array) is returned as written, up to the first
+// ',', '}' or ']', trailing white space included.
+std::string Value(std::string_view text, std::string_view key);
+std::u16string ValueW(std::string_view text, std::string_view key);
+
+// The raw text of the array that follows `"key":` (no white space allowed
+// between the key's closing quote and the colon), brackets included.
+std::string Array(std::string_view text, std::string_view key);
+
+// The top-level objects of `text`, in order, each from its '{' through its
+// matching '}'. Views point into `text`. A '}' at depth zero makes the object
+// that follows it go unreported; the objects after that one are reported.
+std::vector<std::string_view> Objects(std::string_view text);
+
+// The streaming form of Objects for large answers: calls fn(object) for each.
+template <typename Fn>
+void ForEachObject(std::string_view text, Fn&& fn);
+
+// Makes bytes safe to stand between quotes in a JSON body (no quotes added).
+std::string Escape(std::string_view bytes);
+
+// UTF-8 of `text` between quotes, with a backslash before every backslash and
+// every quote and nothing else escaped (the settings file's string form).
+std::string QuoteW(std::u16string_view text);
+
+// One located value, before decoding: for a string, the bytes between its
+// quotes (escapes still in place); for a bare token, the token as written.
+struct RawValue {
+  std::string_view raw;
+  bool found = false;
+  bool quoted = false;
+  bool escaped = false;  // the string holds at least one backslash
+};
+
+// Finds several keys in one pass over `text`: out[i] receives the first
+// occurrence of keys[i] as a key. Equivalent to calling Value per key.
+void FindValues(std::string_view text, std::span<const std::string_view> keys, std::span<RawValue> out);
+
+// Decoding of a located value, appended to `out`.
+void AppendDecoded(const RawValue& value, std::string& out);
+void AppendDecodedW(const RawValue& value, std::u16string& out);
+std::string Decoded(const RawValue& value);
+std::u16string DecodedW(const RawValue& value);
+
+// --- implementation details of ForEachObject ---
+namespace detail {
+// Returns the index of the quote that closes the string whose opening quote
+// is at text[open], or npos when the string is not closed.
+size_t StringEnd(std::string_view text, size_t open);
+}  // namespace detail
+
+template <typename Fn>
+void ForEachObject(std::string_view text, Fn&& fn) {
+  long depth = 0;
+  size_t start = std::string_view::npos;
+  // A '}' standing at depth zero swallows the object that follows it; the
+  // objects after that one are reported again.
+  bool skipNext = false;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      const size_t end = detail::StringEnd(text, i);
+      if (end == std::string_view::npos) return;
+      i = end;
+    } else if (c == '{') {
+      if (depth == 0) start = i;
+      ++depth;
+    } else if (c == '}') {
+      if (depth == 0) {
+        skipNext = true;
+        continue;
+      }
+      if (--depth == 0 && start != std::string_view::npos) {
+        if (!skipNext) fn(text.substr(start, i - start + 1));
+        skipNext = false;
+        start = std::string_view::npos;
+      }
+    }
+  }
+}
+
+}  // namespace JsonScan

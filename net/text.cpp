@@ -1,0 +1,102 @@
+#include "net/text.h"
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Decodes one sequence starting at text[i]; returns its length in bytes
+// (at least 1) and the code point, or kReplacement for an invalid sequence.
+size_t DecodeOne(std::string_view text, size_t i, char32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(text[i]);
+  const size_t left = text.size() - i;
+  auto at = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    if (left < 2 || !IsContinuation(at(1))) { cp = kReplacement; return 1; }
+    cp = (char32_t(b0 & 0x1F) << 6) | (at(1) & 0x3F);
+    return 2;
+  }
+  if (b0 >= 0xE0 && b0 <= 0xEF) {
+    if (left < 2 || !IsContinuation(at(1))) { cp = kReplacement; return 1; }
+    // Reject overlong forms and UTF-16 surrogates, as a strict decoder does.
+    if ((b0 == 0xE0 && at(1) < 0xA0) || (b0 == 0xED && at(1) > 0x9F)) { cp = kReplacement; return 1; }
+    if (left < 3 || !IsContinuation(at(2))) { cp = kReplacement; return 2; }
+    cp = (char32_t(b0 & 0x0F) << 12) | (char32_t(at(1) & 0x3F) << 6) | (at(2) & 0x3F);
+    return 3;
+  }
+  if (b0 >= 0xF0 && b0 <= 0xF4) {
+    if (left < 2 || !IsContinuation(at(1))) { cp = kReplacement; return 1; }
+    if ((b0 == 0xF0 && at(1) < 0x90) || (b0 == 0xF4 && at(1) > 0x8F)) { cp = kReplacement; return 1; }
+    if (left < 3 || !IsContinuation(at(2))) { cp = kReplacement; return 2; }
+    if (left < 4 || !IsContinuation(at(3))) { cp = kReplacement; return 3; }
+    cp = (char32_t(b0 & 0x07) << 18) | (char32_t(at(1) & 0x3F) << 12) |
+         (char32_t(at(2) & 0x3F) << 6) | (at(3) & 0x3F);
+    return 4;
+  }
+  cp = kReplacement;
+  return 1;
+}
+
+}  // namespace
+
+void AppendUtf8AsWide(std::string_view text, std::u16string& out) {
+  out.reserve(out.size() + text.size());
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    // ASCII runs dominate catalog text; copy them without decoding.
+    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) out.push_back(char16_t(text[i++]));
+    if (i >= n) break;
+    char32_t cp = 0;
+    i += DecodeOne(text, i, cp);
+    if (cp < 0x10000) {
+      out.push_back(char16_t(cp));
+    } else {
+      cp -= 0x10000;
+      out.push_back(char16_t(0xD800 + (cp >> 10)));
+      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+    }
+  }
+}
+
+void AppendWideAsUtf8(std::u16string_view text, std::string& out) {
+  out.reserve(out.size() + text.size());
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacement;  // a lone surrogate has no UTF-8 form
+    }
+    if (cp < 0x80) {
+      out.push_back(char(cp));
+    } else if (cp < 0x800) {
+      out.push_back(char(0xC0 | (cp >> 6)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(char(0xE0 | (cp >> 12)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(char(0xF0 | (cp >> 18)));
+      out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+  }
+}
+
+std::u16string Utf8ToWide(std::string_view utf8) {
+  std::u16string out;
+  if (!utf8.empty()) AppendUtf8AsWide(utf8, out);
+  return out;
+}
+
+std::string WideToUtf8(std::u16string_view wide) {
+  std::string out;
+  if (!wide.empty()) AppendWideAsUtf8(wide, out);
+  return out;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// UTF-8 <-> UTF-16 conversion. Text inside the program is UTF-16; files,
+// network and libraries get UTF-8. Invalid input sequences become U+FFFD,
+// as the platform converters of other systems do. Thread-safe, no state.
+#include <string>
+#include <string_view>
+
+std::u16string Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::u16string_view wide);
+
+// Appends the conversion to `out` (hot paths reuse one buffer).
+void AppendUtf8AsWide(std::string_view utf8, std::u16string& out);
+void AppendWideAsUtf8(std::u16string_view wide, std::string& out);
+
+// ASCII-only literal helper for tests and fixed texts: u"..." is usually
+// nicer, this is for texts that arrive as std::string.
+inline std::u16string AsciiToWide(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}

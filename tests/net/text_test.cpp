@@ -1,0 +1,20 @@
+#include "net/text.h"
+
+#include <gtest/gtest.h>
+
+TEST(Text, RoundTripsEveryPlaneAndEmpty) {
+  const std::string utf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";  // a é € 😀
+  const std::u16string wide = Utf8ToWide(utf8);
+  EXPECT_EQ(wide, (std::u16string{u'a', 0x00E9, 0x20AC, 0xD83D, 0xDE00}));
+  EXPECT_EQ(WideToUtf8(wide), utf8);
+  EXPECT_TRUE(Utf8ToWide("").empty());
+  EXPECT_TRUE(WideToUtf8(u"").empty());
+}
+
+TEST(Text, InvalidSequencesBecomeReplacementCharacters) {
+  EXPECT_EQ(Utf8ToWide("a\xFF" "b"), (std::u16string{u'a', 0xFFFD, u'b'}));
+  EXPECT_EQ(Utf8ToWide("\xC3"), (std::u16string{0xFFFD}));                 // cut sequence
+  EXPECT_EQ(Utf8ToWide("\xC0\xAF"), (std::u16string{0xFFFD, 0xFFFD}));     // overlong
+  EXPECT_EQ(Utf8ToWide("\xED\xA0\xBD"), (std::u16string{0xFFFD, 0xFFFD, 0xFFFD}));  // encoded surrogate
+  EXPECT_EQ(WideToUtf8(std::u16string{0xD83D}), "\xEF\xBF\xBD");          // lone surrogate
+}
