@@ -1,0 +1,31 @@
+#pragma once
+// The Xtream Codes account derived from a playlist URL of the get.php form,
+// and the URLs built from it. Values are used exactly as the URL held them:
+// nothing is percent-decoded or encoded.
+#include <string>
+#include <string_view>
+
+struct XtreamAccount {
+  std::u16string Server;    // scheme, host and optional port; no trailing slash
+  std::u16string User;
+  std::u16string Password;
+  bool IsXtream = false;
+  bool operator==(const XtreamAccount&) const = default;
+};
+
+// Derives the account from `playlistUrl`: the server is everything before the
+// first "/get.php"; user and password follow the first "username=" and
+// "password=" up to the next '&'. IsXtream needs a server and a user (an
+// empty password is allowed). A URL of another form gives IsXtream false.
+XtreamAccount DeriveXtreamSource(std::u16string_view playlistUrl);
+
+// Server + "/player_api.php?username=" + User + "&password=" + Password +
+// "&action=" + action.
+std::u16string PlayerApiUrl(const XtreamAccount& account, std::u16string_view action);
+
+// Stream URLs. Live uses the LiveFormat setting ("ts" when empty); a movie
+// uses its container ("mp4" when empty); an episode its own container.
+std::u16string LiveStreamUrl(const XtreamAccount& account, std::u16string_view id, std::u16string_view liveFormat);
+std::u16string MovieStreamUrl(const XtreamAccount& account, std::u16string_view id, std::u16string_view containerExt);
+std::u16string EpisodeStreamUrl(const XtreamAccount& account, std::u16string_view episodeId,
+                                 std::u16string_view containerExt);
