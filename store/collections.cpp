@@ -16,16 +16,16 @@ bool EraseId(IdList& list, std::u16string_view id) { return std::erase(list, id)
 
 }  // namespace
 
-std::u16string_view ToggleFavoriteId(IdList& favorites, std::u16string_view id) {
-  if (EraseId(favorites, id)) return u"fav_rem";
+std::string_view ToggleFavoriteId(IdList& favorites, std::u16string_view id) {
+  if (EraseId(favorites, id)) return "fav_rem";
   favorites.insert(favorites.begin(), std::u16string(id));
-  return u"fav_add";
+  return "fav_add";
 }
 
-std::u16string_view ToggleChannelLockId(IdList& lockedChannels, std::u16string_view id) {
-  if (EraseId(lockedChannels, id)) return u"unlocked";
+std::string_view ToggleChannelLockId(IdList& lockedChannels, std::u16string_view id) {
+  if (EraseId(lockedChannels, id)) return "unlocked";
   lockedChannels.emplace_back(id);
-  return u"locked";
+  return "locked";
 }
 
 void PushHistory(IdList& history, std::u16string_view id) {

@@ -4,7 +4,8 @@
 //
 // Pure functions on the record's lists; the screens that call them show the
 // returned notice key, repaint and call SaveSettings. Ids are compared as
-// exact text. Main thread only, like the record they change.
+// exact text. Notice keys are translation keys for Translate (ui/i18n).
+// Main thread only, like the record they change.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -23,11 +24,11 @@ inline constexpr int32_t kResumeOfferAboveMs = 15000;
 
 // Removes `id` when it is a favorite (every copy a hand-edited file may hold)
 // and returns "fav_rem"; otherwise inserts it at the front, "fav_add".
-std::u16string_view ToggleFavoriteId(IdList& favorites, std::u16string_view id);
+std::string_view ToggleFavoriteId(IdList& favorites, std::u16string_view id);
 
 // Appends `id` when not locked and returns "locked"; otherwise removes it,
 // "unlocked". Locks keep the order in which they were made.
-std::u16string_view ToggleChannelLockId(IdList& lockedChannels, std::u16string_view id);
+std::string_view ToggleChannelLockId(IdList& lockedChannels, std::u16string_view id);
 
 // Playback started: `id` goes to the front of the kind's history. Earlier
 // occurrences stay (the history is a trail, not a set); the list is cut to

@@ -4,8 +4,8 @@
 
 TEST(Collections, FavoritesToggleNewestFirst) {
   IdList favs;
-  EXPECT_EQ(ToggleFavoriteId(favs, u"x"), u"fav_add");
-  EXPECT_EQ(ToggleFavoriteId(favs, u"x"), u"fav_rem");
+  EXPECT_EQ(ToggleFavoriteId(favs, u"x"), "fav_add");
+  EXPECT_EQ(ToggleFavoriteId(favs, u"x"), "fav_rem");
   EXPECT_TRUE(favs.empty());  // twice on a non-favorite: as it was
 
   for (auto id : {u"1", u"2", u"3"}) ToggleFavoriteId(favs, id);
@@ -15,16 +15,16 @@ TEST(Collections, FavoritesToggleNewestFirst) {
   EXPECT_EQ(favs, (IdList{u"1", u"3", u"2"}));  // twice on a deep one: to the front
 
   IdList duplicated{u"a", u"b", u"a"};  // only a hand-edited file holds this
-  EXPECT_EQ(ToggleFavoriteId(duplicated, u"a"), u"fav_rem");
+  EXPECT_EQ(ToggleFavoriteId(duplicated, u"a"), "fav_rem");
   EXPECT_EQ(duplicated, IdList{u"b"});  // "removed" means no longer a favorite
 }
 
 TEST(Collections, ChannelLocksKeepTheOrderMade) {
   IdList locks;
-  for (auto id : {u"1", u"2", u"3"}) EXPECT_EQ(ToggleChannelLockId(locks, id), u"locked");
+  for (auto id : {u"1", u"2", u"3"}) EXPECT_EQ(ToggleChannelLockId(locks, id), "locked");
   EXPECT_EQ(locks, (IdList{u"1", u"2", u"3"}));
-  EXPECT_EQ(ToggleChannelLockId(locks, u"2"), u"unlocked");
-  EXPECT_EQ(ToggleChannelLockId(locks, u"2"), u"locked");
+  EXPECT_EQ(ToggleChannelLockId(locks, u"2"), "unlocked");
+  EXPECT_EQ(ToggleChannelLockId(locks, u"2"), "locked");
   EXPECT_EQ(locks, (IdList{u"1", u"3", u"2"}));
 }
 
