@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_opengl.h>
 
 #include <algorithm>
 
@@ -51,6 +52,7 @@ struct HostWindow::Impl {
   HostEvents* events = nullptr;
   SDL_Window* window = nullptr;
   SDL_GLContext context = nullptr;
+  bool sdlStarted = false;
   std::unique_ptr<GlCompositor> compositor;
   std::string lastError;
 
@@ -100,12 +102,17 @@ bool HostWindow::Create(const std::string& title, const std::string& iconPng, Ho
   if (w.window) return false;
   w.events = events;
 
-  // A desktop player stays on screen when another window takes the focus.
+  // A desktop player stays on screen when another window takes the focus;
+  // the click that activates the window still counts; the screen saver is
+  // held off only while something plays (KeepScreenAwake).
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     w.lastError = std::string("SDL_Init: ") + SDL_GetError();
     return false;
   }
+  w.sdlStarted = true;
   if (!w.CreateWindowAndContext(title)) {
     w.Destroy();
     return false;
@@ -160,7 +167,8 @@ void HostWindow::Impl::SetIcon(const std::string& iconPng) {
 }
 
 void HostWindow::Impl::Destroy() {
-  if (!window && !context) return;
+  if (!sdlStarted) return;
+  sdlStarted = false;
   Mailbox().Close();
   if (context) {
     SDL_GL_MakeCurrent(window, context);
@@ -315,8 +323,12 @@ void HostWindow::Impl::HandlePointer(const SDL_Event& event) {
       if (notches == 0) return;
       pointer.kind = PointerEvent::Kind::Wheel;
       pointer.wheelNotches = notches;
+#if SDL_VERSION_ATLEAST(2, 26, 0)
       pointer.x = event.wheel.mouseX;
       pointer.y = event.wheel.mouseY;
+#else
+      SDL_GetMouseState(&pointer.x, &pointer.y);
+#endif
       break;
     }
     default:
@@ -370,6 +382,15 @@ void HostWindow::SetVideoLayer(VideoLayer* layer) {
 
 void* HostWindow::GlProcAddress(const char* name) const { return SDL_GL_GetProcAddress(name); }
 
+std::string HostWindow::GraphicsInfo() const {
+  if (!impl_->context) return {};
+  auto text = [](GLenum name) {
+    const auto* value = reinterpret_cast<const char*>(glGetString(name));
+    return std::string(value ? value : "?");
+  };
+  return text(GL_RENDERER) + " / " + text(GL_VERSION);
+}
+
 void HostWindow::MakeContextCurrent() {
   if (impl_->window && impl_->context) SDL_GL_MakeCurrent(impl_->window, impl_->context);
 }
@@ -402,7 +423,16 @@ void HostWindow::ToggleMaximized() {
     SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
   w.fullScreen = !w.fullScreen;
-  w.UpdateSize();
+  w.frameWanted = true;  // the loop picks up the new size before drawing
+}
+
+void HostWindow::KeepScreenAwake(bool awake) {
+  if (!impl_->window) return;
+  if (awake) {
+    SDL_DisableScreenSaver();
+  } else {
+    SDL_EnableScreenSaver();
+  }
 }
 
 void HostWindow::Impl::UpdateSize() {

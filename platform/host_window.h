@@ -56,7 +56,7 @@ class HostEvents {
 
 // The video layer: the media engine's renderer. Render draws the current
 // video frame into the bound OpenGL framebuffer `fbo` of w x h pixels
-// (flipped or not as the renderer says). Called on the main thread inside a
+// (orientation below). Called on the main thread inside a
 // frame, with the GL context current.
 //
 // The framebuffer is a GL framebuffer object the size of the video rectangle,
@@ -114,6 +114,9 @@ class HostWindow {
 
   // F11: toggles between desktop full screen and a maximized window.
   void ToggleMaximized();
+  // Holds the screen saver and display power saving off (while something
+  // plays) or lets them run again. They run by default.
+  void KeepScreenAwake(bool awake);
 
   // The video rectangle (empty = no video shown). The interface layer is
   // expected to be transparent there.
@@ -126,6 +129,8 @@ class HostWindow {
   // The OpenGL context, for the media engine's render context.
   void* GlProcAddress(const char* name) const;
   void MakeContextCurrent();
+  // "<renderer> / <version>" of the OpenGL context, for the runtime log.
+  std::string GraphicsInfo() const;
 
   // Draws and presents a frame now (painting the layers that asked for it)
   // and returns its pixels (tests and screenshots): RGBA, top row first.

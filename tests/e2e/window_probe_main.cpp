@@ -177,6 +177,7 @@ int main(int argc, char** argv) {
     probe.Log("create failed: %s", window.LastError().c_str());
     return 1;
   }
+  probe.Log("gl %s", window.GraphicsInfo().c_str());
   window.SetVideoLayer(&probe);
   window.SetTimer(kTickTimer, 1000, true);
   window.SetTimer(kOneShotTimer, 150, false);
