@@ -1,0 +1,119 @@
+#include "ui/i18n/translate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/i18n/languages.h"
+
+namespace {
+
+constexpr int kRomanian = 1;
+constexpr int kGerman = 2;
+
+// Restores English after a test that changes the current language, so the
+// other tests in this binary see the default.
+class CurrentLanguageTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetCurrentLanguageCode(u"en"); }
+};
+
+}  // namespace
+
+TEST(LanguageIndex, AcceptsRegionsAliasesAndAnyCase) {
+  EXPECT_EQ(LanguageIndex(u"ro"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"RO_ro"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"ro-RO"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"Romanian"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"rum"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"RON"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"pt_BR"), 6);
+  EXPECT_EQ(LanguageIndex(u"sr-Latn-RS"), 15);
+  EXPECT_EQ(LanguageIndex(u"tr"), 32);
+}
+
+TEST(LanguageIndex, UnknownOrEmptyIsEnglish) {
+  EXPECT_EQ(LanguageIndex(u"zz"), 0);
+  EXPECT_EQ(LanguageIndex(u""), 0);
+  EXPECT_EQ(LanguageIndex(u"-ro"), 0);  // the part before the cut is empty
+  EXPECT_EQ(LanguageIndex(u"rom"), 0);
+  EXPECT_EQ(LanguageIndex(u"romanian language"), 0);
+}
+
+TEST(LanguageIndex, EveryCodeFindsItsOwnEntry) {
+  for (int i = 0; i < kLanguageCount; ++i) EXPECT_EQ(LanguageIndex(LanguageCode(i)), i) << i;
+}
+
+TEST_F(CurrentLanguageTest, FollowsTheLangCode) {
+  SetCurrentLanguageCode(u"RO_ro");
+  EXPECT_EQ(CurrentLanguage(), kRomanian);
+  SetCurrentLanguageCode(u"zz");
+  EXPECT_EQ(CurrentLanguage(), 0);
+  SetCurrentLanguageCode(u"de");
+  EXPECT_EQ(Translate("catchup_loading"), u"Loading...");
+  EXPECT_EQ(SettingsRowLabel(15), TranslateIn(kGerman, "automatic"));
+}
+
+TEST(Translate, FallsBackToEnglishThenToTheKey) {
+  EXPECT_EQ(TranslateIn(kGerman, "catchup_loading"), u"Loading...");
+  EXPECT_EQ(TranslateIn(kGerman, "catchup_empty"), u"No programmes this day.");
+  EXPECT_EQ(TranslateIn(kGerman, "no_such_key"), u"no_such_key");
+  EXPECT_EQ(TranslateIn(0, "no_such_key"), u"no_such_key");
+  EXPECT_EQ(TranslateIn(0, ""), u"");
+  // An index outside the list reads English rather than memory after it.
+  EXPECT_EQ(TranslateIn(kLanguageCount, "cancel"), u"Cancel");
+  EXPECT_EQ(TranslateIn(-1, "cancel"), u"Cancel");
+}
+
+TEST(Translate, KeysAreCaseSensitive) {
+  EXPECT_EQ(TranslateIn(0, "Cancel"), u"Cancel");  // shown as the key, not found
+  EXPECT_EQ(TranslateIn(0, "CANCEL"), u"CANCEL");
+}
+
+TEST(Translate, UnknownKeyTextOutlivesTheCallersKey) {
+  std::u16string_view first;
+  {
+    std::string key = "a_key_made_at_run_time";
+    first = TranslateIn(0, key);
+  }
+  EXPECT_EQ(first, u"a_key_made_at_run_time");
+  EXPECT_EQ(TranslateIn(0, "a_key_made_at_run_time").data(), first.data());
+}
+
+TEST(Translate, EnglishTextsWithAnEllipsis) {
+  EXPECT_EQ(TranslateIn(0, "auto_reload"), u"Auto reload…");
+  EXPECT_EQ(TranslateIn(0, "buffering"), u"Buffering…");
+  EXPECT_EQ(TranslateIn(0, "reload"), u"Reload from ");  // the panel host follows
+  EXPECT_EQ(TranslateIn(0, "exit_ask"), u"Exit Vistra 4.3?");
+}
+
+TEST(SettingsRowLabel, EnglishAndRomanianHaveTheirOwnLabels) {
+  EXPECT_EQ(SettingsRowLabelIn(0, 3), u"Change Language");
+  EXPECT_EQ(TranslateIn(0, "language"), u"Language");
+  EXPECT_EQ(SettingsRowLabelIn(kRomanian, 15), u"Reîncărcare automată");
+  EXPECT_EQ(SettingsRowLabelIn(kRomanian, 18), u"Selectează tipul dispozitivului");
+  EXPECT_EQ(SettingsRowLabelIn(0, 19), u"Update Now");
+  EXPECT_EQ(SettingsRowLabelIn(kGerman, 15), TranslateIn(kGerman, "automatic"));
+  EXPECT_EQ(SettingsRowLabelIn(kGerman, 3), TranslateIn(kGerman, "language"));
+}
+
+TEST(SettingsRowLabel, RowsOutsideTheScreenAreEmpty) {
+  for (int language : {0, kRomanian, kGerman}) {
+    EXPECT_TRUE(SettingsRowLabelIn(language, 20).empty());
+    EXPECT_TRUE(SettingsRowLabelIn(language, -1).empty());
+    EXPECT_FALSE(SettingsRowLabelIn(language, 0).empty());
+  }
+}
+
+TEST(LanguageList, AccessorsOutOfRangeAreEmpty) {
+  EXPECT_TRUE(LanguageName(kLanguageCount).empty());
+  EXPECT_TRUE(LanguageName(-1).empty());
+  EXPECT_TRUE(DateLocale(kLanguageCount).empty());
+  EXPECT_TRUE(MenuWord(0, kMenuWordCount).empty());
+  EXPECT_TRUE(MenuWord(-1, kMenuHome).empty());
+  EXPECT_EQ(MenuWord(kRomanian, kMenuExit), u"Ieșire");
+  EXPECT_EQ(MenuWord(0, kMenuSports), u"Sports");
+  EXPECT_EQ(DateLocale(15), "sr-Latn-RS");
+  EXPECT_EQ(DateLocale(19), "nb-NO");
+  EXPECT_EQ(LanguageName(12), u"Ελληνικά");
+}
