@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "ui/i18n/languages.h"
 
@@ -10,6 +12,40 @@ namespace {
 
 constexpr int kRomanian = 1;
 constexpr int kGerman = 2;
+
+// The languages with every key; the others lack the catch-up guide texts.
+const std::set<int> kFullLanguages = {0, 1, 12, 24, 25, 27};
+// Greek, Irish, Maltese and Albanian keep most texts in English.
+const std::set<int> kMostlyEnglish = {12, 24, 25, 27};
+
+std::vector<std::string_view> KeysOf(int language) {
+  std::vector<std::string_view> keys;
+  for (const TextPair& pair : kLanguages[language].texts) keys.push_back(pair.key);
+  return keys;
+}
+
+int CountTranslated(int language) {
+  int translated = 0;
+  for (const TextPair& pair : kLanguages[language].texts) {
+    if (pair.text != TranslateIn(0, pair.key)) ++translated;
+  }
+  return translated;
+}
+
+// Well-formed UTF-16: every high surrogate followed by a low one, no lone
+// low surrogates, no control characters.
+bool IsCleanUtf16(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c < 0x20) return false;
+    if (c >= 0xDC00 && c <= 0xDFFF) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      ++i;
+    }
+  }
+  return true;
+}
 
 // Restores English after a test that changes the current language, so the
 // other tests in this binary see the default.
@@ -51,7 +87,7 @@ TEST_F(CurrentLanguageTest, FollowsTheLangCode) {
   EXPECT_EQ(CurrentLanguage(), 0);
   SetCurrentLanguageCode(u"de");
   EXPECT_EQ(Translate("catchup_loading"), u"Loading...");
-  EXPECT_EQ(SettingsRowLabel(15), TranslateIn(kGerman, "automatic"));
+  EXPECT_EQ(SettingsRowLabel(15), u"Automatisch");
 }
 
 TEST(Translate, FallsBackToEnglishThenToTheKey) {
@@ -116,4 +152,98 @@ TEST(LanguageList, AccessorsOutOfRangeAreEmpty) {
   EXPECT_EQ(DateLocale(15), "sr-Latn-RS");
   EXPECT_EQ(DateLocale(19), "nb-NO");
   EXPECT_EQ(LanguageName(12), u"Ελληνικά");
+}
+
+TEST(TextTables, EveryLanguageHasTheEnglishKeysInOrder) {
+  std::vector<std::string_view> english = KeysOf(0);
+  ASSERT_EQ(english.size(), kFullTextCount);
+  std::vector<std::string_view> short_keys;
+  for (std::string_view key : english) {
+    if (key != "catchup_empty" && key != "catchup_loading") short_keys.push_back(key);
+  }
+  ASSERT_EQ(short_keys.size(), kShortTextCount);
+  for (int i = 1; i < kLanguageCount; ++i) {
+    EXPECT_EQ(KeysOf(i), kFullLanguages.contains(i) ? english : short_keys) << "#" << i;
+  }
+}
+
+TEST(TextTables, KeysAreUniqueSortedAndEveryTextIsClean) {
+  // The lookup is a binary search: strictly rising keys also rule out
+  // duplicates.
+  for (int i = 0; i < kLanguageCount; ++i) {
+    EXPECT_TRUE(IsOrderedTable(kLanguages[i].texts)) << "#" << i;
+    for (const TextPair& pair : kLanguages[i].texts) {
+      EXPECT_FALSE(pair.text.empty()) << "#" << i << " " << pair.key;
+      EXPECT_TRUE(IsCleanUtf16(pair.text)) << "#" << i << " " << pair.key;
+      if (pair.key == "reload") {
+        EXPECT_EQ(pair.text.back(), u' ') << "#" << i << ": the panel host follows";
+      } else {
+        EXPECT_NE(pair.text.front(), u' ') << "#" << i << " " << pair.key;
+        EXPECT_NE(pair.text.back(), u' ') << "#" << i << " " << pair.key;
+      }
+    }
+  }
+}
+
+TEST(TextTables, KeyHintsKeepTheKeyNames) {
+  // The hints name real keys; a translated key name would send the user
+  // looking for a key that does not exist.
+  for (int i = 0; i < kLanguageCount; ++i) {
+    for (const TextPair& pair : kLanguages[i].texts) {
+      std::u16string_view english = TranslateIn(0, pair.key);
+      for (std::u16string_view name : {u"Enter = ", u"Esc = ", u"Del = ", u"+ = "}) {
+        if (english.find(name) != std::u16string_view::npos) {
+          EXPECT_NE(pair.text.find(name), std::u16string_view::npos) << "#" << i << " " << pair.key;
+        }
+      }
+    }
+  }
+}
+
+TEST(TextTables, HalfTranslatedLanguagesTranslateAboutHalf) {
+  for (int i = 1; i < kLanguageCount; ++i) {
+    if (kMostlyEnglish.contains(i)) continue;
+    const int count = static_cast<int>(kLanguages[i].texts.size());
+    const int translated = CountTranslated(i);
+    EXPECT_GE(translated * 10, count * 4) << "#" << i << ": " << translated << " of " << count;
+    EXPECT_LE(translated * 10, count * 6) << "#" << i << ": " << translated << " of " << count;
+  }
+}
+
+TEST(TextTables, MostlyEnglishLanguagesKeepMostTextsInEnglish) {
+  for (int i : kMostlyEnglish) {
+    const int translated = CountTranslated(i);
+    EXPECT_GE(static_cast<int>(kFullTextCount) - translated, 135) << "#" << i;
+    EXPECT_GE(translated, 10) << "#" << i << ": the most visible texts are translated";
+  }
+}
+
+TEST(TextTables, FullLanguagesTranslateTheGuideTexts) {
+  for (int i : kFullLanguages) {
+    if (i == 0) continue;
+    EXPECT_NE(TranslateIn(i, "catchup_loading"), TranslateIn(0, "catchup_loading")) << "#" << i;
+    EXPECT_NE(TranslateIn(i, "catchup_empty"), TranslateIn(0, "catchup_empty")) << "#" << i;
+  }
+}
+
+TEST(LanguageList, NamesWordsAndLocalesAreComplete) {
+  std::set<std::u16string_view> codes, names;
+  for (int i = 0; i < kLanguageCount; ++i) {
+    std::u16string_view code = LanguageCode(i);
+    ASSERT_EQ(code.size(), 2u) << "#" << i;
+    EXPECT_TRUE(code[0] >= u'a' && code[0] <= u'z' && code[1] >= u'a' && code[1] <= u'z') << "#" << i;
+    EXPECT_TRUE(codes.insert(code).second) << "#" << i;
+    EXPECT_FALSE(LanguageName(i).empty()) << "#" << i;
+    EXPECT_TRUE(IsCleanUtf16(LanguageName(i))) << "#" << i;
+    EXPECT_TRUE(names.insert(LanguageName(i)).second) << "#" << i;
+    for (int word = 0; word < kMenuWordCount; ++word) {
+      EXPECT_FALSE(MenuWord(i, word).empty()) << "#" << i << " word " << word;
+      EXPECT_TRUE(IsCleanUtf16(MenuWord(i, word))) << "#" << i << " word " << word;
+    }
+    // The locale names the same language (Norwegian dates use Bokmål).
+    std::string_view locale = DateLocale(i);
+    std::u16string expected = code == u"no" ? u"nb-" : std::u16string(code) + u"-";
+    ASSERT_GT(locale.size(), 3u) << "#" << i;
+    EXPECT_EQ(std::u16string(locale.begin(), locale.begin() + 3), expected) << "#" << i;
+  }
 }
