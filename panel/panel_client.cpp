@@ -103,6 +103,7 @@ std::u16string Field(std::string_view object, std::string_view key) {
 // The first non-empty value among `keys`, in the order of `keys`.
 std::u16string FirstField(std::string_view object, std::initializer_list<std::string_view> keys) {
   std::array<JsonScan::RawValue, 8> values;
+  if (keys.size() > values.size()) return {};
   const std::span<const std::string_view> wanted(keys.begin(), keys.size());
   JsonScan::FindValues(object, wanted, std::span<JsonScan::RawValue>(values.data(), keys.size()));
   for (size_t i = 0; i < keys.size(); ++i) {

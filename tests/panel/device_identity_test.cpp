@@ -41,16 +41,6 @@ TEST(DeviceIdentity, EveryDeviceGetsItsOwnIdentity) {
   EXPECT_EQ(second.deviceKey, u"810238");
 }
 
-TEST(DeviceIdentity, KeyKeepsLeadingZerosAndEmptyNamesStillHash) {
-  DeviceIdentity identity;
-  identity.RefreshFrom(u"", u"");
-  EXPECT_EQ(identity.deviceHash.size(), 64u);
-  EXPECT_EQ(identity.deviceKey.size(), 6u);
-  EXPECT_EQ(identity.panelMac.size(), 17u);
-  EXPECT_EQ(identity.panelMac.substr(0, 3), u"02:");
-  for (char16_t c : identity.deviceHash) EXPECT_TRUE((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'));
-}
-
 TEST(DeviceIdentity, RefreshReadsThisMachine) {
   DeviceIdentity identity;
   identity.Refresh();

@@ -233,6 +233,14 @@ TEST_F(PanelIntegration, WithoutATokenNothingElseIsAsked) {
   EXPECT_EQ(calls[0].target, "/vs4.3/api/lists.php?do=login");
 }
 
+TEST_F(PanelIntegration, APanelWithoutPlaylistsSaysSo) {
+  panel_->SetMessages({PanelFixture::Message("1", "", "No playlist yet", "")});
+  EXPECT_FALSE(SignInAndMerge());
+  EXPECT_TRUE(panel.panelLists.empty());
+  EXPECT_EQ(panel.token, u"tok-1");
+  EXPECT_TRUE(Logged("panel mine empty msgs=1")) << Log();
+}
+
 TEST_F(PanelIntegration, AnEmptyLoginAnswerSignsNothingIn) {
   panel_->SetEmpty(PanelFixture::Call::Login, true);
   panel.token = u"old";
