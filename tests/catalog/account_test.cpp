@@ -31,13 +31,4 @@ TEST(Account, NothingIsDecodedSoAnAmpersandCutsTheName) {
   EXPECT_TRUE(a.IsXtream);
 }
 
-TEST(Account, UrlsAreBuiltFromTheParts) {
-  const XtreamAccount a = DeriveXtreamSource(u"http://h.example:8080/get.php?username=u&password=p");
-  EXPECT_EQ(PlayerApiUrl(a, u"get_live_streams"),
-            u"http://h.example:8080/player_api.php?username=u&password=p&action=get_live_streams");
-  EXPECT_EQ(LiveStreamUrl(a, u"12", u""), u"http://h.example:8080/live/u/p/12.ts");
-  EXPECT_EQ(LiveStreamUrl(a, u"12", u"m3u8"), u"http://h.example:8080/live/u/p/12.m3u8");
-  EXPECT_EQ(MovieStreamUrl(a, u"7", u""), u"http://h.example:8080/movie/u/p/7.mp4");
-}
-
 }  // namespace
