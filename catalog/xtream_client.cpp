@@ -161,7 +161,7 @@ void ReserveFor(ItemList& items, std::string_view json) { items.reserve(json.siz
 
 // Gives back most of an over-estimated reservation (a catalog lives long).
 void TrimReserve(ItemList& items) {
-  if (items.capacity() > items.size() + items.size() / 4 + 64) items.shrink_to_fit();
+  if (items.capacity() > items.size() + items.size() / 8 + 64) items.shrink_to_fit();
 }
 
 // --- the list parsers ---
