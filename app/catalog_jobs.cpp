@@ -61,8 +61,12 @@ MergeStep MergeCatalog(CatalogUpdate update) {
 void RunBootJob(JobMailbox& mailbox, AppState& flagsOwner, CatalogJobInput input, bool cacheHit) {
   JobFlags& flags = flagsOwner.flags;  // atomics only: the rest of the state is never touched here
   PanelClient client(input.panel, input.panelSettings);
-  const bool playlistChanged = client.SignIn();
+  client.SignIn();
   const PanelResult panel = client.Result();
+  // The panel's list of playlists is not kept across runs, so the first
+  // sign-in of every run finds it "changed". What needs a new catalog is a
+  // different active playlist; only that reloads.
+  const bool playlistChanged = panel.PlaylistUrl.has_value() && *panel.PlaylistUrl != input.playlistUrl;
   ApplyPanelChoice(panel, input);
   mailbox.Queue(MergePanel(panel));
 
