@@ -1,0 +1,124 @@
+#pragma once
+// The one window: SDL2 + OpenGL. It owns the main loop, the timers, the
+// posting of job messages from any thread, and the compositor that stacks
+// the layers of each frame:
+//   1. the video layer, drawn by a VideoLayer into the video rectangle;
+//   2. the interface layer, a cairo ARGB32 surface over the whole window,
+//      transparent where the video shows (the "hole");
+//   3. the strip layers, cairo surfaces drawn over the video at their own
+//      rectangles (the Player screen's on-screen controls).
+// Frames are drawn only when something asked for one (RequestPaint, a video
+// frame, a timer or job message handler asking for it); an idle window waits
+// in SDL_WaitEvent and uses no CPU.
+//
+// Everything here runs on the main thread except PostJobMessage and
+// VideoLayer wake-ups, which any thread may call.
+#include <cairo.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct PixelRect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool empty() const { return w <= 0 || h <= 0; }
+  bool operator==(const PixelRect&) const = default;
+};
+
+struct PointerEvent {
+  enum class Kind { Move, Down, Up, DoubleClick, Wheel };
+  Kind kind = Kind::Move;
+  int x = 0, y = 0;       // window coordinates in pixels
+  int wheelNotches = 0;   // Wheel: positive = up (away from the user)
+};
+
+// What the application supplies; HostWindow calls these on the main thread.
+class HostEvents {
+ public:
+  virtual ~HostEvents() = default;
+  virtual void OnKey(int vk) = 0;                          // virtual-key code (ui/nav/virtual_keys.h)
+  virtual void OnChar(char16_t ch) = 0;                    // text input, one UTF-16 unit at a time
+  virtual void OnPointer(const PointerEvent& event) = 0;
+  virtual void OnJobMessage(uint32_t id, uintptr_t wparam) = 0;
+  virtual void OnTimer(int id) = 0;
+  // Paint the interface layer: `cr` targets a cleared (fully transparent)
+  // surface of width x height pixels. Leave the video rectangle transparent.
+  virtual void OnPaintInterface(cairo_t* cr, int width, int height) = 0;
+  // Paint the strip layers (Player screen). Default: none.
+  virtual void OnPaintStrips(cairo_t* /*cr*/, int /*width*/, int /*height*/) {}
+  virtual void OnResize(int /*width*/, int /*height*/) {}
+  // The user closed the window (window manager close). The app saves and
+  // calls Quit.
+  virtual void OnCloseRequested() = 0;
+};
+
+// The video layer: the media engine's renderer. Render draws the current
+// video frame into the bound OpenGL framebuffer `fbo` of w x h pixels
+// (flipped or not as the renderer says). Called on the main thread inside a
+// frame, with the GL context current.
+class VideoLayer {
+ public:
+  virtual ~VideoLayer() = default;
+  virtual void Render(int fbo, int width, int height) = 0;
+};
+
+class HostWindow {
+ public:
+  HostWindow();
+  ~HostWindow();
+  HostWindow(const HostWindow&) = delete;
+  HostWindow& operator=(const HostWindow&) = delete;
+
+  // Creates the borderless full-screen window on the primary display with
+  // its GL context. `iconPng` may be empty or missing. False on failure.
+  bool Create(const std::string& title, const std::string& iconPng, HostEvents* events);
+
+  // Runs the main loop until Quit; returns the exit code given to Quit.
+  int Run();
+  // Runs a nested loop (for modal questions and pickers) that dispatches
+  // everything the main loop does (keys, pointer, job messages, timers,
+  // paints) until done() returns true after an event, or Quit was called.
+  void RunNestedUntil(const std::function<bool()>& done);
+  void Quit(int exitCode);
+  bool QuitRequested() const;
+
+  // Thread-safe: queues a job message for OnJobMessage on the main thread.
+  static void PostJobMessage(uint32_t id, uintptr_t wparam);
+
+  // Timers fire OnTimer(id) on the main thread. Setting an existing id
+  // restarts it.
+  void SetTimer(int id, uint32_t periodMs, bool repeating);
+  void KillTimer(int id);
+
+  void RequestPaint();
+  int Width() const;
+  int Height() const;
+
+  // F11: toggles between desktop full screen and a maximized window.
+  void ToggleMaximized();
+
+  // The video rectangle (empty = no video shown). The interface layer is
+  // expected to be transparent there.
+  void SetVideoRect(const PixelRect& rect);
+  PixelRect VideoRect() const;
+  void SetVideoLayer(VideoLayer* layer);
+  // Thread-safe: a new video frame is ready; schedules a frame.
+  static void WakeForVideo();
+
+  // The OpenGL context, for the media engine's render context.
+  void* GlProcAddress(const char* name) const;
+  void MakeContextCurrent();
+
+  // Reads the last presented frame's pixels (tests and screenshots): RGBA,
+  // top row first.
+  std::vector<uint8_t> ReadPixels(int& width, int& height);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Opens a URL in the desktop's browser (xdg-open, started without a shell).
+void OpenUrlInBrowser(const std::string& url);

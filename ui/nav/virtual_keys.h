@@ -1,0 +1,32 @@
+#pragma once
+// Key codes the handlers use. The numbers are the classic virtual-key codes
+// so key tables read the same on every platform; platform/ maps the native
+// key events onto them.
+namespace Vk {
+inline constexpr int Back = 0x08;
+inline constexpr int Tab = 0x09;
+inline constexpr int Return = 0x0D;
+inline constexpr int Escape = 0x1B;
+inline constexpr int Space = 0x20;
+inline constexpr int PageUp = 0x21;
+inline constexpr int PageDown = 0x22;
+inline constexpr int End = 0x23;
+inline constexpr int Home = 0x24;
+inline constexpr int Left = 0x25;
+inline constexpr int Up = 0x26;
+inline constexpr int Right = 0x27;
+inline constexpr int Down = 0x28;
+inline constexpr int Delete = 0x2E;
+inline constexpr int Digit0 = 0x30;  // '0'..'9' are 0x30..0x39
+inline constexpr int LetterA = 0x41; // 'A'..'Z' are 0x41..0x5A
+inline constexpr int Numpad0 = 0x60;
+inline constexpr int NumpadAdd = 0x6B;
+inline constexpr int NumpadSubtract = 0x6D;
+inline constexpr int F11 = 0x7A;
+inline constexpr int OemPlus = 0xBB;   // the "=+" key
+inline constexpr int OemMinus = 0xBD;  // the "-_" key
+inline constexpr int Grave = 0xC0;     // the "`~" key
+
+constexpr int Letter(char upper) { return upper; }
+constexpr int Digit(int d) { return Digit0 + d; }
+}  // namespace Vk
