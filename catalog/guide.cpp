@@ -390,7 +390,7 @@ bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows) {
   if (source.streamId.empty() || !source.account.IsXtream) return false;
   ParseGuide(rows, HttpClient::Get(ShortGuideUrl(source.account, source.streamId), kShortGuideTimeoutMs,
                                    kShortGuideCap));
-  if (rows.size() < kShortGuideMinRows) {
+  if (rows.size() < kShortGuideMinRows || source.withArchive) {
     std::vector<EpgEntry> table;
     ParseGuide(table, HttpClient::Get(GuideTableUrl(source.account, source.streamId), kGuideTableTimeoutMs,
                                       kGuideTableCap));
@@ -456,18 +456,27 @@ std::vector<int32_t> RowsForDay(const std::vector<EpgEntry>& rows, int32_t dayOf
     }
     if (take) indices.push_back(static_cast<int32_t>(i));
   }
+  const auto order = [&rows](int32_t index) {
+    const int64_t start = rows[static_cast<size_t>(index)].start;
+    return start > 0 ? start : INT64_MAX;
+  };
+  std::stable_sort(indices.begin(), indices.end(), [&](int32_t a, int32_t b) { return order(a) < order(b); });
   return indices;
 }
 
 // ----------------------------------------------------- public: shared state
 
-std::optional<uint64_t> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now) {
+std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now,
+                                             bool withArchive) {
   std::lock_guard lock(state.GuideLock);
   if (state.ChannelId == streamId) {
-    if (state.Status == kGuideLoading) return std::nullopt;
-    if (ReachesPast(state.GuideRows, now)) return std::nullopt;
+    const bool archiveCovered = state.WithArchive || !withArchive;
+    if (state.Status == kGuideLoading && archiveCovered) return std::nullopt;
+    if (ReachesPast(state.GuideRows, now) && archiveCovered) return std::nullopt;
     const bool triedLately = state.PublishedAt > 0 && now - state.PublishedAt < kGuideRetrySeconds;
     if (state.GuideRows.empty() && triedLately) return std::nullopt;
+    // Refreshing a guide that was read with its past keeps the past.
+    withArchive = withArchive || state.WithArchive;
   } else {
     state.GuideRows.clear();
     state.GuideNow.clear();
@@ -477,7 +486,8 @@ std::optional<uint64_t> BeginGuideRequest(GuideState& state, std::u16string_view
     state.ChannelId = std::u16string(streamId);
   }
   state.Status = std::u16string(kGuideLoading);
-  return ++state.GuideRequest;
+  state.WithArchive = withArchive;
+  return GuideTicket{++state.GuideRequest, withArchive};
 }
 
 void CancelGuideRequest(GuideState& state, uint64_t request) {
@@ -485,11 +495,12 @@ void CancelGuideRequest(GuideState& state, uint64_t request) {
   if (state.GuideRequest.load() == request) state.Status.clear();
 }
 
-bool GuideJob(GuideState& state, const GuideSource& source, uint64_t request) {
+bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket) {
+  source.withArchive = source.withArchive || ticket.withArchive;
   std::vector<EpgEntry> rows;
   GetGuide(source, rows);
-  if (state.GuideRequest.load() != request) return false;
-  return PublishGuide(state, request, std::move(rows), NowUnix());
+  if (state.GuideRequest.load() != ticket.request) return false;
+  return PublishGuide(state, ticket.request, std::move(rows), NowUnix());
 }
 
 bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now) {

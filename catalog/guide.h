@@ -75,6 +75,11 @@ struct GuideSource {
   XtreamAccount account;
   std::u16string streamId;
   SharedItems liveChannels;
+  // Short guides list the programme on now and those to come; the past
+  // programmes that catch-up plays are only in the full table. Set for the
+  // catch-up screen's fetch: the table is then read even after a long short
+  // guide.
+  bool withArchive = false;
 };
 
 // Request limits of the three tries.
@@ -95,7 +100,7 @@ constexpr size_t kMaxSiblingTries = 3;
 std::vector<std::u16string> GuideSiblingIds(const ItemList& liveChannels, std::u16string_view streamId);
 
 // Fills `rows` (expected empty) with the channel's guide: the short guide;
-// when it has fewer than 4 rows, the full table appended (programmes already
+// when it has fewer than 4 rows (or withArchive is set), the full table appended (programmes already
 // listed are not repeated); when still empty, the short guide of up to three
 // sibling channels, stopping at the first that has rows. Returns whether
 // rows were found. Blocks for up to about 90 s: job threads only.
@@ -122,8 +127,10 @@ struct LocalDate {
 // should use this too).
 LocalDate LocalDateDaysBack(int64_t now, int32_t daysBack);
 
-// Indices of the rows that start on that local date. Rows without a start
-// time belong to today only.
+// Indices of the rows that start on that local date, in order of their start
+// times (a guide topped up from the full table lists today's upcoming
+// programmes before its earlier ones). Rows without a start time belong to
+// today only and come last.
 std::vector<int32_t> RowsForDay(const std::vector<EpgEntry>& rows, int32_t dayOffset, int64_t now);
 
 // -------------------------------------------------------------- shared state
@@ -144,6 +151,7 @@ struct GuideState {
   std::u16string Status;     // kGuideLoading while a request is under way, else empty
   std::u16string ChannelId;  // the channel of the newest request, held or being fetched
   int64_t PublishedAt = 0;   // Unix seconds of the last publish
+  bool WithArchive = false;  // the newest request reads the full table too
   // Incremented under GuideLock by the main thread; jobs also read it
   // without the lock to give up early.
   std::atomic<uint64_t> GuideRequest{0};
@@ -159,22 +167,31 @@ struct GuideView {
 // An empty result for the same channel is not fetched again sooner than this.
 constexpr int64_t kGuideRetrySeconds = 60;
 
-// Main thread. Starts a request for `streamId` and returns the request number
-// to hand to GuideJob, or nothing when no job is needed: the guide already
-// holds programmes of that channel that reach past `now`, a request for it is
-// under way, or it came back empty less than kGuideRetrySeconds ago. A
-// request for another channel clears the rows and lines at once, so no
-// screen shows one channel's programmes under another's name while loading.
-std::optional<uint64_t> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now);
+// A started request: what the job must be given.
+struct GuideTicket {
+  uint64_t request = 0;
+  bool withArchive = false;  // also kept when a guide read with the table is refreshed
+};
+
+// Main thread. Starts a request for `streamId` and returns the ticket to hand
+// to GuideJob, or nothing when no job is needed: the guide already holds programmes of that
+// channel that reach past `now` (and the past ones too when `withArchive`),
+// a request for it is under way, or it came back empty less than
+// kGuideRetrySeconds ago. A request for another channel clears the rows and
+// lines at once, so no screen shows one channel's programmes under another's
+// name while loading.
+std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now,
+                                             bool withArchive = false);
 
 // Main thread, when the job for `request` could not be started: leaves the
 // loading state so the screens do not wait for it forever.
 void CancelGuideRequest(GuideState& state, uint64_t request);
 
-// Job thread. Fetches the guide privately and publishes it if `request` is
-// still the newest. Returns true when it published: the caller then posts
-// WM_PANEL_UPDATED. False means a newer request took over; that one posts.
-bool GuideJob(GuideState& state, const GuideSource& source, uint64_t request);
+// Job thread. Fetches the guide privately and publishes it if the ticket's
+// request is still the newest. Returns true when it published: the caller
+// then posts WM_PANEL_UPDATED. False means a newer request took over; that
+// one posts.
+bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket);
 
 // The publishing step of GuideJob with the time given: chooses the current
 // row, builds the lines, and under the lock swaps the rows in (only when

@@ -230,9 +230,15 @@ TEST_F(GuideTest, RowsForDayPicksLocalCalendarDays) {
   const std::vector<EpgEntry> rows{Row(now - 86400, 60), Row(0, 60), Row(now - 20 * 3600, 60),
                                    Row(now - 20 * 3600 - 1860, 60), Row(now + 4 * 3600, 60)};
   // now - 20 h is 00:30 today; 31 minutes earlier is 23:59 yesterday.
-  EXPECT_EQ(RowsForDay(rows, 0, now), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(RowsForDay(rows, 0, now), (std::vector<int32_t>{2, 1}));  // untimed last
   EXPECT_EQ(RowsForDay(rows, 1, now), (std::vector<int32_t>{0, 3}));
   EXPECT_TRUE(RowsForDay(rows, 2, now).empty());
+
+  // A guide topped up from the table lists today's earlier programmes
+  // after the upcoming ones; the day's list is in time order all the same.
+  const std::vector<EpgEntry> topped{Row(now, 60), Row(0, 60), Row(now + 3600, 60), Row(now - 3600, 60),
+                                     Row(now - 7200, 60)};
+  EXPECT_EQ(RowsForDay(topped, 0, now), (std::vector<int32_t>{4, 3, 0, 2, 1}));
 }
 
 TEST_F(GuideTest, DayListCountsCalendarDaysAcrossDaylightSavingChanges) {
@@ -291,7 +297,7 @@ TEST_F(GuideTest, PublishingChoosesTheCurrentRowAndBuildsTheLines) {
     {"title":"Before","start_timestamp":"1714581000","stop_timestamp":"1714584600"},
     {"title":"Now On","start_timestamp":"1714584000","stop_timestamp":"1714590000"},
     {"title":"Later","start_timestamp":"1714590000","stop_timestamp":"1714593600"}]})");
-  ASSERT_TRUE(PublishGuide(state, *request, rows, kMay1At2030 + 60));
+  ASSERT_TRUE(PublishGuide(state, request->request, rows, kMay1At2030 + 60));
   const GuideView view = CopyGuide(state);
   EXPECT_EQ(view.rows, rows);
   EXPECT_EQ(view.now, u"20:20  Now On");
@@ -314,10 +320,10 @@ TEST_F(GuideTest, OnlyTheNewestRequestPublishes) {
   const auto first = BeginGuideRequest(state, u"10", kMay1At2030);
   const auto second = BeginGuideRequest(state, u"20", kMay1At2030);
   ASSERT_TRUE(first && second);
-  EXPECT_FALSE(PublishGuide(state, *first, {Row(kMay1At2030, 60, u"Old channel")}, kMay1At2030));
+  EXPECT_FALSE(PublishGuide(state, first->request, {Row(kMay1At2030, 60, u"Old channel")}, kMay1At2030));
   EXPECT_TRUE(CopyGuide(state).rows.empty());
   EXPECT_EQ(CopyGuide(state).status, kGuideLoading);  // still waiting for the newer one
-  EXPECT_TRUE(PublishGuide(state, *second, {Row(kMay1At2030, 60, u"New channel")}, kMay1At2030));
+  EXPECT_TRUE(PublishGuide(state, second->request, {Row(kMay1At2030, 60, u"New channel")}, kMay1At2030));
   EXPECT_EQ(CopyGuide(state).rows[0].title, u"New channel");
 }
 
@@ -327,7 +333,7 @@ TEST_F(GuideTest, NoJobWhenTheGuideHoldsOrFetchesThatChannel) {
   const auto first = BeginGuideRequest(state, u"10", now);
   ASSERT_TRUE(first);
   EXPECT_FALSE(BeginGuideRequest(state, u"10", now));  // under way
-  ASSERT_TRUE(PublishGuide(state, *first, {Row(now - 600, 60), Row(now + 3000, 60)}, now));
+  ASSERT_TRUE(PublishGuide(state, first->request, {Row(now - 600, 60), Row(now + 3000, 60)}, now));
   EXPECT_FALSE(BeginGuideRequest(state, u"10", now + 3600));  // held, reaches past now
   // Once every programme held has ended, the same channel is asked again and
   // its old rows stay until the answer replaces them.
@@ -343,20 +349,34 @@ TEST_F(GuideTest, NoJobWhenTheGuideHoldsOrFetchesThatChannel) {
   EXPECT_TRUE(GuideIsForChannel(state, u"20"));
 
   // An empty answer is asked again, but not within the retry pause.
-  ASSERT_TRUE(PublishGuide(state, *other, {}, now));
+  ASSERT_TRUE(PublishGuide(state, other->request, {}, now));
   EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds - 1));
   const auto retry = BeginGuideRequest(state, u"20", now + kGuideRetrySeconds);
   ASSERT_TRUE(retry);
 
+  // The catch-up screen wants the past too: the same channel is asked again,
+  // and a later refresh of that guide keeps asking for the past.
+  ASSERT_TRUE(PublishGuide(state, retry->request, {Row(now - 600, 60)}, now + kGuideRetrySeconds));
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds));
+  const auto withPast = BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true);
+  ASSERT_TRUE(withPast);
+  EXPECT_TRUE(withPast->withArchive);
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true));  // under way
+  ASSERT_TRUE(PublishGuide(state, withPast->request, {Row(now - 600, 60)}, now + kGuideRetrySeconds));
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true));
+  const auto later = BeginGuideRequest(state, u"20", now + 7200);
+  ASSERT_TRUE(later);
+  EXPECT_TRUE(later->withArchive);
+
   // A job that could not start leaves no loading state behind.
-  CancelGuideRequest(state, *retry);
+  CancelGuideRequest(state, later->request);
   EXPECT_TRUE(CopyGuide(state).status.empty());
 }
 
 TEST_F(GuideTest, GuideRowsForDayReadsTheHeldRows) {
   GuideState state;
   const auto request = BeginGuideRequest(state, u"10", kMay1At2030);
-  ASSERT_TRUE(PublishGuide(state, *request, {Row(kMay1At2030 - 86400, 60), Row(kMay1At2030, 60)}, kMay1At2030));
+  ASSERT_TRUE(PublishGuide(state, request->request, {Row(kMay1At2030 - 86400, 60), Row(kMay1At2030, 60)}, kMay1At2030));
   EXPECT_EQ(GuideRowsForDay(state, 0, kMay1At2030), (std::vector<int32_t>{1}));
   EXPECT_EQ(GuideRowsForDay(state, 1, kMay1At2030), (std::vector<int32_t>{0}));
 }
