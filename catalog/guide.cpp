@@ -262,7 +262,7 @@ int64_t EndOf(const EpgEntry& entry) { return entry.start + int64_t{std::max(ent
 
 // Whether the rows still describe the present or the future: some row
 // ends after `now`, or no row has a known time (then nothing can age).
-bool ReachesPast(const std::vector<EpgEntry>& rows, int64_t now) {
+bool CoversNowOrLater(const std::vector<EpgEntry>& rows, int64_t now) {
   if (rows.empty()) return false;
   bool anyTimed = false;
   for (const auto& entry : rows) {
@@ -472,7 +472,7 @@ std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_v
   if (state.ChannelId == streamId) {
     const bool archiveCovered = state.WithArchive || !withArchive;
     if (state.Status == kGuideLoading && archiveCovered) return std::nullopt;
-    if (ReachesPast(state.GuideRows, now) && archiveCovered) return std::nullopt;
+    if (CoversNowOrLater(state.GuideRows, now) && archiveCovered) return std::nullopt;
     const bool triedLately = state.PublishedAt > 0 && now - state.PublishedAt < kGuideRetrySeconds;
     if (state.GuideRows.empty() && triedLately) return std::nullopt;
     // Refreshing a guide that was read with its past keeps the past.
@@ -505,15 +505,19 @@ bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket) {
 
 bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now) {
   const Lines lines = LinesFor(rows, now);
-  std::lock_guard lock(state.GuideLock);
-  if (state.GuideRequest.load() != request) return false;
-  state.GuideRows = std::move(rows);
-  state.GuideNow = lines.now;
-  state.GuideNext = lines.next;
-  state.GuideFirstRow = std::max(lines.current - 1, 0);
-  state.Status.clear();
-  state.PublishedAt = now;
-  WriteLogF(80, "epg rows=%d cur=%d", static_cast<int>(state.GuideRows.size()), static_cast<int>(lines.current));
+  const auto count = static_cast<int>(rows.size());
+  {
+    std::lock_guard lock(state.GuideLock);
+    if (state.GuideRequest.load() != request) return false;
+    state.GuideRows = std::move(rows);
+    state.GuideNow = lines.now;
+    state.GuideNext = lines.next;
+    state.GuideFirstRow = std::max(lines.current - 1, 0);
+    state.Status.clear();
+    state.PublishedAt = now;
+  }
+  // Written after the lock is released: painters never wait on the disk.
+  WriteLogF(80, "epg rows=%d cur=%d", count, static_cast<int>(lines.current));
   return true;
 }
 

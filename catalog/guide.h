@@ -195,7 +195,7 @@ bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket);
 
 // The publishing step of GuideJob with the time given: chooses the current
 // row, builds the lines, and under the lock swaps the rows in (only when
-// `request` is still the newest) and writes "epg rows=%d cur=%d" to the log.
+// `request` is still the newest); then writes "epg rows=%d cur=%d" to the log.
 bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now);
 
 // Main thread (e.g. each second): recomputes the "now" and "next" lines from
