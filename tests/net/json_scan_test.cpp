@@ -1,0 +1,157 @@
+#include "net/json_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using JsonScan::Array;
+using JsonScan::Objects;
+using JsonScan::Value;
+
+TEST(JsonScanValue, DecodesStringEscapesAfterSpacedColon) {
+  EXPECT_EQ(Value(R"({"k" :  "x\u00e9\n"})", "k"), "x\xC3\xA9\n");
+  EXPECT_EQ(Value(R"({"k":"\u00E9\t\r"})", "k"), "\xC3\xA9\t\r");
+  EXPECT_EQ(Value(R"({"k":"\/\"\\\b\f"})", "k"), "/\"\\bf");
+  EXPECT_EQ(JsonScan::ValueW(R"({"k":"\u00e9\u20ac"})", "k"), u"\u00e9\u20ac");
+  EXPECT_EQ(Value(R"({"k":"plain"})", "k"), "plain");
+}
+
+TEST(JsonScanValue, BareTokensKeepTrailingSpaceAndStopAtDelimiters) {
+  EXPECT_EQ(Value(R"({"n":12 ,"m":1})", "n"), "12 ");
+  EXPECT_EQ(Value(R"({"n":1,"m":true})", "m"), "true");
+  EXPECT_EQ(Value(R"([{"m":null}])", "m"), "null");
+  EXPECT_EQ(Value(R"({"n": -3.5e2)", "n"), "-3.5e2");  // runs to the end of the text
+  // An object or array value yields only its beginning.
+  EXPECT_EQ(Value(R"({"a":{"b":1},"c":2})", "a"), R"({"b":1)");
+  EXPECT_EQ(Value(R"({"a":[1,2]})", "a"), "[1");
+}
+
+TEST(JsonScanValue, MatchesKeysOnlyWhereTheyStandAsKeys) {
+  // A value equal to the key name is not the key, and the colon after it is
+  // not its colon.
+  EXPECT_EQ(Value(R"({"a":"name","x":"B"})", "name"), "");
+  EXPECT_EQ(Value(R"({"a":"name","name":"N"})", "name"), "N");
+  // An escaped quote inside a string never opens a key.
+  EXPECT_EQ(Value(R"({"t":"say \"name\":\"X\"","name":"N"})", "name"), "N");
+  EXPECT_EQ(Value(R"({"t":"say \"name\":\"X\""})", "name"), "");
+  // An escaped backslash right before the closing quote does not escape it.
+  EXPECT_EQ(Value(R"({"t":"a\\","name":"N"})", "name"), "N");
+  // The first occurrence as a key wins, nested or not; keys are case-sensitive.
+  EXPECT_EQ(Value(R"({"o":{"name":"in"},"name":"out"})", "name"), "in");
+  EXPECT_EQ(Value(R"({"Name":"A","name":"b"})", "name"), "b");
+}
+
+TEST(JsonScanValue, MissingCutOrUnterminatedTextYieldsWhatIsThere) {
+  EXPECT_EQ(Value(R"({"a":1})", "b"), "");
+  EXPECT_EQ(Value("", "b"), "");
+  EXPECT_EQ(Value(R"({"name":)", "name"), "");
+  EXPECT_EQ(Value("{\"name\": \r\n\t", "name"), "");
+  EXPECT_EQ(Value(R"({"name")", "name"), "");
+  EXPECT_EQ(Value(R"({"name":"abc)", "name"), "abc");
+  EXPECT_EQ(Value(R"({"name":"ab\)", "name"), "ab\\");  // a final backslash stays
+  EXPECT_EQ(Value(R"({"name":"")", "name"), "");
+}
+
+TEST(JsonScanValue, SurrogatePairBecomesOneFourByteCharacter) {
+  EXPECT_EQ(Value(R"({"e":"\ud83d\ude00!"})", "e"), "\xF0\x9F\x98\x80!");
+  EXPECT_EQ(Value(R"({"e":"\uD834\uDD1E"})", "e"), "\xF0\x9D\x84\x9E");
+  EXPECT_EQ(JsonScan::ValueW(R"({"e":"\ud83d\ude00"})", "e"), (std::u16string{0xD83D, 0xDE00}));
+  // A high half not followed by a low half is not joined with what follows.
+  EXPECT_EQ(Value(R"({"e":"\ud83d\u0041"})", "e"), "\xED\xA0\xBD" "A");
+}
+
+TEST(JsonScanValue, UnicodeEscapeWithoutFourHexDigitsYieldsLetterU) {
+  EXPECT_EQ(Value(R"({"k":"a\u12"})", "k"), "au12");
+  EXPECT_EQ(Value(R"({"k":"\uZZZZ"})", "k"), "uZZZZ");
+  EXPECT_EQ(Value(R"({"k":"\u00g9x"})", "k"), "u00g9x");
+}
+
+TEST(JsonScanObjects, CutsTopLevelObjectsKeepingNestedOnesInside) {
+  const auto objects = Objects(R"([{"a":{"b":1}} , {"c":2}])");
+  ASSERT_EQ(objects.size(), 2u);
+  EXPECT_EQ(objects[0], R"({"a":{"b":1}})");
+  EXPECT_EQ(objects[1], R"({"c":2})");
+  const auto single = Objects(R"({"x":{"y":{}},"z":[{}]})");
+  ASSERT_EQ(single.size(), 1u);
+  EXPECT_EQ(single[0], R"({"x":{"y":{}},"z":[{}]})");
+  EXPECT_TRUE(Objects("").empty());
+  EXPECT_TRUE(Objects("[1,2]").empty());
+  // An object left open at the end is dropped.
+  EXPECT_EQ(Objects(R"([{"a":1},{"b":)").size(), 1u);
+}
+
+TEST(JsonScanObjects, BracesInsideStringsDoNotCount) {
+  const auto objects = Objects(R"([{"name":"Kids {HD"},{"name":"B} \"{"},{"id":3}])");
+  ASSERT_EQ(objects.size(), 3u);
+  EXPECT_EQ(objects[0], R"({"name":"Kids {HD"})");
+  EXPECT_EQ(Value(objects[1], "name"), "B} \"{");
+  EXPECT_EQ(objects[2], R"({"id":3})");
+}
+
+TEST(JsonScanObjects, StrayClosingBraceHidesOnlyTheNextObject) {
+  const auto objects = Objects(R"(}[{"a":1},{"b":2},{"c":3}])");
+  ASSERT_EQ(objects.size(), 2u);
+  EXPECT_EQ(objects[0], R"({"b":2})");
+  EXPECT_EQ(objects[1], R"({"c":3})");
+}
+
+TEST(JsonScanObjects, ForEachObjectReportsWhatObjectsReturns) {
+  const std::string text = R"(}{"x":1}[{"a":"}"},{"b":{"c":"{"}}],{"d":)";
+  std::vector<std::string_view> streamed;
+  JsonScan::ForEachObject(text, [&](std::string_view object) { streamed.push_back(object); });
+  EXPECT_EQ(streamed, Objects(text));
+  ASSERT_EQ(streamed.size(), 2u);
+  EXPECT_EQ(streamed[1], R"({"b":{"c":"{"}})");
+}
+
+TEST(JsonScanArray, ReturnsTheWholeArrayAfterKeyAndColon) {
+  EXPECT_EQ(Array(R"({"list":[[1,2],[3]],"x":1})", "list"), "[[1,2],[3]]");
+  EXPECT_EQ(Array("{\"list\": \r\n\t[1]}", "list"), "[1]");
+  EXPECT_EQ(Array(R"({"l":["a]b",{"c":"["}],"m":[]})", "l"), R"(["a]b",{"c":"["}])");
+  EXPECT_EQ(Array(R"({"x":"l","l":[2]})", "l"), "[2]");
+}
+
+TEST(JsonScanArray, RequiresColonRightAfterKeyAndAnArray) {
+  EXPECT_EQ(Array(R"({"list" :[1]})", "list"), "");
+  EXPECT_EQ(Array(R"({"list":1})", "list"), "");
+  EXPECT_EQ(Array(R"({"list":[1,[2])", "list"), "");
+  EXPECT_EQ(Array(R"({"other":[1]})", "list"), "");
+}
+
+TEST(JsonScanQuoteW, EscapesOnlyQuotesAndBackslashes) {
+  EXPECT_EQ(JsonScan::QuoteW(u"a\"b"), "\"a\\\"b\"");
+  EXPECT_EQ(JsonScan::QuoteW(u"a\nb\\"), "\"a\nb\\\\\"");
+  EXPECT_EQ(JsonScan::QuoteW(u"\u00e9"), "\"\xC3\xA9\"");
+  EXPECT_EQ(JsonScan::QuoteW(u""), "\"\"");
+}
+
+TEST(JsonScanEscape, EscapesQuotesBackslashesAndLineControls) {
+  EXPECT_EQ(JsonScan::Escape("a\"b\\c\nd\re\tf\xC3\xA9"), "a\\\"b\\\\c\\nd\\re\\tf\xC3\xA9");
+  EXPECT_EQ(JsonScan::Escape(""), "");
+  // What Escape writes, Value reads back unchanged.
+  const std::string tricky = "say \"name\": \\ \n\t\xF0\x9F\x98\x80 {[";
+  EXPECT_EQ(Value("{\"k\":\"" + JsonScan::Escape(tricky) + "\",\"name\":1}", "k"), tricky);
+}
+
+TEST(JsonScanFindValues, EqualsValuePerKey) {
+  std::string text = R"({"id":"7","name":"A \"q\"","n":12 ,"o":{"id":"inner","deep":"d\u00e9"},"t":"name",)"
+                     R"("e":"\ud83d\ude00","end":)";
+  std::vector<std::string> names = {"id", "name", "n", "deep", "missing", "e", "end", "t", "o", "id"};
+  // More keys than the small fast path holds.
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("k" + std::to_string(i));
+    text.insert(1, "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",");
+  }
+  std::vector<std::string_view> keys(names.begin(), names.end());
+  std::vector<JsonScan::RawValue> found(keys.size());
+  JsonScan::FindValues(text, keys, found);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(JsonScan::Decoded(found[i]), Value(text, keys[i])) << keys[i];
+    EXPECT_EQ(JsonScan::DecodedW(found[i]), JsonScan::ValueW(text, keys[i])) << keys[i];
+  }
+  EXPECT_EQ(JsonScan::Decoded(found[0]), "7");
+  EXPECT_EQ(JsonScan::Decoded(found[1]), "A \"q\"");
+  EXPECT_FALSE(found[4].found);
+  EXPECT_EQ(JsonScan::Decoded(found[12]), "2");
+}

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "net/http_client.h"
+#include "net/url_parts.h"
+
+TEST(UrlEncode, KeepsUnreservedAndEncodesEveryOtherByte) {
+  EXPECT_EQ(UrlEncode("a b/c"), "a%20b%2Fc");
+  EXPECT_EQ(UrlEncode("AZaz09-._~"), "AZaz09-._~");
+  EXPECT_EQ(UrlEncode("caf\xC3\xA9"), "caf%C3%A9");
+  EXPECT_EQ(UrlEncode("+&=?%"), "%2B%26%3D%3F%25");
+  EXPECT_EQ(UrlEncode(std::string_view("\0\xFF", 2)), "%00%FF");
+  EXPECT_EQ(UrlEncode(""), "");
+}
+
+TEST(SplitUrl, SplitsSchemeHostPortPathAndQuery) {
+  auto parts = SplitUrl("HTTPS://Example.com:8443/a/b.php?x=1&y=2");
+  ASSERT_TRUE(parts);
+  EXPECT_TRUE(parts->secure);
+  EXPECT_EQ(parts->host, "Example.com");
+  EXPECT_EQ(parts->port, 8443);
+  EXPECT_EQ(parts->path, "/a/b.php");
+  EXPECT_EQ(parts->query, "?x=1&y=2");
+
+  parts = SplitUrl("http://host");
+  ASSERT_TRUE(parts);
+  EXPECT_FALSE(parts->secure);
+  EXPECT_EQ(parts->port, 80);
+  EXPECT_EQ(parts->path, "/");
+  EXPECT_EQ(parts->query, "");
+
+  parts = SplitUrl("https://host?q");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->port, 443);
+  EXPECT_EQ(parts->path, "/");
+  EXPECT_EQ(parts->query, "?q");
+
+  parts = SplitUrl("http://[::1]:8080/x");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->host, "::1");
+  EXPECT_EQ(parts->port, 8080);
+  parts = SplitUrl("https://[fe80::1]/");
+  ASSERT_TRUE(parts);
+  EXPECT_EQ(parts->host, "fe80::1");
+  EXPECT_EQ(parts->port, 443);
+}
+
+namespace {
+// The port a URL connects to, or -1 when the URL fails.
+int PortOf(std::string_view url) {
+  const auto parts = SplitUrl(url);
+  return parts ? parts->port : -1;
+}
+}  // namespace
+
+TEST(SplitUrl, ParsesPortsStrictly) {
+  EXPECT_EQ(PortOf("http://h:1/"), 1);
+  EXPECT_EQ(PortOf("http://h:65535/"), 65535);
+  EXPECT_EQ(PortOf("http://h:08080/"), 8080);
+  EXPECT_EQ(PortOf("http://h:/"), 80);  // an empty port is the default
+  EXPECT_FALSE(SplitUrl("http://h:0/"));
+  EXPECT_FALSE(SplitUrl("http://h:65536/"));
+  EXPECT_FALSE(SplitUrl("http://h:99999999999/"));
+  EXPECT_FALSE(SplitUrl("http://h:8o/"));
+  EXPECT_FALSE(SplitUrl("http://[::1/"));
+  EXPECT_FALSE(SplitUrl("http://[::1]x/"));
+}
+
+TEST(SplitUrl, RefusesOtherSchemesAndMalformedUrls) {
+  EXPECT_FALSE(SplitUrl(""));
+  EXPECT_FALSE(SplitUrl("ftp://h/"));
+  EXPECT_FALSE(SplitUrl("file:///etc/passwd"));
+  EXPECT_FALSE(SplitUrl("h/path"));
+  EXPECT_FALSE(SplitUrl("http:/h/"));
+  EXPECT_FALSE(SplitUrl("http:///path"));
+  EXPECT_FALSE(SplitUrl("http://u:p@h/"));
+  EXPECT_FALSE(SplitUrl("http://h/a b"));
+  EXPECT_FALSE(SplitUrl("http://h/a\r\nX: y"));
+}
+
+TEST(SplitUrl, EnforcesPartLimits) {
+  const std::string base = "http://h/p";
+  EXPECT_TRUE(SplitUrl(base + "?" + std::string(2046, 'q')));   // query of 2047
+  EXPECT_FALSE(SplitUrl(base + "?" + std::string(2047, 'q')));  // query of 2048
+  EXPECT_TRUE(SplitUrl("http://" + std::string(255, 'h') + "/"));
+  EXPECT_FALSE(SplitUrl("http://" + std::string(256, 'h') + "/"));
+  EXPECT_TRUE(SplitUrl("http://h/" + std::string(4094, 'p')));   // path of 4095
+  EXPECT_FALSE(SplitUrl("http://h/" + std::string(4095, 'p')));  // path of 4096
+}
