@@ -11,6 +11,7 @@
 #include "app/jobs.h"
 #include "catalog/account.h"
 #include "catalog/catalog_item.h"
+#include "catalog/guide.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
 #include "extras/sports.h"
@@ -42,6 +43,7 @@ struct AppState {
   Catalog catalog;
   std::vector<TrendingMovie> trending;
   SeriesInfo series;
+  GuideState guide;  // shared with the guide job under its own lock
   XtreamAccount account;
   SportsEvents sports;
   Screen CurrentScreen = Screen::Home;
