@@ -4,9 +4,11 @@
 
 #include <memory>
 
+#include "catalog/catalog_cache.h"
 #include "catalog/special_categories.h"
 #include "net/text.h"
 #include "tests/fixtures/stand_in_server.h"
+#include "tests/fixtures/temp_data_home.h"
 #include "tests/fixtures/xtream_fixture.h"
 
 namespace {
@@ -45,6 +47,34 @@ std::vector<Category> WithVodSpecials(const std::vector<Category>& server) {
   std::vector<Category> list = {{u"ALL", u""}, {u"FAVORITES", u"fav"}};
   list.insert(list.end(), server.begin(), server.end());
   return list;
+}
+
+// What the cache files keep of a text: tabs and line feeds become spaces.
+std::u16string AsCached(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out)
+    if (c == u'\t' || c == u'\n') c = u' ';
+  return out;
+}
+
+ItemList AsCached(const ItemList& items) {
+  ItemList out;
+  for (const CatalogItem& item : items) {
+    const CatalogItem::Fields f = item.fields();
+    const std::u16string parts[] = {AsCached(f.id),  AsCached(f.name), AsCached(f.categoryId), AsCached(f.epgChannelId),
+                                    AsCached(f.containerExt), AsCached(f.icon), AsCached(f.num), AsCached(f.url),
+                                    AsCached(f.added), AsCached(f.rating)};
+    const CatalogItem::Fields cached{parts[0], parts[1], parts[2], parts[3], parts[4],
+                                     parts[5], parts[6], parts[7], parts[8], parts[9]};
+    out.emplace_back(item.kindCode(), cached, item.tvArchive());
+  }
+  return out;
+}
+
+std::vector<Category> AsCached(const std::vector<Category>& categories) {
+  std::vector<Category> out;
+  for (const Category& c : categories) out.push_back({AsCached(c.name), AsCached(c.id)});
+  return out;
 }
 
 class XtreamClientTest : public ::testing::Test {
@@ -99,6 +129,25 @@ TEST_F(XtreamClientTest, LoadsEveryRecordFieldByField) {
     EXPECT_EQ(request.Param("password"), "s3cret");
     EXPECT_EQ(request.Header("User-Agent"), "Vistra43/4.3");
   }
+}
+
+TEST_F(XtreamClientTest, DownloadedCatalogSurvivesTheCacheRoundTrip) {
+  TempDataHome home;
+  Catalog downloaded;
+  ASSERT_TRUE(LoadLive(account_, u"ts", downloaded));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, downloaded));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, downloaded));
+  const std::u16string playlist = Utf8ToWide(provider_->PlaylistUrl(server_));
+  SaveCatalogCache(downloaded, playlist);
+
+  Catalog cached;
+  ASSERT_TRUE(LoadCatalogCache(playlist, cached));
+  ExpectSameItems(*cached.LiveChannels, AsCached(*downloaded.LiveChannels));
+  ExpectSameItems(*cached.Movies, AsCached(*downloaded.Movies));
+  ExpectSameItems(*cached.Series, AsCached(*downloaded.Series));
+  EXPECT_EQ(cached.LiveCategories, AsCached(downloaded.LiveCategories));
+  EXPECT_EQ(cached.MovieCategories, AsCached(downloaded.MovieCategories));
+  EXPECT_EQ(cached.SeriesCategories, AsCached(downloaded.SeriesCategories));
 }
 
 TEST_F(XtreamClientTest, SeriesInfoOfEverySeries) {
