@@ -1,0 +1,249 @@
+#include "ui/i18n/translate.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ui/i18n/languages.h"
+
+namespace {
+
+constexpr int kRomanian = 1;
+constexpr int kGerman = 2;
+
+// The languages with every key; the others lack the catch-up guide texts.
+const std::set<int> kFullLanguages = {0, 1, 12, 24, 25, 27};
+// Greek, Irish, Maltese and Albanian keep most texts in English.
+const std::set<int> kMostlyEnglish = {12, 24, 25, 27};
+
+std::vector<std::string_view> KeysOf(int language) {
+  std::vector<std::string_view> keys;
+  for (const TextPair& pair : kLanguages[language].texts) keys.push_back(pair.key);
+  return keys;
+}
+
+int CountTranslated(int language) {
+  int translated = 0;
+  for (const TextPair& pair : kLanguages[language].texts) {
+    if (pair.text != TranslateIn(0, pair.key)) ++translated;
+  }
+  return translated;
+}
+
+// Well-formed UTF-16: every high surrogate followed by a low one, no lone
+// low surrogates, no control characters.
+bool IsCleanUtf16(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    char16_t c = text[i];
+    if (c < 0x20) return false;
+    if (c >= 0xDC00 && c <= 0xDFFF) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+// Restores English after a test that changes the current language, so the
+// other tests in this binary see the default.
+class CurrentLanguageTest : public ::testing::Test {
+ protected:
+  void TearDown() override { SetCurrentLanguageCode(u"en"); }
+};
+
+}  // namespace
+
+TEST(LanguageIndex, AcceptsRegionsAliasesAndAnyCase) {
+  EXPECT_EQ(LanguageIndex(u"ro"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"RO_ro"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"ro-RO"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"Romanian"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"rum"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"RON"), kRomanian);
+  EXPECT_EQ(LanguageIndex(u"pt_BR"), 6);
+  EXPECT_EQ(LanguageIndex(u"sr-Latn-RS"), 15);
+  EXPECT_EQ(LanguageIndex(u"tr"), 32);
+}
+
+TEST(LanguageIndex, UnknownOrEmptyIsEnglish) {
+  EXPECT_EQ(LanguageIndex(u"zz"), 0);
+  EXPECT_EQ(LanguageIndex(u""), 0);
+  EXPECT_EQ(LanguageIndex(u"-ro"), 0);  // the part before the cut is empty
+  EXPECT_EQ(LanguageIndex(u"rom"), 0);
+  EXPECT_EQ(LanguageIndex(u"romanian language"), 0);
+}
+
+TEST(LanguageIndex, EveryCodeFindsItsOwnEntry) {
+  for (int i = 0; i < kLanguageCount; ++i) EXPECT_EQ(LanguageIndex(LanguageCode(i)), i) << i;
+}
+
+TEST_F(CurrentLanguageTest, FollowsTheLangCode) {
+  SetCurrentLanguageCode(u"RO_ro");
+  EXPECT_EQ(CurrentLanguage(), kRomanian);
+  SetCurrentLanguageCode(u"zz");
+  EXPECT_EQ(CurrentLanguage(), 0);
+  SetCurrentLanguageCode(u"de");
+  EXPECT_EQ(Translate("catchup_loading"), u"Loading...");
+  EXPECT_EQ(SettingsRowLabel(15), u"Automatisch");
+}
+
+TEST(Translate, FallsBackToEnglishThenToTheKey) {
+  EXPECT_EQ(TranslateIn(kGerman, "catchup_loading"), u"Loading...");
+  EXPECT_EQ(TranslateIn(kGerman, "catchup_empty"), u"No programmes this day.");
+  EXPECT_EQ(TranslateIn(kGerman, "no_such_key"), u"no_such_key");
+  EXPECT_EQ(TranslateIn(0, "no_such_key"), u"no_such_key");
+  EXPECT_EQ(TranslateIn(0, ""), u"");
+  // An index outside the list reads English rather than memory after it.
+  EXPECT_EQ(TranslateIn(kLanguageCount, "cancel"), u"Cancel");
+  EXPECT_EQ(TranslateIn(-1, "cancel"), u"Cancel");
+}
+
+TEST(Translate, KeysAreCaseSensitive) {
+  EXPECT_EQ(TranslateIn(0, "Cancel"), u"Cancel");  // shown as the key, not found
+  EXPECT_EQ(TranslateIn(0, "CANCEL"), u"CANCEL");
+}
+
+TEST(Translate, UnknownKeyTextOutlivesTheCallersKey) {
+  std::u16string_view first;
+  {
+    std::string key = "a_key_made_at_run_time";
+    first = TranslateIn(0, key);
+  }
+  EXPECT_EQ(first, u"a_key_made_at_run_time");
+  EXPECT_EQ(TranslateIn(0, "a_key_made_at_run_time").data(), first.data());
+}
+
+TEST(Translate, EnglishTextsWithAnEllipsis) {
+  EXPECT_EQ(TranslateIn(0, "auto_reload"), u"Auto reload…");
+  EXPECT_EQ(TranslateIn(0, "buffering"), u"Buffering…");
+  EXPECT_EQ(TranslateIn(0, "reload"), u"Reload from ");  // the panel host follows
+  EXPECT_EQ(TranslateIn(0, "exit_ask"), u"Exit Vistra 4.3?");
+}
+
+TEST(SettingsRowLabel, EnglishAndRomanianHaveTheirOwnLabels) {
+  EXPECT_EQ(SettingsRowLabelIn(0, 3), u"Change Language");
+  EXPECT_EQ(TranslateIn(0, "language"), u"Language");
+  EXPECT_EQ(SettingsRowLabelIn(kRomanian, 15), u"Reîncărcare automată");
+  EXPECT_EQ(SettingsRowLabelIn(kRomanian, 18), u"Selectează tipul dispozitivului");
+  EXPECT_EQ(SettingsRowLabelIn(0, 19), u"Update Now");
+  EXPECT_EQ(SettingsRowLabelIn(kGerman, 15), TranslateIn(kGerman, "automatic"));
+  EXPECT_EQ(SettingsRowLabelIn(kGerman, 3), TranslateIn(kGerman, "language"));
+}
+
+TEST(SettingsRowLabel, RowsOutsideTheScreenAreEmpty) {
+  for (int language : {0, kRomanian, kGerman}) {
+    EXPECT_TRUE(SettingsRowLabelIn(language, 20).empty());
+    EXPECT_TRUE(SettingsRowLabelIn(language, -1).empty());
+    EXPECT_FALSE(SettingsRowLabelIn(language, 0).empty());
+  }
+}
+
+TEST(LanguageList, AccessorsOutOfRangeAreEmpty) {
+  EXPECT_TRUE(LanguageName(kLanguageCount).empty());
+  EXPECT_TRUE(LanguageName(-1).empty());
+  EXPECT_TRUE(DateLocale(kLanguageCount).empty());
+  EXPECT_TRUE(MenuWord(0, kMenuWordCount).empty());
+  EXPECT_TRUE(MenuWord(-1, kMenuHome).empty());
+  EXPECT_EQ(MenuWord(kRomanian, kMenuExit), u"Ieșire");
+  EXPECT_EQ(MenuWord(0, kMenuSports), u"Sports");
+  EXPECT_EQ(DateLocale(15), "sr-Latn-RS");
+  EXPECT_EQ(DateLocale(19), "nb-NO");
+  EXPECT_EQ(LanguageName(12), u"Ελληνικά");
+}
+
+TEST(TextTables, EveryLanguageHasTheEnglishKeysInOrder) {
+  std::vector<std::string_view> english = KeysOf(0);
+  ASSERT_EQ(english.size(), kFullTextCount);
+  std::vector<std::string_view> short_keys;
+  for (std::string_view key : english) {
+    if (key != "catchup_empty" && key != "catchup_loading") short_keys.push_back(key);
+  }
+  ASSERT_EQ(short_keys.size(), kShortTextCount);
+  for (int i = 1; i < kLanguageCount; ++i) {
+    EXPECT_EQ(KeysOf(i), kFullLanguages.contains(i) ? english : short_keys) << "#" << i;
+  }
+}
+
+TEST(TextTables, KeysAreUniqueSortedAndEveryTextIsClean) {
+  // The lookup is a binary search: strictly rising keys also rule out
+  // duplicates.
+  for (int i = 0; i < kLanguageCount; ++i) {
+    EXPECT_TRUE(IsOrderedTable(kLanguages[i].texts)) << "#" << i;
+    for (const TextPair& pair : kLanguages[i].texts) {
+      EXPECT_FALSE(pair.text.empty()) << "#" << i << " " << pair.key;
+      EXPECT_TRUE(IsCleanUtf16(pair.text)) << "#" << i << " " << pair.key;
+      if (pair.key == "reload") {
+        EXPECT_EQ(pair.text.back(), u' ') << "#" << i << ": the panel host follows";
+      } else {
+        EXPECT_NE(pair.text.front(), u' ') << "#" << i << " " << pair.key;
+        EXPECT_NE(pair.text.back(), u' ') << "#" << i << " " << pair.key;
+      }
+    }
+  }
+}
+
+TEST(TextTables, KeyHintsKeepTheKeyNames) {
+  // The hints name real keys; a translated key name would send the user
+  // looking for a key that does not exist.
+  for (int i = 0; i < kLanguageCount; ++i) {
+    for (const TextPair& pair : kLanguages[i].texts) {
+      std::u16string_view english = TranslateIn(0, pair.key);
+      for (std::u16string_view name : {u"Enter = ", u"Esc = ", u"Del = ", u"+ = "}) {
+        if (english.find(name) != std::u16string_view::npos) {
+          EXPECT_NE(pair.text.find(name), std::u16string_view::npos) << "#" << i << " " << pair.key;
+        }
+      }
+    }
+  }
+}
+
+TEST(TextTables, HalfTranslatedLanguagesTranslateAboutHalf) {
+  for (int i = 1; i < kLanguageCount; ++i) {
+    if (kMostlyEnglish.contains(i)) continue;
+    const int count = static_cast<int>(kLanguages[i].texts.size());
+    const int translated = CountTranslated(i);
+    EXPECT_GE(translated * 10, count * 4) << "#" << i << ": " << translated << " of " << count;
+    EXPECT_LE(translated * 10, count * 6) << "#" << i << ": " << translated << " of " << count;
+  }
+}
+
+TEST(TextTables, MostlyEnglishLanguagesKeepMostTextsInEnglish) {
+  for (int i : kMostlyEnglish) {
+    const int translated = CountTranslated(i);
+    EXPECT_GE(static_cast<int>(kFullTextCount) - translated, 135) << "#" << i;
+    EXPECT_GE(translated, 10) << "#" << i << ": the most visible texts are translated";
+  }
+}
+
+TEST(TextTables, FullLanguagesTranslateTheGuideTexts) {
+  for (int i : kFullLanguages) {
+    if (i == 0) continue;
+    EXPECT_NE(TranslateIn(i, "catchup_loading"), TranslateIn(0, "catchup_loading")) << "#" << i;
+    EXPECT_NE(TranslateIn(i, "catchup_empty"), TranslateIn(0, "catchup_empty")) << "#" << i;
+  }
+}
+
+TEST(LanguageList, NamesWordsAndLocalesAreComplete) {
+  std::set<std::u16string_view> codes, names;
+  for (int i = 0; i < kLanguageCount; ++i) {
+    std::u16string_view code = LanguageCode(i);
+    ASSERT_EQ(code.size(), 2u) << "#" << i;
+    EXPECT_TRUE(code[0] >= u'a' && code[0] <= u'z' && code[1] >= u'a' && code[1] <= u'z') << "#" << i;
+    EXPECT_TRUE(codes.insert(code).second) << "#" << i;
+    EXPECT_FALSE(LanguageName(i).empty()) << "#" << i;
+    EXPECT_TRUE(IsCleanUtf16(LanguageName(i))) << "#" << i;
+    EXPECT_TRUE(names.insert(LanguageName(i)).second) << "#" << i;
+    for (int word = 0; word < kMenuWordCount; ++word) {
+      EXPECT_FALSE(MenuWord(i, word).empty()) << "#" << i << " word " << word;
+      EXPECT_TRUE(IsCleanUtf16(MenuWord(i, word))) << "#" << i << " word " << word;
+    }
+    // The locale names the same language (Norwegian dates use Bokmål).
+    std::string_view locale = DateLocale(i);
+    std::u16string expected = code == u"no" ? u"nb-" : std::u16string(code) + u"-";
+    ASSERT_GT(locale.size(), 3u) << "#" << i;
+    EXPECT_EQ(std::u16string(locale.begin(), locale.begin() + 3), expected) << "#" << i;
+  }
+}
