@@ -29,6 +29,9 @@ constexpr double kTileFloorHeight = 28;
 constexpr int kTileWords[kHomeTileCount] = {kMenuLive,     kMenuMovies,   kMenuSeries, kMenuSports,
                                             kMenuPlaylist, kMenuSettings, kMenuReload, kMenuExit};
 
+// A language index outside the list reads as English.
+int ValidLanguage(int language) { return language >= 0 && language < kLanguageCount ? language : 0; }
+
 }  // namespace
 
 double HomeColumnWidth(double width) { return WideX(540, width); }
@@ -163,8 +166,7 @@ std::u16string HomeDayText(const LocalTime& now) {
 }
 
 std::u16string HomeMonthYearText(int language, const LocalTime& now) {
-  if (language < 0 || language >= kLanguageCount) language = 0;
-  std::u16string text = MonthYearText(DateLocale(language), now);
+  std::u16string text = MonthYearText(DateLocale(ValidLanguage(language)), now);
   if (!text.empty()) return text;
   char fallback[24];
   std::snprintf(fallback, sizeof fallback, "%02d - %04d", now.month, now.year);
@@ -336,7 +338,7 @@ void PaintTiles(RenderResources& res, const HomeView& view) {
     const bool focused = i == view.homeIndex;
     res.FillRounded(tile, 18, focused ? Rgba{0.36, 0.36, 0.38, 0.95} : Rgba{0.22, 0.22, 0.24, 0.92});
     DrawTileIcon(res.Cr(), i, HomeTileIconRect(i, W, H));
-    res.DrawTrimmed(FontId::Row, MenuWord(view.language, kTileWords[i]), HomeTileLabelRect(i, W, H),
+    res.DrawTrimmed(FontId::Row, MenuWord(ValidLanguage(view.language), kTileWords[i]), HomeTileLabelRect(i, W, H),
                     res.Brush().White, kAlignLeadingCentered);
   }
 }
@@ -401,7 +403,7 @@ void PaintSwatches(RenderResources& res, const HomeView& view) {
 void PaintActionButtons(RenderResources& res, const HomeView& view) {
   const Brushes& brush = res.Brush();
   const std::u16string_view captions[3] = {TranslateIn(view.language, "trailer"),
-                                           MenuWord(view.language, kMenuMovies),
+                                           MenuWord(ValidLanguage(view.language), kMenuMovies),
                                            TranslateIn(view.language, "information")};
   const Rgba fills[3] = {brush.Red, brush.BlueDeep, brush.Yellow};
   for (int i = 0; i < 3; ++i) {
