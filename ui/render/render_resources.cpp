@@ -7,10 +7,8 @@
 #include <system_error>
 
 #include "catalog/catalog_item.h"
-#include "net/http_client.h"
+#include "extras/trending.h"
 #include "net/text.h"
-#include "store/data_folder.h"
-#include "store/file_io.h"
 #include "ui/render/icon_cache.h"
 
 // Sections: colours and fonts; geometry; display names; frame and helpers;
@@ -367,12 +365,12 @@ cairo_surface_t* RenderResources::Logo() {
   return logo_.get();
 }
 
-std::filesystem::path BackdropFile() { return DataFolder() / "backdrop.jpg"; }
-
-cairo_surface_t* RenderResources::Backdrop(std::u16string_view key) {
-  if (key == backdropKey_ && backdrop_) return backdrop_.get();
-  if (key != backdropKey_) {
+cairo_surface_t* RenderResources::Backdrop(std::u16string_view key, uint32_t generation) {
+  const bool same = key == backdropKey_ && generation == backdropGeneration_;
+  if (same && backdrop_) return backdrop_.get();
+  if (!same) {
     backdropKey_ = std::u16string(key);
+    backdropGeneration_ = generation;
     backdropTried_ = false;
   }
   backdrop_.reset();
@@ -398,8 +396,8 @@ void RenderResources::ForgetBackdrop() {
   backdropTried_ = false;
 }
 
-bool RenderResources::DrawBackdrop(std::u16string_view key) {
-  cairo_surface_t* picture = Backdrop(key);
+bool RenderResources::DrawBackdrop(std::u16string_view key, uint32_t generation) {
+  cairo_surface_t* picture = Backdrop(key, generation);
   if (!cr_ || !picture) return false;
   // Scaling a large picture on every paint is the most expensive thing a
   // frame would do; the scaled copy is redone only when the size changes.
@@ -426,14 +424,4 @@ cairo_surface_t* RenderResources::IconFor(const CatalogItem& item) { return icon
 
 void RenderResources::SetIconCache(std::unique_ptr<IconCache> icons) {
   if (icons) icons_ = std::move(icons);
-}
-
-bool FetchBackdropFile(std::u16string_view url) {
-  constexpr uint32_t kBackdropTimeoutMs = 15000;
-  constexpr uint64_t kBackdropBodyCap = 4194304;
-  if (url.empty()) return false;
-  const HttpResult body = HttpClient::Get(url, kBackdropTimeoutMs, kBackdropBodyCap);
-  if (body.empty()) return false;
-  EnsureDataFolder();
-  return WriteFileAtomically(BackdropFile(), body);
 }

@@ -12,7 +12,7 @@
 //      give the screens their common look, and the pictures (logo, home
 //      backdrop, item icons).
 //
-// Everything here runs on the main thread, except FetchBackdropFile (a job).
+// Everything here runs on the main thread.
 #include <cairo.h>
 #include <pango/pango.h>
 
@@ -211,14 +211,15 @@ class RenderResources {
   cairo_surface_t* Logo();
   // The home backdrop (backdrop.jpg in the data folder) for `key`, the image
   // URL of the first trending movie (empty when there is none). The picture
-  // is reused while the key stays the same and is reloaded when it changes.
-  cairo_surface_t* Backdrop(std::u16string_view key);
-  // Drops the backdrop so the next Backdrop call reads the file again (the
-  // file was just rewritten).
+  // is reused while the key and `generation` (counted up each time the file
+  // is rewritten) stay the same, and read again when either changes.
+  cairo_surface_t* Backdrop(std::u16string_view key, uint32_t generation = 0);
+  // Drops the backdrop so the next Backdrop call reads the file again (after
+  // the file was rewritten or deleted).
   void ForgetBackdrop();
   // Draws the backdrop stretched over the whole surface, from a copy scaled
   // once per surface size. False when there is no backdrop.
-  bool DrawBackdrop(std::u16string_view key);
+  bool DrawBackdrop(std::u16string_view key, uint32_t generation = 0);
 
   // The icon of a catalog item, or null while it is not available. Outside a
   // frame it may decode a downloaded file; inside one it never does.
@@ -243,18 +244,10 @@ class RenderResources {
   SurfacePtr logo_;
   SurfacePtr backdrop_;
   std::u16string backdropKey_;
+  uint32_t backdropGeneration_ = 0;
   bool backdropTried_ = false;
   std::filesystem::file_time_type backdropTriedStamp_{};
   SurfacePtr backdropScaled_;
 
   std::unique_ptr<IconCache> icons_;
 };
-
-// The backdrop file in the data folder.
-std::filesystem::path BackdropFile();
-
-// The backdrop job's work (any thread but the main one: it blocks up to 15
-// seconds): downloads the picture at `url` (at most 4 MiB) and, when
-// something came back, replaces backdrop.jpg with it. True when written;
-// the caller then posts WM_TRENDING_READY.
-bool FetchBackdropFile(std::u16string_view url);

@@ -314,7 +314,7 @@ void DrawTileIcon(cairo_t* cr, int index, const RectF& box) {
 
 void PaintBackground(RenderResources& res, const HomeView& view) {
   res.Clear(Rgba{0.02, 0.02, 0.04, 1});
-  res.DrawBackdrop(view.backdropKey);
+  res.DrawBackdrop(view.backdropKey, view.backdropGeneration);
   res.FillRect(RectF{0, 0, HomeColumnWidth(res.Width()), static_cast<double>(res.Height())}, Rgba{0, 0, 0, 0.55});
 }
 

@@ -8,6 +8,7 @@
 // Three pieces: HomeView (what the painter reads, filled by the app from its
 // state), the layout functions (shared by painting and pointer hit tests, so
 // clicks and pixels agree) and PaintHome. Main thread only.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,7 @@ struct HomeView {
   bool twelveHour = false;   // TimeFormat == 1
   int language = 0;          // language index (texts and month names)
   std::u16string backdropKey;  // image URL of the first trending movie, or empty
+  uint32_t backdropGeneration = 0;  // counted up each time backdrop.jpg is rewritten
 
   // The panel's messages: how many there are and the seen-key of the newest
   // (MessageSeenKey of the last message), against the InboxSeenId setting.

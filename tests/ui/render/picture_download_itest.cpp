@@ -1,4 +1,4 @@
-// Icon and backdrop downloads against the stand-in server on 127.0.0.1.
+// Icon downloads against the stand-in server on 127.0.0.1.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +11,6 @@
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/render/test_pictures.h"
 #include "ui/render/icon_cache.h"
-#include "ui/render/render_resources.h"
 
 namespace {
 
@@ -77,15 +76,6 @@ TEST_F(PictureServer, DownloadedIconIsShownAfterTheFrame) {
   EXPECT_FALSE(std::filesystem::exists(IconFile(u"live_6")));
   EXPECT_EQ(cache.IconFor(u"live", u"6", Url("/empty"), false), nullptr);
   EXPECT_EQ(server_.RequestsTo("/empty").size(), 1u);
-}
-
-TEST_F(PictureServer, BackdropFileIsReplacedOnlyByANonEmptyAnswer) {
-  EXPECT_TRUE(FetchBackdropFile(Url("/icon.png")));
-  EXPECT_EQ(ReadWholeFile(BackdropFile()).value_or(""), png_);
-
-  EXPECT_FALSE(FetchBackdropFile(Url("/empty")));
-  EXPECT_FALSE(FetchBackdropFile(u""));
-  EXPECT_EQ(ReadWholeFile(BackdropFile()).value_or(""), png_);
 }
 
 }  // namespace

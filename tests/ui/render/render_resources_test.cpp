@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "extras/trending.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
 #include "tests/fixtures/temp_data_home.h"
@@ -133,6 +134,10 @@ TEST(Pictures, BackdropIsKeyedByUrlAndReloadedWhenForgotten) {
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 6, 3, Rgba{0, 0, 1, 1}));
   EXPECT_EQ(res.Backdrop(u"https://img/a.jpg"), first);
   EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 6);
+
+  // A new generation of the file (the download finished) is read again.
+  ASSERT_TRUE(WriteSolidPng(BackdropFile(), 7, 3, Rgba{0, 0, 1, 1}));
+  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg", 1)), 7);
 
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 8, 3, Rgba{0, 0, 1, 1}));
   res.ForgetBackdrop();

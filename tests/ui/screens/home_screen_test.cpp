@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "extras/trending.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/render/test_pictures.h"
 #include "ui/i18n/translate.h"
