@@ -56,6 +56,7 @@ class BootTest : public ::testing::Test {
     const size_t before = recorder_.Count(JobMessage::CatalogReady);
     const size_t trendingBefore = recorder_.Count(JobMessage::TrendingReady);
     StartBoot(state, mailbox_);
+    statusAfterStart_ = state.StatusText;  // only the main thread clears it, on the merge
     const size_t expected = state.flags.CatalogBusy ? 1 : 2;  // a cache hit posts one at once
     ASSERT_TRUE(recorder_.WaitFor(JobMessage::CatalogReady, before + expected));
     ASSERT_TRUE(recorder_.WaitFor(JobMessage::TrendingReady, trendingBefore + 1));
@@ -64,6 +65,7 @@ class BootTest : public ::testing::Test {
 
   MessageRecorder recorder_;
   JobMailbox mailbox_{recorder_};
+  std::u16string statusAfterStart_;
 
   size_t StreamRequests() {
     size_t n = 0;
@@ -82,6 +84,7 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
   {
     AppState state;
     Boot(state);
+    EXPECT_EQ(statusAfterStart_, u"Loading live…");
     EXPECT_EQ(WideToUtf8(state.settings.PlaylistUrl), provider_->PlaylistUrl(server_));
     EXPECT_TRUE(state.account.IsXtream);
     EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
@@ -106,6 +109,7 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
 
   AppState warm;
   Boot(warm);
+  EXPECT_TRUE(statusAfterStart_.empty()) << "a cache hit shows no loading status";
   EXPECT_EQ(warm.catalog.LiveChannels->size(), 60u);
   EXPECT_EQ(StreamRequests(), 1u) << "a warm start with the same panel playlist must not download";
   const auto second = LogLines(home_);

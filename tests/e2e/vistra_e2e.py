@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""End-to-end tests of Vistra under Xvfb.
+
+Starts the stand-in server (provider, panel and public services on
+127.0.0.1), points Vistra's endpoints at it, runs the real program with an
+empty data folder, drives it with xdotool and checks runtime.log, the files it
+writes and the screen. Run by CTest as
+  xvfb-run -a -s "-screen 0 1280x720x24" python3 vistra_e2e.py \
+      <vistra> <vistra_standin> <close-request tool> <output folder>
+Screenshots stay in the output folder for a look.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+VISTRA, STANDIN, CLOSER, OUT = sys.argv[1:5]
+DATA = os.path.join(OUT, "data")
+FOLDER = os.path.join(DATA, "Vistra43")
+LOG = os.path.join(FOLDER, "runtime.log")
+REQUESTS = os.path.join(OUT, "requests.log")
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def read_lines(path):
+    if not os.path.exists(path):
+        return []
+    with open(path, errors="replace") as f:
+        return [line.rstrip("\n") for line in f]
+
+
+def wait_for_line(prefix, after=0, timeout=60.0):
+    """Index of the first runtime.log line at or after `after` starting with `prefix`; -1 on time-out."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        lines = read_lines(LOG)
+        for i in range(after, len(lines)):
+            if lines[i].startswith(prefix):
+                return i
+        time.sleep(0.1)
+    return -1
+
+
+def find_line(lines, prefix, after=0):
+    for i in range(after, len(lines)):
+        if lines[i].startswith(prefix):
+            return i
+    return -1
+
+
+def screenshot(name):
+    """Saves a PNG and returns (width, height, rgb bytes)."""
+    subprocess.run(["import", "-window", "root", os.path.join(OUT, name + ".png")], check=True)
+    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], check=True,
+                         capture_output=True).stdout
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while ppm[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not ppm[end:end + 1].isspace():
+            end += 1
+        fields.append(ppm[pos:end])
+        pos = end
+    return int(fields[1]), int(fields[2]), ppm[pos + 1:]
+
+
+def pixel(shot, x, y):
+    width, _, data = shot
+    i = (y * width + x) * 3
+    return tuple(data[i:i + 3])
+
+
+def key(*names):
+    for name in names:
+        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+        time.sleep(0.25)
+
+
+def start_vistra(env):
+    proc = subprocess.Popen([VISTRA], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # Wait for the window to map before pressing keys.
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--name", "Vistra 4.3"], capture_output=True, text=True)
+        if found.stdout.strip():
+            wid = found.stdout.split()[0]
+            subprocess.run(["xdotool", "windowfocus", wid], capture_output=True)
+            return proc, wid
+        time.sleep(0.1)
+    return proc, None
+
+
+def stream_requests():
+    return sum(1 for line in read_lines(REQUESTS) if "action=get_live_streams" in line)
+
+
+def tile_center(index, width, height):
+    """Middle of Home tile `index` (the layout of the Home screen)."""
+    t0, gap = 150 * height / 1080, 7 * height / 1080
+    avail = height - 18 * height / 1080 - t0
+    natural = (avail - 7 * gap) / 8
+    h = max(32, min(natural, 72 * height / 1080))
+    if 8 * h + 7 * gap > avail:
+        h = max(28, natural)
+    top = t0 + index * (h + gap)
+    return int(300 * width / 1920), int(top + h / 2)
+
+
+def brightness(rgb):
+    return sum(rgb) / 3
+
+
+def main():
+    shutil.rmtree(OUT, ignore_errors=True)
+    os.makedirs(DATA)
+    env = dict(os.environ, XDG_DATA_HOME=DATA, VISTRA_STANDIN_REQUEST_LOG=REQUESTS)
+    standin = subprocess.Popen([STANDIN, "0"], env=env, stdout=subprocess.PIPE, text=True)
+    base = standin.stdout.readline().strip()
+    standin.stdout.readline()
+    for name in ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST"):
+        env["VISTRA_%s_URL" % name] = base
+    env["VISTRA_TRACE_URL"] = base + "/cdn-cgi/trace"
+    try:
+        run(env)
+    finally:
+        standin.terminate()
+        standin.wait()
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        sys.exit(1)
+    print("all checks passed")
+
+
+def run(env):
+    # --- First run: empty data folder, the panel assigns the demo playlist.
+    proc, wid = start_vistra(env)
+    check(wid is not None, "the window appears")
+    done = wait_for_line("boot done")
+    check(done >= 0, "first run reaches 'boot done'")
+    lines = read_lines(LOG)
+    order = [find_line(lines, "xtream=no boot"), find_line(lines, "catalog cache miss"),
+             find_line(lines, "tmdb="), find_line(lines, "live load from panel"),
+             find_line(lines, "live load=ok"), find_line(lines, "boot done")]
+    check(all(i >= 0 for i in order) and order == sorted(order), "first-run boot lines in order: %s" % lines[:12])
+    check(os.path.exists(os.path.join(FOLDER, "settings.json")), "settings.json written")
+    for kind in ("meta.txt", "live.tsv", "vod.tsv", "series.tsv"):
+        check(os.path.exists(os.path.join(FOLDER, "catalog", kind)), "cache file %s written" % kind)
+    check(stream_requests() == 1, "the first run downloads the live list once (%d)" % stream_requests())
+
+    time.sleep(1.5)  # the backdrop arrives and the Home screen settles
+    shot = screenshot("home_first_run")
+    width, height = shot[0], shot[1]
+    x0, y0 = tile_center(0, width, height)
+    x1, y1 = tile_center(1, width, height)
+    check(brightness(pixel(shot, x0, y0)) > brightness(pixel(shot, x1, y1)) + 10,
+          "tile 0 is focused at start %s vs %s" % (pixel(shot, x0, y0), pixel(shot, x1, y1)))
+
+    key("Down")
+    shot = screenshot("home_down")
+    check(brightness(pixel(shot, x1, y1)) > brightness(pixel(shot, x0, y0)) + 10, "Down moves the focus to tile 1")
+    key("Up", "Up")
+    shot = screenshot("home_up")
+    check(brightness(pixel(shot, x0, y0)) > brightness(pixel(shot, x1, y1)) + 10, "Up stops at tile 0 (no wrap)")
+
+    key("Down", "Return")  # tile 1: Movies
+    time.sleep(0.5)
+    shot = screenshot("movies")
+    check(brightness(pixel(shot, x1, y1)) < 40, "Enter on tile 1 leaves the Home screen %s" % (pixel(shot, x1, y1),))
+    key("Escape")
+    shot = screenshot("back_home")
+    check(brightness(pixel(shot, x1, y1)) > brightness(pixel(shot, x0, y0)) + 10, "Esc returns to Home, tile 1 still focused")
+
+    # Exit tile: the question defaults to No; No keeps the program running.
+    key("Down", "Down", "Down", "Down", "Down", "Down", "Return")
+    shot = screenshot("exit_question")
+    key("Return")
+    time.sleep(0.5)
+    check(proc.poll() is None, "answering No keeps Vistra running")
+    key("Return", "Left", "Return")
+    try:
+        code = proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        code = None
+    check(code == 0, "answering Yes ends Vistra with code 0 (%s)" % code)
+
+    # --- Warm start: the cache is used and no catalog request is made.
+    before = len(read_lines(LOG))
+    requests_before = stream_requests()
+    proc, wid = start_vistra(env)
+    done = wait_for_line("boot done", after=before)
+    lines = read_lines(LOG)
+    check(find_line(lines, "catalog cache live=", before) > before, "warm start logs the cache counts")
+    check(find_line(lines, "skip live refresh (cache hot, panel list same)", before) > before,
+          "warm start skips the live refresh")
+    check(stream_requests() == requests_before, "warm start makes no catalog request")
+
+    # Idle CPU: nothing happens for a while; the program should sleep.
+    time.sleep(2)
+    cpu = cpu_seconds(proc.pid)
+    time.sleep(10)
+    used = (cpu_seconds(proc.pid) - cpu) / 10 * 100
+    print("idle CPU use: %.2f %% of a core" % used, flush=True)
+    check(used < 50, "idle CPU use is small (%.2f %%)" % used)
+
+    # Closing the window saves the settings.
+    settings = os.path.join(FOLDER, "settings.json")
+    stamp = os.stat(settings).st_mtime_ns
+    time.sleep(0.05)
+    subprocess.run([CLOSER, wid], check=False)
+    try:
+        code = proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        code = None
+    check(code == 0, "closing the window ends Vistra with code 0 (%s)" % code)
+    check(os.stat(settings).st_mtime_ns != stamp, "closing the window saves the settings")
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    ticks = os.sysconf("SC_CLK_TCK")
+    return (int(fields[11]) + int(fields[12])) / ticks
+
+
+if __name__ == "__main__":
+    main()
