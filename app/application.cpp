@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/catalog_jobs.h"
+#include "app/content_jobs.h"
 #include "app/job_messages.h"
 #include "app/runtime_log.h"
 #include "catalog/categories.h"
@@ -109,6 +110,7 @@ void Application::OnJobMessage(uint32_t id, uintptr_t wparam) {
     case JobMessage::CatalogReady: OnCatalogReady(wparam); break;
     case JobMessage::TrendingReady: OnTrendingReady(wparam); break;
     case JobMessage::PanelUpdated: OnPanelUpdated(); break;
+    case JobMessage::SeriesInfoReady: OnSeriesInfoReady(); break;
     case JobMessage::IconReady: window_.SetTimer(kIconTimer, kIconSettleMs, false); break;
     default: window_.RequestPaint(); break;
   }
@@ -134,6 +136,15 @@ void Application::OnTrendingReady(uintptr_t wparam) {
 
 void Application::OnPanelUpdated() {
   if (state_.nav.MessagesOpen && state_.nav.MessagesMode) state_.nav.PanelBody = BuildThreadText(state_.panel.messages);
+  window_.RequestPaint();
+}
+
+void Application::OnSeriesInfoReady() {
+  NavState& nav = state_.nav;
+  nav.EpisodeIndex = 0;
+  const bool none = state_.series.Episodes.empty();
+  nav.EpisodesOpen = !none;
+  state_.StatusText = none ? u"No episodes" : u"";
   window_.RequestPaint();
 }
 
@@ -198,6 +209,7 @@ void Application::OnCloseRequested() {
 
 void Application::StartFullReload() { ::StartFullReload(state_, mailbox_); }
 void Application::StartPanelCheck() { ::StartPanelCheck(state_, mailbox_); }
+void Application::StartSportsFetch() { StartSportsJob(state_, mailbox_); }
 
 void Application::SendReply(const std::u16string& text) {
   PanelState panel = state_.panel;

@@ -33,6 +33,7 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void Quit() override;
   void StartFullReload() override;
   void StartPanelCheck() override;
+  void StartSportsFetch() override;
   void SendReply(const std::u16string& text) override;
   void ToggleMaximized() override;
   void ApplyVolume(int volume) override;
@@ -48,6 +49,7 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void OnCatalogReady(uintptr_t wparam);
   void OnTrendingReady(uintptr_t wparam);
   void OnPanelUpdated();
+  void OnSeriesInfoReady();
   void OnHomeClick(double x, double y);
   void PaintScreenBackground(Screen screen);
 
