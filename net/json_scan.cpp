@@ -1,5 +1,7 @@
 #include "net/json_scan.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "net/text.h"
@@ -154,14 +156,34 @@ size_t MatchingClose(std::string_view text, size_t open, char opener, char close
 
 namespace detail {
 size_t StringEnd(std::string_view text, size_t open) {
+  const char* data = text.data();
   const size_t n = text.size();
   size_t i = open + 1;
-  while (i < n) {
-    const char c = text[i];
+  for (;;) {
+    // Most of a large answer is string content: skip eight bytes at a time
+    // while none of them is a quote or a backslash.
+    if constexpr (std::endian::native == std::endian::little) {
+      constexpr uint64_t kOnes = 0x0101010101010101ull;
+      constexpr uint64_t kHighs = 0x8080808080808080ull;
+      while (i + 8 <= n) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        const uint64_t quotes = word ^ (kOnes * '"');
+        const uint64_t slashes = word ^ (kOnes * '\\');
+        // The lowest flagged byte is always a real match.
+        const uint64_t hits = (((quotes - kOnes) & ~quotes) | ((slashes - kOnes) & ~slashes)) & kHighs;
+        if (hits != 0) {
+          i += size_t(std::countr_zero(hits)) / 8;
+          break;
+        }
+        i += 8;
+      }
+    }
+    if (i >= n) return npos;
+    const char c = data[i];
     if (c == '"') return i;
     i += (c == '\\') ? 2 : 1;
   }
-  return npos;
 }
 }  // namespace detail
 

@@ -1,0 +1,40 @@
+#pragma once
+// Boot, reloads and lazy loads of the catalog, and the panel and backdrop
+// jobs around them. Every function here runs on the main thread; the work
+// itself runs on jobs that post their results through the mailbox.
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "app/job_messages.h"
+#include "app/jobs.h"
+
+// Loads settings, derives the account, loads the cache and starts the boot
+// job (panel sign-in, trending, and the live catalog when needed).
+void StartBoot(AppState& state, JobMailbox& mailbox);
+
+// Home tile "reload": sign in to the panel, then reload the whole catalog.
+void StartFullReload(AppState& state, JobMailbox& mailbox);
+
+// Account screen: switch to playlist `url` and reload everything. False
+// (nothing happens) for an empty URL.
+bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16string& url);
+
+// One-second tick checks.
+void CheckAutoReload(AppState& state, JobMailbox& mailbox, uint64_t nowMs);
+void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs);
+
+// Starts the movie or series fetch that MoviesWanted / SeriesWanted asks for.
+void StartLazyLoads(AppState& state, JobMailbox& mailbox);
+
+// Panel playlist check (Home tile "playlist", settings cells).
+void StartPanelCheck(const AppState& state, JobMailbox& mailbox);
+
+// Downloads the first trending movie's backdrop to backdrop.jpg.
+void StartBackdropJob(const AppState& state, JobMailbox& mailbox);
+
+// The catalog job's result for the main thread: which kinds it replaced.
+struct CatalogUpdate {
+  Catalog catalog;
+  bool live = false, movies = false, series = false;
+};
+void MergeCatalogUpdate(AppState& state, const CatalogUpdate& update);

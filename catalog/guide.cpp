@@ -1,0 +1,560 @@
+#include "catalog/guide.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+
+#include "app/runtime_log.h"
+#include "net/base64.h"
+#include "net/http_client.h"
+#include "net/json_scan.h"
+#include "net/text.h"
+#include "platform/clock.h"
+
+// Sections: text helpers; time values; titles; ParseGuide; fetching;
+// choosing rows; shared state.
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// ------------------------------------------------------------ text helpers
+
+bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+size_t DigitRun(std::string_view s, size_t from) {
+  size_t end = from;
+  while (end < s.size() && IsDigit(s[end])) ++end;
+  return end - from;
+}
+
+// The decimal number of at most `width` digits at `at`; -1 when no digit stands there.
+int FieldAt(std::string_view s, size_t at, size_t width) {
+  if (at >= s.size() || !IsDigit(s[at])) return -1;
+  int value = 0;
+  for (size_t i = at; i < s.size() && i < at + width && IsDigit(s[i]); ++i) value = value * 10 + (s[i] - '0');
+  return value;
+}
+
+std::u16string TwoDigitPair(int a, int b) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%02d:%02d", a, b);
+  return AsciiToWide(buffer);
+}
+
+// ------------------------------------------------------------- time values
+
+// An epoch number: 10 or 11 digits (the years 2001 to 5138), optionally
+// followed by a fraction. Longer digit runs are milliseconds or compact
+// dates, which read as seconds would land thousands of years away.
+bool IsEpochText(std::string_view v) {
+  const size_t digits = DigitRun(v, 0);
+  if (digits < 10 || digits > 11) return false;
+  const std::string_view rest = v.substr(digits);
+  if (rest.empty()) return true;
+  return rest.size() > 1 && rest[0] == '.' && DigitRun(rest, 1) == rest.size() - 1;
+}
+
+int64_t EpochValue(std::string_view v) {
+  int64_t value = 0;
+  for (size_t i = 0; i < v.size() && IsDigit(v[i]); ++i) value = value * 10 + (v[i] - '0');
+  return value;
+}
+
+// "YYYY-MM-DD HH:MM", seconds and anything after them optional.
+bool IsDateText(std::string_view v) { return v.size() >= 16 && v[4] == '-'; }
+
+int64_t DateTextSeconds(std::string_view v) {
+  const int year = FieldAt(v, 0, 4), month = FieldAt(v, 5, 2), day = FieldAt(v, 8, 2);
+  const int hour = FieldAt(v, 11, 2), minute = FieldAt(v, 14, 2);
+  if (year < 1970 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return 0;
+  LocalTime local;
+  local.year = year;
+  local.month = month;
+  local.day = day;
+  local.hour = hour;
+  local.minute = minute;
+  local.second = 0;
+  const int64_t seconds = FromLocalTime(local);
+  return seconds > 0 ? seconds : 0;
+}
+
+// Decimal value: optional sign and digits; anything else gives 0. Clamped to
+// the 32-bit range.
+int64_t DecimalValue(std::string_view v) {
+  bool negative = false;
+  if (!v.empty() && (v[0] == '-' || v[0] == '+')) {
+    negative = v[0] == '-';
+    v.remove_prefix(1);
+  }
+  int64_t value = 0;
+  for (size_t i = 0; i < v.size() && IsDigit(v[i]); ++i) {
+    value = value * 10 + (v[i] - '0');
+    if (value > INT32_MAX) return negative ? INT32_MIN : INT32_MAX;
+  }
+  return negative ? -value : value;
+}
+
+// ------------------------------------------------------------------ titles
+
+bool IsValidUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    size_t length = 0;
+    char32_t cp = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if ((lead & 0xE0) == 0xC0) {
+      length = 2;
+      cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+      length = 3;
+      cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+      length = 4;
+      cp = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (i + length > s.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(s[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
+// Decoded bytes count as text only without NUL and control bytes other
+// than tab, line breaks, vertical tab and form feed.
+bool HasControlBytes(std::string_view s) {
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 9 || (b >= 14 && b <= 31) || b == 127) return true;
+  }
+  return false;
+}
+
+// Whether decoded text reads like words: at least half of its characters
+// are letters, digits or spaces (any character beyond ASCII counts as a
+// letter). A plain word can decode to valid but meaningless bytes ("Kids"
+// gives "*'l"); real titles and descriptions are mostly words.
+bool ReadsLikeWords(std::string_view s) {
+  size_t total = 0, wordy = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if ((b & 0xC0) == 0x80) continue;  // continuation byte of a counted character
+    ++total;
+    const bool alnum = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+    if (alnum || b == ' ' || b >= 0x80) ++wordy;
+  }
+  return wordy * 2 >= total;
+}
+
+// A bare null token is an absent value, not the title "null".
+std::string TextOf(const JsonScan::RawValue& value) {
+  if (!value.found) return {};
+  if (!value.quoted && Trim(value.raw) == "null") return {};
+  return JsonScan::Decoded(value);
+}
+
+// --------------------------------------------------------------- ParseGuide
+
+// The index of the '}' that closes the object opening at `open`, or npos
+// when the text ends first. Braces inside strings do not count.
+size_t ObjectEnd(std::string_view text, size_t open) {
+  long depth = 0;
+  for (size_t i = open; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      const size_t end = JsonScan::detail::StringEnd(text, i);
+      if (end == npos) return npos;
+      i = end;
+    } else if (c == '{') {
+      ++depth;
+    } else if (c == '}' && --depth == 0) {
+      return i;
+    }
+  }
+  return npos;
+}
+
+// Whether the string from `open` to `close` (its quotes) is the key "title":
+// the word itself, then optional white space and a colon.
+bool IsTitleKey(std::string_view text, size_t open, size_t close) {
+  if (close != open + 6 || text.compare(open, 7, "\"title\"") != 0) return false;
+  size_t i = close + 1;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  return i < text.size() && text[i] == ':';
+}
+
+enum Key { kTitle, kName, kStartTimestamp, kStart, kStopTimestamp, kEnd, kDuration, kDescription, kKeyCount };
+constexpr std::array<std::string_view, kKeyCount> kKeys = {
+    "title", "name", "start_timestamp", "start", "stop_timestamp", "end", "duration", "description"};
+
+void TakeProgramme(std::string_view object, std::vector<EpgEntry>& rows) {
+  if (object.size() <= 8 || object.find("start") == npos) return;
+  std::array<JsonScan::RawValue, kKeyCount> values;
+  JsonScan::FindValues(object, kKeys, values);
+
+  EpgEntry entry;
+  entry.title = DecodeGuideText(TextOf(values[kTitle]));
+  if (entry.title.empty()) entry.title = Utf8ToWide(TextOf(values[kName]));
+  if (entry.title.empty()) return;
+
+  std::string start = TextOf(values[kStartTimestamp]);
+  if (Trim(start).empty()) start = TextOf(values[kStart]);
+  std::string stop = TextOf(values[kStopTimestamp]);
+  if (Trim(stop).empty()) stop = TextOf(values[kEnd]);
+
+  entry.time = GuideDisplayTime(start);
+  entry.start = GuideTimeSeconds(start);
+  entry.durationMin = GuideDurationMinutes(entry.start, stop, TextOf(values[kDuration]));
+  entry.description = DecodeGuideText(TextOf(values[kDescription]));
+  rows.push_back(std::move(entry));
+}
+
+// ----------------------------------------------------------------- fetching
+
+std::u16string ShortGuideUrl(const XtreamAccount& account, std::u16string_view streamId) {
+  std::u16string url = PlayerApiUrl(account, u"get_short_epg");
+  url.append(u"&stream_id=").append(streamId).append(u"&limit=80");
+  return url;
+}
+
+std::u16string GuideTableUrl(const XtreamAccount& account, std::u16string_view streamId) {
+  std::u16string url = PlayerApiUrl(account, u"get_simple_data_table");
+  url.append(u"&stream_id=").append(streamId);
+  return url;
+}
+
+// The full table usually repeats the few programmes the short guide gave;
+// a programme listed twice would show twice in the catch-up list.
+void AppendUnlisted(std::vector<EpgEntry>& rows, std::vector<EpgEntry> more) {
+  const size_t listed = rows.size();
+  for (auto& entry : more) {
+    const auto sameProgramme = [&](const EpgEntry& held) {
+      return entry.start > 0 && held.start == entry.start && held.title == entry.title;
+    };
+    if (std::any_of(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(listed), sameProgramme)) continue;
+    rows.push_back(std::move(entry));
+  }
+}
+
+// ------------------------------------------------------------ choosing rows
+
+int64_t EndOf(const EpgEntry& entry) { return entry.start + int64_t{std::max(entry.durationMin, 1)} * 60; }
+
+// Whether the rows still describe the present or the future: some row
+// ends after `now`, or no row has a known time (then nothing can age).
+bool CoversNowOrLater(const std::vector<EpgEntry>& rows, int64_t now) {
+  if (rows.empty()) return false;
+  bool anyTimed = false;
+  for (const auto& entry : rows) {
+    if (entry.start <= 0) continue;
+    anyTimed = true;
+    if (EndOf(entry) > now) return true;
+  }
+  return !anyTimed;
+}
+
+struct Lines {
+  int32_t current = 0;
+  std::u16string now, next;
+};
+
+Lines LinesFor(const std::vector<EpgEntry>& rows, int64_t now) {
+  Lines lines;
+  lines.current = CurrentGuideRow(rows, now);
+  const auto index = static_cast<size_t>(lines.current);
+  if (index < rows.size()) lines.now = GuideLine(rows[index]);
+  if (index + 1 < rows.size()) lines.next = GuideLine(rows[index + 1]);
+  return lines;
+}
+
+}  // namespace
+
+// ------------------------------------------------------ public: time values
+
+int64_t GuideTimeSeconds(std::string_view value) {
+  const std::string_view v = Trim(value);
+  if (IsEpochText(v)) return EpochValue(v);
+  if (IsDateText(v)) return DateTextSeconds(v);
+  return 0;
+}
+
+std::u16string GuideDisplayTime(std::string_view value) {
+  const std::string_view v = Trim(value);
+  if (IsEpochText(v)) {
+    const LocalTime local = ToLocalTime(EpochValue(v));
+    return TwoDigitPair(local.hour, local.minute);
+  }
+  if (v.size() >= 16 && v[4] == '-') return Utf8ToWide(v.substr(11, 5));
+  if (v.size() >= 16) {
+    std::u16string time = Utf8ToWide(v.substr(8, 2));
+    time.push_back(u':');
+    time.append(Utf8ToWide(v.substr(10, 2)));
+    return time;
+  }
+  return Utf8ToWide(v);
+}
+
+int32_t GuideDurationMinutes(int64_t start, std::string_view stop, std::string_view duration) {
+  const int64_t end = GuideTimeSeconds(stop);
+  if (start > 0 && end > start) return static_cast<int32_t>(std::min<int64_t>((end - start) / 60, INT32_MAX));
+  const std::string_view d = Trim(duration);
+  if (d.empty()) return 60;
+  int64_t minutes = DecimalValue(d);
+  if (minutes > 24) minutes /= 60;  // a value in seconds
+  if (minutes < 5) return 60;
+  return static_cast<int32_t>(minutes);
+}
+
+std::u16string DecodeGuideText(std::string_view value) {
+  if (value.empty()) return {};
+  if (LooksLikeBase64(value)) {
+    const std::string bytes = Base64Decode(value);
+    if (!bytes.empty() && !HasControlBytes(bytes) && IsValidUtf8(bytes) && ReadsLikeWords(bytes))
+      return Utf8ToWide(bytes);
+  }
+  return Utf8ToWide(value);
+}
+
+void ParseGuide(std::vector<EpgEntry>& rows, std::string_view answer) {
+  // One pass that keeps the open braces, so the object around each "title"
+  // key is known without searching backwards (a '{' inside a string before
+  // the key would mislead a backward search).
+  std::vector<size_t> open;
+  size_t i = 0;
+  while (i < answer.size()) {
+    const char c = answer[i];
+    if (c == '{') {
+      open.push_back(i);
+    } else if (c == '}') {
+      if (!open.empty()) open.pop_back();
+    } else if (c == '"') {
+      const size_t close = JsonScan::detail::StringEnd(answer, i);
+      if (close == npos) return;
+      if (!open.empty() && IsTitleKey(answer, i, close)) {
+        const size_t start = open.back();
+        const size_t end = ObjectEnd(answer, start);
+        if (end == npos) return;
+        TakeProgramme(answer.substr(start, end - start + 1), rows);
+        // Objects nested in a programme are part of it, not programmes.
+        open.pop_back();
+        i = end + 1;
+        continue;
+      }
+      i = close;
+    }
+    ++i;
+  }
+}
+
+// --------------------------------------------------------- public: fetching
+
+std::vector<std::u16string> GuideSiblingIds(const ItemList& liveChannels, std::u16string_view streamId) {
+  std::vector<std::u16string> siblings;
+  if (streamId.empty()) return siblings;
+  const auto self = std::find_if(liveChannels.begin(), liveChannels.end(),
+                                 [&](const CatalogItem& item) { return item.id() == streamId; });
+  if (self == liveChannels.end()) return siblings;
+  const std::u16string_view guideId = self->epgChannelId();
+  if (guideId.empty() || guideId == u"null") return siblings;
+  for (const auto& item : liveChannels) {
+    if (siblings.size() >= kMaxSiblingTries) break;
+    const std::u16string_view id = item.id();
+    if (id.empty() || id == streamId || item.epgChannelId() != guideId) continue;
+    if (std::find(siblings.begin(), siblings.end(), id) != siblings.end()) continue;
+    siblings.emplace_back(id);
+  }
+  return siblings;
+}
+
+bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows) {
+  if (source.streamId.empty() || !source.account.IsXtream) return false;
+  ParseGuide(rows, HttpClient::Get(ShortGuideUrl(source.account, source.streamId), kShortGuideTimeoutMs,
+                                   kShortGuideCap));
+  if (rows.size() < kShortGuideMinRows || source.withArchive) {
+    std::vector<EpgEntry> table;
+    ParseGuide(table, HttpClient::Get(GuideTableUrl(source.account, source.streamId), kGuideTableTimeoutMs,
+                                      kGuideTableCap));
+    AppendUnlisted(rows, std::move(table));
+  }
+  if (!rows.empty() || !source.liveChannels) return !rows.empty();
+  // Channels that share a guide id (HD and SD of one programme) often have
+  // the guide only under one of their stream ids.
+  for (const auto& sibling : GuideSiblingIds(*source.liveChannels, source.streamId)) {
+    ParseGuide(rows, HttpClient::Get(ShortGuideUrl(source.account, sibling), kSiblingGuideTimeoutMs,
+                                     kSiblingGuideCap));
+    if (!rows.empty()) break;
+  }
+  return !rows.empty();
+}
+
+// ---------------------------------------------------- public: choosing rows
+
+int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now) {
+  const auto count = static_cast<int32_t>(rows.size());
+  for (int32_t i = 0; i < count; ++i) {
+    const auto& e = rows[static_cast<size_t>(i)];
+    if (e.start >= 1 && e.start <= now && now < EndOf(e)) return i;
+  }
+  for (int32_t i = count - 1; i >= 0; --i) {
+    const auto& e = rows[static_cast<size_t>(i)];
+    if (e.start > 0 && e.start <= now) return i;
+  }
+  for (int32_t i = 0; i < count; ++i)
+    if (rows[static_cast<size_t>(i)].start >= now) return i;
+  return 0;
+}
+
+std::u16string GuideLine(const EpgEntry& entry) {
+  std::u16string line = entry.time;
+  line.append(u"  ").append(entry.title);
+  return line;
+}
+
+LocalDate LocalDateDaysBack(int64_t now, int32_t daysBack) {
+  LocalTime local = ToLocalTime(now);
+  // Noon of the wanted day, normalised by the platform: far from any
+  // daylight-saving switch, so the date cannot slip.
+  local.day -= daysBack;
+  local.hour = 12;
+  local.minute = 0;
+  local.second = 0;
+  const LocalTime day = ToLocalTime(FromLocalTime(local));
+  return LocalDate{day.year, day.month, day.day};
+}
+
+std::vector<int32_t> RowsForDay(const std::vector<EpgEntry>& rows, int32_t dayOffset, int64_t now) {
+  std::vector<int32_t> indices;
+  const LocalDate wanted = LocalDateDaysBack(now, dayOffset);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const int64_t start = rows[i].start;
+    bool take = false;
+    if (start > 0) {
+      const LocalTime local = ToLocalTime(start);
+      take = LocalDate{local.year, local.month, local.day} == wanted;
+    } else {
+      take = dayOffset == 0;
+    }
+    if (take) indices.push_back(static_cast<int32_t>(i));
+  }
+  const auto order = [&rows](int32_t index) {
+    const int64_t start = rows[static_cast<size_t>(index)].start;
+    return start > 0 ? start : INT64_MAX;
+  };
+  std::stable_sort(indices.begin(), indices.end(), [&](int32_t a, int32_t b) { return order(a) < order(b); });
+  return indices;
+}
+
+// ----------------------------------------------------- public: shared state
+
+std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now,
+                                             bool withArchive) {
+  std::lock_guard lock(state.GuideLock);
+  if (state.ChannelId == streamId) {
+    const bool archiveCovered = state.WithArchive || !withArchive;
+    if (state.Status == kGuideLoading && archiveCovered) return std::nullopt;
+    if (CoversNowOrLater(state.GuideRows, now) && archiveCovered) return std::nullopt;
+    const bool triedLately = state.PublishedAt > 0 && now - state.PublishedAt < kGuideRetrySeconds;
+    if (state.GuideRows.empty() && triedLately) return std::nullopt;
+    // Refreshing a guide that was read with its past keeps the past.
+    withArchive = withArchive || state.WithArchive;
+  } else {
+    state.GuideRows.clear();
+    state.GuideNow.clear();
+    state.GuideNext.clear();
+    state.GuideFirstRow = 0;
+    state.PublishedAt = 0;
+    state.ChannelId = std::u16string(streamId);
+  }
+  state.Status = std::u16string(kGuideLoading);
+  state.WithArchive = withArchive;
+  return GuideTicket{++state.GuideRequest, withArchive};
+}
+
+void CancelGuideRequest(GuideState& state, uint64_t request) {
+  std::lock_guard lock(state.GuideLock);
+  if (state.GuideRequest.load() == request) state.Status.clear();
+}
+
+bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket) {
+  source.withArchive = source.withArchive || ticket.withArchive;
+  std::vector<EpgEntry> rows;
+  GetGuide(source, rows);
+  if (state.GuideRequest.load() != ticket.request) return false;
+  return PublishGuide(state, ticket.request, std::move(rows), NowUnix());
+}
+
+bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now) {
+  const Lines lines = LinesFor(rows, now);
+  const auto count = static_cast<int>(rows.size());
+  {
+    std::lock_guard lock(state.GuideLock);
+    if (state.GuideRequest.load() != request) return false;
+    state.GuideRows = std::move(rows);
+    state.GuideNow = lines.now;
+    state.GuideNext = lines.next;
+    state.GuideFirstRow = std::max(lines.current - 1, 0);
+    state.Status.clear();
+    state.PublishedAt = now;
+  }
+  // Written after the lock is released: painters never wait on the disk.
+  WriteLogF(80, "epg rows=%d cur=%d", count, static_cast<int>(lines.current));
+  return true;
+}
+
+bool RefreshGuideLines(GuideState& state, int64_t now) {
+  std::lock_guard lock(state.GuideLock);
+  if (state.GuideRows.empty()) return false;
+  Lines lines = LinesFor(state.GuideRows, now);
+  if (lines.now == state.GuideNow && lines.next == state.GuideNext) return false;
+  state.GuideNow = std::move(lines.now);
+  state.GuideNext = std::move(lines.next);
+  return true;
+}
+
+GuideView CopyGuide(const GuideState& state) {
+  std::lock_guard lock(state.GuideLock);
+  GuideView view;
+  view.rows = state.GuideRows;
+  view.now = state.GuideNow;
+  view.next = state.GuideNext;
+  view.status = state.Status;
+  view.channelId = state.ChannelId;
+  view.firstRow = state.GuideFirstRow;
+  return view;
+}
+
+std::optional<EpgEntry> CopyGuideRow(const GuideState& state, int32_t index) {
+  std::lock_guard lock(state.GuideLock);
+  if (index < 0 || static_cast<size_t>(index) >= state.GuideRows.size()) return std::nullopt;
+  return state.GuideRows[static_cast<size_t>(index)];
+}
+
+std::vector<int32_t> GuideRowsForDay(const GuideState& state, int32_t dayOffset, int64_t now) {
+  std::lock_guard lock(state.GuideLock);
+  return RowsForDay(state.GuideRows, dayOffset, now);
+}
+
+bool GuideIsForChannel(const GuideState& state, std::u16string_view streamId) {
+  std::lock_guard lock(state.GuideLock);
+  return state.ChannelId == streamId;
+}

@@ -1,0 +1,217 @@
+#pragma once
+// The programme guide of the live channel being watched.
+//
+// A job fetches a channel's short guide from the Xtream server (with two
+// fall-backs), works out which programme is on now and publishes the rows
+// and the "now" and "next" lines into a GuideState. The screens read that
+// state under its lock; only the newest request may publish, so a slow
+// answer for a channel the user has left never replaces the guide of the
+// channel being watched.
+//
+// Sections: the row type; reading answers; fetching; choosing rows;
+// the shared state (main thread, job thread, painters).
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/account.h"
+#include "catalog/catalog_item.h"
+
+// ---------------------------------------------------------------- row type
+
+struct EpgEntry {
+  std::u16string time;   // start for display, normally "HH:MM" in local time
+  std::u16string title;
+  int64_t start = 0;     // Unix seconds; 0 when the answer held no usable time
+  int32_t durationMin = 0;
+  std::u16string description;  // decoded like the title; empty when absent
+  bool operator==(const EpgEntry&) const = default;
+};
+
+// ---------------------------------------------------------- reading answers
+// All of these are pure, thread-safe and never fail: unreadable input gives
+// the empty or zero result documented below.
+
+// Appends one row per programme object of `answer` (any JSON shape: each
+// object holding a "title" key and the word start is a programme). Rows keep
+// the answer's order. An object cut off by the end of the text (a capped
+// answer) is not read, since its values may be cut too.
+void ParseGuide(std::vector<EpgEntry>& rows, std::string_view answer);
+
+// A time value of an answer as Unix seconds: an epoch number (10 or 11
+// digits, an optional fraction ignored), or a date text
+// "YYYY-MM-DD HH:MM[:SS]" (16 characters or more) read as LOCAL time (seconds taken as 0, daylight
+// saving decided by the time zone). Anything else, including out-of-range
+// date fields, gives 0.
+int64_t GuideTimeSeconds(std::string_view value);
+
+// The start time for display: an epoch number as local "HH:MM"; a date text
+// of 16 or more characters with '-' as its fifth gives its "HH:MM" part;
+// another text of 16 or more characters is read as the compact form
+// YYYYMMDDHHMM... ; any other value is shown as it is.
+std::u16string GuideDisplayTime(std::string_view value);
+
+// A programme's length in minutes: from the stop time when it is readable
+// (epoch or date text) and after a known start; otherwise from `duration`
+// (empty: 60; a number above 24 counts seconds; a result below 5 becomes 60).
+int32_t GuideDurationMinutes(int64_t start, std::string_view stop, std::string_view duration);
+
+// A title or description as sent: Base64 of UTF-8 text is decoded; anything
+// else is kept as it is: text with spaces or other characters outside the
+// alphabet, and words that only look like Base64 ("News", "Kids") because
+// their decoding holds control bytes, invalid UTF-8 or mostly punctuation.
+std::u16string DecodeGuideText(std::string_view value);
+
+// ----------------------------------------------------------------- fetching
+
+// What a guide job needs, copied on the main thread when it starts: the job
+// never reads AppState. The live list is shared and immutable, so holding it
+// is safe while the main thread swaps in a newer catalog.
+struct GuideSource {
+  XtreamAccount account;
+  std::u16string streamId;
+  SharedItems liveChannels;
+  // Short guides list the programme on now and those to come; the past
+  // programmes that catch-up plays are only in the full table. Set for the
+  // catch-up screen's fetch: the table is then read even after a long short
+  // guide.
+  bool withArchive = false;
+};
+
+// Request limits of the three tries.
+constexpr uint32_t kShortGuideTimeoutMs = 20000;
+constexpr uint64_t kShortGuideCap = 4ull * 1024 * 1024;
+constexpr uint32_t kGuideTableTimeoutMs = 25000;
+constexpr uint64_t kGuideTableCap = 8ull * 1024 * 1024;
+constexpr uint32_t kSiblingGuideTimeoutMs = 15000;
+constexpr uint64_t kSiblingGuideCap = 4ull * 1024 * 1024;
+// A short guide with fewer rows than this is topped up from the full table.
+constexpr size_t kShortGuideMinRows = 4;
+constexpr size_t kMaxSiblingTries = 3;
+
+// The other channels (at most kMaxSiblingTries, in list order, each id once)
+// that carry the same guide id as `streamId`. A guide id of "null" (what a
+// JSON null becomes in the catalog) is no guide id: it would make every
+// channel without a guide a sibling of every other.
+std::vector<std::u16string> GuideSiblingIds(const ItemList& liveChannels, std::u16string_view streamId);
+
+// Fills `rows` (expected empty) with the channel's guide: the short guide;
+// when it has fewer than 4 rows (or withArchive is set), the full table appended (programmes already
+// listed are not repeated); when still empty, the short guide of up to three
+// sibling channels, stopping at the first that has rows. Returns whether
+// rows were found. Blocks for up to about 90 s: job threads only.
+bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows);
+
+// ------------------------------------------------------------ choosing rows
+
+// The programme on at `now`: the first row whose time span (at least one
+// minute) holds it; else the last row that has started; else the first row
+// still to come; else row 0 (also for an empty list).
+int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now);
+
+// Time, two spaces, title: the "now" and "next" lines.
+std::u16string GuideLine(const EpgEntry& entry);
+
+struct LocalDate {
+  int year = 0, month = 0, day = 0;
+  bool operator==(const LocalDate&) const = default;
+};
+
+// The local calendar date `daysBack` days before the date of `now`. Counted
+// in calendar days, so a 23- or 25-hour day at a daylight-saving change
+// neither skips nor repeats a date (the days column of the catch-up screen
+// should use this too).
+LocalDate LocalDateDaysBack(int64_t now, int32_t daysBack);
+
+// Indices of the rows that start on that local date, in order of their start
+// times (a guide topped up from the full table lists today's upcoming
+// programmes before its earlier ones). Rows without a start time belong to
+// today only and come last.
+std::vector<int32_t> RowsForDay(const std::vector<EpgEntry>& rows, int32_t dayOffset, int64_t now);
+
+// -------------------------------------------------------------- shared state
+
+// Status text while a request is under way (the screens show their loading
+// text while it is set and no rows are held).
+inline constexpr std::u16string_view kGuideLoading = u"...";
+
+// The published guide. The main thread starts requests, job threads publish,
+// painters copy; every field but GuideRequest is read and written only under
+// GuideLock.
+struct GuideState {
+  mutable std::mutex GuideLock;
+  std::vector<EpgEntry> GuideRows;
+  std::u16string GuideNow;
+  std::u16string GuideNext;
+  int32_t GuideFirstRow = 0;
+  std::u16string Status;     // kGuideLoading while a request is under way, else empty
+  std::u16string ChannelId;  // the channel of the newest request, held or being fetched
+  int64_t PublishedAt = 0;   // Unix seconds of the last publish
+  bool WithArchive = false;  // the newest request reads the full table too
+  // Incremented under GuideLock by the main thread; jobs also read it
+  // without the lock to give up early.
+  std::atomic<uint64_t> GuideRequest{0};
+};
+
+// A copy of what the painters draw, taken under the lock.
+struct GuideView {
+  std::vector<EpgEntry> rows;
+  std::u16string now, next, status, channelId;
+  int32_t firstRow = 0;
+};
+
+// An empty result for the same channel is not fetched again sooner than this.
+constexpr int64_t kGuideRetrySeconds = 60;
+
+// A started request: what the job must be given.
+struct GuideTicket {
+  uint64_t request = 0;
+  bool withArchive = false;  // also kept when a guide read with the table is refreshed
+};
+
+// Main thread. Starts a request for `streamId` and returns the ticket to hand
+// to GuideJob, or nothing when no job is needed: the guide already holds programmes of that
+// channel that reach past `now` (and the past ones too when `withArchive`),
+// a request for it is under way, or it came back empty less than
+// kGuideRetrySeconds ago. A request for another channel clears the rows and
+// lines at once, so no screen shows one channel's programmes under another's
+// name while loading.
+std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now,
+                                             bool withArchive = false);
+
+// Main thread, when the job for `request` could not be started: leaves the
+// loading state so the screens do not wait for it forever.
+void CancelGuideRequest(GuideState& state, uint64_t request);
+
+// Job thread. Fetches the guide privately and publishes it if the ticket's
+// request is still the newest. Returns true when it published: the caller
+// then posts WM_PANEL_UPDATED. False means a newer request took over; that
+// one posts.
+bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket);
+
+// The publishing step of GuideJob with the time given: chooses the current
+// row, builds the lines, and under the lock swaps the rows in (only when
+// `request` is still the newest); then writes "epg rows=%d cur=%d" to the log.
+bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now);
+
+// Main thread (e.g. each second): recomputes the "now" and "next" lines from
+// the rows held, so the player's lines move on when a programme ends without
+// fetching again. Returns whether they changed.
+bool RefreshGuideLines(GuideState& state, int64_t now);
+
+// Painters: everything they draw, copied under the lock.
+GuideView CopyGuide(const GuideState& state);
+
+// One row of the guide held (catch-up copies the programme it plays), or
+// nothing when `index` is outside the rows.
+std::optional<EpgEntry> CopyGuideRow(const GuideState& state, int32_t index);
+
+// The CatchupRows: RowsForDay of the rows held, under the lock.
+std::vector<int32_t> GuideRowsForDay(const GuideState& state, int32_t dayOffset, int64_t now);
+
+// Whether the newest request (held or under way) is for `streamId`.
+bool GuideIsForChannel(const GuideState& state, std::u16string_view streamId);

@@ -1,0 +1,439 @@
+#include "catalog/xtream_client.h"
+
+// Sections: requests and their limits; building items from located values;
+// the list parsers; the series-info walk; the loaders.
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <memory>
+
+#include "catalog/special_categories.h"
+#include "net/http_client.h"
+#include "net/json_scan.h"
+#include "net/text.h"
+
+namespace {
+
+using JsonScan::RawValue;
+
+// --- requests and their limits ---
+
+constexpr uint32_t kSecondMs = 1000;
+constexpr uint64_t kMiB = 1024 * 1024;
+
+struct ApiRequest {
+  std::u16string_view action;
+  uint32_t timeoutMs;
+  uint64_t cap;
+};
+
+// Whole-catalog answers of large servers reach tens of megabytes, hence the
+// long time-outs and the 48 MiB caps on the list requests.
+constexpr ApiRequest kLiveCategories{u"get_live_categories", 25 * kSecondMs, 4 * kMiB};
+constexpr ApiRequest kLiveStreams{u"get_live_streams", 45 * kSecondMs, 48 * kMiB};
+constexpr ApiRequest kVodCategories{u"get_vod_categories", 40 * kSecondMs, 8 * kMiB};
+constexpr ApiRequest kSeriesCategories{u"get_series_categories", 40 * kSecondMs, 8 * kMiB};
+constexpr ApiRequest kVodStreams{u"get_vod_streams", 90 * kSecondMs, 48 * kMiB};
+constexpr ApiRequest kSeriesList{u"get_series", 90 * kSecondMs, 48 * kMiB};
+constexpr ApiRequest kSeriesInfo{u"get_series_info", 25 * kSecondMs, 8 * kMiB};
+
+HttpResult Fetch(const XtreamAccount& account, const ApiRequest& request, std::u16string_view extraQuery = {}) {
+  std::u16string url = PlayerApiUrl(account, request.action);
+  url.append(extraQuery);
+  return HttpClient::Get(url, request.timeoutMs, request.cap);
+}
+
+bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
+// A list answer is a JSON array. Anything else that is not empty (an HTML
+// error page, an authentication failure object) is no answer either: taking
+// it as an empty list would wipe a good catalog because of a passing server
+// fault. Some panels put a byte-order mark in front of their JSON.
+bool IsListAnswer(std::string_view body) {
+  if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+  size_t i = 0;
+  while (i < body.size() && IsJsonSpace(body[i])) ++i;
+  return i < body.size() && body[i] == '[';
+}
+
+// The decimal value of a text as C's atoi reads it (leading white space, a
+// sign, digits; anything else ends the number; no digits give 0), clamped to
+// 32 bits instead of overflowing.
+int32_t DecimalValue(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (IsJsonSpace(text[i]) || text[i] == '\v' || text[i] == '\f')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > int64_t(INT32_MAX) + 1) break;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return int32_t(value);
+}
+
+// --- building items from located values ---
+
+// Collects the decoded texts of one item in a buffer that is reused for every
+// object of an answer, so that a list of 160,000 channels costs one
+// allocation per item (the item's own copy of its texts) and nothing more.
+class ItemTexts {
+ public:
+  struct Slot {
+    uint32_t begin = 0;
+    uint32_t end = 0;
+    bool empty() const { return begin == end; }
+  };
+
+  void Clear() { text_.clear(); }
+
+  Slot Add(const RawValue& value) {
+    const uint32_t begin = Size();
+    AppendWide(Bytes(value));
+    return {begin, Size()};
+  }
+
+  Slot Add(std::u16string_view literal) {
+    const uint32_t begin = Size();
+    text_.append(literal);
+    return {begin, Size()};
+  }
+
+  // The value, or `fallback` when the value is empty.
+  Slot AddOr(const RawValue& value, std::u16string_view fallback) {
+    const Slot slot = Add(value);
+    return slot.empty() ? Add(fallback) : slot;
+  }
+
+  // Server + "/" + folder + "/" + User + "/" + Password + "/" + id + "." + ext,
+  // the stream URL form of the account's URL builders, built in place.
+  Slot AddStreamUrl(const XtreamAccount& account, std::u16string_view folder, Slot id, Slot ext) {
+    const uint32_t begin = Size();
+    text_.append(account.Server).append(u"/").append(folder).append(u"/").append(account.User);
+    text_.append(u"/").append(account.Password).append(u"/");
+    text_.append(text_, id.begin, id.end - id.begin).append(u".");
+    text_.append(text_, ext.begin, ext.end - ext.begin);
+    return {begin, Size()};
+  }
+
+  // Valid until the next Add or Clear.
+  std::u16string_view View(Slot slot) const {
+    return std::u16string_view(text_).substr(slot.begin, slot.end - slot.begin);
+  }
+  // The value's UTF-8 bytes, unescaped; valid until the next call.
+  std::string_view Bytes(const RawValue& value) {
+    if (!value.found) return {};
+    if (!value.quoted || !value.escaped) return value.raw;
+    bytes_.clear();
+    JsonScan::AppendDecoded(value, bytes_);
+    return bytes_;
+  }
+
+ private:
+  uint32_t Size() const { return static_cast<uint32_t>(text_.size()); }
+
+  // Catalog texts are mostly ASCII: widen those in one go, and leave any
+  // other text to the full converter.
+  void AppendWide(std::string_view utf8) {
+    unsigned char all = 0;
+    for (const char c : utf8) all |= static_cast<unsigned char>(c);
+    if (all >= 0x80) {
+      AppendUtf8AsWide(utf8, text_);
+      return;
+    }
+    const size_t at = text_.size();
+    text_.resize(at + utf8.size());
+    char16_t* out = text_.data() + at;
+    for (size_t i = 0; i < utf8.size(); ++i) out[i] = static_cast<unsigned char>(utf8[i]);
+  }
+
+  std::u16string text_;
+  std::string bytes_;
+};
+
+// Room for the items of a list answer before parsing, from its size: live
+// objects run at about 300 bytes, movie and series objects are larger.
+void ReserveFor(ItemList& items, std::string_view json) { items.reserve(json.size() / 256 + 1); }
+
+// Gives back most of an over-estimated reservation (a catalog lives long).
+void TrimReserve(ItemList& items) {
+  if (items.capacity() > items.size() + items.size() / 8 + 64) items.shrink_to_fit();
+}
+
+// --- the list parsers ---
+
+enum LiveKey { kLiveId, kLiveName, kLiveCategory, kLiveEpg, kLiveContainer, kLiveIcon, kLiveNum, kLiveArchive,
+               kLiveAdded, kLiveKeyCount };
+constexpr std::array<std::string_view, kLiveKeyCount> kLiveKeys = {
+    "stream_id", "name", "category_id", "epg_channel_id", "container_extension",
+    "stream_icon", "num", "tv_archive", "added"};
+
+enum ItemKey { kItemId, kItemName, kItemCategory, kItemContainer, kItemIcon, kItemNum, kItemAdded, kItemRating,
+               kItemKeyCount };
+constexpr std::array<std::string_view, kItemKeyCount> kMovieKeys = {
+    "stream_id", "name", "category_id", "container_extension", "stream_icon", "num", "added", "rating"};
+constexpr std::array<std::string_view, kItemKeyCount> kSeriesKeys = {
+    "series_id", "name", "category_id", "container_extension", "cover", "num", "added", "rating"};
+
+enum CategoryKey { kCategoryName, kCategoryId, kCategoryKeyCount };
+constexpr std::array<std::string_view, kCategoryKeyCount> kCategoryKeys = {"category_name", "category_id"};
+
+// --- the series-info walk ---
+
+constexpr size_t npos = std::string_view::npos;
+
+// Where the "episodes" member starts (its key's opening quote), or 0 when the
+// answer has none. Only a key counts, never a value that reads "episodes".
+size_t EpisodesStart(std::string_view json) {
+  constexpr std::string_view kKey = "\"episodes\"";
+  for (size_t at = json.find(kKey); at != npos; at = json.find(kKey, at + 1)) {
+    size_t p = at + kKey.size();
+    while (p < json.size() && IsJsonSpace(json[p])) ++p;
+    if (p < json.size() && json[p] == ':') return at;
+  }
+  return 0;
+}
+
+// The next '{' at or after `from` that is not inside a string.
+size_t NextObjectStart(std::string_view text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (text[i] == '{') return i;
+    if (text[i] == '"') {
+      i = JsonScan::detail::StringEnd(text, i);
+      if (i == npos) return npos;
+    }
+  }
+  return npos;
+}
+
+// The '}' that closes the object opening at text[open]; braces inside
+// strings do not count. npos when the object is not closed.
+size_t ObjectEnd(std::string_view text, size_t open) {
+  long depth = 0;
+  for (size_t i = open; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      i = JsonScan::detail::StringEnd(text, i);
+      if (i == npos) return npos;
+    } else if (c == '{') {
+      ++depth;
+    } else if (c == '}' && --depth == 0) {
+      return i;
+    }
+  }
+  return npos;
+}
+
+// Whether container_extension or episode_num is a member of the object
+// itself (not of an object nested in it): that is what tells an episode from
+// a container of episodes, whatever their sizes.
+bool HasOwnEpisodeKey(std::string_view object) {
+  long depth = 0;
+  for (size_t i = 1; i + 1 < object.size(); ++i) {
+    const char c = object[i];
+    if (c == '{' || c == '[') {
+      ++depth;
+    } else if (c == '}' || c == ']') {
+      --depth;
+    } else if (c == '"') {
+      const size_t close = JsonScan::detail::StringEnd(object, i);
+      if (close == npos) return false;
+      const std::string_view name = object.substr(i + 1, close - i - 1);
+      i = close;
+      if (depth != 0 || (name != "container_extension" && name != "episode_num")) continue;
+      size_t p = close + 1;
+      while (p < object.size() && IsJsonSpace(object[p])) ++p;
+      if (p < object.size() && object[p] == ':') return true;
+    }
+  }
+  return false;
+}
+
+enum EpisodeKey { kEpisodeId, kEpisodeTitle, kEpisodeContainer, kEpisodeNum, kEpisodeSeason, kEpisodeSeasonNum,
+                  kEpisodeKeyCount };
+constexpr std::array<std::string_view, kEpisodeKeyCount> kEpisodeKeys = {
+    "id", "title", "container_extension", "episode_num", "season", "season_num"};
+
+void AddEpisode(std::string_view object, std::vector<Episode>& episodes) {
+  std::array<RawValue, kEpisodeKeyCount> v;
+  JsonScan::FindValues(object, kEpisodeKeys, v);
+  Episode episode;
+  episode.id = JsonScan::DecodedW(v[kEpisodeId]);
+  if (episode.id.empty()) return;
+  episode.containerExt = JsonScan::DecodedW(v[kEpisodeContainer]);
+  if (episode.containerExt.empty() && JsonScan::Decoded(v[kEpisodeNum]).empty()) return;
+  if (episode.containerExt.empty()) episode.containerExt = u"mp4";
+  episode.title = JsonScan::DecodedW(v[kEpisodeTitle]);
+  episode.season = JsonScan::DecodedW(v[kEpisodeSeason]);
+  if (episode.season.empty()) episode.season = JsonScan::DecodedW(v[kEpisodeSeasonNum]);
+  if (episode.season.empty()) episode.season = u"1";
+  episodes.push_back(std::move(episode));
+}
+
+// --- the loaders ---
+
+std::vector<Category> DownloadLiveCategories(std::vector<Category> server) {
+  using namespace SpecialCategory;
+  std::vector<Category> list = {{std::u16string(AddGroupName), std::u16string(AddGroup)},
+                                {std::u16string(RecentName), std::u16string(Recent)},
+                                {std::u16string(AllName), std::u16string(All)},
+                                {std::u16string(FavoriteName), std::u16string(Favorite)},
+                                {std::u16string(LockName), std::u16string(Lock)}};
+  list.insert(list.end(), std::make_move_iterator(server.begin()), std::make_move_iterator(server.end()));
+  return list;
+}
+
+std::vector<Category> DownloadVodCategories(std::vector<Category> server) {
+  using namespace SpecialCategory;
+  std::vector<Category> list = {{std::u16string(DownloadAllName), std::u16string(All)},
+                                {std::u16string(DownloadFavoritesName), std::u16string(Favorite)}};
+  list.insert(list.end(), std::make_move_iterator(server.begin()), std::make_move_iterator(server.end()));
+  return list;
+}
+
+}  // namespace
+
+std::vector<Category> ParseServerCategories(std::string_view json) {
+  std::vector<Category> categories;
+  std::array<RawValue, kCategoryKeyCount> v;
+  JsonScan::ForEachObject(json, [&](std::string_view object) {
+    JsonScan::FindValues(object, kCategoryKeys, v);
+    Category category{JsonScan::DecodedW(v[kCategoryName]), JsonScan::DecodedW(v[kCategoryId])};
+    if (!category.id.empty()) categories.push_back(std::move(category));
+  });
+  return categories;
+}
+
+ItemList ParseLiveStreams(std::string_view json, const XtreamAccount& account, std::u16string_view liveFormat) {
+  ItemList items;
+  ReserveFor(items, json);
+  const std::u16string_view urlExt = liveFormat.empty() ? std::u16string_view(u"ts") : liveFormat;
+  ItemTexts texts;
+  std::array<RawValue, kLiveKeyCount> v;
+  JsonScan::ForEachObject(json, [&](std::string_view object) {
+    JsonScan::FindValues(object, kLiveKeys, v);
+    texts.Clear();
+    const auto id = texts.Add(v[kLiveId]);
+    if (id.empty()) return;
+    const auto name = texts.Add(v[kLiveName]);
+    const auto category = texts.Add(v[kLiveCategory]);
+    const auto epg = texts.Add(v[kLiveEpg]);
+    const auto container = texts.AddOr(v[kLiveContainer], liveFormat);
+    const auto icon = texts.Add(v[kLiveIcon]);
+    const auto num = texts.Add(v[kLiveNum]);
+    const auto added = texts.Add(v[kLiveAdded]);
+    const auto ext = texts.Add(urlExt);
+    const auto url = texts.AddStreamUrl(account, u"live", id, ext);
+    CatalogItem::Fields f;
+    f.id = texts.View(id);
+    f.name = texts.View(name);
+    f.categoryId = texts.View(category);
+    f.epgChannelId = texts.View(epg);
+    f.containerExt = texts.View(container);
+    f.icon = texts.View(icon);
+    f.num = texts.View(num);
+    f.url = texts.View(url);
+    f.added = texts.View(added);
+    items.emplace_back(ItemKind::Live, f, DecimalValue(texts.Bytes(v[kLiveArchive])));
+  });
+  TrimReserve(items);
+  return items;
+}
+
+ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, VodKind kind) {
+  ItemList items;
+  ReserveFor(items, json);
+  const bool movies = kind == VodKind::Movies;
+  const auto& keys = movies ? kMovieKeys : kSeriesKeys;
+  ItemTexts texts;
+  std::array<RawValue, kItemKeyCount> v;
+  JsonScan::ForEachObject(json, [&](std::string_view object) {
+    JsonScan::FindValues(object, keys, v);
+    texts.Clear();
+    const auto id = texts.Add(v[kItemId]);
+    if (id.empty()) return;
+    const auto name = texts.Add(v[kItemName]);
+    const auto category = texts.Add(v[kItemCategory]);
+    const auto container = texts.AddOr(v[kItemContainer], u"mp4");
+    const auto icon = texts.Add(v[kItemIcon]);
+    const auto num = texts.Add(v[kItemNum]);
+    const auto added = texts.Add(v[kItemAdded]);
+    const auto rating = texts.Add(v[kItemRating]);
+    const auto url = movies ? texts.AddStreamUrl(account, u"movie", id, container) : ItemTexts::Slot{};
+    CatalogItem::Fields f;
+    f.id = texts.View(id);
+    f.name = texts.View(name);
+    f.categoryId = texts.View(category);
+    f.containerExt = texts.View(container);
+    f.icon = texts.View(icon);
+    f.num = texts.View(num);
+    f.url = texts.View(url);
+    f.added = texts.View(added);
+    f.rating = texts.View(rating);
+    items.emplace_back(movies ? ItemKind::Vod : ItemKind::Series, f, 0);
+  });
+  TrimReserve(items);
+  return items;
+}
+
+bool ParseSeriesInfo(std::string_view json, SeriesInfo& info) {
+  info = SeriesInfo{};
+  info.SeriesPlot = JsonScan::ValueW(json, "plot");
+  const std::string_view scan = json.substr(EpisodesStart(json));
+  // Episode objects may stand at any depth (a list per season, an object of
+  // seasons, a flat list): containers are entered, episodes taken whole with
+  // whatever they nest.
+  size_t p = 0;
+  while ((p = NextObjectStart(scan, p)) != npos) {
+    const size_t end = ObjectEnd(scan, p);
+    if (end == npos) break;
+    const std::string_view object = scan.substr(p, end - p + 1);
+    if (!HasOwnEpisodeKey(object)) {
+      p += 1;
+      continue;
+    }
+    AddEpisode(object, info.Episodes);
+    p = end + 1;
+  }
+  return !info.Episodes.empty();
+}
+
+bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog) {
+  if (!account.IsXtream) return false;
+  // The categories are parsed before the (much larger) list is fetched so
+  // that only one answer is held at a time.
+  std::vector<Category> categories = ParseServerCategories(Fetch(account, kLiveCategories));
+  const HttpResult streams = Fetch(account, kLiveStreams);
+  if (!IsListAnswer(streams)) return false;
+  auto channels = std::make_shared<const ItemList>(ParseLiveStreams(streams, account, liveFormat));
+  catalog.LiveCategories = DownloadLiveCategories(std::move(categories));
+  catalog.LiveChannels = std::move(channels);
+  return !catalog.LiveChannels->empty();
+}
+
+bool LoadVodOrSeries(const XtreamAccount& account, VodKind kind, Catalog& catalog) {
+  if (!account.IsXtream) return false;
+  const bool movies = kind == VodKind::Movies;
+  std::vector<Category> categories =
+      ParseServerCategories(Fetch(account, movies ? kVodCategories : kSeriesCategories));
+  const HttpResult list = Fetch(account, movies ? kVodStreams : kSeriesList);
+  if (!IsListAnswer(list)) return false;
+  auto items = std::make_shared<const ItemList>(ParseVodOrSeries(list, account, kind));
+  CategoriesOf(catalog, kind) = DownloadVodCategories(std::move(categories));
+  ItemsOf(catalog, kind) = std::move(items);
+  return !ItemsOf(catalog, kind)->empty();
+}
+
+bool GetSeriesInfo(const XtreamAccount& account, std::u16string_view seriesId, SeriesInfo& info) {
+  info = SeriesInfo{};
+  if (!account.IsXtream) return false;
+  std::u16string query = u"&series_id=";
+  query.append(seriesId);
+  const HttpResult answer = Fetch(account, kSeriesInfo, query);
+  if (answer.empty()) return false;
+  return ParseSeriesInfo(answer, info);
+}

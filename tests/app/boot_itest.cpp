@@ -1,0 +1,140 @@
+// The boot sequence against the stand-in provider, panel and public
+// services: first run, warm start, and a warm start whose panel playlist
+// changed.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/app_state.h"
+#include "app/catalog_jobs.h"
+#include "net/text.h"
+#include "tests/fixtures/message_recorder.h"
+#include "tests/fixtures/panel_fixture.h"
+#include "tests/fixtures/public_services_fixture.h"
+#include "tests/fixtures/stand_in_server.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "tests/fixtures/xtream_fixture.h"
+
+namespace {
+
+std::vector<std::string> LogLines(const TempDataHome& home) {
+  std::ifstream in(home.Folder() / "runtime.log");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Index of the first line starting with `prefix` at or after `from`; -1 when none.
+int FindLine(const std::vector<std::string>& lines, const std::string& prefix, int from = 0) {
+  for (int i = from; i < static_cast<int>(lines.size()); ++i)
+    if (lines[i].rfind(prefix, 0) == 0) return i;
+  return -1;
+}
+
+class BootTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    provider_ = std::make_shared<XtreamFixture>(MakeCatalog(7, 60, 30, 12), "demo", "demo");
+    panel_ = std::make_shared<PanelFixture>();
+    services_ = std::make_shared<PublicServicesFixture>();
+    AddXtreamRoutes(server_, provider_);
+    AddPanelRoutes(server_, panel_);
+    AddPublicServiceRoutes(server_, services_);
+    ASSERT_TRUE(server_.Start());
+    PointServicesAt(server_.BaseUrl());
+    panel_->SetToken("t0k3n");
+    panel_->SetPlaylists({PanelFixture::XtreamPlaylist("1", "Demo", server_.BaseUrl(), "demo", "demo")});
+    panel_->SetActiveId("\"1\"");
+  }
+
+  // One boot: returns the state after the boot job's catalog message merged.
+  // The recorder and mailbox outlive every boot: the detached job may still
+  // be returning from its last post when the test goes on.
+  void Boot(AppState& state) {
+    const size_t before = recorder_.Count(JobMessage::CatalogReady);
+    const size_t trendingBefore = recorder_.Count(JobMessage::TrendingReady);
+    StartBoot(state, mailbox_);
+    const size_t expected = state.flags.CatalogBusy ? 1 : 2;  // a cache hit posts one at once
+    ASSERT_TRUE(recorder_.WaitFor(JobMessage::CatalogReady, before + expected));
+    ASSERT_TRUE(recorder_.WaitFor(JobMessage::TrendingReady, trendingBefore + 1));
+    mailbox_.MergeAll(state);
+  }
+
+  MessageRecorder recorder_;
+  JobMailbox mailbox_{recorder_};
+
+  size_t StreamRequests() {
+    size_t n = 0;
+    for (const auto& r : server_.RequestsTo("/player_api.php")) n += r.Param("action") == "get_live_streams";
+    return n;
+  }
+
+  TempDataHome home_;
+  StandInServer server_;
+  std::shared_ptr<XtreamFixture> provider_;
+  std::shared_ptr<PanelFixture> panel_;
+  std::shared_ptr<PublicServicesFixture> services_;
+};
+
+TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
+  {
+    AppState state;
+    Boot(state);
+    EXPECT_EQ(WideToUtf8(state.settings.PlaylistUrl), provider_->PlaylistUrl(server_));
+    EXPECT_TRUE(state.account.IsXtream);
+    EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
+    EXPECT_EQ(state.catalog.Movies->size(), 30u);
+    EXPECT_EQ(state.catalog.Series->size(), 12u);
+    EXPECT_FALSE(state.trending.empty());
+    EXPECT_FALSE(state.panel.token.empty());
+    EXPECT_FALSE(state.flags.CatalogBusy);
+  }
+  const auto first = LogLines(home_);
+  const int miss = FindLine(first, "catalog cache miss");
+  const int tmdb = FindLine(first, "tmdb=", miss);
+  const int load = FindLine(first, "live load from panel", tmdb);
+  const int loaded = FindLine(first, "live load=ok cats=", load);
+  const int done = FindLine(first, "boot done", loaded);
+  EXPECT_EQ(FindLine(first, "xtream=no boot"), 0);
+  EXPECT_TRUE(miss > 0 && tmdb > miss && load > tmdb && loaded > load && done > loaded) << ::testing::PrintToString(first);
+  EXPECT_GT(FindLine(first, "vod prefetch ok", loaded), loaded);
+  EXPECT_TRUE(std::filesystem::exists(home_.Folder() / "settings.json"));
+  EXPECT_TRUE(std::filesystem::exists(home_.Folder() / "catalog" / "live.tsv"));
+  EXPECT_EQ(StreamRequests(), 1u);
+
+  AppState warm;
+  Boot(warm);
+  EXPECT_EQ(warm.catalog.LiveChannels->size(), 60u);
+  EXPECT_EQ(StreamRequests(), 1u) << "a warm start with the same panel playlist must not download";
+  const auto second = LogLines(home_);
+  const int start = done + 1;
+  EXPECT_EQ(FindLine(second, "xtream=yes boot", start), start);
+  EXPECT_GT(FindLine(second, "catalog cache live=60 vod=30 series=12", start), start);
+  EXPECT_GT(FindLine(second, "skip live refresh (cache hot, panel list same)", start), start);
+  EXPECT_GT(FindLine(second, "boot done", start), start);
+}
+
+TEST_F(BootTest, ChangedPanelPlaylistReloadsFromTheNewAccount) {
+  {
+    AppState state;
+    Boot(state);
+  }
+  // The reseller moves the device to a second account on the same server.
+  auto second = std::make_shared<XtreamFixture>(MakeCatalog(9, 25, 5, 3), "other", "secret");
+  StandInServer otherServer;
+  AddXtreamRoutes(otherServer, second);
+  ASSERT_TRUE(otherServer.Start());
+  panel_->SetPlaylists({PanelFixture::XtreamPlaylist("2", "Other", otherServer.BaseUrl(), "other", "secret")});
+  panel_->SetActiveId("\"2\"");
+
+  AppState state;
+  Boot(state);
+  EXPECT_EQ(WideToUtf8(state.settings.PlaylistUrl), second->PlaylistUrl(otherServer));
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 25u);
+  const auto lines = LogLines(home_);
+  EXPECT_GE(FindLine(lines, "live load from panel", FindLine(lines, "catalog cache live=")), 0);
+}
+
+}  // namespace

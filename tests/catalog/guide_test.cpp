@@ -1,0 +1,382 @@
+#include "catalog/guide.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "net/base64.h"
+#include "net/text.h"
+
+namespace {
+
+// Local time matters for most of the guide: pin the zone for each test and
+// put the previous one back afterwards.
+class GuideTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* tz = std::getenv("TZ")) savedTz_ = tz, hadTz_ = true;
+    UseZone("Europe/Bucharest");
+  }
+  void TearDown() override {
+    if (hadTz_)
+      setenv("TZ", savedTz_.c_str(), 1);
+    else
+      unsetenv("TZ");
+    tzset();
+  }
+  static void UseZone(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+
+ private:
+  std::string savedTz_;
+  bool hadTz_ = false;
+};
+
+std::vector<EpgEntry> Parse(std::string_view answer) {
+  std::vector<EpgEntry> rows;
+  ParseGuide(rows, answer);
+  return rows;
+}
+
+EpgEntry Row(int64_t start, int32_t minutes, std::u16string title = u"P") {
+  EpgEntry e;
+  e.time = u"--:--";
+  e.title = std::move(title);
+  e.start = start;
+  e.durationMin = minutes;
+  return e;
+}
+
+// 2024-05-01 20:30:00 in Bucharest (summer time, UTC+3).
+constexpr int64_t kMay1At2030 = 1714584600;
+
+}  // namespace
+
+// ------------------------------------------------------------------ titles
+
+TEST_F(GuideTest, Base64TitlesDecodeAndPlainTitlesStay) {
+  const std::string encoded = Base64Encode("Știrile serii");
+  const auto rows = Parse(R"({"epg_listings":[
+    {"title":")" + encoded + R"(","start":"2024-05-01 20:30:00","description":"RXZlbmluZyBOZXdz"},
+    {"title":"News","start":"2024-05-01 21:30:00","description":"Plain words, kept."},
+    {"title":"Kids","start":"2024-05-01 22:30:00"},
+    {"title":"Cinema","start":"2024-05-01 23:30:00"},
+    {"title":"Evening News","start":"2024-05-01 23:45:00"},
+    {"title":"RXZlbmluZyBOZXdz","start":"2024-05-02 00:00:00"}]})");
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0].title, u"Știrile serii");
+  EXPECT_EQ(rows[0].description, u"Evening News");
+  // "News" decodes to invalid UTF-8, "Kids" to "*'l", "Cinema" to a line
+  // break and punctuation: all three are words, not Base64.
+  EXPECT_EQ(rows[1].title, u"News");
+  EXPECT_EQ(rows[1].description, u"Plain words, kept.");
+  EXPECT_EQ(rows[2].title, u"Kids");
+  EXPECT_EQ(rows[3].title, u"Cinema");
+  EXPECT_EQ(rows[4].title, u"Evening News");
+  EXPECT_EQ(rows[5].title, u"Evening News");  // unpadded Base64 still decodes
+}
+
+TEST_F(GuideTest, EmptyOrNullTitleFallsBackToNameAndOtherwiseMakesNoRow) {
+  const auto rows = Parse(R"([
+    {"title":"","name":"From name","start":"1714584600"},
+    {"title":null,"name":"Null title","start":"1714584600"},
+    {"title":"","start":"1714584600"},
+    {"title":"No time here"}])");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].title, u"From name");
+  EXPECT_EQ(rows[1].title, u"Null title");
+}
+
+TEST(Base64, DecodesLenientlyAndTellsItsShape) {
+  EXPECT_EQ(Base64Decode("SGVsbG8="), "Hello");
+  EXPECT_EQ(Base64Decode("SGVsbG8"), "Hello");           // padding optional
+  EXPECT_EQ(Base64Decode("SGVs\r\nbG8="), "Hello");      // line breaks skipped
+  EXPECT_EQ(Base64Decode("SGVsbG8=IGlnbm9yZWQ="), "Hello");  // stops at the first '='
+  EXPECT_EQ(Base64Decode("S"), "");                       // a lone sextet is no byte
+  EXPECT_EQ(Base64Decode("!!"), "");
+  EXPECT_EQ(Base64Encode("Hello"), "SGVsbG8=");
+  EXPECT_EQ(Base64Encode(""), "");
+  EXPECT_EQ(Base64Decode(Base64Encode(std::string("\x00\xff\x10", 3))), std::string("\x00\xff\x10", 3));
+
+  EXPECT_TRUE(LooksLikeBase64("SGVsbG8="));
+  EXPECT_TRUE(LooksLikeBase64("SGVsbG8"));
+  EXPECT_FALSE(LooksLikeBase64("Evening News"));  // a space
+  EXPECT_FALSE(LooksLikeBase64("SGVsbG8=x"));     // text after padding
+  EXPECT_FALSE(LooksLikeBase64("SGVsb"));         // 5 characters cannot be an encoding
+  EXPECT_FALSE(LooksLikeBase64("SGVsbG8=="));     // padding that does not fit
+  EXPECT_FALSE(LooksLikeBase64(""));
+}
+
+// -------------------------------------------------------------------- times
+
+TEST_F(GuideTest, DateTextTimesConvertThroughLocalTime) {
+  const auto rows = Parse(R"({"epg_listings":[
+    {"title":"Summer","start":"2024-05-01 20:30:00","end":"2024-05-01 21:15:00"},
+    {"title":"Winter","start":"2024-01-15 20:00:00"}]})");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].time, u"20:30");
+  EXPECT_EQ(rows[0].start, kMay1At2030);
+  EXPECT_EQ(rows[0].durationMin, 45);  // a date-text end is read too
+  EXPECT_EQ(rows[1].start, 1705341600);  // 18:00 UTC: winter time is UTC+2
+  EXPECT_EQ(rows[1].durationMin, 60);
+
+  UseZone("UTC");
+  EXPECT_EQ(GuideTimeSeconds("2024-05-01 20:30:00"), kMay1At2030 + 3 * 3600);
+}
+
+TEST_F(GuideTest, EpochTimesShowInLocalTimeAndGiveDurations) {
+  const auto rows = Parse(R"({"epg_listings":[
+    {"title":"A","start":"2024-05-01 20:30:00","start_timestamp":"1714584600","stop_timestamp":"1714590000"},
+    {"title":"B","start_timestamp":1714584600 ,"stop_timestamp":"1714584600","duration":"1800"}]})");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].time, u"20:30");
+  EXPECT_EQ(rows[0].start, kMay1At2030);
+  EXPECT_EQ(rows[0].durationMin, 90);
+  EXPECT_EQ(rows[1].start, kMay1At2030);    // a bare number with white space after it
+  EXPECT_EQ(rows[1].durationMin, 30);       // stop not after start: the duration counts
+
+  UseZone("UTC");
+  EXPECT_EQ(GuideDisplayTime("1714584600"), u"17:30");
+}
+
+TEST_F(GuideTest, OtherTimeFormsAndUnreadableTimes) {
+  // Compact date text: shown as HH:MM, no start (it is not an epoch number).
+  EXPECT_EQ(GuideDisplayTime("20240501203000 +0300"), u"20:30");
+  EXPECT_EQ(GuideTimeSeconds("20240501203000 +0300"), 0);
+  // Milliseconds are no epoch seconds: shown raw, no start.
+  EXPECT_EQ(GuideTimeSeconds("1714584600000"), 0);
+  EXPECT_EQ(GuideDisplayTime("1714584600000"), u"1714584600000");
+  EXPECT_EQ(GuideTimeSeconds("1714584600.25"), kMay1At2030);
+  // Short or broken values: start 0, shown unchanged.
+  EXPECT_EQ(GuideTimeSeconds("20:30"), 0);
+  EXPECT_EQ(GuideDisplayTime("20:30"), u"20:30");
+  EXPECT_EQ(GuideTimeSeconds("2024-13-01 20:30:00"), 0);
+  EXPECT_EQ(GuideTimeSeconds("2024-05-xx 20:30:00"), 0);
+  EXPECT_EQ(GuideTimeSeconds("null"), 0);
+  EXPECT_EQ(GuideTimeSeconds(""), 0);
+  // Minutes without seconds are a readable date text.
+  EXPECT_EQ(GuideTimeSeconds("2024-05-01 20:30"), kMay1At2030);
+}
+
+TEST(GuideDuration, SecondsMinutesAndFallbacks) {
+  EXPECT_EQ(GuideDurationMinutes(0, "", "3600"), 60);
+  EXPECT_EQ(GuideDurationMinutes(0, "", "3"), 60);    // below 5 minutes
+  EXPECT_EQ(GuideDurationMinutes(0, "", "30"), 60);   // 30 s is 0 min, then 60
+  EXPECT_EQ(GuideDurationMinutes(0, "", "10"), 10);
+  EXPECT_EQ(GuideDurationMinutes(0, "", "5400"), 90);
+  EXPECT_EQ(GuideDurationMinutes(0, "", ""), 60);
+  EXPECT_EQ(GuideDurationMinutes(0, "", "-20"), 60);
+  EXPECT_EQ(GuideDurationMinutes(0, "", "01:30:00"), 60);
+  EXPECT_EQ(GuideDurationMinutes(kMay1At2030, "1714584659", "10"), 0);  // under a minute, truncated
+  // A stop without a known start gives no length of its own.
+  EXPECT_EQ(GuideDurationMinutes(0, "1714584600", "10"), 10);
+}
+
+// ---------------------------------------------------------------- structure
+
+TEST_F(GuideTest, ObjectsAreFoundByTheirTitleKeyOnly) {
+  const auto rows = Parse(R"({"epg_listings":[
+    {"id":"1","epg_id":"{odd","title":"First","start":"1714584600","extra":{"title":"inner","start":"x"}},
+    {"note":"the word \"title\": inside a value","kind":"title","start":"1714588200"},
+    {"title":"Second","start":"1714588200","description":"Has } and { inside"},
+    {"title":"Cut off","start":"17145918)");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].title, u"First");
+  EXPECT_EQ(rows[1].title, u"Second");
+  EXPECT_EQ(rows[1].description, u"Has } and { inside");
+}
+
+TEST_F(GuideTest, AppendsToRowsAlreadyThereAndSurvivesJunk) {
+  std::vector<EpgEntry> rows{Row(1, 60, u"Held")};
+  ParseGuide(rows, R"({"epg_listings":[{"title":"New","start":"1714584600"}]})");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].title, u"Held");
+  EXPECT_EQ(rows[1].title, u"New");
+  for (std::string_view junk : {"", "{", "}", "\"title\"", "{\"title\":", "[{]}", "<html>502</html>",
+                                "{\"epg_listings\":[]}", "{\"title\":\"x\"}"}) {
+    std::vector<EpgEntry> none;
+    ParseGuide(none, junk);
+    EXPECT_TRUE(none.empty()) << junk;
+  }
+}
+
+// ------------------------------------------------------------- current row
+
+TEST(GuideCurrentRow, FollowsTheChoiceOrder) {
+  const int64_t now = 1'000'000;
+  // The row covering now wins over later-listed rows that also started.
+  EXPECT_EQ(CurrentGuideRow({Row(now - 3600, 30), Row(now - 600, 30), Row(now - 60, 120)}, now), 1);
+  // None covers now: the last row that has started.
+  EXPECT_EQ(CurrentGuideRow({Row(now - 7200, 30), Row(now - 5400, 30), Row(now + 600, 30)}, now), 1);
+  // All in the future: the first row.
+  EXPECT_EQ(CurrentGuideRow({Row(now + 600, 30), Row(now + 2400, 30)}, now), 0);
+  // Without times: row 0; an empty guide also gives 0.
+  EXPECT_EQ(CurrentGuideRow({Row(0, 30), Row(0, 30)}, now), 0);
+  EXPECT_EQ(CurrentGuideRow({}, now), 0);
+  // A length of 0 counts as one minute.
+  EXPECT_EQ(CurrentGuideRow({Row(now - 3600, 60), Row(now - 30, 0), Row(now + 30, 30)}, now), 1);
+  EXPECT_EQ(CurrentGuideRow({Row(now - 3600, 60), Row(now - 60, 0), Row(now + 30, 30)}, now), 1);  // last started
+  EXPECT_EQ(CurrentGuideRow({Row(now - 60, 0), Row(now - 3600, 120)}, now), 1);
+}
+
+// ---------------------------------------------------------------- day lists
+
+TEST_F(GuideTest, RowsForDayPicksLocalCalendarDays) {
+  // 2024-05-01 20:30 local; rows the day before, that day and the next.
+  const int64_t now = kMay1At2030;
+  const std::vector<EpgEntry> rows{Row(now - 86400, 60), Row(0, 60), Row(now - 20 * 3600, 60),
+                                   Row(now - 20 * 3600 - 1860, 60), Row(now + 4 * 3600, 60)};
+  // now - 20 h is 00:30 today; 31 minutes earlier is 23:59 yesterday.
+  EXPECT_EQ(RowsForDay(rows, 0, now), (std::vector<int32_t>{2, 1}));  // untimed last
+  EXPECT_EQ(RowsForDay(rows, 1, now), (std::vector<int32_t>{0, 3}));
+  EXPECT_TRUE(RowsForDay(rows, 2, now).empty());
+
+  // A guide topped up from the table lists today's earlier programmes
+  // after the upcoming ones; the day's list is in time order all the same.
+  const std::vector<EpgEntry> topped{Row(now, 60), Row(0, 60), Row(now + 3600, 60), Row(now - 3600, 60),
+                                     Row(now - 7200, 60)};
+  EXPECT_EQ(RowsForDay(topped, 0, now), (std::vector<int32_t>{4, 3, 0, 2, 1}));
+}
+
+TEST_F(GuideTest, DayListCountsCalendarDaysAcrossDaylightSavingChanges) {
+  // 2024-03-31 was 23 hours long in Bucharest. At 00:30 on April 1st,
+  // 24 hours earlier is already March 30th; yesterday is still March 31st.
+  const int64_t aprilFirst0030 = GuideTimeSeconds("2024-04-01 00:30:00");
+  const int64_t march31Noon = GuideTimeSeconds("2024-03-31 12:00:00");
+  EXPECT_EQ(LocalDateDaysBack(aprilFirst0030, 1), (LocalDate{2024, 3, 31}));
+  EXPECT_EQ(LocalDateDaysBack(aprilFirst0030, 6), (LocalDate{2024, 3, 26}));
+  EXPECT_EQ(RowsForDay({Row(march31Noon, 60)}, 1, aprilFirst0030), (std::vector<int32_t>{0}));
+}
+
+// ----------------------------------------------------------------- siblings
+
+TEST(GuideSiblings, SameGuideIdOtherChannelsAtMostThree) {
+  const auto live = [](std::u16string_view id, std::u16string_view epg) {
+    CatalogItem::Fields f{};
+    f.id = id;
+    f.name = u"Channel";
+    f.epgChannelId = epg;
+    return CatalogItem(ItemKind::Live, f, 0);
+  };
+  const ItemList channels{live(u"1", u"one.ro"), live(u"2", u"two.ro"), live(u"3", u"one.ro"),
+                          live(u"", u"one.ro"),  live(u"3", u"one.ro"), live(u"1", u"one.ro"),
+                          live(u"4", u"one.ro"), live(u"5", u"one.ro"), live(u"6", u"one.ro"),
+                          live(u"7", u"null"),   live(u"8", u"null"),   live(u"9", u"")};
+  EXPECT_EQ(GuideSiblingIds(channels, u"1"), (std::vector<std::u16string>{u"3", u"4", u"5"}));
+  EXPECT_TRUE(GuideSiblingIds(channels, u"2").empty());
+  EXPECT_TRUE(GuideSiblingIds(channels, u"7").empty());  // a JSON null is no guide id
+  EXPECT_TRUE(GuideSiblingIds(channels, u"9").empty());
+  EXPECT_TRUE(GuideSiblingIds(channels, u"42").empty());
+  EXPECT_TRUE(GuideSiblingIds(channels, u"").empty());
+}
+
+TEST(GuideFetch, NothingIsAskedWithoutAnAccountOrAChannel) {
+  GuideSource source;
+  source.streamId = u"1";
+  std::vector<EpgEntry> rows;
+  EXPECT_FALSE(GetGuide(source, rows));  // IsXtream false: no request at all
+  source.account.IsXtream = true;
+  source.streamId.clear();
+  EXPECT_FALSE(GetGuide(source, rows));
+  EXPECT_TRUE(rows.empty());
+}
+
+// ------------------------------------------------------------------- state
+
+TEST_F(GuideTest, PublishingChoosesTheCurrentRowAndBuildsTheLines) {
+  GuideState state;
+  const auto request = BeginGuideRequest(state, u"10", kMay1At2030);
+  ASSERT_TRUE(request);
+  EXPECT_EQ(CopyGuide(state).status, kGuideLoading);
+
+  std::vector<EpgEntry> rows = Parse(R"({"epg_listings":[
+    {"title":"Early","start_timestamp":"1714577400","stop_timestamp":"1714581000"},
+    {"title":"Before","start_timestamp":"1714581000","stop_timestamp":"1714584600"},
+    {"title":"Now On","start_timestamp":"1714584000","stop_timestamp":"1714590000"},
+    {"title":"Later","start_timestamp":"1714590000","stop_timestamp":"1714593600"}]})");
+  ASSERT_TRUE(PublishGuide(state, request->request, rows, kMay1At2030 + 60));
+  const GuideView view = CopyGuide(state);
+  EXPECT_EQ(view.rows, rows);
+  EXPECT_EQ(view.now, u"20:20  Now On");
+  EXPECT_EQ(view.next, u"22:00  Later");
+  EXPECT_EQ(view.firstRow, 1);
+  EXPECT_TRUE(view.status.empty());
+  EXPECT_EQ(CopyGuideRow(state, 3)->title, u"Later");
+  EXPECT_FALSE(CopyGuideRow(state, 4));
+  EXPECT_FALSE(CopyGuideRow(state, -1));
+
+  // The lines move on as time passes, without another fetch.
+  EXPECT_FALSE(RefreshGuideLines(state, kMay1At2030 + 120));
+  EXPECT_TRUE(RefreshGuideLines(state, 1714590000));
+  EXPECT_EQ(CopyGuide(state).now, u"22:00  Later");
+  EXPECT_TRUE(CopyGuide(state).next.empty());
+}
+
+TEST_F(GuideTest, OnlyTheNewestRequestPublishes) {
+  GuideState state;
+  const auto first = BeginGuideRequest(state, u"10", kMay1At2030);
+  const auto second = BeginGuideRequest(state, u"20", kMay1At2030);
+  ASSERT_TRUE(first && second);
+  EXPECT_FALSE(PublishGuide(state, first->request, {Row(kMay1At2030, 60, u"Old channel")}, kMay1At2030));
+  EXPECT_TRUE(CopyGuide(state).rows.empty());
+  EXPECT_EQ(CopyGuide(state).status, kGuideLoading);  // still waiting for the newer one
+  EXPECT_TRUE(PublishGuide(state, second->request, {Row(kMay1At2030, 60, u"New channel")}, kMay1At2030));
+  EXPECT_EQ(CopyGuide(state).rows[0].title, u"New channel");
+}
+
+TEST_F(GuideTest, NoJobWhenTheGuideHoldsOrFetchesThatChannel) {
+  GuideState state;
+  const int64_t now = kMay1At2030;
+  const auto first = BeginGuideRequest(state, u"10", now);
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(BeginGuideRequest(state, u"10", now));  // under way
+  ASSERT_TRUE(PublishGuide(state, first->request, {Row(now - 600, 60), Row(now + 3000, 60)}, now));
+  EXPECT_FALSE(BeginGuideRequest(state, u"10", now + 3600));  // held, reaches past now
+  // Once every programme held has ended, the same channel is asked again and
+  // its old rows stay until the answer replaces them.
+  const auto refresh = BeginGuideRequest(state, u"10", now + 7000);
+  ASSERT_TRUE(refresh);
+  EXPECT_EQ(CopyGuide(state).rows.size(), 2u);
+
+  // Another channel clears the rows at once: no programmes under the wrong name.
+  const auto other = BeginGuideRequest(state, u"20", now);
+  ASSERT_TRUE(other);
+  EXPECT_TRUE(CopyGuide(state).rows.empty());
+  EXPECT_TRUE(CopyGuide(state).now.empty());
+  EXPECT_TRUE(GuideIsForChannel(state, u"20"));
+
+  // An empty answer is asked again, but not within the retry pause.
+  ASSERT_TRUE(PublishGuide(state, other->request, {}, now));
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds - 1));
+  const auto retry = BeginGuideRequest(state, u"20", now + kGuideRetrySeconds);
+  ASSERT_TRUE(retry);
+
+  // The catch-up screen wants the past too: the same channel is asked again,
+  // and a later refresh of that guide keeps asking for the past.
+  ASSERT_TRUE(PublishGuide(state, retry->request, {Row(now - 600, 60)}, now + kGuideRetrySeconds));
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds));
+  const auto withPast = BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true);
+  ASSERT_TRUE(withPast);
+  EXPECT_TRUE(withPast->withArchive);
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true));  // under way
+  ASSERT_TRUE(PublishGuide(state, withPast->request, {Row(now - 600, 60)}, now + kGuideRetrySeconds));
+  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true));
+  const auto later = BeginGuideRequest(state, u"20", now + 7200);
+  ASSERT_TRUE(later);
+  EXPECT_TRUE(later->withArchive);
+
+  // A job that could not start leaves no loading state behind.
+  CancelGuideRequest(state, later->request);
+  EXPECT_TRUE(CopyGuide(state).status.empty());
+}
+
+TEST_F(GuideTest, GuideRowsForDayReadsTheHeldRows) {
+  GuideState state;
+  const auto request = BeginGuideRequest(state, u"10", kMay1At2030);
+  ASSERT_TRUE(PublishGuide(state, request->request, {Row(kMay1At2030 - 86400, 60), Row(kMay1At2030, 60)}, kMay1At2030));
+  EXPECT_EQ(GuideRowsForDay(state, 0, kMay1At2030), (std::vector<int32_t>{1}));
+  EXPECT_EQ(GuideRowsForDay(state, 1, kMay1At2030), (std::vector<int32_t>{0}));
+}

@@ -1,0 +1,276 @@
+#include "catalog/xtream_client.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "catalog/catalog_cache.h"
+#include "catalog/special_categories.h"
+#include "net/text.h"
+#include "tests/fixtures/stand_in_server.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "tests/fixtures/xtream_fixture.h"
+
+namespace {
+
+constexpr size_t kMiB = 1024 * 1024;
+
+std::string Describe(const CatalogItem& item) {
+  const CatalogItem::Fields f = item.fields();
+  std::u16string text = u"[";
+  for (std::u16string_view part : {f.id, f.name, item.kind(), f.categoryId, f.epgChannelId, f.containerExt, f.icon,
+                                   f.num, f.url, f.added, f.rating}) {
+    text.append(part).append(u"|");
+  }
+  return WideToUtf8(text) + std::to_string(item.tvArchive()) + "]";
+}
+
+void ExpectSameItems(const ItemList& actual, const ItemList& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  int reported = 0;
+  for (size_t i = 0; i < actual.size() && reported < 5; ++i) {
+    if (actual[i] == expected[i]) continue;
+    ADD_FAILURE() << "item " << i << "\n  got      " << Describe(actual[i]) << "\n  expected " << Describe(expected[i]);
+    ++reported;
+  }
+}
+
+std::vector<Category> WithLiveSpecials(const std::vector<Category>& server) {
+  using namespace SpecialCategory;
+  std::vector<Category> list = {{u"+ Add Group", u"addgrp"}, {u"Recently Viewed", u"recent"}, {u"All", u""},
+                                {u"Favorite", u"fav"},       {u"Lock", u"lock"}};
+  list.insert(list.end(), server.begin(), server.end());
+  return list;
+}
+
+std::vector<Category> WithVodSpecials(const std::vector<Category>& server) {
+  std::vector<Category> list = {{u"ALL", u""}, {u"FAVORITES", u"fav"}};
+  list.insert(list.end(), server.begin(), server.end());
+  return list;
+}
+
+// What the cache files keep of a text: tabs and line feeds become spaces.
+std::u16string AsCached(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out)
+    if (c == u'\t' || c == u'\n') c = u' ';
+  return out;
+}
+
+ItemList AsCached(const ItemList& items) {
+  ItemList out;
+  for (const CatalogItem& item : items) {
+    const CatalogItem::Fields f = item.fields();
+    const std::u16string parts[] = {AsCached(f.id),  AsCached(f.name), AsCached(f.categoryId), AsCached(f.epgChannelId),
+                                    AsCached(f.containerExt), AsCached(f.icon), AsCached(f.num), AsCached(f.url),
+                                    AsCached(f.added), AsCached(f.rating)};
+    const CatalogItem::Fields cached{parts[0], parts[1], parts[2], parts[3], parts[4],
+                                     parts[5], parts[6], parts[7], parts[8], parts[9]};
+    out.emplace_back(item.kindCode(), cached, item.tvArchive());
+  }
+  return out;
+}
+
+std::vector<Category> AsCached(const std::vector<Category>& categories) {
+  std::vector<Category> out;
+  for (const Category& c : categories) out.push_back({AsCached(c.name), AsCached(c.id)});
+  return out;
+}
+
+class XtreamClientTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    provider_ = std::make_shared<XtreamFixture>(MakeCatalog(20240611, 10000, 3000, 1000), "alice", "s3cret");
+  }
+  static void TearDownTestSuite() { provider_.reset(); }
+
+  void SetUp() override {
+    provider_->ClearFaults();
+    AddXtreamRoutes(server_, provider_);
+    ASSERT_TRUE(server_.Start());
+    account_ = provider_->Account(server_);
+    ASSERT_TRUE(account_.IsXtream);
+  }
+
+  std::vector<std::string> ActionsRequested() const {
+    std::vector<std::string> actions;
+    for (const auto& r : server_.RequestsTo("/player_api.php")) actions.push_back(r.Param("action"));
+    return actions;
+  }
+
+  const GeneratedCatalog& generated() const { return provider_->catalog(); }
+
+  static std::shared_ptr<XtreamFixture> provider_;
+  StandInServer server_;
+  XtreamAccount account_;
+};
+
+std::shared_ptr<XtreamFixture> XtreamClientTest::provider_;
+
+TEST_F(XtreamClientTest, LoadsEveryRecordFieldByField) {
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"m3u8", catalog));
+  ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_, u"m3u8"));
+  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  ExpectSameItems(*catalog.Movies, ExpectedItems(generated().movies, ItemKind::Vod, account_));
+  EXPECT_EQ(catalog.MovieCategories, WithVodSpecials(generated().vodCategoryList));
+
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  ExpectSameItems(*catalog.Series, ExpectedItems(generated().series, ItemKind::Series, account_));
+  EXPECT_EQ(catalog.SeriesCategories, WithVodSpecials(generated().seriesCategoryList));
+
+  EXPECT_EQ(ActionsRequested(), (std::vector<std::string>{"get_live_categories", "get_live_streams",
+                                                          "get_vod_categories", "get_vod_streams",
+                                                          "get_series_categories", "get_series"}));
+  for (const auto& request : server_.RequestsTo("/player_api.php")) {
+    EXPECT_EQ(request.Param("username"), "alice");
+    EXPECT_EQ(request.Param("password"), "s3cret");
+    EXPECT_EQ(request.Header("User-Agent"), "Vistra43/4.3");
+  }
+}
+
+TEST_F(XtreamClientTest, DownloadedCatalogSurvivesTheCacheRoundTrip) {
+  TempDataHome home;
+  Catalog downloaded;
+  ASSERT_TRUE(LoadLive(account_, u"ts", downloaded));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, downloaded));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, downloaded));
+  const std::u16string playlist = Utf8ToWide(provider_->PlaylistUrl(server_));
+  SaveCatalogCache(downloaded, playlist);
+
+  Catalog cached;
+  ASSERT_TRUE(LoadCatalogCache(playlist, cached));
+  ExpectSameItems(*cached.LiveChannels, AsCached(*downloaded.LiveChannels));
+  ExpectSameItems(*cached.Movies, AsCached(*downloaded.Movies));
+  ExpectSameItems(*cached.Series, AsCached(*downloaded.Series));
+  EXPECT_EQ(cached.LiveCategories, AsCached(downloaded.LiveCategories));
+  EXPECT_EQ(cached.MovieCategories, AsCached(downloaded.MovieCategories));
+  EXPECT_EQ(cached.SeriesCategories, AsCached(downloaded.SeriesCategories));
+}
+
+TEST_F(XtreamClientTest, SeriesInfoOfEverySeries) {
+  ASSERT_FALSE(generated().seriesDetails.empty());
+  size_t withEpisodes = 0;
+  for (const auto& [id, expected] : generated().seriesDetails) {
+    SeriesInfo info;
+    const bool found = GetSeriesInfo(account_, id, info);
+    EXPECT_EQ(found, !expected.Episodes.empty()) << "series " << WideToUtf8(id);
+    EXPECT_EQ(info, expected) << "series " << WideToUtf8(id);
+    withEpisodes += found;
+  }
+  EXPECT_GT(withEpisodes, generated().seriesDetails.size() / 2);
+  EXPECT_EQ(server_.RequestsTo("/player_api.php").back().Param("series_id"),
+            WideToUtf8(generated().seriesDetails.rbegin()->first));
+
+  SeriesInfo unknown{{{u"1", u"", u"mp4", u"1"}}, u"old plot"};
+  EXPECT_FALSE(GetSeriesInfo(account_, u"no-such-series", unknown));
+  EXPECT_EQ(unknown, SeriesInfo{});
+}
+
+TEST_F(XtreamClientTest, EmptyAnswerOrErrorPageKeepsThePreviousLists) {
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  const Catalog before = catalog;
+
+  provider_->SetEmptyAnswer("get_live_streams");
+  provider_->SetErrorPage("get_vod_streams", 500);
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+  EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  provider_->SetErrorPage("get_live_streams", 404);
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+
+  EXPECT_EQ(catalog.LiveChannels, before.LiveChannels);  // the very same list
+  EXPECT_EQ(catalog.Movies, before.Movies);
+  EXPECT_EQ(catalog.LiveCategories, before.LiveCategories);
+  EXPECT_EQ(catalog.MovieCategories, before.MovieCategories);
+
+  // An error page on a fresh catalog gives no items and no categories.
+  Catalog fresh;
+  EXPECT_FALSE(LoadLive(account_, u"ts", fresh));
+  EXPECT_TRUE(fresh.LiveChannels->empty());
+  EXPECT_TRUE(fresh.LiveCategories.empty());
+}
+
+TEST_F(XtreamClientTest, WrongCredentialsGiveNothing) {
+  XtreamAccount wrong = account_;
+  wrong.Password = u"guess";
+  Catalog catalog;
+  EXPECT_FALSE(LoadLive(wrong, u"ts", catalog));
+  EXPECT_FALSE(LoadVodOrSeries(wrong, VodKind::Series, catalog));
+  EXPECT_TRUE(catalog.LiveChannels->empty());
+  EXPECT_TRUE(catalog.Series->empty());
+  SeriesInfo info;
+  EXPECT_FALSE(GetSeriesInfo(wrong, generated().seriesDetails.begin()->first, info));
+}
+
+TEST_F(XtreamClientTest, EmptyListClearsTheItemsAndReturnsFalse) {
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  provider_->SetOverride("get_live_streams", " [ ] ");
+  provider_->SetOverride("get_series", "[]");
+  provider_->SetOverride("get_series_categories", "[]");
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+  EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  EXPECT_TRUE(catalog.LiveChannels->empty());
+  EXPECT_TRUE(catalog.Series->empty());
+  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+  EXPECT_EQ(catalog.SeriesCategories, WithVodSpecials({}));
+}
+
+TEST_F(XtreamClientTest, FailedCategoriesStillLoadTheItems) {
+  provider_->SetErrorPage("get_live_categories", 500);
+  provider_->SetEmptyAnswer("get_vod_categories");
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  EXPECT_EQ(catalog.LiveChannels->size(), generated().live.size());
+  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials({}));
+  EXPECT_EQ(catalog.MovieCategories, WithVodSpecials({}));
+}
+
+TEST_F(XtreamClientTest, AnswersAreCutAtTheirCaps) {
+  // 49 MiB of list: the 48 MiB cap cuts only white space, so every channel
+  // arrives; 9 MiB of categories exceed their 8 MiB cap, leaving none.
+  provider_->SetPadding("get_live_streams", 49 * kMiB, XtreamFixture::PadAt::BeforeClose);
+  provider_->SetPadding("get_live_categories", 5 * kMiB, XtreamFixture::PadAt::AfterOpen);
+  provider_->SetPadding("get_vod_categories", 9 * kMiB, XtreamFixture::PadAt::AfterOpen);
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
+  EXPECT_EQ(catalog.LiveChannels->size(), generated().live.size());
+  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials({}));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  EXPECT_EQ(catalog.MovieCategories, WithVodSpecials({}));
+}
+
+TEST_F(XtreamClientTest, SlowAnswersAreAwaited) {
+  provider_->SetDelay("get_live_categories", std::chrono::milliseconds(400));
+  provider_->SetDelay("get_live_streams", std::chrono::milliseconds(400));
+  provider_->SetDelay("get_series_info", std::chrono::milliseconds(400));
+  Catalog catalog;
+  EXPECT_TRUE(LoadLive(account_, u"ts", catalog));
+  EXPECT_EQ(catalog.LiveCategories.size(), 5 + generated().liveCategoryList.size());
+  SeriesInfo info;
+  const auto& [id, expected] = *generated().seriesDetails.begin();
+  GetSeriesInfo(account_, id, info);
+  EXPECT_EQ(info, expected);
+}
+
+TEST_F(XtreamClientTest, NotAnXtreamAccountMakesNoRequest) {
+  XtreamAccount notXtream = account_;
+  notXtream.IsXtream = false;
+  Catalog catalog;
+  EXPECT_FALSE(LoadLive(notXtream, u"ts", catalog));
+  EXPECT_FALSE(LoadVodOrSeries(notXtream, VodKind::Movies, catalog));
+  EXPECT_FALSE(LoadVodOrSeries(notXtream, VodKind::Series, catalog));
+  SeriesInfo info{{{u"1", u"t", u"mp4", u"1"}}, u"plot"};
+  EXPECT_FALSE(GetSeriesInfo(notXtream, u"9000", info));
+  EXPECT_EQ(info, SeriesInfo{});
+  EXPECT_TRUE(catalog.LiveCategories.empty());
+  EXPECT_TRUE(server_.Requests().empty());
+}
+
+}  // namespace

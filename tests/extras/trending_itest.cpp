@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "extras/trending.h"
+#include "net/text.h"
+#include "store/file_io.h"
+#include "tests/fixtures/public_services_fixture.h"
+
+namespace {
+
+class TrendingOverHttp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AddPublicServiceRoutes(server_, services_);
+    ASSERT_TRUE(server_.Start());
+    PointServicesAt(server_.BaseUrl());
+    base_ = Utf8ToWide(server_.BaseUrl());
+  }
+
+  std::shared_ptr<PublicServicesFixture> services_ = std::make_shared<PublicServicesFixture>();
+  StandInServer server_;
+  std::u16string base_;
+};
+
+TEST_F(TrendingOverHttp, FetchesTheListAndTheFirstMoviesTrailer) {
+  const auto movies = FetchTrending();
+  ASSERT_EQ(movies.size(), 3u);
+  EXPECT_EQ(movies[0].id, 912649);
+  EXPECT_EQ(movies[0].title, u"Harbour Lights");
+  EXPECT_EQ(movies[0].year, u"2025");
+  EXPECT_EQ(movies[0].imageUrl, base_ + u"/t/p/w1280/harbour-lights.jpg");
+  EXPECT_EQ(movies[0].trailerUrl, base_ + u"/watch?v=hL7rAilEr01");
+  EXPECT_EQ(movies[1].imageUrl, base_ + u"/t/p/w780/paper-orbit.jpg");
+  EXPECT_EQ(movies[1].trailerUrl, u"");
+  EXPECT_EQ(movies[2].title, u"North Road");
+
+  const auto lists = server_.RequestsTo("/3/trending/movie/week");
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(lists[0].Param("api_key"), std::string(kTmdbApiKey));
+  const auto videos = server_.RequestsTo("/3/movie/912649/videos");
+  ASSERT_EQ(videos.size(), 1u);
+  EXPECT_EQ(videos[0].Param("api_key"), std::string(kTmdbApiKey));
+  EXPECT_EQ(server_.Requests().size(), 2u);
+}
+
+TEST_F(TrendingOverHttp, NoMatchingVideoLeavesTheTrailerEmpty) {
+  services_->SetVideosFor(912649, R"({"id":912649,"results":[{"site":"YouTube","type":"Clip","key":"c1"},
+                                      {"site":"YouTube","type":"Teaser","key":"t1"}]})");
+  const auto movies = FetchTrending();
+  ASSERT_FALSE(movies.empty());
+  EXPECT_EQ(movies[0].trailerUrl, u"");
+}
+
+TEST_F(TrendingOverHttp, FailedListGivesNothingAndAsksForNoVideos) {
+  services_->SetEmptyAnswers(true);
+  EXPECT_TRUE(FetchTrending().empty());
+  EXPECT_TRUE(server_.RequestsTo("/3/movie/912649/videos").empty());
+}
+
+TEST_F(TrendingOverHttp, BackdropDownloadWritesThePicture) {
+  const auto folder = std::filesystem::temp_directory_path() / ("vistra-backdrop-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const auto file = folder / "backdrop.jpg";
+
+  const auto movies = FetchTrending();
+  ASSERT_FALSE(movies.empty());
+  ASSERT_TRUE(DownloadBackdrop(movies[0].imageUrl, file));
+  const auto written = ReadWholeFile(file);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(*written, PublicServicesFixture::Picture());
+  EXPECT_EQ(written->substr(0, 2), "\xFF\xD8");  // a JPEG
+  EXPECT_EQ(server_.RequestsTo("/t/p/w1280/harbour-lights.jpg").size(), 1u);
+
+  // A failed download keeps the picture already on disk.
+  services_->SetEmptyAnswers(true);
+  EXPECT_FALSE(DownloadBackdrop(movies[0].imageUrl, file));
+  EXPECT_EQ(ReadWholeFile(file), PublicServicesFixture::Picture());
+  EXPECT_FALSE(DownloadBackdrop(u"", file));
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace

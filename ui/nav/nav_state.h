@@ -1,0 +1,52 @@
+#pragma once
+// The navigation state: the selection indices, focus columns and overlay
+// flags that key and click handlers write and painters read. Main thread only.
+#include <cstdint>
+#include <string>
+
+#include "catalog/visible_list.h"
+
+struct NavState {
+  int HomeIndex = 0;
+
+  // Live: LiveCategoryIndex and ActiveGroup live in `live` together with the
+  // cached name and number orders of the current channel list.
+  LiveListSelection live;
+  int LiveFocus = 0;
+  int ChannelIndex = -1;
+  int LiveCategoryScroll = 0;
+  int ChannelScroll = 0;
+  int GuideRowIndex = 0;
+
+  int ItemCategoryIndex = 1;
+  int ItemFocus = 0;
+  int ItemIndex = 0;
+  int ItemCategoryScroll = 0;
+  bool EpisodesOpen = false;
+  int EpisodeIndex = 0;
+
+  int ListIndex = 0;
+  int CatchupDayOffset = 0;
+  int SettingsIndex = 0;
+  int AccountIndex = 0;
+  bool AccountFromHome = false;
+  int GroupIndex = 0;
+  std::u16string SearchQuery;
+  std::u16string NumberBuffer;
+  uint64_t NumberTime = 0;
+
+  // Home overlays.
+  bool MessagesOpen = false;     // the information/messages panel is shown
+  bool MessagesMode = false;     // ... in messages mode (else information)
+  bool ComposeOpen = false;      // the reply box is open
+  std::u16string ComposeText;
+  std::u16string PanelBody;      // the panel's body text (thread or information)
+  bool ReloadingNotice = false;  // a full reload runs
+
+  bool fullVideo = false;
+  bool SpeedTestOpen = false;
+  bool PickerOpen = false;
+  bool PromptOpen = false;
+  bool CategoryPickerOpen = false;
+  bool QuestionOpen = false;
+};
