@@ -56,12 +56,22 @@ class HostEvents {
 
 // The video layer: the media engine's renderer. Render draws the current
 // video frame into the bound OpenGL framebuffer `fbo` of w x h pixels
-// (flipped or not as the renderer says). Called on the main thread inside a
+// (orientation below). Called on the main thread inside a
 // frame, with the GL context current.
+//
+// The framebuffer is a GL framebuffer object the size of the video rectangle,
+// bottom-up like the window's own: a renderer that writes top-down rows (the
+// media engine's render API) renders flipped, as it would into the window.
+// After Render the compositor resets the GL state the renderer may change
+// (framebuffer, viewport, scissor, blending, program, buffers, textures,
+// pixel store).
 class VideoLayer {
  public:
   virtual ~VideoLayer() = default;
   virtual void Render(int fbo, int width, int height) = 0;
+  // Called on the main thread after WakeForVideo: true when a new frame
+  // should be drawn (the media engine asks its render context here).
+  virtual bool Update() { return true; }
 };
 
 class HostWindow {
@@ -74,6 +84,8 @@ class HostWindow {
   // Creates the borderless full-screen window on the primary display with
   // its GL context. `iconPng` may be empty or missing. False on failure.
   bool Create(const std::string& title, const std::string& iconPng, HostEvents* events);
+  // Why Create failed (SDL's or GL's words), for the log.
+  std::string LastError() const;
 
   // Runs the main loop until Quit; returns the exit code given to Quit.
   int Run();
@@ -92,12 +104,19 @@ class HostWindow {
   void SetTimer(int id, uint32_t periodMs, bool repeating);
   void KillTimer(int id);
 
+  // Schedules a frame that repaints the interface and strip layers.
   void RequestPaint();
+  // Schedules a frame that repaints only the strip layer (the Player
+  // screen's controls change often; the interface layer stays as it is).
+  void RequestStripPaint();
   int Width() const;
   int Height() const;
 
   // F11: toggles between desktop full screen and a maximized window.
   void ToggleMaximized();
+  // Holds the screen saver and display power saving off (while something
+  // plays) or lets them run again. They run by default.
+  void KeepScreenAwake(bool awake);
 
   // The video rectangle (empty = no video shown). The interface layer is
   // expected to be transparent there.
@@ -110,9 +129,11 @@ class HostWindow {
   // The OpenGL context, for the media engine's render context.
   void* GlProcAddress(const char* name) const;
   void MakeContextCurrent();
+  // "<renderer> / <version>" of the OpenGL context, for the runtime log.
+  std::string GraphicsInfo() const;
 
-  // Reads the last presented frame's pixels (tests and screenshots): RGBA,
-  // top row first.
+  // Draws and presents a frame now (painting the layers that asked for it)
+  // and returns its pixels (tests and screenshots): RGBA, top row first.
   std::vector<uint8_t> ReadPixels(int& width, int& height);
 
  private:
@@ -120,5 +141,8 @@ class HostWindow {
   std::unique_ptr<Impl> impl_;
 };
 
-// Opens a URL in the desktop's browser (xdg-open, started without a shell).
-void OpenUrlInBrowser(const std::string& url);
+// Opens a web page in the desktop's browser (xdg-open, started without a
+// shell; the child is reaped). Only http and https URLs are opened: the URLs
+// come from servers, and any other scheme could start a local program.
+// False when the URL was refused or xdg-open could not be started.
+bool OpenUrlInBrowser(const std::string& url);

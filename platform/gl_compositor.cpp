@@ -1,0 +1,281 @@
+#include "platform/gl_compositor.h"
+
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cstring>
+
+// Entry points beyond OpenGL 1.1 are loaded through the context, as every
+// platform's GL requires for them.
+struct GlCompositor::Gl {
+  PFNGLGENFRAMEBUFFERSPROC GenFramebuffers = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC BindFramebuffer = nullptr;
+  PFNGLFRAMEBUFFERTEXTURE2DPROC FramebufferTexture2D = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer = nullptr;
+  PFNGLACTIVETEXTUREPROC ActiveTexture = nullptr;
+  // May be missing on older contexts; reset only when present.
+  PFNGLUSEPROGRAMPROC UseProgram = nullptr;
+  PFNGLBINDBUFFERPROC BindBuffer = nullptr;
+  PFNGLBINDVERTEXARRAYPROC BindVertexArray = nullptr;
+};
+
+namespace {
+
+template <typename Fn>
+void LoadProc(Fn& fn, GlCompositor::ProcLoader load, const char* name) {
+  fn = reinterpret_cast<Fn>(load(name));
+}
+
+// Video frames and layers are never larger than this on either side; a
+// bigger rectangle is a layout fault, not a reason to exhaust memory.
+constexpr int kMaxSide = 16384;
+
+}  // namespace
+
+PixelRect InkedBox(const uint8_t* data, int width, int height, int stride) {
+  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride); };
+  auto rowEmpty = [&](int y) {
+    const uint32_t* p = row(y);
+    uint32_t any = 0;
+    for (int x = 0; x < width; ++x) any |= p[x];
+    return any == 0;
+  };
+
+  int top = 0;
+  while (top < height && rowEmpty(top)) ++top;
+  if (top == height) return {};
+  int bottom = height - 1;
+  while (rowEmpty(bottom)) --bottom;
+
+  int left = width, right = -1;
+  for (int y = top; y <= bottom; ++y) {
+    const uint32_t* p = row(y);
+    for (int x = 0; x < left; ++x) {
+      if (p[x]) { left = x; break; }
+    }
+    for (int x = width - 1; x > right; --x) {
+      if (p[x]) { right = x; break; }
+    }
+  }
+  return PixelRect{left, top, right - left + 1, bottom - top + 1};
+}
+
+GlCompositor::~GlCompositor() {
+  FreeLayer(interface_);
+  FreeLayer(strips_);
+  if (gl_ && videoFbo_) gl_->DeleteFramebuffers(1, &videoFbo_);
+  if (videoTexture_) glDeleteTextures(1, &videoTexture_);
+  delete gl_;
+}
+
+bool GlCompositor::Init(ProcLoader load) {
+  auto* gl = new Gl;
+  LoadProc(gl->GenFramebuffers, load, "glGenFramebuffers");
+  LoadProc(gl->DeleteFramebuffers, load, "glDeleteFramebuffers");
+  LoadProc(gl->BindFramebuffer, load, "glBindFramebuffer");
+  LoadProc(gl->FramebufferTexture2D, load, "glFramebufferTexture2D");
+  LoadProc(gl->CheckFramebufferStatus, load, "glCheckFramebufferStatus");
+  LoadProc(gl->BlitFramebuffer, load, "glBlitFramebuffer");
+  LoadProc(gl->ActiveTexture, load, "glActiveTexture");
+  LoadProc(gl->UseProgram, load, "glUseProgram");
+  LoadProc(gl->BindBuffer, load, "glBindBuffer");
+  LoadProc(gl->BindVertexArray, load, "glBindVertexArray");
+  const bool complete = gl->GenFramebuffers && gl->DeleteFramebuffers && gl->BindFramebuffer &&
+                        gl->FramebufferTexture2D && gl->CheckFramebufferStatus && gl->BlitFramebuffer &&
+                        gl->ActiveTexture;
+  if (!complete) {
+    delete gl;
+    return false;
+  }
+  gl_ = gl;
+  return true;
+}
+
+void GlCompositor::SetSize(int width, int height) {
+  width = std::clamp(width, 1, kMaxSide);
+  height = std::clamp(height, 1, kMaxSide);
+  if (width == width_ && height == height_ && interface_.surface) return;
+  width_ = width;
+  height_ = height;
+  AllocateLayer(interface_);
+  AllocateLayer(strips_);
+}
+
+void GlCompositor::FreeLayer(Layer& layer) {
+  if (layer.surface) cairo_surface_destroy(layer.surface);
+  if (layer.texture) glDeleteTextures(1, &layer.texture);
+  layer = Layer{};
+}
+
+void GlCompositor::AllocateLayer(Layer& layer) {
+  FreeLayer(layer);
+  layer.surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
+  glGenTextures(1, &layer.texture);
+  glBindTexture(GL_TEXTURE_2D, layer.texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width_, height_, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
+  Layer& layer = LayerFor(id);
+  if (!layer.surface || cairo_surface_status(layer.surface) != CAIRO_STATUS_SUCCESS) return;
+
+  cairo_surface_flush(layer.surface);
+  const int stride = cairo_image_surface_get_stride(layer.surface);
+  std::memset(cairo_image_surface_get_data(layer.surface), 0, static_cast<size_t>(stride) * height_);
+  cairo_surface_mark_dirty(layer.surface);
+
+  cairo_t* cr = cairo_create(layer.surface);
+  paint(cr, width_, height_);
+  cairo_destroy(cr);
+  cairo_surface_flush(layer.surface);
+
+  layer.inked = InkedBox(cairo_image_surface_get_data(layer.surface), width_, height_, stride);
+  Upload(layer);
+}
+
+// cairo's ARGB32 is a native-endian 32-bit word, which GL reads as BGRA
+// with the reversed packed type on any byte order.
+void GlCompositor::Upload(Layer& layer) {
+  if (layer.inked.empty()) return;
+  const PixelRect& box = layer.inked;
+  glBindTexture(GL_TEXTURE_2D, layer.texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, cairo_image_surface_get_stride(layer.surface) / 4);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, box.x);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, box.y);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, box.x, box.y, box.w, box.h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  cairo_image_surface_get_data(layer.surface));
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void GlCompositor::ResetState() const {
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (gl_->UseProgram) gl_->UseProgram(0);
+  if (gl_->BindVertexArray) gl_->BindVertexArray(0);
+  if (gl_->BindBuffer) {
+    gl_->BindBuffer(GL_ARRAY_BUFFER, 0);
+    gl_->BindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    gl_->BindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  }
+  gl_->ActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDisable(GL_SCISSOR_TEST);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_STENCIL_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_BLEND);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glViewport(0, 0, width_, height_);
+}
+
+void GlCompositor::Compose(const PixelRect& videoRect, VideoLayer* video) {
+  if (!gl_ || !interface_.surface) return;
+  ResetState();
+  glClearColor(0.f, 0.f, 0.f, 1.f);
+  glClear(GL_COLOR_BUFFER_BIT);
+
+  // With no renderer the rectangle stays black, as an idle video window is.
+  if (video && !videoRect.empty()) DrawVideo(videoRect, video);
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, width_, height_, 0, -1, 1);  // y down, as the layers are drawn
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  DrawLayer(interface_);
+  DrawLayer(strips_);
+  glDisable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+bool GlCompositor::EnsureVideoTarget(int width, int height) {
+  if (videoFbo_ && width == videoW_ && height == videoH_) return true;
+  if (!videoFbo_) gl_->GenFramebuffers(1, &videoFbo_);
+  if (!videoTexture_) glGenTextures(1, &videoTexture_);
+  glBindTexture(GL_TEXTURE_2D, videoTexture_);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, videoFbo_);
+  gl_->FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, videoTexture_, 0);
+  const bool complete = gl_->CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
+  videoW_ = complete ? width : 0;
+  videoH_ = complete ? height : 0;
+  return complete;
+}
+
+// The renderer draws into a framebuffer object the size of the rectangle
+// (renderers draw whole framebuffers), which is then copied to the
+// rectangle. Both are bottom-up as GL framebuffers are.
+void GlCompositor::DrawVideo(const PixelRect& rect, VideoLayer* video) {
+  const int w = std::min(rect.w, kMaxSide), h = std::min(rect.h, kMaxSide);
+  if (!EnsureVideoTarget(w, h)) return;
+
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, videoFbo_);
+  glViewport(0, 0, w, h);
+  glClearColor(0.f, 0.f, 0.f, 1.f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  video->Render(static_cast<int>(videoFbo_), w, h);
+  ResetState();
+
+  const int bottom = height_ - rect.y - h;
+  gl_->BindFramebuffer(GL_READ_FRAMEBUFFER, videoFbo_);
+  gl_->BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  gl_->BlitFramebuffer(0, 0, w, h, rect.x, bottom, rect.x + w, bottom + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void GlCompositor::DrawLayer(const Layer& layer) const {
+  if (layer.inked.empty()) return;
+  const PixelRect& b = layer.inked;
+  const float u0 = static_cast<float>(b.x) / width_, u1 = static_cast<float>(b.x + b.w) / width_;
+  const float v0 = static_cast<float>(b.y) / height_, v1 = static_cast<float>(b.y + b.h) / height_;
+  glBindTexture(GL_TEXTURE_2D, layer.texture);
+  glBegin(GL_QUADS);
+  glTexCoord2f(u0, v0);
+  glVertex2i(b.x, b.y);
+  glTexCoord2f(u1, v0);
+  glVertex2i(b.x + b.w, b.y);
+  glTexCoord2f(u1, v1);
+  glVertex2i(b.x + b.w, b.y + b.h);
+  glTexCoord2f(u0, v1);
+  glVertex2i(b.x, b.y + b.h);
+  glEnd();
+}
+
+std::vector<uint8_t> GlCompositor::ReadBack() const {
+  if (width_ <= 0 || height_ <= 0) return {};
+  const size_t rowBytes = static_cast<size_t>(width_) * 4;
+  std::vector<uint8_t> bottomUp(rowBytes * height_);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+
+  std::vector<uint8_t> topDown(bottomUp.size());
+  for (int y = 0; y < height_; ++y) {
+    std::memcpy(&topDown[y * rowBytes], &bottomUp[(height_ - 1 - y) * rowBytes], rowBytes);
+  }
+  return topDown;
+}

@@ -1,0 +1,468 @@
+// The host window: SDL2 window and OpenGL context, the main loop, timers,
+// job messages and input translation. Sections:
+//   1. the mailbox shared with other threads
+//   2. creation and destruction
+//   3. the loop: one pass = wait, dispatch events, job messages, timers, frame
+//   4. input translation
+//   5. frames, size and full screen
+#include "platform/host_window.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_opengl.h>
+
+#include <algorithm>
+
+#include "net/text.h"
+#include "platform/clock.h"
+#include "platform/gl_compositor.h"
+#include "platform/key_map.h"
+#include "platform/loop_mailbox.h"
+#include "platform/timer_queue.h"
+
+// ---- 1. The mailbox shared with other threads -------------------------------
+
+namespace {
+
+// Never destroyed: a detached job may post while the process exits.
+LoopMailbox& Mailbox() {
+  static auto* mailbox = new LoopMailbox;
+  return *mailbox;
+}
+
+// One registered SDL event type wakes the loop for the mailbox.
+Uint32 WakeEventType() {
+  static const Uint32 type = SDL_RegisterEvents(1);
+  return type;
+}
+
+bool PushWakeEvent() {
+  SDL_Event event{};
+  event.type = WakeEventType();
+  return SDL_PushEvent(&event) == 1;
+}
+
+// A pass handles at most this many queued events or job messages before it
+// draws, so a flood of input or messages cannot hold back the screen.
+constexpr int kMaxPerPass = 256;
+
+}  // namespace
+
+struct HostWindow::Impl {
+  HostEvents* events = nullptr;
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+  bool sdlStarted = false;
+  std::unique_ptr<GlCompositor> compositor;
+  std::string lastError;
+
+  TimerQueue timers;
+  bool quit = false;
+  int exitCode = 0;
+
+  VideoLayer* video = nullptr;
+  PixelRect videoRect;
+  bool interfaceDirty = true;
+  bool stripsDirty = true;
+  bool frameWanted = true;
+
+  int width = 0, height = 0;              // drawable, in pixels
+  int windowWidth = 0, windowHeight = 0;  // window units (differ on high-DPI screens)
+  bool fullScreen = true;
+
+  bool CreateWindowAndContext(const std::string& title);
+  void SetIcon(const std::string& iconPng);
+  void Destroy();
+
+  void Pass();
+  int WaitMs() const;
+  void Dispatch(const SDL_Event& event);
+  void DeliverJobMessages();
+  void FireDueTimers();
+
+  void HandleKey(const SDL_KeyboardEvent& key);
+  void HandleText(const char* utf8);
+  void HandlePointer(const SDL_Event& event);
+  void HandleWindowEvent(const SDL_WindowEvent& event);
+  int ToPixelsX(int x) const { return windowWidth > 0 ? x * width / windowWidth : x; }
+  int ToPixelsY(int y) const { return windowHeight > 0 ? y * height / windowHeight : y; }
+
+  void UpdateSize();
+  void DrawFrame(std::vector<uint8_t>* readBack);
+};
+
+HostWindow::HostWindow() : impl_(std::make_unique<Impl>()) {}
+
+HostWindow::~HostWindow() { impl_->Destroy(); }
+
+// ---- 2. Creation and destruction --------------------------------------------
+
+bool HostWindow::Create(const std::string& title, const std::string& iconPng, HostEvents* events) {
+  Impl& w = *impl_;
+  if (w.window) return false;
+  w.events = events;
+
+  // A desktop player stays on screen when another window takes the focus;
+  // the click that activates the window still counts; the screen saver is
+  // held off only while something plays (KeepScreenAwake).
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    w.lastError = std::string("SDL_Init: ") + SDL_GetError();
+    return false;
+  }
+  w.sdlStarted = true;
+  if (!w.CreateWindowAndContext(title)) {
+    w.Destroy();
+    return false;
+  }
+  w.SetIcon(iconPng);
+  SDL_StartTextInput();
+  w.UpdateSize();
+  WakeEventType();
+  Mailbox().Open(PushWakeEvent);
+  return true;
+}
+
+bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+
+  SDL_Rect bounds{0, 0, 1280, 720};
+  SDL_GetDisplayBounds(0, &bounds);
+  const Uint32 flags =
+      SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+  window = SDL_CreateWindow(title.c_str(), bounds.x, bounds.y, bounds.w, bounds.h, flags);
+  if (!window) {
+    lastError = std::string("SDL_CreateWindow: ") + SDL_GetError();
+    return false;
+  }
+  context = SDL_GL_CreateContext(window);
+  if (!context) {
+    lastError = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
+    return false;
+  }
+  SDL_GL_MakeCurrent(window, context);
+  // Frames are drawn on demand; waiting for the display's refresh keeps
+  // video frames from tearing and costs nothing while idle.
+  if (SDL_GL_SetSwapInterval(1) != 0) SDL_GL_SetSwapInterval(0);
+
+  compositor = std::make_unique<GlCompositor>();
+  if (!compositor->Init(SDL_GL_GetProcAddress)) {
+    lastError = "OpenGL framebuffer objects are not available";
+    return false;
+  }
+  return true;
+}
+
+void HostWindow::Impl::SetIcon(const std::string& iconPng) {
+  if (iconPng.empty()) return;
+  SDL_Surface* icon = IMG_Load(iconPng.c_str());
+  if (!icon) return;
+  SDL_SetWindowIcon(window, icon);
+  SDL_FreeSurface(icon);
+}
+
+void HostWindow::Impl::Destroy() {
+  if (!sdlStarted) return;
+  sdlStarted = false;
+  Mailbox().Close();
+  if (context) {
+    SDL_GL_MakeCurrent(window, context);
+    compositor.reset();  // GL objects go while the context lives
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
+  }
+  if (window) SDL_DestroyWindow(window);
+  window = nullptr;
+  SDL_Quit();
+}
+
+std::string HostWindow::LastError() const { return impl_->lastError; }
+
+// ---- 3. The loop ------------------------------------------------------------
+
+int HostWindow::Run() {
+  if (!impl_->window) return impl_->exitCode;
+  while (!impl_->quit) impl_->Pass();
+  return impl_->exitCode;
+}
+
+void HostWindow::RunNestedUntil(const std::function<bool()>& done) {
+  if (!impl_->window) return;
+  while (!impl_->quit && !done()) impl_->Pass();
+}
+
+void HostWindow::Quit(int exitCode) {
+  if (impl_->quit) return;
+  impl_->quit = true;
+  impl_->exitCode = exitCode;
+}
+
+bool HostWindow::QuitRequested() const { return impl_->quit; }
+
+void HostWindow::PostJobMessage(uint32_t id, uintptr_t wparam) { Mailbox().Post(JobMessage{id, wparam}); }
+
+void HostWindow::WakeForVideo() { Mailbox().SignalVideoFrame(); }
+
+void HostWindow::SetTimer(int id, uint32_t periodMs, bool repeating) {
+  impl_->timers.Set(id, periodMs, repeating, TickMs());
+}
+
+void HostWindow::KillTimer(int id) { impl_->timers.Kill(id); }
+
+// One pass of the loop: sleep until an event or the next timer deadline,
+// handle what is queued, then draw a frame if anything asked for one.
+void HostWindow::Impl::Pass() {
+  SDL_Event event;
+  if (SDL_WaitEventTimeout(&event, WaitMs())) Dispatch(event);
+  for (int i = 0; i < kMaxPerPass && !quit && SDL_PollEvent(&event); ++i) Dispatch(event);
+  DeliverJobMessages();
+  FireDueTimers();
+  if (Mailbox().TakeVideoFrame() && video && video->Update()) frameWanted = true;
+  if (!quit && (frameWanted || interfaceDirty || stripsDirty)) DrawFrame(nullptr);
+}
+
+// -1 waits for an event only; SDL sleeps in poll() on the display connection.
+int HostWindow::Impl::WaitMs() const {
+  if (quit || Mailbox().HasWork() || frameWanted || interfaceDirty || stripsDirty) return 0;
+  const std::optional<uint64_t> untilTimer = timers.MsUntilNext(TickMs());
+  if (!untilTimer) return -1;
+  return static_cast<int>(std::min<uint64_t>(*untilTimer, 24 * 3600 * 1000));
+}
+
+void HostWindow::Impl::Dispatch(const SDL_Event& event) {
+  if (quit) return;
+  if (event.type == WakeEventType()) {
+    Mailbox().Rearm();
+    return;
+  }
+  switch (event.type) {
+    case SDL_QUIT:  // the window's close button, or SIGINT/SIGTERM
+      events->OnCloseRequested();
+      break;
+    case SDL_WINDOWEVENT:
+      HandleWindowEvent(event.window);
+      break;
+    case SDL_KEYDOWN:
+      HandleKey(event.key);
+      break;
+    case SDL_TEXTINPUT:
+      HandleText(event.text.text);
+      break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEWHEEL:
+      HandlePointer(event);
+      break;
+    default:
+      break;
+  }
+}
+
+// One message at a time from the shared queue: a handler may open a nested
+// loop, which then goes on delivering in order.
+void HostWindow::Impl::DeliverJobMessages() {
+  for (int i = 0; i < kMaxPerPass && !quit; ++i) {
+    const std::optional<JobMessage> message = Mailbox().Take();
+    if (!message) return;
+    events->OnJobMessage(message->id, message->wparam);
+  }
+}
+
+void HostWindow::Impl::FireDueTimers() {
+  const uint64_t now = TickMs();
+  while (!quit) {
+    const std::optional<int> id = timers.TakeDue(now);
+    if (!id) return;
+    events->OnTimer(*id);
+  }
+}
+
+// ---- 4. Input translation ---------------------------------------------------
+
+void HostWindow::Impl::HandleKey(const SDL_KeyboardEvent& key) {
+  const int vk = VirtualKeyFromSdl(key.keysym.sym, key.keysym.scancode, key.keysym.mod);
+  if (vk) events->OnKey(vk);
+}
+
+void HostWindow::Impl::HandleText(const char* utf8) {
+  for (char16_t unit : Utf8ToWide(utf8)) {
+    if (quit) return;
+    events->OnChar(unit);
+  }
+}
+
+void HostWindow::Impl::HandlePointer(const SDL_Event& event) {
+  PointerEvent pointer;
+  switch (event.type) {
+    case SDL_MOUSEMOTION:
+      pointer.kind = PointerEvent::Kind::Move;
+      pointer.x = event.motion.x;
+      pointer.y = event.motion.y;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button != SDL_BUTTON_LEFT) return;
+      // As on other systems, the second press of a double click replaces
+      // the press; the third starts over.
+      if (event.type == SDL_MOUSEBUTTONUP) {
+        pointer.kind = PointerEvent::Kind::Up;
+      } else {
+        pointer.kind = event.button.clicks % 2 == 0 ? PointerEvent::Kind::DoubleClick : PointerEvent::Kind::Down;
+      }
+      pointer.x = event.button.x;
+      pointer.y = event.button.y;
+      break;
+    case SDL_MOUSEWHEEL: {
+      const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      if (notches == 0) return;
+      pointer.kind = PointerEvent::Kind::Wheel;
+      pointer.wheelNotches = notches;
+#if SDL_VERSION_ATLEAST(2, 26, 0)
+      pointer.x = event.wheel.mouseX;
+      pointer.y = event.wheel.mouseY;
+#else
+      SDL_GetMouseState(&pointer.x, &pointer.y);
+#endif
+      break;
+    }
+    default:
+      return;
+  }
+  pointer.x = ToPixelsX(pointer.x);
+  pointer.y = ToPixelsY(pointer.y);
+  events->OnPointer(pointer);
+}
+
+void HostWindow::Impl::HandleWindowEvent(const SDL_WindowEvent& event) {
+  switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESIZED:
+      UpdateSize();
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+      frameWanted = true;
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- 5. Frames, size and full screen ----------------------------------------
+
+void HostWindow::RequestPaint() {
+  impl_->interfaceDirty = true;
+  impl_->stripsDirty = true;
+}
+
+void HostWindow::RequestStripPaint() { impl_->stripsDirty = true; }
+
+int HostWindow::Width() const { return impl_->width; }
+int HostWindow::Height() const { return impl_->height; }
+
+void HostWindow::SetVideoRect(const PixelRect& rect) {
+  if (rect == impl_->videoRect) return;
+  impl_->videoRect = rect;
+  impl_->frameWanted = true;
+}
+
+PixelRect HostWindow::VideoRect() const { return impl_->videoRect; }
+
+void HostWindow::SetVideoLayer(VideoLayer* layer) {
+  impl_->video = layer;
+  impl_->frameWanted = true;
+}
+
+void* HostWindow::GlProcAddress(const char* name) const { return SDL_GL_GetProcAddress(name); }
+
+std::string HostWindow::GraphicsInfo() const {
+  if (!impl_->context) return {};
+  auto text = [](GLenum name) {
+    const auto* value = reinterpret_cast<const char*>(glGetString(name));
+    return std::string(value ? value : "?");
+  };
+  return text(GL_RENDERER) + " / " + text(GL_VERSION);
+}
+
+void HostWindow::MakeContextCurrent() {
+  if (impl_->window && impl_->context) SDL_GL_MakeCurrent(impl_->window, impl_->context);
+}
+
+std::vector<uint8_t> HostWindow::ReadPixels(int& width, int& height) {
+  std::vector<uint8_t> pixels;
+  width = height = 0;
+  if (!impl_->window) return pixels;
+  impl_->DrawFrame(&pixels);
+  width = impl_->width;
+  height = impl_->height;
+  return pixels;
+}
+
+void HostWindow::ToggleMaximized() {
+  Impl& w = *impl_;
+  if (!w.window) return;
+  if (w.fullScreen) {
+    SDL_SetWindowFullscreen(w.window, 0);
+    SDL_MaximizeWindow(w.window);
+  } else {
+    // Without a window manager (a kiosk session) full screen is only a
+    // request nobody serves: cover the display first, then ask.
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(w.window), 0), &bounds) == 0) {
+      SDL_RestoreWindow(w.window);
+      SDL_SetWindowPosition(w.window, bounds.x, bounds.y);
+      SDL_SetWindowSize(w.window, bounds.w, bounds.h);
+    }
+    SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+  w.fullScreen = !w.fullScreen;
+  w.frameWanted = true;  // the loop picks up the new size before drawing
+}
+
+void HostWindow::KeepScreenAwake(bool awake) {
+  if (!impl_->window) return;
+  if (awake) {
+    SDL_DisableScreenSaver();
+  } else {
+    SDL_EnableScreenSaver();
+  }
+}
+
+void HostWindow::Impl::UpdateSize() {
+  int w = 0, h = 0;
+  SDL_GL_GetDrawableSize(window, &w, &h);
+  SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+  if (w <= 0 || h <= 0 || (w == width && h == height)) return;
+  width = w;
+  height = h;
+  compositor->SetSize(w, h);
+  interfaceDirty = stripsDirty = frameWanted = true;
+  events->OnResize(w, h);
+}
+
+void HostWindow::Impl::DrawFrame(std::vector<uint8_t>* readBack) {
+  SDL_GL_MakeCurrent(window, context);
+  UpdateSize();
+  // Cleared before painting: a painter's RequestPaint schedules the next frame.
+  if (interfaceDirty) {
+    interfaceDirty = false;
+    compositor->PaintLayer(GlCompositor::LayerId::Interface,
+                           [this](cairo_t* cr, int w, int h) { events->OnPaintInterface(cr, w, h); });
+  }
+  if (stripsDirty) {
+    stripsDirty = false;
+    compositor->PaintLayer(GlCompositor::LayerId::Strips,
+                           [this](cairo_t* cr, int w, int h) { events->OnPaintStrips(cr, w, h); });
+  }
+  frameWanted = false;
+  compositor->Compose(videoRect, video);
+  if (readBack) *readBack = compositor->ReadBack();
+  SDL_GL_SwapWindow(window);
+}

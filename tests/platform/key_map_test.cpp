@@ -1,0 +1,106 @@
+#include "platform/key_map.h"
+
+#include <SDL_keyboard.h>
+#include <gtest/gtest.h>
+
+#include "ui/nav/virtual_keys.h"
+
+namespace {
+
+// What a US layout reports for a key: its key code and position.
+int Us(SDL_Keycode key, SDL_Scancode scan, uint16_t mod = KMOD_NONE) { return VirtualKeyFromSdl(key, scan, mod); }
+
+}  // namespace
+
+TEST(KeyMap, RemoteControlKeys) {
+  EXPECT_EQ(Us(SDLK_LEFT, SDL_SCANCODE_LEFT), Vk::Left);
+  EXPECT_EQ(Us(SDLK_UP, SDL_SCANCODE_UP), Vk::Up);
+  EXPECT_EQ(Us(SDLK_RIGHT, SDL_SCANCODE_RIGHT), Vk::Right);
+  EXPECT_EQ(Us(SDLK_DOWN, SDL_SCANCODE_DOWN), Vk::Down);
+  EXPECT_EQ(Us(SDLK_RETURN, SDL_SCANCODE_RETURN), Vk::Return);
+  EXPECT_EQ(Us(SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER), Vk::Return);
+  EXPECT_EQ(Us(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), Vk::Escape);
+  EXPECT_EQ(Us(SDLK_AC_BACK, SDL_SCANCODE_AC_BACK), Vk::Escape);  // a remote's Back button
+  EXPECT_EQ(Us(SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE), Vk::Back);
+  EXPECT_EQ(Us(SDLK_TAB, SDL_SCANCODE_TAB), Vk::Tab);
+  EXPECT_EQ(Us(SDLK_PAGEUP, SDL_SCANCODE_PAGEUP), Vk::PageUp);
+  EXPECT_EQ(Us(SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN), Vk::PageDown);
+  EXPECT_EQ(Us(SDLK_HOME, SDL_SCANCODE_HOME), Vk::Home);
+  EXPECT_EQ(Us(SDLK_END, SDL_SCANCODE_END), Vk::End);
+  EXPECT_EQ(Us(SDLK_DELETE, SDL_SCANCODE_DELETE), Vk::Delete);
+  EXPECT_EQ(Us(SDLK_SPACE, SDL_SCANCODE_SPACE), Vk::Space);
+  EXPECT_EQ(Us(SDLK_F11, SDL_SCANCODE_F11), Vk::F11);
+  EXPECT_EQ(Us(SDLK_F1, SDL_SCANCODE_F1), 0x70);
+  EXPECT_EQ(Us(SDLK_F12, SDL_SCANCODE_F12), 0x7B);
+}
+
+TEST(KeyMap, LettersAndDigitsIgnoreShiftAndCaps) {
+  for (int i = 0; i < 26; ++i) {
+    const auto scan = static_cast<SDL_Scancode>(SDL_SCANCODE_A + i);
+    EXPECT_EQ(Us('a' + i, scan), Vk::LetterA + i);
+    EXPECT_EQ(Us('a' + i, scan, KMOD_LSHIFT | KMOD_CAPS), Vk::LetterA + i);
+  }
+  EXPECT_EQ(Us('1', SDL_SCANCODE_1), Vk::Digit(1));
+  EXPECT_EQ(Us('9', SDL_SCANCODE_9), Vk::Digit(9));
+  EXPECT_EQ(Us('0', SDL_SCANCODE_0), Vk::Digit(0));
+  EXPECT_EQ(Us('0', SDL_SCANCODE_0, KMOD_RSHIFT), Vk::Digit(0));  // ")" typed, still the 0 key
+}
+
+TEST(KeyMap, VolumeAndFavoriteKeys) {
+  EXPECT_EQ(Us(SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS), Vk::NumpadAdd);
+  EXPECT_EQ(Us(SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS), Vk::NumpadSubtract);
+  EXPECT_EQ(Us(SDLK_EQUALS, SDL_SCANCODE_EQUALS), Vk::OemPlus);
+  EXPECT_EQ(Us(SDLK_MINUS, SDL_SCANCODE_MINUS), Vk::OemMinus);
+  EXPECT_EQ(Us(SDLK_BACKQUOTE, SDL_SCANCODE_GRAVE), Vk::Grave);
+}
+
+TEST(KeyMap, NumpadFollowsNumLock) {
+  const SDL_Scancode pad[10] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2, SDL_SCANCODE_KP_3,
+                                SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5, SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7,
+                                SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_9};
+  const SDL_Keycode keys[10] = {SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
+                                SDLK_KP_5, SDLK_KP_6, SDLK_KP_7, SDLK_KP_8, SDLK_KP_9};
+  for (int d = 0; d < 10; ++d) EXPECT_EQ(Us(keys[d], pad[d], KMOD_NUM), Vk::Numpad0 + d) << d;
+
+  // Num Lock off: the navigation keys printed on them.
+  EXPECT_EQ(Us(SDLK_KP_8, SDL_SCANCODE_KP_8), Vk::Up);
+  EXPECT_EQ(Us(SDLK_KP_2, SDL_SCANCODE_KP_2), Vk::Down);
+  EXPECT_EQ(Us(SDLK_KP_4, SDL_SCANCODE_KP_4), Vk::Left);
+  EXPECT_EQ(Us(SDLK_KP_6, SDL_SCANCODE_KP_6), Vk::Right);
+  EXPECT_EQ(Us(SDLK_KP_9, SDL_SCANCODE_KP_9), Vk::PageUp);
+  EXPECT_EQ(Us(SDLK_KP_1, SDL_SCANCODE_KP_1), Vk::End);
+  EXPECT_EQ(Us(SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD), Vk::Delete);
+  // Numpad digits never count as main-keyboard digits (digit shortcuts).
+  EXPECT_NE(Us(SDLK_KP_1, SDL_SCANCODE_KP_1, KMOD_NUM), Vk::Digit(1));
+}
+
+TEST(KeyMap, OtherLayouts) {
+  // AZERTY: the layout's letters, and the digit row gives digits although it
+  // prints "&", "é", "-" ... unshifted.
+  EXPECT_EQ(VirtualKeyFromSdl('a', SDL_SCANCODE_Q, 0), Vk::Letter('A'));
+  EXPECT_EQ(VirtualKeyFromSdl('q', SDL_SCANCODE_A, 0), Vk::Letter('Q'));
+  EXPECT_EQ(VirtualKeyFromSdl('m', SDL_SCANCODE_SEMICOLON, 0), Vk::Letter('M'));
+  EXPECT_EQ(VirtualKeyFromSdl('&', SDL_SCANCODE_1, 0), Vk::Digit(1));
+  EXPECT_EQ(VirtualKeyFromSdl('-', SDL_SCANCODE_6, 0), Vk::Digit(6));
+  EXPECT_EQ(VirtualKeyFromSdl(0xE9 /* é */, SDL_SCANCODE_2, 0), Vk::Digit(2));
+  EXPECT_NE(VirtualKeyFromSdl(',', SDL_SCANCODE_M, 0), Vk::Letter('M'));  // AZERTY's "," key is not M
+
+  // Russian: Cyrillic key codes, letters by position.
+  EXPECT_EQ(VirtualKeyFromSdl(0x0444 /* ф */, SDL_SCANCODE_A, 0), Vk::Letter('A'));
+  EXPECT_EQ(VirtualKeyFromSdl(0x044C /* ь */, SDL_SCANCODE_M, 0), Vk::Letter('M'));
+
+  // German: "+" has its own key; the "^" key sits where the grave key is.
+  EXPECT_EQ(VirtualKeyFromSdl('+', SDL_SCANCODE_RIGHTBRACKET, 0), Vk::OemPlus);
+  EXPECT_EQ(VirtualKeyFromSdl('^', SDL_SCANCODE_GRAVE, 0), Vk::Grave);
+  EXPECT_EQ(VirtualKeyFromSdl('z', SDL_SCANCODE_Y, 0), Vk::Letter('Z'));
+}
+
+TEST(KeyMap, SystemKeysAndUnusedKeys) {
+  EXPECT_EQ(Us(SDLK_F4, SDL_SCANCODE_F4, KMOD_LALT), 0);  // Alt+F4 belongs to the desktop
+  EXPECT_EQ(Us('f', SDL_SCANCODE_F, KMOD_LGUI), 0);
+  EXPECT_EQ(Us('f', SDL_SCANCODE_F, KMOD_LCTRL), Vk::Letter('F'));
+  EXPECT_EQ(Us('q', SDL_SCANCODE_Q, KMOD_RALT | KMOD_LCTRL), Vk::Letter('Q'));  // AltGr is not Alt
+  EXPECT_EQ(Us(SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, KMOD_LSHIFT), 0);
+  EXPECT_EQ(Us(SDLK_CAPSLOCK, SDL_SCANCODE_CAPSLOCK), 0);
+  EXPECT_EQ(Us(SDLK_VOLUMEUP, SDL_SCANCODE_VOLUMEUP), 0);
+}

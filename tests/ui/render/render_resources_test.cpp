@@ -1,0 +1,170 @@
+#include "ui/render/render_resources.h"
+
+#include <gtest/gtest.h>
+
+#include "extras/trending.h"
+#include "store/data_folder.h"
+#include "store/file_io.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "tests/ui/render/test_pictures.h"
+
+namespace {
+
+TEST(AccentPalette, OutOfRangeIndexIsGrey) {
+  const Rgba grey{0.71, 0.71, 0.71, 1};
+  EXPECT_EQ(AccentColor(0), grey);
+  EXPECT_EQ(AccentColor(9), grey);
+  EXPECT_EQ(AccentColor(-1), grey);
+  EXPECT_EQ(AccentColor(7), grey);
+  EXPECT_EQ(AccentColor(4), (Rgba{0.62, 0.49, 0.04, 1}));
+
+  // The frame applies the setting, so a change shows at the next paint.
+  RenderResources res;
+  { OffscreenFrame frame(res, 10, 10, 9); EXPECT_EQ(res.Brush().Accent, grey); }
+  { OffscreenFrame frame(res, 10, 10, 1); EXPECT_EQ(res.Brush().Accent, AccentColor(1)); }
+}
+
+TEST(Scrollbar, ThumbGeometry) {
+  // 1000 items, 10 visible, 500 high: the proportional 5 is raised to 28.
+  ScrollbarGeometry g = ScrollbarThumb(100, 50, 550, 0, 10, 1000);
+  ASSERT_TRUE(g.shown);
+  EXPECT_DOUBLE_EQ(g.thumb.Height(), 28);
+  EXPECT_DOUBLE_EQ(g.thumb.top, 50);
+  EXPECT_EQ(g.track, (RectF{100, 50, 114, 550}));
+
+  // The last page puts the thumb at the bottom; a stale first row past it
+  // keeps the thumb inside the track.
+  EXPECT_DOUBLE_EQ(ScrollbarThumb(100, 50, 550, 990, 10, 1000).thumb.bottom, 550);
+  EXPECT_DOUBLE_EQ(ScrollbarThumb(100, 50, 550, 5000, 10, 1000).thumb.bottom, 550);
+  EXPECT_DOUBLE_EQ(ScrollbarThumb(100, 50, 550, -3, 10, 1000).thumb.top, 50);
+
+  // Proportional when that is larger: half the items visible, half the track.
+  EXPECT_DOUBLE_EQ(ScrollbarThumb(0, 0, 400, 0, 50, 100).thumb.Height(), 200);
+
+  EXPECT_FALSE(ScrollbarThumb(0, 0, 500, 0, 10, 10).shown);  // everything fits
+  EXPECT_FALSE(ScrollbarThumb(0, 0, 500, 0, 0, 10).shown);   // nothing visible
+  EXPECT_FALSE(ScrollbarThumb(0, 0, 19, 0, 10, 100).shown);  // too low
+  // A track lower than the minimum thumb: the thumb fills it.
+  EXPECT_DOUBLE_EQ(ScrollbarThumb(0, 0, 24, 0, 1, 100).thumb.Height(), 24);
+}
+
+TEST(Scrollbar, DrawsNothingWhenEverythingFits) {
+  RenderResources res;
+  OffscreenFrame frame(res, 60, 120);
+  res.DrawScrollbar(10, 0, 120, 0, 10, 10);
+  EXPECT_FALSE(frame.AnyInk(0, 60));
+  res.DrawScrollbar(10, 0, 120, 0, 10, 11);
+  EXPECT_TRUE(frame.AnyInk(10, 24));
+  EXPECT_FALSE(frame.AnyInk(24, 60));
+}
+
+TEST(CleanDisplayName, StripsDecorationAroundNames) {
+  EXPECT_EQ(CleanDisplayName(u"★ Channel One ★"), u"Channel One");
+  EXPECT_EQ(CleanDisplayName(u"* Sport 1 *"), u"Sport 1");
+  // An opening parenthesis goes, its closing partner stays.
+  EXPECT_EQ(CleanDisplayName(u"(HD) News"), u"HD) News");
+  EXPECT_EQ(CleanDisplayName(u"Movie (2020)"), u"Movie (2020)");
+  EXPECT_EQ(CleanDisplayName(u"[VIP] +18 Club |"), u"[VIP] +18 Club");
+  EXPECT_EQ(CleanDisplayName(u"|UK| BBC One"), u"UK| BBC One");
+  EXPECT_EQ(CleanDisplayName(u"»Élan«"), u"Élan");
+  // Nothing would be left: unchanged.
+  EXPECT_EQ(CleanDisplayName(u"****"), u"****");
+  EXPECT_EQ(CleanDisplayName(u""), u"");
+}
+
+TEST(CleanDisplayName, KeepsNamesInOtherAlphabets) {
+  EXPECT_EQ(CleanDisplayName(u"★ ΕΡΤ 1"), u"ΕΡΤ 1");
+  EXPECT_EQ(CleanDisplayName(u"● Первый канал ●"), u"Первый канал");
+  EXPECT_EQ(CleanDisplayName(u"ΣΚΑΪ"), u"ΣΚΑΪ");
+}
+
+TEST(DrawTrimmed, CutsLongTextButNotInATinyRectangle) {
+  const std::u16string longText(60, u'W');
+  RenderResources res;
+  {
+    OffscreenFrame frame(res, 600, 60);
+    res.DrawTrimmed(FontId::Row, longText, RectF{0, 10, 200, 40}, Rgba{1, 1, 1, 1});
+    EXPECT_TRUE(frame.AnyInk(0, 200));
+    EXPECT_FALSE(frame.AnyInk(201, 600));
+  }
+  {
+    // Below 4 x 4 the text is drawn whole, as a plain label: wrapped at the
+    // rectangle's width (one letter a line here), never cut.
+    OffscreenFrame frame(res, 100, 200);
+    res.DrawTrimmed(FontId::Row, u"WWWWWW", RectF{0, 10, 3, 13}, Rgba{1, 1, 1, 1});
+    bool inkFarBelow = false;
+    for (int y = 100; y < 200; ++y) {
+      for (int x = 0; x < 40; ++x) inkFarBelow = inkFarBelow || frame.At(x, y).a > 0;
+    }
+    EXPECT_TRUE(inkFarBelow);
+  }
+  {
+    OffscreenFrame frame(res, 600, 60);
+    res.DrawTrimmed(FontId::Row, u"", RectF{0, 10, 200, 40}, Rgba{1, 1, 1, 1});
+    EXPECT_FALSE(frame.AnyInk(0, 600));
+  }
+}
+
+TEST(Toast, ShowsUntilItsHideTime) {
+  RenderResources res;
+  {
+    OffscreenFrame frame(res, 2400, 1080);
+    res.DrawToast(u"Channel added", 5000, 4999);
+    EXPECT_EQ(frame.At(45, 45).a, static_cast<int>(0.65 * 255 + 0.5));
+  }
+  {
+    OffscreenFrame frame(res, 2400, 1080);
+    res.DrawToast(u"Channel added", 5000, 5000);
+    res.DrawToast(u"", 5000, 10);
+    EXPECT_FALSE(frame.AnyInk(0, 2400));
+  }
+}
+
+TEST(Pictures, BackdropIsKeyedByUrlAndReloadedWhenForgotten) {
+  TempDataHome home;
+  RenderResources res(home.Root());
+  EXPECT_EQ(res.Backdrop(u"https://img/a.jpg"), nullptr);  // no file yet
+
+  ASSERT_TRUE(WriteSolidPng(BackdropFile(), 4, 3, Rgba{0, 0, 1, 1}));
+  cairo_surface_t* first = res.Backdrop(u"https://img/a.jpg");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(cairo_image_surface_get_width(first), 4);
+
+  // Same key: the picture already held is reused, even though the file changed.
+  ASSERT_TRUE(WriteSolidPng(BackdropFile(), 6, 3, Rgba{0, 0, 1, 1}));
+  EXPECT_EQ(res.Backdrop(u"https://img/a.jpg"), first);
+  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 6);
+
+  // A new generation of the file (the download finished) is read again.
+  ASSERT_TRUE(WriteSolidPng(BackdropFile(), 7, 3, Rgba{0, 0, 1, 1}));
+  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg", 1)), 7);
+
+  ASSERT_TRUE(WriteSolidPng(BackdropFile(), 8, 3, Rgba{0, 0, 1, 1}));
+  res.ForgetBackdrop();
+  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 8);
+
+  // A file that does not decode leaves no picture; once rewritten it loads.
+  std::filesystem::remove(BackdropFile());
+  ASSERT_TRUE(WriteFileAtomically(BackdropFile(), "not a picture"));
+  res.ForgetBackdrop();
+  EXPECT_EQ(res.Backdrop(u"https://img/b.jpg"), nullptr);
+  EXPECT_EQ(res.Backdrop(u"https://img/b.jpg"), nullptr);
+  ASSERT_TRUE(WriteSolidPng(BackdropFile(), 9, 3, Rgba{0, 0, 1, 1}));
+  ASSERT_NE(res.Backdrop(u"https://img/b.jpg"), nullptr);
+  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 9);
+}
+
+TEST(Pictures, LogoIsTheFirstFileThatLoads) {
+  TempDataHome home;
+  {
+    RenderResources res(home.Root());
+    EXPECT_EQ(res.Logo(), nullptr);
+  }
+  ASSERT_TRUE(WriteSolidPng(home.Root() / "logo.png", 5, 5, Rgba{1, 0, 0, 1}));
+  ASSERT_TRUE(WriteSolidPng(home.Root() / "assets" / "vs-logo.png", 7, 7, Rgba{1, 0, 0, 1}));
+  RenderResources res(home.Root());
+  ASSERT_NE(res.Logo(), nullptr);
+  EXPECT_EQ(cairo_image_surface_get_width(res.Logo()), 7);
+}
+
+}  // namespace

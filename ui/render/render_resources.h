@@ -1,0 +1,253 @@
+#pragma once
+// The drawing foundation every painter shares.
+//
+// Sections:
+//   1. Colours, the accent palette and the six text styles.
+//   2. Design coordinates: screens are laid out for 1920 x 1080 (a few wide
+//      elements for a width of 2400) and scaled to the surface; font sizes,
+//      radii and stroke widths stay in pixels.
+//   3. Pure geometry shared by painting and hit testing (scroll bars).
+//   4. CleanDisplayName, for names shown on rows and cards.
+//   5. RenderResources: one frame's cairo context, the drawing helpers that
+//      give the screens their common look, and the pictures (logo, home
+//      backdrop, item icons).
+//
+// Everything here runs on the main thread.
+#include <cairo.h>
+#include <pango/pango.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/image_decode.h"
+
+class CatalogItem;
+class IconCache;
+
+// ---------------------------------------------------------------------------
+// 1. Colours and text styles
+
+struct Rgba {
+  double r = 0, g = 0, b = 0, a = 1;
+  bool operator==(const Rgba&) const = default;
+};
+
+constexpr Rgba WithAlpha(Rgba colour, double alpha) { return Rgba{colour.r, colour.g, colour.b, alpha}; }
+
+// The ten standard colours. Cairo has no brush objects, so a painter that
+// needs a one-off colour simply passes it; nothing needs restoring.
+struct Brushes {
+  Rgba White{1, 1, 1, 1};
+  Rgba Accent{0.95, 0.78, 0.22, 1};  // replaced by the palette at every frame
+  Rgba Dim{1, 1, 1, 0.55};
+  Rgba Scratch{0.06, 0.07, 0.10, 0.82};
+  Rgba Blue{0.20, 0.55, 0.95, 1};
+  Rgba Red{0.82, 0.12, 0.16, 1};
+  Rgba BlueDeep{0.12, 0.45, 0.90, 1};
+  Rgba Yellow{0.92, 0.72, 0.10, 1};
+  Rgba Shade{0, 0, 0, 0.55};
+  Rgba ShadeLight{0, 0, 0, 0.35};
+};
+
+// The usual clear colour of a screen body.
+constexpr Rgba kScreenClear{0.04, 0.05, 0.08, 1};
+
+// The seven accent colours chosen by the DashColor setting; a value outside
+// 0..6 counts as 0 (grey).
+constexpr int kAccentCount = 7;
+Rgba AccentColor(int dashColor);
+
+enum class FontId : int { Label, Title, Hint, Row, Hero, Tile };
+constexpr int kFontCount = 6;
+
+enum class HAlign { Leading, Center, Trailing };
+enum class VAlign { Near, Center, Far };
+struct TextAlign {
+  HAlign h = HAlign::Leading;
+  VAlign v = VAlign::Near;
+};
+constexpr TextAlign kAlignCentered{HAlign::Center, VAlign::Center};
+constexpr TextAlign kAlignLeadingCentered{HAlign::Leading, VAlign::Center};
+
+// The text styles: one family list, fixed weights and pixel sizes. Text
+// sizes never follow the window size; only positions do.
+struct FontSpec {
+  int weight;   // CSS weight: 400 regular, 500 medium, 600 semibold, 700 bold
+  int sizePx;
+};
+FontSpec FontSpecOf(FontId font);
+constexpr const char* kFontFamilies = "Segoe UI, Noto Sans, DejaVu Sans, sans-serif";
+
+// ---------------------------------------------------------------------------
+// 2. Design coordinates
+
+constexpr double kDesignWidth = 1920;
+constexpr double kDesignHeight = 1080;
+constexpr double kWideDesignWidth = 2400;
+
+struct RectF {
+  double left = 0, top = 0, right = 0, bottom = 0;
+  double Width() const { return right - left; }
+  double Height() const { return bottom - top; }
+  bool Contains(double x, double y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool operator==(const RectF&) const = default;
+};
+
+inline double DesignX(double x, double width) { return x * width / kDesignWidth; }
+inline double DesignY(double y, double height) { return y * height / kDesignHeight; }
+inline double WideX(double x, double width) { return x * width / kWideDesignWidth; }
+
+// A rectangle in the 1920 x 1080 space, or with x in the 2400-wide space.
+RectF DesignRect(double left, double top, double right, double bottom, double width, double height);
+RectF WideRect(double left, double top, double right, double bottom, double width, double height);
+
+// ---------------------------------------------------------------------------
+// 3. Scroll bars
+
+constexpr double kScrollbarWidth = 14;
+constexpr double kScrollbarMinThumb = 28;
+
+struct ScrollbarGeometry {
+  bool shown = false;  // false: nothing is drawn (everything fits, or too small)
+  RectF track;
+  RectF thumb;
+};
+
+// The track is x..x+14 between top and bottom; the thumb is at least 28
+// high (never more than the track) and its position follows `first`
+// (clamped to the last full page). Shown only when total > visible >= 1 and
+// the track is at least 20 high.
+ScrollbarGeometry ScrollbarThumb(double x, double top, double bottom, int first, int visible, int total);
+
+// ---------------------------------------------------------------------------
+// 4. Display names
+
+// Strips decoration around a channel, movie or series name: leading
+// characters up to the first letter, digit, "[" or "+", and trailing ones
+// after the last letter, digit, "]" or ")". Latin letters with diacritics and
+// the letters of other alphabets (Greek, Cyrillic, ...) count as letters.
+// When nothing would be left, the text comes back unchanged.
+std::u16string CleanDisplayName(std::u16string_view text);
+
+// ---------------------------------------------------------------------------
+// 5. RenderResources
+
+class RenderResources {
+ public:
+  // `programFolder` is where the logo is looked for (the executable's folder
+  // when empty).
+  explicit RenderResources(std::filesystem::path programFolder = {});
+  ~RenderResources();
+  RenderResources(const RenderResources&) = delete;
+  RenderResources& operator=(const RenderResources&) = delete;
+
+  // --- Frame ---------------------------------------------------------------
+  // Binds one paint of a surface of width x height pixels. Sets the drawing
+  // flag (icon files are never decoded while it is set) and applies the
+  // accent colour of `dashColor`, so a changed setting shows at once.
+  void BeginFrame(cairo_t* cr, int width, int height, int dashColor);
+  void EndFrame();
+  bool Drawing() const { return cr_ != nullptr; }
+
+  cairo_t* Cr() const { return cr_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  double X(double designX) const { return DesignX(designX, width_); }
+  double Y(double designY) const { return DesignY(designY, height_); }
+  double WX(double wideX) const { return WideX(wideX, width_); }
+  RectF Design(double left, double top, double right, double bottom) const {
+    return DesignRect(left, top, right, bottom, width_, height_);
+  }
+  RectF Wide(double left, double top, double right, double bottom) const {
+    return WideRect(left, top, right, bottom, width_, height_);
+  }
+
+  const Brushes& Brush() const { return brushes_; }
+  void ApplyAccent(int dashColor);
+  const PangoFontDescription* Font(FontId font) const;
+
+  // --- Drawing helpers (do nothing outside a frame) -----------------------
+  void Clear(Rgba colour);
+  void FillRect(const RectF& rect, Rgba colour);
+  void FillRounded(const RectF& rect, double radius, Rgba colour);
+  void StrokeRounded(const RectF& rect, double radius, Rgba colour, double strokeWidth);
+  void FillDisc(double cx, double cy, double radius, Rgba colour);
+
+  // The text wrapped at the rectangle's width, not clipped. Empty text draws
+  // nothing.
+  void DrawLabel(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
+  // The text cut with an ellipsis where it does not fit: one line per
+  // paragraph when the rectangle is lower than 40, wrapped lines otherwise.
+  // A rectangle smaller than 4 x 4 falls back to DrawLabel.
+  void DrawTrimmed(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
+  // One line, never wrapped nor trimmed, placed by `align` in the rectangle
+  // (a longer text runs over its ends).
+  void DrawSingleLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
+  // Like DrawLabel, clipped to the rectangle; when the text is taller than
+  // the rectangle its end is shown (a message thread shows its newest part).
+  void DrawTextTail(FontId font, std::u16string_view text, const RectF& rect, Rgba colour);
+  // Width and height in pixels of the text on one line.
+  std::pair<double, double> MeasureText(FontId font, std::u16string_view text);
+
+  void DrawButton(const RectF& rect, std::u16string_view text, bool selected, bool outlined);
+  // `text` is shown as typed; a password is passed as a run of "*".
+  void DrawTextField(const RectF& rect, std::u16string_view text, std::u16string_view placeholder, bool focused);
+  void DrawScrollbar(double x, double top, double bottom, int first, int visible, int total);
+  // The standard place is BackButtonRect().
+  void DrawBackButton(const RectF& rect);
+  RectF BackButtonRect() const { return Design(54, 24, 144, 114); }
+  // The toast shows while nowMs < hideAtMs and the text is not empty.
+  void DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs);
+  // A picture stretched over `rect`.
+  void DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity = 1.0);
+
+  // --- Pictures --------------------------------------------------------------
+  // The logo: the first of vs-logo.png, assets/vs-logo.png and logo.png in
+  // the program folder that decodes; looked for once. Null: draw the wordmark.
+  cairo_surface_t* Logo();
+  // The home backdrop (backdrop.jpg in the data folder) for `key`, the image
+  // URL of the first trending movie (empty when there is none). The picture
+  // is reused while the key and `generation` (counted up each time the file
+  // is rewritten) stay the same, and read again when either changes.
+  cairo_surface_t* Backdrop(std::u16string_view key, uint32_t generation = 0);
+  // Drops the backdrop so the next Backdrop call reads the file again (after
+  // the file was rewritten or deleted).
+  void ForgetBackdrop();
+  // Draws the backdrop stretched over the whole surface, from a copy scaled
+  // once per surface size. False when there is no backdrop.
+  bool DrawBackdrop(std::u16string_view key, uint32_t generation = 0);
+
+  // The icon of a catalog item, or null while it is not available. Outside a
+  // frame it may decode a downloaded file; inside one it never does.
+  cairo_surface_t* IconFor(const CatalogItem& item);
+  IconCache& Icons() { return *icons_; }
+  // Replaces the icon cache (the app installs one with the real downloader).
+  void SetIconCache(std::unique_ptr<IconCache> icons);
+
+ private:
+  PangoLayout* LayoutFor(FontId font, std::u16string_view text, double width, TextAlign align);
+  void DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign);
+
+  std::filesystem::path programFolder_;
+  std::array<PangoFontDescription*, kFontCount> fonts_{};
+  Brushes brushes_;
+
+  cairo_t* cr_ = nullptr;
+  PangoLayout* layout_ = nullptr;  // reused by every text of a frame
+  int width_ = 1, height_ = 1;
+
+  bool logoLooked_ = false;
+  SurfacePtr logo_;
+  SurfacePtr backdrop_;
+  std::u16string backdropKey_;
+  uint32_t backdropGeneration_ = 0;
+  bool backdropTried_ = false;
+  std::filesystem::file_time_type backdropTriedStamp_{};
+  SurfacePtr backdropScaled_;
+
+  std::unique_ptr<IconCache> icons_;
+};

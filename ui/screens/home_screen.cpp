@@ -1,0 +1,476 @@
+#include "ui/screens/home_screen.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "net/text.h"
+#include "platform/date_format.h"
+#include "ui/i18n/translate.h"
+
+// Sections: layout; texts; the tile icons; painting (one function per layer,
+// called by PaintHome in drawing order).
+
+// ---------------------------------------------------------------------------
+// Layout
+
+namespace {
+
+constexpr double kTileLeft = 43;    // of 1920
+constexpr double kTileRight = 389;  // of 1920
+constexpr double kTileTop = 150;    // of 1080
+constexpr double kTileGap = 7;      // of 1080
+constexpr double kTileBottomMargin = 18;
+constexpr double kTileMaxHeight = 72;  // of 1080
+constexpr double kTileMinHeight = 32;  // pixels
+constexpr double kTileFloorHeight = 28;
+
+// The menu words of the tiles, top to bottom.
+constexpr int kTileWords[kHomeTileCount] = {kMenuLive,     kMenuMovies,   kMenuSeries, kMenuSports,
+                                            kMenuPlaylist, kMenuSettings, kMenuReload, kMenuExit};
+
+// A language index outside the list reads as English.
+int ValidLanguage(int language) { return language >= 0 && language < kLanguageCount ? language : 0; }
+
+}  // namespace
+
+double HomeColumnWidth(double width) { return WideX(540, width); }
+
+double HomeTileHeight(double height) {
+  const double top = DesignY(kTileTop, height);
+  const double gap = DesignY(kTileGap, height);
+  const double space = height - DesignY(kTileBottomMargin, height) - top;
+  const double natural = (space - 7 * gap) / 8;
+  const double h = std::max(std::min(natural, DesignY(kTileMaxHeight, height)), kTileMinHeight);
+  if (8 * h + 7 * gap <= space) return h;
+  return std::max(natural, kTileFloorHeight);
+}
+
+RectF HomeTileRect(int index, double width, double height) {
+  const double h = HomeTileHeight(height);
+  const double top = DesignY(kTileTop, height) + index * (h + DesignY(kTileGap, height));
+  return RectF{DesignX(kTileLeft, width), top, DesignX(kTileRight, width), top + h};
+}
+
+RectF HomeTileIconRect(int index, double width, double height) {
+  const RectF tile = HomeTileRect(index, width, height);
+  const double side = std::max(18.0, 0.45 * tile.Height());
+  const double left = tile.left + WideX(15, width);
+  const double top = tile.top + (tile.Height() - side) / 2;
+  return RectF{left, top, left + side, top + side};
+}
+
+RectF HomeTileLabelRect(int index, double width, double height) {
+  const RectF tile = HomeTileRect(index, width, height);
+  return RectF{tile.left + WideX(87, width), tile.top, tile.right - 8, tile.bottom};
+}
+
+RectF HomeLogoRect(double width, double height) {
+  const double column = HomeColumnWidth(width);
+  const double side = std::min(DesignY(136, height), 0.7 * column);
+  const double left = (column - side) / 2;
+  const double top = DesignY(8, height);
+  return RectF{left, top, left + side, top + side};
+}
+
+RectF HomeClockBand(double width) {
+  const double c = 0.78 * width;
+  const double w = std::min(0.24 * width, 280.0);
+  const double b = std::max(0.48 * width, c - w);
+  return RectF{b, 6, c, 110};
+}
+
+double HomeBellCenterX(double width) { return width - 44; }
+
+RectF HomeBellHitRect(double width) {
+  const double x = HomeBellCenterX(width);
+  return RectF{x - 22, 20, x + 22, 72};
+}
+
+Circle HomeBadgeCircle(double width) { return Circle{width - 26, 22, 11}; }
+
+Circle HomeSwatchCircle(int index, int dashColor, double width, double height) {
+  const double x = (width - 24) - WideX(245, width) + index * WideX(35, width);
+  return Circle{x, DesignY(128, height), index == dashColor ? 8.0 : 6.0};
+}
+
+RectF HomeActionButtonRect(int index, double width, double height) {
+  const double first = std::max(width - 552, DesignX(450, width));
+  const double left = first + index * 180;
+  return RectF{left, height - 60, left + 168, height - 16};
+}
+
+RectF HomeStatusRect(double width, double height) { return WideRect(562, 820, 1475, 858, width, height); }
+
+RectF HomePanelRect(double width, double height) { return WideRect(500, 180, 2125, 900, width, height); }
+
+RectF HomePanelTitleRect(double width, double height) { return WideRect(537, 210, 1500, 290, width, height); }
+
+RectF HomePanelBodyRect(double width, double height, bool replyOpen) {
+  return WideRect(537, 300, 2075, replyOpen ? 660 : 800, width, height);
+}
+
+RectF HomePanelButtonRect(int index, double width, double height) {
+  if (index == 0) return WideRect(537, 820, 1025, 880, width, height);
+  return WideRect(1050, 820, 1425, 880, width, height);
+}
+
+RectF HomeReplyBoxRect(double width, double height) { return WideRect(537, 680, 2075, 800, width, height); }
+
+RectF HomeReplyTextRect(double width, double height) { return WideRect(562, 690, 2050, 790, width, height); }
+
+HomeHit HomeHitTest(double x, double y, double width, double height, const HomeView& view) {
+  using Kind = HomeHit::Kind;
+  if (view.panelOpen) {
+    if (view.messagesMode) {
+      for (int i = 0; i < 2; ++i) {
+        if (HomePanelButtonRect(i, width, height).Contains(x, y)) return {Kind::PanelButton, i};
+      }
+    }
+    if (HomePanelRect(width, height).Contains(x, y)) return {Kind::Panel, -1};
+    return {};
+  }
+  for (int i = 0; i < kHomeTileCount; ++i) {
+    if (HomeTileRect(i, width, height).Contains(x, y)) return {Kind::Tile, i};
+  }
+  for (int i = 0; i < kAccentCount; ++i) {
+    Circle target = HomeSwatchCircle(i, view.dashColor, width, height);
+    target.radius = std::max(target.radius, 12.0);  // a 6-pixel disc is too small to aim at
+    if (target.Contains(x, y)) return {Kind::Swatch, i};
+  }
+  if (HomeBellHitRect(width).Contains(x, y)) return {Kind::Bell, -1};
+  for (int i = 0; i < 3; ++i) {
+    if (HomeActionButtonRect(i, width, height).Contains(x, y)) return {Kind::ActionButton, i};
+  }
+  return {};
+}
+
+// ---------------------------------------------------------------------------
+// Texts
+
+std::u16string HomeClockTime(const LocalTime& now, bool twelveHour) {
+  char text[16];
+  if (twelveHour) {
+    const int hour = now.hour % 12 == 0 ? 12 : now.hour % 12;
+    std::snprintf(text, sizeof text, "%02d:%02d %s", hour, now.minute, now.hour >= 12 ? "PM" : "AM");
+  } else {
+    std::snprintf(text, sizeof text, "%02d:%02d", now.hour, now.minute);
+  }
+  return AsciiToWide(text);
+}
+
+std::u16string HomeDayText(const LocalTime& now) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d", now.day);
+  return AsciiToWide(text);
+}
+
+std::u16string HomeMonthYearText(int language, const LocalTime& now) {
+  std::u16string text = MonthYearText(DateLocale(ValidLanguage(language)), now);
+  if (!text.empty()) return text;
+  char fallback[24];
+  std::snprintf(fallback, sizeof fallback, "%02d - %04d", now.month, now.year);
+  return AsciiToWide(fallback);
+}
+
+std::u16string_view MessageSeenKey(std::u16string_view id, std::u16string_view text) {
+  return id.empty() ? text : id;
+}
+
+int UnreadBadgeCount(int messageCount, std::u16string_view newestKey, std::u16string_view seenId) {
+  if (messageCount <= 0 || newestKey == seenId) return 0;
+  const int count = seenId.empty() ? messageCount : 1;
+  return std::min(count, 9);
+}
+
+// ---------------------------------------------------------------------------
+// Tile icons: white line drawings in a square box, one per tile.
+
+namespace {
+
+struct IconPen {
+  cairo_t* cr;
+  RectF box;
+  double X(double f) const { return box.left + f * box.Width(); }
+  double Y(double f) const { return box.top + f * box.Height(); }
+  double S(double f) const { return f * box.Width(); }
+
+  void Rect(double l, double t, double r, double b) const { cairo_rectangle(cr, X(l), Y(t), S(r - l), S(b - t)); }
+  void Line(double x0, double y0, double x1, double y1) const {
+    cairo_move_to(cr, X(x0), Y(y0));
+    cairo_line_to(cr, X(x1), Y(y1));
+  }
+  void Ellipse(double cx, double cy, double rx, double ry) const {
+    cairo_save(cr);
+    cairo_translate(cr, X(cx), Y(cy));
+    cairo_scale(cr, S(rx), S(ry));
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+  }
+  void Stroke(double width) const {
+    cairo_set_line_width(cr, width);
+    cairo_stroke(cr);
+  }
+};
+
+void DrawLiveIcon(const IconPen& p) {  // a screen with an antenna
+  p.Rect(0.08, 0.30, 0.92, 0.90);
+  p.Stroke(1.7);
+  p.Line(0.50, 0.30, 0.30, 0.06);
+  p.Line(0.50, 0.30, 0.70, 0.06);
+  p.Stroke(1.5);
+}
+
+void DrawMoviesIcon(const IconPen& p) {  // a strip of film
+  p.Rect(0.10, 0.16, 0.90, 0.84);
+  p.Stroke(1.6);
+  for (double x : {0.20, 0.45, 0.70}) {
+    p.Rect(x, 0.23, x + 0.10, 0.33);
+    p.Rect(x, 0.67, x + 0.10, 0.77);
+  }
+  cairo_fill(p.cr);
+}
+
+void DrawSeriesIcon(const IconPen& p) {  // a stack of screens
+  p.Rect(0.10, 0.36, 0.90, 0.90);
+  p.Stroke(1.7);
+  p.Rect(0.20, 0.22, 0.80, 0.27);
+  p.Rect(0.30, 0.09, 0.70, 0.14);
+  p.Stroke(1.4);
+}
+
+void DrawSportsIcon(const IconPen& p) {  // a ball with its seam
+  p.Ellipse(0.50, 0.50, 0.42, 0.42);
+  p.Stroke(1.7);
+  p.Ellipse(0.50, 0.50, 0.17, 0.42);
+  p.Stroke(1.4);
+}
+
+void DrawPlaylistIcon(const IconPen& p) {  // a page with lines
+  p.Rect(0.16, 0.08, 0.84, 0.92);
+  p.Stroke(1.7);
+  p.Line(0.32, 0.38, 0.68, 0.38);
+  p.Line(0.32, 0.62, 0.68, 0.62);
+  p.Stroke(1.5);
+}
+
+void DrawSettingsIcon(const IconPen& p) {  // a cog: ring, hub and three teeth lines
+  p.Ellipse(0.50, 0.50, 0.30, 0.30);
+  p.Stroke(1.7);
+  p.Ellipse(0.50, 0.50, 0.11, 0.11);
+  p.Stroke(1.4);
+  for (int i = 0; i < 3; ++i) {
+    const double a = i * M_PI / 3;
+    const double c = std::cos(a), s = std::sin(a);
+    p.Line(0.50 + 0.30 * c, 0.50 + 0.30 * s, 0.50 + 0.46 * c, 0.50 + 0.46 * s);
+    p.Line(0.50 - 0.30 * c, 0.50 - 0.30 * s, 0.50 - 0.46 * c, 0.50 - 0.46 * s);
+  }
+  p.Stroke(1.8);
+}
+
+void DrawReloadIcon(const IconPen& p) {  // a circular arrow
+  constexpr double kCx = 0.50, kCy = 0.52, kR = 0.38;
+  constexpr double kStart = -0.38 * M_PI, kEnd = 1.30 * M_PI;
+  cairo_new_sub_path(p.cr);
+  cairo_arc(p.cr, p.X(kCx), p.Y(kCy), p.S(kR), kStart, kEnd);
+  p.Stroke(1.7);
+  // The head at the arc's end, its two strokes swept back from the tangent.
+  const double tipX = kCx + kR * std::cos(kEnd), tipY = kCy + kR * std::sin(kEnd);
+  const double along = kEnd + M_PI / 2;  // direction of travel at the end
+  constexpr double kHead = 0.20, kSpread = 0.75;
+  cairo_move_to(p.cr, p.X(tipX - kHead * std::cos(along - kSpread)), p.Y(tipY - kHead * std::sin(along - kSpread)));
+  cairo_line_to(p.cr, p.X(tipX), p.Y(tipY));
+  cairo_line_to(p.cr, p.X(tipX - kHead * std::cos(along + kSpread)), p.Y(tipY - kHead * std::sin(along + kSpread)));
+  p.Stroke(1.6);
+}
+
+void DrawExitIcon(const IconPen& p) {  // a door and an arrow out of it
+  p.Rect(0.10, 0.08, 0.56, 0.92);
+  p.Stroke(1.7);
+  p.Line(0.36, 0.50, 0.92, 0.50);
+  cairo_move_to(p.cr, p.X(0.76), p.Y(0.34));
+  cairo_line_to(p.cr, p.X(0.92), p.Y(0.50));
+  cairo_line_to(p.cr, p.X(0.76), p.Y(0.66));
+  p.Stroke(1.6);
+}
+
+void DrawTileIcon(cairo_t* cr, int index, const RectF& box) {
+  using IconDrawer = void (*)(const IconPen&);
+  static constexpr IconDrawer kIcons[kHomeTileCount] = {DrawLiveIcon,     DrawMoviesIcon,   DrawSeriesIcon,
+                                                        DrawSportsIcon,   DrawPlaylistIcon, DrawSettingsIcon,
+                                                        DrawReloadIcon,   DrawExitIcon};
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, 1, 1, 1, 1);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_new_path(cr);
+  kIcons[index](IconPen{cr, box});
+  cairo_restore(cr);
+}
+
+// ---------------------------------------------------------------------------
+// Painting, layer by layer
+
+void PaintBackground(RenderResources& res, const HomeView& view) {
+  res.Clear(Rgba{0.02, 0.02, 0.04, 1});
+  res.DrawBackdrop(view.backdropKey, view.backdropGeneration);
+  res.FillRect(RectF{0, 0, HomeColumnWidth(res.Width()), static_cast<double>(res.Height())}, Rgba{0, 0, 0, 0.55});
+}
+
+void PaintLogo(RenderResources& res) {
+  if (cairo_surface_t* logo = res.Logo()) {
+    res.DrawPicture(logo, HomeLogoRect(res.Width(), res.Height()));
+    return;
+  }
+  res.DrawSingleLine(FontId::Hero, u"VS", res.Wide(26, 4, 512, 108), res.Brush().Accent, kAlignCentered);
+  res.DrawSingleLine(FontId::Tile, u"PLAYER", res.Wide(26, 100, 512, 152), res.Brush().White, kAlignCentered);
+}
+
+void PaintTiles(RenderResources& res, const HomeView& view) {
+  const double W = res.Width(), H = res.Height();
+  for (int i = 0; i < kHomeTileCount; ++i) {
+    const RectF tile = HomeTileRect(i, W, H);
+    if (i == kHomeTileCount - 1) {
+      const double line = tile.top - res.Y(10);
+      res.FillRect(RectF{tile.left, line, tile.right, line + res.Y(1)}, Rgba{1, 1, 1, 0.22});
+    }
+    const bool focused = i == view.homeIndex;
+    res.FillRounded(tile, 18, focused ? Rgba{0.36, 0.36, 0.38, 0.95} : Rgba{0.22, 0.22, 0.24, 0.92});
+    DrawTileIcon(res.Cr(), i, HomeTileIconRect(i, W, H));
+    res.DrawTrimmed(FontId::Row, MenuWord(ValidLanguage(view.language), kTileWords[i]), HomeTileLabelRect(i, W, H),
+                    res.Brush().White, kAlignLeadingCentered);
+  }
+}
+
+void PaintClock(RenderResources& res, const HomeView& view) {
+  const RectF band = HomeClockBand(res.Width());
+  res.FillRect(band, Rgba{0, 0, 0, 0.7});
+  const double b = band.left, c = band.right;
+  res.DrawSingleLine(FontId::Title, HomeDayText(view.now), RectF{b + 6, 6, b + 86, 82}, res.Brush().White);
+  res.DrawLabel(FontId::Label, HomeClockTime(view.now, view.twelveHour), RectF{b + 90, 6, c - 6, 82},
+                res.Brush().White);
+  // A long month name runs past the band rather than wrapping below it.
+  res.DrawSingleLine(FontId::Label, HomeMonthYearText(view.language, view.now), RectF{b + 90, 78, c - 6, 108},
+                     Rgba{1, 1, 1, 0.92});
+}
+
+void PaintBell(RenderResources& res) {
+  cairo_t* cr = res.Cr();
+  const double x = HomeBellCenterX(res.Width());
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, 1, 1, 1, 1);
+  auto ellipse = [cr](double cx, double cy, double rx, double ry, double width) {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_restore(cr);
+    cairo_set_line_width(cr, width);
+    cairo_stroke(cr);
+  };
+  auto line = [cr](double x0, double y0, double x1, double y1, double width) {
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+    cairo_set_line_width(cr, width);
+    cairo_stroke(cr);
+  };
+  ellipse(x, 45.84, 15.84, 17.16, 2.2);
+  line(x - 12.1, 59.94, x + 12.1, 59.94, 2.2);
+  ellipse(x, 63.68, 5, 4, 2);
+  line(x, 27.6, x, 32.44, 2);
+  cairo_restore(cr);
+}
+
+void PaintBadge(RenderResources& res, const HomeView& view) {
+  const int count = UnreadBadgeCount(view.messageCount, view.newestMessageKey, view.inboxSeenId);
+  if (count <= 0) return;
+  const Circle disc = HomeBadgeCircle(res.Width());
+  res.FillDisc(disc.x, disc.y, disc.radius, res.Brush().Red);
+  const double W = res.Width();
+  res.DrawSingleLine(FontId::Hint, AsciiToWide(std::to_string(count)), RectF{W - 38, 10, W - 14, 36},
+                     res.Brush().White, kAlignCentered);
+}
+
+void PaintSwatches(RenderResources& res, const HomeView& view) {
+  for (int i = 0; i < kAccentCount; ++i) {
+    const Circle disc = HomeSwatchCircle(i, view.dashColor, res.Width(), res.Height());
+    res.FillDisc(disc.x, disc.y, disc.radius, AccentColor(i));
+  }
+}
+
+void PaintActionButtons(RenderResources& res, const HomeView& view) {
+  const Brushes& brush = res.Brush();
+  const std::u16string_view captions[3] = {TranslateIn(view.language, "trailer"),
+                                           MenuWord(ValidLanguage(view.language), kMenuMovies),
+                                           TranslateIn(view.language, "information")};
+  const Rgba fills[3] = {brush.Red, brush.BlueDeep, brush.Yellow};
+  for (int i = 0; i < 3; ++i) {
+    const RectF button = HomeActionButtonRect(i, res.Width(), res.Height());
+    res.FillRect(button, fills[i]);
+    res.DrawTrimmed(FontId::Hint, captions[i], button, brush.White, kAlignCentered);
+  }
+}
+
+void PaintStatus(RenderResources& res, const HomeView& view) {
+  if (view.statusText.empty()) return;
+  res.DrawLabel(FontId::Hint, view.statusText, HomeStatusRect(res.Width(), res.Height()), res.Brush().Accent);
+}
+
+void PaintReloadingNotice(RenderResources& res, const HomeView& view) {
+  if (!view.reloading) return;
+  const double W = res.Width(), H = res.Height();
+  res.FillRect(RectF{0, 0, W, H}, Rgba{0, 0, 0, 0.62});
+  res.FillRounded(RectF{0.28 * W, 0.38 * H, 0.72 * W, 0.58 * H}, 16, res.Brush().Shade);
+  res.DrawLabel(FontId::Title, TranslateIn(view.language, "reloading"), RectF{0.28 * W, 0.40 * H, 0.72 * W, 0.56 * H},
+                res.Brush().Accent, kAlignCentered);
+}
+
+void PaintPanel(RenderResources& res, const HomeView& view) {
+  if (!view.panelOpen) return;
+  const double W = res.Width(), H = res.Height();
+  const Brushes& brush = res.Brush();
+  res.FillRect(RectF{0, 0, W, H}, Rgba{0, 0, 0, 0.72});
+  res.FillRounded(HomePanelRect(W, H), 16, brush.Shade);
+  res.DrawTrimmed(FontId::Title, TranslateIn(view.language, view.messagesMode ? "messages" : "information"),
+                  HomePanelTitleRect(W, H), brush.Accent);
+
+  const RectF body = HomePanelBodyRect(W, H, view.messagesMode && view.replyOpen);
+  if (!view.messagesMode) {
+    res.DrawTrimmed(FontId::Hint, view.panelText, body, brush.White);
+    return;
+  }
+  // The thread grows at its end; when it is taller than the panel, the
+  // newest messages are the part shown.
+  res.DrawTextTail(FontId::Hint, view.panelText, body, brush.White);
+
+  const RectF reply = HomePanelButtonRect(0, W, H);
+  res.FillRounded(reply, 12, brush.Red);
+  res.DrawTrimmed(FontId::Hint, TranslateIn(view.language, view.replyOpen ? "send" : "reply_send"), reply,
+                  brush.White, kAlignCentered);
+  const RectF close = HomePanelButtonRect(1, W, H);
+  res.FillRounded(close, 12, Rgba{0, 0, 0, 0.72});
+  res.DrawTrimmed(FontId::Hint, TranslateIn(view.language, "close"), close, brush.White, kAlignCentered);
+
+  if (!view.replyOpen) return;
+  res.FillRounded(HomeReplyBoxRect(W, H), 10, brush.White);
+  res.DrawTextTail(FontId::Hint, view.replyText + u"|", HomeReplyTextRect(W, H), Rgba{0.05, 0.05, 0.07, 1});
+}
+
+}  // namespace
+
+void PaintHome(RenderResources& res, const HomeView& view) {
+  if (!res.Drawing()) return;
+  PaintBackground(res, view);
+  PaintLogo(res);
+  PaintTiles(res, view);
+  PaintClock(res, view);
+  PaintBell(res);
+  PaintBadge(res, view);
+  PaintSwatches(res, view);
+  PaintActionButtons(res, view);
+  PaintStatus(res, view);
+  PaintReloadingNotice(res, view);
+  PaintPanel(res, view);
+}

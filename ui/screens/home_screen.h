@@ -1,0 +1,116 @@
+#pragma once
+// The Home screen: the backdrop of the week's trending movie behind a menu
+// column of eight tiles, the clock block, the message bell with its unread
+// badge, the seven accent swatches, three action buttons, the status line,
+// and two overlays of its own (the reloading notice and the
+// information/messages panel).
+//
+// Three pieces: HomeView (what the painter reads, filled by the app from its
+// state), the layout functions (shared by painting and pointer hit tests, so
+// clicks and pixels agree) and PaintHome. Main thread only.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "ui/render/render_resources.h"
+
+constexpr int kHomeTileCount = 8;
+
+struct HomeView {
+  int homeIndex = 0;         // focused tile, 0-7
+  int dashColor = 0;         // accent palette index
+  bool twelveHour = false;   // TimeFormat == 1
+  int language = 0;          // language index (texts and month names)
+  std::u16string backdropKey;  // image URL of the first trending movie, or empty
+  uint32_t backdropGeneration = 0;  // counted up each time backdrop.jpg is rewritten
+
+  // The panel's messages: how many there are and the seen-key of the newest
+  // (MessageSeenKey of the last message), against the InboxSeenId setting.
+  int messageCount = 0;
+  std::u16string newestMessageKey;
+  std::u16string inboxSeenId;
+
+  std::u16string statusText;
+
+  bool reloading = false;     // the reloading notice
+  bool panelOpen = false;     // the information/messages panel
+  bool messagesMode = false;  // the panel shows the message thread
+  bool replyOpen = false;     // the reply box of the messages panel
+  std::u16string panelText;   // the panel's body
+  std::u16string replyText;   // the reply being typed
+
+  LocalTime now;  // local time of this paint
+};
+
+// --- Layout (pixels of a W x H surface) ---------------------------------------
+
+// The menu column's veil, 540 of 2400 wide.
+double HomeColumnWidth(double width);
+// Tile height: 72/1080 of the height at most and 32 at least, unless eight
+// tiles of 32 do not fit; then the natural height, never below 28 (the last
+// tiles then run over the bottom edge).
+double HomeTileHeight(double height);
+RectF HomeTileRect(int index, double width, double height);
+RectF HomeTileIconRect(int index, double width, double height);
+RectF HomeTileLabelRect(int index, double width, double height);
+RectF HomeLogoRect(double width, double height);
+
+// The clock band: from x = band.left (b) to band.right (c), y 6 to 110.
+RectF HomeClockBand(double width);
+
+struct Circle {
+  double x = 0, y = 0, radius = 0;
+  bool Contains(double px, double py) const { return (px - x) * (px - x) + (py - y) * (py - y) <= radius * radius; }
+};
+// The bell's centre line and the unread badge.
+double HomeBellCenterX(double width);
+RectF HomeBellHitRect(double width);
+Circle HomeBadgeCircle(double width);
+// Swatch `index` (0-6); the one of `dashColor` is larger.
+Circle HomeSwatchCircle(int index, int dashColor, double width, double height);
+// Action buttons 0-2: trailer, movies, information.
+RectF HomeActionButtonRect(int index, double width, double height);
+RectF HomeStatusRect(double width, double height);
+
+RectF HomePanelRect(double width, double height);
+RectF HomePanelTitleRect(double width, double height);
+RectF HomePanelBodyRect(double width, double height, bool replyOpen);
+// Panel buttons 0-1 (messages mode): reply/send, close.
+RectF HomePanelButtonRect(int index, double width, double height);
+RectF HomeReplyBoxRect(double width, double height);
+RectF HomeReplyTextRect(double width, double height);
+
+// What a pointer position hits, topmost first: the open panel takes every
+// click (its buttons, or nothing); otherwise tiles, swatches, the bell and
+// the action buttons.
+struct HomeHit {
+  enum class Kind { None, Tile, Swatch, Bell, ActionButton, PanelButton, Panel };
+  Kind kind = Kind::None;
+  int index = -1;
+  bool operator==(const HomeHit&) const = default;
+};
+HomeHit HomeHitTest(double x, double y, double width, double height, const HomeView& view);
+
+// --- Texts ------------------------------------------------------------------
+
+// "%02d:%02d %s" with the hour 1-12 and AM/PM, or "%02d:%02d".
+std::u16string HomeClockTime(const LocalTime& now, bool twelveHour);
+// "%02d" day of the month.
+std::u16string HomeDayText(const LocalTime& now);
+// The month and year in the language's words; "%02d - %04d" (month, year)
+// when they cannot be formatted. An unknown language index uses English.
+std::u16string HomeMonthYearText(int language, const LocalTime& now);
+
+// The key a message is remembered by once seen: its id, or its text when it
+// has no id.
+std::u16string_view MessageSeenKey(std::u16string_view id, std::u16string_view text);
+// The unread badge: 0 with no messages or when the newest was seen; 1 for
+// news after a seen message; the number of messages when none was ever seen;
+// never more than 9.
+int UnreadBadgeCount(int messageCount, std::u16string_view newestKey, std::u16string_view seenId);
+
+// --- Painting ---------------------------------------------------------------
+
+// Paints the whole Home screen into the frame `res` is bound to.
+void PaintHome(RenderResources& res, const HomeView& view);

@@ -1,0 +1,75 @@
+#include "ui/screens/question_dialog.h"
+
+#include "ui/nav/virtual_keys.h"
+
+// The panel sits where the text-entry dialog sits (x in the 2400-wide design
+// space), so every modal question of the program looks alike.
+
+QuestionDialog MakeQuestion(std::u16string title, std::u16string text, int defaultButton) {
+  QuestionDialog dialog;
+  dialog.title = std::move(title);
+  dialog.text = std::move(text);
+  dialog.highlighted = defaultButton == QuestionDialog::kYes ? QuestionDialog::kYes : QuestionDialog::kNo;
+  return dialog;
+}
+
+QuestionAnswer QuestionOnKey(QuestionDialog& dialog, int vk) {
+  switch (vk) {
+    case Vk::Left:
+      dialog.highlighted = QuestionDialog::kYes;
+      return QuestionAnswer::Pending;
+    case Vk::Right:
+      dialog.highlighted = QuestionDialog::kNo;
+      return QuestionAnswer::Pending;
+    case Vk::Tab:
+      dialog.highlighted = dialog.highlighted == QuestionDialog::kYes ? QuestionDialog::kNo : QuestionDialog::kYes;
+      return QuestionAnswer::Pending;
+    case Vk::Return:
+      return dialog.highlighted == QuestionDialog::kYes ? QuestionAnswer::Yes : QuestionAnswer::No;
+    case Vk::Escape:
+    case Vk::Back:
+      return QuestionAnswer::No;
+    default:
+      return QuestionAnswer::Pending;
+  }
+}
+
+QuestionAnswer QuestionOnClick(QuestionDialog& dialog, double x, double y, double width, double height) {
+  const int button = QuestionHitTest(x, y, width, height);
+  if (button < 0) return QuestionAnswer::Pending;
+  dialog.highlighted = button;
+  return button == QuestionDialog::kYes ? QuestionAnswer::Yes : QuestionAnswer::No;
+}
+
+RectF QuestionPanelRect(double width, double height) { return WideRect(625, 320, 1775, 720, width, height); }
+
+RectF QuestionTitleRect(double width, double height) { return WideRect(675, 340, 1725, 410, width, height); }
+
+RectF QuestionTextRect(double width, double height) { return WideRect(675, 420, 1725, 560, width, height); }
+
+RectF QuestionButtonRect(int button, double width, double height) {
+  if (button == QuestionDialog::kYes) return WideRect(880, 590, 1180, 680, width, height);
+  return WideRect(1220, 590, 1520, 680, width, height);
+}
+
+int QuestionHitTest(double x, double y, double width, double height) {
+  for (int button : {QuestionDialog::kYes, QuestionDialog::kNo}) {
+    if (QuestionButtonRect(button, width, height).Contains(x, y)) return button;
+  }
+  return -1;
+}
+
+void PaintQuestion(RenderResources& res, const QuestionDialog& dialog) {
+  if (!res.Drawing()) return;
+  const double W = res.Width(), H = res.Height();
+  const Brushes& brush = res.Brush();
+  res.FillRect(RectF{0, 0, W, H}, Rgba{0.02, 0.02, 0.03, 0.72});
+  res.FillRounded(QuestionPanelRect(W, H), 16, brush.Shade);
+  res.DrawTrimmed(FontId::Title, dialog.title, QuestionTitleRect(W, H), brush.Accent);
+  res.DrawTrimmed(FontId::Label, dialog.text, QuestionTextRect(W, H), brush.White);
+  for (int button : {QuestionDialog::kYes, QuestionDialog::kNo}) {
+    const bool selected = dialog.highlighted == button;
+    res.DrawButton(QuestionButtonRect(button, W, H), button == QuestionDialog::kYes ? dialog.yesText : dialog.noText,
+                   selected, selected);
+  }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The Yes/No question: a modal overlay drawn over the current screen (a
+// veil, a panel with a title, the question and two buttons), answered with
+// the keys of a TV remote or the pointer. The window's nested loop serves
+// it; this file holds its state, its key and pointer rules and its painter.
+// Main thread only.
+#include <string>
+#include <string_view>
+
+#include "ui/render/render_resources.h"
+
+struct QuestionDialog {
+  enum Button : int { kYes = 0, kNo = 1 };
+
+  std::u16string title;
+  std::u16string text;
+  std::u16string yesText = u"Yes";
+  std::u16string noText = u"No";
+  int highlighted = kNo;  // the default button is highlighted first
+};
+
+// A question with `defaultButton` highlighted.
+QuestionDialog MakeQuestion(std::u16string title, std::u16string text, int defaultButton);
+
+enum class QuestionAnswer { Pending, Yes, No };
+
+// Left/Right (and Tab) move between the buttons, Enter answers with the
+// highlighted one, Esc and Backspace answer No; other keys are ignored.
+QuestionAnswer QuestionOnKey(QuestionDialog& dialog, int vk);
+
+// A pointer click: on a button it answers with that button; elsewhere it
+// does nothing (the question stays until it is answered).
+QuestionAnswer QuestionOnClick(QuestionDialog& dialog, double x, double y, double width, double height);
+
+RectF QuestionPanelRect(double width, double height);
+RectF QuestionTitleRect(double width, double height);
+RectF QuestionTextRect(double width, double height);
+RectF QuestionButtonRect(int button, double width, double height);
+// kYes, kNo, or -1 when the point is on no button.
+int QuestionHitTest(double x, double y, double width, double height);
+
+void PaintQuestion(RenderResources& res, const QuestionDialog& dialog);
