@@ -7,6 +7,8 @@
 #include "app/app_state.h"
 #include "app/jobs.h"
 #include "platform/host_window.h"
+#include "platform/mpv_video_layer.h"
+#include "player/media_engine.h"
 #include "ui/nav/nav_actions.h"
 #include "ui/nav/navigator.h"
 #include "ui/render/render_resources.h"
@@ -52,8 +54,13 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void OnSeriesInfoReady();
   void OnHomeClick(double x, double y);
   void PaintScreenBackground(Screen screen);
+  void PaintLivePlaceholder();
+  void LayoutVideo();
+  void PlaySelectedChannel();
 
   HostWindow window_;
+  MediaEngine engine_;
+  std::unique_ptr<MpvVideoLayer> videoLayer_;
   AppState state_;
   JobMailbox mailbox_{*this};
   RenderResources render_;
