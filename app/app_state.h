@@ -17,6 +17,7 @@
 #include "extras/sports.h"
 #include "extras/trending.h"
 #include "panel/panel_client.h"
+#include "player/playback.h"
 #include "store/settings.h"
 #include "ui/nav/nav_state.h"
 #include "ui/nav/screen.h"
@@ -48,6 +49,7 @@ struct AppState {
   SportsEvents sports;
   Screen CurrentScreen = Screen::Home;
   std::u16string CurrentChannelId;
+  PlaybackState playback;
 
   std::u16string StatusText;
   bool SettingsDirty = false;

@@ -1,12 +1,16 @@
 #include "app/application.h"
 
 #include "app/catalog_jobs.h"
+#include "app/content_jobs.h"
 #include "app/job_messages.h"
 #include "app/runtime_log.h"
 #include "catalog/categories.h"
+#include "ui/nav/live_navigation.h"
 #include "panel/messages.h"
 #include "platform/clock.h"
-#include "platform/executable_path.h"
+#include "player/playback.h"
+#include "player/video_layout.h"
+#include "platform/process.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
 #include "ui/render/icon_cache.h"
@@ -29,13 +33,24 @@ Application::Application() : render_(ExecutableFolder()) {
       ThreadedIconDownloads([] { HostWindow::PostJobMessage(JobMessage::IconReady, 0); })));
 }
 
-Application::~Application() = default;
+Application::~Application() {
+  // The render context goes before the player, the player before the window.
+  window_.SetVideoLayer(nullptr);
+  engine_.Shutdown();
+  videoLayer_.reset();
+}
 
 int Application::Run() {
   const auto logo = ExecutableFolder() / "vs-logo.png";
   if (!window_.Create("Vistra 4.3", logo.string(), this)) {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
+  }
+  if (engine_.Init()) {
+    videoLayer_ = std::make_unique<MpvVideoLayer>(engine_, window_);
+    if (videoLayer_->Create()) window_.SetVideoLayer(videoLayer_.get());
+  } else {
+    WriteLog("media engine not available");
   }
   window_.SetTimer(kTickTimer, kTickMs, true);
   StartBoot(state_, mailbox_);
@@ -109,6 +124,7 @@ void Application::OnJobMessage(uint32_t id, uintptr_t wparam) {
     case JobMessage::CatalogReady: OnCatalogReady(wparam); break;
     case JobMessage::TrendingReady: OnTrendingReady(wparam); break;
     case JobMessage::PanelUpdated: OnPanelUpdated(); break;
+    case JobMessage::SeriesInfoReady: OnSeriesInfoReady(); break;
     case JobMessage::IconReady: window_.SetTimer(kIconTimer, kIconSettleMs, false); break;
     default: window_.RequestPaint(); break;
   }
@@ -121,6 +137,15 @@ void Application::OnCatalogReady(uintptr_t wparam) {
   const VodKind kind = wparam == 2 || (wparam == 0 && state_.CurrentScreen == Screen::Series) ? VodKind::Series
                                                                                                 : VodKind::Movies;
   RebuildItemList(state_.catalog, kind, state_.settings, state_.nav.ItemCategoryIndex, state_.VisibleItems);
+  if (state_.CurrentScreen == Screen::Live && engine_.Ready() && engine_.GetProperty("idle-active") == u"yes") {
+    // A reload that finishes while the preview is idle restarts it.
+    if (state_.nav.ChannelIndex < 0 || state_.nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
+      const bool locked = CurrentLiveCategoryLocked(state_.catalog.LiveCategories, state_.nav.live.LiveCategoryIndex);
+      state_.nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, locked);
+    }
+    state_.playback.lastLiveLoadTick = 0;
+    PlaySelectedChannel();
+  }
   if (state_.CurrentScreen == Screen::Home) StartBackdropJob(state_, mailbox_);
   window_.RequestPaint();
   StartLazyLoads(state_, mailbox_);
@@ -134,6 +159,15 @@ void Application::OnTrendingReady(uintptr_t wparam) {
 
 void Application::OnPanelUpdated() {
   if (state_.nav.MessagesOpen && state_.nav.MessagesMode) state_.nav.PanelBody = BuildThreadText(state_.panel.messages);
+  window_.RequestPaint();
+}
+
+void Application::OnSeriesInfoReady() {
+  NavState& nav = state_.nav;
+  nav.EpisodeIndex = 0;
+  const bool none = state_.series.Episodes.empty();
+  nav.EpisodesOpen = !none;
+  state_.StatusText = none ? u"No episodes" : u"";
   window_.RequestPaint();
 }
 
@@ -198,6 +232,7 @@ void Application::OnCloseRequested() {
 
 void Application::StartFullReload() { ::StartFullReload(state_, mailbox_); }
 void Application::StartPanelCheck() { ::StartPanelCheck(state_, mailbox_); }
+void Application::StartSportsFetch() { StartSportsJob(state_, mailbox_); }
 
 void Application::SendReply(const std::u16string& text) {
   PanelState panel = state_.panel;
@@ -215,12 +250,40 @@ void Application::SendReply(const std::u16string& text) {
 }
 
 void Application::ToggleMaximized() { window_.ToggleMaximized(); }
-void Application::ApplyVolume(int /*volume*/) {}
+void Application::ApplyVolume(int volume) { engine_.SetVolume(volume); }
 void Application::SaveSettingsNow() {
   SetCurrentLanguageCode(state_.settings.Lang);
   SaveSettings(state_.settings);
 }
-void Application::ScreenChanged(Screen /*from*/, Screen /*to*/) {}
+void Application::ScreenChanged(Screen from, Screen to) {
+  // Leaving the Live/Player pair stops playback.
+  const bool videoBefore = ShowsVideo(from, false);
+  if (videoBefore && !ShowsVideo(to, state_.nav.fullVideo)) engine_.Stop();
+  LayoutVideo();
+  if (to == Screen::Live && !state_.VisibleLive.empty() &&
+      !CurrentLiveCategoryLocked(state_.catalog.LiveCategories, state_.nav.live.LiveCategoryIndex)) {
+    PlaySelectedChannel();  // the preview follows the selection
+  }
+}
+
+void Application::LayoutVideo() {
+  const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
+  window_.SetVideoRect(rect);
+  if (rect.empty()) return;
+  engine_.SetProperty("vf", "");
+  engine_.SetProperty("panscan", "0.0");
+  engine_.SetProperty("osd-level", "0");
+  engine_.SetProperty("osc", "no");
+  engine_.RemoveOverlay(1);
+}
+
+void Application::PlaySelectedChannel() {
+  LiveCallbacks callbacks;
+  callbacks.layoutVideo = [this] { LayoutVideo(); };
+  callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
+  PlayLive(state_, engine_, TickMs(), callbacks);
+  window_.RequestPaint();
+}
 void Application::Repaint() { window_.RequestPaint(); }
 
 // --- Painting ---------------------------------------------------------------
@@ -236,6 +299,25 @@ void Application::PaintScreenBackground(Screen screen) {
                     render_.Brush().Accent);
   if (!state_.StatusText.empty())
     render_.DrawLabel(FontId::Hint, state_.StatusText, render_.Design(180, 120, 1800, 160), render_.Brush().Accent);
+}
+
+// The Live screen until its lists arrive: the header, the channel playing
+// and the preview hole through which the video shows.
+void Application::PaintLivePlaceholder() {
+  PaintScreenBackground(Screen::Live);
+  const int index = state_.nav.ChannelIndex;
+  if (index >= 0 && index < static_cast<int>(state_.VisibleLive.size())) {
+    const CatalogItem& channel = state_.VisibleLive[index];
+    std::u16string line = std::u16string(channel.num()) + u"  " + CleanDisplayName(channel.name());
+    render_.DrawTrimmed(FontId::Label, line, render_.Design(60, 140, 930, 190), render_.Brush().White);
+  }
+  const PixelRect hole = VideoRectFor(Screen::Live, false, render_.Width(), render_.Height());
+  cairo_t* cr = render_.Cr();
+  cairo_save(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+  cairo_rectangle(cr, hole.x, hole.y, hole.w, hole.h);
+  cairo_fill(cr);
+  cairo_restore(cr);
 }
 
 void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
@@ -265,7 +347,9 @@ void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
     view.replyText = state_.nav.ComposeText;
     view.now = now;
     PaintHome(render_, view);
-  } else {
+  } else if (state_.CurrentScreen == Screen::Live) {
+    PaintLivePlaceholder();
+  } else if (state_.CurrentScreen != Screen::Player) {
     PaintScreenBackground(state_.CurrentScreen);
   }
   render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs());

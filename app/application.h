@@ -7,6 +7,8 @@
 #include "app/app_state.h"
 #include "app/jobs.h"
 #include "platform/host_window.h"
+#include "platform/mpv_video_layer.h"
+#include "player/media_engine.h"
 #include "ui/nav/nav_actions.h"
 #include "ui/nav/navigator.h"
 #include "ui/render/render_resources.h"
@@ -33,6 +35,7 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void Quit() override;
   void StartFullReload() override;
   void StartPanelCheck() override;
+  void StartSportsFetch() override;
   void SendReply(const std::u16string& text) override;
   void ToggleMaximized() override;
   void ApplyVolume(int volume) override;
@@ -48,10 +51,16 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void OnCatalogReady(uintptr_t wparam);
   void OnTrendingReady(uintptr_t wparam);
   void OnPanelUpdated();
+  void OnSeriesInfoReady();
   void OnHomeClick(double x, double y);
   void PaintScreenBackground(Screen screen);
+  void PaintLivePlaceholder();
+  void LayoutVideo();
+  void PlaySelectedChannel();
 
   HostWindow window_;
+  MediaEngine engine_;
+  std::unique_ptr<MpvVideoLayer> videoLayer_;
   AppState state_;
   JobMailbox mailbox_{*this};
   RenderResources render_;

@@ -21,20 +21,7 @@ constexpr size_t kIframeSrcReach = 200;  // how far after "iframe" its src= may 
 // The public schedule service's API key: a single character in its path.
 constexpr std::u16string_view kSportsDbKey = u"3";
 
-// A JSON field as text. Absent, null, and nested objects or arrays all
-// count as "no value": none of them is something to show on a line.
-std::string Field(std::string_view object, std::string_view key) {
-  const std::array<std::string_view, 1> keys{key};
-  std::array<JsonScan::RawValue, 1> found{};
-  JsonScan::FindValues(object, keys, found);
-  const JsonScan::RawValue& value = found[0];
-  if (!value.found) return {};
-  if (value.quoted) return JsonScan::Decoded(value);
-  std::string_view token = value.raw;
-  while (!token.empty() && std::isspace(static_cast<unsigned char>(token.back()))) token.remove_suffix(1);
-  if (token.empty() || token == "null" || token.front() == '{' || token.front() == '[') return {};
-  return std::string(token);
-}
+std::string Field(std::string_view object, std::string_view key) { return JsonScan::TextValue(object, key); }
 
 std::string FirstField(std::string_view object, std::initializer_list<std::string_view> keys) {
   for (std::string_view key : keys) {

@@ -18,21 +18,7 @@ constexpr uint32_t kVideosTimeoutMs = 10000;
 constexpr uint32_t kBackdropTimeoutMs = 15000;
 constexpr uint64_t kBackdropCap = 4ull * 1024 * 1024;
 
-// A field of one JSON object as text. Absent, null, and nested objects or
-// arrays all count as "no value": shown as a title or a year, a null would
-// read "null".
-std::string Field(std::string_view object, std::string_view key) {
-  const std::array<std::string_view, 1> keys{key};
-  std::array<JsonScan::RawValue, 1> found{};
-  JsonScan::FindValues(object, keys, found);
-  const JsonScan::RawValue& value = found[0];
-  if (!value.found) return {};
-  if (value.quoted) return JsonScan::Decoded(value);
-  std::string_view token = value.raw;
-  while (!token.empty() && std::isspace(static_cast<unsigned char>(token.back()))) token.remove_suffix(1);
-  if (token.empty() || token == "null" || token.front() == '{' || token.front() == '[') return {};
-  return std::string(token);
-}
+std::string Field(std::string_view object, std::string_view key) { return JsonScan::TextValue(object, key); }
 
 // Leading blanks, an optional sign, then digits; anything else ends the
 // number. No digits (or a number beyond 32 bits) gives 0.

@@ -248,6 +248,17 @@ std::string Value(std::string_view text, std::string_view key) {
   return Decoded(v);
 }
 
+std::string TextValue(std::string_view text, std::string_view key) {
+  RawValue value;
+  FindValues(text, std::span<const std::string_view>(&key, 1), std::span<RawValue>(&value, 1));
+  if (!value.found) return {};
+  if (value.quoted) return Decoded(value);
+  std::string_view token = value.raw;
+  while (!token.empty() && IsSpace(token.back())) token.remove_suffix(1);
+  if (token.empty() || token == "null" || token.front() == '{' || token.front() == '[') return {};
+  return std::string(token);
+}
+
 std::u16string ValueW(std::string_view text, std::string_view key) {
   return Utf8ToWide(Value(text, key));
 }

@@ -25,6 +25,11 @@ namespace JsonScan {
 std::string Value(std::string_view text, std::string_view key);
 std::u16string ValueW(std::string_view text, std::string_view key);
 
+// The value of `key` as text to show: like Value, but absent, null, and
+// nested objects or arrays all give empty (none of them is something to
+// show), and a bare token loses its trailing white space.
+std::string TextValue(std::string_view text, std::string_view key);
+
 // The raw text of the array that follows `"key":` (no white space allowed
 // between the key's closing quote and the colon), brackets included.
 std::string Array(std::string_view text, std::string_view key);

@@ -155,3 +155,14 @@ TEST(JsonScanFindValues, EqualsValuePerKey) {
   EXPECT_FALSE(found[4].found);
   EXPECT_EQ(JsonScan::Decoded(found[12]), "2");
 }
+
+TEST(JsonScanTextValue, NullNestedAndAbsentValuesShowNothing) {
+  const std::string_view object = R"({"a":null ,"b":{"x":1},"c":[1],"d":12 ,"e":"t\"x","f":""})";
+  EXPECT_EQ(JsonScan::TextValue(object, "a"), "");
+  EXPECT_EQ(JsonScan::TextValue(object, "b"), "");
+  EXPECT_EQ(JsonScan::TextValue(object, "c"), "");
+  EXPECT_EQ(JsonScan::TextValue(object, "d"), "12");
+  EXPECT_EQ(JsonScan::TextValue(object, "e"), "t\"x");
+  EXPECT_EQ(JsonScan::TextValue(object, "f"), "");
+  EXPECT_EQ(JsonScan::TextValue(object, "zz"), "");
+}

@@ -14,6 +14,7 @@ class NavActions {
   virtual void Quit() = 0;
   virtual void StartFullReload() = 0;
   virtual void StartPanelCheck() = 0;
+  virtual void StartSportsFetch() = 0;
   virtual void SendReply(const std::u16string& text) = 0;
   virtual void ToggleMaximized() = 0;
   virtual void ApplyVolume(int volume) = 0;

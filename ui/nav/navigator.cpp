@@ -200,7 +200,10 @@ void Navigator::SetScreen(Screen screen) {
       RebuildItemList(state_.catalog, kind, state_.settings, nav.ItemCategoryIndex, state_.VisibleItems);
       break;
     }
-    case Screen::Sports: nav.ListIndex = 0; break;
+    case Screen::Sports:
+      nav.ListIndex = 0;
+      actions_.StartSportsFetch();
+      break;
     case Screen::Settings: nav.SettingsIndex = 0; break;
     default: break;
   }

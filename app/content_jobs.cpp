@@ -1,0 +1,41 @@
+#include "app/content_jobs.h"
+
+#include "app/job_messages.h"
+#include "platform/clock.h"
+
+void StartSportsJob(AppState& state, JobMailbox& mailbox) {
+  bool expected = false;
+  if (!state.flags.SportsBusy.compare_exchange_strong(expected, true)) return;
+  AppState* owner = &state;
+  StartJob([&mailbox, owner] {
+    SportsEvents events = FetchSports();
+    owner->flags.SportsBusy = false;
+    mailbox.Deliver(JobMessage::SportsReady, 0,
+                    [events = std::move(events)](AppState& s) { s.sports = events; });
+  });
+}
+
+void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16string& seriesId) {
+  const uint32_t generation = ++state.flags.SeriesInfoGeneration;
+  const XtreamAccount account = state.account;
+  AppState* owner = &state;
+  StartJob([&mailbox, owner, account, seriesId, generation] {
+    SeriesInfo info;
+    GetSeriesInfo(account, seriesId, info);
+    // A newer request superseded this one: its answer is dropped unseen.
+    if (owner->flags.SeriesInfoGeneration.load() != generation) return;
+    mailbox.Deliver(JobMessage::SeriesInfoReady, 0, [info = std::move(info), generation](AppState& s) {
+      if (s.flags.SeriesInfoGeneration.load() == generation) s.series = info;
+    });
+  });
+}
+
+void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId) {
+  auto ticket = BeginGuideRequest(state.guide, streamId, NowUnix());
+  if (!ticket) return;
+  GuideSource source{state.account, std::u16string(streamId), state.catalog.LiveChannels};
+  GuideState* guide = &state.guide;
+  StartJob([&mailbox, guide, source = std::move(source), ticket = *ticket]() mutable {
+    if (GuideJob(*guide, std::move(source), ticket)) mailbox.Deliver(JobMessage::PanelUpdated, 0, {});
+  });
+}

@@ -1,0 +1,233 @@
+#include "platform/mpv_video_layer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <mpv/render.h>
+#include <mpv/render_gl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "player/media_engine.h"
+
+namespace {
+
+// The software buffer's rows and start are aligned for mpv's SIMD paths.
+constexpr size_t kSoftwareAlignment = 64;
+constexpr char kSoftwareFormat[] = "rgb0";
+
+// Runs on mpv's threads: only wakes the main loop, never calls mpv.
+void WakeMainLoop(void*) { HostWindow::WakeForVideo(); }
+
+void* GetProcAddress(void* window, const char* name) { return static_cast<HostWindow*>(window)->GlProcAddress(name); }
+
+template <typename Pointer>
+bool LoadGl(const HostWindow& window, const char* name, Pointer& out) {
+  out = reinterpret_cast<Pointer>(window.GlProcAddress(name));
+  return out != nullptr;
+}
+
+struct FreeAligned {
+  void operator()(uint8_t* data) const { std::free(data); }
+};
+
+}  // namespace
+
+// The software path's memory buffer, its texture and the framebuffer that
+// reads from it. GL entry points come from the window's context, like the
+// rest of the compositor's, so nothing here links the GL library.
+struct MpvVideoLayer::SoftwareTarget {
+  decltype(&glGenTextures) genTextures = nullptr;
+  decltype(&glDeleteTextures) deleteTextures = nullptr;
+  decltype(&glBindTexture) bindTexture = nullptr;
+  decltype(&glTexParameteri) texParameteri = nullptr;
+  decltype(&glTexImage2D) texImage2D = nullptr;
+  decltype(&glTexSubImage2D) texSubImage2D = nullptr;
+  decltype(&glPixelStorei) pixelStorei = nullptr;
+  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+  PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+
+  std::unique_ptr<uint8_t, FreeAligned> pixels;
+  size_t stride = 0;
+  int width = 0, height = 0;
+  GLuint texture = 0, framebuffer = 0;
+
+  bool Load(const HostWindow& w) {
+    return LoadGl(w, "glGenTextures", genTextures) && LoadGl(w, "glDeleteTextures", deleteTextures) &&
+           LoadGl(w, "glBindTexture", bindTexture) && LoadGl(w, "glTexParameteri", texParameteri) &&
+           LoadGl(w, "glTexImage2D", texImage2D) && LoadGl(w, "glTexSubImage2D", texSubImage2D) &&
+           LoadGl(w, "glPixelStorei", pixelStorei) && LoadGl(w, "glGenFramebuffers", genFramebuffers) &&
+           LoadGl(w, "glDeleteFramebuffers", deleteFramebuffers) && LoadGl(w, "glBindFramebuffer", bindFramebuffer) &&
+           LoadGl(w, "glFramebufferTexture2D", framebufferTexture2D) &&
+           LoadGl(w, "glCheckFramebufferStatus", checkFramebufferStatus) &&
+           LoadGl(w, "glBlitFramebuffer", blitFramebuffer);
+  }
+
+  // Needs the GL context current.
+  ~SoftwareTarget() {
+    if (framebuffer) deleteFramebuffers(1, &framebuffer);
+    if (texture) deleteTextures(1, &texture);
+  }
+
+  // A buffer and texture of w x h. The texture keeps only red, green and
+  // blue, so the "0" byte of "rgb0" (unspecified) never becomes alpha.
+  bool Resize(int w, int h) {
+    width = height = 0;
+    stride = (static_cast<size_t>(w) * 4 + kSoftwareAlignment - 1) / kSoftwareAlignment * kSoftwareAlignment;
+    pixels.reset(static_cast<uint8_t*>(std::aligned_alloc(kSoftwareAlignment, stride * h)));
+    if (!pixels) return false;
+    std::memset(pixels.get(), 0, stride * h);
+    if (!texture) genTextures(1, &texture);
+    if (!framebuffer) genFramebuffers(1, &framebuffer);
+    bindTexture(GL_TEXTURE_2D, texture);
+    texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    texImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    bindTexture(GL_TEXTURE_2D, 0);
+    bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    const bool complete = checkFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    if (!complete) return false;
+    width = w;
+    height = h;
+    return true;
+  }
+
+  void Upload() {
+    bindTexture(GL_TEXTURE_2D, texture);
+    pixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    pixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
+    texSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
+    pixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    bindTexture(GL_TEXTURE_2D, 0);
+  }
+
+  // The buffer's first row is the picture's top; the target is bottom-up,
+  // so the copy flips.
+  void CopyTo(GLuint target) {
+    bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    bindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
+    blitFramebuffer(0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    bindFramebuffer(GL_FRAMEBUFFER, target);
+  }
+};
+
+MpvVideoLayer::MpvVideoLayer(MediaEngine& engine, HostWindow& window) : engine_(engine), window_(window) {}
+
+MpvVideoLayer::~MpvVideoLayer() { Release(); }
+
+bool MpvVideoLayer::Create() {
+  if (context_) return true;
+  if (!engine_.Ready() || !engine_.Api().HasRenderApi()) return false;
+  window_.MakeContextCurrent();
+  const bool preferOpenGl = engine_.Renderer() == VideoRenderer::Preferred;
+  if (!(preferOpenGl && CreateContext(Kind::OpenGL)) && !CreateContext(Kind::Software)) return false;
+
+  // Frames are handed over when they are due, so rendering never waits for
+  // a display time on the main thread.
+  engine_.SetProperty("video-timing-offset", "0");
+  const MpvEntryPoints& api = engine_.Api();
+  api.renderContextSetUpdateCallback(context_, WakeMainLoop, nullptr);
+  if (api.setWakeupCallback) api.setWakeupCallback(engine_.Handle(), WakeMainLoop, nullptr);
+  engine_.SetRenderRelease([this] { Release(); });
+  frameDue_ = true;
+  return true;
+}
+
+bool MpvVideoLayer::CreateContext(Kind kind) {
+  int advancedControl = 0;
+  mpv_opengl_init_params glInit{GetProcAddress, &window_};
+  std::vector<mpv_render_param> params;
+  if (kind == Kind::OpenGL) {
+    params.push_back({MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)});
+    params.push_back({MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit});
+  } else {
+    software_ = std::make_unique<SoftwareTarget>();
+    if (!software_->Load(window_)) {
+      software_.reset();
+      return false;
+    }
+    params.push_back({MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)});
+  }
+  params.push_back({MPV_RENDER_PARAM_ADVANCED_CONTROL, &advancedControl});
+  params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
+
+  if (engine_.Api().renderContextCreate(&context_, engine_.Handle(), params.data()) < 0) {
+    context_ = nullptr;
+    software_.reset();
+    return false;
+  }
+  kind_ = kind;
+  return true;
+}
+
+bool MpvVideoLayer::Update() {
+  engine_.DrainEvents();
+  if (!context_) return false;
+  if (!(engine_.Api().renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return false;
+  frameDue_ = true;
+  return true;
+}
+
+void MpvVideoLayer::Render(int fbo, int width, int height) {
+  if (!context_ || width <= 0 || height <= 0) return;
+  if (kind_ == Kind::OpenGL) {
+    RenderOpenGl(fbo, width, height);
+  } else {
+    RenderSoftware(fbo, width, height);
+  }
+}
+
+// The framebuffer is bottom-up and mpv draws top-down: flipped.
+void MpvVideoLayer::RenderOpenGl(int fbo, int width, int height) {
+  mpv_opengl_fbo target{fbo, width, height, 0};
+  int flipY = 1;
+  mpv_render_param params[] = {
+      {MPV_RENDER_PARAM_OPENGL_FBO, &target},
+      {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+      {MPV_RENDER_PARAM_INVALID, nullptr},
+  };
+  engine_.Api().renderContextRender(context_, params);
+}
+
+// Rendering in software costs the CPU a full conversion and scaling, so
+// the picture is rendered only when a new frame is due or the size changed;
+// frames drawn for the interface's sake copy the last upload again.
+void MpvVideoLayer::RenderSoftware(int fbo, int width, int height) {
+  SoftwareTarget& target = *software_;
+  const bool resized = width != target.width || height != target.height;
+  if (resized && !target.Resize(width, height)) return;
+  if (frameDue_ || resized) {
+    int size[2] = {width, height};
+    size_t stride = target.stride;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, size},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(kSoftwareFormat)},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+        {MPV_RENDER_PARAM_SW_POINTER, target.pixels.get()},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    engine_.Api().renderContextRender(context_, params);
+    target.Upload();
+    frameDue_ = false;
+  }
+  target.CopyTo(static_cast<GLuint>(fbo));
+}
+
+void MpvVideoLayer::Release() {
+  if (!context_) return;
+  window_.MakeContextCurrent();
+  const MpvEntryPoints& api = engine_.Api();
+  if (engine_.Ready() && api.setWakeupCallback) api.setWakeupCallback(engine_.Handle(), nullptr, nullptr);
+  api.renderContextFree(context_);
+  context_ = nullptr;
+  software_.reset();
+  kind_ = Kind::None;
+  engine_.SetRenderRelease({});
+}

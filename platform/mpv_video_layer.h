@@ -1,0 +1,66 @@
+#pragma once
+// The video layer: the media engine's picture, drawn through libmpv's render
+// API into the compositor's framebuffer at the video rectangle.
+//
+// Two render contexts, chosen by the engine's renderer:
+//   OpenGL (preferred): mpv draws straight into the framebuffer object it is
+//     given, with the window's GL context and its get_proc_address;
+//   software (safe, "sw"): mpv draws into an "rgb0" buffer in memory, which
+//     is uploaded as a texture and copied into the framebuffer.
+// When the OpenGL context cannot be created the software one is tried.
+//
+// The player's wake-up callback and the render context's update callback
+// only wake the main loop (HostWindow::WakeForVideo); every mpv call is made
+// on the main thread, from Update and Render. Advanced control stays off,
+// because the main thread also makes synchronous property and command calls.
+//
+// Main thread only, with the window's GL context. The engine object must
+// outlive the layer; MediaEngine::Shutdown frees the render context first
+// (through Release), so it is gone before the player is destroyed, and the
+// window must still exist then.
+#include <cstdint>
+#include <memory>
+
+#include "platform/host_window.h"
+
+class MediaEngine;
+struct mpv_render_context;
+
+class MpvVideoLayer : public VideoLayer {
+ public:
+  enum class Kind { None, OpenGL, Software };
+
+  MpvVideoLayer(MediaEngine& engine, HostWindow& window);
+  ~MpvVideoLayer() override;
+  MpvVideoLayer(const MpvVideoLayer&) = delete;
+  MpvVideoLayer& operator=(const MpvVideoLayer&) = delete;
+
+  // Creates the render context for the engine's player. False when the
+  // engine is not ready or neither context could be created (the program
+  // then runs without a picture).
+  bool Create();
+  Kind kind() const { return kind_; }
+
+  // After a wake-up: empties the player's event queue and asks the render
+  // context whether a new frame is due.
+  bool Update() override;
+  // Draws the current frame into `fbo` (width x height, bottom-up).
+  void Render(int fbo, int width, int height) override;
+
+  // Frees the render context; safe to call more than once.
+  void Release();
+
+ private:
+  struct SoftwareTarget;
+
+  bool CreateContext(Kind kind);
+  void RenderOpenGl(int fbo, int width, int height);
+  void RenderSoftware(int fbo, int width, int height);
+
+  MediaEngine& engine_;
+  HostWindow& window_;
+  mpv_render_context* context_ = nullptr;
+  Kind kind_ = Kind::None;
+  bool frameDue_ = true;
+  std::unique_ptr<SoftwareTarget> software_;
+};

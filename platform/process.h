@@ -1,0 +1,33 @@
+#pragma once
+// Starting outside programs (yt-dlp) and finding them: posix_spawn with an
+// argument vector, never a shell or a quoted command line, so nothing in an
+// argument (a URL from a server) can be read as shell syntax.
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct CapturedRun {
+  bool started = false;   // the program could be started
+  bool finished = false;  // it ended by itself within the time limit
+  int exitCode = -1;      // when finished: its exit status, or -1 when killed by a signal
+  std::string output;     // standard output and standard error, interleaved as written
+};
+
+// Runs argv[0] (a path; not searched on PATH) with argv[1..], the program's
+// environment and standard input from /dev/null. Standard output and error
+// share one pipe, which is read until it closes. The whole run, reading
+// included, may last `limit`: after that the program and everything it
+// started in its process group is killed and reaped, and what was read so
+// far comes back with finished = false. At most 1 MiB of output is kept.
+// Blocks the calling thread; safe from any thread.
+CapturedRun RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit);
+
+// The folder of the running executable (from /proc/self/exe); empty when
+// it cannot be read.
+std::filesystem::path ExecutableFolder();
+
+// The first regular, executable file called `name` in the folders of PATH
+// (empty entries meaning the current folder are skipped); empty when none.
+std::filesystem::path FindOnPath(std::string_view name);

@@ -1,0 +1,356 @@
+#include "player/media_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/fixtures/temp_folder.h"
+
+namespace {
+
+// The fake player: every call into the table is written down as one line.
+struct FakePlayer {
+  std::vector<std::string> calls;
+  std::deque<int> initializeResults;  // 0 when empty
+  std::map<std::string, std::string> properties;
+  int handles = 0;
+  int handleStorage[8] = {};
+};
+FakePlayer* g_fake = nullptr;
+
+mpv_handle* FakeCreate() {
+  g_fake->calls.push_back("create");
+  return reinterpret_cast<mpv_handle*>(&g_fake->handleStorage[g_fake->handles++ % 8]);
+}
+int FakeInitialize(mpv_handle*) {
+  g_fake->calls.push_back("initialize");
+  if (g_fake->initializeResults.empty()) return 0;
+  const int result = g_fake->initializeResults.front();
+  g_fake->initializeResults.pop_front();
+  return result;
+}
+void FakeDestroy(mpv_handle*) { g_fake->calls.push_back("destroy"); }
+int FakeSetOption(mpv_handle*, const char* name, const char* value) {
+  g_fake->calls.push_back(std::string("option ") + name + "=" + value);
+  return 0;
+}
+int FakeCommand(mpv_handle*, const char** args) {
+  std::string line = "command";
+  for (; *args; ++args) line += std::string(" [") + *args + "]";
+  g_fake->calls.push_back(line);
+  return 0;
+}
+int FakeSetProperty(mpv_handle*, const char* name, const char* value) {
+  g_fake->calls.push_back(std::string("property ") + name + "=" + value);
+  return 0;
+}
+char* FakeGetProperty(mpv_handle*, const char* name) {
+  const auto found = g_fake->properties.find(name);
+  return found == g_fake->properties.end() ? nullptr : strdup(found->second.c_str());
+}
+void FakeFree(void* data) { std::free(data); }
+
+MpvEntryPoints FullTable() {
+  MpvEntryPoints table;
+  table.create = FakeCreate;
+  table.initialize = FakeInitialize;
+  table.destroy = FakeDestroy;
+  table.setOptionString = FakeSetOption;
+  table.command = FakeCommand;
+  table.setPropertyString = FakeSetProperty;
+  table.getPropertyString = FakeGetProperty;
+  table.free = FakeFree;
+  return table;
+}
+
+const std::vector<std::string> kBaseOptionLines = {
+    "option keep-open=yes",
+    "option osc=no",
+    "option osd-level=0",
+    "option input-default-bindings=no",
+    "option input-vo-keyboard=no",
+    "option user-agent=Vistra43/4.3",
+    "option tls-verify=no",
+    "option demuxer-readahead-secs=4",
+    "option cache=yes",
+    "option network-timeout=8",
+    "option demuxer-max-bytes=32MiB",
+    "option force-window=no",
+    "option ytdl=no",
+    "option vd-lavc-dr=no",
+};
+const std::string kOscItems = "osc-visibility=never,osc-hidetimeout=2500,osc-layout=bottombar,osc-boxalpha=140";
+
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+class MediaEngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_fake = &fake_;
+    unsetenv("VISTRA_FORCE_SW_RENDER");
+    hooks_.programFolder = folder_.Path();
+  }
+  void TearDown() override {
+    engine_.Shutdown();
+    unsetenv("VISTRA_FORCE_SW_RENDER");
+    g_fake = nullptr;
+  }
+
+  // Initialises on the given table and forgets the start-up calls.
+  void StartReady(const MpvEntryPoints& table = FullTable()) {
+    engine_.SetHooks(hooks_);
+    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(table)));
+    fake_.calls.clear();
+  }
+
+  FakePlayer fake_;
+  TempFolder folder_;
+  MediaEngineHooks hooks_;
+  MediaEngine engine_;
+};
+
+TEST_F(MediaEngineTest, PreferredAttemptAppliesTheOptionsInOrder) {
+  engine_.SetHooks(hooks_);
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  EXPECT_EQ(fake_.calls, Concat({{"create"},
+                                 kBaseOptionLines,
+                                 {"option vo=libmpv", "option hwdec=auto", "option script-opts=" + kOscItems},
+                                 {"initialize"}}));
+  EXPECT_TRUE(engine_.Ready());
+  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Preferred);
+}
+
+TEST_F(MediaEngineTest, ScriptOptionsNameYtDlpOnlyWhenItSitsBesideTheProgram) {
+  std::ofstream(folder_.Path() / "yt-dlp") << "#!/bin/sh\n";
+  engine_.SetHooks(hooks_);
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  const std::string expected =
+      "option script-opts=" + kOscItems + ",ytdl_hook-ytdl_path=" + (folder_.Path() / "yt-dlp").string();
+  EXPECT_NE(std::find(fake_.calls.begin(), fake_.calls.end(), expected), fake_.calls.end());
+}
+
+TEST_F(MediaEngineTest, FailedFirstInitialisationRecreatesThePlayerWithAllBaseOptions) {
+  fake_.initializeResults = {-1, 0};
+  engine_.SetHooks(hooks_);
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  EXPECT_EQ(fake_.calls, Concat({{"create"},
+                                 kBaseOptionLines,
+                                 {"option vo=libmpv", "option hwdec=auto", "option script-opts=" + kOscItems},
+                                 {"initialize", "destroy", "create"},
+                                 kBaseOptionLines,
+                                 {"option vo=libmpv", "option hwdec=no", "initialize"}}));
+  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
+}
+
+TEST_F(MediaEngineTest, BothAttemptsFailingLeaveTheEngineNotReady) {
+  fake_.initializeResults = {-1, -4};
+  engine_.SetHooks(hooks_);
+  EXPECT_FALSE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  EXPECT_EQ(std::count(fake_.calls.begin(), fake_.calls.end(), "destroy"), 2);
+  EXPECT_FALSE(engine_.Ready());
+  EXPECT_EQ(engine_.Renderer(), VideoRenderer::None);
+  fake_.calls.clear();
+  engine_.LoadUrl(u"http://127.0.0.1/a.ts");
+  engine_.SetVolume(50);
+  engine_.Shutdown();
+  EXPECT_TRUE(fake_.calls.empty());
+}
+
+TEST_F(MediaEngineTest, TestSwitchForcesTheSafeRendererFromTheStart) {
+  setenv("VISTRA_FORCE_SW_RENDER", "1", 1);
+  engine_.SetHooks(hooks_);
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  EXPECT_EQ(fake_.calls,
+            Concat({{"create"}, kBaseOptionLines, {"option vo=libmpv", "option hwdec=no", "initialize"}}));
+  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
+}
+
+TEST_F(MediaEngineTest, ExtraOptionsComeLastAndFirstAttemptOnesAreNotRepeated) {
+  fake_.initializeResults = {-1, 0};
+  hooks_.extraOptions = {{"vo", "null", false}, {"o", "/tmp/x.bogus", true}};
+  engine_.SetHooks(hooks_);
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  EXPECT_EQ(std::count(fake_.calls.begin(), fake_.calls.end(), "option vo=null"), 2);
+  EXPECT_EQ(std::count(fake_.calls.begin(), fake_.calls.end(), "option o=/tmp/x.bogus"), 1);
+  const auto firstInit = std::find(fake_.calls.begin(), fake_.calls.end(), "initialize");
+  EXPECT_EQ(*(firstInit - 1), "option o=/tmp/x.bogus");
+  EXPECT_EQ(*(firstInit - 2), "option vo=null");
+  EXPECT_EQ(*(fake_.calls.end() - 2), "option vo=null");
+}
+
+TEST_F(MediaEngineTest, VolumeIsClampedAndWrittenToVolumeThenAoVolume) {
+  StartReady();
+  engine_.SetVolume(-5);
+  engine_.SetVolume(250);
+  engine_.SetVolume(37);
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{"property volume=0", "property ao-volume=0", "property volume=100",
+                                                   "property ao-volume=100", "property volume=37",
+                                                   "property ao-volume=37"}));
+}
+
+TEST_F(MediaEngineTest, CommandsAndTheirArguments) {
+  StartReady();
+  engine_.ShowText(u"Reprise 1:05 \u00e9", 50);
+  engine_.ShowText(u"CH 12", 1800);
+  engine_.ShowText(u"", 2000);
+  engine_.SeekRelative(-10);
+  engine_.SeekAbsolute(95.5);
+  engine_.SeekRelative(0.1);
+  engine_.Stop();
+  engine_.SetOverlay(1, "none", "");
+  engine_.SetOverlay(1, "", "data");
+  engine_.RemoveOverlay(1);
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{
+                             "command [show-text] [Reprise 1:05 \xC3\xA9] [200]",
+                             "command [show-text] [CH 12] [1800]",
+                             "command [seek] [-10] [relative+exact]",
+                             "command [seek] [95.5] [absolute+exact]",
+                             "command [seek] [0.1] [relative+exact]",
+                             "command [stop]",
+                             "command [osd-overlay] [1] [none] []",
+                             "command [overlay-remove] [1]",
+                         }));
+}
+
+TEST_F(MediaEngineTest, PropertyWriters) {
+  StartReady();
+  engine_.SetAspect("");
+  engine_.SetAspect("16:9");
+  engine_.SetSubtitleSize(48);
+  engine_.SetSubtitleColor("#FFFF00");
+  engine_.SetSubtitleVisible(false);
+  engine_.SetPaused(true);
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{
+                             "property video-aspect-override=-1",
+                             "property video-aspect-override=16:9",
+                             "property sub-font-size=48",
+                             "property sub-color=#FFFF00",
+                             "property sub-visibility=no",
+                             "property pause=yes",
+                         }));
+}
+
+TEST_F(MediaEngineTest, PauseIsReadFromItsFirstLetter) {
+  StartReady();
+  EXPECT_FALSE(engine_.IsPaused());
+  engine_.TogglePause();  // unreadable counts as playing: the toggle pauses
+  fake_.properties["pause"] = "yes";
+  EXPECT_TRUE(engine_.IsPaused());
+  EXPECT_EQ(engine_.GetProperty("pause"), u"yes");
+  engine_.TogglePause();
+  fake_.properties["pause"] = "no";
+  engine_.TogglePause();
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{"property pause=yes", "property pause=no", "property pause=yes"}));
+}
+
+TEST_F(MediaEngineTest, PropertyTextIsConvertedFromUtf8) {
+  StartReady();
+  fake_.properties["track-list/1/title"] = "Fran\xC3\xA7" "ais";
+  EXPECT_EQ(engine_.GetProperty("track-list/1/title"), u"Fran\u00e7ais");
+  EXPECT_EQ(engine_.GetProperty("duration"), u"");
+}
+
+TEST_F(MediaEngineTest, LoadResolvesThenReplacesAndUnpauses) {
+  hooks_.resolveUrl = [](const std::u16string& url) {
+    return url == u"https://www.youtube.com/watch?v=k" ? u"https://media.example/v.mp4" : url;
+  };
+  StartReady();
+  engine_.LoadUrl(u"https://www.youtube.com/watch?v=k");
+  engine_.LoadUrl(u"http://127.0.0.1:8080/live/u/p/7.ts");
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{
+                             "command [loadfile] [https://media.example/v.mp4] [replace]",
+                             "property pause=no",
+                             "command [loadfile] [http://127.0.0.1:8080/live/u/p/7.ts] [replace]",
+                             "property pause=no",
+                         }));
+}
+
+TEST_F(MediaEngineTest, EmptyUrlSendsNothingAndLeavesPause) {
+  StartReady();
+  engine_.LoadUrl(u"");
+  EXPECT_TRUE(fake_.calls.empty());
+}
+
+TEST_F(MediaEngineTest, MissingOptionalEntryPointsSilenceWhatNeedsThem) {
+  MpvEntryPoints table = FullTable();
+  table.setPropertyString = nullptr;
+  table.free = nullptr;  // a read could not be released, so nothing is read
+  fake_.properties["pause"] = "yes";
+  StartReady(table);
+  engine_.LoadUrl(u"http://127.0.0.1/a.ts");
+  engine_.SetVolume(50);
+  engine_.TogglePause();
+  EXPECT_EQ(engine_.GetProperty("pause"), u"");
+  EXPECT_FALSE(engine_.IsPaused());
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{"command [loadfile] [http://127.0.0.1/a.ts] [replace]"}));
+}
+
+TEST_F(MediaEngineTest, MissingRequiredEntryPointKeepsTheEngineNotReady) {
+  MpvEntryPoints table = FullTable();
+  table.command = nullptr;
+  engine_.SetHooks(hooks_);
+  EXPECT_FALSE(engine_.Init(MpvLibrary::FromTable(table)));
+  EXPECT_FALSE(engine_.Ready());
+  EXPECT_TRUE(fake_.calls.empty());  // not even created
+}
+
+TEST_F(MediaEngineTest, MissingLibraryMakesEveryOperationANoOp) {
+  MpvLibrary missing = MpvLibrary::LoadFrom((folder_.Path() / "libmpv.so.2").string());
+  EXPECT_FALSE(missing.Loaded());
+  EXPECT_FALSE(engine_.Init(std::move(missing)));
+  EXPECT_FALSE(engine_.Ready());
+  EXPECT_EQ(engine_.Renderer(), VideoRenderer::None);
+  EXPECT_EQ(engine_.Handle(), nullptr);
+  engine_.LoadUrl(u"http://127.0.0.1/a.ts");
+  engine_.Stop();
+  engine_.SeekAbsolute(3);
+  engine_.SeekRelative(-3);
+  engine_.SetPaused(false);
+  engine_.TogglePause();
+  engine_.SetVolume(10);
+  engine_.ShowText(u"x", 500);
+  engine_.SetOverlay(1, "none", "");
+  engine_.RemoveOverlay(1);
+  engine_.SetAspect("");
+  engine_.SetSubtitleSize(32);
+  engine_.SetSubtitleColor("#FFFFFF");
+  engine_.SetSubtitleVisible(true);
+  engine_.SetProperty("sid", "auto");
+  engine_.DrainEvents();
+  EXPECT_EQ(engine_.GetProperty("time-pos"), u"");
+  EXPECT_FALSE(engine_.IsPaused());
+  engine_.Shutdown();
+  EXPECT_TRUE(fake_.calls.empty());
+}
+
+TEST_F(MediaEngineTest, ShutdownReleasesTheRenderContextBeforeDestroying) {
+  StartReady();
+  engine_.SetRenderRelease([this] { fake_.calls.push_back("release render context"); });
+  engine_.Shutdown();
+  engine_.Shutdown();
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{"release render context", "destroy"}));
+  EXPECT_FALSE(engine_.Ready());
+  engine_.SetVolume(10);
+  EXPECT_EQ(fake_.calls.size(), 2u);
+}
+
+TEST(FormatShortest, MatchesPercentG) {
+  EXPECT_EQ(FormatShortest(-10), "-10");
+  EXPECT_EQ(FormatShortest(95.5), "95.5");
+  EXPECT_EQ(FormatShortest(0.1), "0.1");
+  EXPECT_EQ(FormatShortest(7200), "7200");
+  EXPECT_EQ(FormatShortest(1234.5678), "1234.57");
+}
+
+}  // namespace
