@@ -18,7 +18,7 @@
 # (tests/fixtures/demo_catalog.cpp); keep the two in step.
 set -euo pipefail
 
-MEDIA_VERSION=2
+MEDIA_VERSION=3
 OUT=${1:-"$(cd "$(dirname "$0")/.." && pwd)/build/demo-media"}
 OUT=${OUT%/}
 
@@ -189,11 +189,30 @@ make_poster() {
     -frames:v 1 -q:v 3 "$WORK/posters/$id.jpg"
 }
 
-# The trending movie's backdrop (the Home screen's background picture).
+# The trending movie's backdrop (the Home screen's background picture): a
+# harbour at night, its lights on the water, a lighthouse.
 make_backdrop() {
-  "${FF[@]}" -f lavfi -i "gradients=size=1280x720:c0=0x081826:c1=0x2f6690:c2=0xd9a441:nb_colors=3:x0=0:y0=720:x1=1280:y1=0:seed=7" \
-    -vf "drawtext=fontfile=$FONT:text='Harbour Lights':fontsize=72:fontcolor=white@0.9:x=w-tw-80:y=h-200" \
-    -frames:v 1 -q:v 3 "$WORK/backdrop.jpg"
+  local scene="drawbox=x=0:y=430:w=1280:h=290:color=0x06111f:t=fill"
+  scene+=",drawbox=x=0:y=428:w=1280:h=3:color=0xd9a441@0.5:t=fill"
+  scene+=",drawbox=x=0:y=470:w=1280:h=250:color=0x020810@0.5:t=fill"
+  local i x colour
+  for ((i = 0; i < 14; i++)); do
+    x=$((640 + i * 40 + i * 37 % 23))
+    colour=0xffb347
+    ((i % 3)) || colour=0xffd27a
+    scene+=",drawbox=x=$x:y=$((418 + i % 3 * 3)):w=6:h=6:color=$colour@0.95:t=fill"
+    scene+=",drawbox=x=$((x + 1)):y=438:w=4:h=$((40 + i * 7 % 50)):color=$colour@0.25:t=fill"
+  done
+  for ((i = 0; i < 24; i++)); do
+    scene+=",drawbox=x=$((300 + i * 389 % 960)):y=$((20 + i * 173 % 300)):w=2:h=2:color=white@0.$((3 + i % 6)):t=fill"
+  done
+  scene+=",drawbox=x=520:y=250:w=34:h=180:color=0xe8e4da:t=fill"
+  scene+=",drawbox=x=520:y=300:w=34:h=22:color=0xb23a3a:t=fill,drawbox=x=520:y=360:w=34:h=22:color=0xb23a3a:t=fill"
+  scene+=",drawbox=x=514:y=232:w=46:h=20:color=0xffe08a:t=fill,drawbox=x=510:y=226:w=54:h=6:color=0x2a2a2a:t=fill"
+  scene+=",drawbox=x=530:y=440:w=14:h=200:color=0xffe08a@0.18:t=fill"
+  scene+=",drawtext=fontfile=$FONT:text='Harbour Lights':fontsize=64:fontcolor=white@0.9:x=w-tw-80:y=h-200"
+  "${FF[@]}" -f lavfi -i "gradients=size=1280x720:c0=0x040b16:c1=0x1b3a5e:x0=0:y0=0:x1=0:y1=430:nb_colors=2" \
+    -vf "$scene" -frames:v 1 -q:v 3 "$WORK/backdrop.jpg"
 }
 
 for row in "${CHANNELS[@]}"; do
