@@ -119,11 +119,33 @@ def brightness(rgb):
     return sum(rgb) / 3
 
 
+SOLID = (230, 20, 20)  # the colour every live channel shows in these tests
+
+
+def make_solid_media(folder):
+    """Live loops of one solid colour for every demo channel (ids 101-112)."""
+    loop = os.path.join(folder, "solid")
+    os.makedirs(loop)
+    colour = "0x%02x%02x%02x" % SOLID
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=%s:size=640x360:rate=25" % colour,
+                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "4",
+                    "-c:v", "libx264", "-preset", "ultrafast", "-g", "50", "-pix_fmt", "yuv420p",
+                    "-force_key_frames", "expr:gte(t,n_forced*2)", "-c:a", "aac",
+                    "-f", "hls", "-hls_time", "2", "-hls_list_size", "0", "-hls_segment_type", "mpegts",
+                    "-hls_segment_filename", os.path.join(loop, "seg_%03d.ts"), os.path.join(loop, "loop.m3u8")],
+                   check=True)
+    os.makedirs(os.path.join(folder, "live"))
+    for channel in range(101, 113):
+        os.symlink(loop, os.path.join(folder, "live", str(channel)))
+
+
 def main():
     shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(DATA)
+    media = os.path.join(OUT, "media")
+    make_solid_media(media)
     env = dict(os.environ, XDG_DATA_HOME=DATA, VISTRA_STANDIN_REQUEST_LOG=REQUESTS)
-    standin = subprocess.Popen([STANDIN, "0"], env=env, stdout=subprocess.PIPE, text=True)
+    standin = subprocess.Popen([STANDIN, "0", "--media", media], env=env, stdout=subprocess.PIPE, text=True)
     base = standin.stdout.readline().strip()
     standin.stdout.readline()
     for name in ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST"):
@@ -212,6 +234,8 @@ def run(env):
     print("idle CPU use: %.2f %% of a core" % used, flush=True)
     check(used < 50, "idle CPU use is small (%.2f %%)" % used)
 
+    check_live_preview(proc, "opengl")
+
     # Closing the window saves the settings.
     settings = os.path.join(FOLDER, "settings.json")
     stamp = os.stat(settings).st_mtime_ns
@@ -224,6 +248,44 @@ def run(env):
         code = None
     check(code == 0, "closing the window ends Vistra with code 0 (%s)" % code)
     check(os.stat(settings).st_mtime_ns != stamp, "closing the window saves the settings")
+
+    # The safe renderer (software render API) shows the same picture.
+    proc, wid = start_vistra(dict(env, VISTRA_FORCE_SW_RENDER="1"))
+    wait_for_line("boot done", after=len(read_lines(LOG)))
+    time.sleep(1)
+    check_live_preview(proc, "software")
+    subprocess.run([CLOSER, wid], check=False)
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+
+
+def check_live_preview(proc, renderer):
+    """Enter on the Live tile: the default channel plays in the preview rectangle."""
+    before = len(read_lines(LOG))
+    key("Return")
+    played = wait_for_line("play live id=", after=before, timeout=10)
+    check(played >= 0, "%s: the Live tile starts the default channel" % renderer)
+    deadline = time.time() + 15
+    inside = outside = None
+    while time.time() < deadline:
+        shot = screenshot("live_preview_" + renderer)
+        width, height = shot[0], shot[1]
+        x, y = width * 960 // 1920, height * 108 // 1080
+        w, h = width - x, height * 648 // 1080 - y
+        inside = pixel(shot, x + w // 2, y + h // 2)
+        outside = pixel(shot, width // 4, height * 3 // 4)
+        if all(abs(a - b) <= 40 for a, b in zip(inside, SOLID)):
+            break
+        time.sleep(0.5)
+    check(inside is not None and all(abs(a - b) <= 40 for a, b in zip(inside, SOLID)),
+          "%s: the stream's colour fills the video rectangle %s" % (renderer, inside))
+    check(outside is not None and brightness(outside) < 40 and outside[0] < 60,
+          "%s: the interface surrounds it %s" % (renderer, outside))
+    corner = pixel(shot, min(width - 1, x + w + 2), min(height - 1, y + h + 4))
+    check(abs(corner[0] - SOLID[0]) > 60, "%s: the video stays inside its rectangle %s" % (renderer, corner))
+    key("Escape")
 
 
 def cpu_seconds(pid):
