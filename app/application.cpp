@@ -33,7 +33,9 @@ Application::Application() : render_(ExecutableFolder()) {
       ThreadedIconDownloads([] { HostWindow::PostJobMessage(JobMessage::IconReady, 0); })));
 }
 
-Application::~Application() {
+Application::~Application() { Shutdown(); }
+
+void Application::Shutdown() {
   // The render context goes before the player, the player before the window.
   window_.SetVideoLayer(nullptr);
   engine_.Shutdown();

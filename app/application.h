@@ -20,6 +20,8 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   ~Application() override;
   // Creates the window, boots and runs the loop; the process exit code.
   int Run();
+  // Stops playback and releases the media engine (the window stays).
+  void Shutdown();
 
   // HostEvents
   void OnKey(int vk) override;
