@@ -198,8 +198,11 @@ void Application::OnTick() {
     const int minuteOfDay = local.hour * 60 + local.minute;
     if (minuteOfDay != paintedMinute_) window_.RequestPaint();
   }
-  if (state_.toast.Visible(now + kTickMs) || !state_.toast.text.empty()) window_.RequestPaint();
-  if (!state_.toast.Visible(now)) state_.toast.text.clear();
+  // A toast is repainted while it shows and once more to take it away.
+  if (!state_.toast.text.empty()) {
+    window_.RequestPaint();
+    if (!state_.toast.Visible(now)) state_.toast.text.clear();
+  }
   CheckAutoReload(state_, mailbox_, now);
   CheckPanelPoll(state_, mailbox_, now);
   StartLazyLoads(state_, mailbox_);
