@@ -16,15 +16,12 @@ import subprocess
 import sys
 import time
 
+from e2e_support import check, failures, pixel, read_lines
+from e2e_support import near as near_within
+from e2e_support import screenshot as screenshot_into
+
 PROBE, OUT = sys.argv[1], sys.argv[2]
 RED, YELLOW, BLUE = (255, 0, 0), (255, 255, 0), (40, 90, 160)
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
 
 
 def make_clip():
@@ -38,10 +35,7 @@ def make_clip():
 
 
 def log_lines(log):
-    if not os.path.exists(log):
-        return []
-    with open(log) as f:
-        return [line.rstrip("\n") for line in f]
+    return read_lines(log)
 
 
 def wait_for_prefix(log, prefixes, timeout):
@@ -64,33 +58,11 @@ def parse_colours(line):
 
 
 def near(actual, expected, tolerance=40):
-    return actual is not None and all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
+    return near_within(actual, expected, tolerance)
 
 
 def screenshot(name):
-    """Saves a PNG for people and returns (width, height, rgb bytes) from a PPM."""
-    subprocess.run(["import", "-window", "root", os.path.join(OUT, name + ".png")], check=True)
-    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:  # magic, width, height, maxval
-        while ppm[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not ppm[end:end + 1].isspace():
-            end += 1
-        fields.append(ppm[pos:end])
-        pos = end
-    width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
-    data = ppm[pos + 1:]
-    if maxval > 255:
-        data = data[0::2]
-    return width, height, data
-
-
-def pixel(shot, x, y):
-    width, _, data = shot
-    i = (y * width + x) * 3
-    return tuple(data[i:i + 3])
+    return screenshot_into(OUT, name)
 
 
 def run_renderer(kind, env_extra, clip):

@@ -11,30 +11,18 @@ Screenshots stay in the output folder for a look.
 """
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import time
+
+from e2e_support import check, cpu_seconds, failures, pixel, read_lines
+from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, CLOSER, OUT = sys.argv[1:5]
 DATA = os.path.join(OUT, "data")
 FOLDER = os.path.join(DATA, "Vistra43")
 LOG = os.path.join(FOLDER, "runtime.log")
 REQUESTS = os.path.join(OUT, "requests.log")
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-
-
-def read_lines(path):
-    if not os.path.exists(path):
-        return []
-    with open(path, errors="replace") as f:
-        return [line.rstrip("\n") for line in f]
 
 
 def wait_for_line(prefix, after=0, timeout=60.0):
@@ -57,26 +45,7 @@ def find_line(lines, prefix, after=0):
 
 
 def screenshot(name):
-    """Saves a PNG and returns (width, height, rgb bytes)."""
-    subprocess.run(["import", "-window", "root", os.path.join(OUT, name + ".png")], check=True)
-    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], check=True,
-                         capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while ppm[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not ppm[end:end + 1].isspace():
-            end += 1
-        fields.append(ppm[pos:end])
-        pos = end
-    return int(fields[1]), int(fields[2]), ppm[pos + 1:]
-
-
-def pixel(shot, x, y):
-    width, _, data = shot
-    i = (y * width + x) * 3
-    return tuple(data[i:i + 3])
+    return screenshot_into(OUT, name)
 
 
 def key(*names):
@@ -287,12 +256,6 @@ def check_live_preview(proc, renderer):
     check(abs(corner[0] - SOLID[0]) > 60, "%s: the video stays inside its rectangle %s" % (renderer, corner))
     key("Escape")
 
-
-def cpu_seconds(pid):
-    with open("/proc/%d/stat" % pid) as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    ticks = os.sysconf("SC_CLK_TCK")
-    return (int(fields[11]) + int(fields[12])) / ticks
 
 
 if __name__ == "__main__":

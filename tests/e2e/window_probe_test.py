@@ -13,22 +13,16 @@ import subprocess
 import sys
 import time
 
+from e2e_support import check, cpu_seconds, failures, pixel, read_lines
+from e2e_support import near as near_within
+from e2e_support import screenshot as screenshot_into
+
 PROBE, CLOSER, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
 LOG = os.path.join(OUT, "probe.log")
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
 
 
 def log_lines():
-    if not os.path.exists(LOG):
-        return []
-    with open(LOG) as f:
-        return [line.rstrip("\n") for line in f]
+    return read_lines(LOG)
 
 
 def wait_for(line, timeout=8.0, after=0):
@@ -48,39 +42,11 @@ def xdotool(*args):
 
 
 def screenshot(name):
-    """Saves a PNG for people and returns (width, height, rgb bytes) from a PPM."""
-    subprocess.run(["import", "-window", "root", os.path.join(OUT, name + ".png")], check=True)
-    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
-    fields, pos = [], 0
-    while len(fields) < 4:  # magic, width, height, maxval
-        while ppm[pos:pos + 1].isspace():
-            pos += 1
-        end = pos
-        while not ppm[end:end + 1].isspace():
-            end += 1
-        fields.append(ppm[pos:end])
-        pos = end
-    width, height, maxval = int(fields[1]), int(fields[2]), int(fields[3])
-    data = ppm[pos + 1:]
-    if maxval > 255:  # 16-bit samples, most significant byte first
-        data = data[0::2]
-    return width, height, data
-
-
-def pixel(shot, x, y):
-    width, _, data = shot
-    i = (y * width + x) * 3
-    return tuple(data[i:i + 3])
+    return screenshot_into(OUT, name)
 
 
 def near(actual, expected, tolerance=3):
-    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
+    return near_within(actual, expected, tolerance)
 
 
 def events_since(index, prefix):
