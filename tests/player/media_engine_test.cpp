@@ -11,64 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_folder.h"
 
 namespace {
-
-// The fake player: every call into the table is written down as one line.
-struct FakePlayer {
-  std::vector<std::string> calls;
-  std::deque<int> initializeResults;  // 0 when empty
-  std::map<std::string, std::string> properties;
-  int handles = 0;
-  int handleStorage[8] = {};
-};
-FakePlayer* g_fake = nullptr;
-
-mpv_handle* FakeCreate() {
-  g_fake->calls.push_back("create");
-  return reinterpret_cast<mpv_handle*>(&g_fake->handleStorage[g_fake->handles++ % 8]);
-}
-int FakeInitialize(mpv_handle*) {
-  g_fake->calls.push_back("initialize");
-  if (g_fake->initializeResults.empty()) return 0;
-  const int result = g_fake->initializeResults.front();
-  g_fake->initializeResults.pop_front();
-  return result;
-}
-void FakeDestroy(mpv_handle*) { g_fake->calls.push_back("destroy"); }
-int FakeSetOption(mpv_handle*, const char* name, const char* value) {
-  g_fake->calls.push_back(std::string("option ") + name + "=" + value);
-  return 0;
-}
-int FakeCommand(mpv_handle*, const char** args) {
-  std::string line = "command";
-  for (; *args; ++args) line += std::string(" [") + *args + "]";
-  g_fake->calls.push_back(line);
-  return 0;
-}
-int FakeSetProperty(mpv_handle*, const char* name, const char* value) {
-  g_fake->calls.push_back(std::string("property ") + name + "=" + value);
-  return 0;
-}
-char* FakeGetProperty(mpv_handle*, const char* name) {
-  const auto found = g_fake->properties.find(name);
-  return found == g_fake->properties.end() ? nullptr : strdup(found->second.c_str());
-}
-void FakeFree(void* data) { std::free(data); }
-
-MpvEntryPoints FullTable() {
-  MpvEntryPoints table;
-  table.create = FakeCreate;
-  table.initialize = FakeInitialize;
-  table.destroy = FakeDestroy;
-  table.setOptionString = FakeSetOption;
-  table.command = FakeCommand;
-  table.setPropertyString = FakeSetProperty;
-  table.getPropertyString = FakeGetProperty;
-  table.free = FakeFree;
-  return table;
-}
 
 const std::vector<std::string> kBaseOptionLines = {
     "option keep-open=yes",
@@ -108,7 +54,7 @@ class MediaEngineTest : public ::testing::Test {
   }
 
   // Initialises on the given table and forgets the start-up calls.
-  void StartReady(const MpvEntryPoints& table = FullTable()) {
+  void StartReady(const MpvEntryPoints& table = FakeMpvTable()) {
     engine_.SetHooks(hooks_);
     ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(table)));
     fake_.calls.clear();
@@ -122,7 +68,7 @@ class MediaEngineTest : public ::testing::Test {
 
 TEST_F(MediaEngineTest, PreferredAttemptAppliesTheOptionsInOrder) {
   engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
   EXPECT_EQ(fake_.calls, Concat({{"create"},
                                  kBaseOptionLines,
                                  {"option vo=libmpv", "option hwdec=auto", "option script-opts=" + kOscItems},
@@ -134,7 +80,7 @@ TEST_F(MediaEngineTest, PreferredAttemptAppliesTheOptionsInOrder) {
 TEST_F(MediaEngineTest, ScriptOptionsNameYtDlpOnlyWhenItSitsBesideTheProgram) {
   std::ofstream(folder_.Path() / "yt-dlp") << "#!/bin/sh\n";
   engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
   const std::string expected =
       "option script-opts=" + kOscItems + ",ytdl_hook-ytdl_path=" + (folder_.Path() / "yt-dlp").string();
   EXPECT_NE(std::find(fake_.calls.begin(), fake_.calls.end(), expected), fake_.calls.end());
@@ -143,7 +89,7 @@ TEST_F(MediaEngineTest, ScriptOptionsNameYtDlpOnlyWhenItSitsBesideTheProgram) {
 TEST_F(MediaEngineTest, FailedFirstInitialisationRecreatesThePlayerWithAllBaseOptions) {
   fake_.initializeResults = {-1, 0};
   engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
   EXPECT_EQ(fake_.calls, Concat({{"create"},
                                  kBaseOptionLines,
                                  {"option vo=libmpv", "option hwdec=auto", "option script-opts=" + kOscItems},
@@ -156,7 +102,7 @@ TEST_F(MediaEngineTest, FailedFirstInitialisationRecreatesThePlayerWithAllBaseOp
 TEST_F(MediaEngineTest, BothAttemptsFailingLeaveTheEngineNotReady) {
   fake_.initializeResults = {-1, -4};
   engine_.SetHooks(hooks_);
-  EXPECT_FALSE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  EXPECT_FALSE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
   EXPECT_EQ(std::count(fake_.calls.begin(), fake_.calls.end(), "destroy"), 2);
   EXPECT_FALSE(engine_.Ready());
   EXPECT_EQ(engine_.Renderer(), VideoRenderer::None);
@@ -170,7 +116,7 @@ TEST_F(MediaEngineTest, BothAttemptsFailingLeaveTheEngineNotReady) {
 TEST_F(MediaEngineTest, TestSwitchForcesTheSafeRendererFromTheStart) {
   setenv("VISTRA_FORCE_SW_RENDER", "1", 1);
   engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
   EXPECT_EQ(fake_.calls,
             Concat({{"create"}, kBaseOptionLines, {"option vo=libmpv", "option hwdec=no", "initialize"}}));
   EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
@@ -180,7 +126,7 @@ TEST_F(MediaEngineTest, ExtraOptionsComeLastAndFirstAttemptOnesAreNotRepeated) {
   fake_.initializeResults = {-1, 0};
   hooks_.extraOptions = {{"vo", "null", false}, {"o", "/tmp/x.bogus", true}};
   engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FullTable())));
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
   EXPECT_EQ(std::count(fake_.calls.begin(), fake_.calls.end(), "option vo=null"), 2);
   EXPECT_EQ(std::count(fake_.calls.begin(), fake_.calls.end(), "option o=/tmp/x.bogus"), 1);
   const auto firstInit = std::find(fake_.calls.begin(), fake_.calls.end(), "initialize");
@@ -283,7 +229,7 @@ TEST_F(MediaEngineTest, EmptyUrlSendsNothingAndLeavesPause) {
 }
 
 TEST_F(MediaEngineTest, MissingOptionalEntryPointsSilenceWhatNeedsThem) {
-  MpvEntryPoints table = FullTable();
+  MpvEntryPoints table = FakeMpvTable();
   table.setPropertyString = nullptr;
   table.free = nullptr;  // a read could not be released, so nothing is read
   fake_.properties["pause"] = "yes";
@@ -297,7 +243,7 @@ TEST_F(MediaEngineTest, MissingOptionalEntryPointsSilenceWhatNeedsThem) {
 }
 
 TEST_F(MediaEngineTest, MissingRequiredEntryPointKeepsTheEngineNotReady) {
-  MpvEntryPoints table = FullTable();
+  MpvEntryPoints table = FakeMpvTable();
   table.command = nullptr;
   engine_.SetHooks(hooks_);
   EXPECT_FALSE(engine_.Init(MpvLibrary::FromTable(table)));

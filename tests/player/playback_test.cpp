@@ -2,58 +2,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "platform/mpv_library.h"
 #include "player/media_engine.h"
+#include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
 
 namespace {
 
-// A player that writes down each loadfile and user agent it receives.
-std::vector<std::string>* g_calls = nullptr;
-
-mpv_handle* Create() {
-  static int handle;
-  return reinterpret_cast<mpv_handle*>(&handle);
-}
-int Initialize(mpv_handle*) { return 0; }
-void Destroy(mpv_handle*) {}
-int SetOption(mpv_handle*, const char*, const char*) { return 0; }
-int Command(mpv_handle*, const char** args) {
-  if (std::strcmp(args[0], "loadfile") == 0) g_calls->push_back(std::string("load ") + args[1]);
-  return 0;
-}
-int SetProperty(mpv_handle*, const char* name, const char* value) {
-  if (std::strcmp(name, "user-agent") == 0 || std::strcmp(name, "sub-font-size") == 0)
-    g_calls->push_back(std::string(name) + "=" + value);
-  return 0;
-}
-char* GetProperty(mpv_handle*, const char*) { return nullptr; }
-void Free(void* data) { std::free(data); }
-
 class PlayLiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_calls = &calls_;
-    MpvEntryPoints table;
-    table.create = Create;
-    table.initialize = Initialize;
-    table.destroy = Destroy;
-    table.setOptionString = SetOption;
-    table.command = Command;
-    table.setPropertyString = SetProperty;
-    table.getPropertyString = GetProperty;
-    table.free = Free;
+    g_fake = &fake_;
     MediaEngineHooks hooks;
     hooks.resolveUrl = [](const std::u16string& url) { return url; };
     engine_.SetHooks(hooks);
-    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(table)));
-    calls_.clear();
+    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
+    fake_.calls.clear();
 
     state_.account = DeriveXtreamSource(u"http://h:8080/get.php?username=u&password=p");
     auto channels = std::make_shared<ItemList>();
@@ -71,15 +39,34 @@ class PlayLiveTest : public ::testing::Test {
     state_.nav.ChannelIndex = 0;
   }
 
+  void TearDown() override {
+    engine_.Shutdown();
+    g_fake = nullptr;
+  }
+
+  // The URLs loaded, in order ("command [loadfile] [url] [replace]").
   std::vector<std::string> Loads() const {
     std::vector<std::string> loads;
-    for (const auto& call : calls_)
-      if (call.rfind("load ", 0) == 0) loads.push_back(call.substr(5));
+    for (const auto& call : fake_.calls) {
+      if (call.rfind("command [loadfile] [", 0) != 0) continue;
+      const size_t start = call.find('[', 9) + 1;
+      loads.push_back(call.substr(start, call.find(']', start) - start));
+    }
     return loads;
   }
 
+  // The load-related calls, in order: user agent, loadfile and subtitle size.
+  std::vector<std::string> LoadCalls() const {
+    std::vector<std::string> calls;
+    for (const auto& call : fake_.calls)
+      if (call.rfind("property user-agent=", 0) == 0 || call.rfind("property sub-font-size=", 0) == 0 ||
+          call.rfind("command [loadfile]", 0) == 0)
+        calls.push_back(call);
+    return calls;
+  }
+
   TempDataHome home_;
-  std::vector<std::string> calls_;
+  FakePlayer fake_;
   MediaEngine engine_;
   AppState state_;
 };
@@ -97,16 +84,17 @@ TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
   state_.settings.LiveFormat.clear();
   state_.settings.SubSize = 2;
   PlayLive(state_, engine_, 1, {});
-  ASSERT_EQ(calls_.size(), 3u);
-  EXPECT_EQ(calls_[0], "user-agent=Vistra43/4.3");
-  EXPECT_EQ(calls_[1], "load http://h:8080/live/u/p/101.ts");
-  EXPECT_EQ(calls_[2], "sub-font-size=48");
+  const auto calls = LoadCalls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0], "property user-agent=Vistra43/4.3");
+  EXPECT_EQ(calls[1], "command [loadfile] [http://h:8080/live/u/p/101.ts] [replace]");
+  EXPECT_EQ(calls[2], "property sub-font-size=48");
   state_.settings.LiveFormat = u"m3u8";
   state_.settings.InternalPlayer = 1;
   state_.nav.ChannelIndex = 1;
   PlayLive(state_, engine_, 5'000, {});
   EXPECT_EQ(Loads().back(), "http://h:8080/live/u/p/102.m3u8");
-  EXPECT_EQ(calls_[3], "user-agent=VLC/3.0.20 LibVLC/3.0.20");
+  EXPECT_EQ(LoadCalls()[3], "property user-agent=VLC/3.0.20 LibVLC/3.0.20");
 }
 
 TEST_F(PlayLiveTest, HistoryKeepsRepeatsNewestFirstAndStopsAtForty) {
@@ -133,7 +121,7 @@ TEST_F(PlayLiveTest, LockedChannelPlaysTheFirstPlayableInsteadWhenParentalIsOn) 
 TEST_F(PlayLiveTest, InvalidSelectionPlaysNothing) {
   state_.nav.ChannelIndex = 3;
   EXPECT_FALSE(PlayLive(state_, engine_, 1, {}));
-  EXPECT_TRUE(calls_.empty());
+  EXPECT_TRUE(fake_.calls.empty());
 }
 
 }  // namespace
