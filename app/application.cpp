@@ -91,7 +91,7 @@ void Application::OnHomeClick(double x, double y) {
   HomeView view;
   view.panelOpen = state_.nav.MessagesOpen;
   view.messagesMode = state_.nav.MessagesMode;
-  view.replyOpen = state_.nav.ComposeOpen;
+  view.replyOpen = state_.nav.compose.composeOpen;
   const HomeHit hit = HomeHitTest(x, y, window_.Width(), window_.Height(), view);
   switch (hit.kind) {
     case HomeHit::Kind::Tile:
@@ -347,9 +347,9 @@ void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
     view.reloading = state_.nav.ReloadingNotice;
     view.panelOpen = state_.nav.MessagesOpen;
     view.messagesMode = state_.nav.MessagesMode;
-    view.replyOpen = state_.nav.ComposeOpen;
+    view.replyOpen = state_.nav.compose.composeOpen;
     view.panelText = state_.nav.PanelBody;
-    view.replyText = state_.nav.ComposeText;
+    view.replyText = state_.nav.compose.composeText;
     view.now = now;
     PaintHome(render_, view);
   } else if (state_.CurrentScreen == Screen::Live) {

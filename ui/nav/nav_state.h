@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalog/visible_list.h"
+#include "panel/messages.h"
 
 struct NavState {
   int HomeIndex = 0;
@@ -38,8 +39,7 @@ struct NavState {
   // Home overlays.
   bool MessagesOpen = false;     // the information/messages panel is shown
   bool MessagesMode = false;     // ... in messages mode (else information)
-  bool ComposeOpen = false;      // the reply box is open
-  std::u16string ComposeText;
+  ComposeState compose;          // the reply box: open, and the text typed
   std::u16string PanelBody;      // the panel's body text (thread or information)
   bool ReloadingNotice = false;  // a full reload runs
 

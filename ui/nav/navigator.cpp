@@ -20,32 +20,36 @@ bool IsBack(int vk) { return vk == Vk::Escape || vk == Vk::Back; }
 
 void Navigator::OnKey(int vk, uint64_t /*nowMs*/) {
   if (state_.nav.QuestionOpen) return;  // the question's own loop reads keys
-  if (HandleComposeKey(vk) || (vk == Vk::F11 && (actions_.ToggleMaximized(), true)) || HandleVolumeKey(vk) ||
-      HandleMessagesKey(vk) || HandleBackKey(vk)) {
+  // The reply box is modal: it takes every key, F11 included.
+  if (HandleComposeKey(vk)) {
     actions_.Repaint();
     return;
   }
-  if (state_.CurrentScreen == Screen::Home) HandleHomeKey(vk);
+  if (vk == Vk::F11) {
+    actions_.ToggleMaximized();
+  } else if (!HandleVolumeKey(vk) && !HandleMessagesKey(vk) && !HandleBackKey(vk) &&
+             state_.CurrentScreen == Screen::Home) {
+    HandleHomeKey(vk);
+  }
   actions_.Repaint();
+}
+
+// Enter in the messages panel: opens the reply box, or sends what it holds.
+void Navigator::ComposeEnterKey() {
+  const ComposeStep step = ComposeEnter(state_.nav.compose);
+  state_.StatusText = std::u16string(Translate(step.statusKey));
+  if (step.action == ComposeAction::Send) actions_.SendReply(step.text);
 }
 
 bool Navigator::HandleComposeKey(int vk) {
   NavState& nav = state_.nav;
-  if (!(nav.ComposeOpen && nav.MessagesOpen && state_.CurrentScreen == Screen::Home)) return false;
+  if (!(nav.compose.composeOpen && nav.MessagesOpen && state_.CurrentScreen == Screen::Home)) return false;
   if (vk == Vk::Escape) {
-    nav.ComposeOpen = false;
-    nav.ComposeText.clear();
+    nav.compose = ComposeState{};
   } else if (vk == Vk::Back) {
-    ComposeState compose{nav.ComposeOpen, nav.ComposeText};
-    ComposeBackspace(compose);
-    nav.ComposeText = compose.composeText;
+    ComposeBackspace(nav.compose);
   } else if (vk == Vk::Return) {
-    ComposeState compose{nav.ComposeOpen, nav.ComposeText};
-    const ComposeStep step = ComposeEnter(compose);
-    nav.ComposeOpen = compose.composeOpen;
-    nav.ComposeText = compose.composeText;
-    state_.StatusText = std::u16string(Translate(step.statusKey));
-    if (step.action == ComposeAction::Send) actions_.SendReply(step.text);
+    ComposeEnterKey();
   }
   return true;
 }
@@ -55,12 +59,9 @@ bool Navigator::HandleMessagesKey(int vk) {
   if (!(nav.MessagesOpen && state_.CurrentScreen == Screen::Home)) return false;
   if (IsBack(vk)) {
     nav.MessagesOpen = false;
-    nav.ComposeOpen = false;
+    nav.compose.composeOpen = false;
   } else if (vk == Vk::Return && nav.MessagesMode) {
-    ComposeState compose{nav.ComposeOpen, nav.ComposeText};
-    const ComposeStep step = ComposeEnter(compose);
-    nav.ComposeOpen = compose.composeOpen;
-    state_.StatusText = std::u16string(Translate(step.statusKey));
+    ComposeEnterKey();
   }
   return true;
 }
@@ -149,7 +150,7 @@ void Navigator::OpenMessagesPanel(bool messagesMode) {
   NavState& nav = state_.nav;
   nav.MessagesOpen = true;
   nav.MessagesMode = messagesMode;
-  nav.ComposeOpen = false;
+  nav.compose.composeOpen = false;
   if (messagesMode) {
     nav.PanelBody = BuildThreadText(state_.panel.messages);
     if (!state_.panel.messages.empty()) {
@@ -170,10 +171,8 @@ void Navigator::OpenMessagesPanel(bool messagesMode) {
 void Navigator::OnChar(char16_t ch) {
   if (ch < 32 || ch == 127) return;
   NavState& nav = state_.nav;
-  if (nav.ComposeOpen && nav.MessagesOpen && state_.CurrentScreen == Screen::Home) {
-    ComposeState compose{nav.ComposeOpen, nav.ComposeText};
-    ComposeType(compose, ch);
-    nav.ComposeText = compose.composeText;
+  if (nav.compose.composeOpen && nav.MessagesOpen && state_.CurrentScreen == Screen::Home) {
+    ComposeType(nav.compose, ch);
     actions_.Repaint();
   }
 }

@@ -19,6 +19,7 @@ class Navigator {
   void OpenMessagesPanel(bool messagesMode);
 
  private:
+  void ComposeEnterKey();
   bool HandleComposeKey(int vk);
   bool HandleMessagesKey(int vk);
   bool HandleVolumeKey(int vk);

@@ -116,7 +116,7 @@ TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
 TEST_F(NavigatorTest, ReplyBoxTakesCharactersAndRefusesBlankText) {
   navigator.OpenMessagesPanel(true);
   Press({Vk::Return});  // opens the reply box
-  ASSERT_TRUE(state.nav.ComposeOpen);
+  ASSERT_TRUE(state.nav.compose.composeOpen);
   navigator.OnChar(u' ');
   navigator.OnChar(u' ');
   Press({Vk::Return});
@@ -127,7 +127,7 @@ TEST_F(NavigatorTest, ReplyBoxTakesCharactersAndRefusesBlankText) {
   Press({Vk::Return});
   EXPECT_EQ(actions.sent, (std::vector<std::u16string>{u"Hi"}));
   Press({Vk::Escape});
-  EXPECT_FALSE(state.nav.ComposeOpen);
+  EXPECT_FALSE(state.nav.compose.composeOpen);
   EXPECT_TRUE(state.nav.MessagesOpen);
   Press({Vk::Escape});
   EXPECT_FALSE(state.nav.MessagesOpen);
