@@ -58,8 +58,8 @@ MergeStep MergeCatalog(CatalogUpdate update) {
   return [update = std::move(update)](AppState& state) { MergeCatalogUpdate(state, update); };
 }
 
-void RunBootJob(JobMailbox& mailbox, AppState& flagsOwner, CatalogJobInput input, bool cacheHit) {
-  JobFlags& flags = flagsOwner.flags;  // atomics only: the rest of the state is never touched here
+// Jobs get the shared atomic flags only, never the rest of the state.
+void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool cacheHit) {
   PanelClient client(input.panel, input.panelSettings);
   client.SignIn();
   const PanelResult panel = client.Result();
@@ -107,8 +107,7 @@ void RunBootJob(JobMailbox& mailbox, AppState& flagsOwner, CatalogJobInput input
 
 // The reload job shared by the Account screen, the automatic reload and
 // (after its sign-in) the Home tile.
-void RunReloadJob(JobMailbox& mailbox, AppState& flagsOwner, CatalogJobInput input, bool signInFirst) {
-  JobFlags& flags = flagsOwner.flags;
+void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool signInFirst) {
   if (signInFirst) {
     PanelClient client(input.panel, input.panelSettings);
     client.SignIn();
@@ -130,9 +129,9 @@ void RunReloadJob(JobMailbox& mailbox, AppState& flagsOwner, CatalogJobInput inp
 void StartReload(AppState& state, JobMailbox& mailbox, bool signInFirst) {
   state.flags.CatalogBusy = true;
   CatalogJobInput input = SnapshotForJob(state);
-  AppState* owner = &state;
-  StartJob([&mailbox, owner, input = std::move(input), signInFirst]() mutable {
-    RunReloadJob(mailbox, *owner, std::move(input), signInFirst);
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, input = std::move(input), signInFirst]() mutable {
+    RunReloadJob(mailbox, *flags, std::move(input), signInFirst);
   });
 }
 
@@ -140,14 +139,14 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
   state.flags.CatalogBusy = true;
   state.StatusText = kind == VodKind::Movies ? u"Loading movies…" : u"Loading series…";
   CatalogJobInput input = SnapshotForJob(state);
-  AppState* owner = &state;
-  StartJob([&mailbox, owner, input = std::move(input), kind]() mutable {
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, input = std::move(input), kind]() mutable {
     CatalogUpdate update;
     update.catalog = input.catalog;
     LoadVodOrSeries(input.account, kind, update.catalog);
     (kind == VodKind::Movies ? update.movies : update.series) = true;
     SaveCatalogCache(update.catalog, input.playlistUrl);
-    owner->flags.CatalogBusy = false;
+    flags->CatalogBusy = false;
     mailbox.Deliver(JobMessage::CatalogReady, kind == VodKind::Movies ? 1 : 2, MergeCatalog(std::move(update)));
   });
 }
@@ -197,9 +196,9 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
   }
 
   CatalogJobInput input = SnapshotForJob(state);
-  AppState* owner = &state;
-  StartJob([&mailbox, owner, input = std::move(input), cacheHit]() mutable {
-    RunBootJob(mailbox, *owner, std::move(input), cacheHit);
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, input = std::move(input), cacheHit]() mutable {
+    RunBootJob(mailbox, *flags, std::move(input), cacheHit);
   });
 }
 
@@ -238,13 +237,13 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
   if (nowMs - state.LastPanelPollMs <= kPanelPollMs) return;
   state.LastPanelPollMs = nowMs;
   CatalogJobInput input = SnapshotForJob(state);
-  AppState* owner = &state;
-  StartJob([&mailbox, owner, input = std::move(input)]() mutable {
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, input = std::move(input)]() mutable {
     PanelClient client(input.panel, input.panelSettings);
     const bool changed = client.CheckMine();
     const PanelResult panel = client.Result();
     bool expected = false;
-    if (!changed || !owner->flags.CatalogBusy.compare_exchange_strong(expected, true)) {
+    if (!changed || !flags->CatalogBusy.compare_exchange_strong(expected, true)) {
       mailbox.Deliver(JobMessage::PanelUpdated, 0, MergePanel(panel));
       return;
     }
@@ -255,7 +254,7 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
     LoadLive(input.account, input.liveFormat, update.catalog);
     update.live = true;
     SaveCatalogCache(update.catalog, input.playlistUrl);
-    owner->flags.CatalogBusy = false;
+    flags->CatalogBusy = false;
     mailbox.Queue(MergePanel(panel));
     mailbox.Deliver(JobMessage::CatalogReady, 0, MergeCatalog(std::move(update)));
   });

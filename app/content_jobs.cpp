@@ -6,10 +6,10 @@
 void StartSportsJob(AppState& state, JobMailbox& mailbox) {
   bool expected = false;
   if (!state.flags.SportsBusy.compare_exchange_strong(expected, true)) return;
-  AppState* owner = &state;
-  StartJob([&mailbox, owner] {
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags] {
     SportsEvents events = FetchSports();
-    owner->flags.SportsBusy = false;
+    flags->SportsBusy = false;
     mailbox.Deliver(JobMessage::SportsReady, 0,
                     [events = std::move(events)](AppState& s) { s.sports = events; });
   });
@@ -18,12 +18,12 @@ void StartSportsJob(AppState& state, JobMailbox& mailbox) {
 void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16string& seriesId) {
   const uint32_t generation = ++state.flags.SeriesInfoGeneration;
   const XtreamAccount account = state.account;
-  AppState* owner = &state;
-  StartJob([&mailbox, owner, account, seriesId, generation] {
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, account, seriesId, generation] {
     SeriesInfo info;
     GetSeriesInfo(account, seriesId, info);
     // A newer request superseded this one: its answer is dropped unseen.
-    if (owner->flags.SeriesInfoGeneration.load() != generation) return;
+    if (flags->SeriesInfoGeneration.load() != generation) return;
     mailbox.Deliver(JobMessage::SeriesInfoReady, 0, [info = std::move(info), generation](AppState& s) {
       if (s.flags.SeriesInfoGeneration.load() == generation) s.series = info;
     });
