@@ -3,7 +3,7 @@
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
 #include "app/job_messages.h"
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 #include "catalog/categories.h"
 #include "ui/nav/live_navigation.h"
 #include "panel/messages.h"

@@ -1,6 +1,6 @@
 #include "app/catalog_jobs.h"
 
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
 #include "store/settings_file.h"

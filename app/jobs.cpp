@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 
 void JobMailbox::Deliver(uint32_t id, uintptr_t wparam, MergeStep merge) {
   Queue(std::move(merge));

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 #include "net/base64.h"
 #include "net/http_client.h"
 #include "net/json_scan.h"

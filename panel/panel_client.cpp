@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 #include "net/endpoints.h"
 #include "net/http_client.h"
 #include "net/json_scan.h"

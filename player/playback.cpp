@@ -1,7 +1,7 @@
 #include "player/playback.h"
 
 #include "app/app_state.h"
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 #include "catalog/account.h"
 #include "catalog/categories.h"
 #include "net/text.h"

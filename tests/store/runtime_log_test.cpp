@@ -1,4 +1,4 @@
-#include "app/runtime_log.h"
+#include "store/runtime_log.h"
 
 #include <gtest/gtest.h>
 
