@@ -1,20 +1,23 @@
 #pragma once
-// The application: the window, the state, the jobs and the painters wired
-// together. It receives every window event, dispatches keys to the
-// navigation, merges job results, runs the one-second tick and paints.
-#include <optional>
+// The application: the window, the state, the jobs, the screens and the
+// player wired together. It receives every window event and hands it on:
+// input to the navigator (which offers it to the modal slot and the screen
+// table), job results to ApplyJobResult, paints to the current screen's
+// row. It holds no code of its own for any one screen.
+#include <memory>
 
-#include "app/app_state.h"
 #include "app/jobs.h"
 #include "platform/host_window.h"
 #include "platform/mpv_video_layer.h"
 #include "player/media_engine.h"
-#include "ui/nav/nav_actions.h"
+#include "state/app_state.h"
+#include "ui/modals/modal_slot.h"
 #include "ui/nav/navigator.h"
 #include "ui/render/render_resources.h"
-#include "ui/screens/question_dialog.h"
+#include "ui/screens/screen_actions.h"
+#include "ui/screens/screen_table.h"
 
-class Application final : public HostEvents, public NavActions, public MessagePoster {
+class Application final : public HostEvents, public ScreenActions, public MessagePoster, public ResultFollowUps {
  public:
   Application();
   ~Application() override;
@@ -32,8 +35,7 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void OnPaintInterface(cairo_t* cr, int width, int height) override;
   void OnCloseRequested() override;
 
-  // NavActions
-  bool AskYesNo(const std::u16string& title, const std::u16string& text, bool defaultYes) override;
+  // ScreenActions
   void Quit() override;
   void StartFullReload() override;
   void StartPanelCheck() override;
@@ -42,23 +44,24 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   void ToggleMaximized() override;
   void ApplyVolume(int volume) override;
   void SaveSettingsNow() override;
-  void ScreenChanged(Screen from, Screen to) override;
+  void LayoutVideo() override;
+  void PlaySelectedChannel() override;
+  void StopPlayback() override;
   void Repaint() override;
 
-  // MessagePoster: jobs post through the window.
+  // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;
 
+  // ResultFollowUps
+  void RestartIdlePreview() override;
+  void BackdropChanged() override;
+  void IconsSettling() override;
+
  private:
-  void OnTick();
-  void OnCatalogReady(uintptr_t wparam);
-  void OnTrendingReady(uintptr_t wparam);
-  void OnPanelUpdated();
-  void OnSeriesInfoReady();
-  void OnHomeClick(double x, double y);
-  void PaintScreenBackground(Screen screen);
-  void PaintLivePlaceholder();
-  void LayoutVideo();
-  void PlaySelectedChannel();
+  // The one-second tick's steps, in order.
+  void SaveDirtySettings();
+  void RepaintOnNewMinute();
+  void ExpireToast(uint64_t nowMs);
 
   HostWindow window_;
   MediaEngine engine_;
@@ -66,8 +69,8 @@ class Application final : public HostEvents, public NavActions, public MessagePo
   AppState state_;
   JobMailbox mailbox_{*this};
   RenderResources render_;
-  Navigator navigator_{state_, *this};
-  std::optional<QuestionDialog> question_;
-  QuestionAnswer answer_ = QuestionAnswer::Pending;
+  ScreenTable screens_;
+  ModalSlot modal_;
+  Navigator navigator_{state_, *this, screens_, modal_};
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
 };

@@ -5,7 +5,7 @@
 #include "catalog/categories.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
-#include "ui/nav/live_navigation.h"
+#include "catalog/channel_choice.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 
 // Loads live, then movies and series, into `update` for `account`. The
 // cache is saved after each step so a crash keeps what was fetched.
-void LoadEverything(CatalogUpdate& update, const XtreamAccount& account, const std::u16string& liveFormat,
+void LoadEverything(CatalogLoaded& update, const XtreamAccount& account, const std::u16string& liveFormat,
                     const std::u16string& playlistUrl) {
   LoadLive(account, liveFormat, update.catalog);
   update.live = true;
@@ -48,16 +48,6 @@ void ApplyPanelChoice(const PanelResult& panel, CatalogJobInput& input) {
   if (panel.account) input.account = *panel.account;
 }
 
-MergeStep MergePanel(PanelResult result) {
-  return [result = std::move(result)](AppState& state) {
-    MergePanelResult(result, state.panel, state.settings, state.account);
-  };
-}
-
-MergeStep MergeCatalog(CatalogUpdate update) {
-  return [update = std::move(update)](AppState& state) { MergeCatalogUpdate(state, update); };
-}
-
 // Jobs get the shared atomic flags only, never the rest of the state.
 void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool cacheHit) {
   PanelClient client(input.panel, input.panelSettings);
@@ -68,14 +58,13 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
   // different active playlist; only that reloads.
   const bool playlistChanged = panel.PlaylistUrl.has_value() && *panel.PlaylistUrl != input.playlistUrl;
   ApplyPanelChoice(panel, input);
-  mailbox.Queue(MergePanel(panel));
+  mailbox.Deliver(PanelChecked{panel});
 
   auto trending = FetchTrending();
   WriteLogF(64, "tmdb=%d", static_cast<int>(trending.size()));
-  mailbox.Deliver(JobMessage::TrendingReady, JobMessage::kTrendingNewData,
-                  [trending = std::move(trending)](AppState& state) { state.trending = trending; });
+  mailbox.Deliver(TrendingLoaded{std::move(trending)});
 
-  CatalogUpdate update;
+  CatalogLoaded update;
   if (playlistChanged || !cacheHit) {
     WriteLog(playlistChanged ? "live load from panel" : "live load start");
     // A new playlist starts from nothing: the old account's lists must not
@@ -102,7 +91,7 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
   flags.SeriesWanted = false;
   flags.CatalogBusy = false;
   WriteLog("boot done");
-  mailbox.Deliver(JobMessage::CatalogReady, 0, MergeCatalog(std::move(update)));
+  mailbox.Deliver(std::move(update));
 }
 
 // The reload job shared by the Account screen, the automatic reload and
@@ -113,17 +102,14 @@ void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, b
     client.SignIn();
     const PanelResult panel = client.Result();
     ApplyPanelChoice(panel, input);
-    mailbox.Queue(MergePanel(panel));
+    mailbox.Deliver(PanelChecked{panel});
   }
   input.account = DeriveXtreamSource(input.playlistUrl);
-  CatalogUpdate update;
+  CatalogLoaded update;
   LoadEverything(update, input.account, input.liveFormat, input.playlistUrl);
+  update.account = input.account;
   flags.CatalogBusy = false;
-  const XtreamAccount account = input.account;
-  mailbox.Deliver(JobMessage::CatalogReady, 0, [update = std::move(update), account](AppState& state) {
-    state.account = account;
-    MergeCatalogUpdate(state, update);
-  });
+  mailbox.Deliver(std::move(update));
 }
 
 void StartReload(AppState& state, JobMailbox& mailbox, bool signInFirst) {
@@ -141,34 +127,17 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
   CatalogJobInput input = SnapshotForJob(state);
   JobFlags* flags = &state.flags;
   StartJob([&mailbox, flags, input = std::move(input), kind]() mutable {
-    CatalogUpdate update;
+    CatalogLoaded update;
     update.catalog = input.catalog;
     LoadVodOrSeries(input.account, kind, update.catalog);
     (kind == VodKind::Movies ? update.movies : update.series) = true;
     SaveCatalogCache(update.catalog, input.playlistUrl);
     flags->CatalogBusy = false;
-    mailbox.Deliver(JobMessage::CatalogReady, kind == VodKind::Movies ? 1 : 2, MergeCatalog(std::move(update)));
+    mailbox.Deliver(std::move(update));
   });
 }
 
 }  // namespace
-
-void MergeCatalogUpdate(AppState& state, const CatalogUpdate& update) {
-  Catalog& target = state.catalog;
-  const Catalog& source = update.catalog;
-  if (update.live) {
-    target.LiveChannels = source.LiveChannels;
-    target.LiveCategories = source.LiveCategories;
-  }
-  if (update.movies) {
-    target.Movies = source.Movies;
-    target.MovieCategories = source.MovieCategories;
-  }
-  if (update.series) {
-    target.Series = source.Series;
-    target.SeriesCategories = source.SeriesCategories;
-  }
-}
 
 void StartBoot(AppState& state, JobMailbox& mailbox) {
   LoadSettings(state.settings);
@@ -188,7 +157,6 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
     const bool locked = CurrentLiveCategoryLocked(state.catalog.LiveCategories, state.nav.live.LiveCategoryIndex);
     state.nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, locked);
     state.StatusText.clear();
-    mailbox.Deliver(JobMessage::CatalogReady, 0, {});
   } else {
     WriteLog("catalog cache miss");
     state.flags.CatalogBusy = true;
@@ -244,19 +212,19 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
     const PanelResult panel = client.Result();
     bool expected = false;
     if (!changed || !flags->CatalogBusy.compare_exchange_strong(expected, true)) {
-      mailbox.Deliver(JobMessage::PanelUpdated, 0, MergePanel(panel));
+      mailbox.Deliver(PanelChecked{panel});
       return;
     }
     ApplyPanelChoice(panel, input);
     input.account = DeriveXtreamSource(input.playlistUrl);
-    CatalogUpdate update;
+    CatalogLoaded update;
     update.catalog = Catalog{};
     LoadLive(input.account, input.liveFormat, update.catalog);
     update.live = true;
     SaveCatalogCache(update.catalog, input.playlistUrl);
     flags->CatalogBusy = false;
-    mailbox.Queue(MergePanel(panel));
-    mailbox.Deliver(JobMessage::CatalogReady, 0, MergeCatalog(std::move(update)));
+    mailbox.Deliver(PanelChecked{panel});
+    mailbox.Deliver(std::move(update));
   });
 }
 
@@ -277,16 +245,17 @@ void StartPanelCheck(const AppState& state, JobMailbox& mailbox) {
     } else {
       client.CheckMine();
     }
-    mailbox.Deliver(JobMessage::PanelUpdated, 0, MergePanel(client.Result()));
+    mailbox.Deliver(PanelChecked{client.Result()});
   });
 }
 
-void StartBackdropJob(const AppState& state, JobMailbox& mailbox) {
+void StartBackdropJob(AppState& state, JobMailbox& mailbox) {
   if (state.trending.empty() || state.trending.front().imageUrl.empty()) return;
   const std::u16string url = state.trending.front().imageUrl;
+  if (url == state.BackdropUrlRequested) return;
+  state.BackdropUrlRequested = url;
   StartJob([&mailbox, url] {
     if (!DownloadBackdrop(url, BackdropFile())) return;
-    mailbox.Deliver(JobMessage::TrendingReady, JobMessage::kBackdropWritten,
-                    [](AppState& state) { ++state.BackdropGeneration; });
+    mailbox.Deliver(BackdropWritten{url});
   });
 }

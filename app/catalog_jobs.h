@@ -4,8 +4,7 @@
 // itself runs on jobs that post their results through the mailbox.
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "app/job_messages.h"
+#include "state/app_state.h"
 #include "app/jobs.h"
 
 // Loads settings, derives the account, loads the cache and starts the boot
@@ -29,12 +28,7 @@ void StartLazyLoads(AppState& state, JobMailbox& mailbox);
 // Panel playlist check (Home tile "playlist", settings cells).
 void StartPanelCheck(const AppState& state, JobMailbox& mailbox);
 
-// Downloads the first trending movie's backdrop to backdrop.jpg.
-void StartBackdropJob(const AppState& state, JobMailbox& mailbox);
-
-// The catalog job's result for the main thread: which kinds it replaced.
-struct CatalogUpdate {
-  Catalog catalog;
-  bool live = false, movies = false, series = false;
-};
-void MergeCatalogUpdate(AppState& state, const CatalogUpdate& update);
+// Downloads the first trending movie's backdrop to backdrop.jpg, once per
+// new picture: nothing when there is none or its download was started
+// already (BackdropUrlRequested).
+void StartBackdropJob(AppState& state, JobMailbox& mailbox);

@@ -1,6 +1,5 @@
 #include "app/content_jobs.h"
 
-#include "app/job_messages.h"
 #include "platform/clock.h"
 
 void StartSportsJob(AppState& state, JobMailbox& mailbox) {
@@ -10,8 +9,7 @@ void StartSportsJob(AppState& state, JobMailbox& mailbox) {
   StartJob([&mailbox, flags] {
     SportsEvents events = FetchSports();
     flags->SportsBusy = false;
-    mailbox.Deliver(JobMessage::SportsReady, 0,
-                    [events = std::move(events)](AppState& s) { s.sports = events; });
+    mailbox.Deliver(SportsLoaded{std::move(events)});
   });
 }
 
@@ -24,9 +22,7 @@ void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16stri
     GetSeriesInfo(account, seriesId, info);
     // A newer request superseded this one: its answer is dropped unseen.
     if (flags->SeriesInfoGeneration.load() != generation) return;
-    mailbox.Deliver(JobMessage::SeriesInfoReady, 0, [info = std::move(info), generation](AppState& s) {
-      if (s.flags.SeriesInfoGeneration.load() == generation) s.series = info;
-    });
+    mailbox.Deliver(SeriesInfoLoaded{std::move(info), generation});
   });
 }
 
@@ -36,6 +32,7 @@ void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view str
   GuideSource source{state.account, std::u16string(streamId), state.catalog.LiveChannels};
   GuideState* guide = &state.guide;
   StartJob([&mailbox, guide, source = std::move(source), ticket = *ticket]() mutable {
-    if (GuideJob(*guide, std::move(source), ticket)) mailbox.Deliver(JobMessage::PanelUpdated, 0, {});
+    std::u16string id = source.streamId;
+    if (GuideJob(*guide, std::move(source), ticket)) mailbox.Deliver(GuideLoaded{std::move(id)});
   });
 }

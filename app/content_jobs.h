@@ -3,7 +3,7 @@
 // the programme guide. Main thread starts them; results come back as merges.
 #include <string>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "app/jobs.h"
 
 // Sports: does nothing while a fetch runs (SportsBusy).

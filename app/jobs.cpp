@@ -2,28 +2,22 @@
 
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include "store/runtime_log.h"
 
-void JobMailbox::Deliver(uint32_t id, uintptr_t wparam, MergeStep merge) {
-  Queue(std::move(merge));
-  poster_.Post(id, wparam);
-}
-
-void JobMailbox::Queue(MergeStep merge) {
-  if (!merge) return;
-  std::lock_guard lock(mutex_);
-  pending_.push_back(std::move(merge));
-}
-
-void JobMailbox::MergeAll(AppState& state) {
-  std::deque<MergeStep> ready;
+void JobMailbox::Deliver(JobResult result) {
   {
     std::lock_guard lock(mutex_);
-    ready.swap(pending_);
+    pending_.push_back(std::move(result));
   }
-  for (auto& merge : ready) merge(state);
+  poster_.Post(kJobResultsMessage, 0);
+}
+
+std::deque<JobResult> JobMailbox::TakeAll() {
+  std::deque<JobResult> ready;
+  std::lock_guard lock(mutex_);
+  ready.swap(pending_);
+  return ready;
 }
 
 void StartJob(std::function<void()> work) {

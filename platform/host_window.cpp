@@ -204,7 +204,7 @@ void HostWindow::Quit(int exitCode) {
 
 bool HostWindow::QuitRequested() const { return impl_->quit; }
 
-void HostWindow::PostJobMessage(uint32_t id, uintptr_t wparam) { Mailbox().Post(JobMessage{id, wparam}); }
+void HostWindow::PostJobMessage(uint32_t id, uintptr_t wparam) { Mailbox().Post(LoopMessage{id, wparam}); }
 
 void HostWindow::WakeForVideo() { Mailbox().SignalVideoFrame(); }
 
@@ -268,7 +268,7 @@ void HostWindow::Impl::Dispatch(const SDL_Event& event) {
 // loop, which then goes on delivering in order.
 void HostWindow::Impl::DeliverJobMessages() {
   for (int i = 0; i < kMaxPerPass && !quit; ++i) {
-    const std::optional<JobMessage> message = Mailbox().Take();
+    const std::optional<LoopMessage> message = Mailbox().Take();
     if (!message) return;
     events->OnJobMessage(message->id, message->wparam);
   }

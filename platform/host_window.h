@@ -38,7 +38,7 @@ struct PointerEvent {
 class HostEvents {
  public:
   virtual ~HostEvents() = default;
-  virtual void OnKey(int vk) = 0;                          // virtual-key code (ui/nav/virtual_keys.h)
+  virtual void OnKey(int vk) = 0;                          // virtual-key code (platform/virtual_keys.h)
   virtual void OnChar(char16_t ch) = 0;                    // text input, one UTF-16 unit at a time
   virtual void OnPointer(const PointerEvent& event) = 0;
   virtual void OnJobMessage(uint32_t id, uintptr_t wparam) = 0;

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "ui/nav/virtual_keys.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 

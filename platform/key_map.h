@@ -1,5 +1,5 @@
 #pragma once
-// Native key events -> the virtual-key codes of ui/nav/virtual_keys.h.
+// Native key events -> the virtual-key codes of platform/virtual_keys.h.
 // A pure function of SDL's key code, scan code and modifier state, so it is
 // tested without a display.
 #include <cstdint>

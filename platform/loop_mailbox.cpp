@@ -16,7 +16,7 @@ void LoopMailbox::Close() {
   videoFrame_ = false;
 }
 
-void LoopMailbox::Post(JobMessage message) {
+void LoopMailbox::Post(LoopMessage message) {
   std::lock_guard lock(mutex_);
   if (state_ == State::Closed) return;
   if (state_ == State::NotOpen && messages_.size() >= kMaxWaiting) return;
@@ -43,10 +43,10 @@ void LoopMailbox::Rearm() {
   wakeSent_ = false;
 }
 
-std::optional<JobMessage> LoopMailbox::Take() {
+std::optional<LoopMessage> LoopMailbox::Take() {
   std::lock_guard lock(mutex_);
   if (state_ != State::Open || messages_.empty()) return std::nullopt;
-  JobMessage message = messages_.front();
+  LoopMessage message = messages_.front();
   messages_.pop_front();
   return message;
 }

@@ -15,10 +15,10 @@
 #include <mutex>
 #include <optional>
 
-struct JobMessage {
+struct LoopMessage {
   uint32_t id = 0;
   uintptr_t wparam = 0;
-  bool operator==(const JobMessage&) const = default;
+  bool operator==(const LoopMessage&) const = default;
 };
 
 class LoopMailbox {
@@ -35,12 +35,12 @@ class LoopMailbox {
   void Close();
 
   // Any thread.
-  void Post(JobMessage message);
+  void Post(LoopMessage message);
   void SignalVideoFrame();
 
   // Main thread.
   void Rearm();
-  std::optional<JobMessage> Take();
+  std::optional<LoopMessage> Take();
   bool TakeVideoFrame();
   bool HasWork() const;
 
@@ -53,5 +53,5 @@ class LoopMailbox {
   WakeFn wake_;
   bool wakeSent_ = false;
   bool videoFrame_ = false;
-  std::deque<JobMessage> messages_;
+  std::deque<LoopMessage> messages_;
 };

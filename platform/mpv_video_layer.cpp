@@ -9,7 +9,6 @@
 #include <cstring>
 #include <vector>
 
-#include "player/media_engine.h"
 
 namespace {
 
@@ -118,24 +117,22 @@ struct MpvVideoLayer::SoftwareTarget {
   }
 };
 
-MpvVideoLayer::MpvVideoLayer(MediaEngine& engine, HostWindow& window) : engine_(engine), window_(window) {}
+MpvVideoLayer::MpvVideoLayer(MpvPlayerRef player, HostWindow& window) : player_(std::move(player)), window_(window) {}
 
 MpvVideoLayer::~MpvVideoLayer() { Release(); }
 
 bool MpvVideoLayer::Create() {
   if (context_) return true;
-  if (!engine_.Ready() || !engine_.Api().HasRenderApi()) return false;
+  if (!player_.api || !player_.handle || !player_.api->HasRenderApi()) return false;
   window_.MakeContextCurrent();
-  const bool preferOpenGl = engine_.Renderer() == VideoRenderer::Preferred;
-  if (!(preferOpenGl && CreateContext(Kind::OpenGL)) && !CreateContext(Kind::Software)) return false;
+  if (!(player_.preferOpenGl && CreateContext(Kind::OpenGL)) && !CreateContext(Kind::Software)) return false;
 
   // Frames are handed over when they are due, so rendering never waits for
   // a display time on the main thread.
-  engine_.SetProperty("video-timing-offset", "0");
-  const MpvEntryPoints& api = engine_.Api();
+  const MpvEntryPoints& api = *player_.api;
+  if (api.setPropertyString) api.setPropertyString(player_.handle, "video-timing-offset", "0");
   api.renderContextSetUpdateCallback(context_, WakeMainLoop, nullptr);
-  if (api.setWakeupCallback) api.setWakeupCallback(engine_.Handle(), WakeMainLoop, nullptr);
-  engine_.SetRenderRelease([this] { Release(); });
+  if (api.setWakeupCallback) api.setWakeupCallback(player_.handle, WakeMainLoop, nullptr);
   frameDue_ = true;
   return true;
 }
@@ -158,7 +155,7 @@ bool MpvVideoLayer::CreateContext(Kind kind) {
   params.push_back({MPV_RENDER_PARAM_ADVANCED_CONTROL, &advancedControl});
   params.push_back({MPV_RENDER_PARAM_INVALID, nullptr});
 
-  if (engine_.Api().renderContextCreate(&context_, engine_.Handle(), params.data()) < 0) {
+  if (player_.api->renderContextCreate(&context_, player_.handle, params.data()) < 0) {
     context_ = nullptr;
     software_.reset();
     return false;
@@ -168,9 +165,9 @@ bool MpvVideoLayer::CreateContext(Kind kind) {
 }
 
 bool MpvVideoLayer::Update() {
-  engine_.DrainEvents();
+  if (player_.drainEvents) player_.drainEvents();
   if (!context_) return false;
-  if (!(engine_.Api().renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return false;
+  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return false;
   frameDue_ = true;
   return true;
 }
@@ -193,7 +190,7 @@ void MpvVideoLayer::RenderOpenGl(int fbo, int width, int height) {
       {MPV_RENDER_PARAM_FLIP_Y, &flipY},
       {MPV_RENDER_PARAM_INVALID, nullptr},
   };
-  engine_.Api().renderContextRender(context_, params);
+  player_.api->renderContextRender(context_, params);
 }
 
 // Rendering in software costs the CPU a full conversion and scaling, so
@@ -213,7 +210,7 @@ void MpvVideoLayer::RenderSoftware(int fbo, int width, int height) {
         {MPV_RENDER_PARAM_SW_POINTER, target.pixels.get()},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    engine_.Api().renderContextRender(context_, params);
+    player_.api->renderContextRender(context_, params);
     target.Upload();
     frameDue_ = false;
   }
@@ -223,11 +220,10 @@ void MpvVideoLayer::RenderSoftware(int fbo, int width, int height) {
 void MpvVideoLayer::Release() {
   if (!context_) return;
   window_.MakeContextCurrent();
-  const MpvEntryPoints& api = engine_.Api();
-  if (engine_.Ready() && api.setWakeupCallback) api.setWakeupCallback(engine_.Handle(), nullptr, nullptr);
+  const MpvEntryPoints& api = *player_.api;
+  if (api.setWakeupCallback) api.setWakeupCallback(player_.handle, nullptr, nullptr);
   api.renderContextFree(context_);
   context_ = nullptr;
   software_.reset();
   kind_ = Kind::None;
-  engine_.SetRenderRelease({});
 }

@@ -14,29 +14,39 @@
 // on the main thread, from Update and Render. Advanced control stays off,
 // because the main thread also makes synchronous property and command calls.
 //
-// Main thread only, with the window's GL context. The engine object must
-// outlive the layer; MediaEngine::Shutdown frees the render context first
-// (through Release), so it is gone before the player is destroyed, and the
+// Main thread only, with the window's GL context. The player handle must
+// outlive the render context: whoever destroys the player calls Release
+// first (the media engine does, through the callback it is given), and the
 // window must still exist then.
 #include <cstdint>
 #include <memory>
 
-#include "platform/host_window.h"
+#include <functional>
 
-class MediaEngine;
-struct mpv_render_context;
+#include "platform/host_window.h"
+#include "platform/mpv_library.h"
+
+// The player the layer draws: the library's entry points, the handle, which
+// context to try first, and how to empty the player's event queue when it
+// wakes the main loop.
+struct MpvPlayerRef {
+  const MpvEntryPoints* api = nullptr;
+  mpv_handle* handle = nullptr;
+  bool preferOpenGl = true;
+  std::function<void()> drainEvents;
+};
 
 class MpvVideoLayer : public VideoLayer {
  public:
   enum class Kind { None, OpenGL, Software };
 
-  MpvVideoLayer(MediaEngine& engine, HostWindow& window);
+  MpvVideoLayer(MpvPlayerRef player, HostWindow& window);
   ~MpvVideoLayer() override;
   MpvVideoLayer(const MpvVideoLayer&) = delete;
   MpvVideoLayer& operator=(const MpvVideoLayer&) = delete;
 
-  // Creates the render context for the engine's player. False when the
-  // engine is not ready or neither context could be created (the program
+  // Creates the render context for the player. False when there is no
+  // player or neither context could be created (the program
   // then runs without a picture).
   bool Create();
   Kind kind() const { return kind_; }
@@ -57,7 +67,7 @@ class MpvVideoLayer : public VideoLayer {
   void RenderOpenGl(int fbo, int width, int height);
   void RenderSoftware(int fbo, int width, int height);
 
-  MediaEngine& engine_;
+  MpvPlayerRef player_;
   HostWindow& window_;
   mpv_render_context* context_ = nullptr;
   Kind kind_ = Kind::None;

@@ -1,13 +1,13 @@
 #include "player/playback.h"
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "store/runtime_log.h"
 #include "catalog/account.h"
 #include "catalog/categories.h"
 #include "net/text.h"
 #include "player/media_engine.h"
 #include "store/collections.h"
-#include "ui/nav/live_navigation.h"
+#include "catalog/channel_choice.h"
 
 namespace {
 
@@ -69,7 +69,6 @@ bool PlayLive(AppState& state, MediaEngine& engine, uint64_t nowMs, const LiveCa
     if (state.CurrentScreen == Screen::Player) engine.RemoveOverlay(1);
     return false;
   }
-  if (callbacks.layoutVideo) callbacks.layoutVideo();
   LoadWithPreferences(engine, state.settings, url);
   playback.playStartTick = playback.lastLiveLoadTick = nowMs;
   playback.lastUrl = url;

@@ -3,7 +3,7 @@
 // Live screen under the header, the whole window on the Player screen (or
 // while the video is full-window), nowhere elsewhere.
 #include "platform/host_window.h"
-#include "ui/nav/screen.h"
+#include "state/screen.h"
 
 // Empty rectangle: no video on this screen.
 PixelRect VideoRectFor(Screen screen, bool fullVideo, int width, int height);

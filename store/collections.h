@@ -13,7 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "catalog/catalog_item.h"
 #include "store/settings.h"
 
 using ResumeMap = std::map<std::u16string, int32_t>;
@@ -45,16 +44,6 @@ std::optional<int32_t> ResumeOffer(const ResumeMap& resume, std::u16string_view 
 // The hide picker's Enter: removes `id` when hidden, appends it otherwise.
 void ToggleHiddenId(IdList& hidden, std::u16string_view id);
 
-// The ids the program puts in front of the server's categories (All, the
-// favorites, recent, lock and add-group entries); they cannot be hidden.
-bool IsSyntheticCategoryId(std::u16string_view id);
-
-// Indices of the categories to show: the synthetic ones and every category
-// whose id is not hidden.
-std::vector<int> VisibleCategoryIndices(const std::vector<Category>& categories, const IdList& hidden);
-
-// Indices of the categories the hide picker offers: all but the synthetic ones.
-std::vector<int> HideCandidates(const std::vector<Category>& categories);
 
 // Appends a group named `name` and returns its index, or -1 when the name is
 // empty (the prompt was cancelled). The group starts with the selected

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "app/catalog_jobs.h"
 #include "net/text.h"
 #include "tests/fixtures/message_recorder.h"
@@ -52,19 +52,24 @@ class BootTest : public ::testing::Test {
   // One boot: returns the state after the boot job's catalog message merged.
   // The recorder and mailbox outlive every boot: the detached job may still
   // be returning from its last post when the test goes on.
+  // The boot job delivers the trending movies before its catalog.
   void Boot(AppState& state) {
-    const size_t before = recorder_.Count(JobMessage::CatalogReady);
-    const size_t trendingBefore = recorder_.Count(JobMessage::TrendingReady);
     StartBoot(state, mailbox_);
     statusAfterStart_ = state.StatusText;  // only the main thread clears it, on the merge
-    const size_t expected = state.flags.CatalogBusy ? 1 : 2;  // a cache hit posts one at once
-    ASSERT_TRUE(recorder_.WaitFor(JobMessage::CatalogReady, before + expected));
-    ASSERT_TRUE(recorder_.WaitFor(JobMessage::TrendingReady, trendingBefore + 1));
-    mailbox_.MergeAll(state);
+    ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
+    ASSERT_FALSE(state.trending.empty());
+  }
+
+  // Requests for pictures of the trending movies (the backdrop).
+  size_t PictureRequests() {
+    size_t n = 0;
+    for (const auto& r : server_.Requests()) n += r.path.rfind("/t/p/", 0) == 0;
+    return n;
   }
 
   MessageRecorder recorder_;
   JobMailbox mailbox_{recorder_};
+  ResultPump pump_{recorder_, mailbox_};
   std::u16string statusAfterStart_;
 
   size_t StreamRequests() {
@@ -118,6 +123,22 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
   EXPECT_GT(FindLine(second, "catalog cache live=60 vod=30 series=12", start), start);
   EXPECT_GT(FindLine(second, "skip live refresh (cache hot, panel list same)", start), start);
   EXPECT_GT(FindLine(second, "boot done", start), start);
+}
+
+// The backdrop follows the trending movies: one download per boot, however
+// many results (panel, trending, catalog) the boot delivers.
+TEST_F(BootTest, TheBackdropIsFetchedOncePerBootColdOrWarm) {
+  for (const char* boot : {"cold", "warm"}) {
+    SCOPED_TRACE(boot);
+    const size_t before = PictureRequests();
+    AppState state;
+    Boot(state);
+    if (state.BackdropGeneration == 0) ASSERT_TRUE(pump_.UntilA<BackdropWritten>(state));
+    EXPECT_EQ(state.BackdropGeneration, 1u);
+    // Whatever else arrives within a while starts no second download.
+    pump_.Until(state, [](const JobResult&) { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(PictureRequests(), before + 1);
+  }
 }
 
 TEST_F(BootTest, ChangedPanelPlaylistReloadsFromTheNewAccount) {

@@ -35,7 +35,8 @@
 #include "platform/host_window.h"
 #include "platform/mpv_video_layer.h"
 #include "player/media_engine.h"
-#include "ui/nav/virtual_keys.h"
+#include "player/video_output.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 
@@ -63,8 +64,8 @@ double MsSince(Clock::time_point start) {
 
 class Probe : public HostEvents, public VideoLayer {
  public:
-  Probe(HostWindow& window, MediaEngine& engine, MpvVideoLayer& layer, FILE* log)
-      : window_(window), engine_(engine), layer_(layer), log_(log) {}
+  Probe(HostWindow& window, MediaEngine& engine, FILE* log)
+      : window_(window), engine_(engine), log_(log) {}
 
   std::string mode;
   std::vector<std::string> clips;
@@ -88,12 +89,12 @@ class Probe : public HostEvents, public VideoLayer {
 
   // VideoLayer: the real layer, watched.
   bool Update() override {
-    const bool frame = layer_.Update();
+    const bool frame = layer_->Update();
     if (frame) ++framesDue_;
     return frame;
   }
   void Render(int fbo, int width, int height) override {
-    layer_.Render(fbo, width, height);
+    layer_->Render(fbo, width, height);
     ++rendered_;
     if (!waiting_ || !bindFramebuffer_) return;
     if (mode == "cpu") {  // any picture will do
@@ -202,7 +203,13 @@ class Probe : public HostEvents, public VideoLayer {
 
   HostWindow& window_;
   MediaEngine& engine_;
-  MpvVideoLayer& layer_;
+  std::unique_ptr<MpvVideoLayer> layer_;
+
+ public:
+  void SetLayer(std::unique_ptr<MpvVideoLayer> layer) { layer_ = std::move(layer); }
+  MpvVideoLayer* Layer() const { return layer_.get(); }
+
+ private:
   FILE* log_;
   PFNGLBINDFRAMEBUFFERPROC bindFramebuffer_ = nullptr;
 
@@ -230,8 +237,7 @@ int main(int argc, char** argv) {
 
   HostWindow window;
   MediaEngine engine;
-  MpvVideoLayer layer(engine, window);
-  Probe probe(window, engine, layer, log);
+  Probe probe(window, engine, log);
   probe.mode = argv[2];
   probe.clips = {argv[3]};
   if (probe.mode == "firstframe" && argc >= 6) {
@@ -251,17 +257,19 @@ int main(int argc, char** argv) {
     probe.Log("engine failed");
     return 1;
   }
-  if (!layer.Create()) {
+  probe.SetLayer(AttachVideoLayer(engine, window));
+  if (!probe.Layer()) {
     probe.Log("render context failed");
     return 1;
   }
-  probe.Log("renderer %s", layer.kind() == MpvVideoLayer::Kind::OpenGL ? "opengl" : "software");
+  probe.Log("renderer %s", probe.Layer()->kind() == MpvVideoLayer::Kind::OpenGL ? "opengl" : "software");
   window.SetVideoLayer(&probe);
   probe.Start();
 
   const int code = window.Run();
   window.SetVideoLayer(nullptr);
   engine.Shutdown();
+  probe.SetLayer(nullptr);
   probe.Log("exit %d", code);
   std::fclose(log);
   return code;

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "platform/host_window.h"
-#include "ui/nav/virtual_keys.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <SDL_keyboard.h>
 #include <gtest/gtest.h>
 
-#include "ui/nav/virtual_keys.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 

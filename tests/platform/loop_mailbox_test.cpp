@@ -8,8 +8,8 @@
 
 namespace {
 
-std::vector<JobMessage> TakeAll(LoopMailbox& box) {
-  std::vector<JobMessage> all;
+std::vector<LoopMessage> TakeAll(LoopMailbox& box) {
+  std::vector<LoopMessage> all;
   while (auto m = box.Take()) all.push_back(*m);
   return all;
 }
@@ -24,7 +24,7 @@ TEST(LoopMailbox, KeepsMessagesPostedBeforeOpenAndDropsThoseAfterClose) {
   box.Open([&] { return ++wakes, true; });
   EXPECT_EQ(wakes, 1);  // waiting messages wake the loop at once
   box.Post({0x402, 1});
-  EXPECT_EQ(TakeAll(box), (std::vector<JobMessage>{{0x403, 0}, {0x402, 1}}));
+  EXPECT_EQ(TakeAll(box), (std::vector<LoopMessage>{{0x403, 0}, {0x402, 1}}));
 
   box.Close();
   box.Post({0x404, 0});
@@ -73,7 +73,7 @@ TEST(LoopMailbox, PostsFromManyThreadsArriveInOrderPerThread) {
       for (int i = 0; i < kEach; ++i) box.Post({static_cast<uint32_t>(t), static_cast<uintptr_t>(i)});
     });
   }
-  std::vector<JobMessage> got;
+  std::vector<LoopMessage> got;
   while (got.size() < kThreads * kEach) {
     box.Rearm();
     for (auto m = box.Take(); m; m = box.Take()) got.push_back(*m);
@@ -81,6 +81,6 @@ TEST(LoopMailbox, PostsFromManyThreadsArriveInOrderPerThread) {
   for (auto& th : threads) th.join();
 
   std::vector<uintptr_t> next(kThreads, 0);
-  for (const JobMessage& m : got) EXPECT_EQ(m.wparam, next[m.id]++);
+  for (const LoopMessage& m : got) EXPECT_EQ(m.wparam, next[m.id]++);
   EXPECT_LE(wakes.load(), static_cast<int>(got.size()));
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "state/app_state.h"
 #include "platform/mpv_library.h"
 #include "player/media_engine.h"
 #include "tests/fixtures/fake_mpv.h"

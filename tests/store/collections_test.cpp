@@ -1,4 +1,5 @@
 #include "store/collections.h"
+#include "catalog/category_visibility.h"
 
 #include <gtest/gtest.h>
 

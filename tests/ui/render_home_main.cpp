@@ -24,7 +24,7 @@
 #include "ui/i18n/translate.h"
 #include "ui/render/render_resources.h"
 #include "ui/screens/home_screen.h"
-#include "ui/screens/question_dialog.h"
+#include "ui/modals/question_dialog.h"
 
 namespace {
 

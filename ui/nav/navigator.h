@@ -1,31 +1,39 @@
 #pragma once
-// Key and character handling outside the Player screen, and screen changes.
-// Main thread only; painters read the state these handlers write.
+// The global part of input: the order in which a key, a character or a
+// pointer event is offered (the modal slot first, then the current screen's
+// own text box, F11, the volume keys, the screen's overlays, the back keys,
+// and finally the screen), and SetScreen with the side effects every screen
+// change shares. What a key does on one screen is that screen's own
+// (ui/screens/). Main thread only; painters read the state written here.
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "ui/nav/nav_actions.h"
+#include "platform/host_window.h"
+#include "state/app_state.h"
+#include "ui/modals/modal_slot.h"
+#include "ui/screens/screen_actions.h"
+#include "ui/screens/screen_table.h"
 
 class Navigator {
  public:
-  Navigator(AppState& state, NavActions& actions) : state_(state), actions_(actions) {}
+  Navigator(AppState& state, ScreenActions& actions, const ScreenTable& screens, ModalSlot& modal)
+      : state_(state), actions_(actions), screens_(screens), modal_(modal) {}
 
   void OnKey(int vk, uint64_t nowMs);
-  void OnChar(char16_t ch);
+  void OnChar(char16_t ch, uint64_t nowMs);
+  void OnPointer(const PointerEvent& event, int width, int height, uint64_t nowMs);
+
+  // Leaves the current screen, cancels an open modal, enters `screen` and
+  // places the video for it. The caller repaints.
   void SetScreen(Screen screen);
-  // Home: activates tile `index` (keys and clicks share it).
-  void ActivateHomeTile(int index);
-  // Home: the bell and the information button open the panel.
-  void OpenMessagesPanel(bool messagesMode);
 
  private:
-  void ComposeEnterKey();
-  bool HandleComposeKey(int vk);
-  bool HandleMessagesKey(int vk);
+  ScreenContext Context(int width = 0, int height = 0);
   bool HandleVolumeKey(int vk);
   bool HandleBackKey(int vk);
-  void HandleHomeKey(int vk);
 
   AppState& state_;
-  NavActions& actions_;
+  ScreenActions& actions_;
+  const ScreenTable& screens_;
+  ModalSlot& modal_;
+  uint64_t nowMs_ = 0;  // tick of the event being handled
 };

@@ -5,11 +5,40 @@
 #include <cstdio>
 
 #include "net/text.h"
+#include "panel/messages.h"
 #include "platform/date_format.h"
+#include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/question_dialog.h"
+#include "ui/nav/navigator.h"
 
-// Sections: layout; texts; the tile icons; painting (one function per layer,
-// called by PaintHome in drawing order).
+// Sections: the view; layout; texts; the tile icons; painting (one function
+// per layer, called by PaintHome in drawing order); keys and clicks.
+
+HomeView HomeViewOf(const AppState& state, const LocalTime& now) {
+  HomeView view;
+  view.homeIndex = state.nav.HomeIndex;
+  view.dashColor = state.settings.DashColor;
+  view.twelveHour = state.settings.TimeFormat == 1;
+  view.language = CurrentLanguage();
+  view.backdropKey = state.trending.empty() ? std::u16string() : state.trending.front().imageUrl;
+  view.backdropGeneration = state.BackdropGeneration;
+  view.messageCount = static_cast<int>(state.panel.messages.size());
+  if (!state.panel.messages.empty()) {
+    const PanelMessage& newest = state.panel.messages.back();
+    view.newestMessageKey = std::u16string(MessageSeenKey(newest.id, newest.text));
+  }
+  view.inboxSeenId = state.settings.InboxSeenId;
+  view.statusText = state.StatusText;
+  view.reloading = state.nav.ReloadingNotice;
+  view.panelOpen = state.nav.MessagesOpen;
+  view.messagesMode = state.nav.MessagesMode;
+  view.replyOpen = state.nav.compose.composeOpen;
+  view.panelText = state.nav.PanelBody;
+  view.replyText = state.nav.compose.composeText;
+  view.now = now;
+  return view;
+}
 
 // ---------------------------------------------------------------------------
 // Layout
@@ -473,4 +502,139 @@ void PaintHome(RenderResources& res, const HomeView& view) {
   PaintStatus(res, view);
   PaintReloadingNotice(res, view);
   PaintPanel(res, view);
+}
+
+// ---------------------------------------------------------------------------
+// Keys and clicks
+
+namespace {
+
+bool IsBack(int vk) { return vk == Vk::Escape || vk == Vk::Back; }
+
+// Enter in the messages panel: opens the reply box, or sends what it holds.
+void ComposeEnterKey(ScreenContext& ctx) {
+  const ComposeStep step = ComposeEnter(ctx.state.nav.compose);
+  ctx.state.StatusText = std::u16string(Translate(step.statusKey));
+  if (step.action == ComposeAction::Send) ctx.actions.SendReply(step.text);
+}
+
+// The panel's close button and Esc: the reply box closes first.
+void ClosePanelOrReply(NavState& nav, int vk) {
+  if (nav.compose.composeOpen && vk == Vk::Escape) {
+    nav.compose = ComposeState{};
+    return;
+  }
+  nav.MessagesOpen = false;
+  nav.compose.composeOpen = false;
+}
+
+}  // namespace
+
+void HomeScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& now) const {
+  PaintHome(res, HomeViewOf(state, now));
+}
+
+bool HomeScreen::TakeKeyFirst(ScreenContext& ctx, int vk) {
+  NavState& nav = ctx.state.nav;
+  if (!(nav.compose.composeOpen && nav.MessagesOpen)) return false;
+  if (vk == Vk::Escape) ClosePanelOrReply(nav, vk);
+  else if (vk == Vk::Back) ComposeBackspace(nav.compose);
+  else if (vk == Vk::Return) ComposeEnterKey(ctx);
+  return true;
+}
+
+bool HomeScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
+  NavState& nav = ctx.state.nav;
+  if (!nav.MessagesOpen) return false;
+  if (IsBack(vk)) ClosePanelOrReply(nav, vk);
+  else if (vk == Vk::Return && nav.MessagesMode) ComposeEnterKey(ctx);
+  return true;
+}
+
+void HomeScreen::OnKey(ScreenContext& ctx, int vk) {
+  int& index = ctx.state.nav.HomeIndex;
+  if (vk == Vk::Down) index = std::min(kHomeTileCount - 1, index + 1);
+  else if (vk == Vk::Up) index = std::max(0, index - 1);
+  else if (vk == Vk::Return) ActivateHomeTile(ctx, index);
+}
+
+bool HomeScreen::OnChar(ScreenContext& ctx, char16_t ch) {
+  NavState& nav = ctx.state.nav;
+  if (!(nav.compose.composeOpen && nav.MessagesOpen)) return false;
+  ComposeType(nav.compose, ch);
+  return true;
+}
+
+void HomeScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
+  if (event.kind != PointerEvent::Kind::Up) return;
+  AppState& state = ctx.state;
+  const HomeView view = HomeViewOf(state, LocalTime{});
+  const HomeHit hit = HomeHitTest(event.x, event.y, ctx.width, ctx.height, view);
+  switch (hit.kind) {
+    case HomeHit::Kind::Tile:
+      state.nav.HomeIndex = hit.index;
+      ActivateHomeTile(ctx, hit.index);
+      break;
+    case HomeHit::Kind::Bell: OpenMessagesPanel(ctx, true); break;
+    case HomeHit::Kind::Swatch:
+      state.settings.DashColor = hit.index;
+      ctx.actions.SaveSettingsNow();
+      break;
+    case HomeHit::Kind::ActionButton:
+      if (hit.index == 1) ActivateHomeTile(ctx, 1);
+      if (hit.index == 2) OpenMessagesPanel(ctx, false);
+      break;
+    case HomeHit::Kind::PanelButton:
+      if (hit.index == 0) ComposeEnterKey(ctx);
+      else ClosePanelOrReply(state.nav, Vk::Escape);
+      break;
+    default: break;
+  }
+}
+
+void ActivateHomeTile(ScreenContext& ctx, int index) {
+  NavState& nav = ctx.state.nav;
+  switch (index) {
+    case 0:
+      nav.live.LiveCategoryIndex = 2;
+      nav.LiveCategoryScroll = 0;
+      ctx.navigator.SetScreen(Screen::Live);
+      break;
+    case 1: ctx.navigator.SetScreen(Screen::Movies); break;
+    case 2: ctx.navigator.SetScreen(Screen::Series); break;
+    case 3: ctx.navigator.SetScreen(Screen::Sports); break;
+    case 4:
+      nav.AccountFromHome = true;
+      ctx.navigator.SetScreen(Screen::Account);
+      ctx.actions.StartPanelCheck();
+      break;
+    case 5: ctx.navigator.SetScreen(Screen::Settings); break;
+    case 6: ctx.actions.StartFullReload(); break;
+    case 7:
+      if (AskYesNo(ctx.modal, u"Vistra", std::u16string(Translate("exit_ask")), false)) ctx.actions.Quit();
+      break;
+    default: break;
+  }
+}
+
+void OpenMessagesPanel(ScreenContext& ctx, bool messagesMode) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  nav.MessagesOpen = true;
+  nav.MessagesMode = messagesMode;
+  nav.compose.composeOpen = false;
+  if (messagesMode) {
+    nav.PanelBody = BuildThreadText(state.panel.messages);
+    if (!state.panel.messages.empty()) {
+      const PanelMessage& newest = state.panel.messages.back();
+      state.settings.InboxSeenId = newest.id.empty() ? newest.text : newest.id;
+      ctx.actions.SaveSettingsNow();
+    }
+  } else if (!state.trending.empty()) {
+    const TrendingMovie& movie = state.trending.front();
+    nav.PanelBody = movie.title + u" (" + movie.year + u")\n" + movie.genreLine + u"  ★ " + movie.rating + u"\n\n" +
+                    movie.overview;
+  } else {
+    nav.PanelBody.clear();
+  }
 }

@@ -5,15 +5,19 @@
 // and two overlays of its own (the reloading notice and the
 // information/messages panel).
 //
-// Three pieces: HomeView (what the painter reads, filled by the app from its
-// state), the layout functions (shared by painting and pointer hit tests, so
-// clicks and pixels agree) and PaintHome. Main thread only.
+// Four pieces: HomeView (what the painter and the hit test read, made from
+// the state by HomeViewOf), the layout functions (shared by painting and
+// pointer hit tests, so clicks and pixels agree), PaintHome, and HomeScreen,
+// the row of the screen table that takes Home's keys and clicks. Main
+// thread only.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "platform/clock.h"
+#include "state/app_state.h"
 #include "ui/render/render_resources.h"
+#include "ui/screens/screen_view.h"
 
 constexpr int kHomeTileCount = 8;
 
@@ -42,6 +46,9 @@ struct HomeView {
 
   LocalTime now;  // local time of this paint
 };
+
+// Everything Home shows, read from the state at local time `now`.
+HomeView HomeViewOf(const AppState& state, const LocalTime& now);
 
 // --- Layout (pixels of a W x H surface) ---------------------------------------
 
@@ -114,3 +121,23 @@ int UnreadBadgeCount(int messageCount, std::u16string_view newestKey, std::u16st
 
 // Paints the whole Home screen into the frame `res` is bound to.
 void PaintHome(RenderResources& res, const HomeView& view);
+
+// --- The screen ---------------------------------------------------------------
+
+class HomeScreen final : public ScreenView {
+ public:
+  void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
+  // The reply box of the messages panel takes every key, F11 included.
+  bool TakeKeyFirst(ScreenContext& ctx, int vk) override;
+  // The open messages panel: Esc/Backspace close it, Enter replies.
+  bool TakeKeyBeforeBack(ScreenContext& ctx, int vk) override;
+  // Up/Down move over the tiles (no wrap), Enter opens one.
+  void OnKey(ScreenContext& ctx, int vk) override;
+  bool OnChar(ScreenContext& ctx, char16_t ch) override;
+  void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
+};
+
+// What tile `index` opens; keys and clicks share it.
+void ActivateHomeTile(ScreenContext& ctx, int index);
+// The bell (messages) and the information button open the panel.
+void OpenMessagesPanel(ScreenContext& ctx, bool messagesMode);

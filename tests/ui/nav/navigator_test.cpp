@@ -5,16 +5,12 @@
 #include "app/catalog_jobs.h"
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/temp_data_home.h"
-#include "ui/nav/virtual_keys.h"
+#include "platform/virtual_keys.h"
+#include "ui/screens/home_screen.h"
 
 namespace {
 
-struct RecordingActions : NavActions {
-  bool AskYesNo(const std::u16string& title, const std::u16string&, bool defaultYes) override {
-    askedTitle = title;
-    askedDefaultYes = defaultYes;
-    return answerYes;
-  }
+struct RecordingActions : ScreenActions {
   void Quit() override { ++quits; }
   void StartFullReload() override { ++reloads; }
   void StartPanelCheck() override { ++panelChecks; }
@@ -23,25 +19,45 @@ struct RecordingActions : NavActions {
   void ToggleMaximized() override { ++toggles; }
   void ApplyVolume(int volume) override { volumes.push_back(volume); }
   void SaveSettingsNow() override { ++saves; }
-  void ScreenChanged(Screen, Screen) override {}
-  void Repaint() override {}
+  void LayoutVideo() override { ++layouts; }
+  void PlaySelectedChannel() override { ++plays; }
+  void StopPlayback() override { ++stops; }
+  void Repaint() override { ++repaints; }
 
-  bool answerYes = false;
-  std::u16string askedTitle;
-  bool askedDefaultYes = true;
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
+  int layouts = 0, plays = 0, stops = 0, repaints = 0;
   std::vector<std::u16string> sent;
   std::vector<int> volumes;
 };
 
+// The navigator with the real table of screens and modal slot. The nested
+// loop of a modal is played by `modalKeys`: each is pressed in turn (through
+// the navigator, as the window would dispatch it) until the modal is done.
 class NavigatorTest : public ::testing::Test {
  protected:
   void Press(std::initializer_list<int> keys) {
     for (int vk : keys) navigator.OnKey(vk, 0);
   }
+  void Click(const RectF& r, int width = 1280, int height = 720) {
+    navigator.OnPointer(PointerEvent{PointerEvent::Kind::Up, int((r.left + r.right) / 2), int((r.top + r.bottom) / 2), 0},
+                        width, height, 0);
+  }
+  void RunNested(const std::function<bool()>& done) {
+    ++modalsShown;
+    modalWasOpen = modal.Open();
+    for (int vk : modalKeys) {
+      navigator.OnKey(vk, 0);
+      if (done()) return;
+    }
+  }
   AppState state;
   RecordingActions actions;
-  Navigator navigator{state, actions};
+  ScreenTable screens;
+  std::vector<int> modalKeys;
+  int modalsShown = 0;
+  bool modalWasOpen = false;
+  ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
+  Navigator navigator{state, actions, screens, modal};
 };
 
 TEST_F(NavigatorTest, HomeTilesClampWithoutWrapping) {
@@ -86,13 +102,58 @@ TEST_F(NavigatorTest, AccountOpenedFromSettingsReturnsThereOnEscOnly) {
 
 TEST_F(NavigatorTest, ExitAsksWithNoAsDefaultAndQuitsOnlyOnYes) {
   state.nav.HomeIndex = 7;
+  modalKeys = {Vk::Down, Vk::Up, Vk::Return};  // the question takes every key; No is highlighted
   Press({Vk::Return});
-  EXPECT_EQ(actions.askedTitle, u"Vistra");
-  EXPECT_FALSE(actions.askedDefaultYes);
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_TRUE(modalWasOpen);
+  EXPECT_FALSE(modal.Open());
+  EXPECT_EQ(state.nav.HomeIndex, 7) << "keys during the question never reach Home";
   EXPECT_EQ(actions.quits, 0);
-  actions.answerYes = true;
+
+  modalKeys = {Vk::Left, Vk::Return};
   Press({Vk::Return});
   EXPECT_EQ(actions.quits, 1);
+
+  modalKeys = {};  // the program quit while asking: unanswered counts as No
+  Press({Vk::Return});
+  EXPECT_EQ(actions.quits, 1);
+}
+
+TEST_F(NavigatorTest, HomeClicksOpenTilesThePanelAndItsButtons) {
+  Click(HomeTileRect(1, 1280, 720));
+  EXPECT_EQ(state.CurrentScreen, Screen::Movies);
+  EXPECT_EQ(state.nav.HomeIndex, 1);
+  Press({Vk::Escape});
+
+  Click(HomeBellHitRect(1280));
+  EXPECT_TRUE(state.nav.MessagesOpen);
+  EXPECT_TRUE(state.nav.MessagesMode);
+  Click(HomeTileRect(5, 1280, 720));
+  EXPECT_EQ(state.CurrentScreen, Screen::Home) << "the open panel takes every click";
+  Click(HomePanelButtonRect(0, 1280, 720));
+  EXPECT_TRUE(state.nav.compose.composeOpen) << "the reply button acts as Enter";
+  Click(HomePanelButtonRect(1, 1280, 720));
+  EXPECT_FALSE(state.nav.compose.composeOpen);
+  EXPECT_TRUE(state.nav.MessagesOpen) << "close shuts the reply box first";
+  Click(HomePanelButtonRect(1, 1280, 720));
+  EXPECT_FALSE(state.nav.MessagesOpen);
+
+  state.nav.HomeIndex = 7;
+  modalKeys = {Vk::Escape};
+  Click(HomeTileRect(7, 1280, 720));
+  EXPECT_EQ(modalsShown, 1) << "the exit tile asks on a click too";
+}
+
+TEST_F(NavigatorTest, LeavingTheLivePreviewStopsItAndEnteringPlays) {
+  navigator.SetScreen(Screen::Live);
+  EXPECT_EQ(actions.plays, 0) << "no channels: nothing to preview";
+  EXPECT_GE(actions.layouts, 1);
+  navigator.SetScreen(Screen::Player);
+  EXPECT_EQ(actions.stops, 0) << "Live to Player keeps the video";
+  navigator.SetScreen(Screen::Home);
+  EXPECT_EQ(actions.stops, 1);
+  navigator.SetScreen(Screen::Settings);
+  EXPECT_EQ(actions.stops, 1);
 }
 
 TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
@@ -114,16 +175,16 @@ TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
 }
 
 TEST_F(NavigatorTest, ReplyBoxTakesCharactersAndRefusesBlankText) {
-  navigator.OpenMessagesPanel(true);
+  Click(HomeBellHitRect(1280));
   Press({Vk::Return});  // opens the reply box
   ASSERT_TRUE(state.nav.compose.composeOpen);
-  navigator.OnChar(u' ');
-  navigator.OnChar(u' ');
+  navigator.OnChar(u' ', 0);
+  navigator.OnChar(u' ', 0);
   Press({Vk::Return});
   EXPECT_TRUE(actions.sent.empty());
   Press({Vk::Back, Vk::Back});
-  for (char16_t c : std::u16string(u"Hi")) navigator.OnChar(c);
-  navigator.OnChar(u'\x07');  // control characters never reach the box
+  for (char16_t c : std::u16string(u"Hi")) navigator.OnChar(c, 0);
+  navigator.OnChar(u'\x07', 0);  // control characters never reach the box
   Press({Vk::Return});
   EXPECT_EQ(actions.sent, (std::vector<std::u16string>{u"Hi"}));
   Press({Vk::Escape});

@@ -1,9 +1,9 @@
-#include "ui/screens/question_dialog.h"
+#include "ui/modals/question_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/ui/render/test_pictures.h"
-#include "ui/nav/virtual_keys.h"
+#include "platform/virtual_keys.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/nav/live_navigation.h"
+#include "catalog/channel_choice.h"
 
 #include <array>
 

@@ -15,3 +15,7 @@ enum class Screen : uint32_t {
   Search = 9,
   Groups = 10,
 };
+
+inline constexpr int kScreenCount = 11;
+
+constexpr int ScreenIndex(Screen screen) { return static_cast<int>(screen); }

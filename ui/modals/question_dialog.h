@@ -1,12 +1,13 @@
 #pragma once
 // The Yes/No question: a modal overlay drawn over the current screen (a
 // veil, a panel with a title, the question and two buttons), answered with
-// the keys of a TV remote or the pointer. The window's nested loop serves
-// it; this file holds its state, its key and pointer rules and its painter.
-// Main thread only.
+// the keys of a TV remote or the pointer. AskYesNo serves it from the modal
+// slot; this file holds its state, its key and pointer rules and its
+// painter. Main thread only.
 #include <string>
 #include <string_view>
 
+#include "ui/modals/modal_slot.h"
 #include "ui/render/render_resources.h"
 
 struct QuestionDialog {
@@ -40,3 +41,27 @@ RectF QuestionButtonRect(int button, double width, double height);
 int QuestionHitTest(double x, double y, double width, double height);
 
 void PaintQuestion(RenderResources& res, const QuestionDialog& dialog);
+
+// The question in the modal slot.
+class QuestionModal final : public Modal {
+ public:
+  explicit QuestionModal(QuestionDialog dialog) : dialog_(std::move(dialog)) {}
+  void OnKey(int vk) override { Answer(QuestionOnKey(dialog_, vk)); }
+  void OnPointer(const PointerEvent& event, int width, int height, uint64_t nowMs) override;
+  void Paint(RenderResources& res) const override { PaintQuestion(res, dialog_); }
+  bool Done() const override { return answer_ != QuestionAnswer::Pending; }
+  void Cancel() override { answer_ = QuestionAnswer::No; }
+  QuestionAnswer answer() const { return answer_; }
+
+ private:
+  void Answer(QuestionAnswer answer) {
+    if (answer != QuestionAnswer::Pending) answer_ = answer;
+  }
+  QuestionDialog dialog_;
+  QuestionAnswer answer_ = QuestionAnswer::Pending;
+};
+
+// Asks a Yes/No question with `defaultYes` choosing the button highlighted
+// first; true for Yes. A question that cannot be shown, or is left
+// unanswered because the program quits, counts as No.
+bool AskYesNo(ModalSlot& slot, std::u16string title, std::u16string text, bool defaultYes);

@@ -1,6 +1,6 @@
-#include "ui/screens/question_dialog.h"
+#include "ui/modals/question_dialog.h"
 
-#include "ui/nav/virtual_keys.h"
+#include "platform/virtual_keys.h"
 
 // The panel sits where the text-entry dialog sits (x in the 2400-wide design
 // space), so every modal question of the program looks alike.
@@ -72,4 +72,15 @@ void PaintQuestion(RenderResources& res, const QuestionDialog& dialog) {
     res.DrawButton(QuestionButtonRect(button, W, H), button == QuestionDialog::kYes ? dialog.yesText : dialog.noText,
                    selected, selected);
   }
+}
+
+void QuestionModal::OnPointer(const PointerEvent& event, int width, int height, uint64_t /*nowMs*/) {
+  if (event.kind != PointerEvent::Kind::Up) return;
+  Answer(QuestionOnClick(dialog_, event.x, event.y, width, height));
+}
+
+bool AskYesNo(ModalSlot& slot, std::u16string title, std::u16string text, bool defaultYes) {
+  QuestionModal modal(MakeQuestion(std::move(title), std::move(text), defaultYes ? QuestionDialog::kYes : QuestionDialog::kNo));
+  if (!slot.Run(modal)) return false;
+  return modal.answer() == QuestionAnswer::Yes;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The application state: one instance, owned by the main thread. Jobs never
-// write it; they hand back merge steps (app/jobs.h). Only the flags in
+// write it; they hand back results that the main thread merges. Only the flags in
 // JobFlags are shared with jobs, and they are atomic.
 #include <atomic>
 #include <cstdint>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/jobs.h"
 #include "catalog/account.h"
 #include "catalog/catalog_item.h"
 #include "catalog/guide.h"
@@ -17,10 +16,10 @@
 #include "extras/sports.h"
 #include "extras/trending.h"
 #include "panel/panel_client.h"
-#include "player/playback.h"
 #include "store/settings.h"
-#include "ui/nav/nav_state.h"
-#include "ui/nav/screen.h"
+#include "state/nav_state.h"
+#include "state/playback_state.h"
+#include "state/screen.h"
 
 struct JobFlags {
   std::atomic<bool> CatalogBusy{false};
@@ -63,6 +62,9 @@ struct AppState {
   uint64_t LastPanelPollMs = 0;
   // The backdrop picture file changed on disk: painters reload it.
   uint32_t BackdropGeneration = 0;
+  // The picture whose download was started last, so each new trending
+  // picture is fetched once however many results announce it.
+  std::u16string BackdropUrlRequested;
 
   JobFlags flags;
 };

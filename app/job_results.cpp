@@ -1,0 +1,97 @@
+#include "app/job_results.h"
+
+#include "app/catalog_jobs.h"
+#include "catalog/categories.h"
+#include "panel/messages.h"
+#include "state/app_state.h"
+#include "ui/i18n/translate.h"
+
+// One Apply per result: the merge first, then what follows from it.
+namespace {
+
+struct Applier {
+  AppState& state;
+  JobMailbox& mailbox;
+  ResultFollowUps& app;
+
+  void operator()(CatalogLoaded& r) {
+    if (r.account) state.account = *r.account;
+    Catalog& target = state.catalog;
+    if (r.live) {
+      target.LiveChannels = r.catalog.LiveChannels;
+      target.LiveCategories = r.catalog.LiveCategories;
+    }
+    if (r.movies) {
+      target.Movies = r.catalog.Movies;
+      target.MovieCategories = r.catalog.MovieCategories;
+    }
+    if (r.series) {
+      target.Series = r.catalog.Series;
+      target.SeriesCategories = r.catalog.SeriesCategories;
+    }
+    state.StatusText.clear();
+    state.nav.ReloadingNotice = false;
+    if (r.live) RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+    // The item grid shows one kind: rebuilt only when that kind changed.
+    const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
+    if ((shown == VodKind::Series && r.series) || (shown == VodKind::Movies && r.movies))
+      RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
+    if (r.live) app.RestartIdlePreview();
+    StartLazyLoads(state, mailbox);
+    app.Repaint();
+  }
+
+  void operator()(PanelChecked& r) {
+    MergePanelResult(r.result, state.panel, state.settings, state.account);
+    if (state.nav.MessagesOpen && state.nav.MessagesMode) state.nav.PanelBody = BuildThreadText(state.panel.messages);
+    app.Repaint();
+  }
+
+  void operator()(TrendingLoaded& r) {
+    state.trending = std::move(r.movies);
+    StartBackdropJob(state, mailbox);
+    app.Repaint();
+  }
+
+  void operator()(BackdropWritten&) {
+    ++state.BackdropGeneration;
+    app.BackdropChanged();
+    app.Repaint();
+  }
+
+  void operator()(SeriesInfoLoaded& r) {
+    // A newer request superseded this one: its answer is dropped unseen.
+    if (state.flags.SeriesInfoGeneration.load() != r.generation) return;
+    state.series = std::move(r.info);
+    NavState& nav = state.nav;
+    nav.EpisodeIndex = 0;
+    const bool none = state.series.Episodes.empty();
+    nav.EpisodesOpen = !none;
+    state.StatusText = none ? u"No episodes" : u"";
+    app.Repaint();
+  }
+
+  void operator()(GuideLoaded&) { app.Repaint(); }
+
+  void operator()(SportsLoaded& r) {
+    state.sports = std::move(r.events);
+    app.Repaint();
+  }
+
+  void operator()(IconsArrived&) { app.IconsSettling(); }
+
+  void operator()(ReplySent& r) {
+    MergeSendResult(r.result, state.panel, state.settings, state.account);
+    state.nav.MessagesOpen = true;
+    state.nav.MessagesMode = true;
+    state.nav.PanelBody = r.result.threadText;
+    state.StatusText = std::u16string(Translate(r.result.statusKey));
+    app.Repaint();
+  }
+};
+
+}  // namespace
+
+void ApplyJobResult(JobResult& result, AppState& state, JobMailbox& mailbox, ResultFollowUps& app) {
+  std::visit(Applier{state, mailbox, app}, result);
+}

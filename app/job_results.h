@@ -1,0 +1,86 @@
+#pragma once
+// What each background job hands back to the main thread. A job builds its
+// result privately and delivers it through the mailbox; the main thread
+// merges it into the state and runs its follow-up in one place
+// (ApplyJobResult), so a result means the same wherever it comes from.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "catalog/account.h"
+#include "catalog/xtream_client.h"
+#include "extras/sports.h"
+#include "extras/trending.h"
+#include "panel/messages.h"
+#include "panel/panel_client.h"
+
+// A catalog download: the kinds it replaced (the others are untouched) and,
+// for a reload, the account it was made with.
+struct CatalogLoaded {
+  Catalog catalog;
+  bool live = false, movies = false, series = false;
+  std::optional<XtreamAccount> account;
+  bool Changed() const { return live || movies || series; }
+};
+
+// The panel answered a sign-in or a check.
+struct PanelChecked {
+  PanelResult result;
+};
+
+struct TrendingLoaded {
+  std::vector<TrendingMovie> movies;
+};
+
+// backdrop.jpg now holds the picture of `imageUrl`.
+struct BackdropWritten {
+  std::u16string imageUrl;
+};
+
+// Series info for the request numbered `generation`.
+struct SeriesInfoLoaded {
+  SeriesInfo info;
+  uint32_t generation = 0;
+};
+
+// The guide job stored a channel's programmes in the shared guide.
+struct GuideLoaded {
+  std::u16string streamId;
+};
+
+struct SportsLoaded {
+  SportsEvents events;
+};
+
+// Channel icons finished downloading into the icon cache.
+struct IconsArrived {};
+
+// A reply from the messages panel was sent (or failed).
+struct ReplySent {
+  SendJobResult result;
+};
+
+using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, SeriesInfoLoaded,
+                               GuideLoaded, SportsLoaded, IconsArrived, ReplySent>;
+
+struct AppState;
+class JobMailbox;
+
+// What a result's follow-up asks of the application beyond the state and
+// the jobs: the player, the painter's caches and the window.
+class ResultFollowUps {
+ public:
+  virtual ~ResultFollowUps() = default;
+  // A catalog arrived: the Live preview starts again if it sits idle.
+  virtual void RestartIdlePreview() = 0;
+  // backdrop.jpg was rewritten: the painter's copy is stale.
+  virtual void BackdropChanged() = 0;
+  // Icons arrived: repaint once they settle rather than per icon.
+  virtual void IconsSettling() = 0;
+  virtual void Repaint() = 0;
+};
+
+// Main thread: merges `result` into `state` and runs its follow-up.
+void ApplyJobResult(JobResult& result, AppState& state, JobMailbox& mailbox, ResultFollowUps& app);

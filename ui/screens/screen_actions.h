@@ -1,0 +1,25 @@
+#pragma once
+// What the key and click handlers ask of the world around the state: the
+// window, the jobs and the media engine. The application implements it;
+// tests record the calls. Main thread only.
+#include <string>
+
+class ScreenActions {
+ public:
+  virtual ~ScreenActions() = default;
+  virtual void Quit() = 0;
+  virtual void StartFullReload() = 0;
+  virtual void StartPanelCheck() = 0;
+  virtual void StartSportsFetch() = 0;
+  virtual void SendReply(const std::u16string& text) = 0;
+  virtual void ToggleMaximized() = 0;
+  virtual void ApplyVolume(int volume) = 0;
+  // Saves the settings at once (and follows a changed language).
+  virtual void SaveSettingsNow() = 0;
+  // Places the video for the current screen.
+  virtual void LayoutVideo() = 0;
+  // Plays VisibleLive[ChannelIndex] (the preview or the player).
+  virtual void PlaySelectedChannel() = 0;
+  virtual void StopPlayback() = 0;
+  virtual void Repaint() = 0;
+};

@@ -1,0 +1,25 @@
+#include "ui/screens/screen_background.h"
+
+#include <iterator>
+
+#include "ui/i18n/translate.h"
+
+namespace {
+
+constexpr Rgba kBackgroundFill{0.04, 0.05, 0.08, 1};
+
+// The menu word that titles each screen, in Screen order.
+constexpr int kTitleWord[kScreenCount] = {kMenuHome,     kMenuLive, kMenuMovies, kMenuSeries, kMenuPlaylist, kMenuSports,
+                                          kMenuSettings, kMenuLive, kMenuLive,   kMenuSearch, kMenuLive};
+
+}  // namespace
+
+void PaintScreenBackground(RenderResources& res, Screen screen, const std::u16string& statusText) {
+  res.Clear(kBackgroundFill);
+  res.DrawBackButton(res.BackButtonRect());
+  const int index = ScreenIndex(screen);
+  const int word = index >= 0 && index < kScreenCount ? kTitleWord[index] : kMenuHome;
+  res.DrawLabel(FontId::Title, MenuWord(CurrentLanguage(), word), res.Design(180, 36, 1200, 110), res.Brush().Accent);
+  if (!statusText.empty())
+    res.DrawLabel(FontId::Hint, statusText, res.Design(180, 120, 1800, 160), res.Brush().Accent);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The table of screens: one ScreenView per Screen value, in Screen order.
+// Adding a screen means one ui/screens/<name>_screen pair and its row in
+// screen_table.cpp.
+#include <array>
+#include <memory>
+
+#include "state/screen.h"
+#include "ui/screens/screen_view.h"
+
+class ScreenTable {
+ public:
+  ScreenTable();
+  ScreenView& operator[](Screen screen) const { return *rows_[static_cast<size_t>(ScreenIndex(screen))]; }
+
+ private:
+  std::array<std::unique_ptr<ScreenView>, kScreenCount> rows_;
+};
