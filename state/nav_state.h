@@ -43,10 +43,8 @@ struct NavState {
   std::u16string PanelBody;      // the panel's body text (thread or information)
   bool ReloadingNotice = false;  // a full reload runs
 
+  // The video fills the window. Overlays that take every key (question,
+  // pickers, prompts, speed test) are not flags here: they occupy the modal
+  // slot (ui/modals/modal_slot.h) while they are shown.
   bool fullVideo = false;
-  bool SpeedTestOpen = false;
-  bool PickerOpen = false;
-  bool PromptOpen = false;
-  bool CategoryPickerOpen = false;
-  bool QuestionOpen = false;
 };
