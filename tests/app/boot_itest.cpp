@@ -133,7 +133,9 @@ TEST_F(BootTest, TheBackdropIsFetchedOncePerBootColdOrWarm) {
     const size_t before = PictureRequests();
     AppState state;
     Boot(state);
-    if (state.BackdropGeneration == 0) ASSERT_TRUE(pump_.UntilA<BackdropWritten>(state));
+    if (state.BackdropGeneration == 0) {
+      ASSERT_TRUE(pump_.UntilA<BackdropWritten>(state));
+    }
     EXPECT_EQ(state.BackdropGeneration, 1u);
     // Whatever else arrives within a while starts no second download.
     pump_.Until(state, [](const JobResult&) { return false; }, std::chrono::milliseconds(300));
