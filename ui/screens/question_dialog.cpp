@@ -1,5 +1,6 @@
 #include "ui/screens/question_dialog.h"
 
+#include "ui/i18n/translate.h"
 #include "ui/nav/virtual_keys.h"
 
 // The panel sits where the text-entry dialog sits (x in the 2400-wide design
@@ -9,6 +10,10 @@ QuestionDialog MakeQuestion(std::u16string title, std::u16string text, int defau
   QuestionDialog dialog;
   dialog.title = std::move(title);
   dialog.text = std::move(text);
+  // A system message box speaks the system's language; this one is drawn by
+  // the program, so its buttons follow the interface language.
+  dialog.yesText = Translate("yes");
+  dialog.noText = Translate("no");
   dialog.highlighted = defaultButton == QuestionDialog::kYes ? QuestionDialog::kYes : QuestionDialog::kNo;
   return dialog;
 }

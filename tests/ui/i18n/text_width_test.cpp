@@ -96,6 +96,7 @@ const std::vector<Place>& Places() {
       {"text prompt label and hint", FontId::Hint, Fit::Line, Wide(675, 420, 1725, 470),
        {"enter_pin", "name", "ok_esc"}},
       {"question text", FontId::Label, Fit::Wrapped, Wide(675, 420, 1725, 560), {"exit_ask", "ext_player"}},
+      {"question button", FontId::Label, Fit::Line, Wide(880, 590, 1180, 680), {"yes", "no"}},
       {"home action button", FontId::Hint, Fit::Trimmed, Pixels(168), {"trailer", "information"}},
       {"home panel title", FontId::Title, Fit::Trimmed, Wide(537, 210, 1500, 290), {"messages"}},
       {"home panel reply button", FontId::Hint, Fit::Trimmed, Wide(537, 820, 1025, 880),
