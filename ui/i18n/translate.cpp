@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 
@@ -48,14 +48,11 @@ constexpr SettingsRow kSettingsRows[kSettingsRowCount] = {
 constexpr int kEnglish = 0;
 constexpr int kRomanian = 1;
 
-// Tables are sorted by key, so a binary search finds exactly the pair a
-// scan from the front would find (keys are unique within a table).
-std::optional<std::u16string_view> FindText(std::span<const TextPair> texts,
-                                            std::string_view key) {
-  auto it = std::lower_bound(texts.begin(), texts.end(), key,
-                             [](const TextPair& pair, std::string_view k) { return pair.key < k; });
-  if (it == texts.end() || it->key != key) return std::nullopt;
-  return it->text;
+// The position of `key` among the sorted keys, or -1.
+int KeyIndex(std::string_view key) {
+  const auto* it = std::lower_bound(std::begin(kTextKeys), std::end(kTextKeys), key);
+  if (it == std::end(kTextKeys) || *it != key) return -1;
+  return static_cast<int>(it - std::begin(kTextKeys));
 }
 
 // A key no table holds is shown as itself. The widened copy must outlive
@@ -98,11 +95,12 @@ int CurrentLanguage() { return g_current_language.load(std::memory_order_relaxed
 std::u16string_view Translate(std::string_view key) { return TranslateIn(CurrentLanguage(), key); }
 
 std::u16string_view TranslateIn(int language, std::string_view key) {
-  if (language > kEnglish && language < kLanguageCount) {
-    if (auto text = FindText(kLanguages[language].texts, key)) return *text;
+  const int index = KeyIndex(key);
+  if (index < 0) return KeepUnknownKey(key);
+  if (language > kEnglish && language < kLanguageCount && !kLanguages[language].texts[index].empty()) {
+    return kLanguages[language].texts[index];
   }
-  if (auto text = FindText(kLanguages[kEnglish].texts, key)) return *text;
-  return KeepUnknownKey(key);
+  return kLanguages[kEnglish].texts[index];
 }
 
 std::u16string_view SettingsRowLabel(int row) { return SettingsRowLabelIn(CurrentLanguage(), row); }

@@ -1,6 +1,7 @@
 #include "ui/modals/question_dialog.h"
 
 #include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
 
 // The panel sits where the text-entry dialog sits (x in the 2400-wide design
 // space), so every modal question of the program looks alike.
@@ -9,6 +10,10 @@ QuestionDialog MakeQuestion(std::u16string title, std::u16string text, int defau
   QuestionDialog dialog;
   dialog.title = std::move(title);
   dialog.text = std::move(text);
+  // A system message box speaks the system's language; this one is drawn by
+  // the program, so its buttons follow the interface language.
+  dialog.yesText = Translate("yes");
+  dialog.noText = Translate("no");
   dialog.highlighted = defaultButton == QuestionDialog::kYes ? QuestionDialog::kYes : QuestionDialog::kNo;
   return dialog;
 }

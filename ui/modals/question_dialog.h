@@ -15,12 +15,13 @@ struct QuestionDialog {
 
   std::u16string title;
   std::u16string text;
-  std::u16string yesText = u"Yes";
+  std::u16string yesText = u"Yes";  // MakeQuestion puts the interface language's words
   std::u16string noText = u"No";
   int highlighted = kNo;  // the default button is highlighted first
 };
 
-// A question with `defaultButton` highlighted.
+// A question with `defaultButton` highlighted, its buttons labelled in the
+// current interface language.
 QuestionDialog MakeQuestion(std::u16string title, std::u16string text, int defaultButton);
 
 enum class QuestionAnswer { Pending, Yes, No };

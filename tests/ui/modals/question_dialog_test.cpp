@@ -4,6 +4,7 @@
 
 #include "tests/ui/render/test_pictures.h"
 #include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -22,6 +23,15 @@ TEST(QuestionDialog, KeysMoveAndAnswer) {
   EXPECT_EQ(QuestionOnKey(q, Vk::Tab), QuestionAnswer::Pending);
   EXPECT_EQ(q.highlighted, QuestionDialog::kNo);
   EXPECT_EQ(QuestionOnKey(q, Vk::Return), QuestionAnswer::No);
+}
+
+TEST(QuestionDialog, ButtonsSpeakTheInterfaceLanguage) {
+  EXPECT_EQ(MakeQuestion(u"T", u"Q", QuestionDialog::kNo).yesText, u"Yes");
+  SetCurrentLanguageCode(u"de");
+  const QuestionDialog q = MakeQuestion(u"T", u"Q", QuestionDialog::kNo);
+  SetCurrentLanguageCode(u"en");
+  EXPECT_EQ(q.yesText, u"Ja");
+  EXPECT_EQ(q.noText, u"Nein");
 }
 
 TEST(QuestionDialog, EscapeIsNoWhateverIsHighlighted) {
