@@ -12,6 +12,7 @@
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/render/icon_cache.h"
 
 namespace {
@@ -116,6 +117,12 @@ void Application::RestartIdlePreview() {
   if (state_.CurrentScreen != Screen::Live || !engine_.Ready()) return;
   if (engine_.GetProperty("idle-active") != u"yes") return;
   NavState& nav = state_.nav;
+  // A catalog result must not raise the PIN prompt by itself: a guarded
+  // category's preview starts when the user asks for a channel.
+  if (state_.settings.ParentalOn && !state_.ChannelPinPassed &&
+      LiveCategoryGuarded(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex, state_.settings)) {
+    return;
+  }
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
     const bool locked = CurrentLiveCategoryLocked(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex);
     nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, locked);
@@ -171,6 +178,7 @@ void Application::LayoutVideo() {
 void Application::PlaySelectedChannel() {
   LiveCallbacks callbacks;
   callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
+  callbacks.askChannelPin = [this] { return PinGate(modal_, state_, kChannelPinTarget); };
   PlayLive(state_, engine_, TickMs(), callbacks);
 }
 
