@@ -4,7 +4,9 @@
 #include "app/content_jobs.h"
 #include "catalog/categories.h"
 #include "catalog/channel_choice.h"
+#include "net/text.h"
 #include "platform/clock.h"
+#include "platform/device_names.h"
 #include "platform/process.h"
 #include "player/playback.h"
 #include "player/video_layout.h"
@@ -32,6 +34,7 @@ Application::Application()
              [this] { window_.RequestPaint(); }) {
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
+  state_.speedReport->SetNotifier([this] { mailbox_.Deliver(SpeedReportChanged{}); });
 }
 
 Application::~Application() { Shutdown(); }
@@ -184,6 +187,43 @@ void Application::PlaySelectedChannel() {
 
 void Application::StopPlayback() { engine_.Stop(); }
 void Application::Repaint() { window_.RequestPaint(); }
+
+void Application::OpenInBrowser(const std::u16string& url) {
+  if (!OpenUrlInBrowser(WideToUtf8(url))) WriteLog("browser could not be opened");
+}
+
+void Application::RestartBoot() { StartBoot(state_, mailbox_); }
+
+void Application::ReloadPlaylist(const std::u16string& url) { ReloadPlaylistUrl(state_, mailbox_, url); }
+
+void Application::ApplyPlayerSettings() {
+  const Settings& s = state_.settings;
+  engine_.SetProperty("user-agent", PlaybackUserAgent(s));
+  engine_.SetSubtitleSize(SubtitleFontSize(s.SubSize));
+  engine_.SetSubtitleVisible(s.SubVisible);
+  engine_.SetSubtitleColor(SubtitleColor(s.SubColor));
+}
+
+// The files go, and so do the pictures held from them: the icons are
+// downloaded again when next shown, and Home has no backdrop until the next
+// one arrives.
+void Application::ClearCache() {
+  ClearCacheIntoReport(*state_.speedReport);
+  render_.Icons().Clear();
+  render_.ForgetBackdrop();
+  state_.BackdropUrlRequested.clear();
+  ++state_.BackdropGeneration;
+}
+
+void Application::StartCatchupGuide(const std::u16string& streamId) {
+  StartGuideJob(state_, mailbox_, streamId, true);
+}
+
+void Application::StartSpeedTest() {
+  const DeviceIdentity& identity = state_.panel.identity;
+  SpeedTestDevice device{ComputerName(), identity.ShownMac(), identity.deviceKey};
+  ::StartSpeedTest(state_.speedReport, device);
+}
 
 // --- The frame --------------------------------------------------------------
 

@@ -75,7 +75,10 @@ void PaintOptionPicker(RenderResources& res, const OptionPicker& picker) {
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.05, 0.05, 0.07, 1});
   res.DrawTrimmed(FontId::Title, picker.title, RectF{res.X(72), res.Y(36), W - res.X(72), res.Y(110)}, brush.Accent);
-  res.DrawTrimmed(FontId::Hint, Translate("pick_hint"), RectF{res.X(72), res.Y(110), W - res.X(72), res.Y(148)},
+  // Title sizes do not shrink with the window: on a small one the hint goes
+  // below the title's line rather than under its letters.
+  const double hintTop = std::max(res.Y(110), res.Y(36) + res.MeasureText(FontId::Title, u"Ag").second);
+  res.DrawTrimmed(FontId::Hint, Translate("pick_hint"), RectF{res.X(72), hintTop, W - res.X(72), hintTop + res.Y(38)},
                   brush.Dim);
 
   const int visible = PickerVisibleRows(H);
