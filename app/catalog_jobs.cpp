@@ -181,8 +181,14 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
     state.StatusText = problem;
     return false;
   }
+  // A load under way would deliver the old playlist's lists after the new
+  // one's; the switch waits for it to end.
+  bool expected = false;
+  if (!state.flags.CatalogBusy.compare_exchange_strong(expected, true)) {
+    state.StatusText = u"A catalog load is under way; try again when it ends.";
+    return false;
+  }
   state.StatusText = std::u16string(Translate("reloading"));
-  state.flags.CatalogBusy = true;
   CatalogJobInput input = SnapshotForJob(state);
   JobFlags* flags = &state.flags;
   StartJob([&mailbox, flags, input = std::move(input), url]() mutable {

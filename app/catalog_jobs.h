@@ -18,7 +18,8 @@ void StartFullReload(AppState& state, JobMailbox& mailbox);
 // happens only when the new server answers with its channels: until then,
 // and for good when it does not answer or `url` is no playlist, the current
 // playlist and catalog stay and the status line says why. False when `url`
-// was refused at once.
+// was refused at once, or while another catalog load runs (its lists would
+// land after the new playlist's).
 bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16string& url);
 
 // One-second tick checks.

@@ -168,6 +168,12 @@ TEST_F(BootTest, APlaylistSwitchKeepsEverythingUntilTheNewServerAnswers) {
   const std::u16string original = state.settings.PlaylistUrl;
   const size_t channels = state.catalog.LiveChannels->size();
 
+  // While a catalog load runs, a switch waits: its lists would arrive first.
+  state.flags.CatalogBusy = true;
+  EXPECT_FALSE(ReloadPlaylistUrl(state, mailbox_, original));
+  EXPECT_NE(state.StatusText.find(u"under way"), std::u16string::npos);
+  state.flags.CatalogBusy = false;
+
   // Not a playlist URL: refused at once, nothing requested.
   EXPECT_FALSE(ReloadPlaylistUrl(state, mailbox_, u"ftp://h/get.php?username=a&password=b"));
   EXPECT_NE(state.StatusText.find(u"Not a playlist URL"), std::u16string::npos);
