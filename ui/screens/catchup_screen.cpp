@@ -61,8 +61,10 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   const Brushes& brush = res.Brush();
   res.Clear(Rgba{0.04, 0.05, 0.08, 1});
   res.DrawBackButton(res.BackButtonRect());
-  res.DrawTrimmed(FontId::Title, Translate("catchup"), res.Design(160, 30, 480, 110), brush.White,
-                  kAlignLeadingCentered);
+  // The title keeps its size on a small window: it may run on towards the
+  // channel's icon rather than be cut.
+  res.DrawSingleLine(FontId::Title, Translate("catchup"), res.Design(160, 30, 490, 110), brush.White,
+                     kAlignLeadingCentered);
   if (const CatalogItem* channel = SelectedChannel(state)) {
     if (cairo_surface_t* icon = res.IconFor(*channel)) res.DrawPicture(icon, res.Design(500, 35, 575, 105));
     res.DrawTrimmed(FontId::Label, CleanDisplayName(channel->name()), RectF{res.X(590), res.Y(30), W - 32, res.Y(110)},

@@ -141,6 +141,12 @@ bool ApplyChoice(ScreenContext& ctx, int cell, int choice) {
 
 }  // namespace
 
+void OpenPanelSite(ScreenContext& ctx) {
+  ctx.actions.OpenInBrowser(ctx.state.panel.identity.PanelLink());
+  OpenAccount(ctx);
+  ctx.state.StatusText = Tr("scan_code");
+}
+
 SettingsChoice SettingsChoiceFor(const Settings& s, int cell) {
   switch (cell) {
     case 3: {
@@ -171,11 +177,7 @@ SettingsChoice SettingsChoiceFor(const Settings& s, int cell) {
 void RunSettingsCell(ScreenContext& ctx, int index) {
   AppState& state = ctx.state;
   switch (index) {
-    case 0:
-      ctx.actions.OpenInBrowser(state.panel.identity.PanelLink());
-      OpenAccount(ctx);
-      state.StatusText = Tr("scan_code");
-      return;
+    case 0: OpenPanelSite(ctx); return;
     case 1: RunParental(ctx); return;
     case 2: OpenAccount(ctx); return;
     case 5: case 6: case 7:

@@ -16,5 +16,10 @@ struct SettingsChoice {
 };
 SettingsChoice SettingsChoiceFor(const Settings& settings, int cell);
 
+// "Add playlist": opens the panel's playlists page for this device in the
+// browser, shows the Account screen (left with Esc back to Settings), starts
+// the panel playlist check and asks to scan the QR code.
+void OpenPanelSite(ScreenContext& ctx);
+
 // Runs cell `index` (0-21); an index outside that range does nothing.
 void RunSettingsCell(ScreenContext& ctx, int index);
