@@ -4,7 +4,9 @@
 #include "app/content_jobs.h"
 #include "catalog/categories.h"
 #include "catalog/channel_choice.h"
+#include "net/text.h"
 #include "platform/clock.h"
+#include "platform/device_names.h"
 #include "platform/process.h"
 #include "player/playback.h"
 #include "player/video_layout.h"
@@ -12,6 +14,7 @@
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/render/icon_cache.h"
 
 namespace {
@@ -31,6 +34,7 @@ Application::Application()
              [this] { window_.RequestPaint(); }) {
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
+  state_.speedReport->SetNotifier([this] { mailbox_.Deliver(SpeedReportChanged{}); });
 }
 
 Application::~Application() { Shutdown(); }
@@ -116,6 +120,12 @@ void Application::RestartIdlePreview() {
   if (state_.CurrentScreen != Screen::Live || !engine_.Ready()) return;
   if (engine_.GetProperty("idle-active") != u"yes") return;
   NavState& nav = state_.nav;
+  // A catalog result must not raise the PIN prompt by itself: a guarded
+  // category's preview starts when the user asks for a channel.
+  if (state_.settings.ParentalOn && !state_.ChannelPinPassed &&
+      LiveCategoryGuarded(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex, state_.settings)) {
+    return;
+  }
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
     const bool locked = CurrentLiveCategoryLocked(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex);
     nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, locked);
@@ -171,11 +181,49 @@ void Application::LayoutVideo() {
 void Application::PlaySelectedChannel() {
   LiveCallbacks callbacks;
   callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
+  callbacks.askChannelPin = [this] { return PinGate(modal_, state_, kChannelPinTarget); };
   PlayLive(state_, engine_, TickMs(), callbacks);
 }
 
 void Application::StopPlayback() { engine_.Stop(); }
 void Application::Repaint() { window_.RequestPaint(); }
+
+void Application::OpenInBrowser(const std::u16string& url) {
+  if (!OpenUrlInBrowser(WideToUtf8(url))) WriteLog("browser could not be opened");
+}
+
+void Application::RestartBoot() { StartBoot(state_, mailbox_); }
+
+void Application::ReloadPlaylist(const std::u16string& url) { ReloadPlaylistUrl(state_, mailbox_, url); }
+
+void Application::ApplyPlayerSettings() {
+  const Settings& s = state_.settings;
+  engine_.SetProperty("user-agent", PlaybackUserAgent(s));
+  engine_.SetSubtitleSize(SubtitleFontSize(s.SubSize));
+  engine_.SetSubtitleVisible(s.SubVisible);
+  engine_.SetSubtitleColor(SubtitleColor(s.SubColor));
+}
+
+// The files go, and so do the pictures held from them: the icons are
+// downloaded again when next shown, and Home has no backdrop until the next
+// one arrives.
+void Application::ClearCache() {
+  ClearCacheIntoReport(*state_.speedReport);
+  render_.Icons().Clear();
+  render_.ForgetBackdrop();
+  state_.BackdropUrlRequested.clear();
+  ++state_.BackdropGeneration;
+}
+
+void Application::StartCatchupGuide(const std::u16string& streamId) {
+  StartGuideJob(state_, mailbox_, streamId, true);
+}
+
+void Application::StartSpeedTest() {
+  const DeviceIdentity& identity = state_.panel.identity;
+  SpeedTestDevice device{ComputerName(), identity.ShownMac(), identity.deviceKey};
+  ::StartSpeedTest(state_.speedReport, device);
+}
 
 // --- The frame --------------------------------------------------------------
 

@@ -48,6 +48,13 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void PlaySelectedChannel() override;
   void StopPlayback() override;
   void Repaint() override;
+  void OpenInBrowser(const std::u16string& url) override;
+  void RestartBoot() override;
+  void ReloadPlaylist(const std::u16string& url) override;
+  void ApplyPlayerSettings() override;
+  void ClearCache() override;
+  void StartSpeedTest() override;
+  void StartCatchupGuide(const std::u16string& streamId) override;
 
   // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;

@@ -177,11 +177,43 @@ void StartFullReload(AppState& state, JobMailbox& mailbox) {
 }
 
 bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16string& url) {
-  if (url.empty()) return false;
-  state.settings.PlaylistUrl = url;
-  SaveSettings(state.settings);
+  if (const std::u16string problem = PlaylistUrlProblem(url); !problem.empty()) {
+    state.StatusText = problem;
+    return false;
+  }
+  // A load under way would deliver the old playlist's lists after the new
+  // one's; the switch waits for it to end.
+  bool expected = false;
+  if (!state.flags.CatalogBusy.compare_exchange_strong(expected, true)) {
+    state.StatusText = u"A catalog load is under way; try again when it ends.";
+    return false;
+  }
   state.StatusText = std::u16string(Translate("reloading"));
-  StartReload(state, mailbox, false);
+  CatalogJobInput input = SnapshotForJob(state);
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, input = std::move(input), url]() mutable {
+    const XtreamAccount account = DeriveXtreamSource(url);
+    CatalogLoaded live;
+    if (!LoadLive(account, input.liveFormat, live.catalog)) {
+      WriteLog("playlist switch refused: no channels from the new server");
+      flags->CatalogBusy = false;
+      mailbox.Deliver(PlaylistRefused{u"Playlist did not answer: " + account.Server});
+      return;
+    }
+    live.live = true;
+    live.account = account;
+    live.playlistUrl = url;
+    SaveCatalogCache(live.catalog, url);
+    CatalogLoaded rest;
+    rest.catalog = live.catalog;
+    mailbox.Deliver(std::move(live));
+    LoadVodOrSeries(account, VodKind::Movies, rest.catalog);
+    LoadVodOrSeries(account, VodKind::Series, rest.catalog);
+    rest.movies = rest.series = true;
+    SaveCatalogCache(rest.catalog, url);
+    flags->CatalogBusy = false;
+    mailbox.Deliver(std::move(rest));
+  });
   return true;
 }
 

@@ -14,8 +14,12 @@ void StartBoot(AppState& state, JobMailbox& mailbox);
 // Home tile "reload": sign in to the panel, then reload the whole catalog.
 void StartFullReload(AppState& state, JobMailbox& mailbox);
 
-// Account screen: switch to playlist `url` and reload everything. False
-// (nothing happens) for an empty URL.
+// Account screen: switch to playlist `url` and reload everything. The switch
+// happens only when the new server answers with its channels: until then,
+// and for good when it does not answer or `url` is no playlist, the current
+// playlist and catalog stay and the status line says why. False when `url`
+// was refused at once, or while another catalog load runs (its lists would
+// land after the new playlist's).
 bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16string& url);
 
 // One-second tick checks.

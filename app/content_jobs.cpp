@@ -26,8 +26,8 @@ void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16stri
   });
 }
 
-void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId) {
-  auto ticket = BeginGuideRequest(state.guide, streamId, NowUnix());
+void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId, bool withArchive) {
+  auto ticket = BeginGuideRequest(state.guide, streamId, NowUnix(), withArchive);
   if (!ticket) return;
   GuideSource source{state.account, std::u16string(streamId), state.catalog.LiveChannels};
   GuideState* guide = &state.guide;

@@ -15,4 +15,4 @@ void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16stri
 
 // The guide of a live channel, unless the guide holds it already or is
 // fetching it.
-void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId);
+void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId, bool withArchive = false);

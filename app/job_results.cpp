@@ -1,9 +1,12 @@
 #include "app/job_results.h"
 
+#include <algorithm>
+
 #include "app/catalog_jobs.h"
 #include "catalog/categories.h"
 #include "panel/messages.h"
 #include "state/app_state.h"
+#include "store/settings_file.h"
 #include "ui/i18n/translate.h"
 
 // One Apply per result: the merge first, then what follows from it.
@@ -16,6 +19,7 @@ struct Applier {
 
   void operator()(CatalogLoaded& r) {
     if (r.account) state.account = *r.account;
+    if (r.playlistUrl) AdoptPlaylist(*r.playlistUrl);
     Catalog& target = state.catalog;
     if (r.live) {
       target.LiveChannels = r.catalog.LiveChannels;
@@ -39,6 +43,18 @@ struct Applier {
     if (r.live) app.RestartIdlePreview();
     StartLazyLoads(state, mailbox);
     app.Repaint();
+  }
+
+  // A playlist that answered becomes the current one, and one typed by the
+  // user is kept among the saved playlists so it can be chosen again.
+  void AdoptPlaylist(const std::u16string& url) {
+    Settings& settings = state.settings;
+    settings.PlaylistUrl = url;
+    auto has = [&](const std::vector<PlaylistEntry>& list) {
+      return std::any_of(list.begin(), list.end(), [&](const PlaylistEntry& e) { return e.url == url; });
+    };
+    if (!has(settings.Extra) && !has(state.panel.panelLists)) settings.Extra.push_back(PlaylistEntry{u"", url});
+    SaveSettings(settings);
   }
 
   void operator()(PanelChecked& r) {
@@ -79,6 +95,14 @@ struct Applier {
   }
 
   void operator()(IconsArrived&) { app.IconsSettling(); }
+
+  void operator()(PlaylistRefused& r) {
+    state.StatusText = r.reason;
+    state.nav.ReloadingNotice = false;
+    app.Repaint();
+  }
+
+  void operator()(SpeedReportChanged&) { app.Repaint(); }
 
   void operator()(ReplySent& r) {
     MergeSendResult(r.result, state.panel, state.settings, state.account);

@@ -22,6 +22,9 @@ struct CatalogLoaded {
   Catalog catalog;
   bool live = false, movies = false, series = false;
   std::optional<XtreamAccount> account;
+  // A playlist switch: the URL whose server answered, which becomes the
+  // current playlist when this merges.
+  std::optional<std::u16string> playlistUrl;
   bool Changed() const { return live || movies || series; }
 };
 
@@ -54,6 +57,15 @@ struct SportsLoaded {
   SportsEvents events;
 };
 
+// A playlist switch was refused: the current playlist and catalog stay, and
+// the status line says why.
+struct PlaylistRefused {
+  std::u16string reason;
+};
+
+// The speed-test report changed (from the test's thread).
+struct SpeedReportChanged {};
+
 // Channel icons finished downloading into the icon cache.
 struct IconsArrived {};
 
@@ -63,7 +75,8 @@ struct ReplySent {
 };
 
 using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, SeriesInfoLoaded,
-                               GuideLoaded, SportsLoaded, IconsArrived, ReplySent>;
+                               GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
+                               SpeedReportChanged>;
 
 struct AppState;
 class JobMailbox;

@@ -7,7 +7,7 @@ PACKAGES=(
   libcurl4-openssl-dev libssl-dev openssl libfmt-dev libcpp-httplib-dev
   libsdl2-dev libsdl2-image-dev libmpv-dev libcairo2-dev libpango1.0-dev libicu-dev libqrencode-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0
-  xvfb xauth x11-xserver-utils ffmpeg imagemagick xdotool python3
+  xvfb xauth x11-xserver-utils ffmpeg imagemagick xdotool python3 zbar-tools
   gettext
 )
 missing=()

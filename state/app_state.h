@@ -13,6 +13,7 @@
 #include "catalog/guide.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
+#include "extras/speed_test.h"
 #include "extras/sports.h"
 #include "extras/trending.h"
 #include "panel/panel_client.h"
@@ -46,9 +47,15 @@ struct AppState {
   GuideState guide;  // shared with the guide job under its own lock
   XtreamAccount account;
   SportsEvents sports;
+  // The speed-test report: written by the test's thread under its own lock,
+  // kept while the panel is closed.
+  std::shared_ptr<SpeedReport> speedReport = std::make_shared<SpeedReport>();
   Screen CurrentScreen = Screen::Home;
   std::u16string CurrentChannelId;
   PlaybackState playback;
+  // The parental PIN was entered for a channel of a locked category since
+  // the last channel played from a category that is not locked.
+  bool ChannelPinPassed = false;
 
   std::u16string StatusText;
   bool SettingsDirty = false;

@@ -164,4 +164,50 @@ TEST_F(BootTest, ChangedPanelPlaylistReloadsFromTheNewAccount) {
   EXPECT_GE(FindLine(lines, "live load from panel", FindLine(lines, "catalog cache live=")), 0);
 }
 
+TEST_F(BootTest, APlaylistSwitchKeepsEverythingUntilTheNewServerAnswers) {
+  AppState state;
+  Boot(state);
+  const std::u16string original = state.settings.PlaylistUrl;
+  const size_t channels = state.catalog.LiveChannels->size();
+
+  // While a catalog load runs, a switch waits: its lists would arrive first.
+  state.flags.CatalogBusy = true;
+  EXPECT_FALSE(ReloadPlaylistUrl(state, mailbox_, original));
+  EXPECT_NE(state.StatusText.find(u"under way"), std::u16string::npos);
+  state.flags.CatalogBusy = false;
+
+  // Not a playlist URL: refused at once, nothing requested.
+  EXPECT_FALSE(ReloadPlaylistUrl(state, mailbox_, u"ftp://h/get.php?username=a&password=b"));
+  EXPECT_NE(state.StatusText.find(u"Not a playlist URL"), std::u16string::npos);
+
+  // A server that does not answer (a port nothing listens on).
+  std::u16string silent;
+  {
+    StandInServer closed;
+    ASSERT_TRUE(closed.Start());
+    silent = Utf8ToWide(closed.BaseUrl()) + u"/get.php?username=a&password=b";
+  }
+  ASSERT_TRUE(ReloadPlaylistUrl(state, mailbox_, silent));
+  ASSERT_TRUE(pump_.UntilA<PlaylistRefused>(state));
+  EXPECT_EQ(state.settings.PlaylistUrl, original);
+  EXPECT_EQ(state.catalog.LiveChannels->size(), channels);
+  EXPECT_NE(state.StatusText.find(u"did not answer"), std::u16string::npos);
+  EXPECT_FALSE(state.flags.CatalogBusy);
+
+  // A second account that answers: the switch happens and the URL is kept.
+  auto second = std::make_shared<XtreamFixture>(MakeCatalog(3, 9, 4, 2), "other", "secret");
+  StandInServer otherServer;
+  AddXtreamRoutes(otherServer, second);
+  ASSERT_TRUE(otherServer.Start());
+  const std::u16string url = Utf8ToWide(second->PlaylistUrl(otherServer));
+  ASSERT_TRUE(ReloadPlaylistUrl(state, mailbox_, url));
+  ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
+  EXPECT_EQ(state.settings.PlaylistUrl, url);
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 9u);
+  ASSERT_FALSE(state.settings.Extra.empty());
+  EXPECT_EQ(state.settings.Extra.back().url, url);
+  ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));  // movies and series follow
+  EXPECT_EQ(state.catalog.Movies->size(), 4u);
+}
+
 }  // namespace

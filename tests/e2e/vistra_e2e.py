@@ -9,6 +9,7 @@ writes and the screen. Run by CTest as
       <vistra> <vistra_standin> <close-request tool> <output folder>
 Screenshots stay in the output folder for a look.
 """
+import json
 import os
 import shutil
 import subprocess
@@ -23,6 +24,7 @@ DATA = os.path.join(OUT, "data")
 FOLDER = os.path.join(DATA, "Vistra43")
 LOG = os.path.join(FOLDER, "runtime.log")
 REQUESTS = os.path.join(OUT, "requests.log")
+PLAYLIST = ""  # the stand-in's playlist URL
 
 
 def wait_for_line(prefix, after=0, timeout=60.0):
@@ -116,7 +118,8 @@ def main():
     env = dict(os.environ, XDG_DATA_HOME=DATA, VISTRA_STANDIN_REQUEST_LOG=REQUESTS)
     standin = subprocess.Popen([STANDIN, "0", "--media", media], env=env, stdout=subprocess.PIPE, text=True)
     base = standin.stdout.readline().strip()
-    standin.stdout.readline()
+    global PLAYLIST
+    PLAYLIST = standin.stdout.readline().strip().split()[-1]
     for name in ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST"):
         env["VISTRA_%s_URL" % name] = base
     env["VISTRA_TRACE_URL"] = base + "/cdn-cgi/trace"
@@ -204,6 +207,7 @@ def run(env):
     check(used < 50, "idle CPU use is small (%.2f %%)" % used)
 
     check_live_preview(proc, "opengl")
+    check_settings_account_and_extras()
 
     # Closing the window saves the settings.
     settings = os.path.join(FOLDER, "settings.json")
@@ -256,6 +260,122 @@ def check_live_preview(proc, renderer):
     check(abs(corner[0] - SOLID[0]) > 60, "%s: the video stays inside its rectangle %s" % (renderer, corner))
     key("Escape")
 
+
+
+def settings_json():
+    with open(os.path.join(FOLDER, "settings.json"), errors="replace") as f:
+        return json.load(f)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+    time.sleep(0.25)
+
+
+def requested(fragment):
+    return sum(1 for line in read_lines(REQUESTS) if fragment in line)
+
+
+def check_settings_account_and_extras():
+    """From Home (tile 0 focused): the Settings grid, a picker, the PIN prompt,
+    hiding a category, the Account screen's QR code, the speed test with
+    clearing the cache, and the Sports list."""
+    key("Down", "Down", "Down", "Down", "Down", "Return")  # tile 5: Settings
+    screenshot("settings_grid")
+    key("Right", "Right", "Right", "Return")  # cell 3: the language picker
+    screenshot("picker_language")
+    key("Down", "Return")  # Romanian
+    time.sleep(0.5)
+    screenshot("settings_grid_ro")
+    check(settings_json()["Lang"] == "ro", "the language picker stores Romanian")
+    key("Return", "Up", "Return")  # back to English
+    time.sleep(0.3)
+    check(settings_json()["Lang"] == "en", "and back to English")
+
+    # Parental control on (the PIN prompt keeps the default PIN), then a wrong and a right PIN.
+    key("Left", "Left", "Return", "Down", "Return")
+    screenshot("pin_prompt_new")
+    key("Return")
+    time.sleep(0.3)
+    check(settings_json()["ParentalOn"] is True, "parental control is switched on")
+    key("Return")
+    type_text("0000")
+    screenshot("pin_prompt")
+    key("Return")
+    shot = screenshot("pin_refused")
+    check(settings_json()["ParentalOn"] is True, "a wrong PIN changes nothing")
+    key("Return")
+    type_text("8391")
+    key("Return", "Up", "Return", "Return")  # right PIN, choose OFF, keep the PIN
+    time.sleep(0.3)
+    check(settings_json()["ParentalOn"] is False, "the right PIN lets the lock be switched off")
+
+    # Hide the first provider category of Live (cell 5).
+    key("Down", "Return")
+    screenshot("picker_hide_live")
+    key("Return", "Escape")
+    time.sleep(0.3)
+    hidden = settings_json()["HideLive"]
+    check(len(hidden) == 1, "hiding a live category saves it (%s)" % hidden)
+    key("Return", "Return", "Escape")  # and show it again
+    time.sleep(0.3)
+    check(settings_json()["HideLive"] == [], "toggling it again restores the list")
+
+    # The Account screen (cell 2) with its QR code.
+    key("Up", "Right", "Return")
+    time.sleep(1.0)
+    screenshot("account")
+    if shutil.which("zbarimg"):
+        decoded = subprocess.run(["zbarimg", "-q", "--raw", os.path.join(OUT, "account.png")],
+                                 capture_output=True, text=True).stdout.strip()
+        check("/vs4.3/playlists.html?mac=" in decoded and "&key=" in decoded,
+              "the Account QR code decodes to the playlists page (%s)" % decoded)
+    # Add a playlist by typing its URL: a text that is no URL is refused at
+    # once; the demo playlist's URL reloads the catalog from it.
+    key("Up", "Up", "Return")  # the "add playlist" entry above the list
+    type_text("not a url")
+    key("Return")
+    screenshot("account_refused")
+    streams = stream_requests()
+    key("Return")
+    type_text(PLAYLIST)
+    screenshot("prompt_playlist_url")
+    key("Return")
+    deadline = time.time() + 15
+    while time.time() < deadline and stream_requests() == streams:
+        time.sleep(0.3)
+    check(stream_requests() > streams, "a typed playlist URL reloads the catalog (%s)" % PLAYLIST)
+    key("Escape")  # back to Settings
+
+    # The speed test (cell 20): Down x4 from cell 2 reaches 18, then 21; Right is 20.
+    key("Down", "Down", "Down", "Down", "Down", "Right", "Return")
+    screenshot("speed_test_open")
+    key("Return")  # start
+    deadline = time.time() + 30
+    while time.time() < deadline and requested("/__up") == 0:
+        time.sleep(0.5)
+    time.sleep(1.0)
+    screenshot("speed_test_report")
+    check(requested("/__down") >= 1 and requested("/__up") >= 1, "the speed test downloads and uploads")
+    key("Right", "Return")  # clear the cache
+    time.sleep(0.5)
+    screenshot("speed_test_cleared")
+    catalog = os.path.join(FOLDER, "catalog")
+    left = [f for f in os.listdir(catalog)] if os.path.isdir(catalog) else []
+    check(left == [], "Clear cache empties the catalog folder (%s)" % left)
+    check(not os.path.exists(os.path.join(FOLDER, "backdrop.jpg")), "Clear cache removes the backdrop")
+    key("Escape", "Escape")  # the overlay, then Settings back to Home
+
+    # Sports (Home tile 3) lists the stand-in's fixtures.
+    before = requested("eventsday.php")
+    key("Up", "Up", "Return")
+    deadline = time.time() + 15
+    while time.time() < deadline and requested("eventsday.php") == before:
+        time.sleep(0.3)
+    time.sleep(1.0)
+    screenshot("sports")
+    check(requested("eventsday.php") > before, "Sports fetches the day's fixtures")
+    key("Escape", "Up", "Up", "Up")  # Home, tile 0
 
 
 if __name__ == "__main__":

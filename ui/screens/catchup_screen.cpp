@@ -1,7 +1,154 @@
 #include "ui/screens/catchup_screen.h"
 
-#include "ui/screens/screen_background.h"
+#include <algorithm>
+#include <cstdio>
+
+#include "catalog/guide.h"
+#include "platform/date_format.h"
+#include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
+#include "ui/modals/option_picker.h"
+#include "ui/nav/navigator.h"
+
+namespace {
+
+constexpr double kRowsTop = 162, kRowHeight = 56;
+constexpr double kDaysRight = 420, kRowsLeft = 440;  // design x
+
+const CatalogItem* SelectedChannel(const AppState& state) {
+  const int index = state.nav.ChannelIndex;
+  if (index < 0 || index >= static_cast<int>(state.VisibleLive.size())) return nullptr;
+  return &state.VisibleLive[index];
+}
+
+int RowCount(const AppState& state) {
+  return static_cast<int>(GuideRowsForDay(state.guide, state.nav.CatchupDayOffset, NowUnix()).size());
+}
+
+}  // namespace
+
+std::u16string CatchupDayText(int64_t nowUnix, int daysBack, int language) {
+  const LocalDate date = LocalDateDaysBack(nowUnix, daysBack);
+  LocalTime local;
+  local.year = date.year;
+  local.month = date.month;
+  local.day = date.day;
+  local.hour = 12;
+  std::u16string text = WeekdayDayMonthText(DateLocale(language), local);
+  if (!text.empty()) return text;
+  char fallback[16];
+  std::snprintf(fallback, sizeof fallback, "%02d/%02d", date.day, date.month);
+  return std::u16string(fallback, fallback + std::char_traits<char>::length(fallback));
+}
+
+RectF CatchupDayRect(int day, double width, double height) {
+  const double top = kRowsTop + day * kRowHeight;
+  return DesignRect(16, top, kDaysRight, top + kRowHeight - 4, width, height);
+}
+
+int CatchupVisibleRows(double height) {
+  return std::max(1, static_cast<int>((height - DesignY(kRowsTop, height) - 20) / DesignY(kRowHeight, height)));
+}
+
+RectF CatchupRowRect(int slot, double width, double height) {
+  const double top = DesignY(kRowsTop + slot * kRowHeight, height);
+  return RectF{DesignX(kRowsLeft, width), top, width - DesignX(32, width), top + DesignY(kRowHeight - 4, height)};
+}
+
+void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) {
+  if (!res.Drawing()) return;
+  const double W = res.Width(), H = res.Height();
+  const Brushes& brush = res.Brush();
+  res.Clear(Rgba{0.04, 0.05, 0.08, 1});
+  res.DrawBackButton(res.BackButtonRect());
+  // The title keeps its size on a small window: it may run on towards the
+  // channel's icon rather than be cut.
+  res.DrawSingleLine(FontId::Title, Translate("catchup"), res.Design(160, 30, 490, 110), brush.White,
+                     kAlignLeadingCentered);
+  if (const CatalogItem* channel = SelectedChannel(state)) {
+    if (cairo_surface_t* icon = res.IconFor(*channel)) res.DrawPicture(icon, res.Design(500, 35, 575, 105));
+    res.DrawTrimmed(FontId::Label, CleanDisplayName(channel->name()), RectF{res.X(590), res.Y(30), W - 32, res.Y(110)},
+                    brush.Accent, kAlignLeadingCentered);
+  }
+  res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
+
+  const int language = CurrentLanguage();
+  for (int day = 0; day < kCatchupDays; ++day) {
+    const RectF row = CatchupDayRect(day, W, H);
+    if (day == state.nav.CatchupDayOffset) res.FillRect(row, brush.Blue);
+    res.DrawTrimmed(FontId::Row, CatchupDayText(nowUnix, day, language),
+                    RectF{res.X(32), row.top, row.right - 8, row.bottom}, brush.White, kAlignLeadingCentered);
+  }
+
+  const GuideView guide = CopyGuide(state.guide);
+  const std::vector<int32_t> rows = RowsForDay(guide.rows, state.nav.CatchupDayOffset, nowUnix);
+  if (rows.empty()) {
+    const bool loading = guide.status == kGuideLoading;
+    res.DrawTrimmed(FontId::Label, Translate(loading ? "catchup_loading" : "catchup_empty"),
+                    RectF{res.X(kRowsLeft), res.Y(300), W - res.X(32), res.Y(380)}, brush.Dim, kAlignLeadingCentered);
+    return;
+  }
+  const int total = static_cast<int>(rows.size());
+  const int visible = CatchupVisibleRows(H);
+  const int selected = std::clamp(state.nav.ListIndex, 0, total - 1);
+  const int first = ScrolledFirst(0, selected, visible);
+  for (int slot = 0; slot < visible && first + slot < total; ++slot) {
+    const RectF row = CatchupRowRect(slot, W, H);
+    if (first + slot == selected) res.FillRect(row, brush.Blue);
+    res.DrawTrimmed(FontId::Row, GuideLine(guide.rows[rows[first + slot]]),
+                    RectF{row.left + 16, row.top, row.right - 16, row.bottom}, brush.White, kAlignLeadingCentered);
+  }
+  res.DrawScrollbar(W - res.X(28), CatchupRowRect(0, W, H).top, CatchupRowRect(visible - 1, W, H).bottom, first,
+                    visible, total);
+}
 
 void CatchupScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
-  PaintScreenBackground(res, Screen::Catchup, state.StatusText);
+  PaintCatchup(res, state, NowUnix());
+}
+
+void CatchupScreen::OnKey(ScreenContext& ctx, int vk) {
+  NavState& nav = ctx.state.nav;
+  switch (vk) {
+    case Vk::Left:
+      nav.CatchupDayOffset = std::min(kCatchupDays - 1, nav.CatchupDayOffset + 1);
+      nav.ListIndex = 0;
+      break;
+    case Vk::Right:
+      nav.CatchupDayOffset = std::max(0, nav.CatchupDayOffset - 1);
+      nav.ListIndex = 0;
+      break;
+    case Vk::Down: nav.ListIndex = std::clamp(nav.ListIndex + 1, 0, std::max(0, RowCount(ctx.state) - 1)); break;
+    case Vk::Up: nav.ListIndex = std::clamp(nav.ListIndex - 1, 0, std::max(0, RowCount(ctx.state) - 1)); break;
+    default: break;  // Enter plays the programme once catch-up playback exists
+  }
+}
+
+void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
+  NavState& nav = ctx.state.nav;
+  const int last = std::max(0, RowCount(ctx.state) - 1);
+  if (event.kind == PointerEvent::Kind::Wheel) {
+    nav.ListIndex = std::clamp(nav.ListIndex + (event.wheelNotches > 0 ? -1 : 1), 0, last);
+    return;
+  }
+  if (event.kind != PointerEvent::Kind::Up) return;
+  if (DesignRect(54, 24, 144, 114, ctx.width, ctx.height).Contains(event.x, event.y)) {
+    ctx.navigator.SetScreen(Screen::Live);
+    return;
+  }
+  for (int day = 0; day < kCatchupDays; ++day) {
+    if (!CatchupDayRect(day, ctx.width, ctx.height).Contains(event.x, event.y)) continue;
+    nav.CatchupDayOffset = day;
+    nav.ListIndex = 0;
+    return;
+  }
+  const int visible = CatchupVisibleRows(ctx.height);
+  const int first = ScrolledFirst(0, std::clamp(nav.ListIndex, 0, last), visible);
+  for (int slot = 0; slot < visible && first + slot <= last; ++slot) {
+    if (CatchupRowRect(slot, ctx.width, ctx.height).Contains(event.x, event.y)) nav.ListIndex = first + slot;
+  }
+}
+
+void CatchupScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
+  ctx.state.nav.ListIndex = 0;
+  if (const CatalogItem* channel = SelectedChannel(ctx.state)) ctx.actions.StartCatchupGuide(std::u16string(channel->id()));
 }

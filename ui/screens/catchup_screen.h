@@ -1,10 +1,28 @@
 #pragma once
-// The Catch-up screen: the past week of the selected channel's guide, a day at a time.
-// Until its own painter comes it shows the screen's plain background;
-// Esc and Backspace lead back through the navigator.
+// The Catch-up screen: the selected live channel's guide for one of the last
+// seven days (today first, named in the language's locale), and that day's
+// programmes. Left goes a day further back, Right a day forward, Down and
+// Up move over the programmes. Main thread only.
+#include <string>
+
 #include "ui/screens/screen_view.h"
+
+constexpr int kCatchupDays = 7;
+
+// The days column's text for `daysBack` days before `nowUnix` ("Tue  05/05"
+// in the language's words, "05/05" when the locale cannot format it).
+std::u16string CatchupDayText(int64_t nowUnix, int daysBack, int language);
+
+RectF CatchupDayRect(int day, double width, double height);
+int CatchupVisibleRows(double height);
+RectF CatchupRowRect(int slot, double width, double height);
+
+void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix);
 
 class CatchupScreen final : public ScreenView {
  public:
   void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
+  void OnKey(ScreenContext& ctx, int vk) override;
+  void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
+  void OnEnter(ScreenContext& ctx, Screen from) override;
 };

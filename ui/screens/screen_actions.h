@@ -22,4 +22,23 @@ class ScreenActions {
   virtual void PlaySelectedChannel() = 0;
   virtual void StopPlayback() = 0;
   virtual void Repaint() = 0;
+
+  // Opens a web page in the desktop's browser; a failure is not reported.
+  virtual void OpenInBrowser(const std::u16string& url) = 0;
+  // "Update Now": the settings and the cache read again and a new boot job.
+  virtual void RestartBoot() = 0;
+  // Switches to the playlist at `url`: the catalog reloads from it, and the
+  // current playlist and catalog stay when the URL is not one or its server
+  // does not answer (the status line says why).
+  virtual void ReloadPlaylist(const std::u16string& url) = 0;
+  // Sets the media engine's user agent and subtitle style from the settings.
+  virtual void ApplyPlayerSettings() = 0;
+  // Empties the catalog cache, the icons and the backdrop (files and the
+  // pictures held in memory) and reports the size freed in the speed-test
+  // report.
+  virtual void ClearCache() = 0;
+  // Starts the speed test into the speed-test report unless one runs.
+  virtual void StartSpeedTest() = 0;
+  // Fetches a channel's guide with its past week (the Catch-up screen).
+  virtual void StartCatchupGuide(const std::u16string& streamId) = 0;
 };

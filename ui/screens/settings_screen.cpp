@@ -1,9 +1,274 @@
 #include "ui/screens/settings_screen.h"
 
-#include "ui/screens/screen_background.h"
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
+#include "ui/nav/navigator.h"
+#include "ui/screens/playlists.h"
+#include "ui/screens/settings_cells.h"
+
+// --- Navigation ---------------------------------------------------------------
+
+namespace {
+
+constexpr int kLastGridCell = 19;
+constexpr int kNoTileCell = 14;
+
+int SkipNoTile(int cell, int towards) { return cell == kNoTileCell ? cell + towards : cell; }
+
+}  // namespace
+
+int SettingsMove(int cell, int vk) {
+  if (cell == kSpeedTestCell) {
+    switch (vk) {
+      case Vk::Right: case Vk::Down: return kSpeedTestCell;
+      case Vk::Left: return kPipCell;
+      case Vk::Up: return kLastGridCell;
+      default: return cell;
+    }
+  }
+  if (cell == kPipCell) {
+    switch (vk) {
+      case Vk::Right: return kSpeedTestCell;
+      case Vk::Left: case Vk::Up: return 18;
+      case Vk::Down: return kPipCell;
+      default: return cell;
+    }
+  }
+  cell = std::clamp(cell, 0, kLastGridCell);
+  switch (vk) {
+    case Vk::Right: return SkipNoTile(std::min(kLastGridCell, cell + 1), +1);
+    case Vk::Left: return SkipNoTile(std::max(0, cell - 1), -1);
+    case Vk::Down:
+      if (cell >= 16 && cell <= 18) return kPipCell;
+      if (cell == kLastGridCell) return kSpeedTestCell;
+      return SkipNoTile(std::min(kLastGridCell, cell + 4), +1);
+    case Vk::Up: return SkipNoTile(std::max(0, cell - 4), -1);
+    default: return cell;
+  }
+}
+
+// --- Value texts ----------------------------------------------------------------
+
+namespace {
+
+std::u16string Tr(std::string_view key) { return std::u16string(Translate(key)); }
+
+std::u16string SubtitleSizeText(int32_t size) {
+  if (size <= 0) return Tr("sub_small");
+  return Tr(size == 1 ? "sub_medium" : "sub_large");
+}
+
+std::u16string PlaylistValue(const AppState& state) {
+  const auto playlists = AccountPlaylists(state.panel, state.settings, Translate("playlist"));
+  if (playlists.empty()) return {};
+  const int active = PlaylistIndexOf(playlists, state.settings.PlaylistUrl);
+  std::u16string name = active >= 0 && !playlists[active].name.empty() ? playlists[active].name : Tr("playlist");
+  name += u"  (";
+  for (char c : std::to_string(playlists.size())) name.push_back(char16_t(c));
+  return name + u")";
+}
+
+std::u16string PlayerValue(const Settings& s) {
+  if (s.ExternalKind == 1) return Tr("ext_vlc");
+  if (s.ExternalKind == 2) return Tr("ext_mx");
+  return s.InternalPlayer == 1 ? u"Player2" : u"Player1";
+}
+
+}  // namespace
+
+std::u16string SettingsValueText(const AppState& state, int index) {
+  const Settings& s = state.settings;
+  switch (index) {
+    case 1: return Tr(s.ParentalOn ? "on" : "off");
+    case 2: return PlaylistValue(state);
+    case 3: return std::u16string(LanguageName(CurrentLanguage()));
+    case 4: return Tr(s.IsGrid ? "layout_grid" : "layout_list");
+    case 11:
+      switch (s.LiveSort) {
+        case 1: return Tr("sort_az");
+        case 2: return Tr("sort_za");
+        case 3: return Tr("sort_num");
+        default: return Tr("sort_default");
+      }
+    case 12: return s.LiveFormat.empty() ? u"ts" : s.LiveFormat;
+    case 13: return PlayerValue(s);
+    case 15: return Tr(s.AutoHours >= 48 ? "auto_2day" : s.AutoHours < 24 ? "auto_every" : "auto_day");
+    case 16: return Tr(s.TimeFormat == 0 ? "time_24" : "time_12");
+    case 17: return SubtitleSizeText(s.SubSize);
+    case 18: return s.DeviceType.empty() ? u"TV" : s.DeviceType;
+    case kPipCell: return SubtitleSizeText(s.PipSize);
+    default: return {};
+  }
+}
+
+// --- Layout ---------------------------------------------------------------------
+
+namespace {
+
+struct Grid {
+  double columnWidth, top, pitch, tileHeight;
+};
+
+Grid SettingsGrid(double width, double height) {
+  Grid g;
+  g.columnWidth = std::max(120.0, (width - 12 - 12 - 24) / 4);
+  g.top = 150 * height / 1080;
+  const double bottom = std::max(g.top + 200, std::min(820 * height / 1080, height - 16 - 90 * height / 1080));
+  g.pitch = (bottom - g.top) / 5;
+  g.tileHeight = std::max(48.0, g.pitch - 8);
+  return g;
+}
+
+RectF GridTile(const Grid& g, int column, int row) {
+  const double left = 12 + column * (g.columnWidth + 8);
+  const double top = g.top + row * g.pitch;
+  return RectF{left, top, left + g.columnWidth, top + g.tileHeight};
+}
+
+// Grid position 0-18 of a setting cell, -1 for cells without a tile there.
+int GridPosition(int cell) {
+  if (cell >= 0 && cell < kNoTileCell) return cell;
+  if (cell > kNoTileCell && cell <= kLastGridCell) return cell - 1;
+  return -1;
+}
+
+}  // namespace
+
+RectF SettingsTileRect(int cell, double width, double height) {
+  const Grid g = SettingsGrid(width, height);
+  if (cell == kPipCell) return GridTile(g, 2, 5);
+  if (cell == kSpeedTestCell) return GridTile(g, 3, 5);
+  const int position = GridPosition(cell);
+  if (position < 0) return RectF{};
+  return GridTile(g, position % 4, position / 4);
+}
+
+// The designed box (x 716 to 1204 of 1920, and left of the PIP tile) is
+// narrower than the text it holds at every width, as the PIP tile starts at
+// the middle; the box grows to the left over the empty columns instead.
+RectF SettingsIdentityRect(double width, double height) {
+  const RectF pip = SettingsTileRect(kPipCell, width, height);
+  const double right = std::min(1204 * width / 1920, pip.left - 8);
+  const double left = std::max(12.0, std::min(716 * width / 1920, right - 600));
+  return RectF{left, pip.top, std::max(left, right), pip.bottom};
+}
+
+RectF SettingsBackRect(double width, double height) { return DesignRect(54, 54, 144, 144, width, height); }
+
+int SettingsHitTest(double x, double y, double width, double height) {
+  for (int cell = 0; cell < kSettingsCellCount; ++cell) {
+    if (cell != kNoTileCell && SettingsTileRect(cell, width, height).Contains(x, y)) return cell;
+  }
+  return -1;
+}
+
+// --- Painting -------------------------------------------------------------------
+
+namespace {
+
+// One small line icon per setting: a ring with a tick that turns with the
+// cell, so each tile is told apart at a glance.
+void DrawCellIcon(RenderResources& res, const RectF& tile, int cell) {
+  cairo_t* cr = res.Cr();
+  const double cx = tile.left + 26, cy = (tile.top + tile.bottom) / 2, r = 11.44;
+  const Rgba accent = res.Brush().Accent;
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, accent.r, accent.g, accent.b, accent.a);
+  cairo_set_line_width(cr, 2);
+  cairo_arc(cr, cx, cy, r, 0, 2 * std::numbers::pi);
+  cairo_stroke(cr);
+  const double angle = cell * 2 * std::numbers::pi / kSettingsCellCount - std::numbers::pi / 2;
+  cairo_move_to(cr, cx, cy);
+  cairo_line_to(cr, cx + r * 0.7 * std::cos(angle), cy + r * 0.7 * std::sin(angle));
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
+void PaintSettingTile(RenderResources& res, const AppState& state, int cell, bool focused) {
+  const RectF tile = SettingsTileRect(cell, res.Width(), res.Height());
+  const Brushes& brush = res.Brush();
+  res.FillRounded(tile, 14, Rgba{0.12, 0.12, 0.14, 0.95});
+  res.StrokeRounded(tile, 14, brush.Accent, focused ? 3 : 1.5);
+  DrawCellIcon(res, tile, cell);
+  const std::u16string value = SettingsValueText(state, cell);
+  const double raise = value.empty() ? 0 : 26;
+  res.DrawTrimmed(FontId::Hint, SettingsRowLabel(cell),
+                  RectF{tile.left + 48, tile.top + 10 - raise, tile.right - 14, tile.bottom - 8 - raise}, brush.White,
+                  kAlignLeadingCentered);
+  if (!value.empty())
+    res.DrawTrimmed(FontId::Hint, value, RectF{tile.left + 48, tile.bottom - 32, tile.right - 14, tile.bottom - 6},
+                    brush.Accent, kAlignLeadingCentered);
+}
+
+void PaintButtonTile(RenderResources& res, int cell, std::u16string_view text, bool focused) {
+  const RectF tile = SettingsTileRect(cell, res.Width(), res.Height());
+  res.FillRounded(tile, 12, Rgba{0.18, 0.16, 0.08, 1});
+  res.StrokeRounded(tile, 12, res.Brush().Accent, focused ? 3 : 1.5);
+  res.DrawTrimmed(FontId::Label, text, tile, res.Brush().White, kAlignCentered);
+}
+
+std::u16string IdentityText(const AppState& state) {
+  const DeviceIdentity& id = state.panel.identity;
+  std::u16string text(Translate("mac_address"));
+  text += u": " + id.ShownMac() + u"\n";
+  text += Translate("device_key");
+  text += u": " + (id.deviceKey.empty() ? std::u16string(u"-") : id.deviceKey);
+  return text;
+}
+
+}  // namespace
+
+void PaintSettings(RenderResources& res, const AppState& state) {
+  if (!res.Drawing()) return;
+  const double W = res.Width(), H = res.Height();
+  res.Clear(Rgba{0.05, 0.05, 0.07, 1});
+  res.DrawTrimmed(FontId::Title, Translate("settings"), RectF{0, res.Y(40), W, res.Y(110)}, res.Brush().White,
+                  kAlignCentered);
+  res.DrawBackButton(SettingsBackRect(W, H));
+
+  // A focus of 14 (never reached by the keys) shows on tile 13.
+  const int focus = state.nav.SettingsIndex == kNoTileCell ? 13 : state.nav.SettingsIndex;
+  for (int cell = 0; cell <= kLastGridCell; ++cell) {
+    if (cell != kNoTileCell) PaintSettingTile(res, state, cell, cell == focus);
+  }
+  PaintButtonTile(res, kPipCell, u"PIP Size / Pos", focus == kPipCell);
+  PaintButtonTile(res, kSpeedTestCell, Translate("speed_test"), focus == kSpeedTestCell);
+  res.DrawTrimmed(FontId::Label, IdentityText(state), SettingsIdentityRect(W, H), res.Brush().White, kAlignCentered);
+  if (!state.StatusText.empty())
+    res.DrawTrimmed(FontId::Hint, state.StatusText, RectF{res.X(180), res.Y(112), W - res.X(180), res.Y(146)},
+                    res.Brush().Accent, TextAlign{HAlign::Center, VAlign::Center});
+}
+
+// --- The screen -------------------------------------------------------------------
 
 void SettingsScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
-  PaintScreenBackground(res, Screen::Settings, state.StatusText);
+  PaintSettings(res, state);
+}
+
+void SettingsScreen::OnKey(ScreenContext& ctx, int vk) {
+  int& index = ctx.state.nav.SettingsIndex;
+  if (vk == Vk::Return) {
+    RunSettingsCell(ctx, index);
+    return;
+  }
+  index = SettingsMove(index, vk);
+}
+
+void SettingsScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
+  if (event.kind != PointerEvent::Kind::Up) return;
+  if (SettingsBackRect(ctx.width, ctx.height).Contains(event.x, event.y)) {
+    ctx.navigator.SetScreen(Screen::Home);
+    return;
+  }
+  const int cell = SettingsHitTest(event.x, event.y, ctx.width, ctx.height);
+  if (cell < 0) return;
+  ctx.state.nav.SettingsIndex = cell;
+  RunSettingsCell(ctx, cell);
 }
 
 void SettingsScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) { ctx.state.nav.SettingsIndex = 0; }

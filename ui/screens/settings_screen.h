@@ -1,11 +1,41 @@
 #pragma once
-// The Settings screen: the grid of settings cells.
-// Until its own painter comes it shows the screen's plain background;
-// Esc and Backspace lead back through the navigator.
+// The Settings screen: a grid of nineteen setting tiles (settings 0-19, 14
+// having no tile), the "PIP Size / Pos" button (cell 21), the speed-test
+// button (cell 20) and the device's MAC address and key between them.
+//
+// Sections: the cell navigation, the value texts, the layout shared by
+// painting and clicks, and the screen row. What Enter does on a cell is
+// RunSettingsCell (ui/screens/settings_cells.h). Main thread only.
+#include <string>
+
 #include "ui/screens/screen_view.h"
+
+constexpr int kSettingsCellCount = 22;
+constexpr int kSpeedTestCell = 20;
+constexpr int kPipCell = 21;
+
+// The cell the key moves to from `cell` (Left, Right, Up, Down; any other
+// key keeps it). Cell 14 is never reached: it has no tile.
+int SettingsMove(int cell, int vk);
+
+// The value a tile shows under its label; empty for cells without one.
+std::u16string SettingsValueText(const AppState& state, int index);
+
+// --- Layout (pixels of a width x height surface) ----------------------------
+// The tile of `cell` (0-13, 15-21); an empty rectangle for 14 and others.
+RectF SettingsTileRect(int cell, double width, double height);
+// Where the MAC address and the device key are written.
+RectF SettingsIdentityRect(double width, double height);
+RectF SettingsBackRect(double width, double height);
+// The cell under (x, y), or -1.
+int SettingsHitTest(double x, double y, double width, double height);
+
+void PaintSettings(RenderResources& res, const AppState& state);
 
 class SettingsScreen final : public ScreenView {
  public:
   void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
+  void OnKey(ScreenContext& ctx, int vk) override;
+  void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
 };

@@ -1,9 +1,88 @@
 #include "ui/screens/sports_screen.h"
 
-#include "ui/screens/screen_background.h"
+#include <algorithm>
+
+#include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
+#include "ui/modals/option_picker.h"
+#include "ui/nav/navigator.h"
+
+namespace {
+
+constexpr double kRowsTop = 150, kRowHeight = 56, kBottomMargin = 20;
+
+int LineCount(const AppState& state) { return static_cast<int>(state.sports.lines.size()); }
+
+}  // namespace
+
+int SportsVisibleRows(double height) {
+  return std::max(1, static_cast<int>((height - kRowsTop - kBottomMargin) / kRowHeight));
+}
+
+RectF SportsRowRect(int slot, double width, double /*height*/) {
+  const double top = kRowsTop + slot * kRowHeight;
+  return RectF{WideX(32, width), top, width - WideX(32, width), top + kRowHeight};
+}
+
+void PaintSports(RenderResources& res, const AppState& state) {
+  if (!res.Drawing()) return;
+  const double W = res.Width(), H = res.Height();
+  const Brushes& brush = res.Brush();
+  res.Clear(Rgba{0.04, 0.05, 0.08, 1});
+  res.DrawBackButton(res.BackButtonRect());
+  const std::u16string& header = state.sports.header;
+  res.DrawTrimmed(FontId::Title, header.empty() ? Translate("sports") : std::u16string_view(header),
+                  RectF{res.X(160), res.Y(24), res.WX(1200), res.Y(90)}, brush.Accent, kAlignLeadingCentered);
+  res.DrawTrimmed(FontId::Hint, u"Evenimente sportive — informații publice, fără redare",
+                  RectF{res.X(160), res.Y(86), res.WX(1400), res.Y(128)}, brush.Dim, kAlignLeadingCentered);
+
+  const int total = LineCount(state);
+  if (total == 0) {
+    if (state.flags.SportsBusy)
+      res.DrawTrimmed(FontId::Row, u"Se încarcă evenimentele…", RectF{res.WX(32), res.Y(160), res.WX(1400), res.Y(220)},
+                      brush.White, kAlignLeadingCentered);
+    return;
+  }
+  const int visible = SportsVisibleRows(H);
+  const int selected = std::clamp(state.nav.ListIndex, 0, total - 1);
+  const int first = ScrolledFirst(0, selected, visible);
+  for (int slot = 0; slot < visible && first + slot < total; ++slot) {
+    const RectF row = SportsRowRect(slot, W, H);
+    if (first + slot == selected) res.FillRect(RectF{row.left, row.top + 2, row.right, row.bottom - 2}, brush.Blue);
+    res.DrawTrimmed(FontId::Row, state.sports.lines[first + slot],
+                    RectF{row.left + 16, row.top + 8, row.right - 16, row.bottom - 4}, brush.White);
+  }
+  res.DrawScrollbar(W - res.WX(32) + 4, kRowsTop, kRowsTop + visible * kRowHeight, first, visible, total);
+}
 
 void SportsScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
-  PaintScreenBackground(res, Screen::Sports, state.StatusText);
+  PaintSports(res, state);
+}
+
+void SportsScreen::OnKey(ScreenContext& ctx, int vk) {
+  const int last = std::max(0, LineCount(ctx.state) - 1);
+  int& index = ctx.state.nav.ListIndex;
+  if (vk == Vk::Down) index = std::clamp(index + 1, 0, last);
+  if (vk == Vk::Up) index = std::clamp(index - 1, 0, last);
+}
+
+void SportsScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
+  const int last = std::max(0, LineCount(ctx.state) - 1);
+  int& index = ctx.state.nav.ListIndex;
+  if (event.kind == PointerEvent::Kind::Wheel) {
+    index = std::clamp(index + (event.wheelNotches > 0 ? -1 : 1), 0, last);
+    return;
+  }
+  if (event.kind != PointerEvent::Kind::Up) return;
+  if (DesignRect(54, 24, 144, 114, ctx.width, ctx.height).Contains(event.x, event.y)) {
+    ctx.navigator.SetScreen(Screen::Home);
+    return;
+  }
+  const int visible = SportsVisibleRows(ctx.height);
+  const int first = ScrolledFirst(0, std::clamp(index, 0, last), visible);
+  for (int slot = 0; slot < visible && first + slot <= last && LineCount(ctx.state) > 0; ++slot) {
+    if (SportsRowRect(slot, ctx.width, ctx.height).Contains(event.x, event.y)) index = first + slot;
+  }
 }
 
 void SportsScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {

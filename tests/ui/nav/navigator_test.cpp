@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/ui/nav/navigator_fixture.h"
+
 #include "app/catalog_jobs.h"
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/temp_data_home.h"
@@ -9,56 +11,6 @@
 #include "ui/screens/home_screen.h"
 
 namespace {
-
-struct RecordingActions : ScreenActions {
-  void Quit() override { ++quits; }
-  void StartFullReload() override { ++reloads; }
-  void StartPanelCheck() override { ++panelChecks; }
-  void StartSportsFetch() override { ++sportsFetches; }
-  void SendReply(const std::u16string& text) override { sent.push_back(text); }
-  void ToggleMaximized() override { ++toggles; }
-  void ApplyVolume(int volume) override { volumes.push_back(volume); }
-  void SaveSettingsNow() override { ++saves; }
-  void LayoutVideo() override { ++layouts; }
-  void PlaySelectedChannel() override { ++plays; }
-  void StopPlayback() override { ++stops; }
-  void Repaint() override { ++repaints; }
-
-  int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
-  int layouts = 0, plays = 0, stops = 0, repaints = 0;
-  std::vector<std::u16string> sent;
-  std::vector<int> volumes;
-};
-
-// The navigator with the real table of screens and modal slot. The nested
-// loop of a modal is played by `modalKeys`: each is pressed in turn (through
-// the navigator, as the window would dispatch it) until the modal is done.
-class NavigatorTest : public ::testing::Test {
- protected:
-  void Press(std::initializer_list<int> keys) {
-    for (int vk : keys) navigator.OnKey(vk, 0);
-  }
-  void Click(const RectF& r, int width = 1280, int height = 720) {
-    navigator.OnPointer(PointerEvent{PointerEvent::Kind::Up, int((r.left + r.right) / 2), int((r.top + r.bottom) / 2), 0},
-                        width, height, 0);
-  }
-  void RunNested(const std::function<bool()>& done) {
-    ++modalsShown;
-    modalWasOpen = modal.Open();
-    for (int vk : modalKeys) {
-      navigator.OnKey(vk, 0);
-      if (done()) return;
-    }
-  }
-  AppState state;
-  RecordingActions actions;
-  ScreenTable screens;
-  std::vector<int> modalKeys;
-  int modalsShown = 0;
-  bool modalWasOpen = false;
-  ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
-  Navigator navigator{state, actions, screens, modal};
-};
 
 TEST_F(NavigatorTest, HomeTilesClampWithoutWrapping) {
   Press({Vk::Up});

@@ -1,0 +1,92 @@
+#pragma once
+// The navigator with the real table of screens and modal slot, and a
+// ScreenActions that records what the screens ask for. Shared by the tests
+// of the navigator and of each screen.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "state/app_state.h"
+#include "ui/modals/modal_slot.h"
+#include "ui/nav/navigator.h"
+#include "ui/screens/screen_actions.h"
+#include "ui/screens/screen_table.h"
+
+struct RecordingActions : ScreenActions {
+  void Quit() override { ++quits; }
+  void StartFullReload() override { ++reloads; }
+  void StartPanelCheck() override { ++panelChecks; }
+  void StartSportsFetch() override { ++sportsFetches; }
+  void SendReply(const std::u16string& text) override { sent.push_back(text); }
+  void ToggleMaximized() override { ++toggles; }
+  void ApplyVolume(int volume) override { volumes.push_back(volume); }
+  void SaveSettingsNow() override { ++saves; }
+  void LayoutVideo() override { ++layouts; }
+  void PlaySelectedChannel() override { ++plays; }
+  void StopPlayback() override { ++stops; }
+  void Repaint() override { ++repaints; }
+  void OpenInBrowser(const std::u16string& url) override { opened.push_back(url); }
+  void RestartBoot() override { ++boots; }
+  void ReloadPlaylist(const std::u16string& url) override { playlists.push_back(url); }
+  void ApplyPlayerSettings() override { ++playerSettings; }
+  void ClearCache() override { ++cacheClears; }
+  void StartSpeedTest() override { ++speedTests; }
+  void StartCatchupGuide(const std::u16string& id) override { guides.push_back(id); }
+
+  int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
+  int layouts = 0, plays = 0, stops = 0, repaints = 0;
+  int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0;
+  std::vector<std::u16string> opened, playlists, guides;
+  std::vector<std::u16string> sent;
+  std::vector<int> volumes;
+};
+
+// The navigator with the real table of screens and modal slot. The nested
+// loop of a modal is played by `modalKeys`: each is pressed in turn (through
+// the navigator, as the window would dispatch it) until the modal is done.
+class NavigatorTest : public ::testing::Test {
+ protected:
+  void Press(std::initializer_list<int> keys) {
+    for (int vk : keys) navigator.OnKey(vk, 0);
+  }
+  void Type(std::u16string_view text) {
+    for (char16_t ch : text) navigator.OnChar(ch, 0);
+  }
+  void Click(const RectF& r, int width = 1280, int height = 720) {
+    navigator.OnPointer(PointerEvent{PointerEvent::Kind::Up, int((r.left + r.right) / 2), int((r.top + r.bottom) / 2), 0},
+                        width, height, 0);
+  }
+  // Plays a modal's nested loop: presses the keys of `modalKeys` from the
+  // front (through the navigator, as the window would dispatch them) until
+  // the modal is done; the rest stays for the next modal. A value made by
+  // Ch() types that character instead.
+  void RunNested(const std::function<bool()>& done) {
+    ++modalsShown;
+    modalWasOpen = modal.Open();
+    while (!modalKeys.empty()) {
+      const int step = modalKeys.front();
+      modalKeys.erase(modalKeys.begin());
+      if (step >= kCharStep) navigator.OnChar(static_cast<char16_t>(step - kCharStep), 0);
+      else navigator.OnKey(step, 0);
+      if (done()) return;
+    }
+  }
+  static constexpr int kCharStep = 0x100000;
+  static int Ch(char16_t ch) { return kCharStep + ch; }
+  // The steps that type `text` into a prompt.
+  static std::vector<int> Typing(std::u16string_view text) {
+    std::vector<int> steps;
+    for (char16_t ch : text) steps.push_back(Ch(ch));
+    return steps;
+  }
+  AppState state;
+  RecordingActions actions;
+  ScreenTable screens;
+  std::vector<int> modalKeys;
+  int modalsShown = 0;
+  bool modalWasOpen = false;
+  ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
+  Navigator navigator{state, actions, screens, modal};
+};

@@ -1,0 +1,54 @@
+// The Sports and Catch-up screens: their keys and what they show.
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
+#include "tests/ui/nav/navigator_fixture.h"
+#include "ui/screens/catchup_screen.h"
+#include "ui/screens/sports_screen.h"
+
+namespace {
+
+TEST_F(NavigatorTest, SportsFetchesOnEntryAndKeysClampToTheLines) {
+  navigator.SetScreen(Screen::Sports);
+  EXPECT_EQ(actions.sportsFetches, 1);
+  Press({Vk::Down});
+  EXPECT_EQ(state.nav.ListIndex, 0) << "no lines yet";
+  state.sports.lines = {u"2026-05-05 20:00  A vs B", u"2026-05-05 21:00  C vs D"};
+  Press({Vk::Down, Vk::Down, Vk::Down});
+  EXPECT_EQ(state.nav.ListIndex, 1);
+  Press({Vk::Up, Vk::Up});
+  EXPECT_EQ(state.nav.ListIndex, 0);
+  Click(SportsRowRect(1, 1280, 720));
+  EXPECT_EQ(state.nav.ListIndex, 1);
+  EXPECT_EQ(SportsVisibleRows(1080), 16);
+  EXPECT_EQ(SportsVisibleRows(100), 1);
+}
+
+TEST_F(NavigatorTest, CatchupDaysStepWithinTheWeekAndAskForTheArchive) {
+  navigator.SetScreen(Screen::Catchup);
+  EXPECT_TRUE(actions.guides.empty()) << "no channel selected";
+  state.nav.ListIndex = 3;
+  Press({Vk::Right});
+  EXPECT_EQ(state.nav.CatchupDayOffset, 0);
+  EXPECT_EQ(state.nav.ListIndex, 0);
+  for (int i = 0; i < 9; ++i) Press({Vk::Left});
+  EXPECT_EQ(state.nav.CatchupDayOffset, 6);
+  Click(CatchupDayRect(2, 1280, 720));
+  EXPECT_EQ(state.nav.CatchupDayOffset, 2);
+  Press({Vk::Escape});
+  EXPECT_EQ(state.CurrentScreen, Screen::Live);
+}
+
+TEST(CatchupDays, LocaleNamesAndCalendarDaysBack) {
+  // 00:30 local on 5 May 2026: yesterday is 4 May, not a day 24 hours earlier by accident.
+  LocalTime local{2026, 5, 5, 0, 30, 0};
+  const int64_t now = FromLocalTime(local);
+  EXPECT_EQ(CatchupDayText(now, 0, 0), u"Tue  05/05");
+  EXPECT_EQ(CatchupDayText(now, 1, 0), u"Mon  04/05");
+  const int ro = LanguageIndex(u"ro");
+  EXPECT_EQ(CatchupDayText(now, 6, ro).substr(CatchupDayText(now, 6, ro).size() - 5), u"29/04");
+}
+
+}  // namespace

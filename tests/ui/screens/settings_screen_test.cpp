@@ -1,0 +1,226 @@
+#include "ui/screens/settings_screen.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/virtual_keys.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "tests/ui/nav/navigator_fixture.h"
+#include "tests/ui/render/test_pictures.h"
+#include "ui/i18n/translate.h"
+#include "ui/screens/settings_cells.h"
+
+namespace {
+
+using Keys = std::vector<int>;
+
+TEST(SettingsNavigation, TheTableAndCell14) {
+  // Right, Left, Down, Up from every cell; -- marks the moves that would land on 14.
+  struct Row {
+    int from, right, left, down, up;
+  };
+  const Row table[] = {
+      {0, 1, 0, 4, 0},      {3, 4, 2, 7, 0},      {10, 11, 9, 15, 6},   {13, 15, 12, 17, 9},  {15, 16, 13, 19, 11},
+      {16, 17, 15, 21, 12}, {17, 18, 16, 21, 13}, {18, 19, 17, 21, 13}, {19, 19, 18, 20, 15}, {20, 20, 21, 20, 19},
+      {21, 20, 18, 21, 18},
+  };
+  for (const Row& r : table) {
+    EXPECT_EQ(SettingsMove(r.from, Vk::Right), r.right) << r.from;
+    EXPECT_EQ(SettingsMove(r.from, Vk::Left), r.left) << r.from;
+    EXPECT_EQ(SettingsMove(r.from, Vk::Down), r.down) << r.from;
+    EXPECT_EQ(SettingsMove(r.from, Vk::Up), r.up) << r.from;
+  }
+  // No walk of the keys ever reaches 14.
+  for (int from = 0; from < kSettingsCellCount; ++from) {
+    if (from == 14) continue;
+    for (int vk : {Vk::Right, Vk::Left, Vk::Down, Vk::Up}) EXPECT_NE(SettingsMove(from, vk), 14) << from << " " << vk;
+  }
+  EXPECT_EQ(SettingsMove(5, Vk::Tab), 5);
+}
+
+TEST(SettingsValues, EnumeratedCells) {
+  AppState state;
+  Settings& s = state.settings;
+  s.ParentalOn = true;
+  s.LiveSort = 7;
+  s.LiveFormat.clear();
+  s.ExternalKind = 0;
+  s.InternalPlayer = 1;
+  s.AutoHours = 12;
+  s.TimeFormat = 1;
+  s.SubSize = 5;
+  s.DeviceType.clear();
+  s.PipSize = -1;
+  EXPECT_EQ(SettingsValueText(state, 1), u"ON");
+  EXPECT_EQ(SettingsValueText(state, 2), u"");  // no playlists
+  EXPECT_EQ(SettingsValueText(state, 3), LanguageName(0));
+  EXPECT_EQ(SettingsValueText(state, 11), u"Default");
+  EXPECT_EQ(SettingsValueText(state, 12), u"ts");
+  EXPECT_EQ(SettingsValueText(state, 13), u"Player2");
+  EXPECT_EQ(SettingsValueText(state, 15), Translate("auto_every"));
+  EXPECT_EQ(SettingsValueText(state, 16), u"12 hour format");
+  EXPECT_EQ(SettingsValueText(state, 17), u"Large");
+  EXPECT_EQ(SettingsValueText(state, 18), u"TV");
+  EXPECT_EQ(SettingsValueText(state, 21), u"Small");
+  EXPECT_EQ(SettingsValueText(state, 0), u"");
+  EXPECT_EQ(SettingsValueText(state, 14), u"");
+  s.ExternalKind = 2;
+  s.AutoHours = 48;
+  EXPECT_EQ(SettingsValueText(state, 13), u"MX Player");
+  EXPECT_EQ(SettingsValueText(state, 15), Translate("auto_2day"));
+  s.PlaylistUrl = u"http://h/get.php?username=u&password=p";
+  s.Extra = {{u"Home", u"http://x/get.php?username=a&password=b"}, {u"Mine", s.PlaylistUrl}};
+  EXPECT_EQ(SettingsValueText(state, 2), u"Mine  (2)");
+}
+
+TEST(SettingsChoices, HighlightsFollowTheSettings) {
+  Settings s;
+  s.AutoHours = 12;
+  EXPECT_EQ(SettingsChoiceFor(s, 15).highlighted, 0);
+  s.DeviceType = u"Fridge";
+  EXPECT_EQ(SettingsChoiceFor(s, 18).highlighted, 1);
+  s.DeviceType = u"PC";
+  EXPECT_EQ(SettingsChoiceFor(s, 18).highlighted, 5);
+  s.ExternalKind = 2;
+  EXPECT_EQ(SettingsChoiceFor(s, 13).highlighted, 3);
+  EXPECT_EQ(SettingsChoiceFor(s, 3).options.size(), 33u);
+  EXPECT_TRUE(SettingsChoiceFor(s, 0).options.empty());
+}
+
+TEST(SettingsLayout, TilesDoNotOverlapAndFocus14IsDrawnOn13) {
+  for (int a = 0; a < kSettingsCellCount; ++a) {
+    if (a == 14) continue;
+    const RectF ra = SettingsTileRect(a, 1280, 720);
+    EXPECT_GT(ra.Width(), 100) << a;
+    EXPECT_EQ(SettingsHitTest(ra.left + 5, ra.top + 5, 1280, 720), a);
+  }
+  EXPECT_EQ(SettingsTileRect(14, 1280, 720), RectF{});
+  EXPECT_LE(SettingsIdentityRect(1280, 720).right, SettingsTileRect(21, 1280, 720).left);
+
+  AppState state;
+  state.nav.SettingsIndex = 14;
+  RenderResources res;
+  OffscreenFrame frame(res, 1280, 720);
+  PaintSettings(res, state);
+  const RectF t13 = SettingsTileRect(13, 1280, 720);
+  const RectF t12 = SettingsTileRect(12, 1280, 720);
+  const int mid13 = static_cast<int>((t13.top + t13.bottom) / 2), mid12 = static_cast<int>((t12.top + t12.bottom) / 2);
+  // The 3-pixel focus frame reaches 1.5 pixels inside the edge; a plain frame does not.
+  EXPECT_GT(frame.At(static_cast<int>(t13.left) + 1, mid13).Brightness(),
+            frame.At(static_cast<int>(t12.left) + 1, mid12).Brightness() + 60);
+}
+
+struct SettingsCellsTest : NavigatorTest {
+  void SetUp() override {
+    navigator.SetScreen(Screen::Settings);
+    actions = RecordingActions{};
+  }
+  void Run(int cell, Keys keys) {
+    state.nav.SettingsIndex = cell;
+    modalKeys = std::move(keys);
+    Press({Vk::Return});
+  }
+  TempDataHome home;
+};
+
+TEST_F(SettingsCellsTest, PickersWriteAndSaveAndCancelChangesNothing) {
+  Run(15, {Vk::Escape});
+  EXPECT_EQ(state.settings.AutoHours, 0);
+  EXPECT_EQ(actions.saves, 0);
+  state.settings.AutoHours = 12;
+  Run(15, {Vk::Return});
+  EXPECT_EQ(state.settings.AutoHours, 1);  // the first option stores 1, not 12
+  Run(15, {Vk::Down, Vk::Down, Vk::Down, Vk::Return});
+  EXPECT_EQ(state.settings.AutoHours, 48);
+  Run(4, {Vk::Down, Vk::Return});
+  EXPECT_FALSE(state.settings.IsGrid);
+  Run(12, {Vk::Down, Vk::Return});
+  EXPECT_EQ(state.settings.LiveFormat, u"m3u8");
+  Run(3, {Vk::Down, Vk::Return});
+  EXPECT_EQ(state.settings.Lang, LanguageCode(1));
+  Run(18, {Vk::Down, Vk::Return});
+  EXPECT_EQ(state.settings.DeviceType, u"Stick");
+  Run(17, {Vk::Up, Vk::Return});
+  EXPECT_EQ(state.settings.SubSize, 0);
+  EXPECT_EQ(actions.playerSettings, 1);
+  EXPECT_EQ(actions.saves, 7);
+}
+
+TEST_F(SettingsCellsTest, PlayerChoiceResetsTheExternalPlayer) {
+  state.settings.ExternalKind = 1;
+  state.settings.ExternalPlayer = u"/usr/bin/vlc";
+  Run(13, {Vk::Up, Vk::Return});  // from VLC up to Player2
+  EXPECT_EQ(state.settings.InternalPlayer, 1);
+  EXPECT_EQ(state.settings.ExternalKind, 0);
+  EXPECT_TRUE(state.settings.ExternalPlayer.empty());
+  EXPECT_EQ(actions.playerSettings, 1);
+}
+
+TEST_F(SettingsCellsTest, ClearHistoryAsksAndPipSavesEvenWhenCancelled) {
+  state.settings.HistoryMovies = {u"1", u"2"};
+  Run(9, {Vk::Return});  // "Cancel" is highlighted
+  EXPECT_EQ(state.settings.HistoryMovies.size(), 2u);
+  Run(9, {Vk::Down, Vk::Return});
+  EXPECT_TRUE(state.settings.HistoryMovies.empty());
+
+  Run(21, {Vk::Escape, Vk::Down, Vk::Return});
+  EXPECT_EQ(state.settings.PipSize, 1);
+  EXPECT_EQ(state.settings.PipPos, 1);
+  EXPECT_EQ(actions.saves, 2);
+  EXPECT_GE(actions.layouts, 1);
+}
+
+TEST_F(SettingsCellsTest, ParentalPinNeedsTheOldPinAndAnEmptyAnswerKeepsIt) {
+  // Off: the picker (cancelled) still leads to the PIN prompt; an empty answer keeps the PIN.
+  Keys keys = {Vk::Escape};
+  for (int i = 0; i < 4; ++i) keys.push_back(Vk::Back);
+  keys.push_back(Vk::Return);
+  Run(1, keys);
+  EXPECT_FALSE(state.settings.ParentalOn);
+  EXPECT_EQ(state.settings.ParentalPin, u"8391");
+
+  keys = {Vk::Down, Vk::Return, Vk::Back, Vk::Back, Vk::Back, Vk::Back};
+  for (int k : Typing(u"1234")) keys.push_back(k);
+  keys.push_back(Vk::Return);
+  Run(1, keys);
+  EXPECT_TRUE(state.settings.ParentalOn);
+  EXPECT_EQ(state.settings.ParentalPin, u"1234");
+
+  // On: a wrong PIN changes nothing, whatever follows.
+  keys = Typing(u"0000");
+  keys.push_back(Vk::Return);
+  Run(1, keys);
+  EXPECT_EQ(state.StatusText, u"Wrong PIN");
+  EXPECT_TRUE(state.settings.ParentalOn);
+  EXPECT_EQ(modalsShown, 5);
+
+  keys = Typing(u"1234");
+  for (int k : {Vk::Return, Vk::Up, Vk::Return, Vk::Return}) keys.push_back(k);
+  Run(1, keys);
+  EXPECT_FALSE(state.settings.ParentalOn);
+  EXPECT_EQ(state.settings.ParentalPin, u"1234");
+}
+
+TEST_F(SettingsCellsTest, AccountUpdateAndSpeedTestCells) {
+  Run(0, {});
+  EXPECT_EQ(state.CurrentScreen, Screen::Account);
+  EXPECT_FALSE(state.nav.AccountFromHome);
+  ASSERT_EQ(actions.opened.size(), 1u);
+  EXPECT_NE(actions.opened[0].find(u"/vs4.3/playlists.html?mac="), std::u16string::npos);
+  EXPECT_EQ(state.StatusText, u"Scan QR to add playlist.");
+  EXPECT_EQ(actions.panelChecks, 1);
+
+  navigator.SetScreen(Screen::Settings);
+  Run(19, {});
+  EXPECT_EQ(actions.boots, 1);
+  EXPECT_EQ(actions.opened.back().substr(actions.opened.back().size() - 7), u"/vs4.3/");
+
+  Run(20, {Vk::Right, Vk::Return, Vk::Right, Vk::Return, Vk::Escape});
+  EXPECT_EQ(actions.cacheClears, 1);
+  EXPECT_GE(state.speedReport->Lines().size(), 1u);  // the Wi-Fi advice
+  EXPECT_EQ(actions.speedTests, 0);
+  Run(20, {Vk::Return, Vk::Up, Vk::Return});  // start, then back
+  EXPECT_EQ(actions.speedTests, 1);
+  EXPECT_FALSE(modal.Open());
+}
+
+}  // namespace

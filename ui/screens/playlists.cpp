@@ -1,0 +1,29 @@
+#include "ui/screens/playlists.h"
+
+#include <string>
+
+std::vector<PlaylistEntry> AccountPlaylists(const PanelState& panel, const Settings& settings,
+                                            std::u16string_view fallbackName) {
+  std::vector<PlaylistEntry> list = panel.panelLists.empty() ? settings.Extra : panel.panelLists;
+  if (settings.PlaylistUrl.empty() || PlaylistIndexOf(list, settings.PlaylistUrl) >= 0) return list;
+  PlaylistEntry current{std::u16string(fallbackName), settings.PlaylistUrl};
+  for (const PlaylistEntry& saved : settings.Extra) {
+    if (saved.url == settings.PlaylistUrl && !saved.name.empty()) current.name = saved.name;
+  }
+  list.push_back(std::move(current));
+  return list;
+}
+
+int PlaylistIndexOf(const std::vector<PlaylistEntry>& playlists, std::u16string_view url) {
+  for (size_t i = 0; i < playlists.size(); ++i) {
+    if (playlists[i].url == url) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::u16string PlaylistRowName(const PlaylistEntry& entry, int index) {
+  if (!entry.name.empty()) return entry.name;
+  std::u16string name = u"Playlist ";
+  for (char c : std::to_string(index + 1)) name.push_back(char16_t(c));
+  return name;
+}

@@ -1,0 +1,201 @@
+#include "ui/screens/settings_cells.h"
+
+#include <algorithm>
+#include <array>
+
+#include "net/endpoints.h"
+#include "net/text.h"
+#include "player/external_players.h"
+#include "ui/i18n/translate.h"
+#include "ui/modals/hide_categories.h"
+#include "ui/modals/option_picker.h"
+#include "ui/modals/question_dialog.h"
+#include "ui/modals/speed_test_panel.h"
+#include "ui/modals/text_prompt.h"
+#include "ui/nav/navigator.h"
+
+namespace {
+
+std::u16string Tr(std::string_view key) { return std::u16string(Translate(key)); }
+
+std::vector<std::u16string> Words(std::initializer_list<std::string_view> keys) {
+  std::vector<std::u16string> words;
+  for (std::string_view key : keys) words.push_back(Tr(key));
+  return words;
+}
+
+constexpr std::array<std::u16string_view, 6> kDeviceTypes = {u"Auto", u"TV", u"Stick", u"Phone", u"Tablet", u"PC"};
+
+int ClampedSize(int32_t size) { return size < 0 ? 1 : std::min(size, 2); }
+
+int PlayerHighlight(const Settings& s) {
+  if (s.InternalPlayer == 1) return 1;
+  if (s.ExternalKind == 1) return 2;
+  if (s.ExternalKind == 2) return 3;
+  return 0;
+}
+
+std::u16string Title(int cell) { return std::u16string(SettingsRowLabel(cell)); }
+
+// The picker of a one-picker cell; -1 when cancelled.
+int PickFor(ScreenContext& ctx, int cell) {
+  SettingsChoice choice = SettingsChoiceFor(ctx.state.settings, cell);
+  return OpenPicker(ctx.modal, Title(cell), std::move(choice.options), choice.highlighted);
+}
+
+void OpenAccount(ScreenContext& ctx) {
+  ctx.state.nav.AccountFromHome = false;
+  ctx.navigator.SetScreen(Screen::Account);
+  ctx.actions.StartPanelCheck();
+}
+
+// With parental control on, changing it needs the PIN first: otherwise
+// anyone could switch the lock off or read the PIN from the prompt.
+bool ParentalUnlocked(ScreenContext& ctx) {
+  const Settings& s = ctx.state.settings;
+  if (!s.ParentalOn) return true;
+  TextPrompt prompt{Tr("parental"), Tr("enter_pin"), u"", true};
+  const auto answer = AskTextOrCancel(ctx.modal, std::move(prompt));
+  if (answer && *answer == s.ParentalPin) return true;
+  ctx.state.StatusText = Tr("wrong_pin");
+  return false;
+}
+
+void RunParental(ScreenContext& ctx) {
+  if (!ParentalUnlocked(ctx)) return;
+  Settings& s = ctx.state.settings;
+  const int choice = OpenPicker(ctx.modal, Title(1), Words({"off", "on"}), s.ParentalOn ? 1 : 0);
+  if (choice >= 0) s.ParentalOn = choice == 1;
+  const std::u16string pin = AskText(ctx.modal, Tr("parental"), Tr("enter_pin"), s.ParentalPin);
+  if (!pin.empty()) s.ParentalPin = pin;
+  ctx.actions.SaveSettingsNow();
+}
+
+void RunClearHistory(ScreenContext& ctx, int cell) {
+  static constexpr std::array<std::string_view, 3> kKeys = {"clear_live", "clear_vod", "clear_series"};
+  const int which = cell - 8;
+  if (OpenPicker(ctx.modal, Title(cell), Words({"cancel", kKeys[which]}), 0) != 1) return;
+  Settings& s = ctx.state.settings;
+  IdList* lists[] = {&s.HistoryLive, &s.HistoryMovies, &s.HistorySeries};
+  lists[which]->clear();
+  ctx.actions.SaveSettingsNow();
+}
+
+void RunPlayer(ScreenContext& ctx, int cell) {
+  const int choice = PickFor(ctx, cell);
+  if (choice < 0) return;
+  Settings& s = ctx.state.settings;
+  if (choice <= 1) {
+    s.InternalPlayer = choice;
+    s.ExternalKind = 0;
+    s.ExternalPlayer.clear();
+    ctx.actions.ApplyPlayerSettings();
+    ctx.actions.SaveSettingsNow();
+    return;
+  }
+  const auto kind = choice == 2 ? ExternalPlayerKind::Vlc : ExternalPlayerKind::MxPlayer;
+  const std::filesystem::path found = FindExternalPlayer(kind);
+  if (found.empty()) {
+    // A player that is not installed is not chosen (playing would only
+    // fail); the download is offered instead.
+    if (AskYesNo(ctx.modal, u"Vistra", Tr("ext_player"), true))
+      ctx.actions.OpenInBrowser(AsciiToWide(ExternalPlayerDownloadUrl(kind)));
+    return;
+  }
+  s.ExternalKind = static_cast<int32_t>(kind);
+  s.ExternalPlayer = Utf8ToWide(found.string());
+  ctx.actions.SaveSettingsNow();
+}
+
+void RunPip(ScreenContext& ctx) {
+  Settings& s = ctx.state.settings;
+  const std::u16string title = u"PIP Size / Pos";
+  const int size = OpenPicker(ctx.modal, title, {u"Small", u"Medium", u"Large"}, ClampedSize(s.PipSize));
+  if (size >= 0) s.PipSize = size;
+  const int pos = OpenPicker(ctx.modal, title, {u"Top", u"Bottom"}, s.PipPos != 0 ? 1 : 0);
+  if (pos >= 0) s.PipPos = pos;
+  ctx.actions.SaveSettingsNow();
+  ctx.actions.LayoutVideo();
+}
+
+// Writes a one-picker cell's choice; false when the cell has no such choice.
+bool ApplyChoice(ScreenContext& ctx, int cell, int choice) {
+  Settings& s = ctx.state.settings;
+  switch (cell) {
+    case 3: s.Lang = std::u16string(LanguageCode(choice)); break;
+    case 4: s.IsGrid = choice == 0; break;
+    case 11: s.LiveSort = choice; break;
+    case 12: s.LiveFormat = choice == 1 ? u"m3u8" : u"ts"; break;
+    case 15: s.AutoHours = choice == 0 ? 1 : choice == 1 ? 24 : 48; break;
+    case 16: s.TimeFormat = choice; break;
+    case 17:
+      s.SubSize = choice;
+      ctx.actions.ApplyPlayerSettings();
+      break;
+    case 18: s.DeviceType = std::u16string(kDeviceTypes[choice]); break;
+    default: return false;
+  }
+  ctx.actions.SaveSettingsNow();
+  return true;
+}
+
+}  // namespace
+
+void OpenPanelSite(ScreenContext& ctx) {
+  ctx.actions.OpenInBrowser(ctx.state.panel.identity.PanelLink());
+  OpenAccount(ctx);
+  ctx.state.StatusText = Tr("scan_code");
+}
+
+SettingsChoice SettingsChoiceFor(const Settings& s, int cell) {
+  switch (cell) {
+    case 3: {
+      SettingsChoice c;
+      for (int i = 0; i < kLanguageCount; ++i) c.options.emplace_back(LanguageName(i));
+      c.highlighted = LanguageIndex(s.Lang);
+      return c;
+    }
+    case 4: return {Words({"layout_grid", "layout_list"}), s.IsGrid ? 0 : 1};
+    case 11: return {Words({"sort_default", "sort_az", "sort_za", "sort_num"}), s.LiveSort};
+    case 12: return {Words({"fmt_mpeg", "fmt_hls"}), s.LiveFormat == u"m3u8" ? 1 : 0};
+    case 13:
+    case 14: return {{u"Player1", u"Player2", Tr("ext_vlc"), Tr("ext_mx")}, PlayerHighlight(s)};
+    case 15: return {Words({"auto_every", "auto_day", "auto_2day"}), s.AutoHours < 24 ? 0 : s.AutoHours < 48 ? 1 : 2};
+    case 16: return {Words({"time_24", "time_12"}), s.TimeFormat != 0 ? 1 : 0};
+    case 17: return {Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.SubSize)};
+    case 18: {
+      SettingsChoice c{{kDeviceTypes.begin(), kDeviceTypes.end()}, 1};
+      for (size_t i = 0; i < kDeviceTypes.size(); ++i) {
+        if (kDeviceTypes[i] == s.DeviceType) c.highlighted = static_cast<int>(i);
+      }
+      return c;
+    }
+    default: return {};
+  }
+}
+
+void RunSettingsCell(ScreenContext& ctx, int index) {
+  AppState& state = ctx.state;
+  switch (index) {
+    case 0: OpenPanelSite(ctx); return;
+    case 1: RunParental(ctx); return;
+    case 2: OpenAccount(ctx); return;
+    case 5: case 6: case 7:
+      EditHiddenCategories(ctx.modal, state, static_cast<CategoryKind>(index - 5));
+      ctx.actions.SaveSettingsNow();
+      return;
+    case 8: case 9: case 10: RunClearHistory(ctx, index); return;
+    case 13: case 14: RunPlayer(ctx, index); return;
+    case 19:
+      ctx.actions.RestartBoot();
+      ctx.actions.OpenInBrowser(Endpoints::PanelUrl() + u"/vs4.3/");
+      state.StatusText = Tr("update_now");
+      return;
+    case 20: OpenSpeedTestPanel(ctx.modal, state, ctx.actions); return;
+    case 21: RunPip(ctx); return;
+    default: break;
+  }
+  if (index < 0 || index >= 22) return;
+  const int choice = PickFor(ctx, index);
+  if (choice >= 0) ApplyChoice(ctx, index, choice);
+}
