@@ -175,11 +175,11 @@ std::string TextOf(const JsonScan::RawValue& value) {
 
 // --------------------------------------------------------------- ParseGuide
 
-// The index of the '}' that closes the object opening at `open`, or npos
-// when the text ends first. Braces inside strings do not count.
-size_t ObjectEnd(std::string_view text, size_t open) {
-  long depth = 0;
-  for (size_t i = open; i < text.size(); ++i) {
+// The index of the '}' that closes the object which is `depth` levels open
+// at `from`, or npos when the text ends first. Braces inside strings do not
+// count.
+size_t ObjectEnd(std::string_view text, size_t from, long depth) {
+  for (size_t i = from; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '"') {
       const size_t end = JsonScan::detail::StringEnd(text, i);
@@ -351,8 +351,11 @@ void ParseGuide(std::vector<EpgEntry>& rows, std::string_view answer) {
       const size_t close = JsonScan::detail::StringEnd(answer, i);
       if (close == npos) return;
       if (!open.empty() && IsTitleKey(answer, i, close)) {
+        // Every brace opened since the object's own has closed again, so the
+        // search for its end goes on from here: nothing is read twice, and
+        // titles after deeply nested objects cost no rescan.
         const size_t start = open.back();
-        const size_t end = ObjectEnd(answer, start);
+        const size_t end = ObjectEnd(answer, close + 1, 1);
         if (end == npos) return;
         TakeProgramme(answer.substr(start, end - start + 1), rows);
         // Objects nested in a programme are part of it, not programmes.
