@@ -3,6 +3,7 @@
 #include "store/runtime_log.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
+#include "store/data_folder.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
 #include "ui/nav/live_navigation.h"
@@ -108,6 +109,7 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
 // The reload job shared by the Account screen, the automatic reload and
 // (after its sign-in) the Home tile.
 void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool signInFirst) {
+  const XtreamAccount shown = input.account;
   if (signInFirst) {
     PanelClient client(input.panel, input.panelSettings);
     client.SignIn();
@@ -117,6 +119,9 @@ void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, b
   }
   input.account = DeriveXtreamSource(input.playlistUrl);
   CatalogUpdate update;
+  // A reload of the account on screen keeps each list whose download fails;
+  // another account's lists must not survive under the new playlist.
+  if (input.account == shown) update.catalog = input.catalog;
   LoadEverything(update, input.account, input.liveFormat, input.playlistUrl);
   flags.CatalogBusy = false;
   const XtreamAccount account = input.account;
@@ -171,6 +176,7 @@ void MergeCatalogUpdate(AppState& state, const CatalogUpdate& update) {
 }
 
 void StartBoot(AppState& state, JobMailbox& mailbox) {
+  RemoveStaleSaves();
   LoadSettings(state.settings);
   SaveSettings(state.settings);
   SetCurrentLanguageCode(state.settings.Lang);
