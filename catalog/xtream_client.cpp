@@ -30,7 +30,7 @@ struct ApiRequest {
 };
 
 // Whole-catalog answers of large servers reach tens of megabytes (a million
-// channels, some 400 MB), hence the long time-outs and the 512 MiB caps on
+// channels, some 350 MiB), hence the long time-outs and the 512 MiB caps on
 // the list requests: a list is never used cut, so the cap only bounds what a
 // broken server can make us hold.
 constexpr uint64_t kListCap = 512 * kMiB;
