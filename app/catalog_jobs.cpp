@@ -3,6 +3,7 @@
 #include "store/runtime_log.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
+#include "store/data_folder.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
 #include "catalog/channel_choice.h"
@@ -97,6 +98,7 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
 // The reload job shared by the Account screen, the automatic reload and
 // (after its sign-in) the Home tile.
 void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool signInFirst) {
+  const XtreamAccount shown = input.account;
   if (signInFirst) {
     PanelClient client(input.panel, input.panelSettings);
     client.SignIn();
@@ -106,6 +108,9 @@ void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, b
   }
   input.account = DeriveXtreamSource(input.playlistUrl);
   CatalogLoaded update;
+  // A reload of the account on screen keeps each list whose download fails;
+  // another account's lists must not survive under the new playlist.
+  if (input.account == shown) update.catalog = input.catalog;
   LoadEverything(update, input.account, input.liveFormat, input.playlistUrl);
   update.account = input.account;
   flags.CatalogBusy = false;
@@ -140,6 +145,7 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
 }  // namespace
 
 void StartBoot(AppState& state, JobMailbox& mailbox) {
+  RemoveStaleSaves();
   LoadSettings(state.settings);
   SaveSettings(state.settings);
   SetCurrentLanguageCode(state.settings.Lang);

@@ -16,6 +16,10 @@ namespace {
 constexpr std::string_view kMagic = "VS43C1";
 constexpr const char* kMetaFile = "meta.txt";
 constexpr std::array<const char*, 3> kKindFiles = {"live.tsv", "vod.tsv", "series.tsv"};
+// Read bounds: meta.txt holds one URL; a kind file of a million items runs
+// to a few hundred megabytes.
+constexpr uint64_t kMetaFileBound = 1024 * 1024;
+constexpr uint64_t kKindFileBound = 2048ull * 1024 * 1024;
 
 // The fields of an item line, in file order.
 enum Field : size_t { kTag, kId, kName, kKind, kCategoryId, kEpg, kExt, kIcon, kNum, kUrl, kArchive, kAdded, kRating };
@@ -113,7 +117,7 @@ CatalogItem ItemFromFields(const std::array<std::u16string_view, kItemFields>& f
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find('\n')); }
 
 bool MetaNames(const std::filesystem::path& dir, std::u16string_view playlistUrl) {
-  const auto meta = ReadWholeFile(dir / kMetaFile);
+  const auto meta = ReadWholeFile(dir / kMetaFile, kMetaFileBound);
   return meta && Utf8ToWide(FirstLine(*meta)) == playlistUrl;
 }
 
@@ -167,9 +171,11 @@ void SaveCatalogCache(const Catalog& catalog, std::u16string_view playlistUrl) {
 }
 
 bool ParseCacheFile(const std::filesystem::path& path, std::vector<Category>& categories, SharedItems& items) {
-  const auto bytes = ReadWholeFile(path);
-  if (!bytes) return false;
-  const std::string_view text = *bytes;
+  const auto bytes = ReadWholeFile(path, kKindFileBound);
+  return bytes && ParseCacheText(*bytes, categories, items);
+}
+
+bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items) {
   const std::string_view first = FirstLine(text);
   if (first.size() < kMagic.size() || first.find(kMagic) == std::string_view::npos) return false;
 

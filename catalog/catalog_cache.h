@@ -40,6 +40,8 @@ bool LoadCatalogCache(std::u16string_view playlistUrl, Catalog& out);
 // replaced by what the file holds (lines that are neither a category nor an
 // item with an id are skipped) and the result says whether any item came.
 bool ParseCacheFile(const std::filesystem::path& path, std::vector<Category>& categories, SharedItems& items);
+// The same for a kind file's text.
+bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items);
 
 // The exact bytes of one kind file. An item line's fields: I, id, name,
 // kind, categoryId, epgChannelId, containerExt, icon, num, url, tvArchive

@@ -4,6 +4,8 @@
 #include <array>
 #include <climits>
 #include <cstdio>
+#include <set>
+#include <utility>
 
 #include "store/runtime_log.h"
 #include "net/base64.h"
@@ -175,11 +177,11 @@ std::string TextOf(const JsonScan::RawValue& value) {
 
 // --------------------------------------------------------------- ParseGuide
 
-// The index of the '}' that closes the object opening at `open`, or npos
-// when the text ends first. Braces inside strings do not count.
-size_t ObjectEnd(std::string_view text, size_t open) {
-  long depth = 0;
-  for (size_t i = open; i < text.size(); ++i) {
+// The index of the '}' that closes the object which is `depth` levels open
+// at `from`, or npos when the text ends first. Braces inside strings do not
+// count.
+size_t ObjectEnd(std::string_view text, size_t from, long depth) {
+  for (size_t i = from; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '"') {
       const size_t end = JsonScan::detail::StringEnd(text, i);
@@ -245,13 +247,14 @@ std::u16string GuideTableUrl(const XtreamAccount& account, std::u16string_view s
 
 // The full table usually repeats the few programmes the short guide gave;
 // a programme listed twice would show twice in the catch-up list.
+// Looked up in a set: a short guide and a table of thousands of rows each
+// must not cost their product.
 void AppendUnlisted(std::vector<EpgEntry>& rows, std::vector<EpgEntry> more) {
-  const size_t listed = rows.size();
+  std::set<std::pair<int64_t, std::u16string>> listed;
+  for (const EpgEntry& held : rows)
+    if (held.start > 0) listed.emplace(held.start, held.title);
   for (auto& entry : more) {
-    const auto sameProgramme = [&](const EpgEntry& held) {
-      return entry.start > 0 && held.start == entry.start && held.title == entry.title;
-    };
-    if (std::any_of(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(listed), sameProgramme)) continue;
+    if (entry.start > 0 && listed.count({entry.start, entry.title})) continue;
     rows.push_back(std::move(entry));
   }
 }
@@ -340,6 +343,11 @@ void ParseGuide(std::vector<EpgEntry>& rows, std::string_view answer) {
   // key is known without searching backwards (a '{' inside a string before
   // the key would mislead a backward search).
   std::vector<size_t> open;
+  // Programmes taken so far that no later one encloses, as [first, last]
+  // byte spans in answer order. A programme whose title follows a nested
+  // programme (taken first) encloses it.
+  std::vector<std::pair<size_t, size_t>> taken;
+  std::string holed;
   size_t i = 0;
   while (i < answer.size()) {
     const char c = answer[i];
@@ -351,10 +359,31 @@ void ParseGuide(std::vector<EpgEntry>& rows, std::string_view answer) {
       const size_t close = JsonScan::detail::StringEnd(answer, i);
       if (close == npos) return;
       if (!open.empty() && IsTitleKey(answer, i, close)) {
+        // Every brace opened since the object's own has closed again, so the
+        // search for its end goes on from here: nothing is read twice, and
+        // titles after deeply nested objects cost no rescan.
         const size_t start = open.back();
-        const size_t end = ObjectEnd(answer, start);
+        const size_t end = ObjectEnd(answer, close + 1, 1);
         if (end == npos) return;
-        TakeProgramme(answer.substr(start, end - start + 1), rows);
+        // The programmes nested in this one are rows of their own already:
+        // its keys are read around them (each stands in as "{}"), so that
+        // no byte is searched twice and their titles are not taken for its.
+        size_t inside = taken.size();
+        while (inside > 0 && taken[inside - 1].first > start) --inside;
+        if (inside == taken.size()) {
+          TakeProgramme(answer.substr(start, end - start + 1), rows);
+        } else {
+          holed.clear();
+          size_t from = start;
+          for (size_t k = inside; k < taken.size(); ++k) {
+            holed.append(answer.substr(from, taken[k].first - from)).append("{}");
+            from = taken[k].second + 1;
+          }
+          holed.append(answer.substr(from, end + 1 - from));
+          TakeProgramme(holed, rows);
+        }
+        taken.resize(inside);
+        taken.emplace_back(start, end);
         // Objects nested in a programme are part of it, not programmes.
         open.pop_back();
         i = end + 1;

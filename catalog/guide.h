@@ -39,7 +39,9 @@ struct EpgEntry {
 // Appends one row per programme object of `answer` (any JSON shape: each
 // object holding a "title" key and the word start is a programme). Rows keep
 // the answer's order. An object cut off by the end of the text (a capped
-// answer) is not read, since its values may be cut too.
+// answer) is not read, since its values may be cut too. A programme nested
+// in another (its title before the outer one's) is a row of its own, and
+// the outer one's values are read around it. Linear in the answer's size.
 void ParseGuide(std::vector<EpgEntry>& rows, std::string_view answer);
 
 // A time value of an answer as Unix seconds: an epoch number (10 or 11

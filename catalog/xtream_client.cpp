@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "catalog/special_categories.h"
 #include "net/http_client.h"
@@ -28,20 +29,31 @@ struct ApiRequest {
   uint64_t cap;
 };
 
-// Whole-catalog answers of large servers reach tens of megabytes, hence the
-// long time-outs and the 48 MiB caps on the list requests.
+// Whole-catalog answers of large servers reach tens of megabytes (a million
+// channels, some 350 MiB), hence the long time-outs and the 512 MiB caps on
+// the list requests: a list is never used cut, so the cap only bounds what a
+// broken server can make us hold.
+constexpr uint64_t kListCap = 512 * kMiB;
 constexpr ApiRequest kLiveCategories{u"get_live_categories", 25 * kSecondMs, 4 * kMiB};
-constexpr ApiRequest kLiveStreams{u"get_live_streams", 45 * kSecondMs, 48 * kMiB};
+constexpr ApiRequest kLiveStreams{u"get_live_streams", 45 * kSecondMs, kListCap};
 constexpr ApiRequest kVodCategories{u"get_vod_categories", 40 * kSecondMs, 8 * kMiB};
 constexpr ApiRequest kSeriesCategories{u"get_series_categories", 40 * kSecondMs, 8 * kMiB};
-constexpr ApiRequest kVodStreams{u"get_vod_streams", 90 * kSecondMs, 48 * kMiB};
-constexpr ApiRequest kSeriesList{u"get_series", 90 * kSecondMs, 48 * kMiB};
+constexpr ApiRequest kVodStreams{u"get_vod_streams", 90 * kSecondMs, kListCap};
+constexpr ApiRequest kSeriesList{u"get_series", 90 * kSecondMs, kListCap};
 constexpr ApiRequest kSeriesInfo{u"get_series_info", 25 * kSecondMs, 8 * kMiB};
 
-HttpResult Fetch(const XtreamAccount& account, const ApiRequest& request, std::u16string_view extraQuery = {}) {
+std::u16string RequestUrl(const XtreamAccount& account, const ApiRequest& request, std::u16string_view extraQuery) {
   std::u16string url = PlayerApiUrl(account, request.action);
   url.append(extraQuery);
-  return HttpClient::Get(url, request.timeoutMs, request.cap);
+  return url;
+}
+
+HttpResult Fetch(const XtreamAccount& account, const ApiRequest& request, std::u16string_view extraQuery = {}) {
+  return HttpClient::Get(RequestUrl(account, request, extraQuery), request.timeoutMs, request.cap);
+}
+
+HttpClient::HttpReply FetchWhole(const XtreamAccount& account, const ApiRequest& request) {
+  return HttpClient::FetchGet(RequestUrl(account, request, {}), request.timeoutMs, request.cap);
 }
 
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
@@ -198,59 +210,65 @@ size_t EpisodesStart(std::string_view json) {
   return 0;
 }
 
-// The next '{' at or after `from` that is not inside a string.
-size_t NextObjectStart(std::string_view text, size_t from) {
-  for (size_t i = from; i < text.size(); ++i) {
-    if (text[i] == '{') return i;
-    if (text[i] == '"') {
-      i = JsonScan::detail::StringEnd(text, i);
-      if (i == npos) return npos;
-    }
-  }
-  return npos;
+// Whether the string closing at text[close] is followed, after optional
+// white space, by a colon: then it stands as a key.
+bool IsKeyAt(std::string_view text, size_t close) {
+  size_t p = close + 1;
+  while (p < text.size() && IsJsonSpace(text[p])) ++p;
+  return p < text.size() && text[p] == ':';
 }
 
-// The '}' that closes the object opening at text[open]; braces inside
-// strings do not count. npos when the object is not closed.
-size_t ObjectEnd(std::string_view text, size_t open) {
-  long depth = 0;
-  for (size_t i = open; i < text.size(); ++i) {
+// The episode objects of a series-info text, in answer order, in one pass.
+// An object is an episode when container_extension or episode_num is one of
+// its own members (not a member of something nested in it); an episode is
+// taken whole with whatever it nests, and an object that is not one is
+// searched for episodes inside it. Whether an object is an episode is only
+// known at its '}' (the key may follow its nested objects), so the episodes
+// found inside an open object wait in `found` until it closes, and give way
+// to the object itself if it is an episode. An object that the text never
+// closes (a cut answer) yields nothing, nor does anything after a string
+// that never closes.
+std::vector<std::string_view> EpisodeObjects(std::string_view text) {
+  // One word per open '{' or '[': its position, and for an object whether it
+  // has shown an episode key. Deep nesting costs 8 bytes a level.
+  constexpr uint64_t kEpisodeBit = uint64_t{1} << 63;
+  std::vector<uint64_t> open;
+  const auto isObject = [&](uint64_t entry) { return text[size_t(entry & ~kEpisodeBit)] == '{'; };
+  std::vector<std::string_view> found;
+  size_t taken = 0;  // found[0, taken) stand outside every open object
+  size_t objects = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '"') {
-      i = JsonScan::detail::StringEnd(text, i);
-      if (i == npos) return npos;
-    } else if (c == '{') {
-      ++depth;
-    } else if (c == '}' && --depth == 0) {
-      return i;
-    }
-  }
-  return npos;
-}
-
-// Whether container_extension or episode_num is a member of the object
-// itself (not of an object nested in it): that is what tells an episode from
-// a container of episodes, whatever their sizes.
-bool HasOwnEpisodeKey(std::string_view object) {
-  long depth = 0;
-  for (size_t i = 1; i + 1 < object.size(); ++i) {
-    const char c = object[i];
-    if (c == '{' || c == '[') {
-      ++depth;
-    } else if (c == '}' || c == ']') {
-      --depth;
-    } else if (c == '"') {
-      const size_t close = JsonScan::detail::StringEnd(object, i);
-      if (close == npos) return false;
-      const std::string_view name = object.substr(i + 1, close - i - 1);
+      const size_t close = JsonScan::detail::StringEnd(text, i);
+      if (close == npos) break;
+      if (!open.empty() && isObject(open.back()) && IsKeyAt(text, close)) {
+        const std::string_view name = text.substr(i + 1, close - i - 1);
+        if (name == "container_extension" || name == "episode_num") open.back() |= kEpisodeBit;
+      }
       i = close;
-      if (depth != 0 || (name != "container_extension" && name != "episode_num")) continue;
-      size_t p = close + 1;
-      while (p < object.size() && IsJsonSpace(object[p])) ++p;
-      if (p < object.size() && object[p] == ':') return true;
+    } else if (c == '{' || c == '[') {
+      open.push_back(i);
+      objects += c == '{';
+    } else if (c == ']') {
+      if (!open.empty() && !isObject(open.back())) open.pop_back();
+    } else if (c == '}' && objects > 0) {
+      // Braces alone decide where an object ends; a list left open inside
+      // it ends with it.
+      while (!isObject(open.back())) open.pop_back();
+      const uint64_t entry = open.back();
+      open.pop_back();
+      --objects;
+      if (entry & kEpisodeBit) {
+        const char* begin = text.data() + (entry & ~kEpisodeBit);
+        while (found.size() > taken && found.back().data() > begin) found.pop_back();
+        found.push_back(std::string_view(begin, size_t(text.data() + i + 1 - begin)));
+      }
+      if (objects == 0) taken = found.size();
     }
   }
-  return false;
+  found.resize(taken);
+  return found;
 }
 
 enum EpisodeKey { kEpisodeId, kEpisodeTitle, kEpisodeContainer, kEpisodeNum, kEpisodeSeason, kEpisodeSeasonNum,
@@ -383,34 +401,46 @@ ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, V
 bool ParseSeriesInfo(std::string_view json, SeriesInfo& info) {
   info = SeriesInfo{};
   info.SeriesPlot = JsonScan::ValueW(json, "plot");
-  const std::string_view scan = json.substr(EpisodesStart(json));
   // Episode objects may stand at any depth (a list per season, an object of
   // seasons, a flat list): containers are entered, episodes taken whole with
   // whatever they nest.
-  size_t p = 0;
-  while ((p = NextObjectStart(scan, p)) != npos) {
-    const size_t end = ObjectEnd(scan, p);
-    if (end == npos) break;
-    const std::string_view object = scan.substr(p, end - p + 1);
-    if (!HasOwnEpisodeKey(object)) {
-      p += 1;
-      continue;
-    }
+  for (const std::string_view object : EpisodeObjects(json.substr(EpisodesStart(json))))
     AddEpisode(object, info.Episodes);
-    p = end + 1;
-  }
   return !info.Episodes.empty();
 }
+
+namespace {
+
+// A list answer is usable only whole: a connection that dropped, even one
+// that announced no length, leaves a list without its closing bracket, and a
+// cut list would replace a good catalog (and its cache) with a fragment.
+bool IsWholeList(const HttpClient::HttpReply& reply) {
+  return reply.whole() && IsListAnswer(reply.body) && JsonScan::IsClosedList(reply.body);
+}
+
+// The categories answer: a failed request or an answer that is not a list
+// gives no categories (the items still load, under "All"); an answer that
+// began as a list and broke off fails the whole load instead, since a
+// catalog that lost its categories to a passing fault is no better than the
+// one it would replace.
+std::optional<std::vector<Category>> ServerCategories(const HttpClient::HttpReply& reply) {
+  if (reply.body.empty() || !IsListAnswer(reply.body)) return std::vector<Category>{};
+  if (!IsWholeList(reply)) return std::nullopt;
+  return ParseServerCategories(reply.body);
+}
+
+}  // namespace
 
 bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog) {
   if (!account.IsXtream) return false;
   // The categories are parsed before the (much larger) list is fetched so
   // that only one answer is held at a time.
-  std::vector<Category> categories = ParseServerCategories(Fetch(account, kLiveCategories));
-  const HttpResult streams = Fetch(account, kLiveStreams);
-  if (!IsListAnswer(streams)) return false;
-  auto channels = std::make_shared<const ItemList>(ParseLiveStreams(streams, account, liveFormat));
-  catalog.LiveCategories = DownloadLiveCategories(std::move(categories));
+  std::optional<std::vector<Category>> categories = ServerCategories(FetchWhole(account, kLiveCategories));
+  if (!categories) return false;
+  const HttpClient::HttpReply streams = FetchWhole(account, kLiveStreams);
+  if (!IsWholeList(streams)) return false;
+  auto channels = std::make_shared<const ItemList>(ParseLiveStreams(streams.body, account, liveFormat));
+  catalog.LiveCategories = DownloadLiveCategories(std::move(*categories));
   catalog.LiveChannels = std::move(channels);
   return !catalog.LiveChannels->empty();
 }
@@ -418,12 +448,13 @@ bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Cata
 bool LoadVodOrSeries(const XtreamAccount& account, VodKind kind, Catalog& catalog) {
   if (!account.IsXtream) return false;
   const bool movies = kind == VodKind::Movies;
-  std::vector<Category> categories =
-      ParseServerCategories(Fetch(account, movies ? kVodCategories : kSeriesCategories));
-  const HttpResult list = Fetch(account, movies ? kVodStreams : kSeriesList);
-  if (!IsListAnswer(list)) return false;
-  auto items = std::make_shared<const ItemList>(ParseVodOrSeries(list, account, kind));
-  CategoriesOf(catalog, kind) = DownloadVodCategories(std::move(categories));
+  std::optional<std::vector<Category>> categories =
+      ServerCategories(FetchWhole(account, movies ? kVodCategories : kSeriesCategories));
+  if (!categories) return false;
+  const HttpClient::HttpReply list = FetchWhole(account, movies ? kVodStreams : kSeriesList);
+  if (!IsWholeList(list)) return false;
+  auto items = std::make_shared<const ItemList>(ParseVodOrSeries(list.body, account, kind));
+  CategoriesOf(catalog, kind) = DownloadVodCategories(std::move(*categories));
   ItemsOf(catalog, kind) = std::move(items);
   return !ItemsOf(catalog, kind)->empty();
 }

@@ -5,15 +5,21 @@
 // Contract (all callers rely on it):
 // - The user agent is always "Vistra43/4.3".
 // - One time-out (milliseconds) bounds every phase: name resolution and
-//   connecting, and any stall while sending or receiving.
-// - The body is cut at `cap` bytes: a longer answer comes back as exactly its
-//   first `cap` bytes, with no sign of the cut.
+//   connecting, and any stall while sending or receiving. Besides that
+//   silence limit, a request ends when it moves fewer than
+//   kMinimumBytesPerSecond for the time-out (a server that trickles a byte,
+//   a header line or a "100 Continue" now and then never ends otherwise), and
+//   at its overall deadline (RequestDeadlineMs) however fast it moves.
+// - Request and Get cut the body at `cap` bytes: a longer answer comes back
+//   as exactly its first `cap` bytes, with no sign of the cut. Fetch says
+//   how the body ended instead.
 // - The status code is never examined: an error page's body is a body.
 // - Every failure (bad URL, URL parts too long, no connection, time-out, TLS
-//   failure, broken transfer) yields an empty body. Nothing is retried.
+//   failure, broken transfer) yields an empty body from Request and Get.
+//   Nothing is retried.
 // - Redirects are followed, never from https to http; TLS certificates and
 //   host names are verified.
-// Must not be called on the main thread: it blocks for up to the time-out.
+// Must not be called on the main thread: it blocks for up to the deadline.
 // Safe to call from any number of threads at once.
 #include <cstdint>
 #include <string>
@@ -25,6 +31,44 @@ namespace HttpClient {
 
 constexpr uint64_t kDefaultCap = 8ull * 1024 * 1024;
 
+// Below this rate for a whole time-out, a transfer has stalled in all but
+// name. Real lines, even a poor mobile one, move tens of kilobytes a second;
+// one byte, one header line or one interim "100 Continue" a second do not.
+constexpr uint64_t kMinimumBytesPerSecond = 1024;
+// The overall deadline lets a full answer of `cap` bytes arrive at this rate
+// (512 kbit/s, a slow line) after one time-out of waiting, but never runs
+// past kLongestRequestMs. The catalog lists (512 MiB caps) get the full
+// hour: a 48 MiB catalog loads on any line above 14 KiB/s, a million
+// channels (some 350 MiB) above 100 KiB/s. An 8 MiB answer (trending, the
+// guide table) gets 128 s more than its time-out.
+constexpr uint64_t kSlowLineBytesPerSecond = 64 * 1024;
+constexpr uint64_t kLongestRequestMs = 3600ull * 1000;
+
+// The overall deadline of a request with this time-out and cap, in ms.
+uint64_t RequestDeadlineMs(uint32_t timeoutMs, uint64_t cap);
+
+// How a body ended.
+enum class BodyEnd : uint8_t {
+  Whole,     // where the server said it ends: the announced length, the last
+             // chunk, or the close of a connection that announced neither
+  CutAtCap,  // the first `cap` bytes of a longer answer
+  Broken,    // the request failed: nothing came, or the transfer broke off
+             // (closed before the announced length or the last chunk, timed
+             // out, too slow); the body holds what had arrived
+};
+
+struct HttpReply {
+  std::string body;
+  BodyEnd end = BodyEnd::Broken;
+  bool whole() const { return end == BodyEnd::Whole; }
+};
+
+// The same request as Request, telling how the body ended. The body is
+// moved out, never copied: a caller may hold hundreds of megabytes once.
+HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
+                std::string_view body, uint32_t timeoutMs, uint64_t cap);
+HttpReply FetchGet(std::u16string_view url, uint32_t timeoutMs, uint64_t cap);
+
 // `headers` holds zero or more lines, each ending in CR LF.
 HttpResult Request(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
                    std::string_view body, uint32_t timeoutMs, uint64_t cap);
@@ -35,6 +79,11 @@ HttpResult Get(std::u16string_view url, uint32_t timeoutMs);
 // Adds a PEM certificate file to the trusted set (tests trust their own
 // self-signed local server this way). Empty path: system set only.
 void SetExtraTrustedCertificates(std::string pemPath);
+
+// Caps every request's time-out at `maxMs` (0: time-outs as given), so that
+// tests can drive a whole boot against a trickling server in seconds. The
+// deadline follows the capped time-out.
+void LimitTimeouts(uint32_t maxMs);
 
 }  // namespace HttpClient
 

@@ -283,6 +283,31 @@ std::vector<std::string_view> Objects(std::string_view text) {
   return objects;
 }
 
+bool IsClosedList(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  if (i >= text.size() || text[i] != '[') return false;
+  // Depth counts both kinds of bracket alike: a cut answer leaves some open,
+  // and telling a mismatched pair apart is not needed for that.
+  size_t depth = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      i = detail::StringEnd(text, i);
+      if (i == npos) return false;
+    } else if (c == '[' || c == '{') {
+      ++depth;
+    } else if ((c == ']' || c == '}') && --depth == 0) {
+      break;
+    }
+  }
+  if (i >= text.size() || text[i] != ']') return false;
+  for (++i; i < text.size(); ++i)
+    if (!IsSpace(text[i])) return false;
+  return true;
+}
+
 std::string Escape(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + 8);

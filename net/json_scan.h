@@ -43,6 +43,12 @@ std::vector<std::string_view> Objects(std::string_view text);
 template <typename Fn>
 void ForEachObject(std::string_view text, Fn&& fn);
 
+// Whether `text` is one whole JSON array: after an optional byte-order mark
+// and white space a '[', then the ']' that closes it (brackets and braces
+// counted, strings skipped), then nothing but white space. A list that a
+// dropped connection cut short fails this, whatever objects it still holds.
+bool IsClosedList(std::string_view text);
+
 // Makes bytes safe to stand between quotes in a JSON body (no quotes added).
 std::string Escape(std::string_view bytes);
 

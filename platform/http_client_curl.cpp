@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,7 @@ bool CurlReady() {
 
 std::mutex g_trustMutex;
 std::string g_extraTrustedPem;
+std::atomic<uint32_t> g_timeoutLimitMs{0};
 
 std::string ExtraTrustedPem() {
   std::lock_guard lock(g_trustMutex);
@@ -57,7 +59,8 @@ struct Transfer {
 };
 
 // Keeps exactly the first `cap` bytes, then stops the transfer: the rest of a
-// long answer is neither read nor stored.
+// long answer is neither read nor stored. An answer of exactly `cap` bytes
+// is whole: only a byte beyond the cap marks the cut.
 size_t OnBodyBytes(char* data, size_t size, size_t count, void* user) {
   auto& transfer = *static_cast<Transfer*>(user);
   const size_t bytes = size * count;
@@ -68,7 +71,7 @@ size_t OnBodyBytes(char* data, size_t size, size_t count, void* user) {
     if (announced > 0) transfer.body.reserve(size_t(std::min<uint64_t>(uint64_t(announced), transfer.cap)));
   }
   const uint64_t room = transfer.cap - transfer.body.size();
-  if (bytes < room) {
+  if (bytes <= room) {
     transfer.body.append(data, bytes);
     return bytes;
   }
@@ -166,7 +169,8 @@ void SetMethodAndBody(CURL* easy, const std::string& method, std::string_view bo
   if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
 }
 
-void SetTransportOptions(CURL* easy, const UrlParts& parts, uint32_t timeoutMs, const std::string& trustedPem) {
+void SetTransportOptions(CURL* easy, const UrlParts& parts, uint32_t timeoutMs, uint64_t cap,
+                         const std::string& trustedPem) {
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -176,6 +180,14 @@ void SetTransportOptions(CURL* easy, const UrlParts& parts, uint32_t timeoutMs, 
   // Name resolution, connecting and the TLS handshake share this limit; the
   // transfer loop applies the same value to every later stall.
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(timeoutMs));
+  // Bytes that trickle in keep a stall limit from ever firing: a transfer
+  // also ends when it stays below the minimum rate for the time-out (whole
+  // seconds, as curl counts them), and at its overall deadline.
+  if (timeoutMs > 0) {
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, long(HttpClient::kMinimumBytesPerSecond));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long((timeoutMs + 999) / 1000));
+  }
+  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(HttpClient::RequestDeadlineMs(timeoutMs, cap)));
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
   // A bundle file of our own replaces the default bundle file only; the
@@ -251,17 +263,29 @@ CURLcode RunTransfer(CURL* easy, uint32_t timeoutMs) {
 
 namespace HttpClient {
 
-HttpResult Request(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
-                   std::string_view body, uint32_t timeoutMs, uint64_t cap) {
+uint64_t RequestDeadlineMs(uint32_t timeoutMs, uint64_t cap) {
+  // cap / rate in ms, without overflow for any cap.
+  const uint64_t capMs = cap / kSlowLineBytesPerSecond * 1000 + cap % kSlowLineBytesPerSecond * 1000 / kSlowLineBytesPerSecond;
+  const uint64_t deadline = std::min(uint64_t(timeoutMs) + std::min(capMs, kLongestRequestMs), kLongestRequestMs);
+  // Zero would mean "no deadline" to the transport.
+  return std::max<uint64_t>(deadline, 1000);
+}
+
+HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
+                std::string_view body, uint32_t timeoutMs, uint64_t cap) {
+  HttpReply reply;
   const std::string url8 = WideToUtf8(url);
   const std::optional<UrlParts> parts = SplitUrl(url8);
-  if (!parts) return {};
+  if (!parts) return reply;
   const std::string method8 = WideToUtf8(method);
-  if (!IsMethodToken(method8) || !CurlReady()) return {};
+  if (!IsMethodToken(method8) || !CurlReady()) return reply;
+  if (const uint32_t limit = g_timeoutLimitMs.load(); limit > 0 && (timeoutMs == 0 || timeoutMs > limit)) {
+    timeoutMs = limit;
+  }
 
   EasyHandle easy(curl_easy_init());
   HeaderList headerList;
-  if (!easy || !BuildHeaders(WideToUtf8(headers), headerList)) return {};
+  if (!easy || !BuildHeaders(WideToUtf8(headers), headerList)) return reply;
   Transfer transfer;
   transfer.easy = easy.get();
   transfer.cap = cap;
@@ -270,7 +294,7 @@ HttpResult Request(std::u16string_view method, std::u16string_view url, std::u16
 
   CURL* handle = easy.get();
   curl_easy_setopt(handle, CURLOPT_URL, url8.c_str());
-  SetTransportOptions(handle, *parts, timeoutMs, trustedPem);
+  SetTransportOptions(handle, *parts, timeoutMs, cap, trustedPem);
   SetMethodAndBody(handle, method8, body);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headerList.get());
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, OnBodyBytes);
@@ -279,11 +303,25 @@ HttpResult Request(std::u16string_view method, std::u16string_view url, std::u16
   curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
 
   const CURLcode result = RunTransfer(handle, timeoutMs);
-  // A body cut at the cap is a full answer; any other failure, even one that
-  // broke off after part of the body arrived, returns nothing: a silently
-  // truncated catalog would look complete to its caller.
-  if (transfer.capReached || result == CURLE_OK) return std::move(transfer.body);
-  return {};
+  // curl ends a body that closes before its announced length or its last
+  // chunk with an error, so only the server's own end comes back as OK.
+  reply.end = transfer.capReached ? BodyEnd::CutAtCap : result == CURLE_OK ? BodyEnd::Whole : BodyEnd::Broken;
+  reply.body = std::move(transfer.body);
+  return reply;
+}
+
+HttpReply FetchGet(std::u16string_view url, uint32_t timeoutMs, uint64_t cap) {
+  return Fetch(u"GET", url, u"", {}, timeoutMs, cap);
+}
+
+HttpResult Request(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
+                   std::string_view body, uint32_t timeoutMs, uint64_t cap) {
+  HttpReply reply = Fetch(method, url, headers, body, timeoutMs, cap);
+  // A body cut at the cap is a full answer here; any other failure, even one
+  // that broke off after part of the body arrived, returns nothing: a
+  // silently truncated answer would look complete to its caller.
+  if (reply.end == BodyEnd::Broken) return {};
+  return std::move(reply.body);
 }
 
 HttpResult Get(std::u16string_view url, uint32_t timeoutMs, uint64_t cap) {
@@ -296,5 +334,7 @@ void SetExtraTrustedCertificates(std::string pemPath) {
   std::lock_guard lock(g_trustMutex);
   g_extraTrustedPem = std::move(pemPath);
 }
+
+void LimitTimeouts(uint32_t maxMs) { g_timeoutLimitMs = maxMs; }
 
 }  // namespace HttpClient

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/files.h"
+
 namespace {
 
 struct SdlSurfaceRelease {
@@ -56,8 +58,12 @@ SurfacePtr ToCairoSurface(SDL_Surface* decoded) {
 
 SurfacePtr DecodeImageFile(const std::filesystem::path& path) {
   if (path.empty()) return nullptr;
-  SdlSurfacePtr decoded(IMG_Load(path.c_str()));
-  return ToCairoSurface(decoded.get());
+  // Read first with a bound: a FIFO or a folder in a picture's place (the
+  // backdrop is decoded on the main thread) must neither block nor be read.
+  constexpr uint64_t kPictureFileBound = 64ull * 1024 * 1024;
+  const FileContents file = ReadRegularFile(path, kPictureFileBound);
+  if (file.status != FileReadStatus::Ok) return nullptr;
+  return DecodeImageBytes(file.bytes);
 }
 
 SurfacePtr DecodeImageBytes(std::string_view bytes) {

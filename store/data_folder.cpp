@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "store/file_io.h"
+#include "store/runtime_log.h"
+
 std::filesystem::path DataFolder() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg && *xdg) return std::filesystem::path(xdg) / "Vistra43";
@@ -18,4 +21,11 @@ std::filesystem::path EnsureDataFolder() {
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
   return folder;
+}
+
+void RemoveStaleSaves() {
+  const auto folder = DataFolder();
+  size_t removed = 0;
+  for (const auto& dir : {folder, folder / "catalog", folder / "icons"}) removed += RemoveStaleTempFiles(dir);
+  if (removed > 0) WriteLogF(80, "stale temporary files removed=%d", static_cast<int>(removed));
 }

@@ -1,50 +1,67 @@
 #include "store/file_io.h"
 
 #include <atomic>
-#include <cstdio>
-#include <fstream>
+#include <charconv>
 #include <system_error>
-#include <thread>
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes;
-  in.seekg(0, std::ios::end);
-  const auto size = in.tellg();
-  if (size > 0) {
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0, std::ios::beg);
-    in.read(bytes.data(), size);
-    bytes.resize(static_cast<size_t>(in.gcount()));
-  }
-  return bytes;
+#include "platform/files.h"
+#include "store/runtime_log.h"
+
+namespace {
+
+constexpr std::string_view kTempMarker = ".tmp";
+
+// "<name>.tmp<digits>-<digits>": the process id that wrote it, or nothing
+// when the name is not one of ours.
+std::optional<uint64_t> TempFileProcess(std::string_view name) {
+  const size_t marker = name.rfind(kTempMarker);
+  if (marker == std::string_view::npos || marker == 0) return std::nullopt;
+  const std::string_view rest = name.substr(marker + kTempMarker.size());
+  const size_t dash = rest.find('-');
+  if (dash == std::string_view::npos || dash == 0 || dash + 1 == rest.size()) return std::nullopt;
+  for (size_t i = 0; i < rest.size(); ++i)
+    if (i != dash && (rest[i] < '0' || rest[i] > '9')) return std::nullopt;
+  uint64_t process = 0;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + dash, process);
+  if (error != std::errc() || end != rest.data() + dash) return uint64_t(UINT64_MAX);  // too long: not a live id
+  return process;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, uint64_t maxBytes) {
+  FileContents contents = ReadRegularFile(path, maxBytes);
+  switch (contents.status) {
+    case FileReadStatus::Ok: return std::move(contents.bytes);
+    case FileReadStatus::Missing: return std::nullopt;
+    case FileReadStatus::NotRegular: WriteLog("not a regular file, read as missing: " + path.string()); break;
+    case FileReadStatus::TooLarge: WriteLog("file too large, read as missing: " + path.string()); break;
+    case FileReadStatus::Failed: WriteLog("file unreadable, read as missing: " + path.string()); break;
+  }
+  return std::nullopt;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
   // A unique temporary name per call lets two threads save different files
-  // (or the same file) without writing into each other's temporary.
-  static std::atomic<unsigned> counter{0};
+  // (or the same file) without writing into each other's temporary; the
+  // process id lets a later start tell a crashed save's leftover from a
+  // save under way.
+  static std::atomic<uint64_t> counter{0};
   auto temp = path;
-  temp += ".tmp" + std::to_string(std::hash<std::thread::id>{}(std::this_thread::get_id()) % 100000) + "-" +
-          std::to_string(counter.fetch_add(1));
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      return false;
-    }
-  }
+  temp += std::string(kTempMarker) + std::to_string(CurrentProcessId()) + "-" + std::to_string(counter.fetch_add(1));
+  return ReplaceFileDurably(path, temp, bytes, mode);
+}
+
+size_t RemoveStaleTempFiles(const std::filesystem::path& folder) {
+  size_t removed = 0;
   std::error_code error;
-  std::filesystem::rename(temp, path, error);
-  if (error) {
-    std::filesystem::remove(temp, error);
-    return false;
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    const auto process = TempFileProcess(it->path().filename().native());
+    if (!process || *process == CurrentProcessId()) continue;
+    std::error_code ignored;
+    if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;
+    if (std::filesystem::remove(it->path(), ignored)) ++removed;
   }
-  return true;
+  return removed;
 }

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/files.h"
 #include "store/data_folder.h"
 
 namespace {
@@ -38,12 +39,10 @@ void WriteLog(std::string_view message) {
   const auto path = folder / "runtime.log";
   std::lock_guard lock(LogMutex());
   RotateIfLarge(path);
-  FILE* file = std::fopen(path.c_str(), "ab");
-  if (!file) return;
   std::string line(message);
   line.push_back('\n');
-  std::fwrite(line.data(), 1, line.size(), file);
-  std::fclose(file);
+  // Never waits: a FIFO or a folder standing in the log's place drops lines.
+  AppendToRegularFile(path, line, 0600);
 }
 
 void WriteLogF(size_t capacity, const char* format, ...) {

@@ -420,6 +420,8 @@ void ParseSettingsText(std::string_view text, Settings& settings) {
 std::filesystem::path SettingsPath() { return EnsureDataFolder() / "settings.json"; }
 
 void LoadSettings(Settings& settings) {
+  // The default bound (64 MiB) is far beyond any real record: thousands of
+  // favourites and resume positions take a few hundred kilobytes.
   const auto text = ReadWholeFile(SettingsPath());
   if (!text) return;
   ParseSettingsText(*text, settings);
@@ -430,5 +432,6 @@ bool SaveSettings(const Settings& settings) {
   // serialising inside it makes the last caller's record the one that stays.
   static std::mutex mutex;
   std::lock_guard lock(mutex);
-  return WriteFileAtomically(SettingsPath(), SerializeSettings(settings));
+  // Private: the playlist URLs carry the account's password.
+  return WriteFileAtomically(SettingsPath(), SerializeSettings(settings), kPrivateFileMode);
 }

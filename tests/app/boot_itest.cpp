@@ -3,16 +3,22 @@
 // changed.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "state/app_state.h"
+#include "store/file_io.h"
 #include "app/catalog_jobs.h"
+#include "net/http_client.h"
 #include "net/text.h"
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/panel_fixture.h"
 #include "tests/fixtures/public_services_fixture.h"
+#include "tests/fixtures/scripted_server.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/fixtures/xtream_fixture.h"
@@ -57,7 +63,6 @@ class BootTest : public ::testing::Test {
     StartBoot(state, mailbox_);
     statusAfterStart_ = state.StatusText;  // only the main thread clears it, on the merge
     ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
-    ASSERT_FALSE(state.trending.empty());
   }
 
   // Requests for pictures of the trending movies (the backdrop).
@@ -65,6 +70,16 @@ class BootTest : public ::testing::Test {
     size_t n = 0;
     for (const auto& r : server_.Requests()) n += r.path.rfind("/t/p/", 0) == 0;
     return n;
+  }
+
+  // The Home tile's reload, to its merged result.
+  void Reload(AppState& state) {
+    StartFullReload(state, mailbox_);
+    ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
+  }
+
+  std::string CacheFile(const char* name) const {
+    return ReadWholeFile(home_.Folder() / "catalog" / name, 1ull << 30).value_or("<missing>");
   }
 
   MessageRecorder recorder_;
@@ -208,6 +223,95 @@ TEST_F(BootTest, APlaylistSwitchKeepsEverythingUntilTheNewServerAnswers) {
   EXPECT_EQ(state.settings.Extra.back().url, url);
   ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));  // movies and series follow
   EXPECT_EQ(state.catalog.Movies->size(), 4u);
+
+TEST_F(BootTest, ListCutShortKeepsTheCachedCatalog) {
+  {
+    AppState state;
+    Boot(state);
+  }
+  const std::string goodCache = CacheFile("live.tsv");
+  // The provider drops the connection half-way through the list; with no
+  // length announced only the missing closing bracket tells.
+  provider_->SetCut("get_live_streams", provider_->catalog().liveStreams.size() / 2, XtreamFixture::CutStyle::Unsized);
+  AppState state;
+  Boot(state);  // warm: the cache is shown
+  Reload(state);
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 60u) << "the reload failed, so the list on screen stays";
+  EXPECT_EQ(CacheFile("live.tsv"), goodCache);
+
+  // A start that must download (no usable cache) logs the failure.
+  std::filesystem::remove_all(home_.Folder() / "catalog");
+  AppState cold;
+  Boot(cold);
+  EXPECT_TRUE(cold.catalog.LiveChannels->empty());
+  const auto lines = LogLines(home_);
+  EXPECT_GE(FindLine(lines, "live load=fail cats=0 chans=0"), 0) << ::testing::PrintToString(lines);
+  EXPECT_EQ(CacheFile("live.tsv"), "<missing>");
+}
+
+TEST_F(BootTest, TricklingTrendingAnswerLetsBootFinish) {
+  // A byte a second, for minutes: only the minimum-speed rule ends it.
+  ScriptedServer trickle([](ScriptedServer::Connection& c) {
+    if (c.Write(Scripted::Head("Content-Length: 600\r\n")))
+      Scripted::Trickle(c, std::string(600, ' '), 1, std::chrono::seconds(1));
+  });
+  setenv("VISTRA_TMDB_API_URL", trickle.BaseUrl().c_str(), 1);
+  HttpClient::LimitTimeouts(1000);
+  AppState state;
+  Boot(state);
+  HttpClient::LimitTimeouts(0);
+  EXPECT_TRUE(state.trending.empty());
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
+  const auto lines = LogLines(home_);
+  EXPECT_GT(FindLine(lines, "boot done", FindLine(lines, "tmdb=0")), 0) << ::testing::PrintToString(lines);
+}
+
+TEST_F(BootTest, FolderOrFifoInPlaceOfDataFilesStartsWithDefaults) {
+  const auto folder = home_.CreateFolder();
+  std::filesystem::create_directories(folder / "settings.json");
+  std::filesystem::create_directories(folder / "catalog" / "meta.txt");
+  {
+    AppState state;
+    Boot(state);
+    EXPECT_EQ(state.settings.Volume, 80);
+    EXPECT_EQ(state.catalog.LiveChannels->size(), 60u) << "the panel's playlist still loads";
+  }
+  auto lines = LogLines(home_);
+  EXPECT_GE(FindLine(lines, "not a regular file, read as missing: " + (folder / "settings.json").string()), 0);
+  EXPECT_GE(FindLine(lines, "not a regular file, read as missing: " + (folder / "catalog" / "meta.txt").string()), 0);
+
+  // FIFOs: an open for reading would wait for a writer forever.
+  std::filesystem::remove_all(folder / "settings.json");
+  std::filesystem::remove_all(folder / "catalog");
+  std::filesystem::create_directories(folder / "catalog");
+  ASSERT_EQ(::mkfifo((folder / "settings.json").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((folder / "catalog" / "meta.txt").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((folder / "catalog" / "live.tsv").c_str(), 0600), 0);
+  AppState state;
+  Boot(state);
+  EXPECT_EQ(state.settings.Volume, 80);
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
+  // The saves replaced the FIFOs with real files.
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / "settings.json"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / "catalog" / "live.tsv"));
+}
+
+TEST_F(BootTest, KilledSavesLeaveNoTemporaryFilesBehind) {
+  const auto folder = home_.CreateFolder();
+  std::filesystem::create_directories(folder / "catalog");
+  const auto write = [](const std::filesystem::path& path) { std::ofstream(path) << "half a save"; };
+  const std::filesystem::path stale[] = {folder / "settings.json.tmp4242-0", folder / "catalog" / "live.tsv.tmp77-12",
+                                         folder / "catalog" / "meta.txt.tmp5-3"};
+  for (const auto& path : stale) write(path);
+  // Not ours, or a save of this very process under way: kept.
+  const std::filesystem::path kept[] = {folder / "notes.tmp", folder / "settings.json.tmpx-1",
+                                        folder / ("settings.json.tmp" + std::to_string(::getpid()) + "-99")};
+  for (const auto& path : kept) write(path);
+  AppState state;
+  Boot(state);
+  for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+  for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+  EXPECT_GE(FindLine(LogLines(home_), "stale temporary files removed=3"), 0);
 }
 
 }  // namespace

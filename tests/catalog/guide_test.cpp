@@ -205,6 +205,23 @@ TEST_F(GuideTest, AppendsToRowsAlreadyThereAndSurvivesJunk) {
 
 // ------------------------------------------------------------- current row
 
+TEST_F(GuideTest, ProgrammesNestedInProgrammesAreRowsOfTheirOwn) {
+  // Each level is a programme whose title follows the one nested in it: the
+  // innermost is read first, then each enclosing one with its own title
+  // (not the first title found inside it), in one pass over the text.
+  constexpr int kLevels = 50000;
+  std::string text = "[";
+  for (int i = 0; i < kLevels; ++i) text += R"({"start":"1714584600","x":)";
+  text += "0";
+  for (int i = kLevels - 1; i >= 0; --i) text += R"(,"title":"L)" + std::to_string(i) + "\"}";
+  text += R"(,{"title":"Next","start":"1714588200"}])";
+  const auto rows = Parse(text);
+  ASSERT_EQ(rows.size(), size_t(kLevels) + 1);
+  EXPECT_EQ(rows[0].title, u"L49999");
+  EXPECT_EQ(rows[kLevels - 1].title, u"L0");
+  EXPECT_EQ(rows.back().title, u"Next");
+}
+
 TEST(GuideCurrentRow, FollowsTheChoiceOrder) {
   const int64_t now = 1'000'000;
   // The row covering now wins over later-listed rows that also started.

@@ -232,18 +232,44 @@ TEST_F(XtreamClientTest, FailedCategoriesStillLoadTheItems) {
   EXPECT_EQ(catalog.MovieCategories, WithVodSpecials({}));
 }
 
-TEST_F(XtreamClientTest, AnswersAreCutAtTheirCaps) {
-  // 49 MiB of list: the 48 MiB cap cuts only white space, so every channel
-  // arrives; 9 MiB of categories exceed their 8 MiB cap, leaving none.
-  provider_->SetPadding("get_live_streams", 49 * kMiB, XtreamFixture::PadAt::BeforeClose);
-  provider_->SetPadding("get_live_categories", 5 * kMiB, XtreamFixture::PadAt::AfterOpen);
-  provider_->SetPadding("get_vod_categories", 9 * kMiB, XtreamFixture::PadAt::AfterOpen);
+TEST_F(XtreamClientTest, AListOverTheOldCapLoadsWhole) {
+  // 49 MiB of white space before the records: the old 48 MiB cap kept none
+  // of them (and took the cut list for a complete one).
+  provider_->SetPadding("get_live_streams", 49 * kMiB, XtreamFixture::PadAt::AfterOpen);
   Catalog catalog;
   ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
-  EXPECT_EQ(catalog.LiveChannels->size(), generated().live.size());
-  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials({}));
-  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
-  EXPECT_EQ(catalog.MovieCategories, WithVodSpecials({}));
+  ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_));
+  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+}
+
+TEST_F(XtreamClientTest, AnswerCutShortFailsTheLoadAndKeepsThePreviousLists) {
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  const Catalog before = catalog;
+  using Cut = XtreamFixture::CutStyle;
+  const size_t half = generated().liveStreams.size() / 2;
+  // A dropped connection, however the answer was framed; for the unsized
+  // one the missing closing bracket is the only sign.
+  for (const Cut style : {Cut::Unsized, Cut::Announced, Cut::Chunked}) {
+    provider_->SetCut("get_live_streams", half, style);
+    EXPECT_FALSE(LoadLive(account_, u"ts", catalog)) << int(style);
+  }
+  // Cut just before the closing bracket: every record is there, still not whole.
+  provider_->SetCut("get_live_streams", generated().liveStreams.rfind(']'), Cut::Unsized);
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+  provider_->ClearFaults();
+  // A categories list cut short fails the load too; a categories answer that
+  // is missing altogether does not (the items load under "All").
+  provider_->SetCut("get_series_categories", generated().seriesCategories.size() / 2, Cut::Unsized);
+  EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  provider_->SetPadding("get_live_categories", 5 * kMiB, XtreamFixture::PadAt::AfterOpen);  // over its 4 MiB cap
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+
+  EXPECT_EQ(catalog.LiveChannels, before.LiveChannels);  // the very same lists
+  EXPECT_EQ(catalog.Series, before.Series);
+  EXPECT_EQ(catalog.LiveCategories, before.LiveCategories);
+  EXPECT_EQ(catalog.SeriesCategories, before.SeriesCategories);
 }
 
 TEST_F(XtreamClientTest, SlowAnswersAreAwaited) {

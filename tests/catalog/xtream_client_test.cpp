@@ -189,4 +189,30 @@ TEST(XtreamParse, SeriesInfoScanStartsAtTheEpisodesKey) {
   EXPECT_EQ(info.Episodes[0].season, u"3");
 }
 
+// The walk decides each object at its closing brace: an episode key after
+// nested objects still makes an episode (its nested ones are part of it),
+// episodes any depth down are found, and a cut answer gives none of the
+// episodes inside the object it left open.
+TEST(XtreamParse, SeriesInfoEpisodesAtAnyDepthInOnePass) {
+  SeriesInfo info;
+  ASSERT_TRUE(ParseSeriesInfo(R"({"episodes":{"1":[{"info":{"name":"x","episode_num":9},"id":"7","episode_num":1}]}})",
+                              info));
+  ASSERT_EQ(info.Episodes.size(), 1u);
+  EXPECT_EQ(info.Episodes[0].id, u"7");
+
+  constexpr int kDepth = 100000;
+  std::string deep = R"({"episodes":)";
+  for (int i = 0; i < kDepth; ++i) deep += R"({"s":[)";
+  deep += R"({"id":"42","container_extension":"mkv"})";
+  for (int i = 0; i < kDepth; ++i) deep += "]}";
+  deep += "}";
+  ASSERT_TRUE(ParseSeriesInfo(deep, info));
+  ASSERT_EQ(info.Episodes.size(), 1u);
+  EXPECT_EQ(info.Episodes[0].containerExt, u"mkv");
+
+  const std::string whole = R"({"episodes":{"1":[{"id":"1","episode_num":1},{"id":"2","episode_num":2}]}})";
+  EXPECT_FALSE(ParseSeriesInfo(whole.substr(0, whole.size() - 3), info)) << "the season list was cut";
+  EXPECT_FALSE(ParseSeriesInfo(R"({"episodes":)" + std::string(1 << 20, '{'), info));
+}
+
 }  // namespace

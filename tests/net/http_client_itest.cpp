@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "net/text.h"
+#include "tests/fixtures/scripted_server.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/tls_certificate.h"
 
@@ -146,6 +147,92 @@ TEST_F(HttpClientTest, TransferThatStallsOrBreaksMidBodyYieldsEmpty) {
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/cut")), kTimeoutMs), "");
   // Reaching the cap before the break is a complete answer.
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/cut")), kTimeoutMs, 500), std::string(500, 'c'));
+}
+
+// Answers a raw server writes by the request's path: each ends in a way the
+// client must tell apart.
+void EndingsScript(ScriptedServer::Connection& c) {
+  const std::string body(500, 'b');
+  const auto path = [&](std::string_view p) { return c.head.find(std::string("GET ") + std::string(p) + " ") == 0; };
+  if (path("/short")) {  // closes before the announced length
+    c.Write(Scripted::Head("Content-Length: 1000\r\n") + body);
+  } else if (path("/chunk-cut")) {  // closes before the last chunk
+    c.Write(Scripted::Head("Transfer-Encoding: chunked\r\n") + "1f4\r\n" + body + "\r\n");
+  } else if (path("/chunked")) {
+    c.Write(Scripted::Head("Transfer-Encoding: chunked\r\n") + "1f4\r\n" + body + "\r\n0\r\n\r\n");
+  } else if (path("/unsized")) {  // no length at all: the close is the end
+    c.Write(Scripted::Head("Connection: close\r\n") + body);
+  } else {
+    c.Write(Scripted::Head("Content-Length: 500\r\n") + body);
+  }
+}
+
+TEST_F(HttpClientTest, FetchTellsAWholeBodyFromACutOrBrokenOne) {
+  ScriptedServer server(EndingsScript);
+  const auto fetch = [&](const std::string& path, uint64_t cap = 1 << 20) {
+    return HttpClient::FetchGet(W(server.BaseUrl() + path), kTimeoutMs, cap);
+  };
+  const std::string body(500, 'b');
+  for (const char* path : {"/short", "/chunk-cut"}) {
+    const auto reply = fetch(path);
+    EXPECT_EQ(reply.end, HttpClient::BodyEnd::Broken) << path;
+    EXPECT_EQ(reply.body, body) << "what arrived is kept: " << path;
+    EXPECT_EQ(HttpClient::Get(W(server.BaseUrl() + path), kTimeoutMs), "") << path;
+  }
+  for (const char* path : {"/chunked", "/unsized", "/sized"}) {
+    const auto reply = fetch(path);
+    EXPECT_TRUE(reply.whole()) << path;
+    EXPECT_EQ(reply.body, body) << path;
+  }
+  // Exactly the cap is whole; one byte more is a cut.
+  EXPECT_TRUE(fetch("/sized", 500).whole());
+  const auto cut = fetch("/sized", 499);
+  EXPECT_EQ(cut.end, HttpClient::BodyEnd::CutAtCap);
+  EXPECT_EQ(cut.body, body.substr(0, 499));
+  EXPECT_EQ(HttpClient::Get(W(server.BaseUrl() + "/sized"), kTimeoutMs, 499), body.substr(0, 499));
+}
+
+TEST_F(HttpClientTest, TricklingServersEndAtTheMinimumSpeedOrTheDeadline) {
+  using std::chrono::milliseconds;
+  constexpr uint32_t kOneSecond = 1000;
+  ScriptedServer server([](ScriptedServer::Connection& c) {
+    if (c.head.starts_with("GET /bytes ")) {  // a byte every 200 ms
+      if (c.Write(Scripted::Head("Content-Length: 300\r\n"))) Scripted::Trickle(c, std::string(300, 'x'), 1, milliseconds(200));
+    } else if (c.head.starts_with("GET /headers ")) {  // a header line every 200 ms
+      c.Write("HTTP/1.1 200 OK\r\n");
+      for (int i = 0; i < 300 && c.Write("X-Slow: 1\r\n") && c.Pause(milliseconds(200)); ++i) {
+      }
+    } else if (c.head.starts_with("GET /continue ")) {  // interim answers, fast, without end
+      for (int i = 0; i < 3000 && c.Write("HTTP/1.1 100 Continue\r\n\r\n") && c.Pause(milliseconds(20)); ++i) {
+      }
+    } else {  // 20 KiB/s: fast enough, but the answer would take minutes
+      if (c.Write(Scripted::Head("Content-Length: 10485760\r\n")))
+        Scripted::Trickle(c, std::string(10 << 20, 'y'), 2048, milliseconds(100));
+    }
+  });
+  for (const char* path : {"/bytes", "/headers", "/continue"}) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto reply = HttpClient::FetchGet(W(server.BaseUrl() + path), kOneSecond, 1 << 20);
+    EXPECT_EQ(reply.end, HttpClient::BodyEnd::Broken) << path;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kGenerousBound) << path;
+  }
+  // The deadline (500 ms + 64 KiB at the slow-line rate = 1.5 s) comes
+  // before the cap would be reached (3.2 s).
+  const uint64_t cap = 64 * 1024;
+  ASSERT_EQ(HttpClient::RequestDeadlineMs(500, cap), 1500u);
+  const auto reply = HttpClient::FetchGet(W(server.BaseUrl() + "/steady"), 500, cap);
+  EXPECT_EQ(reply.end, HttpClient::BodyEnd::Broken);
+  EXPECT_GT(reply.body.size(), 0u);
+  EXPECT_LT(reply.body.size(), cap);
+}
+
+TEST_F(HttpClientTest, DeadlinesLetLargeAnswersArriveOnASlowLine) {
+  constexpr uint64_t kMiB = 1024 * 1024;
+  EXPECT_EQ(HttpClient::RequestDeadlineMs(45000, 48 * kMiB), 813000u);
+  EXPECT_EQ(HttpClient::RequestDeadlineMs(45000, 512 * kMiB), HttpClient::kLongestRequestMs);
+  EXPECT_EQ(HttpClient::RequestDeadlineMs(12000, 8 * kMiB), 140000u);
+  EXPECT_EQ(HttpClient::RequestDeadlineMs(0, 0), 1000u);
+  EXPECT_EQ(HttpClient::RequestDeadlineMs(UINT32_MAX, UINT64_MAX), HttpClient::kLongestRequestMs);
 }
 
 TEST_F(HttpClientTest, RefusedConnectionYieldsEmpty) {

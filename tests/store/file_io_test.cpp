@@ -1,0 +1,63 @@
+#include "store/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "store/settings_file.h"
+#include "tests/fixtures/temp_data_home.h"
+
+namespace {
+
+unsigned ModeOf(const std::filesystem::path& path) {
+  struct stat info {};
+  ::stat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+std::string LogText(const TempDataHome& home) {
+  std::ifstream in(home.Folder() / "runtime.log");
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(FileIo, OnlyRegularFilesWithinTheBoundAreRead) {
+  TempDataHome home;
+  const auto folder = home.CreateFolder();
+  std::ofstream(folder / "small") << "12345";
+  EXPECT_EQ(ReadWholeFile(folder / "small", 5), "12345");
+  EXPECT_EQ(ReadWholeFile(folder / "small", 4), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(folder / "missing"), std::nullopt);
+  std::filesystem::create_directory(folder / "a folder");
+  EXPECT_EQ(ReadWholeFile(folder / "a folder"), std::nullopt);
+  // A FIFO without a writer: a blocking open would never return.
+  ASSERT_EQ(::mkfifo((folder / "a fifo").c_str(), 0600), 0);
+  EXPECT_EQ(ReadWholeFile(folder / "a fifo"), std::nullopt);
+  const std::string log = LogText(home);
+  EXPECT_NE(log.find("file too large, read as missing: " + (folder / "small").string()), std::string::npos) << log;
+  EXPECT_NE(log.find("not a regular file, read as missing: " + (folder / "a folder").string()), std::string::npos);
+  EXPECT_NE(log.find("not a regular file, read as missing: " + (folder / "a fifo").string()), std::string::npos);
+  EXPECT_EQ(log.find("missing: " + (folder / "missing").string()), std::string::npos) << "absence is normal";
+  // Nor does the log itself wait on a FIFO in its place.
+  std::filesystem::remove(folder / "runtime.log");
+  ASSERT_EQ(::mkfifo((folder / "runtime.log").c_str(), 0600), 0);
+  ReadWholeFile(folder / "a folder");
+}
+
+TEST(FileIo, SettingsAreCreatedPrivateAndStaySo) {
+  TempDataHome home;
+  ::umask(022);
+  ASSERT_TRUE(SaveSettings(Settings{}));
+  EXPECT_EQ(ModeOf(SettingsPath()), 0600u);
+  // A file that an older version (or the user) left readable by all.
+  std::filesystem::permissions(SettingsPath(), std::filesystem::perms(0644));
+  ASSERT_TRUE(SaveSettings(Settings{}));
+  EXPECT_EQ(ModeOf(SettingsPath()), 0600u);
+  // Other files get the mode asked for, whatever the umask.
+  ::umask(077);
+  ASSERT_TRUE(WriteFileAtomically(home.Folder() / "shared", "x", 0644));
+  EXPECT_EQ(ModeOf(home.Folder() / "shared"), 0644u);
+  ::umask(022);
+}
+
+}  // namespace
