@@ -66,8 +66,12 @@ struct Applier {
     NavState& nav = state.nav;
     nav.EpisodeIndex = 0;
     const bool none = state.series.Episodes.empty();
-    nav.EpisodesOpen = !none;
     state.StatusText = none ? u"No episodes" : u"";
+    // Opened from the search: the first episode plays instead of the list.
+    const bool autoPlay = state.playback.autoplayEpisodes;
+    state.playback.autoplayEpisodes = false;
+    nav.EpisodesOpen = !none && !autoPlay;
+    if (autoPlay && !none) app.PlayEpisode(state.series.Episodes.front());
     app.Repaint();
   }
 

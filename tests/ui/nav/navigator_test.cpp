@@ -23,6 +23,9 @@ struct RecordingActions : ScreenActions {
   void PlaySelectedChannel() override { ++plays; }
   void StopPlayback() override { ++stops; }
   void Repaint() override { ++repaints; }
+  void RequestSeriesInfo(const CatalogItem&, bool) override {}
+  void PlayMovie(const CatalogItem&) override {}
+  void PlayEpisode(const Episode&) override {}
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
