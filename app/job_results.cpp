@@ -3,6 +3,7 @@
 #include "app/catalog_jobs.h"
 #include "catalog/categories.h"
 #include "panel/messages.h"
+#include "store/runtime_log.h"
 #include "state/app_state.h"
 #include "ui/i18n/translate.h"
 
@@ -66,6 +67,7 @@ struct Applier {
     NavState& nav = state.nav;
     nav.EpisodeIndex = 0;
     const bool none = state.series.Episodes.empty();
+    WriteLogF(128, "series info episodes=%d", int(state.series.Episodes.size()));
     state.StatusText = none ? u"No episodes" : u"";
     // Opened from the search: the first episode plays instead of the list.
     const bool autoPlay = state.playback.autoplayEpisodes;
