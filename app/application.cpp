@@ -15,6 +15,7 @@
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/render/icon_cache.h"
 
 namespace {
@@ -119,6 +120,12 @@ void Application::RestartIdlePreview() {
   if (state_.CurrentScreen != Screen::Live || !engine_.Ready()) return;
   if (engine_.GetProperty("idle-active") != u"yes") return;
   NavState& nav = state_.nav;
+  // A catalog result must not raise the PIN prompt by itself: a guarded
+  // category's preview starts when the user asks for a channel.
+  if (state_.settings.ParentalOn && !state_.ChannelPinPassed &&
+      LiveCategoryGuarded(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex, state_.settings)) {
+    return;
+  }
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
     const bool locked = CurrentLiveCategoryLocked(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex);
     nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, locked);
@@ -174,16 +181,8 @@ void Application::LayoutVideo() {
 void Application::PlaySelectedChannel() {
   LiveCallbacks callbacks;
   callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
-  callbacks.askChannelPin = [this] { return AskChannelPin(); };
+  callbacks.askChannelPin = [this] { return PinGate(modal_, state_, kChannelPinTarget); };
   PlayLive(state_, engine_, TickMs(), callbacks);
-}
-
-// The PIN prompt for a locked category. The PIN gate is not part of the
-// modal slot yet: access is refused with a status line, never granted.
-bool Application::AskChannelPin() {
-  if (state_.nav.ChannelPinPassed) return true;
-  state_.StatusText = std::u16string(Translate("wrong_pin"));
-  return false;
 }
 
 void Application::StopPlayback() { engine_.Stop(); }

@@ -65,7 +65,6 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void SaveDirtySettings();
   void RepaintOnNewMinute();
   void ExpireToast(uint64_t nowMs);
-  bool AskChannelPin();
   // Loads a movie or an episode and shows it on the Player screen.
   void PlayOnDemand(const CatalogItem& item, const std::u16string& url, const std::u16string& resumeKey, bool episode);
 

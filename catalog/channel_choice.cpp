@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "catalog/categories.h"
 #include "store/id_set.h"
 
 namespace {
@@ -28,6 +29,13 @@ bool InList(const IdList& list, std::u16string_view id) {
 
 bool ParentalSkips(const CatalogItem& channel, const Settings& settings, bool categoryLocked) {
   return settings.ParentalOn && !categoryLocked && InList(settings.LockCh, channel.id());
+}
+
+bool LiveCategoryGuarded(const std::vector<Category>& liveCategories, int liveCategoryIndex, const Settings& settings) {
+  if (CurrentLiveCategoryLocked(liveCategories, liveCategoryIndex)) return true;
+  if (liveCategoryIndex < 0 || liveCategoryIndex >= static_cast<int>(liveCategories.size())) return false;
+  const std::u16string& id = liveCategories[liveCategoryIndex].id;
+  return !id.empty() && InList(settings.LockLive, id);
 }
 
 bool IsFillerChannelName(std::u16string_view name) {

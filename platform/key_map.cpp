@@ -65,10 +65,17 @@ int DigitRow(int scancode) {
 
 bool IsPrintableAscii(SDL_Keycode key) { return key >= 0x20 && key <= 0x7E; }
 
+// The key that gives "v", or V's place on a layout without Latin letters
+// (the same rule as the letter shortcuts).
+bool IsPasteKey(SDL_Keycode key, int scancode) {
+  return key == SDLK_v || (scancode == SDL_SCANCODE_V && !IsPrintableAscii(key));
+}
+
 }  // namespace
 
 int VirtualKeyFromSdl(int32_t keycode, int scancode, uint16_t mod) {
   if (mod & (KMOD_LALT | KMOD_GUI)) return 0;
+  if ((mod & KMOD_CTRL) && IsPasteKey(keycode, scancode)) return Vk::Paste;
 
   if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return 0x70 + (keycode - SDLK_F1);
   if (int vk = Lookup(kNamedKeys, keycode)) return vk;

@@ -14,4 +14,5 @@
 // always gives its digits, whatever the layout prints on it. Numpad digits
 // give 0x60-0x69 with Num Lock on and the navigation keys with it off. Keys
 // pressed with the left Alt or the logo key are system keys and give 0.
+// Ctrl+V gives Vk::Paste.
 int VirtualKeyFromSdl(int32_t keycode, int scancode, uint16_t mod);

@@ -26,6 +26,9 @@ inline constexpr int F11 = 0x7A;
 inline constexpr int OemPlus = 0xBB;   // the "=+" key
 inline constexpr int OemMinus = 0xBD;  // the "-_" key
 inline constexpr int Grave = 0xC0;     // the "`~" key
+// Ctrl+V (either Ctrl, the key that gives "v" or sits where V does): paste.
+// Outside the range of the classic codes, so no letter shortcut sees it.
+inline constexpr int Paste = 0x1056;
 
 constexpr int Letter(char upper) { return upper; }
 constexpr int Digit(int d) { return Digit0 + d; }

@@ -47,9 +47,10 @@ void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const st
 bool PlayLive(AppState& state, MediaEngine& engine, uint64_t nowMs, const LiveCallbacks& callbacks) {
   NavState& nav = state.nav;
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state.VisibleLive.size())) return false;
-  const bool categoryLocked = CurrentLiveCategoryLocked(state.catalog.LiveCategories, nav.live.LiveCategoryIndex);
+  const bool guarded = LiveCategoryGuarded(state.catalog.LiveCategories, nav.live.LiveCategoryIndex, state.settings);
+  if (!guarded) state.ChannelPinPassed = false;
   if (state.settings.ParentalOn) {
-    if (categoryLocked) {
+    if (guarded) {
       if (!callbacks.askChannelPin || !callbacks.askChannelPin()) return false;
     } else if (ParentalSkips(state.VisibleLive[nav.ChannelIndex], state.settings, false)) {
       nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, false);

@@ -50,6 +50,9 @@ struct AppState {
   Screen CurrentScreen = Screen::Home;
   std::u16string CurrentChannelId;
   PlaybackState playback;
+  // The parental PIN was entered for a channel of a locked category since
+  // the last channel played from a category that is not locked.
+  bool ChannelPinPassed = false;
 
   std::u16string StatusText;
   bool SettingsDirty = false;

@@ -18,9 +18,6 @@ struct NavState {
   int LiveCategoryScroll = 0;
   int ChannelScroll = 0;
   int GuideRowIndex = 0;
-  // The PIN was given for locked channels; cleared when the category moves
-  // to one that does not count as locked.
-  bool ChannelPinPassed = false;
   // Pointer: the scroll bar being dragged (0 none, 1 categories, 2 channels)
   // and the last channel-row click, for the double click.
   int ScrollDrag = 0;

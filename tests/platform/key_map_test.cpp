@@ -104,3 +104,14 @@ TEST(KeyMap, SystemKeysAndUnusedKeys) {
   EXPECT_EQ(Us(SDLK_CAPSLOCK, SDL_SCANCODE_CAPSLOCK), 0);
   EXPECT_EQ(Us(SDLK_VOLUMEUP, SDL_SCANCODE_VOLUMEUP), 0);
 }
+
+TEST(KeyMap, CtrlVPastesAndPlainVStaysALetter) {
+  EXPECT_EQ(Us(SDLK_v, SDL_SCANCODE_V, KMOD_LCTRL), Vk::Paste);
+  EXPECT_EQ(Us(SDLK_v, SDL_SCANCODE_V, KMOD_RCTRL), Vk::Paste);
+  EXPECT_EQ(Us(SDLK_v, SDL_SCANCODE_V), Vk::Letter('V'));
+  // The key that gives "v" pastes wherever it sits; V's place pastes only
+  // when the layout prints no Latin letter there.
+  EXPECT_EQ(Us(SDLK_v, SDL_SCANCODE_B, KMOD_LCTRL), Vk::Paste);
+  EXPECT_EQ(Us(SDLK_k, SDL_SCANCODE_V, KMOD_LCTRL), Vk::Letter('K'));
+  EXPECT_EQ(Us(0x43c, SDL_SCANCODE_V, KMOD_LCTRL), Vk::Paste);
+}

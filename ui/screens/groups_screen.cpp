@@ -9,6 +9,7 @@
 #include "store/collections.h"
 #include "store/runtime_log.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
 #include "ui/screens/live_screen.h"
@@ -147,7 +148,9 @@ void AddCurrentChannelToGroup(ScreenContext& ctx) {
   ctx.actions.SaveSettingsNow();
 }
 
-std::optional<std::u16string> AskGroupName(ScreenContext& /*ctx*/) {
-  // The text prompt is not part of the modal slot yet: no name, no group.
-  return std::nullopt;
+std::optional<std::u16string> AskGroupName(ScreenContext& ctx) {
+  TextPrompt prompt;
+  prompt.title = std::u16string(Translate("new_group"));
+  prompt.label = std::u16string(Translate("name"));
+  return AskTextOrCancel(ctx.modal, std::move(prompt));
 }

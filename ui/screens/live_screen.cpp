@@ -12,6 +12,7 @@
 #include "store/collections.h"
 #include "store/runtime_log.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/groups_screen.h"
 
@@ -265,18 +266,36 @@ void CategoryChanged(ScreenContext& ctx) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
-  const bool locked = CategoryLocked(state);
-  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, locked);
+  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, CategoryLocked(state));
   nav.ChannelScroll = 0;
-  if (locked) return;
-  nav.ChannelPinPassed = false;
+  if (LiveCategoryGuarded(state.catalog.LiveCategories, nav.live.LiveCategoryIndex, state.settings)) return;
+  state.ChannelPinPassed = false;
   if (!state.VisibleLive.empty()) PlaySelected(ctx);
+}
+
+// Moves to `category`; a category the user locked asks for the PIN each
+// time it is opened, and a refusal keeps the category that was shown.
+void SelectCategory(ScreenContext& ctx, int category) {
+  AppState& state = ctx.state;
+  int& selected = state.nav.live.LiveCategoryIndex;
+  const auto& categories = state.catalog.LiveCategories;
+  // "+ Add Group" lists nothing: choosing it asks for a new group's name,
+  // and the category shown stays.
+  if (category >= 0 && category < int(categories.size()) && categories[size_t(category)].id == sc::AddGroup) {
+    CreateGroupFromPrompt(ctx);
+    return;
+  }
+  if (category != selected && category >= 0 && category < int(categories.size()) &&
+      !PinGate(ctx.modal, state, categories[size_t(category)].id)) {
+    return;
+  }
+  selected = category;
+  CategoryChanged(ctx);
 }
 
 void StepCategoryBy(ScreenContext& ctx, int step) {
   NavState& nav = ctx.state.nav;
-  nav.live.LiveCategoryIndex = StepCategory(VisibleLiveCategories(ctx.state), nav.live.LiveCategoryIndex, step);
-  CategoryChanged(ctx);
+  SelectCategory(ctx, StepCategory(VisibleLiveCategories(ctx.state), nav.live.LiveCategoryIndex, step));
 }
 
 void StepChannelBy(ScreenContext& ctx, int direction) {
@@ -383,8 +402,7 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
       StepChannelBy(ctx, vk == Vk::PageUp ? 1 : -1);
     }
   } else if (vk == Vk::Return) {
-    if (categories && SelectedCategoryId(state) == sc::AddGroup) CreateGroupFromPrompt(ctx);
-    else PlayChosenChannel(ctx);
+    PlayChosenChannel(ctx);
   } else if (vk == Vk::Letter('C')) {
     ctx.navigator.SetScreen(Screen::Catchup);
   } else if (vk == Vk::Letter('F') || vk == Vk::Grave) {
@@ -450,13 +468,9 @@ void ClickCategory(ScreenContext& ctx, const std::vector<int>& visible, int posi
   NavState& nav = ctx.state.nav;
   const int category = visible[size_t(position)];
   nav.LiveFocus = 0;
-  if (category == nav.live.LiveCategoryIndex) {
-    if (SelectedCategoryId(ctx.state) == sc::AddGroup) CreateGroupFromPrompt(ctx);
-    return;
-  }
+  if (category == nav.live.LiveCategoryIndex) return;
   nav.live.ActiveGroup = -1;
-  nav.live.LiveCategoryIndex = category;
-  CategoryChanged(ctx);
+  SelectCategory(ctx, category);
 }
 
 }  // namespace

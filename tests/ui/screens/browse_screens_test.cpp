@@ -104,7 +104,24 @@ class BrowseTest : public ::testing::Test {
   AppState state;
   RecordingActions actions;
   ScreenTable screens;
-  ModalSlot modal{[](const std::function<bool()>&) {}, [] {}};
+  // The nested loop of a modal: each queued answer is given in turn (keys
+  // and characters through the navigator, as the window sends them) until
+  // the modal is done.
+  void RunNested(const std::function<bool()>& done) {
+    ++modalsShown;
+    for (const auto& step : modalInput) {
+      step();
+      if (done()) return;
+    }
+  }
+  void Answer(std::u16string_view text, int finalKey = Vk::Return) {
+    modalInput.clear();
+    for (char16_t c : text) modalInput.push_back([this, c] { navigator.OnChar(c, 0); });
+    modalInput.push_back([this, finalKey] { navigator.OnKey(finalKey, 0); });
+  }
+  std::vector<std::function<void()>> modalInput;
+  int modalsShown = 0;
+  ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
   Navigator navigator{state, actions, screens, modal};
 };
 
@@ -327,6 +344,53 @@ TEST_F(BrowseTest, GroupsSelectDeleteAndAdd) {
   Press({Vk::Letter('G'), Vk::Escape});
   EXPECT_EQ(state.nav.live.ActiveGroup, -1) << "leaving Groups clears the filter";
   EXPECT_EQ(state.VisibleLive.size(), 43u - 3u);
+}
+
+TEST_F(BrowseTest, GroupsAreCreatedFromThePromptOnGroupsAndOnLive) {
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Right, Vk::Down});  // channel c2 selected
+  Press({Vk::Letter('G')});
+  Answer(u"Evening");
+  Press({Vk::OemPlus});
+  ASSERT_EQ(state.settings.Groups.size(), 1u);
+  EXPECT_EQ(state.settings.Groups[0], (ChannelGroup{u"Evening", {u"c2"}})) << "starts with the selected channel";
+  EXPECT_EQ(state.settings.Volume, Settings{}.Volume) << "+ makes a group here, not louder";
+  EXPECT_EQ(actions.saves, 1);
+
+  Answer(u"Never", Vk::Escape);
+  Press({Vk::Letter('N')});
+  EXPECT_EQ(state.settings.Groups.size(), 1u) << "a cancelled prompt makes nothing";
+
+  // On Live, choosing "+ Add Group" asks as well; the category shown stays.
+  Press({Vk::Escape});
+  EXPECT_EQ(state.CurrentScreen, Screen::Live);
+  Press({Vk::Left, Vk::Up});
+  EXPECT_EQ(LiveCategoryId(), u"recent");
+  Answer(u"Late");
+  Press({Vk::Up});
+  EXPECT_EQ(LiveCategoryId(), u"recent");
+  ASSERT_EQ(state.settings.Groups.size(), 2u);
+  EXPECT_EQ(state.settings.Groups[1].name, u"Late");
+  EXPECT_EQ(modalsShown, 3);
+}
+
+TEST_F(BrowseTest, AUserLockedCategoryAsksForThePinEachTimeItOpens) {
+  state.settings.ParentalOn = true;
+  state.settings.ParentalPin = u"4321";
+  state.settings.LockLive = {u"n"};
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Down, Vk::Down});  // Favorite, Lock
+  Answer(u"0000");
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"lock") << "a wrong PIN keeps the category shown";
+  EXPECT_EQ(state.StatusText, u"Wrong PIN");
+  Answer(u"4321");
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"n");
+  Press({Vk::Up});
+  Answer(u"4321");
+  Press({Vk::Down});
+  EXPECT_EQ(modalsShown, 3) << "asked again on the next opening";
 }
 
 }  // namespace
