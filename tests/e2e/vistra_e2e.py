@@ -254,6 +254,11 @@ def browse():
     # The selected channel row (second row) is outlined and filled in the selection colour.
     row = pixel(shot, width * 700 // 1920, height * (122 + 48 + 24) // 1080)
     check(row[0] > row[2] + 10, "browse: the selected channel row is highlighted %s" % (row,))
+    # A click on the third channel row selects and plays it.
+    before = len(read_lines(LOG))
+    subprocess.run(["xdotool", "mousemove", str(width * 700 // 1920), str(height * (122 + 2 * 48 + 24) // 1080),
+                    "click", "1"], check=True)
+    check(wait_for_line("play live id=106", after=before, timeout=10) >= 0, "browse: a click on a channel row plays it")
 
     key("Escape", "Down", "Return")  # Home, tile 1: Movies
     time.sleep(0.5)
