@@ -148,7 +148,9 @@ void PaintGuide(RenderResources& res, const AppState& state, const GuideView& gu
                   kAlignLeadingCentered);
   const bool ours = guide.channelId == channel.id();
   if (!ours || guide.rows.empty()) {
-    const bool loading = !ours || guide.status == kGuideLoading;
+    // A guide for another channel means none was asked for this one (a
+    // locked category waits for the PIN): nothing is loading.
+    const bool loading = ours && guide.status == kGuideLoading;
     res.DrawTrimmed(FontId::Hint, Translate(loading ? "buffering" : "no_info"), res.Design(978, 713, 1900, 753),
                     brush.Dim, kAlignLeadingCentered);
     return;
