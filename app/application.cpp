@@ -2,6 +2,7 @@
 
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
+#include "catalog/account.h"
 #include "catalog/categories.h"
 #include "catalog/channel_choice.h"
 #include "net/text.h"
@@ -11,6 +12,8 @@
 #include "player/playback.h"
 #include "player/video_layout.h"
 #include "player/video_output.h"
+#include "net/text.h"
+#include "store/collections.h"
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
@@ -186,6 +189,42 @@ void Application::PlaySelectedChannel() {
 }
 
 void Application::StopPlayback() { engine_.Stop(); }
+
+void Application::RequestSeriesInfo(const CatalogItem& series, bool autoPlay) {
+  state_.playback.currentItem = series;
+  state_.playback.autoplayEpisodes = autoPlay;
+  WriteLogF(512, "series info id=%s autoplay=%d", WideToUtf8(series.id()).c_str(), autoPlay ? 1 : 0);
+  StartSeriesInfoJob(state_, mailbox_, std::u16string(series.id()));
+}
+
+void Application::PlayMovie(const CatalogItem& movie) {
+  const std::u16string url =
+      movie.url().empty() ? MovieStreamUrl(state_.account, movie.id(), movie.containerExt()) : std::u16string(movie.url());
+  PushHistory(state_.settings.HistoryMovies, movie.id());
+  PlayOnDemand(movie, url, std::u16string(movie.id()), false);
+}
+
+void Application::PlayEpisode(const Episode& episode) {
+  PushHistory(state_.settings.HistorySeries, state_.playback.currentItem.id());
+  PlayOnDemand(state_.playback.currentItem, EpisodeStreamUrl(state_.account, episode.id, episode.containerExt),
+               episode.id, true);
+}
+
+void Application::PlayOnDemand(const CatalogItem& item, const std::u16string& url, const std::u16string& resumeKey,
+                               bool episode) {
+  PlaybackState& playback = state_.playback;
+  playback.currentItem = item;
+  playback.isEpisode = episode;
+  playback.itemKey = resumeKey;
+  state_.SettingsDirty = true;
+  state_.nav.fullVideo = true;
+  navigator_.SetScreen(Screen::Player);
+  LoadWithPreferences(engine_, state_.settings, url);
+  playback.playStartTick = TickMs();
+  playback.lastUrl = url;
+  WriteLogF(768, "play %s id=%s name=%s url=%s", episode ? "episode" : "movie", WideToUtf8(resumeKey).c_str(),
+            WideToUtf8(item.name()).c_str(), WideToUtf8(url).c_str());
+}
 void Application::Repaint() { window_.RequestPaint(); }
 
 void Application::OpenInBrowser(const std::u16string& url) {
@@ -230,6 +269,8 @@ void Application::StartSpeedTest() {
 void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
   const LocalTime now = ToLocalTime(NowUnix());
   paintedMinute_ = MinuteOfDay(now);
+  navigator_.SetSurfaceSize(width, height);
+  screens_[state_.CurrentScreen].PrepareFrame(render_, state_, width, height);
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
   screens_[state_.CurrentScreen].Paint(render_, state_, now);
   render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs());

@@ -55,6 +55,9 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void ClearCache() override;
   void StartSpeedTest() override;
   void StartCatchupGuide(const std::u16string& streamId) override;
+  void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override;
+  void PlayMovie(const CatalogItem& movie) override;
+  void PlayEpisode(const Episode& episode) override;
 
   // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;
@@ -69,6 +72,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void SaveDirtySettings();
   void RepaintOnNewMinute();
   void ExpireToast(uint64_t nowMs);
+  // Loads a movie or an episode and shows it on the Player screen.
+  void PlayOnDemand(const CatalogItem& item, const std::u16string& url, const std::u16string& resumeKey, bool episode);
 
   HostWindow window_;
   MediaEngine engine_;

@@ -1,6 +1,7 @@
 #include "app/content_jobs.h"
 
 #include "platform/clock.h"
+#include "store/runtime_log.h"
 
 void StartSportsJob(AppState& state, JobMailbox& mailbox) {
   bool expected = false;
@@ -19,7 +20,8 @@ void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16stri
   JobFlags* flags = &state.flags;
   StartJob([&mailbox, flags, account, seriesId, generation] {
     SeriesInfo info;
-    GetSeriesInfo(account, seriesId, info);
+    const bool ok = GetSeriesInfo(account, seriesId, info);
+    WriteLogF(128, "series info fetched ok=%d episodes=%d", ok ? 1 : 0, int(info.Episodes.size()));
     // A newer request superseded this one: its answer is dropped unseen.
     if (flags->SeriesInfoGeneration.load() != generation) return;
     mailbox.Deliver(SeriesInfoLoaded{std::move(info), generation});

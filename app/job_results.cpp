@@ -5,6 +5,7 @@
 #include "app/catalog_jobs.h"
 #include "catalog/categories.h"
 #include "panel/messages.h"
+#include "store/runtime_log.h"
 #include "state/app_state.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
@@ -82,8 +83,13 @@ struct Applier {
     NavState& nav = state.nav;
     nav.EpisodeIndex = 0;
     const bool none = state.series.Episodes.empty();
-    nav.EpisodesOpen = !none;
+    WriteLogF(128, "series info episodes=%d", int(state.series.Episodes.size()));
     state.StatusText = none ? u"No episodes" : u"";
+    // Opened from the search: the first episode plays instead of the list.
+    const bool autoPlay = state.playback.autoplayEpisodes;
+    state.playback.autoplayEpisodes = false;
+    nav.EpisodesOpen = !none && !autoPlay;
+    if (autoPlay && !none) app.PlayEpisode(state.series.Episodes.front());
     app.Repaint();
   }
 

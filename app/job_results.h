@@ -93,6 +93,8 @@ class ResultFollowUps {
   // Icons arrived: repaint once they settle rather than per icon.
   virtual void IconsSettling() = 0;
   virtual void Repaint() = 0;
+  // Series info asked for with auto-play arrived: its first episode plays.
+  virtual void PlayEpisode(const Episode& episode) = 0;
 };
 
 // Main thread: merges `result` into `state` and runs its follow-up.

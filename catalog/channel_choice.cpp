@@ -58,3 +58,54 @@ int DefaultChannelIndex(const VisibleList& live, const Settings& settings, bool 
   }
   return 0;
 }
+
+int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings, bool categoryLocked) {
+  const int count = static_cast<int>(live.size());
+  if (count == 0) return -1;
+  const int step = direction < 0 ? -1 : 1;
+  const bool valid = start >= 0 && start < count;
+  const std::u16string_view leftId = valid ? live[size_t(start)].id() : std::u16string_view();
+  int index = valid ? start : (step > 0 ? -1 : count);
+  const IdSet locked(settings.LockCh);
+  const bool checkLocks = settings.ParentalOn && !categoryLocked;
+  for (int tried = 0; tried < count; ++tried) {
+    index = ((index + step) % count + count) % count;
+    const CatalogItem& channel = live[size_t(index)];
+    if (channel.id().empty()) continue;
+    if (valid && channel.id() == leftId && index != start) continue;
+    if (checkLocks && locked.contains(channel.id())) continue;
+    if (index == start && count > 1) continue;
+    return index;
+  }
+  return valid ? start : 0;
+}
+
+void AddNumberDigit(std::u16string& buffer, uint64_t& lastDigitMs, int digit, uint64_t nowMs) {
+  if (!buffer.empty() && (nowMs - lastDigitMs > kNumberPauseMs || buffer.size() >= kNumberMaxDigits)) buffer.clear();
+  buffer.push_back(char16_t(u'0' + digit));
+  lastDigitMs = nowMs;
+}
+
+namespace {
+
+// The decimal value of a text made of digits only; -1 otherwise.
+int64_t DecimalValue(std::u16string_view text) {
+  if (text.empty() || text.size() > 12) return -1;
+  int64_t value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9') return -1;
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
+}  // namespace
+
+int ChannelWithNumber(const VisibleList& live, std::u16string_view digits) {
+  const int64_t wanted = DecimalValue(digits);
+  if (wanted < 0) return -1;
+  for (size_t i = 0; i < live.size(); ++i) {
+    if (DecimalValue(live[i].num()) == wanted) return static_cast<int>(i);
+  }
+  return -1;
+}

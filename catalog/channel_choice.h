@@ -1,5 +1,7 @@
 #pragma once
 // Choosing channels in the live list.
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,3 +23,21 @@ bool IsFillerChannelName(std::u16string_view name);
 // The first playable channel of `live`: a non-empty id and name, not passed
 // over by the parental rule, not a filler channel; 0 when none qualifies.
 int DefaultChannelIndex(const VisibleList& live, const Settings& settings, bool categoryLocked);
+
+// One step down (+1) or up (-1) the list with wrap-around, passing over
+// channels with an empty id, channels with the id of the one left and
+// channels the parental rule skips, for at most one full pass; when nothing
+// else qualifies the start comes back. -1 for an empty list; a start out of
+// range counts as just before the first row (or after the last, going up).
+int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings, bool categoryLocked);
+
+// Channel-number entry: the digits typed so far and the tick of the last.
+// The digits are kept until a pause of more than kNumberPauseMs; a digit
+// after the pause, or a fifth digit, starts a new number.
+inline constexpr uint64_t kNumberPauseMs = 1800;
+inline constexpr size_t kNumberMaxDigits = 4;
+void AddNumberDigit(std::u16string& buffer, uint64_t& lastDigitMs, int digit, uint64_t nowMs);
+
+// The first row whose channel-number text has the decimal value of
+// `digits` ("007" finds "7"); -1 when none does.
+int ChannelWithNumber(const VisibleList& live, std::u16string_view digits);

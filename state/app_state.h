@@ -11,6 +11,7 @@
 #include "catalog/account.h"
 #include "catalog/catalog_item.h"
 #include "catalog/guide.h"
+#include "catalog/search.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
 #include "extras/speed_test.h"
@@ -62,6 +63,10 @@ struct AppState {
   NavState nav;
   VisibleList VisibleLive;
   VisibleList VisibleItems;
+  SearchResultList SearchResults;
+  SearchIndexCache searchIndex;
+  // The live history matched to the catalog (the H key); no screen shows it yet.
+  std::vector<CatalogItem> LiveHistoryChannels;
   Toast toast;
 
   // Mute remembers the volume it replaced (0 = nothing remembered).

@@ -18,11 +18,17 @@ struct NavState {
   int LiveCategoryScroll = 0;
   int ChannelScroll = 0;
   int GuideRowIndex = 0;
+  // Pointer: the scroll bar being dragged (0 none, 1 categories, 2 channels)
+  // and the last channel-row click, for the double click.
+  int ScrollDrag = 0;
+  int LastClickRow = -1;
+  uint64_t LastClickMs = 0;
 
   int ItemCategoryIndex = 1;
   int ItemFocus = 0;
   int ItemIndex = 0;
   int ItemCategoryScroll = 0;
+  int ItemScroll = 0;  // first item shown in the grid (a multiple of the columns)
   bool EpisodesOpen = false;
   int EpisodeIndex = 0;
 
@@ -33,6 +39,9 @@ struct NavState {
   bool AccountFromHome = false;
   int GroupIndex = 0;
   std::u16string SearchQuery;
+  // The character of the key that opened the search box: the window sends
+  // it right after the key, and it is not meant as the first letter typed.
+  char16_t SwallowChar = 0;
   std::u16string NumberBuffer;
   uint64_t NumberTime = 0;
 

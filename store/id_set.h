@@ -17,6 +17,7 @@ class IdSet {
   }
   bool contains(std::u16string_view id) const { return set_.count(id) != 0; }
   bool empty() const { return set_.empty(); }
+  size_t size() const { return set_.size(); }
 
  private:
   std::unordered_set<std::u16string_view> set_;

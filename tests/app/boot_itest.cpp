@@ -223,6 +223,7 @@ TEST_F(BootTest, APlaylistSwitchKeepsEverythingUntilTheNewServerAnswers) {
   EXPECT_EQ(state.settings.Extra.back().url, url);
   ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));  // movies and series follow
   EXPECT_EQ(state.catalog.Movies->size(), 4u);
+}
 
 TEST_F(BootTest, ListCutShortKeepsTheCachedCatalog) {
   {

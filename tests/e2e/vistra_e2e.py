@@ -207,6 +207,7 @@ def run(env):
     check(used < 50, "idle CPU use is small (%.2f %%)" % used)
 
     check_live_preview(proc, "opengl")
+    browse()
     check_settings_account_and_extras()
 
     # Closing the window saves the settings.
@@ -221,6 +222,10 @@ def run(env):
         code = None
     check(code == 0, "closing the window ends Vistra with code 0 (%s)" % code)
     check(os.stat(settings).st_mtime_ns != stamp, "closing the window saves the settings")
+    with open(settings) as f:
+        saved = f.read()
+    check('"FavLive"' in saved and '"105"' in saved.split('"FavLive"', 1)[1].split("]", 1)[0],
+          "the favorite toggled on Live is saved")
 
     # The safe renderer (software render API) shows the same picture.
     proc, wid = start_vistra(dict(env, VISTRA_FORCE_SW_RENDER="1"))
@@ -232,6 +237,64 @@ def run(env):
         proc.wait(timeout=10)
     except subprocess.TimeoutExpired:
         proc.kill()
+
+
+def browse():
+    """A short walk by keys from Home: Live's categories and channels, the
+    Movies grid, a series' episodes and the search."""
+    before = len(read_lines(LOG))
+    key("Return")  # Home tile 0: Live, "All"
+    check(wait_for_line("play live id=101", after=before, timeout=10) >= 0, "browse: Live plays the first channel")
+    before = len(read_lines(LOG))
+    key("Down", "Down", "Down", "Down")  # Favorite (empty), Lock (locked), News, Sports
+    check(wait_for_line("play live id=104", after=before, timeout=10) >= 0,
+          "browse: the preview follows the category change to Sports")
+    key("Right", "Down")
+    check(wait_for_line("play live id=105", after=before, timeout=10) >= 0, "browse: Down in the channels plays the next")
+    key("f")
+    time.sleep(0.3)
+    shot = screenshot("browse_live")
+    width, height = shot[0], shot[1]
+    # The selected channel row (second row) is outlined and filled in the selection colour.
+    row = pixel(shot, width * 700 // 1920, height * (122 + 48 + 24) // 1080)
+    check(row[0] > row[2] + 10, "browse: the selected channel row is highlighted %s" % (row,))
+    # A click on the third channel row selects and plays it.
+    before = len(read_lines(LOG))
+    subprocess.run(["xdotool", "mousemove", str(width * 700 // 1920), str(height * (122 + 2 * 48 + 24) // 1080),
+                    "click", "1"], check=True)
+    check(wait_for_line("play live id=106", after=before, timeout=10) >= 0, "browse: a click on a channel row plays it")
+
+    key("Escape", "Down", "Return")  # Home, tile 1: Movies
+    time.sleep(0.5)
+    screenshot("browse_movies")
+    before = len(read_lines(LOG))
+    key("Right", "Right", "Return")
+    check(wait_for_line("play movie id=202", after=before, timeout=10) >= 0, "browse: Enter in the grid plays the movie")
+    key("Escape", "Down", "Return")  # back Home (playback stops), tile 2: Series
+    time.sleep(0.5)
+    before = len(read_lines(LOG))
+    key("Right", "Return")
+    check(wait_for_line("series info id=", after=before, timeout=10) >= 0, "browse: Enter on a series asks for it")
+    deadline = time.time() + 10
+    lit = (0, 0, 0)
+    while time.time() < deadline:
+        shot = screenshot("browse_episodes")
+        lit = pixel(shot, width * 1500 // 1920, height * 174 // 1080)
+        if brightness(lit) > 100:
+            break
+        time.sleep(0.3)
+    check(brightness(lit) > 100, "browse: the episode panel opens with its first row lit %s" % (lit,))
+    key("Escape")
+    shot = screenshot("browse_series")
+    check(brightness(pixel(shot, width * 1500 // 1920, height * 174 // 1080)) < 100, "browse: Esc closes the panel")
+
+    key("Escape", "Up", "Up", "Return", "s")  # Home, Live, Search
+    before = len(read_lines(LOG))
+    subprocess.run(["xdotool", "type", "--delay", "120", "harb"], check=True)
+    check(wait_for_line("search query=harb results=2", after=before, timeout=5) >= 0,
+          "browse: typing searches as it goes")
+    screenshot("browse_search")
+    key("Escape", "Escape")  # Live, Home
 
 
 def check_live_preview(proc, renderer):

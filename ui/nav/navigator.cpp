@@ -21,6 +21,8 @@ std::u16string VolumeText(int volume) {
 }  // namespace
 
 ScreenContext Navigator::Context(int width, int height) {
+  if (width < 0) width = width_;
+  if (height < 0) height = height_;
   return ScreenContext{state_, actions_, *this, modal_, nowMs_, width, height};
 }
 

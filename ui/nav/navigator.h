@@ -25,9 +25,15 @@ class Navigator {
   // Leaves the current screen, cancels an open modal, enters `screen` and
   // places the video for it. The caller repaints.
   void SetScreen(Screen screen);
+  // The interface surface's size, for key handlers that keep a selection
+  // in view (they scroll by the layout the painter uses).
+  void SetSurfaceSize(int width, int height) {
+    width_ = width;
+    height_ = height;
+  }
 
  private:
-  ScreenContext Context(int width = 0, int height = 0);
+  ScreenContext Context(int width = -1, int height = -1);
   bool HandleVolumeKey(int vk);
   bool HandleBackKey(int vk);
 
@@ -36,4 +42,5 @@ class Navigator {
   const ScreenTable& screens_;
   ModalSlot& modal_;
   uint64_t nowMs_ = 0;  // tick of the event being handled
+  int width_ = 1280, height_ = 720;
 };

@@ -1,19 +1,212 @@
 #include "ui/screens/live_screen.h"
 
-#include "catalog/categories.h"
-#include "catalog/channel_choice.h"
-#include "net/text.h"
-#include "player/video_layout.h"
-#include "ui/screens/screen_background.h"
+#include <algorithm>
 
-void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
-  PaintScreenBackground(res, Screen::Live, state.StatusText);
-  const int index = state.nav.ChannelIndex;
-  if (index >= 0 && index < static_cast<int>(state.VisibleLive.size())) {
-    const CatalogItem& channel = state.VisibleLive[index];
-    std::u16string line = std::u16string(channel.num()) + u"  " + CleanDisplayName(channel.name());
-    res.DrawTrimmed(FontId::Label, line, res.Design(60, 140, 930, 190), res.Brush().White);
+#include "catalog/categories.h"
+#include "catalog/category_visibility.h"
+#include "catalog/channel_choice.h"
+#include "catalog/special_categories.h"
+#include "net/text.h"
+#include "platform/virtual_keys.h"
+#include "player/video_layout.h"
+#include "store/collections.h"
+#include "store/runtime_log.h"
+#include "ui/i18n/translate.h"
+#include "ui/modals/pin_gate.h"
+#include "ui/nav/navigator.h"
+#include "ui/screens/groups_screen.h"
+
+namespace sc = SpecialCategory;
+
+// Sections: layout and hit test; painting; selection helpers; keys; pointer;
+// enter and leave.
+
+namespace {
+
+constexpr double kRowsTop = 122, kRowsBottom = 997, kRowHeight = 48;
+constexpr double kCategoryRight = 431, kChannelRight = 960;
+constexpr double kGuideTop = 648;
+constexpr double kDoubleClickMs = 450;
+constexpr uint64_t kNoticeMs = 2500;
+constexpr uint64_t kNumberToastMs = 1800;
+
+}  // namespace
+
+std::vector<int> VisibleLiveCategories(const AppState& state) {
+  return VisibleCategoryIndices(state.catalog.LiveCategories, state.settings.HideLive);
+}
+
+LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount, double width, double height) {
+  LiveLayout l;
+  l.categories = ListRowsOf(kRowsTop, kRowsBottom, kRowHeight, height);
+  l.channels = l.categories;
+  l.guide = ListRowsPixels(DesignY(713, height), DesignY(kRowsBottom, height),
+                           std::max(int(DesignY(36, height)), 22));
+  const NavState& nav = state.nav;
+  l.categoryFirst = ClampFirst(nav.LiveCategoryScroll, l.categories.visible, categoryCount);
+  l.channelFirst = ClampFirst(nav.ChannelScroll, l.channels.visible, int(state.VisibleLive.size()));
+  l.guideFirst = ClampFirst(nav.GuideRowIndex, l.guide.visible, guideCount);
+  l.categoryRight = DesignX(kCategoryRight, width);
+  l.channelRight = DesignX(kChannelRight, width);
+  l.channelScrollbarX = l.channelRight - 18;
+  l.guideTop = DesignY(kGuideTop, height);
+  const double left = DesignX(kChannelRight + 18, width), right = width - DesignX(18, width);
+  const double buttonWidth = (right - left - DesignX(28, width)) / 3;
+  for (int i = 0; i < 3; ++i) {
+    const double x = left + i * (buttonWidth + DesignX(14, width));
+    l.buttons[i] = RectF{x, DesignY(kRowsBottom, height), x + buttonWidth, DesignY(1055, height)};
   }
+  return l;
+}
+
+LiveHit LiveHitTest(const LiveLayout& l, int categoryCount, int channelCount, double x, double y, double width,
+                    double height) {
+  if (const auto tab = HeaderTabAt(x, y, width, height)) return {LiveHit::Kind::Tab, ScreenIndex(*tab)};
+  for (int i = 0; i < 3; ++i)
+    if (l.buttons[i].Contains(x, y)) return {LiveHit::Kind::Button, i};
+  if (x < l.categoryRight) {
+    if (x >= CategoryScrollbarX(width) && categoryCount > l.categories.visible) return {LiveHit::Kind::CategoryScrollbar, 0};
+    const int offset = l.categories.OffsetAt(y);
+    if (offset >= 0 && l.categoryFirst + offset < categoryCount) return {LiveHit::Kind::Category, l.categoryFirst + offset};
+    return {};
+  }
+  if (x < l.channelRight) {
+    if (x >= l.channelScrollbarX) return {LiveHit::Kind::ChannelScrollbar, 0};
+    const int offset = l.channels.OffsetAt(y);
+    if (offset >= 0 && l.channelFirst + offset < channelCount) return {LiveHit::Kind::Channel, l.channelFirst + offset};
+  }
+  return {};
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+namespace {
+
+constexpr Rgba kChannelFill{0.03, 0.04, 0.06, 1};
+constexpr Rgba kSelectedChannelFill{0.18, 0.16, 0.08, 1};
+
+bool Contains(const IdList& list, std::u16string_view id) { return std::find(list.begin(), list.end(), id) != list.end(); }
+
+void StrokeCircle(RenderResources& res, double x, double y, double radius) {
+  cairo_t* cr = res.Cr();
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, 1, 1, 1, 1);
+  cairo_set_line_width(cr, 1.4);
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x, y, radius, 0, 6.283185307179586);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
+void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout& l) {
+  const Brushes& brush = res.Brush();
+  const VisibleList& live = state.VisibleLive;
+  const int total = int(live.size());
+  if (total == 0) {
+    res.DrawTrimmed(FontId::Label, u"No channels", res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
+    return;
+  }
+  for (int offset = 0; offset < l.channels.visible && l.channelFirst + offset < total; ++offset) {
+    const int row = l.channelFirst + offset;
+    const CatalogItem& channel = live[size_t(row)];
+    const double top = l.channels.RowTop(offset), bottom = top + l.channels.rowHeight;
+    const double middle = (top + bottom) / 2;
+    const bool selected = row == state.nav.ChannelIndex;
+    if (selected) {
+      const RectF box{res.X(453), top + 1, res.X(949), bottom - 1};
+      res.FillRounded(box, 4, kSelectedChannelFill);
+      res.StrokeRounded(box, 4, brush.Accent, 1.5);
+    }
+    if (!channel.num().empty())
+      res.DrawTrimmed(FontId::Hint, channel.num(), RectF{res.X(471), top, res.X(543), bottom}, brush.Dim,
+                      kAlignLeadingCentered);
+    if (cairo_surface_t* icon = res.IconFor(channel))
+      res.DrawPicture(icon, RectF{res.X(561), top + 8, res.X(597), bottom - 8});
+    double nameLeft = 615;
+    if (channel.tvArchive() > 0) {
+      StrokeCircle(res, res.X(625), middle, 8);
+      nameLeft += 28;
+    }
+    res.DrawTrimmed(FontId::Row, CleanDisplayName(channel.name()), RectF{res.X(nameLeft), top, res.X(900), bottom},
+                    selected ? brush.Accent : brush.White, kAlignLeadingCentered);
+    if (Contains(state.settings.FavLive, channel.id()))
+      res.DrawTrimmed(FontId::Hint, u"*", RectF{res.X(910), top, res.X(945), bottom}, brush.Accent, kAlignLeadingCentered);
+    if (Contains(state.settings.LockCh, channel.id()))
+      res.DrawTrimmed(FontId::Hint, u"L", RectF{res.X(888), top, res.X(910), bottom}, brush.Accent, kAlignLeadingCentered);
+  }
+  res.DrawScrollbar(l.channelRight - 16, l.channels.top, l.channels.bottom, l.channelFirst, l.channels.visible, total);
+}
+
+void PaintGuide(RenderResources& res, const AppState& state, const GuideView& guide, const LiveLayout& l,
+                int64_t now) {
+  const Brushes& brush = res.Brush();
+  const int index = state.nav.ChannelIndex;
+  if (index < 0 || index >= int(state.VisibleLive.size())) return;
+  const CatalogItem& channel = state.VisibleLive[size_t(index)];
+  res.DrawTrimmed(FontId::Label, CleanDisplayName(channel.name()), res.Design(978, 659, 1900, 702), brush.White,
+                  kAlignLeadingCentered);
+  const bool ours = guide.channelId == channel.id();
+  if (!ours || guide.rows.empty()) {
+    // A guide for another channel means none was asked for this one (a
+    // locked category waits for the PIN): nothing is loading.
+    const bool loading = ours && guide.status == kGuideLoading;
+    res.DrawTrimmed(FontId::Hint, Translate(loading ? "buffering" : "no_info"), res.Design(978, 713, 1900, 753),
+                    brush.Dim, kAlignLeadingCentered);
+    return;
+  }
+  const int total = int(guide.rows.size());
+  for (int offset = 0; offset < l.guide.visible && l.guideFirst + offset < total; ++offset) {
+    const EpgEntry& entry = guide.rows[size_t(l.guideFirst + offset)];
+    const double top = l.guide.RowTop(offset), bottom = top + l.guide.rowHeight;
+    const int64_t s = entry.start, e = s + 60 * int64_t(std::max(1, entry.durationMin));
+    const bool current = s >= 1 && s <= now && now < e;
+    const bool past = e >= 1 && e <= now && s >= 1;
+    double left = 978;
+    if (current) res.FillRect(RectF{res.X(978), top, res.X(1902), bottom}, kSelectedChannelFill);
+    if (past) {
+      StrokeCircle(res, res.X(992), (top + bottom) / 2, 6);
+      left = 1012;
+    }
+    res.DrawTrimmed(FontId::Hint, entry.time + u"   " + entry.title, RectF{res.X(left), top, res.X(1902), bottom},
+                    current ? brush.Accent : brush.White, kAlignLeadingCentered);
+  }
+}
+
+void PaintButtons(RenderResources& res, const LiveLayout& l) {
+  static constexpr const char* kCaptions[3] = {"catchup", "add_fav", "search"};
+  for (int i = 0; i < 3; ++i) {
+    res.FillRounded(l.buttons[i], 18, Rgba{0.22, 0.22, 0.26, 1});
+    res.StrokeRounded(l.buttons[i], 18, res.Brush().Accent, 2);
+    res.DrawTrimmed(FontId::Hint, Translate(kCaptions[i]), l.buttons[i], res.Brush().White, kAlignCentered);
+  }
+}
+
+}  // namespace
+
+void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& now) const {
+  const double W = res.Width(), H = res.Height();
+  res.Clear(kScreenClear);
+  PaintHeaderBar(res, Screen::Live);
+  const std::vector<int> visible = VisibleLiveCategories(state);
+  const Settings& s = state.settings;
+  const std::vector<CategoryRow> categories = CategoryRowsOf(state.catalog.LiveCategories, visible,
+                                                             state.catalog.LiveChannels, s.HistoryLive, s.FavLive,
+                                                             s.LockCh, counts_);
+  const GuideView guide = CopyGuide(state.guide);
+  const LiveLayout l = LiveLayoutOf(state, int(categories.size()), int(guide.rows.size()), W, H);
+
+  res.FillRect(RectF{l.categoryRight, res.Y(kBodyTop), l.channelRight, H}, kChannelFill);
+  res.FillRect(RectF{l.channelRight, l.guideTop, W, H}, kChannelFill);
+  PaintCategoryColumn(res, l.categories, categories, l.categoryFirst, state.nav.live.LiveCategoryIndex,
+                      CategoryColumnStyle{});
+  res.FillRect(RectF{res.X(439), res.Y(kBodyTop), res.X(442), res.Y(kRowsBottom)}, res.Brush().Accent);
+  res.FillRect(RectF{res.X(957), res.Y(kBodyTop), l.channelRight, res.Y(kRowsBottom)}, res.Brush().Accent);
+  PaintChannels(res, state, l);
+  PaintGuide(res, state, guide, l, FromLocalTime(now));
+  PaintButtons(res, l);
+
+  // The preview shows through the interface layer.
   const PixelRect hole = VideoRectFor(Screen::Live, false, res.Width(), res.Height());
   cairo_t* cr = res.Cr();
   cairo_save(cr);
@@ -23,17 +216,340 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
   cairo_restore(cr);
 }
 
-void LiveScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
+// ---------------------------------------------------------------------------
+// Selection helpers
+
+namespace {
+
+bool CategoryLocked(const AppState& state) {
+  return CurrentLiveCategoryLocked(state.catalog.LiveCategories, state.nav.live.LiveCategoryIndex);
+}
+
+std::u16string_view SelectedCategoryId(const AppState& state) {
+  const auto& categories = state.catalog.LiveCategories;
+  const int index = state.nav.live.LiveCategoryIndex;
+  return index >= 0 && index < int(categories.size()) ? std::u16string_view(categories[size_t(index)].id)
+                                                      : std::u16string_view();
+}
+
+bool ValidChannel(const AppState& state) {
+  return state.nav.ChannelIndex >= 0 && state.nav.ChannelIndex < int(state.VisibleLive.size());
+}
+
+// Plays the selected channel and lets the guide panel follow it.
+void PlaySelected(ScreenContext& ctx) {
+  if (!ValidChannel(ctx.state)) return;
+  ctx.state.nav.GuideRowIndex = 0;
+  ctx.actions.PlaySelectedChannel();
+}
+
+// Keeps both selections in view by the painter's layout.
+void KeepSelectionInView(ScreenContext& ctx) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  const std::vector<int> visible = VisibleLiveCategories(state);
+  const LiveLayout l = LiveLayoutOf(state, int(visible.size()), 0, ctx.width, ctx.height);
+  nav.LiveCategoryScroll = KeepInView(nav.LiveCategoryScroll, VisiblePosition(visible, nav.live.LiveCategoryIndex),
+                                      l.categories.visible);
+  if (ValidChannel(state)) nav.ChannelScroll = KeepInView(nav.ChannelScroll, nav.ChannelIndex, l.channels.visible);
+  nav.ChannelScroll = ClampFirst(nav.ChannelScroll, l.channels.visible, int(state.VisibleLive.size()));
+}
+
+void MoveToFirstVisibleCategory(AppState& state) {
+  const std::vector<int> visible = VisibleLiveCategories(state);
+  int& index = state.nav.live.LiveCategoryIndex;
+  if (!visible.empty() && std::find(visible.begin(), visible.end(), index) == visible.end()) index = visible.front();
+}
+
+// After the category moved: a category that does not count as locked
+// clears the PIN pass and the preview follows the default channel; a locked
+// one only selects it (playing asks for the PIN).
+void CategoryChanged(ScreenContext& ctx) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
-  const bool locked = CurrentLiveCategoryLocked(state.catalog.LiveCategories, nav.live.LiveCategoryIndex);
+  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, CategoryLocked(state));
+  nav.ChannelScroll = 0;
+  if (LiveCategoryGuarded(state.catalog.LiveCategories, nav.live.LiveCategoryIndex, state.settings)) return;
+  state.ChannelPinPassed = false;
+  if (!state.VisibleLive.empty()) PlaySelected(ctx);
+}
+
+// Moves to `category`; a category the user locked asks for the PIN each
+// time it is opened, and a refusal keeps the category that was shown.
+void SelectCategory(ScreenContext& ctx, int category) {
+  AppState& state = ctx.state;
+  int& selected = state.nav.live.LiveCategoryIndex;
+  const auto& categories = state.catalog.LiveCategories;
+  // "+ Add Group" lists nothing: choosing it asks for a new group's name,
+  // and the category shown stays.
+  if (category >= 0 && category < int(categories.size()) && categories[size_t(category)].id == sc::AddGroup) {
+    CreateGroupFromPrompt(ctx);
+    return;
+  }
+  if (category != selected && category >= 0 && category < int(categories.size()) &&
+      !PinGate(ctx.modal, state, categories[size_t(category)].id)) {
+    return;
+  }
+  selected = category;
+  CategoryChanged(ctx);
+}
+
+void StepCategoryBy(ScreenContext& ctx, int step) {
+  NavState& nav = ctx.state.nav;
+  SelectCategory(ctx, StepCategory(VisibleLiveCategories(ctx.state), nav.live.LiveCategoryIndex, step));
+}
+
+void StepChannelBy(ScreenContext& ctx, int direction) {
+  AppState& state = ctx.state;
+  const int next = StepChannelIndex(state.VisibleLive, state.nav.ChannelIndex, direction, state.settings,
+                                    CategoryLocked(state));
+  if (next < 0) return;
+  state.nav.ChannelIndex = next;
+  PlaySelected(ctx);
+}
+
+// Enter and the double click on a channel. The full-window player comes
+// with the Player screen; until then the channel plays in the preview.
+void PlayChosenChannel(ScreenContext& ctx) { PlaySelected(ctx); }
+
+// The H key: the live history matched to the catalog, in history order.
+void OpenLiveHistory(ScreenContext& ctx) {
+  AppState& state = ctx.state;
+  state.LiveHistoryChannels.clear();
+  const SharedItems& items = state.catalog.LiveChannels;
+  if (items) {
+    for (const std::u16string& id : state.settings.HistoryLive) {
+      const auto it = std::find_if(items->begin(), items->end(), [&](const CatalogItem& c) { return c.id() == id; });
+      if (it != items->end()) state.LiveHistoryChannels.push_back(*it);
+    }
+  }
+  state.nav.ListIndex = 0;
+  state.StatusText = std::u16string(Translate("live_history"));
+  ctx.navigator.SetScreen(Screen::Catchup);
+}
+
+void Notice(ScreenContext& ctx, std::string_view key) {
+  ShowToast(ctx.state, std::u16string(Translate(key)), kNoticeMs);
+  ctx.actions.SaveSettingsNow();
+}
+
+}  // namespace
+
+void ToggleLiveFavorite(ScreenContext& ctx) {
+  if (!ValidChannel(ctx.state)) return;
+  const CatalogItem& channel = ctx.state.VisibleLive[size_t(ctx.state.nav.ChannelIndex)];
+  Notice(ctx, ToggleFavoriteId(ctx.state.settings.FavLive, channel.id()));
+}
+
+void ToggleLiveLock(ScreenContext& ctx) {
+  if (!ValidChannel(ctx.state)) return;
+  const CatalogItem& channel = ctx.state.VisibleLive[size_t(ctx.state.nav.ChannelIndex)];
+  Notice(ctx, ToggleChannelLockId(ctx.state.settings.LockCh, channel.id()));
+}
+
+void EnterChannelDigit(ScreenContext& ctx, int digit) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  AddNumberDigit(nav.NumberBuffer, nav.NumberTime, digit, ctx.nowMs);
+  ShowToast(state, u"CH " + nav.NumberBuffer, kNumberToastMs);
+  const int row = ChannelWithNumber(state.VisibleLive, nav.NumberBuffer);
+  if (row < 0) return;
+  if (state.CurrentScreen != Screen::Live && state.CurrentScreen != Screen::Player) ctx.navigator.SetScreen(Screen::Live);
+  nav.ChannelIndex = row;
+  PlaySelected(ctx);
+}
+
+void CreateGroupFromPrompt(ScreenContext& ctx) {
+  AppState& state = ctx.state;
+  const std::optional<std::u16string> name = AskGroupName(ctx);
+  if (!name) return;
+  const std::u16string_view selected =
+      ValidChannel(state) ? state.VisibleLive[size_t(state.nav.ChannelIndex)].id() : std::u16string_view();
+  const int index = CreateGroup(state.settings.Groups, *name, selected, state.CurrentChannelId);
+  if (index < 0) return;
+  state.nav.GroupIndex = index;
+  ctx.actions.SaveSettingsNow();
+  WriteLogF(512, "group created name=%s", WideToUtf8(*name).c_str());
+}
+
+// ---------------------------------------------------------------------------
+// Keys
+
+void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  MoveToFirstVisibleCategory(state);
+  const bool categories = nav.LiveFocus == 0;
+  if (vk >= Vk::Digit0 && vk <= Vk::Digit0 + 9) {
+    EnterChannelDigit(ctx, vk - Vk::Digit0);
+  } else if (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9) {
+    EnterChannelDigit(ctx, vk - Vk::Numpad0);
+  } else if (vk == Vk::Right) {
+    if (categories) nav.LiveFocus = 1;
+  } else if (vk == Vk::Left) {
+    if (categories) {
+      nav.live.ActiveGroup = -1;
+      StepCategoryBy(ctx, -1);
+    } else {
+      nav.LiveFocus = 0;
+    }
+  } else if (vk == Vk::Down || vk == Vk::Up) {
+    const int step = vk == Vk::Down ? 1 : -1;
+    if (categories) StepCategoryBy(ctx, step);
+    else StepChannelBy(ctx, step);
+  } else if (vk == Vk::PageUp || vk == Vk::PageDown) {
+    if (!state.VisibleLive.empty()) {
+      nav.LiveFocus = 1;
+      StepChannelBy(ctx, vk == Vk::PageUp ? 1 : -1);
+    }
+  } else if (vk == Vk::Return) {
+    PlayChosenChannel(ctx);
+  } else if (vk == Vk::Letter('C')) {
+    ctx.navigator.SetScreen(Screen::Catchup);
+  } else if (vk == Vk::Letter('F') || vk == Vk::Grave) {
+    ToggleLiveFavorite(ctx);
+  } else if (vk == Vk::Letter('S')) {
+    nav.SwallowChar = u's';
+    ctx.navigator.SetScreen(Screen::Search);
+  } else if (vk == Vk::Letter('G')) {
+    nav.GroupIndex = 0;
+    ctx.navigator.SetScreen(Screen::Groups);
+  } else if (vk == Vk::Letter('L')) {
+    ToggleLiveLock(ctx);
+  } else if (vk == Vk::Letter('H')) {
+    OpenLiveHistory(ctx);
+  }
+  if (state.CurrentScreen == Screen::Live) KeepSelectionInView(ctx);
+}
+
+// ---------------------------------------------------------------------------
+// Pointer
+
+namespace {
+
+// Wheel: three rows per notch on the lists, one on the guide.
+void Wheel(ScreenContext& ctx, const PointerEvent& event, const LiveLayout& l, int categoryCount) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  const int notches = event.wheelNotches;
+  if (event.x < l.categoryRight) {
+    nav.LiveCategoryScroll = ClampFirst(l.categoryFirst - 3 * notches, l.categories.visible, categoryCount);
+  } else if (event.x >= ctx.width / 2.0 && event.y >= DesignY(kBodyTop, ctx.height) && event.y < l.guideTop) {
+    const GuideView guide = CopyGuide(state.guide);
+    nav.GuideRowIndex = ClampFirst(l.guideFirst - notches, l.guide.visible, int(guide.rows.size()));
+  } else {
+    nav.ChannelScroll = ClampFirst(l.channelFirst - 3 * notches, l.channels.visible, int(state.VisibleLive.size()));
+  }
+}
+
+// The first row shown for a pointer height on a scroll bar.
+int FirstForHeight(const ListRows& rows, double y, int total) {
+  if (total <= rows.visible) return 0;
+  const double share = std::clamp((y - rows.top) / std::max(1.0, rows.bottom - rows.top), 0.0, 1.0);
+  return ClampFirst(int(share * (total - rows.visible) + 0.5), rows.visible, total);
+}
+
+void Drag(NavState& nav, const LiveLayout& l, double y, int categoryCount, int channelCount) {
+  if (nav.ScrollDrag == 1) nav.LiveCategoryScroll = FirstForHeight(l.categories, y, categoryCount);
+  if (nav.ScrollDrag == 2) nav.ChannelScroll = FirstForHeight(l.channels, y, channelCount);
+}
+
+void ClickChannel(ScreenContext& ctx, int row) {
+  NavState& nav = ctx.state.nav;
+  const bool second = row == nav.LastClickRow && ctx.nowMs - nav.LastClickMs < kDoubleClickMs;
+  nav.LiveFocus = 1;
+  nav.ChannelIndex = row;
+  nav.LastClickRow = row;
+  nav.LastClickMs = ctx.nowMs;
+  if (second) PlayChosenChannel(ctx);
+  else PlaySelected(ctx);
+}
+
+void ClickCategory(ScreenContext& ctx, const std::vector<int>& visible, int position) {
+  NavState& nav = ctx.state.nav;
+  const int category = visible[size_t(position)];
+  nav.LiveFocus = 0;
+  if (category == nav.live.LiveCategoryIndex) return;
+  nav.live.ActiveGroup = -1;
+  SelectCategory(ctx, category);
+}
+
+}  // namespace
+
+void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  const std::vector<int> visible = VisibleLiveCategories(state);
+  const int categoryCount = int(visible.size()), channelCount = int(state.VisibleLive.size());
+  const int guideCount = int(CopyGuide(state.guide).rows.size());
+  const LiveLayout l = LiveLayoutOf(state, categoryCount, guideCount, ctx.width, ctx.height);
+  switch (event.kind) {
+    case PointerEvent::Kind::Wheel: Wheel(ctx, event, l, categoryCount); return;
+    case PointerEvent::Kind::Move:
+      if (nav.ScrollDrag == 0) return;
+      Drag(nav, l, event.y, categoryCount, channelCount);
+      ctx.actions.Repaint();
+      return;
+    case PointerEvent::Kind::DoubleClick: {
+      const LiveHit hit = LiveHitTest(l, categoryCount, channelCount, event.x, event.y, ctx.width, ctx.height);
+      if (hit.kind == LiveHit::Kind::Channel) PlayChosenChannel(ctx);
+      return;
+    }
+    case PointerEvent::Kind::Down: {
+      const LiveHit hit = LiveHitTest(l, categoryCount, channelCount, event.x, event.y, ctx.width, ctx.height);
+      if (hit.kind == LiveHit::Kind::CategoryScrollbar) nav.ScrollDrag = 1;
+      if (hit.kind == LiveHit::Kind::ChannelScrollbar) nav.ScrollDrag = 2;
+      Drag(nav, l, event.y, categoryCount, channelCount);
+      return;
+    }
+    case PointerEvent::Kind::Up: break;
+  }
+  if (nav.ScrollDrag != 0) {
+    nav.ScrollDrag = 0;
+    return;
+  }
+  const LiveHit hit = LiveHitTest(l, categoryCount, channelCount, event.x, event.y, ctx.width, ctx.height);
+  switch (hit.kind) {
+    case LiveHit::Kind::Tab: ctx.navigator.SetScreen(Screen(hit.index)); return;
+    case LiveHit::Kind::Category: ClickCategory(ctx, visible, hit.index); return;
+    case LiveHit::Kind::Channel: ClickChannel(ctx, hit.index); return;
+    case LiveHit::Kind::Button:
+      if (hit.index == 0) ctx.navigator.SetScreen(Screen::Catchup);
+      if (hit.index == 1) ToggleLiveFavorite(ctx);
+      if (hit.index == 2) ctx.navigator.SetScreen(Screen::Search);
+      return;
+    default: return;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Enter and leave
+
+void LiveScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  const std::u16string remembered = state.CurrentChannelId;
+  RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
+  if (state.VisibleLive.empty() && SelectedCategoryId(state) != sc::Lock && nav.live.ActiveGroup < 0) {
+    nav.live.LiveCategoryIndex = kLiveAllIndex;
+    RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
+  }
+  const bool locked = CategoryLocked(state);
   nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, locked);
+  const int found = remembered.empty() ? -1 : state.VisibleLive.find(remembered);
+  const bool lockCategory = SelectedCategoryId(state) == sc::Lock;
+  if (found >= 0 && (lockCategory || !Contains(state.settings.LockCh, remembered))) nav.ChannelIndex = found;
+  nav.GuideRowIndex = 0;
+  KeepSelectionInView(ctx);
   // The preview follows the selection; a locked category waits for the PIN.
   if (!state.VisibleLive.empty() && !locked) ctx.actions.PlaySelectedChannel();
 }
 
-void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) { StopUnlessVideoStays(ctx, to); }
+void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
+  ctx.state.nav.ScrollDrag = 0;
+  StopUnlessVideoStays(ctx, to);
+}
 
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to) {
   if (to != Screen::Live && to != Screen::Player) ctx.actions.StopPlayback();

@@ -1,16 +1,67 @@
 #pragma once
-// The Live screen: categories and channels beside the preview. Until its
-// lists are drawn it shows the channel playing and the preview hole through
-// which the video shows. Entering it picks the default channel and starts
-// the preview; leaving it for a screen without video stops playback.
+// The Live screen: the live categories on the left, the channels of the
+// selected category (or of the active group) beside them, the preview video
+// at the top right and the programme guide of the selected channel below it,
+// with three buttons (catch-up, favorite, search) at the bottom.
+//
+// LiveLayoutOf is the one layout that painting and hit tests share. Keys
+// and clicks change the state; the scrolling rule is applied when a key
+// moves a selection, so the wheel can look elsewhere without the painter
+// pulling the list back. Main thread only.
+#include <string>
+#include <vector>
+
+#include "ui/screens/browse_frame.h"
 #include "ui/screens/screen_view.h"
+
+struct LiveLayout {
+  ListRows categories;  // the category column's rows
+  ListRows channels;    // the channel column's rows
+  ListRows guide;       // the guide panel's rows
+  int categoryFirst = 0, channelFirst = 0, guideFirst = 0;
+  double categoryRight = 0;      // x where the category column ends
+  double channelRight = 0;       // x where the channel column ends
+  double channelScrollbarX = 0;  // a click right of this in the channel column is on its scroll bar
+  double guideTop = 0;           // y where the guide area begins
+  RectF buttons[3];              // catch-up, favorite, search
+};
+
+// The layout for `categoryCount` visible categories, the channel list and
+// `guideCount` guide rows, from the stored scroll positions (kept within
+// their lists).
+LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount, double width, double height);
+
+struct LiveHit {
+  enum class Kind { None, Tab, Category, CategoryScrollbar, Channel, ChannelScrollbar, Button };
+  Kind kind = Kind::None;
+  int index = -1;  // visible category position, channel row, button, or the tab's Screen value
+  bool operator==(const LiveHit&) const = default;
+};
+LiveHit LiveHitTest(const LiveLayout& layout, int categoryCount, int channelCount, double x, double y, double width,
+                    double height);
+
+// The visible live categories (hidden ones left out).
+std::vector<int> VisibleLiveCategories(const AppState& state);
 
 class LiveScreen final : public ScreenView {
  public:
   void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
+  void OnKey(ScreenContext& ctx, int vk) override;
+  void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+
+ private:
+  mutable CategoryCounts counts_;  // a memo of the painter, rebuilt per item list
 };
 
 // Leaving the Live/Player pair for a screen without video stops playback.
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to);
+
+// The favorite and lock toggles of the selected channel, with their notices.
+void ToggleLiveFavorite(ScreenContext& ctx);
+void ToggleLiveLock(ScreenContext& ctx);
+// Digit keys on Live (and later the Player screen): see AddNumberDigit.
+void EnterChannelDigit(ScreenContext& ctx, int digit);
+// Asks for a name and appends a group holding the selected channel.
+void CreateGroupFromPrompt(ScreenContext& ctx);

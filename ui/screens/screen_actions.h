@@ -4,6 +4,9 @@
 // tests record the calls. Main thread only.
 #include <string>
 
+#include "catalog/catalog_item.h"
+#include "catalog/xtream_client.h"
+
 class ScreenActions {
  public:
   virtual ~ScreenActions() = default;
@@ -21,6 +24,13 @@ class ScreenActions {
   // Plays VisibleLive[ChannelIndex] (the preview or the player).
   virtual void PlaySelectedChannel() = 0;
   virtual void StopPlayback() = 0;
+  // Makes `series` the current series and asks for its episodes; with
+  // `autoPlay` the first episode plays when they arrive, else the episode
+  // list opens.
+  virtual void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) = 0;
+  // Plays a movie, or an episode of the current series, on the Player screen.
+  virtual void PlayMovie(const CatalogItem& movie) = 0;
+  virtual void PlayEpisode(const Episode& episode) = 0;
   virtual void Repaint() = 0;
 
   // Opens a web page in the desktop's browser; a failure is not reported.

@@ -35,6 +35,9 @@ class ScreenView {
  public:
   virtual ~ScreenView() = default;
   virtual void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const = 0;
+  // Before the frame of a width x height surface: pictures are decoded
+  // here, never inside a frame.
+  virtual void PrepareFrame(RenderResources& /*res*/, const AppState& /*state*/, int /*width*/, int /*height*/) const {}
   virtual bool TakeKeyFirst(ScreenContext& /*ctx*/, int /*vk*/) { return false; }
   virtual bool TakeKeyBeforeBack(ScreenContext& /*ctx*/, int /*vk*/) { return false; }
   virtual void OnKey(ScreenContext& /*ctx*/, int /*vk*/) {}

@@ -1,11 +1,10 @@
 #pragma once
-// The Series screen: series categories on the left, a grid of posters, and the episode list of the chosen series.
-// Until its own painter comes it shows the screen's plain background;
-// Esc and Backspace lead back through the navigator.
-#include "ui/screens/screen_view.h"
+// The Series screen: series categories on the left, a grid of posters
+// (ui/screens/item_grid); Enter asks for a series' episodes, which open as
+// a side panel over the grid.
+#include "ui/screens/item_grid.h"
 
-class SeriesScreen final : public ScreenView {
+class SeriesScreen final : public ItemGridScreen {
  public:
-  void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
-  void OnEnter(ScreenContext& ctx, Screen from) override;
+  SeriesScreen();
 };

@@ -34,6 +34,9 @@ struct RecordingActions : ScreenActions {
   void ClearCache() override { ++cacheClears; }
   void StartSpeedTest() override { ++speedTests; }
   void StartCatchupGuide(const std::u16string& id) override { guides.push_back(id); }
+  void RequestSeriesInfo(const CatalogItem&, bool) override {}
+  void PlayMovie(const CatalogItem&) override {}
+  void PlayEpisode(const Episode&) override {}
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;

@@ -1,0 +1,403 @@
+// The browsing screens through the navigator, as the window drives them:
+// key tables, the scrolling rules, clicks hit-tested against the painters'
+// layouts, favorites, groups and the search.
+#include <gtest/gtest.h>
+
+#include "catalog/categories.h"
+#include "catalog/channel_choice.h"
+#include "platform/virtual_keys.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "ui/nav/navigator.h"
+#include "ui/screens/groups_screen.h"
+#include "ui/screens/item_grid.h"
+#include "ui/screens/live_screen.h"
+#include "ui/screens/search_screen.h"
+
+namespace {
+
+struct RecordingActions : ScreenActions {
+  void Quit() override {}
+  void StartFullReload() override {}
+  void StartPanelCheck() override {}
+  void StartSportsFetch() override {}
+  void SendReply(const std::u16string&) override {}
+  void ToggleMaximized() override {}
+  void ApplyVolume(int) override {}
+  void SaveSettingsNow() override { ++saves; }
+  void LayoutVideo() override {}
+  void PlaySelectedChannel() override { played.push_back(state->nav.ChannelIndex); }
+  void StopPlayback() override {}
+  void Repaint() override {}
+  void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override {
+    seriesAsked.emplace_back(series.id());
+    autoPlays.push_back(autoPlay);
+  }
+  void PlayMovie(const CatalogItem& movie) override { movies.emplace_back(movie.id()); }
+  void PlayEpisode(const Episode& episode) override { episodes.push_back(episode.id); }
+  void OpenInBrowser(const std::u16string&) override {}
+  void RestartBoot() override {}
+  void ReloadPlaylist(const std::u16string&) override {}
+  void ApplyPlayerSettings() override {}
+  void ClearCache() override {}
+  void StartSpeedTest() override {}
+  void StartCatchupGuide(const std::u16string&) override {}
+
+  AppState* state = nullptr;
+  int saves = 0;
+  std::vector<int> played;
+  std::vector<std::u16string> seriesAsked, movies, episodes;
+  std::vector<bool> autoPlays;
+};
+
+std::u16string AsciiToWideNumber(int n) {
+  std::u16string s;
+  for (char c : std::to_string(n)) s.push_back(char16_t(c));
+  return s;
+}
+
+SharedItems Items(ItemKind kind, int count, std::u16string_view category, std::u16string_view prefix) {
+  auto list = std::make_shared<ItemList>();
+  for (int i = 0; i < count; ++i) {
+    const std::u16string n = AsciiToWideNumber(i + 1);
+    const std::u16string id = std::u16string(prefix) + n, name = u"Name " + std::u16string(prefix) + n;
+    CatalogItem::Fields f;
+    f.id = id;
+    f.name = name;
+    f.categoryId = category;
+    f.num = n;
+    list->emplace_back(kind, f, 0);
+  }
+  return list;
+}
+
+class BrowseTest : public ::testing::Test {
+ protected:
+  BrowseTest() {
+    actions.state = &state;
+    navigator.SetSurfaceSize(1280, 720);
+    // Live: 40 news channels (category "n"), none in "e" (empty), sport hidden.
+    auto live = std::make_shared<ItemList>(*Items(ItemKind::Live, 40, u"n", u"c"));
+    const SharedItems sport = Items(ItemKind::Live, 3, u"s", u"s");
+    for (const CatalogItem& c : *sport) live->push_back(c);
+    state.catalog.LiveChannels = live;
+    state.catalog.LiveCategories = {{u"News", u"n"}, {u"Empty", u"e"}, {u"Sport", u"s"}, {u"Last", u"z"}};
+    state.settings.HideLive = {u"s"};
+    state.catalog.Movies = Items(ItemKind::Vod, 60, u"m", u"m");
+    state.catalog.MovieCategories = {{u"Drama", u"m"}, {u"Comedy", u"k"}};
+    state.catalog.Series = Items(ItemKind::Series, 7, u"q", u"q");
+    state.catalog.SeriesCategories = {{u"Shows", u"q"}};
+    // The lists as a download leaves them: the program's own entries in front.
+    int liveIndex = kLiveAllIndex, item = kItemAllIndex;
+    RebuildLiveCategories(state.catalog.LiveCategories, liveIndex);
+    RebuildVodCategories(state.catalog.MovieCategories, item);
+    RebuildVodCategories(state.catalog.SeriesCategories, item);
+  }
+  void Press(std::initializer_list<int> keys, uint64_t at = 0) {
+    for (int vk : keys) navigator.OnKey(vk, at);
+  }
+  void Type(std::u16string_view text) {
+    for (char16_t c : text) navigator.OnChar(c, 0);
+  }
+  void Pointer(PointerEvent::Kind kind, double x, double y, uint64_t at = 0, int notches = 0) {
+    navigator.OnPointer(PointerEvent{kind, int(x), int(y), notches}, 1280, 720, at);
+  }
+  void Click(const RectF& r, uint64_t at = 0) {
+    Pointer(PointerEvent::Kind::Up, (r.left + r.right) / 2, (r.top + r.bottom) / 2, at);
+  }
+  std::u16string LiveCategoryId() { return state.catalog.LiveCategories[size_t(state.nav.live.LiveCategoryIndex)].id; }
+  std::u16string SelectedChannelId() { return std::u16string(state.VisibleLive[size_t(state.nav.ChannelIndex)].id()); }
+
+  TempDataHome home;
+  AppState state;
+  RecordingActions actions;
+  ScreenTable screens;
+  // The nested loop of a modal: each queued answer is given in turn (keys
+  // and characters through the navigator, as the window sends them) until
+  // the modal is done.
+  void RunNested(const std::function<bool()>& done) {
+    ++modalsShown;
+    for (const auto& step : modalInput) {
+      step();
+      if (done()) return;
+    }
+  }
+  void Answer(std::u16string_view text, int finalKey = Vk::Return) {
+    modalInput.clear();
+    for (char16_t c : text) modalInput.push_back([this, c] { navigator.OnChar(c, 0); });
+    modalInput.push_back([this, finalKey] { navigator.OnKey(finalKey, 0); });
+  }
+  std::vector<std::function<void()>> modalInput;
+  int modalsShown = 0;
+  ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
+  Navigator navigator{state, actions, screens, modal};
+};
+
+TEST_F(BrowseTest, LiveCategoryColumnStepsOverHiddenAndClampsWhileChannelsWrap) {
+  navigator.SetScreen(Screen::Live);
+  EXPECT_EQ(LiveCategoryId(), u"") << "All";
+  Press({Vk::Down, Vk::Down, Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"n");
+  EXPECT_EQ(state.VisibleLive.size(), 40u);
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"e");
+  EXPECT_TRUE(state.VisibleLive.empty()) << "an empty category lists nothing and plays nothing";
+  const size_t playsBefore = actions.played.size();
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"z") << "the hidden Sport category is passed over";
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"z") << "the last visible category stays";
+  EXPECT_EQ(actions.played.size(), playsBefore);
+
+  Press({Vk::Up, Vk::Up});
+  EXPECT_EQ(LiveCategoryId(), u"n");
+  EXPECT_EQ(actions.played.back(), 0) << "the preview follows the category's default channel";
+  Press({Vk::Right, Vk::Up});
+  EXPECT_EQ(state.nav.ChannelIndex, 39) << "up at the first channel wraps to the last";
+  EXPECT_EQ(state.nav.ChannelScroll, 39 - LiveLayoutOf(state, 0, 0, 1280, 720).channels.visible + 1)
+      << "the selection is kept in view";
+  Press({Vk::Down});
+  EXPECT_EQ(state.nav.ChannelIndex, 0);
+  EXPECT_EQ(state.nav.ChannelScroll, 0);
+  Press({Vk::Left});
+  EXPECT_EQ(state.nav.LiveFocus, 0);
+}
+
+TEST_F(BrowseTest, LiveRowsAtFiveHundredPixelsAndClicksAgreeWithTheLayout) {
+  const LiveLayout low = LiveLayoutOf(state, 0, 0, 900, 500);
+  EXPECT_EQ(low.channels.rowHeight, 22);
+  EXPECT_EQ(low.channels.visible, 18);
+
+  navigator.SetScreen(Screen::Live);
+  const LiveLayout l = LiveLayoutOf(state, int(VisibleLiveCategories(state).size()), 0, 1280, 720);
+  const double x = (l.categoryRight + l.channelScrollbarX) / 2;
+  const double y = l.channels.RowTop(3) + l.channels.rowHeight / 2.0;
+  EXPECT_EQ(LiveHitTest(l, 5, 43, x, y, 1280, 720), (LiveHit{LiveHit::Kind::Channel, 3}));
+  Pointer(PointerEvent::Kind::Up, x, y, 1000);
+  EXPECT_EQ(state.nav.ChannelIndex, 3);
+  EXPECT_EQ(state.nav.LiveFocus, 1);
+  EXPECT_EQ(actions.played.back(), 3);
+
+  // Wheel down over the channels scrolls three rows, not past the last page.
+  Pointer(PointerEvent::Kind::Wheel, x, y, 1100, -1);
+  EXPECT_EQ(state.nav.ChannelScroll, 3);
+  Pointer(PointerEvent::Kind::Wheel, x, y, 1100, -100);
+  EXPECT_EQ(state.nav.ChannelScroll, 40 - l.channels.visible);
+
+  // A press on the scroll bar drags the list; its release is not a click.
+  Pointer(PointerEvent::Kind::Down, l.channelScrollbarX + 4, l.channels.top, 2000);
+  EXPECT_EQ(state.nav.ChannelScroll, 0);
+  Pointer(PointerEvent::Kind::Move, l.channelScrollbarX + 4, l.channels.bottom, 2010);
+  EXPECT_EQ(state.nav.ChannelScroll, 40 - l.channels.visible);
+  const int selected = state.nav.ChannelIndex;
+  Pointer(PointerEvent::Kind::Up, l.channelScrollbarX + 4, l.channels.bottom, 2020);
+  EXPECT_EQ(state.nav.ScrollDrag, 0);
+  EXPECT_EQ(state.nav.ChannelIndex, selected);
+
+  // Header tabs by their design ranges.
+  EXPECT_EQ(HeaderTabAt(1280 * 400 / 1920.0, 30, 1280, 720), Screen::Movies);
+  EXPECT_FALSE(HeaderTabAt(1280 * 190 / 1920.0, 30, 1280, 720).has_value());
+  EXPECT_EQ(HeaderTabAt(1280 * 730 / 1920.0, 30, 1280, 720), Screen::Search) << "730 belongs to the search pill";
+  Pointer(PointerEvent::Kind::Up, 1280 * 800 / 1920.0, 30, 3000);
+  EXPECT_EQ(state.CurrentScreen, Screen::Search);
+}
+
+TEST_F(BrowseTest, NumberEntryFavoritesAndLocksWithNotices) {
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Digit(1)}, 10'000);
+  Press({Vk::Digit(2)}, 10'500);
+  EXPECT_EQ(SelectedChannelId(), u"c12");
+  EXPECT_EQ(state.toast.text, u"CH 12");
+  Press({Vk::Digit(3)}, 10'500 + kNumberPauseMs + 1);
+  EXPECT_EQ(SelectedChannelId(), u"c3");
+
+  Press({Vk::Letter('F')});
+  EXPECT_EQ(state.settings.FavLive, IdList{u"c3"});
+  EXPECT_EQ(state.toast.text, u"Added to favorites");
+  Press({Vk::Letter('L')});
+  EXPECT_EQ(state.settings.LockCh, IdList{u"c3"});
+  Press({Vk::Grave});
+  EXPECT_TRUE(state.settings.FavLive.empty());
+  EXPECT_EQ(actions.saves, 3);
+}
+
+TEST_F(BrowseTest, EnteringLiveRemembersTheChannelAndFallsBackToAll) {
+  state.CurrentChannelId = u"c7";
+  state.nav.live.LiveCategoryIndex = 6;  // "Empty" after the five specials
+  navigator.SetScreen(Screen::Live);
+  EXPECT_EQ(LiveCategoryId(), u"") << "an empty category is replaced by All";
+  EXPECT_EQ(SelectedChannelId(), u"c7");
+
+  navigator.SetScreen(Screen::Home);
+  state.nav.live.LiveCategoryIndex = 4;  // "Lock", with no locked channels
+  navigator.SetScreen(Screen::Live);
+  EXPECT_EQ(LiveCategoryId(), u"lock");
+  EXPECT_TRUE(state.VisibleLive.empty());
+}
+
+TEST_F(BrowseTest, GridKeysTabWrapAndTheScrollingRule) {
+  EXPECT_EQ(GridFirstItem(0, 37, 3), 25);
+  EXPECT_EQ(GridFirstItem(25, 12, 3), 10);
+
+  navigator.SetScreen(Screen::Movies);
+  EXPECT_EQ(state.VisibleItems.size(), 60u);
+  Press({Vk::Tab});
+  EXPECT_EQ(state.nav.ItemCategoryIndex, 2) << "Favorite";
+  Press({Vk::Tab, Vk::Tab, Vk::Tab});
+  EXPECT_EQ(state.nav.ItemCategoryIndex, 5) << "Comedy, the last";
+  Press({Vk::Down});
+  EXPECT_EQ(state.nav.ItemCategoryIndex, 5) << "Down does not wrap";
+  Press({Vk::Tab});
+  EXPECT_EQ(state.nav.ItemCategoryIndex, 0) << "Tab wraps to the first";
+  Press({Vk::Down, Vk::Right});
+  EXPECT_EQ(state.nav.ItemFocus, 1);
+  Press({Vk::Right, Vk::Right, Vk::Down, Vk::Down});
+  EXPECT_EQ(state.nav.ItemIndex, 12);
+  Press({Vk::Left});
+  EXPECT_EQ(state.nav.ItemFocus, 0);
+  EXPECT_EQ(state.nav.ItemIndex, 12) << "Left in the grid keeps the item";
+  Press({Vk::Right});
+  for (int i = 0; i < 20; ++i) Press({Vk::Down});
+  EXPECT_EQ(state.nav.ItemIndex, 59);
+  const ItemGridLayout l = ItemGridLayoutOf(state.nav, 6, 60, 1280, 720);
+  EXPECT_EQ(l.firstItem, (59 / 5 - l.rows + 1) * 5);
+  EXPECT_EQ(GridHitTest(l, 6, 60, l.CellRect(59).left + 5, l.CellRect(59).top + 5, 1280, 720),
+            (GridHit{GridHit::Kind::Cell, 59}));
+
+  Press({Vk::Grave});
+  EXPECT_EQ(state.settings.FavVod, IdList{u"m60"});
+  Press({Vk::Return});
+  EXPECT_EQ(actions.movies, std::vector<std::u16string>{u"m60"});
+  // A click selects a card, a second click on it plays it.
+  Click(l.CellRect(l.firstItem));
+  EXPECT_EQ(state.nav.ItemIndex, l.firstItem);
+  Click(l.CellRect(l.firstItem));
+  EXPECT_EQ(actions.movies.size(), 2u);
+}
+
+TEST_F(BrowseTest, SeriesEpisodesPanelTakesItsKeys) {
+  navigator.SetScreen(Screen::Series);
+  Press({Vk::Right, Vk::Return});
+  EXPECT_EQ(actions.seriesAsked, std::vector<std::u16string>{u"q1"});
+  EXPECT_EQ(actions.autoPlays, std::vector<bool>{false});
+  state.series.Episodes = {{u"e1", u"Pilot", u"mp4", u"1"}, {u"e2", u"Second", u"mp4", u"1"}};
+  state.nav.EpisodesOpen = true;
+  Press({Vk::Down, Vk::Down, Vk::Tab});
+  EXPECT_EQ(state.nav.EpisodeIndex, 1) << "clamped";
+  EXPECT_EQ(state.nav.ItemCategoryIndex, kItemAllIndex) << "the panel takes every key";
+  Press({Vk::Escape});
+  EXPECT_FALSE(state.nav.EpisodesOpen);
+  EXPECT_EQ(state.CurrentScreen, Screen::Series) << "Esc closes the panel first";
+  state.nav.EpisodesOpen = true;
+  const EpisodesLayout l = EpisodesLayoutOf(1, 2, 1280, 720);
+  Click(RectF{l.left + 10, l.rows.RowTop(0), 1270, l.rows.RowTop(1)});
+  EXPECT_EQ(actions.episodes, std::vector<std::u16string>{u"e1"});
+  EXPECT_FALSE(state.nav.EpisodesOpen);
+}
+
+TEST_F(BrowseTest, SearchTypesDeletesMovesAndOpens) {
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Letter('S')});
+  EXPECT_EQ(state.CurrentScreen, Screen::Search);
+  Type(u"s");
+  EXPECT_EQ(state.nav.SearchQuery, u"") << "the S that opened the search is not typed";
+  Type(u"name m1");
+  EXPECT_EQ(state.SearchResults.size(), 11u) << "m1 and m10..m19";
+  Press({Vk::Letter('M')});
+  EXPECT_EQ(state.settings.Volume, Settings{}.Volume) << "M is a letter of the query, not the mute key";
+  Type(u"m");
+  EXPECT_TRUE(state.SearchResults.empty());
+  Press({Vk::Back});
+  EXPECT_EQ(state.nav.SearchQuery, u"name m1");
+  EXPECT_EQ(state.SearchResults.size(), 11u) << "Backspace searches again";
+  Press({Vk::Down, Vk::Down, Vk::Return});
+  EXPECT_EQ(actions.movies, std::vector<std::u16string>{u"m11"});
+
+  SearchCatalog(state, u"name q");
+  Press({Vk::Return});
+  EXPECT_EQ(actions.autoPlays, std::vector<bool>{true}) << "a series opens with its first episode playing";
+
+  SearchCatalog(state, u"name c40");
+  const SearchLayout l = SearchLayoutOf(state.SearchResults, 0, 1280, 720);
+  ASSERT_EQ(l.sections[0].rows.size(), 1u);
+  EXPECT_TRUE(l.sections[1].empty);
+  Click(l.sections[0].rows[0].first);
+  EXPECT_EQ(state.CurrentScreen, Screen::Player) << "a channel plays full-window";
+  EXPECT_TRUE(state.nav.fullVideo);
+  EXPECT_EQ(SelectedChannelId(), u"c40");
+
+  navigator.SetScreen(Screen::Search);
+  state.nav.SearchQuery.clear();
+  Press({Vk::Back});
+  EXPECT_EQ(state.CurrentScreen, Screen::Live) << "Backspace on an empty query";
+}
+
+TEST_F(BrowseTest, GroupsSelectDeleteAndAdd) {
+  state.settings.Groups = {{u"Kids", {u"c5", u"c9"}}, {u"Old", {}}};
+  state.CurrentChannelId = u"c2";
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Letter('G')});
+  EXPECT_EQ(state.CurrentScreen, Screen::Groups);
+  Press({Vk::Down, Vk::Letter('A'), Vk::Letter('A')});
+  EXPECT_EQ(state.settings.Groups[1].ids, IdList{u"c2"}) << "added once";
+  EXPECT_EQ(state.toast.text, u"Channel added");
+  Press({Vk::Delete});
+  ASSERT_EQ(state.settings.Groups.size(), 1u);
+  EXPECT_EQ(state.nav.GroupIndex, 0) << "kept within the groups left";
+  Press({Vk::Return});
+  EXPECT_EQ(state.CurrentScreen, Screen::Live);
+  EXPECT_EQ(state.nav.live.ActiveGroup, 0);
+  EXPECT_EQ(state.VisibleLive.size(), 2u);
+  EXPECT_EQ(state.toast.text, u"Kids");
+  Press({Vk::Letter('G'), Vk::Escape});
+  EXPECT_EQ(state.nav.live.ActiveGroup, -1) << "leaving Groups clears the filter";
+  EXPECT_EQ(state.VisibleLive.size(), 43u - 3u);
+}
+
+TEST_F(BrowseTest, GroupsAreCreatedFromThePromptOnGroupsAndOnLive) {
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Right, Vk::Down});  // channel c2 selected
+  Press({Vk::Letter('G')});
+  Answer(u"Evening");
+  Press({Vk::OemPlus});
+  ASSERT_EQ(state.settings.Groups.size(), 1u);
+  EXPECT_EQ(state.settings.Groups[0], (ChannelGroup{u"Evening", {u"c2"}})) << "starts with the selected channel";
+  EXPECT_EQ(state.settings.Volume, Settings{}.Volume) << "+ makes a group here, not louder";
+  EXPECT_EQ(actions.saves, 1);
+
+  Answer(u"Never", Vk::Escape);
+  Press({Vk::Letter('N')});
+  EXPECT_EQ(state.settings.Groups.size(), 1u) << "a cancelled prompt makes nothing";
+
+  // On Live, choosing "+ Add Group" asks as well; the category shown stays.
+  Press({Vk::Escape});
+  EXPECT_EQ(state.CurrentScreen, Screen::Live);
+  Press({Vk::Left, Vk::Up});
+  EXPECT_EQ(LiveCategoryId(), u"recent");
+  Answer(u"Late");
+  Press({Vk::Up});
+  EXPECT_EQ(LiveCategoryId(), u"recent");
+  ASSERT_EQ(state.settings.Groups.size(), 2u);
+  EXPECT_EQ(state.settings.Groups[1].name, u"Late");
+  EXPECT_EQ(modalsShown, 3);
+}
+
+TEST_F(BrowseTest, AUserLockedCategoryAsksForThePinEachTimeItOpens) {
+  state.settings.ParentalOn = true;
+  state.settings.ParentalPin = u"4321";
+  state.settings.LockLive = {u"n"};
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Down, Vk::Down});  // Favorite, Lock
+  Answer(u"0000");
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"lock") << "a wrong PIN keeps the category shown";
+  EXPECT_EQ(state.StatusText, u"Wrong PIN");
+  Answer(u"4321");
+  Press({Vk::Down});
+  EXPECT_EQ(LiveCategoryId(), u"n");
+  Press({Vk::Up});
+  Answer(u"4321");
+  Press({Vk::Down});
+  EXPECT_EQ(modalsShown, 3) << "asked again on the next opening";
+}
+
+}  // namespace
