@@ -209,6 +209,7 @@ def run(env):
     check_live_preview(proc, "opengl")
     browse()
     check_settings_account_and_extras()
+    check_hidden_and_locked_on_live()
 
     # Closing the window saves the settings.
     settings = os.path.join(FOLDER, "settings.json")
@@ -439,6 +440,79 @@ def check_settings_account_and_extras():
     screenshot("sports")
     check(requested("eventsday.php") > before, "Sports fetches the day's fixtures")
     key("Escape", "Up", "Up", "Up")  # Home, tile 0
+
+
+def open_settings_from_home():
+    key("Down", "Down", "Down", "Down", "Down", "Return")  # tile 5; Settings starts on cell 0
+
+
+def back_home_to_live():
+    key("Escape", "Up", "Up", "Up", "Up", "Up", "Return")  # Settings -> Home (tile 5) -> tile 0: Live, "All"
+
+
+def check_hidden_and_locked_on_live():
+    """From Home (tile 0): a hidden category is gone from Live's column; a
+    locked channel asks for the PIN in the Lock category, refuses a wrong one
+    and plays after the right one. Leaves everything as it found it."""
+    open_settings_from_home()
+    key("Down", "Right", "Return", "Return", "Escape")  # cell 5: hide the first provider category (News)
+    time.sleep(0.3)
+    check(len(settings_json()["HideLive"]) == 1, "a live category is hidden")
+    back_home_to_live()
+    before = len(read_lines(LOG))
+    # Live keeps its column focus across visits: the walk above left it on the channels.
+    key("Left", "Down", "Down", "Down")  # Favorite, Lock, then Sports: News is gone
+    check(wait_for_line("play live id=104", after=before, timeout=10) >= 0,
+          "the hidden category is gone from Live: the third step down reaches Sports")
+    key("Escape")
+    open_settings_from_home()
+    key("Down", "Right", "Return", "Return", "Escape")  # show it again
+    time.sleep(0.3)
+    check(settings_json()["HideLive"] == [], "the category is shown again")
+
+    # Lock the channel selected in "All", switch parental control on.
+    back_home_to_live()
+    key("Right", "l")
+    time.sleep(0.3)
+    locked = settings_json()["LockCh"]
+    check(len(locked) == 1, "L locks the selected channel (%s)" % locked)
+    key("Escape")
+    open_settings_from_home()
+    key("Right", "Return", "Down", "Return", "Return")  # cell 1: parental control ON, keep the PIN
+    time.sleep(0.3)
+    check(settings_json()["ParentalOn"] is True, "parental control is on")
+
+    # The Lock category: playing its channel asks for the PIN.
+    back_home_to_live()
+    key("Left", "Down", "Down", "Right")  # the channel column was left focused
+    before = len(read_lines(LOG))
+    key("Return")
+    type_text("x9x9x")
+    screenshot("live_pin_prompt")
+    key("Return")
+    time.sleep(0.5)
+    lines = read_lines(LOG)[before:]
+    check(not any(l.startswith("play live id=%s " % locked[0]) for l in lines),
+          "a wrong PIN does not play the locked channel")
+    check(not any("x9x9x" in l for l in read_lines(LOG)), "what is typed at the PIN prompt is never written to the log")
+    key("Return")
+    type_text("8391")
+    key("Return")
+    check(wait_for_line("play live id=%s " % locked[0], after=before, timeout=10) >= 0,
+          "the right PIN plays the locked channel")
+
+    # Unlock it and switch parental control off again (which asks for the PIN).
+    key("l")
+    time.sleep(0.3)
+    check(settings_json()["LockCh"] == [], "L unlocks it again")
+    key("Escape", "Escape")  # Live -> Home, tile 0
+    open_settings_from_home()
+    key("Right", "Return")
+    type_text("8391")
+    key("Return", "Up", "Return", "Return")
+    time.sleep(0.3)
+    check(settings_json()["ParentalOn"] is False, "parental control is off again")
+    key("Escape", "Up", "Up", "Up", "Up", "Up")  # Home, tile 0
 
 
 if __name__ == "__main__":
