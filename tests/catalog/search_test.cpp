@@ -64,9 +64,11 @@ VisibleList Channels(const std::vector<std::pair<std::u16string, std::u16string>
   auto list = std::make_shared<ItemList>();
   std::vector<uint32_t> rows;
   for (const auto& [id, num] : idsAndNumbers) {
+    // Fields holds views: the name must outlive the item's construction.
+    const std::u16string name = u"Channel " + id;
     CatalogItem::Fields f;
     f.id = id;
-    f.name = u"Channel " + id;
+    f.name = name;
     f.num = num;
     rows.push_back(uint32_t(list->size()));
     list->emplace_back(ItemKind::Live, f, 0);
