@@ -21,15 +21,7 @@ if [ ! -f "tests/fuzz/${TARGET}_fuzz.cpp" ]; then
 fi
 
 # clang and its fuzzing runtime, from Debian, only for this script.
-missing=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y "${missing[@]}"
-fi
+scripts/apt-install-missing.sh clang libclang-rt-14-dev
 
 BUILD=build-fuzz
 cmake -S . -B "$BUILD" -G Ninja -DVISTRA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
