@@ -31,5 +31,7 @@ inline constexpr int Grave = 0xC0;     // the "`~" key
 inline constexpr int Paste = 0x1056;
 
 constexpr int Letter(char upper) { return upper; }
+// Esc and Backspace both go back.
+constexpr bool IsBack(int vk) { return vk == Escape || vk == Back; }
 constexpr int Digit(int d) { return Digit0 + d; }
 }  // namespace Vk

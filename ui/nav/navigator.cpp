@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "net/text.h"
 #include "platform/virtual_keys.h"
 
 namespace {
@@ -10,13 +11,7 @@ namespace {
 constexpr int kVolumeStep = 5;
 constexpr int kDefaultVolume = 80;
 
-bool IsBack(int vk) { return vk == Vk::Escape || vk == Vk::Back; }
-
-std::u16string VolumeText(int volume) {
-  std::u16string text = u"Vol ";
-  for (char c : std::to_string(volume)) text.push_back(char16_t(c));
-  return text;
-}
+std::u16string VolumeText(int volume) { return u"Vol " + AsciiToWide(std::to_string(volume)); }
 
 }  // namespace
 
@@ -94,7 +89,7 @@ bool Navigator::HandleVolumeKey(int vk) {
 // Where Esc and Backspace lead from each screen. The Search screen takes
 // Backspace for its query itself; Home stays.
 bool Navigator::HandleBackKey(int vk) {
-  if (!IsBack(vk)) return false;
+  if (!Vk::IsBack(vk)) return false;
   switch (state_.CurrentScreen) {
     case Screen::Home: break;
     case Screen::Search:

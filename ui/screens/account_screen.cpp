@@ -22,11 +22,7 @@ std::vector<PlaylistEntry> Playlists(const AppState& state) {
   return AccountPlaylists(state.panel, state.settings, Translate("playlist"));
 }
 
-std::u16string Number(size_t n) {
-  std::u16string text;
-  for (char c : std::to_string(n)) text.push_back(char16_t(c));
-  return text;
-}
+std::u16string Number(size_t n) { return AsciiToWide(std::to_string(n)); }
 
 // The panel site's host, as shown above the QR code.
 std::u16string PanelHost() {

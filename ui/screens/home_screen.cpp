@@ -509,8 +509,6 @@ void PaintHome(RenderResources& res, const HomeView& view) {
 
 namespace {
 
-bool IsBack(int vk) { return vk == Vk::Escape || vk == Vk::Back; }
-
 // Enter in the messages panel: opens the reply box, or sends what it holds.
 void ComposeEnterKey(ScreenContext& ctx) {
   const ComposeStep step = ComposeEnter(ctx.state.nav.compose);
@@ -546,7 +544,7 @@ bool HomeScreen::TakeKeyFirst(ScreenContext& ctx, int vk) {
 bool HomeScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
   NavState& nav = ctx.state.nav;
   if (!nav.MessagesOpen) return false;
-  if (IsBack(vk)) ClosePanelOrReply(nav, vk);
+  if (Vk::IsBack(vk)) ClosePanelOrReply(nav, vk);
   else if (vk == Vk::Return && nav.MessagesMode) ComposeEnterKey(ctx);
   return true;
 }

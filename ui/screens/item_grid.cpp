@@ -182,8 +182,6 @@ void ItemGridScreen::PaintEpisodes(RenderResources& res, const AppState& state) 
 
 namespace {
 
-bool IsBack(int vk) { return vk == Vk::Escape || vk == Vk::Back; }
-
 void KeepGridInView(ScreenContext& ctx, VodKind kind) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
@@ -229,7 +227,7 @@ bool ItemGridScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
   if (kind_ != VodKind::Series || !nav.EpisodesOpen) return false;
   const auto& episodes = ctx.state.series.Episodes;
   const int last = int(episodes.size()) - 1;
-  if (IsBack(vk)) {
+  if (Vk::IsBack(vk)) {
     nav.EpisodesOpen = false;
   } else if (vk == Vk::Down) {
     nav.EpisodeIndex = std::clamp(nav.EpisodeIndex + 1, 0, std::max(0, last));

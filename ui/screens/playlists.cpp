@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "net/text.h"
+
 std::vector<PlaylistEntry> AccountPlaylists(const PanelState& panel, const Settings& settings,
                                             std::u16string_view fallbackName) {
   std::vector<PlaylistEntry> list = panel.panelLists.empty() ? settings.Extra : panel.panelLists;
@@ -23,7 +25,5 @@ int PlaylistIndexOf(const std::vector<PlaylistEntry>& playlists, std::u16string_
 
 std::u16string PlaylistRowName(const PlaylistEntry& entry, int index) {
   if (!entry.name.empty()) return entry.name;
-  std::u16string name = u"Playlist ";
-  for (char c : std::to_string(index + 1)) name.push_back(char16_t(c));
-  return name;
+  return u"Playlist " + AsciiToWide(std::to_string(index + 1));
 }

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <string>
 
+#include "net/text.h"
 #include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
 #include "ui/nav/navigator.h"
@@ -68,9 +69,7 @@ std::u16string PlaylistValue(const AppState& state) {
   if (playlists.empty()) return {};
   const int active = PlaylistIndexOf(playlists, state.settings.PlaylistUrl);
   std::u16string name = active >= 0 && !playlists[active].name.empty() ? playlists[active].name : Tr("playlist");
-  name += u"  (";
-  for (char c : std::to_string(playlists.size())) name.push_back(char16_t(c));
-  return name + u")";
+  return name + u"  (" + AsciiToWide(std::to_string(playlists.size())) + u")";
 }
 
 std::u16string PlayerValue(const Settings& s) {
