@@ -225,6 +225,13 @@ void Application::PlayOnDemand(const CatalogItem& item, const std::u16string& ur
   WriteLogF(768, "play %s id=%s name=%s url=%s", episode ? "episode" : "movie", WideToUtf8(resumeKey).c_str(),
             WideToUtf8(item.name()).c_str(), WideToUtf8(url).c_str());
 }
+// The track picker and the external player are being built; until then the
+// keys say so in the log instead of doing nothing silently.
+void Application::ChooseTrack(TrackKind kind) {
+  WriteLogF(64, "track picker not available kind=%s", kind == TrackKind::Audio ? "audio" : "subtitle");
+}
+void Application::OpenInExternalPlayer() { WriteLog("external player not available"); }
+
 void Application::Repaint() { window_.RequestPaint(); }
 
 void Application::OpenInBrowser(const std::u16string& url) {

@@ -58,6 +58,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override;
   void PlayMovie(const CatalogItem& movie) override;
   void PlayEpisode(const Episode& episode) override;
+  void ChooseTrack(TrackKind kind) override;
+  void OpenInExternalPlayer() override;
 
   // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;

@@ -6,6 +6,9 @@
 
 #include "catalog/catalog_item.h"
 
+// The two kinds of selectable track of a playing stream.
+enum class TrackKind { Audio, Subtitle };
+
 struct PlaybackState {
   CatalogItem currentChannel;        // the channel being played
   std::u16string currentChannelUrl;  // the URL actually loaded for it

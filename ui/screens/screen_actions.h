@@ -6,6 +6,7 @@
 
 #include "catalog/catalog_item.h"
 #include "catalog/xtream_client.h"
+#include "state/playback_state.h"
 
 class ScreenActions {
  public:
@@ -51,4 +52,11 @@ class ScreenActions {
   virtual void StartSpeedTest() = 0;
   // Fetches a channel's guide with its past week (the Catch-up screen).
   virtual void StartCatchupGuide(const std::u16string& streamId) = 0;
+
+  // The Player screen's hand-offs (A, T, E and the strips' buttons).
+  // Opens the picker of the playing stream's audio or subtitle tracks.
+  virtual void ChooseTrack(TrackKind kind) = 0;
+  // Hands the playing stream to the external player (VLC), or offers its
+  // download page when none is installed.
+  virtual void OpenInExternalPlayer() = 0;
 };

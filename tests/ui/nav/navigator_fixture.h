@@ -37,10 +37,13 @@ struct RecordingActions : ScreenActions {
   void RequestSeriesInfo(const CatalogItem&, bool) override {}
   void PlayMovie(const CatalogItem&) override {}
   void PlayEpisode(const Episode&) override {}
+  void ChooseTrack(TrackKind kind) override { tracks.push_back(kind); }
+  void OpenInExternalPlayer() override { ++externalOpens; }
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
-  int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0;
+  int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0, externalOpens = 0;
+  std::vector<TrackKind> tracks;
   std::vector<std::u16string> opened, playlists, guides;
   std::vector<std::u16string> sent;
   std::vector<int> volumes;

@@ -41,6 +41,8 @@ struct RecordingActions : ScreenActions {
   void ClearCache() override {}
   void StartSpeedTest() override {}
   void StartCatchupGuide(const std::u16string&) override {}
+  void ChooseTrack(TrackKind) override {}
+  void OpenInExternalPlayer() override {}
 
   AppState* state = nullptr;
   int saves = 0;
