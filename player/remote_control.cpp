@@ -9,6 +9,7 @@
 #include "player/media_engine.h"
 #include "player/vod_playback.h"
 #include "state/app_state.h"
+#include "store/runtime_log.h"
 
 namespace {
 
@@ -101,6 +102,7 @@ void CycleAspect(AppState& state, MediaEngine& engine, uint64_t nowMs) {
   int& index = state.player.aspectIndex;
   index = (index + 1) % kAspectCount;
   engine.SetAspect(AspectValue(index));
+  WriteLogF(64, "aspect %s %s", std::string(AspectValue(index)).c_str(), WideToUtf8(AspectNotice(index)).c_str());
   ShowNotice(state, engine, std::u16string(AspectNotice(index)), kAspectNoticeMs, nowMs);
 }
 

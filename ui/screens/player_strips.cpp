@@ -152,7 +152,7 @@ namespace {
 
 void PaintTop(RenderResources& res, const RectF& r) {
   res.FillRounded(RectF{r.left + 6, r.top + 4, r.right - 6, r.bottom - 4}, 8, kPanel);
-  res.DrawLabel(FontId::StripLarge, u"<", r, kText, kAlignCentered);
+  res.DrawSingleLine(FontId::StripLarge, u"<", r, kText, kAlignCentered);
 }
 
 void PaintVolume(RenderResources& res, const RectF& r, int volume) {
@@ -174,7 +174,7 @@ void PaintArrow(RenderResources& res, const RectF& r, std::u16string_view glyph)
   cairo_set_source_rgba(cr, kArrowRing.r, kArrowRing.g, kArrowRing.b, kArrowRing.a);
   cairo_set_line_width(cr, 2);
   cairo_stroke(cr);
-  res.DrawLabel(FontId::StripLarge, glyph, r, kText, kAlignCentered);
+  res.DrawSingleLine(FontId::StripLarge, glyph, r, kText, kAlignCentered);
 }
 
 void PaintVodBottom(RenderResources& res, const RectF& r, const AppState& state) {
@@ -187,7 +187,7 @@ void PaintVodBottom(RenderResources& res, const RectF& r, const AppState& state)
   res.DrawSingleLine(FontId::StripSmall, MinutesSeconds(pos) + u" / " + MinutesSeconds(d), at(12, 20, w - 12, 40), kText,
                      kAlignLeadingCentered);
   const double cx = w / 2;
-  for (const Glyph& g : kTransport) res.DrawLabel(FontId::StripLarge, g.text, at(cx + g.from, 36, cx + g.to, 68), kText, kAlignCentered);
+  for (const Glyph& g : kTransport) res.DrawSingleLine(FontId::StripLarge, g.text, at(cx + g.from, 36, cx + g.to, 68), kText, kAlignCentered);
   const RectF audio = at(w - 292, h - 44, w - 160, h - 8), subtitle = at(w - 148, h - 44, w - 16, h - 8);
   res.FillRounded(audio, 6, kPanel);
   res.FillRounded(subtitle, 6, kPanel);
@@ -235,7 +235,7 @@ void PaintLiveBottom(RenderResources& res, const RectF& r, const AppState& state
   res.DrawTrimmed(FontId::StripLarge, title, at(104, 38, w - 20, 88), kText, kAlignLeadingCentered);
   const StreamSample& sample = state.player.sample;
   if (!sample.width.empty() && !sample.height.empty()) {
-    res.DrawLabel(FontId::StripSmall, sample.width + u"x" + sample.height, at(16, 90, 92, 108), kText, kAlignCentered);
+    res.DrawSingleLine(FontId::StripSmall, sample.width + u"x" + sample.height, at(16, 90, 92, 108), kText, kAlignCentered);
   }
   const GuideView guide = CopyGuide(state.guide);
   const bool ours = guide.channelId == channel.id();
@@ -250,7 +250,7 @@ void PaintLiveBottom(RenderResources& res, const RectF& r, const AppState& state
   res.FillRect(at(8, y0 - 2, w - 8, expanded ? h - 68 : h - 4), kPanel);
   res.DrawSingleLine(FontId::StripSmall, u"<  " + std::u16string(Translate("back")), at(16, y0, w / 3, y0 + 36), kText,
                      kAlignLeadingCentered);
-  res.DrawLabel(FontId::StripSmall, u"v", at(w / 3, y0, 2 * w / 3, y0 + 36), kText, kAlignCentered);
+  res.DrawSingleLine(FontId::StripSmall, u"v", at(w / 3, y0, 2 * w / 3, y0 + 36), kText, kAlignCentered);
   res.DrawSingleLine(FontId::StripSmall, std::u16string(Translate("next")) + u"  >", at(2 * w / 3, y0, w - 16, y0 + 36),
                      kText, TextAlign{HAlign::Trailing, VAlign::Center});
   if (expanded) PaintExpandedButtons(res, r);
