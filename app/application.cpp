@@ -54,6 +54,7 @@ void Application::Shutdown() {
   // The render context goes before the player, the player before the window.
   window_.SetVideoLayer(nullptr);
   engine_.Shutdown();
+  frameWatch_.reset();
   videoLayer_.reset();
 }
 
@@ -65,6 +66,10 @@ int Application::Run() {
   }
   if (engine_.Init()) {
     videoLayer_ = AttachVideoLayer(engine_, window_);
+    if (videoLayer_) {
+      frameWatch_ = std::make_unique<FirstFrameWatch>(*videoLayer_, engine_);
+      window_.SetVideoLayer(frameWatch_.get());
+    }
   } else {
     WriteLog("media engine not available");
   }
@@ -274,7 +279,13 @@ void Application::LeaveDeadStream() {
 }
 
 void Application::StepChannel(int direction) {
-  if (StepChannelSelection(state_, direction)) PlaySelectedChannel();
+  const uint64_t pressed = TickMs();
+  if (!StepChannelSelection(state_, direction)) return;
+  const uint64_t loaded = state_.playback.lastLiveLoadTick;
+  PlaySelectedChannel();
+  if (frameWatch_ && state_.playback.lastLiveLoadTick != loaded) {
+    frameWatch_->Arm(pressed, state_.playback.lastUrl, state_.playback.lastChannelId);
+  }
 }
 
 void Application::StepVod(int delta) {

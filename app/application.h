@@ -9,6 +9,7 @@
 #include "app/jobs.h"
 #include "platform/host_window.h"
 #include "platform/mpv_video_layer.h"
+#include "player/first_frame_watch.h"
 #include "player/media_engine.h"
 #include "player/player_supervisor.h"
 #include "state/app_state.h"
@@ -99,6 +100,9 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   HostWindow window_;
   MediaEngine engine_;
   std::unique_ptr<MpvVideoLayer> videoLayer_;
+  // Between the window and the layer: times channel changes to their first
+  // picture (the runtime log's "zap first frame" lines).
+  std::unique_ptr<FirstFrameWatch> frameWatch_;
   AppState state_;
   JobMailbox mailbox_{*this};
   RenderResources render_;
