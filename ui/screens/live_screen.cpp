@@ -501,7 +501,11 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       return;
     case PointerEvent::Kind::DoubleClick: {
       const LiveHit hit = LiveHitTest(l, categoryCount, channelCount, event.x, event.y, ctx.width, ctx.height);
-      if (hit.kind == LiveHit::Kind::Channel) PlayChosenChannel(ctx);
+      const PixelRect preview = VideoRectFor(Screen::Live, false, ctx.width, ctx.height);
+      const bool onPreview = event.x >= preview.x && event.x < preview.x + preview.w && event.y >= preview.y &&
+                             event.y < preview.y + preview.h;
+      // The channel's row, or the preview showing it: the video fills the window.
+      if (hit.kind == LiveHit::Kind::Channel || (onPreview && SelectedIsPlaying(state))) PlayChosenChannel(ctx);
       return;
     }
     case PointerEvent::Kind::Down: {

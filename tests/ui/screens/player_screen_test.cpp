@@ -93,6 +93,10 @@ TEST_F(PlayerScreenTest, BackKeysLeaveThePlayerAndLiveKeepsItsChannelPlaying) {
   Press({Vk::Right, Vk::Return});
   EXPECT_EQ(actions.plays, plays);
   EXPECT_EQ(actions.fullVideos, 1);
+  // So does a double click on the preview.
+  navigator.OnPointer(PointerEvent{PointerEvent::Kind::DoubleClick, 500, 100, 0}, 600, 400, 0);
+  EXPECT_EQ(actions.fullVideos, 2);
+  EXPECT_EQ(actions.plays, plays);
 }
 
 TEST_F(PlayerScreenTest, DigitsOnThePlayerReachChannelTwelveThroughChannelOne) {
