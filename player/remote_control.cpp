@@ -110,10 +110,11 @@ bool SampleStream(AppState& state, const MediaEngine& engine) {
   StreamSample next{engine.GetProperty("time-pos"), engine.GetProperty("duration"), engine.GetProperty("width"),
                     engine.GetProperty("height")};
   StreamSample& sample = state.player.sample;
-  if (next.timePos == sample.timePos && next.duration == sample.duration && next.width == sample.width &&
-      next.height == sample.height) {
-    return false;
-  }
+  // The strips show whole seconds: a repaint (a full strip-layer upload) is
+  // worth it once a second, not at every video frame.
+  const bool changed = long(SecondsOr(next.timePos, -1)) != long(SecondsOr(sample.timePos, -1)) ||
+                       next.timePos.empty() != sample.timePos.empty() || next.duration != sample.duration ||
+                       next.width != sample.width || next.height != sample.height;
   sample = std::move(next);
-  return true;
+  return changed;
 }

@@ -52,5 +52,6 @@ std::string_view AspectValue(int index);
 std::u16string_view AspectNotice(int index);
 
 // Reads "time-pos", "duration", "width" and "height" into the state's
-// sample; true when something changed (the strips repaint then).
+// sample; true when what the strips show changed (the whole second, the
+// duration or the size): the strips repaint then.
 bool SampleStream(AppState& state, const MediaEngine& engine);
