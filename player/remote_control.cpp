@@ -10,6 +10,7 @@
 #include "player/vod_playback.h"
 #include "state/app_state.h"
 #include "store/runtime_log.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ bool PlayingVod(const AppState& state) { return !state.playback.currentItem.id()
 
 void TogglePauseWithNotice(AppState& state, MediaEngine& engine, uint64_t nowMs) {
   engine.TogglePause();
-  ShowNotice(state, engine, engine.IsPaused() ? u"Pause" : u"Play", kPauseNoticeMs, nowMs);
+  ShowNotice(state, engine, std::u16string(Translate(engine.IsPaused() ? "pause" : "play")), kPauseNoticeMs, nowMs);
 }
 
 void SeekWithNotice(AppState& state, MediaEngine& engine, double seconds, uint64_t nowMs) {
