@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include <algorithm>
+
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
 #include "catalog/account.h"
@@ -10,6 +12,8 @@
 #include "platform/device_names.h"
 #include "platform/process.h"
 #include "player/playback.h"
+#include "player/remote_control.h"
+#include "player/vod_playback.h"
 #include "player/video_layout.h"
 #include "player/video_output.h"
 #include "net/text.h"
@@ -19,11 +23,15 @@
 #include "ui/i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/render/icon_cache.h"
+#include "ui/screens/player_strips.h"
 
 namespace {
 
 constexpr int kTickTimer = 1;
+constexpr int kHoverTimer = 4;
 constexpr int kIconTimer = 8;
+constexpr uint32_t kHoverMs = 50;
+constexpr uint64_t kStreamFailNoticeMs = 3000;
 constexpr uint32_t kTickMs = 1000;
 constexpr uint32_t kIconSettleMs = 280;
 
@@ -46,6 +54,7 @@ void Application::Shutdown() {
   // The render context goes before the player, the player before the window.
   window_.SetVideoLayer(nullptr);
   engine_.Shutdown();
+  frameWatch_.reset();
   videoLayer_.reset();
 }
 
@@ -57,6 +66,10 @@ int Application::Run() {
   }
   if (engine_.Init()) {
     videoLayer_ = AttachVideoLayer(engine_, window_);
+    if (videoLayer_) {
+      frameWatch_ = std::make_unique<FirstFrameWatch>(*videoLayer_, engine_);
+      window_.SetVideoLayer(frameWatch_.get());
+    }
   } else {
     WriteLog("media engine not available");
   }
@@ -68,10 +81,17 @@ int Application::Run() {
 
 // --- Input: the navigator offers it to the modal slot, then the screen ------
 
-void Application::OnKey(int vk) { navigator_.OnKey(vk, TickMs()); }
-void Application::OnChar(char16_t ch) { navigator_.OnChar(ch, TickMs()); }
+void Application::OnKey(int vk) {
+  navigator_.OnKey(vk, TickMs());
+  MirrorToast(TickMs());
+}
+void Application::OnChar(char16_t ch) {
+  navigator_.OnChar(ch, TickMs());
+  MirrorToast(TickMs());
+}
 void Application::OnPointer(const PointerEvent& event) {
   navigator_.OnPointer(event, window_.Width(), window_.Height(), TickMs());
+  MirrorToast(TickMs());
 }
 
 // --- Jobs and timers --------------------------------------------------------
@@ -89,20 +109,50 @@ void Application::OnTimer(int id) {
     window_.RequestPaint();
     return;
   }
+  if (id == kHoverTimer) {
+    HoverTick(TickMs());
+    return;
+  }
   if (id != kTickTimer) return;
-  const uint64_t now = TickMs();
-  SaveDirtySettings();
-  RepaintOnNewMinute();
-  ExpireToast(now);
-  CheckAutoReload(state_, mailbox_, now);
-  CheckPanelPoll(state_, mailbox_, now);
-  StartLazyLoads(state_, mailbox_);
+  supervisor_.Tick(TickMs());
+  MirrorToast(TickMs());
 }
 
-void Application::SaveDirtySettings() {
-  if (!state_.SettingsDirty) return;
-  state_.SettingsDirty = false;
-  SaveSettings(state_.settings);
+SupervisorHooks Application::MakeSupervisorHooks() {
+  SupervisorHooks hooks;
+  hooks.saveSettings = [this] { SaveSettings(state_.settings); };
+  hooks.repaintStep = [this] {
+    RepaintOnNewMinute();
+    ExpireToast(TickMs());
+  };
+  hooks.autoReload = [this] { CheckAutoReload(state_, mailbox_, TickMs()); };
+  hooks.panelPoll = [this] { CheckPanelPoll(state_, mailbox_, TickMs()); };
+  hooks.screenTick = [this] { StartLazyLoads(state_, mailbox_); };
+  hooks.updateStrips = [this] { UpdateStrips(); };
+  hooks.restartPreview = [this] { PlaySelectedChannel(); };
+  hooks.leaveDeadStream = [this] { LeaveDeadStream(); };
+  hooks.layoutVideo = [this] { ShowVod(); };
+  return hooks;
+}
+
+void Application::HoverTick(uint64_t nowMs) {
+  if (state_.CurrentScreen != Screen::Player && !state_.nav.fullVideo) {
+    if (state_.player.stripsShown) UpdateStrips();
+    return;
+  }
+  int x = 0, y = 0;
+  const bool inside = window_.PointerPosition(x, y);
+  const StripLayout layout = StripLayoutFor(state_, window_.Width(), window_.Height());
+  if (HoverCheck(state_, layout, x, y, inside, nowMs)) UpdateStrips();
+  if (SampleStream(state_, engine_) && state_.player.stripsShown) window_.RequestStripPaint();
+}
+
+void Application::MirrorToast(uint64_t nowMs) {
+  const Toast& toast = state_.toast;
+  if (state_.CurrentScreen != Screen::Player || !engine_.Ready() || !toast.Visible(nowMs)) return;
+  if (toast.hideAtMs == state_.player.toastSentUntil) return;
+  state_.player.toastSentUntil = toast.hideAtMs;
+  engine_.ShowText(toast.text, int(toast.hideAtMs - nowMs));
 }
 
 // The clock shows minutes: repaint when the shown minute changes rather than
@@ -173,6 +223,10 @@ void Application::SaveSettingsNow() {
 void Application::LayoutVideo() {
   const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
   window_.SetVideoRect(rect);
+  const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
+  if (full) window_.SetTimer(kHoverTimer, kHoverMs, true);
+  else window_.KillTimer(kHoverTimer);
+  UpdateStrips();
   if (rect.empty()) return;
   engine_.SetProperty("vf", "");
   engine_.SetProperty("panscan", "0.0");
@@ -181,12 +235,75 @@ void Application::LayoutVideo() {
   engine_.RemoveOverlay(1);
 }
 
+// The strips show while their deadline lies ahead on the Player screen; the
+// strip layer is painted again either way (hidden strips paint nothing).
+void Application::UpdateStrips() {
+  PlayerControls& controls = state_.player;
+  const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
+  const bool shown = full && TickMs() < controls.controlsUntil;
+  if (!shown && controls.stripsShown) engine_.RemoveOverlay(1);
+  controls.stripsShown = shown;
+  if (shown) SampleStream(state_, engine_);
+  window_.RequestStripPaint();
+}
+
 void Application::PlaySelectedChannel() {
   LiveCallbacks callbacks;
   callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
   callbacks.askChannelPin = [this] { return PinGate(modal_, state_, kChannelPinTarget); };
   PlayLive(state_, engine_, TickMs(), callbacks);
+  if (state_.CurrentScreen != Screen::Player) return;
+  KeepPlayerAfterZap(state_, TickMs());
+  UpdateStrips();
 }
+
+void Application::EnterFullVideo() {
+  state_.nav.fullVideo = true;
+  state_.player.liveStripExpanded = false;
+  state_.player.controlsUntil = 0;
+  navigator_.SetScreen(Screen::Player);
+  window_.RequestPaint();
+}
+
+void Application::LeavePlayer() {
+  bool settingsChanged = false;
+  const Screen target = LeavePlayerTarget(state_, engine_, settingsChanged);
+  if (settingsChanged) SaveSettings(state_.settings);
+  navigator_.SetScreen(target);
+  window_.RequestPaint();
+}
+
+void Application::LeaveDeadStream() {
+  ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
+  LeavePlayer();
+}
+
+void Application::StepChannel(int direction) {
+  const uint64_t pressed = TickMs();
+  if (!StepChannelSelection(state_, direction)) return;
+  const uint64_t loaded = state_.playback.lastLiveLoadTick;
+  PlaySelectedChannel();
+  if (frameWatch_ && state_.playback.lastLiveLoadTick != loaded) {
+    frameWatch_->Arm(pressed, state_.playback.lastUrl, state_.playback.lastChannelId);
+  }
+}
+
+void Application::StepVod(int delta) {
+  if (::StepVod(state_, engine_, delta, TickMs())) ShowVod();
+}
+
+void Application::TogglePause() { TogglePauseWithNotice(state_, engine_, TickMs()); }
+
+void Application::SeekBy(double seconds) {
+  if (PlayingVod(state_)) SeekWithNotice(state_, engine_, seconds, TickMs());
+}
+
+void Application::SeekToShare(double share) {
+  SampleStream(state_, engine_);
+  if (PlayingVod(state_)) ::SeekToShare(state_, engine_, share);
+}
+
+void Application::CycleAspect() { ::CycleAspect(state_, engine_, TickMs()); }
 
 void Application::StopPlayback() { engine_.Stop(); }
 
@@ -197,33 +314,29 @@ void Application::RequestSeriesInfo(const CatalogItem& series, bool autoPlay) {
   StartSeriesInfoJob(state_, mailbox_, std::u16string(series.id()));
 }
 
+// A movie or an episode switches to the Player screen by itself (the
+// screen it was chosen on is not left through the navigator: nothing of it
+// needs undoing, and the stream must not be stopped).
 void Application::PlayMovie(const CatalogItem& movie) {
-  const std::u16string url =
-      movie.url().empty() ? MovieStreamUrl(state_.account, movie.id(), movie.containerExt()) : std::u16string(movie.url());
-  PushHistory(state_.settings.HistoryMovies, movie.id());
-  PlayOnDemand(movie, url, std::u16string(movie.id()), false);
+  modal_.Cancel();
+  PlayVod(state_, engine_, movie, nullptr, TickMs());
+  ShowVod();
 }
 
 void Application::PlayEpisode(const Episode& episode) {
-  PushHistory(state_.settings.HistorySeries, state_.playback.currentItem.id());
-  PlayOnDemand(state_.playback.currentItem, EpisodeStreamUrl(state_.account, episode.id, episode.containerExt),
-               episode.id, true);
+  modal_.Cancel();
+  const auto& episodes = state_.series.Episodes;
+  const auto found = std::find(episodes.begin(), episodes.end(), episode);
+  if (found != episodes.end()) state_.nav.EpisodeIndex = int(found - episodes.begin());
+  const CatalogItem series = state_.playback.currentItem;
+  PlayVod(state_, engine_, series, &episode, TickMs());
+  ShowVod();
 }
 
-void Application::PlayOnDemand(const CatalogItem& item, const std::u16string& url, const std::u16string& resumeKey,
-                               bool episode) {
-  PlaybackState& playback = state_.playback;
-  playback.currentItem = item;
-  playback.isEpisode = episode;
-  playback.itemKey = resumeKey;
-  state_.SettingsDirty = true;
-  state_.nav.fullVideo = true;
-  navigator_.SetScreen(Screen::Player);
-  LoadWithPreferences(engine_, state_.settings, url);
-  playback.playStartTick = TickMs();
-  playback.lastUrl = url;
-  WriteLogF(768, "play %s id=%s name=%s url=%s", episode ? "episode" : "movie", WideToUtf8(resumeKey).c_str(),
-            WideToUtf8(item.name()).c_str(), WideToUtf8(url).c_str());
+void Application::ShowVod() {
+  LayoutVideo();
+  MirrorToast(TickMs());
+  window_.RequestPaint();
 }
 // The track picker and the external player are being built; until then the
 // keys say so in the log instead of doing nothing silently.
@@ -272,6 +385,12 @@ void Application::StartSpeedTest() {
 }
 
 // --- The frame --------------------------------------------------------------
+
+void Application::OnPaintStrips(cairo_t* cr, int width, int height) {
+  render_.BeginFrame(cr, width, height, state_.settings.DashColor);
+  PaintStrips(render_, state_, width, height);
+  render_.EndFrame();
+}
 
 void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
   const LocalTime now = ToLocalTime(NowUnix());

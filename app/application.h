@@ -9,7 +9,9 @@
 #include "app/jobs.h"
 #include "platform/host_window.h"
 #include "platform/mpv_video_layer.h"
+#include "player/first_frame_watch.h"
 #include "player/media_engine.h"
+#include "player/player_supervisor.h"
 #include "state/app_state.h"
 #include "ui/modals/modal_slot.h"
 #include "ui/nav/navigator.h"
@@ -33,6 +35,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void OnJobMessage(uint32_t id, uintptr_t wparam) override;
   void OnTimer(int id) override;
   void OnPaintInterface(cairo_t* cr, int width, int height) override;
+  void OnPaintStrips(cairo_t* cr, int width, int height) override;
   void OnCloseRequested() override;
 
   // ScreenActions
@@ -60,6 +63,15 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void PlayEpisode(const Episode& episode) override;
   void ChooseTrack(TrackKind kind) override;
   void OpenInExternalPlayer() override;
+  void EnterFullVideo() override;
+  void LeavePlayer() override;
+  void StepChannel(int direction) override;
+  void StepVod(int delta) override;
+  void TogglePause() override;
+  void SeekBy(double seconds) override;
+  void SeekToShare(double share) override;
+  void CycleAspect() override;
+  void UpdateStrips() override;
 
   // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;
@@ -70,21 +82,33 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void IconsSettling() override;
 
  private:
-  // The one-second tick's steps, in order.
-  void SaveDirtySettings();
+  // The one-second tick's own steps (the supervisor calls them).
   void RepaintOnNewMinute();
   void ExpireToast(uint64_t nowMs);
-  // Loads a movie or an episode and shows it on the Player screen.
-  void PlayOnDemand(const CatalogItem& item, const std::u16string& url, const std::u16string& resumeKey, bool episode);
+  SupervisorHooks MakeSupervisorHooks();
+  // The hover check of the Player screen (every 50 ms while the video
+  // fills the window): the strips follow the pointer, and the position the
+  // strips show is sampled.
+  void HoverTick(uint64_t nowMs);
+  // A toast on the Player screen is also drawn into the video by the engine.
+  void MirrorToast(uint64_t nowMs);
+  // The Player's stream was refused or cut: say so and leave the Player.
+  void LeaveDeadStream();
+  // After a movie or episode started: the video fills the window.
+  void ShowVod();
 
   HostWindow window_;
   MediaEngine engine_;
   std::unique_ptr<MpvVideoLayer> videoLayer_;
+  // Between the window and the layer: times channel changes to their first
+  // picture (the runtime log's "zap first frame" lines).
+  std::unique_ptr<FirstFrameWatch> frameWatch_;
   AppState state_;
   JobMailbox mailbox_{*this};
   RenderResources render_;
   ScreenTable screens_;
   ModalSlot modal_;
   Navigator navigator_{state_, *this, screens_, modal_};
+  PlayerSupervisor supervisor_{state_, engine_, MakeSupervisorHooks()};
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
 };

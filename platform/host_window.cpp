@@ -365,6 +365,15 @@ void HostWindow::RequestPaint() {
 void HostWindow::RequestStripPaint() { impl_->stripsDirty = true; }
 
 int HostWindow::Width() const { return impl_->width; }
+
+bool HostWindow::PointerPosition(int& x, int& y) const {
+  int gx = 0, gy = 0, wx = 0, wy = 0;
+  SDL_GetGlobalMouseState(&gx, &gy);
+  if (impl_->window) SDL_GetWindowPosition(impl_->window, &wx, &wy);
+  x = gx - wx;
+  y = gy - wy;
+  return x >= 0 && y >= 0 && x < impl_->width && y < impl_->height;
+}
 int HostWindow::Height() const { return impl_->height; }
 
 void HostWindow::SetVideoRect(const PixelRect& rect) {

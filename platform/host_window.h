@@ -111,6 +111,9 @@ class HostWindow {
   void RequestStripPaint();
   int Width() const;
   int Height() const;
+  // The pointer in window coordinates (it may lie outside the window);
+  // true when it is inside.
+  bool PointerPosition(int& x, int& y) const;
 
   // F11: toggles between desktop full screen and a maximized window.
   void ToggleMaximized();

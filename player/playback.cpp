@@ -60,6 +60,11 @@ bool PlayLive(AppState& state, MediaEngine& engine, uint64_t nowMs, const LiveCa
   PlaybackState& playback = state.playback;
   playback.currentChannel = channel;
   playback.isEpisode = false;
+  // Live leaves no movie or episode behind: the strips and the back key
+  // tell the two apart by the item.
+  playback.currentItem = CatalogItem();
+  playback.itemKey.clear();
+  playback.resumeSeconds = 0;
   const std::u16string url = LiveStreamUrl(state.account, channel.id(), state.settings.LiveFormat);
   playback.currentChannelUrl = url;
 

@@ -54,6 +54,7 @@ struct AppState {
   Screen CurrentScreen = Screen::Home;
   std::u16string CurrentChannelId;
   PlaybackState playback;
+  PlayerControls player;
   // The parental PIN was entered for a channel of a locked category since
   // the last channel played from a category that is not locked.
   bool ChannelPinPassed = false;

@@ -22,3 +22,34 @@ struct PlaybackState {
   uint64_t lastLiveLoadTick = 0;  // 0 forces the next live load
   bool autoplayEpisodes = false;
 };
+
+// What the strips show of the running stream, sampled from the engine on
+// the main loop so that painting never asks the engine. Texts as the engine
+// gives them; empty = unknown.
+struct StreamSample {
+  std::u16string timePos, duration, width, height;
+};
+
+// The Player screen's controls and the supervisor's memory.
+struct PlayerControls {
+  uint64_t controlsUntil = 0;  // the strips show while now < controlsUntil
+  bool stripsShown = false;
+  bool controlsSeen = false;  // (now < controlsUntil) at the supervisor's last tick
+  bool liveStripExpanded = false;
+  int aspectIndex = 0;  // 0..4, kept across channels and visits
+  int lastCursorX = -1, lastCursorY = -1;
+  uint64_t lastMoveTick = 0;
+  bool volumeDrag = false;  // the volume bar holds the pointer
+  uint64_t toastSentUntil = 0;  // the deadline of the toast last drawn by the engine too
+  StreamSample sample;
+
+  // Supervision.
+  int stallCount = 0;
+  double lastPos = -1;
+  uint64_t lastCacheNotice = 0, lastCodecLog = 0, lastStateLog = 0, lastResumeSave = 0;
+  // The preview's restarts of a dead stream since it last played, and the
+  // earliest tick of the next one (a growing back-off).
+  std::u16string deadChannelId;  // the channel the restarts count for
+  int deadRestarts = 0;
+  uint64_t nextRestartTick = 0;
+};

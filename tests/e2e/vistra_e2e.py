@@ -270,8 +270,8 @@ def browse():
     screenshot("browse_movies")
     before = len(read_lines(LOG))
     key("Right", "Right", "Return")
-    check(wait_for_line("play movie id=202", after=before, timeout=10) >= 0, "browse: Enter in the grid plays the movie")
-    key("Escape", "Down", "Return")  # back Home (playback stops), tile 2: Series
+    check(wait_for_line("play vod id=202", after=before, timeout=10) >= 0, "browse: Enter in the grid plays the movie")
+    key("Escape", "Escape", "Down", "Return")  # Movies (playback stops), Home, tile 2: Series
     time.sleep(0.5)
     before = len(read_lines(LOG))
     key("Right", "Return")
@@ -501,7 +501,9 @@ def check_hidden_and_locked_on_live():
     check(wait_for_line("play live id=%s " % locked[0], after=before, timeout=10) >= 0,
           "the right PIN plays the locked channel")
 
-    # Unlock it and switch parental control off again (which asks for the PIN).
+    # Enter filled the window: back to the list, then unlock it and switch
+    # parental control off again (which asks for the PIN).
+    key("Escape")
     key("l")
     time.sleep(0.3)
     check(settings_json()["LockCh"] == [], "L unlocks it again")

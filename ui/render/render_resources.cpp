@@ -39,6 +39,8 @@ FontSpec FontSpecOf(FontId font) {
     case FontId::Row: return {500, 20};
     case FontId::Hero: return {700, 56};
     case FontId::Tile: return {700, 22};
+    case FontId::StripSmall: return {600, 20};
+    case FontId::StripLarge: return {600, 32};
   }
   return {400, 18};
 }

@@ -61,8 +61,9 @@ constexpr Rgba kScreenClear{0.04, 0.05, 0.08, 1};
 constexpr int kAccentCount = 7;
 Rgba AccentColor(int dashColor);
 
-enum class FontId : int { Label, Title, Hint, Row, Hero, Tile };
-constexpr int kFontCount = 6;
+// StripSmall and StripLarge: the Player screen's control strips.
+enum class FontId : int { Label, Title, Hint, Row, Hero, Tile, StripSmall, StripLarge };
+constexpr int kFontCount = 8;
 
 enum class HAlign { Leading, Center, Trailing };
 enum class VAlign { Near, Center, Far };

@@ -8,6 +8,7 @@
 #include "catalog/special_categories.h"
 #include "net/text.h"
 #include "platform/virtual_keys.h"
+#include "player/remote_control.h"
 #include "player/video_layout.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
@@ -28,7 +29,7 @@ constexpr double kCategoryRight = 431, kChannelRight = 960;
 constexpr double kGuideTop = 648;
 constexpr double kDoubleClickMs = 450;
 constexpr uint64_t kNoticeMs = 2500;
-constexpr uint64_t kNumberToastMs = 1800;
+constexpr uint64_t kNameNoticeMs = 2500;
 
 }  // namespace
 
@@ -301,17 +302,22 @@ void StepCategoryBy(ScreenContext& ctx, int step) {
 }
 
 void StepChannelBy(ScreenContext& ctx, int direction) {
-  AppState& state = ctx.state;
-  const int next = StepChannelIndex(state.VisibleLive, state.nav.ChannelIndex, direction, state.settings,
-                                    CategoryLocked(state));
-  if (next < 0) return;
-  state.nav.ChannelIndex = next;
-  PlaySelected(ctx);
+  if (StepChannelSelection(ctx.state, direction)) PlaySelected(ctx);
 }
 
-// Enter and the double click on a channel. The full-window player comes
-// with the Player screen; until then the channel plays in the preview.
-void PlayChosenChannel(ScreenContext& ctx) { PlaySelected(ctx); }
+bool SelectedIsPlaying(const AppState& state) {
+  return ValidChannel(state) && !state.playback.lastChannelId.empty() &&
+         state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == state.playback.lastChannelId;
+}
+
+// Enter and the double click on a channel: it fills the window. The
+// preview's stream is kept when it already plays that channel (one
+// connection to the provider, and no restart of the picture); a refused PIN
+// plays nothing and stays on the list.
+void PlayChosenChannel(ScreenContext& ctx) {
+  if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx);
+  if (SelectedIsPlaying(ctx.state)) ctx.actions.EnterFullVideo();
+}
 
 // The H key: the live history matched to the catalog, in history order.
 void OpenLiveHistory(ScreenContext& ctx) {
@@ -350,14 +356,16 @@ void ToggleLiveLock(ScreenContext& ctx) {
 
 void EnterChannelDigit(ScreenContext& ctx, int digit) {
   AppState& state = ctx.state;
-  NavState& nav = state.nav;
-  AddNumberDigit(nav.NumberBuffer, nav.NumberTime, digit, ctx.nowMs);
-  ShowToast(state, u"CH " + nav.NumberBuffer, kNumberToastMs);
-  const int row = ChannelWithNumber(state.VisibleLive, nav.NumberBuffer);
+  const int row = ChannelNumberEntry(state, digit, ctx.nowMs);
   if (row < 0) return;
-  if (state.CurrentScreen != Screen::Live && state.CurrentScreen != Screen::Player) ctx.navigator.SetScreen(Screen::Live);
-  nav.ChannelIndex = row;
+  if (state.CurrentScreen != Screen::Live && state.CurrentScreen != Screen::Player) {
+    ctx.navigator.SetScreen(Screen::Live);
+    state.nav.ChannelIndex = row;
+  }
   PlaySelected(ctx);
+  if (state.CurrentScreen == Screen::Player && ValidChannel(state)) {
+    ShowToast(state, std::u16string(state.VisibleLive[size_t(state.nav.ChannelIndex)].name()), kNameNoticeMs);
+  }
 }
 
 void CreateGroupFromPrompt(ScreenContext& ctx) {
@@ -493,7 +501,11 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       return;
     case PointerEvent::Kind::DoubleClick: {
       const LiveHit hit = LiveHitTest(l, categoryCount, channelCount, event.x, event.y, ctx.width, ctx.height);
-      if (hit.kind == LiveHit::Kind::Channel) PlayChosenChannel(ctx);
+      const PixelRect preview = VideoRectFor(Screen::Live, false, ctx.width, ctx.height);
+      const bool onPreview = event.x >= preview.x && event.x < preview.x + preview.w && event.y >= preview.y &&
+                             event.y < preview.y + preview.h;
+      // The channel's row, or the preview showing it: the video fills the window.
+      if (hit.kind == LiveHit::Kind::Channel || (onPreview && SelectedIsPlaying(state))) PlayChosenChannel(ctx);
       return;
     }
     case PointerEvent::Kind::Down: {
@@ -526,7 +538,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 // ---------------------------------------------------------------------------
 // Enter and leave
 
-void LiveScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
+void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
   const std::u16string remembered = state.CurrentChannelId;
@@ -542,6 +554,9 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   if (found >= 0 && (lockCategory || !Contains(state.settings.LockCh, remembered))) nav.ChannelIndex = found;
   nav.GuideRowIndex = 0;
   KeepSelectionInView(ctx);
+  // Back from the Player, the channel that played there goes on as the
+  // preview (the same stream, not a new connection).
+  if (from == Screen::Player && SelectedIsPlaying(state)) return;
   // The preview follows the selection; a locked category waits for the PIN.
   if (!state.VisibleLive.empty() && !locked) ctx.actions.PlaySelectedChannel();
 }

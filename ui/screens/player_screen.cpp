@@ -1,5 +1,187 @@
 #include "ui/screens/player_screen.h"
 
+#include "platform/virtual_keys.h"
+#include "player/remote_control.h"
+#include "ui/nav/navigator.h"
 #include "ui/screens/live_screen.h"
+#include "ui/screens/player_strips.h"
 
-void PlayerScreen::OnLeave(ScreenContext& ctx, Screen to) { StopUnlessVideoStays(ctx, to); }
+namespace {
+
+// Clicks on the video of a movie or episode: the bottom band seeks to the
+// share of the width, the side bands step 10 s.
+constexpr int kSeekBandHeight = 96;
+constexpr double kSideBand = 0.12;
+constexpr double kVodStepSeconds = 10;
+
+void ShowControls(ScreenContext& ctx) {
+  PlayerControls& controls = ctx.state.player;
+  const bool hidden = ctx.nowMs >= controls.controlsUntil;
+  controls.controlsUntil = ctx.nowMs + kControlsShowMs;
+  if (hidden) ctx.actions.UpdateStrips();
+}
+
+void ToggleExpanded(ScreenContext& ctx) {
+  ctx.state.player.liveStripExpanded = !ctx.state.player.liveStripExpanded;
+  ctx.actions.UpdateStrips();
+}
+
+void SetVolumeFromStrip(ScreenContext& ctx, double y) {
+  const StripLayout l = StripLayoutFor(ctx.state, ctx.width, ctx.height);
+  const int volume = VolumeAt(l, y);
+  ctx.state.settings.Volume = volume;
+  ctx.actions.ApplyVolume(volume);
+  ctx.actions.UpdateStrips();
+}
+
+void PressStripButton(ScreenContext& ctx, int index) {
+  switch (index) {
+    case 0: ctx.navigator.SetScreen(Screen::Catchup); return;
+    case 1: ToggleLiveLock(ctx); return;
+    case 2: ctx.navigator.SetScreen(Screen::Movies); return;
+    case 3: ctx.navigator.SetScreen(Screen::Series); return;
+    case 4: ToggleLiveFavorite(ctx); return;
+    case 5: ctx.navigator.SetScreen(Screen::Search); return;
+    case 6: ctx.actions.ChooseTrack(TrackKind::Subtitle); return;
+    default: ctx.actions.ChooseTrack(TrackKind::Audio); return;
+  }
+}
+
+// True when the click was on a shown strip (and acted on).
+bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
+  AppState& state = ctx.state;
+  if (!state.player.stripsShown) return false;
+  const StripHit hit = StripHitTest(StripLayoutFor(state, ctx.width, ctx.height), event.x, event.y);
+  if (hit.kind == StripHit::Kind::None) return false;
+  state.player.controlsUntil = ctx.nowMs + kControlsShowMs;
+  const bool vod = PlayingVod(state);
+  using K = StripHit::Kind;
+  switch (hit.kind) {
+    case K::Back: ctx.actions.LeavePlayer(); break;
+    case K::StepChannel:
+      if (!vod) ctx.actions.StepChannel(hit.value);
+      break;
+    case K::ToggleExpand: ToggleExpanded(ctx); break;
+    case K::StripButton: PressStripButton(ctx, hit.value); break;
+    case K::SeekShare: ctx.actions.SeekToShare(hit.share); break;
+    case K::StepVod: ctx.actions.StepVod(hit.value); break;
+    case K::SeekBy: ctx.actions.SeekBy(hit.value); break;
+    case K::TogglePause: ctx.actions.TogglePause(); break;
+    case K::Audio: ctx.actions.ChooseTrack(TrackKind::Audio); break;
+    case K::Subtitle: ctx.actions.ChooseTrack(TrackKind::Subtitle); break;
+    default: break;
+  }
+  return true;
+}
+
+void ClickVideo(ScreenContext& ctx, const PointerEvent& event) {
+  if (!PlayingVod(ctx.state)) return;
+  const int w = std::max(ctx.width, 1);
+  if (event.y >= ctx.height - kSeekBandHeight) {
+    ctx.actions.SeekToShare(double(event.x) / w);
+  } else if (event.x < kSideBand * w) {
+    ctx.actions.SeekBy(-kVodStepSeconds);
+  } else if (event.x > (1 - kSideBand) * w) {
+    ctx.actions.SeekBy(kVodStepSeconds);
+  }
+}
+
+}  // namespace
+
+bool PlayerScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
+  if (!Vk::IsBack(vk)) return false;
+  ctx.actions.LeavePlayer();
+  return true;
+}
+
+// In the order the keys are tested: Space, then the VOD seeks or the live
+// zaps (never both), then the keys common to both, and Enter.
+void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
+  if (vk == Vk::Space) {
+    ctx.actions.TogglePause();
+    return;
+  }
+  if (PlayingVod(ctx.state)) {
+    if (vk == Vk::Right || vk == Vk::Left) {
+      ctx.actions.SeekBy(vk == Vk::Right ? kVodStepSeconds : -kVodStepSeconds);
+      return;
+    }
+    if (vk == Vk::Down) {
+      ToggleExpanded(ctx);
+      return;
+    }
+    if (vk == Vk::Up) return;
+  } else if (vk == Vk::PageUp || vk == Vk::Left || vk == Vk::Up) {
+    ctx.actions.StepChannel(-1);
+    return;
+  } else if (vk == Vk::PageDown || vk == Vk::Right || vk == Vk::Down) {
+    ctx.actions.StepChannel(+1);
+    return;
+  } else if (vk == Vk::Letter('V')) {
+    ToggleExpanded(ctx);
+    return;
+  }
+  if (vk == Vk::Grave) {
+    ToggleLiveFavorite(ctx);
+  } else if (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) {
+    EnterChannelDigit(ctx, vk - Vk::Digit0);
+  } else if (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9) {
+    EnterChannelDigit(ctx, vk - Vk::Numpad0);
+  } else if (vk == Vk::Letter('A')) {
+    ctx.actions.ChooseTrack(TrackKind::Audio);
+  } else if (vk == Vk::Letter('T')) {
+    ctx.actions.ChooseTrack(TrackKind::Subtitle);
+  } else if (vk == Vk::Letter('E')) {
+    ctx.actions.OpenInExternalPlayer();
+  } else if (vk == Vk::Letter('R')) {
+    ctx.actions.CycleAspect();
+  } else if (vk == Vk::Return) {
+    ctx.state.player.controlsUntil = ctx.nowMs + kControlsShowMs;
+    ctx.actions.UpdateStrips();
+  }
+}
+
+void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
+  AppState& state = ctx.state;
+  PlayerControls& controls = state.player;
+  switch (event.kind) {
+    case PointerEvent::Kind::Move:
+      if (controls.volumeDrag) SetVolumeFromStrip(ctx, event.y);
+      ShowControls(ctx);
+      return;
+    case PointerEvent::Kind::DoubleClick:
+      controls.controlsUntil = 0;
+      ctx.actions.UpdateStrips();
+      return;
+    case PointerEvent::Kind::Wheel:
+      if (PlayingVod(state) || state.VisibleLive.empty() || event.wheelNotches == 0) return;
+      ctx.actions.StepChannel(event.wheelNotches > 0 ? -1 : +1);
+      return;
+    case PointerEvent::Kind::Down: {
+      const StripLayout l = StripLayoutFor(state, ctx.width, ctx.height);
+      if (controls.stripsShown && StripAt(l, event.x, event.y) == int(StripId::Right)) {
+        controls.volumeDrag = true;
+        controls.controlsUntil = ctx.nowMs + kControlsShowMs;
+        SetVolumeFromStrip(ctx, event.y);
+        return;
+      }
+      if (!controls.stripsShown || StripAt(l, event.x, event.y) < 0) ClickVideo(ctx, event);
+      return;
+    }
+    case PointerEvent::Kind::Up:
+      if (controls.volumeDrag) {
+        controls.volumeDrag = false;
+        ctx.actions.SaveSettingsNow();
+        return;
+      }
+      ClickStrips(ctx, event);
+      return;
+  }
+}
+
+void PlayerScreen::OnLeave(ScreenContext& ctx, Screen to) {
+  PlayerControls& controls = ctx.state.player;
+  controls.controlsUntil = 0;
+  controls.volumeDrag = false;
+  StopUnlessVideoStays(ctx, to);
+}

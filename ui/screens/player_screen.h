@@ -1,10 +1,16 @@
 #pragma once
-// The Player screen: the video fills the window; the interface layer stays
-// transparent. Leaving it for a screen without video stops playback.
+// The Player screen: the video fills the window and the keys act like a
+// remote control (zap while live plays, seek while a movie or episode
+// plays, pause, aspect, tracks, the external player); the control strips
+// (ui/screens/player_strips.h) float over the video. The interface layer
+// stays transparent. Leaving it for a screen without video stops playback.
 #include "ui/screens/screen_view.h"
 
 class PlayerScreen final : public ScreenView {
  public:
   void Paint(RenderResources& /*res*/, const AppState& /*state*/, const LocalTime& /*now*/) const override {}
+  bool TakeKeyBeforeBack(ScreenContext& ctx, int vk) override;
+  void OnKey(ScreenContext& ctx, int vk) override;
+  void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
 };

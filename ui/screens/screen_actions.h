@@ -59,4 +59,25 @@ class ScreenActions {
   // Hands the playing stream to the external player (VLC), or offers its
   // download page when none is installed.
   virtual void OpenInExternalPlayer() = 0;
+
+  // The Player screen's remote control; the application drives the engine
+  // (player/remote_control.h, player/vod_playback.h).
+  // The playing live channel fills the window (the Player screen); it does
+  // not start playback.
+  virtual void EnterFullVideo() = 0;
+  // Esc/Backspace on the Player: the resume position is stored, a movie or
+  // episode stops, a live channel stays as the Live screen's preview.
+  virtual void LeavePlayer() = 0;
+  // The next (+1) or previous (-1) channel, or movie or episode.
+  virtual void StepChannel(int direction) = 0;
+  virtual void StepVod(int delta) = 0;
+  virtual void TogglePause() = 0;
+  // A movie or episode: relative seek with the position notice, or an
+  // absolute one to a share (0..1) of its duration.
+  virtual void SeekBy(double seconds) = 0;
+  virtual void SeekToShare(double share) = 0;
+  // The next entry of the aspect table.
+  virtual void CycleAspect() = 0;
+  // The strips follow a change of their state (shown, expanded, volume).
+  virtual void UpdateStrips() = 0;
 };

@@ -39,6 +39,18 @@ struct RecordingActions : ScreenActions {
   void PlayEpisode(const Episode&) override {}
   void ChooseTrack(TrackKind kind) override { tracks.push_back(kind); }
   void OpenInExternalPlayer() override { ++externalOpens; }
+  void EnterFullVideo() override { ++fullVideos; }
+  void LeavePlayer() override { ++leaves; }
+  void StepChannel(int direction) override { channelSteps.push_back(direction); }
+  void StepVod(int delta) override { vodSteps.push_back(delta); }
+  void TogglePause() override { ++pauses; }
+  void SeekBy(double seconds) override { seeks.push_back(seconds); }
+  void SeekToShare(double share) override { seekShares.push_back(share); }
+  void CycleAspect() override { ++aspects; }
+  void UpdateStrips() override { ++stripUpdates; }
+  int fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
+  std::vector<int> channelSteps, vodSteps;
+  std::vector<double> seeks, seekShares;
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;

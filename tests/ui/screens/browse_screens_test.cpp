@@ -43,6 +43,18 @@ struct RecordingActions : ScreenActions {
   void StartCatchupGuide(const std::u16string&) override {}
   void ChooseTrack(TrackKind) override {}
   void OpenInExternalPlayer() override {}
+  void EnterFullVideo() override { ++fullVideos; }
+  void LeavePlayer() override { ++leaves; }
+  void StepChannel(int direction) override { channelSteps.push_back(direction); }
+  void StepVod(int delta) override { vodSteps.push_back(delta); }
+  void TogglePause() override { ++pauses; }
+  void SeekBy(double seconds) override { seeks.push_back(seconds); }
+  void SeekToShare(double share) override { seekShares.push_back(share); }
+  void CycleAspect() override { ++aspects; }
+  void UpdateStrips() override { ++stripUpdates; }
+  int fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
+  std::vector<int> channelSteps, vodSteps;
+  std::vector<double> seeks, seekShares;
 
   AppState* state = nullptr;
   int saves = 0;

@@ -1,0 +1,234 @@
+#!/usr/bin/env python3
+"""End-to-end test of the Player screen under Xvfb on the demo provider.
+
+Live: Enter fills the window with the preview's own stream (no second
+request for it), the strips show, Right zaps, "1" "2" reach channel 12, Esc
+leaves the channel playing as the preview; a refused stream ends on the Live
+screen with a notice. A movie left after ~20 s starts again near 20 s. An
+episode that ends leads into the next one. R reaches "Aspect Auto" after five
+presses. Run by CTest as
+  xvfb-run -a -s "-screen 0 1280x720x24" python3 player_e2e.py \
+      <vistra> <vistra_standin> <demo media folder> <output folder>
+Screenshots stay in the output folder.
+"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from e2e_support import check, failures, pixel, read_lines
+from e2e_support import screenshot as screenshot_into
+
+VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
+DATA = os.path.join(OUT, "data")
+FOLDER = os.path.join(DATA, "Vistra43")
+LOG = os.path.join(FOLDER, "runtime.log")
+REQUESTS = os.path.join(OUT, "requests.log")
+
+
+def wait_for_line(fragment, after=0, timeout=20.0):
+    """Index of the first runtime.log line at or after `after` containing `fragment`; -1 on time-out."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        lines = read_lines(LOG)
+        for i in range(after, len(lines)):
+            if fragment in lines[i]:
+                return i
+        time.sleep(0.1)
+    return -1
+
+
+def mark():
+    return len(read_lines(LOG))
+
+
+def key(*names, pause=0.3):
+    for name in names:
+        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+        time.sleep(pause)
+
+
+def shot(name):
+    return screenshot_into(OUT, name)
+
+
+def stream_requests(stream_id):
+    return sum(1 for line in read_lines(REQUESTS) if "/live/demo/demo/%s." % stream_id in line)
+
+
+def settings_json():
+    with open(os.path.join(FOLDER, "settings.json"), errors="replace") as f:
+        return json.load(f)
+
+
+def start(env):
+    proc = subprocess.Popen([VISTRA], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--name", "Vistra 4.3"], capture_output=True, text=True)
+        if found.stdout.strip():
+            subprocess.run(["xdotool", "windowfocus", found.stdout.split()[0]], capture_output=True)
+            return proc
+        time.sleep(0.1)
+    return proc
+
+
+def live(width, height):
+    before = mark()
+    key("Return")  # Home tile 0: Live, "All", channel 1 in the preview
+    check(wait_for_line("play live id=101", before) >= 0, "Live plays channel 1 in the preview")
+    time.sleep(2.5)
+    check(stream_requests(101) == 1, "the preview asked for channel 1 once (%d)" % stream_requests(101))
+    before = mark()
+    key("Right", "Return")  # the channel column, Enter: the Player
+    time.sleep(1.5)
+    lines = read_lines(LOG)[before:]
+    check(not any("play live" in l for l in lines), "Enter fills the window without loading again")
+    check(stream_requests(101) == 1, "preview -> player reuses the stream: still one request (%d)" % stream_requests(101))
+    key("Return")  # Enter shows the strips
+    s = shot("player_live")
+    # The live strip's button band (#1C1C22) lies at the bottom of the strip.
+    band = pixel(s, width // 4, height - 12 - 20)
+    check(all(abs(a - b) <= 12 for a, b in zip(band, (0x1C, 0x1C, 0x22))), "the live strip is drawn at its place %s" % (band,))
+    key("v")
+    shot("player_live_expanded")
+    key("v")
+    before = mark()
+    key("Right")
+    check(wait_for_line("play live id=102", before) >= 0, "Right zaps to channel 2 on the Player")
+    key("1", "2", pause=0.2)
+    check(wait_for_line("play live id=112", before) >= 0, '"1" "2" reach channel 12')
+    time.sleep(2.5)
+    requests_112 = stream_requests(112)
+    before = mark()
+    key("Escape")
+    time.sleep(2.5)
+    lines = read_lines(LOG)[before:]
+    check(not any("play live" in l for l in lines), "Esc keeps channel 12 playing as the preview")
+    check(stream_requests(112) == requests_112 == 1,
+          "player -> preview reuses the stream (%d request(s))" % stream_requests(112))
+    s = shot("live_after_player")
+    x, y = width * 960 // 1920, height * 108 // 1080
+    check(max(pixel(s, x + (width - x) // 2, y + (height * 648 // 1080 - y) // 2)) > 30, "the preview still shows video")
+    key("Escape")  # Home
+
+
+def movie(width, height):
+    key("Down", "Return")  # Home tile 1: Movies
+    time.sleep(1)
+    before = mark()
+    key("Return")  # the first movie: 201 (90 s)
+    check(wait_for_line("play vod id=201", before) >= 0 and wait_for_line("resume=0.0", before) >= 0,
+          "Enter plays the movie from the start")
+    time.sleep(2)
+    key("Return")
+    shot("player_vod")
+    key("r", "r", "r", "r", pause=0.2)
+    before = mark()
+    key("r")
+    check(wait_for_line("aspect -1 Aspect Auto", before, timeout=3) >= 0, "R reaches Aspect Auto after five presses")
+    shot("player_aspect_auto")
+    time.sleep(17)
+    key("Escape")
+    time.sleep(0.5)
+    resume = settings_json().get("ResumeMs", {}).get("201", 0)
+    check(15000 <= resume <= 26000, "leaving after ~20 s stores the position (%d ms)" % resume)
+    before = mark()
+    key("Return")
+    at = wait_for_line("play vod id=201", before)
+    line = read_lines(LOG)[at] if at >= 0 else ""
+    value = float(line.rsplit("resume=", 1)[1]) if "resume=" in line else 0
+    check(15 <= value <= 26, "starting it again resumes near 20 s (%s)" % line)
+    time.sleep(3)
+    key("Escape", "Escape")  # Movies, Home
+
+
+def episodes():
+    key("Down", "Return")  # Home (tile 1 still focused), tile 2: Series
+    time.sleep(1)
+    key("Return")  # The Lighthouse: its episodes
+    time.sleep(2)
+    before = mark()
+    key("Return")  # episode 1 (45 s)
+    check(wait_for_line("play vod id=401", before) >= 0 and wait_for_line("4011.", before) >= 0, "episode 1 plays")
+    time.sleep(3)
+    key("Right", "Right", "Right", "Right", pause=0.6)  # 40 s in
+    check(wait_for_line("4012.", before, timeout=25) >= 0, "the end of episode 1 leads into episode 2")
+    key("Escape", "Escape")
+
+
+def refused(width, height):
+    """Channel 5's stream is refused (404): the preview retries it with a
+    growing pause, and on the Player it ends in a notice and the Live screen."""
+    key("Up", "Up", "Return")  # Home (tile 2 focused), tile 0: Live
+    time.sleep(1)
+    key("5")  # channel 5 by its number
+    start = time.time()
+    check(wait_for_line("play live id=105", 0) >= 0, "channel 5 is asked for")
+    time.sleep(14)
+    asked = stream_requests(105)
+    print("channel 5 asked for %d time(s) in %.0f s" % (asked, time.time() - start), flush=True)
+    check(2 <= asked <= 5, "a refused stream is retried, but not every 1.8 s (%d requests in 14 s)" % asked)
+    before = mark()
+    key("Return")
+    check(wait_for_line("stream ended on the player", before, timeout=10) >= 0, "the Player gives way for a refused stream")
+    time.sleep(0.5)
+    s = shot("refused_back_on_live")
+    # The Live screen is drawn again (its channel column), not a black window.
+    column = pixel(s, width * 700 // 1920, height * 700 // 1080)
+    check(max(column) > 0, "the Live screen shows again %s" % (column,))
+    key("Escape")
+
+
+def media_without_channel_5(folder):
+    """The demo media with channel 5's live stream missing."""
+    os.makedirs(os.path.join(folder, "live"))
+    for name in os.listdir(MEDIA):
+        if name != "live":
+            os.symlink(os.path.join(os.path.abspath(MEDIA), name), os.path.join(folder, name))
+    for name in os.listdir(os.path.join(MEDIA, "live")):
+        if name != "105":
+            os.symlink(os.path.join(os.path.abspath(MEDIA), "live", name), os.path.join(folder, "live", name))
+
+
+def main():
+    shutil.rmtree(OUT, ignore_errors=True)
+    os.makedirs(DATA)
+    env = dict(os.environ, XDG_DATA_HOME=DATA, VISTRA_STANDIN_REQUEST_LOG=REQUESTS)
+    env.pop("VISTRA_FORCE_SW_RENDER", None)
+    media = os.path.join(OUT, "media")
+    media_without_channel_5(media)
+    standin = subprocess.Popen([STANDIN, "0", "--media", media], env=env, stdout=subprocess.PIPE, text=True)
+    base = standin.stdout.readline().strip()
+    standin.stdout.readline()
+    for name in ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST"):
+        env["VISTRA_%s_URL" % name] = base
+    env["VISTRA_TRACE_URL"] = base + "/cdn-cgi/trace"
+    proc = start(env)
+    try:
+        check(wait_for_line("boot done", timeout=60) >= 0, "boot done")
+        time.sleep(1)
+        s = shot("home")
+        width, height = s[0], s[1]
+        live(width, height)
+        movie(width, height)
+        episodes()
+        refused(width, height)
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+        standin.terminate()
+        standin.wait()
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        sys.exit(1)
+    print("all checks passed")
+
+
+if __name__ == "__main__":
+    main()
