@@ -97,6 +97,7 @@ void Application::OnTimer(int id) {
   CheckAutoReload(state_, mailbox_, now);
   CheckPanelPoll(state_, mailbox_, now);
   StartLazyLoads(state_, mailbox_);
+  RunCatchupStep(now);
 }
 
 void Application::SaveDirtySettings() {
@@ -225,12 +226,6 @@ void Application::PlayOnDemand(const CatalogItem& item, const std::u16string& ur
   WriteLogF(768, "play %s id=%s name=%s url=%s", episode ? "episode" : "movie", WideToUtf8(resumeKey).c_str(),
             WideToUtf8(item.name()).c_str(), WideToUtf8(url).c_str());
 }
-// The track picker and the external player are being built; until then the
-// keys say so in the log instead of doing nothing silently.
-void Application::ChooseTrack(TrackKind kind) {
-  WriteLogF(64, "track picker not available kind=%s", kind == TrackKind::Audio ? "audio" : "subtitle");
-}
-void Application::OpenInExternalPlayer() { WriteLog("external player not available"); }
 
 void Application::Repaint() { window_.RequestPaint(); }
 
@@ -263,6 +258,7 @@ void Application::ClearCache() {
 
 void Application::StartCatchupGuide(const std::u16string& streamId) {
   StartGuideJob(state_, mailbox_, streamId, true);
+  StartPanelClockJob();
 }
 
 void Application::StartSpeedTest() {

@@ -60,6 +60,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void PlayEpisode(const Episode& episode) override;
   void ChooseTrack(TrackKind kind) override;
   void OpenInExternalPlayer() override;
+  void PlayCatchup(int guideRow) override;
+  void PlayTrailer() override;
 
   // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;
@@ -68,6 +70,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void RestartIdlePreview() override;
   void BackdropChanged() override;
   void IconsSettling() override;
+  void PlayResolvedTrailer(const TrailerResolved& trailer) override;
 
  private:
   // The one-second tick's steps, in order.
@@ -76,6 +79,15 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void ExpireToast(uint64_t nowMs);
   // Loads a movie or an episode and shows it on the Player screen.
   void PlayOnDemand(const CatalogItem& item, const std::u16string& url, const std::u16string& resumeKey, bool episode);
+
+  // Playback extras (application_playback_extras.cpp).
+  // A notice: the toast, and on the Player screen the player's own text.
+  void ShowNotice(const std::u16string& text, uint64_t durationMs);
+  // The catch-up candidate step every 2.5 s while candidates are tried
+  // (until the playback supervision runs it).
+  void RunCatchupStep(uint64_t nowMs);
+  // Reads the provider panel's clock once per account, on a job.
+  void StartPanelClockJob();
 
   HostWindow window_;
   MediaEngine engine_;
@@ -87,4 +99,6 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   ModalSlot modal_;
   Navigator navigator_{state_, *this, screens_, modal_};
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
+  uint64_t lastCatchupStepMs_ = 0;
+  uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped
 };

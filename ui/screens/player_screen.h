@@ -6,5 +6,6 @@
 class PlayerScreen final : public ScreenView {
  public:
   void Paint(RenderResources& /*res*/, const AppState& /*state*/, const LocalTime& /*now*/) const override {}
+  void OnKey(ScreenContext& ctx, int vk) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
 };

@@ -59,4 +59,11 @@ class ScreenActions {
   // Hands the playing stream to the external player (VLC), or offers its
   // download page when none is installed.
   virtual void OpenInExternalPlayer() = 0;
+
+  // Replays row `guideRow` of the selected channel's guide from the
+  // provider's archive, full window (the Catch-up screen's Enter).
+  virtual void PlayCatchup(int guideRow) = 0;
+  // Plays the trending movie's trailer full window once it is resolved (a
+  // notice shows meanwhile); a notice says so when there is none.
+  virtual void PlayTrailer() = 0;
 };

@@ -43,6 +43,8 @@ struct RecordingActions : ScreenActions {
   void StartCatchupGuide(const std::u16string&) override {}
   void ChooseTrack(TrackKind) override {}
   void OpenInExternalPlayer() override {}
+  void PlayCatchup(int) override {}
+  void PlayTrailer() override {}
 
   AppState* state = nullptr;
   int saves = 0;
