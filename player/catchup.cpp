@@ -86,6 +86,18 @@ std::u16string_view CatchupLogTail(std::u16string_view candidate) {
 
 CatchupDecision CatchupStep(PlaybackState& playback, const CatchupProbe& probe, uint64_t nowMs) {
   if (!playback.catchupActive) return {};
+  // Something else was loaded since (a channel, a movie): its failures are
+  // not the archive's, and no candidate may replace it.
+  const bool candidateLoaded =
+      playback.catchupCandidates.empty()
+          ? playback.lastUrl == playback.currentChannelUrl
+          : playback.catchupIndex >= 0 &&
+                static_cast<size_t>(playback.catchupIndex) < playback.catchupCandidates.size() &&
+                playback.lastUrl == playback.catchupCandidates[playback.catchupIndex];
+  if (!candidateLoaded) {
+    playback.catchupActive = false;
+    return {};
+  }
   const bool idle = probe.idleActive == u"yes";
   if (!probe.videoCodec.empty() && !idle) {
     playback.catchupActive = false;

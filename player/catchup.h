@@ -67,7 +67,8 @@ constexpr uint64_t kCatchupIdleGraceMs = 2200;
 // How often the supervision runs the step.
 constexpr uint64_t kCatchupStepMs = 2500;
 
-// The candidate step: updates the catch-up fields of `playback` (index,
+// The candidate step: ends catch-up quietly when something else was loaded
+// since its candidate (lastUrl differs); otherwise updates the catch-up fields of `playback` (index,
 // active flag, playStartTick and lastUrl of a new load) and writes the
 // "catch try %d/%d %s" line for each further candidate. The caller loads
 // `url` (LoadNext) or shows the "catchup_no" notice and the Catch-up screen

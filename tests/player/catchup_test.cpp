@@ -226,4 +226,11 @@ TEST_F(CatchupPlayTest, WithoutAnAccountTheLiveStreamPlaysAndTheFirstIdleCheckGi
   EXPECT_EQ(CatchupStep(state_.playback, Idle(), 4000).verdict, CatchupVerdict::GiveUp);
 }
 
+TEST_F(CatchupPlayTest, AnotherLoadSinceTheCandidateEndsTheTriesQuietly) {
+  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
+  state_.playback.lastUrl = u"http://s:8080/live/u/p/8.ts";  // the user zapped to a failing channel
+  EXPECT_EQ(CatchupStep(state_.playback, Idle(), 9000).verdict, CatchupVerdict::Nothing);
+  EXPECT_FALSE(state_.playback.catchupActive);
+}
+
 }  // namespace
