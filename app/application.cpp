@@ -132,6 +132,7 @@ SupervisorHooks Application::MakeSupervisorHooks() {
   hooks.restartPreview = [this] { PlaySelectedChannel(); };
   hooks.leaveDeadStream = [this] { LeaveDeadStream(); };
   hooks.layoutVideo = [this] { ShowVod(); };
+  hooks.catchupCandidateStep = [this](const CodecSample& sample) { RunCatchupStep(sample); };
   return hooks;
 }
 
@@ -338,12 +339,6 @@ void Application::ShowVod() {
   MirrorToast(TickMs());
   window_.RequestPaint();
 }
-// The track picker and the external player are being built; until then the
-// keys say so in the log instead of doing nothing silently.
-void Application::ChooseTrack(TrackKind kind) {
-  WriteLogF(64, "track picker not available kind=%s", kind == TrackKind::Audio ? "audio" : "subtitle");
-}
-void Application::OpenInExternalPlayer() { WriteLog("external player not available"); }
 
 void Application::Repaint() { window_.RequestPaint(); }
 
@@ -376,6 +371,7 @@ void Application::ClearCache() {
 
 void Application::StartCatchupGuide(const std::u16string& streamId) {
   StartGuideJob(state_, mailbox_, streamId, true);
+  StartPanelClockJob();
 }
 
 void Application::StartSpeedTest() {

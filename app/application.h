@@ -72,6 +72,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void SeekToShare(double share) override;
   void CycleAspect() override;
   void UpdateStrips() override;
+  void PlayCatchup(int guideRow) override;
+  void PlayTrailer() override;
 
   // MessagePoster: the mailbox wakes the loop through the window.
   void Post(uint32_t id, uintptr_t wparam) override;
@@ -80,6 +82,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void RestartIdlePreview() override;
   void BackdropChanged() override;
   void IconsSettling() override;
+  void PlayResolvedTrailer(const TrailerResolved& trailer) override;
 
  private:
   // The one-second tick's own steps (the supervisor calls them).
@@ -97,6 +100,14 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   // After a movie or episode started: the video fills the window.
   void ShowVod();
 
+  // Playback extras (application_playback_extras.cpp).
+  // A notice: the toast, and on the Player screen the player's own text.
+  void ShowNotice(const std::u16string& text, uint64_t durationMs);
+  // The catch-up candidate step on the supervisor's codec sample.
+  void RunCatchupStep(const CodecSample& sample);
+  // Reads the provider panel's clock once per account, on a job.
+  void StartPanelClockJob();
+
   HostWindow window_;
   MediaEngine engine_;
   std::unique_ptr<MpvVideoLayer> videoLayer_;
@@ -111,4 +122,5 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   Navigator navigator_{state_, *this, screens_, modal_};
   PlayerSupervisor supervisor_{state_, engine_, MakeSupervisorHooks()};
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
+  uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped
 };

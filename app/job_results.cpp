@@ -110,6 +110,21 @@ struct Applier {
 
   void operator()(SpeedReportChanged&) { app.Repaint(); }
 
+  // An unanswered clock may be asked again on the next visit to catch-up.
+  void operator()(PanelClockRead& r) {
+    PanelClocks& clocks = state.panelClocks;
+    const std::u16string key = PanelClocks::KeyOf(r.account);
+    if (!r.offset) {
+      clocks.asked.erase(key);
+      WriteLog("panel clock unknown");
+      return;
+    }
+    clocks.offsets[key] = *r.offset;
+    WriteLogF(64, "panel clock offset=%d", static_cast<int>(*r.offset));
+  }
+
+  void operator()(TrailerResolved& r) { app.PlayResolvedTrailer(r); }
+
   void operator()(ReplySent& r) {
     MergeSendResult(r.result, state.panel, state.settings, state.account);
     state.nav.MessagesOpen = true;

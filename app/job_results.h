@@ -63,6 +63,21 @@ struct PlaylistRefused {
   std::u16string reason;
 };
 
+// The provider panel's clock was asked for `account`: its UTC offset in
+// seconds, or nothing when the answer did not tell it.
+struct PanelClockRead {
+  XtreamAccount account;
+  std::optional<int32_t> offset;
+};
+
+// A trailer page was resolved (request `request` of the trailer button):
+// `media` is the direct URL, or the page itself when it could not be.
+struct TrailerResolved {
+  std::u16string page;
+  std::u16string media;
+  uint32_t request = 0;
+};
+
 // The speed-test report changed (from the test's thread).
 struct SpeedReportChanged {};
 
@@ -76,7 +91,7 @@ struct ReplySent {
 
 using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, SeriesInfoLoaded,
                                GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
-                               SpeedReportChanged>;
+                               SpeedReportChanged, PanelClockRead, TrailerResolved>;
 
 struct AppState;
 class JobMailbox;
@@ -95,6 +110,9 @@ class ResultFollowUps {
   virtual void Repaint() = 0;
   // Series info asked for with auto-play arrived: its first episode plays.
   virtual void PlayEpisode(const Episode& episode) = 0;
+  // A trailer was resolved: it plays unless a newer press or another
+  // screen superseded it.
+  virtual void PlayResolvedTrailer(const TrailerResolved& trailer) = 0;
 };
 
 // Main thread: merges `result` into `state` and runs its follow-up.

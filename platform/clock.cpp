@@ -20,6 +20,13 @@ LocalTime ToLocalTime(int64_t unixSeconds) {
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday};
 }
 
+LocalTime ToUtcTime(int64_t unixSeconds) {
+  const std::time_t t = static_cast<std::time_t>(unixSeconds);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_wday};
+}
+
 int64_t FromLocalTime(const LocalTime& local) {
   std::tm tm{};
   tm.tm_year = local.year - 1900;

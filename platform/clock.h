@@ -21,6 +21,9 @@ struct LocalTime {
 // Local calendar time of a Unix time.
 LocalTime ToLocalTime(int64_t unixSeconds);
 
+// UTC calendar time of a Unix time (the weekday included).
+LocalTime ToUtcTime(int64_t unixSeconds);
+
 // Unix time of a local calendar time (daylight saving decided by the zone's
 // rules, as mktime does with tm_isdst = -1). Out-of-range fields normalise.
 int64_t FromLocalTime(const LocalTime& local);

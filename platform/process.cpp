@@ -126,6 +126,24 @@ void KillAndReap(pid_t pid) {
 
 }  // namespace
 
+bool LaunchDetached(const std::vector<std::string>& argv) {
+  if (argv.empty() || argv[0].empty()) return false;
+  SpawnSetup setup;
+  const int nullFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (nullFd < 0) return false;
+  // The player's own chatter goes nowhere rather than into our terminal.
+  const pid_t pid = setup.Prepare(nullFd) ? setup.Spawn(argv) : -1;
+  close(nullFd);
+  if (pid < 0) return false;
+  // No zombie is left and no SIGCHLD handler is needed.
+  std::thread([pid] {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
+}
+
 CapturedRun RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
   CapturedRun run;
   if (argv.empty() || argv[0].empty()) return run;

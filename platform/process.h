@@ -24,6 +24,15 @@ struct CapturedRun {
 // Blocks the calling thread; safe from any thread.
 CapturedRun RunAndCapture(const std::vector<std::string>& argv, std::chrono::milliseconds limit);
 
+// Starts argv[0] (a path; not searched on PATH) with argv[1..] as they are,
+// each one argument of the program however it is written (spaces, quotes,
+// ";"), with the program's environment, standard input from /dev/null and
+// none of our other descriptors. Does not wait for it: the program runs on
+// by itself (in a process group of its own, so it survives a terminal's
+// Ctrl+C to us) and is reaped off the calling thread when it ends. False
+// when it could not be started.
+bool LaunchDetached(const std::vector<std::string>& argv);
+
 // The folder of the running executable (from /proc/self/exe); empty when
 // it cannot be read.
 std::filesystem::path ExecutableFolder();

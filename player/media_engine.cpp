@@ -172,8 +172,12 @@ void MediaEngine::Command(std::initializer_list<std::string_view> args) {
 void MediaEngine::LoadUrl(const std::u16string& url) {
   if (!Ready() || url.empty()) return;
   std::u16string media = hooks_.resolveUrl ? hooks_.resolveUrl(url) : ResolveMediaUrl(url);
-  if (media.empty()) media = url;
-  Command({"loadfile", WideToUtf8(media), "replace"});
+  LoadResolvedUrl(media.empty() ? url : media);
+}
+
+void MediaEngine::LoadResolvedUrl(const std::u16string& url) {
+  if (!Ready() || url.empty()) return;
+  Command({"loadfile", WideToUtf8(url), "replace"});
   if (Api().setPropertyString) SetProperty("pause", "no");
 }
 

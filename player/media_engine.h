@@ -89,6 +89,9 @@ class MediaEngine {
   // Resolves a trailer page, sends "loadfile" URL "replace", then
   // "pause" = "no" so that a load always plays. An empty URL sends nothing.
   void LoadUrl(const std::u16string& url);
+  // The same for a URL already resolved (a trailer resolved by a job): it
+  // is loaded as it is, never handed to yt-dlp again on this thread.
+  void LoadResolvedUrl(const std::u16string& url);
   void Stop();
   void SeekAbsolute(double seconds);
   void SeekRelative(double seconds);

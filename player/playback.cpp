@@ -35,9 +35,10 @@ std::string_view SubtitleColor(int32_t subColor) {
   }
 }
 
-void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const std::u16string& url) {
+void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const std::u16string& url, bool resolved) {
   engine.SetProperty("user-agent", PlaybackUserAgent(settings));
-  engine.LoadUrl(url);
+  if (resolved) engine.LoadResolvedUrl(url);
+  else engine.LoadUrl(url);
   engine.SetVolume(settings.Volume);
   engine.SetSubtitleSize(SubtitleFontSize(settings.SubSize));
   engine.SetSubtitleVisible(settings.SubVisible);

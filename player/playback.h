@@ -22,7 +22,10 @@ int SubtitleFontSize(int32_t subSize);
 std::string_view SubtitleColor(int32_t subColor);
 
 // The fixed sequence around a load: user agent, load, volume, subtitles.
-void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const std::u16string& url);
+// `resolved`: the URL was resolved already (a trailer), so the load does
+// not resolve it again.
+void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const std::u16string& url,
+                         bool resolved = false);
 
 // What PlayLive needs besides the state and the engine. The video is
 // placed by the screen change that shows it, not by each load.

@@ -146,6 +146,9 @@ void PlayerSupervisor::DeadPreview(uint64_t nowMs) {
 // frozen window, the Player screen gives way with a notice.
 void PlayerSupervisor::DeadPlayerStream(uint64_t nowMs) {
   const PlaybackState& playback = state_.playback;
+  // While catch-up tries its candidates, an idle player means "try the next
+  // one"; the catch-up step decides when none is left.
+  if (playback.catchupActive) return;
   if (playback.lastUrl.empty() || nowMs - playback.playStartTick <= kPlayerDeadStreamMs) return;
   const bool idle = engine_.GetProperty("idle-active") == u"yes";
   const bool cut = !PlayingVod(state_) && engine_.GetProperty("eof-reached") == u"yes";

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <vector>
 
+#include "net/endpoints.h"
 #include "net/text.h"
 #include "platform/process.h"
 
@@ -36,6 +37,9 @@ std::u16string ResolveWithTool(const std::u16string& url, const std::filesystem:
 
 bool IsWebVideoPage(std::u16string_view url) {
   const std::u16string lower = AsciiLower(url);
+  // The watch pages the trailer lookup itself builds, wherever the watch
+  // address is configured to be.
+  if (lower.starts_with(AsciiLower(Endpoints::WatchUrl()) + u"/watch")) return true;
   for (std::u16string_view marker : kDomainMarkers) {
     if (lower.find(marker) != std::u16string::npos) return true;
   }

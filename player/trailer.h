@@ -13,7 +13,8 @@
 
 // True when the URL names a page of the video site: it contains its main
 // domain or its short-link domain ("youtube.com", "youtu.be"; letter case
-// ignored). The site's bare name is not enough.
+// ignored). The site's bare name is not enough. A page under the configured
+// watch address (VISTRA_WATCH_URL) + "/watch" counts as well.
 bool IsWebVideoPage(std::u16string_view url);
 
 // The yt-dlp to use: the file "yt-dlp" in `programFolder` when it exists,

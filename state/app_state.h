@@ -11,6 +11,7 @@
 #include "catalog/account.h"
 #include "catalog/catalog_item.h"
 #include "catalog/guide.h"
+#include "catalog/panel_clock.h"
 #include "catalog/search.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
@@ -47,6 +48,8 @@ struct AppState {
   SeriesInfo series;
   GuideState guide;  // shared with the guide job under its own lock
   XtreamAccount account;
+  // The provider panels' UTC offsets, read once per account (catch-up).
+  PanelClocks panelClocks;
   SportsEvents sports;
   // The speed-test report: written by the test's thread under its own lock,
   // kept while the panel is closed.

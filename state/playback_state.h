@@ -3,6 +3,7 @@
 // key and the ticks the repeat guard and supervision read. Main thread only.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "catalog/catalog_item.h"
 
@@ -21,6 +22,13 @@ struct PlaybackState {
   uint64_t playStartTick = 0;
   uint64_t lastLiveLoadTick = 0;  // 0 forces the next live load
   bool autoplayEpisodes = false;
+
+  // Catch-up: the archive URLs of the programme being replayed, in the order
+  // they are tried, and the one loaded now. Active while a candidate has not
+  // yet shown video.
+  std::vector<std::u16string> catchupCandidates;
+  int32_t catchupIndex = 0;
+  bool catchupActive = false;
 };
 
 // What the strips show of the running stream, sampled from the engine on

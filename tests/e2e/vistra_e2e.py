@@ -108,6 +108,53 @@ def make_solid_media(folder):
     os.makedirs(os.path.join(folder, "live"))
     for channel in range(101, 113):
         os.symlink(loop, os.path.join(folder, "live", str(channel)))
+    # Every movie: a blue picture with English and Romanian audio and
+    # English subtitles, like the demo's.
+    movies = os.path.join(folder, "movies")
+    os.makedirs(movies)
+    subs = os.path.join(folder, "subs.srt")
+    with open(subs, "w") as f:
+        f.write("1\n00:00:00,500 --> 00:00:19,000\nHello\n")
+    clip = os.path.join(movies, "clip.mkv")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=0x1428dc:size=320x240:rate=25",
+                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+                    "-f", "lavfi", "-i", "sine=frequency=660:sample_rate=48000", "-i", subs, "-t", "20",
+                    "-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:s",
+                    "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-c:s", "srt",
+                    "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ron",
+                    "-metadata:s:s:0", "language=eng", clip], check=True)
+    for movie, ext in (("201", "mkv"), ("202", "mp4"), ("203", "mkv"), ("204", "mkv"), ("205", "mp4"),
+                       ("206", "mkv"), ("207", "mkv"), ("208", "mkv")):
+        os.symlink(clip, os.path.join(movies, "%s.%s" % (movie, ext)))
+
+
+VLC_ARGS = ""    # where the stand-in external player writes its arguments
+YTDLP_ARGS = ""  # where the stand-in yt-dlp writes its arguments
+
+
+def make_standin_tools(folder):
+    """A stand-in "vlc" and "yt-dlp" (python3 scripts) for the front of PATH:
+    each writes its arguments to a file; yt-dlp prints a movie of the
+    stand-in server as the trailer's stream."""
+    global VLC_ARGS, YTDLP_ARGS
+    os.makedirs(folder)
+    VLC_ARGS = os.path.join(folder, "vlc-args.json")
+    YTDLP_ARGS = os.path.join(folder, "yt-dlp-args.json")
+    scripts = {
+        "vlc": "import json, sys\n"
+               "json.dump(sys.argv[1:], open(%r + '.tmp', 'w'))\n"
+               "import os; os.replace(%r + '.tmp', %r)\n" % (VLC_ARGS, VLC_ARGS, VLC_ARGS),
+        "yt-dlp": "import json, sys, urllib.parse\n"
+                  "json.dump(sys.argv[1:], open(%r, 'w'))\n"
+                  "page = urllib.parse.urlsplit(sys.argv[-1])\n"
+                  "print('WARNING: a line before the stream')\n"
+                  "print('%%s://%%s/movie/demo/demo/208.mkv' %% (page.scheme, page.netloc))\n" % YTDLP_ARGS,
+    }
+    for name, body in scripts.items():
+        path = os.path.join(folder, name)
+        with open(path, "w") as f:
+            f.write("#!/usr/bin/env python3\n" + body)
+        os.chmod(path, 0o755)
 
 
 def main():
@@ -115,7 +162,13 @@ def main():
     os.makedirs(DATA)
     media = os.path.join(OUT, "media")
     make_solid_media(media)
-    env = dict(os.environ, XDG_DATA_HOME=DATA, VISTRA_STANDIN_REQUEST_LOG=REQUESTS)
+    tools = os.path.join(OUT, "bin")
+    make_standin_tools(tools)
+    # The demo panel's clock runs three hours ahead of UTC, and its archive
+    # answers only the query form of the catch-up URL.
+    env = dict(os.environ, XDG_DATA_HOME=DATA, VISTRA_STANDIN_REQUEST_LOG=REQUESTS,
+               VISTRA_STANDIN_PANEL_OFFSET="180", VISTRA_STANDIN_CATCHUP="query",
+               PATH=tools + os.pathsep + os.environ.get("PATH", ""))
     standin = subprocess.Popen([STANDIN, "0", "--media", media], env=env, stdout=subprocess.PIPE, text=True)
     base = standin.stdout.readline().strip()
     global PLAYLIST
@@ -210,6 +263,7 @@ def run(env):
     browse()
     check_settings_account_and_extras()
     check_hidden_and_locked_on_live()
+    check_playback_extras()
 
     # Closing the window saves the settings.
     settings = os.path.join(FOLDER, "settings.json")
@@ -515,6 +569,116 @@ def check_hidden_and_locked_on_live():
     time.sleep(0.3)
     check(settings_json()["ParentalOn"] is False, "parental control is off again")
     key("Escape", "Up", "Up", "Up", "Up", "Up")  # Home, tile 0
+
+
+def read_json(path, timeout=10.0):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        try:
+            with open(path) as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            time.sleep(0.1)
+    return None
+
+
+def video_colour(name, expected, timeout=15.0):
+    """The centre of the screen once it shows `expected` (or the last seen)."""
+    deadline = time.time() + timeout
+    seen = None
+    while time.time() < deadline:
+        shot = screenshot(name)
+        seen = pixel(shot, shot[0] // 2, shot[1] // 2)
+        if all(abs(a - b) <= 50 for a, b in zip(seen, expected)):
+            screenshot(name)  # the PNG is taken just before the pixels read: once more for people
+            break
+        time.sleep(0.5)
+    return seen
+
+
+def check_playback_extras():
+    """From Home (tile 0): the external player chosen in Settings; a movie's
+    audio track switched with A and handed on with E; a past programme of a
+    channel replayed where the archive answers only the query form, in the
+    panel's time; E during catch-up hands on the live URL; the trailer
+    button plays the trailer that yt-dlp resolves."""
+    open_settings_from_home()
+    key("Down", "Down", "Down", "Right", "Return", "Down", "Down", "Return")  # cell 13: VLC
+    time.sleep(0.3)
+    key("Escape", "Up", "Up", "Up", "Up", "Up")  # Home, tile 0
+
+    # A movie: A opens the audio tracks, the second is chosen; E hands it on.
+    key("Down", "Return", "Right")
+    before = len(read_lines(LOG))
+    key("Return")
+    played = wait_for_line("play movie id=", after=before, timeout=10)
+    check(played >= 0, "extras: a movie plays")
+    movie = read_lines(LOG)[played].split("id=")[1].split()[0] if played >= 0 else "?"
+    time.sleep(1.5)
+    key("a")
+    time.sleep(0.5)
+    screenshot("audio_picker")
+    key("Down", "Return")
+    check(wait_for_line("track aid=2", after=before, timeout=10) >= 0,
+          "extras: A and the second entry switch the player to audio track 2")
+    key("e")
+    args = read_json(VLC_ARGS)
+    check(args is not None and len(args) == 1 and "/movie/demo/demo/%s." % movie in args[0],
+          "extras: E starts the external player with the movie's URL as its one argument (%s)" % (args,))
+    if os.path.exists(VLC_ARGS):
+        os.remove(VLC_ARGS)
+    key("Escape", "Up")  # Home, tile 0
+
+    # Catch-up of yesterday's first programme of channel number 1 (101, archived).
+    before = len(read_lines(LOG))
+    key("Return", "1")
+    check(wait_for_line("play live id=101", after=before, timeout=10) >= 0, "extras: channel 1 plays")
+    time.sleep(2)  # the number entry ends
+    key("c")
+    check(wait_for_line("panel clock offset=10800", after=before, timeout=10) >= 0,
+          "extras: the panel's clock reads three hours ahead of UTC")
+    wait_for_line("epg rows=", after=before, timeout=10)
+    key("Left")
+    time.sleep(0.3)
+    screenshot("catchup_guide")
+    before = len(read_lines(LOG))
+    key("Return")
+    started = wait_for_line("catchup play id=101", after=before, timeout=10)
+    check(started >= 0 and "panel=10800" in read_lines(LOG)[started], "extras: catch-up starts with the panel's clock")
+    tried = wait_for_line("catch try 2/", after=before, timeout=15)
+    check(tried >= 0 and "timeshift.php?" in read_lines(LOG)[tried],
+          "extras: the path form fails and the query form is tried next")
+    working = wait_for_line("catchup playing timeshift.php?", after=before, timeout=15)
+    check(working >= 0, "extras: the query form in the panel's time plays")
+    lines = read_lines(LOG)[before:]
+    check(not any(l.startswith("catchup unavailable") for l in lines), "extras: catch-up is not given up")
+    seen = video_colour("catchup_playing", SOLID)
+    check(seen is not None and all(abs(a - b) <= 50 for a, b in zip(seen, SOLID)),
+          "extras: the programme's picture fills the window %s" % (seen,))
+    asked = [l for l in read_lines(REQUESTS) if "/streaming/timeshift.php" in l]
+    check(len(asked) >= 1, "extras: the archive was asked in the query form")
+    key("e")
+    args = read_json(VLC_ARGS)
+    check(args is not None and len(args) == 1 and args[0].endswith("/live/demo/demo/101.ts"),
+          "extras: E during catch-up hands on the channel's live URL (%s)" % (args,))
+    key("Escape")  # Home, tile 0
+
+    # The trailer button: yt-dlp runs on a job and the resolved stream plays.
+    time.sleep(0.5)
+    shot = screenshot("home_before_trailer")
+    width, height = shot[0], shot[1]
+    before = len(read_lines(LOG))
+    x = max(width - 552, 450 * width // 1920) + 84
+    subprocess.run(["xdotool", "mousemove", str(x), str(height - 38), "click", "1"], check=True)
+    played = wait_for_line("trailer play resolved=1", after=before, timeout=25)
+    check(played >= 0 and read_lines(LOG)[played].endswith("/movie/demo/demo/208.mkv"),
+          "extras: the trailer plays the stream yt-dlp printed")
+    args = read_json(YTDLP_ARGS) or []
+    check(len(args) >= 2 and args[-2] == "--" and "/watch?v=" in args[-1] and "-g" in args,
+          "extras: yt-dlp gets -g and the watch page after \"--\" (%s)" % (args,))
+    seen = video_colour("trailer_playing", (0x14, 0x28, 0xdc))
+    check(seen is not None and seen[2] > seen[0] + 60, "extras: the trailer fills the window %s" % (seen,))
+    key("Escape")  # Home
 
 
 if __name__ == "__main__":

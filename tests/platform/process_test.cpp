@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/fixtures/temp_folder.h"
 
 namespace {
 
@@ -40,6 +45,25 @@ TEST(RunAndCapture, OutputIsCappedAtOneMebibyte) {
   const CapturedRun run = RunAndCapture({"/bin/sh", "-c", "head -c 3000000 /dev/zero"}, 30s);
   EXPECT_TRUE(run.finished);
   EXPECT_EQ(run.output.size(), 1u << 20);
+}
+
+// The launched program writes each argument it got on a line of its own
+// and its standard input's content; the test waits for the file.
+TEST(LaunchDetached, EachArgumentArrivesWholeAndNoShellReadsIt) {
+  TempFolder folder;
+  const std::filesystem::path record = folder.Path() / "args.txt";
+  const std::filesystem::path marker = folder.Path() / "shell-ran";
+  const std::string url = "http://h/a b/\"q\" 'x';touch " + marker.string() + ";$(touch " + marker.string() + ")";
+  ASSERT_TRUE(LaunchDetached({"/bin/sh", "-c", "printf '%s\\n' \"$@\" > \"$0.tmp\"; mv \"$0.tmp\" \"$0\"",
+                              record.string(), url, "second"}));
+  for (int i = 0; i < 500 && !std::filesystem::exists(record); ++i) std::this_thread::sleep_for(10ms);
+  std::ifstream in(record);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), url + "\nsecond\n");
+  EXPECT_FALSE(std::filesystem::exists(marker));
+  EXPECT_FALSE(LaunchDetached({"/nonexistent/player", url}));
+  EXPECT_FALSE(LaunchDetached({}));
 }
 
 TEST(ExecutableFolder, IsTheTestProgramsFolder) {

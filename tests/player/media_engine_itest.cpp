@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "net/text.h"
+#include "player/tracks.h"
 #include "tests/fixtures/media_clips.h"
 #include "tests/fixtures/temp_folder.h"
 
@@ -121,6 +122,32 @@ TEST_F(MediaEngineRealTest, PlaysTheClipAndReportsItsTracks) {
   // Time moves while playing.
   const double first = Number("time-pos");
   EXPECT_TRUE(WaitFor(engine_, [&] { return Number("time-pos") > first + 0.2; }));
+}
+
+// The track picker's list from the player's own "track-list", and a choice
+// written back switches the audio the player decodes.
+TEST_F(MediaEngineRealTest, ListsTheClipsTracksAndSwitchesAudio) {
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(ListTracks(engine_, TrackKind::Audio).empty());  // nothing loaded yet
+  engine_.LoadUrl(ClipUrl());
+  int waits = 0;
+  const auto audio = ListTracksWaiting(engine_, TrackKind::Audio, [&] {
+    ++waits;
+    engine_.DrainEvents();
+    std::this_thread::sleep_for(80ms);
+  });
+  EXPECT_LE(waits, 20);
+  ASSERT_EQ(audio.size(), 2u);
+  EXPECT_EQ(audio[0].label, u"eng");
+  EXPECT_EQ(audio[1].label, u"deu");
+  const auto subtitles = ListTracks(engine_, TrackKind::Subtitle);
+  ASSERT_EQ(subtitles.size(), 1u);
+  EXPECT_EQ(subtitles[0].label, u"#1");  // the clip names neither its language nor a title
+  EXPECT_EQ(HighlightedTrack(audio, engine_.GetProperty("aid")), 0);
+
+  engine_.SetProperty(TrackProperty(TrackKind::Audio), std::to_string(audio[1].id));
+  EXPECT_TRUE(WaitFor(engine_, [&] { return engine_.GetProperty("current-tracks/audio/lang") == u"deu"; }));
+  EXPECT_EQ(HighlightedTrack(audio, engine_.GetProperty("aid")), 1);
 }
 
 TEST_F(MediaEngineRealTest, SeeksAbsoluteAndRelativeAndReachesTheEnd) {

@@ -25,6 +25,13 @@ int RowCount(const AppState& state) {
   return static_cast<int>(GuideRowsForDay(state.guide, state.nav.CatchupDayOffset, NowUnix()).size());
 }
 
+void PlaySelectedProgramme(ScreenContext& ctx) {
+  const std::vector<int32_t> rows = GuideRowsForDay(ctx.state.guide, ctx.state.nav.CatchupDayOffset, NowUnix());
+  const int index = ctx.state.nav.ListIndex;
+  if (index < 0 || index >= static_cast<int>(rows.size())) return;
+  ctx.actions.PlayCatchup(rows[index]);
+}
+
 }  // namespace
 
 std::u16string CatchupDayText(int64_t nowUnix, int daysBack, int language) {
@@ -119,7 +126,8 @@ void CatchupScreen::OnKey(ScreenContext& ctx, int vk) {
       break;
     case Vk::Down: nav.ListIndex = std::clamp(nav.ListIndex + 1, 0, std::max(0, RowCount(ctx.state) - 1)); break;
     case Vk::Up: nav.ListIndex = std::clamp(nav.ListIndex - 1, 0, std::max(0, RowCount(ctx.state) - 1)); break;
-    default: break;  // Enter plays the programme once catch-up playback exists
+    case Vk::Return: PlaySelectedProgramme(ctx); break;
+    default: break;
   }
 }
 
@@ -144,7 +152,12 @@ void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   const int visible = CatchupVisibleRows(ctx.height);
   const int first = ScrolledFirst(0, std::clamp(nav.ListIndex, 0, last), visible);
   for (int slot = 0; slot < visible && first + slot <= last; ++slot) {
-    if (CatchupRowRect(slot, ctx.width, ctx.height).Contains(event.x, event.y)) nav.ListIndex = first + slot;
+    if (!CatchupRowRect(slot, ctx.width, ctx.height).Contains(event.x, event.y)) continue;
+    // A click selects a programme; a click on the selected one plays it,
+    // as Enter does.
+    if (nav.ListIndex == first + slot) PlaySelectedProgramme(ctx);
+    else nav.ListIndex = first + slot;
+    return;
   }
 }
 

@@ -579,6 +579,7 @@ void HomeScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       ctx.actions.SaveSettingsNow();
       break;
     case HomeHit::Kind::ActionButton:
+      if (hit.index == 0) ctx.actions.PlayTrailer();
       if (hit.index == 1) ActivateHomeTile(ctx, 1);
       if (hit.index == 2) OpenMessagesPanel(ctx, false);
       break;

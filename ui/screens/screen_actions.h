@@ -80,4 +80,10 @@ class ScreenActions {
   virtual void CycleAspect() = 0;
   // The strips follow a change of their state (shown, expanded, volume).
   virtual void UpdateStrips() = 0;
+  // Replays row `guideRow` of the selected channel's guide from the
+  // provider's archive, full window (the Catch-up screen's Enter).
+  virtual void PlayCatchup(int guideRow) = 0;
+  // Plays the trending movie's trailer full window once it is resolved (a
+  // notice shows meanwhile); a notice says so when there is none.
+  virtual void PlayTrailer() = 0;
 };

@@ -51,10 +51,14 @@ struct RecordingActions : ScreenActions {
   int fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
   std::vector<int> channelSteps, vodSteps;
   std::vector<double> seeks, seekShares;
+  void PlayCatchup(int guideRow) override { catchupRows.push_back(guideRow); }
+  void PlayTrailer() override { ++trailers; }
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
   int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0, externalOpens = 0;
+  int trailers = 0;
+  std::vector<int> catchupRows;
   std::vector<TrackKind> tracks;
   std::vector<std::u16string> opened, playlists, guides;
   std::vector<std::u16string> sent;

@@ -55,6 +55,8 @@ struct RecordingActions : ScreenActions {
   int fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
   std::vector<int> channelSteps, vodSteps;
   std::vector<double> seeks, seekShares;
+  void PlayCatchup(int) override {}
+  void PlayTrailer() override {}
 
   AppState* state = nullptr;
   int saves = 0;

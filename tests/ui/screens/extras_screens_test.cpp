@@ -1,6 +1,7 @@
 // The Sports and Catch-up screens: their keys and what they show.
 #include <gtest/gtest.h>
 
+#include "catalog/guide.h"
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
@@ -39,6 +40,32 @@ TEST_F(NavigatorTest, CatchupDaysStepWithinTheWeekAndAskForTheArchive) {
   EXPECT_EQ(state.nav.CatchupDayOffset, 2);
   Press({Vk::Escape});
   EXPECT_EQ(state.CurrentScreen, Screen::Live);
+}
+
+// Enter plays the guide row under the highlight of the day shown (the
+// day's rows are ordered by start, the guide's may not be); a click plays
+// the row already highlighted and only highlights another.
+TEST_F(NavigatorTest, CatchupEnterAndClickPlayTheHighlightedProgrammeOfTheDay) {
+  const int64_t now = NowUnix();
+  const LocalDate yesterday = LocalDateDaysBack(now, 1);
+  auto at = [&](int hour) { return FromLocalTime(LocalTime{yesterday.year, yesterday.month, yesterday.day, hour, 0, 0}); };
+  const auto ticket = BeginGuideRequest(state.guide, u"101", now, true);
+  ASSERT_TRUE(ticket);
+  PublishGuide(state.guide, ticket->request,
+               {EpgEntry{u"", u"Today", now, 30, u""}, EpgEntry{u"10:00", u"Late", at(10), 60, u""},
+                EpgEntry{u"08:00", u"Early", at(8), 60, u""}},
+               now);
+  navigator.SetScreen(Screen::Catchup);
+  Press({Vk::Left, Vk::Return});
+  Press({Vk::Down, Vk::Return});
+  EXPECT_EQ(actions.catchupRows, (std::vector<int>{2, 1}));
+  Click(CatchupRowRect(0, 1280, 720));
+  EXPECT_EQ(state.nav.ListIndex, 0);
+  EXPECT_EQ(actions.catchupRows.size(), 2u) << "a click on another row only highlights it";
+  Click(CatchupRowRect(0, 1280, 720));
+  EXPECT_EQ(actions.catchupRows.back(), 2);
+  Press({Vk::Left, Vk::Return});  // a day without programmes: nothing plays
+  EXPECT_EQ(actions.catchupRows.size(), 3u);
 }
 
 TEST(CatchupDays, LocaleNamesAndCalendarDaysBack) {

@@ -1,0 +1,158 @@
+// The Application's side of the playback extras: catch-up, the track
+// picker, the external player and the trailer.
+#include <chrono>
+
+#include "app/application.h"
+#include "catalog/panel_clock.h"
+#include "net/text.h"
+#include "platform/clock.h"
+#include "player/catchup.h"
+#include "player/external_players.h"
+#include "player/playback.h"
+#include "player/trailer.h"
+#include "player/vod_playback.h"
+#include "player/tracks.h"
+#include "store/runtime_log.h"
+#include "ui/i18n/translate.h"
+#include "ui/modals/option_picker.h"
+#include "ui/modals/question_dialog.h"
+
+namespace {
+
+constexpr int kTrackWaitTimer = 9;
+constexpr uint32_t kTrackWaitMs = 80;
+constexpr uint64_t kCatchupNoMs = 3500;
+constexpr uint64_t kTrackNoticeMs = 1800;
+constexpr uint64_t kTrackChosenMs = 1500;
+constexpr uint64_t kTrailerWaitMs = 20000;  // the notice stays while yt-dlp may run
+
+}  // namespace
+
+void Application::ShowNotice(const std::u16string& text, uint64_t durationMs) {
+  ::ShowNotice(state_, engine_, text, durationMs, TickMs());
+  window_.RequestPaint();
+}
+
+// --- Catch-up ---------------------------------------------------------------
+
+void Application::PlayCatchup(int guideRow) {
+  const uint64_t now = TickMs();
+  if (!::PlayCatchup(state_, engine_, guideRow, now, NowUnix())) return;
+  LayoutVideo();
+  window_.RequestPaint();
+}
+
+// Runs on the supervisor's codec sample (every 2.5 s on the Live and Player
+// screens), with the values it read.
+void Application::RunCatchupStep(const CodecSample& sample) {
+  if (!state_.playback.catchupActive) return;
+  const CatchupProbe probe{sample.codec, sample.width, sample.height, sample.idle, sample.path};
+  const CatchupDecision decision = CatchupStep(state_.playback, probe, TickMs());
+  switch (decision.verdict) {
+    case CatchupVerdict::LoadNext: engine_.LoadUrl(decision.url); break;
+    case CatchupVerdict::GiveUp:
+      WriteLog("catchup unavailable");
+      navigator_.SetScreen(Screen::Catchup);
+      ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
+      break;
+    case CatchupVerdict::Working:
+      WriteLogF(160, "catchup playing %s", WideToUtf8(CatchupLogTail(state_.playback.lastUrl)).c_str());
+      break;
+    case CatchupVerdict::Nothing: break;
+  }
+}
+
+void Application::StartPanelClockJob() {
+  if (!state_.panelClocks.BeginAsking(state_.account)) return;
+  StartJob([this, account = state_.account] {
+    std::optional<int32_t> offset = FetchPanelUtcOffset(account);
+    mailbox_.Deliver(PanelClockRead{account, offset});
+  });
+}
+
+// --- Tracks -----------------------------------------------------------------
+
+void Application::ChooseTrack(TrackKind kind) {
+  const bool audio = kind == TrackKind::Audio;
+  // The player may not have parsed the stream yet: the window keeps
+  // serving its events between tries.
+  const auto waitBetween = [this] {
+    const uint64_t until = TickMs() + kTrackWaitMs;
+    window_.SetTimer(kTrackWaitTimer, kTrackWaitMs, false);
+    window_.RunNestedUntil([until] { return TickMs() >= until; });
+  };
+  const std::vector<TrackEntry> entries = ListTracksWaiting(engine_, kind, waitBetween);
+  if (entries.empty()) {
+    ShowNotice(audio ? u"Audio \u2014 no tracks" : u"Subtitle \u2014 no languages ", kTrackNoticeMs);
+    return;
+  }
+  std::vector<std::u16string> labels;
+  for (const TrackEntry& entry : entries) labels.push_back(entry.label);
+  const int highlighted = HighlightedTrack(entries, engine_.GetProperty(TrackProperty(kind)));
+  const std::u16string title = audio ? std::u16string(u"Audio") : std::u16string(Translate("subtitle"));
+  const int choice = OpenPicker(modal_, title, std::move(labels), highlighted);
+  if (choice < 0) return;
+  const TrackEntry& chosen = entries[choice];
+  engine_.SetProperty(TrackProperty(kind), std::to_string(chosen.id));
+  if (!audio) {
+    state_.settings.SubVisible = true;
+    state_.SettingsDirty = true;
+    ApplyPlayerSettings();
+  }
+  WriteLogF(128, "track %s=%s", TrackProperty(kind), WideToUtf8(engine_.GetProperty(TrackProperty(kind))).c_str());
+  ShowNotice(chosen.label, kTrackChosenMs);
+}
+
+// --- External player --------------------------------------------------------
+
+void Application::OpenInExternalPlayer() {
+  ExternalLaunchHooks hooks;
+  hooks.offerDownload = [this](ExternalPlayerKind kind) {
+    if (AskYesNo(modal_, u"Vistra", std::u16string(Translate("ext_player")), true))
+      OpenInBrowser(Utf8ToWide(ExternalPlayerDownloadUrl(kind)));
+  };
+  hooks.notice = [this](const char* key, uint64_t ms) { ShowNotice(std::u16string(Translate(key)), ms); };
+  const std::u16string url = ExternalStreamUrl(state_);
+  const bool started = LaunchExternal(url, state_.settings.ExternalKind, hooks);
+  WriteLogF(768, "external kind=%d started=%d url=%s", static_cast<int>(state_.settings.ExternalKind),
+            started ? 1 : 0, WideToUtf8(url).c_str());
+}
+
+// --- Trailer ----------------------------------------------------------------
+
+// yt-dlp may take up to 20 s: it runs on a job and the trailer plays when
+// its result arrives, so the window never stops answering.
+void Application::PlayTrailer() {
+  const std::u16string page = state_.trending.empty() ? std::u16string() : state_.trending.front().trailerUrl;
+  if (page.empty()) {
+    ShowNotice(std::u16string(Translate("no_trailer")), 2500);
+    return;
+  }
+  const uint32_t request = ++trailerRequest_;
+  ShowNotice(std::u16string(Translate("trailer_play")), kTrailerWaitMs);
+  WriteLogF(512, "trailer resolve %s", WideToUtf8(page).c_str());
+  StartJob([this, page, request] {
+    std::u16string media = ResolveMediaUrl(page);
+    mailbox_.Deliver(TrailerResolved{page, std::move(media), request});
+  });
+}
+
+void Application::PlayResolvedTrailer(const TrailerResolved& trailer) {
+  // A newer press, or the user went elsewhere meanwhile: the trailer would
+  // only get in the way.
+  if (trailer.request != trailerRequest_ || state_.CurrentScreen != Screen::Home) return;
+  state_.toast.text.clear();
+  PlaybackState& playback = state_.playback;
+  playback.itemKey.clear();
+  playback.isEpisode = false;
+  playback.catchupActive = false;
+  playback.currentChannelUrl.clear();
+  state_.nav.fullVideo = true;
+  navigator_.SetScreen(Screen::Player);
+  LoadWithPreferences(engine_, state_.settings, trailer.media, true);
+  playback.playStartTick = TickMs();
+  playback.lastUrl = trailer.media;
+  WriteLogF(768, "trailer play resolved=%d url=%s", trailer.media != trailer.page ? 1 : 0,
+            WideToUtf8(trailer.media).c_str());
+  window_.RequestPaint();
+}

@@ -1,0 +1,234 @@
+// Catch-up: the candidate list (its edge cases and the panel's zone), the
+// panel clock's reading, the candidate step and starting a replay.
+#include "player/catchup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "catalog/panel_clock.h"
+#include "net/text.h"
+#include "player/media_engine.h"
+#include "state/app_state.h"
+#include "tests/fixtures/fake_mpv.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "tests/fixtures/xtream_fixture.h"
+
+namespace {
+
+constexpr int64_t kStart = 1714595400;  // 2024-05-01 20:30 UTC
+const XtreamAccount kAccount = DeriveXtreamSource(u"http://s:8080/get.php?username=u&password=p");
+
+class ZoneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* tz = std::getenv("TZ")) saved_ = tz, had_ = true;
+  }
+  void TearDown() override {
+    if (had_) setenv("TZ", saved_.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+  }
+  static void UseZone(const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+
+ private:
+  std::string saved_;
+  bool had_ = false;
+};
+
+std::vector<std::string> Candidates(int32_t minutes, std::optional<int32_t> panel = std::nullopt) {
+  std::vector<std::string> out;
+  for (const auto& url : CatchupCandidates(kAccount, u"7", kStart, minutes, panel)) out.push_back(WideToUtf8(url));
+  return out;
+}
+
+using CatchupCandidatesTest = ZoneTest;
+
+TEST_F(CatchupCandidatesTest, OrderFormsAndTimeTextsInAZoneAwayFromUtc) {
+  UseZone("XYZ-2");  // UTC+2, no daylight saving
+  const std::vector<std::string> expected = {
+      "http://s:8080/timeshift/u/p/90/2024-05-01:22-30/7.ts",
+      "http://s:8080/timeshift/u/p/90/2024-05-01:22-30/7.m3u8",
+      "http://s:8080/streaming/timeshift.php?username=u&password=p&stream=7&start=2024-05-01:22-30&duration=90",
+      "http://s:8080/timeshift/u/p/90/2024-05-01:20-30/7.ts",
+      "http://s:8080/timeshift/u/p/60/2024-05-01:22-30/7.ts",
+      "http://s:8080/timeshift/u/p/90/2024-05-01:20-30/7.m3u8",
+      "http://s:8080/streaming/timeshift.php?username=u&password=p&stream=7&start=2024-05-01:20-30&duration=90",
+      "http://s:8080/timeshift/u/p/90/2024-05-01:22:30/7.ts",
+  };
+  EXPECT_EQ(Candidates(90), expected);
+}
+
+TEST_F(CatchupCandidatesTest, EdgeCasesOfDurationZoneAndRepeats) {
+  UseZone("XYZ-2");
+  // Lengths outside 5..180 are asked for as an hour; a 60-minute programme
+  // makes candidate 5 repeat candidate 1, so it is left out.
+  EXPECT_NE(Candidates(240)[0].find("/60/"), std::string::npos);
+  EXPECT_NE(Candidates(3)[0].find("/60/"), std::string::npos);
+  EXPECT_EQ(Candidates(60).size(), 7u);
+  // In UTC the UTC forms repeat the local ones: five URLs remain.
+  UseZone("UTC0");
+  EXPECT_EQ(Candidates(90).size(), 5u);
+  // Nothing to try without a stream id, an Xtream account or a start.
+  EXPECT_TRUE(CatchupCandidates(kAccount, u"", kStart, 60).empty());
+  EXPECT_TRUE(CatchupCandidates(XtreamAccount{}, u"7", kStart, 60).empty());
+  EXPECT_TRUE(CatchupCandidates(kAccount, u"7", 0, 60).empty());
+  // The log shows the path form's id and extension only.
+  EXPECT_EQ(CatchupLogTail(u"http://s/timeshift/u/p/90/2024-05-01:22-30/7.ts"), u"7.ts");
+  EXPECT_EQ(CatchupLogTail(u"no-slash"), u"no-slash");
+}
+
+TEST_F(CatchupCandidatesTest, APanelThreeHoursAheadIsAskedInItsOwnTimeFirst) {
+  UseZone("UTC0");
+  const auto plain = Candidates(90);
+  const auto panel = Candidates(90, 3 * 3600);
+  ASSERT_EQ(panel.size(), plain.size() + 2);
+  EXPECT_EQ(panel[0], "http://s:8080/timeshift/u/p/90/2024-05-01:23-30/7.ts");
+  EXPECT_EQ(panel[1],
+            "http://s:8080/streaming/timeshift.php?username=u&password=p&stream=7&start=2024-05-01:23-30&duration=90");
+  EXPECT_EQ(std::vector<std::string>(panel.begin() + 2, panel.end()), plain);  // the rest unchanged
+  // A panel on local time or on UTC adds nothing.
+  UseZone("XYZ-2");
+  EXPECT_EQ(Candidates(90, 2 * 3600), Candidates(90));
+  EXPECT_EQ(Candidates(90, 0), Candidates(90));
+}
+
+TEST(PanelClockTest, OffsetIsTheWallClockDifferenceRoundedToQuarterHours) {
+  EXPECT_EQ(RoundToQuarterHour(3 * 3600 + 7 * 60), 3 * 3600);       // clocks read a moment apart
+  EXPECT_EQ(RoundToQuarterHour(5 * 3600 + 38 * 60), 5 * 3600 + 2700);  // India's +5:30 ... +5:45 side
+  EXPECT_EQ(RoundToQuarterHour(-(3 * 3600 + 8 * 60)), -(3 * 3600 + 900));
+  EXPECT_EQ(RoundToQuarterHour(-449), 0);
+  // The stand-in's answer, read back: three hours ahead, half an hour behind.
+  EXPECT_EQ(PanelUtcOffset(AccountAnswer("u", 80, kStart, 3 * 3600)), 3 * 3600);
+  EXPECT_EQ(PanelUtcOffset(AccountAnswer("u", 80, kStart, -1800)), -1800);
+  // "timestamp_now" as a string, and a wall clock a few seconds later.
+  EXPECT_EQ(PanelUtcOffset(R"({"server_info":{"timestamp_now":"1714595400","time_now":"2024-05-01 23:30:04"}})"),
+            3 * 3600);
+  // Missing or malformed values, and a clock no zone explains.
+  EXPECT_FALSE(PanelUtcOffset(R"({"server_info":{"timezone":"UTC"}})"));
+  EXPECT_FALSE(PanelUtcOffset(R"({"server_info":{"timestamp_now":1714595400,"time_now":"2024-05-01T23:30:00"}})"));
+  EXPECT_FALSE(PanelUtcOffset(R"({"server_info":{"timestamp_now":1714595400,"time_now":"2024-05-02 12:30:00"}})"));
+}
+
+// --- the step and the start -------------------------------------------------
+
+class CatchupPlayTest : public ZoneTest {
+ protected:
+  void SetUp() override {
+    ZoneTest::SetUp();
+    UseZone("UTC0");
+    g_fake = &fake_;
+    MediaEngineHooks hooks;
+    hooks.resolveUrl = [](const std::u16string& url) { return url; };
+    engine_.SetHooks(hooks);
+    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
+    fake_.calls.clear();
+    state_.account = kAccount;
+    auto channels = std::make_shared<ItemList>();
+    CatalogItem::Fields fields{};
+    fields.id = u"7";
+    fields.name = u"Seven";
+    fields.categoryId = u"1";
+    channels->emplace_back(ItemKind::Live, fields, 0);
+    state_.catalog.LiveChannels = channels;
+    RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
+    state_.nav.ChannelIndex = 0;
+    const auto ticket = BeginGuideRequest(state_.guide, u"7", kStart + 7200, true);
+    ASSERT_TRUE(ticket);
+    PublishGuide(state_.guide, ticket->request, {EpgEntry{u"20:30", u"News", kStart, 90, u""}}, kStart + 7200);
+  }
+  void TearDown() override {
+    engine_.Shutdown();
+    g_fake = nullptr;
+    ZoneTest::TearDown();
+  }
+  std::vector<std::string> Loads() const {
+    std::vector<std::string> loads;
+    for (const auto& call : fake_.calls) {
+      if (call.rfind("command [loadfile] [", 0) != 0) continue;
+      const size_t start = call.find('[', 9) + 1;
+      loads.push_back(call.substr(start, call.find(']', start) - start));
+    }
+    return loads;
+  }
+  static CatchupProbe Idle() { return CatchupProbe{u"", u"", u"", u"yes", u""}; }
+
+  TempDataHome home_;
+  FakePlayer fake_;
+  MediaEngine engine_;
+  AppState state_;
+};
+
+TEST_F(CatchupPlayTest, StartsOnThePlayerWithTheFirstCandidateAndThePanelsClock) {
+  state_.panelClocks.offsets[PanelClocks::KeyOf(kAccount)] = 3 * 3600;
+  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
+  const PlaybackState& p = state_.playback;
+  EXPECT_EQ(state_.CurrentScreen, Screen::Player);
+  EXPECT_TRUE(state_.nav.fullVideo);
+  EXPECT_TRUE(p.catchupActive);
+  EXPECT_EQ(p.catchupIndex, 0);
+  EXPECT_EQ(p.catchupCandidates.size(), 7u);
+  EXPECT_EQ(Loads(), std::vector<std::string>{"http://s:8080/timeshift/u/p/90/2024-05-01:23-30/7.ts"});
+  EXPECT_EQ(p.lastUrl, p.catchupCandidates[0]);
+  EXPECT_EQ(p.currentChannelUrl, u"http://s:8080/live/u/p/7.ts");  // what E hands on
+  // No such row, or no channel: nothing starts.
+  state_.CurrentScreen = Screen::Catchup;
+  EXPECT_FALSE(PlayCatchup(state_, engine_, 1, 2000, kStart + 7200));
+  state_.nav.ChannelIndex = 3;
+  EXPECT_FALSE(PlayCatchup(state_, engine_, 0, 2000, kStart + 7200));
+  EXPECT_EQ(state_.CurrentScreen, Screen::Catchup);
+}
+
+TEST_F(CatchupPlayTest, StepWaitsForAnOpeningStreamThenTriesEachCandidateThenGivesUp) {
+  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
+  PlaybackState& p = state_.playback;
+  const int count = static_cast<int>(p.catchupCandidates.size());
+  // Still opening (not idle), or idle for less than 2.2 s: more time.
+  EXPECT_EQ(CatchupStep(p, CatchupProbe{}, 5000).verdict, CatchupVerdict::Nothing);
+  EXPECT_EQ(CatchupStep(p, Idle(), 3200).verdict, CatchupVerdict::Nothing);
+  uint64_t now = 3201;
+  for (int i = 1; i < count; ++i) {
+    const CatchupDecision next = CatchupStep(p, Idle(), now);
+    ASSERT_EQ(next.verdict, CatchupVerdict::LoadNext) << i;
+    EXPECT_EQ(next.url, p.catchupCandidates[i]);
+    EXPECT_EQ(p.catchupIndex, i);
+    EXPECT_EQ(p.lastUrl, next.url);
+    EXPECT_EQ(p.playStartTick, now);
+    now += 2500;
+  }
+  EXPECT_EQ(CatchupStep(p, Idle(), now).verdict, CatchupVerdict::GiveUp);
+  EXPECT_FALSE(p.catchupActive);
+  EXPECT_EQ(CatchupStep(p, Idle(), now + 5000).verdict, CatchupVerdict::Nothing);
+}
+
+TEST_F(CatchupPlayTest, WithoutAnAccountTheLiveStreamPlaysAndTheFirstIdleCheckGivesUp) {
+  state_.account = XtreamAccount{};
+  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
+  EXPECT_TRUE(state_.playback.catchupCandidates.empty());
+  ASSERT_EQ(Loads().size(), 1u);
+  EXPECT_EQ(Utf8ToWide(Loads()[0]), state_.playback.currentChannelUrl);
+  EXPECT_EQ(CatchupStep(state_.playback, Idle(), 4000).verdict, CatchupVerdict::GiveUp);
+}
+
+TEST_F(CatchupPlayTest, VideoOrAnotherLoadEndsTheTries) {
+  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
+  PlaybackState& p = state_.playback;
+  // A codec left over while the player sits idle is no working stream.
+  EXPECT_EQ(CatchupStep(p, CatchupProbe{u"h264", u"", u"", u"yes", u""}, 4000).verdict, CatchupVerdict::LoadNext);
+  EXPECT_EQ(CatchupStep(p, CatchupProbe{u"h264", u"640", u"360", u"no", u""}, 4500).verdict,
+            CatchupVerdict::Working);
+  EXPECT_FALSE(p.catchupActive);
+  // The user zapped to a failing channel since: no candidate replaces it.
+  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 5000, kStart + 7200));
+  p.lastUrl = u"http://s:8080/live/u/p/8.ts";
+  EXPECT_EQ(CatchupStep(p, Idle(), 9000).verdict, CatchupVerdict::Nothing);
+  EXPECT_FALSE(p.catchupActive);
+}
+
+}  // namespace
