@@ -275,7 +275,10 @@ void Application::LeavePlayer() {
 }
 
 void Application::LeaveDeadStream() {
-  ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
+  // A trailer that reached its end is no failure.
+  if (!state_.playback.PlayingTrailer()) {
+    ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
+  }
   LeavePlayer();
 }
 

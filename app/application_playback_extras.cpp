@@ -144,6 +144,7 @@ void Application::PlayResolvedTrailer(const TrailerResolved& trailer) {
   state_.toast.text.clear();
   PlaybackState& playback = state_.playback;
   playback.itemKey.clear();
+  playback.currentItem = CatalogItem();
   playback.isEpisode = false;
   playback.catchupActive = false;
   playback.currentChannelUrl.clear();
@@ -152,6 +153,7 @@ void Application::PlayResolvedTrailer(const TrailerResolved& trailer) {
   LoadWithPreferences(engine_, state_.settings, trailer.media, true);
   playback.playStartTick = TickMs();
   playback.lastUrl = trailer.media;
+  playback.trailerUrl = trailer.media;
   WriteLogF(768, "trailer play resolved=%d url=%s", trailer.media != trailer.page ? 1 : 0,
             WideToUtf8(trailer.media).c_str());
   window_.RequestPaint();

@@ -126,8 +126,9 @@ bool PlayCatchup(AppState& state, MediaEngine& engine, int32_t guideRow, uint64_
   const CatalogItem& channel = state.VisibleLive[nav.ChannelIndex];
   PlaybackState& playback = state.playback;
   playback.currentChannel = channel;
+  playback.currentItem = CatalogItem();  // catch-up counts as live: zaps, E and Esc treat it so
   playback.isEpisode = false;
-  playback.itemKey.clear();  // nothing to resume: catch-up counts as live
+  playback.itemKey.clear();  // nothing to resume
   playback.currentChannelUrl = LiveStreamUrl(state.account, channel.id(), state.settings.LiveFormat);
 
   const std::optional<int32_t> panelOffset = state.panelClocks.OffsetFor(state.account);

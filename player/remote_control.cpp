@@ -65,6 +65,13 @@ void KeepPlayerAfterZap(AppState& state, uint64_t nowMs) {
 Screen LeavePlayerTarget(AppState& state, MediaEngine& engine, bool& settingsChanged) {
   settingsChanged = SaveResumePosition(state, engine) != ResumeSave::Nothing;
   state.nav.fullVideo = false;
+  // The trailer was started from Home and goes back there; it is not a
+  // channel to keep as the Live preview.
+  if (state.playback.PlayingTrailer()) {
+    engine.Stop();
+    state.playback.trailerUrl.clear();
+    return Screen::Home;
+  }
   const bool vod = PlayingVod(state);
   if (vod) engine.Stop();
   state.playback.itemKey.clear();

@@ -29,6 +29,11 @@ struct PlaybackState {
   std::vector<std::u16string> catchupCandidates;
   int32_t catchupIndex = 0;
   bool catchupActive = false;
+
+  // The trending movie's trailer, as loaded: it plays while it is still the
+  // last URL loaded (any other load replaces it).
+  std::u16string trailerUrl;
+  bool PlayingTrailer() const { return !trailerUrl.empty() && trailerUrl == lastUrl; }
 };
 
 // What the strips show of the running stream, sampled from the engine on

@@ -140,6 +140,15 @@ TEST_F(PlayerTest, LeavingAMovieStopsItAndLeavingLiveKeepsIt) {
   fake_.calls.clear();
   EXPECT_EQ(LeavePlayerTarget(state_, engine_, changed), Screen::Live);
   EXPECT_EQ(Count("command [stop]"), 0u);
+
+  // The trailer goes back Home and stops; once another load replaced it,
+  // it no longer counts.
+  state_.playback.trailerUrl = state_.playback.lastUrl = u"http://x/t.mp4";
+  EXPECT_EQ(LeavePlayerTarget(state_, engine_, changed), Screen::Home);
+  EXPECT_EQ(Count("command [stop]"), 1u);
+  state_.playback.trailerUrl = u"http://x/t.mp4";
+  state_.playback.lastUrl = u"http://x/live/101.ts";
+  EXPECT_EQ(LeavePlayerTarget(state_, engine_, changed), Screen::Live);
 }
 
 TEST_F(PlayerTest, StepVodWrapsEpisodesAndMovies) {
