@@ -86,7 +86,7 @@ void Application::OnJobMessage(uint32_t id, uintptr_t /*wparam*/) {
 void Application::OnTimer(int id) {
   if (id == kIconTimer) {
     window_.KillTimer(kIconTimer);
-    window_.RequestPaint();
+    RepaintForArrivedIcons();
     return;
   }
   if (id != kTickTimer) return;
@@ -97,6 +97,17 @@ void Application::OnTimer(int id) {
   CheckAutoReload(state_, mailbox_, now);
   CheckPanelPoll(state_, mailbox_, now);
   StartLazyLoads(state_, mailbox_);
+}
+
+// The burst of icon downloads has settled. Only the list screens draw
+// icons, and a frame is worth painting only when an icon that the last
+// frame drew without has arrived: downloads for rows scrolled away, for the
+// grid's read-ahead or for another screen change nothing on screen.
+void Application::RepaintForArrivedIcons() {
+  const Screen screen = state_.CurrentScreen;
+  const bool lists = screen == Screen::Live || screen == Screen::Movies || screen == Screen::Series ||
+                     screen == Screen::Search || screen == Screen::Catchup;
+  if (lists && render_.Icons().MissedIconArrived()) window_.RequestPaint();
 }
 
 void Application::SaveDirtySettings() {

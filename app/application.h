@@ -72,6 +72,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
  private:
   // The one-second tick's steps, in order.
   void SaveDirtySettings();
+  void RepaintForArrivedIcons();
   void RepaintOnNewMinute();
   void ExpireToast(uint64_t nowMs);
   // Loads a movie or an episode and shows it on the Player screen.

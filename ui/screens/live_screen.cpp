@@ -15,6 +15,7 @@
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/groups_screen.h"
+#include "ui/screens/live_history.h"
 
 namespace sc = SpecialCategory;
 
@@ -184,6 +185,14 @@ void PaintButtons(RenderResources& res, const LiveLayout& l) {
 
 }  // namespace
 
+// The icons of the rows the frame will show are decoded here: inside a
+// frame a downloaded icon is never decoded.
+void LiveScreen::PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const {
+  const LiveLayout l = LiveLayoutOf(state, 0, 0, width, height);
+  const int end = std::min(int(state.VisibleLive.size()), l.channelFirst + l.channels.visible);
+  for (int row = std::max(0, l.channelFirst); row < end; ++row) res.IconFor(state.VisibleLive[size_t(row)]);
+}
+
 void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& now) const {
   const double W = res.Width(), H = res.Height();
   res.Clear(kScreenClear);
@@ -313,18 +322,13 @@ void StepChannelBy(ScreenContext& ctx, int direction) {
 // with the Player screen; until then the channel plays in the preview.
 void PlayChosenChannel(ScreenContext& ctx) { PlaySelected(ctx); }
 
-// The H key: the live history matched to the catalog, in history order.
+// The H key: the live history matched to the catalog, in history order,
+// shown by the Catch-up screen in place of a guide (no guide is fetched).
 void OpenLiveHistory(ScreenContext& ctx) {
   AppState& state = ctx.state;
-  state.LiveHistoryChannels.clear();
-  const SharedItems& items = state.catalog.LiveChannels;
-  if (items) {
-    for (const std::u16string& id : state.settings.HistoryLive) {
-      const auto it = std::find_if(items->begin(), items->end(), [&](const CatalogItem& c) { return c.id() == id; });
-      if (it != items->end()) state.LiveHistoryChannels.push_back(*it);
-    }
-  }
+  GatherLiveHistory(state);
   state.nav.ListIndex = 0;
+  state.nav.HistoryOpen = true;
   state.StatusText = std::u16string(Translate("live_history"));
   ctx.navigator.SetScreen(Screen::Catchup);
 }
@@ -358,6 +362,22 @@ void EnterChannelDigit(ScreenContext& ctx, int digit) {
   if (state.CurrentScreen != Screen::Live && state.CurrentScreen != Screen::Player) ctx.navigator.SetScreen(Screen::Live);
   nav.ChannelIndex = row;
   PlaySelected(ctx);
+}
+
+void ShowRecentChannel(ScreenContext& ctx, std::u16string_view id) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  const auto& categories = state.catalog.LiveCategories;
+  const auto recent = std::find_if(categories.begin(), categories.end(), [](const Category& c) { return c.id == sc::Recent; });
+  nav.live.ActiveGroup = -1;
+  if (recent != categories.end()) nav.live.LiveCategoryIndex = int(recent - categories.begin());
+  nav.LiveFocus = 1;
+  ctx.navigator.SetScreen(Screen::Live);
+  const int row = state.VisibleLive.find(id);
+  if (row < 0 || row == nav.ChannelIndex) return;
+  nav.ChannelIndex = row;
+  PlaySelected(ctx);
+  KeepSelectionInView(ctx);
 }
 
 void CreateGroupFromPrompt(ScreenContext& ctx) {
@@ -435,7 +455,7 @@ void Wheel(ScreenContext& ctx, const PointerEvent& event, const LiveLayout& l, i
   const int notches = event.wheelNotches;
   if (event.x < l.categoryRight) {
     nav.LiveCategoryScroll = ClampFirst(l.categoryFirst - 3 * notches, l.categories.visible, categoryCount);
-  } else if (event.x >= ctx.width / 2.0 && event.y >= DesignY(kBodyTop, ctx.height) && event.y < l.guideTop) {
+  } else if (event.x >= ctx.width / 2.0 && event.y >= l.guideTop) {  // the guide panel, under the preview
     const GuideView guide = CopyGuide(state.guide);
     nav.GuideRowIndex = ClampFirst(l.guideFirst - notches, l.guide.visible, int(guide.rows.size()));
   } else {
