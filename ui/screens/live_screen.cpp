@@ -123,10 +123,10 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
       res.DrawTrimmed(FontId::Hint, channel.num(), RectF{res.X(471), top, res.X(543), bottom}, brush.Dim,
                       kAlignLeadingCentered);
     if (cairo_surface_t* icon = res.IconFor(channel))
-      res.DrawPicture(icon, RectF{res.X(561), top + 8, res.X(597), bottom - 8});
+      res.DrawPicture(icon, RectF{res.X(561), top + res.Y(8), res.X(597), bottom - res.Y(8)});
     double nameLeft = 615;
     if (channel.tvArchive() > 0) {
-      StrokeCircle(res, res.X(625), middle, 8);
+      StrokeCircle(res, res.X(625), middle, res.Y(8));
       nameLeft += 28;
     }
     res.DrawTrimmed(FontId::Row, CleanDisplayName(channel.name()), RectF{res.X(nameLeft), top, res.X(900), bottom},
@@ -166,7 +166,7 @@ void PaintGuide(RenderResources& res, const AppState& state, const GuideView& gu
     double left = 978;
     if (current) res.FillRect(RectF{res.X(978), top, res.X(1902), bottom}, kSelectedChannelFill);
     if (past) {
-      StrokeCircle(res, res.X(992), (top + bottom) / 2, 6);
+      StrokeCircle(res, res.X(992), (top + bottom) / 2, res.Y(6));
       left = 1012;
     }
     res.DrawTrimmed(FontId::Hint, entry.time + u"   " + entry.title, RectF{res.X(left), top, res.X(1902), bottom},
