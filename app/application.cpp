@@ -106,7 +106,7 @@ void Application::OnJobMessage(uint32_t id, uintptr_t /*wparam*/) {
 void Application::OnTimer(int id) {
   if (id == kIconTimer) {
     window_.KillTimer(kIconTimer);
-    window_.RequestPaint();
+    RepaintForArrivedIcons();
     return;
   }
   if (id == kHoverTimer) {
@@ -154,6 +154,17 @@ void Application::MirrorToast(uint64_t nowMs) {
   if (toast.hideAtMs == state_.player.toastSentUntil) return;
   state_.player.toastSentUntil = toast.hideAtMs;
   engine_.ShowText(toast.text, int(toast.hideAtMs - nowMs));
+}
+
+// The burst of icon downloads has settled. Only the list screens draw
+// icons, and a frame is worth painting only when an icon that the last
+// frame drew without has arrived: downloads for rows scrolled away, for the
+// grid's read-ahead or for another screen change nothing on screen.
+void Application::RepaintForArrivedIcons() {
+  const Screen screen = state_.CurrentScreen;
+  const bool lists = screen == Screen::Live || screen == Screen::Movies || screen == Screen::Series ||
+                     screen == Screen::Search || screen == Screen::Catchup;
+  if (lists && render_.Icons().MissedIconArrived()) window_.RequestPaint();
 }
 
 // The clock shows minutes: repaint when the shown minute changes rather than

@@ -86,6 +86,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
 
  private:
   // The one-second tick's own steps (the supervisor calls them).
+  // Timer 8: a repaint only when an icon a list drew without has arrived.
+  void RepaintForArrivedIcons();
   void RepaintOnNewMinute();
   void ExpireToast(uint64_t nowMs);
   SupervisorHooks MakeSupervisorHooks();

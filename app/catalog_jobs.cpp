@@ -30,6 +30,13 @@ CatalogJobInput SnapshotForJob(const AppState& state) {
 
 size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 
+// A new live list goes with its orders, sorted here so that the main
+// thread's first rebuild of it only filters.
+void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
+  if (update.live) update.liveOrders = PrepareLiveOrders(update.catalog.LiveChannels);
+  mailbox.Deliver(std::move(update));
+}
+
 // Loads live, then movies and series, into `update` for `account`. The
 // cache is saved after each step so a crash keeps what was fetched.
 void LoadEverything(CatalogLoaded& update, const XtreamAccount& account, const std::u16string& liveFormat,
@@ -92,7 +99,7 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
   flags.SeriesWanted = false;
   flags.CatalogBusy = false;
   WriteLog("boot done");
-  mailbox.Deliver(std::move(update));
+  DeliverCatalog(mailbox, std::move(update));
 }
 
 // The reload job shared by the Account screen, the automatic reload and
@@ -114,7 +121,7 @@ void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, b
   LoadEverything(update, input.account, input.liveFormat, input.playlistUrl);
   update.account = input.account;
   flags.CatalogBusy = false;
-  mailbox.Deliver(std::move(update));
+  DeliverCatalog(mailbox, std::move(update));
 }
 
 void StartReload(AppState& state, JobMailbox& mailbox, bool signInFirst) {
@@ -138,7 +145,7 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
     (kind == VodKind::Movies ? update.movies : update.series) = true;
     SaveCatalogCache(update.catalog, input.playlistUrl);
     flags->CatalogBusy = false;
-    mailbox.Deliver(std::move(update));
+    DeliverCatalog(mailbox, std::move(update));
   });
 }
 
@@ -212,13 +219,13 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
     SaveCatalogCache(live.catalog, url);
     CatalogLoaded rest;
     rest.catalog = live.catalog;
-    mailbox.Deliver(std::move(live));
+    DeliverCatalog(mailbox, std::move(live));
     LoadVodOrSeries(account, VodKind::Movies, rest.catalog);
     LoadVodOrSeries(account, VodKind::Series, rest.catalog);
     rest.movies = rest.series = true;
     SaveCatalogCache(rest.catalog, url);
     flags->CatalogBusy = false;
-    mailbox.Deliver(std::move(rest));
+    DeliverCatalog(mailbox, std::move(rest));
   });
   return true;
 }
@@ -262,7 +269,7 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
     SaveCatalogCache(update.catalog, input.playlistUrl);
     flags->CatalogBusy = false;
     mailbox.Deliver(PanelChecked{panel});
-    mailbox.Deliver(std::move(update));
+    DeliverCatalog(mailbox, std::move(update));
   });
 }
 

@@ -9,6 +9,7 @@
 #include "state/app_state.h"
 #include "store/settings_file.h"
 #include "ui/i18n/translate.h"
+#include "ui/screens/account_screen.h"
 
 // One Apply per result: the merge first, then what follows from it.
 namespace {
@@ -25,6 +26,7 @@ struct Applier {
     if (r.live) {
       target.LiveChannels = r.catalog.LiveChannels;
       target.LiveCategories = r.catalog.LiveCategories;
+      state.nav.live.orders = r.liveOrders;
     }
     if (r.movies) {
       target.Movies = r.catalog.Movies;
@@ -59,7 +61,9 @@ struct Applier {
   }
 
   void operator()(PanelChecked& r) {
+    const std::vector<PlaylistEntry> shown = AccountScreenPlaylists(state);
     MergePanelResult(r.result, state.panel, state.settings, state.account);
+    if (state.CurrentScreen == Screen::Account) FollowActivePlaylist(state, shown);
     if (state.nav.MessagesOpen && state.nav.MessagesMode) state.nav.PanelBody = BuildThreadText(state.panel.messages);
     app.Repaint();
   }

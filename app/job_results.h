@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <memory>
 #include <vector>
 
 #include "catalog/account.h"
+#include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
 #include "extras/sports.h"
 #include "extras/trending.h"
@@ -25,6 +27,8 @@ struct CatalogLoaded {
   // A playlist switch: the URL whose server answered, which becomes the
   // current playlist when this merges.
   std::optional<std::u16string> playlistUrl;
+  // For a new live list: its orders, prepared by the job (null when not).
+  std::shared_ptr<const LiveOrders> liveOrders;
   bool Changed() const { return live || movies || series; }
 };
 

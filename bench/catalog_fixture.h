@@ -14,7 +14,9 @@ inline std::u16string AsciiLikeNumber(int value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-inline Catalog MakeBenchCatalog(int channels, int categories = 600) {
+// `bigEvery` > 0 puts every bigEvery-th channel into the first category, so
+// that one category is provider-sized (170,000 / 34 = 5,000 channels).
+inline Catalog MakeBenchCatalog(int channels, int categories = 600, int bigEvery = 0) {
   static const std::array<std::u16string_view, 8> prefixes = {u"UK: ", u"|FR| ", u"\u2605 DE ", u"US - ",
                                                               u"AR: ", u"[PT] ", u"",      u"IT| "};
   static const std::array<std::u16string_view, 8> words = {u"Sky Sports", u"BBC One", u"Canal+ S\u00e9ries",
@@ -38,7 +40,8 @@ inline Catalog MakeBenchCatalog(int channels, int categories = 600) {
     name += u' ';
     name += AsciiLikeNumber(int((next() >> 8) % 500));
     name += suffixes[next() >> 30];
-    const std::u16string categoryId = AsciiLikeNumber(1000 + int((next() >> 8) % uint32_t(categories)));
+    std::u16string categoryId = AsciiLikeNumber(1000 + int((next() >> 8) % uint32_t(categories)));
+    if (bigEvery > 0 && i % bigEvery == 0) categoryId = u"1000";
     const std::u16string epg = u"channel" + AsciiLikeNumber(i) + u".uk";
     const std::u16string icon = u"http://images.provider-cdn.example.net/logos/2023/channels/" + id + u"_logo.png";
     const std::u16string url = u"http://line.provider.example:8080/live/user01/pass02/" + id + u".ts";
@@ -49,4 +52,20 @@ inline Catalog MakeBenchCatalog(int channels, int categories = 600) {
   }
   catalog.LiveChannels = std::move(list);
   return catalog;
+}
+
+// The browsing catalog of 230,000 items: 170,000 live channels (one
+// category of about 5,000 among 600), 50,000 movies and 10,000 series.
+inline Catalog MakeBrowseBenchCatalog() {
+  Catalog c = MakeBenchCatalog(170000, 600, 34);
+  const Catalog extra = MakeBenchCatalog(50000, 50);
+  auto retitled = [&](int count, ItemKind kind) {
+    auto list = std::make_shared<ItemList>();
+    list->reserve(size_t(count));
+    for (int i = 0; i < count; ++i) list->emplace_back(kind, (*extra.LiveChannels)[size_t(i)].fields(), 0);
+    return list;
+  };
+  c.Movies = retitled(50000, ItemKind::Vod);
+  c.Series = retitled(10000, ItemKind::Series);
+  return c;
 }

@@ -8,24 +8,8 @@
 
 namespace {
 
-SharedItems Retitled(const ItemList& source, int count, ItemKind kind) {
-  auto list = std::make_shared<ItemList>();
-  list->reserve(size_t(count));
-  for (int i = 0; i < count; ++i) {
-    CatalogItem::Fields f = source[size_t(i)].fields();
-    list->emplace_back(kind, f, 0);
-  }
-  return list;
-}
-
 const Catalog& BigCatalog() {
-  static const Catalog catalog = [] {
-    Catalog c = MakeBenchCatalog(170000);
-    const Catalog extra = MakeBenchCatalog(50000, 50);
-    c.Movies = Retitled(*extra.LiveChannels, 50000, ItemKind::Vod);
-    c.Series = Retitled(*extra.LiveChannels, 10000, ItemKind::Series);
-    return c;
-  }();
+  static const Catalog catalog = MakeBrowseBenchCatalog();
   return catalog;
 }
 

@@ -152,37 +152,102 @@ std::vector<uint32_t> SortedOrder(const ItemList& items, KeyOf keyOf) {
   return order;
 }
 
-const std::vector<uint32_t>& CachedOrder(LiveSortCache& cache, const SharedItems& items, LiveSort sort) {
-  if (cache.source.lock() != items) cache = LiveSortCache{items, std::nullopt, std::nullopt};
-  if (sort == LiveSort::Number) {
-    if (!cache.byNumber) cache.byNumber = SortedOrder(*items, [](const CatalogItem& i) { return i.num(); });
-    return *cache.byNumber;
-  }
-  if (!cache.byName) cache.byName = SortedOrder(*items, [](const CatalogItem& i) { return SortKey(i.name()); });
-  return *cache.byName;
+std::vector<uint32_t> RanksOf(const std::vector<uint32_t>& order) {
+  std::vector<uint32_t> rank(order.size());
+  for (uint32_t i = 0; i < uint32_t(order.size()); ++i) rank[order[i]] = i;
+  return rank;
 }
 
-// Puts the filtered rows into the list's sort order: one pass over the
-// cached order, keeping the rows that passed the filter.
-void SortRows(LiveSortCache& cache, const SharedItems& items, LiveSort sort, std::vector<uint32_t>& rows) {
-  if (sort != LiveSort::NameAscending && sort != LiveSort::NameDescending && sort != LiveSort::Number) return;
-  if (rows.size() < 2) return;
-  const std::vector<uint32_t>& order = CachedOrder(cache, items, sort);
-  std::vector<uint8_t> kept(items->size(), 0);
-  for (uint32_t row : rows) kept[row] = 1;
-  rows.clear();
-  if (sort == LiveSort::NameDescending) {
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-      if (kept[*it]) rows.push_back(*it);
+// A rebuild's rows, read from the prepared orders: one category's rows, or
+// every row outside the hidden categories, or the members of a collection.
+class LiveRows {
+ public:
+  LiveRows(const LiveOrders& orders, const ItemList& items, LiveSort sort)
+      : orders_(orders), items_(items), sort_(sort) {}
+
+  std::vector<uint32_t> Build(std::u16string_view selectedId, const Settings& settings) const {
+    if (selectedId == sc::AddGroup) return {};
+    const std::vector<uint8_t> hidden = HiddenOrdinals(settings.HideLive);
+    if (selectedId.empty()) return AllRows(hidden);
+    if (selectedId == sc::Recent || selectedId == sc::Favorite || selectedId == sc::Lock) {
+      const CategoryFilter filter(selectedId, settings.HideLive, settings.HistoryLive, settings.FavLive,
+                                  settings.LockCh);
+      return Sorted(FilterRows(items_, filter));
     }
-  } else {
-    for (uint32_t row : order) {
-      if (kept[row]) rows.push_back(row);
-    }
+    const auto it = orders_.categoryOrdinal.find(std::u16string(selectedId));
+    if (it == orders_.categoryOrdinal.end() || hidden[it->second]) return {};
+    return Sorted(orders_.rowsOf[it->second]);
   }
+
+ private:
+  std::vector<uint8_t> HiddenOrdinals(const IdList& hiddenIds) const {
+    std::vector<uint8_t> hidden(orders_.rowsOf.size(), 0);
+    for (const std::u16string& id : hiddenIds) {
+      const auto it = orders_.categoryOrdinal.find(id);
+      if (it != orders_.categoryOrdinal.end()) hidden[it->second] = 1;
+    }
+    return hidden;
+  }
+
+  // "All": one pass over the list's order, skipping hidden categories.
+  std::vector<uint32_t> AllRows(const std::vector<uint8_t>& hidden) const {
+    std::vector<uint32_t> rows;
+    rows.reserve(items_.size());
+    auto keep = [&](uint32_t row) {
+      if (!hidden[orders_.categoryOf[row]]) rows.push_back(row);
+    };
+    if (sort_ == LiveSort::NameAscending) for (uint32_t row : orders_.byName) keep(row);
+    else if (sort_ == LiveSort::NameDescending)
+      for (auto it = orders_.byName.rbegin(); it != orders_.byName.rend(); ++it) keep(*it);
+    else if (sort_ == LiveSort::Number) for (uint32_t row : orders_.byNumber) keep(row);
+    else for (uint32_t row = 0; row < uint32_t(items_.size()); ++row) keep(row);
+    return rows;
+  }
+
+  // A subset in the list's order: sorted by the rows' ranks, so a category
+  // of 5,000 channels costs 5,000 log 5,000 integer comparisons.
+  std::vector<uint32_t> Sorted(std::vector<uint32_t> rows) const {
+    const bool byName = sort_ == LiveSort::NameAscending || sort_ == LiveSort::NameDescending;
+    const std::vector<uint32_t>* rank = byName                     ? &orders_.nameRank
+                                        : sort_ == LiveSort::Number ? &orders_.numberRank
+                                                                    : nullptr;
+    if (!rank || rows.size() < 2) return rows;
+    std::sort(rows.begin(), rows.end(), [rank](uint32_t a, uint32_t b) { return (*rank)[a] < (*rank)[b]; });
+    if (sort_ == LiveSort::NameDescending) std::reverse(rows.begin(), rows.end());
+    return rows;
+  }
+
+  const LiveOrders& orders_;
+  const ItemList& items_;
+  LiveSort sort_;
+};
+
+const LiveOrders& OrdersFor(LiveListSelection& selection, const SharedItems& items) {
+  if (!selection.orders || !selection.orders->PreparedFor(items)) selection.orders = PrepareLiveOrders(items);
+  return *selection.orders;
 }
 
 }  // namespace
+
+std::shared_ptr<const LiveOrders> PrepareLiveOrders(const SharedItems& items) {
+  auto orders = std::make_shared<LiveOrders>();
+  orders->source = items;
+  if (!items) return orders;
+  const ItemList& list = *items;
+  orders->categoryOf.resize(list.size());
+  for (uint32_t row = 0; row < uint32_t(list.size()); ++row) {
+    const auto [it, added] =
+        orders->categoryOrdinal.try_emplace(std::u16string(list[row].categoryId()), uint32_t(orders->rowsOf.size()));
+    if (added) orders->rowsOf.emplace_back();
+    orders->categoryOf[row] = it->second;
+    orders->rowsOf[it->second].push_back(row);
+  }
+  orders->byName = SortedOrder(list, [](const CatalogItem& i) { return SortKey(i.name()); });
+  orders->byNumber = SortedOrder(list, [](const CatalogItem& i) { return i.num(); });
+  orders->nameRank = RanksOf(orders->byName);
+  orders->numberRank = RanksOf(orders->byNumber);
+  return orders;
+}
 
 void RebuildLiveList(Catalog& catalog, const Settings& settings, LiveListSelection& selection, VisibleList& out) {
   RebuildLiveCategories(catalog.LiveCategories, selection.LiveCategoryIndex);
@@ -194,11 +259,8 @@ void RebuildLiveList(Catalog& catalog, const Settings& settings, LiveListSelecti
     return;
   }
 
-  const CategoryFilter filter(SelectedId(catalog.LiveCategories, selection.LiveCategoryIndex), settings.HideLive,
-                              settings.HistoryLive, settings.FavLive, settings.LockCh);
-  std::vector<uint32_t> rows = FilterRows(*items, filter);
-  SortRows(selection.sortCache, items, LiveSort(settings.LiveSort), rows);
-  out = VisibleList(items, std::move(rows));
+  const LiveRows rows(OrdersFor(selection, items), *items, LiveSort(settings.LiveSort));
+  out = VisibleList(items, rows.Build(SelectedId(catalog.LiveCategories, selection.LiveCategoryIndex), settings));
 }
 
 void RebuildItemList(Catalog& catalog, VodKind kind, const Settings& settings, int& itemCategoryIndex,

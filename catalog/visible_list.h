@@ -14,7 +14,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalog/catalog_item.h"
@@ -43,22 +45,32 @@ class VisibleList {
   std::vector<uint32_t> rows_;
 };
 
-// The name and number orders of one live item list. Sorting 160,000 names
-// costs several frames, while filtering is cheap, so each order is sorted
-// once per item list on first use and every later rebuild only filters in
-// that order. A new item list (a download or cache load) starts over.
-struct LiveSortCache {
+// What a live rebuild needs of one item list, prepared once per list: the
+// name and number orders (sorting 170,000 names costs several frames) and
+// the rows of each category (a category change then copies its rows instead
+// of comparing every item's category id). The catalog jobs prepare it before
+// they post a new list, so the main thread never pays for the sort; a list
+// that arrives without it (tests, the hidden-categories picker before any
+// download) is prepared on its first rebuild.
+struct LiveOrders {
   std::weak_ptr<const ItemList> source;
-  std::optional<std::vector<uint32_t>> byName;    // ascending SortKey of the name
-  std::optional<std::vector<uint32_t>> byNumber;  // ascending num text
+  std::vector<uint32_t> categoryOf;                             // per row: its category's ordinal
+  std::unordered_map<std::u16string, uint32_t> categoryOrdinal;  // category id -> ordinal
+  std::vector<std::vector<uint32_t>> rowsOf;                    // per ordinal: its rows in catalog order
+  std::vector<uint32_t> byName, byNumber;                       // rows by ascending SortKey / num text
+  std::vector<uint32_t> nameRank, numberRank;                   // per row: its position in those orders
+
+  bool PreparedFor(const SharedItems& items) const { return source.lock() == items; }
 };
+
+std::shared_ptr<const LiveOrders> PrepareLiveOrders(const SharedItems& items);
 
 // What selects the live list, and what the live list keeps between
 // rebuilds. Owned by the navigation state; main thread only.
 struct LiveListSelection {
   int LiveCategoryIndex = 2;  // into Catalog::LiveCategories; 2 is "All"
   int ActiveGroup = -1;       // into Settings::Groups; -1 when no group filters
-  LiveSortCache sortCache;
+  std::shared_ptr<const LiveOrders> orders;  // of the list last shown
 };
 
 // Rebuilds the live categories, then `out`: the channels of the active group

@@ -34,13 +34,17 @@ struct NavState {
 
   int ListIndex = 0;
   int CatchupDayOffset = 0;
+  // The Catch-up screen shows the live history (the H key) instead of a
+  // channel's guide; cleared when the screen is left.
+  bool HistoryOpen = false;
   int SettingsIndex = 0;
   int AccountIndex = 0;
   bool AccountFromHome = false;
   int GroupIndex = 0;
   std::u16string SearchQuery;
-  // The character of the key that opened the search box: the window sends
-  // it right after the key, and it is not meant as the first letter typed.
+  // The character of the key that opened the search box or a name prompt:
+  // the window sends it right after the key, and it is not meant as the
+  // first letter typed.
   char16_t SwallowChar = 0;
   std::u16string NumberBuffer;
   uint64_t NumberTime = 0;

@@ -154,15 +154,35 @@ TEST(LiveListSort, MatchesAPlainSortOnHardNames) {
     const int length = int(random() % 12);
     for (int k = 0; k < length; ++k) name += alphabet[random() % alphabet.size()];
     rows.push_back({std::u16string(u"id") + char16_t(u'A' + i % 26) + std::u16string(size_t(i / 26 + 1), u'.'), name,
-                    u"c", name.substr(0, size_t(i % 5))});
+                    std::u16string(u"c") + char16_t(u'0' + i % 4), name.substr(0, size_t(i % 5))});
   }
   Catalog catalog;
+  catalog.LiveCategories = {{u"C0", u"c0"}, {u"C1", u"c1"}, {u"C2", u"c2"}, {u"C3", u"c3"}};
   catalog.LiveChannels = Items(ItemKind::Live, rows);
   Settings settings;
   LiveListSelection selection;
+  // Orders prepared for another list are never used for this one.
+  selection.orders = PrepareLiveOrders(Items(ItemKind::Live, {{u"z", u"Z", u"c1", u"1"}}));
   VisibleList list;
-  for (int sort : {1, 2, 3}) {
+  for (int sort : {0, 1, 2, 3}) {
     settings.LiveSort = sort;
+    // One category is read through its ranks, "All" through the whole
+    // order: both must agree, with a hidden category left out of "All".
+    settings.HideLive = {u"c3"};
+    selection.LiveCategoryIndex = kLiveAllIndex;
+    RebuildLiveList(catalog, settings, selection, list);
+    IdVector allOfC1;
+    for (size_t i = 0; i < list.size(); ++i) {
+      ASSERT_NE(list[i].categoryId(), u"c3");
+      if (list[i].categoryId() == u"c1") allOfC1.emplace_back(list[i].id());
+    }
+    selection.LiveCategoryIndex = 6;  // c1, after the five specials
+    RebuildLiveList(catalog, settings, selection, list);
+    EXPECT_EQ(Ids(list), allOfC1) << "sort " << sort;
+    if (sort == 0) continue;
+
+    settings.HideLive.clear();
+    selection.LiveCategoryIndex = kLiveAllIndex;
     RebuildLiveList(catalog, settings, selection, list);
     ASSERT_EQ(list.size(), rows.size());
     for (size_t i = 1; i < list.size(); ++i) {

@@ -261,6 +261,7 @@ def run(env):
 
     check_live_preview(proc, "opengl")
     browse()
+    pointer_walk()
     check_settings_account_and_extras()
     check_hidden_and_locked_on_live()
     check_playback_extras()
@@ -319,6 +320,27 @@ def browse():
                     "click", "1"], check=True)
     check(wait_for_line("play live id=106", after=before, timeout=10) >= 0, "browse: a click on a channel row plays it")
 
+    # A group made on the Groups screen (N asks for its name) holds the
+    # selected channel; choosing it filters Live down to that channel.
+    key("g", "n")
+    type_text("Evening")
+    key("Return")
+    time.sleep(0.3)
+    groups = settings_json()["Groups"]
+    check([g.get("name") for g in groups] == ["Evening"] and "106" in str(groups),
+          "browse: the new group is saved with the selected channel (%s)" % groups)
+    key("Return")  # choose it
+    time.sleep(0.5)
+    shot = screenshot("browse_live_group")
+    first = pixel(shot, width * 700 // 1920, height * (122 + 24) // 1080)
+    second = pixel(shot, width * 700 // 1920, height * (122 + 48 + 24) // 1080)
+    check(first[0] > first[2] + 10 and brightness(second) < 40,
+          "browse: the chosen group shows its one channel, selected %s %s" % (first, second))
+    key("g", "Delete")
+    time.sleep(0.3)
+    check(settings_json()["Groups"] == [], "browse: Delete removes the group")
+    key("Escape")  # Groups -> Live without the group filter
+
     key("Escape", "Down", "Return")  # Home, tile 1: Movies
     time.sleep(0.5)
     screenshot("browse_movies")
@@ -350,6 +372,171 @@ def browse():
           "browse: typing searches as it goes")
     screenshot("browse_search")
     key("Escape", "Escape")  # Live, Home
+
+
+SCREEN = (1280, 720)  # set from the first screenshot of the pointer walk
+
+
+def at(x, y):
+    """Screen pixels of a point of the 1920 x 1080 design space."""
+    return int(x * SCREEN[0] / 1920), int(y * SCREEN[1] / 1080)
+
+
+def click(x, y, button="1", repeat=1):
+    """A click (or `repeat` quick clicks) at a design point; button 4 is a wheel notch up, 5 down."""
+    sx, sy = at(x, y)
+    subprocess.run(["xdotool", "mousemove", str(sx), str(sy), "click", "--repeat", str(repeat), "--delay", "90",
+                    button], check=True)
+    time.sleep(0.35)
+
+
+def ink(shot, left, top, right, bottom):
+    """How many sampled pixels of a design rectangle are bright (text)."""
+    x0, y0 = at(left, top)
+    x1, y1 = at(right, bottom)
+    return sum(1 for y in range(y0, y1, 2) for x in range(x0, x1, 2) if brightness(pixel(shot, x, y)) > 150)
+
+
+def region(shot, left, top, right, bottom):
+    x0, y0 = at(left, top)
+    x1, y1 = at(right, bottom)
+    return [pixel(shot, x, y) for y in range(y0, y1, 3) for x in range(x0, x1, 3)]
+
+
+def plays_after(before, channel=""):
+    return wait_for_line("play live id=" + channel, after=before, timeout=10) >= 0
+
+
+def pointer_walk():
+    """The browsing screens by the pointer alone, from Home (tile 0 focused)
+    and back: tiles, tabs, category and channel rows, the wheel, the double
+    click, the scroll bar, the favorite button, grid cards, the episodes
+    panel and the search pill."""
+    global SCREEN
+    shot = screenshot("pointer_home")
+    SCREEN = (shot[0], shot[1])
+    before = len(read_lines(LOG))
+    sx, sy = tile_center(0, SCREEN[0], SCREEN[1])
+    subprocess.run(["xdotool", "mousemove", str(sx), str(sy), "click", "1"], check=True)
+    check(plays_after(before), "pointer: a click on the Live tile opens Live and plays")
+    time.sleep(0.5)
+
+    # The wheel over the category column: the ten categories fit, nothing moves.
+    shot = screenshot("pointer_live")
+    column = region(shot, 0, 122, 431, 997)
+    click(200, 500, "5")
+    check(region(screenshot("pointer_live_wheel"), 0, 122, 431, 997) == column,
+          "pointer: the wheel over a category column that fits changes nothing")
+
+    # A click on "Sports" (the seventh row) follows with the preview.
+    before = len(read_lines(LOG))
+    click(200, 122 + 6 * 48 + 24)
+    check(plays_after(before, "104"), "pointer: a click on a category row plays its first channel")
+    before = len(read_lines(LOG))
+    epg = len(read_lines(LOG))
+    click(700, 122 + 48 + 24)
+    check(plays_after(before, "105"), "pointer: a click on a channel row plays it")
+    check(wait_for_line("epg rows=", after=epg, timeout=10) >= 0, "pointer: the guide is fetched for it")
+    deadline = time.time() + 5
+    while time.time() < deadline:
+        shot = screenshot("pointer_live_guide")
+        if ink(shot, 978, 713, 1900, 997) > 40:
+            break
+        time.sleep(0.3)
+    guide = region(shot, 978, 713, 1900, 997)
+    check(ink(shot, 978, 713, 1900, 997) > 40, "pointer: the guide panel fills with programmes")
+    click(1400, 850, "5")
+    check(region(screenshot("pointer_live_guide_wheel"), 978, 713, 1900, 997) != guide,
+          "pointer: the wheel over the guide panel scrolls it")
+
+    # A double click on the third row plays it once.
+    before = len(read_lines(LOG))
+    click(700, 122 + 2 * 48 + 24, repeat=2)
+    time.sleep(0.5)
+    played = [l for l in read_lines(LOG)[before:] if l.startswith("play live id=")]
+    check(len(played) == 1 and played[0].startswith("play live id=106 "),
+          "pointer: a double click on a channel plays it once (%s)" % played)
+    # The channel scroll bar: the list fits, so a click there selects nothing.
+    before = len(read_lines(LOG))
+    click(950, 500)
+    time.sleep(0.3)
+    check(not any(l.startswith("play live") for l in read_lines(LOG)[before:]),
+          "pointer: a click on the channel scroll bar plays nothing")
+
+    # The favorite button (the middle one) adds the selected channel and removes it again.
+    favorites = settings_json()["FavLive"]
+    click(1440, 1026)
+    time.sleep(0.3)
+    check("106" in settings_json()["FavLive"], "pointer: the favorite button adds the channel")
+    click(1440, 1026)
+    time.sleep(0.3)
+    check(settings_json()["FavLive"] == favorites, "pointer: a second click removes it (%s)" % favorites)
+
+    # Movies by its tab: the wheel moves into the grid, a click selects a card
+    # and a second click plays it.
+    click(445, 69)
+    time.sleep(0.5)
+    shot = screenshot("pointer_movies")
+    grid = region(shot, 460, 122, 1896, 1000)
+    click(1200, 600, "5")
+    click(1200, 600, "4")
+    check(region(screenshot("pointer_movies_wheel"), 460, 122, 1896, 1000) != grid,
+          "pointer: the wheel over the grid moves the selection into it")
+    before = len(read_lines(LOG))
+    click(891, 343)
+    click(891, 343)
+    check(wait_for_line("play movie id=202", after=before, timeout=10) >= 0, "pointer: a second click on a card plays it")
+    time.sleep(0.5)
+    movies = [l for l in read_lines(LOG)[before:] if l.startswith("play movie id=")]
+    check(len(movies) == 1, "pointer: ... once (%s)" % movies)
+
+    # The movie plays on the Player screen, whose pointer controls are not
+    # part of this walk: Esc goes back Home. Series by its tile: a series
+    # opens its episodes panel; a click on the veil closes it.
+    key("Escape")
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "mousemove", *map(str, tile_center(2, SCREEN[0], SCREEN[1])), "click", "1"], check=True)
+    time.sleep(0.5)
+    before = len(read_lines(LOG))
+    click(603, 343)
+    click(603, 343)
+    check(wait_for_line("series info id=", after=before, timeout=10) >= 0, "pointer: a second click opens a series")
+    deadline = time.time() + 10
+    lit = (0, 0, 0)
+    while time.time() < deadline:
+        shot = screenshot("pointer_episodes")
+        lit = pixel(shot, *at(1500, 174))
+        if brightness(lit) > 100:
+            break
+        time.sleep(0.3)
+    check(brightness(lit) > 100, "pointer: the episodes panel opens %s" % (lit,))
+    click(400, 600)
+    check(brightness(pixel(screenshot("pointer_episodes_closed"), *at(1500, 174))) < 100,
+          "pointer: a click on the veil closes the panel")
+
+    # The search pill, a query, the back button to Live, the Home tab.
+    before = len(read_lines(LOG))
+    click(270, 69)
+    check(plays_after(before), "pointer: the Live tab opens Live")
+    screenshot("pointer_live_tab")
+    before = len(read_lines(LOG))
+    click(960, 69)
+    type_text("o")  # the box keeps the last query ("harb") and searches again with the letter
+    check(wait_for_line("search query=harbo results=", after=before, timeout=5) >= 0,
+          "pointer: the search pill opens the search")
+    screenshot("pointer_search")
+    before = len(read_lines(LOG))
+    click(99, 99)
+    check(plays_after(before), "pointer: the back button of the search returns to Live")
+    click(110, 69)
+    time.sleep(0.5)
+    shot = screenshot("pointer_home_again")
+    x0, y0 = tile_center(0, SCREEN[0], SCREEN[1])
+    x2, y2 = tile_center(2, SCREEN[0], SCREEN[1])
+    check(brightness(pixel(shot, x2, y2)) > brightness(pixel(shot, x0, y0)) + 10,
+          "pointer: the Home tab returns to Home, the Series tile last clicked still focused")
+    check(not any("error" in l.lower() for l in read_lines(LOG)[-60:]), "pointer: the log shows no error")
+    key("Up", "Up")  # the walks that follow start on tile 0
 
 
 def check_live_preview(proc, renderer):

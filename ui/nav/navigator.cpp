@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
@@ -10,6 +11,8 @@ namespace {
 
 constexpr int kVolumeStep = 5;
 constexpr int kDefaultVolume = 80;
+
+char16_t AsciiUpper(char16_t ch) { return ch >= u'a' && ch <= u'z' ? char16_t(ch - u'a' + u'A') : ch; }
 
 std::u16string VolumeText(int volume) { return u"Vol " + AsciiToWide(std::to_string(volume)); }
 
@@ -24,6 +27,7 @@ ScreenContext Navigator::Context(int width, int height) {
 void Navigator::OnKey(int vk, uint64_t nowMs) {
   nowMs_ = nowMs;
   if (Modal* modal = modal_.Current()) {
+    state_.nav.SwallowChar = 0;  // a key pressed in the modal brings its own character
     modal->OnKey(vk);
     actions_.Repaint();
     return;
@@ -43,6 +47,10 @@ void Navigator::OnChar(char16_t ch, uint64_t nowMs) {
   nowMs_ = nowMs;
   if (ch < 32 || ch == 127) return;
   if (Modal* modal = modal_.Current()) {
+    // The character of the key that opened the modal (N or + on Groups)
+    // arrives right after that key; it is not the first letter typed.
+    const char16_t swallow = std::exchange(state_.nav.SwallowChar, char16_t(0));
+    if (swallow != 0 && (ch == swallow || ch == AsciiUpper(swallow))) return;
     modal->OnChar(ch);
     actions_.Repaint();
     return;

@@ -1,5 +1,7 @@
 #include "ui/render/icon_cache.h"
 
+#include <algorithm>
+
 #include <system_error>
 #include <thread>
 
@@ -85,16 +87,21 @@ cairo_surface_t* IconCache::IconFor(std::u16string_view kind, std::u16string_vie
 
   const std::filesystem::path file = IconFile(key);
   std::error_code error;
-  if (std::filesystem::exists(file, error)) {
-    // Decoding is slow; a frame in progress shows the item without its icon
-    // and the next request between frames decodes it.
-    if (frameInProgress) return nullptr;
-    return Decode(key, file);
-  }
-  if (state == State::Downloading) return nullptr;
+  const bool onDisk = std::filesystem::exists(file, error);
+  if (onDisk && !frameInProgress) return Decode(key, file);
+  // Decoding is slow; a frame in progress shows the item without its icon
+  // and the next request between frames decodes it.
+  if (frameInProgress) missed_.push_back(file);
+  if (onDisk || state == State::Downloading) return nullptr;
   if (inFlight_->load() >= kMaxDownloads) return nullptr;
   StartDownload(key, url, file);
   return nullptr;
+}
+
+bool IconCache::MissedIconArrived() const {
+  std::error_code error;
+  return std::any_of(missed_.begin(), missed_.end(),
+                     [&](const std::filesystem::path& file) { return std::filesystem::exists(file, error); });
 }
 
 cairo_surface_t* IconCache::Decode(const std::u16string& key, const std::filesystem::path& file) {

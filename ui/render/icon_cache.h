@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/image_decode.h"
 
@@ -63,6 +64,11 @@ class IconCache {
   cairo_surface_t* IconFor(std::u16string_view kind, std::u16string_view id, std::u16string_view url,
                            bool frameInProgress);
 
+  // Icons a frame drew without: each frame starts a new list, and a later
+  // frame can show more only when one of their files has arrived since.
+  void ForgetMisses() { missed_.clear(); }
+  bool MissedIconArrived() const;
+
   // Forgets every bitmap and state (after the icon files were deleted).
   void Clear();
 
@@ -75,6 +81,7 @@ class IconCache {
   cairo_surface_t* Decode(const std::u16string& key, const std::filesystem::path& file);
   void StartDownload(const std::u16string& key, std::u16string_view url, const std::filesystem::path& file);
 
+  std::vector<std::filesystem::path> missed_;
   std::map<std::u16string, SurfacePtr, std::less<>> bitmaps_;
   std::map<std::u16string, State, std::less<>> states_;
   // Shared with the download threads, which may outlive the cache.

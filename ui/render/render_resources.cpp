@@ -155,6 +155,7 @@ void RenderResources::BeginFrame(cairo_t* cr, int width, int height, int dashCol
   EndFrame();
   if (!cr) return;
   cr_ = cr;
+  icons_->ForgetMisses();
   width_ = std::max(1, width);
   height_ = std::max(1, height);
   layout_ = pango_cairo_create_layout(cr_);

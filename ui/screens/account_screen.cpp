@@ -239,3 +239,14 @@ void AccountScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   const int active = PlaylistIndexOf(Playlists(ctx.state), ctx.state.settings.PlaylistUrl);
   ctx.state.nav.AccountIndex = std::max(0, active);
 }
+
+std::vector<PlaylistEntry> AccountScreenPlaylists(const AppState& state) { return Playlists(state); }
+
+void FollowActivePlaylist(AppState& state, const std::vector<PlaylistEntry>& before) {
+  const std::vector<PlaylistEntry> now = Playlists(state);
+  const bool same = std::equal(now.begin(), now.end(), before.begin(), before.end(),
+                               [](const PlaylistEntry& a, const PlaylistEntry& b) { return a.url == b.url; });
+  int& index = state.nav.AccountIndex;
+  if (same && index < static_cast<int>(now.size())) return;
+  index = std::max(0, PlaylistIndexOf(now, state.settings.PlaylistUrl));
+}

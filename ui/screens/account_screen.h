@@ -5,6 +5,7 @@
 // device key). Enter on a playlist switches to it; Enter on the add entry
 // asks for a playlist URL. Main thread only.
 #include <string_view>
+#include <vector>
 
 #include "ui/screens/screen_view.h"
 
@@ -28,6 +29,14 @@ int AccountFirstRow(int selected, int visible);
 void DrawQrCode(RenderResources& res, const RectF& square, std::u16string_view text);
 
 void PaintAccount(RenderResources& res, const AppState& state);
+
+// The playlists the screen lists, in their order.
+std::vector<PlaylistEntry> AccountScreenPlaylists(const AppState& state);
+// After the panel answered: the highlight goes to the active playlist when
+// the list (`before` is the one shown until now) changed or the highlight
+// fell off its end. An unchanged answer, which the panel poll brings every
+// few seconds, leaves the user's highlight where it is.
+void FollowActivePlaylist(AppState& state, const std::vector<PlaylistEntry>& before);
 
 class AccountScreen final : public ScreenView {
  public:

@@ -9,6 +9,7 @@
 #include "ui/i18n/translate.h"
 #include "ui/modals/option_picker.h"
 #include "ui/nav/navigator.h"
+#include "ui/screens/live_history.h"
 
 namespace {
 
@@ -109,12 +110,28 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
                     visible, total);
 }
 
+void CatchupScreen::PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const {
+  if (state.nav.HistoryOpen) {
+    PrepareLiveHistory(res, state, width, height);
+    return;
+  }
+  if (const CatalogItem* channel = SelectedChannel(state)) res.IconFor(*channel);
+}
+
 void CatchupScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
+  if (state.nav.HistoryOpen) {
+    PaintLiveHistory(res, state);
+    return;
+  }
   PaintCatchup(res, state, NowUnix());
 }
 
 void CatchupScreen::OnKey(ScreenContext& ctx, int vk) {
   NavState& nav = ctx.state.nav;
+  if (nav.HistoryOpen) {
+    LiveHistoryKey(ctx, vk);
+    return;
+  }
   switch (vk) {
     case Vk::Left:
       nav.CatchupDayOffset = std::min(kCatchupDays - 1, nav.CatchupDayOffset + 1);
@@ -133,6 +150,10 @@ void CatchupScreen::OnKey(ScreenContext& ctx, int vk) {
 
 void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   NavState& nav = ctx.state.nav;
+  if (nav.HistoryOpen) {
+    LiveHistoryPointer(ctx, event);
+    return;
+  }
   const int last = std::max(0, RowCount(ctx.state) - 1);
   if (event.kind == PointerEvent::Kind::Wheel) {
     nav.ListIndex = std::clamp(nav.ListIndex + (event.wheelNotches > 0 ? -1 : 1), 0, last);
@@ -163,5 +184,8 @@ void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 
 void CatchupScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   ctx.state.nav.ListIndex = 0;
+  if (ctx.state.nav.HistoryOpen) return;  // the history needs no guide
   if (const CatalogItem* channel = SelectedChannel(ctx.state)) ctx.actions.StartCatchupGuide(std::u16string(channel->id()));
 }
+
+void CatchupScreen::OnLeave(ScreenContext& ctx, Screen /*to*/) { ctx.state.nav.HistoryOpen = false; }

@@ -2,7 +2,8 @@
 // The Catch-up screen: the selected live channel's guide for one of the last
 // seven days (today first, named in the language's locale), and that day's
 // programmes. Left goes a day further back, Right a day forward, Down and
-// Up move over the programmes. Main thread only.
+// Up move over the programmes. While NavState::HistoryOpen it shows the live
+// history instead (ui/screens/live_history.h). Main thread only.
 #include <string>
 
 #include "ui/screens/screen_view.h"
@@ -21,8 +22,10 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix);
 
 class CatchupScreen final : public ScreenView {
  public:
+  void PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const override;
   void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  void OnLeave(ScreenContext& ctx, Screen to) override;
 };

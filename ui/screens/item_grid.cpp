@@ -319,12 +319,14 @@ void ItemGridScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       if (visible[size_t(hit.index)] != nav.ItemCategoryIndex) SelectCategory(ctx, kind_, visible[size_t(hit.index)]);
       return;
     case GridHit::Kind::Cell: {
-      // A click selects a card; a click on the selected card (or a double
-      // click) opens it, as Enter does.
+      // A click selects a card; a click on the selected card opens it, as
+      // Enter does. A double click's second press is not acted on: its
+      // release is that second click, and acting on both would play twice.
+      if (event.kind == PointerEvent::Kind::DoubleClick) return;
       const bool again = hit.index == nav.ItemIndex && nav.ItemFocus == 1;
       nav.ItemFocus = 1;
       nav.ItemIndex = hit.index;
-      if (again || event.kind == PointerEvent::Kind::DoubleClick) Activate(ctx);
+      if (again) Activate(ctx);
       return;
     }
     default: return;

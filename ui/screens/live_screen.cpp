@@ -16,6 +16,7 @@
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/groups_screen.h"
+#include "ui/screens/live_history.h"
 
 namespace sc = SpecialCategory;
 
@@ -123,10 +124,10 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
       res.DrawTrimmed(FontId::Hint, channel.num(), RectF{res.X(471), top, res.X(543), bottom}, brush.Dim,
                       kAlignLeadingCentered);
     if (cairo_surface_t* icon = res.IconFor(channel))
-      res.DrawPicture(icon, RectF{res.X(561), top + 8, res.X(597), bottom - 8});
+      res.DrawPicture(icon, RectF{res.X(561), top + res.Y(8), res.X(597), bottom - res.Y(8)});
     double nameLeft = 615;
     if (channel.tvArchive() > 0) {
-      StrokeCircle(res, res.X(625), middle, 8);
+      StrokeCircle(res, res.X(625), middle, res.Y(8));
       nameLeft += 28;
     }
     res.DrawTrimmed(FontId::Row, CleanDisplayName(channel.name()), RectF{res.X(nameLeft), top, res.X(900), bottom},
@@ -166,7 +167,7 @@ void PaintGuide(RenderResources& res, const AppState& state, const GuideView& gu
     double left = 978;
     if (current) res.FillRect(RectF{res.X(978), top, res.X(1902), bottom}, kSelectedChannelFill);
     if (past) {
-      StrokeCircle(res, res.X(992), (top + bottom) / 2, 6);
+      StrokeCircle(res, res.X(992), (top + bottom) / 2, res.Y(6));
       left = 1012;
     }
     res.DrawTrimmed(FontId::Hint, entry.time + u"   " + entry.title, RectF{res.X(left), top, res.X(1902), bottom},
@@ -184,6 +185,14 @@ void PaintButtons(RenderResources& res, const LiveLayout& l) {
 }
 
 }  // namespace
+
+// The icons of the rows the frame will show are decoded here: inside a
+// frame a downloaded icon is never decoded.
+void LiveScreen::PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const {
+  const LiveLayout l = LiveLayoutOf(state, 0, 0, width, height);
+  const int end = std::min(int(state.VisibleLive.size()), l.channelFirst + l.channels.visible);
+  for (int row = std::max(0, l.channelFirst); row < end; ++row) res.IconFor(state.VisibleLive[size_t(row)]);
+}
 
 void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& now) const {
   const double W = res.Width(), H = res.Height();
@@ -319,18 +328,13 @@ void PlayChosenChannel(ScreenContext& ctx) {
   if (SelectedIsPlaying(ctx.state)) ctx.actions.EnterFullVideo();
 }
 
-// The H key: the live history matched to the catalog, in history order.
+// The H key: the live history matched to the catalog, in history order,
+// shown by the Catch-up screen in place of a guide (no guide is fetched).
 void OpenLiveHistory(ScreenContext& ctx) {
   AppState& state = ctx.state;
-  state.LiveHistoryChannels.clear();
-  const SharedItems& items = state.catalog.LiveChannels;
-  if (items) {
-    for (const std::u16string& id : state.settings.HistoryLive) {
-      const auto it = std::find_if(items->begin(), items->end(), [&](const CatalogItem& c) { return c.id() == id; });
-      if (it != items->end()) state.LiveHistoryChannels.push_back(*it);
-    }
-  }
+  GatherLiveHistory(state);
   state.nav.ListIndex = 0;
+  state.nav.HistoryOpen = true;
   state.StatusText = std::u16string(Translate("live_history"));
   ctx.navigator.SetScreen(Screen::Catchup);
 }
@@ -366,6 +370,22 @@ void EnterChannelDigit(ScreenContext& ctx, int digit) {
   if (state.CurrentScreen == Screen::Player && ValidChannel(state)) {
     ShowToast(state, std::u16string(state.VisibleLive[size_t(state.nav.ChannelIndex)].name()), kNameNoticeMs);
   }
+}
+
+void ShowRecentChannel(ScreenContext& ctx, std::u16string_view id) {
+  AppState& state = ctx.state;
+  NavState& nav = state.nav;
+  const auto& categories = state.catalog.LiveCategories;
+  const auto recent = std::find_if(categories.begin(), categories.end(), [](const Category& c) { return c.id == sc::Recent; });
+  nav.live.ActiveGroup = -1;
+  if (recent != categories.end()) nav.live.LiveCategoryIndex = int(recent - categories.begin());
+  nav.LiveFocus = 1;
+  ctx.navigator.SetScreen(Screen::Live);
+  const int row = state.VisibleLive.find(id);
+  if (row < 0 || row == nav.ChannelIndex) return;
+  nav.ChannelIndex = row;
+  PlaySelected(ctx);
+  KeepSelectionInView(ctx);
 }
 
 void CreateGroupFromPrompt(ScreenContext& ctx) {
@@ -443,7 +463,7 @@ void Wheel(ScreenContext& ctx, const PointerEvent& event, const LiveLayout& l, i
   const int notches = event.wheelNotches;
   if (event.x < l.categoryRight) {
     nav.LiveCategoryScroll = ClampFirst(l.categoryFirst - 3 * notches, l.categories.visible, categoryCount);
-  } else if (event.x >= ctx.width / 2.0 && event.y >= DesignY(kBodyTop, ctx.height) && event.y < l.guideTop) {
+  } else if (event.x >= ctx.width / 2.0 && event.y >= l.guideTop) {  // the guide panel, under the preview
     const GuideView guide = CopyGuide(state.guide);
     nav.GuideRowIndex = ClampFirst(l.guideFirst - notches, l.guide.visible, int(guide.rows.size()));
   } else {

@@ -9,6 +9,7 @@
 // moves a selection, so the wheel can look elsewhere without the painter
 // pulling the list back. Main thread only.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/screens/browse_frame.h"
@@ -45,6 +46,7 @@ std::vector<int> VisibleLiveCategories(const AppState& state);
 
 class LiveScreen final : public ScreenView {
  public:
+  void PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const override;
   void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
@@ -63,5 +65,8 @@ void ToggleLiveFavorite(ScreenContext& ctx);
 void ToggleLiveLock(ScreenContext& ctx);
 // Digit keys on Live (and later the Player screen): see AddNumberDigit.
 void EnterChannelDigit(ScreenContext& ctx, int digit);
+// Live with "Recently Viewed" selected and the channel `id` playing (the
+// live history view's Enter).
+void ShowRecentChannel(ScreenContext& ctx, std::u16string_view id);
 // Asks for a name and appends a group holding the selected channel.
 void CreateGroupFromPrompt(ScreenContext& ctx);

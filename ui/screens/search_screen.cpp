@@ -62,6 +62,14 @@ void SearchCatalog(AppState& state, std::u16string query) {
   state.nav.ListIndex = 0;
 }
 
+// Decodes the icons of the rows the frame will show (never inside a frame).
+void SearchScreen::PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const {
+  const SearchLayout l = SearchLayoutOf(state.SearchResults, state.nav.ListIndex, width, height);
+  for (const SearchSectionLayout& section : l.sections) {
+    for (const auto& row : section.rows) res.IconFor(state.SearchResults[size_t(row.second)]);
+  }
+}
+
 void SearchScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
   const Brushes& brush = res.Brush();
   res.Clear(kSearchClear);

@@ -32,6 +32,7 @@ void SearchCatalog(AppState& state, std::u16string query);
 
 class SearchScreen final : public ScreenView {
  public:
+  void PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const override;
   void Paint(RenderResources& res, const AppState& state, const LocalTime& now) const override;
   bool TakeKeyFirst(ScreenContext& ctx, int vk) override;
   bool OnChar(ScreenContext& ctx, char16_t ch) override;

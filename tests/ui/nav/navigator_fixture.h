@@ -24,7 +24,10 @@ struct RecordingActions : ScreenActions {
   void ApplyVolume(int volume) override { volumes.push_back(volume); }
   void SaveSettingsNow() override { ++saves; }
   void LayoutVideo() override { ++layouts; }
-  void PlaySelectedChannel() override { ++plays; }
+  void PlaySelectedChannel() override {
+    ++plays;
+    if (state) played.push_back(state->nav.ChannelIndex);
+  }
   void StopPlayback() override { ++stops; }
   void Repaint() override { ++repaints; }
   void OpenInBrowser(const std::u16string& url) override { opened.push_back(url); }
@@ -34,9 +37,12 @@ struct RecordingActions : ScreenActions {
   void ClearCache() override { ++cacheClears; }
   void StartSpeedTest() override { ++speedTests; }
   void StartCatchupGuide(const std::u16string& id) override { guides.push_back(id); }
-  void RequestSeriesInfo(const CatalogItem&, bool) override {}
-  void PlayMovie(const CatalogItem&) override {}
-  void PlayEpisode(const Episode&) override {}
+  void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override {
+    seriesAsked.emplace_back(series.id());
+    autoPlays.push_back(autoPlay);
+  }
+  void PlayMovie(const CatalogItem& movie) override { movies.emplace_back(movie.id()); }
+  void PlayEpisode(const Episode& episode) override { episodes.push_back(episode.id); }
   void ChooseTrack(TrackKind kind) override { tracks.push_back(kind); }
   void OpenInExternalPlayer() override { ++externalOpens; }
   void EnterFullVideo() override { ++fullVideos; }
@@ -48,21 +54,24 @@ struct RecordingActions : ScreenActions {
   void SeekToShare(double share) override { seekShares.push_back(share); }
   void CycleAspect() override { ++aspects; }
   void UpdateStrips() override { ++stripUpdates; }
-  int fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
-  std::vector<int> channelSteps, vodSteps;
-  std::vector<double> seeks, seekShares;
   void PlayCatchup(int guideRow) override { catchupRows.push_back(guideRow); }
   void PlayTrailer() override { ++trailers; }
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
   int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0, externalOpens = 0;
-  int trailers = 0;
-  std::vector<int> catchupRows;
+  int trailers = 0, fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
+  std::vector<int> catchupRows, channelSteps, vodSteps;
+  std::vector<double> seeks, seekShares;
   std::vector<TrackKind> tracks;
   std::vector<std::u16string> opened, playlists, guides;
   std::vector<std::u16string> sent;
   std::vector<int> volumes;
+  // With `state` set, each play records the selected channel's index.
+  AppState* state = nullptr;
+  std::vector<int> played;
+  std::vector<std::u16string> seriesAsked, movies, episodes;
+  std::vector<bool> autoPlays;
 };
 
 // The navigator with the real table of screens and modal slot. The nested
@@ -70,8 +79,8 @@ struct RecordingActions : ScreenActions {
 // the navigator, as the window would dispatch it) until the modal is done.
 class NavigatorTest : public ::testing::Test {
  protected:
-  void Press(std::initializer_list<int> keys) {
-    for (int vk : keys) navigator.OnKey(vk, 0);
+  void Press(std::initializer_list<int> keys, uint64_t atMs = 0) {
+    for (int vk : keys) navigator.OnKey(vk, atMs);
   }
   void Type(std::u16string_view text) {
     for (char16_t ch : text) navigator.OnChar(ch, 0);

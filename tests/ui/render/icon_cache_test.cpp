@@ -107,6 +107,23 @@ TEST(IconCache, DecodesOnlyBetweenFrames) {
   EXPECT_EQ(cache.IconFor(u"live", u"1", kUrl, true), icon);
 }
 
+TEST(IconCache, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {
+  TempDataHome home;
+  FakeDownloads downloads;
+  IconCache cache(downloads.Starter());
+  EXPECT_EQ(cache.IconFor(u"live", u"3", kUrl, true), nullptr);
+  ASSERT_EQ(downloads.started.size(), 1u);
+  EXPECT_FALSE(cache.MissedIconArrived()) << "still downloading: another frame would look the same";
+  ASSERT_TRUE(WriteSolidPng(IconFile(u"live_3"), 4, 4, Rgba{0, 1, 0, 1}));
+  downloads.FinishAll();
+  EXPECT_TRUE(cache.MissedIconArrived());
+  cache.ForgetMisses();  // the next frame starts its own list
+  EXPECT_FALSE(cache.MissedIconArrived());
+  cache.IconFor(u"live", u"4", kUrl, false);  // between frames: not a miss of any frame
+  ASSERT_TRUE(WriteSolidPng(IconFile(u"live_4"), 4, 4, Rgba{0, 1, 0, 1}));
+  EXPECT_FALSE(cache.MissedIconArrived());
+}
+
 TEST(IconCache, AFileThatWillNotDecodeIsNotTriedAgain) {
   TempDataHome home;
   FakeDownloads downloads;

@@ -48,6 +48,16 @@ struct AccountTest : NavigatorTest {
   }
 };
 
+TEST_F(AccountTest, APanelAnswerMovesTheHighlightOnlyWhenTheListChanged) {
+  Press({Vk::Up});
+  const std::vector<PlaylistEntry> shown = AccountScreenPlaylists(state);
+  FollowActivePlaylist(state, shown);
+  EXPECT_EQ(state.nav.AccountIndex, 0) << "the poll's unchanged answer keeps the user's highlight";
+  state.panel.panelLists = {{u"P", u"http://p/get.php?username=u&password=p"}, {u"B", state.settings.PlaylistUrl}};
+  FollowActivePlaylist(state, shown);
+  EXPECT_EQ(state.nav.AccountIndex, 1) << "a new list highlights the active playlist";
+}
+
 TEST_F(AccountTest, EnterSwitchesAndTheAddEntryAsksForAUrl) {
   EXPECT_EQ(state.nav.AccountIndex, 1);  // the active playlist
   Press({Vk::Down});

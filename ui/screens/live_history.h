@@ -1,0 +1,22 @@
+#pragma once
+// The live history view: the H key on Live gathers the recently viewed
+// channels (newest first, as the history keeps them) and the Catch-up
+// screen shows them as a list in place of a guide. Down and Up move, Enter
+// or a click goes back to Live in "Recently Viewed" with that channel
+// playing. Main thread only.
+#include "ui/screens/screen_view.h"
+
+// Fills LiveHistoryChannels from the history and the catalog, in history
+// order; ids the catalog no longer has are left out.
+void GatherLiveHistory(AppState& state);
+
+// The rectangle of visible history row `slot`, and how many rows fit.
+RectF LiveHistoryRowRect(int slot, double width, double height);
+int LiveHistoryVisibleRows(double height);
+// The first row shown so that the highlighted one is in view.
+int LiveHistoryFirstRow(const AppState& state, double height);
+
+void PrepareLiveHistory(RenderResources& res, const AppState& state, int width, int height);
+void PaintLiveHistory(RenderResources& res, const AppState& state);
+void LiveHistoryKey(ScreenContext& ctx, int vk);
+void LiveHistoryPointer(ScreenContext& ctx, const PointerEvent& event);
