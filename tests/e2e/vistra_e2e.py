@@ -390,6 +390,14 @@ def click(x, y, button="1", repeat=1):
     time.sleep(0.35)
 
 
+def back_by_top_strip():
+    """The Player's top strip (16, 10, 88 x 48 window pixels): a move shows
+    the strips, a click on the arrow leaves the Player."""
+    subprocess.run(["xdotool", "mousemove", "200", "300", "sleep", "0.2", "mousemove", "60", "34", "sleep", "0.3",
+                    "click", "1"], check=True)
+    time.sleep(0.5)
+
+
 def ink(shot, left, top, right, bottom):
     """How many sampled pixels of a design rectangle are bright (text)."""
     x0, y0 = at(left, top)
@@ -456,6 +464,12 @@ def pointer_walk():
     played = [l for l in read_lines(LOG)[before:] if l.startswith("play live id=")]
     check(len(played) == 1 and played[0].startswith("play live id=106 "),
           "pointer: a double click on a channel plays it once (%s)" % played)
+    # It filled the window; the top strip's arrow brings the list back with
+    # the channel still playing.
+    before = len(read_lines(LOG))
+    back_by_top_strip()
+    check(not any(l.startswith("play live") for l in read_lines(LOG)[before:]),
+          "pointer: the Player's back arrow returns to Live without reconnecting")
     # The channel scroll bar: the list fits, so a click there selects nothing.
     before = len(read_lines(LOG))
     click(950, 500)
@@ -485,17 +499,16 @@ def pointer_walk():
     before = len(read_lines(LOG))
     click(891, 343)
     click(891, 343)
-    check(wait_for_line("play movie id=202", after=before, timeout=10) >= 0, "pointer: a second click on a card plays it")
+    check(wait_for_line("play vod id=202", after=before, timeout=10) >= 0, "pointer: a second click on a card plays it")
     time.sleep(0.5)
-    movies = [l for l in read_lines(LOG)[before:] if l.startswith("play movie id=")]
+    movies = [l for l in read_lines(LOG)[before:] if l.startswith("play vod id=")]
     check(len(movies) == 1, "pointer: ... once (%s)" % movies)
 
-    # The movie plays on the Player screen, whose pointer controls are not
-    # part of this walk: Esc goes back Home. Series by its tile: a series
-    # opens its episodes panel; a click on the veil closes it.
-    key("Escape")
-    time.sleep(0.3)
-    subprocess.run(["xdotool", "mousemove", *map(str, tile_center(2, SCREEN[0], SCREEN[1])), "click", "1"], check=True)
+    # The movie plays on the Player screen: its top strip goes back to
+    # Movies. Series by its tab: a series opens its episodes panel; a click
+    # on the veil closes it.
+    back_by_top_strip()
+    click(637, 69)
     time.sleep(0.5)
     before = len(read_lines(LOG))
     click(603, 343)
@@ -533,8 +546,8 @@ def pointer_walk():
     shot = screenshot("pointer_home_again")
     x0, y0 = tile_center(0, SCREEN[0], SCREEN[1])
     x2, y2 = tile_center(2, SCREEN[0], SCREEN[1])
-    check(brightness(pixel(shot, x2, y2)) > brightness(pixel(shot, x0, y0)) + 10,
-          "pointer: the Home tab returns to Home, the Series tile last clicked still focused")
+    check(brightness(pixel(shot, x0, y0)) > brightness(pixel(shot, x2, y2)) + 10,
+          "pointer: the Home tab returns to Home, the Live tile last clicked still focused")
     check(not any("error" in l.lower() for l in read_lines(LOG)[-60:]), "pointer: the log shows no error")
     key("Up", "Up")  # the walks that follow start on tile 0
 
@@ -798,7 +811,7 @@ def check_playback_extras():
     key("Down", "Return", "Right")
     before = len(read_lines(LOG))
     key("Return")
-    played = wait_for_line("play movie id=", after=before, timeout=10)
+    played = wait_for_line("play vod id=", after=before, timeout=10)
     check(played >= 0, "extras: a movie plays")
     movie = read_lines(LOG)[played].split("id=")[1].split()[0] if played >= 0 else "?"
     time.sleep(1.5)
@@ -814,7 +827,7 @@ def check_playback_extras():
           "extras: E starts the external player with the movie's URL as its one argument (%s)" % (args,))
     if os.path.exists(VLC_ARGS):
         os.remove(VLC_ARGS)
-    key("Escape", "Up")  # Home, tile 0
+    key("Escape", "Escape", "Up")  # Movies, Home, tile 0
 
     # Catch-up of yesterday's first programme of channel number 1 (101, archived).
     before = len(read_lines(LOG))
@@ -848,7 +861,7 @@ def check_playback_extras():
     args = read_json(VLC_ARGS)
     check(args is not None and len(args) == 1 and args[0].endswith("/live/demo/demo/101.ts"),
           "extras: E during catch-up hands on the channel's live URL (%s)" % (args,))
-    key("Escape")  # Home, tile 0
+    key("Escape", "Escape")  # Live (catch-up counts as live), Home, tile 0
 
     # The trailer button: yt-dlp runs on a job and the resolved stream plays.
     time.sleep(0.5)
