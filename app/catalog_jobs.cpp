@@ -34,6 +34,9 @@ size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 // thread's first rebuild of it only filters.
 void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
   if (update.live) update.liveOrders = PrepareLiveOrders(update.catalog.LiveChannels);
+  if (update.live) BuildSearchIndex(update.searchIndex.live, update.catalog.LiveChannels);
+  if (update.movies) BuildSearchIndex(update.searchIndex.movies, update.catalog.Movies);
+  if (update.series) BuildSearchIndex(update.searchIndex.series, update.catalog.Series);
   mailbox.Deliver(std::move(update));
 }
 

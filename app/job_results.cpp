@@ -27,14 +27,17 @@ struct Applier {
       target.LiveChannels = r.catalog.LiveChannels;
       target.LiveCategories = r.catalog.LiveCategories;
       state.nav.live.orders = r.liveOrders;
+      state.searchIndex.live = std::move(r.searchIndex.live);
     }
     if (r.movies) {
       target.Movies = r.catalog.Movies;
       target.MovieCategories = r.catalog.MovieCategories;
+      state.searchIndex.movies = std::move(r.searchIndex.movies);
     }
     if (r.series) {
       target.Series = r.catalog.Series;
       target.SeriesCategories = r.catalog.SeriesCategories;
+      state.searchIndex.series = std::move(r.searchIndex.series);
     }
     state.StatusText.clear();
     state.nav.ReloadingNotice = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/account.h"
+#include "catalog/search.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
 #include "extras/sports.h"
@@ -29,6 +30,8 @@ struct CatalogLoaded {
   std::optional<std::u16string> playlistUrl;
   // For a new live list: its orders, prepared by the job (null when not).
   std::shared_ptr<const LiveOrders> liveOrders;
+  // The search indices of the new lists, prepared by the job as well.
+  SearchIndexCache searchIndex;
   bool Changed() const { return live || movies || series; }
 };
 

@@ -35,7 +35,9 @@ char16_t FoldCyrillic(char16_t c) {
   return c;
 }
 
-void BuildIndex(SearchIndex& index, const SharedItems& items) {
+}  // namespace
+
+void BuildSearchIndex(SearchIndex& index, const SharedItems& items) {
   index = SearchIndex{};
   index.source = items;
   if (!items) return;
@@ -52,8 +54,10 @@ void BuildIndex(SearchIndex& index, const SharedItems& items) {
   index.starts.push_back(uint32_t(index.text.size()));
 }
 
+namespace {
+
 SearchIndex& Prepared(SearchIndex& index, const SharedItems& items) {
-  if (index.source.lock() != items || (items && index.numbers.size() != items->size())) BuildIndex(index, items);
+  if (index.source.lock() != items || (items && index.numbers.size() != items->size())) BuildSearchIndex(index, items);
   return index;
 }
 

@@ -54,6 +54,10 @@ struct SearchIndexCache {
   SearchIndex live, movies, series;
 };
 
+// Prepares `index` for `items` (a catalog job does this off the main thread
+// for a new list, so that the first keystroke after a download only scans).
+void BuildSearchIndex(SearchIndex& index, const SharedItems& items);
+
 // An item matches when its lower-cased name contains the lower-cased query,
 // or its number text contains the query as typed. An empty query finds
 // nothing. Scanning stops at kSearchLimit results.

@@ -110,6 +110,10 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
     EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
     EXPECT_EQ(state.catalog.Movies->size(), 30u);
     EXPECT_EQ(state.catalog.Series->size(), 12u);
+    // The jobs prepared the search indices of the lists now shown, so the
+    // first keystroke does not build them on the main thread.
+    EXPECT_EQ(state.searchIndex.live.source.lock(), state.catalog.LiveChannels);
+    EXPECT_EQ(state.searchIndex.series.source.lock(), state.catalog.Series);
     EXPECT_FALSE(state.trending.empty());
     EXPECT_FALSE(state.panel.token.empty());
     EXPECT_FALSE(state.flags.CatalogBusy);
