@@ -61,6 +61,13 @@ void ApplyPanelChoice(const PanelResult& panel, CatalogJobInput& input) {
 
 // Jobs get the shared atomic flags only, never the rest of the state.
 void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool cacheHit) {
+  if (cacheHit) {
+    SearchIndexPrepared prepared;
+    BuildSearchIndex(prepared.index.live, input.catalog.LiveChannels);
+    BuildSearchIndex(prepared.index.movies, input.catalog.Movies);
+    BuildSearchIndex(prepared.index.series, input.catalog.Series);
+    mailbox.Deliver(std::move(prepared));
+  }
   PanelClient client(input.panel, input.panelSettings);
   client.SignIn();
   const PanelResult panel = client.Result();

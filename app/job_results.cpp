@@ -108,6 +108,14 @@ struct Applier {
   }
 
   void operator()(IconsArrived&) { app.IconsSettling(); }
+  void operator()(SearchIndexPrepared& r) {
+    Adopt(state.searchIndex.live, r.index.live, state.catalog.LiveChannels);
+    Adopt(state.searchIndex.movies, r.index.movies, state.catalog.Movies);
+    Adopt(state.searchIndex.series, r.index.series, state.catalog.Series);
+  }
+  static void Adopt(SearchIndex& held, SearchIndex& prepared, const SharedItems& shown) {
+    if (shown && prepared.source.lock() == shown) held = std::move(prepared);
+  }
 
   void operator()(PlaylistRefused& r) {
     state.StatusText = r.reason;

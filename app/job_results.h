@@ -91,6 +91,12 @@ struct SpeedReportChanged {};
 // Channel icons finished downloading into the icon cache.
 struct IconsArrived {};
 
+// The search indices of the lists a warm start read from the cache, built
+// on the boot job: each is taken only while its list is still the one shown.
+struct SearchIndexPrepared {
+  SearchIndexCache index;
+};
+
 // A reply from the messages panel was sent (or failed).
 struct ReplySent {
   SendJobResult result;
@@ -98,7 +104,7 @@ struct ReplySent {
 
 using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, SeriesInfoLoaded,
                                GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
-                               SpeedReportChanged, PanelClockRead, TrailerResolved>;
+                               SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared>;
 
 struct AppState;
 class JobMailbox;

@@ -135,6 +135,7 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
   Boot(warm);
   EXPECT_TRUE(statusAfterStart_.empty()) << "a cache hit shows no loading status";
   EXPECT_EQ(warm.catalog.LiveChannels->size(), 60u);
+  EXPECT_EQ(warm.searchIndex.movies.source.lock(), warm.catalog.Movies) << "prepared from the cache on the job";
   EXPECT_EQ(StreamRequests(), 1u) << "a warm start with the same panel playlist must not download";
   const auto second = LogLines(home_);
   const int start = done + 1;
