@@ -123,12 +123,7 @@ class CatchupPlayTest : public ZoneTest {
   void SetUp() override {
     ZoneTest::SetUp();
     UseZone("UTC0");
-    g_fake = &fake_;
-    MediaEngineHooks hooks;
-    hooks.resolveUrl = [](const std::u16string& url) { return url; };
-    engine_.SetHooks(hooks);
-    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
-    fake_.calls.clear();
+    ASSERT_TRUE(player_.ready);
     state_.account = kAccount;
     auto channels = std::make_shared<ItemList>();
     CatalogItem::Fields fields{};
@@ -143,25 +138,13 @@ class CatchupPlayTest : public ZoneTest {
     ASSERT_TRUE(ticket);
     PublishGuide(state_.guide, ticket->request, {EpgEntry{u"20:30", u"News", kStart, 90, u""}}, kStart + 7200);
   }
-  void TearDown() override {
-    engine_.Shutdown();
-    g_fake = nullptr;
-    ZoneTest::TearDown();
-  }
-  std::vector<std::string> Loads() const {
-    std::vector<std::string> loads;
-    for (const auto& call : fake_.calls) {
-      if (call.rfind("command [loadfile] [", 0) != 0) continue;
-      const size_t start = call.find('[', 9) + 1;
-      loads.push_back(call.substr(start, call.find(']', start) - start));
-    }
-    return loads;
-  }
+  void TearDown() override { ZoneTest::TearDown(); }
   static CatchupProbe Idle() { return CatchupProbe{u"", u"", u"", u"yes", u""}; }
 
   TempDataHome home_;
-  FakePlayer fake_;
-  MediaEngine engine_;
+  FakeEngine player_;
+  FakePlayer& fake_ = player_.fake;
+  MediaEngine& engine_ = player_.engine;
   AppState state_;
 };
 
@@ -174,7 +157,7 @@ TEST_F(CatchupPlayTest, StartsOnThePlayerWithTheFirstCandidateAndThePanelsClock)
   EXPECT_TRUE(p.catchupActive);
   EXPECT_EQ(p.catchupIndex, 0);
   EXPECT_EQ(p.catchupCandidates.size(), 7u);
-  EXPECT_EQ(Loads(), std::vector<std::string>{"http://s:8080/timeshift/u/p/90/2024-05-01:23-30/7.ts"});
+  EXPECT_EQ(player_.Loads(), std::vector<std::string>{"http://s:8080/timeshift/u/p/90/2024-05-01:23-30/7.ts"});
   EXPECT_EQ(p.lastUrl, p.catchupCandidates[0]);
   EXPECT_EQ(p.currentChannelUrl, u"http://s:8080/live/u/p/7.ts");  // what E hands on
   // No such row, or no channel: nothing starts.
@@ -211,8 +194,8 @@ TEST_F(CatchupPlayTest, WithoutAnAccountTheLiveStreamPlaysAndTheFirstIdleCheckGi
   state_.account = XtreamAccount{};
   ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
   EXPECT_TRUE(state_.playback.catchupCandidates.empty());
-  ASSERT_EQ(Loads().size(), 1u);
-  EXPECT_EQ(Utf8ToWide(Loads()[0]), state_.playback.currentChannelUrl);
+  ASSERT_EQ(player_.Loads().size(), 1u);
+  EXPECT_EQ(Utf8ToWide(player_.Loads()[0]), state_.playback.currentChannelUrl);
   EXPECT_EQ(CatchupStep(state_.playback, Idle(), 4000).verdict, CatchupVerdict::GiveUp);
 }
 

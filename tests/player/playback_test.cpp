@@ -16,12 +16,7 @@ namespace {
 class PlayLiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_fake = &fake_;
-    MediaEngineHooks hooks;
-    hooks.resolveUrl = [](const std::u16string& url) { return url; };
-    engine_.SetHooks(hooks);
-    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
-    fake_.calls.clear();
+    ASSERT_TRUE(player_.ready);
 
     state_.account = DeriveXtreamSource(u"http://h:8080/get.php?username=u&password=p");
     auto channels = std::make_shared<ItemList>();
@@ -39,22 +34,6 @@ class PlayLiveTest : public ::testing::Test {
     state_.nav.ChannelIndex = 0;
   }
 
-  void TearDown() override {
-    engine_.Shutdown();
-    g_fake = nullptr;
-  }
-
-  // The URLs loaded, in order ("command [loadfile] [url] [replace]").
-  std::vector<std::string> Loads() const {
-    std::vector<std::string> loads;
-    for (const auto& call : fake_.calls) {
-      if (call.rfind("command [loadfile] [", 0) != 0) continue;
-      const size_t start = call.find('[', 9) + 1;
-      loads.push_back(call.substr(start, call.find(']', start) - start));
-    }
-    return loads;
-  }
-
   // The load-related calls, in order: user agent, loadfile and subtitle size.
   std::vector<std::string> LoadCalls() const {
     std::vector<std::string> calls;
@@ -66,8 +45,9 @@ class PlayLiveTest : public ::testing::Test {
   }
 
   TempDataHome home_;
-  FakePlayer fake_;
-  MediaEngine engine_;
+  FakeEngine player_;
+  FakePlayer& fake_ = player_.fake;
+  MediaEngine& engine_ = player_.engine;
   AppState state_;
 };
 
@@ -77,7 +57,7 @@ TEST_F(PlayLiveTest, RepeatGuardSkipsASecondLoadWithin750Ms) {
   EXPECT_TRUE(PlayLive(state_, engine_, 10'800 + 500, {}));
   state_.playback.lastLiveLoadTick = 0;  // forces the next load
   EXPECT_TRUE(PlayLive(state_, engine_, 11'400, {}));
-  EXPECT_EQ(Loads().size(), 3u);
+  EXPECT_EQ(player_.Loads().size(), 3u);
 }
 
 TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
@@ -93,7 +73,7 @@ TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
   state_.settings.InternalPlayer = 1;
   state_.nav.ChannelIndex = 1;
   PlayLive(state_, engine_, 5'000, {});
-  EXPECT_EQ(Loads().back(), "http://h:8080/live/u/p/102.m3u8");
+  EXPECT_EQ(player_.Loads().back(), "http://h:8080/live/u/p/102.m3u8");
   EXPECT_EQ(LoadCalls()[3], "property user-agent=VLC/3.0.20 LibVLC/3.0.20");
 }
 
@@ -115,7 +95,7 @@ TEST_F(PlayLiveTest, LockedChannelPlaysTheFirstPlayableInsteadWhenParentalIsOn) 
   state_.nav.ChannelIndex = 1;
   EXPECT_TRUE(PlayLive(state_, engine_, 1, {}));
   EXPECT_EQ(state_.nav.ChannelIndex, 2);
-  EXPECT_EQ(Loads(), (std::vector<std::string>{"http://h:8080/live/u/p/103.ts"}));
+  EXPECT_EQ(player_.Loads(), (std::vector<std::string>{"http://h:8080/live/u/p/103.ts"}));
 }
 
 TEST_F(PlayLiveTest, InvalidSelectionPlaysNothing) {
@@ -138,11 +118,11 @@ TEST_F(PlayLiveTest, AUserLockedCategoryAsksForThePinBeforeItsChannelsPlay) {
   refuse.askChannelPin = [&] { return ++asked, false; };
   EXPECT_FALSE(PlayLive(state_, engine_, 1, refuse));
   EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(Loads().empty());
+  EXPECT_TRUE(player_.Loads().empty());
   LiveCallbacks allow;
   allow.askChannelPin = [&] { return ++asked, true; };
   EXPECT_TRUE(PlayLive(state_, engine_, 1, allow));
-  EXPECT_EQ(Loads().size(), 1u);
+  EXPECT_EQ(player_.Loads().size(), 1u);
 
   // A channel of a category that is not guarded forgets a passed PIN.
   state_.ChannelPinPassed = true;

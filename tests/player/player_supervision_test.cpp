@@ -31,24 +31,12 @@ CatalogItem Item(ItemKind kind, std::u16string id, std::u16string ext = u"mkv") 
 class PlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_fake = &fake_;
-    MediaEngineHooks hooks;
-    hooks.resolveUrl = [](const std::u16string& url) { return url; };
-    engine_.SetHooks(hooks);
-    ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
-    fake_.calls.clear();
+    ASSERT_TRUE(player_.ready);
     state_.account = DeriveXtreamSource(u"http://h:8080/get.php?username=u&password=p");
     state_.series.Episodes = {{u"e1", u"One", u"mp4", u"1"}, {u"e2", u"Two", u"mkv", u"1"}};
   }
-  void TearDown() override {
-    engine_.Shutdown();
-    g_fake = nullptr;
-  }
 
-  size_t Count(std::string_view prefix) const {
-    return size_t(std::count_if(fake_.calls.begin(), fake_.calls.end(),
-                                [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
-  }
+  size_t Count(std::string_view prefix) const { return player_.Count(prefix); }
   void PlayEpisode(int index, uint64_t now) {
     state_.playback.currentItem = Item(ItemKind::Series, u"s9");
     state_.nav.EpisodeIndex = index;
@@ -64,8 +52,9 @@ class PlayerTest : public ::testing::Test {
   }
 
   TempDataHome home_;
-  FakePlayer fake_;
-  MediaEngine engine_;
+  FakeEngine player_;
+  FakePlayer& fake_ = player_.fake;
+  MediaEngine& engine_ = player_.engine;
   AppState state_;
   int saves_ = 0, restarts_ = 0, deadLeaves_ = 0;
   std::vector<CodecSample> codecSamples_;
