@@ -19,6 +19,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from e2e_support import start_standin  # noqa: E402  (the stand-in's start, shared with the end-to-end tests)
+
 VISTRA, STANDIN, MEDIA = sys.argv[1:4]
 ZAPS = int(sys.argv[4]) if len(sys.argv) > 4 else 20
 GAP = 2.5  # seconds between zaps: each channel settles before the next
@@ -50,12 +53,7 @@ def measure(renderer, env_extra):
     env = dict(os.environ, XDG_DATA_HOME=data)
     env.pop("VISTRA_FORCE_SW_RENDER", None)
     env.update(env_extra)
-    standin = subprocess.Popen([STANDIN, "0", "--media", MEDIA], env=env, stdout=subprocess.PIPE, text=True)
-    base = standin.stdout.readline().strip()
-    standin.stdout.readline()
-    for name in ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST"):
-        env["VISTRA_%s_URL" % name] = base
-    env["VISTRA_TRACE_URL"] = base + "/cdn-cgi/trace"
+    standin, _ = start_standin(STANDIN, MEDIA, env)
     proc = subprocess.Popen([VISTRA], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         wait_for(log, "boot done")

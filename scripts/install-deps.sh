@@ -10,4 +10,8 @@ PACKAGES=(
   xvfb xauth x11-xserver-utils x11-utils ffmpeg imagemagick xdotool python3 zbar-tools
   gettext
 )
+# Not installed on purpose: vlc and yt-dlp. The program starts them when the
+# user has them (the external player, trailer resolution); the tests put
+# python3 stand-ins named "vlc" and "yt-dlp" first on PATH (or empty PATH)
+# and record their arguments, so the real programs are never run.
 "$(dirname "$0")/apt-install-missing.sh" "${PACKAGES[@]}"

@@ -3,8 +3,39 @@ with pixel reads, and a process's CPU time. Each script runs under Xvfb and
 imports this module from its own folder."""
 import os
 import subprocess
+import time
 
 failures = []
+
+SERVICES = ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST")
+
+
+def start_standin(standin, media, env):
+    """The stand-in server on a free port of 127.0.0.1, with every service
+    address in `env` pointed at it. Returns the process and the demo
+    playlist URL it prints."""
+    proc = subprocess.Popen([standin, "0", "--media", media], env=env, stdout=subprocess.PIPE, text=True)
+    base = proc.stdout.readline().strip()
+    playlist = (proc.stdout.readline().strip().split() or [""])[-1]
+    for name in SERVICES:
+        env["VISTRA_%s_URL" % name] = base
+    env["VISTRA_TRACE_URL"] = base + "/cdn-cgi/trace"
+    return proc, playlist
+
+
+def start_program(program, env):
+    """The program and its window id, focused, once the window maps (None
+    after 20 s)."""
+    proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        found = subprocess.run(["xdotool", "search", "--name", "Vistra 4.3"], capture_output=True, text=True)
+        if found.stdout.strip():
+            wid = found.stdout.split()[0]
+            subprocess.run(["xdotool", "windowfocus", wid], capture_output=True)
+            return proc, wid
+        time.sleep(0.1)
+    return proc, None
 
 
 def check(condition, what):

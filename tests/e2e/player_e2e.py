@@ -18,7 +18,7 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, failures, pixel, read_lines
+from e2e_support import check, failures, pixel, read_lines, start_program, start_standin
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
@@ -61,18 +61,6 @@ def stream_requests(stream_id):
 def settings_json():
     with open(os.path.join(FOLDER, "settings.json"), errors="replace") as f:
         return json.load(f)
-
-
-def start(env):
-    proc = subprocess.Popen([VISTRA], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.time() + 20
-    while time.time() < deadline:
-        found = subprocess.run(["xdotool", "search", "--name", "Vistra 4.3"], capture_output=True, text=True)
-        if found.stdout.strip():
-            subprocess.run(["xdotool", "windowfocus", found.stdout.split()[0]], capture_output=True)
-            return proc
-        time.sleep(0.1)
-    return proc
 
 
 def live(width, height):
@@ -200,13 +188,8 @@ def main():
     env.pop("VISTRA_FORCE_SW_RENDER", None)
     media = os.path.join(OUT, "media")
     media_without_channel_5(media)
-    standin = subprocess.Popen([STANDIN, "0", "--media", media], env=env, stdout=subprocess.PIPE, text=True)
-    base = standin.stdout.readline().strip()
-    standin.stdout.readline()
-    for name in ("PANEL", "TMDB_API", "TMDB_IMAGE", "WATCH", "SPORTS", "SPEEDTEST"):
-        env["VISTRA_%s_URL" % name] = base
-    env["VISTRA_TRACE_URL"] = base + "/cdn-cgi/trace"
-    proc = start(env)
+    standin, _ = start_standin(STANDIN, media, env)
+    proc, _ = start_program(VISTRA, env)
     try:
         check(wait_for_line("boot done", timeout=60) >= 0, "boot done")
         time.sleep(1)
