@@ -64,8 +64,6 @@ struct CatchupDecision {
 
 // A candidate that stays idle this long after its load has failed.
 constexpr uint64_t kCatchupIdleGraceMs = 2200;
-// How often the supervision runs the step.
-constexpr uint64_t kCatchupStepMs = 2500;
 
 // The candidate step: ends catch-up quietly when something else was loaded
 // since its candidate (lastUrl differs); otherwise updates the catch-up fields of `playback` (index,
