@@ -46,12 +46,13 @@ PickerResult PickerOnClick(OptionPicker& picker, double x, double y, double widt
 }
 
 int PickerVisibleRows(double height) {
-  return std::max(1, static_cast<int>((height - kRowsTop - kBottomMargin) / kRowHeight));
+  const double rows = (height - DesignY(kRowsTop + kBottomMargin, height)) / DesignY(kRowHeight, height);
+  return std::max(1, static_cast<int>(rows + 1e-9));
 }
 
-RectF PickerRowRect(int slot, double width, double /*height*/) {
-  const double top = kRowsTop + slot * kRowHeight;
-  return RectF{DesignX(72, width), top, width - DesignX(72, width), top + kRowHeight};
+RectF PickerRowRect(int slot, double width, double height) {
+  const double top = DesignY(kRowsTop + slot * kRowHeight, height);
+  return RectF{DesignX(72, width), top, width - DesignX(72, width), top + DesignY(kRowHeight, height)};
 }
 
 int ScrolledFirst(int first, int index, int visible) {
@@ -74,9 +75,9 @@ void PaintOptionPicker(RenderResources& res, const OptionPicker& picker) {
   const double W = res.Width(), H = res.Height();
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.05, 0.05, 0.07, 1});
-  res.DrawTrimmed(FontId::Title, picker.title, RectF{res.X(72), res.Y(36), W - res.X(72), res.Y(110)}, brush.Accent);
-  // Title sizes do not shrink with the window: on a small one the hint goes
-  // below the title's line rather than under its letters.
+  res.DrawTrimmedLine(FontId::Title, picker.title, RectF{res.X(72), res.Y(36), W - res.X(72), res.Y(110)},
+                      brush.Accent);
+  // The hint goes below the title's line, whatever the title's size.
   const double hintTop = std::max(res.Y(110), res.Y(36) + res.MeasureText(FontId::Title, u"Ag").second);
   res.DrawTrimmed(FontId::Hint, Translate("pick_hint"), RectF{res.X(72), hintTop, W - res.X(72), hintTop + res.Y(38)},
                   brush.Dim);
@@ -87,14 +88,15 @@ void PaintOptionPicker(RenderResources& res, const OptionPicker& picker) {
   for (int slot = 0; slot < visible && picker.first + slot < OptionCount(picker); ++slot) {
     const int option = picker.first + slot;
     const RectF row = PickerRowRect(slot, W, H);
-    if (option == picker.index) res.FillRect(RectF{row.left, row.top + 4, row.right, row.bottom - 4}, brush.Blue);
+    const bool selected = option == picker.index;
+    if (selected) res.FillRect(RectF{row.left, row.top + 4, row.right, row.bottom - 4}, brush.Blue);
     std::u16string text = multi ? (picker.checked[option] ? u"[x]  " : u"[ ]  ") : u"";
     text += picker.options[option];
-    res.DrawTrimmed(FontId::Label, text, RectF{res.X(96), row.top, row.right - 8, row.bottom}, brush.White,
-                    kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, text, RectF{res.X(96), row.top, row.right - 8, row.bottom},
+                        selected ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }
-  res.DrawScrollbar(W - res.X(72) + 8, kRowsTop, kRowsTop + visible * kRowHeight, picker.first, visible,
-                    OptionCount(picker));
+  res.DrawScrollbar(W - res.X(72) + 8, PickerRowRect(0, W, H).top, PickerRowRect(visible, W, H).top, picker.first,
+                    visible, OptionCount(picker));
 }
 
 void PickerModal::OnPointer(const PointerEvent& event, int width, int height, uint64_t nowMs) {

@@ -45,6 +45,35 @@ FontSpec FontSpecOf(FontId font) {
   return {400, 18};
 }
 
+namespace {
+double Linear(double channel) {
+  return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+}  // namespace
+
+double RelativeLuminance(Rgba c) { return 0.2126 * Linear(c.r) + 0.7152 * Linear(c.g) + 0.0722 * Linear(c.b); }
+
+double ContrastRatio(Rgba a, Rgba b) {
+  const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+Rgba ReadableOn(Rgba fill) {
+  constexpr Rgba kBlack{0, 0, 0, 1}, kWhite{1, 1, 1, 1};
+  return ContrastRatio(fill, kBlack) > ContrastRatio(fill, kWhite) ? kBlack : kWhite;
+}
+
+Rgba LegibleAccent(Rgba accent, Rgba fill) { return ContrastRatio(accent, fill) >= 4.5 ? accent : Rgba{1, 1, 1, 1}; }
+
+double FontScaleFor(int width, int height) {
+  return std::min(std::max(1, height) / kDesignHeight, std::max(1, width) / kDesignWidth);
+}
+
+double FontPxAt(FontId font, double scale) {
+  const double design = FontSpecOf(font).sizePx;
+  return std::max(design * scale, std::min(design, kMinFontPx));
+}
+
 // ---------------------------------------------------------------------------
 // Geometry
 
@@ -141,8 +170,17 @@ RenderResources::RenderResources(std::filesystem::path programFolder)
     pango_font_description_set_weight(font, static_cast<PangoWeight>(spec.weight));
     pango_font_description_set_style(font, PANGO_STYLE_NORMAL);
     pango_font_description_set_stretch(font, PANGO_STRETCH_NORMAL);
-    pango_font_description_set_absolute_size(font, spec.sizePx * PANGO_SCALE);
     fonts_[i] = font;
+  }
+  ScaleFonts(1);
+}
+
+void RenderResources::ScaleFonts(double scale) {
+  if (scale == fontScale_) return;
+  fontScale_ = scale;
+  for (int i = 0; i < kFontCount; ++i) {
+    const double px = FontPxAt(static_cast<FontId>(i), scale);
+    pango_font_description_set_absolute_size(fonts_[i], px * PANGO_SCALE);
   }
 }
 
@@ -158,6 +196,7 @@ void RenderResources::BeginFrame(cairo_t* cr, int width, int height, int dashCol
   icons_->ForgetMisses();
   width_ = std::max(1, width);
   height_ = std::max(1, height);
+  ScaleFonts(FontScaleFor(width_, height_));
   layout_ = pango_cairo_create_layout(cr_);
   ApplyAccent(dashColor);
 }
@@ -257,7 +296,20 @@ void RenderResources::DrawTrimmed(FontId font, std::u16string_view text, const R
   pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
   // A low rectangle holds one line (per paragraph); a taller one wraps and
   // puts the ellipsis on the last line that fits.
-  pango_layout_set_height(layout, rect.Height() < 40 ? -1 : static_cast<int>(rect.Height() * PANGO_SCALE));
+  pango_layout_set_height(layout, rect.Height() < Px(40) ? -1 : static_cast<int>(rect.Height() * PANGO_SCALE));
+  DrawLayout(layout, rect, colour, align.v);
+}
+
+void RenderResources::DrawTrimmedLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
+                                      TextAlign align) {
+  if (!cr_ || text.empty() || rect.Width() < 4 || rect.Height() < 4) return;
+  std::u16string line(text);
+  for (char16_t& c : line) {
+    if (c == u'\n' || c == u'\r' || c == u'\t' || c == 0x2028 || c == 0x2029) c = u' ';
+  }
+  PangoLayout* layout = LayoutFor(font, line, rect.Width(), align);
+  pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+  pango_layout_set_height(layout, -1);  // one line per paragraph, and there is one paragraph
   DrawLayout(layout, rect, colour, align.v);
 }
 

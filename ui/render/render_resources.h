@@ -16,6 +16,7 @@
 #include <cairo.h>
 #include <pango/pango.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -61,6 +62,21 @@ constexpr Rgba kScreenClear{0.04, 0.05, 0.08, 1};
 constexpr int kAccentCount = 7;
 Rgba AccentColor(int dashColor);
 
+// Legibility of text on a fill, as the accessibility guidelines measure it:
+// the relative luminance of an opaque colour, and the contrast ratio of two
+// colours (1 to 21; 4.5 is the least for body text).
+double RelativeLuminance(Rgba colour);
+double ContrastRatio(Rgba a, Rgba b);
+// Black or white, whichever reads better on `fill`: the text colour of a
+// focused item drawn on a filled highlight in the accent colour.
+Rgba ReadableOn(Rgba fill);
+// The accent for text on `fill` when it reads there (ratio 4.5 or more),
+// white otherwise.
+Rgba LegibleAccent(Rgba accent, Rgba fill);
+// The focus outline of cells and tiles, in pixels of a 1080-high surface;
+// thinner rings cannot be made out from a sofa.
+constexpr double kFocusRingPx = 4;
+
 // StripSmall and StripLarge: the Player screen's control strips.
 enum class FontId : int { Label, Title, Hint, Row, Hero, Tile, StripSmall, StripLarge };
 constexpr int kFontCount = 8;
@@ -74,13 +90,26 @@ struct TextAlign {
 constexpr TextAlign kAlignCentered{HAlign::Center, VAlign::Center};
 constexpr TextAlign kAlignLeadingCentered{HAlign::Leading, VAlign::Center};
 
-// The text styles: one family list, fixed weights and pixel sizes. Text
-// sizes never follow the window size; only positions do.
+// The text styles: one family list, fixed weights, and sizes in pixels of a
+// 1920 x 1080 surface. Sizes follow the surface like positions do (see
+// FontScaleFor), so a screen reads the same at every window size.
 struct FontSpec {
   int weight;   // CSS weight: 400 regular, 500 medium, 600 semibold, 700 bold
   int sizePx;
 };
 FontSpec FontSpecOf(FontId font);
+
+// Below this many pixels text stops being legible from a sofa; a style that
+// is designed larger never shrinks under it.
+constexpr double kMinFontPx = 12;
+// The factor text sizes (and the pixel paddings that hold text) are scaled
+// by on a width x height surface: the height against 1080, or the width
+// against 1920 when that is smaller (a narrow window must not make text run
+// past the boxes that scale with the width).
+double FontScaleFor(int width, int height);
+// The pixel size of `font` at `scale`: its design size scaled, never below
+// kMinFontPx unless it is designed smaller.
+double FontPxAt(FontId font, double scale);
 constexpr const char* kFontFamilies = "Segoe UI, Noto Sans, DejaVu Sans, sans-serif";
 
 // ---------------------------------------------------------------------------
@@ -167,6 +196,13 @@ class RenderResources {
     return WideRect(left, top, right, bottom, width_, height_);
   }
 
+  // A pixel length of the design that holds text (a padding, a line
+  // height), scaled like the fonts.
+  double Px(double designPx) const { return designPx * fontScale_; }
+  double FontScale() const { return fontScale_; }
+  // The width of a focus outline: kFocusRingPx scaled, 3 pixels at least.
+  double FocusRing() const { return std::max(3.0, Px(kFocusRingPx)); }
+
   const Brushes& Brush() const { return brushes_; }
   void ApplyAccent(int dashColor);
   const PangoFontDescription* Font(FontId font) const;
@@ -182,9 +218,15 @@ class RenderResources {
   // nothing.
   void DrawLabel(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
   // The text cut with an ellipsis where it does not fit: one line per
-  // paragraph when the rectangle is lower than 40, wrapped lines otherwise.
-  // A rectangle smaller than 4 x 4 falls back to DrawLabel.
+  // paragraph when the rectangle is lower than Px(40), wrapped lines
+  // otherwise (for boxes of several lines). A rectangle smaller than 4 x 4
+  // falls back to DrawLabel.
   void DrawTrimmed(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
+  // Exactly one line whatever the rectangle's height, cut with an ellipsis
+  // at the rectangle's width; line breaks in the text show as blanks. For
+  // list rows, captions and titles. A rectangle smaller than 4 x 4 draws
+  // nothing.
+  void DrawTrimmedLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
   // One line, never wrapped nor trimmed, placed by `align` in the rectangle
   // (a longer text runs over its ends).
   void DrawSingleLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
@@ -234,7 +276,10 @@ class RenderResources {
   void DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign);
 
   std::filesystem::path programFolder_;
+  void ScaleFonts(double scale);
+
   std::array<PangoFontDescription*, kFontCount> fonts_{};
+  double fontScale_ = 0;  // the scale fonts_ are sized for
   Brushes brushes_;
 
   cairo_t* cr_ = nullptr;

@@ -88,12 +88,12 @@ void PaintPlaylists(RenderResources& res, const AppState& state, const std::vect
   const RectF add = AccountAddRect(W, H);
   if (selected == kAccountAddEntry) {
     res.FillRounded(add, 12, Rgba{0.14, 0.14, 0.16, 1});
-    res.StrokeRounded(add, 12, brush.Accent, 2);
+    res.StrokeRounded(add, 12, brush.Accent, res.FocusRing());
   }
-  res.DrawTrimmed(FontId::Label, u"+  " + std::u16string(Translate("add_playlist")), res.Design(80, 200, 1270, 280),
-                  brush.White, kAlignLeadingCentered);
-  res.DrawTrimmed(FontId::Hint, Translate("open_site"), res.Design(80, 290, 1270, 360), brush.Dim,
-                  kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Label, u"+  " + std::u16string(Translate("add_playlist")), res.Design(80, 200, 1270, 280),
+                      brush.White, kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Hint, Translate("open_site"), res.Design(80, 290, 1270, 360), brush.Dim,
+                      kAlignLeadingCentered);
 
   const int visible = AccountVisibleRows(H);
   const int first = AccountFirstRow(std::max(0, selected), visible);
@@ -103,7 +103,7 @@ void PaintPlaylists(RenderResources& res, const AppState& state, const std::vect
     const RectF row = AccountRowRect(slot, W, H);
     if (index == selected) {
       res.FillRounded(row, 10, Rgba{0.14, 0.14, 0.16, 1});
-      res.StrokeRounded(row, 10, brush.Accent, 2);
+      res.StrokeRounded(row, 10, brush.Accent, res.FocusRing());
     }
     double textLeft = row.left + res.X(24);
     if (playlists[index].url == state.settings.PlaylistUrl) {
@@ -111,8 +111,8 @@ void PaintPlaylists(RenderResources& res, const AppState& state, const std::vect
                          kAlignLeadingCentered);
       textLeft += res.MeasureText(FontId::Label, u"●  ").first;
     }
-    res.DrawTrimmed(FontId::Label, PlaylistRowName(playlists[index], index),
-                    RectF{textLeft, row.top, row.right - 24, row.bottom}, brush.White, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, PlaylistRowName(playlists[index], index),
+                        RectF{textLeft, row.top, row.right - 24, row.bottom}, brush.White, kAlignLeadingCentered);
   }
   res.DrawScrollbar(res.X(1300), res.Y(kListTop), res.Y(kListBottom), first, visible, total);
 }
@@ -123,18 +123,17 @@ void PaintIdentity(RenderResources& res, const AppState& state) {
   const double left = res.X(kLeftAreaRight + 24), right = res.Width() - res.X(24);
   auto band = [&](double top, double bottom) { return RectF{left, res.Y(top), right, res.Y(bottom)}; };
   const TextAlign centred{HAlign::Center, VAlign::Center};
-  res.DrawTrimmed(FontId::Hint, PanelHost(), band(40, 80), brush.Accent, centred);
-  res.DrawTrimmed(FontId::Hint, Translate("scan_code"), band(90, 140), brush.White, centred);
+  res.DrawTrimmedLine(FontId::Hint, PanelHost(), band(40, 80), brush.Accent, centred);
+  res.DrawTrimmedLine(FontId::Hint, Translate("scan_code"), band(90, 140), brush.White, centred);
   DrawQrCode(res, AccountQrRect(res.Width(), res.Height()), identity.PanelLink());
-  res.DrawTrimmed(FontId::Hint, Translate("mac_address"), band(720, 760), brush.White, centred);
-  // The title size does not shrink with the window: on a narrow one the
-  // address is written smaller rather than cut.
+  res.DrawTrimmedLine(FontId::Hint, Translate("mac_address"), band(720, 760), brush.White, centred);
+  // A long address is written smaller rather than cut.
   const std::u16string mac = identity.ShownMac();
   const bool fits = res.MeasureText(FontId::Title, mac).first <= right - left;
-  res.DrawTrimmed(fits ? FontId::Title : FontId::Label, mac, band(760, 830), brush.Accent, centred);
-  res.DrawTrimmed(FontId::Hint, Translate("device_key"), band(850, 890), brush.White, centred);
-  res.DrawTrimmed(FontId::Title, identity.deviceKey.empty() ? u"-" : identity.deviceKey, band(890, 960), brush.Accent,
-                  centred);
+  res.DrawTrimmedLine(fits ? FontId::Title : FontId::Label, mac, band(760, 830), brush.Accent, centred);
+  res.DrawTrimmedLine(FontId::Hint, Translate("device_key"), band(850, 890), brush.White, centred);
+  res.DrawTrimmedLine(FontId::Title, identity.deviceKey.empty() ? u"-" : identity.deviceKey, band(890, 960),
+                      brush.Accent, centred);
 }
 
 }  // namespace
@@ -147,18 +146,18 @@ void PaintAccount(RenderResources& res, const AppState& state) {
   res.FillRect(RectF{0, 0, res.X(kLeftAreaRight), H}, Rgba{0.05, 0.05, 0.07, 1});
   res.FillRect(RectF{res.X(kLeftAreaRight), 0, res.X(kLeftAreaRight) + 2, H}, brush.Accent);
   res.DrawBackButton(res.BackButtonRect());
-  res.DrawTrimmed(FontId::Title, Translate("change_playlist"), res.Design(168, 16, 1320, 90), brush.White,
-                  kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Title, Translate("change_playlist"), res.Design(168, 16, 1320, 90), brush.White,
+                      kAlignLeadingCentered);
 
   const std::vector<PlaylistEntry> playlists = Playlists(state);
   const int active = PlaylistIndexOf(playlists, state.settings.PlaylistUrl);
   const std::u16string activeName =
       active >= 0 ? PlaylistRowName(playlists[active], active) : std::u16string(Translate("playlist"));
-  res.DrawTrimmed(FontId::Hint, activeName + u"  ·  " + Number(playlists.size()), res.Design(168, 86, 1320, 118),
-                  brush.Accent, kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Hint, activeName + u"  ·  " + Number(playlists.size()), res.Design(168, 86, 1320, 118),
+                      brush.Accent, kAlignLeadingCentered);
   if (!state.StatusText.empty())
-    res.DrawTrimmed(FontId::Hint, state.StatusText, res.Design(168, 120, 1320, 190), brush.Accent,
-                    kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, state.StatusText, res.Design(168, 120, 1320, 190), brush.Accent,
+                        kAlignLeadingCentered);
   PaintPlaylists(res, state, playlists);
   PaintIdentity(res, state);
 }

@@ -51,18 +51,24 @@ void PaintHeaderBar(RenderResources& res, Screen current) {
   const int language = CurrentLanguage();
   for (size_t i = 0; i < std::size(kTabs); ++i) {
     const Tab& tab = kTabs[i];
-    const Rgba colour = tab.screen == current ? brush.Accent : brush.Dim;
-    res.DrawTrimmed(FontId::Label, MenuWord(language, tab.word), res.Design(tab.left, 42, tab.right, 96), colour,
-                    kAlignCentered);
+    const RectF box = res.Design(tab.left, 42, tab.right, 96);
+    Rgba colour = brush.Dim;
+    // The current tab is a filled pill: accent text on the dark band is too
+    // faint with the darker accents.
+    if (tab.screen == current) {
+      res.FillRounded(box, 10, brush.Accent);
+      colour = ReadableOn(brush.Accent);
+    }
+    res.DrawTrimmedLine(FontId::Label, MenuWord(language, tab.word), box, colour, kAlignCentered);
     if (i + 1 < std::size(kTabs)) {
       const double x = res.X(tab.right + 12);
       res.FillRect(RectF{x, res.Y(52), x + 3, res.Y(86)}, brush.Dim);
     }
   }
   res.FillRounded(res.Design(727, 30, 1195, 96), 22, kPillFill);
-  res.DrawTrimmed(FontId::Hint, MenuWord(language, kMenuSearch), res.Design(780, 30, 1170, 96), brush.Dim,
-                  kAlignLeadingCentered);
-  res.DrawTrimmed(FontId::Label, u"VS", res.Design(1758, 18, 1902, 96), brush.Accent, kAlignCentered);
+  res.DrawTrimmedLine(FontId::Hint, MenuWord(language, kMenuSearch), res.Design(780, 30, 1170, 96), brush.Dim,
+                      kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Label, u"VS", res.Design(1758, 18, 1902, 96), brush.Accent, kAlignCentered);
 }
 
 std::optional<Screen> HeaderTabAt(double x, double y, double width, double height) {
@@ -160,6 +166,17 @@ int VisiblePosition(const std::vector<int>& visible, int category) {
 
 double CategoryScrollbarX(double width) { return DesignX(431, width) - 16; }
 
+// The count ends clear of the scroll bar (a count of four digits reached
+// under it), and a long name ends before the count begins.
+RectF CategoryCountRect(const RenderResources& res, const CategoryColumnStyle& style, double top, double bottom) {
+  const double right = std::min(res.X(style.countRight), CategoryScrollbarX(res.Width()) - res.Px(6));
+  return RectF{res.X(style.nameRight), top, right, bottom};
+}
+
+RectF CategoryNameRect(const RenderResources& res, const CategoryColumnStyle& style, double top, double bottom) {
+  return RectF{res.X(16), top, res.X(style.nameRight) - res.Px(6), bottom};
+}
+
 namespace {
 constexpr Rgba kColumnFill{0.06, 0.07, 0.10, 1};
 constexpr Rgba kSelectedCategoryFill{0.14, 0.14, 0.16, 1};
@@ -176,15 +193,17 @@ void PaintCategoryColumn(RenderResources& res, const ListRows& rows, const std::
     const double bottom = top + rows.rowHeight;
     if (row.category == selectedCategory) {
       res.FillRect(RectF{res.X(4), top, res.X(431), bottom}, kSelectedCategoryFill);
-      if (style.outlineSelected)
-        res.StrokeRounded(RectF{res.X(4), top + 4, res.X(431) - 6, bottom - 4}, 6, brush.Accent, 2);
+      if (style.outlineSelected) {
+        const double ring = res.FocusRing();
+        res.StrokeRounded(RectF{res.X(4) + ring / 2, top + 4, res.X(431) - 6, bottom - 4}, 6, brush.Accent, ring);
+      }
     }
-    res.DrawTrimmed(FontId::Row, row.name, RectF{res.X(16), top, res.X(style.nameRight), bottom}, brush.White,
-                    kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Row, row.name, CategoryNameRect(res, style, top, bottom), brush.White,
+                        kAlignLeadingCentered);
     if (row.count >= 0) {
-      res.DrawTrimmed(FontId::Hint, AsciiToWide(std::to_string(row.count)),
-                      RectF{res.X(style.nameRight), top, res.X(style.countRight), bottom},
-                      row.special ? brush.Accent : brush.Dim, TextAlign{HAlign::Trailing, VAlign::Center});
+      res.DrawTrimmedLine(FontId::Hint, AsciiToWide(std::to_string(row.count)),
+                          CategoryCountRect(res, style, top, bottom), row.special ? brush.Accent : brush.Dim,
+                          TextAlign{HAlign::Trailing, VAlign::Center});
     }
   }
   res.DrawScrollbar(CategoryScrollbarX(res.Width()), rows.top, rows.bottom, first, rows.visible, total);

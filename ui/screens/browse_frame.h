@@ -87,6 +87,10 @@ void PaintCategoryColumn(RenderResources& res, const ListRows& rows, const std::
                          int first, int selectedCategory, const CategoryColumnStyle& style);
 // The category column's scroll bar: x from 431 - 16 (design) to its right edge.
 double CategoryScrollbarX(double width);
+// Where a row's name and its count are written (pixels, between the row's
+// top and bottom); the count stays left of the scroll bar.
+RectF CategoryNameRect(const RenderResources& res, const CategoryColumnStyle& style, double top, double bottom);
+RectF CategoryCountRect(const RenderResources& res, const CategoryColumnStyle& style, double top, double bottom);
 
 // Steps through the visible categories: finds `current` (position 0 when
 // absent), adds `step` and clamps; `current` itself for an empty list.

@@ -69,31 +69,33 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   const Brushes& brush = res.Brush();
   res.Clear(Rgba{0.04, 0.05, 0.08, 1});
   res.DrawBackButton(res.BackButtonRect());
-  // The title keeps its size on a small window: it may run on towards the
-  // channel's icon rather than be cut.
-  res.DrawSingleLine(FontId::Title, Translate("catchup"), res.Design(160, 30, 490, 110), brush.White,
-                     kAlignLeadingCentered);
+  // The title ends before the channel's icon.
+  res.DrawTrimmedLine(FontId::Title, Translate("catchup"), res.Design(160, 30, 490, 110), brush.White,
+                      kAlignLeadingCentered);
   if (const CatalogItem* channel = SelectedChannel(state)) {
     if (cairo_surface_t* icon = res.IconFor(*channel)) res.DrawPicture(icon, res.Design(500, 35, 575, 105));
-    res.DrawTrimmed(FontId::Label, CleanDisplayName(channel->name()), RectF{res.X(590), res.Y(30), W - 32, res.Y(110)},
-                    brush.Accent, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, CleanDisplayName(channel->name()),
+                        RectF{res.X(590), res.Y(30), W - 32, res.Y(110)}, brush.Accent, kAlignLeadingCentered);
   }
   res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
 
   const int language = CurrentLanguage();
   for (int day = 0; day < kCatchupDays; ++day) {
     const RectF row = CatchupDayRect(day, W, H);
-    if (day == state.nav.CatchupDayOffset) res.FillRect(row, brush.Blue);
-    res.DrawTrimmed(FontId::Row, CatchupDayText(nowUnix, day, language),
-                    RectF{res.X(32), row.top, row.right - 8, row.bottom}, brush.White, kAlignLeadingCentered);
+    const bool selected = day == state.nav.CatchupDayOffset;
+    if (selected) res.FillRect(row, brush.Blue);
+    res.DrawTrimmedLine(FontId::Row, CatchupDayText(nowUnix, day, language),
+                        RectF{res.X(32), row.top, row.right - 8, row.bottom},
+                        selected ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }
 
   const GuideView guide = CopyGuide(state.guide);
   const std::vector<int32_t> rows = RowsForDay(guide.rows, state.nav.CatchupDayOffset, nowUnix);
   if (rows.empty()) {
     const bool loading = guide.status == kGuideLoading;
-    res.DrawTrimmed(FontId::Label, Translate(loading ? "catchup_loading" : "catchup_empty"),
-                    RectF{res.X(kRowsLeft), res.Y(300), W - res.X(32), res.Y(380)}, brush.Dim, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, Translate(loading ? "catchup_loading" : "catchup_empty"),
+                        RectF{res.X(kRowsLeft), res.Y(300), W - res.X(32), res.Y(380)}, brush.Dim,
+                        kAlignLeadingCentered);
     return;
   }
   const int total = static_cast<int>(rows.size());
@@ -102,9 +104,11 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   const int first = ScrolledFirst(0, selected, visible);
   for (int slot = 0; slot < visible && first + slot < total; ++slot) {
     const RectF row = CatchupRowRect(slot, W, H);
-    if (first + slot == selected) res.FillRect(row, brush.Blue);
-    res.DrawTrimmed(FontId::Row, GuideLine(guide.rows[rows[first + slot]]),
-                    RectF{row.left + 16, row.top, row.right - 16, row.bottom}, brush.White, kAlignLeadingCentered);
+    const bool focused = first + slot == selected;
+    if (focused) res.FillRect(row, brush.Blue);
+    res.DrawTrimmedLine(FontId::Row, GuideLine(guide.rows[rows[first + slot]]),
+                        RectF{row.left + 16, row.top, row.right - 16, row.bottom},
+                        focused ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }
   res.DrawScrollbar(W - res.X(28), CatchupRowRect(0, W, H).top, CatchupRowRect(visible - 1, W, H).bottom, first,
                     visible, total);

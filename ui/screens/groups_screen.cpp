@@ -49,27 +49,31 @@ void GroupsScreen::Paint(RenderResources& res, const AppState& state, const Loca
   const Brushes& brush = res.Brush();
   const double W = res.Width(), H = res.Height();
   res.Clear(kGroupsClear);
-  res.DrawTrimmed(FontId::Title, Translate("my_groups"), res.Wide(24, 16, 900, 90), brush.Accent,
-                  kAlignLeadingCentered);
-  res.DrawTrimmed(FontId::Hint, Translate("groups_help"), res.Wide(24, 90, 2376, 130), brush.Dim,
-                  kAlignLeadingCentered);
+  // The title and its help line start where the rows do, clear of the
+  // window's corner.
+  res.DrawTrimmedLine(FontId::Title, Translate("my_groups"), res.Wide(40, 30, 1600, 96), brush.Accent,
+                      kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Hint, Translate("groups_help"), res.Wide(40, 98, 2360, 136), brush.Dim,
+                      kAlignLeadingCentered);
   const auto& groups = state.settings.Groups;
   const int count = int(groups.size());
   const GroupsLayout l = GroupsLayoutOf(state.nav.GroupIndex, count, W, H);
   if (groups.empty()) {
-    res.DrawTrimmed(FontId::Label, Translate("no_groups"), res.Wide(40, 300, 1400, 380), brush.Dim,
-                    kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, Translate("no_groups"), res.Wide(40, 300, 1400, 380), brush.Dim,
+                        kAlignLeadingCentered);
   }
   for (int offset = 0; offset < l.visible && l.first + offset < count; ++offset) {
     const int index = l.first + offset;
     const RectF row = l.RowRect(offset, W);
-    if (index == state.nav.GroupIndex) res.FillRect(row, brush.Blue);
+    const bool selected = index == state.nav.GroupIndex;
+    if (selected) res.FillRect(row, brush.Blue);
     const ChannelGroup& group = groups[size_t(index)];
     const std::u16string text = group.name + u"  (" + AsciiToWide(std::to_string(group.ids.size())) + u")";
-    res.DrawTrimmed(FontId::Row, text, RectF{row.left, row.top + 10, res.WX(1580), row.bottom}, brush.White);
+    res.DrawTrimmedLine(FontId::Row, text, RectF{row.left + res.Px(20), row.top, res.WX(1580), row.bottom},
+                        selected ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }
   res.FillRounded(l.newGroupButton, 14, brush.Red);
-  res.DrawTrimmed(FontId::Hint, Translate("new_group"), l.newGroupButton, brush.White, kAlignCentered);
+  res.DrawTrimmedLine(FontId::Hint, Translate("new_group"), l.newGroupButton, brush.White, kAlignCentered);
 }
 
 namespace {

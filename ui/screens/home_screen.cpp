@@ -11,6 +11,7 @@
 #include "ui/i18n/translate.h"
 #include "ui/modals/question_dialog.h"
 #include "ui/nav/navigator.h"
+#include "ui/render/line_icon.h"
 
 // Sections: the view; layout; texts; the tile icons; painting (one function
 // per layer, called by PaintHome in drawing order); keys and clicks.
@@ -102,21 +103,26 @@ RectF HomeLogoRect(double width, double height) {
   return RectF{left, top, left + side, top + side};
 }
 
-RectF HomeClockBand(double width) {
+RectF HomeClockBand(double width, double height) {
+  const double k = FontScaleFor(int(width), int(height));
   const double c = 0.78 * width;
-  const double w = std::min(0.24 * width, 280.0);
+  const double w = std::min(0.24 * width, 360 * k);
   const double b = std::max(0.48 * width, c - w);
-  return RectF{b, 6, c, 110};
+  return RectF{b, 6 * k, c, 110 * k};
 }
 
-double HomeBellCenterX(double width) { return width - 44; }
+double HomeBellCenterX(double width, double height) { return width - 44 * FontScaleFor(int(width), int(height)); }
 
-RectF HomeBellHitRect(double width) {
-  const double x = HomeBellCenterX(width);
-  return RectF{x - 22, 20, x + 22, 72};
+RectF HomeBellHitRect(double width, double height) {
+  const double k = FontScaleFor(int(width), int(height));
+  const double x = HomeBellCenterX(width, height);
+  return RectF{x - 22 * k, 20 * k, x + 22 * k, 72 * k};
 }
 
-Circle HomeBadgeCircle(double width) { return Circle{width - 26, 22, 11}; }
+Circle HomeBadgeCircle(double width, double height) {
+  const double k = FontScaleFor(int(width), int(height));
+  return Circle{width - 26 * k, 22 * k, 11 * k};
+}
 
 Circle HomeSwatchCircle(int index, int dashColor, double width, double height) {
   const double x = (width - 24) - WideX(245, width) + index * WideX(35, width);
@@ -124,9 +130,10 @@ Circle HomeSwatchCircle(int index, int dashColor, double width, double height) {
 }
 
 RectF HomeActionButtonRect(int index, double width, double height) {
-  const double first = std::max(width - 552, DesignX(450, width));
-  const double left = first + index * 180;
-  return RectF{left, height - 60, left + 168, height - 16};
+  const double k = FontScaleFor(int(width), int(height));
+  const double first = std::max(width - 552 * k, DesignX(450, width));
+  const double left = first + index * 180 * k;
+  return RectF{left, height - 60 * k, left + 168 * k, height - 16 * k};
 }
 
 RectF HomeStatusRect(double width, double height) { return WideRect(562, 820, 1475, 858, width, height); }
@@ -167,7 +174,7 @@ HomeHit HomeHitTest(double x, double y, double width, double height, const HomeV
     target.radius = std::max(target.radius, 12.0);  // a 6-pixel disc is too small to aim at
     if (target.Contains(x, y)) return {Kind::Swatch, i};
   }
-  if (HomeBellHitRect(width).Contains(x, y)) return {Kind::Bell, -1};
+  if (HomeBellHitRect(width, height).Contains(x, y)) return {Kind::Bell, -1};
   for (int i = 0; i < 3; ++i) {
     if (HomeActionButtonRect(i, width, height).Contains(x, y)) return {Kind::ActionButton, i};
   }
@@ -216,32 +223,6 @@ int UnreadBadgeCount(int messageCount, std::u16string_view newestKey, std::u16st
 // Tile icons: white line drawings in a square box, one per tile.
 
 namespace {
-
-struct IconPen {
-  cairo_t* cr;
-  RectF box;
-  double X(double f) const { return box.left + f * box.Width(); }
-  double Y(double f) const { return box.top + f * box.Height(); }
-  double S(double f) const { return f * box.Width(); }
-
-  void Rect(double l, double t, double r, double b) const { cairo_rectangle(cr, X(l), Y(t), S(r - l), S(b - t)); }
-  void Line(double x0, double y0, double x1, double y1) const {
-    cairo_move_to(cr, X(x0), Y(y0));
-    cairo_line_to(cr, X(x1), Y(y1));
-  }
-  void Ellipse(double cx, double cy, double rx, double ry) const {
-    cairo_save(cr);
-    cairo_translate(cr, X(cx), Y(cy));
-    cairo_scale(cr, S(rx), S(ry));
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cr);
-  }
-  void Stroke(double width) const {
-    cairo_set_line_width(cr, width);
-    cairo_stroke(cr);
-  }
-};
 
 void DrawLiveIcon(const IconPen& p) {  // a screen with an antenna
   p.Rect(0.08, 0.30, 0.92, 0.90);
@@ -341,6 +322,8 @@ void DrawTileIcon(cairo_t* cr, int index, const RectF& box) {
 // ---------------------------------------------------------------------------
 // Painting, layer by layer
 
+constexpr Rgba kPanelCloseFill{0.22, 0.22, 0.26, 1};
+
 void PaintBackground(RenderResources& res, const HomeView& view) {
   res.Clear(Rgba{0.02, 0.02, 0.04, 1});
   res.DrawBackdrop(view.backdropKey, view.backdropGeneration);
@@ -353,7 +336,7 @@ void PaintLogo(RenderResources& res) {
     return;
   }
   res.DrawSingleLine(FontId::Hero, u"VS", res.Wide(26, 4, 512, 108), res.Brush().Accent, kAlignCentered);
-  res.DrawSingleLine(FontId::Tile, u"PLAYER", res.Wide(26, 100, 512, 152), res.Brush().White, kAlignCentered);
+  res.DrawSingleLine(FontId::Tile, u"PLAYER", res.Wide(26, 94, 512, 138), res.Brush().White, kAlignCentered);
 }
 
 void PaintTiles(RenderResources& res, const HomeView& view) {
@@ -361,33 +344,46 @@ void PaintTiles(RenderResources& res, const HomeView& view) {
   for (int i = 0; i < kHomeTileCount; ++i) {
     const RectF tile = HomeTileRect(i, W, H);
     if (i == kHomeTileCount - 1) {
-      const double line = tile.top - res.Y(10);
-      res.FillRect(RectF{tile.left, line, tile.right, line + res.Y(1)}, Rgba{1, 1, 1, 0.22});
+      // In the middle of the gap above the exit tile: 10/1080 above it was
+      // inside the reload tile, the gap being 7/1080.
+      const double line = std::round(tile.top - res.Y(kTileGap) / 2 - 0.5);
+      res.FillRect(RectF{tile.left, line, tile.right, line + 1}, Rgba{1, 1, 1, 0.22});
     }
     const bool focused = i == view.homeIndex;
     res.FillRounded(tile, 18, focused ? Rgba{0.36, 0.36, 0.38, 0.95} : Rgba{0.22, 0.22, 0.24, 0.92});
+    if (focused) {
+      const double ring = res.FocusRing() / 2;
+      res.StrokeRounded(RectF{tile.left + ring, tile.top + ring, tile.right - ring, tile.bottom - ring}, 18 - ring,
+                        res.Brush().Accent, 2 * ring);
+    }
     DrawTileIcon(res.Cr(), i, HomeTileIconRect(i, W, H));
-    res.DrawTrimmed(FontId::Row, MenuWord(ValidLanguage(view.language), kTileWords[i]), HomeTileLabelRect(i, W, H),
-                    res.Brush().White, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Row, MenuWord(ValidLanguage(view.language), kTileWords[i]), HomeTileLabelRect(i, W, H),
+                        res.Brush().White, kAlignLeadingCentered);
   }
 }
 
 void PaintClock(RenderResources& res, const HomeView& view) {
-  const RectF band = HomeClockBand(res.Width());
+  const RectF band = HomeClockBand(res.Width(), res.Height());
   res.FillRect(band, Rgba{0, 0, 0, 0.7});
   const double b = band.left, c = band.right;
-  res.DrawSingleLine(FontId::Title, HomeDayText(view.now), RectF{b + 6, 6, b + 86, 82}, res.Brush().White);
-  res.DrawLabel(FontId::Label, HomeClockTime(view.now, view.twelveHour), RectF{b + 90, 6, c - 6, 82},
-                res.Brush().White);
-  // A long month name runs past the band rather than wrapping below it.
-  res.DrawSingleLine(FontId::Label, HomeMonthYearText(view.language, view.now), RectF{b + 90, 78, c - 6, 108},
-                     Rgba{1, 1, 1, 0.92});
+  auto px = [&res](double design) { return res.Px(design); };
+  res.DrawTrimmedLine(FontId::Title, HomeDayText(view.now), RectF{b + px(6), px(6), b + px(86), px(82)},
+                      res.Brush().White);
+  res.DrawTrimmedLine(FontId::Label, HomeClockTime(view.now, view.twelveHour),
+                      RectF{b + px(90), px(6), c - px(6), px(82)}, res.Brush().White);
+  // A month name too long for the band ends with an ellipsis inside it.
+  res.DrawTrimmedLine(FontId::Label, HomeMonthYearText(view.language, view.now),
+                      RectF{b + px(90), px(78), c - px(6), px(108)}, Rgba{1, 1, 1, 0.92});
 }
 
 void PaintBell(RenderResources& res) {
   cairo_t* cr = res.Cr();
-  const double x = HomeBellCenterX(res.Width());
+  const double x = HomeBellCenterX(res.Width(), res.Height());
   cairo_save(cr);
+  // Drawn in the pixels of a 1080-high surface around its centre line.
+  cairo_translate(cr, x, 0);
+  cairo_scale(cr, res.FontScale(), res.FontScale());
+  cairo_translate(cr, -x, 0);
   cairo_set_source_rgba(cr, 1, 1, 1, 1);
   auto ellipse = [cr](double cx, double cy, double rx, double ry, double width) {
     cairo_save(cr);
@@ -415,11 +411,11 @@ void PaintBell(RenderResources& res) {
 void PaintBadge(RenderResources& res, const HomeView& view) {
   const int count = UnreadBadgeCount(view.messageCount, view.newestMessageKey, view.inboxSeenId);
   if (count <= 0) return;
-  const Circle disc = HomeBadgeCircle(res.Width());
+  const Circle disc = HomeBadgeCircle(res.Width(), res.Height());
   res.FillDisc(disc.x, disc.y, disc.radius, res.Brush().Red);
-  const double W = res.Width();
-  res.DrawSingleLine(FontId::Hint, AsciiToWide(std::to_string(count)), RectF{W - 38, 10, W - 14, 36},
-                     res.Brush().White, kAlignCentered);
+  const double r = disc.radius + res.Px(2);
+  res.DrawSingleLine(FontId::Hint, AsciiToWide(std::to_string(count)),
+                     RectF{disc.x - r, disc.y - r, disc.x + r, disc.y + r}, res.Brush().White, kAlignCentered);
 }
 
 void PaintSwatches(RenderResources& res, const HomeView& view) {
@@ -438,7 +434,7 @@ void PaintActionButtons(RenderResources& res, const HomeView& view) {
   for (int i = 0; i < 3; ++i) {
     const RectF button = HomeActionButtonRect(i, res.Width(), res.Height());
     res.FillRect(button, fills[i]);
-    res.DrawTrimmed(FontId::Hint, captions[i], button, brush.White, kAlignCentered);
+    res.DrawTrimmedLine(FontId::Hint, captions[i], button, brush.White, kAlignCentered);
   }
 }
 
@@ -462,8 +458,8 @@ void PaintPanel(RenderResources& res, const HomeView& view) {
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0, 0, 0, 0.72});
   res.FillRounded(HomePanelRect(W, H), 16, brush.Shade);
-  res.DrawTrimmed(FontId::Title, TranslateIn(view.language, view.messagesMode ? "messages" : "information"),
-                  HomePanelTitleRect(W, H), brush.Accent);
+  res.DrawTrimmedLine(FontId::Title, TranslateIn(view.language, view.messagesMode ? "messages" : "information"),
+                      HomePanelTitleRect(W, H), brush.Accent, kAlignLeadingCentered);
 
   const RectF body = HomePanelBodyRect(W, H, view.messagesMode && view.replyOpen);
   if (!view.messagesMode) {
@@ -476,11 +472,13 @@ void PaintPanel(RenderResources& res, const HomeView& view) {
 
   const RectF reply = HomePanelButtonRect(0, W, H);
   res.FillRounded(reply, 12, brush.Red);
-  res.DrawTrimmed(FontId::Hint, TranslateIn(view.language, view.replyOpen ? "send" : "reply_send"), reply,
-                  brush.White, kAlignCentered);
+  res.DrawTrimmedLine(FontId::Hint, TranslateIn(view.language, view.replyOpen ? "send" : "reply_send"), reply,
+                      brush.White, kAlignCentered);
   const RectF close = HomePanelButtonRect(1, W, H);
-  res.FillRounded(close, 12, Rgba{0, 0, 0, 0.72});
-  res.DrawTrimmed(FontId::Hint, TranslateIn(view.language, "close"), close, brush.White, kAlignCentered);
+  // Black on the dark panel left the button invisible: it takes the grey
+  // face of the other screens' buttons.
+  res.FillRounded(close, 12, kPanelCloseFill);
+  res.DrawTrimmedLine(FontId::Hint, TranslateIn(view.language, "close"), close, brush.White, kAlignCentered);
 
   if (!view.replyOpen) return;
   res.FillRounded(HomeReplyBoxRect(W, H), 10, brush.White);

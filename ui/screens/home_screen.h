@@ -64,19 +64,23 @@ RectF HomeTileLabelRect(int index, double width, double height);
 RectF HomeLogoRect(double width, double height);
 
 // The clock band: from x = band.left (b) to band.right (c), y 6 to 110.
-RectF HomeClockBand(double width);
+// Its pixel lengths hold text, so they grow and shrink with the fonts
+// (FontScaleFor); the band is 360 wide at most instead of 280, where the
+// month and year of the long month names fit.
+RectF HomeClockBand(double width, double height);
 
 struct Circle {
   double x = 0, y = 0, radius = 0;
   bool Contains(double px, double py) const { return (px - x) * (px - x) + (py - y) * (py - y) <= radius * radius; }
 };
-// The bell's centre line and the unread badge.
-double HomeBellCenterX(double width);
-RectF HomeBellHitRect(double width);
-Circle HomeBadgeCircle(double width);
+// The bell's centre line and the unread badge, scaled like the fonts.
+double HomeBellCenterX(double width, double height);
+RectF HomeBellHitRect(double width, double height);
+Circle HomeBadgeCircle(double width, double height);
 // Swatch `index` (0-6); the one of `dashColor` is larger.
 Circle HomeSwatchCircle(int index, int dashColor, double width, double height);
-// Action buttons 0-2: trailer, movies, information.
+// Action buttons 0-2: trailer, movies, information; their pixel sizes scale
+// like the fonts.
 RectF HomeActionButtonRect(int index, double width, double height);
 RectF HomeStatusRect(double width, double height);
 

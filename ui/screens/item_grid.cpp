@@ -100,6 +100,7 @@ namespace {
 
 constexpr Rgba kBodyFill{0.02, 0.02, 0.03, 1};
 constexpr Rgba kCardFill{0.08, 0.08, 0.10, 1};
+constexpr Rgba kPanelFill{0.06, 0.07, 0.10, 0.96};
 
 bool Contains(const IdList& list, std::u16string_view id) { return std::find(list.begin(), list.end(), id) != list.end(); }
 
@@ -134,7 +135,7 @@ void ItemGridScreen::Paint(RenderResources& res, const AppState& state, const Lo
 
   if (total == 0) {
     const std::u16string text = state.StatusText.empty() ? std::u16string(u"No items") : state.StatusText;
-    res.DrawTrimmed(FontId::Label, text, RectF{res.X(480), res.Y(400), W, res.Y(500)}, brush.Dim);
+    res.DrawTrimmedLine(FontId::Label, text, RectF{res.X(480), res.Y(400), W - res.X(24), res.Y(500)}, brush.Dim);
   }
   const IdList& favorites = FavoritesOf(s, kind_);
   const int end = std::min(total, l.firstItem + l.rows * kGridColumns);
@@ -142,15 +143,24 @@ void ItemGridScreen::Paint(RenderResources& res, const AppState& state, const Lo
     const CatalogItem& item = items[size_t(i)];
     const RectF cell = l.CellRect(i);
     const RectF card{cell.left, cell.top, cell.right - 10, cell.bottom - 10};
+    const bool focused = i == state.nav.ItemIndex && state.nav.ItemFocus == 1;
+    const double caption = res.Px(36);
     res.FillRounded(card, 8, kCardFill);
-    if (i == state.nav.ItemIndex && state.nav.ItemFocus == 1) res.StrokeRounded(card, 8, brush.Accent, 2);
     if (cairo_surface_t* poster = res.IconFor(item))
-      res.DrawPicture(poster, RectF{card.left + 4, card.top + 4, card.right - 4, card.bottom - 36});
-    res.DrawTrimmed(FontId::Hint, CleanDisplayName(item.name()),
-                    RectF{card.left + 6, card.bottom - 34, card.right - 6, card.bottom - 4}, brush.White);
+      res.DrawPicture(poster, RectF{card.left + 4, card.top + 4, card.right - 4, card.bottom - caption});
+    // The focused card: a thick accent ring and its caption on an accent bar.
+    Rgba text = brush.White;
+    if (focused) {
+      res.FillRounded(RectF{card.left, card.bottom - caption, card.right, card.bottom}, 8, brush.Accent);
+      res.StrokeRounded(card, 8, brush.Accent, res.FocusRing());
+      text = ReadableOn(brush.Accent);
+    }
+    res.DrawTrimmedLine(FontId::Hint, CleanDisplayName(item.name()),
+                        RectF{card.left + 6, card.bottom - caption + 2, card.right - 6, card.bottom - 4}, text,
+                        kAlignLeadingCentered);
     if (Contains(favorites, item.id()))
-      res.DrawTrimmed(FontId::Hint, u"*", RectF{card.right - 28, card.top + 4, card.right - 6, card.top + 28},
-                      brush.Accent);
+      res.DrawTrimmedLine(FontId::Hint, u"*", RectF{card.right - 28, card.top + 4, card.right - 6, card.top + 28},
+                          brush.Accent);
   }
   if (kind_ == VodKind::Series && state.nav.EpisodesOpen && !state.series.Episodes.empty()) PaintEpisodes(res, state);
 }
@@ -161,19 +171,21 @@ void ItemGridScreen::PaintEpisodes(RenderResources& res, const AppState& state) 
   const auto& episodes = state.series.Episodes;
   const EpisodesLayout l = EpisodesLayoutOf(state.nav.EpisodeIndex, int(episodes.size()), W, H);
   res.FillRect(RectF{0, 0, W, H}, Rgba{0, 0, 0, 0.55});
-  res.FillRect(RectF{l.left, 0, W, H}, Rgba{0.06, 0.07, 0.10, 0.96});
-  res.DrawTrimmed(FontId::Title, Translate("episodes"), RectF{l.left + 24, res.Y(20), W - 24, res.Y(90)}, brush.Accent,
-                  kAlignLeadingCentered);
-  res.DrawTrimmed(FontId::Hint, CleanDisplayName(state.playback.currentItem.name()),
-                  RectF{res.X(924), res.Y(90), W - 24, res.Y(140)}, brush.Dim, kAlignLeadingCentered);
+  res.FillRect(RectF{l.left, 0, W, H}, kPanelFill);
+  res.DrawTrimmedLine(FontId::Title, Translate("episodes"), RectF{l.left + 24, res.Y(20), W - 24, res.Y(90)},
+                      LegibleAccent(brush.Accent, kPanelFill), kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Hint, CleanDisplayName(state.playback.currentItem.name()),
+                      RectF{res.X(924), res.Y(90), W - 24, res.Y(140)}, brush.Dim, kAlignLeadingCentered);
   const int total = int(episodes.size());
   for (int offset = 0; offset < l.rows.visible && l.first + offset < total; ++offset) {
     const int index = l.first + offset;
     const Episode& episode = episodes[size_t(index)];
     const double top = l.rows.RowTop(offset), bottom = top + l.rows.rowHeight;
-    if (index == state.nav.EpisodeIndex) res.FillRect(RectF{res.X(908), top, W - 8, bottom}, brush.Accent);
-    res.DrawTrimmed(FontId::Row, u"S" + episode.season + u"  " + episode.title, RectF{res.X(924), top + 8, W - 24, bottom},
-                    brush.White);
+    const bool selected = index == state.nav.EpisodeIndex;
+    if (selected) res.FillRect(RectF{res.X(908), top, W - 8, bottom}, brush.Accent);
+    res.DrawTrimmedLine(FontId::Row, u"S" + episode.season + u"  " + episode.title,
+                        RectF{res.X(924), top, W - 24, bottom}, selected ? ReadableOn(brush.Accent) : brush.White,
+                        kAlignLeadingCentered);
   }
 }
 

@@ -67,13 +67,13 @@ void PaintLiveHistory(RenderResources& res, const AppState& state) {
   const Brushes& brush = res.Brush();
   res.Clear(Rgba{0.04, 0.05, 0.08, 1});
   res.DrawBackButton(res.BackButtonRect());
-  res.DrawSingleLine(FontId::Title, Translate("live_history"), res.Design(160, 30, 1400, 110), brush.White,
-                     kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Title, Translate("live_history"), res.Design(160, 30, 1400, 110), brush.White,
+                      kAlignLeadingCentered);
   res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
   const int total = Count(state);
   if (total == 0) {
-    res.DrawTrimmed(FontId::Label, u"No channels", res.Design(kRowsLeft, 300, 1400, 380), brush.Dim,
-                    kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, u"No channels", res.Design(kRowsLeft, 300, 1400, 380), brush.Dim,
+                        kAlignLeadingCentered);
     return;
   }
   const int visible = LiveHistoryVisibleRows(H);
@@ -82,18 +82,21 @@ void PaintLiveHistory(RenderResources& res, const AppState& state) {
   for (int slot = 0; slot < visible && first + slot < total; ++slot) {
     const CatalogItem& channel = state.LiveHistoryChannels[size_t(first + slot)];
     const RectF row = LiveHistoryRowRect(slot, W, H);
-    if (first + slot == selected) res.FillRect(row, brush.Blue);
+    const bool focused = first + slot == selected;
+    if (focused) res.FillRect(row, brush.Blue);
+    const Rgba text = focused ? ReadableOn(brush.Blue) : brush.White;
     if (!channel.num().empty())
-      res.DrawTrimmed(FontId::Hint, channel.num(), RectF{row.left + res.X(16), row.top, row.left + res.X(100), row.bottom},
-                      brush.Dim, kAlignLeadingCentered);
+      res.DrawTrimmedLine(FontId::Hint, channel.num(),
+                          RectF{row.left + res.X(16), row.top, row.left + res.X(100), row.bottom},
+                          focused ? text : brush.Dim, kAlignLeadingCentered);
     if (cairo_surface_t* icon = res.IconFor(channel)) {
       const double side = row.Height() - res.Y(16);
       res.DrawPicture(icon, RectF{row.left + res.X(110), row.top + res.Y(8), row.left + res.X(110) + side,
                                   row.top + res.Y(8) + side});
     }
-    res.DrawTrimmed(FontId::Row, CleanDisplayName(channel.name()),
-                    RectF{row.left + res.X(180), row.top, row.right - res.X(16), row.bottom}, brush.White,
-                    kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Row, CleanDisplayName(channel.name()),
+                        RectF{row.left + res.X(180), row.top, row.right - res.X(16), row.bottom}, text,
+                        kAlignLeadingCentered);
   }
   res.DrawScrollbar(W - res.X(28), LiveHistoryRowRect(0, W, H).top, LiveHistoryRowRect(visible - 1, W, H).bottom,
                     first, visible, total);

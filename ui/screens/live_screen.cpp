@@ -90,10 +90,10 @@ constexpr Rgba kSelectedChannelFill{0.18, 0.16, 0.08, 1};
 
 bool Contains(const IdList& list, std::u16string_view id) { return std::find(list.begin(), list.end(), id) != list.end(); }
 
-void StrokeCircle(RenderResources& res, double x, double y, double radius) {
+void StrokeCircle(RenderResources& res, double x, double y, double radius, Rgba colour = Rgba{1, 1, 1, 1}) {
   cairo_t* cr = res.Cr();
   cairo_save(cr);
-  cairo_set_source_rgba(cr, 1, 1, 1, 1);
+  cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
   cairo_set_line_width(cr, 1.4);
   cairo_new_sub_path(cr);
   cairo_arc(cr, x, y, radius, 0, 6.283185307179586);
@@ -106,7 +106,7 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
   const VisibleList& live = state.VisibleLive;
   const int total = int(live.size());
   if (total == 0) {
-    res.DrawTrimmed(FontId::Label, u"No channels", res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
+    res.DrawTrimmedLine(FontId::Label, u"No channels", res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
     return;
   }
   for (int offset = 0; offset < l.channels.visible && l.channelFirst + offset < total; ++offset) {
@@ -115,27 +115,36 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
     const double top = l.channels.RowTop(offset), bottom = top + l.channels.rowHeight;
     const double middle = (top + bottom) / 2;
     const bool selected = row == state.nav.ChannelIndex;
+    // The focused channel is a filled accent bar with text in black or white,
+    // whichever reads on the accent; selected while the categories have the
+    // focus, it keeps the dark bar with an outline.
+    const bool focused = selected && state.nav.LiveFocus == 1;
+    Rgba text = brush.White, dim = brush.Dim, mark = brush.Accent;
     if (selected) {
       const RectF box{res.X(453), top + 1, res.X(949), bottom - 1};
-      res.FillRounded(box, 4, kSelectedChannelFill);
-      res.StrokeRounded(box, 4, brush.Accent, 1.5);
+      res.FillRounded(box, 4, focused ? brush.Accent : kSelectedChannelFill);
+      if (!focused) res.StrokeRounded(box, 4, brush.Accent, 1.5);
+      if (focused) text = dim = mark = ReadableOn(brush.Accent);
     }
     if (!channel.num().empty())
-      res.DrawTrimmed(FontId::Hint, channel.num(), RectF{res.X(471), top, res.X(543), bottom}, brush.Dim,
-                      kAlignLeadingCentered);
+      res.DrawTrimmedLine(FontId::Hint, channel.num(), RectF{res.X(471), top, res.X(543), bottom}, dim,
+                          kAlignLeadingCentered);
     if (cairo_surface_t* icon = res.IconFor(channel))
       res.DrawPicture(icon, RectF{res.X(561), top + res.Y(8), res.X(597), bottom - res.Y(8)});
     double nameLeft = 615;
     if (channel.tvArchive() > 0) {
-      StrokeCircle(res, res.X(625), middle, res.Y(8));
+      StrokeCircle(res, res.X(625), middle, res.Y(8), text);
       nameLeft += 28;
     }
-    res.DrawTrimmed(FontId::Row, CleanDisplayName(channel.name()), RectF{res.X(nameLeft), top, res.X(900), bottom},
-                    selected ? brush.Accent : brush.White, kAlignLeadingCentered);
+    const bool locked = Contains(state.settings.LockCh, channel.id());
+    // A long name ends before the lock mark (or the favourite mark).
+    const double nameRight = res.X(locked ? 888 : 900) - res.Px(4);
+    res.DrawTrimmedLine(FontId::Row, CleanDisplayName(channel.name()), RectF{res.X(nameLeft), top, nameRight, bottom},
+                        text, kAlignLeadingCentered);
     if (Contains(state.settings.FavLive, channel.id()))
-      res.DrawTrimmed(FontId::Hint, u"*", RectF{res.X(910), top, res.X(945), bottom}, brush.Accent, kAlignLeadingCentered);
-    if (Contains(state.settings.LockCh, channel.id()))
-      res.DrawTrimmed(FontId::Hint, u"L", RectF{res.X(888), top, res.X(910), bottom}, brush.Accent, kAlignLeadingCentered);
+      res.DrawTrimmedLine(FontId::Hint, u"*", RectF{res.X(910), top, res.X(945), bottom}, mark, kAlignLeadingCentered);
+    if (locked)
+      res.DrawTrimmedLine(FontId::Hint, u"L", RectF{res.X(888), top, res.X(910), bottom}, mark, kAlignLeadingCentered);
   }
   res.DrawScrollbar(l.channelRight - 16, l.channels.top, l.channels.bottom, l.channelFirst, l.channels.visible, total);
 }
@@ -146,15 +155,15 @@ void PaintGuide(RenderResources& res, const AppState& state, const GuideView& gu
   const int index = state.nav.ChannelIndex;
   if (index < 0 || index >= int(state.VisibleLive.size())) return;
   const CatalogItem& channel = state.VisibleLive[size_t(index)];
-  res.DrawTrimmed(FontId::Label, CleanDisplayName(channel.name()), res.Design(978, 659, 1900, 702), brush.White,
-                  kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::Label, CleanDisplayName(channel.name()), res.Design(978, 659, 1900, 702), brush.White,
+                      kAlignLeadingCentered);
   const bool ours = guide.channelId == channel.id();
   if (!ours || guide.rows.empty()) {
     // A guide for another channel means none was asked for this one (a
     // locked category waits for the PIN): nothing is loading.
     const bool loading = ours && guide.status == kGuideLoading;
-    res.DrawTrimmed(FontId::Hint, Translate(loading ? "buffering" : "no_info"), res.Design(978, 713, 1900, 753),
-                    brush.Dim, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, Translate(loading ? "buffering" : "no_info"), res.Design(978, 713, 1900, 753),
+                        brush.Dim, kAlignLeadingCentered);
     return;
   }
   const int total = int(guide.rows.size());
@@ -170,8 +179,9 @@ void PaintGuide(RenderResources& res, const AppState& state, const GuideView& gu
       StrokeCircle(res, res.X(992), (top + bottom) / 2, res.Y(6));
       left = 1012;
     }
-    res.DrawTrimmed(FontId::Hint, entry.time + u"   " + entry.title, RectF{res.X(left), top, res.X(1902), bottom},
-                    current ? brush.Accent : brush.White, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, entry.time + u"   " + entry.title, RectF{res.X(left), top, res.X(1902), bottom},
+                        current ? LegibleAccent(brush.Accent, kSelectedChannelFill) : brush.White,
+                        kAlignLeadingCentered);
   }
 }
 
@@ -180,7 +190,7 @@ void PaintButtons(RenderResources& res, const LiveLayout& l) {
   for (int i = 0; i < 3; ++i) {
     res.FillRounded(l.buttons[i], 18, Rgba{0.22, 0.22, 0.26, 1});
     res.StrokeRounded(l.buttons[i], 18, res.Brush().Accent, 2);
-    res.DrawTrimmed(FontId::Hint, Translate(kCaptions[i]), l.buttons[i], res.Brush().White, kAlignCentered);
+    res.DrawTrimmedLine(FontId::Hint, Translate(kCaptions[i]), l.buttons[i], res.Brush().White, kAlignCentered);
   }
 }
 
@@ -208,8 +218,9 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
 
   res.FillRect(RectF{l.categoryRight, res.Y(kBodyTop), l.channelRight, H}, kChannelFill);
   res.FillRect(RectF{l.channelRight, l.guideTop, W, H}, kChannelFill);
-  PaintCategoryColumn(res, l.categories, categories, l.categoryFirst, state.nav.live.LiveCategoryIndex,
-                      CategoryColumnStyle{});
+  CategoryColumnStyle style;
+  style.outlineSelected = state.nav.LiveFocus == 0;
+  PaintCategoryColumn(res, l.categories, categories, l.categoryFirst, state.nav.live.LiveCategoryIndex, style);
   res.FillRect(RectF{res.X(439), res.Y(kBodyTop), res.X(442), res.Y(kRowsBottom)}, res.Brush().Accent);
   res.FillRect(RectF{res.X(957), res.Y(kBodyTop), l.channelRight, res.Y(kRowsBottom)}, res.Brush().Accent);
   PaintChannels(res, state, l);

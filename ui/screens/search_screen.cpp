@@ -78,27 +78,30 @@ void SearchScreen::Paint(RenderResources& res, const AppState& state, const Loca
   res.FillRounded(l.queryBox, 28, Rgba{0.12, 0.12, 0.14, 0.95});
   const RectF text{res.X(280), l.queryBox.top, res.X(1600), l.queryBox.bottom};
   if (state.nav.SearchQuery.empty())
-    res.DrawTrimmed(FontId::Label, u"Search by Title", text, brush.Dim, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, u"Search by Title", text, brush.Dim, kAlignLeadingCentered);
   else
-    res.DrawTrimmed(FontId::Label, state.nav.SearchQuery + u"|", text, brush.White, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, state.nav.SearchQuery + u"|", text, brush.White, kAlignLeadingCentered);
   for (int s = 0; s < 3; ++s) {
     const SearchSectionLayout& section = l.sections[s];
     if (!section.shown) continue;
-    res.DrawTrimmed(FontId::Hint, kSectionTitles[s], section.title, brush.Dim, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, kSectionTitles[s], section.title, brush.Dim, kAlignLeadingCentered);
     if (section.empty) {
       const RectF dash{section.title.left, section.title.bottom, section.title.right,
                        section.title.bottom + res.Y(48)};
-      res.DrawTrimmed(FontId::Hint, u"—", dash, brush.Dim, kAlignLeadingCentered);
+      res.DrawTrimmedLine(FontId::Hint, u"—", dash, brush.Dim, kAlignLeadingCentered);
     }
     for (const auto& [row, index] : section.rows) {
-      if (index == state.nav.ListIndex) res.FillRect(row, brush.Blue);
+      const bool selected = index == state.nav.ListIndex;
+      if (selected) res.FillRect(row, brush.Blue);
       const CatalogItem& item = state.SearchResults[size_t(index)];
-      if (cairo_surface_t* icon = res.IconFor(item)) {
-        const double side = row.Height() - 8;
+      // The icon is as high as the row, so the name starts after it (60 at
+      // 1080, further on a taller surface).
+      const double side = row.Height() - 8;
+      if (cairo_surface_t* icon = res.IconFor(item))
         res.DrawPicture(icon, RectF{row.left + 8, row.top + 4, row.left + 8 + side, row.top + 4 + side});
-      }
-      res.DrawTrimmed(FontId::Row, CleanDisplayName(item.name()), RectF{row.left + 60, row.top, row.right - 16, row.bottom},
-                      brush.White, kAlignLeadingCentered);
+      res.DrawTrimmedLine(FontId::Row, CleanDisplayName(item.name()),
+                          RectF{row.left + std::max(60.0, side + 20), row.top, row.right - 16, row.bottom},
+                          selected ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
     }
   }
 }

@@ -13,6 +13,7 @@
 #include "ui/modals/speed_test_panel.h"
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
+#include "ui/render/line_icon.h"
 
 namespace {
 
@@ -198,4 +199,222 @@ void RunSettingsCell(ScreenContext& ctx, int index) {
   if (index < 0 || index >= 22) return;
   const int choice = PickFor(ctx, index);
   if (choice >= 0) ApplyChoice(ctx, index, choice);
+}
+
+// ---------------------------------------------------------------------------
+// Tile icons: one line drawing per setting, in the order of the cells. Each
+// draws with the pen's stroke `w` (thinner details at 0.8 w).
+
+namespace {
+
+struct Icon {
+  IconPen p;
+  double w;
+};
+
+void Slash(const Icon& i) {  // "hidden": a stroke across the whole box
+  i.p.Line(0.10, 0.90, 0.90, 0.10);
+  i.p.Stroke(i.w);
+}
+
+void ScreenShape(const Icon& i) {  // a television: screen and stand
+  i.p.Rect(0.10, 0.18, 0.90, 0.72);
+  i.p.Line(0.35, 0.88, 0.65, 0.88);
+  i.p.Stroke(i.w);
+}
+
+void FilmShape(const Icon& i) {  // a frame of film with its perforations
+  i.p.Rect(0.16, 0.10, 0.84, 0.90);
+  i.p.Line(0.32, 0.10, 0.32, 0.90);
+  i.p.Line(0.68, 0.10, 0.68, 0.90);
+  i.p.Stroke(i.w);
+}
+
+void StackShape(const Icon& i) {  // episodes: a screen with two behind it
+  i.p.Rect(0.10, 0.40, 0.90, 0.90);
+  i.p.Line(0.20, 0.27, 0.80, 0.27);
+  i.p.Line(0.30, 0.14, 0.70, 0.14);
+  i.p.Stroke(i.w);
+}
+
+void BinShape(const Icon& i) {  // a waste bin with its lid
+  i.p.Line(0.12, 0.22, 0.88, 0.22);
+  i.p.Line(0.38, 0.22, 0.42, 0.10);
+  i.p.Line(0.42, 0.10, 0.58, 0.10);
+  i.p.Line(0.58, 0.10, 0.62, 0.22);
+  cairo_move_to(i.p.cr, i.p.X(0.22), i.p.Y(0.22));
+  cairo_line_to(i.p.cr, i.p.X(0.28), i.p.Y(0.92));
+  cairo_line_to(i.p.cr, i.p.X(0.72), i.p.Y(0.92));
+  cairo_line_to(i.p.cr, i.p.X(0.78), i.p.Y(0.22));
+  i.p.Stroke(i.w);
+}
+
+void AddPlaylistIcon(const Icon& i) {  // a list and a plus
+  for (double y : {0.20, 0.45, 0.70}) i.p.Line(0.08, y, 0.52, y);
+  i.p.Line(0.78, 0.50, 0.78, 0.90);
+  i.p.Line(0.58, 0.70, 0.98, 0.70);
+  i.p.Stroke(i.w);
+}
+
+void ParentalIcon(const Icon& i) {  // a padlock
+  i.p.Rect(0.18, 0.45, 0.82, 0.92);
+  i.p.Arc(0.50, 0.45, 0.22, M_PI, 2 * M_PI);
+  i.p.Stroke(i.w);
+  i.p.Line(0.50, 0.62, 0.50, 0.75);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void ChangePlaylistIcon(const Icon& i) {  // two arrows going opposite ways
+  i.p.Line(0.10, 0.32, 0.88, 0.32);
+  i.p.Line(0.70, 0.14, 0.88, 0.32);
+  i.p.Line(0.88, 0.32, 0.70, 0.50);
+  i.p.Line(0.90, 0.70, 0.12, 0.70);
+  i.p.Line(0.30, 0.52, 0.12, 0.70);
+  i.p.Line(0.12, 0.70, 0.30, 0.88);
+  i.p.Stroke(i.w);
+}
+
+void LanguageIcon(const Icon& i) {  // a globe: outline, meridian, equator
+  i.p.Ellipse(0.50, 0.50, 0.42, 0.42);
+  i.p.Stroke(i.w);
+  i.p.Ellipse(0.50, 0.50, 0.18, 0.42);
+  i.p.Line(0.08, 0.50, 0.92, 0.50);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void LayoutIcon(const Icon& i) {  // four cells of a grid
+  i.p.Rect(0.10, 0.10, 0.44, 0.44);
+  i.p.Rect(0.56, 0.10, 0.90, 0.44);
+  i.p.Rect(0.10, 0.56, 0.44, 0.90);
+  i.p.Rect(0.56, 0.56, 0.90, 0.90);
+  i.p.Stroke(i.w);
+}
+
+void HideLiveIcon(const Icon& i) { ScreenShape(i); Slash(i); }
+void HideVodIcon(const Icon& i) { FilmShape(i); Slash(i); }
+void HideSeriesIcon(const Icon& i) { StackShape(i); Slash(i); }
+
+void ClearLiveIcon(const Icon& i) {  // a bin with a small screen in it
+  BinShape(i);
+  i.p.Rect(0.38, 0.45, 0.62, 0.65);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void ClearVodIcon(const Icon& i) {  // a bin with a play sign in it
+  BinShape(i);
+  cairo_move_to(i.p.cr, i.p.X(0.42), i.p.Y(0.40));
+  cairo_line_to(i.p.cr, i.p.X(0.62), i.p.Y(0.55));
+  cairo_line_to(i.p.cr, i.p.X(0.42), i.p.Y(0.70));
+  cairo_close_path(i.p.cr);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void ClearSeriesIcon(const Icon& i) {  // a bin with a stack of lines in it
+  BinShape(i);
+  for (double y : {0.42, 0.56, 0.70}) i.p.Line(0.40, y, 0.60, y);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void LiveSortIcon(const Icon& i) {  // an arrow down beside bars of falling length
+  i.p.Line(0.20, 0.10, 0.20, 0.88);
+  i.p.Line(0.06, 0.72, 0.20, 0.88);
+  i.p.Line(0.20, 0.88, 0.34, 0.72);
+  i.p.Line(0.46, 0.20, 0.94, 0.20);
+  i.p.Line(0.46, 0.48, 0.80, 0.48);
+  i.p.Line(0.46, 0.76, 0.64, 0.76);
+  i.p.Stroke(i.w);
+}
+
+void StreamFormatIcon(const Icon& i) {  // a stream: a wave between brackets
+  i.p.Line(0.22, 0.20, 0.06, 0.50);
+  i.p.Line(0.06, 0.50, 0.22, 0.80);
+  i.p.Line(0.78, 0.20, 0.94, 0.50);
+  i.p.Line(0.94, 0.50, 0.78, 0.80);
+  i.p.Stroke(i.w);
+  cairo_move_to(i.p.cr, i.p.X(0.30), i.p.Y(0.50));
+  cairo_curve_to(i.p.cr, i.p.X(0.40), i.p.Y(0.25), i.p.X(0.45), i.p.Y(0.25), i.p.X(0.50), i.p.Y(0.50));
+  cairo_curve_to(i.p.cr, i.p.X(0.55), i.p.Y(0.75), i.p.X(0.60), i.p.Y(0.75), i.p.X(0.70), i.p.Y(0.50));
+  i.p.Stroke(0.8 * i.w);
+}
+
+void PlayerIcon(const Icon& i) {  // a play sign in a circle
+  i.p.Ellipse(0.50, 0.50, 0.42, 0.42);
+  i.p.Stroke(i.w);
+  cairo_move_to(i.p.cr, i.p.X(0.40), i.p.Y(0.32));
+  cairo_line_to(i.p.cr, i.p.X(0.68), i.p.Y(0.50));
+  cairo_line_to(i.p.cr, i.p.X(0.40), i.p.Y(0.68));
+  cairo_close_path(i.p.cr);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void ClockHands(const Icon& i) {
+  i.p.Line(0.50, 0.50, 0.50, 0.28);
+  i.p.Line(0.50, 0.50, 0.66, 0.58);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void AutomaticIcon(const Icon& i) {  // a clock inside a turning arrow
+  i.p.Arc(0.50, 0.50, 0.42, -0.30 * M_PI, 1.35 * M_PI);
+  i.p.Stroke(i.w);
+  const double tipX = 0.50 + 0.42 * std::cos(1.35 * M_PI), tipY = 0.50 + 0.42 * std::sin(1.35 * M_PI);
+  i.p.Line(tipX, tipY, tipX + 0.20, tipY - 0.02);
+  i.p.Line(tipX, tipY, tipX + 0.02, tipY + 0.20);
+  i.p.Stroke(i.w);
+  ClockHands(i);
+}
+
+void TimeFormatIcon(const Icon& i) {  // a clock face with two ticks
+  i.p.Ellipse(0.50, 0.50, 0.42, 0.42);
+  i.p.Stroke(i.w);
+  i.p.Line(0.50, 0.12, 0.50, 0.18);
+  i.p.Line(0.50, 0.82, 0.50, 0.88);
+  i.p.Stroke(0.8 * i.w);
+  ClockHands(i);
+}
+
+void SubtitleIcon(const Icon& i) {  // a screen with two lines of text at its foot
+  i.p.Rect(0.06, 0.16, 0.94, 0.84);
+  i.p.Stroke(i.w);
+  i.p.Line(0.20, 0.56, 0.80, 0.56);
+  i.p.Line(0.30, 0.70, 0.70, 0.70);
+  i.p.Stroke(0.8 * i.w);
+}
+
+void DeviceTypeIcon(const Icon& i) {  // a monitor and a phone beside it
+  i.p.Rect(0.04, 0.14, 0.66, 0.62);
+  i.p.Line(0.22, 0.80, 0.48, 0.80);
+  i.p.Rect(0.74, 0.38, 0.96, 0.86);
+  i.p.Stroke(i.w);
+}
+
+void UpdateIcon(const Icon& i) {  // an arrow down into a tray
+  i.p.Line(0.50, 0.08, 0.50, 0.62);
+  i.p.Line(0.30, 0.42, 0.50, 0.62);
+  i.p.Line(0.50, 0.62, 0.70, 0.42);
+  i.p.Line(0.10, 0.66, 0.10, 0.90);
+  i.p.Line(0.10, 0.90, 0.90, 0.90);
+  i.p.Line(0.90, 0.90, 0.90, 0.66);
+  i.p.Stroke(i.w);
+}
+
+using IconDrawer = void (*)(const Icon&);
+// Cell 14 (external players) has no tile.
+constexpr IconDrawer kSettingIcons[20] = {
+    AddPlaylistIcon, ParentalIcon,     ChangePlaylistIcon, LanguageIcon,   LayoutIcon,
+    HideLiveIcon,    HideVodIcon,      HideSeriesIcon,     ClearLiveIcon,  ClearVodIcon,
+    ClearSeriesIcon, LiveSortIcon,     StreamFormatIcon,   PlayerIcon,     nullptr,
+    AutomaticIcon,   TimeFormatIcon,   SubtitleIcon,       DeviceTypeIcon, UpdateIcon,
+};
+
+}  // namespace
+
+void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke) {
+  if (!cr || cell < 0 || cell >= int(std::size(kSettingIcons)) || !kSettingIcons[cell]) return;
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_new_path(cr);
+  kSettingIcons[cell](Icon{IconPen{cr, box}, stroke});
+  cairo_restore(cr);
 }

@@ -3,9 +3,12 @@
 // every cell opens the option picker with a fixed set of options, writes the
 // choice into the settings and saves at once; a cancelled picker changes
 // nothing. Main thread only.
+#include <cairo.h>
+
 #include <string>
 #include <vector>
 
+#include "ui/render/render_resources.h"
 #include "ui/screens/screen_view.h"
 
 // The options and the highlighted one of a cell whose action is one picker
@@ -23,3 +26,8 @@ void OpenPanelSite(ScreenContext& ctx);
 
 // Runs cell `index` (0-21); an index outside that range does nothing.
 void RunSettingsCell(ScreenContext& ctx, int index);
+
+// The line icon of setting tile `cell` (0-19; 14 has no tile and draws
+// nothing, like any other cell), drawn in `colour` into the square `box`
+// with strokes of `stroke` pixels.
+void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <string>
 
 #include "net/text.h"
@@ -170,45 +169,34 @@ int SettingsHitTest(double x, double y, double width, double height) {
 
 namespace {
 
-// One small line icon per setting: a ring with a tick that turns with the
-// cell, so each tile is told apart at a glance.
-void DrawCellIcon(RenderResources& res, const RectF& tile, int cell) {
-  cairo_t* cr = res.Cr();
-  const double cx = tile.left + 26, cy = (tile.top + tile.bottom) / 2, r = 11.44;
-  const Rgba accent = res.Brush().Accent;
-  cairo_save(cr);
-  cairo_set_source_rgba(cr, accent.r, accent.g, accent.b, accent.a);
-  cairo_set_line_width(cr, 2);
-  cairo_arc(cr, cx, cy, r, 0, 2 * std::numbers::pi);
-  cairo_stroke(cr);
-  const double angle = cell * 2 * std::numbers::pi / kSettingsCellCount - std::numbers::pi / 2;
-  cairo_move_to(cr, cx, cy);
-  cairo_line_to(cr, cx + r * 0.7 * std::cos(angle), cy + r * 0.7 * std::sin(angle));
-  cairo_stroke(cr);
-  cairo_restore(cr);
-}
+constexpr Rgba kTileFill{0.12, 0.12, 0.14, 0.95};
 
 void PaintSettingTile(RenderResources& res, const AppState& state, int cell, bool focused) {
   const RectF tile = SettingsTileRect(cell, res.Width(), res.Height());
   const Brushes& brush = res.Brush();
-  res.FillRounded(tile, 14, Rgba{0.12, 0.12, 0.14, 0.95});
-  res.StrokeRounded(tile, 14, brush.Accent, focused ? 3 : 1.5);
-  DrawCellIcon(res, tile, cell);
+  res.FillRounded(tile, 14, kTileFill);
+  res.StrokeRounded(tile, 14, brush.Accent, focused ? res.FocusRing() : 1.5);
+  // The icon on a grid of 2 x 11.44 pixels (of a 1080-high surface) centred
+  // 26 right of the tile's edge; lengths that hold text scale like it.
+  const double half = res.Px(11.44), cx = tile.left + res.Px(26), cy = (tile.top + tile.bottom) / 2;
+  DrawSettingIcon(res.Cr(), cell, RectF{cx - half, cy - half, cx + half, cy + half}, brush.Accent,
+                  std::max(1.5, res.Px(2)));
   const std::u16string value = SettingsValueText(state, cell);
-  const double raise = value.empty() ? 0 : 26;
+  const double left = tile.left + res.Px(48), right = tile.right - res.Px(14);
+  const double raise = value.empty() ? 0 : res.Px(26);
   res.DrawTrimmed(FontId::Hint, SettingsRowLabel(cell),
-                  RectF{tile.left + 48, tile.top + 10 - raise, tile.right - 14, tile.bottom - 8 - raise}, brush.White,
+                  RectF{left, tile.top + res.Px(10) - raise, right, tile.bottom - res.Px(8) - raise}, brush.White,
                   kAlignLeadingCentered);
   if (!value.empty())
-    res.DrawTrimmed(FontId::Hint, value, RectF{tile.left + 48, tile.bottom - 32, tile.right - 14, tile.bottom - 6},
-                    brush.Accent, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, value, RectF{left, tile.bottom - res.Px(32), right, tile.bottom - res.Px(6)},
+                        LegibleAccent(brush.Accent, kTileFill), kAlignLeadingCentered);
 }
 
 void PaintButtonTile(RenderResources& res, int cell, std::u16string_view text, bool focused) {
   const RectF tile = SettingsTileRect(cell, res.Width(), res.Height());
   res.FillRounded(tile, 12, Rgba{0.18, 0.16, 0.08, 1});
-  res.StrokeRounded(tile, 12, res.Brush().Accent, focused ? 3 : 1.5);
-  res.DrawTrimmed(FontId::Label, text, tile, res.Brush().White, kAlignCentered);
+  res.StrokeRounded(tile, 12, res.Brush().Accent, focused ? res.FocusRing() : 1.5);
+  res.DrawTrimmedLine(FontId::Label, text, tile, res.Brush().White, kAlignCentered);
 }
 
 std::u16string IdentityText(const AppState& state) {
@@ -226,8 +214,8 @@ void PaintSettings(RenderResources& res, const AppState& state) {
   if (!res.Drawing()) return;
   const double W = res.Width(), H = res.Height();
   res.Clear(Rgba{0.05, 0.05, 0.07, 1});
-  res.DrawTrimmed(FontId::Title, Translate("settings"), RectF{0, res.Y(40), W, res.Y(110)}, res.Brush().White,
-                  kAlignCentered);
+  res.DrawTrimmedLine(FontId::Title, Translate("settings"), RectF{0, res.Y(40), W, res.Y(110)}, res.Brush().White,
+                      kAlignCentered);
   res.DrawBackButton(SettingsBackRect(W, H));
 
   // A focus of 14 (never reached by the keys) shows on tile 13.

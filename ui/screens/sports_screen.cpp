@@ -15,13 +15,16 @@ int LineCount(const AppState& state) { return static_cast<int>(state.sports.line
 
 }  // namespace
 
+// Rows in 1080ths of the height, like the title above them: in pixels they
+// ran under the title on a tall window.
 int SportsVisibleRows(double height) {
-  return std::max(1, static_cast<int>((height - kRowsTop - kBottomMargin) / kRowHeight));
+  const double rows = (height - DesignY(kRowsTop + kBottomMargin, height)) / DesignY(kRowHeight, height);
+  return std::max(1, static_cast<int>(rows + 1e-9));
 }
 
-RectF SportsRowRect(int slot, double width, double /*height*/) {
-  const double top = kRowsTop + slot * kRowHeight;
-  return RectF{WideX(32, width), top, width - WideX(32, width), top + kRowHeight};
+RectF SportsRowRect(int slot, double width, double height) {
+  const double top = DesignY(kRowsTop + slot * kRowHeight, height);
+  return RectF{WideX(32, width), top, width - WideX(32, width), top + DesignY(kRowHeight, height)};
 }
 
 void PaintSports(RenderResources& res, const AppState& state) {
@@ -48,11 +51,14 @@ void PaintSports(RenderResources& res, const AppState& state) {
   const int first = ScrolledFirst(0, selected, visible);
   for (int slot = 0; slot < visible && first + slot < total; ++slot) {
     const RectF row = SportsRowRect(slot, W, H);
-    if (first + slot == selected) res.FillRect(RectF{row.left, row.top + 2, row.right, row.bottom - 2}, brush.Blue);
-    res.DrawTrimmed(FontId::Row, state.sports.lines[first + slot],
-                    RectF{row.left + 16, row.top + 8, row.right - 16, row.bottom - 4}, brush.White);
+    const bool focused = first + slot == selected;
+    if (focused) res.FillRect(RectF{row.left, row.top + 2, row.right, row.bottom - 2}, brush.Blue);
+    res.DrawTrimmedLine(FontId::Row, state.sports.lines[first + slot],
+                        RectF{row.left + 16, row.top, row.right - 16, row.bottom},
+                        focused ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }
-  res.DrawScrollbar(W - res.WX(32) + 4, kRowsTop, kRowsTop + visible * kRowHeight, first, visible, total);
+  res.DrawScrollbar(W - res.WX(32) + 4, SportsRowRect(0, W, H).top, SportsRowRect(visible, W, H).top, first, visible,
+                    total);
 }
 
 void SportsScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {

@@ -4,8 +4,8 @@
 // highlight. Main thread only.
 #include "ui/screens/screen_view.h"
 
-// Lines 56 pixels high from y = 150, as many as fit 20 above the bottom, at
-// least one.
+// Lines 56 high from y = 150 (of 1080), as many as fit 20 above the
+// bottom, at least one.
 int SportsVisibleRows(double height);
 RectF SportsRowRect(int slot, double width, double height);
 

@@ -77,7 +77,7 @@ TEST_F(NavigatorTest, HomeClicksOpenTilesThePanelAndItsButtons) {
   EXPECT_EQ(state.nav.HomeIndex, 1);
   Press({Vk::Escape});
 
-  Click(HomeBellHitRect(1280));
+  Click(HomeBellHitRect(1280, 720));
   EXPECT_TRUE(state.nav.MessagesOpen);
   EXPECT_TRUE(state.nav.MessagesMode);
   Click(HomeTileRect(5, 1280, 720));
@@ -127,7 +127,7 @@ TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
 }
 
 TEST_F(NavigatorTest, ReplyBoxTakesCharactersAndRefusesBlankText) {
-  Click(HomeBellHitRect(1280));
+  Click(HomeBellHitRect(1280, 720));
   Press({Vk::Return});  // opens the reply box
   ASSERT_TRUE(state.nav.compose.composeOpen);
   navigator.OnChar(u' ', 0);

@@ -90,7 +90,7 @@ TEST(DrawTrimmed, CutsLongTextButNotInATinyRectangle) {
   {
     // Below 4 x 4 the text is drawn whole, as a plain label: wrapped at the
     // rectangle's width (one letter a line here), never cut.
-    OffscreenFrame frame(res, 100, 200);
+    OffscreenFrame frame(res, 1920, 1080);
     res.DrawTrimmed(FontId::Row, u"WWWWWW", RectF{0, 10, 3, 13}, Rgba{1, 1, 1, 1});
     bool inkFarBelow = false;
     for (int y = 100; y < 200; ++y) {
@@ -102,6 +102,51 @@ TEST(DrawTrimmed, CutsLongTextButNotInATinyRectangle) {
     OffscreenFrame frame(res, 600, 60);
     res.DrawTrimmed(FontId::Row, u"", RectF{0, 10, 200, 40}, Rgba{1, 1, 1, 1});
     EXPECT_FALSE(frame.AnyInk(0, 600));
+  }
+}
+
+TEST(DrawTrimmedLine, OneLineWhateverTheHeight) {
+  RenderResources res;
+  OffscreenFrame frame(res, 1920, 1080);
+  // A box tall enough for three lines still gets one, cut at its width.
+  res.DrawTrimmedLine(FontId::Row, u"VIP Sky Sports Premier League FHD\n" + std::u16string(70, u'W'),
+                      RectF{0, 0, 300, 100}, Rgba{1, 1, 1, 1}, kAlignLeadingCentered);
+  EXPECT_FALSE(frame.AnyInk(301, 1920));
+  int inkRows = 0;
+  for (int y = 0; y < 100; ++y) {
+    bool ink = false;
+    for (int x = 0; x < 300 && !ink; x += 2) ink = frame.At(x, y).a > 0;
+    inkRows += ink;
+  }
+  EXPECT_GT(inkRows, 8);
+  EXPECT_LT(inkRows, 30) << "one line of a 20-pixel font";
+}
+
+// Text grows and shrinks with the surface (the design is for 1080), never
+// below the legibility floor; a narrow window scales by its width.
+TEST(FontScale, FollowsTheSurfaceWithAFloor) {
+  EXPECT_DOUBLE_EQ(FontScaleFor(1920, 1080), 1);
+  EXPECT_DOUBLE_EQ(FontScaleFor(3840, 2160), 2);
+  EXPECT_DOUBLE_EQ(FontScaleFor(1280, 1080), 1280 / 1920.0);
+  EXPECT_DOUBLE_EQ(FontPxAt(FontId::Label, FontScaleFor(1280, 720)), 26 * 720 / 1080.0);
+  EXPECT_DOUBLE_EQ(FontPxAt(FontId::Hint, FontScaleFor(640, 360)), kMinFontPx);
+  RenderResources res;
+  double heights[3] = {};
+  const int sizes[3][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
+  for (int i = 0; i < 3; ++i) {
+    OffscreenFrame frame(res, sizes[i][0], sizes[i][1]);
+    heights[i] = res.MeasureText(FontId::Title, u"Catch up").second;
+  }
+  EXPECT_NEAR(heights[0] / heights[1], 720 / 1080.0, 0.08);
+  EXPECT_NEAR(heights[2] / heights[1], 2, 0.1);
+}
+
+TEST(Contrast, TextOnEveryAccentReads) {
+  EXPECT_NEAR(ContrastRatio(Rgba{1, 1, 1, 1}, Rgba{0, 0, 0, 1}), 21, 1e-9);
+  for (int i = 0; i < kAccentCount; ++i) {
+    const Rgba accent = AccentColor(i);
+    EXPECT_GE(ContrastRatio(ReadableOn(accent), accent), 4.5) << i;
+    EXPECT_GE(ContrastRatio(LegibleAccent(accent, Rgba{0.18, 0.16, 0.08, 1}), Rgba{0.18, 0.16, 0.08, 1}), 4.5) << i;
   }
 }
 

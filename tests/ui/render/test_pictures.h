@@ -3,8 +3,11 @@
 // reads of cairo image surfaces.
 #include <cairo.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 
 #include "ui/render/render_resources.h"
 
@@ -52,6 +55,43 @@ class OffscreenFrame {
   OffscreenFrame& operator=(const OffscreenFrame&) = delete;
 
   Pixel At(int x, int y) const { return PixelAt(surface_, x, y); }
+  // The colour of an opaque pixel, in 0..1.
+  Rgba ColourAt(int x, int y) const {
+    const Pixel p = At(x, y);
+    return Rgba{p.r / 255.0, p.g / 255.0, p.b / 255.0, 1};
+  }
+  // The contrast of text painted in `box`: its background is the commonest
+  // colour there, its text the pixel that stands out most from it (the core
+  // of a glyph's stroke).
+  double TextContrast(const RectF& box) const {
+    std::map<uint32_t, int> counts;
+    for (int y = int(box.top); y < int(box.bottom); ++y) {
+      for (int x = int(box.left); x < int(box.right); ++x) {
+        const Pixel p = At(x, y);
+        ++counts[uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | uint32_t(p.b)];
+      }
+    }
+    if (counts.empty()) return 1;
+    const uint32_t common =
+        std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    const Rgba background{(common >> 16) / 255.0, ((common >> 8) & 0xFF) / 255.0, (common & 0xFF) / 255.0, 1};
+    double best = 1;
+    for (const auto& [packed, n] : counts) {
+      const Rgba c{(packed >> 16) / 255.0, ((packed >> 8) & 0xFF) / 255.0, (packed & 0xFF) / 255.0, 1};
+      best = std::max(best, ContrastRatio(c, background));
+    }
+    return best;
+  }
+  // True when any pixel of `box` differs from `colour` (opaque surfaces).
+  bool InkIn(const RectF& box, Rgba colour) const {
+    for (int y = std::max(0, int(box.top)); y < int(box.bottom); ++y) {
+      for (int x = std::max(0, int(box.left)); x < int(box.right); ++x) {
+        const Rgba c = ColourAt(x, y);
+        if (std::abs(c.r - colour.r) + std::abs(c.g - colour.g) + std::abs(c.b - colour.b) > 0.05) return true;
+      }
+    }
+    return false;
+  }
   // True when any pixel of the column range [x0, x1) has some alpha.
   bool AnyInk(int x0, int x1) const {
     const int h = cairo_image_surface_get_height(surface_);

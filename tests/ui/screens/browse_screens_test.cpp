@@ -8,7 +8,12 @@
 #include "platform/virtual_keys.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
+#include "tests/ui/render/test_pictures.h"
+#include "ui/i18n/languages.h"
+#include "ui/i18n/translate.h"
 #include "ui/nav/navigator.h"
+#include "ui/screens/browse_frame.h"
+#include "ui/screens/catchup_screen.h"
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/item_grid.h"
 #include "ui/screens/live_history.h"
@@ -376,6 +381,142 @@ TEST_F(BrowseTest, AUserLockedCategoryAsksForThePinEachTimeItOpens) {
   Answer(u"4321");
   Press({Vk::Down});
   EXPECT_EQ(modalsShown, 3) << "asked again on the next opening";
+}
+
+// --- What the screens paint -------------------------------------------------
+
+// Names as real providers write them.
+const std::u16string kLongChannel = u"VIP Sky Sports Premier League FHD " + std::u16string(66, u'W');
+const std::u16string kLongCategory = u"PREMIUM USA SPORTS NETWORKS";
+
+class BrowsePaintTest : public BrowseTest {
+ protected:
+  BrowsePaintTest() {
+    // 1200 channels, the first with a 100-character name, so "All" counts
+    // four digits; 24 categories, so the column scrolls.
+    auto live = std::make_shared<ItemList>(*Items(ItemKind::Live, 1200, u"n", u"c"));
+    CatalogItem::Fields f;
+    f.id = u"long";
+    f.name = kLongChannel;
+    f.categoryId = u"n";
+    f.num = u"1";
+    (*live)[0] = CatalogItem(ItemKind::Live, f, 0);
+    state.catalog.LiveChannels = live;
+    state.catalog.LiveCategories = {{kLongCategory, u"n"}};
+    for (int i = 0; i < 24; ++i) state.catalog.LiveCategories.push_back({u"Cat " + AsciiToWideNumber(i), u"x"});
+    int liveIndex = kLiveAllIndex;
+    RebuildLiveCategories(state.catalog.LiveCategories, liveIndex);
+    state.settings.HideLive.clear();
+  }
+  void Paint(OffscreenFrame&, Screen screen) { screens[screen].Paint(res, state, LocalTime{2026, 9, 17, 12, 0, 0, 4}); }
+  RenderResources res;
+};
+
+TEST_F(BrowsePaintTest, ALongNameStaysOnOneLineInsideItsRow) {
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Right});  // the channels take the focus, the first selected
+  ASSERT_EQ(SelectedChannelId(), u"long");
+  for (const auto& [w, h] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
+    SCOPED_TRACE(w);
+    OffscreenFrame frame(res, w, h);
+    Paint(frame, Screen::Live);
+    const ListRows rows = ListRowsOf(122, 997, 48, h);
+    const Rgba bar = AccentColor(0);  // the focused row's fill
+    // The rows of pixels the name's ink covers, inside the focused bar.
+    int inkTop = -1, inkBottom = -1;
+    for (int y = int(rows.top) + 3; y < int(rows.RowTop(1)) - 3; ++y) {
+      if (!frame.InkIn(RectF{DesignX(616, w), double(y), DesignX(880, w), y + 1.0}, bar)) continue;
+      if (inkTop < 0) inkTop = y;
+      inkBottom = y;
+    }
+    ASSERT_GE(inkTop, 0);
+    EXPECT_LT(inkBottom - inkTop, 1.5 * FontPxAt(FontId::Row, FontScaleFor(w, h))) << "one line";
+    // The ellipsis ends the line before the marks' column.
+    EXPECT_FALSE(frame.InkIn(RectF{DesignX(900, w), rows.top + 3, DesignX(908, w), rows.RowTop(1) - 3}, bar));
+  }
+}
+
+// Texts that ran over their neighbours at 1280 x 720: a count of four digits
+// under the scroll bar, the header's tabs cut ("Ho..."), the Catch-up title
+// under the channel's icon (in every language).
+TEST_F(BrowsePaintTest, TextsKeepClearOfTheirNeighbours) {
+  {
+    OffscreenFrame frame(res, 1280, 720);
+    for (const auto& [left, right, word] : {std::tuple{54, 175, kMenuHome}, {200, 345, kMenuLive},
+                                            {360, 530, kMenuMovies}, {545, 730, kMenuSeries}}) {
+      EXPECT_LE(res.MeasureText(FontId::Label, MenuWord(0, word)).first, DesignX(right - left, 1280)) << word;
+    }
+  }
+  for (int language = 0; language < kLanguageCount; ++language) {
+    SetCurrentLanguageCode(kLanguages[language].code);
+    OffscreenFrame frame(res, 1280, 720);
+    PaintCatchup(res, state, 1789000000);
+    EXPECT_FALSE(frame.InkIn(DesignRect(492, 30, 590, 110, 1280, 720), Rgba{0.04, 0.05, 0.08, 1})) << language;
+  }
+  SetCurrentLanguageCode(u"en");
+  for (const auto& [w, h] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
+    OffscreenFrame frame(res, w, h);
+    const CategoryColumnStyle style;
+    const RectF count = CategoryCountRect(res, style, 0, 48);
+    EXPECT_LT(count.right, CategoryScrollbarX(w)) << w;
+    EXPECT_LE(res.MeasureText(FontId::Hint, u"8623").first, count.Width()) << w;
+    const RectF name = CategoryNameRect(res, style, 0, 48);
+    EXPECT_LE(name.right, count.left) << w;
+  }
+}
+
+// The focused item against its own background, for every accent colour: the
+// focused channel, the current header tab, the focused card's caption and its
+// ring, the selected episode.
+TEST_F(BrowsePaintTest, TheFocusedItemReadsWithEveryAccent) {
+  state.series.Episodes = {{u"e1", u"Pilot", u"mp4", u"1"}, {u"e2", u"Second", u"mp4", u"1"}};
+  const int w = 1280, h = 720;
+  const ListRows rows = ListRowsOf(122, 997, 48, h);
+  const RectF channelName{DesignX(616, w), rows.top + 3, DesignX(880, w), rows.RowTop(1) - 3};
+  for (int accent = 0; accent < kAccentCount; ++accent) {
+    SCOPED_TRACE(accent);
+    state.settings.DashColor = accent;
+    navigator.SetScreen(Screen::Live);
+    state.nav.LiveFocus = 1;
+    state.nav.ChannelIndex = 0;
+    {
+      OffscreenFrame frame(res, w, h, accent);
+      Paint(frame, Screen::Live);
+      EXPECT_GE(frame.TextContrast(channelName), 4.5) << "focused channel";
+      EXPECT_GE(frame.TextContrast(DesignRect(200, 44, 345, 94, w, h)), 4.5) << "current tab";
+    }
+    navigator.SetScreen(Screen::Movies);
+    state.nav.ItemFocus = 1;
+    {
+      OffscreenFrame frame(res, w, h, accent);
+      Paint(frame, Screen::Movies);
+      const RectF cell = ItemGridLayoutOf(state.nav, 4, int(state.VisibleItems.size()), w, h).CellRect(0);
+      const RectF card{cell.left, cell.top, cell.right - 10, cell.bottom - 10};
+      EXPECT_GE(frame.TextContrast(RectF{card.left + 8, card.bottom - 20, card.right - 8, card.bottom - 5}), 4.5)
+          << "focused caption";
+      // The ring: at least 3 pixels of accent across the card's left edge.
+      const Rgba ring = AccentColor(accent);
+      int thick = 0;
+      const int y = int((card.top + card.bottom) / 2);
+      for (int x = int(card.left) - 4; x < int(card.left) + 8; ++x) {
+        const Rgba c = frame.ColourAt(x, y);
+        if (std::abs(c.r - ring.r) + std::abs(c.g - ring.g) + std::abs(c.b - ring.b) < 0.08) ++thick;
+      }
+      EXPECT_GE(thick, 3) << "ring";
+    }
+    navigator.SetScreen(Screen::Series);
+    state.playback.currentItem = (*state.catalog.Series)[0];
+    state.nav.EpisodesOpen = true;
+    state.nav.EpisodeIndex = 0;
+    {
+      OffscreenFrame frame(res, w, h, accent);
+      Paint(frame, Screen::Series);
+      const ListRows rows = EpisodesLayoutOf(0, 2, w, h).rows;
+      EXPECT_GE(frame.TextContrast(RectF{DesignX(924, w), rows.top + 4, w - 40.0, rows.RowTop(1) - 4}), 4.5)
+          << "selected episode";
+    }
+    state.nav.EpisodesOpen = false;
+  }
 }
 
 }  // namespace

@@ -163,6 +163,33 @@ TEST_F(HomePaint, BadgeAndOverlays) {
   EXPECT_EQ(white.Brightness(), 3 * 255);
 }
 
+// At 1280 x 720, in every language: the month and year stay inside the clock
+// band, the wordmark clear of the first tile, and the messages panel's CLOSE
+// button shows its face.
+TEST_F(HomePaint, SmallWindowKeepsTextsInTheirPlaces) {
+  const int w = 1280, h = 720;
+  HomeView view;
+  view.now = LocalTime{2026, 9, 17, 12, 34, 0, 4};  // September, a long month name
+  const RectF band = HomeClockBand(w, h);
+  const RectF tile = HomeTileRect(0, w, h);
+  for (int language = 0; language < kLanguageCount; ++language) {
+    SCOPED_TRACE(language);
+    view.language = language;
+    OffscreenFrame frame(res_, w, h);
+    PaintHome(res_, view);
+    const Rgba backdrop = frame.ColourAt(int(band.right) + 40, int(band.bottom) + 3);
+    EXPECT_FALSE(frame.InkIn(RectF{band.right + 1, band.top, w - 90.0, band.bottom}, backdrop)) << "right of the band";
+    const Rgba veil = frame.ColourAt(5, int(tile.top) - 2);
+    EXPECT_FALSE(frame.InkIn(RectF{tile.left, tile.top - 4, tile.right, tile.top}, veil)) << "on the first tile";
+  }
+  view.panelOpen = view.messagesMode = true;
+  OffscreenFrame frame(res_, w, h);
+  PaintHome(res_, view);
+  const RectF close = HomePanelButtonRect(1, w, h);
+  const int y = int((close.top + close.bottom) / 2);
+  EXPECT_GT(frame.At(int(close.left) + 6, y).Brightness(), frame.At(int(close.left) - 6, y).Brightness() + 60);
+}
+
 TEST(HomePaintOutsideAFrame, DrawsNothing) {
   RenderResources res;
   PaintHome(res, HomeView{});  // no frame bound: must not touch anything

@@ -104,9 +104,39 @@ TEST(SettingsLayout, TilesDoNotOverlapAndFocus14IsDrawnOn13) {
   const RectF t13 = SettingsTileRect(13, 1280, 720);
   const RectF t12 = SettingsTileRect(12, 1280, 720);
   const int mid13 = static_cast<int>((t13.top + t13.bottom) / 2), mid12 = static_cast<int>((t12.top + t12.bottom) / 2);
-  // The 3-pixel focus frame reaches 1.5 pixels inside the edge; a plain frame does not.
+  // The focus frame (3 pixels at least) reaches 1.5 pixels inside the edge; a plain frame does not.
   EXPECT_GT(frame.At(static_cast<int>(t13.left) + 1, mid13).Brightness(),
             frame.At(static_cast<int>(t12.left) + 1, mid12).Brightness() + 60);
+}
+
+// Each setting has its own picture: any two icons differ in a good part of
+// their strokes (a shared ring with a turned tick would not).
+TEST(SettingsLayout, EveryTileHasItsOwnIcon) {
+  constexpr int kSide = 48;
+  std::vector<std::vector<bool>> masks;
+  for (int cell = 0; cell < 20; ++cell) {
+    if (cell == 14) continue;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSide, kSide);
+    cairo_t* cr = cairo_create(surface);
+    DrawSettingIcon(cr, cell, RectF{2, 2, kSide - 2.0, kSide - 2.0}, Rgba{1, 1, 1, 1}, 3);
+    cairo_destroy(cr);
+    std::vector<bool> mask;
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) mask.push_back(PixelAt(surface, x, y).a > 100);
+    }
+    cairo_surface_destroy(surface);
+    masks.push_back(std::move(mask));
+  }
+  for (size_t a = 0; a < masks.size(); ++a) {
+    for (size_t b = a + 1; b < masks.size(); ++b) {
+      int both = 0, either = 0;
+      for (size_t i = 0; i < masks[a].size(); ++i) {
+        both += masks[a][i] && masks[b][i];
+        either += masks[a][i] || masks[b][i];
+      }
+      EXPECT_LT(both, 0.75 * either) << a << " and " << b;
+    }
+  }
 }
 
 struct SettingsCellsTest : NavigatorTest {
