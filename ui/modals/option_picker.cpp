@@ -46,7 +46,8 @@ PickerResult PickerOnClick(OptionPicker& picker, double x, double y, double widt
 }
 
 int PickerVisibleRows(double height) {
-  const double rows = (height - DesignY(kRowsTop + kBottomMargin, height)) / DesignY(kRowHeight, height);
+  const double row = std::max(1.0, DesignY(kRowHeight, height));
+  const double rows = (height - DesignY(kRowsTop + kBottomMargin, height)) / row;
   return std::max(1, static_cast<int>(rows + 1e-9));
 }
 

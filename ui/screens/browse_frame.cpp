@@ -56,7 +56,9 @@ void PaintHeaderBar(RenderResources& res, Screen current) {
     // The current tab is a filled pill: accent text on the dark band is too
     // faint with the darker accents.
     if (tab.screen == current) {
-      res.FillRounded(box, 10, brush.Accent);
+      // Inset so it keeps clear of the separators and of the search pill,
+      // which starts under the last tab's end.
+      res.FillRounded(res.Design(tab.left + 8, 42, tab.right - 8, 96), 10, brush.Accent);
       colour = ReadableOn(brush.Accent);
     }
     res.DrawTrimmedLine(FontId::Label, MenuWord(language, tab.word), box, colour, kAlignCentered);

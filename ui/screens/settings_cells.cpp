@@ -237,15 +237,11 @@ void StackShape(const Icon& i) {  // episodes: a screen with two behind it
   i.p.Stroke(i.w);
 }
 
-void BinShape(const Icon& i) {  // a waste bin with its lid
-  i.p.Line(0.12, 0.22, 0.88, 0.22);
-  i.p.Line(0.38, 0.22, 0.42, 0.10);
-  i.p.Line(0.42, 0.10, 0.58, 0.10);
-  i.p.Line(0.58, 0.10, 0.62, 0.22);
-  cairo_move_to(i.p.cr, i.p.X(0.22), i.p.Y(0.22));
-  cairo_line_to(i.p.cr, i.p.X(0.28), i.p.Y(0.92));
-  cairo_line_to(i.p.cr, i.p.X(0.72), i.p.Y(0.92));
-  cairo_line_to(i.p.cr, i.p.X(0.78), i.p.Y(0.22));
+void BinLid(const Icon& i) {  // the lid and handle of a waste bin: "clear"
+  i.p.Line(0.10, 0.18, 0.90, 0.18);
+  i.p.Line(0.38, 0.18, 0.42, 0.06);
+  i.p.Line(0.42, 0.06, 0.58, 0.06);
+  i.p.Line(0.58, 0.06, 0.62, 0.18);
   i.p.Stroke(i.w);
 }
 
@@ -294,25 +290,26 @@ void HideLiveIcon(const Icon& i) { ScreenShape(i); Slash(i); }
 void HideVodIcon(const Icon& i) { FilmShape(i); Slash(i); }
 void HideSeriesIcon(const Icon& i) { StackShape(i); Slash(i); }
 
-void ClearLiveIcon(const Icon& i) {  // a bin with a small screen in it
-  BinShape(i);
-  i.p.Rect(0.38, 0.45, 0.62, 0.65);
-  i.p.Stroke(0.8 * i.w);
+void ClearLiveIcon(const Icon& i) {  // a lid over a small television
+  BinLid(i);
+  i.p.Rect(0.20, 0.34, 0.80, 0.74);
+  i.p.Line(0.40, 0.90, 0.60, 0.90);
+  i.p.Stroke(i.w);
 }
 
-void ClearVodIcon(const Icon& i) {  // a bin with a play sign in it
-  BinShape(i);
-  cairo_move_to(i.p.cr, i.p.X(0.42), i.p.Y(0.40));
-  cairo_line_to(i.p.cr, i.p.X(0.62), i.p.Y(0.55));
-  cairo_line_to(i.p.cr, i.p.X(0.42), i.p.Y(0.70));
+void ClearVodIcon(const Icon& i) {  // a lid over a play sign
+  BinLid(i);
+  cairo_move_to(i.p.cr, i.p.X(0.30), i.p.Y(0.34));
+  cairo_line_to(i.p.cr, i.p.X(0.78), i.p.Y(0.62));
+  cairo_line_to(i.p.cr, i.p.X(0.30), i.p.Y(0.90));
   cairo_close_path(i.p.cr);
-  i.p.Stroke(0.8 * i.w);
+  i.p.Stroke(i.w);
 }
 
-void ClearSeriesIcon(const Icon& i) {  // a bin with a stack of lines in it
-  BinShape(i);
-  for (double y : {0.42, 0.56, 0.70}) i.p.Line(0.40, y, 0.60, y);
-  i.p.Stroke(0.8 * i.w);
+void ClearSeriesIcon(const Icon& i) {  // a lid over a stack of lines
+  BinLid(i);
+  for (double y : {0.40, 0.60, 0.80}) i.p.Line(0.22, y, 0.78, y);
+  i.p.Stroke(i.w);
 }
 
 void LiveSortIcon(const Icon& i) {  // an arrow down beside bars of falling length
@@ -363,13 +360,13 @@ void AutomaticIcon(const Icon& i) {  // a clock inside a turning arrow
   ClockHands(i);
 }
 
-void TimeFormatIcon(const Icon& i) {  // a clock face with two ticks
-  i.p.Ellipse(0.50, 0.50, 0.42, 0.42);
+void TimeFormatIcon(const Icon& i) {  // a digital clock: four digits about a colon
+  i.p.Rect(0.04, 0.24, 0.96, 0.76);
   i.p.Stroke(i.w);
-  i.p.Line(0.50, 0.12, 0.50, 0.18);
-  i.p.Line(0.50, 0.82, 0.50, 0.88);
+  for (double x : {0.20, 0.34, 0.66, 0.80}) i.p.Line(x, 0.38, x, 0.62);
+  i.p.Line(0.50, 0.42, 0.50, 0.43);
+  i.p.Line(0.50, 0.57, 0.50, 0.58);
   i.p.Stroke(0.8 * i.w);
-  ClockHands(i);
 }
 
 void SubtitleIcon(const Icon& i) {  // a screen with two lines of text at its foot

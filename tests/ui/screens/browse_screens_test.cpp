@@ -494,13 +494,16 @@ TEST_F(BrowsePaintTest, TheFocusedItemReadsWithEveryAccent) {
       const RectF card{cell.left, cell.top, cell.right - 10, cell.bottom - 10};
       EXPECT_GE(frame.TextContrast(RectF{card.left + 8, card.bottom - 20, card.right - 8, card.bottom - 5}), 4.5)
           << "focused caption";
-      // The ring: at least 3 pixels of accent across the card's left edge.
+      // The ring: at least 3 pixels across the card's left edge nearer the
+      // accent than the ground they are drawn on.
       const Rgba ring = AccentColor(accent);
-      int thick = 0;
       const int y = int((card.top + card.bottom) / 2);
+      const Rgba ground = frame.ColourAt(int(card.left) - 8, y);
+      auto distance = [](Rgba a, Rgba b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); };
+      int thick = 0;
       for (int x = int(card.left) - 4; x < int(card.left) + 8; ++x) {
         const Rgba c = frame.ColourAt(x, y);
-        if (std::abs(c.r - ring.r) + std::abs(c.g - ring.g) + std::abs(c.b - ring.b) < 0.08) ++thick;
+        if (distance(c, ring) < distance(c, ground)) ++thick;
       }
       EXPECT_GE(thick, 3) << "ring";
     }

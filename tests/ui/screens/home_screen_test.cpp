@@ -47,7 +47,8 @@ TEST(HomeLayout, SwatchesButtonsAndHitTests) {
   EXPECT_EQ(HomeActionButtonRect(0, 1920, 1080), (RectF{1368, 1020, 1536, 1064}));
   EXPECT_DOUBLE_EQ(HomeActionButtonRect(2, 1920, 1080).right, 1896);
   // A narrow window keeps the buttons right of the menu column.
-  EXPECT_DOUBLE_EQ(HomeActionButtonRect(0, 640, 480).left, 450 * 640 / 1920.0);
+  // The buttons' pixel sizes follow the text (a third at 640 x 480).
+  EXPECT_DOUBLE_EQ(HomeActionButtonRect(0, 640, 480).left, 640 - 552 / 3.0);
 
   auto hit = [&](const RectF& r) { return HomeHitTest((r.left + r.right) / 2, (r.top + r.bottom) / 2, 1920, 1080, view); };
   EXPECT_EQ(hit(HomeTileRect(5, 1920, 1080)), (HomeHit{HomeHit::Kind::Tile, 5}));
