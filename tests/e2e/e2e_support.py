@@ -95,7 +95,11 @@ def screenshot(folder, name):
     """Saves the screen as <folder>/<name>.png for people and returns
     (width, height, rgb bytes) read from a PPM of the same screen."""
     subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], check=True)
-    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
+    return parse_ppm(subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout)
+
+
+def parse_ppm(ppm):
+    """(width, height, rgb bytes) of a binary PPM."""
     fields, pos = [], 0
     while len(fields) < 4:  # magic, width, height, maxval
         while ppm[pos:pos + 1].isspace():

@@ -29,18 +29,34 @@ import subprocess
 import sys
 import time
 
-from e2e_support import SOLID, check, failures, make_solid_media, pixel, read_lines, start_program, start_standin
-from e2e_support import screenshot as screenshot_into
+from e2e_support import SOLID, check, failures, make_solid_media, parse_ppm, pixel, read_lines, start_program
+from e2e_support import start_standin
 
 SIZES = ("1280x720", "1920x1080", "3840x2160")
 TOLERANCE = 3  # px of ink past a box: antialiasing, and glyphs such as "J" that hang past their origin
 MIN_CONTRAST = 4.5
 
-# Intended overlaps: (stop, text, text) on one layer, either order.
+# Intended overlaps: (stop, text, text) on one layer, either order. None so
+# far: a button's caption is one text over a fill, never over another text.
 ALLOWED_OVERLAPS = set()
 
 
-# --- The record -----------------------------------------------------------
+# --- Screenshots and the record ---------------------------------------------
+
+CONVERSIONS = []  # PNG files being written in the background
+
+
+def screenshot_into(folder, name):
+    """(width, height, rgb bytes) of the screen, captured once; the PNG for
+    people is written from the same capture while the walk goes on."""
+    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
+    raw = os.path.join(folder, name + ".ppm")
+    with open(raw, "wb") as f:
+        f.write(ppm)
+    CONVERSIONS.append(subprocess.Popen(["sh", "-c", 'convert "$1" "$2" && rm "$1"', "sh", raw,
+                                         os.path.join(folder, name + ".png")]))
+    return parse_ppm(ppm)
+
 
 class Walk:
     def __init__(self, out):
@@ -198,7 +214,7 @@ def contrast_at(shot, ink):
 
 # --- Driving the program ---------------------------------------------------
 
-def key(*names, pause=0.3):
+def key(*names, pause=0.2):
     for name in names:
         subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
         time.sleep(pause)
@@ -247,6 +263,8 @@ def walk_screens(walk):
     subprocess.run(["xdotool", "mousemove", str(w - 44), "46", "click", "1"], check=True)  # the bell
     walk.stop("messages_panel")
     key("Escape")
+    # From here the pointer rests mid-window, over no strip of the Player.
+    subprocess.run(["xdotool", "mousemove", str(w // 2), str(h // 2)], check=True)
     home(walk)
 
     before = mark(walk)
@@ -281,8 +299,11 @@ def walk_screens(walk):
     key("v")
     walk.stop("player_live_expanded", settle=0.3)
     key("v")
-    key("space")
-    _, layers = walk.stop("player_notice", settle=0.3)
+    key("space", pause=0)
+    deadline = time.time() + 2.5  # the notice's first frame, however slow the machine
+    while time.time() < deadline and not any(t["part"] == "toast" for t in toast_texts(walk.record())):
+        time.sleep(0.05)
+    _, layers = walk.stop("player_notice", settle=0)
     check_one_notice(walk, "player_notice", layers, engine_notes)
     key("space")
     time.sleep(3.2)
@@ -346,8 +367,15 @@ def walk_screens(walk):
     home(walk)
 
 
+def toast_texts(layers):
+    return [t for t in layers.get("interface", {}).get("texts", []) if t["part"] == "toast"]
+
+
 def check_one_notice(walk, stop, layers, engine_notes):
-    toast = [t for t in layers.get("interface", {}).get("texts", []) if t["part"] == "toast"]
+    notes = walk.record().get("engine", {}).get("texts", [])[engine_notes:]
+    if notes:
+        walk.fault(stop, "the engine's own display shows the notice too: %s" % [n["text"] for n in notes])
+    toast = toast_texts(layers)
     if len(toast) != 1:
         walk.fault(stop, "%d toast texts instead of one" % len(toast))
         return
@@ -355,9 +383,6 @@ def check_one_notice(walk, stop, layers, engine_notes):
     same = [t for layer in ("interface", "strips") for t in layers.get(layer, {}).get("texts", []) if t["text"] == shown]
     if len(same) != 1:
         walk.fault(stop, "the notice %r is drawn %d times" % (shown, len(same)))
-    notes = walk.record().get("engine", {}).get("texts", [])[engine_notes:]
-    if notes:
-        walk.fault(stop, "the engine's own display shows the notice too: %s" % [n["text"] for n in notes])
 
 
 def check_strips_hidden(walk, stop, shot, layers, live):
@@ -391,7 +416,6 @@ def one_size(vistra, standin, out):
     try:
         check(wid is not None and wait_for(walk, "boot done", 0, 60), "the program boots")
         time.sleep(1.5)
-        subprocess.run(["xdotool", "mousemove", "200", "300"], check=True)  # the pointer rests in the window
         walk.size = screenshot_into(out, "start")[:2]
         walk_screens(walk)
     finally:
@@ -403,6 +427,8 @@ def one_size(vistra, standin, out):
             proc.kill()
         server.terminate()
         server.wait()
+        for conversion in CONVERSIONS:
+            conversion.wait()
     print("%d fault(s) at %dx%d; see %s" % (len(walk.faults), walk.size[0], walk.size[1],
                                             os.path.join(out, "report.txt")), flush=True)
     sys.exit(1 if failures else 0)

@@ -11,6 +11,12 @@ namespace {
 constexpr double kRowsTop = 168;
 constexpr double kRowHeight = 56;
 constexpr double kBottomMargin = 24;
+// The highlighted row: white text on it keeps a contrast above 4.5.
+constexpr Rgba kHighlightFill{0.08, 0.36, 0.78, 1};
+
+// Pixels up to 1080 high; above, the rows grow with the window as the title
+// and hint above them do, so they never start under the hint.
+double Grown(double pixels, double height) { return std::max(pixels, DesignY(pixels, height)); }
 
 int OptionCount(const OptionPicker& picker) { return static_cast<int>(picker.options.size()); }
 
@@ -46,12 +52,14 @@ PickerResult PickerOnClick(OptionPicker& picker, double x, double y, double widt
 }
 
 int PickerVisibleRows(double height) {
-  return std::max(1, static_cast<int>((height - kRowsTop - kBottomMargin) / kRowHeight));
+  return std::max(1, static_cast<int>((height - Grown(kRowsTop, height) - Grown(kBottomMargin, height)) /
+                                      Grown(kRowHeight, height)));
 }
 
-RectF PickerRowRect(int slot, double width, double /*height*/) {
-  const double top = kRowsTop + slot * kRowHeight;
-  return RectF{DesignX(72, width), top, width - DesignX(72, width), top + kRowHeight};
+RectF PickerRowRect(int slot, double width, double height) {
+  const double rowHeight = Grown(kRowHeight, height);
+  const double top = Grown(kRowsTop, height) + slot * rowHeight;
+  return RectF{DesignX(72, width), top, width - DesignX(72, width), top + rowHeight};
 }
 
 int ScrolledFirst(int first, int index, int visible) {
@@ -74,10 +82,10 @@ void PaintOptionPicker(RenderResources& res, const OptionPicker& picker) {
   const double W = res.Width(), H = res.Height();
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.05, 0.05, 0.07, 1});
-  res.DrawTrimmed(FontId::Title, picker.title, RectF{res.X(72), res.Y(36), W - res.X(72), res.Y(110)}, brush.Accent);
-  // Title sizes do not shrink with the window: on a small one the hint goes
-  // below the title's line rather than under its letters.
+  // Title sizes do not shrink with the window: on a small one the title's
+  // box grows to hold its line and the hint goes below it.
   const double hintTop = std::max(res.Y(110), res.Y(36) + res.MeasureText(FontId::Title, u"Ag").second);
+  res.DrawTrimmed(FontId::Title, picker.title, RectF{res.X(72), res.Y(36), W - res.X(72), hintTop}, brush.Accent);
   res.DrawTrimmed(FontId::Hint, Translate("pick_hint"), RectF{res.X(72), hintTop, W - res.X(72), hintTop + res.Y(38)},
                   brush.Dim);
 
@@ -87,13 +95,14 @@ void PaintOptionPicker(RenderResources& res, const OptionPicker& picker) {
   for (int slot = 0; slot < visible && picker.first + slot < OptionCount(picker); ++slot) {
     const int option = picker.first + slot;
     const RectF row = PickerRowRect(slot, W, H);
-    if (option == picker.index) res.FillRect(RectF{row.left, row.top + 4, row.right, row.bottom - 4}, brush.Blue);
+    if (option == picker.index) res.FillRect(RectF{row.left, row.top + 4, row.right, row.bottom - 4}, kHighlightFill);
     std::u16string text = multi ? (picker.checked[option] ? u"[x]  " : u"[ ]  ") : u"";
     text += picker.options[option];
     res.DrawTrimmed(FontId::Label, text, RectF{res.X(96), row.top, row.right - 8, row.bottom}, brush.White,
                     kAlignLeadingCentered);
   }
-  res.DrawScrollbar(W - res.X(72) + 8, kRowsTop, kRowsTop + visible * kRowHeight, picker.first, visible,
+  const double rowsTop = PickerRowRect(0, W, H).top;
+  res.DrawScrollbar(W - res.X(72) + 8, rowsTop, rowsTop + visible * Grown(kRowHeight, H), picker.first, visible,
                     OptionCount(picker));
 }
 

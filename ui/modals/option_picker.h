@@ -41,8 +41,9 @@ PickerResult PickerOnKey(OptionPicker& picker, int vk);
 // nothing happens.
 PickerResult PickerOnClick(OptionPicker& picker, double x, double y, double width, double height, uint64_t nowMs);
 
-// Rows are 56 pixels high from y = 168; as many as fit above a 24-pixel
-// bottom margin, at least one.
+// Rows are 56 pixels high from y = 168 (on a window higher than 1080, these
+// and the 24-pixel bottom margin grow with it); as many as fit above the
+// margin, at least one.
 int PickerVisibleRows(double height);
 // The rectangle of the visible row `slot` (0 = the first visible one).
 RectF PickerRowRect(int slot, double width, double height);

@@ -345,7 +345,8 @@ void RenderResources::DrawButton(const RectF& rect, std::u16string_view text, bo
   if (!cr_) return;
   FillRounded(rect, 10, selected ? Rgba{0.75, 0.62, 0.18, 1} : Rgba{0.12, 0.12, 0.14, 1});
   if (outlined) StrokeRounded(rect, 10, brushes_.Accent, 2);
-  DrawLabel(FontId::Label, text, rect, brushes_.White, kAlignCentered);
+  // White on the gold fill would have a contrast of 2.6; near-black has 7.
+  DrawLabel(FontId::Label, text, rect, selected ? Rgba{0.06, 0.06, 0.08, 1} : brushes_.White, kAlignCentered);
 }
 
 void RenderResources::DrawTextField(const RectF& rect, std::u16string_view text, std::u16string_view placeholder,
