@@ -46,8 +46,9 @@ std::vector<Drawn> TextsOf(const Painter& paint, int width, int height) {
     paint(res);
   }
   const std::string json = ReadWholeFile(file).value_or("");
+  const std::string list = JsonScan::Array(json, "texts");
   std::vector<Drawn> texts;
-  for (std::string_view object : JsonScan::Objects(JsonScan::Array(json, "texts"))) {
+  for (std::string_view object : JsonScan::Objects(list)) {
     texts.push_back({JsonScan::Value(object, "text"), RectOf(object, "box"), RectOf(object, "ink")});
   }
   return texts;
