@@ -84,6 +84,15 @@ class Walk:
         """A screenshot with the record that matches it (read before and
         after; taken again while they differ), then the checks of a stop."""
         time.sleep(settle)
+        # The record settles first (no change for 0.4 s), so the screen shows
+        # its frame; taken again while it changes during the capture.
+        settled, deadline = self.record(), time.time() + 5
+        while time.time() < deadline:
+            time.sleep(0.4)
+            latest = self.record()
+            if latest == settled:
+                break
+            settled = latest
         for _ in range(4):
             before = self.record()
             shot = screenshot_into(self.out, name)
@@ -350,13 +359,14 @@ def walk_screens(walk):
     key("Right", "Right", "Right", "Return")  # the language picker
     walk.stop("option_picker", focus="English")
     key("Escape")
-    key("Left", "Left", "Return", "Down", "Return")  # parental control ON: the PIN prompt
-    walk.stop("pin_prompt")
-    key("Escape")
-    key("Down", "Return")  # hide categories of Live
+    key("Left", "Left", "Down", "Return")  # cell 5: hide categories of Live
     walk.stop("hide_categories", focus="[ ]  News")
     key("Escape")
-    key("Up", "Right", "Down", "Down", "Down", "Down", "Down", "Right", "Return")  # the speed test
+    # Last, as it may leave parental control on (which guards hiding).
+    key("Up", "Return", "Down", "Return")  # cell 1, parental control ON: the PIN prompt
+    walk.stop("pin_prompt")
+    key("Escape")
+    key("Right", "Down", "Down", "Down", "Down", "Down", "Right", "Return")  # the speed test
     walk.stop("speed_test", focus="Start test")
     key("Return")
     deadline = time.time() + 20
