@@ -46,6 +46,7 @@ Application::Application()
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
   state_.speedReport->SetNotifier([this] { mailbox_.Deliver(SpeedReportChanged{}); });
+  engine_.SetShownTextObserver([this](const std::u16string& text) { render_.NoteShownText("engine", text); });
 }
 
 Application::~Application() { Shutdown(); }
@@ -398,6 +399,7 @@ void Application::StartSpeedTest() {
 
 void Application::OnPaintStrips(cairo_t* cr, int width, int height) {
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
+  render_.RecordTexts("strips");
   PaintStrips(render_, state_, width, height);
   render_.EndFrame();
 }
@@ -408,8 +410,10 @@ void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
   navigator_.SetSurfaceSize(width, height);
   screens_[state_.CurrentScreen].PrepareFrame(render_, state_, width, height);
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
+  render_.RecordTexts("interface");
   screens_[state_.CurrentScreen].Paint(render_, state_, now);
   render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs());
+  render_.MarkTexts("modal");
   if (const Modal* modal = modal_.Current()) modal->Paint(render_);
   render_.EndFrame();
 }

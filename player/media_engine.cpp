@@ -208,6 +208,11 @@ void MediaEngine::SetVolume(int percent) {
 void MediaEngine::ShowText(const std::u16string& text, int durationMs) {
   if (text.empty()) return;
   Command({"show-text", WideToUtf8(text), std::to_string(std::max(durationMs, kShortestTextMs))});
+  if (shownText_) shownText_(text);
+}
+
+void MediaEngine::SetShownTextObserver(std::function<void(const std::u16string&)> observer) {
+  shownText_ = std::move(observer);
 }
 
 void MediaEngine::SetOverlay(int id, std::string_view format, std::string_view data) {

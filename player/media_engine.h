@@ -106,6 +106,8 @@ class MediaEngine {
   void SetVolume(int percent);
   // On-screen text for at least 200 ms; nothing for empty text.
   void ShowText(const std::u16string& text, int durationMs);
+  // Told each text that ShowText sends (the record of shown texts).
+  void SetShownTextObserver(std::function<void(const std::u16string&)> observer);
   // Nothing is sent without a format. The program uses id 1 and the format
   // "none" with empty data, which clears that overlay.
   void SetOverlay(int id, std::string_view format, std::string_view data);
@@ -140,6 +142,7 @@ class MediaEngine {
   VideoRenderer renderer_ = VideoRenderer::None;
   MediaEngineHooks hooks_;
   std::function<void()> renderRelease_;
+  std::function<void(const std::u16string&)> shownText_;
 };
 
 // "%g" of a number, independent of the C locale (seek positions).

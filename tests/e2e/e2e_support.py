@@ -38,6 +38,44 @@ def start_program(program, env):
     return proc, None
 
 
+SOLID = (230, 20, 20)  # the colour every live channel shows in these tests
+
+
+def make_solid_media(folder):
+    """Live loops of one solid colour for every demo channel (ids 101-112)."""
+    loop = os.path.join(folder, "solid")
+    os.makedirs(loop)
+    colour = "0x%02x%02x%02x" % SOLID
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=%s:size=640x360:rate=25" % colour,
+                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "4",
+                    "-c:v", "libx264", "-preset", "ultrafast", "-g", "50", "-pix_fmt", "yuv420p",
+                    "-force_key_frames", "expr:gte(t,n_forced*2)", "-c:a", "aac",
+                    "-f", "hls", "-hls_time", "2", "-hls_list_size", "0", "-hls_segment_type", "mpegts",
+                    "-hls_segment_filename", os.path.join(loop, "seg_%03d.ts"), os.path.join(loop, "loop.m3u8")],
+                   check=True)
+    os.makedirs(os.path.join(folder, "live"))
+    for channel in range(101, 113):
+        os.symlink(loop, os.path.join(folder, "live", str(channel)))
+    # Every movie: a blue picture with English and Romanian audio and
+    # English subtitles, like the demo's.
+    movies = os.path.join(folder, "movies")
+    os.makedirs(movies)
+    subs = os.path.join(folder, "subs.srt")
+    with open(subs, "w") as f:
+        f.write("1\n00:00:00,500 --> 00:00:19,000\nHello\n")
+    clip = os.path.join(movies, "clip.mkv")
+    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=0x1428dc:size=320x240:rate=25",
+                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+                    "-f", "lavfi", "-i", "sine=frequency=660:sample_rate=48000", "-i", subs, "-t", "20",
+                    "-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:s",
+                    "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-c:s", "srt",
+                    "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ron",
+                    "-metadata:s:s:0", "language=eng", clip], check=True)
+    for movie, ext in (("201", "mkv"), ("202", "mp4"), ("203", "mkv"), ("204", "mkv"), ("205", "mp4"),
+                       ("206", "mkv"), ("207", "mkv"), ("208", "mkv")):
+        os.symlink(clip, os.path.join(movies, "%s.%s" % (movie, ext)))
+
+
 def check(condition, what):
     """Prints one ok/FAIL line; a failure is remembered for the exit code."""
     print(("ok   " if condition else "FAIL ") + what, flush=True)
@@ -57,7 +95,11 @@ def screenshot(folder, name):
     """Saves the screen as <folder>/<name>.png for people and returns
     (width, height, rgb bytes) read from a PPM of the same screen."""
     subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], check=True)
-    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
+    return parse_ppm(subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout)
+
+
+def parse_ppm(ppm):
+    """(width, height, rgb bytes) of a binary PPM."""
     fields, pos = [], 0
     while len(fields) < 4:  # magic, width, height, maxval
         while ppm[pos:pos + 1].isspace():

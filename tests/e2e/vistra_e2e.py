@@ -16,7 +16,8 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, cpu_seconds, failures, pixel, read_lines, start_program, start_standin
+from e2e_support import SOLID, check, cpu_seconds, failures, make_solid_media, pixel, read_lines, start_program
+from e2e_support import start_standin
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, CLOSER, OUT = sys.argv[1:5]
@@ -74,44 +75,6 @@ def tile_center(index, width, height):
 
 def brightness(rgb):
     return sum(rgb) / 3
-
-
-SOLID = (230, 20, 20)  # the colour every live channel shows in these tests
-
-
-def make_solid_media(folder):
-    """Live loops of one solid colour for every demo channel (ids 101-112)."""
-    loop = os.path.join(folder, "solid")
-    os.makedirs(loop)
-    colour = "0x%02x%02x%02x" % SOLID
-    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=%s:size=640x360:rate=25" % colour,
-                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000", "-t", "4",
-                    "-c:v", "libx264", "-preset", "ultrafast", "-g", "50", "-pix_fmt", "yuv420p",
-                    "-force_key_frames", "expr:gte(t,n_forced*2)", "-c:a", "aac",
-                    "-f", "hls", "-hls_time", "2", "-hls_list_size", "0", "-hls_segment_type", "mpegts",
-                    "-hls_segment_filename", os.path.join(loop, "seg_%03d.ts"), os.path.join(loop, "loop.m3u8")],
-                   check=True)
-    os.makedirs(os.path.join(folder, "live"))
-    for channel in range(101, 113):
-        os.symlink(loop, os.path.join(folder, "live", str(channel)))
-    # Every movie: a blue picture with English and Romanian audio and
-    # English subtitles, like the demo's.
-    movies = os.path.join(folder, "movies")
-    os.makedirs(movies)
-    subs = os.path.join(folder, "subs.srt")
-    with open(subs, "w") as f:
-        f.write("1\n00:00:00,500 --> 00:00:19,000\nHello\n")
-    clip = os.path.join(movies, "clip.mkv")
-    subprocess.run(["ffmpeg", "-v", "error", "-f", "lavfi", "-i", "color=c=0x1428dc:size=320x240:rate=25",
-                    "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
-                    "-f", "lavfi", "-i", "sine=frequency=660:sample_rate=48000", "-i", subs, "-t", "20",
-                    "-map", "0:v", "-map", "1:a", "-map", "2:a", "-map", "3:s",
-                    "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a", "aac", "-c:s", "srt",
-                    "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ron",
-                    "-metadata:s:s:0", "language=eng", clip], check=True)
-    for movie, ext in (("201", "mkv"), ("202", "mp4"), ("203", "mkv"), ("204", "mkv"), ("205", "mp4"),
-                       ("206", "mkv"), ("207", "mkv"), ("208", "mkv")):
-        os.symlink(clip, os.path.join(movies, "%s.%s" % (movie, ext)))
 
 
 VLC_ARGS = ""    # where the stand-in external player writes its arguments

@@ -1,5 +1,7 @@
 #include "ui/modals/question_dialog.h"
 
+#include <algorithm>
+
 #include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
 
@@ -70,8 +72,14 @@ void PaintQuestion(RenderResources& res, const QuestionDialog& dialog) {
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.02, 0.02, 0.03, 0.72});
   res.FillRounded(QuestionPanelRect(W, H), 16, brush.Shade);
-  res.DrawTrimmed(FontId::Title, dialog.title, QuestionTitleRect(W, H), brush.Accent);
-  res.DrawTrimmed(FontId::Label, dialog.text, QuestionTextRect(W, H), brush.White);
+  // Font sizes do not follow the window: on a low one the title's box grows
+  // to hold its line, and the text starts below it.
+  RectF title = QuestionTitleRect(W, H);
+  title.bottom = std::max(title.bottom, title.top + res.MeasureText(FontId::Title, u"Ag").second);
+  RectF text = QuestionTextRect(W, H);
+  text.top = std::max(text.top, title.bottom + 4);
+  res.DrawTrimmed(FontId::Title, dialog.title, title, brush.Accent);
+  res.DrawTrimmed(FontId::Label, dialog.text, text, brush.White);
   for (int button : {QuestionDialog::kYes, QuestionDialog::kNo}) {
     const bool selected = dialog.highlighted == button;
     res.DrawButton(QuestionButtonRect(button, W, H), button == QuestionDialog::kYes ? dialog.yesText : dialog.noText,

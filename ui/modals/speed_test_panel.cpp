@@ -53,7 +53,8 @@ void PaintSpeedTestPanel(RenderResources& res, const SpeedReport& report, int fo
 
   std::u16string title(Translate("speed_test"));
   if (report.Running()) title += u"…";
-  res.DrawTrimmed(FontId::Title, title, RectF{back.right + res.X(24), res.Y(40), W - 16, res.Y(110)}, brush.White,
+  const double titleBottom = std::max(res.Y(110), res.Y(40) + res.MeasureText(FontId::Title, u"Ag").second);
+  res.DrawTrimmed(FontId::Title, title, RectF{back.right + res.X(24), res.Y(40), W - 16, titleBottom}, brush.White,
                   kAlignLeadingCentered);
 
   static constexpr std::string_view kCaptions[] = {"speed_start", "speed_cache", "speed_wifi"};

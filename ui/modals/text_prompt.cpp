@@ -1,5 +1,7 @@
 #include "ui/modals/text_prompt.h"
 
+#include <algorithm>
+
 #include "platform/clipboard.h"
 #include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
@@ -69,8 +71,15 @@ void PaintTextPrompt(RenderResources& res, const TextPrompt& prompt) {
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.02, 0.02, 0.03, 0.72});
   res.FillRounded(PromptPanelRect(W, H), 16, brush.Shade);
-  res.DrawTrimmed(FontId::Title, prompt.title, res.Wide(675, 340, 1725, 410), brush.Accent);
-  res.DrawTrimmed(FontId::Hint, prompt.label, res.Wide(675, 420, 1725, 470), brush.White);
+  // As on the question: a title's box holds its line, the label comes after.
+  RectF title = res.Wide(675, 340, 1725, 410);
+  title.bottom = std::max(title.bottom, title.top + res.MeasureText(FontId::Title, u"Ag").second);
+  RectF label = res.Wide(675, 420, 1725, 470);
+  label.top = std::max(label.top, title.bottom + 4);
+  label.bottom = std::min(std::max(label.bottom, label.top + res.MeasureText(FontId::Hint, u"Ag").second),
+                          PromptInputRect(W, H).top);
+  res.DrawTrimmed(FontId::Title, prompt.title, title, brush.Accent);
+  res.DrawTrimmed(FontId::Hint, prompt.label, label, brush.White);
   res.FillRounded(PromptInputRect(W, H), 10, brush.White);
 
   std::u16string shown = prompt.masked ? std::u16string(prompt.text.size(), u'*') : prompt.text;

@@ -10,6 +10,7 @@
 #include "extras/trending.h"
 #include "net/text.h"
 #include "ui/render/icon_cache.h"
+#include "ui/render/text_box_record.h"
 
 // Sections: colours and fonts; geometry; display names; frame and helpers;
 // pictures.
@@ -162,7 +163,8 @@ std::filesystem::path ExecutableFolder() {
 
 RenderResources::RenderResources(std::filesystem::path programFolder)
     : programFolder_(std::move(programFolder)),
-      icons_(std::make_unique<IconCache>(ThreadedIconDownloads({}))) {
+      icons_(std::make_unique<IconCache>(ThreadedIconDownloads({}))),
+      textBoxes_(TextBoxRecord::FromEnvironment()) {
   for (int i = 0; i < kFontCount; ++i) {
     const FontSpec spec = FontSpecOf(static_cast<FontId>(i));
     PangoFontDescription* font = pango_font_description_new();
@@ -202,9 +204,48 @@ void RenderResources::BeginFrame(cairo_t* cr, int width, int height, int dashCol
 }
 
 void RenderResources::EndFrame() {
+  if (textBoxes_ && cr_) textBoxes_->EndLayer();
   if (layout_) g_object_unref(layout_);
   layout_ = nullptr;
   cr_ = nullptr;
+}
+
+void RenderResources::RecordTexts(std::string_view layer) {
+  if (!textBoxes_ || !cr_) return;
+  textBoxes_->BeginLayer(layer);
+  textPart_ = "screen";
+}
+
+void RenderResources::MarkTexts(std::string_view part) {
+  if (textBoxes_) textPart_ = std::string(part);
+}
+
+void RenderResources::NoteShownText(std::string_view layer, std::u16string_view text) {
+  if (textBoxes_) textBoxes_->Note(layer, "show-text", WideToUtf8(text));
+}
+
+// The ink that the clip lets through, in window pixels.
+void RenderResources::RecordText(PangoLayout* layout, double x, double y, const RectF& box, const char* kind) {
+  if (!textBoxes_) return;
+  PangoRectangle ink;
+  pango_layout_get_pixel_extents(layout, &ink, nullptr);
+  if (ink.width <= 0 || ink.height <= 0) return;
+  double inkLeft = x + ink.x, inkTop = y + ink.y, inkRight = inkLeft + ink.width, inkBottom = inkTop + ink.height;
+  double clipLeft, clipTop, clipRight, clipBottom;
+  cairo_clip_extents(cr_, &clipLeft, &clipTop, &clipRight, &clipBottom);
+  inkLeft = std::max(inkLeft, clipLeft);
+  inkTop = std::max(inkTop, clipTop);
+  inkRight = std::min(inkRight, clipRight);
+  inkBottom = std::min(inkBottom, clipBottom);
+  if (inkRight <= inkLeft || inkBottom <= inkTop) return;
+  const auto toWindow = [this](double left, double top, double right, double bottom) {
+    cairo_user_to_device(cr_, &left, &top);
+    cairo_user_to_device(cr_, &right, &bottom);
+    return RectF{left, top, right, bottom};
+  };
+  textBoxes_->Add(RecordedText{textPart_, kind, pango_layout_get_text(layout),
+                               toWindow(box.left, box.top, box.right, box.bottom),
+                               toWindow(inkLeft, inkTop, inkRight, inkBottom)});
 }
 
 void RenderResources::ApplyAccent(int dashColor) { brushes_.Accent = AccentColor(dashColor); }
@@ -266,7 +307,8 @@ PangoLayout* RenderResources::LayoutFor(FontId font, std::u16string_view text, d
   return layout_;
 }
 
-void RenderResources::DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign) {
+void RenderResources::DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign,
+                                 const char* kind, const RectF* box) {
   PangoRectangle logical;
   pango_layout_get_pixel_extents(layout, nullptr, &logical);
   double y = rect.top;
@@ -276,6 +318,7 @@ void RenderResources::DrawLayout(PangoLayout* layout, const RectF& rect, Rgba co
   cairo_move_to(cr_, rect.left, y);
   pango_cairo_show_layout(cr_, layout);
   cairo_new_path(cr_);
+  RecordText(layout, rect.left, y, box ? *box : rect, kind);
 }
 
 void RenderResources::DrawLabel(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
@@ -297,7 +340,7 @@ void RenderResources::DrawTrimmed(FontId font, std::u16string_view text, const R
   // A low rectangle holds one line (per paragraph); a taller one wraps and
   // puts the ellipsis on the last line that fits.
   pango_layout_set_height(layout, rect.Height() < Px(40) ? -1 : static_cast<int>(rect.Height() * PANGO_SCALE));
-  DrawLayout(layout, rect, colour, align.v);
+  DrawLayout(layout, rect, colour, align.v, "trimmed");
 }
 
 void RenderResources::DrawTrimmedLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
@@ -310,7 +353,7 @@ void RenderResources::DrawTrimmedLine(FontId font, std::u16string_view text, con
   PangoLayout* layout = LayoutFor(font, line, rect.Width(), align);
   pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
   pango_layout_set_height(layout, -1);  // one line per paragraph, and there is one paragraph
-  DrawLayout(layout, rect, colour, align.v);
+  DrawLayout(layout, rect, colour, align.v, "trimmed");
 }
 
 void RenderResources::DrawSingleLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
@@ -322,7 +365,7 @@ void RenderResources::DrawSingleLine(FontId font, std::u16string_view text, cons
   RectF placed = rect;
   if (align.h == HAlign::Center) placed.left += (rect.Width() - logical.width) / 2;
   if (align.h == HAlign::Trailing) placed.left = rect.right - logical.width;
-  DrawLayout(layout, placed, colour, align.v);
+  DrawLayout(layout, placed, colour, align.v, "line", &rect);
 }
 
 void RenderResources::DrawTextTail(FontId font, std::u16string_view text, const RectF& rect, Rgba colour) {
@@ -338,6 +381,7 @@ void RenderResources::DrawTextTail(FontId font, std::u16string_view text, const 
   cairo_move_to(cr_, rect.left, rect.top - overflow);
   pango_cairo_show_layout(cr_, layout);
   cairo_new_path(cr_);
+  RecordText(layout, rect.left, rect.top - overflow, rect, "tail");
   cairo_restore(cr_);
 }
 
@@ -353,7 +397,8 @@ void RenderResources::DrawButton(const RectF& rect, std::u16string_view text, bo
   if (!cr_) return;
   FillRounded(rect, 10, selected ? Rgba{0.75, 0.62, 0.18, 1} : Rgba{0.12, 0.12, 0.14, 1});
   if (outlined) StrokeRounded(rect, 10, brushes_.Accent, 2);
-  DrawLabel(FontId::Label, text, rect, brushes_.White, kAlignCentered);
+  // White on the gold fill would have a contrast of 2.6; near-black has 7.
+  DrawLabel(FontId::Label, text, rect, selected ? Rgba{0.06, 0.06, 0.08, 1} : brushes_.White, kAlignCentered);
 }
 
 void RenderResources::DrawTextField(const RectF& rect, std::u16string_view text, std::u16string_view placeholder,
@@ -387,6 +432,7 @@ void RenderResources::DrawBackButton(const RectF& rect) {
 
 void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs) {
   if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
+  MarkTexts("toast");
   FillRounded(Wide(40, 40, 900, 120), 12, Rgba{0, 0, 0, 0.65});
   DrawLabel(FontId::Label, text, Wide(60, 55, 880, 110), brushes_.White);
 }

@@ -28,6 +28,7 @@
 
 class CatalogItem;
 class IconCache;
+class TextBoxRecord;
 
 // ---------------------------------------------------------------------------
 // 1. Colours and text styles
@@ -203,6 +204,15 @@ class RenderResources {
   // The width of a focus outline: kFocusRingPx scaled, 3 pixels at least.
   double FocusRing() const { return std::max(3.0, Px(kFocusRingPx)); }
 
+  // --- Text boxes (only while VISTRA_TEXT_BOXES names a file) --------------
+  // Starts recording this frame's texts as those of `layer` (the record is
+  // written at EndFrame when they changed); `part` tags the texts that
+  // follow ("screen" until told otherwise). No effect when not recording.
+  void RecordTexts(std::string_view layer);
+  void MarkTexts(std::string_view part);
+  // A text the engine shows on its own, outside any frame.
+  void NoteShownText(std::string_view layer, std::u16string_view text);
+
   const Brushes& Brush() const { return brushes_; }
   void ApplyAccent(int dashColor);
   const PangoFontDescription* Font(FontId font) const;
@@ -273,7 +283,11 @@ class RenderResources {
 
  private:
   PangoLayout* LayoutFor(FontId font, std::u16string_view text, double width, TextAlign align);
-  void DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign);
+  // `box` (the rectangle the caller gave, `rect` when null) and `kind` only
+  // go to the text-box record.
+  void DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign, const char* kind = "label",
+                  const RectF* box = nullptr);
+  void RecordText(PangoLayout* layout, double x, double y, const RectF& box, const char* kind);
 
   std::filesystem::path programFolder_;
   void ScaleFonts(double scale);
@@ -296,4 +310,6 @@ class RenderResources {
   SurfacePtr backdropScaled_;
 
   std::unique_ptr<IconCache> icons_;
+  std::unique_ptr<TextBoxRecord> textBoxes_;  // null unless recording
+  std::string textPart_;
 };

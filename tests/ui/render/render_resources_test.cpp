@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "extras/trending.h"
+#include "net/json_scan.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
 #include "tests/fixtures/temp_data_home.h"
@@ -210,6 +214,62 @@ TEST(Pictures, LogoIsTheFirstFileThatLoads) {
   RenderResources res(home.Root());
   ASSERT_NE(res.Logo(), nullptr);
   EXPECT_EQ(cairo_image_surface_get_width(res.Logo()), 7);
+}
+
+// The walk's record of texts: each text's ink in window pixels (through the
+// painter's translation and clipped where the helper clips), the box it was
+// given and who drew it; the file changes only when the texts do.
+TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
+  TempDataHome home;
+  const std::filesystem::path file = home.Root() / "boxes.json";
+  setenv("VISTRA_TEXT_BOXES", file.c_str(), 1);
+  RenderResources res;
+  unsetenv("VISTRA_TEXT_BOXES");
+  const Rgba white{1, 1, 1, 1};
+  const auto paint = [&](std::u16string_view first) {
+    OffscreenFrame frame(res, 800, 400);
+    res.RecordTexts("interface");
+    cairo_translate(res.Cr(), 100, 50);
+    res.DrawTrimmed(FontId::Row, first, RectF{0, 0, 200, 30}, white);
+    res.DrawSingleLine(FontId::Row, u"A line far longer than its box", RectF{0, 40, 60, 70}, white);
+    res.MarkTexts("modal");
+    res.DrawTextTail(FontId::Row, u"one\ntwo\nthree\nfour", RectF{0, 100, 200, 130}, white);
+  };
+  const auto rect = [](std::string_view object, std::string_view key) {
+    RectF r;
+    std::sscanf(JsonScan::Array(object, key).c_str(), "[%lf,%lf,%lf,%lf]", &r.left, &r.top, &r.right, &r.bottom);
+    return r;
+  };
+
+  paint(u"Live \"TV\"");
+  const std::string first = ReadWholeFile(file).value_or("");
+  const std::string list = JsonScan::Array(first, "texts");
+  std::vector<std::string_view> t = JsonScan::Objects(list);
+  ASSERT_EQ(t.size(), 3u) << first;
+  EXPECT_EQ(JsonScan::Value(t[0], "text"), "Live \"TV\"");
+  EXPECT_EQ(JsonScan::Value(t[0], "part"), "screen");
+  EXPECT_EQ(rect(t[0], "box"), (RectF{100, 50, 300, 80}));
+  const RectF ink = rect(t[0], "ink");
+  EXPECT_TRUE(ink.left >= 100 && ink.top >= 50 && ink.right <= 300 && ink.bottom <= 80 && ink.Width() > 20);
+  EXPECT_EQ(JsonScan::Value(t[1], "kind"), "line");
+  EXPECT_EQ(rect(t[1], "box"), (RectF{100, 90, 160, 120}));
+  EXPECT_GT(rect(t[1], "ink").right, 200) << "a single line that runs out of its box shows as such";
+  EXPECT_EQ(JsonScan::Value(t[2], "part"), "modal");
+  const RectF tail = rect(t[2], "ink");
+  EXPECT_TRUE(tail.top >= 150 && tail.bottom <= 180 && tail.Height() > 10) << "the clip cuts the ink";
+
+  paint(u"Live \"TV\"");
+  EXPECT_EQ(ReadWholeFile(file).value_or(""), first) << "the same texts leave the file alone";
+  paint(u"Movies");
+  const std::string second = ReadWholeFile(file).value_or("");
+  EXPECT_EQ(JsonScan::Value(second, "frame"), "2");
+  EXPECT_NE(JsonScan::Array(second, "texts").find("\"text\":\"Movies\""), std::string::npos);
+
+  res.NoteShownText("engine", u"Pause");
+  const std::string noted = ReadWholeFile(file).value_or("");
+  EXPECT_NE(noted.find("\"engine\":{\"frame\":1,\"texts\":[\n{\"part\":\"show-text\",\"kind\":\"note\",\"text\":\"Pause\""),
+            std::string::npos)
+      << noted;
 }
 
 }  // namespace

@@ -1,0 +1,138 @@
+// Every overlay at the three window sizes the program is looked at in: each
+// text inside the box it was given and clear of the others (read from the
+// text-box record the painters write), and the highlighted item readable.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "net/json_scan.h"
+#include "store/file_io.h"
+#include "tests/fixtures/temp_folder.h"
+#include "tests/ui/render/test_pictures.h"
+#include "ui/modals/option_picker.h"
+#include "ui/modals/question_dialog.h"
+#include "ui/modals/speed_test_panel.h"
+#include "ui/modals/text_prompt.h"
+
+namespace {
+
+using Painter = std::function<void(RenderResources&)>;
+
+struct Drawn {
+  std::string text;
+  RectF box, ink;
+};
+
+RectF RectOf(std::string_view object, std::string_view key) {
+  RectF r;
+  std::sscanf(JsonScan::Array(object, key).c_str(), "[%lf,%lf,%lf,%lf]", &r.left, &r.top, &r.right, &r.bottom);
+  return r;
+}
+
+std::vector<Drawn> TextsOf(const Painter& paint, int width, int height) {
+  TempFolder folder;
+  const std::filesystem::path file = folder.Path() / "boxes.json";
+  setenv("VISTRA_TEXT_BOXES", file.c_str(), 1);
+  RenderResources res;
+  unsetenv("VISTRA_TEXT_BOXES");
+  {
+    OffscreenFrame frame(res, width, height);
+    res.RecordTexts("interface");
+    paint(res);
+  }
+  const std::string json = ReadWholeFile(file).value_or("");
+  const std::string list = JsonScan::Array(json, "texts");
+  std::vector<Drawn> texts;
+  for (std::string_view object : JsonScan::Objects(list)) {
+    texts.push_back({JsonScan::Value(object, "text"), RectOf(object, "box"), RectOf(object, "ink")});
+  }
+  return texts;
+}
+
+double Luminance(const Pixel& p) {
+  const auto channel = [](int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(p.r) + 0.7152 * channel(p.g) + 0.0722 * channel(p.b);
+}
+
+double Contrast(const Pixel& a, const Pixel& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The most contrasting pixel of `rect` against `fill`: the core of its text.
+double TextContrast(const OffscreenFrame& frame, const RectF& rect, const Pixel& fill) {
+  double best = 1;
+  for (int y = static_cast<int>(rect.top); y < static_cast<int>(rect.bottom); ++y) {
+    for (int x = static_cast<int>(rect.left); x < static_cast<int>(rect.right); ++x) {
+      best = std::max(best, Contrast(frame.At(x, y), fill));
+    }
+  }
+  return best;
+}
+
+TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
+  auto report = std::make_shared<SpeedReport>();
+  report->AppendReportLine(u"Network: Ethernet");
+  const std::vector<std::pair<std::string, Painter>> modals = {
+      {"picker",
+       [](RenderResources& res) {
+         PaintOptionPicker(res, MakePicker(u"Change Language", {u"English", u"Română", u"Deutsch"}, 0, 0));
+       }},
+      {"hide categories",
+       [](RenderResources& res) {
+         OptionPicker picker = MakePicker(u"Hide Live Categories", {u"News", u"Sports"}, 0, 0);
+         picker.checked = {true, false};
+         PaintOptionPicker(res, picker);
+       }},
+      {"question", [](RenderResources& res) { PaintQuestion(res, MakeQuestion(u"Vistra", u"Exit Vistra 4.3?", 1)); }},
+      {"prompt", [](RenderResources& res) { PaintTextPrompt(res, TextPrompt{u"New group", u"Name", u"Evening", false}); }},
+      {"speed test", [&](RenderResources& res) { PaintSpeedTestPanel(res, *report, 1); }},
+  };
+  constexpr double kSlack = 3;  // antialiasing and overhanging glyphs
+  for (const auto& [width, height] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
+    for (const auto& [name, paint] : modals) {
+      const std::vector<Drawn> texts = TextsOf(paint, width, height);
+      ASSERT_GE(texts.size(), 3u) << name;
+      for (size_t i = 0; i < texts.size(); ++i) {
+        const Drawn& t = texts[i];
+        EXPECT_TRUE(t.ink.left >= t.box.left - kSlack && t.ink.top >= t.box.top - kSlack &&
+                    t.ink.right <= t.box.right + kSlack && t.ink.bottom <= t.box.bottom + kSlack)
+            << name << " at " << height << ": \"" << t.text << "\" runs out of its box";
+        for (size_t j = i + 1; j < texts.size(); ++j) {
+          const Drawn& o = texts[j];
+          const bool apart = t.ink.right <= o.ink.left || o.ink.right <= t.ink.left || t.ink.bottom <= o.ink.top ||
+                             o.ink.bottom <= t.ink.top;
+          EXPECT_TRUE(apart) << name << " at " << height << ": \"" << t.text << "\" over \"" << o.text << "\"";
+        }
+      }
+    }
+  }
+}
+
+TEST(ModalLayout, TheHighlightIsReadable) {
+  RenderResources res;
+  {
+    OffscreenFrame frame(res, 1920, 1080);
+    PaintOptionPicker(res, MakePicker(u"Audio", {u"eng", u"ron"}, 0, 0));
+    const RectF row = PickerRowRect(0, 1920, 1080);
+    const Pixel fill = frame.At(static_cast<int>(row.right) - 20, static_cast<int>((row.top + row.bottom) / 2));
+    EXPECT_GE(TextContrast(frame, row, fill), 4.5) << "the picker's highlighted row";
+  }
+  {
+    OffscreenFrame frame(res, 1920, 1080);
+    PaintQuestion(res, MakeQuestion(u"Vistra", u"Exit?", QuestionDialog::kNo));
+    const RectF no = QuestionButtonRect(QuestionDialog::kNo, 1920, 1080);
+    const Pixel fill = frame.At(static_cast<int>(no.left) + 12, static_cast<int>(no.bottom) - 12);
+    EXPECT_GE(TextContrast(frame, no, fill), 4.5) << "the question's highlighted button";
+  }
+}
+
+}  // namespace
