@@ -72,7 +72,7 @@ void PaintLiveHistory(RenderResources& res, const AppState& state) {
   res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
   const int total = Count(state);
   if (total == 0) {
-    res.DrawTrimmed(FontId::Label, u"No channels", res.Design(kRowsLeft, 300, 1400, 380), brush.Dim,
+    res.DrawTrimmed(FontId::Label, Translate("no_channels"), res.Design(kRowsLeft, 300, 1400, 380), brush.Dim,
                     kAlignLeadingCentered);
     return;
   }
