@@ -83,13 +83,13 @@ void Application::ChooseTrack(TrackKind kind) {
   };
   const std::vector<TrackEntry> entries = ListTracksWaiting(engine_, kind, waitBetween);
   if (entries.empty()) {
-    ShowNotice(audio ? u"Audio \u2014 no tracks" : u"Subtitle \u2014 no languages ", kTrackNoticeMs);
+    ShowNotice(std::u16string(Translate(audio ? "no_audio_tracks" : "no_subtitles")), kTrackNoticeMs);
     return;
   }
   std::vector<std::u16string> labels;
   for (const TrackEntry& entry : entries) labels.push_back(entry.label);
   const int highlighted = HighlightedTrack(entries, engine_.GetProperty(TrackProperty(kind)));
-  const std::u16string title = audio ? std::u16string(u"Audio") : std::u16string(Translate("subtitle"));
+  const std::u16string title(Translate(audio ? "audio" : "subtitle"));
   const int choice = OpenPicker(modal_, title, std::move(labels), highlighted);
   if (choice < 0) return;
   const TrackEntry& chosen = entries[choice];

@@ -145,7 +145,7 @@ void StartReload(AppState& state, JobMailbox& mailbox, bool signInFirst) {
 
 void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
   state.flags.CatalogBusy = true;
-  state.StatusText = kind == VodKind::Movies ? u"Loading movies…" : u"Loading series…";
+  state.StatusText = Translate(kind == VodKind::Movies ? "loading_movies" : "loading_series");
   CatalogJobInput input = SnapshotForJob(state);
   JobFlags* flags = &state.flags;
   StartJob([&mailbox, flags, input = std::move(input), kind]() mutable {
@@ -183,7 +183,7 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
   } else {
     WriteLog("catalog cache miss");
     state.flags.CatalogBusy = true;
-    state.StatusText = u"Loading live…";
+    state.StatusText = Translate("loading_live");
   }
 
   CatalogJobInput input = SnapshotForJob(state);
@@ -200,15 +200,15 @@ void StartFullReload(AppState& state, JobMailbox& mailbox) {
 }
 
 bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16string& url) {
-  if (const std::u16string problem = PlaylistUrlProblem(url); !problem.empty()) {
-    state.StatusText = problem;
+  if (const std::string_view problem = PlaylistUrlProblem(url); !problem.empty()) {
+    state.StatusText = Translate(problem);
     return false;
   }
   // A load under way would deliver the old playlist's lists after the new
   // one's; the switch waits for it to end.
   bool expected = false;
   if (!state.flags.CatalogBusy.compare_exchange_strong(expected, true)) {
-    state.StatusText = u"A catalog load is under way; try again when it ends.";
+    state.StatusText = Translate("load_under_way");
     return false;
   }
   state.StatusText = std::u16string(Translate("reloading"));
@@ -220,7 +220,7 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
     if (!LoadLive(account, input.liveFormat, live.catalog)) {
       WriteLog("playlist switch refused: no channels from the new server");
       flags->CatalogBusy = false;
-      mailbox.Deliver(PlaylistRefused{u"Playlist did not answer: " + account.Server});
+      mailbox.Deliver(PlaylistRefused{TranslateWith("playlist_no_answer", account.Server)});
       return;
     }
     live.live = true;

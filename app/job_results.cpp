@@ -91,7 +91,7 @@ struct Applier {
     nav.EpisodeIndex = 0;
     const bool none = state.series.Episodes.empty();
     WriteLogF(128, "series info episodes=%d", int(state.series.Episodes.size()));
-    state.StatusText = none ? u"No episodes" : u"";
+    state.StatusText = none ? std::u16string(Translate("no_episodes")) : std::u16string();
     // Opened from the search: the first episode plays instead of the list.
     const bool autoPlay = state.playback.autoplayEpisodes;
     state.playback.autoplayEpisodes = false;

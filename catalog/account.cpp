@@ -54,11 +54,11 @@ std::u16string EpisodeStreamUrl(const XtreamAccount& a, std::u16string_view epis
   return StreamUrl(a, u"series", episodeId, containerExt);
 }
 
-std::u16string PlaylistUrlProblem(std::u16string_view url) {
+std::string_view PlaylistUrlProblem(std::u16string_view url) {
   const bool web = url.starts_with(u"http://") || url.starts_with(u"https://");
   const size_t hostStart = url.find(u"://") + 3;
   const bool host = web && hostStart < url.size() && url[hostStart] != u'/' && url[hostStart] != u':';
-  if (!host) return u"Not a playlist URL (http://host/get.php?username=…&password=…)";
-  if (!DeriveXtreamSource(url).IsXtream) return u"Not an Xtream playlist URL (…/get.php?username=…&password=…)";
+  if (!host) return "url_not_playlist";
+  if (!DeriveXtreamSource(url).IsXtream) return "url_not_xtream";
   return {};
 }

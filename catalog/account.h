@@ -19,10 +19,10 @@ struct XtreamAccount {
 // empty password is allowed). A URL of another form gives IsXtream false.
 XtreamAccount DeriveXtreamSource(std::u16string_view playlistUrl);
 
-// Why `url` cannot be a playlist, for the status line (an empty text when
+// Why `url` cannot be a playlist, as the key of the status text (empty when
 // it can): it must be an http or https URL with a host, of the get.php form
 // with a user.
-std::u16string PlaylistUrlProblem(std::u16string_view url);
+std::string_view PlaylistUrlProblem(std::u16string_view url);
 
 // Server + "/player_api.php?username=" + User + "&password=" + Password +
 // "&action=" + action.

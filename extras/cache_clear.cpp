@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "net/text.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -34,5 +35,5 @@ uint64_t ClearCache(const std::filesystem::path& base) {
 }
 
 std::u16string ClearCacheLine(uint64_t bytes) {
-  return u"Clear cache: " + AsciiToWide(std::to_string(bytes / 1024)) + u" KB";
+  return TranslateWith("cache_cleared", AsciiToWide(std::to_string(bytes / 1024)));
 }

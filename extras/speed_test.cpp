@@ -12,6 +12,7 @@
 #include "net/text.h"
 #include "net/url_parts.h"
 #include "store/data_folder.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -62,27 +63,27 @@ void AppendAll(SpeedReport& report, const std::vector<std::u16string>& lines) {
 }
 
 void ReportIdentity(SpeedReport& report, const SpeedTestDevice& device) {
-  report.AppendReportLine(u"Vistra · Speed test");
+  report.AppendReportLine(Translate("speed_report_title"));
   report.AppendReportLine(u"────────────────────────");
-  report.AppendReportLine(u"Device: " + std::u16string(kPlatformName) + u"  " +
-                          device.computerName.substr(0, kComputerNameChars));
-  report.AppendReportLine(u"MAC (app): " + device.mac);
-  report.AppendReportLine(u"Device Key: " + device.deviceKey);
+  report.AppendReportLine(
+      TranslateWith("speed_device", std::u16string(kPlatformName) + u"  " + device.computerName.substr(0, kComputerNameChars)));
+  report.AppendReportLine(TranslateWith("speed_mac", device.mac));
+  report.AppendReportLine(std::u16string(Translate("device_key")) + u": " + device.deviceKey);
 }
 
 void ReportTrace(SpeedReport& report) {
-  report.AppendReportLine(u"IP public…");
+  report.AppendReportLine(Translate("speed_public_ip"));
   AppendAll(report, TraceLines(HttpClient::Get(Endpoints::TraceUrl(), kTraceTimeoutMs)));
 }
 
 void ReportLatency(SpeedReport& report) {
-  report.AppendReportLine(u"Ping / latență / jitter (HTTP RTT, 8 probe)");
+  report.AppendReportLine(Translate("speed_latency"));
   report.AppendReportLine(MeasureProbes(EdgeLabel(), Endpoints::TraceUrl()));
-  report.AppendReportLine(MeasureProbes(u"4.3 site", Endpoints::PanelUrl() + u"/vs4.3/"));
+  report.AppendReportLine(MeasureProbes(Translate("speed_site"), Endpoints::PanelUrl() + u"/vs4.3/"));
 }
 
 void ReportDownload(SpeedReport& report) {
-  report.AppendReportLine(u"Download…");
+  report.AppendReportLine(Translate("speed_download"));
   const auto start = std::chrono::steady_clock::now();
   const HttpResult body =
       HttpClient::Get(Endpoints::SpeedTestUrl() + u"/__down?bytes=5000000", kTransferTimeoutMs, HttpClient::kDefaultCap);
@@ -90,7 +91,7 @@ void ReportDownload(SpeedReport& report) {
 }
 
 void ReportUpload(SpeedReport& report) {
-  report.AppendReportLine(u"Upload…");
+  report.AppendReportLine(Translate("speed_upload"));
   const std::string payload(kUploadBytes, '\0');
   const auto start = std::chrono::steady_clock::now();
   const HttpResult reply = HttpClient::Request(u"POST", Endpoints::SpeedTestUrl() + u"/__up",
@@ -216,23 +217,23 @@ void RunSpeedTest(SpeedReport& report, const SpeedTestDevice& device) {
   report.AppendReportLine(u"");
   ReportUpload(report);
   report.AppendReportLine(u"");
-  report.AppendReportLine(u"Gata.");
+  report.AppendReportLine(Translate("speed_done"));
   report.EndTest();
 }
 
 void ClearCacheIntoReport(SpeedReport& report) { report.AppendReportLine(ClearCacheLine(ClearCache(DataFolder()))); }
 
 void AppendWifiAdvice(SpeedReport& report) {
-  report.AppendReportLine(std::u16string(kPlatformName) + u" nu permite reconnect Wi-Fi ca pe Android (WifiManager.reconnect).");
-  report.AppendReportLine(u"Deschide Settings → Network și reconectează Wi-Fi / Ethernet.");
+  report.AppendReportLine(TranslateWith("speed_wifi_platform", kPlatformName));
+  report.AppendReportLine(Translate("speed_wifi_steps"));
 }
 
 // --- report pieces ---
 
 std::vector<std::u16string> LocalNetworkLines(const std::vector<NetworkAdapter>& adapters) {
-  std::vector<std::u16string> lines{u"IP dispozitiv (local)"};
+  std::vector<std::u16string> lines{std::u16string(Translate("speed_local_ip"))};
   if (adapters.empty()) {
-    lines.push_back(u"  (none)");
+    lines.push_back(u"  " + std::u16string(Translate("speed_none")));
     return lines;
   }
   bool wifi = false;
@@ -246,7 +247,7 @@ std::vector<std::u16string> LocalNetworkLines(const std::vector<NetworkAdapter>&
       lines.push_back(W(fmt::format("  IPv4  {}  ({})", address, adapter.description)));
     }
   }
-  lines.push_back(wifi ? u"Network: Wi-Fi" : ethernet ? u"Network: Ethernet" : u"Network: other");
+  lines.emplace_back(Translate(wifi ? "speed_net_wifi" : ethernet ? "speed_net_ethernet" : "speed_net_other"));
   return lines;
 }
 
@@ -267,12 +268,15 @@ std::string TraceValue(std::string_view body, std::string_view key) {
 }
 
 std::vector<std::u16string> TraceLines(std::string_view body) {
-  static constexpr std::pair<std::u16string_view, std::string_view> kRows[] = {
-      {u"IP public:", "ip"}, {u"Country:", "loc"}, {u"Edge (colo):", "colo"}, {u"HTTP:", "http"}};
+  // The label's key (empty: the protocol, named the same in every language)
+  // and the trace field it shows.
+  static constexpr std::pair<std::string_view, std::string_view> kRows[] = {
+      {"speed_trace_ip", "ip"}, {"speed_trace_country", "loc"}, {"speed_trace_edge", "colo"}, {{}, "http"}};
   std::vector<std::u16string> lines;
-  for (const auto& [label, key] : kRows) {
-    const std::string value = TraceValue(body, key);
-    lines.push_back(u"  " + std::u16string(label) + u" " + (value.empty() ? std::u16string(kMissing) : W(value)));
+  for (const auto& [label, field] : kRows) {
+    const std::string value = TraceValue(body, field);
+    const std::u16string shown = label.empty() ? std::u16string(u"HTTP:") : std::u16string(Translate(label));
+    lines.push_back(u"  " + shown + u" " + (value.empty() ? std::u16string(kMissing) : W(value)));
   }
   return lines;
 }

@@ -10,6 +10,7 @@
 #include "net/json_scan.h"
 #include "net/text.h"
 #include "net/url_parts.h"
+#include "ui/i18n/translate.h"
 #include "platform/clock.h"
 
 namespace {
@@ -255,7 +256,7 @@ SportsEvents FetchSports() {
   if (result.lines.size() < 4 && !domain.empty() && WideToUtf8(url).find(domain) != std::string::npos)
     FetchEventsFrom(DayScheduleUrl(u"Basketball"), result.lines);
 
-  if (result.lines.empty()) result.lines.emplace_back(kNoEventsLine);
+  if (result.lines.empty()) result.lines.emplace_back(Translate(kNoEventsKey));
   if (result.lines.size() > kMaxEventLines) result.lines.resize(kMaxEventLines);
   return result;
 }

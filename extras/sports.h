@@ -14,16 +14,15 @@
 
 struct SportsEvents {
   std::vector<std::u16string> lines;  // at most kMaxEventLines, no duplicates
-  std::u16string header = u"Sport";   // the screen's title as the panel names it
+  std::u16string header;  // the screen's title as the panel names it; empty: the menu word
 };
 
 inline constexpr size_t kMaxEventLines = 200;
 inline constexpr size_t kMinEventLineBytes = 8;
 inline constexpr size_t kMaxEventLineBytes = 220;
 
-// The line shown when no source gave anything.
-inline constexpr std::u16string_view kNoEventsLine =
-    u"Nu s-au putut incarca evenimentele. Verifica linkul Sport din panoul admin.";
+// The key of the line shown when no source gave anything.
+inline constexpr std::string_view kNoEventsKey = "sports_failed";
 
 // The whole fetch: panel configuration, source choice, the source itself and
 // the basketball top-up. Blocks on the network; background threads only.

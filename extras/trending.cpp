@@ -10,6 +10,7 @@
 #include "net/text.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ TrendingMovie MovieFrom(std::string_view object, std::u16string_view imageBase) 
   } else if (IsImagePath(poster)) {
     movie.imageUrl = std::u16string(imageBase) + u"/t/p/w780" + Utf8ToWide(poster);
   }
-  movie.genreLine = u"ACTION | DRAMA";
+  movie.genreLine = Translate("genre_line");
   return movie;
 }
 

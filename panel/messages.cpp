@@ -12,7 +12,7 @@ std::u16string BuildThreadText(const std::vector<PanelMessage>& messages) {
     if (message.from == u"client") {
       text.append(Translate("you"));
     } else if (message.from.empty()) {
-      text.append(u"Panel");
+      text.append(Translate("panel_author"));
     } else {
       text.append(message.from);
     }

@@ -19,12 +19,18 @@ constexpr uint64_t kSeekNoticeMs = 1500;
 constexpr uint64_t kAspectNoticeMs = 2500;
 constexpr uint64_t kNumberNoticeMs = 1800;
 
+// The log names each aspect in English; the notice shows the ratio, or the
+// translated word for the automatic one.
 struct AspectEntry {
   std::string_view value;
-  std::u16string_view notice;
+  std::u16string_view logName;
+  std::string_view noticeKey;  // empty: the notice is the ratio itself
 };
-constexpr AspectEntry kAspects[] = {
-    {"-1", u"Aspect Auto"}, {"16:9", u"16:9"}, {"4:3", u"4:3"}, {"1.85:1", u"1.85:1"}, {"2.35:1", u"2.35:1"}};
+constexpr AspectEntry kAspects[] = {{"-1", u"Aspect Auto", "aspect_auto"},
+                                    {"16:9", u"16:9", {}},
+                                    {"4:3", u"4:3", {}},
+                                    {"1.85:1", u"1.85:1", {}},
+                                    {"2.35:1", u"2.35:1", {}}};
 constexpr int kAspectCount = 5;
 
 double SecondsOr(const std::u16string& text, double fallback) {
@@ -49,7 +55,7 @@ int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
   NavState& nav = state.nav;
   if (digit < 0 || digit > 9) return -1;
   AddNumberDigit(nav.NumberBuffer, nav.NumberTime, digit, nowMs);
-  state.toast.text = u"CH " + nav.NumberBuffer;
+  state.toast.text = TranslateWith("channel_number", nav.NumberBuffer);
   state.toast.hideAtMs = nowMs + kNumberNoticeMs;
   const int row = ChannelWithNumber(state.VisibleLive, nav.NumberBuffer);
   if (row >= 0) nav.ChannelIndex = row;
@@ -103,14 +109,19 @@ void SeekToShare(AppState& state, MediaEngine& engine, double share) {
 
 std::string_view AspectValue(int index) { return kAspects[((index % kAspectCount) + kAspectCount) % kAspectCount].value; }
 std::u16string_view AspectNotice(int index) {
-  return kAspects[((index % kAspectCount) + kAspectCount) % kAspectCount].notice;
+  const AspectEntry& entry = kAspects[((index % kAspectCount) + kAspectCount) % kAspectCount];
+  return entry.noticeKey.empty() ? entry.logName : Translate(entry.noticeKey);
+}
+
+std::u16string_view AspectLogName(int index) {
+  return kAspects[((index % kAspectCount) + kAspectCount) % kAspectCount].logName;
 }
 
 void CycleAspect(AppState& state, MediaEngine& engine, uint64_t nowMs) {
   int& index = state.player.aspectIndex;
   index = (index + 1) % kAspectCount;
   engine.SetAspect(AspectValue(index));
-  WriteLogF(64, "aspect %s %s", std::string(AspectValue(index)).c_str(), WideToUtf8(AspectNotice(index)).c_str());
+  WriteLogF(64, "aspect %s %s", std::string(AspectValue(index)).c_str(), WideToUtf8(AspectLogName(index)).c_str());
   ShowNotice(state, engine, std::u16string(AspectNotice(index)), kAspectNoticeMs, nowMs);
 }
 

@@ -47,9 +47,11 @@ void SeekWithNotice(AppState& state, MediaEngine& engine, double seconds, uint64
 void SeekToShare(AppState& state, MediaEngine& engine, double share);
 // R: the next entry of the aspect table, set on the engine and announced.
 void CycleAspect(AppState& state, MediaEngine& engine, uint64_t nowMs);
-// The aspect table's engine value and notice for an index (0..4).
+// The aspect table's engine value, notice (in the interface language) and
+// the English name its log line uses, for an index (0..4).
 std::string_view AspectValue(int index);
 std::u16string_view AspectNotice(int index);
+std::u16string_view AspectLogName(int index);
 
 // Reads "time-pos", "duration", "width" and "height" into the state's
 // sample; true when what the strips show changed (the whole second, the

@@ -21,7 +21,7 @@ NetworkAdapter Adapter(std::string name, int type, std::vector<std::string> ipv4
 }
 
 TEST(LocalNetworkLines, NoAdaptersEndsAfterNone) {
-  EXPECT_EQ(LocalNetworkLines({}), (Lines{u"IP dispozitiv (local)", u"  (none)"}));
+  EXPECT_EQ(LocalNetworkLines({}), (Lines{u"Device IP (local)", u"  (none)"}));
 }
 
 TEST(LocalNetworkLines, ListsAddressesAndNamesTheConnectionKind) {
@@ -31,11 +31,11 @@ TEST(LocalNetworkLines, ListsAddressesAndNamesTheConnectionKind) {
       Adapter("wlp2s0", kAdapterTypeWifi, {"10.0.0.7"}),
       Adapter("tun0", kAdapterTypeOther, {}),
   };
-  EXPECT_EQ(LocalNetworkLines(adapters), (Lines{u"IP dispozitiv (local)", u"  IPv4  192.168.1.20  (enp3s0)",
+  EXPECT_EQ(LocalNetworkLines(adapters), (Lines{u"Device IP (local)", u"  IPv4  192.168.1.20  (enp3s0)",
                                                 u"  IPv4  10.0.0.7  (wlp2s0)", u"Network: Wi-Fi"}));
   EXPECT_EQ(LocalNetworkLines({adapters[0], adapters[1]}).back(), u"Network: Ethernet");
   EXPECT_EQ(LocalNetworkLines({adapters[0], adapters[3]}),
-            (Lines{u"IP dispozitiv (local)", u"Network: other"}));
+            (Lines{u"Device IP (local)", u"Network: other"}));
 }
 
 TEST(TraceLines, ReadsKeysAtLineStartsAndMarksMissingOnes) {
@@ -43,8 +43,8 @@ TEST(TraceLines, ReadsKeysAtLineStartsAndMarksMissingOnes) {
   EXPECT_EQ(TraceValue(body, "ip"), "203.0.113.7");  // not the value of visit_ip
   EXPECT_EQ(TraceValue(body, "loc"), "");
   EXPECT_EQ(TraceLines(body),
-            (Lines{u"  IP public: 203.0.113.7", u"  Country: —", u"  Edge (colo): OTP", u"  HTTP: http/2"}));
-  EXPECT_EQ(TraceLines(""), (Lines{u"  IP public: —", u"  Country: —", u"  Edge (colo): —", u"  HTTP: —"}));
+            (Lines{u"  Public IP: 203.0.113.7", u"  Country: —", u"  Edge (colo): OTP", u"  HTTP: http/2"}));
+  EXPECT_EQ(TraceLines(""), (Lines{u"  Public IP: —", u"  Country: —", u"  Edge (colo): —", u"  HTTP: —"}));
 }
 
 TEST(ProbeLine, SummarisesKeptTimes) {
@@ -111,7 +111,7 @@ TEST(ActivateSpeedItem, BackWifiAndClearCache) {
 
   EXPECT_FALSE(ActivateSpeedItem(SpeedItem::RefreshWifi, report, device).closePanel);
   ASSERT_EQ(report->Lines().size(), 2u);
-  EXPECT_NE(report->Lines()[1].find(u"reconectează Wi-Fi / Ethernet."), std::u16string::npos);
+  EXPECT_NE(report->Lines()[1].find(u"reconnect Wi-Fi / Ethernet."), std::u16string::npos);
 
   const auto outcome = ActivateSpeedItem(SpeedItem::ClearCache, report, device);
   EXPECT_TRUE(outcome.picturesDropped);

@@ -61,10 +61,10 @@ class SpeedTestOverHttp : public ::testing::Test {
     // The local block comes from this machine's real adapters.
     for (const auto& line : LocalNetworkLines(ListNetworkAdapters())) lines.push_back(Exact(WideToUtf8(line)));
     lines.push_back(Exact(""));
-    lines.push_back(Exact("IP public…"));
+    lines.push_back(Exact("Public IP…"));
     for (const auto& line : traceLines) lines.push_back(Exact(line));
     lines.push_back(Exact(""));
-    lines.push_back(Exact("Ping / latență / jitter (HTTP RTT, 8 probe)"));
+    lines.push_back(Exact("Ping / latency / jitter (HTTP RTT, 8 probes)"));
     lines.push_back(Shape("  Cloudflare 127\\.0\\.0\\.1" + edgeProbe));
     lines.push_back(Shape(std::string("  4\\.3 site") + kProbeShape));
     lines.push_back(Exact(""));
@@ -76,7 +76,7 @@ class SpeedTestOverHttp : public ::testing::Test {
     lines.push_back(Shape(R"(  1000000 bytes in \d+\.\d\d s  \(reply 20\))"));
     lines.push_back(Shape(R"(  Upload: \d+\.\d\d Mbps  \(\d+\.\d\d MB/s\))"));
     lines.push_back(Exact(""));
-    lines.push_back(Exact("Gata."));
+    lines.push_back(Exact("Done."));
     return lines;
   }
 
@@ -93,7 +93,7 @@ TEST_F(SpeedTestOverHttp, ReportHoldsEveryLineInOrderWithMeasuredFigures) {
   EXPECT_FALSE(report.Running());
 
   const auto lines = Utf8Lines(report);
-  ExpectLines(lines, ExpectedReport({"  IP public: 203.0.113.7", "  Country: RO", "  Edge (colo): OTP",
+  ExpectLines(lines, ExpectedReport({"  Public IP: 203.0.113.7", "  Country: RO", "  Edge (colo): OTP",
                                      "  HTTP: http/1.1"},
                                     kProbeShape));
   EXPECT_EQ(notified, static_cast<int>(lines.size()) + 1);  // every line, then the end of the test
@@ -130,7 +130,7 @@ TEST_F(SpeedTestOverHttp, MissingTraceShowsDashesAndFailedProbes) {
   SpeedReport report;
   RunSpeedTest(report, kDevice);
   ExpectLines(Utf8Lines(report),
-              ExpectedReport({"  IP public: —", "  Country: —", "  Edge (colo): —", "  HTTP: —"}, ": fail \\(8/8\\)"));
+              ExpectedReport({"  Public IP: —", "  Country: —", "  Edge (colo): —", "  HTTP: —"}, ": fail \\(8/8\\)"));
 }
 
 TEST_F(SpeedTestOverHttp, FailedTransfersReportZeroBytes) {
@@ -143,7 +143,7 @@ TEST_F(SpeedTestOverHttp, FailedTransfersReportZeroBytes) {
   EXPECT_TRUE(std::regex_match(*(at + 1), std::regex(R"(  0 bytes in \d+\.\d\d s)"))) << *(at + 1);
   EXPECT_EQ(*(at + 2), "  Download: 0.00 Mbps  (0.00 MB/s)");
   EXPECT_NE(std::find(lines.begin(), lines.end(), "  4.3 site: fail (8/8)"), lines.end());
-  EXPECT_EQ(lines.back(), "Gata.");
+  EXPECT_EQ(lines.back(), "Done.");
 }
 
 TEST_F(SpeedTestOverHttp, StartingTwiceRunsOneTest) {
@@ -160,7 +160,7 @@ TEST_F(SpeedTestOverHttp, StartingTwiceRunsOneTest) {
   ASSERT_FALSE(report->Running());
 
   const auto lines = Utf8Lines(*report);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Gata."), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Done."), 1);
   EXPECT_EQ(lines.front(), "Vistra · Speed test");
   EXPECT_EQ(server_.RequestsTo("/__down").size(), 1u);
 }

@@ -6,6 +6,7 @@
 #include "net/text.h"
 #include "platform/clock.h"
 #include "tests/fixtures/public_services_fixture.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -102,13 +103,13 @@ TEST_F(SportsOverHttp, HtmlPageLinesWhenThereIsNoIframe) {
 TEST_F(SportsOverHttp, NothingAnywhereGivesTheSingleExplanation) {
   services_->SetEmptyAnswers(true);
   const SportsEvents events = FetchSports();
-  EXPECT_EQ(events.header, u"Sport");
-  EXPECT_EQ(events.lines, (std::vector<std::u16string>{std::u16string(kNoEventsLine)}));
+  EXPECT_TRUE(events.header.empty());
+  EXPECT_EQ(events.lines, (std::vector<std::u16string>{std::u16string(Translate(kNoEventsKey))}));
 }
 
 TEST_F(SportsOverHttp, EventHeaderMeansTheDefault) {
   services_->SetPanelInfo(R"({"sportApi":"","leagueWidgetId":"","sportHeader":"Event"})");
-  EXPECT_EQ(FetchSports().header, u"Sport");
+  EXPECT_TRUE(FetchSports().header.empty());
 }
 
 }  // namespace

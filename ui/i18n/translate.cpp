@@ -103,6 +103,13 @@ std::u16string_view TranslateIn(int language, std::string_view key) {
   return kLanguages[kEnglish].texts[index];
 }
 
+std::u16string TranslateWith(std::string_view key, std::u16string_view value) {
+  std::u16string text(Translate(key));
+  const size_t at = text.find(u"%s");
+  if (at != std::u16string::npos) text.replace(at, 2, value);
+  return text;
+}
+
 std::u16string_view SettingsRowLabel(int row) { return SettingsRowLabelIn(CurrentLanguage(), row); }
 
 std::u16string_view SettingsRowLabelIn(int language, int row) {

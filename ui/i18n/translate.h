@@ -3,6 +3,7 @@
 // names its texts by key; Translate looks the key up in the current
 // language, falls back to English, and finally shows the key itself.
 // Every function here may be called from any thread.
+#include <string>
 #include <string_view>
 
 constexpr int kLanguageCount = 33;
@@ -21,6 +22,11 @@ int CurrentLanguage();
 // itself (widened). Views stay valid for the program's lifetime.
 std::u16string_view Translate(std::string_view key);
 std::u16string_view TranslateIn(int language, std::string_view key);
+
+// The text of `key` with its first "%s" replaced by `value`: a name or a
+// number inside a sentence, at the place each language puts it. A text
+// without "%s" is returned as it is.
+std::u16string TranslateWith(std::string_view key, std::u16string_view value);
 
 // The settings screen's 20 row labels (rows 0-19): English and Romanian have
 // labels of their own, every other language shows the translation of the

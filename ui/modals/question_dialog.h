@@ -15,8 +15,8 @@ struct QuestionDialog {
 
   std::u16string title;
   std::u16string text;
-  std::u16string yesText = u"Yes";  // MakeQuestion puts the interface language's words
-  std::u16string noText = u"No";
+  std::u16string yesText;  // MakeQuestion puts the interface language's words
+  std::u16string noText;
   int highlighted = kNo;  // the default button is highlighted first
 };
 

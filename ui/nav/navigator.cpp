@@ -6,6 +6,7 @@
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr int kDefaultVolume = 80;
 
 char16_t AsciiUpper(char16_t ch) { return ch >= u'a' && ch <= u'z' ? char16_t(ch - u'a' + u'A') : ch; }
 
-std::u16string VolumeText(int volume) { return u"Vol " + AsciiToWide(std::to_string(volume)); }
+std::u16string VolumeText(int volume) { return TranslateWith("volume_level", AsciiToWide(std::to_string(volume))); }
 
 }  // namespace
 
@@ -81,7 +82,7 @@ bool Navigator::HandleVolumeKey(int vk) {
     if (volume >= 1) {
       state_.VolumeBeforeMute = volume;
       volume = 0;
-      state_.StatusText = u"Mute";
+      state_.StatusText = std::u16string(Translate("mute"));
     } else {
       volume = state_.VolumeBeforeMute > 0 ? state_.VolumeBeforeMute : kDefaultVolume;
     }

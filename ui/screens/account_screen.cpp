@@ -172,8 +172,8 @@ void AddPlaylistByUrl(ScreenContext& ctx) {
   const std::u16string url =
       AskText(ctx.modal, std::u16string(Translate("add_playlist")), std::u16string(Translate("put_m3u")), u"");
   if (url.empty()) return;
-  if (const std::u16string problem = PlaylistUrlProblem(url); !problem.empty()) {
-    ctx.state.StatusText = problem;
+  if (const std::string_view problem = PlaylistUrlProblem(url); !problem.empty()) {
+    ctx.state.StatusText = Translate(problem);
     return;
   }
   ctx.actions.ReloadPlaylist(url);

@@ -144,6 +144,16 @@ int CategoryCounts::CountFor(const SharedItems& items, const Category& category,
   return it != counts_.end() && it->first == category.id ? it->second : 0;
 }
 
+std::u16string CategoryLabel(const Category& category) {
+  if (category.id == sc::Recent) return std::u16string(Translate("recently_viewed"));
+  if (category.id == sc::Favorite) return std::u16string(Translate("favorite"));
+  if (category.id == sc::Lock) return std::u16string(Translate("lock"));
+  if (category.id == sc::AddGroup) return u"+ " + std::u16string(Translate("add_group"));
+  if (category.id.empty() && (category.name == sc::AllName || category.name == sc::DownloadAllName))
+    return std::u16string(Translate("all"));
+  return CleanDisplayName(category.name);
+}
+
 std::vector<CategoryRow> CategoryRowsOf(const std::vector<Category>& categories, const std::vector<int>& visible,
                                         const SharedItems& items, const IdList& history, const IdList& favorites,
                                         const IdList& locked, CategoryCounts& counts) {
@@ -153,7 +163,7 @@ std::vector<CategoryRow> CategoryRowsOf(const std::vector<Category>& categories,
     const Category& category = categories[size_t(index)];
     CategoryRow row;
     row.category = index;
-    row.name = CleanDisplayName(category.name);
+    row.name = CategoryLabel(category);
     row.count = counts.CountFor(items, category, history, favorites, locked);
     row.special = category.id == sc::Recent || category.id == sc::Favorite || category.id == sc::Lock;
     rows.push_back(std::move(row));

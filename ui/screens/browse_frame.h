@@ -67,6 +67,12 @@ class CategoryCounts {
   std::vector<std::pair<std::u16string, int>> counts_;  // sorted by id
 };
 
+// A category's name as the screens show it: the program's own categories
+// (recently viewed, all, favourites, locked, add group) in the interface
+// language, the server's as the server names them. The lists keep the
+// English names, which the cache files and the stored choices hold.
+std::u16string CategoryLabel(const Category& category);
+
 // The rows of a column: the visible categories of `categories` (hidden ones
 // left out) with their names and counts.
 std::vector<CategoryRow> CategoryRowsOf(const std::vector<Category>& categories, const std::vector<int>& visible,

@@ -134,7 +134,7 @@ void ItemGridScreen::Paint(RenderResources& res, const AppState& state, const Lo
   res.FillRect(RectF{res.X(439), res.Y(kBodyTop), res.X(442), H}, brush.Accent);
 
   if (total == 0) {
-    const std::u16string text = state.StatusText.empty() ? std::u16string(u"No items") : state.StatusText;
+    const std::u16string text = state.StatusText.empty() ? std::u16string(Translate("no_items")) : state.StatusText;
     res.DrawTrimmedLine(FontId::Label, text, RectF{res.X(480), res.Y(400), W - res.X(24), res.Y(500)}, brush.Dim);
   }
   const IdList& favorites = FavoritesOf(s, kind_);

@@ -72,8 +72,8 @@ void PaintLiveHistory(RenderResources& res, const AppState& state) {
   res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
   const int total = Count(state);
   if (total == 0) {
-    res.DrawTrimmedLine(FontId::Label, u"No channels", res.Design(kRowsLeft, 300, 1400, 380), brush.Dim,
-                        kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, Translate("no_channels"), res.Design(kRowsLeft, 300, 1400, 380), brush.Dim,
+                    kAlignLeadingCentered);
     return;
   }
   const int visible = LiveHistoryVisibleRows(H);

@@ -106,7 +106,7 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
   const VisibleList& live = state.VisibleLive;
   const int total = int(live.size());
   if (total == 0) {
-    res.DrawTrimmedLine(FontId::Label, u"No channels", res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
+    res.DrawTrimmedLine(FontId::Label, Translate("no_channels"), res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
     return;
   }
   for (int offset = 0; offset < l.channels.visible && l.channelFirst + offset < total; ++offset) {

@@ -53,10 +53,22 @@ std::u16string MinutesSeconds(double seconds) {
   return AsciiToWide(text);
 }
 
-bool Romanian() { return Translate("subtitle") == std::u16string_view(u"Subtitrare"); }
-std::u16string_view SubtitleLabel() { return Romanian() ? u"Subtitrare" : u"Subtitle"; }
+// The expanded strip's buttons name the screens they open by the menu words
+// the header tabs use, everything else by its interface text.
+struct ButtonLabel {
+  int menuWord;         // -1: the text of key
+  std::string_view key;
+};
+constexpr ButtonLabel kExpandedLabels[8] = {{-1, "epg"},        {-1, "lock"},   {kMenuMovies, {}},         {kMenuSeries, {}},
+                                            {-1, "favorite"},   {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"}};
 
 }  // namespace
+
+std::u16string_view ExpandedButtonLabel(int button) {
+  if (button < 0 || button >= 8) return {};
+  const ButtonLabel& label = kExpandedLabels[button];
+  return label.menuWord >= 0 ? MenuWord(CurrentLanguage(), label.menuWord) : Translate(label.key);
+}
 
 StripLayout StripLayoutOf(int W, int H, bool vod, bool expanded) {
   StripLayout l;
@@ -191,8 +203,8 @@ void PaintVodBottom(RenderResources& res, const RectF& r, const AppState& state)
   const RectF audio = at(w - 292, h - 44, w - 160, h - 8), subtitle = at(w - 148, h - 44, w - 16, h - 8);
   res.FillRounded(audio, 6, kPanel);
   res.FillRounded(subtitle, 6, kPanel);
-  res.DrawTrimmed(FontId::StripSmall, u"Audio", audio, kText, kAlignCentered);
-  res.DrawTrimmed(FontId::StripSmall, SubtitleLabel(), subtitle, kText, kAlignCentered);
+  res.DrawTrimmed(FontId::StripSmall, Translate("audio"), audio, kText, kAlignCentered);
+  res.DrawTrimmed(FontId::StripSmall, Translate("strip_subtitle"), subtitle, kText, kAlignCentered);
 }
 
 std::u16string CategoryName(const AppState& state, std::u16string_view categoryId) {
@@ -208,10 +220,10 @@ void PaintExpandedButtons(RenderResources& res, const RectF& r) {
     std::u16string_view label;
     Rgba bar;
   };
-  const Button buttons[8] = {{u"EPG", Hex(0xB4B4BA)},          {Translate("lock"), Hex(0xB4B4BA)},
-                             {Translate("movies"), Hex(0xC83030)}, {Translate("series"), Hex(0x30AA50)},
-                             {Translate("favorite"), Hex(0xDCC440)}, {Translate("search"), Hex(0x4078DC)},
-                             {SubtitleLabel(), Hex(0xB4B4BA)},       {u"Audio", Hex(0xB4B4BA)}};
+  const Button buttons[8] = {{ExpandedButtonLabel(0), Hex(0xB4B4BA)}, {ExpandedButtonLabel(1), Hex(0xB4B4BA)},
+                             {ExpandedButtonLabel(2), Hex(0xC83030)}, {ExpandedButtonLabel(3), Hex(0x30AA50)},
+                             {ExpandedButtonLabel(4), Hex(0xDCC440)}, {ExpandedButtonLabel(5), Hex(0x4078DC)},
+                             {ExpandedButtonLabel(6), Hex(0xB4B4BA)}, {ExpandedButtonLabel(7), Hex(0xB4B4BA)}};
   for (int i = 0; i < 8; ++i) {
     const double left = r.left + 8 + i * (w / 8), right = left + w / 8 - 16;
     const RectF button{left, r.top + h - 64, right, r.top + h - 12};

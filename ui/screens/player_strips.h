@@ -59,6 +59,9 @@ int StripAt(const StripLayout& layout, double x, double y);
 // Paints the visible strips onto the strip layer (a cleared surface of the
 // window's size). Reads the state only.
 void PaintStrips(RenderResources& res, const AppState& state, int width, int height);
+// The expanded live strip's button labels (0-7, left to right) in the
+// interface language; out of range: empty.
+std::u16string_view ExpandedButtonLabel(int button);
 
 // The hover check (every 50 ms on the Player screen): the strips stay while
 // the pointer rests inside the window or on a strip, show when it moves and

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "net/text.h"
+#include "ui/i18n/translate.h"
 
 std::vector<PlaylistEntry> AccountPlaylists(const PanelState& panel, const Settings& settings,
                                             std::u16string_view fallbackName) {
@@ -25,5 +26,5 @@ int PlaylistIndexOf(const std::vector<PlaylistEntry>& playlists, std::u16string_
 
 std::u16string PlaylistRowName(const PlaylistEntry& entry, int index) {
   if (!entry.name.empty()) return entry.name;
-  return u"Playlist " + AsciiToWide(std::to_string(index + 1));
+  return TranslateWith("playlist_number", AsciiToWide(std::to_string(index + 1)));
 }

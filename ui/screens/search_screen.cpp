@@ -13,7 +13,7 @@ namespace {
 
 constexpr Rgba kSearchClear{0.04, 0.05, 0.07, 1};
 constexpr ItemKind kSectionKinds[3] = {ItemKind::Live, ItemKind::Vod, ItemKind::Series};
-constexpr const char16_t* kSectionTitles[3] = {u"Live Channels", u"Movies", u"Series"};
+constexpr std::string_view kSectionTitles[3] = {"live_channels", "movies", "series"};
 
 }  // namespace
 
@@ -78,13 +78,13 @@ void SearchScreen::Paint(RenderResources& res, const AppState& state, const Loca
   res.FillRounded(l.queryBox, 28, Rgba{0.12, 0.12, 0.14, 0.95});
   const RectF text{res.X(280), l.queryBox.top, res.X(1600), l.queryBox.bottom};
   if (state.nav.SearchQuery.empty())
-    res.DrawTrimmedLine(FontId::Label, u"Search by Title", text, brush.Dim, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Label, Translate("search_hint"), text, brush.Dim, kAlignLeadingCentered);
   else
     res.DrawTrimmedLine(FontId::Label, state.nav.SearchQuery + u"|", text, brush.White, kAlignLeadingCentered);
   for (int s = 0; s < 3; ++s) {
     const SearchSectionLayout& section = l.sections[s];
     if (!section.shown) continue;
-    res.DrawTrimmedLine(FontId::Hint, kSectionTitles[s], section.title, brush.Dim, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, Translate(kSectionTitles[s]), section.title, brush.Dim, kAlignLeadingCentered);
     if (section.empty) {
       const RectF dash{section.title.left, section.title.bottom, section.title.right,
                        section.title.bottom + res.Y(48)};

@@ -25,7 +25,18 @@ std::vector<std::u16string> Words(std::initializer_list<std::string_view> keys) 
   return words;
 }
 
-constexpr std::array<std::u16string_view, 6> kDeviceTypes = {u"Auto", u"TV", u"Stick", u"Phone", u"Tablet", u"PC"};
+// The device types as the settings store them (and the panel receives them),
+// and the words the picker and the tile show for them.
+struct DeviceType {
+  std::u16string_view value;
+  std::string_view key;
+};
+constexpr std::array<DeviceType, 6> kDeviceTypes = {{{u"Auto", "dev_auto"},
+                                                      {u"TV", "dev_tv"},
+                                                      {u"Stick", "dev_stick"},
+                                                      {u"Phone", "dev_phone"},
+                                                      {u"Tablet", "dev_tablet"},
+                                                      {u"PC", "dev_pc"}}};
 
 int ClampedSize(int32_t size) { return size < 0 ? 1 : std::min(size, 2); }
 
@@ -110,10 +121,10 @@ void RunPlayer(ScreenContext& ctx, int cell) {
 
 void RunPip(ScreenContext& ctx) {
   Settings& s = ctx.state.settings;
-  const std::u16string title = u"PIP Size / Pos";
-  const int size = OpenPicker(ctx.modal, title, {u"Small", u"Medium", u"Large"}, ClampedSize(s.PipSize));
+  const std::u16string title = Tr("pip_title");
+  const int size = OpenPicker(ctx.modal, title, Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.PipSize));
   if (size >= 0) s.PipSize = size;
-  const int pos = OpenPicker(ctx.modal, title, {u"Top", u"Bottom"}, s.PipPos != 0 ? 1 : 0);
+  const int pos = OpenPicker(ctx.modal, title, Words({"pip_top", "pip_bottom"}), s.PipPos != 0 ? 1 : 0);
   if (pos >= 0) s.PipPos = pos;
   ctx.actions.SaveSettingsNow();
   ctx.actions.LayoutVideo();
@@ -133,7 +144,7 @@ bool ApplyChoice(ScreenContext& ctx, int cell, int choice) {
       s.SubSize = choice;
       ctx.actions.ApplyPlayerSettings();
       break;
-    case 18: s.DeviceType = std::u16string(kDeviceTypes[choice]); break;
+    case 18: s.DeviceType = std::u16string(kDeviceTypes[choice].value); break;
     default: return false;
   }
   ctx.actions.SaveSettingsNow();
@@ -141,6 +152,14 @@ bool ApplyChoice(ScreenContext& ctx, int cell, int choice) {
 }
 
 }  // namespace
+
+std::u16string DeviceTypeLabel(std::u16string_view stored) {
+  const std::u16string_view value = stored.empty() ? std::u16string_view(u"TV") : stored;
+  for (const DeviceType& type : kDeviceTypes) {
+    if (type.value == value) return Tr(type.key);
+  }
+  return std::u16string(value);
+}
 
 void OpenPanelSite(ScreenContext& ctx) {
   ctx.actions.OpenInBrowser(ctx.state.panel.identity.PanelLink());
@@ -160,14 +179,15 @@ SettingsChoice SettingsChoiceFor(const Settings& s, int cell) {
     case 11: return {Words({"sort_default", "sort_az", "sort_za", "sort_num"}), s.LiveSort};
     case 12: return {Words({"fmt_mpeg", "fmt_hls"}), s.LiveFormat == u"m3u8" ? 1 : 0};
     case 13:
-    case 14: return {{u"Player1", u"Player2", Tr("ext_vlc"), Tr("ext_mx")}, PlayerHighlight(s)};
+    case 14: return {Words({"player1", "player2", "ext_vlc", "ext_mx"}), PlayerHighlight(s)};
     case 15: return {Words({"auto_every", "auto_day", "auto_2day"}), s.AutoHours < 24 ? 0 : s.AutoHours < 48 ? 1 : 2};
     case 16: return {Words({"time_24", "time_12"}), s.TimeFormat != 0 ? 1 : 0};
     case 17: return {Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.SubSize)};
     case 18: {
-      SettingsChoice c{{kDeviceTypes.begin(), kDeviceTypes.end()}, 1};
+      SettingsChoice c{{}, 1};
       for (size_t i = 0; i < kDeviceTypes.size(); ++i) {
-        if (kDeviceTypes[i] == s.DeviceType) c.highlighted = static_cast<int>(i);
+        c.options.push_back(Tr(kDeviceTypes[i].key));
+        if (kDeviceTypes[i].value == s.DeviceType) c.highlighted = static_cast<int>(i);
       }
       return c;
     }

@@ -19,6 +19,10 @@ struct SettingsChoice {
 };
 SettingsChoice SettingsChoiceFor(const Settings& settings, int cell);
 
+// The word shown for a stored device type ("Stick" -> the text of
+// dev_stick); empty counts as "TV", an unknown value shows as it is.
+std::u16string DeviceTypeLabel(std::u16string_view stored);
+
 // "Add playlist": opens the panel's playlists page for this device in the
 // browser, shows the Account screen (left with Esc back to Settings), starts
 // the panel playlist check and asks to scan the QR code.

@@ -74,7 +74,7 @@ std::u16string PlaylistValue(const AppState& state) {
 std::u16string PlayerValue(const Settings& s) {
   if (s.ExternalKind == 1) return Tr("ext_vlc");
   if (s.ExternalKind == 2) return Tr("ext_mx");
-  return s.InternalPlayer == 1 ? u"Player2" : u"Player1";
+  return Tr(s.InternalPlayer == 1 ? "player2" : "player1");
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ std::u16string SettingsValueText(const AppState& state, int index) {
     case 15: return Tr(s.AutoHours >= 48 ? "auto_2day" : s.AutoHours < 24 ? "auto_every" : "auto_day");
     case 16: return Tr(s.TimeFormat == 0 ? "time_24" : "time_12");
     case 17: return SubtitleSizeText(s.SubSize);
-    case 18: return s.DeviceType.empty() ? u"TV" : s.DeviceType;
+    case 18: return DeviceTypeLabel(s.DeviceType);
     case kPipCell: return SubtitleSizeText(s.PipSize);
     default: return {};
   }
@@ -223,7 +223,7 @@ void PaintSettings(RenderResources& res, const AppState& state) {
   for (int cell = 0; cell <= kLastGridCell; ++cell) {
     if (cell != kNoTileCell) PaintSettingTile(res, state, cell, cell == focus);
   }
-  PaintButtonTile(res, kPipCell, u"PIP Size / Pos", focus == kPipCell);
+  PaintButtonTile(res, kPipCell, Translate("pip_title"), focus == kPipCell);
   PaintButtonTile(res, kSpeedTestCell, Translate("speed_test"), focus == kSpeedTestCell);
   res.DrawTrimmed(FontId::Label, IdentityText(state), SettingsIdentityRect(W, H), res.Brush().White, kAlignCentered);
   if (!state.StatusText.empty())

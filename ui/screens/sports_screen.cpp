@@ -35,15 +35,15 @@ void PaintSports(RenderResources& res, const AppState& state) {
   res.Clear(Rgba{0.04, 0.05, 0.08, 1});
   res.DrawBackButton(res.BackButtonRect());
   const std::u16string& header = state.sports.header;
-  res.DrawTrimmed(FontId::Title, header.empty() ? Translate("sports") : std::u16string_view(header),
+  res.DrawTrimmed(FontId::Title, header.empty() ? MenuWord(CurrentLanguage(), kMenuSports) : std::u16string_view(header),
                   RectF{res.X(160), res.Y(24), res.WX(1200), res.Y(90)}, brush.Accent, kAlignLeadingCentered);
-  res.DrawTrimmed(FontId::Hint, u"Evenimente sportive — informații publice, fără redare",
+  res.DrawTrimmed(FontId::Hint, Translate("sports_subtitle"),
                   RectF{res.X(160), res.Y(86), res.WX(1400), res.Y(128)}, brush.Dim, kAlignLeadingCentered);
 
   const int total = LineCount(state);
   if (total == 0) {
     if (state.flags.SportsBusy)
-      res.DrawTrimmed(FontId::Row, u"Se încarcă evenimentele…", RectF{res.WX(32), res.Y(160), res.WX(1400), res.Y(220)},
+      res.DrawTrimmed(FontId::Row, Translate("sports_loading"), RectF{res.WX(32), res.Y(160), res.WX(1400), res.Y(220)},
                       brush.White, kAlignLeadingCentered);
     return;
   }

@@ -6,6 +6,7 @@
 
 #include "platform/virtual_keys.h"
 #include "tests/ui/nav/navigator_fixture.h"
+#include "ui/i18n/translate.h"
 #include "ui/screens/player_strips.h"
 
 namespace {
@@ -195,3 +196,24 @@ TEST_F(PlayerScreenTest, HoverKeepsTheStripsWhileThePointerRestsAndHidesThemAfte
 }
 
 }  // namespace
+
+// The expanded strip names Movies, Series and Search by the menu words of
+// the header tabs, and its subtitle button by a key of its own, in every
+// language (Romanian's settings row "Setări subtitrare" is not a button word).
+TEST(PlayerStripLabels, MenuWordsAndOwnKeysInTheInterfaceLanguage) {
+  SetCurrentLanguageCode(u"ro");
+  EXPECT_EQ(ExpandedButtonLabel(2), u"Filme");
+  EXPECT_EQ(ExpandedButtonLabel(3), u"Seriale");
+  EXPECT_EQ(ExpandedButtonLabel(5), u"Căutare");
+  EXPECT_EQ(ExpandedButtonLabel(6), u"Subtitrare");
+  EXPECT_EQ(ExpandedButtonLabel(1), Translate("lock"));
+  SetCurrentLanguageCode(u"de");
+  const int german = LanguageIndex(u"de");
+  EXPECT_EQ(ExpandedButtonLabel(2), MenuWord(german, kMenuMovies));
+  EXPECT_EQ(ExpandedButtonLabel(5), MenuWord(german, kMenuSearch));
+  EXPECT_EQ(ExpandedButtonLabel(6), u"Untertitel");
+  EXPECT_EQ(ExpandedButtonLabel(7), u"Ton");
+  SetCurrentLanguageCode(u"en");
+  EXPECT_EQ(ExpandedButtonLabel(6), u"Subtitle");
+  EXPECT_TRUE(ExpandedButtonLabel(8).empty());
+}
