@@ -13,7 +13,9 @@ namespace {
 constexpr uint64_t kPanelPollMs = 5000;
 constexpr uint64_t kHourMs = 3600ull * 1000;
 
-// What a catalog job works from: copies taken on the main thread.
+// What a catalog job works from: copies taken on the main thread. `account`
+// and `playlistUrl` are what the job loads (the panel may change them);
+// `shownAccount` and `shownUrl` are what the lists in `catalog` belong to.
 struct CatalogJobInput {
   PanelState panel;
   PanelSettings panelSettings;
@@ -21,11 +23,14 @@ struct CatalogJobInput {
   Catalog catalog;
   std::u16string playlistUrl;
   std::u16string liveFormat;
+  XtreamAccount shownAccount;
+  std::u16string shownUrl;
 };
 
 CatalogJobInput SnapshotForJob(const AppState& state) {
-  return CatalogJobInput{state.panel, PanelSettings::From(state.settings), state.account, state.catalog,
-                         state.settings.PlaylistUrl, state.settings.LiveFormat};
+  return CatalogJobInput{state.panel,   PanelSettings::From(state.settings), state.account,
+                         state.catalog, state.settings.PlaylistUrl,           state.settings.LiveFormat,
+                         state.account, state.settings.PlaylistUrl};
 }
 
 size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
@@ -40,17 +45,68 @@ void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
   mailbox.Deliver(std::move(update));
 }
 
-// Loads live, then movies and series, into `update` for `account`. The
-// cache is saved after each step so a crash keeps what was fetched.
-void LoadEverything(CatalogLoaded& update, const XtreamAccount& account, const std::u16string& liveFormat,
-                    const std::u16string& playlistUrl) {
-  LoadLive(account, liveFormat, update.catalog);
-  update.live = true;
-  LoadVodOrSeries(account, VodKind::Movies, update.catalog);
-  update.movies = true;
-  LoadVodOrSeries(account, VodKind::Series, update.catalog);
-  update.series = true;
-  SaveCatalogCache(update.catalog, playlistUrl);
+// The one rule of every catalog job: a kind is delivered and saved only
+// when its download gave a list; a kind that failed keeps what is shown and
+// its cache file as they are. So a job that loads the account on screen
+// starts from the lists shown, and one for another account starts from
+// nothing and takes over only with that account's channels: until then the
+// old lists stay, and after it none of them stands beside the new ones.
+bool LoadsShownAccount(const CatalogJobInput& input) { return input.account == input.shownAccount; }
+
+CatalogLoaded StartingPoint(const CatalogJobInput& input) {
+  CatalogLoaded update;
+  if (LoadsShownAccount(input)) update.catalog = input.catalog;
+  return update;
+}
+
+bool LoadLiveKind(CatalogLoaded& update, const CatalogJobInput& input) {
+  update.live = LoadLive(input.account, input.liveFormat, update.catalog);
+  return update.live;
+}
+
+// For another account, called only once its channels came: a kind that
+// failed then replaces the old account's lists with none.
+bool LoadVodKind(CatalogLoaded& update, const CatalogJobInput& input, VodKind kind) {
+  const bool ok = LoadVodOrSeries(input.account, kind, update.catalog);
+  (kind == VodKind::Movies ? update.movies : update.series) = ok || !LoadsShownAccount(input);
+  return ok;
+}
+
+// Saves the kinds `update` replaces. Under the playlist of the cache only
+// those kind files are written; a new playlist's cache holds every list the
+// job delivers with it (the old playlist's files go).
+void SaveDelivered(const CatalogLoaded& update, const CatalogJobInput& input) {
+  if (!update.Changed()) return;
+  if (input.playlistUrl != input.shownUrl) {
+    SaveCatalogCache(update.catalog, input.playlistUrl);
+    return;
+  }
+  Catalog delivered;
+  if (update.live) {
+    delivered.LiveCategories = update.catalog.LiveCategories;
+    delivered.LiveChannels = update.catalog.LiveChannels;
+  }
+  if (update.movies) {
+    delivered.MovieCategories = update.catalog.MovieCategories;
+    delivered.Movies = update.catalog.Movies;
+  }
+  if (update.series) {
+    delivered.SeriesCategories = update.catalog.SeriesCategories;
+    delivered.Series = update.catalog.Series;
+  }
+  SaveCatalogCache(delivered, input.playlistUrl);
+}
+
+// Loads live, then movies and series, for `input.account`. The cache is
+// saved after each step so a crash keeps what was fetched. Another account
+// whose channels fail is not asked for the rest: nothing of it is shown.
+void LoadEverything(CatalogLoaded& update, const CatalogJobInput& input) {
+  LoadLiveKind(update, input);
+  SaveDelivered(update, input);
+  if (!update.live && !LoadsShownAccount(input)) return;
+  LoadVodKind(update, input, VodKind::Movies);
+  LoadVodKind(update, input, VodKind::Series);
+  SaveDelivered(update, input);
 }
 
 // The playlist a job ends up with after the panel may have changed it.
@@ -85,23 +141,18 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
   CatalogLoaded update;
   if (playlistChanged || !cacheHit) {
     WriteLog(playlistChanged ? "live load from panel" : "live load start");
-    // A new playlist starts from nothing: the old account's lists must not
-    // survive under the new playlist's name if its download fails.
-    update.catalog = playlistChanged ? Catalog{} : input.catalog;
-    const bool ok = LoadLive(input.account, input.liveFormat, update.catalog);
-    update.live = true;
+    update = StartingPoint(input);
+    const bool ok = LoadLiveKind(update, input);
     WriteLogF(128, "live load=%s cats=%d chans=%d", ok ? "ok" : "fail",
               static_cast<int>(update.catalog.LiveCategories.size()), static_cast<int>(CountOf(update.catalog.LiveChannels)));
-    SaveCatalogCache(update.catalog, input.playlistUrl);
-    if (CountOf(update.catalog.Movies) == 0) {
-      if (LoadVodOrSeries(input.account, VodKind::Movies, update.catalog)) WriteLog("vod prefetch ok");
-      update.movies = true;
+    SaveDelivered(update, input);
+    if (ok || LoadsShownAccount(input)) {
+      if (CountOf(update.catalog.Movies) == 0 && LoadVodKind(update, input, VodKind::Movies))
+        WriteLog("vod prefetch ok");
+      if (CountOf(update.catalog.Series) == 0 && LoadVodKind(update, input, VodKind::Series))
+        WriteLog("series prefetch ok");
+      SaveDelivered(update, input);
     }
-    if (CountOf(update.catalog.Series) == 0) {
-      if (LoadVodOrSeries(input.account, VodKind::Series, update.catalog)) WriteLog("series prefetch ok");
-      update.series = true;
-    }
-    SaveCatalogCache(update.catalog, input.playlistUrl);
   } else {
     WriteLog("skip live refresh (cache hot, panel list same)");
   }
@@ -115,7 +166,6 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
 // The reload job shared by the Account screen, the automatic reload and
 // (after its sign-in) the Home tile.
 void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool signInFirst) {
-  const XtreamAccount shown = input.account;
   if (signInFirst) {
     PanelClient client(input.panel, input.panelSettings);
     client.SignIn();
@@ -124,12 +174,9 @@ void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, b
     mailbox.Deliver(PanelChecked{panel});
   }
   input.account = DeriveXtreamSource(input.playlistUrl);
-  CatalogLoaded update;
-  // A reload of the account on screen keeps each list whose download fails;
-  // another account's lists must not survive under the new playlist.
-  if (input.account == shown) update.catalog = input.catalog;
-  LoadEverything(update, input.account, input.liveFormat, input.playlistUrl);
-  update.account = input.account;
+  CatalogLoaded update = StartingPoint(input);
+  LoadEverything(update, input);
+  if (update.live) update.account = input.account;
   flags.CatalogBusy = false;
   DeliverCatalog(mailbox, std::move(update));
 }
@@ -149,14 +196,27 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
   CatalogJobInput input = SnapshotForJob(state);
   JobFlags* flags = &state.flags;
   StartJob([&mailbox, flags, input = std::move(input), kind]() mutable {
-    CatalogLoaded update;
-    update.catalog = input.catalog;
-    LoadVodOrSeries(input.account, kind, update.catalog);
-    (kind == VodKind::Movies ? update.movies : update.series) = true;
-    SaveCatalogCache(update.catalog, input.playlistUrl);
+    CatalogLoaded update = StartingPoint(input);
+    LoadVodKind(update, input, kind);
+    SaveDelivered(update, input);
     flags->CatalogBusy = false;
     DeliverCatalog(mailbox, std::move(update));
   });
+}
+
+// "Update Now" boots again: a kind the cache cannot give (a cleared cache)
+// keeps the lists of the same account on screen until a download replaces
+// them.
+void KeepShownWhereMissing(const Catalog& shown, Catalog& cached) {
+  if (CountOf(cached.LiveChannels) == 0 && CountOf(shown.LiveChannels) > 0) {
+    cached.LiveCategories = shown.LiveCategories;
+    cached.LiveChannels = shown.LiveChannels;
+  }
+  for (const VodKind kind : {VodKind::Movies, VodKind::Series}) {
+    if (CountOf(ItemsOf(cached, kind)) > 0 || CountOf(ItemsOf(shown, kind)) == 0) continue;
+    CategoriesOf(cached, kind) = CategoriesOf(shown, kind);
+    ItemsOf(cached, kind) = ItemsOf(shown, kind);
+  }
 }
 
 }  // namespace
@@ -167,11 +227,13 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
   SaveSettings(state.settings);
   SetCurrentLanguageCode(state.settings.Lang);
 
+  const XtreamAccount shown = state.account;
   state.account = DeriveXtreamSource(state.settings.PlaylistUrl);
   WriteLog(state.account.IsXtream ? "xtream=yes boot" : "xtream=no boot");
 
   Catalog cached;
   const bool cacheHit = LoadCatalogCache(state.settings.PlaylistUrl, cached);
+  if (state.account == shown) KeepShownWhereMissing(state.catalog, cached);
   state.catalog = cached;
   if (cacheHit) {
     WriteLogF(128, "catalog cache live=%d vod=%d series=%d", static_cast<int>(CountOf(cached.LiveChannels)),
@@ -215,25 +277,24 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
   CatalogJobInput input = SnapshotForJob(state);
   JobFlags* flags = &state.flags;
   StartJob([&mailbox, flags, input = std::move(input), url]() mutable {
-    const XtreamAccount account = DeriveXtreamSource(url);
-    CatalogLoaded live;
-    if (!LoadLive(account, input.liveFormat, live.catalog)) {
+    input.account = DeriveXtreamSource(url);
+    input.playlistUrl = url;
+    CatalogLoaded live = StartingPoint(input);
+    if (!LoadLiveKind(live, input)) {
       WriteLog("playlist switch refused: no channels from the new server");
       flags->CatalogBusy = false;
-      mailbox.Deliver(PlaylistRefused{TranslateWith("playlist_no_answer", account.Server)});
+      mailbox.Deliver(PlaylistRefused{TranslateWith("playlist_no_answer", input.account.Server)});
       return;
     }
-    live.live = true;
-    live.account = account;
+    live.account = input.account;
     live.playlistUrl = url;
-    SaveCatalogCache(live.catalog, url);
+    SaveDelivered(live, input);
     CatalogLoaded rest;
     rest.catalog = live.catalog;
     DeliverCatalog(mailbox, std::move(live));
-    LoadVodOrSeries(account, VodKind::Movies, rest.catalog);
-    LoadVodOrSeries(account, VodKind::Series, rest.catalog);
-    rest.movies = rest.series = true;
-    SaveCatalogCache(rest.catalog, url);
+    LoadVodKind(rest, input, VodKind::Movies);
+    LoadVodKind(rest, input, VodKind::Series);
+    SaveDelivered(rest, input);
     flags->CatalogBusy = false;
     DeliverCatalog(mailbox, std::move(rest));
   });
@@ -272,11 +333,11 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
     }
     ApplyPanelChoice(panel, input);
     input.account = DeriveXtreamSource(input.playlistUrl);
-    CatalogLoaded update;
-    update.catalog = Catalog{};
-    LoadLive(input.account, input.liveFormat, update.catalog);
-    update.live = true;
-    SaveCatalogCache(update.catalog, input.playlistUrl);
+    CatalogLoaded update = StartingPoint(input);
+    // Movies and series of another account go with its channels; they load
+    // again when wanted.
+    if (LoadLiveKind(update, input) && !LoadsShownAccount(input)) update.movies = update.series = true;
+    SaveDelivered(update, input);
     flags->CatalogBusy = false;
     mailbox.Deliver(PanelChecked{panel});
     DeliverCatalog(mailbox, std::move(update));

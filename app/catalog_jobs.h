@@ -2,6 +2,11 @@
 // Boot, reloads and lazy loads of the catalog, and the panel and backdrop
 // jobs around them. Every function here runs on the main thread; the work
 // itself runs on jobs that post their results through the mailbox.
+//
+// On every path a kind (live, movies, series) whose download fails keeps
+// the lists on screen and its cache file as they are; only a kind that
+// loaded is delivered and saved. Lists of another account than the one on
+// screen are taken only with its channels, and then replace all three kinds.
 #include <cstdint>
 
 #include "state/app_state.h"

@@ -168,6 +168,41 @@ bool ReadsLikeWords(std::string_view s) {
   return wordy * 2 >= total;
 }
 
+// Whether decoded bytes that are not UTF-8 read as Latin-1 words: printable
+// throughout (no C1 controls either), three quarters letters, digits or
+// spaces (a byte from 0xC0 up, bar × and ÷, is a letter), and no more
+// accented letters than half the ASCII ones. Stricter than for UTF-8, since
+// the bytes of a plain word decoded by mistake rarely pass as UTF-8 but
+// often as Latin-1 ("Wetter" gives "Yëmz").
+bool ReadsLikeLatin1Words(std::string_view s) {
+  size_t ascii = 0, high = 0, wordy = 0;
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || (b >= 0x7F && b < 0xA0)) return false;
+    const bool alnum = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+    const bool accented = b >= 0xC0 && b != 0xD7 && b != 0xF7;
+    ascii += alnum;
+    high += b >= 0xA0;
+    wordy += alnum || accented || b == ' ';
+  }
+  return high * 2 <= ascii && wordy * 4 >= s.size() * 3;
+}
+
+// A single word as people write one ("Replay", "news", "HD"): never taken
+// for an encoding of Latin-1 text, whose encodings mix case and digits.
+bool IsPlainWord(std::string_view s) {
+  const auto lower = [](char c) { return c >= 'a' && c <= 'z'; };
+  const auto upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+  const size_t rest = !s.empty() && upper(s[0]) ? 1 : 0;
+  return std::all_of(s.begin() + rest, s.end(), lower) || std::all_of(s.begin(), s.end(), upper);
+}
+
+std::u16string Latin1ToWide(std::string_view bytes) {
+  std::u16string out(bytes.size(), u'\0');
+  for (size_t i = 0; i < bytes.size(); ++i) out[i] = static_cast<unsigned char>(bytes[i]);
+  return out;
+}
+
 // A bare null token is an absent value, not the title "null".
 std::string TextOf(const JsonScan::RawValue& value) {
   if (!value.found) return {};
@@ -332,8 +367,9 @@ std::u16string DecodeGuideText(std::string_view value) {
   if (value.empty()) return {};
   if (LooksLikeBase64(value)) {
     const std::string bytes = Base64Decode(value);
-    if (!bytes.empty() && !HasControlBytes(bytes) && IsValidUtf8(bytes) && ReadsLikeWords(bytes))
-      return Utf8ToWide(bytes);
+    const bool text = !bytes.empty() && !HasControlBytes(bytes);
+    if (text && IsValidUtf8(bytes) && ReadsLikeWords(bytes)) return Utf8ToWide(bytes);
+    if (text && !IsValidUtf8(bytes) && !IsPlainWord(value) && ReadsLikeLatin1Words(bytes)) return Latin1ToWide(bytes);
   }
   return Utf8ToWide(value);
 }

@@ -62,10 +62,13 @@ std::u16string GuideDisplayTime(std::string_view value);
 // (empty: 60; a number above 24 counts seconds; a result below 5 becomes 60).
 int32_t GuideDurationMinutes(int64_t start, std::string_view stop, std::string_view duration);
 
-// A title or description as sent: Base64 of UTF-8 text is decoded; anything
-// else is kept as it is: text with spaces or other characters outside the
-// alphabet, and words that only look like Base64 ("News", "Kids") because
-// their decoding holds control bytes, invalid UTF-8 or mostly punctuation.
+// A title or description as sent: Base64 of UTF-8 text is decoded, and so
+// is Base64 of Latin-1 text (decoded bytes that are not UTF-8, read as
+// Latin-1 when they make words: mostly ASCII letters, no C1 controls, and
+// the sent text not a plain word). Anything else is kept as it is: text with
+// spaces or other characters outside the alphabet, and words that only look
+// like Base64 ("News", "Kids", "Wetter") because their decoding holds
+// control bytes or mostly punctuation.
 std::u16string DecodeGuideText(std::string_view value);
 
 // ----------------------------------------------------------------- fetching

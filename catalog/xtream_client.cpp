@@ -58,17 +58,6 @@ HttpClient::HttpReply FetchWhole(const XtreamAccount& account, const ApiRequest&
 
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
-// A list answer is a JSON array. Anything else that is not empty (an HTML
-// error page, an authentication failure object) is no answer either: taking
-// it as an empty list would wipe a good catalog because of a passing server
-// fault. Some panels put a byte-order mark in front of their JSON.
-bool IsListAnswer(std::string_view body) {
-  if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
-  size_t i = 0;
-  while (i < body.size() && IsJsonSpace(body[i])) ++i;
-  return i < body.size() && body[i] == '[';
-}
-
 // The decimal value of a text as C's atoi reads it (leading white space, a
 // sign, digits; anything else ends the number; no digits give 0), clamped to
 // 32 bits instead of overflowing.
@@ -414,19 +403,27 @@ namespace {
 // A list answer is usable only whole: a connection that dropped, even one
 // that announced no length, leaves a list without its closing bracket, and a
 // cut list would replace a good catalog (and its cache) with a fragment.
-bool IsWholeList(const HttpClient::HttpReply& reply) {
-  return reply.whole() && IsListAnswer(reply.body) && JsonScan::IsClosedList(reply.body);
+// Anything that holds no list (an HTML error page, an authentication
+// failure object) is no answer either: taking it as an empty list would
+// wipe a good catalog because of a passing server fault. Text around the
+// list (PHP notices, HTML comments) is ignored.
+std::optional<std::string_view> WholeList(const HttpClient::HttpReply& reply) {
+  if (!reply.whole()) return std::nullopt;
+  const JsonScan::ObjectList list = JsonScan::FindObjectList(reply.body);
+  if (list.state != JsonScan::ObjectList::State::Whole) return std::nullopt;
+  return list.items;
 }
 
-// The categories answer: a failed request or an answer that is not a list
-// gives no categories (the items still load, under "All"); an answer that
-// began as a list and broke off fails the whole load instead, since a
-// catalog that lost its categories to a passing fault is no better than the
-// one it would replace.
+// The categories answer: a failed request or an answer that holds no list
+// gives no categories (the items still load, under "All"); a list that
+// broke off fails the whole load instead, since a catalog that lost its
+// categories to a passing fault is no better than the one it would replace.
 std::optional<std::vector<Category>> ServerCategories(const HttpClient::HttpReply& reply) {
-  if (reply.body.empty() || !IsListAnswer(reply.body)) return std::vector<Category>{};
-  if (!IsWholeList(reply)) return std::nullopt;
-  return ParseServerCategories(reply.body);
+  using State = JsonScan::ObjectList::State;
+  const JsonScan::ObjectList list = JsonScan::FindObjectList(reply.body);
+  if (list.state == State::None) return std::vector<Category>{};
+  if (!reply.whole() || list.state != State::Whole) return std::nullopt;
+  return ParseServerCategories(list.items);
 }
 
 }  // namespace
@@ -438,8 +435,9 @@ bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Cata
   std::optional<std::vector<Category>> categories = ServerCategories(FetchWhole(account, kLiveCategories));
   if (!categories) return false;
   const HttpClient::HttpReply streams = FetchWhole(account, kLiveStreams);
-  if (!IsWholeList(streams)) return false;
-  auto channels = std::make_shared<const ItemList>(ParseLiveStreams(streams.body, account, liveFormat));
+  const std::optional<std::string_view> list = WholeList(streams);
+  if (!list) return false;
+  auto channels = std::make_shared<const ItemList>(ParseLiveStreams(*list, account, liveFormat));
   catalog.LiveCategories = DownloadLiveCategories(std::move(*categories));
   catalog.LiveChannels = std::move(channels);
   return !catalog.LiveChannels->empty();
@@ -451,9 +449,10 @@ bool LoadVodOrSeries(const XtreamAccount& account, VodKind kind, Catalog& catalo
   std::optional<std::vector<Category>> categories =
       ServerCategories(FetchWhole(account, movies ? kVodCategories : kSeriesCategories));
   if (!categories) return false;
-  const HttpClient::HttpReply list = FetchWhole(account, movies ? kVodStreams : kSeriesList);
-  if (!IsWholeList(list)) return false;
-  auto items = std::make_shared<const ItemList>(ParseVodOrSeries(list.body, account, kind));
+  const HttpClient::HttpReply answer = FetchWhole(account, movies ? kVodStreams : kSeriesList);
+  const std::optional<std::string_view> list = WholeList(answer);
+  if (!list) return false;
+  auto items = std::make_shared<const ItemList>(ParseVodOrSeries(*list, account, kind));
   CategoriesOf(catalog, kind) = DownloadVodCategories(std::move(*categories));
   ItemsOf(catalog, kind) = std::move(items);
   return !ItemsOf(catalog, kind)->empty();

@@ -3,7 +3,8 @@
 // provider's player_api.php, addressed with the account of the playlist URL.
 //
 // Two layers:
-// - Parsers turn one JSON answer into records. They never fail: malformed
+// - Parsers turn one JSON answer, or the items of the list found in one
+//   (JsonScan::FindObjectList), into records. They never fail: malformed
 //   objects give items with empty fields, and only an empty id drops an item.
 //   Identifiers are kept as the text received ("123" and 123 are both "123");
 //   a JSON null is kept as the text "null".
@@ -57,9 +58,11 @@ bool ParseSeriesInfo(std::string_view json, SeriesInfo& info);
 // --- loaders (block on HttpClient; call from jobs only) ---
 
 // Fetches get_live_categories and get_live_streams. When the streams answer
-// is a list, replaces catalog.LiveCategories (the five specials, then the
-// server's) and catalog.LiveChannels; an empty answer, or one that is not a
-// JSON list (an error page, an authentication failure), changes nothing.
+// holds a whole list (text around it, such as a PHP notice, is ignored; an
+// object keyed by index counts as a list), replaces catalog.LiveCategories
+// (the five specials, then the server's) and catalog.LiveChannels; an empty
+// answer, one that holds no list (an error page, an authentication failure)
+// or a list cut short changes nothing.
 // Returns whether the channel list is non-empty afterwards. Makes no request
 // when the account is not an Xtream account.
 bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog);

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -82,22 +83,23 @@ void ReportLatency(SpeedReport& report) {
   report.AppendReportLine(MeasureProbes(Translate("speed_site"), Endpoints::PanelUrl() + u"/vs4.3/"));
 }
 
+// A transfer that breaks part-way still measures the line: the report
+// gives the bytes that moved and the time up to the last of them.
 void ReportDownload(SpeedReport& report) {
   report.AppendReportLine(Translate("speed_download"));
-  const auto start = std::chrono::steady_clock::now();
-  const HttpResult body =
-      HttpClient::Get(Endpoints::SpeedTestUrl() + u"/__down?bytes=5000000", kTransferTimeoutMs, HttpClient::kDefaultCap);
-  AppendAll(report, DownloadLines(body.size(), SecondsSince(start)));
+  const HttpClient::HttpReply reply = HttpClient::FetchGet(Endpoints::SpeedTestUrl() + u"/__down?bytes=5000000",
+                                                           kTransferTimeoutMs, HttpClient::kDefaultCap);
+  AppendAll(report, DownloadLines(reply.body.size(), reply.activeSeconds));
 }
 
 void ReportUpload(SpeedReport& report) {
   report.AppendReportLine(Translate("speed_upload"));
   const std::string payload(kUploadBytes, '\0');
-  const auto start = std::chrono::steady_clock::now();
-  const HttpResult reply = HttpClient::Request(u"POST", Endpoints::SpeedTestUrl() + u"/__up",
-                                               u"Content-Type: application/octet-stream\r\n", payload,
-                                               kTransferTimeoutMs, kUploadReplyCap);
-  AppendAll(report, UploadLines(payload.size(), SecondsSince(start), reply.size()));
+  const HttpClient::HttpReply reply =
+      HttpClient::Fetch(u"POST", Endpoints::SpeedTestUrl() + u"/__up", u"Content-Type: application/octet-stream\r\n",
+                        payload, kTransferTimeoutMs, kUploadReplyCap);
+  AppendAll(report, UploadLines(size_t(std::min<uint64_t>(reply.bytesSent, payload.size())), reply.activeSeconds,
+                                reply.end == HttpClient::BodyEnd::Broken ? 0 : reply.body.size()));
 }
 
 }  // namespace

@@ -60,6 +60,12 @@ enum class BodyEnd : uint8_t {
 struct HttpReply {
   std::string body;
   BodyEnd end = BodyEnd::Broken;
+  // What moved however the request ended, for measurements (the speed
+  // test): the request body bytes sent, and the seconds from the start to
+  // the last byte that moved either way (a stall before a failure does not
+  // count).
+  uint64_t bytesSent = 0;
+  double activeSeconds = 0;
   bool whole() const { return end == BodyEnd::Whole; }
 };
 

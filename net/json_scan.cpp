@@ -283,29 +283,55 @@ std::vector<std::string_view> Objects(std::string_view text) {
   return objects;
 }
 
-bool IsClosedList(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  size_t i = 0;
+namespace {
+
+size_t SkipSpace(std::string_view text, size_t i) {
   while (i < text.size() && IsSpace(text[i])) ++i;
-  if (i >= text.size() || text[i] != '[') return false;
+  return i;
+}
+
+// Whether the object opening at text[open] starts with a key of decimal
+// digits; text[first] is that key's opening quote.
+bool IsIndexKeyed(std::string_view text, size_t first) {
+  size_t i = first + 1;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+  return i > first + 1 && i < text.size() && text[i] == '"' && ColonAfter(text, i, true) != npos;
+}
+
+// The position of the list's opening bracket or brace, or npos.
+size_t ListOpen(std::string_view text) {
+  for (size_t at = text.find_first_of("[{"); at != npos; at = text.find_first_of("[{", at + 1)) {
+    const size_t next = SkipSpace(text, at + 1);
+    if (next >= text.size()) return at;  // an opening with nothing after it: cut
+    if (text[at] == '[' && (text[next] == '{' || text[next] == ']')) return at;
+    if (text[at] == '{' && text[next] == '"') return IsIndexKeyed(text, next) ? at : npos;
+    if (text[at] == '{' && text[next] == '}') return npos;
+  }
+  return npos;
+}
+
+}  // namespace
+
+ObjectList FindObjectList(std::string_view text) {
+  const size_t open = ListOpen(text);
+  if (open == npos) return {};
   // Depth counts both kinds of bracket alike: a cut answer leaves some open,
   // and telling a mismatched pair apart is not needed for that.
+  const char closer = text[open] == '[' ? ']' : '}';
   size_t depth = 0;
-  for (; i < text.size(); ++i) {
+  for (size_t i = open; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '"') {
       i = detail::StringEnd(text, i);
-      if (i == npos) return false;
+      if (i == npos) break;
     } else if (c == '[' || c == '{') {
       ++depth;
     } else if ((c == ']' || c == '}') && --depth == 0) {
-      break;
+      if (c != closer) break;
+      return {ObjectList::State::Whole, text.substr(open + 1, i - open - 1)};
     }
   }
-  if (i >= text.size() || text[i] != ']') return false;
-  for (++i; i < text.size(); ++i)
-    if (!IsSpace(text[i])) return false;
-  return true;
+  return {ObjectList::State::Cut, {}};
 }
 
 std::string Escape(std::string_view bytes) {

@@ -43,11 +43,21 @@ std::vector<std::string_view> Objects(std::string_view text);
 template <typename Fn>
 void ForEachObject(std::string_view text, Fn&& fn);
 
-// Whether `text` is one whole JSON array: after an optional byte-order mark
-// and white space a '[', then the ']' that closes it (brackets and braces
-// counted, strings skipped), then nothing but white space. A list that a
-// dropped connection cut short fails this, whatever objects it still holds.
-bool IsClosedList(std::string_view text);
+// The list of objects in an answer, for servers that wrap it in other text
+// (a PHP notice or warning before it, an HTML comment after it) or send it
+// as an object keyed by index ({"0":{…},"1":{…}}). The list opens at the
+// first '[' followed (after white space) by '{' or ']', or at the first '{'
+// followed by a key: that object is the list when its first key is a
+// decimal index, and otherwise the answer is an object, not a list. Other
+// brackets before it are text. The list ends at its matching close
+// (brackets and braces counted alike, strings skipped); what follows is
+// ignored. Without the matching close (a cut answer) the state is Cut.
+struct ObjectList {
+  enum class State { None, Cut, Whole };
+  State state = State::None;
+  std::string_view items;  // Whole: the text between the list's brackets
+};
+ObjectList FindObjectList(std::string_view text);
 
 // Makes bytes safe to stand between quotes in a JSON body (no quotes added).
 std::string Escape(std::string_view bytes);

@@ -214,13 +214,19 @@ auto MovedBytes(CURL* easy) {
   return std::make_tuple(down, up, headerBytes);
 }
 
+struct TransferEnd {
+  CURLcode result = CURLE_FAILED_INIT;
+  Clock::duration active{};  // from the start to the last byte moved
+};
+
 // Runs the transfer until it ends or no byte has moved for `timeoutMs`
 // (zero: no stall limit). Returns curl's result; a stall is a time-out.
-CURLcode RunTransfer(CURL* easy, uint32_t timeoutMs) {
+TransferEnd RunTransfer(CURL* easy, uint32_t timeoutMs) {
   MultiHandle multi(curl_multi_init());
-  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_FAILED_INIT;
+  if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return {};
   const auto stallLimit = std::chrono::milliseconds(timeoutMs);
-  auto lastMove = Clock::now();
+  const auto start = Clock::now();
+  auto lastMove = start;
   auto moved = MovedBytes(easy);
   CURLcode result = CURLE_OK;
   for (;;) {
@@ -253,8 +259,9 @@ CURLcode RunTransfer(CURL* easy, uint32_t timeoutMs) {
     }
     curl_multi_poll(multi.get(), nullptr, 0, waitMs, nullptr);
   }
+  if (MovedBytes(easy) != moved) lastMove = Clock::now();
   curl_multi_remove_handle(multi.get(), easy);
-  return result;
+  return {result, lastMove - start};
 }
 
 }  // namespace
@@ -302,11 +309,15 @@ HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16str
   curl_easy_setopt(handle, CURLOPT_PREREQFUNCTION, BeforeRequestIsSent);
   curl_easy_setopt(handle, CURLOPT_PREREQDATA, &transfer);
 
-  const CURLcode result = RunTransfer(handle, timeoutMs);
+  const TransferEnd ended = RunTransfer(handle, timeoutMs);
   // curl ends a body that closes before its announced length or its last
   // chunk with an error, so only the server's own end comes back as OK.
-  reply.end = transfer.capReached ? BodyEnd::CutAtCap : result == CURLE_OK ? BodyEnd::Whole : BodyEnd::Broken;
+  reply.end = transfer.capReached ? BodyEnd::CutAtCap : ended.result == CURLE_OK ? BodyEnd::Whole : BodyEnd::Broken;
   reply.body = std::move(transfer.body);
+  curl_off_t sent = 0;
+  curl_easy_getinfo(handle, CURLINFO_SIZE_UPLOAD_T, &sent);
+  reply.bytesSent = uint64_t(std::max<curl_off_t>(sent, 0));
+  reply.activeSeconds = std::chrono::duration<double>(ended.active).count();
   return reply;
 }
 

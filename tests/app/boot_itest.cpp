@@ -255,6 +255,70 @@ TEST_F(BootTest, ListCutShortKeepsTheCachedCatalog) {
   EXPECT_EQ(CacheFile("live.tsv"), "<missing>");
 }
 
+// A provider that answers 503 to everything, met by every way a catalog is
+// loaded again: what is shown and what is cached stay as they were.
+TEST_F(BootTest, EveryReloadAgainstAProviderThatIsDownKeepsTheListsAndTheCache) {
+  AppState state;
+  Boot(state);
+  const Catalog shown = state.catalog;
+  const size_t visible = state.VisibleLive.size();
+  ASSERT_EQ(shown.LiveChannels->size(), 60u);
+  const auto cacheFiles = [&] {
+    return CacheFile("meta.txt") + CacheFile("live.tsv") + CacheFile("vod.tsv") + CacheFile("series.tsv");
+  };
+  const std::string cached = cacheFiles();
+  for (const char* action : {"get_live_categories", "get_live_streams", "get_vod_categories", "get_vod_streams",
+                             "get_series_categories", "get_series"})
+    provider_->SetErrorPage(action, 503);
+  const auto expectUnchanged = [&](const char* path) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(state.catalog.LiveChannels, shown.LiveChannels);  // the very same lists
+    EXPECT_EQ(state.catalog.LiveCategories, shown.LiveCategories);
+    EXPECT_EQ(state.catalog.Movies, shown.Movies);
+    EXPECT_EQ(state.catalog.Series, shown.Series);
+    EXPECT_EQ(state.VisibleLive.size(), visible);
+    EXPECT_EQ(cacheFiles(), cached);
+    EXPECT_FALSE(state.flags.CatalogBusy);
+  };
+
+  // The operator adds a second playlist: the poll sees a changed list.
+  panel_->SetPlaylists({PanelFixture::XtreamPlaylist("1", "Demo", server_.BaseUrl(), "demo", "demo"),
+                        PanelFixture::XtreamPlaylist("2", "Sports", server_.BaseUrl(), "demo", "demo")});
+  state.LastPanelPollMs = 0;
+  CheckPanelPoll(state, mailbox_, 60'000);
+  ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
+  expectUnchanged("panel poll");
+
+  state.settings.AutoHours = 1;
+  state.LastAutoReload = 1;
+  CheckAutoReload(state, mailbox_, 2 + 3600ull * 1000);
+  ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
+  expectUnchanged("automatic reload");
+
+  Reload(state);
+  expectUnchanged("Home reload");
+
+  ASSERT_TRUE(ReloadPlaylistUrl(state, mailbox_, state.settings.PlaylistUrl));
+  ASSERT_TRUE(pump_.UntilA<PlaylistRefused>(state));
+  expectUnchanged("playlist switch");
+
+  state.flags.MoviesWanted = true;
+  StartLazyLoads(state, mailbox_);
+  ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(state));
+  expectUnchanged("movie load");
+
+  // "Update Now" after the cache was cleared: nothing to read, nothing
+  // downloaded, the lists on screen stay and no cache is written.
+  std::filesystem::remove_all(home_.Folder() / "catalog");
+  Boot(state);
+  EXPECT_EQ(state.catalog.LiveChannels, shown.LiveChannels);
+  EXPECT_EQ(state.catalog.Movies, shown.Movies);
+  EXPECT_EQ(CacheFile("live.tsv"), "<missing>");
+  // The failure is logged with the lists the load leaves in place.
+  const std::string failed = "live load=fail cats=" + std::to_string(shown.LiveCategories.size()) + " chans=60";
+  EXPECT_GE(FindLine(LogLines(home_), failed), 0);
+}
+
 TEST_F(BootTest, TricklingTrendingAnswerLetsBootFinish) {
   // A byte a second, for minutes: only the minimum-speed rule ends it.
   ScriptedServer trickle([](ScriptedServer::Connection& c) {

@@ -125,6 +125,18 @@ TEST_F(GuideServer, ShortGuideOfThreeRowsIsToppedUpFromTheTableInOrder) {
             "/player_api.php?username=user&password=pass&action=get_simple_data_table&stream_id=10");
 }
 
+TEST_F(GuideServer, Latin1TitlesInBase64ShowDecoded) {
+  auto script = Script({Programme("Café au lait", now_ - 600, 30), Programme("Les Misérables", now_ + 1200, 30),
+                        Programme("Fußball heute", now_ + 3000, 60), Programme("Ça va bien", now_ + 6600, 60)});
+  script.latin1 = true;
+  fixture_->SetShortGuide("10", script);
+  std::vector<EpgEntry> rows;
+  ASSERT_TRUE(GetGuide(source_, rows));
+  EXPECT_EQ(Titles(rows),
+            (std::vector<std::u16string>{u"Café au lait", u"Les Misérables", u"Fußball heute", u"Ça va bien"}));
+  EXPECT_EQ(rows[1].description, u"About Les Misérables");
+}
+
 TEST_F(GuideServer, FourRowsNeedNoSecondRequest) {
   const auto day = MakeGuideDay(now_, 0, 12, 7);
   fixture_->SetChannel("10", day);

@@ -232,6 +232,28 @@ TEST_F(XtreamClientTest, FailedCategoriesStillLoadTheItems) {
   EXPECT_EQ(catalog.MovieCategories, WithVodSpecials({}));
 }
 
+// A notice before the live list, a comment after its categories, movies and
+// series as objects keyed by index: the catalog loads as from a clean server.
+TEST_F(XtreamClientTest, ListsWithPhpTextAroundThemOrKeyedByIndexLoad) {
+  provider_->SetPhpQuirks(true);
+  Catalog catalog;
+  const bool live = LoadLive(account_, u"ts", catalog);
+  const bool movies = LoadVodOrSeries(account_, VodKind::Movies, catalog);
+  const bool series = LoadVodOrSeries(account_, VodKind::Series, catalog);
+  // A cut answer still fails, around the notice too.
+  provider_->SetCut("get_live_streams", generated().liveStreams.size() / 2, XtreamFixture::CutStyle::Unsized);
+  Catalog cut;
+  const bool cutLoaded = LoadLive(account_, u"ts", cut);
+  provider_->SetPhpQuirks(false);
+  ASSERT_TRUE(live && movies && series);
+  ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_));
+  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+  ExpectSameItems(*catalog.Movies, ExpectedItems(generated().movies, ItemKind::Vod, account_));
+  ExpectSameItems(*catalog.Series, ExpectedItems(generated().series, ItemKind::Series, account_));
+  EXPECT_FALSE(cutLoaded);
+  EXPECT_TRUE(cut.LiveChannels->empty());
+}
+
 TEST_F(XtreamClientTest, AListOverTheOldCapLoadsWhole) {
   // 49 MiB of white space before the records: the old 48 MiB cap kept none
   // of them (and took the cut list for a complete one).

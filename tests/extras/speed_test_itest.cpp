@@ -7,6 +7,7 @@
 #include "extras/speed_test.h"
 #include "net/text.h"
 #include "tests/fixtures/public_services_fixture.h"
+#include "tests/fixtures/scripted_server.h"
 
 namespace {
 
@@ -144,6 +145,30 @@ TEST_F(SpeedTestOverHttp, FailedTransfersReportZeroBytes) {
   EXPECT_EQ(*(at + 2), "  Download: 0.00 Mbps  (0.00 MB/s)");
   EXPECT_NE(std::find(lines.begin(), lines.end(), "  4.3 site: fail (8/8)"), lines.end());
   EXPECT_EQ(lines.back(), "Done.");
+}
+
+// A line that breaks part-way is still measured by what got through: the
+// download announces 5 MB and sends 1 MB, the upload is cut off unread.
+TEST_F(SpeedTestOverHttp, TransfersThatBreakReportTheBytesThatMoved) {
+  ScriptedServer breaking([](ScriptedServer::Connection& c) {
+    if (c.head.find("/__down") != std::string::npos && c.Write(Scripted::Head("Content-Length: 5000000\r\n")))
+      c.Write(std::string(1000000, 'x'));
+  });
+  setenv("VISTRA_SPEEDTEST_URL", breaking.BaseUrl().c_str(), 1);
+  SpeedReport report;
+  RunSpeedTest(report, kDevice);
+  const auto lines = Utf8Lines(report);
+  const auto down = std::find(lines.begin(), lines.end(), "Download…");
+  ASSERT_NE(down, lines.end());
+  EXPECT_TRUE(std::regex_match(*(down + 1), std::regex(R"(  1000000 bytes in \d+\.\d\d s)"))) << *(down + 1);
+  EXPECT_GT(NumberAfter(*(down + 2), "Download: "), 0.0) << *(down + 2);
+  const auto up = std::find(lines.begin(), lines.end(), "Upload…");
+  ASSERT_NE(up, lines.end());
+  std::smatch sent;
+  const std::regex upShape(R"(  (\d+) bytes in \d+\.\d\d s  \(reply 0\))");
+  ASSERT_TRUE(std::regex_match(*(up + 1), sent, upShape)) << *(up + 1);
+  EXPECT_LE(std::stoul(sent[1]), 1000000u);
+  EXPECT_EQ(lines.back(), "Gata.");
 }
 
 TEST_F(SpeedTestOverHttp, StartingTwiceRunsOneTest) {

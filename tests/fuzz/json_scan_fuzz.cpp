@@ -23,6 +23,11 @@ VISTRA_FUZZ_TARGET(json_scan) {
   for (const std::string_view object : JsonScan::Objects(input)) {
     FUZZ_CHECK(object.size() >= 2 && object.front() == '{' && object.back() == '}');
   }
-  if (JsonScan::IsClosedList(input)) FUZZ_CHECK(input.find('[') != std::string_view::npos);
+  const JsonScan::ObjectList list = JsonScan::FindObjectList(input);
+  if (list.state == JsonScan::ObjectList::State::Whole) {
+    const size_t at = size_t(list.items.data() - input.data());
+    FUZZ_CHECK(at >= 1 && at + list.items.size() < input.size());
+    FUZZ_CHECK(input[at - 1] == '[' || input[at - 1] == '{');
+  }
   JsonScan::Escape(input);
 }

@@ -105,6 +105,42 @@ TEST(JsonScanObjects, ForEachObjectReportsWhatObjectsReturns) {
   EXPECT_EQ(streamed[1], R"({"b":{"c":"{"}})");
 }
 
+// Lists as PHP panels send them, taken whole whatever stands around them.
+TEST(JsonScanFindObjectList, FindsTheListInTextAroundIt) {
+  using State = JsonScan::ObjectList::State;
+  const auto items = [](std::string_view text) {
+    const JsonScan::ObjectList list = JsonScan::FindObjectList(text);
+    return list.state == State::Whole ? Objects(list.items) : std::vector<std::string_view>{};
+  };
+  const std::vector<std::string_view> two = {R"({"num":1,"name":"A [HD]"})", R"({"num":2,"name":"B ]}"})"};
+  // A notice (with brackets and braces of its own) before the list, a
+  // comment after it, a byte-order mark.
+  EXPECT_EQ(items("<br />\n<b>Notice</b>:  Undefined index: HTTP_X in <b>/var/www/player_api.php</b> on line "
+                  "<b>12</b><br />\n[12-May-2026 10:00:01 UTC] in {closure}()\n"
+                  R"([{"num":1,"name":"A [HD]"},{"num":2,"name":"B ]}"}])"),
+            two);
+  EXPECT_EQ(items(R"([{"num":1,"name":"A [HD]"},{"num":2,"name":"B ]}"}]
+<!-- page generated in 0.0132 s -->)"),
+            two);
+  EXPECT_EQ(items("\xEF\xBB\xBF  [ {\"num\":1,\"name\":\"A [HD]\"},{\"num\":2,\"name\":\"B ]}\"} ]"), two);
+  // An array whose keys are not 0, 1, 2, … in order: PHP writes an object.
+  EXPECT_EQ(items(R"({"0":{"num":1,"name":"A [HD]"},"1":{"num":2,"name":"B ]}"}})"), two);
+  EXPECT_EQ(items(R"(<br />Warning: x<br />{ "3" : {"num":1,"name":"A [HD]"}, "7":{"num":2,"name":"B ]}"}})"), two);
+  EXPECT_EQ(JsonScan::FindObjectList(" [ ] ").state, State::Whole);
+
+  // Cut answers, wherever they break off, and a close of the wrong kind.
+  for (const std::string_view cut : {R"([{"num":1},{"num":2)", R"([{"num":1,"name":"A ]})", R"({"0":{"num":1})",
+                                     "[", R"([{"num":1}})"}) {
+    EXPECT_EQ(JsonScan::FindObjectList(cut).state, State::Cut) << cut;
+  }
+  // No list at all: an error page, an authentication failure, nothing.
+  for (const std::string_view none :
+       {"<html><style>h1 { color: red }</style><p>{\"request\"} failed</p></html>", R"({"user_info":{"auth":0}})",
+        R"({"user_info":{"allowed_output_formats":[]}})", "{}", "", "null"}) {
+    EXPECT_EQ(JsonScan::FindObjectList(none).state, State::None) << none;
+  }
+}
+
 TEST(JsonScanArray, ReturnsTheWholeArrayAfterKeyAndColon) {
   EXPECT_EQ(Array(R"({"list":[[1,2],[3]],"x":1})", "list"), "[[1,2],[3]]");
   EXPECT_EQ(Array("{\"list\": \r\n\t[1]}", "list"), "[1]");
