@@ -232,7 +232,14 @@ void Application::SaveSettingsNow() {
   SaveSettings(state_.settings);
 }
 
-void Application::LayoutVideo() {
+// The video rectangle follows the window: every size change (a resize,
+// F11, a display change) places it again for the screen shown.
+void Application::OnResize(int /*width*/, int /*height*/) {
+  if (PlaceVideo().empty()) return;
+  UpdateStrips();
+}
+
+PixelRect Application::PlaceVideo() {
   const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
   window_.SetVideoRect(rect);
   const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
@@ -250,6 +257,11 @@ void Application::LayoutVideo() {
 // The strips show while their deadline lies ahead on the Player screen; the
 // strip layer is painted again either way (hidden strips paint nothing).
 void Application::UpdateStrips() {
+  return rect;
+}
+
+void Application::LayoutVideo() {
+  const PixelRect rect = PlaceVideo();
   PlayerControls& controls = state_.player;
   const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
   const bool shown = full && TickMs() < controls.controlsUntil;
