@@ -110,6 +110,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void ShowNotice(const std::u16string& text, uint64_t durationMs);
   // The catch-up candidate step on the supervisor's codec sample.
   void RunCatchupStep(const CodecSample& sample);
+  // Whether the external player may have the stream: the parental check.
+  bool ExternalHandOffAllowed();
   // Reads the provider panel's clock once per account, on a job.
   void StartPanelClockJob();
 
