@@ -146,6 +146,7 @@ void Application::HoverTick(uint64_t nowMs) {
   const StripLayout layout = StripLayoutFor(state_, window_.Width(), window_.Height());
   if (HoverCheck(state_, layout, x, y, inside, nowMs)) UpdateStrips();
   if (SampleStream(state_, engine_) && state_.player.stripsShown) window_.RequestStripPaint();
+  hooks.repaint = [this] { window_.RequestPaint(); };
 }
 
 void Application::MirrorToast(uint64_t nowMs) {
