@@ -234,10 +234,12 @@ def main():
         time.sleep(1)
         s = shot("home")
         width, height = s[0], s[1]
+        icon = subprocess.run(["xprop", "-id", wid, "_NET_WM_ICON"], capture_output=True, text=True).stdout
+        check("Icon (256 x 256)" in icon, "the window carries the program's 256 px icon")
         live(width, height)
+        resized(wid)
         movie(width, height)
         episodes()
-        resized(wid)
         refused(width, height)
     finally:
         proc.terminate()

@@ -10,6 +10,7 @@
 #include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
 #include "ui/modals/question_dialog.h"
+#include "ui/render/product_mark.h"
 #include "ui/nav/navigator.h"
 
 // Sections: the view; layout; texts; the tile icons; painting (one function
@@ -352,7 +353,7 @@ void PaintLogo(RenderResources& res) {
     res.DrawPicture(logo, HomeLogoRect(res.Width(), res.Height()));
     return;
   }
-  res.DrawSingleLine(FontId::Hero, u"VS", res.Wide(26, 4, 512, 108), res.Brush().Accent, kAlignCentered);
+  DrawProductMark(res.Cr(), res.Wide(26, 4, 512, 108), FontSpecOf(FontId::Hero).sizePx, res.Brush().Accent);
   res.DrawSingleLine(FontId::Tile, u"PLAYER", res.Wide(26, 100, 512, 152), res.Brush().White, kAlignCentered);
 }
 
