@@ -131,8 +131,11 @@ def check_preview_fills(wid, name):
 def resized(wid):
     """Live with the preview playing: a smaller window, then F11 out of full
     screen and back; each time the video is laid out for the new size."""
-    key("Return")  # Home tile 0: Live, the remembered channel in the preview
-    time.sleep(1.5)
+    key("Return")  # Home tile 0: Live
+    # Channel 1's colour bars are bright from edge to edge.
+    before = mark()
+    key("1")
+    check(wait_for_line("play live id=101", before) >= 0, "channel 1 plays in the preview")
     subprocess.run(["xdotool", "windowsize", wid, "960", "540"], check=True)
     check_preview_fills(wid, "live_resized")
     key("F11")
@@ -234,8 +237,10 @@ def main():
         time.sleep(1)
         s = shot("home")
         width, height = s[0], s[1]
-        icon = subprocess.run(["xprop", "-id", wid, "_NET_WM_ICON"], capture_output=True, text=True).stdout
-        check("Icon (256 x 256)" in icon, "the window carries the program's 256 px icon")
+        # The icon's first two numbers are its width and height.
+        icon = subprocess.run(["xprop", "-id", wid, "-notype", "-f", "_NET_WM_ICON", "32c", " $0 $1", "_NET_WM_ICON"],
+                              capture_output=True, text=True).stdout
+        check(icon.split()[1:3] == ["256", "256"], "the window carries the program's 256 px icon (%s)" % icon.strip())
         live(width, height)
         resized(wid)
         movie(width, height)
