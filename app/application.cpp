@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
@@ -37,6 +38,20 @@ constexpr uint32_t kIconSettleMs = 280;
 
 int MinuteOfDay(const LocalTime& t) { return t.hour * 60 + t.minute; }
 
+// The window icon: a logo placed beside the program, else the icon the build
+// drew (share/icons beside the program in the build folder, under the data
+// folder once installed). Empty when there is none.
+std::string WindowIconFile() {
+  const std::filesystem::path folder = ExecutableFolder();
+  const std::filesystem::path icon = "icons/hicolor/256x256/apps/vistra.png";
+  for (const std::filesystem::path& file :
+       {folder / "vs-logo.png", folder / "share" / icon, folder / VISTRA_BIN_TO_DATA / icon}) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error)) return file.lexically_normal().string();
+  }
+  return {};
+}
+
 }  // namespace
 
 Application::Application()
@@ -60,8 +75,7 @@ void Application::Shutdown() {
 }
 
 int Application::Run() {
-  const auto logo = ExecutableFolder() / "vs-logo.png";
-  if (!window_.Create("Vistra 4.3", logo.string(), this)) {
+  if (!window_.Create("Vistra 4.3", WindowIconFile(), this)) {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
   }
@@ -133,6 +147,7 @@ SupervisorHooks Application::MakeSupervisorHooks() {
   hooks.restartPreview = [this] { PlaySelectedChannel(); };
   hooks.leaveDeadStream = [this] { LeaveDeadStream(); };
   hooks.layoutVideo = [this] { ShowVod(); };
+  hooks.repaint = [this] { window_.RequestPaint(); };
   hooks.catchupCandidateStep = [this](const CodecSample& sample) { RunCatchupStep(sample); };
   return hooks;
 }
@@ -233,9 +248,21 @@ void Application::SaveSettingsNow() {
   SaveSettings(state_.settings);
 }
 
-void Application::LayoutVideo() {
+// The video rectangle follows the window: every size change (a resize,
+// F11, a display change) places it again for the screen shown.
+void Application::OnResize(int /*width*/, int /*height*/) {
+  if (PlaceVideo().empty()) return;
+  UpdateStrips();
+}
+
+PixelRect Application::PlaceVideo() {
   const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
   window_.SetVideoRect(rect);
+  return rect;
+}
+
+void Application::LayoutVideo() {
+  const PixelRect rect = PlaceVideo();
   const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
   if (full) window_.SetTimer(kHoverTimer, kHoverMs, true);
   else window_.KillTimer(kHoverTimer);

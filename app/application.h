@@ -36,6 +36,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void OnTimer(int id) override;
   void OnPaintInterface(cairo_t* cr, int width, int height) override;
   void OnPaintStrips(cairo_t* cr, int width, int height) override;
+  void OnResize(int width, int height) override;
   void OnCloseRequested() override;
 
   // ScreenActions
@@ -91,6 +92,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void RepaintOnNewMinute();
   void ExpireToast(uint64_t nowMs);
   SupervisorHooks MakeSupervisorHooks();
+  // Sets the video rectangle of the current screen for the window's size.
+  PixelRect PlaceVideo();
   // The hover check of the Player screen (every 50 ms while the video
   // fills the window): the strips follow the pointer, and the position the
   // strips show is sampled.
@@ -107,6 +110,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void ShowNotice(const std::u16string& text, uint64_t durationMs);
   // The catch-up candidate step on the supervisor's codec sample.
   void RunCatchupStep(const CodecSample& sample);
+  // Whether the external player may have the stream: the parental check.
+  bool ExternalHandOffAllowed();
   // Reads the provider panel's clock once per account, on a job.
   void StartPanelClockJob();
 

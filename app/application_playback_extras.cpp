@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/application.h"
+#include "catalog/channel_choice.h"
 #include "catalog/panel_clock.h"
 #include "net/text.h"
 #include "platform/clock.h"
@@ -15,6 +16,7 @@
 #include "store/runtime_log.h"
 #include "ui/i18n/translate.h"
 #include "ui/modals/option_picker.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/modals/question_dialog.h"
 
 namespace {
@@ -105,7 +107,21 @@ void Application::ChooseTrack(TrackKind kind) {
 
 // --- External player --------------------------------------------------------
 
+// On the Live screen the hand-off takes the highlighted channel, which may
+// not have passed the PIN (the preview does not play a guarded channel until
+// asked): it asks as playing the channel would. The Player screen's stream
+// passed on its way in. The one place the hand-off's parental check lives.
+bool Application::ExternalHandOffAllowed() {
+  if (state_.CurrentScreen != Screen::Live || !state_.settings.ParentalOn) return true;
+  const NavState& nav = state_.nav;
+  if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) return true;
+  const bool guarded = LiveCategoryGuarded(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex, state_.settings);
+  if (!guarded && !ParentalSkips(state_.VisibleLive[nav.ChannelIndex], state_.settings, false)) return true;
+  return PinGate(modal_, state_, kChannelPinTarget);
+}
+
 void Application::OpenInExternalPlayer() {
+  if (!ExternalHandOffAllowed()) return;
   ExternalLaunchHooks hooks;
   hooks.offerDownload = [this](ExternalPlayerKind kind) {
     if (AskYesNo(modal_, u"Vistra", std::u16string(Translate("ext_player")), true))

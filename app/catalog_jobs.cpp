@@ -365,13 +365,17 @@ void StartPanelCheck(const AppState& state, JobMailbox& mailbox) {
   });
 }
 
-void StartBackdropJob(AppState& state, JobMailbox& mailbox) {
+void StartBackdropJob(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
   if (state.trending.empty() || state.trending.front().imageUrl.empty()) return;
   const std::u16string url = state.trending.front().imageUrl;
   if (url == state.BackdropUrlRequested) return;
+  if (url == state.BackdropUrlFailed && nowMs - state.BackdropFailedAtMs < kBackdropRetryMs) return;
   state.BackdropUrlRequested = url;
   StartJob([&mailbox, url] {
-    if (!DownloadBackdrop(url, BackdropFile())) return;
+    if (!DownloadBackdrop(url, BackdropFile())) {
+      mailbox.Deliver(BackdropFailed{url});
+      return;
+    }
     mailbox.Deliver(BackdropWritten{url});
   });
 }

@@ -38,6 +38,8 @@ void StartLazyLoads(AppState& state, JobMailbox& mailbox);
 void StartPanelCheck(const AppState& state, JobMailbox& mailbox);
 
 // Downloads the first trending movie's backdrop to backdrop.jpg, once per
-// new picture: nothing when there is none or its download was started
-// already (BackdropUrlRequested).
-void StartBackdropJob(AppState& state, JobMailbox& mailbox);
+// new picture: nothing when there is none, its download was started already
+// (BackdropUrlRequested), or it failed less than kBackdropRetryMs before
+// `nowMs`. A failed download answers BackdropFailed.
+inline constexpr uint64_t kBackdropRetryMs = 60'000;
+void StartBackdropJob(AppState& state, JobMailbox& mailbox, uint64_t nowMs);

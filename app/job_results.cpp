@@ -5,6 +5,7 @@
 #include "app/catalog_jobs.h"
 #include "catalog/categories.h"
 #include "panel/messages.h"
+#include "platform/clock.h"
 #include "store/runtime_log.h"
 #include "state/app_state.h"
 #include "store/settings_file.h"
@@ -47,6 +48,8 @@ struct Applier {
     if ((shown == VodKind::Series && r.series) || (shown == VodKind::Movies && r.movies))
       RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
     if (r.live) app.RestartIdlePreview();
+    // A reload tries a backdrop again whose download failed.
+    if (r.live) StartBackdropJob(state, mailbox, TickMs());
     StartLazyLoads(state, mailbox);
     app.Repaint();
   }
@@ -73,8 +76,15 @@ struct Applier {
 
   void operator()(TrendingLoaded& r) {
     state.trending = std::move(r.movies);
-    StartBackdropJob(state, mailbox);
+    StartBackdropJob(state, mailbox, TickMs());
     app.Repaint();
+  }
+
+  // Home keeps what it shows; the picture is asked for again later.
+  void operator()(BackdropFailed& r) {
+    state.BackdropUrlFailed = r.imageUrl;
+    state.BackdropFailedAtMs = TickMs();
+    if (state.BackdropUrlRequested == r.imageUrl) state.BackdropUrlRequested.clear();
   }
 
   void operator()(BackdropWritten&) {

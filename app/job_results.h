@@ -49,6 +49,11 @@ struct BackdropWritten {
   std::u16string imageUrl;
 };
 
+// The download of `imageUrl` failed.
+struct BackdropFailed {
+  std::u16string imageUrl;
+};
+
 // Series info for the request numbered `generation`.
 struct SeriesInfoLoaded {
   SeriesInfo info;
@@ -102,8 +107,8 @@ struct ReplySent {
   SendJobResult result;
 };
 
-using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, SeriesInfoLoaded,
-                               GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
+using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
+                               SeriesInfoLoaded, GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
                                SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared>;
 
 struct AppState;

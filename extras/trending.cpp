@@ -8,6 +8,7 @@
 #include "net/http_client.h"
 #include "net/json_scan.h"
 #include "net/text.h"
+#include "platform/image_decode.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
 #include "ui/i18n/translate.h"
@@ -117,6 +118,6 @@ std::filesystem::path BackdropFile() { return DataFolder() / "backdrop.jpg"; }
 bool DownloadBackdrop(std::u16string_view imageUrl, const std::filesystem::path& file) {
   if (imageUrl.empty()) return false;
   const HttpResult picture = HttpClient::Get(imageUrl, kBackdropTimeoutMs, kBackdropCap);
-  if (picture.empty()) return false;
+  if (picture.empty() || !DecodeImageBytes(picture)) return false;
   return WriteFileAtomically(file, picture);
 }

@@ -30,9 +30,10 @@ inline constexpr std::string_view kTmdbApiKey = "6b1e0c7a92d4f83e5a17c0d9b2e48f6
 // threads only. An empty list means nothing usable came back.
 std::vector<TrendingMovie> FetchTrending();
 
-// Downloads the picture at `imageUrl` (15 s, at most 4 MiB) and, when data
-// came back, replaces `file` with it atomically. True when the file was
-// written. Background threads only.
+// Downloads the picture at `imageUrl` (15 s, at most 4 MiB) and, when a
+// picture came back, replaces `file` with it atomically. An answer that does
+// not decode (an image host's error page) leaves the file as it was. True
+// when the file was written. Background threads only.
 bool DownloadBackdrop(std::u16string_view imageUrl, const std::filesystem::path& file);
 
 // backdrop.jpg in the data folder.

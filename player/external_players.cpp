@@ -62,6 +62,13 @@ bool LaunchExternal(const std::u16string& url, int32_t externalKind, const Exter
 }
 
 std::u16string ExternalStreamUrl(const AppState& state) {
+  if (state.CurrentScreen == Screen::Live) {
+    const int index = state.nav.ChannelIndex;
+    if (index < 0 || index >= static_cast<int>(state.VisibleLive.size())) return {};
+    const CatalogItem& channel = state.VisibleLive[index];
+    if (!channel.url().empty()) return std::u16string(channel.url());
+    return LiveStreamUrl(state.account, channel.id(), state.settings.LiveFormat);
+  }
   const PlaybackState& playback = state.playback;
   if (playback.itemKey.empty()) return playback.currentChannelUrl.empty() ? playback.lastUrl : playback.currentChannelUrl;
   if (!playback.isEpisode) {

@@ -18,10 +18,13 @@ const char* ExternalPlayerDownloadUrl(ExternalPlayerKind kind);
 
 struct AppState;
 
-// The URL the external player gets for what plays now. A movie or an
-// episode: the item's direct URL when it has one, else the URL built for
-// it. A live channel (also while its past programme replays): the live
-// URL built when the channel started. Else the URL loaded last.
+// The URL the external player gets. On the Live screen: the highlighted
+// channel's (whatever the preview shows), its direct URL when it has one,
+// else the live URL built from its id; empty when no channel is highlighted.
+// Elsewhere, for what plays now: a movie or an episode, the item's direct
+// URL when it has one, else the URL built for it; a live channel (also while
+// its past programme replays), the live URL built when the channel started;
+// else the URL loaded last.
 std::u16string ExternalStreamUrl(const AppState& state);
 
 // The argument vector that hands `url` to `player`: the player, then the

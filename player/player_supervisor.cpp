@@ -44,7 +44,16 @@ uint64_t PlayerSupervisor::DeadRestartDelay(int restarts) {
   return std::min(delay, kDeadRestartMaxMs);
 }
 
+// A status text is on screen wherever it is drawn: a step of the tick that
+// changes it (a lazy load's "Loading movies…", the automatic reload's
+// notice) asks for the frame that shows it, as a key or a job result would.
 void PlayerSupervisor::Tick(uint64_t nowMs) {
+  const std::u16string status = state_.StatusText;
+  Steps(nowMs);
+  if (state_.StatusText != status) Call(hooks_.repaint);
+}
+
+void PlayerSupervisor::Steps(uint64_t nowMs) {
   if (state_.SettingsDirty) {
     state_.SettingsDirty = false;
     Call(hooks_.saveSettings);

@@ -4,7 +4,8 @@
 // (through hooks), the diagnostic log lines, the buffering notice, the
 // resume seek and resume saves, the end of a file, the restart of a dead
 // preview stream (with a growing back-off), a refused stream on the Player
-// screen, and the nudge of a stalled one. Plain C++ over the state and the
+// screen, and the nudge of a stalled one; a tick that changed the status
+// text repaints. Plain C++ over the state and the
 // engine; the application supplies the hooks. Main thread only.
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,7 @@ struct SupervisorHooks {
   std::function<void()> restartPreview;  // play the selected channel again, forced
   std::function<void()> leaveDeadStream;  // the Player's stream is refused or cut: notice, leave the Player
   std::function<void()> layoutVideo;     // after the next episode started
+  std::function<void()> repaint;         // a step changed the status text
   // The catch-up candidate step, run right after the codec sample with its
   // values (the catch-up player connects here).
   std::function<void(const CodecSample&)> catchupCandidateStep;
@@ -53,6 +55,7 @@ class PlayerSupervisor {
   static uint64_t DeadRestartDelay(int restarts);
 
  private:
+  void Steps(uint64_t nowMs);
   void CodecLog(uint64_t nowMs);
   void BufferingNotice(uint64_t nowMs);
   void VodSteps(uint64_t nowMs);

@@ -79,8 +79,13 @@ struct AppState {
   // The backdrop picture file changed on disk: painters reload it.
   uint32_t BackdropGeneration = 0;
   // The picture whose download was started last, so each new trending
-  // picture is fetched once however many results announce it.
+  // picture is fetched once however many results announce it; cleared when
+  // that download fails.
   std::u16string BackdropUrlRequested;
+  // The picture whose download failed last and when (TickMs): it is tried
+  // again by a later trending answer or reload, at most once a minute.
+  std::u16string BackdropUrlFailed;
+  uint64_t BackdropFailedAtMs = 0;
 
   JobFlags flags;
 };

@@ -163,6 +163,35 @@ TEST_F(BootTest, TheBackdropIsFetchedOncePerBootColdOrWarm) {
   }
 }
 
+// A backdrop whose download failed is asked for again by the next trending
+// answer or reload, but not more than once a minute.
+TEST_F(BootTest, AFailedBackdropIsTriedAgainAtMostOnceAMinute) {
+  services_->SetPictureMissing(true);
+  AppState state;
+  Boot(state);
+  if (state.BackdropUrlFailed.empty()) {
+    ASSERT_TRUE(pump_.UntilA<BackdropFailed>(state));
+  }
+  EXPECT_FALSE(state.BackdropUrlFailed.empty());
+  EXPECT_EQ(PictureRequests(), 1u);
+  services_->SetPictureMissing(false);
+  Reload(state);
+  pump_.Until(state, [](const JobResult&) { return false; }, std::chrono::milliseconds(300));
+  EXPECT_EQ(PictureRequests(), 1u) << "within the minute, a reload does not ask again";
+  EXPECT_EQ(state.BackdropGeneration, 0u);
+
+  state.BackdropFailedAtMs -= kBackdropRetryMs;  // the minute has passed
+  Reload(state);
+  ASSERT_TRUE(pump_.UntilA<BackdropWritten>(state));
+  EXPECT_EQ(PictureRequests(), 2u);
+  EXPECT_EQ(state.BackdropGeneration, 1u);
+  // Once written, the same picture is not fetched again.
+  state.BackdropFailedAtMs -= kBackdropRetryMs;
+  Reload(state);
+  pump_.Until(state, [](const JobResult&) { return false; }, std::chrono::milliseconds(300));
+  EXPECT_EQ(PictureRequests(), 2u);
+}
+
 TEST_F(BootTest, ChangedPanelPlaylistReloadsFromTheNewAccount) {
   {
     AppState state;

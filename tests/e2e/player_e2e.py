@@ -6,7 +6,8 @@ request for it), the strips show, Right zaps, "1" "2" reach channel 12, Esc
 leaves the channel playing as the preview; a refused stream ends on the Live
 screen with a notice. A movie left after ~20 s starts again near 20 s. An
 episode that ends leads into the next one. R reaches "Aspect Auto" after five
-presses. Run by CTest as
+presses. The preview fills its rectangle again after the window is resized
+and after F11 twice; the window carries the program's icon. Run by CTest as
   xvfb-run -a -s "-screen 0 1280x720x24" python3 player_e2e.py \
       <vistra> <vistra_standin> <demo media folder> <output folder>
 Screenshots stay in the output folder.
@@ -103,6 +104,47 @@ def live(width, height):
     key("Escape")  # Home
 
 
+def window_geometry(wid):
+    """(x, y, width, height) of the window on the screen."""
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], capture_output=True, text=True).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return tuple(int(values.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def check_preview_fills(wid, name):
+    """The preview's 16:9 picture fills its rectangle for the window's
+    present size: sampled across the middle band of the letterboxed picture
+    (the title box at its top and the ticker at its bottom left out)."""
+    time.sleep(1.5)
+    gx, gy, width, height = window_geometry(wid)
+    s = shot(name)
+    x, y = width * 960 // 1920, height * 108 // 1080
+    w, h = width - x, height * 648 // 1080 - y
+    pw, ph = min(w, h * 16 // 9), min(h, w * 9 // 16)
+    px, py = x + (w - pw) // 2, y + (h - ph) // 2
+    points = [(px + pw * fx // 100, py + ph * fy // 100) for fx in (4, 25, 50, 75, 96) for fy in (38, 50, 62)]
+    lit = sum(1 for (ax, ay) in points if max(pixel(s, gx + ax, gy + ay)) > 30)
+    check(lit >= len(points) - 2, "%s: the preview fills (%d, %d, %d, %d) of a %dx%d window (%d/%d points)"
+          % (name, x, y, w, h, width, height, lit, len(points)))
+
+
+def resized(wid):
+    """Live with the preview playing: a smaller window, then F11 out of full
+    screen and back; each time the video is laid out for the new size."""
+    key("Return")  # Home tile 0: Live
+    # Channel 1's colour bars are bright from edge to edge.
+    before = mark()
+    key("1")
+    check(wait_for_line("play live id=101", before) >= 0, "channel 1 plays in the preview")
+    subprocess.run(["xdotool", "windowsize", wid, "960", "540"], check=True)
+    check_preview_fills(wid, "live_resized")
+    key("F11")
+    check_preview_fills(wid, "live_windowed")
+    key("F11")
+    check_preview_fills(wid, "live_full_screen_again")
+    key("Escape")  # Home
+
+
 def movie(width, height):
     key("Down", "Return")  # Home tile 1: Movies
     time.sleep(1)
@@ -189,13 +231,18 @@ def main():
     media = os.path.join(OUT, "media")
     media_without_channel_5(media)
     standin, _ = start_standin(STANDIN, media, env)
-    proc, _ = start_program(VISTRA, env)
+    proc, wid = start_program(VISTRA, env)
     try:
         check(wait_for_line("boot done", timeout=60) >= 0, "boot done")
         time.sleep(1)
         s = shot("home")
         width, height = s[0], s[1]
+        # The icon's first two numbers are its width and height.
+        icon = subprocess.run(["xprop", "-id", wid, "-notype", "-f", "_NET_WM_ICON", "32c", " $0 $1", "_NET_WM_ICON"],
+                              capture_output=True, text=True).stdout
+        check(icon.split()[1:3] == ["256", "256"], "the window carries the program's 256 px icon (%s)" % icon.strip())
         live(width, height)
+        resized(wid)
         movie(width, height)
         episodes()
         refused(width, height)

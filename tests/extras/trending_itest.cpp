@@ -73,7 +73,11 @@ TEST_F(TrendingOverHttp, BackdropDownloadWritesThePicture) {
   EXPECT_EQ(written->substr(0, 2), "\xFF\xD8");  // a JPEG
   EXPECT_EQ(server_.RequestsTo("/t/p/w1280/harbour-lights.jpg").size(), 1u);
 
-  // A failed download keeps the picture already on disk.
+  // A failed download keeps the picture already on disk: an error page in
+  // place of the picture, or nothing at all.
+  services_->SetPictureMissing(true);
+  EXPECT_FALSE(DownloadBackdrop(movies[0].imageUrl, file));
+  EXPECT_EQ(ReadWholeFile(file), PublicServicesFixture::Picture());
   services_->SetEmptyAnswers(true);
   EXPECT_FALSE(DownloadBackdrop(movies[0].imageUrl, file));
   EXPECT_EQ(ReadWholeFile(file), PublicServicesFixture::Picture());

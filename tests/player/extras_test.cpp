@@ -60,7 +60,7 @@ TEST(LaunchExternal, NoPlayerChosenDoesNothingAndAMissingOneOffersTheDownload) {
   EXPECT_EQ(r.notices, std::vector<std::string>{"ext_fail"});
 }
 
-TEST(ExternalStreamUrl, VodItsOwnUrlLiveTheChannelsEvenDuringCatchup) {
+TEST(ExternalStreamUrl, VodItsOwnUrlLiveTheChannelsEvenDuringCatchupAndOnLiveTheHighlighted) {
   AppState state;
   state.account = DeriveXtreamSource(u"http://h/get.php?username=u&password=p");
   PlaybackState& p = state.playback;
@@ -84,6 +84,23 @@ TEST(ExternalStreamUrl, VodItsOwnUrlLiveTheChannelsEvenDuringCatchup) {
   p.isEpisode = true;
   p.itemKey = u"9001";
   EXPECT_EQ(ExternalStreamUrl(state), u"http://h/series/u/p/9001.mp4");
+
+  // On Live: the highlighted channel, whatever plays; its own URL first.
+  state.CurrentScreen = Screen::Live;
+  EXPECT_EQ(ExternalStreamUrl(state), u"") << "no channel highlighted";
+  auto channels = std::make_shared<ItemList>();
+  for (const char16_t* url : {u"", u"http://cdn/own.m3u8"}) {
+    CatalogItem::Fields f{};
+    f.id = url[0] ? u"12" : u"11";
+    f.url = url;
+    channels->emplace_back(ItemKind::Live, f, 0);
+  }
+  state.VisibleLive = VisibleList(channels, {0, 1});
+  state.settings.LiveFormat = u"m3u8";
+  state.nav.ChannelIndex = 0;
+  EXPECT_EQ(ExternalStreamUrl(state), u"http://h/live/u/p/11.m3u8");
+  state.nav.ChannelIndex = 1;
+  EXPECT_EQ(ExternalStreamUrl(state), u"http://cdn/own.m3u8");
 }
 
 TEST(Tracks, LabelsAndTheHighlightedEntry) {

@@ -1,7 +1,8 @@
 // Movies and episodes on the Player screen over a fake player: the resume
 // position (lookup, notice, saving), stepping, leaving, and the supervisor's
 // timing rules (resume seek, end of file, stall nudge, the bounded restart
-// of a dead preview, a refused stream on the Player).
+// of a dead preview, a refused stream on the Player, the repaint of a
+// changed status).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -244,6 +245,29 @@ TEST_F(PlayerTest, ARefusedStreamOnThePlayerLeavesIt) {
   EXPECT_EQ(deadLeaves_, 1);
   ASSERT_FALSE(codecSamples_.empty()) << "the catch-up step runs after the codec sample";
   EXPECT_EQ(codecSamples_[0].codec, u"h264");
+}
+
+// The tick's own steps write status texts (a lazy load's "Loading movies…"
+// on the grid, the automatic reload's notice): each change is painted.
+TEST_F(PlayerTest, ATickThatChangesTheStatusTextRepaints) {
+  int repaints = 0;
+  std::u16string nextStatus;
+  SupervisorHooks hooks;
+  hooks.repaint = [&] { ++repaints; };
+  hooks.screenTick = [&] { state_.StatusText = nextStatus; };
+  state_.CurrentScreen = Screen::Movies;
+  PlayerSupervisor supervisor(state_, engine_, hooks);
+  supervisor.Tick(1'000);
+  EXPECT_EQ(repaints, 0) << "nothing changed";
+  nextStatus = u"Loading movies…";
+  supervisor.Tick(2'000);
+  EXPECT_EQ(repaints, 1);
+  supervisor.Tick(3'000);
+  EXPECT_EQ(repaints, 1) << "the same text again";
+  nextStatus.clear();
+  state_.CurrentScreen = Screen::Live;
+  supervisor.Tick(4'000);
+  EXPECT_EQ(repaints, 2) << "cleared is a change too, on any screen";
 }
 
 TEST_F(PlayerTest, AspectCyclesBackToAutoAfterFivePresses) {

@@ -10,6 +10,7 @@
 #include "platform/virtual_keys.h"
 #include "ui/i18n/translate.h"
 #include "ui/modals/question_dialog.h"
+#include "ui/render/product_mark.h"
 #include "ui/nav/navigator.h"
 #include "ui/render/line_icon.h"
 
@@ -335,7 +336,7 @@ void PaintLogo(RenderResources& res) {
     res.DrawPicture(logo, HomeLogoRect(res.Width(), res.Height()));
     return;
   }
-  res.DrawSingleLine(FontId::Hero, u"VS", res.Wide(26, 4, 512, 108), res.Brush().Accent, kAlignCentered);
+  DrawProductMark(res.Cr(), res.Wide(26, 4, 512, 108), res.Px(FontSpecOf(FontId::Hero).sizePx), res.Brush().Accent);
   res.DrawSingleLine(FontId::Tile, u"PLAYER", res.Wide(26, 94, 512, 138), res.Brush().White, kAlignCentered);
 }
 

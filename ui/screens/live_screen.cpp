@@ -458,6 +458,8 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
     ToggleLiveLock(ctx);
   } else if (vk == Vk::Letter('H')) {
     OpenLiveHistory(ctx);
+  } else if (vk == Vk::Letter('E')) {
+    ctx.actions.OpenInExternalPlayer();
   }
   if (state.CurrentScreen == Screen::Live) KeepSelectionInView(ctx);
 }

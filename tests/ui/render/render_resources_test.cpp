@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <cmath>
 
 #include "extras/trending.h"
 #include "net/json_scan.h"
@@ -11,6 +13,7 @@
 #include "store/file_io.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/render/test_pictures.h"
+#include "ui/render/product_mark.h"
 
 namespace {
 
@@ -270,6 +273,50 @@ TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
   EXPECT_NE(noted.find("\"engine\":{\"frame\":1,\"texts\":[\n{\"part\":\"show-text\",\"kind\":\"note\",\"text\":\"Pause\""),
             std::string::npos)
       << noted;
+}
+
+// The icons the build drew: each size square, transparent round corners,
+// the dark ground, and the mark in the default accent across the middle.
+TEST(ProductIcon, EachSizeIsTheMarkOnTheGround) {
+  const auto channel = [](uint32_t pixel, int shift) { return int((pixel >> shift) & 0xFF); };
+  const Rgba accent = AccentColor(0);
+  for (int size : {48, 128, 256, 512}) {
+    SCOPED_TRACE(size);
+    const std::string theme = std::to_string(size) + "x" + std::to_string(size);
+    const std::string file = std::string(VISTRA_ICON_DIR) + "/" + theme + "/apps/vistra.png";
+    cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << file;
+    EXPECT_EQ(cairo_image_surface_get_width(png), size);
+    EXPECT_EQ(cairo_image_surface_get_height(png), size);
+    const auto* data = cairo_image_surface_get_data(png);
+    const int stride = cairo_image_surface_get_stride(png);
+    auto at = [&](int x, int y) { return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4); };
+    EXPECT_EQ(channel(at(0, 0), 24), 0) << "a rounded corner";
+    const uint32_t ground = at(size / 2, size / 20);
+    EXPECT_EQ(channel(ground, 24), 255);
+    EXPECT_NEAR(channel(ground, 16), kMarkGround.r * 255, 2);
+    EXPECT_NEAR(channel(ground, 0), kMarkGround.b * 255, 2);
+    // The accent's pixels: a fair share of the square, their box centred.
+    int count = 0, left = size, right = -1, top = size, bottom = -1;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        const uint32_t p = at(x, y);
+        if (std::abs(channel(p, 16) - accent.r * 255) > 6 || std::abs(channel(p, 8) - accent.g * 255) > 6 ||
+            std::abs(channel(p, 0) - accent.b * 255) > 6) continue;
+        ++count;
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    EXPECT_GT(count, size * size / 20);
+    EXPECT_NEAR((left + right) / 2.0, size / 2.0, size / 24.0 + 1);
+    EXPECT_NEAR((top + bottom) / 2.0, size / 2.0, size / 24.0 + 1);
+    EXPECT_GT(bottom - top, size / 3) << "the letters take about half the height";
+    cairo_surface_destroy(png);
+  }
+  const auto svg = ReadWholeFile(std::string(VISTRA_ICON_DIR) + "/scalable/apps/vistra.svg", 1 << 20);
+  ASSERT_TRUE(svg.has_value());
+  EXPECT_NE(svg->find("<svg"), std::string::npos);
+  EXPECT_NE(svg->find("width=\"256px\""), std::string::npos);
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ TEST_F(BrowseTest, LiveRowsAtFiveHundredPixelsAndClicksAgreeWithTheLayout) {
   EXPECT_EQ(state.CurrentScreen, Screen::Search);
 }
 
-TEST_F(BrowseTest, NumberEntryFavoritesAndLocksWithNotices) {
+TEST_F(BrowseTest, NumberEntryFavoritesLocksAndTheExternalPlayer) {
   navigator.SetScreen(Screen::Live);
   Press({Vk::Digit(1)}, 10'000);
   Press({Vk::Digit(2)}, 10'500);
@@ -166,6 +166,9 @@ TEST_F(BrowseTest, NumberEntryFavoritesAndLocksWithNotices) {
   Press({Vk::Grave});
   EXPECT_TRUE(state.settings.FavLive.empty());
   EXPECT_EQ(actions.saves, 3);
+  // E hands the channel to the external player from either column.
+  Press({Vk::Letter('E'), Vk::Left, Vk::Letter('E')});
+  EXPECT_EQ(actions.externalOpens, 2);
 }
 
 TEST_F(BrowseTest, EnteringLiveRemembersTheChannelAndFallsBackToAll) {

@@ -1,0 +1,88 @@
+// Draws the program's icons for the desktop's icon theme.
+//
+//   vistra_icon_render OUTPUT_FOLDER
+//
+// writes OUTPUT_FOLDER/<N>x<N>/apps/vistra.png for N = 48, 128, 256 and 512
+// and OUTPUT_FOLDER/scalable/apps/vistra.svg: the mark the Home screen shows,
+// in the accent a new installation starts with, on the Home screen's dark
+// ground. The folder is laid out as share/icons/hicolor is, so the build
+// tree and an installation look alike to the program. Any failure is
+// printed and the run fails, which stops the build.
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "store/settings.h"
+#include "ui/render/product_mark.h"
+#include "ui/render/render_resources.h"
+
+namespace {
+
+constexpr int kPngSizes[] = {48, 128, 256, 512};
+// The SVG's nominal size; it scales to any.
+constexpr double kSvgSize = 256;
+constexpr char kIconName[] = "vistra";
+
+bool Fail(const std::filesystem::path& path, const char* what) {
+  std::fprintf(stderr, "%s: error: %s\n", path.string().c_str(), what);
+  return false;
+}
+
+std::filesystem::path IconPath(const std::filesystem::path& root, const std::string& theme, const char* ext) {
+  return root / theme / "apps" / (std::string(kIconName) + ext);
+}
+
+bool Prepare(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::create_directories(path.parent_path(), error);
+  return !error || Fail(path, "cannot create its folder");
+}
+
+bool DrawInto(cairo_surface_t* surface, double size) {
+  cairo_t* cr = cairo_create(surface);
+  DrawProductIcon(cr, size, AccentColor(Settings().DashColor));
+  const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(cr);
+  return drawn;
+}
+
+bool WritePng(const std::filesystem::path& root, int size) {
+  const std::string theme = std::to_string(size) + "x" + std::to_string(size);
+  const std::filesystem::path path = IconPath(root, theme, ".png");
+  if (!Prepare(path)) return false;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+  const bool written = DrawInto(surface, size) &&
+                       cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  return written || Fail(path, "cannot draw or write the icon");
+}
+
+bool WriteSvg(const std::filesystem::path& root) {
+  const std::filesystem::path path = IconPath(root, "scalable", ".svg");
+  if (!Prepare(path)) return false;
+  cairo_surface_t* surface = cairo_svg_surface_create(path.c_str(), kSvgSize, kSvgSize);
+  // Icon themes measure in pixels; cairo's default unit is the point.
+  cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
+  bool written = DrawInto(surface, kSvgSize);
+  cairo_surface_finish(surface);
+  written = written && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(surface);
+  return written || Fail(path, "cannot draw or write the icon");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+  for (int size : kPngSizes) {
+    if (!WritePng(root, size)) return 1;
+  }
+  return WriteSvg(root) ? 0 : 1;
+}
