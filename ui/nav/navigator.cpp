@@ -6,6 +6,7 @@
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
+#include "ui/i18n/translate.h"
 
 namespace {
 
@@ -14,7 +15,9 @@ constexpr int kDefaultVolume = 80;
 
 char16_t AsciiUpper(char16_t ch) { return ch >= u'a' && ch <= u'z' ? char16_t(ch - u'a' + u'A') : ch; }
 
-std::u16string VolumeText(int volume) { return u"Vol " + AsciiToWide(std::to_string(volume)); }
+std::u16string VolumeText(int volume) {
+  return std::u16string(Translate("volume")) + u" " + AsciiToWide(std::to_string(volume));
+}
 
 }  // namespace
 
@@ -81,7 +84,7 @@ bool Navigator::HandleVolumeKey(int vk) {
     if (volume >= 1) {
       state_.VolumeBeforeMute = volume;
       volume = 0;
-      state_.StatusText = u"Mute";
+      ShowToast(state_, std::u16string(Translate("mute")), kFeedbackNoticeMs);
     } else {
       volume = state_.VolumeBeforeMute > 0 ? state_.VolumeBeforeMute : kDefaultVolume;
     }
@@ -90,7 +93,7 @@ bool Navigator::HandleVolumeKey(int vk) {
   }
   actions_.ApplyVolume(volume);
   actions_.SaveSettingsNow();
-  if (vk != Vk::Letter('M') || volume > 0) state_.StatusText = VolumeText(volume);
+  if (vk != Vk::Letter('M') || volume > 0) ShowToast(state_, VolumeText(volume), kFeedbackNoticeMs);
   return true;
 }
 
@@ -120,6 +123,9 @@ bool Navigator::HandleBackKey(int vk) {
 void Navigator::SetScreen(Screen screen) {
   modal_.Cancel();
   const Screen from = state_.CurrentScreen;
+  // A status belongs to the screen it was written on; a catalog load's
+  // progress stays until the load ends.
+  if (screen != from && !state_.flags.CatalogBusy) state_.StatusText.clear();
   ScreenContext ctx = Context();
   screens_[from].OnLeave(ctx, screen);
   if (screen != Screen::Player && screen != Screen::Live) state_.nav.fullVideo = false;
