@@ -261,6 +261,16 @@ void RenderResources::DrawTrimmed(FontId font, std::u16string_view text, const R
   DrawLayout(layout, rect, colour, align.v);
 }
 
+void RenderResources::DrawOneLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
+                                  TextAlign align) {
+  if (!cr_ || text.empty() || rect.Width() <= 0) return;
+  PangoLayout* layout = LayoutFor(font, text, rect.Width(), align);
+  pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+  pango_layout_set_single_paragraph_mode(layout, TRUE);
+  DrawLayout(layout, rect, colour, align.v);
+  pango_layout_set_single_paragraph_mode(layout, FALSE);
+}
+
 void RenderResources::DrawSingleLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
                                      TextAlign align) {
   if (!cr_ || text.empty()) return;
@@ -337,6 +347,14 @@ void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uin
   if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
   FillRounded(Wide(40, 40, 900, 120), 12, Rgba{0, 0, 0, 0.65});
   DrawLabel(FontId::Label, text, Wide(60, 55, 880, 110), brushes_.White);
+}
+
+void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box) {
+  if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
+  FillRounded(box, 12, Rgba{0, 0, 0, 0.65});
+  const double pad = box.Height() / 5;
+  DrawTrimmed(FontId::Label, text, RectF{box.left + pad, box.top + pad / 2, box.right - pad, box.bottom - pad / 2},
+              brushes_.White, kAlignCentered);
 }
 
 void RenderResources::DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity) {

@@ -185,6 +185,9 @@ class RenderResources {
   // paragraph when the rectangle is lower than 40, wrapped lines otherwise.
   // A rectangle smaller than 4 x 4 falls back to DrawLabel.
   void DrawTrimmed(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
+  // One line whatever the rectangle's height, cut with an ellipsis where it
+  // does not fit the width; placed by `align`.
+  void DrawOneLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
   // One line, never wrapped nor trimmed, placed by `align` in the rectangle
   // (a longer text runs over its ends).
   void DrawSingleLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour, TextAlign align = {});
@@ -201,8 +204,10 @@ class RenderResources {
   // The standard place is BackButtonRect().
   void DrawBackButton(const RectF& rect);
   RectF BackButtonRect() const { return Design(54, 24, 144, 114); }
-  // The toast shows while nowMs < hideAtMs and the text is not empty.
+  // The toast shows while nowMs < hideAtMs and the text is not empty; at
+  // the top left, or in `box`.
   void DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs);
+  void DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box);
   // A picture stretched over `rect`.
   void DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity = 1.0);
 
