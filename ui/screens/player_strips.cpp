@@ -140,9 +140,12 @@ StripLayout StripLayoutOf(int W, int H, StripMode mode, bool expanded) {
   const double bw = W - 40 * s;
   const double bh = (Recording(mode) ? kRecordingHeight : l.expanded ? kExpandedHeight : kLiveHeight) * s;
   l.rects[int(StripId::Top)] = Rect(16 * s, 10 * s, 88 * s, 48 * s);
+  const double bottomTop = H - bh - 12 * s;
+  l.rects[int(StripId::Bottom)] = Rect((W - bw) / 2, bottomTop, bw, bh);
+  // Centred, but raised above a tall bottom strip in a low window.
   const double volumeLeft = W - 56 * s;
-  l.rects[int(StripId::Right)] = Rect(volumeLeft, (H - 200 * s) / 2, 36 * s, 200 * s);
-  l.rects[int(StripId::Bottom)] = Rect((W - bw) / 2, H - bh - 12 * s, bw, bh);
+  const double volumeTop = std::min((H - 200 * s) / 2, bottomTop - 216 * s);
+  l.rects[int(StripId::Right)] = Rect(volumeLeft, volumeTop, 36 * s, 200 * s);
   l.rects[int(StripId::LeftArrow)] = Rect(28 * s, (H - 72 * s) / 2, 72 * s, 72 * s);
   // Left of the volume bar, never through it.
   l.rects[int(StripId::RightArrow)] = Rect(volumeLeft - 16 * s - 72 * s, (H - 72 * s) / 2, 72 * s, 72 * s);
@@ -286,8 +289,8 @@ void PaintTransportSymbol(RenderResources& res, const StripControl& c, bool paus
   cairo_fill(cr);
 }
 
-void PaintButton(RenderResources& res, const RectF& r, std::u16string_view label, double s, Rgba fill = kButtonFill) {
-  res.FillRounded(r, 6 * s, fill);
+void PaintButton(RenderResources& res, const RectF& r, std::u16string_view label, double s) {
+  res.FillRounded(r, 6 * s, kButtonFill);
   res.DrawOneLine(FontId::StripSmall, label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom}, kText,
                   kAlignCentered);
 }
@@ -445,14 +448,14 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
     switch (c.hit.kind) {
       case StripHit::Kind::StripButton: PaintExpandedButton(res, c, s); break;
       case StripHit::Kind::ToggleExpand:
-        PaintButton(res, c.rect, {}, s, kPanel);
+        PaintButton(res, c.rect, {}, s);
         PaintChevron(res, c.rect, l.expanded);
         break;
       default:
         PaintButton(res, c.rect,
                     c.hit.value < 0 ? u"<  " + std::u16string(Translate("back"))
                                     : std::u16string(Translate("next")) + u"  >",
-                    s, kPanel);
+                    s);
         break;
     }
   }
