@@ -27,6 +27,7 @@ constexpr Rgba kProgressTrack = Hex(0x5A5A60);
 constexpr Rgba kProgressFill = Hex(0xF0F0F5);
 constexpr Rgba kLiveBox = Hex(0x38383E);
 constexpr Rgba kButtonFill = Hex(0x28282E);
+constexpr Rgba kButtonEdge{1, 1, 1, 0.22};
 // The strips' ground: the video shows through it a little.
 constexpr Rgba kStripGround{0.05, 0.05, 0.07, 0.88};
 
@@ -289,8 +290,16 @@ void PaintTransportSymbol(RenderResources& res, const StripControl& c, bool paus
   cairo_fill(cr);
 }
 
-void PaintButton(RenderResources& res, const RectF& r, std::u16string_view label, double s) {
+// A button's face: the fill and a faint edge inside its rectangle, so its
+// extent shows over any video behind the strip.
+void PaintButtonFace(RenderResources& res, const RectF& r, double s) {
   res.FillRounded(r, 6 * s, kButtonFill);
+  const double half = 0.75 * s;
+  res.StrokeRounded(RectF{r.left + half, r.top + half, r.right - half, r.bottom - half}, 6 * s, kButtonEdge, 2 * half);
+}
+
+void PaintButton(RenderResources& res, const RectF& r, std::u16string_view label, double s) {
+  PaintButtonFace(res, r, s);
   res.DrawOneLine(FontId::StripSmall, label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom}, kText,
                   kAlignCentered);
 }
@@ -347,7 +356,7 @@ void PaintRecordingBottom(RenderResources& res, const StripLayout& l, const AppS
     } else if (c.hit.kind == StripHit::Kind::Subtitle) {
       PaintButton(res, c.rect, SubtitleLabel(), s);
     } else {
-      res.FillRounded(c.rect, 6 * s, kButtonFill);
+      PaintButtonFace(res, c.rect, s);
       PaintTransportSymbol(res, c, paused);
     }
   }
@@ -393,7 +402,7 @@ void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) 
                              {u"Audio", Hex(0xB4B4BA)}};
   const Button& b = buttons[std::clamp(c.hit.value, 0, 7)];
   const RectF& r = c.rect;
-  res.FillRounded(r, 6 * s, kButtonFill);
+  PaintButtonFace(res, r, s);
   res.DrawOneLine(FontId::StripSmall, b.label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom - 8 * s}, kText,
                   kAlignCentered);
   res.FillRect(RectF{r.left + 14 * s, r.bottom - 7 * s, r.right - 14 * s, r.bottom - 4 * s}, b.bar);
