@@ -98,15 +98,12 @@ int Application::Run() {
 
 void Application::OnKey(int vk) {
   navigator_.OnKey(vk, TickMs());
-  MirrorToast(TickMs());
 }
 void Application::OnChar(char16_t ch) {
   navigator_.OnChar(ch, TickMs());
-  MirrorToast(TickMs());
 }
 void Application::OnPointer(const PointerEvent& event) {
   navigator_.OnPointer(event, window_.Width(), window_.Height(), TickMs());
-  MirrorToast(TickMs());
 }
 
 // --- Jobs and timers --------------------------------------------------------
@@ -130,7 +127,6 @@ void Application::OnTimer(int id) {
   }
   if (id != kTickTimer) return;
   supervisor_.Tick(TickMs());
-  MirrorToast(TickMs());
 }
 
 SupervisorHooks Application::MakeSupervisorHooks() {
@@ -164,14 +160,6 @@ void Application::HoverTick(uint64_t nowMs) {
   if (SampleStream(state_, engine_) && state_.player.stripsShown) window_.RequestStripPaint();
 }
 
-void Application::MirrorToast(uint64_t nowMs) {
-  const Toast& toast = state_.toast;
-  if (state_.CurrentScreen != Screen::Player || !engine_.Ready() || !toast.Visible(nowMs)) return;
-  if (toast.hideAtMs == state_.player.toastSentUntil) return;
-  state_.player.toastSentUntil = toast.hideAtMs;
-  engine_.ShowText(toast.text, int(toast.hideAtMs - nowMs));
-}
-
 // The burst of icon downloads has settled. Only the list screens draw
 // icons, and a frame is worth painting only when an icon that the last
 // frame drew without has arrived: downloads for rows scrolled away, for the
@@ -179,7 +167,7 @@ void Application::MirrorToast(uint64_t nowMs) {
 void Application::RepaintForArrivedIcons() {
   const Screen screen = state_.CurrentScreen;
   const bool lists = screen == Screen::Live || screen == Screen::Movies || screen == Screen::Series ||
-                     screen == Screen::Search || screen == Screen::Catchup;
+                     screen == Screen::Search || screen == Screen::Catchup || screen == Screen::Player;
   if (lists && render_.Icons().MissedIconArrived()) window_.RequestPaint();
 }
 
@@ -338,12 +326,12 @@ void Application::StepVod(int delta) {
 void Application::TogglePause() { TogglePauseWithNotice(state_, engine_, TickMs()); }
 
 void Application::SeekBy(double seconds) {
-  if (PlayingVod(state_)) SeekWithNotice(state_, engine_, seconds, TickMs());
+  if (PlayingRecording(state_)) SeekWithNotice(state_, engine_, seconds, TickMs());
 }
 
 void Application::SeekToShare(double share) {
   SampleStream(state_, engine_);
-  if (PlayingVod(state_)) ::SeekToShare(state_, engine_, share);
+  if (PlayingRecording(state_)) ::SeekToShare(state_, engine_, share);
 }
 
 void Application::CycleAspect() { ::CycleAspect(state_, engine_, TickMs()); }
@@ -378,7 +366,6 @@ void Application::PlayEpisode(const Episode& episode) {
 
 void Application::ShowVod() {
   LayoutVideo();
-  MirrorToast(TickMs());
   window_.RequestPaint();
 }
 
@@ -424,10 +411,29 @@ void Application::StartSpeedTest() {
 
 // --- The frame --------------------------------------------------------------
 
+// On the Player the notice and the modal are painted on the strip layer,
+// above the strips (which lie above the interface layer); elsewhere on the
+// interface layer. Either way once.
+bool Application::OverlaysOnStrips() const {
+  return state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
+}
+
+void Application::PaintOverlays(int width, int height) {
+  if (OverlaysOnStrips()) {
+    const RectF box = PlayerToastRect(StripLayoutFor(state_, width, height), width);
+    render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs(), box);
+  } else {
+    render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs());
+  }
+  render_.MarkTexts("modal");
+  if (const Modal* modal = modal_.Current()) modal->Paint(render_);
+}
+
 void Application::OnPaintStrips(cairo_t* cr, int width, int height) {
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
   render_.RecordTexts("strips");
-  PaintStrips(render_, state_, width, height);
+  PaintStrips(render_, state_, width, height, NowUnix());
+  if (OverlaysOnStrips()) PaintOverlays(width, height);
   render_.EndFrame();
 }
 
@@ -439,8 +445,6 @@ void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
   render_.RecordTexts("interface");
   screens_[state_.CurrentScreen].Paint(render_, state_, now);
-  render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs());
-  render_.MarkTexts("modal");
-  if (const Modal* modal = modal_.Current()) modal->Paint(render_);
+  if (!OverlaysOnStrips()) PaintOverlays(width, height);
   render_.EndFrame();
 }

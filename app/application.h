@@ -98,8 +98,10 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   // fills the window): the strips follow the pointer, and the position the
   // strips show is sampled.
   void HoverTick(uint64_t nowMs);
-  // A toast on the Player screen is also drawn into the video by the engine.
-  void MirrorToast(uint64_t nowMs);
+  // The toast and the modal go on the strip layer while the video fills
+  // the window, so they lie above the strips.
+  bool OverlaysOnStrips() const;
+  void PaintOverlays(int width, int height);
   // The Player's stream was refused or cut: say so and leave the Player.
   void LeaveDeadStream();
   // After a movie or episode started: the video fills the window.

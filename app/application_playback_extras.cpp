@@ -31,7 +31,7 @@ constexpr uint64_t kTrailerWaitMs = 20000;  // the notice stays while yt-dlp may
 }  // namespace
 
 void Application::ShowNotice(const std::u16string& text, uint64_t durationMs) {
-  ::ShowNotice(state_, engine_, text, durationMs, TickMs());
+  ::ShowNotice(state_, text, durationMs, TickMs());
   window_.RequestPaint();
 }
 

@@ -101,7 +101,8 @@ struct Applier {
     nav.EpisodeIndex = 0;
     const bool none = state.series.Episodes.empty();
     WriteLogF(128, "series info episodes=%d", int(state.series.Episodes.size()));
-    state.StatusText = none ? std::u16string(Translate("no_episodes")) : std::u16string();
+    state.StatusText.clear();
+    if (none) ShowToast(state, std::u16string(Translate("no_episodes")), kFeedbackNoticeMs);
     // Opened from the search: the first episode plays instead of the list.
     const bool autoPlay = state.playback.autoplayEpisodes;
     state.playback.autoplayEpisodes = false;

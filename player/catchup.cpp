@@ -141,6 +141,9 @@ bool PlayCatchup(AppState& state, MediaEngine& engine, int32_t guideRow, uint64_
     if (!fallback.empty()) playback.catchupCandidates.assign(1, fallback.front());
   }
   playback.catchupIndex = 0;
+  playback.catchupTitle = programme->title;
+  playback.catchupStart = programme->start;
+  playback.catchupMinutes = programme->durationMin;
   const std::u16string url =
       playback.catchupCandidates.empty() ? playback.currentChannelUrl : playback.catchupCandidates.front();
 

@@ -101,7 +101,7 @@ void PlayerSupervisor::BufferingNotice(uint64_t nowMs) {
   if (engine_.GetProperty("paused-for-cache") != u"yes") return;
   if (controls.lastCacheNotice != 0 && nowMs - controls.lastCacheNotice < kCacheNoticeMs) return;
   controls.lastCacheNotice = nowMs;
-  ShowNotice(state_, engine_, std::u16string(Translate("buffering")), kBufferingNoticeMs, nowMs);
+  ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, nowMs);
 }
 
 void PlayerSupervisor::VodSteps(uint64_t nowMs) {

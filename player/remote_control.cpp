@@ -87,10 +87,13 @@ Screen LeavePlayerTarget(AppState& state, MediaEngine& engine, bool& settingsCha
 }
 
 bool PlayingVod(const AppState& state) { return !state.playback.currentItem.id().empty(); }
+bool PlayingRecording(const AppState& state) {
+  return PlayingVod(state) || state.playback.PlayingTrailer() || state.playback.PlayingCatchup();
+}
 
 void TogglePauseWithNotice(AppState& state, MediaEngine& engine, uint64_t nowMs) {
   engine.TogglePause();
-  ShowNotice(state, engine, std::u16string(Translate(engine.IsPaused() ? "pause" : "play")), kPauseNoticeMs, nowMs);
+  ShowNotice(state, std::u16string(Translate(engine.IsPaused() ? "pause" : "play")), kPauseNoticeMs, nowMs);
 }
 
 void SeekWithNotice(AppState& state, MediaEngine& engine, double seconds, uint64_t nowMs) {
@@ -98,7 +101,7 @@ void SeekWithNotice(AppState& state, MediaEngine& engine, double seconds, uint64
   const std::u16string pos = engine.GetProperty("time-pos");
   if (pos.empty()) return;
   const std::u16string duration = engine.GetProperty("duration");
-  ShowNotice(state, engine, duration.empty() ? pos : pos + u" / " + duration, kSeekNoticeMs, nowMs);
+  ShowNotice(state, duration.empty() ? pos : pos + u" / " + duration, kSeekNoticeMs, nowMs);
 }
 
 void SeekToShare(AppState& state, MediaEngine& engine, double share) {
@@ -122,18 +125,18 @@ void CycleAspect(AppState& state, MediaEngine& engine, uint64_t nowMs) {
   index = (index + 1) % kAspectCount;
   engine.SetAspect(AspectValue(index));
   WriteLogF(64, "aspect %s %s", std::string(AspectValue(index)).c_str(), WideToUtf8(AspectLogName(index)).c_str());
-  ShowNotice(state, engine, std::u16string(AspectNotice(index)), kAspectNoticeMs, nowMs);
+  ShowNotice(state, std::u16string(AspectNotice(index)), kAspectNoticeMs, nowMs);
 }
 
 bool SampleStream(AppState& state, const MediaEngine& engine) {
   StreamSample next{engine.GetProperty("time-pos"), engine.GetProperty("duration"), engine.GetProperty("width"),
-                    engine.GetProperty("height")};
+                    engine.GetProperty("height"), engine.IsPaused()};
   StreamSample& sample = state.player.sample;
   // The strips show whole seconds: a repaint (a full strip-layer upload) is
   // worth it once a second, not at every video frame.
   const bool changed = long(SecondsOr(next.timePos, -1)) != long(SecondsOr(sample.timePos, -1)) ||
                        next.timePos.empty() != sample.timePos.empty() || next.duration != sample.duration ||
-                       next.width != sample.width || next.height != sample.height;
+                       next.width != sample.width || next.height != sample.height || next.paused != sample.paused;
   sample = std::move(next);
   return changed;
 }

@@ -36,6 +36,9 @@ Screen LeavePlayerTarget(AppState& state, MediaEngine& engine, bool& settingsCha
 
 // True when a movie or an episode is what plays (not live).
 bool PlayingVod(const AppState& state);
+// True when what plays can be seeked: a movie, an episode, the trailer or a
+// catch-up programme.
+bool PlayingRecording(const AppState& state);
 
 // Space: toggles pause and announces "Pause" or "Play".
 void TogglePauseWithNotice(AppState& state, MediaEngine& engine, uint64_t nowMs);
@@ -53,7 +56,7 @@ std::string_view AspectValue(int index);
 std::u16string_view AspectNotice(int index);
 std::u16string_view AspectLogName(int index);
 
-// Reads "time-pos", "duration", "width" and "height" into the state's
+// Reads "time-pos", "duration", "width", "height" and the pause into the state's
 // sample; true when what the strips show changed (the whole second, the
 // duration or the size): the strips repaint then.
 bool SampleStream(AppState& state, const MediaEngine& engine);

@@ -47,13 +47,9 @@ std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds) 
   return std::u16string(resumeWord) + AsciiToWide(digits);
 }
 
-void ShowNotice(AppState& state, MediaEngine& engine, std::u16string text, uint64_t durationMs, uint64_t nowMs) {
-  state.toast.hideAtMs = nowMs + durationMs;
-  if (state.CurrentScreen == Screen::Player && engine.Ready()) {
-    engine.ShowText(text, int(durationMs));
-    state.player.toastSentUntil = state.toast.hideAtMs;
-  }
+void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs) {
   state.toast.text = std::move(text);
+  state.toast.hideAtMs = nowMs + durationMs;
 }
 
 void PlayVod(AppState& state, MediaEngine& engine, const CatalogItem& item, const Episode* episode, uint64_t nowMs) {
@@ -84,7 +80,7 @@ void PlayVod(AppState& state, MediaEngine& engine, const CatalogItem& item, cons
   PushHistory(episode ? state.settings.HistorySeries : state.settings.HistoryMovies, item.id());
   state.SettingsDirty = true;
   if (playback.resumeSeconds > 0) {
-    ShowNotice(state, engine, ResumeNoticeText(Translate("resume"), playback.resumeSeconds), kResumeNoticeMs, nowMs);
+    ShowNotice(state, ResumeNoticeText(Translate("resume"), playback.resumeSeconds), kResumeNoticeMs, nowMs);
   }
 }
 
@@ -131,10 +127,10 @@ void FinishVod(AppState& state, MediaEngine& engine, uint64_t nowMs) {
   if (!playback.isEpisode || episodes.empty()) return;
   const int next = state.nav.EpisodeIndex + 1;
   if (next >= int(episodes.size())) {
-    ShowNotice(state, engine, std::u16string(Translate("season_end")), kSeasonEndNoticeMs, nowMs);
+    ShowNotice(state, std::u16string(Translate("season_end")), kSeasonEndNoticeMs, nowMs);
     return;
   }
   state.nav.EpisodeIndex = next;
   PlayEpisodeAt(state, engine, next, nowMs);
-  ShowNotice(state, engine, std::u16string(Translate("next_ep")), kNextEpisodeNoticeMs, nowMs);
+  ShowNotice(state, std::u16string(Translate("next_ep")), kNextEpisodeNoticeMs, nowMs);
 }

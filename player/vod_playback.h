@@ -36,6 +36,7 @@ bool StepVod(AppState& state, MediaEngine& engine, int delta, uint64_t nowMs);
 // writes the settings.
 void FinishVod(AppState& state, MediaEngine& engine, uint64_t nowMs);
 
-// Shows a notice: the toast, and on the Player screen the engine's
-// on-screen text with the same lifetime.
-void ShowNotice(AppState& state, MediaEngine& engine, std::u16string text, uint64_t durationMs, uint64_t nowMs);
+// Shows a notice: the toast, on every screen. The interface draws it (on the
+// Player too, above the strips); the engine's own on-screen text is never
+// used, so a notice shows once.
+void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs);

@@ -90,4 +90,8 @@ struct AppState {
   JobFlags flags;
 };
 
+// How long short feedback (volume, a refused PIN, an empty series) shows.
+inline constexpr uint64_t kFeedbackNoticeMs = 2000;
+
+// The one notice of every screen: a new one replaces the shown one.
 void ShowToast(AppState& state, std::u16string text, uint64_t durationMs);

@@ -29,6 +29,16 @@ struct PlaybackState {
   std::vector<std::u16string> catchupCandidates;
   int32_t catchupIndex = 0;
   bool catchupActive = false;
+  // The programme replayed, for the strip: its title, start (Unix seconds)
+  // and length.
+  std::u16string catchupTitle;
+  int64_t catchupStart = 0;
+  int32_t catchupMinutes = 0;
+  // True while the loaded URL is the candidate being tried or playing.
+  bool PlayingCatchup() const {
+    return catchupIndex >= 0 && size_t(catchupIndex) < catchupCandidates.size() &&
+           catchupCandidates[size_t(catchupIndex)] == lastUrl;
+  }
 
   // The trending movie's trailer, as loaded: it plays while it is still the
   // last URL loaded (any other load replaces it).
@@ -41,6 +51,7 @@ struct PlaybackState {
 // gives them; empty = unknown.
 struct StreamSample {
   std::u16string timePos, duration, width, height;
+  bool paused = false;
 };
 
 // The Player screen's controls and the supervisor's memory.
@@ -53,7 +64,6 @@ struct PlayerControls {
   int lastCursorX = -1, lastCursorY = -1;
   uint64_t lastMoveTick = 0;
   bool volumeDrag = false;  // the volume bar holds the pointer
-  uint64_t toastSentUntil = 0;  // the deadline of the toast last drawn by the engine too
   StreamSample sample;
 
   // Supervision.

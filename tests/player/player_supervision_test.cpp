@@ -76,7 +76,7 @@ TEST_F(PlayerTest, ResumeLookupNoticeAndHistory) {
   PlayVod(state_, engine_, movie, nullptr, 2000);
   EXPECT_DOUBLE_EQ(state_.playback.resumeSeconds, 15.001);
   EXPECT_EQ(state_.toast.text, u"Resume 0:15");
-  EXPECT_EQ(Count("command [show-text] [Resume 0:15] [2800]"), 1u) << "on the Player the engine shows it too";
+  EXPECT_EQ(state_.toast.hideAtMs, 2000u + 2800u);
   // Minutes are not wrapped into hours.
   EXPECT_EQ(ResumeNoticeText(u"Resume", 75 * 60 + 3.9), u"Resume 75:03");
 
@@ -276,7 +276,14 @@ TEST_F(PlayerTest, AspectCyclesBackToAutoAfterFivePresses) {
   EXPECT_EQ(state_.toast.text, u"2.35:1");
   CycleAspect(state_, engine_, 1000);
   EXPECT_EQ(state_.toast.text, u"Aspect Auto");
-  EXPECT_EQ(fake_.calls.back(), "command [show-text] [Aspect Auto] [2500]");
+  EXPECT_EQ(state_.toast.hideAtMs, 1000u + 2500u);
+  // A notice shows once, drawn by the interface: the engine is never asked
+  // to draw it too (pause and seek notices neither).
+  TogglePauseWithNotice(state_, engine_, 1000);
+  fake_.properties["time-pos"] = "12";
+  SeekWithNotice(state_, engine_, 10, 1000);
+  EXPECT_EQ(state_.toast.text, u"12");
+  EXPECT_EQ(Count("command [show-text]"), 0u);
   EXPECT_EQ(Count("property video-aspect-override=-1"), 1u);
   EXPECT_EQ(Count("property video-aspect-override=16:9"), 1u);
 }

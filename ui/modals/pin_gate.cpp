@@ -36,7 +36,7 @@ bool PinGate(AppState& state, std::u16string_view target, const PinAsker& ask) {
     if (target == kChannelPinTarget) state.ChannelPinPassed = true;
     return true;
   }
-  state.StatusText = std::u16string(Translate("wrong_pin"));
+  ShowToast(state, std::u16string(Translate("wrong_pin")), kFeedbackNoticeMs);
   WriteLog(answer ? "parental PIN refused" : "parental PIN prompt cancelled");
   return false;
 }

@@ -31,7 +31,7 @@ using PinAsker = std::function<std::optional<std::u16string>()>;
 // Allows or refuses `target`, asking through `ask` when PinGateAsks. The
 // answer must equal ParentalPin exactly (an empty PIN matches an empty
 // answer); a channel's right answer sets ChannelPinPassed; a wrong or
-// cancelled one sets StatusText to the "wrong PIN" notice.
+// cancelled one shows the "wrong PIN" notice.
 bool PinGate(AppState& state, std::u16string_view target, const PinAsker& ask);
 // The same with the masked text prompt in the modal slot.
 bool PinGate(ModalSlot& slot, AppState& state, std::u16string_view target);

@@ -82,7 +82,7 @@ bool Navigator::HandleVolumeKey(int vk) {
     if (volume >= 1) {
       state_.VolumeBeforeMute = volume;
       volume = 0;
-      state_.StatusText = std::u16string(Translate("mute"));
+      ShowToast(state_, std::u16string(Translate("mute")), kFeedbackNoticeMs);
     } else {
       volume = state_.VolumeBeforeMute > 0 ? state_.VolumeBeforeMute : kDefaultVolume;
     }
@@ -91,7 +91,7 @@ bool Navigator::HandleVolumeKey(int vk) {
   }
   actions_.ApplyVolume(volume);
   actions_.SaveSettingsNow();
-  if (vk != Vk::Letter('M') || volume > 0) state_.StatusText = VolumeText(volume);
+  if (vk != Vk::Letter('M') || volume > 0) ShowToast(state_, VolumeText(volume), kFeedbackNoticeMs);
   return true;
 }
 
@@ -121,6 +121,9 @@ bool Navigator::HandleBackKey(int vk) {
 void Navigator::SetScreen(Screen screen) {
   modal_.Cancel();
   const Screen from = state_.CurrentScreen;
+  // A status belongs to the screen it was written on; a catalog load's
+  // progress stays until the load ends.
+  if (screen != from && !state_.flags.CatalogBusy) state_.StatusText.clear();
   ScreenContext ctx = Context();
   screens_[from].OnLeave(ctx, screen);
   if (screen != Screen::Player && screen != Screen::Live) state_.nav.fullVideo = false;

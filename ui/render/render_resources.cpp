@@ -437,6 +437,14 @@ void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uin
   DrawLabel(FontId::Label, text, Wide(60, 55, 880, 110), brushes_.White);
 }
 
+void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box) {
+  if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
+  FillRounded(box, 12, Rgba{0, 0, 0, 0.65});
+  const double pad = box.Height() / 5;
+  DrawTrimmed(FontId::Label, text, RectF{box.left + pad, box.top + pad / 2, box.right - pad, box.bottom - pad / 2},
+              brushes_.White, kAlignCentered);
+}
+
 void RenderResources::DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity) {
   if (!cr_ || !picture || rect.Width() <= 0 || rect.Height() <= 0) return;
   const int w = cairo_image_surface_get_width(picture);

@@ -54,12 +54,12 @@ bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
   const StripHit hit = StripHitTest(StripLayoutFor(state, ctx.width, ctx.height), event.x, event.y);
   if (hit.kind == StripHit::Kind::None) return false;
   state.player.controlsUntil = ctx.nowMs + kControlsShowMs;
-  const bool vod = PlayingVod(state);
+  const bool zaps = StripModeOf(state) == StripMode::Live;
   using K = StripHit::Kind;
   switch (hit.kind) {
     case K::Back: ctx.actions.LeavePlayer(); break;
     case K::StepChannel:
-      if (!vod) ctx.actions.StepChannel(hit.value);
+      if (zaps) ctx.actions.StepChannel(hit.value);
       break;
     case K::ToggleExpand: ToggleExpanded(ctx); break;
     case K::StripButton: PressStripButton(ctx, hit.value); break;
@@ -75,7 +75,7 @@ bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
 }
 
 void ClickVideo(ScreenContext& ctx, const PointerEvent& event) {
-  if (!PlayingVod(ctx.state)) return;
+  if (!PlayingRecording(ctx.state)) return;
   const int w = std::max(ctx.width, 1);
   if (event.y >= ctx.height - kSeekBandHeight) {
     ctx.actions.SeekToShare(double(event.x) / w);
@@ -88,24 +88,41 @@ void ClickVideo(ScreenContext& ctx, const PointerEvent& event) {
 
 }  // namespace
 
+bool PlayerScreen::TakeKeyFirst(ScreenContext& ctx, int /*vk*/) {
+  ShowControls(ctx);
+  return false;
+}
+
 bool PlayerScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
   if (!Vk::IsBack(vk)) return false;
   ctx.actions.LeavePlayer();
   return true;
 }
 
-// In the order the keys are tested: Space, then the VOD seeks or the live
-// zaps (never both), then the keys common to both, and Enter.
+void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int /*width*/, int /*height*/) const {
+  if (StripModeOf(state) == StripMode::Live) res.IconFor(state.playback.currentChannel);
+}
+
+// In the order the keys are tested: Space, then the seeks of a recording
+// or the live zaps (never both), then the keys common to both, and Enter.
+// A catch-up programme seeks with Left/Right and still zaps with the other
+// keys (back to live); a trailer never zaps.
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (vk == Vk::Space) {
     ctx.actions.TogglePause();
     return;
   }
-  if (PlayingVod(ctx.state)) {
+  const StripMode mode = StripModeOf(ctx.state);
+  const bool zapKey = vk == Vk::PageUp || vk == Vk::PageDown || vk == Vk::Up || vk == Vk::Down;
+  const bool digit = (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) || (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9);
+  if (mode == StripMode::Trailer && (zapKey || digit || vk == Vk::Grave)) return;
+  if (mode != StripMode::Live) {
     if (vk == Vk::Right || vk == Vk::Left) {
       ctx.actions.SeekBy(vk == Vk::Right ? kVodStepSeconds : -kVodStepSeconds);
       return;
     }
+  }
+  if (mode == StripMode::Movie) {
     if (vk == Vk::Down) {
       ToggleExpanded(ctx);
       return;
@@ -153,11 +170,15 @@ void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       controls.controlsUntil = 0;
       ctx.actions.UpdateStrips();
       return;
-    case PointerEvent::Kind::Wheel:
-      if (PlayingVod(state) || state.VisibleLive.empty() || event.wheelNotches == 0) return;
+    case PointerEvent::Kind::Wheel: {
+      const StripMode mode = StripModeOf(state);
+      const bool zaps = mode == StripMode::Live || mode == StripMode::Catchup;
+      if (!zaps || state.VisibleLive.empty() || event.wheelNotches == 0) return;
       ctx.actions.StepChannel(event.wheelNotches > 0 ? -1 : +1);
       return;
+    }
     case PointerEvent::Kind::Down: {
+      ShowControls(ctx);
       const StripLayout l = StripLayoutFor(state, ctx.width, ctx.height);
       if (controls.stripsShown && StripAt(l, event.x, event.y) == int(StripId::Right)) {
         controls.volumeDrag = true;

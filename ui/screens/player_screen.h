@@ -2,13 +2,19 @@
 // The Player screen: the video fills the window and the keys act like a
 // remote control (zap while live plays, seek while a movie or episode
 // plays, pause, aspect, tracks, the external player); the control strips
-// (ui/screens/player_strips.h) float over the video. The interface layer
-// stays transparent. Leaving it for a screen without video stops playback.
+// (ui/screens/player_strips.h) float over the video. A trailer or a
+// catch-up programme seeks like a movie; a trailer never zaps. The
+// interface layer stays transparent. Leaving it for a screen without video
+// stops playback.
 #include "ui/screens/screen_view.h"
 
 class PlayerScreen final : public ScreenView {
  public:
   void Paint(RenderResources& /*res*/, const AppState& /*state*/, const LocalTime& /*now*/) const override {}
+  // Decodes the channel's icon for the live strip's logo box.
+  void PrepareFrame(RenderResources& res, const AppState& state, int width, int height) const override;
+  // Every key shows the strips (the remote's way to see them); none is taken.
+  bool TakeKeyFirst(ScreenContext& ctx, int vk) override;
   bool TakeKeyBeforeBack(ScreenContext& ctx, int vk) override;
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;

@@ -7,6 +7,7 @@
 
 #include "catalog/guide.h"
 #include "net/text.h"
+#include "platform/date_format.h"
 #include "player/remote_control.h"
 #include "ui/i18n/translate.h"
 
@@ -17,6 +18,7 @@ constexpr Rgba Hex(uint32_t rgb, double alpha = 1.0) {
 }
 
 constexpr Rgba kText = Hex(0xFAFAFC);
+constexpr Rgba kDimText = Hex(0xC8C8D0);
 constexpr Rgba kPanel = Hex(0x1C1C22);
 constexpr Rgba kArrowRing = Hex(0xE6C450);
 constexpr Rgba kVolumeTrack = Hex(0x505058);
@@ -25,18 +27,17 @@ constexpr Rgba kProgressTrack = Hex(0x5A5A60);
 constexpr Rgba kProgressFill = Hex(0xF0F0F5);
 constexpr Rgba kLiveBox = Hex(0x38383E);
 constexpr Rgba kButtonFill = Hex(0x28282E);
-// The bottom strip's ground: the video shows through it a little, which the
-// colour key could not do.
-constexpr Rgba kStripGround{0.05, 0.05, 0.07, 0.72};
+constexpr Rgba kButtonEdge{1, 1, 1, 0.22};
+// The strips' ground: the video shows through it a little.
+constexpr Rgba kStripGround{0.05, 0.05, 0.07, 0.88};
 
-// The transport glyphs around the centre, in the order they are tested.
-struct Glyph {
-  double from, to;
-  std::u16string_view text;
-};
-constexpr Glyph kTransport[] = {{-122, -70, u"|<"}, {-74, -22, u"<<"}, {-26, 26, u"||"}, {22, 74, u">>"}, {70, 122, u">|"}};
+// Sizes at 1080 lines (multiplied by the layout's scale).
+constexpr double kPad = 16;
+constexpr double kLiveHeight = 206, kExpandedHeight = 270, kRecordingHeight = 128;
+constexpr double kTransportButton = 56, kTransportGap = 8, kTrackButton = 132;
+constexpr double kToastWidth = 860, kToastHeight = 80;
 
-RectF Offset(const RectF& r, double dx, double dy) { return RectF{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+RectF Rect(double x, double y, double w, double h) { return RectF{x, y, x + w, y + h}; }
 
 double Seconds(const std::u16string& text) {
   const std::string ascii = WideToUtf8(text);
@@ -49,18 +50,84 @@ double Seconds(const std::u16string& text) {
 std::u16string MinutesSeconds(double seconds) {
   const long total = seconds > 0 ? long(seconds) : 0;
   char text[32];
-  std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  if (total >= 3600) {
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  }
   return AsciiToWide(text);
 }
 
 // The expanded strip's buttons name the screens they open by the menu words
 // the header tabs use, everything else by its interface text.
 struct ButtonLabel {
-  int menuWord;         // -1: the text of key
+  int menuWord;  // -1: the text of key
   std::string_view key;
 };
-constexpr ButtonLabel kExpandedLabels[8] = {{-1, "epg"},        {-1, "lock"},   {kMenuMovies, {}},         {kMenuSeries, {}},
-                                            {-1, "favorite"},   {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"}};
+constexpr ButtonLabel kExpandedLabels[8] = {{-1, "epg"},      {-1, "lock"},      {kMenuMovies, {}},         {kMenuSeries, {}},
+                                            {-1, "favorite"}, {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"}};
+
+bool Recording(StripMode mode) { return mode != StripMode::Live; }
+
+// The live strip's places, in window coordinates, from the strip's
+// rectangle `b` and the scale `s`.
+void LayOutLive(StripLayout& l, RectF b, double s) {
+  const double w = b.Width(), x0 = b.left, y0 = b.top;
+  const auto at = [&](double left, double top, double right, double bottom) {
+    return RectF{x0 + left * s, y0 + top * s, x0 + right * s, y0 + bottom * s};
+  };
+  const double ws = w / s;  // the width in unscaled units
+  l.logo = at(kPad, 14, kPad + 76, 90);
+  l.resolution = at(ws - kPad - 150, 14, ws - kPad, 42);
+  l.category = at(108, 14, ws - kPad - 162, 42);
+  l.title = at(108, 46, ws - kPad, 90);
+  l.now = at(kPad, 100, ws / 2 - 8, 128);
+  l.next = at(ws / 2 + 8, 100, ws - kPad, 128);
+  l.progress = at(kPad, 136, ws - kPad, 142);
+  const double third = (ws - 2 * kPad) / 3;
+  using K = StripHit::Kind;
+  const StripHit row[3] = {{K::StepChannel, -1}, {K::ToggleExpand}, {K::StepChannel, +1}};
+  for (int i = 0; i < 3; ++i) {
+    const double left = kPad + i * third;
+    l.controls.push_back({at(left + (i ? 6 : 0), 152, left + third - (i < 2 ? 6 : 0), 192), row[i]});
+  }
+  if (!l.expanded) return;
+  const double eighth = (ws - 2 * kPad) / 8;
+  for (int i = 0; i < 8; ++i) {
+    const double left = kPad + i * eighth;
+    l.controls.push_back({at(left + (i ? 4 : 0), 204, left + eighth - (i < 7 ? 4 : 0), 256), {K::StripButton, i}});
+  }
+}
+
+// The recording strip: title and time, the seek bar, then the transport
+// (centred, moved left of the track buttons when it would meet them) and
+// the two track buttons at the right end.
+void LayOutRecording(StripLayout& l, RectF b, double s) {
+  const double w = b.Width(), x0 = b.left, y0 = b.top;
+  const auto at = [&](double left, double top, double right, double bottom) {
+    return RectF{x0 + left * s, y0 + top * s, x0 + right * s, y0 + bottom * s};
+  };
+  const double ws = w / s;
+  l.title = at(kPad, 10, ws - kPad - 232, 40);
+  l.time = at(ws - kPad - 220, 10, ws - kPad, 40);
+  l.progress = at(kPad, 48, ws - kPad, 62);
+  using K = StripHit::Kind;
+  const bool movie = l.mode == StripMode::Movie;
+  std::vector<StripHit> transport;
+  if (movie) transport.push_back({K::StepVod, -1});
+  transport.insert(transport.end(), {{K::SeekBy, -10}, {K::TogglePause}, {K::SeekBy, +10}});
+  if (movie) transport.push_back({K::StepVod, +1});
+  const double n = double(transport.size());
+  const double total = n * kTransportButton + (n - 1) * kTransportGap;
+  const double audioLeft = ws - kPad - 2 * kTrackButton - 12;
+  const double left = std::max(kPad, std::min(ws / 2 - total / 2, audioLeft - 24 - total));
+  for (size_t i = 0; i < transport.size(); ++i) {
+    const double x = left + double(i) * (kTransportButton + kTransportGap);
+    l.controls.push_back({at(x, 72, x + kTransportButton, 116), transport[i]});
+  }
+  l.controls.push_back({at(audioLeft, 72, audioLeft + kTrackButton, 116), {K::Audio}});
+  l.controls.push_back({at(ws - kPad - kTrackButton, 72, ws - kPad, 116), {K::Subtitle}});
+}
 
 }  // namespace
 
@@ -70,24 +137,41 @@ std::u16string_view ExpandedButtonLabel(int button) {
   return label.menuWord >= 0 ? MenuWord(CurrentLanguage(), label.menuWord) : Translate(label.key);
 }
 
-StripLayout StripLayoutOf(int W, int H, bool vod, bool expanded) {
+StripMode StripModeOf(const AppState& state) {
+  if (state.playback.PlayingTrailer()) return StripMode::Trailer;
+  if (PlayingVod(state)) return StripMode::Movie;
+  if (state.playback.PlayingCatchup()) return StripMode::Catchup;
+  return StripMode::Live;
+}
+
+StripLayout StripLayoutOf(int W, int H, StripMode mode, bool expanded) {
   StripLayout l;
-  l.vod = vod;
-  l.expanded = expanded;
-  int bw = vod ? W - 48 : W - 40;
-  if (bw < 640) bw = W - 40;
-  const int bh = vod ? 88 : (expanded ? 220 : 148);
-  auto rect = [](double x, double y, double w, double h) { return RectF{x, y, x + w, y + h}; };
-  l.rects[int(StripId::Top)] = rect(16, 10, 88, 48);
-  l.rects[int(StripId::Right)] = rect(W - 56, (H - 200) / 2, 36, 200);
-  l.rects[int(StripId::Bottom)] = rect((W - bw) / 2, H - bh - 12, bw, bh);
-  l.rects[int(StripId::LeftArrow)] = rect(28, (H - 72) / 2, 72, 72);
-  l.rects[int(StripId::RightArrow)] = rect(W - 100, (H - 72) / 2, 72, 72);
+  l.mode = mode;
+  l.expanded = expanded && mode == StripMode::Live;
+  const double s = std::max(1.0, H / 1080.0);
+  l.scale = s;
+  const double bw = W - 40 * s;
+  const double bh = (Recording(mode) ? kRecordingHeight : l.expanded ? kExpandedHeight : kLiveHeight) * s;
+  l.rects[int(StripId::Top)] = Rect(16 * s, 10 * s, 88 * s, 48 * s);
+  const double bottomTop = H - bh - 12 * s;
+  l.rects[int(StripId::Bottom)] = Rect((W - bw) / 2, bottomTop, bw, bh);
+  // Centred, but raised above a tall bottom strip in a low window.
+  const double volumeLeft = W - 56 * s;
+  const double volumeTop = std::min((H - 200 * s) / 2, bottomTop - 216 * s);
+  l.rects[int(StripId::Right)] = Rect(volumeLeft, volumeTop, 36 * s, 200 * s);
+  l.rects[int(StripId::LeftArrow)] = Rect(28 * s, (H - 72 * s) / 2, 72 * s, 72 * s);
+  // Left of the volume bar, never through it.
+  l.rects[int(StripId::RightArrow)] = Rect(volumeLeft - 16 * s - 72 * s, (H - 72 * s) / 2, 72 * s, 72 * s);
+  if (Recording(mode)) {
+    LayOutRecording(l, l[StripId::Bottom], s);
+  } else {
+    LayOutLive(l, l[StripId::Bottom], s);
+  }
   return l;
 }
 
 StripLayout StripLayoutFor(const AppState& state, int width, int height) {
-  return StripLayoutOf(width, height, PlayingVod(state), state.player.liveStripExpanded);
+  return StripLayoutOf(width, height, StripModeOf(state), state.player.liveStripExpanded);
 }
 
 int StripAt(const StripLayout& l, double x, double y) {
@@ -100,111 +184,210 @@ int StripAt(const StripLayout& l, double x, double y) {
 
 int VolumeAt(const StripLayout& l, double y) {
   const RectF& r = l[StripId::Right];
-  const double h = r.Height();
-  const double v = (h - (y - r.top) - 16) * 100 / std::max(h - 32, 1.0);
-  return std::clamp(int(v), 0, 100);
+  const double inset = 20 * l.scale;
+  const double v = (r.bottom - inset - y) * 100 / std::max(r.Height() - 2 * inset, 1.0);
+  return std::clamp(int(std::lround(v)), 0, 100);
 }
-
-namespace {
-
-StripHit LiveBottomHit(const StripLayout& l, double x, double y) {
-  const double w = l[StripId::Bottom].Width(), h = l[StripId::Bottom].Height();
-  if (l.expanded && y >= h - 68) {
-    const int index = std::clamp(int(std::max(0.0, x) * 8 / std::max(w, 1.0)), 0, 7);
-    return {StripHit::Kind::StripButton, index};
-  }
-  if (y < (l.expanded ? h - 108 : h - 44)) return {StripHit::Kind::Inside};
-  if (x < w / 3) return {StripHit::Kind::StepChannel, -1};
-  if (x <= 2 * w / 3) return {StripHit::Kind::ToggleExpand};
-  return {StripHit::Kind::StepChannel, +1};
-}
-
-StripHit VodBottomHit(const StripLayout& l, double x, double y) {
-  const double w = l[StripId::Bottom].Width(), h = l[StripId::Bottom].Height();
-  if (y < 29 && x >= 8 && x <= w - 8) {
-    return {StripHit::Kind::SeekShare, 0, std::clamp((x - 12) / std::max(w - 24, 1.0), 0.0, 1.0)};
-  }
-  const double cx = w / 2;
-  if (y >= 32 && y <= 72) {
-    constexpr StripHit kActions[] = {{StripHit::Kind::StepVod, -1}, {StripHit::Kind::SeekBy, -10},
-                                     {StripHit::Kind::TogglePause}, {StripHit::Kind::SeekBy, +10},
-                                     {StripHit::Kind::StepVod, +1}};
-    for (int i = 0; i < 5; ++i) {
-      if (x > cx + kTransport[i].from && x < cx + kTransport[i].to) return kActions[i];
-    }
-    return {StripHit::Kind::Inside};
-  }
-  if (y >= h - 44) {
-    if (x >= w - 292 && x < w - 160) return {StripHit::Kind::Audio};
-    if (x >= w - 148) return {StripHit::Kind::Subtitle};
-  }
-  return {StripHit::Kind::Inside};
-}
-
-}  // namespace
 
 StripHit StripHitTest(const StripLayout& l, double x, double y) {
   const int id = StripAt(l, x, y);
   if (id < 0) return {};
-  const RectF& r = l.rects[id];
   switch (StripId(id)) {
     case StripId::Top: return {StripHit::Kind::Back};
     case StripId::Right: return {StripHit::Kind::Volume, VolumeAt(l, y)};
     case StripId::LeftArrow: return {StripHit::Kind::StepChannel, -1};
     case StripId::RightArrow: return {StripHit::Kind::StepChannel, +1};
-    case StripId::Bottom: return l.vod ? VodBottomHit(l, x - r.left, y - r.top) : LiveBottomHit(l, x - r.left, y - r.top);
+    case StripId::Bottom: break;
   }
-  return {};
+  if (Recording(l.mode) && l.progress.Contains(x, y)) {
+    const double share = (x - l.progress.left) / std::max(l.progress.Width(), 1.0);
+    return {StripHit::Kind::SeekShare, 0, std::clamp(share, 0.0, 1.0)};
+  }
+  for (const StripControl& c : l.controls) {
+    if (c.rect.Contains(x, y)) return c.hit;
+  }
+  return {StripHit::Kind::Inside};
+}
+
+RectF PlayerToastRect(const StripLayout& l, int width) {
+  const double s = l.scale;
+  const double clear = l[StripId::Top].right + 24 * s;
+  const double w = std::min(kToastWidth * s, width - 2 * clear);
+  const double left = (width - w) / 2;
+  return RectF{left, 10 * s, left + w, (10 + kToastHeight) * s};
 }
 
 // ---------------------------------------------------------------------------
-// Painting: each strip in its own coordinates (origin at its top-left).
+// Painting
 
 namespace {
 
-void PaintTop(RenderResources& res, const RectF& r) {
-  res.FillRounded(RectF{r.left + 6, r.top + 4, r.right - 6, r.bottom - 4}, 8, kPanel);
-  res.DrawSingleLine(FontId::StripLarge, u"<", r, kText, kAlignCentered);
+void PaintTop(RenderResources& res, const RectF& r, double s) {
+  res.FillRounded(r, 8 * s, kPanel);
+  res.DrawTrimmedLine(FontId::StripLarge, u"<", r, kText, kAlignCentered);
 }
 
-void PaintVolume(RenderResources& res, const RectF& r, int volume) {
+void PaintVolume(RenderResources& res, const RectF& r, int volume, double s) {
   const double v = std::clamp(volume, 0, 100);
-  const double h = r.Height(), cx = r.left + r.Width() / 2;
-  const double top = r.top + h - 20 - (h - 40) * v / 100;
-  res.FillRect(RectF{cx - 3, r.top + 20, cx + 3, r.top + h - 20}, kVolumeTrack);
-  res.FillRect(RectF{cx - 3, top, cx + 3, r.top + h - 20}, kVolumeFill);
-  res.FillRect(RectF{cx - 10, top - 8, cx + 10, top + 8}, kVolumeFill);
+  const double inset = 20 * s, cx = r.left + r.Width() / 2;
+  const double top = r.bottom - inset - (r.Height() - 2 * inset) * v / 100;
+  res.FillRounded(r, 8 * s, WithAlpha(kPanel, 0.8));
+  res.FillRect(RectF{cx - 3 * s, r.top + inset, cx + 3 * s, r.bottom - inset}, kVolumeTrack);
+  res.FillRect(RectF{cx - 3 * s, top, cx + 3 * s, r.bottom - inset}, kVolumeFill);
+  res.FillRect(RectF{cx - 10 * s, top - 8 * s, cx + 10 * s, top + 8 * s}, kVolumeFill);
 }
 
-void PaintArrow(RenderResources& res, const RectF& r, std::u16string_view glyph) {
+void PaintArrow(RenderResources& res, const RectF& r, std::u16string_view glyph, double s) {
   const double cx = r.left + r.Width() / 2, cy = r.top + r.Height() / 2;
-  const double radius = std::min(r.Width(), r.Height()) / 2 - 4;
+  const double radius = std::min(r.Width(), r.Height()) / 2 - 2 * s;
   res.FillDisc(cx, cy, radius, kPanel);
   cairo_t* cr = res.Cr();
   cairo_new_path(cr);
   cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
   cairo_set_source_rgba(cr, kArrowRing.r, kArrowRing.g, kArrowRing.b, kArrowRing.a);
-  cairo_set_line_width(cr, 2);
+  cairo_set_line_width(cr, 2 * s);
   cairo_stroke(cr);
-  res.DrawSingleLine(FontId::StripLarge, glyph, r, kText, kAlignCentered);
+  cairo_new_path(cr);
+  res.DrawTrimmedLine(FontId::StripLarge, glyph, r, kText, kAlignCentered);
 }
 
-void PaintVodBottom(RenderResources& res, const RectF& r, const AppState& state) {
-  const double w = r.Width(), h = r.Height();
-  const auto at = [&](double l, double t, double rt, double b) { return Offset(RectF{l, t, rt, b}, r.left, r.top); };
-  res.FillRounded(r, 10, kStripGround);
-  res.FillRect(at(12, 8, w - 12, 16), kProgressTrack);
+void PaintBar(RenderResources& res, const RectF& track, double share) {
+  res.FillRect(track, kProgressTrack);
+  if (share < 0) return;
+  res.FillRect(RectF{track.left, track.top, track.left + std::min(1.0, share) * track.Width(), track.bottom},
+               kProgressFill);
+}
+
+// The transport symbols as shapes: they stay inside their buttons at every
+// size, where text glyphs ran into each other.
+void Triangle(cairo_t* cr, double x, double cy, double w, double h, bool right) {
+  cairo_move_to(cr, right ? x : x + w, cy - h / 2);
+  cairo_line_to(cr, right ? x + w : x, cy);
+  cairo_line_to(cr, right ? x : x + w, cy + h / 2);
+  cairo_close_path(cr);
+}
+
+void PaintTransportSymbol(RenderResources& res, const StripControl& c, bool paused) {
+  cairo_t* cr = res.Cr();
+  const RectF& r = c.rect;
+  const double u = r.Height() / 44;  // the unit at this size
+  const double cx = r.left + r.Width() / 2, cy = r.top + r.Height() / 2;
+  const double tw = 11 * u, th = 18 * u;
+  cairo_new_path(cr);
+  using K = StripHit::Kind;
+  switch (c.hit.kind) {
+    case K::TogglePause:
+      if (paused) {
+        Triangle(cr, cx - 7 * u, cy, 16 * u, th, true);
+      } else {
+        cairo_rectangle(cr, cx - 7 * u, cy - th / 2, 5 * u, th);
+        cairo_rectangle(cr, cx + 2 * u, cy - th / 2, 5 * u, th);
+      }
+      break;
+    case K::SeekBy: {
+      const bool forward = c.hit.value > 0;
+      Triangle(cr, cx - tw, cy, tw, th, forward);
+      Triangle(cr, cx, cy, tw, th, forward);
+      break;
+    }
+    case K::StepVod: {
+      const bool forward = c.hit.value > 0;
+      Triangle(cr, forward ? cx - 8 * u : cx - 4 * u, cy, 12 * u, th, forward);
+      cairo_rectangle(cr, forward ? cx + 4 * u : cx - 8 * u, cy - th / 2, 3 * u, th);
+      break;
+    }
+    default: break;
+  }
+  cairo_set_source_rgba(cr, kText.r, kText.g, kText.b, kText.a);
+  cairo_fill(cr);
+}
+
+// A button's face: the fill and a faint edge inside its rectangle, so its
+// extent shows over any video behind the strip.
+void PaintButtonFace(RenderResources& res, const RectF& r, double s) {
+  res.FillRounded(r, 6 * s, kButtonFill);
+  const double half = 0.75 * s;
+  res.StrokeRounded(RectF{r.left + half, r.top + half, r.right - half, r.bottom - half}, 6 * s, kButtonEdge, 2 * half);
+}
+
+void PaintButton(RenderResources& res, const RectF& r, std::u16string_view label, double s) {
+  PaintButtonFace(res, r, s);
+  res.DrawTrimmedLine(FontId::StripSmall, label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom}, kText,
+                  kAlignCentered);
+}
+
+std::u16string CatchupWhen(const PlaybackState& playback) {
+  if (playback.catchupStart < 1) return {};
+  const LocalTime local = ToLocalTime(playback.catchupStart);
+  std::u16string day = WeekdayDayMonthText(DateLocale(CurrentLanguage()), local);
+  if (day.empty()) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%02d/%02d", local.day, local.month);
+    day = AsciiToWide(digits);
+  }
+  char clock[16];
+  std::snprintf(clock, sizeof clock, "  %02d:%02d", local.hour, local.minute);
+  return day + AsciiToWide(clock);
+}
+
+}  // namespace
+
+std::u16string RecordingTitle(const AppState& state, StripMode mode) {
+  const PlaybackState& playback = state.playback;
+  switch (mode) {
+    case StripMode::Trailer:
+      return state.trending.empty() ? std::u16string(Translate("trailer")) : state.trending.front().title;
+    case StripMode::Catchup: {
+      std::u16string title = playback.catchupTitle;
+      const std::u16string when = CatchupWhen(playback);
+      if (!when.empty()) title = title.empty() ? when : title + u"  \u00b7  " + when;
+      if (playback.catchupActive) title = std::u16string(Translate("catchup_loading")) + u"  " + title;
+      return title;
+    }
+    default: return CleanDisplayName(playback.currentItem.name());
+  }
+}
+
+namespace {
+
+void PaintRecordingBottom(RenderResources& res, const StripLayout& l, const AppState& state) {
+  const double s = l.scale;
+  res.FillRounded(l[StripId::Bottom], 10 * s, kStripGround);
+  res.DrawTrimmedLine(FontId::StripSmall, RecordingTitle(state, l.mode), l.title, kText, kAlignLeadingCentered);
   const double pos = Seconds(state.player.sample.timePos), d = Seconds(state.player.sample.duration);
-  if (d > 1.0 && pos >= 0) res.FillRect(at(12, 8, 12 + std::min(1.0, pos / d) * (w - 24), 16), kProgressFill);
-  res.DrawSingleLine(FontId::StripSmall, MinutesSeconds(pos) + u" / " + MinutesSeconds(d), at(12, 20, w - 12, 40), kText,
-                     kAlignLeadingCentered);
-  const double cx = w / 2;
-  for (const Glyph& g : kTransport) res.DrawSingleLine(FontId::StripLarge, g.text, at(cx + g.from, 36, cx + g.to, 68), kText, kAlignCentered);
-  const RectF audio = at(w - 292, h - 44, w - 160, h - 8), subtitle = at(w - 148, h - 44, w - 16, h - 8);
-  res.FillRounded(audio, 6, kPanel);
-  res.FillRounded(subtitle, 6, kPanel);
-  res.DrawTrimmed(FontId::StripSmall, Translate("audio"), audio, kText, kAlignCentered);
-  res.DrawTrimmed(FontId::StripSmall, Translate("strip_subtitle"), subtitle, kText, kAlignCentered);
+  const bool known = d > 1.0 && pos >= 0;
+  PaintBar(res, l.progress, known ? pos / d : -1);
+  if (pos >= 0 || d > 0) {
+    res.DrawTrimmedLine(FontId::StripSmall, MinutesSeconds(pos) + u" / " + MinutesSeconds(d), l.time, kText,
+                    TextAlign{HAlign::Trailing, VAlign::Center});
+  }
+  const bool paused = state.player.sample.paused;
+  for (const StripControl& c : l.controls) {
+    if (c.hit.kind == StripHit::Kind::Audio) {
+      PaintButton(res, c.rect, Translate("audio"), s);
+    } else if (c.hit.kind == StripHit::Kind::Subtitle) {
+      PaintButton(res, c.rect, Translate("strip_subtitle"), s);
+    } else {
+      PaintButtonFace(res, c.rect, s);
+      PaintTransportSymbol(res, c, paused);
+    }
+  }
+}
+
+// The expand button's sign: down to open the row of eight, up to close it.
+void PaintChevron(RenderResources& res, const RectF& r, bool up) {
+  cairo_t* cr = res.Cr();
+  const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2, u = r.Height() / 40;
+  const double dy = (up ? -5 : 5) * u;
+  cairo_new_path(cr);
+  cairo_move_to(cr, cx - 10 * u, cy - dy);
+  cairo_line_to(cr, cx, cy + dy);
+  cairo_line_to(cr, cx + 10 * u, cy - dy);
+  cairo_set_source_rgba(cr, kText.r, kText.g, kText.b, kText.a);
+  cairo_set_line_width(cr, 3 * u);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_stroke(cr);
 }
 
 std::u16string CategoryName(const AppState& state, std::u16string_view categoryId) {
@@ -214,95 +397,118 @@ std::u16string CategoryName(const AppState& state, std::u16string_view categoryI
   return std::u16string(Translate("no_info"));
 }
 
-void PaintExpandedButtons(RenderResources& res, const RectF& r) {
-  const double w = r.Width(), h = r.Height();
+// The expanded row's labels and colour bars, in button order.
+void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) {
   struct Button {
     std::u16string_view label;
     Rgba bar;
   };
-  const Button buttons[8] = {{ExpandedButtonLabel(0), Hex(0xB4B4BA)}, {ExpandedButtonLabel(1), Hex(0xB4B4BA)},
-                             {ExpandedButtonLabel(2), Hex(0xC83030)}, {ExpandedButtonLabel(3), Hex(0x30AA50)},
-                             {ExpandedButtonLabel(4), Hex(0xDCC440)}, {ExpandedButtonLabel(5), Hex(0x4078DC)},
-                             {ExpandedButtonLabel(6), Hex(0xB4B4BA)}, {ExpandedButtonLabel(7), Hex(0xB4B4BA)}};
-  for (int i = 0; i < 8; ++i) {
-    const double left = r.left + 8 + i * (w / 8), right = left + w / 8 - 16;
-    const RectF button{left, r.top + h - 64, right, r.top + h - 12};
-    res.FillRounded(button, 6, kButtonFill);
-    res.DrawTrimmed(FontId::StripSmall, buttons[i].label, RectF{left + 6, button.top, right - 6, button.bottom - 8}, kText,
-                    kAlignCentered);
-    res.FillRect(RectF{left + 18, button.bottom - 6, right - 18, button.bottom - 4}, buttons[i].bar);
-  }
+  constexpr Rgba kBars[8] = {Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xC83030), Hex(0x30AA50),
+                             Hex(0xDCC440), Hex(0x4078DC), Hex(0xB4B4BA), Hex(0xB4B4BA)};
+  const int index = std::clamp(c.hit.value, 0, 7);
+  const Button b{ExpandedButtonLabel(index), kBars[index]};
+  const RectF& r = c.rect;
+  PaintButtonFace(res, r, s);
+  res.DrawTrimmedLine(FontId::StripSmall, b.label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom - 8 * s}, kText,
+                  kAlignCentered);
+  res.FillRect(RectF{r.left + 14 * s, r.bottom - 7 * s, r.right - 14 * s, r.bottom - 4 * s}, b.bar);
 }
 
-void PaintLiveBottom(RenderResources& res, const RectF& r, const AppState& state) {
-  const double w = r.Width(), h = r.Height();
-  const auto at = [&](double l, double t, double rt, double b) { return Offset(RectF{l, t, rt, b}, r.left, r.top); };
+void PaintLogo(RenderResources& res, const RectF& box, const CatalogItem& channel) {
+  res.FillRect(box, kLiveBox);
+  cairo_surface_t* icon = res.IconFor(channel);
+  if (!icon) return;
+  const double iw = cairo_image_surface_get_width(icon), ih = cairo_image_surface_get_height(icon);
+  if (iw <= 0 || ih <= 0) return;
+  // Fitted inside the box with its own proportions.
+  const double k = std::min(box.Width() / iw, box.Height() / ih);
+  const double w = iw * k, h = ih * k;
+  const double left = box.left + (box.Width() - w) / 2, top = box.top + (box.Height() - h) / 2;
+  res.DrawPicture(icon, RectF{left, top, left + w, top + h});
+}
+
+// The share of the current programme that has passed, or -1.
+double ProgrammeShare(const GuideView& guide, int64_t nowUnix) {
+  const int32_t row = CurrentGuideRow(guide.rows, nowUnix);
+  if (row < 0 || size_t(row) >= guide.rows.size()) return -1;
+  const EpgEntry& e = guide.rows[size_t(row)];
+  if (e.start < 1 || e.durationMin <= 0 || nowUnix < e.start) return -1;
+  return double(nowUnix - e.start) / (double(e.durationMin) * 60);
+}
+
+void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState& state, int64_t nowUnix) {
+  const double s = l.scale;
   const CatalogItem& channel = state.playback.currentChannel;
-  res.FillRounded(r, 10, kStripGround);
-  res.FillRect(at(16, 12, 92, 88), kLiveBox);
-  res.DrawTrimmed(FontId::StripSmall, CategoryName(state, channel.categoryId()), at(104, 12, w / 2, 38), kText,
+  res.FillRounded(l[StripId::Bottom], 10 * s, kStripGround);
+  PaintLogo(res, l.logo, channel);
+  res.DrawTrimmedLine(FontId::StripSmall, CategoryName(state, channel.categoryId()), l.category, kDimText,
                   kAlignLeadingCentered);
-  std::u16string title = std::u16string(channel.name());
-  if (!channel.num().empty()) title = std::u16string(channel.num()) + u"  " + title;
-  res.DrawTrimmed(FontId::StripLarge, title, at(104, 38, w - 20, 88), kText, kAlignLeadingCentered);
   const StreamSample& sample = state.player.sample;
   if (!sample.width.empty() && !sample.height.empty()) {
-    res.DrawSingleLine(FontId::StripSmall, sample.width + u"x" + sample.height, at(16, 90, 92, 108), kText, kAlignCentered);
+    res.DrawTrimmedLine(FontId::StripSmall, sample.width + u"x" + sample.height, l.resolution, kDimText,
+                    TextAlign{HAlign::Trailing, VAlign::Center});
   }
+  std::u16string title = CleanDisplayName(channel.name());
+  if (!channel.num().empty()) title = std::u16string(channel.num()) + u"  " + title;
+  res.DrawTrimmedLine(FontId::StripLarge, title, l.title, kText, kAlignLeadingCentered);
   const GuideView guide = CopyGuide(state.guide);
   const bool ours = guide.channelId == channel.id();
   const std::u16string noInfo(Translate("no_info"));
-  res.DrawTrimmed(FontId::StripSmall, ours && !guide.now.empty() ? guide.now : noInfo, at(16, 110, w / 2 - 8, 132),
-                  kText, kAlignLeadingCentered);
-  res.DrawTrimmed(FontId::StripSmall, ours && !guide.next.empty() ? guide.next : noInfo, at(w / 2 + 8, 110, w - 16, 132),
-                  kText, TextAlign{HAlign::Trailing, VAlign::Center});
-  res.FillRect(at(16, 138, w - 16, 142), kProgressFill);
-  const bool expanded = state.player.liveStripExpanded;
-  const double y0 = expanded ? h - 108 : h - 40;
-  res.FillRect(at(8, y0 - 2, w - 8, expanded ? h - 68 : h - 4), kPanel);
-  res.DrawSingleLine(FontId::StripSmall, u"<  " + std::u16string(Translate("back")), at(16, y0, w / 3, y0 + 36), kText,
-                     kAlignLeadingCentered);
-  res.DrawSingleLine(FontId::StripSmall, u"v", at(w / 3, y0, 2 * w / 3, y0 + 36), kText, kAlignCentered);
-  res.DrawSingleLine(FontId::StripSmall, std::u16string(Translate("next")) + u"  >", at(2 * w / 3, y0, w - 16, y0 + 36),
-                     kText, TextAlign{HAlign::Trailing, VAlign::Center});
-  if (expanded) PaintExpandedButtons(res, r);
+  res.DrawTrimmedLine(FontId::StripSmall, ours && !guide.now.empty() ? guide.now : noInfo, l.now, kText,
+                  kAlignLeadingCentered);
+  res.DrawTrimmedLine(FontId::StripSmall, ours && !guide.next.empty() ? guide.next : noInfo, l.next, kDimText,
+                  TextAlign{HAlign::Trailing, VAlign::Center});
+  PaintBar(res, l.progress, ours ? ProgrammeShare(guide, nowUnix) : -1);
+  for (const StripControl& c : l.controls) {
+    switch (c.hit.kind) {
+      case StripHit::Kind::StripButton: PaintExpandedButton(res, c, s); break;
+      case StripHit::Kind::ToggleExpand:
+        PaintButton(res, c.rect, {}, s);
+        PaintChevron(res, c.rect, l.expanded);
+        break;
+      default:
+        PaintButton(res, c.rect,
+                    c.hit.value < 0 ? u"<  " + std::u16string(Translate("back"))
+                                    : std::u16string(Translate("next")) + u"  >",
+                    s);
+        break;
+    }
+  }
 }
 
 }  // namespace
 
-void PaintStrips(RenderResources& res, const AppState& state, int width, int height) {
+void PaintStrips(RenderResources& res, const AppState& state, int width, int height, int64_t nowUnix) {
   const bool onPlayer = state.CurrentScreen == Screen::Player || state.nav.fullVideo;
   if (!onPlayer || !state.player.stripsShown) return;
   const StripLayout l = StripLayoutFor(state, width, height);
-  PaintTop(res, l[StripId::Top]);
-  PaintVolume(res, l[StripId::Right], state.settings.Volume);
-  if (l.vod) {
-    PaintVodBottom(res, l[StripId::Bottom], state);
+  const double s = l.scale;
+  PaintTop(res, l[StripId::Top], s);
+  PaintVolume(res, l[StripId::Right], state.settings.Volume, s);
+  if (Recording(l.mode)) {
+    PaintRecordingBottom(res, l, state);
     return;
   }
-  PaintArrow(res, l[StripId::LeftArrow], u"<");
-  PaintArrow(res, l[StripId::RightArrow], u">");
-  PaintLiveBottom(res, l[StripId::Bottom], state);
+  PaintArrow(res, l[StripId::LeftArrow], u"<", s);
+  PaintArrow(res, l[StripId::RightArrow], u">", s);
+  PaintLiveBottom(res, l, state, nowUnix);
 }
 
 bool HoverCheck(AppState& state, const StripLayout& layout, int x, int y, bool inside, uint64_t nowMs) {
   PlayerControls& c = state.player;
-  const bool moved = x != c.lastCursorX || y != c.lastCursorY;
-  const bool overStrip = c.stripsShown && StripAt(layout, x, y) >= 0;
-  if (!overStrip && !inside) {
-    // Outside the window: the strips go 2.8 s after the last movement.
-    if (!c.stripsShown || nowMs - c.lastMoveTick < kControlsShowMs) return false;
-    c.controlsUntil = 0;
-    return true;
+  const bool moved = inside && (x != c.lastCursorX || y != c.lastCursorY);
+  if (moved) {
+    c.lastCursorX = x;
+    c.lastCursorY = y;
+    c.lastMoveTick = nowMs;
+    const bool hidden = nowMs >= c.controlsUntil;
+    c.controlsUntil = nowMs + kControlsShowMs;
+    return hidden;
   }
-  if (!moved) {
-    if (c.stripsShown) c.controlsUntil = nowMs + kControlsShowMs;
-    return false;
+  const bool resting = inside && c.stripsShown && StripAt(layout, x, y) >= 0;
+  if (resting || state.playback.catchupActive) {
+    c.controlsUntil = nowMs + kControlsShowMs;
+    return !c.stripsShown;
   }
-  c.lastCursorX = x;
-  c.lastCursorY = y;
-  c.lastMoveTick = nowMs;
-  const bool passed = nowMs >= c.controlsUntil;
-  c.controlsUntil = nowMs + kControlsShowMs;
-  return passed;
+  return c.stripsShown && nowMs >= c.controlsUntil;
 }

@@ -1,11 +1,19 @@
 #pragma once
-// The Player screen's five control strips: the back button (top), the
-// volume bar (right), the two channel arrows and the bottom strip (the
-// channel's information and buttons while live plays, the progress bar,
-// transport and track buttons for a movie or episode). One layout serves the
-// painter and the hit tests. They are painted with real alpha on the
+// The Player screen's control strips: the back button (top), the volume bar
+// (right), the two channel arrows and the bottom strip. The bottom strip
+// has two forms: the live one (the channel's logo, category, number and
+// name, the now/next programmes with a progress bar of the current one, and
+// the button row; expanded, eight more buttons below) and the recording one
+// for a movie, an episode, a trailer or a catch-up programme (title, time,
+// a seek bar, the transport and the track buttons).
+//
+// One layout serves the painter and the hit tests: every control is one
+// rectangle, painted exactly there and answering exactly there, and no two
+// controls overlap. Sizes are laid out for 1080 lines and grow with taller
+// windows (never shrink). The strips are painted with real alpha on the
 // window's strip layer; transparent between them. Main thread only.
 #include <cstdint>
+#include <vector>
 
 #include "state/app_state.h"
 #include "ui/render/render_resources.h"
@@ -13,18 +21,16 @@
 enum class StripId { Top, Bottom, Right, LeftArrow, RightArrow };
 inline constexpr int kStripCount = 5;
 
-struct StripLayout {
-  bool vod = false;       // a movie or episode: the arrows are hidden
-  bool expanded = false;  // the live strip's taller form
-  RectF rects[kStripCount];
-  const RectF& operator[](StripId id) const { return rects[int(id)]; }
-  bool Visible(StripId id) const { return !vod || (id != StripId::LeftArrow && id != StripId::RightArrow); }
+// What the bottom strip shows.
+enum class StripMode {
+  Live,     // a live channel: zap arrows, the guide lines
+  Movie,    // a movie or an episode
+  Trailer,  // the trending movie's trailer: seeks, never zaps
+  Catchup,  // a past programme from the archive: seeks
 };
 
-// The strips of a W x H window.
-StripLayout StripLayoutOf(int width, int height, bool vod, bool expanded);
-// The strips for the state (what plays, the expanded flag).
-StripLayout StripLayoutFor(const AppState& state, int width, int height);
+// The mode for what plays now.
+StripMode StripModeOf(const AppState& state);
 
 // What a click on the strips does.
 struct StripHit {
@@ -35,7 +41,7 @@ struct StripHit {
     Volume,         // value 0..100
     ToggleExpand,   // the live strip's middle button
     StripButton,    // the expanded strip's eight buttons: value 0..7
-    SeekShare,      // the progress bar: share 0..1 of the duration
+    SeekShare,      // the seek bar: share 0..1 of the duration
     StepVod,        // value -1 / +1
     SeekBy,         // value -10 / +10 seconds
     TogglePause,
@@ -48,6 +54,35 @@ struct StripHit {
   double share = 0;
 };
 
+// One control of the bottom strip: drawn over `rect` and answering there.
+struct StripControl {
+  RectF rect;
+  StripHit hit;
+};
+
+struct StripLayout {
+  StripMode mode = StripMode::Live;
+  bool expanded = false;  // the live strip's taller form
+  double scale = 1;       // window height / 1080, at least 1
+  RectF rects[kStripCount];
+  // Text places of the bottom strip (window coordinates). Live: logo,
+  // category, resolution, title (number and name), now, next, progress.
+  // Recording: title, time, progress (the seek bar's track).
+  RectF logo, category, resolution, title, now, next, progress, time;
+  // The buttons of the bottom strip, left to right.
+  std::vector<StripControl> controls;
+
+  const RectF& operator[](StripId id) const { return rects[int(id)]; }
+  bool Visible(StripId id) const {
+    return mode == StripMode::Live || (id != StripId::LeftArrow && id != StripId::RightArrow);
+  }
+};
+
+// The strips of a W x H window.
+StripLayout StripLayoutOf(int width, int height, StripMode mode, bool expanded);
+// The strips for the state (what plays, the expanded flag).
+StripLayout StripLayoutFor(const AppState& state, int width, int height);
+
 // Window coordinates.
 StripHit StripHitTest(const StripLayout& layout, double x, double y);
 // The volume for a pointer height on the volume strip (window coordinates).
@@ -55,16 +90,28 @@ int VolumeAt(const StripLayout& layout, double y);
 // The strip under a window point (in the order top, bottom, right, arrows),
 // or -1.
 int StripAt(const StripLayout& layout, double x, double y);
+// Where notices show on the Player: at the top, clear of the strips.
+RectF PlayerToastRect(const StripLayout& layout, int width);
+
+// The recording strip's title line: the movie's name, the trailer's film,
+// or the catch-up programme with its day and time (after "Loading..." while
+// its archive addresses are still being tried).
+std::u16string RecordingTitle(const AppState& state, StripMode mode);
 
 // Paints the visible strips onto the strip layer (a cleared surface of the
-// window's size). Reads the state only.
-void PaintStrips(RenderResources& res, const AppState& state, int width, int height);
+// window's size). Reads the state only; `nowUnix` places the programme's
+// progress.
+void PaintStrips(RenderResources& res, const AppState& state, int width, int height, int64_t nowUnix);
+
 // The expanded live strip's button labels (0-7, left to right) in the
 // interface language; out of range: empty.
 std::u16string_view ExpandedButtonLabel(int button);
 
-// The hover check (every 50 ms on the Player screen): the strips stay while
-// the pointer rests inside the window or on a strip, show when it moves and
-// go 2.8 s after it left the window. `inside` tells whether the point is in
-// the window. True when the strips must be shown or hidden anew.
+// The hover check (every 50 ms on the Player screen): a pointer movement
+// inside the window shows the strips for 2.8 s; a pointer resting over a
+// shown strip keeps them; otherwise they go 2.8 s after the last movement,
+// key or click, wherever the pointer rests. `inside` tells whether the point
+// is in the window. While catch-up is still trying its candidates the strips
+// stay (they say what loads). True when the strips must be shown or hidden
+// anew.
 bool HoverCheck(AppState& state, const StripLayout& layout, int x, int y, bool inside, uint64_t nowMs);

@@ -39,9 +39,9 @@ TEST_F(PinGateTest, WhatAsks) {
 
 TEST_F(PinGateTest, WrongAndCancelledRefuseEveryTimeAndTheRightOneIsRemembered) {
   for (int i = 0; i < 3; ++i) {
-    state.StatusText.clear();
+    state.toast.text.clear();
     EXPECT_FALSE(PinGate(state, kChannelPinTarget, Answer(u"1234")));
-    EXPECT_EQ(state.StatusText, u"Wrong PIN");
+    EXPECT_EQ(state.toast.text, u"Wrong PIN");
   }
   EXPECT_FALSE(PinGate(state, kChannelPinTarget, Answer(std::nullopt)));
   EXPECT_FALSE(PinGate(state, kChannelPinTarget, Answer(u"43210")));  // the same characters and length

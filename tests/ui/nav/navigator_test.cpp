@@ -112,14 +112,23 @@ TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
   state.settings.Volume = 97;
   Press({Vk::OemPlus});
   EXPECT_EQ(state.settings.Volume, 100);
-  EXPECT_EQ(state.StatusText, u"Vol 100");
+  EXPECT_EQ(state.toast.text, u"Volume 100") << "shown as the notice, on every screen";
+  // A stale status goes with its screen; a catalog load's progress stays.
+  state.StatusText = u"Type message, Enter = send";
+  navigator.SetScreen(Screen::Live);
+  EXPECT_TRUE(state.StatusText.empty());
+  state.StatusText = u"Loading movies…";
+  state.flags.CatalogBusy = true;
+  navigator.SetScreen(Screen::Home);
+  EXPECT_EQ(state.StatusText, u"Loading movies…");
+  state.flags.CatalogBusy = false;
   state.settings.Volume = 3;
   Press({Vk::NumpadSubtract});
   EXPECT_EQ(state.settings.Volume, 0);
   state.settings.Volume = 40;
   Press({Vk::Letter('M')});
   EXPECT_EQ(state.settings.Volume, 0);
-  EXPECT_EQ(state.StatusText, u"Mute");
+  EXPECT_EQ(state.toast.text, u"Mute");
   Press({Vk::Letter('M')});
   EXPECT_EQ(state.settings.Volume, 40);
   EXPECT_EQ(actions.volumes, (std::vector<int>{100, 0, 0, 40}));

@@ -376,7 +376,7 @@ TEST_F(BrowseTest, AUserLockedCategoryAsksForThePinEachTimeItOpens) {
   Answer(u"0000");
   Press({Vk::Down});
   EXPECT_EQ(LiveCategoryId(), u"lock") << "a wrong PIN keeps the category shown";
-  EXPECT_EQ(state.StatusText, u"Wrong PIN");
+  EXPECT_EQ(state.toast.text, u"Wrong PIN");
   Answer(u"4321");
   Press({Vk::Down});
   EXPECT_EQ(LiveCategoryId(), u"n");

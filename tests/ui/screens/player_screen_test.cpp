@@ -1,11 +1,13 @@
-// The Player screen through the navigator: the remote keys for live and
-// for a movie never mix, leaving keeps a live channel as the preview, and
-// the strips' one layout answers the clicks (at 600 px wide, where both
-// bottom strips are 560 wide) and follows the pointer.
+// The Player screen through the navigator: the remote keys for live, a
+// movie, a trailer and catch-up never mix, leaving keeps a live channel as
+// the preview, and the strips' one layout paints and answers every control
+// at 1280x720, 1920x1080 and 3840x2160 and follows the pointer.
 #include <gtest/gtest.h>
 
+#include "net/text.h"
 #include "platform/virtual_keys.h"
 #include "tests/ui/nav/navigator_fixture.h"
+#include "tests/ui/render/test_pictures.h"
 #include "ui/i18n/translate.h"
 #include "ui/screens/player_strips.h"
 
@@ -111,88 +113,230 @@ TEST_F(PlayerScreenTest, DigitsOnThePlayerReachChannelTwelveThroughChannelOne) {
   EXPECT_EQ(actions.plays, 2);
 }
 
-TEST_F(PlayerScreenTest, StripGeometryAtSixHundredPixels) {
-  const StripLayout live = StripLayoutOf(600, 400, false, false);
-  EXPECT_EQ(live[StripId::Bottom], (RectF{20, 240, 580, 388}));
-  const StripLayout vod = StripLayoutOf(600, 400, true, false);
-  EXPECT_EQ(vod[StripId::Bottom].Width(), 560) << "600 - 48 is below 640, so 600 - 40";
-  EXPECT_EQ(StripLayoutOf(1920, 1080, true, false)[StripId::Bottom], (RectF{24, 980, 1896, 1068}));
-  EXPECT_EQ(StripLayoutOf(600, 400, false, true)[StripId::Bottom].Height(), 220);
-  EXPECT_EQ(live[StripId::Right], (RectF{544, 100, 580, 300}));
-  EXPECT_FALSE(vod.Visible(StripId::LeftArrow));
-  EXPECT_EQ(StripAt(vod, 64, 200), -1) << "no arrows for a movie";
-  EXPECT_EQ(StripHitTest(live, 64, 200).kind, StripHit::Kind::StepChannel);
+// Every control of every strip form at the three window sizes: the hit
+// test answers the control's own action over its whole painted rectangle,
+// the painted pixels end at its edges (a button is opaque on a see-through
+// ground), and no two controls or texts overlap.
+struct StripCase {
+  StripMode mode;
+  bool expanded;
+};
+constexpr StripCase kStripCases[] = {{StripMode::Live, false}, {StripMode::Live, true}, {StripMode::Movie, false},
+                                     {StripMode::Trailer, false}, {StripMode::Catchup, false}};
+constexpr int kSizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
+
+bool Overlap(const RectF& a, const RectF& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+bool Inside(const RectF& inner, const RectF& outer) {
+  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+         inner.bottom <= outer.bottom;
+}
+bool SameHit(const StripHit& a, const StripHit& b) { return a.kind == b.kind && a.value == b.value; }
+
+TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlaps) {
+  RenderResources res;
+  for (const auto& size : kSizes) {
+    const int W = size[0], H = size[1];
+    for (const StripCase& c : kStripCases) {
+      SCOPED_TRACE(testing::Message() << W << "x" << H << " mode " << int(c.mode) << " expanded " << c.expanded);
+      const StripLayout l = StripLayoutOf(W, H, c.mode, c.expanded);
+      // The strips themselves lie apart and inside the window.
+      std::vector<RectF> strips;
+      for (int i = 0; i < kStripCount; ++i) {
+        if (l.Visible(StripId(i))) strips.push_back(l.rects[i]);
+      }
+      for (size_t i = 0; i < strips.size(); ++i) {
+        EXPECT_TRUE(Inside(strips[i], RectF{0, 0, double(W), double(H)}));
+        for (size_t j = i + 1; j < strips.size(); ++j) EXPECT_FALSE(Overlap(strips[i], strips[j])) << i << " " << j;
+      }
+      // Texts and controls of the bottom strip.
+      std::vector<RectF> places{l.title, l.progress};
+      if (c.mode == StripMode::Live) places.insert(places.end(), {l.logo, l.category, l.resolution, l.now, l.next});
+      else places.push_back(l.time);
+      for (const StripControl& control : l.controls) places.push_back(control.rect);
+      for (size_t i = 0; i < places.size(); ++i) {
+        EXPECT_GT(places[i].Width(), 0) << i;
+        EXPECT_TRUE(Inside(places[i], l[StripId::Bottom])) << i;
+        for (size_t j = i + 1; j < places.size(); ++j) EXPECT_FALSE(Overlap(places[i], places[j])) << i << " " << j;
+      }
+      // Every control answers at its corners and its centre.
+      for (const StripControl& control : l.controls) {
+        const RectF& r = control.rect;
+        for (const auto& [x, y] : {std::pair{r.left, r.top}, {r.right - 0.5, r.top}, {r.left, r.bottom - 0.5},
+                                   {r.right - 0.5, r.bottom - 0.5}, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}}) {
+          EXPECT_TRUE(SameHit(StripHitTest(l, x, y), control.hit)) << int(control.hit.kind) << " at " << x << "," << y;
+        }
+      }
+      EXPECT_EQ(StripHitTest(l, l[StripId::Top].right - 1, l[StripId::Top].bottom - 1).kind, StripHit::Kind::Back);
+      const RectF& v = l[StripId::Right];
+      EXPECT_EQ(StripHitTest(l, v.left, v.top).kind, StripHit::Kind::Volume);
+      EXPECT_EQ(StripHitTest(l, v.right - 1, v.bottom - 1).value, 0);
+      if (c.mode != StripMode::Live) {
+        const RectF& bar = l.progress;
+        EXPECT_NEAR(StripHitTest(l, bar.left, bar.top).share, 0, 1e-9);
+        EXPECT_NEAR(StripHitTest(l, (bar.left + bar.right) / 2, bar.bottom - 0.5).share, 0.5, 1e-9);
+      }
+      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 11u : 3u)
+                                   : c.mode == StripMode::Movie ? 7u
+                                                                : 5u);
+
+      // The painted button ends where its hit area ends: opaque inside,
+      // the strip's see-through ground a few pixels outside.
+      AppState painted;
+      painted.CurrentScreen = Screen::Player;
+      painted.player.stripsShown = true;
+      painted.player.liveStripExpanded = c.expanded;
+      if (c.mode == StripMode::Movie) painted.playback.currentItem = Channel(u"m1", u"");
+      if (c.mode == StripMode::Trailer) painted.playback.trailerUrl = painted.playback.lastUrl = u"http://t/x.mp4";
+      if (c.mode == StripMode::Catchup) {
+        painted.playback.catchupCandidates = {u"http://a/1.ts"};
+        painted.playback.lastUrl = u"http://a/1.ts";
+      }
+      ASSERT_EQ(StripModeOf(painted), c.mode);
+      OffscreenFrame frame(res, W, H);
+      PaintStrips(res, painted, W, H, 0);
+      for (const StripControl& control : l.controls) {
+        const RectF& r = control.rect;
+        const int midY = int((r.top + r.bottom) / 2), midX = int((r.left + r.right) / 2);
+        EXPECT_EQ(frame.At(int(r.left) + 1, midY).a, 255) << int(control.hit.kind);
+        EXPECT_EQ(frame.At(int(r.right) - 2, midY).a, 255) << int(control.hit.kind);
+        EXPECT_EQ(frame.At(midX, int(r.top) + 1).a, 255) << int(control.hit.kind);
+        EXPECT_LT(frame.At(int(r.left) - 2, midY).a, 255) << int(control.hit.kind);
+        EXPECT_LT(frame.At(int(r.right) + 1, midY).a, 255) << int(control.hit.kind);
+        EXPECT_LT(frame.At(midX, int(r.bottom) + 1).a, 255) << int(control.hit.kind);
+      }
+    }
+  }
 }
 
-TEST_F(PlayerScreenTest, StripHitTestsFollowTheTestedOrder) {
-  const StripLayout vod = StripLayoutOf(600, 400, true, false);
-  const RectF b = vod[StripId::Bottom];  // 20..580 x 300..388
-  const double cx = b.left + b.Width() / 2;
-  // Inside both "||" and ">>": the earlier test wins.
-  EXPECT_EQ(StripHitTest(vod, cx + 24, b.top + 50).kind, StripHit::Kind::TogglePause);
-  EXPECT_EQ(StripHitTest(vod, cx - 100, b.top + 50).value, -1);
-  EXPECT_EQ(StripHitTest(vod, cx + 100, b.top + 50).kind, StripHit::Kind::StepVod);
-  const StripHit seek = StripHitTest(vod, b.left + 12 + 268, b.top + 10);
-  EXPECT_EQ(seek.kind, StripHit::Kind::SeekShare);
-  EXPECT_NEAR(seek.share, 0.5, 1e-9);
-  // The track buttons answer below the transport row only.
-  EXPECT_EQ(StripHitTest(vod, b.right - 200, b.bottom - 10).kind, StripHit::Kind::Audio);
-  EXPECT_EQ(StripHitTest(vod, b.right - 100, b.bottom - 10).kind, StripHit::Kind::Subtitle);
-  EXPECT_EQ(StripHitTest(vod, b.right - 154, b.bottom - 10).kind, StripHit::Kind::Inside);
-  EXPECT_EQ(StripHitTest(vod, b.right - 100, b.bottom - 20).kind, StripHit::Kind::Inside);
-
-  const StripLayout expanded = StripLayoutOf(600, 400, false, true);
-  const RectF e = expanded[StripId::Bottom];
-  EXPECT_EQ(StripHitTest(expanded, e.left + 1, e.bottom - 30).value, 0);
-  EXPECT_EQ(StripHitTest(expanded, e.right - 1, e.bottom - 30).value, 7);
-  EXPECT_EQ(StripHitTest(expanded, e.left + e.Width() / 2, e.bottom - 90).kind, StripHit::Kind::ToggleExpand);
-  EXPECT_EQ(StripHitTest(expanded, e.left + 10, e.top + 20).kind, StripHit::Kind::Inside);
-  EXPECT_EQ(VolumeAt(expanded, 100), 100);
-  EXPECT_EQ(VolumeAt(expanded, 300), 0);
+TEST_F(PlayerScreenTest, NoticesShowAtTheTopClearOfTheStrips) {
+  for (const auto& size : kSizes) {
+    for (const StripCase& c : kStripCases) {
+      const StripLayout l = StripLayoutOf(size[0], size[1], c.mode, c.expanded);
+      const RectF toast = PlayerToastRect(l, size[0]);
+      EXPECT_GT(toast.Width(), size[0] / 4.0);
+      for (int i = 0; i < kStripCount; ++i) {
+        if (!l.Visible(StripId(i))) continue;
+        EXPECT_FALSE(Overlap(toast, l.rects[i])) << size[0] << " strip " << i;
+      }
+    }
+  }
 }
 
 TEST_F(PlayerScreenTest, ClicksOnStripsAndVideoActOnlyWhereTheyShould) {
+  navigator.SetSurfaceSize(1280, 720);
+  const auto at = [&](PointerEvent::Kind kind, double x, double y, uint64_t t = 0) {
+    navigator.OnPointer(PointerEvent{kind, int(x), int(y), 0}, 1280, 720, t);
+  };
   PlayMovie();
   state.player.stripsShown = true;
-  const RectF b = StripLayoutOf(600, 400, true, false)[StripId::Bottom];
-  Pointer(PointerEvent::Kind::Up, int(b.left + b.Width() / 2 + 24), int(b.top + 50), 5'000);
+  const StripLayout l = StripLayoutOf(1280, 720, StripMode::Movie, false);
+  // Each control at the bottom row of its button (the track buttons once
+  // answered only there).
+  for (const StripControl& c : l.controls) at(PointerEvent::Kind::Up, (c.rect.left + c.rect.right) / 2, c.rect.top, 5'000);
   EXPECT_EQ(actions.pauses, 1);
+  EXPECT_EQ(actions.seeks, (std::vector<double>{-10, +10}));
+  EXPECT_EQ(actions.tracks, (std::vector<TrackKind>{TrackKind::Audio, TrackKind::Subtitle}));
   EXPECT_EQ(state.player.controlsUntil, 5'000u + 2'800u);
-  Pointer(PointerEvent::Kind::Up, 60, 30);
+  at(PointerEvent::Kind::Up, 30, 20);
   EXPECT_EQ(actions.leaves, 1) << "the top strip is the back key";
   // The volume bar takes the press and the drag, and saves on release.
-  Pointer(PointerEvent::Kind::Down, 560, 116);
-  Pointer(PointerEvent::Kind::Move, 560, 200);
-  Pointer(PointerEvent::Kind::Up, 560, 200);
+  const RectF v = l[StripId::Right];
+  at(PointerEvent::Kind::Down, v.left + 5, v.top + 20);
+  at(PointerEvent::Kind::Move, v.left + 5, (v.top + v.bottom) / 2);
+  at(PointerEvent::Kind::Up, v.left + 5, (v.top + v.bottom) / 2);
   EXPECT_EQ(state.settings.Volume, 50);
   EXPECT_EQ(actions.volumes.back(), 50);
   EXPECT_EQ(actions.saves, 1);
   // On the video of a movie: side bands step, the bottom band seeks.
   state.player.stripsShown = false;
-  Pointer(PointerEvent::Kind::Down, 30, 100);
-  Pointer(PointerEvent::Kind::Down, 580, 100);
-  Pointer(PointerEvent::Kind::Down, 300, 100);
+  actions.seeks.clear();
+  at(PointerEvent::Kind::Down, 30, 300);
+  at(PointerEvent::Kind::Down, 1250, 300);
+  at(PointerEvent::Kind::Down, 640, 300);
   EXPECT_EQ(actions.seeks, (std::vector<double>{-10, +10}));
-  Pointer(PointerEvent::Kind::Down, 150, 390);
+  at(PointerEvent::Kind::Down, 320, 710);
   EXPECT_EQ(actions.seekShares, (std::vector<double>{0.25}));
   // Double click hides the strips at once.
-  Pointer(PointerEvent::Kind::DoubleClick, 300, 100);
+  at(PointerEvent::Kind::DoubleClick, 640, 300);
   EXPECT_EQ(state.player.controlsUntil, 0u);
 }
 
-TEST_F(PlayerScreenTest, HoverKeepsTheStripsWhileThePointerRestsAndHidesThemAfterItLeft) {
+// A trailer seeks and pauses like a movie and never zaps; catch-up seeks
+// with Left/Right and zaps back to live with the other keys. Both strips
+// say what plays.
+TEST_F(PlayerScreenTest, TrailerAndCatchupStripsAreRecordings) {
   state.CurrentScreen = Screen::Player;
-  const StripLayout l = StripLayoutOf(600, 400, false, false);
-  EXPECT_TRUE(HoverCheck(state, l, 300, 200, true, 1'000)) << "a movement shows hidden strips";
+  state.playback.lastChannelId = u"c3";
+  state.playback.trailerUrl = state.playback.lastUrl = u"http://t/trailer.mp4";
+  state.trending.push_back(TrendingMovie{});
+  state.trending.back().title = u"The Long Road";
+  ASSERT_EQ(StripModeOf(state), StripMode::Trailer);
+  Press({Vk::Up, Vk::Down, Vk::PageUp, Vk::PageDown, Vk::Digit(5), Vk::Left, Vk::Right, Vk::Space});
+  Pointer(PointerEvent::Kind::Wheel, 300, 200, 0, -1);
+  EXPECT_TRUE(actions.channelSteps.empty()) << "a trailer is no channel";
+  EXPECT_EQ(actions.seeks, (std::vector<double>{-10, +10}));
+  EXPECT_EQ(actions.pauses, 1);
+  EXPECT_EQ(RecordingTitle(state, StripMode::Trailer), u"The Long Road");
+  const StripLayout trailer = StripLayoutOf(1920, 1080, StripMode::Trailer, false);
+  EXPECT_FALSE(trailer.Visible(StripId::RightArrow));
+  EXPECT_EQ(StripHitTest(trailer, 1920 - 140, 540).kind, StripHit::Kind::None) << "no arrow to zap with";
+
+  actions.seeks.clear();
+  PlaybackState& p = state.playback;
+  p.trailerUrl.clear();
+  p.catchupCandidates = {u"http://a/1.ts", u"http://a/2.ts"};
+  p.catchupIndex = 1;
+  p.lastUrl = u"http://a/2.ts";
+  p.catchupActive = true;
+  p.catchupTitle = u"Evening News";
+  p.catchupStart = 1'800'000'000;  // a Friday, 15 Jan 2027
+  p.catchupMinutes = 30;
+  ASSERT_EQ(StripModeOf(state), StripMode::Catchup);
+  const std::u16string trying = RecordingTitle(state, StripMode::Catchup);
+  EXPECT_EQ(trying.rfind(u"Loading...  Evening News", 0), 0u) << WideToUtf8(trying);
+  EXPECT_NE(trying.find(u"/01"), std::u16string::npos) << "the day: " << WideToUtf8(trying);
+  p.catchupActive = false;
+  EXPECT_EQ(RecordingTitle(state, StripMode::Catchup).rfind(u"Evening News", 0), 0u);
+  Press({Vk::Left, Vk::Right, Vk::Down});
+  EXPECT_EQ(actions.seeks, (std::vector<double>{-10, +10}));
+  EXPECT_EQ(actions.channelSteps, (std::vector<int>{+1}));
+  // Another URL loaded (a zap): live again.
+  p.lastUrl = u"http://h/live/c4.ts";
+  EXPECT_EQ(StripModeOf(state), StripMode::Live);
+}
+
+TEST_F(PlayerScreenTest, StripsHideAfterTheLastMovementWhereverThePointerRests) {
+  state.CurrentScreen = Screen::Player;
+  const StripLayout l = StripLayoutOf(1280, 720, StripMode::Live, false);
+  EXPECT_TRUE(HoverCheck(state, l, 640, 300, true, 1'000)) << "a movement shows hidden strips";
   state.player.stripsShown = true;
-  for (uint64_t t = 1'050; t < 20'000; t += 50) EXPECT_FALSE(HoverCheck(state, l, 300, 200, true, t));
-  EXPECT_GT(state.player.controlsUntil, 19'950u) << "resting inside the window never hides them";
-  // Outside the window: they go 2.8 s after the last movement.
-  EXPECT_FALSE(HoverCheck(state, l, 2, 200, true, 20'000));
-  EXPECT_FALSE(HoverCheck(state, l, -5, 200, false, 20'050));
-  EXPECT_FALSE(HoverCheck(state, l, -5, 200, false, 20'000 + 2'700));
-  EXPECT_TRUE(HoverCheck(state, l, -5, 200, false, 20'000 + 2'800));
-  EXPECT_EQ(state.player.controlsUntil, 0u);
+  // Resting on the video, inside the window: they go 2.8 s after the move.
+  for (uint64_t t = 1'050; t < 3'800; t += 50) EXPECT_FALSE(HoverCheck(state, l, 640, 300, true, t)) << t;
+  EXPECT_TRUE(HoverCheck(state, l, 640, 300, true, 3'800));
+  state.player.stripsShown = false;
+  for (uint64_t t = 3'850; t < 10'000; t += 50) EXPECT_FALSE(HoverCheck(state, l, 640, 300, true, t));
+  // Resting over a shown strip keeps it.
+  const RectF b = l[StripId::Bottom];
+  EXPECT_TRUE(HoverCheck(state, l, int(b.left) + 50, int(b.top) + 20, true, 10'000));
+  state.player.stripsShown = true;
+  for (uint64_t t = 10'050; t < 20'000; t += 50) EXPECT_FALSE(HoverCheck(state, l, int(b.left) + 50, int(b.top) + 20, true, t));
+  EXPECT_GT(state.player.controlsUntil, 19'950u);
+  // Outside the window: 2.8 s after the last movement.
+  EXPECT_FALSE(HoverCheck(state, l, -5, 200, false, 20'000));
+  EXPECT_FALSE(HoverCheck(state, l, -5, 200, false, 19'950 + 2'700));
+  EXPECT_TRUE(HoverCheck(state, l, -5, 200, false, 19'950 + 2'800));
+  // A key or a click shows them again for 2.8 s.
+  navigator.OnKey(Vk::Letter('A'), 25'000);
+  EXPECT_EQ(state.player.controlsUntil, 27'800u);
+  Pointer(PointerEvent::Kind::Down, 640, 300, 28'000);
+  EXPECT_EQ(state.player.controlsUntil, 30'800u);
+  // While catch-up tries its addresses the strips say so and stay.
+  state.player.stripsShown = false;
+  state.playback.catchupActive = true;
+  EXPECT_TRUE(HoverCheck(state, l, -5, 200, false, 30'000));
+  EXPECT_GE(state.player.controlsUntil, 32'800u);
 }
 
 }  // namespace
