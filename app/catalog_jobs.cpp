@@ -1,5 +1,7 @@
 #include "app/catalog_jobs.h"
 
+#include "app/account_jobs.h"
+
 #include "store/runtime_log.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
@@ -30,6 +32,21 @@ CatalogJobInput SnapshotForJob(const AppState& state) {
 
 size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 
+// LoadLive into `update`, keeping how the provider answered (for an Xtream
+// account, the only kind that makes a request).
+bool LoadLiveInto(CatalogLoaded& update, const XtreamAccount& account, const std::u16string& liveFormat) {
+  ProviderAnswer answer;
+  const bool ok = LoadLive(account, liveFormat, update.catalog, &answer);
+  update.live = true;
+  if (account.IsXtream) update.liveAnswer = answer;
+  return ok;
+}
+
+// A failed live load names the provider's answer on a line of its own.
+void LogFailedLiveAnswer(const CatalogLoaded& update, bool ok) {
+  if (!ok && update.liveAnswer) LogLiveAnswer(*update.liveAnswer);
+}
+
 // A new live list goes with its orders, sorted here so that the main
 // thread's first rebuild of it only filters.
 void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
@@ -44,8 +61,7 @@ void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
 // cache is saved after each step so a crash keeps what was fetched.
 void LoadEverything(CatalogLoaded& update, const XtreamAccount& account, const std::u16string& liveFormat,
                     const std::u16string& playlistUrl) {
-  LoadLive(account, liveFormat, update.catalog);
-  update.live = true;
+  LogFailedLiveAnswer(update, LoadLiveInto(update, account, liveFormat));
   LoadVodOrSeries(account, VodKind::Movies, update.catalog);
   update.movies = true;
   LoadVodOrSeries(account, VodKind::Series, update.catalog);
@@ -88,10 +104,10 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
     // A new playlist starts from nothing: the old account's lists must not
     // survive under the new playlist's name if its download fails.
     update.catalog = playlistChanged ? Catalog{} : input.catalog;
-    const bool ok = LoadLive(input.account, input.liveFormat, update.catalog);
-    update.live = true;
+    const bool ok = LoadLiveInto(update, input.account, input.liveFormat);
     WriteLogF(128, "live load=%s cats=%d chans=%d", ok ? "ok" : "fail",
               static_cast<int>(update.catalog.LiveCategories.size()), static_cast<int>(CountOf(update.catalog.LiveChannels)));
+    LogFailedLiveAnswer(update, ok);
     SaveCatalogCache(update.catalog, input.playlistUrl);
     if (CountOf(update.catalog.Movies) == 0) {
       if (LoadVodOrSeries(input.account, VodKind::Movies, update.catalog)) WriteLog("vod prefetch ok");
@@ -191,6 +207,7 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
   StartJob([&mailbox, flags, input = std::move(input), cacheHit]() mutable {
     RunBootJob(mailbox, *flags, std::move(input), cacheHit);
   });
+  StartAccountCheck(state, mailbox);
 }
 
 void StartFullReload(AppState& state, JobMailbox& mailbox) {
@@ -217,13 +234,13 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
   StartJob([&mailbox, flags, input = std::move(input), url]() mutable {
     const XtreamAccount account = DeriveXtreamSource(url);
     CatalogLoaded live;
-    if (!LoadLive(account, input.liveFormat, live.catalog)) {
+    if (!LoadLiveInto(live, account, input.liveFormat)) {
       WriteLog("playlist switch refused: no channels from the new server");
+      LogFailedLiveAnswer(live, false);
       flags->CatalogBusy = false;
       mailbox.Deliver(PlaylistRefused{u"Playlist did not answer: " + account.Server});
       return;
     }
-    live.live = true;
     live.account = account;
     live.playlistUrl = url;
     SaveCatalogCache(live.catalog, url);
@@ -274,8 +291,7 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
     input.account = DeriveXtreamSource(input.playlistUrl);
     CatalogLoaded update;
     update.catalog = Catalog{};
-    LoadLive(input.account, input.liveFormat, update.catalog);
-    update.live = true;
+    LogFailedLiveAnswer(update, LoadLiveInto(update, input.account, input.liveFormat));
     SaveCatalogCache(update.catalog, input.playlistUrl);
     flags->CatalogBusy = false;
     mailbox.Deliver(PanelChecked{panel});

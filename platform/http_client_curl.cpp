@@ -307,6 +307,8 @@ HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16str
   // chunk with an error, so only the server's own end comes back as OK.
   reply.end = transfer.capReached ? BodyEnd::CutAtCap : result == CURLE_OK ? BodyEnd::Whole : BodyEnd::Broken;
   reply.body = std::move(transfer.body);
+  long status = 0;
+  if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) reply.status = static_cast<int>(status);
   return reply;
 }
 
