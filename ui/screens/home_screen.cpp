@@ -133,7 +133,8 @@ RectF HomeActionButtonRect(int index, double width, double height) {
 
 RectF HomeStatusRect(double width, double height) { return WideRect(562, 820, 1475, 858, width, height); }
 
-RectF HomeProviderStatusRect(double width, double height) { return WideRect(562, 776, 1475, 816, width, height); }
+// As wide as the free band allows: nothing else is drawn to its right.
+RectF HomeProviderStatusRect(double width, double height) { return WideRect(562, 776, 2350, 816, width, height); }
 
 RectF HomePanelRect(double width, double height) { return WideRect(500, 180, 2125, 900, width, height); }
 

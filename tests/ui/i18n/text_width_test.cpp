@@ -127,6 +127,11 @@ const std::vector<Place>& Places() {
        {"speed_start", "speed_cache", "speed_wifi"}},
       {"speed test report line", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_hint", "speed_not_wifi", "speed_wifi_ok", "speed_wifi_no"}},
+      {"home provider status", FontId::Hint, Fit::Trimmed, Wide(562, 776, 2350, 816),
+       {"provider_refused_http", "provider_refused", "provider_no_answer", "provider_not_catalog",
+        "line_expired_on", "line_expired", "line_banned", "line_disabled", "line_inactive"}},
+      {"account heading details", FontId::Hint, Fit::Trimmed, Design(168, 86, 1320, 118),
+       {"line_expires", "line_no_expiry", "line_connections"}},
   };
   return places;
 }
