@@ -53,7 +53,10 @@ class BootTest : public ::testing::Test {
     services_ = std::make_shared<PublicServicesFixture>();
     AddXtreamRoutes(server_, provider_);
     AddPanelRoutes(server_, panel_);
-    AddMediaRoutes(server_, MediaRouteOptions{media_.Path(), "demo", password_});
+    MediaRouteOptions media;
+    media.folder = media_.Path();
+    media.password = password_;
+    AddMediaRoutes(server_, media);
     AddPublicServiceRoutes(server_, services_);
     ASSERT_TRUE(server_.Start());
     PointServicesAt(server_.BaseUrl());
@@ -423,8 +426,7 @@ TEST_F(AwkwardPasswordTest, ReachesTheProviderIntactEverywhere) {
     const bool query = r.path == "/streaming/timeshift.php";
     EXPECT_TRUE(query ? r.Param("password") == "p#2 x" : r.path.find("/demo/p#2 x/") != std::string::npos) << r.target;
   }
-  XtreamAccount wrong = state.account;
-  wrong.Password = u"p";
+  const XtreamAccount wrong{state.account.Server, state.account.User, u"p", true};
   EXPECT_EQ(HttpClient::FetchGet(LiveStreamUrl(wrong, live, u"ts"), 5000, 4096).status, 403);
 }
 
