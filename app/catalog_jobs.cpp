@@ -1,5 +1,7 @@
 #include "app/catalog_jobs.h"
 
+#include "app/account_jobs.h"
+
 #include "store/runtime_log.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
@@ -35,6 +37,13 @@ CatalogJobInput SnapshotForJob(const AppState& state) {
 
 size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 
+// LoadLive into `update`, keeping how the provider answered (for an Xtream
+// account, the only kind that makes a request).
+// A failed live load names the provider's answer on a line of its own.
+void LogFailedLiveAnswer(const CatalogLoaded& update, bool ok) {
+  if (!ok && update.liveAnswer) LogLiveAnswer(*update.liveAnswer);
+}
+
 // A new live list goes with its orders, sorted here so that the main
 // thread's first rebuild of it only filters.
 void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
@@ -60,7 +69,9 @@ CatalogLoaded StartingPoint(const CatalogJobInput& input) {
 }
 
 bool LoadLiveKind(CatalogLoaded& update, const CatalogJobInput& input) {
-  update.live = LoadLive(input.account, input.liveFormat, update.catalog);
+  ProviderAnswer answer;
+  update.live = LoadLive(input.account, input.liveFormat, update.catalog, &answer);
+  if (input.account.IsXtream) update.liveAnswer = answer;
   return update.live;
 }
 
@@ -101,7 +112,7 @@ void SaveDelivered(const CatalogLoaded& update, const CatalogJobInput& input) {
 // saved after each step so a crash keeps what was fetched. Another account
 // whose channels fail is not asked for the rest: nothing of it is shown.
 void LoadEverything(CatalogLoaded& update, const CatalogJobInput& input) {
-  LoadLiveKind(update, input);
+  LogFailedLiveAnswer(update, LoadLiveKind(update, input));
   SaveDelivered(update, input);
   if (!update.live && !LoadsShownAccount(input)) return;
   LoadVodKind(update, input, VodKind::Movies);
@@ -145,6 +156,7 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
     const bool ok = LoadLiveKind(update, input);
     WriteLogF(128, "live load=%s cats=%d chans=%d", ok ? "ok" : "fail",
               static_cast<int>(update.catalog.LiveCategories.size()), static_cast<int>(CountOf(update.catalog.LiveChannels)));
+    LogFailedLiveAnswer(update, ok);
     SaveDelivered(update, input);
     if (ok || LoadsShownAccount(input)) {
       if (CountOf(update.catalog.Movies) == 0 && LoadVodKind(update, input, VodKind::Movies))
@@ -253,6 +265,7 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
   StartJob([&mailbox, flags, input = std::move(input), cacheHit]() mutable {
     RunBootJob(mailbox, *flags, std::move(input), cacheHit);
   });
+  StartAccountCheck(state, mailbox);
 }
 
 void StartFullReload(AppState& state, JobMailbox& mailbox) {
@@ -282,6 +295,7 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
     CatalogLoaded live = StartingPoint(input);
     if (!LoadLiveKind(live, input)) {
       WriteLog("playlist switch refused: no channels from the new server");
+      LogFailedLiveAnswer(live, false);
       flags->CatalogBusy = false;
       mailbox.Deliver(PlaylistRefused{TranslateWith("playlist_no_answer", input.account.Server)});
       return;
@@ -336,7 +350,9 @@ void CheckPanelPoll(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
     CatalogLoaded update = StartingPoint(input);
     // Movies and series of another account go with its channels; they load
     // again when wanted.
-    if (LoadLiveKind(update, input) && !LoadsShownAccount(input)) update.movies = update.series = true;
+    const bool ok = LoadLiveKind(update, input);
+    LogFailedLiveAnswer(update, ok);
+    if (ok && !LoadsShownAccount(input)) update.movies = update.series = true;
     SaveDelivered(update, input);
     flags->CatalogBusy = false;
     mailbox.Deliver(PanelChecked{panel});

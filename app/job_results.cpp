@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/account_jobs.h"
 #include "app/catalog_jobs.h"
 #include "catalog/categories.h"
 #include "panel/messages.h"
@@ -21,7 +22,9 @@ struct Applier {
   ResultFollowUps& app;
 
   void operator()(CatalogLoaded& r) {
+    if (r.account && *r.account != state.account) state.provider = ProviderStatus{};
     if (r.account) state.account = *r.account;
+    if (r.liveAnswer) state.provider.liveAnswer = r.liveAnswer;
     if (r.playlistUrl) AdoptPlaylist(*r.playlistUrl);
     Catalog& target = state.catalog;
     if (r.live) {
@@ -50,6 +53,9 @@ struct Applier {
     if (r.live) app.RestartIdlePreview();
     // A reload tries a backdrop again whose download failed.
     if (r.live) StartBackdropJob(state, mailbox, TickMs());
+    // Every live load asks the account again: its status may be why the
+    // load failed, and a reload is when a renewed line shows.
+    if (r.liveAnswer) StartAccountCheck(state, mailbox);
     StartLazyLoads(state, mailbox);
     app.Repaint();
   }
@@ -68,7 +74,10 @@ struct Applier {
 
   void operator()(PanelChecked& r) {
     const std::vector<PlaylistEntry> shown = AccountScreenPlaylists(state);
+    const XtreamAccount before = state.account;
     MergePanelResult(r.result, state.panel, state.settings, state.account);
+    // What the provider said of the old account says nothing of the new.
+    if (state.account != before) state.provider = ProviderStatus{};
     if (state.CurrentScreen == Screen::Account) FollowActivePlaylist(state, shown);
     if (state.nav.MessagesOpen && state.nav.MessagesMode) state.nav.PanelBody = BuildThreadText(state.panel.messages);
     app.Repaint();
@@ -150,6 +159,13 @@ struct Applier {
   }
 
   void operator()(TrailerResolved& r) { app.PlayResolvedTrailer(r); }
+
+  // An answer for an account that is no longer the current one is dropped.
+  void operator()(AccountChecked& r) {
+    if (r.account != state.account) return;
+    state.provider.check = std::move(r.check);
+    app.Repaint();
+  }
 
   void operator()(ReplySent& r) {
     MergeSendResult(r.result, state.panel, state.settings, state.account);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/account.h"
+#include "catalog/provider_status.h"
 #include "catalog/search.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
@@ -32,6 +33,8 @@ struct CatalogLoaded {
   std::shared_ptr<const LiveOrders> liveOrders;
   // The search indices of the new lists, prepared by the job as well.
   SearchIndexCache searchIndex;
+  // For a live load of an Xtream account: how the provider answered it.
+  std::optional<ProviderAnswer> liveAnswer;
   bool Changed() const { return live || movies || series; }
 };
 
@@ -107,9 +110,17 @@ struct ReplySent {
   SendJobResult result;
 };
 
+// The account answer of `account` (player_api.php without an action).
+struct AccountChecked {
+  XtreamAccount account;
+  AccountCheck check;
+};
+
 using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
-                               SeriesInfoLoaded, GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
-                               SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared>;
+                               SeriesInfoLoaded,
+                               GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
+                               SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared,
+                               AccountChecked>;
 
 struct AppState;
 class JobMailbox;

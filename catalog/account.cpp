@@ -1,5 +1,7 @@
 #include "catalog/account.h"
 
+#include "net/http_client.h"
+
 namespace {
 
 constexpr size_t npos = std::u16string_view::npos;
@@ -11,10 +13,8 @@ std::u16string_view ValueAfter(std::u16string_view url, size_t keyEnd) {
 
 std::u16string StreamUrl(const XtreamAccount& a, std::u16string_view folder, std::u16string_view id,
                          std::u16string_view ext) {
-  std::u16string url;
-  url.reserve(a.Server.size() + a.User.size() + a.Password.size() + id.size() + ext.size() + 16);
-  url.append(a.Server).append(u"/").append(folder).append(u"/").append(a.User).append(u"/");
-  url.append(a.Password).append(u"/").append(id).append(u".").append(ext);
+  std::u16string url = StreamUrlPrefix(a, folder);
+  url.append(id).append(u".").append(ext);
   return url;
 }
 
@@ -34,10 +34,22 @@ XtreamAccount DeriveXtreamSource(std::u16string_view url) {
   return account;
 }
 
+std::u16string CredentialsQuery(const XtreamAccount& a) {
+  return u"username=" + EscapeUrlUnsafe(a.User) + u"&password=" + EscapeUrlUnsafe(a.Password);
+}
+
+std::u16string AccountInfoUrl(const XtreamAccount& a) { return a.Server + u"/player_api.php?" + CredentialsQuery(a); }
+
 std::u16string PlayerApiUrl(const XtreamAccount& a, std::u16string_view action) {
-  std::u16string url = a.Server;
-  url.append(u"/player_api.php?username=").append(a.User).append(u"&password=").append(a.Password);
+  std::u16string url = AccountInfoUrl(a);
   url.append(u"&action=").append(action);
+  return url;
+}
+
+std::u16string StreamUrlPrefix(const XtreamAccount& a, std::u16string_view folder) {
+  std::u16string url = a.Server;
+  url.append(u"/").append(folder).append(u"/").append(EscapeUrlUnsafe(a.User)).append(u"/");
+  url.append(EscapeUrlUnsafe(a.Password)).append(u"/");
   return url;
 }
 

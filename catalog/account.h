@@ -1,7 +1,10 @@
 #pragma once
 // The Xtream Codes account derived from a playlist URL of the get.php form,
-// and the URLs built from it. Values are used exactly as the URL held them:
-// nothing is percent-decoded or encoded.
+// and the URLs built from it. Values are kept exactly as the URL held them
+// (nothing is percent-decoded, so "%23" stays "%23"); a URL built from them
+// percent-encodes only what cannot stand raw in a URL (EscapeUrlUnsafe: the
+// space, '#', control characters, non-ASCII), so credentials that were fit
+// for a URL give the very bytes they always gave.
 #include <string>
 #include <string_view>
 
@@ -24,9 +27,20 @@ XtreamAccount DeriveXtreamSource(std::u16string_view playlistUrl);
 // with a user.
 std::string_view PlaylistUrlProblem(std::u16string_view url);
 
-// Server + "/player_api.php?username=" + User + "&password=" + Password +
-// "&action=" + action.
+// "username=" + User + "&password=" + Password, URL-safe.
+std::u16string CredentialsQuery(const XtreamAccount& account);
+
+// Server + "/player_api.php?" + CredentialsQuery: the account answer
+// (user_info and server_info).
+std::u16string AccountInfoUrl(const XtreamAccount& account);
+
+// AccountInfoUrl + "&action=" + action.
 std::u16string PlayerApiUrl(const XtreamAccount& account, std::u16string_view action);
+
+// Server + "/" + folder + "/" + User + "/" + Password + "/", URL-safe: the
+// start of every stream URL ("live", "movie", "series", "timeshift"). A
+// list parser builds it once and appends each item's id + "." + ext.
+std::u16string StreamUrlPrefix(const XtreamAccount& account, std::u16string_view folder);
 
 // Stream URLs. Live uses the LiveFormat setting ("ts" when empty); a movie
 // uses its container ("mp4" when empty); an episode its own container.

@@ -61,9 +61,7 @@ std::optional<int32_t> PanelUtcOffset(std::string_view answer) {
 
 std::optional<int32_t> FetchPanelUtcOffset(const XtreamAccount& account) {
   if (!account.IsXtream) return std::nullopt;
-  std::u16string url = account.Server;
-  url.append(u"/player_api.php?username=").append(account.User).append(u"&password=").append(account.Password);
-  const HttpClient::HttpReply reply = HttpClient::FetchGet(url, kAccountTimeoutMs, kAccountCap);
+  const HttpClient::HttpReply reply = HttpClient::FetchGet(AccountInfoUrl(account), kAccountTimeoutMs, kAccountCap);
   if (!reply.whole()) return std::nullopt;
   return PanelUtcOffset(reply.body);
 }

@@ -110,12 +110,11 @@ class ItemTexts {
     return slot.empty() ? Add(fallback) : slot;
   }
 
-  // Server + "/" + folder + "/" + User + "/" + Password + "/" + id + "." + ext,
-  // the stream URL form of the account's URL builders, built in place.
-  Slot AddStreamUrl(const XtreamAccount& account, std::u16string_view folder, Slot id, Slot ext) {
+  // The account's StreamUrlPrefix (made once per list) + id + "." + ext,
+  // built in place.
+  Slot AddStreamUrl(std::u16string_view prefix, Slot id, Slot ext) {
     const uint32_t begin = Size();
-    text_.append(account.Server).append(u"/").append(folder).append(u"/").append(account.User);
-    text_.append(u"/").append(account.Password).append(u"/");
+    text_.append(prefix);
     text_.append(text_, id.begin, id.end - id.begin).append(u".");
     text_.append(text_, ext.begin, ext.end - ext.begin);
     return {begin, Size()};
@@ -319,6 +318,7 @@ ItemList ParseLiveStreams(std::string_view json, const XtreamAccount& account, s
   ItemList items;
   ReserveFor(items, json);
   const std::u16string_view urlExt = liveFormat.empty() ? std::u16string_view(u"ts") : liveFormat;
+  const std::u16string urlPrefix = StreamUrlPrefix(account, u"live");
   ItemTexts texts;
   std::array<RawValue, kLiveKeyCount> v;
   JsonScan::ForEachObject(json, [&](std::string_view object) {
@@ -334,7 +334,7 @@ ItemList ParseLiveStreams(std::string_view json, const XtreamAccount& account, s
     const auto num = texts.Add(v[kLiveNum]);
     const auto added = texts.Add(v[kLiveAdded]);
     const auto ext = texts.Add(urlExt);
-    const auto url = texts.AddStreamUrl(account, u"live", id, ext);
+    const auto url = texts.AddStreamUrl(urlPrefix, id, ext);
     CatalogItem::Fields f;
     f.id = texts.View(id);
     f.name = texts.View(name);
@@ -356,6 +356,7 @@ ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, V
   ReserveFor(items, json);
   const bool movies = kind == VodKind::Movies;
   const auto& keys = movies ? kMovieKeys : kSeriesKeys;
+  const std::u16string urlPrefix = StreamUrlPrefix(account, u"movie");
   ItemTexts texts;
   std::array<RawValue, kItemKeyCount> v;
   JsonScan::ForEachObject(json, [&](std::string_view object) {
@@ -370,7 +371,7 @@ ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, V
     const auto num = texts.Add(v[kItemNum]);
     const auto added = texts.Add(v[kItemAdded]);
     const auto rating = texts.Add(v[kItemRating]);
-    const auto url = movies ? texts.AddStreamUrl(account, u"movie", id, container) : ItemTexts::Slot{};
+    const auto url = movies ? texts.AddStreamUrl(urlPrefix, id, container) : ItemTexts::Slot{};
     CatalogItem::Fields f;
     f.id = texts.View(id);
     f.name = texts.View(name);
@@ -428,13 +429,27 @@ std::optional<std::vector<Category>> ServerCategories(const HttpClient::HttpRepl
 
 }  // namespace
 
-bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog) {
+bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog,
+              ProviderAnswer* answer) {
   if (!account.IsXtream) return false;
+  const auto report = [answer](const HttpClient::HttpReply& reply) {
+    if (!answer) return;
+    *answer = DescribeAnswer(reply);
+    answer->catalog = WholeList(reply).has_value();
+  };
   // The categories are parsed before the (much larger) list is fetched so
   // that only one answer is held at a time.
-  std::optional<std::vector<Category>> categories = ServerCategories(FetchWhole(account, kLiveCategories));
-  if (!categories) return false;
+  std::optional<std::vector<Category>> categories;
+  {
+    const HttpClient::HttpReply reply = FetchWhole(account, kLiveCategories);
+    categories = ServerCategories(reply);
+    if (!categories) {
+      report(reply);
+      return false;
+    }
+  }
   const HttpClient::HttpReply streams = FetchWhole(account, kLiveStreams);
+  report(streams);
   const std::optional<std::string_view> list = WholeList(streams);
   if (!list) return false;
   auto channels = std::make_shared<const ItemList>(ParseLiveStreams(*list, account, liveFormat));

@@ -18,6 +18,7 @@
 
 #include "catalog/account.h"
 #include "catalog/catalog_item.h"
+#include "catalog/provider_status.h"
 
 // One entry of the open series' episode list.
 struct Episode {
@@ -64,8 +65,11 @@ bool ParseSeriesInfo(std::string_view json, SeriesInfo& info);
 // answer, one that holds no list (an error page, an authentication failure)
 // or a list cut short changes nothing.
 // Returns whether the channel list is non-empty afterwards. Makes no request
-// when the account is not an Xtream account.
-bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog);
+// when the account is not an Xtream account. `answer`, when given, receives
+// how the provider answered the load's last request (catalog: it was a whole
+// list), so that a failure can be explained.
+bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog,
+              ProviderAnswer* answer = nullptr);
 
 // The same for movies (get_vod_categories, get_vod_streams) or series
 // (get_series_categories, get_series); categories begin with "ALL" and

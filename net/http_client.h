@@ -13,7 +13,8 @@
 // - Request and Get cut the body at `cap` bytes: a longer answer comes back
 //   as exactly its first `cap` bytes, with no sign of the cut. Fetch says
 //   how the body ended instead.
-// - The status code is never examined: an error page's body is a body.
+// - The status code decides nothing: an error page's body is a body
+//   (Fetch reports the code beside it).
 // - Every failure (bad URL, URL parts too long, no connection, time-out, TLS
 //   failure, broken transfer) yields an empty body from Request and Get.
 //   Nothing is retried.
@@ -66,6 +67,10 @@ struct HttpReply {
   // count).
   uint64_t bytesSent = 0;
   double activeSeconds = 0;
+  // The status code of the last answer (after redirects), for callers that
+  // explain a failure; 0 when no answer came. Fetch returns the body
+  // whatever the status.
+  int status = 0;
   bool whole() const { return end == BodyEnd::Whole; }
 };
 
@@ -96,3 +101,12 @@ void LimitTimeouts(uint32_t maxMs);
 // Percent-encodes UTF-8 bytes for a query string: A-Z a-z 0-9 - . _ ~ stay,
 // every other byte becomes %XX with upper-case hex digits.
 std::string UrlEncode(std::string_view utf8);
+
+// Makes a text that came from a URL fit to stand in one again, changing as
+// little as possible: only what can never stand raw in a URL is
+// percent-encoded (upper-case hex digits): the space, '#' (it would start
+// the fragment), control characters and everything beyond ASCII, as its
+// UTF-8 bytes. Every other character stays, '%' included, so an escape
+// that is already there is kept as it is and a text that was fit before
+// comes back unchanged.
+std::u16string EscapeUrlUnsafe(std::u16string_view text);

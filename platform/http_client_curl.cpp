@@ -318,6 +318,8 @@ HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16str
   curl_easy_getinfo(handle, CURLINFO_SIZE_UPLOAD_T, &sent);
   reply.bytesSent = uint64_t(std::max<curl_off_t>(sent, 0));
   reply.activeSeconds = std::chrono::duration<double>(ended.active).count();
+  long status = 0;
+  if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) reply.status = static_cast<int>(status);
   return reply;
 }
 

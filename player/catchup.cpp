@@ -28,15 +28,13 @@ struct UrlMaker {
   std::u16string_view streamId;
 
   std::u16string Path(const std::u16string& time, const std::u16string& duration, std::u16string_view ext) const {
-    std::u16string url = account.Server;
-    url.append(u"/timeshift/").append(account.User).append(u"/").append(account.Password).append(u"/");
+    std::u16string url = StreamUrlPrefix(account, u"timeshift");
     url.append(duration).append(u"/").append(time).append(u"/").append(streamId).append(ext);
     return url;
   }
   std::u16string Query(const std::u16string& time, const std::u16string& duration) const {
     std::u16string url = account.Server;
-    url.append(u"/streaming/timeshift.php?username=").append(account.User).append(u"&password=");
-    url.append(account.Password).append(u"&stream=").append(streamId).append(u"&start=").append(time);
+    url.append(u"/streaming/timeshift.php?").append(CredentialsQuery(account)).append(u"&stream=").append(streamId).append(u"&start=").append(time);
     url.append(u"&duration=").append(duration);
     return url;
   }

@@ -12,6 +12,7 @@
 #include "catalog/catalog_item.h"
 #include "catalog/guide.h"
 #include "catalog/panel_clock.h"
+#include "catalog/provider_status.h"
 #include "catalog/search.h"
 #include "catalog/visible_list.h"
 #include "catalog/xtream_client.h"
@@ -48,6 +49,9 @@ struct AppState {
   SeriesInfo series;
   GuideState guide;  // shared with the guide job under its own lock
   XtreamAccount account;
+  // What the provider said of that account: the last live load's answer and
+  // its account answer (status, expiry, connection limit).
+  ProviderStatus provider;
   // The provider panels' UTC offsets, read once per account (catch-up).
   PanelClocks panelClocks;
   SportsEvents sports;

@@ -11,16 +11,22 @@
 #include <thread>
 
 #include "state/app_state.h"
+#include "ui/screens/provider_status_text.h"
 #include "store/file_io.h"
 #include "app/catalog_jobs.h"
+#include "catalog/account.h"
+#include "platform/clock.h"
+#include "player/catchup.h"
 #include "net/http_client.h"
 #include "net/text.h"
+#include "tests/fixtures/media_routes.h"
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/panel_fixture.h"
 #include "tests/fixtures/public_services_fixture.h"
 #include "tests/fixtures/scripted_server.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/temp_data_home.h"
+#include "tests/fixtures/temp_folder.h"
 #include "tests/fixtures/xtream_fixture.h"
 
 namespace {
@@ -42,17 +48,35 @@ int FindLine(const std::vector<std::string>& lines, const std::string& prefix, i
 class BootTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    provider_ = std::make_shared<XtreamFixture>(MakeCatalog(7, 60, 30, 12), "demo", "demo");
+    provider_ = std::make_shared<XtreamFixture>(MakeCatalog(7, 60, 30, 12), "demo", password_);
     panel_ = std::make_shared<PanelFixture>();
     services_ = std::make_shared<PublicServicesFixture>();
     AddXtreamRoutes(server_, provider_);
     AddPanelRoutes(server_, panel_);
+    MediaRouteOptions media;
+    media.folder = media_.Path();
+    media.password = password_;
+    AddMediaRoutes(server_, media);
     AddPublicServiceRoutes(server_, services_);
     ASSERT_TRUE(server_.Start());
     PointServicesAt(server_.BaseUrl());
     panel_->SetToken("t0k3n");
-    panel_->SetPlaylists({PanelFixture::XtreamPlaylist("1", "Demo", server_.BaseUrl(), "demo", "demo")});
+    PanelPlaylistWith(password_);
     panel_->SetActiveId("\"1\"");
+  }
+
+  // The panel's one playlist: the provider's account with this password.
+  void PanelPlaylistWith(const std::string& password) {
+    panel_->SetPlaylists({PanelFixture::XtreamPlaylist("1", "Demo", server_.BaseUrl(), "demo", password)});
+  }
+
+  // Applies results until an account answer for the current account that
+  // `matches` has merged.
+  bool UntilAccountAnswer(AppState& state, const std::function<bool(const AccountCheck&)>& matches) {
+    return pump_.Until(state, [&](const JobResult& r) {
+      const auto* checked = std::get_if<AccountChecked>(&r);
+      return checked && checked->account == state.account && matches(checked->check);
+    }, std::chrono::seconds(20));
   }
 
   // One boot: returns the state after the boot job's catalog message merged.
@@ -93,7 +117,9 @@ class BootTest : public ::testing::Test {
     return n;
   }
 
+  std::string password_ = "demo";
   TempDataHome home_;
+  TempFolder media_;  // no media: the media routes check the credentials, then answer 404
   StandInServer server_;
   std::shared_ptr<XtreamFixture> provider_;
   std::shared_ptr<PanelFixture> panel_;
@@ -138,7 +164,10 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
   EXPECT_EQ(warm.searchIndex.movies.source.lock(), warm.catalog.Movies) << "prepared from the cache on the job";
   EXPECT_EQ(StreamRequests(), 1u) << "a warm start with the same panel playlist must not download";
   const auto second = LogLines(home_);
-  const int start = done + 1;
+  // The first run's account check answers on a job of its own, after the
+  // boot job's last line or before.
+  int start = done + 1;
+  while (start < static_cast<int>(second.size()) && second[start].rfind("account answer ", 0) == 0) ++start;
   EXPECT_EQ(FindLine(second, "xtream=yes boot", start), start);
   EXPECT_GT(FindLine(second, "catalog cache live=60 vod=30 series=12", start), start);
   EXPECT_GT(FindLine(second, "skip live refresh (cache hot, panel list same)", start), start);
@@ -411,6 +440,90 @@ TEST_F(BootTest, KilledSavesLeaveNoTemporaryFilesBehind) {
   for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
   for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
   EXPECT_GE(FindLine(LogLines(home_), "stale temporary files removed=3"), 0);
+}
+
+// A provider that refuses bad credentials as XUI-type panels do (404 and an
+// HTML page), then as classic ones do (auth 0), then a line that expired:
+// each says why on Home and Account and in the log.
+TEST_F(BootTest, ARefusedOrExpiredAccountSaysWhy) {
+  provider_->SetRefusal(XtreamFixture::Refusal::NotFoundPage);
+  PanelPlaylistWith("wrong");
+  AppState state;
+  Boot(state);
+  EXPECT_TRUE(state.catalog.LiveChannels->empty());
+  EXPECT_EQ(ProviderStatusText(state.provider), u"The provider refused this account (HTTP 404)");
+  ASSERT_TRUE(UntilAccountAnswer(state, [](const AccountCheck& c) { return c.answer.httpStatus == 404; }));
+  EXPECT_EQ(ProviderStatusText(state.provider), u"The provider refused this account (HTTP 404)");
+  auto lines = LogLines(home_);
+  const int failed = FindLine(lines, "live load=fail cats=0 chans=0");
+  EXPECT_GE(failed, 0) << ::testing::PrintToString(lines);
+  EXPECT_EQ(FindLine(lines, "live answer ", failed), failed + 1) << ::testing::PrintToString(lines);
+  EXPECT_EQ(lines[failed + 1], "live answer http=404 body=html");
+  EXPECT_GE(FindLine(lines, "account answer http=404 body=html user_info=none"), 0);
+
+  provider_->SetRefusal(XtreamFixture::Refusal::AuthZero);
+  Reload(state);
+  EXPECT_EQ(ProviderStatusText(state.provider), u"The provider refused this account");
+  ASSERT_TRUE(UntilAccountAnswer(state, [](const AccountCheck& c) { return c.line && c.line->auth == false; }));
+  EXPECT_EQ(ProviderStatusText(state.provider), u"The provider refused this account");
+  lines = LogLines(home_);
+  EXPECT_GE(FindLine(lines, "live answer http=200 body=json"), 0) << ::testing::PrintToString(lines);
+  EXPECT_GE(FindLine(lines, "account answer http=200 body=json auth=0 status=none"), 0);
+
+  // The right password, but the line ran out (noon UTC: the same day in
+  // every zone a test machine keeps).
+  PanelPlaylistWith(password_);
+  provider_->SetOverride("", R"({"user_info":{"auth":1,"status":"Expired","exp_date":"1700049600",)"
+                             R"("max_connections":"2","active_cons":null}})");
+  Reload(state);
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
+  EXPECT_EQ(ProviderStatusText(state.provider), u"");
+  ASSERT_TRUE(UntilAccountAnswer(state, [](const AccountCheck& c) { return c.line && !c.line->status.empty(); }));
+  EXPECT_EQ(ProviderStatusText(state.provider), u"This account expired on 15/11/2023");
+  EXPECT_EQ(AccountLineDetails(state.provider), u"Expires 15/11/2023  ·  Connections: 2");
+  EXPECT_EQ(state.provider.check->line->maxConnections, 2);
+  EXPECT_GE(FindLine(LogLines(home_), "account answer http=200 body=json auth=1 status=Expired exp=1700049600 "
+                                      "max_connections=2"), 0);
+}
+
+// Credentials with '#' and a space (kept as the playlist URL holds them)
+// reach the provider whole: its API, which compares them, and its stream
+// and catch-up routes, which answer 403 to any other.
+struct AwkwardPasswordTest : BootTest {
+  AwkwardPasswordTest() { password_ = "p#2 x"; }
+};
+
+TEST_F(AwkwardPasswordTest, ReachesTheProviderIntactEverywhere) {
+  AppState state;
+  Boot(state);
+  EXPECT_EQ(state.account.Password, u"p#2 x");
+  EXPECT_EQ(state.catalog.LiveChannels->size(), 60u);
+  EXPECT_EQ(state.catalog.Movies->size(), 30u);
+  ASSERT_TRUE(UntilAccountAnswer(state, [](const AccountCheck& c) { return c.line.has_value(); }));
+  EXPECT_EQ(ProviderStatusText(state.provider), u"");
+  EXPECT_EQ(state.provider.check->line->maxConnections, 1);
+
+  const std::u16string live = std::u16string(state.catalog.LiveChannels->front().id());
+  std::vector<std::u16string> urls = {LiveStreamUrl(state.account, live, u"ts"),
+                                      std::u16string(state.catalog.Movies->front().url())};
+  for (std::u16string& url : CatchupCandidates(state.account, live, NowUnix() - 3600, 30)) urls.push_back(url);
+  server_.ClearRequests();
+  for (const std::u16string& url : urls) {
+    // 404: the credentials passed and the (absent) media was looked for.
+    EXPECT_EQ(HttpClient::FetchGet(url, 5000, 4096).status, 404) << WideToUtf8(url);
+  }
+  std::vector<RecordedRequest> requests;
+  for (const RecordedRequest& r : server_.Requests()) {
+    for (const char* media : {"/live/", "/movie/", "/timeshift/", "/streaming/"})
+      if (r.path.rfind(media, 0) == 0) requests.push_back(r);
+  }
+  ASSERT_EQ(requests.size(), urls.size());
+  for (const RecordedRequest& r : requests) {
+    const bool query = r.path == "/streaming/timeshift.php";
+    EXPECT_TRUE(query ? r.Param("password") == "p#2 x" : r.path.find("/demo/p#2 x/") != std::string::npos) << r.target;
+  }
+  const XtreamAccount wrong{state.account.Server, state.account.User, u"p", true};
+  EXPECT_EQ(HttpClient::FetchGet(LiveStreamUrl(wrong, live, u"ts"), 5000, 4096).status, 403);
 }
 
 }  // namespace

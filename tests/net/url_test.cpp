@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "net/http_client.h"
+#include "net/text.h"
 #include "net/url_parts.h"
 
 TEST(UrlEncode, KeepsUnreservedAndEncodesEveryOtherByte) {
@@ -10,6 +11,24 @@ TEST(UrlEncode, KeepsUnreservedAndEncodesEveryOtherByte) {
   EXPECT_EQ(UrlEncode("+&=?%"), "%2B%26%3D%3F%25");
   EXPECT_EQ(UrlEncode(std::string_view("\0\xFF", 2)), "%00%FF");
   EXPECT_EQ(UrlEncode(""), "");
+}
+
+TEST(EscapeUrlUnsafe, EncodesOnlyWhatCannotStandRawInAUrl) {
+  const struct {
+    std::u16string in;
+    std::u16string out;
+  } cases[] = {
+      {u"p#2", u"p%232"},
+      {u"a b", u"a%20b"},
+      {u"\u00e9", u"%C3%A9"},
+      {u"\U0001F600", u"%F0%9F%98%80"},  // a surrogate pair is one character
+      {u"%23", u"%23"},                 // an escape already there is kept
+      {std::u16string(u"\t\n\x7F\0", 4), u"%09%0A%7F%00"},
+      // Everything else a URL may hold stays, so such texts are unchanged.
+      {u"AZaz09-._~!$&'()*+,;=:@/?%", u"AZaz09-._~!$&'()*+,;=:@/?%"},
+      {u"", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EscapeUrlUnsafe(c.in), c.out) << WideToUtf8(c.in);
 }
 
 TEST(SplitUrl, SplitsSchemeHostPortPathAndQuery) {

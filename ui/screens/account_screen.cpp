@@ -12,6 +12,7 @@
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/playlists.h"
+#include "ui/screens/provider_status_text.h"
 
 namespace {
 
@@ -153,11 +154,18 @@ void PaintAccount(RenderResources& res, const AppState& state) {
   const int active = PlaylistIndexOf(playlists, state.settings.PlaylistUrl);
   const std::u16string activeName =
       active >= 0 ? PlaylistRowName(playlists[active], active) : std::u16string(Translate("playlist"));
-  res.DrawTrimmedLine(FontId::Hint, activeName + u"  ·  " + Number(playlists.size()), res.Design(168, 86, 1320, 118),
-                      brush.Accent, kAlignLeadingCentered);
-  if (!state.StatusText.empty())
-    res.DrawTrimmedLine(FontId::Hint, state.StatusText, res.Design(168, 120, 1320, 190), brush.Accent,
-                        kAlignLeadingCentered);
+  std::u16string heading = activeName + u"  ·  " + Number(playlists.size());
+  if (const std::u16string details = AccountLineDetails(state.provider); !details.empty())
+    heading.append(u"  ·  ").append(details);
+  res.DrawTrimmedLine(FontId::Hint, heading, res.Design(168, 86, 1320, 118), brush.Accent, kAlignLeadingCentered);
+  // A message of the last action comes first; the provider's word on the
+  // account shows whenever there is none.
+  const RectF statusBand = res.Design(168, 120, 1320, 190);
+  if (!state.StatusText.empty()) {
+    res.DrawTrimmedLine(FontId::Hint, state.StatusText, statusBand, brush.Accent, kAlignLeadingCentered);
+  } else if (const std::u16string provider = ProviderStatusText(state.provider); !provider.empty()) {
+    res.DrawTrimmedLine(FontId::Hint, provider, statusBand, brush.Red, kAlignLeadingCentered);
+  }
   PaintPlaylists(res, state, playlists);
   PaintIdentity(res, state);
 }

@@ -13,6 +13,7 @@
 #include "ui/render/product_mark.h"
 #include "ui/nav/navigator.h"
 #include "ui/render/line_icon.h"
+#include "ui/screens/provider_status_text.h"
 
 // Sections: the view; layout; texts; the tile icons; painting (one function
 // per layer, called by PaintHome in drawing order); keys and clicks.
@@ -32,6 +33,7 @@ HomeView HomeViewOf(const AppState& state, const LocalTime& now) {
   }
   view.inboxSeenId = state.settings.InboxSeenId;
   view.statusText = state.StatusText;
+  view.providerStatus = ProviderStatusText(state.provider);
   view.reloading = state.nav.ReloadingNotice;
   view.panelOpen = state.nav.MessagesOpen;
   view.messagesMode = state.nav.MessagesMode;
@@ -138,6 +140,9 @@ RectF HomeActionButtonRect(int index, double width, double height) {
 }
 
 RectF HomeStatusRect(double width, double height) { return WideRect(562, 820, 1475, 858, width, height); }
+
+// As wide as the free band allows: nothing else is drawn to its right.
+RectF HomeProviderStatusRect(double width, double height) { return WideRect(562, 776, 2350, 816, width, height); }
 
 RectF HomePanelRect(double width, double height) { return WideRect(500, 180, 2125, 900, width, height); }
 
@@ -444,6 +449,12 @@ void PaintStatus(RenderResources& res, const HomeView& view) {
   res.DrawLabel(FontId::Hint, view.statusText, HomeStatusRect(res.Width(), res.Height()), res.Brush().Accent);
 }
 
+void PaintProviderStatus(RenderResources& res, const HomeView& view) {
+  if (view.providerStatus.empty()) return;
+  res.DrawTrimmed(FontId::Hint, view.providerStatus, HomeProviderStatusRect(res.Width(), res.Height()),
+                  res.Brush().Red);
+}
+
 void PaintReloadingNotice(RenderResources& res, const HomeView& view) {
   if (!view.reloading) return;
   const double W = res.Width(), H = res.Height();
@@ -499,6 +510,7 @@ void PaintHome(RenderResources& res, const HomeView& view) {
   PaintSwatches(res, view);
   PaintActionButtons(res, view);
   PaintStatus(res, view);
+  PaintProviderStatus(res, view);
   PaintReloadingNotice(res, view);
   PaintPanel(res, view);
 }

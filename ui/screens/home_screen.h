@@ -36,6 +36,9 @@ struct HomeView {
   std::u16string inboxSeenId;
 
   std::u16string statusText;
+  // What the provider said of the account when it is wrong (refused,
+  // expired, no answer), else empty.
+  std::u16string providerStatus;
 
   bool reloading = false;     // the reloading notice
   bool panelOpen = false;     // the information/messages panel
@@ -83,6 +86,8 @@ Circle HomeSwatchCircle(int index, int dashColor, double width, double height);
 // like the fonts.
 RectF HomeActionButtonRect(int index, double width, double height);
 RectF HomeStatusRect(double width, double height);
+// The provider's account status, the line above the status text.
+RectF HomeProviderStatusRect(double width, double height);
 
 RectF HomePanelRect(double width, double height);
 RectF HomePanelTitleRect(double width, double height);

@@ -152,6 +152,11 @@ const std::vector<Place>& Places() {
         "speed_download", "speed_upload", "speed_done", "speed_wifi_platform", "speed_wifi_steps", "speed_local_ip",
         "speed_none", "speed_net_wifi", "speed_net_ethernet", "speed_net_other", "speed_trace_ip",
         "speed_trace_country", "speed_trace_edge", "cache_cleared"}},
+      {"home provider status", FontId::Hint, Fit::Trimmed, Wide(562, 776, 2350, 816),
+       {"provider_refused_http", "provider_refused", "provider_no_answer", "provider_not_catalog",
+        "line_expired_on", "line_expired", "line_banned", "line_disabled", "line_inactive"}},
+      {"account heading details", FontId::Hint, Fit::Trimmed, Design(168, 86, 1320, 118),
+       {"line_expires", "line_no_expiry", "line_connections"}},
   };
   return places;
 }

@@ -6,7 +6,9 @@
 #include "platform/virtual_keys.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "tests/ui/render/test_pictures.h"
+#include "ui/i18n/translate.h"
 #include "ui/screens/playlists.h"
+#include "ui/screens/provider_status_text.h"
 
 namespace {
 
@@ -38,6 +40,42 @@ TEST(QrCode, ALinkMakesASymbolAndTooLongTextDrawsNothing) {
   DrawQrCode(res, RectF{200, 0, 400, 200}, u"https://panel.example/");
   EXPECT_GT(frame.At(205, 5).Brightness(), 700);  // the white quiet border
   EXPECT_TRUE(frame.AnyInk(200, 400));
+}
+
+TEST(ProviderStatusText, TheLineSpeaksFirstThenTheLiveAnswer) {
+  const auto line = [](const char* answer) {
+    return AccountCheck{ProviderAnswer{200, AnswerBody::Json}, ParseAccountLine(answer)};
+  };
+  ProviderStatus status;
+  EXPECT_EQ(ProviderStatusText(status), u"");
+  EXPECT_EQ(AccountLineDetails(status), u"");
+
+  status.liveAnswer = ProviderAnswer{404, AnswerBody::Html};
+  EXPECT_EQ(ProviderStatusText(status), u"The provider refused this account (HTTP 404)");
+  status.liveAnswer = ProviderAnswer{0, AnswerBody::Empty};
+  EXPECT_EQ(ProviderStatusText(status), u"The provider did not answer");
+  status.liveAnswer = ProviderAnswer{200, AnswerBody::Html};
+  EXPECT_EQ(ProviderStatusText(status), u"The provider answered something that is not a catalog");
+  status.liveAnswer = ProviderAnswer{200, AnswerBody::Json, true};
+  EXPECT_EQ(ProviderStatusText(status), u"");
+
+  // Noon UTC, the same day in every zone a test machine keeps.
+  status.check = line(R"({"user_info":{"auth":1,"status":"Expired","exp_date":"1700049600","max_connections":"2"}})");
+  EXPECT_EQ(ProviderStatusText(status), u"This account expired on 15/11/2023");
+  EXPECT_EQ(AccountLineDetails(status), u"Expires 15/11/2023  ·  Connections: 2");
+  status.check = line(R"({"user_info":{"auth":1,"status":"Banned","exp_date":null,"max_connections":1}})");
+  EXPECT_EQ(ProviderStatusText(status), u"This account is banned");
+  EXPECT_EQ(AccountLineDetails(status), u"No expiry date  ·  Connections: 1");
+  status.check = line(R"({"user_info":{"auth":0}})");
+  EXPECT_EQ(ProviderStatusText(status), u"The provider refused this account");
+
+  // A warm start: no live load yet, so a refused account answer tells.
+  status = ProviderStatus{};
+  status.check = AccountCheck{ProviderAnswer{401, AnswerBody::Html}, std::nullopt};
+  EXPECT_EQ(ProviderStatusText(status), u"The provider refused this account (HTTP 401)");
+  SetCurrentLanguageCode(u"de");
+  EXPECT_EQ(ProviderStatusText(status), u"Der Anbieter hat dieses Konto abgelehnt (HTTP 401)");
+  SetCurrentLanguageCode(u"en");
 }
 
 struct AccountTest : NavigatorTest {
