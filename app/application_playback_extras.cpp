@@ -15,6 +15,7 @@
 #include "store/runtime_log.h"
 #include "ui/i18n/translate.h"
 #include "ui/modals/option_picker.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/modals/question_dialog.h"
 
 namespace {
@@ -36,6 +37,7 @@ void Application::ShowNotice(const std::u16string& text, uint64_t durationMs) {
 // --- Catch-up ---------------------------------------------------------------
 
 void Application::PlayCatchup(int guideRow) {
+  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
   const uint64_t now = TickMs();
   if (!::PlayCatchup(state_, engine_, guideRow, now, NowUnix())) return;
   LayoutVideo();
@@ -106,6 +108,7 @@ void Application::ChooseTrack(TrackKind kind) {
 // --- External player --------------------------------------------------------
 
 void Application::OpenInExternalPlayer() {
+  if (!GateExternalHandOff(PinPrompt(modal_), state_)) return;
   ExternalLaunchHooks hooks;
   hooks.offerDownload = [this](ExternalPlayerKind kind) {
     if (AskYesNo(modal_, u"Vistra", std::u16string(Translate("ext_player")), true))
