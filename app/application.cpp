@@ -6,7 +6,6 @@
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
 #include "catalog/account.h"
-#include "catalog/categories.h"
 #include "catalog/channel_choice.h"
 #include "net/text.h"
 #include "platform/clock.h"
@@ -140,7 +139,9 @@ SupervisorHooks Application::MakeSupervisorHooks() {
   hooks.panelPoll = [this] { CheckPanelPoll(state_, mailbox_, TickMs()); };
   hooks.screenTick = [this] { StartLazyLoads(state_, mailbox_); };
   hooks.updateStrips = [this] { UpdateStrips(); };
-  hooks.restartPreview = [this] { PlaySelectedChannel(); };
+  hooks.restartPreview = [this] {
+    if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlaySelectedChannel();
+  };
   hooks.leaveDeadStream = [this] { LeaveDeadStream(); };
   hooks.layoutVideo = [this] { ShowVod(); };
   hooks.repaint = [this] { window_.RequestPaint(); };
@@ -189,16 +190,12 @@ void Application::RestartIdlePreview() {
   if (state_.CurrentScreen != Screen::Live || !engine_.Ready()) return;
   if (engine_.GetProperty("idle-active") != u"yes") return;
   NavState& nav = state_.nav;
-  // A catalog result must not raise the PIN prompt by itself: a guarded
-  // category's preview starts when the user asks for a channel.
-  if (state_.settings.ParentalOn && !state_.ChannelPinPassed &&
-      LiveCategoryGuarded(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex, state_.settings)) {
-    return;
-  }
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
-    const bool locked = CurrentLiveCategoryLocked(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex);
-    nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, locked);
+    nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, state_.catalog.LiveCategories, nav.live);
   }
+  // A catalog result never raises the PIN prompt by itself: a locked
+  // channel's preview starts when the user asks for it.
+  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) return;
   state_.playback.lastLiveLoadTick = 0;
   PlaySelectedChannel();
 }
@@ -278,7 +275,6 @@ void Application::UpdateStrips() {
 void Application::PlaySelectedChannel() {
   LiveCallbacks callbacks;
   callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
-  callbacks.askChannelPin = [this] { return PinGate(modal_, state_, kChannelPinTarget); };
   PlayLive(state_, engine_, TickMs(), callbacks);
   if (state_.CurrentScreen != Screen::Player) return;
   KeepPlayerAfterZap(state_, TickMs());
@@ -311,7 +307,7 @@ void Application::LeaveDeadStream() {
 
 void Application::StepChannel(int direction) {
   const uint64_t pressed = TickMs();
-  if (!StepChannelSelection(state_, direction)) return;
+  if (!StepToAllowedChannel(PinPrompt(modal_), state_, direction)) return;
   const uint64_t loaded = state_.playback.lastLiveLoadTick;
   PlaySelectedChannel();
   if (frameWatch_ && state_.playback.lastLiveLoadTick != loaded) {

@@ -108,12 +108,10 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void ShowVod();
 
   // Playback extras (application_playback_extras.cpp).
-  // A notice: the toast, and on the Player screen the player's own text.
+  // A notice: the toast (the interface draws it, on every screen).
   void ShowNotice(const std::u16string& text, uint64_t durationMs);
   // The catch-up candidate step on the supervisor's codec sample.
   void RunCatchupStep(const CodecSample& sample);
-  // Whether the external player may have the stream: the parental check.
-  bool ExternalHandOffAllowed();
   // Reads the provider panel's clock once per account, on a job.
   void StartPanelClockJob();
 

@@ -38,6 +38,7 @@ void Application::ShowNotice(const std::u16string& text, uint64_t durationMs) {
 // --- Catch-up ---------------------------------------------------------------
 
 void Application::PlayCatchup(int guideRow) {
+  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
   const uint64_t now = TickMs();
   if (!::PlayCatchup(state_, engine_, guideRow, now, NowUnix())) return;
   LayoutVideo();
@@ -107,21 +108,11 @@ void Application::ChooseTrack(TrackKind kind) {
 
 // --- External player --------------------------------------------------------
 
-// On the Live screen the hand-off takes the highlighted channel, which may
-// not have passed the PIN (the preview does not play a guarded channel until
-// asked): it asks as playing the channel would. The Player screen's stream
-// passed on its way in. The one place the hand-off's parental check lives.
-bool Application::ExternalHandOffAllowed() {
-  if (state_.CurrentScreen != Screen::Live || !state_.settings.ParentalOn) return true;
-  const NavState& nav = state_.nav;
-  if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) return true;
-  const bool guarded = LiveCategoryGuarded(state_.catalog.LiveCategories, nav.live.LiveCategoryIndex, state_.settings);
-  if (!guarded && !ParentalSkips(state_.VisibleLive[nav.ChannelIndex], state_.settings, false)) return true;
-  return PinGate(modal_, state_, kChannelPinTarget);
-}
-
 void Application::OpenInExternalPlayer() {
-  if (!ExternalHandOffAllowed()) return;
+  const bool allowed = state_.CurrentScreen == Screen::Live
+                           ? GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)
+                           : GateExternalHandOff(PinPrompt(modal_), state_);
+  if (!allowed) return;
   ExternalLaunchHooks hooks;
   hooks.offerDownload = [this](ExternalPlayerKind kind) {
     if (AskYesNo(modal_, u"Vistra", std::u16string(Translate("ext_player")), true))

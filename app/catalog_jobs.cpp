@@ -251,8 +251,8 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
     WriteLogF(128, "catalog cache live=%d vod=%d series=%d", static_cast<int>(CountOf(cached.LiveChannels)),
               static_cast<int>(CountOf(cached.Movies)), static_cast<int>(CountOf(cached.Series)));
     RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
-    const bool locked = CurrentLiveCategoryLocked(state.catalog.LiveCategories, state.nav.live.LiveCategoryIndex);
-    state.nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, locked);
+    state.nav.ChannelIndex =
+        DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
     state.StatusText.clear();
   } else {
     WriteLog("catalog cache miss");

@@ -33,7 +33,7 @@ void RunCategoryChange(benchmark::State& state, int liveSort, int categoryIndex)
   VisibleList list;
   for (auto _ : state) {
     RebuildLiveList(catalog, settings, selection, list);
-    benchmark::DoNotOptimize(DefaultChannelIndex(list, settings, false));
+    benchmark::DoNotOptimize(DefaultChannelIndex(list, settings, catalog.LiveCategories, selection));
   }
   state.counters["rows"] = double(list.size());
 }

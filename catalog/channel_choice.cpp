@@ -2,9 +2,6 @@
 
 #include <array>
 
-#include "catalog/categories.h"
-#include "store/id_set.h"
-
 namespace {
 
 char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
@@ -19,24 +16,7 @@ bool ContainsUpper(std::u16string_view haystack, std::u16string_view upperNeedle
   return false;
 }
 
-bool InList(const IdList& list, std::u16string_view id) {
-  for (const auto& entry : list)
-    if (entry == id) return true;
-  return false;
-}
-
 }  // namespace
-
-bool ParentalSkips(const CatalogItem& channel, const Settings& settings, bool categoryLocked) {
-  return settings.ParentalOn && !categoryLocked && InList(settings.LockCh, channel.id());
-}
-
-bool LiveCategoryGuarded(const std::vector<Category>& liveCategories, int liveCategoryIndex, const Settings& settings) {
-  if (CurrentLiveCategoryLocked(liveCategories, liveCategoryIndex)) return true;
-  if (liveCategoryIndex < 0 || liveCategoryIndex >= static_cast<int>(liveCategories.size())) return false;
-  const std::u16string& id = liveCategories[liveCategoryIndex].id;
-  return !id.empty() && InList(settings.LockLive, id);
-}
 
 bool IsFillerChannelName(std::u16string_view name) {
   static constexpr std::array<std::u16string_view, 4> kFiller = {u"INFO", u"MIX PLAY", u"DJ PLAY", u"CANALE GENERALE"};
@@ -45,35 +25,37 @@ bool IsFillerChannelName(std::u16string_view name) {
   return false;
 }
 
-int DefaultChannelIndex(const VisibleList& live, const Settings& settings, bool categoryLocked) {
-  // One set for the whole walk: a long list with many locks stays linear.
-  const IdSet locked(settings.LockCh);
-  const bool checkLocks = settings.ParentalOn && !categoryLocked;
+int DefaultChannelIndex(const VisibleList& live, const Settings& settings, const std::vector<Category>& liveCategories,
+                        const LiveListSelection& selection) {
+  // One rule for the whole walk: a long list with many locks stays linear.
+  const ParentalRule rule(settings, liveCategories);
+  const bool guarded = LiveListGuarded(liveCategories, selection, settings);
   for (size_t i = 0; i < live.size(); ++i) {
     const CatalogItem& channel = live[i];
     if (channel.id().empty() || channel.name().empty()) continue;
-    if (checkLocks && locked.contains(channel.id())) continue;
+    if (ParentalSkips(rule, channel, guarded)) continue;
     if (IsFillerChannelName(channel.name())) continue;
     return static_cast<int>(i);
   }
   return 0;
 }
 
-int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings, bool categoryLocked) {
+int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings,
+                     const std::vector<Category>& liveCategories, const LiveListSelection& selection) {
   const int count = static_cast<int>(live.size());
   if (count == 0) return -1;
   const int step = direction < 0 ? -1 : 1;
   const bool valid = start >= 0 && start < count;
   const std::u16string_view leftId = valid ? live[size_t(start)].id() : std::u16string_view();
   int index = valid ? start : (step > 0 ? -1 : count);
-  const IdSet locked(settings.LockCh);
-  const bool checkLocks = settings.ParentalOn && !categoryLocked;
+  const ParentalRule rule(settings, liveCategories);
+  const bool guarded = LiveListGuarded(liveCategories, selection, settings);
   for (int tried = 0; tried < count; ++tried) {
     index = ((index + step) % count + count) % count;
     const CatalogItem& channel = live[size_t(index)];
     if (channel.id().empty()) continue;
     if (valid && channel.id() == leftId && index != start) continue;
-    if (checkLocks && locked.contains(channel.id())) continue;
+    if (ParentalSkips(rule, channel, guarded)) continue;
     if (index == start && count > 1) continue;
     return index;
   }

@@ -5,31 +5,26 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog/parental_rule.h"
 #include "catalog/visible_list.h"
 #include "store/settings.h"
-
-// A channel the parental rule passes over: parental control on, the current
-// category not itself a locked one, and the channel locked.
-bool ParentalSkips(const CatalogItem& channel, const Settings& settings, bool categoryLocked);
-
-// True when the selected live category asks for the PIN before its
-// channels play: "Lock", an adult category, or one the user locked
-// (LockLive). False for an index out of range.
-bool LiveCategoryGuarded(const std::vector<Category>& liveCategories, int liveCategoryIndex, const Settings& settings);
 
 // Names of info and mix channels that should never be the default pick.
 bool IsFillerChannelName(std::u16string_view name);
 
 // The first playable channel of `live`: a non-empty id and name, not passed
-// over by the parental rule, not a filler channel; 0 when none qualifies.
-int DefaultChannelIndex(const VisibleList& live, const Settings& settings, bool categoryLocked);
+// over by the parental rule (ParentalSkips, `selection` tells whether the
+// list is a guarded one), not a filler channel; 0 when none qualifies.
+int DefaultChannelIndex(const VisibleList& live, const Settings& settings, const std::vector<Category>& liveCategories,
+                        const LiveListSelection& selection);
 
 // One step down (+1) or up (-1) the list with wrap-around, passing over
 // channels with an empty id, channels with the id of the one left and
 // channels the parental rule skips, for at most one full pass; when nothing
 // else qualifies the start comes back. -1 for an empty list; a start out of
 // range counts as just before the first row (or after the last, going up).
-int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings, bool categoryLocked);
+int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings,
+                     const std::vector<Category>& liveCategories, const LiveListSelection& selection);
 
 // Channel-number entry: the digits typed so far and the tick of the last.
 // The digits are kept until a pause of more than kNumberPauseMs; a digit

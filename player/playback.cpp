@@ -3,11 +3,9 @@
 #include "state/app_state.h"
 #include "store/runtime_log.h"
 #include "catalog/account.h"
-#include "catalog/categories.h"
 #include "net/text.h"
 #include "player/media_engine.h"
 #include "store/collections.h"
-#include "catalog/channel_choice.h"
 
 namespace {
 
@@ -48,15 +46,6 @@ void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const st
 bool PlayLive(AppState& state, MediaEngine& engine, uint64_t nowMs, const LiveCallbacks& callbacks) {
   NavState& nav = state.nav;
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state.VisibleLive.size())) return false;
-  const bool guarded = LiveCategoryGuarded(state.catalog.LiveCategories, nav.live.LiveCategoryIndex, state.settings);
-  if (!guarded) state.ChannelPinPassed = false;
-  if (state.settings.ParentalOn) {
-    if (guarded) {
-      if (!callbacks.askChannelPin || !callbacks.askChannelPin()) return false;
-    } else if (ParentalSkips(state.VisibleLive[nav.ChannelIndex], state.settings, false)) {
-      nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, false);
-    }
-  }
   const CatalogItem& channel = state.VisibleLive[nav.ChannelIndex];
   PlaybackState& playback = state.playback;
   playback.currentChannel = channel;

@@ -31,8 +31,8 @@ void LoadWithPreferences(MediaEngine& engine, const Settings& settings, const st
 // placed by the screen change that shows it, not by each load.
 struct LiveCallbacks {
   std::function<void(std::u16string_view)> requestGuide;  // the now/next guide for a channel
-  std::function<bool()> askChannelPin;                    // the PIN prompt for locked categories
 };
 
-// Plays ChannelIndex of VisibleLive. Returns whether a load was issued.
+// Plays ChannelIndex of VisibleLive as it is: the parental gate is the
+// caller's (ui/modals/pin_gate.h). Returns whether a load was issued.
 bool PlayLive(AppState& state, MediaEngine& engine, uint64_t nowMs, const LiveCallbacks& callbacks);

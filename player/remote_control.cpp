@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "catalog/categories.h"
 #include "catalog/channel_choice.h"
 #include "net/text.h"
 #include "player/media_engine.h"
@@ -44,8 +43,8 @@ double SecondsOr(const std::u16string& text, double fallback) {
 }  // namespace
 
 bool StepChannelSelection(AppState& state, int direction) {
-  const bool locked = CurrentLiveCategoryLocked(state.catalog.LiveCategories, state.nav.live.LiveCategoryIndex);
-  const int next = StepChannelIndex(state.VisibleLive, state.nav.ChannelIndex, direction, state.settings, locked);
+  const int next = StepChannelIndex(state.VisibleLive, state.nav.ChannelIndex, direction, state.settings,
+                                    state.catalog.LiveCategories, state.nav.live);
   if (next < 0) return false;
   state.nav.ChannelIndex = next;
   return true;

@@ -62,8 +62,9 @@ struct AppState {
   std::u16string CurrentChannelId;
   PlaybackState playback;
   PlayerControls player;
-  // The parental PIN was entered for a channel of a locked category since
-  // the last channel played from a category that is not locked.
+  // The parental PIN was entered right for a channel since the live list
+  // selection last moved to a category (or group) that is not locked:
+  // locked channels play without asking meanwhile (ui/modals/pin_gate.h).
   bool ChannelPinPassed = false;
 
   std::u16string StatusText;

@@ -100,14 +100,17 @@ TEST(ChannelNumberEntry, DigitsKeepUntilThePauseAndFourAtMost) {
 TEST(StepChannel, WrapsAndPassesOverEmptyRepeatedAndLockedChannels) {
   const VisibleList live = Channels({{u"a", u""}, {u"", u""}, {u"a", u""}, {u"b", u""}, {u"c", u""}});
   Settings settings;
-  EXPECT_EQ(StepChannelIndex(live, 4, +1, settings, false), 0) << "down at the last wraps to the first";
-  EXPECT_EQ(StepChannelIndex(live, 0, +1, settings, false), 3) << "an empty id and the same id are passed over";
-  EXPECT_EQ(StepChannelIndex(live, 0, -1, settings, false), 4);
+  const std::vector<Category> categories = {{u"Lock", u"lock"}};
+  LiveListSelection all, lock;
+  lock.LiveCategoryIndex = 0;
+  EXPECT_EQ(StepChannelIndex(live, 4, +1, settings, categories, all), 0) << "down at the last wraps to the first";
+  EXPECT_EQ(StepChannelIndex(live, 0, +1, settings, categories, all), 3) << "an empty id and the same id are passed over";
+  EXPECT_EQ(StepChannelIndex(live, 0, -1, settings, categories, all), 4);
   settings.ParentalOn = true;
   settings.LockCh = {u"b", u"c"};
-  EXPECT_EQ(StepChannelIndex(live, 0, +1, settings, false), 0) << "only locked others: one pass comes back";
-  EXPECT_EQ(StepChannelIndex(live, 0, +1, settings, true), 3) << "a locked category shows its locked channels";
-  EXPECT_EQ(StepChannelIndex(VisibleList(), 0, +1, settings, false), -1);
+  EXPECT_EQ(StepChannelIndex(live, 0, +1, settings, categories, all), 0) << "only locked others: one pass comes back";
+  EXPECT_EQ(StepChannelIndex(live, 0, +1, settings, categories, lock), 3) << "a locked category shows its locked channels";
+  EXPECT_EQ(StepChannelIndex(VisibleList(), 0, +1, settings, categories, all), -1);
 }
 
 }  // namespace

@@ -89,48 +89,10 @@ TEST_F(PlayLiveTest, HistoryKeepsRepeatsNewestFirstAndStopsAtForty) {
   EXPECT_EQ(state_.CurrentChannelId, u"103");
 }
 
-TEST_F(PlayLiveTest, LockedChannelPlaysTheFirstPlayableInsteadWhenParentalIsOn) {
-  state_.settings.ParentalOn = true;
-  state_.settings.LockCh = {u"101", u"102"};
-  state_.nav.ChannelIndex = 1;
-  EXPECT_TRUE(PlayLive(state_, engine_, 1, {}));
-  EXPECT_EQ(state_.nav.ChannelIndex, 2);
-  EXPECT_EQ(player_.Loads(), (std::vector<std::string>{"http://h:8080/live/u/p/103.ts"}));
-}
-
 TEST_F(PlayLiveTest, InvalidSelectionPlaysNothing) {
   state_.nav.ChannelIndex = 3;
   EXPECT_FALSE(PlayLive(state_, engine_, 1, {}));
   EXPECT_TRUE(fake_.calls.empty());
-}
-
-TEST_F(PlayLiveTest, AUserLockedCategoryAsksForThePinBeforeItsChannelsPlay) {
-  state_.catalog.LiveCategories = {{u"Kids", u"1"}};
-  RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
-  state_.nav.live.LiveCategoryIndex = 5;  // after the five specials
-  RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
-  ASSERT_EQ(state_.VisibleLive.size(), 3u);
-  state_.nav.ChannelIndex = 0;
-  state_.settings.ParentalOn = true;
-  state_.settings.LockLive = {u"1"};
-  int asked = 0;
-  LiveCallbacks refuse;
-  refuse.askChannelPin = [&] { return ++asked, false; };
-  EXPECT_FALSE(PlayLive(state_, engine_, 1, refuse));
-  EXPECT_EQ(asked, 1);
-  EXPECT_TRUE(player_.Loads().empty());
-  LiveCallbacks allow;
-  allow.askChannelPin = [&] { return ++asked, true; };
-  EXPECT_TRUE(PlayLive(state_, engine_, 1, allow));
-  EXPECT_EQ(player_.Loads().size(), 1u);
-
-  // A channel of a category that is not guarded forgets a passed PIN.
-  state_.ChannelPinPassed = true;
-  state_.nav.live.LiveCategoryIndex = 2;
-  RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
-  state_.nav.ChannelIndex = 1;
-  EXPECT_TRUE(PlayLive(state_, engine_, 5000, {}));
-  EXPECT_FALSE(state_.ChannelPinPassed);
 }
 
 }  // namespace

@@ -92,8 +92,8 @@ void EditHiddenCategories(ModalSlot& slot, AppState& state, CategoryKind kind) {
     KeepVisible(state.nav.live.LiveCategoryIndex, state.catalog.LiveCategories, hidden);
     RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
     if (state.nav.ChannelIndex >= static_cast<int>(state.VisibleLive.size())) {
-      const bool locked = CurrentLiveCategoryLocked(state.catalog.LiveCategories, state.nav.live.LiveCategoryIndex);
-      state.nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, locked);
+      state.nav.ChannelIndex =
+          DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
     }
     return;
   }

@@ -1,39 +1,32 @@
 #include "ui/modals/pin_gate.h"
 
-#include <algorithm>
-
-#include "catalog/categories.h"
-#include "catalog/special_categories.h"
+#include "catalog/channel_choice.h"
+#include "catalog/parental_rule.h"
 #include "store/runtime_log.h"
 #include "ui/i18n/translate.h"
 #include "ui/modals/text_prompt.h"
 
 namespace {
 
-const Category* FindLiveCategory(const AppState& state, std::u16string_view id) {
-  for (const Category& category : state.catalog.LiveCategories) {
-    if (category.id == id) return &category;
-  }
-  return nullptr;
-}
+bool ValidRow(const AppState& state, int row) { return row >= 0 && row < static_cast<int>(state.VisibleLive.size()); }
 
-bool InList(const IdList& list, std::u16string_view id) { return std::find(list.begin(), list.end(), id) != list.end(); }
+// The row of the channel with `id`: `row` itself when it still holds it.
+int RowOf(const AppState& state, std::u16string_view id, int row) {
+  if (ValidRow(state, row) && state.VisibleLive[size_t(row)].id() == id) return row;
+  return state.VisibleLive.find(id);
+}
 
 }  // namespace
 
-bool PinGateAsks(const AppState& state, std::u16string_view target) {
-  if (!state.settings.ParentalOn || target.empty() || target == SpecialCategory::Lock) return false;
-  if (target == kChannelPinTarget) return !state.ChannelPinPassed;
-  const Category* category = FindLiveCategory(state, target);
-  if (category && IsAdultCategory(*category)) return false;
-  return InList(state.settings.LockLive, target);
+bool ChannelOpen(const AppState& state, const CatalogItem& channel) {
+  if (state.ChannelPinPassed) return true;
+  return !ParentalRule(state.settings, state.catalog.LiveCategories).Locks(channel);
 }
 
-bool PinGate(AppState& state, std::u16string_view target, const PinAsker& ask) {
-  if (!PinGateAsks(state, target)) return true;
+bool AskChannelPin(AppState& state, const PinAsker& ask) {
   const std::optional<std::u16string> answer = ask ? ask() : std::nullopt;
   if (answer && *answer == state.settings.ParentalPin) {
-    if (target == kChannelPinTarget) state.ChannelPinPassed = true;
+    state.ChannelPinPassed = true;
     return true;
   }
   ShowToast(state, std::u16string(Translate("wrong_pin")), kFeedbackNoticeMs);
@@ -41,9 +34,44 @@ bool PinGate(AppState& state, std::u16string_view target, const PinAsker& ask) {
   return false;
 }
 
-bool PinGate(ModalSlot& slot, AppState& state, std::u16string_view target) {
-  return PinGate(state, target, [&slot] {
+PinAsker PinPrompt(ModalSlot& slot) {
+  return [&slot] {
     TextPrompt prompt{std::u16string(Translate("parental")), std::u16string(Translate("enter_pin")), u"", true};
     return AskTextOrCancel(slot, std::move(prompt));
-  });
+  };
+}
+
+bool ChannelGate(const PinAsker& ask, AppState& state, const CatalogItem& channel, LiveStart start) {
+  if (ChannelOpen(state, channel)) return true;
+  return start == LiveStart::Chosen && AskChannelPin(state, ask);
+}
+
+bool GateSelectedChannel(const PinAsker& ask, AppState& state, LiveStart start) {
+  int& row = state.nav.ChannelIndex;
+  if (!ValidRow(state, row)) return false;
+  const std::u16string id(state.VisibleLive[size_t(row)].id());
+  if (!ChannelGate(ask, state, state.VisibleLive[size_t(row)], start)) return false;
+  const int found = RowOf(state, id, row);
+  if (found < 0) return false;  // a reload during the prompt took the channel away
+  row = found;
+  return true;
+}
+
+bool StepToAllowedChannel(const PinAsker& ask, AppState& state, int direction) {
+  NavState& nav = state.nav;
+  const int next = StepChannelIndex(state.VisibleLive, nav.ChannelIndex, direction, state.settings,
+                                    state.catalog.LiveCategories, nav.live);
+  if (next < 0) return false;
+  nav.ChannelIndex = next;
+  if (GateSelectedChannel(ask, state, LiveStart::Chosen)) return true;
+  const std::u16string& playing = state.playback.lastChannelId;
+  const int row = playing.empty() ? -1 : state.VisibleLive.find(playing);
+  if (row >= 0) nav.ChannelIndex = row;
+  return false;
+}
+
+bool GateExternalHandOff(const PinAsker& ask, AppState& state) {
+  const PlaybackState& playback = state.playback;
+  const bool live = playback.itemKey.empty() && !playback.PlayingTrailer() && !playback.currentChannel.id().empty();
+  return !live || ChannelGate(ask, state, playback.currentChannel, LiveStart::Chosen);
 }

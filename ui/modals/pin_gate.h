@@ -1,37 +1,55 @@
 #pragma once
-// The parental PIN check. With parental control on, a locked live category
-// (one in LockLive) asks for the PIN before it is opened, and a channel of a
-// category that counts as locked (the Lock category, an adult category, or
-// one in LockLive) asks before it plays, once: after the right PIN further
-// channels of such categories play without asking until the user goes to a
-// category that is not locked (ChannelPinPassed).
+// The parental PIN gate: every start of a live channel passes it before it
+// calls into playback. The rule of what is locked is catalog/parental_rule.h;
+// here is the asking. A locked channel plays without asking once the right
+// PIN was entered for a channel since the selection last moved to a live
+// list that is not guarded (ChannelPinPassed); otherwise a start the user
+// chose asks, and a preview (the highlight moved, a list was opened, a
+// catalog arrived) does not play it and does not ask.
 //
 // A wrong or cancelled PIN refuses and shows the "wrong PIN" notice; the PIN
 // typed is never written anywhere. Main thread only.
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
+#include "catalog/catalog_item.h"
 #include "state/app_state.h"
 #include "ui/modals/modal_slot.h"
 
-// The target that stands for "play a channel of a locked category".
-inline constexpr std::u16string_view kChannelPinTarget = u"__ch__";
+// A start the user chose (Enter, a typed number, a search result, a zap,
+// catch-up, the external player) asks for the PIN; a preview never does.
+enum class LiveStart { Preview, Chosen };
 
-// True when `target` needs the PIN asked: parental control is on, and the
-// target is a channel (without ChannelPinPassed) or a live category in
-// LockLive that is not an adult one (adult categories guard their channels
-// instead). Empty targets and the Lock category never ask.
-bool PinGateAsks(const AppState& state, std::u16string_view target);
+// True when `channel` may play now without asking.
+bool ChannelOpen(const AppState& state, const CatalogItem& channel);
 
 // Asks for the PIN: nothing when the prompt was cancelled or not shown.
 using PinAsker = std::function<std::optional<std::u16string>()>;
 
-// Allows or refuses `target`, asking through `ask` when PinGateAsks. The
-// answer must equal ParentalPin exactly (an empty PIN matches an empty
-// answer); a channel's right answer sets ChannelPinPassed; a wrong or
-// cancelled one shows the "wrong PIN" notice.
-bool PinGate(AppState& state, std::u16string_view target, const PinAsker& ask);
-// The same with the masked text prompt in the modal slot.
-bool PinGate(ModalSlot& slot, AppState& state, std::u16string_view target);
+// Asks through `ask`. The answer must equal ParentalPin exactly (an empty
+// PIN matches an empty answer); the right one sets ChannelPinPassed, a wrong
+// or cancelled one shows the "wrong PIN" notice.
+bool AskChannelPin(AppState& state, const PinAsker& ask);
+// The masked text prompt in the modal slot.
+PinAsker PinPrompt(ModalSlot& slot);
+
+// The gate for `channel`: open, or refused for a preview, or asked. The
+// prompt's nested loop may merge job results (a reload can rebuild the
+// lists), so `channel` is read only before asking.
+bool ChannelGate(const PinAsker& ask, AppState& state, const CatalogItem& channel, LiveStart start);
+
+// The gate for VisibleLive[ChannelIndex]. When allowed, ChannelIndex is the
+// row of that same channel again (found by its stream id: the list may have
+// been rebuilt meanwhile); false, and nothing to play, when the list lost it
+// or the index is out of range.
+bool GateSelectedChannel(const PinAsker& ask, AppState& state, LiveStart start);
+
+// A zap (the Player's channel step): the next channel the parental rule does
+// not pass over is selected and gated as chosen. A refusal selects the
+// channel that plays again; true when the selected channel may play.
+bool StepToAllowedChannel(const PinAsker& ask, AppState& state, int direction);
+
+// The external player gets what plays: a live channel (also a catch-up of
+// it) passes the gate as chosen; a movie, an episode or a trailer passes.
+bool GateExternalHandOff(const PinAsker& ask, AppState& state);

@@ -130,8 +130,9 @@ void SelectGroup(ScreenContext& ctx, int index) {
   NavState& nav = state.nav;
   nav.live.ActiveGroup = index;
   const std::u16string name = groups[size_t(index)].name;
+  state.ChannelPinPassed = false;  // a group is no locked category
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
-  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, false);
+  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, nav.live);
   // Entering Live selects (the channel last played when the group holds it)
   // and starts the preview.
   ctx.navigator.SetScreen(Screen::Live);

@@ -5,6 +5,7 @@
 #include "catalog/categories.h"
 #include "catalog/category_visibility.h"
 #include "catalog/channel_choice.h"
+#include "catalog/parental_rule.h"
 #include "catalog/special_categories.h"
 #include "net/text.h"
 #include "platform/virtual_keys.h"
@@ -242,8 +243,13 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
 
 namespace {
 
-bool CategoryLocked(const AppState& state) {
-  return CurrentLiveCategoryLocked(state.catalog.LiveCategories, state.nav.live.LiveCategoryIndex);
+// The selected list's channels all ask for the PIN (Lock, adult, LockLive).
+bool ListGuarded(const AppState& state) {
+  return LiveListGuarded(state.catalog.LiveCategories, state.nav.live, state.settings);
+}
+
+int DefaultChannel(const AppState& state) {
+  return DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
 }
 
 std::u16string_view SelectedCategoryId(const AppState& state) {
@@ -257,11 +263,13 @@ bool ValidChannel(const AppState& state) {
   return state.nav.ChannelIndex >= 0 && state.nav.ChannelIndex < int(state.VisibleLive.size());
 }
 
-// Plays the selected channel and lets the guide panel follow it.
-void PlaySelected(ScreenContext& ctx) {
-  if (!ValidChannel(ctx.state)) return;
+// Plays the selected channel through the parental gate and lets the guide
+// panel follow it; false when the gate refused.
+bool PlaySelected(ScreenContext& ctx, LiveStart start) {
+  if (!GateSelectedChannel(PinPrompt(ctx.modal), ctx.state, start)) return false;
   ctx.state.nav.GuideRowIndex = 0;
   ctx.actions.PlaySelectedChannel();
+  return true;
 }
 
 // Keeps both selections in view by the painter's layout.
@@ -284,20 +292,20 @@ void MoveToFirstVisibleCategory(AppState& state) {
 
 // After the category moved: a category that does not count as locked
 // clears the PIN pass and the preview follows the default channel; a locked
-// one only selects it (playing asks for the PIN).
+// one only selects it (playing a channel of it asks for the PIN).
 void CategoryChanged(ScreenContext& ctx) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
-  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, CategoryLocked(state));
+  nav.ChannelIndex = DefaultChannel(state);
   nav.ChannelScroll = 0;
-  if (LiveCategoryGuarded(state.catalog.LiveCategories, nav.live.LiveCategoryIndex, state.settings)) return;
+  if (ListGuarded(state)) return;
   state.ChannelPinPassed = false;
-  if (!state.VisibleLive.empty()) PlaySelected(ctx);
+  if (!state.VisibleLive.empty()) PlaySelected(ctx, LiveStart::Preview);
 }
 
-// Moves to `category`; a category the user locked asks for the PIN each
-// time it is opened, and a refusal keeps the category that was shown.
+// Moves to `category`. Selecting never asks for the PIN, by keys or by the
+// pointer: a locked category shows its list, and playing asks.
 void SelectCategory(ScreenContext& ctx, int category) {
   AppState& state = ctx.state;
   int& selected = state.nav.live.LiveCategoryIndex;
@@ -306,10 +314,6 @@ void SelectCategory(ScreenContext& ctx, int category) {
   // and the category shown stays.
   if (category >= 0 && category < int(categories.size()) && categories[size_t(category)].id == sc::AddGroup) {
     CreateGroupFromPrompt(ctx);
-    return;
-  }
-  if (category != selected && category >= 0 && category < int(categories.size()) &&
-      !PinGate(ctx.modal, state, categories[size_t(category)].id)) {
     return;
   }
   selected = category;
@@ -322,7 +326,7 @@ void StepCategoryBy(ScreenContext& ctx, int step) {
 }
 
 void StepChannelBy(ScreenContext& ctx, int direction) {
-  if (StepChannelSelection(ctx.state, direction)) PlaySelected(ctx);
+  if (StepChannelSelection(ctx.state, direction)) PlaySelected(ctx, LiveStart::Preview);
 }
 
 bool SelectedIsPlaying(const AppState& state) {
@@ -335,7 +339,7 @@ bool SelectedIsPlaying(const AppState& state) {
 // connection to the provider, and no restart of the picture); a refused PIN
 // plays nothing and stays on the list.
 void PlayChosenChannel(ScreenContext& ctx) {
-  if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx);
+  if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx, LiveStart::Chosen);
   if (SelectedIsPlaying(ctx.state)) ctx.actions.EnterFullVideo();
 }
 
@@ -377,8 +381,8 @@ void EnterChannelDigit(ScreenContext& ctx, int digit) {
     ctx.navigator.SetScreen(Screen::Live);
     state.nav.ChannelIndex = row;
   }
-  PlaySelected(ctx);
-  if (state.CurrentScreen == Screen::Player && ValidChannel(state)) {
+  if (!PlaySelected(ctx, LiveStart::Chosen)) return;
+  if (state.CurrentScreen == Screen::Player) {
     ShowToast(state, std::u16string(state.VisibleLive[size_t(state.nav.ChannelIndex)].name()), kNameNoticeMs);
   }
 }
@@ -390,12 +394,13 @@ void ShowRecentChannel(ScreenContext& ctx, std::u16string_view id) {
   const auto recent = std::find_if(categories.begin(), categories.end(), [](const Category& c) { return c.id == sc::Recent; });
   nav.live.ActiveGroup = -1;
   if (recent != categories.end()) nav.live.LiveCategoryIndex = int(recent - categories.begin());
+  state.ChannelPinPassed = false;  // "Recently Viewed" is no locked category
   nav.LiveFocus = 1;
   ctx.navigator.SetScreen(Screen::Live);
   const int row = state.VisibleLive.find(id);
-  if (row < 0 || row == nav.ChannelIndex) return;
+  if (row < 0) return;
   nav.ChannelIndex = row;
-  PlaySelected(ctx);
+  if (!SelectedIsPlaying(state)) PlaySelected(ctx, LiveStart::Chosen);
   KeepSelectionInView(ctx);
 }
 
@@ -504,7 +509,7 @@ void ClickChannel(ScreenContext& ctx, int row) {
   nav.LastClickRow = row;
   nav.LastClickMs = ctx.nowMs;
   if (second) PlayChosenChannel(ctx);
-  else PlaySelected(ctx);
+  else PlaySelected(ctx, LiveStart::Preview);
 }
 
 void ClickCategory(ScreenContext& ctx, const std::vector<int>& visible, int position) {
@@ -578,20 +583,24 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
   if (state.VisibleLive.empty() && SelectedCategoryId(state) != sc::Lock && nav.live.ActiveGroup < 0) {
     nav.live.LiveCategoryIndex = kLiveAllIndex;
+    state.ChannelPinPassed = false;
     RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
   }
-  const bool locked = CategoryLocked(state);
-  nav.ChannelIndex = DefaultChannelIndex(state.VisibleLive, state.settings, locked);
+  const bool locked = ListGuarded(state);
+  nav.ChannelIndex = DefaultChannel(state);
   const int found = remembered.empty() ? -1 : state.VisibleLive.find(remembered);
-  const bool lockCategory = SelectedCategoryId(state) == sc::Lock;
-  if (found >= 0 && (lockCategory || !Contains(state.settings.LockCh, remembered))) nav.ChannelIndex = found;
+  // A locked channel the PIN let play stays selected; others are passed over.
+  const ParentalRule rule(state.settings, state.catalog.LiveCategories);
+  if (found >= 0 && (state.ChannelPinPassed || !ParentalSkips(rule, state.VisibleLive[size_t(found)], locked))) {
+    nav.ChannelIndex = found;
+  }
   nav.GuideRowIndex = 0;
   KeepSelectionInView(ctx);
   // Back from the Player, the channel that played there goes on as the
   // preview (the same stream, not a new connection).
   if (from == Screen::Player && SelectedIsPlaying(state)) return;
   // The preview follows the selection; a locked category waits for the PIN.
-  if (!state.VisibleLive.empty() && !locked) ctx.actions.PlaySelectedChannel();
+  if (!state.VisibleLive.empty() && !locked) PlaySelected(ctx, LiveStart::Preview);
 }
 
 void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {

@@ -22,7 +22,8 @@ class ScreenActions {
   virtual void SaveSettingsNow() = 0;
   // Places the video for the current screen.
   virtual void LayoutVideo() = 0;
-  // Plays VisibleLive[ChannelIndex] (the preview or the player).
+  // Plays VisibleLive[ChannelIndex] (the preview or the player) as it is:
+  // the caller has passed the parental gate (ui/modals/pin_gate.h).
   virtual void PlaySelectedChannel() = 0;
   virtual void StopPlayback() = 0;
   // Makes `series` the current series and asks for its episodes; with
@@ -57,7 +58,8 @@ class ScreenActions {
   // Opens the picker of the playing stream's audio or subtitle tracks.
   virtual void ChooseTrack(TrackKind kind) = 0;
   // Hands the playing stream to the external player (VLC), or offers its
-  // download page when none is installed.
+  // download page when none is installed; a locked live channel asks for
+  // the PIN first (GateExternalHandOff).
   virtual void OpenInExternalPlayer() = 0;
 
   // The Player screen's remote control; the application drives the engine
@@ -68,7 +70,9 @@ class ScreenActions {
   // Esc/Backspace on the Player: the resume position is stored, a movie or
   // episode stops, a live channel stays as the Live screen's preview.
   virtual void LeavePlayer() = 0;
-  // The next (+1) or previous (-1) channel, or movie or episode.
+  // The next (+1) or previous (-1) channel, or movie or episode; the
+  // channel step asks for the PIN where the parental rule wants it
+  // (StepToAllowedChannel).
   virtual void StepChannel(int direction) = 0;
   virtual void StepVod(int delta) = 0;
   virtual void TogglePause() = 0;
@@ -81,7 +85,8 @@ class ScreenActions {
   // The strips follow a change of their state (shown, expanded, volume).
   virtual void UpdateStrips() = 0;
   // Replays row `guideRow` of the selected channel's guide from the
-  // provider's archive, full window (the Catch-up screen's Enter).
+  // provider's archive, full window (the Catch-up screen's Enter), once the
+  // channel passed the parental gate.
   virtual void PlayCatchup(int guideRow) = 0;
   // Plays the trending movie's trailer full window once it is resolved (a
   // notice shows meanwhile); a notice says so when there is none.

@@ -6,6 +6,7 @@
 #include "platform/virtual_keys.h"
 #include "store/runtime_log.h"
 #include "ui/i18n/translate.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
 
@@ -177,8 +178,13 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
     ctx.actions.RequestSeriesInfo(item, true);
     return;
   }
-  // A channel replaces the live list and plays on the Player screen.
-  state.VisibleLive = VisibleList(state.SearchResults.live, {hit.index});
+  // A channel passes the parental gate, then replaces the live list and
+  // plays on the Player screen. The prompt's loop may rebuild the results:
+  // the list the hit indexes is held until the channel plays.
+  const SharedItems live = state.SearchResults.live;
+  if (!ChannelGate(PinPrompt(ctx.modal), state, item, LiveStart::Chosen)) return;
+  if (!live || hit.index >= live->size()) return;
+  state.VisibleLive = VisibleList(live, {hit.index});
   state.nav.ChannelIndex = 0;
   state.nav.fullVideo = true;
   state.player.liveStripExpanded = false;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "state/app_state.h"
@@ -26,7 +27,12 @@ struct RecordingActions : ScreenActions {
   void LayoutVideo() override { ++layouts; }
   void PlaySelectedChannel() override {
     ++plays;
-    if (state) played.push_back(state->nav.ChannelIndex);
+    if (!state) return;
+    played.push_back(state->nav.ChannelIndex);
+    if (!tracksPlaying) return;
+    const std::u16string id(state->VisibleLive[size_t(state->nav.ChannelIndex)].id());
+    playedIds.push_back(id);
+    state->playback.lastChannelId = id;
   }
   void StopPlayback() override { ++stops; }
   void Repaint() override { ++repaints; }
@@ -70,6 +76,10 @@ struct RecordingActions : ScreenActions {
   // With `state` set, each play records the selected channel's index.
   AppState* state = nullptr;
   std::vector<int> played;
+  // With `tracksPlaying` as well, each play records the channel's id and
+  // makes it the one that plays, as the engine would.
+  bool tracksPlaying = false;
+  std::vector<std::u16string> playedIds;
   std::vector<std::u16string> seriesAsked, movies, episodes;
   std::vector<bool> autoPlays;
 };
@@ -96,6 +106,7 @@ class NavigatorTest : public ::testing::Test {
   void RunNested(const std::function<bool()>& done) {
     ++modalsShown;
     modalWasOpen = modal.Open();
+    if (whileModalOpen) std::exchange(whileModalOpen, nullptr)();
     while (!modalKeys.empty()) {
       const int step = modalKeys.front();
       modalKeys.erase(modalKeys.begin());
@@ -116,6 +127,8 @@ class NavigatorTest : public ::testing::Test {
   RecordingActions actions;
   ScreenTable screens;
   std::vector<int> modalKeys;
+  // Runs once when the next modal opens, as a job result its loop merges.
+  std::function<void()> whileModalOpen;
   int modalsShown = 0;
   bool modalWasOpen = false;
   ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};

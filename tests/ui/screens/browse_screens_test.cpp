@@ -367,25 +367,6 @@ TEST_F(BrowseTest, GroupsAreCreatedFromThePromptOnGroupsAndOnLive) {
   EXPECT_EQ(modalsShown, 3);
 }
 
-TEST_F(BrowseTest, AUserLockedCategoryAsksForThePinEachTimeItOpens) {
-  state.settings.ParentalOn = true;
-  state.settings.ParentalPin = u"4321";
-  state.settings.LockLive = {u"n"};
-  navigator.SetScreen(Screen::Live);
-  Press({Vk::Down, Vk::Down});  // Favorite, Lock
-  Answer(u"0000");
-  Press({Vk::Down});
-  EXPECT_EQ(LiveCategoryId(), u"lock") << "a wrong PIN keeps the category shown";
-  EXPECT_EQ(state.toast.text, u"Wrong PIN");
-  Answer(u"4321");
-  Press({Vk::Down});
-  EXPECT_EQ(LiveCategoryId(), u"n");
-  Press({Vk::Up});
-  Answer(u"4321");
-  Press({Vk::Down});
-  EXPECT_EQ(modalsShown, 3) << "asked again on the next opening";
-}
-
 // --- What the screens paint -------------------------------------------------
 
 // Names as real providers write them.

@@ -1,0 +1,272 @@
+// Parental control over every way a live channel starts: the rule, the
+// gate, and each screen's way in (search, the history, groups, typed
+// numbers, zapping, catch-up, the external player), through the navigator
+// as the window drives it.
+#include <gtest/gtest.h>
+
+#include "catalog/categories.h"
+#include "catalog/parental_rule.h"
+#include "platform/virtual_keys.h"
+#include "tests/fixtures/temp_data_home.h"
+#include "tests/ui/nav/navigator_fixture.h"
+#include "ui/modals/pin_gate.h"
+#include "ui/screens/live_history.h"
+#include "ui/screens/live_screen.h"
+#include "ui/screens/search_screen.h"
+
+namespace {
+
+// Channels as (id, category); the number is the row in the list, from 1.
+SharedItems Channels(std::initializer_list<std::pair<std::u16string, std::u16string>> rows) {
+  auto list = std::make_shared<ItemList>();
+  int n = 0;
+  for (const auto& [id, category] : rows) {
+    const std::u16string name = u"Name " + id, num(1, char16_t(u'1' + n++));
+    CatalogItem::Fields f;
+    f.id = id;
+    f.name = name;
+    f.categoryId = category;
+    f.num = num;
+    list->emplace_back(ItemKind::Live, f, 0);
+  }
+  return list;
+}
+
+// News n1..n4 (n3 locked by the user), Kids k1, k2 (a category in LockLive),
+// an adult category x1, x2 and Sport s1.
+class ParentalTest : public NavigatorTest {
+ protected:
+  ParentalTest() {
+    actions.state = &state;
+    actions.tracksPlaying = true;
+    navigator.SetSurfaceSize(1280, 720);
+    state.catalog.LiveChannels = Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"},
+                                           {u"k2", u"k"}, {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+    state.catalog.LiveCategories = {{u"News", u"n"}, {u"Kids", u"k"}, {u"Hot XXX", u"x"}, {u"Sport", u"s"}};
+    int index = kLiveAllIndex;
+    RebuildLiveCategories(state.catalog.LiveCategories, index);  // ... News 5, Kids 6, Sport 7, Hot XXX 8
+    Settings& s = state.settings;
+    s.ParentalOn = true;
+    s.ParentalPin = u"4321";
+    s.LockCh = {u"n3"};
+    s.LockLive = {u"k"};
+  }
+  std::u16string CategoryId() { return state.catalog.LiveCategories[size_t(state.nav.live.LiveCategoryIndex)].id; }
+  std::u16string Selected() { return std::u16string(state.VisibleLive[size_t(state.nav.ChannelIndex)].id()); }
+  void Answer(std::u16string_view pin) {
+    modalKeys = Typing(pin);
+    modalKeys.push_back(Vk::Return);
+  }
+  PinAsker Asker(std::optional<std::u16string> answer) {
+    return [this, answer] {
+      ++modalsShown;
+      return answer;
+    };
+  }
+  void ClickChannelRow(int row) {
+    const LiveLayout l = LiveLayoutOf(state, int(VisibleLiveCategories(state).size()), 0, 1280, 720);
+    const double x = (l.categoryRight + l.channelScrollbarX) / 2, y = l.channels.RowTop(row) + l.channels.rowHeight / 2.0;
+    navigator.OnPointer(PointerEvent{PointerEvent::Kind::Up, int(x), int(y), 0}, 1280, 720, 5000);
+  }
+  TempDataHome home;
+};
+
+TEST_F(ParentalTest, TheRuleLocksUserLockedChannelsAndChannelsOfAdultOrLockedCategories) {
+  const ParentalRule rule(state.settings, state.catalog.LiveCategories);
+  const ItemList& items = *state.catalog.LiveChannels;
+  std::u16string locked;
+  for (const CatalogItem& channel : items)
+    if (rule.Locks(channel)) locked += std::u16string(channel.id()) + u" ";
+  EXPECT_EQ(locked, u"n3 k1 k2 x1 x2 ");
+  const SharedItems stray = Channels({{u"y", u"xxx-77"}, {u"z", u"unknown"}});
+  EXPECT_TRUE(rule.Locks((*stray)[0])) << "a category the list lacks is judged by its id";
+  EXPECT_FALSE(rule.Locks((*stray)[1]));
+  state.settings.ParentalOn = false;
+  EXPECT_FALSE(ParentalRule(state.settings, state.catalog.LiveCategories).Locks(items[2]));
+
+  LiveListSelection selection;
+  const auto guarded = [&](int category, int group = -1) {
+    selection.LiveCategoryIndex = category;
+    selection.ActiveGroup = group;
+    return LiveListGuarded(state.catalog.LiveCategories, selection, state.settings);
+  };
+  EXPECT_TRUE(guarded(4) && guarded(6) && guarded(8)) << "Lock, LockLive, adult";
+  EXPECT_FALSE(guarded(2) || guarded(5) || guarded(99));
+  EXPECT_FALSE(guarded(6, 0)) << "a group is no category";
+}
+
+TEST_F(ParentalTest, OnlyTheExactPinPassesAndARefusalSaysSo) {
+  for (const std::optional<std::u16string>& wrong : {std::optional<std::u16string>(u"1234"),
+                                                      std::optional<std::u16string>(u"43210"),
+                                                      std::optional<std::u16string>()}) {
+    state.toast.text.clear();
+    EXPECT_FALSE(AskChannelPin(state, Asker(wrong)));
+    EXPECT_EQ(state.toast.text, u"Wrong PIN");
+  }
+  EXPECT_FALSE(state.ChannelPinPassed);
+  EXPECT_TRUE(AskChannelPin(state, Asker(u"4321")));
+  EXPECT_TRUE(state.ChannelPinPassed);
+  state.settings.ParentalPin.clear();
+  EXPECT_TRUE(AskChannelPin(state, Asker(u""))) << "an empty PIN matches an empty answer";
+  EXPECT_FALSE(AskChannelPin(state, Asker(std::nullopt))) << "but not a cancel";
+}
+
+// The trap: the category column must reach every category by keys alone.
+TEST_F(ParentalTest, KeysWalkOverLockedCategoriesAndPlayingAChannelOfOneAsks) {
+  navigator.SetScreen(Screen::Live);
+  ASSERT_EQ(CategoryId(), u"");
+  const int previews = actions.plays;
+  Press({Vk::Down, Vk::Down, Vk::Down, Vk::Down});  // Favorite, Lock, News, Kids
+  EXPECT_EQ(CategoryId(), u"k");
+  EXPECT_EQ(modalsShown, 0) << "moving the highlight never asks";
+  EXPECT_EQ(state.VisibleLive.size(), 2u) << "the list shows";
+  const int afterNews = actions.plays;
+  EXPECT_EQ(afterNews, previews + 1) << "News previews; Lock and Kids do not play";
+  Press({Vk::Right, Vk::Down});
+  EXPECT_EQ(Selected(), u"k2");
+  EXPECT_EQ(actions.plays, afterNews) << "the highlight on a locked channel does not preview it";
+  Answer(u"0000");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(actions.plays, afterNews);
+  EXPECT_EQ(state.toast.text, u"Wrong PIN");
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(actions.playedIds.back(), u"k2");
+  EXPECT_EQ(actions.fullVideos, 1);
+
+  Press({Vk::Left, Vk::Down, Vk::Down});  // Sport, Hot XXX: the last category
+  EXPECT_EQ(CategoryId(), u"x");
+  modalKeys = {Vk::Escape};
+  Press({Vk::Right, Vk::Return});
+  EXPECT_EQ(modalsShown, 3) << "Sport cleared the pass: the adult channel asks";
+  EXPECT_EQ(actions.playedIds.back(), u"s1");
+  Press({Vk::Left, Vk::Up, Vk::Up});  // back to Kids, no prompt on the way
+  EXPECT_EQ(CategoryId(), u"k");
+  EXPECT_EQ(modalsShown, 3);
+}
+
+TEST_F(ParentalTest, SearchAsksBeforeALockedChannelPlays) {
+  navigator.SetScreen(Screen::Search);
+  SearchCatalog(state, u"name n3");
+  ASSERT_EQ(state.SearchResults.size(), 1u);
+  Answer(u"9");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(state.CurrentScreen, Screen::Search) << "a refusal stays on the results";
+  EXPECT_TRUE(actions.playedIds.empty());
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(state.CurrentScreen, Screen::Player);
+  EXPECT_EQ(actions.playedIds, std::vector<std::u16string>{u"n3"});
+  EXPECT_EQ(modalsShown, 2);
+
+  navigator.SetScreen(Screen::Search);
+  SearchCatalog(state, u"name x1");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 2) << "the PIN is remembered until an unlocked category is chosen";
+  EXPECT_EQ(actions.playedIds.back(), u"x1");
+}
+
+TEST_F(ParentalTest, TheHistoryAndGroupsAskForLockedChannels) {
+  state.settings.HistoryLive = {u"x1", u"n1"};
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Letter('H')});
+  modalKeys = {Vk::Escape};
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(CategoryId(), u"recent");
+  EXPECT_EQ(Selected(), u"x1") << "shown, not played";
+  EXPECT_NE(actions.playedIds.back(), u"x1");
+
+  state.settings.Groups = {{u"Mixed", {u"x2", u"n1"}}};
+  Press({Vk::Letter('G')});
+  Press({Vk::Return});
+  EXPECT_EQ(Selected(), u"n1") << "the default pick passes over the locked one";
+  EXPECT_EQ(actions.playedIds.back(), u"n1");
+  ClickChannelRow(1);  // a group lists its channels in catalog order
+  EXPECT_EQ(Selected(), u"x2");
+  EXPECT_EQ(actions.playedIds.back(), u"n1") << "a click previews, and a locked channel has no preview";
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 2);
+  EXPECT_EQ(actions.playedIds.back(), u"x2");
+}
+
+TEST_F(ParentalTest, TypedNumbersAskAndZappingPassesOverLockedChannels) {
+  navigator.SetScreen(Screen::Live);  // All, in catalog order: n1 n2 n3 n4 k1 k2 x1 x2 s1
+  modalKeys = {Vk::Escape};
+  Press({Vk::Digit(3)});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(actions.playedIds.back(), u"n1");
+
+  // A zap: n4 -> s1 over k1, k2 (Kids) and x1, x2 (adult).
+  state.nav.ChannelIndex = state.VisibleLive.find(u"n4");
+  EXPECT_TRUE(StepToAllowedChannel(Asker(std::nullopt), state, +1));
+  EXPECT_EQ(Selected(), u"s1");
+  EXPECT_TRUE(StepToAllowedChannel(Asker(std::nullopt), state, +1));
+  EXPECT_EQ(Selected(), u"n1") << "wraps to the first";
+  EXPECT_EQ(modalsShown, 1);
+
+  // In a locked category every channel asks; a refusal goes back to the one playing.
+  state.nav.live.LiveCategoryIndex = 6;
+  RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+  state.nav.ChannelIndex = 0;
+  state.playback.lastChannelId = u"k1";
+  EXPECT_FALSE(StepToAllowedChannel(Asker(u"1"), state, +1));
+  EXPECT_EQ(Selected(), u"k1");
+  EXPECT_TRUE(StepToAllowedChannel(Asker(u"4321"), state, +1));
+  EXPECT_EQ(Selected(), u"k2");
+  EXPECT_EQ(modalsShown, 3);
+}
+
+TEST_F(ParentalTest, CatchupAndTheExternalPlayerAskForALockedChannel) {
+  navigator.SetScreen(Screen::Live);
+  state.nav.ChannelIndex = state.VisibleLive.find(u"x1");
+  // Catch-up gates the selected channel as chosen.
+  EXPECT_FALSE(GateSelectedChannel(Asker(std::nullopt), state, LiveStart::Chosen));
+  EXPECT_FALSE(GateSelectedChannel(Asker(u"4321"), state, LiveStart::Preview)) << "a preview never asks";
+  EXPECT_EQ(modalsShown, 1);
+
+  // The hand-off gets what plays: a live channel asks, a movie does not.
+  state.playback.currentChannel = (*state.catalog.LiveChannels)[6];
+  EXPECT_FALSE(GateExternalHandOff(Asker(u"0"), state));
+  state.playback.itemKey = u"m1";
+  EXPECT_TRUE(GateExternalHandOff(Asker(u"0"), state));
+  EXPECT_EQ(modalsShown, 2);
+  state.playback.itemKey.clear();
+  EXPECT_TRUE(GateExternalHandOff(Asker(u"4321"), state));
+  EXPECT_TRUE(GateSelectedChannel(Asker(std::nullopt), state, LiveStart::Chosen)) << "passed once";
+}
+
+// The prompt's loop merges job results: a reload may rebuild the list
+// under the gate. The channel is found again by its id, never by the old row.
+TEST_F(ParentalTest, AReloadDuringThePromptNeverPlaysAStaleRow) {
+  navigator.SetScreen(Screen::Live);
+  const auto reload = [this](SharedItems channels) {
+    whileModalOpen = [this, channels] {
+      state.catalog.LiveChannels = channels;
+      RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+    };
+  };
+  ClickChannelRow(7);
+  ASSERT_EQ(Selected(), u"x2");
+  const int plays = actions.plays;
+  reload(Channels({{u"n1", u"n"}, {u"n2", u"n"}}));
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(actions.plays, plays) << "the channel left the list: nothing plays";
+
+  ASSERT_EQ(state.VisibleLive.size(), 2u);
+  state.nav.ChannelIndex = 1;  // n2, locked now
+  state.settings.LockCh = {u"n2"};
+  state.ChannelPinPassed = false;
+  reload(Channels({{u"x1", u"x"}, {u"n1", u"n"}, {u"n2", u"n"}}));
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(actions.playedIds.back(), u"n2");
+  EXPECT_EQ(state.nav.ChannelIndex, 2) << "found again at its new row";
+}
+
+}  // namespace
