@@ -168,7 +168,7 @@ TEST_F(SpeedTestOverHttp, TransfersThatBreakReportTheBytesThatMoved) {
   const std::regex upShape(R"(  (\d+) bytes in \d+\.\d\d s  \(reply 0\))");
   ASSERT_TRUE(std::regex_match(*(up + 1), sent, upShape)) << *(up + 1);
   EXPECT_LE(std::stoul(sent[1]), 1000000u);
-  EXPECT_EQ(lines.back(), "Gata.");
+  EXPECT_EQ(lines.back(), "Done.");
 }
 
 TEST_F(SpeedTestOverHttp, StartingTwiceRunsOneTest) {

@@ -112,7 +112,7 @@ TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
   state.settings.Volume = 97;
   Press({Vk::OemPlus});
   EXPECT_EQ(state.settings.Volume, 100);
-  EXPECT_EQ(state.toast.text, u"Volume 100") << "shown as the notice, on every screen";
+  EXPECT_EQ(state.toast.text, u"Vol 100") << "shown as the notice, on every screen";
   // A stale status goes with its screen; a catalog load's progress stays.
   state.StatusText = u"Type message, Enter = send";
   navigator.SetScreen(Screen::Live);
