@@ -255,9 +255,10 @@ def browse():
     time.sleep(0.3)
     shot = screenshot("browse_live")
     width, height = shot[0], shot[1]
-    # The selected channel row (second row) is outlined and filled in the selection colour.
-    row = pixel(shot, width * 700 // 1920, height * (122 + 48 + 24) // 1080)
-    check(row[0] > row[2] + 10, "browse: the selected channel row is highlighted %s" % (row,))
+    # The selected channel row (second row) is filled in the accent (the default
+    # grey), where the rows around it are dark; sampled right of the name.
+    row = pixel(shot, width * 820 // 1920, height * (122 + 48 + 24) // 1080)
+    check(brightness(row) > 120, "browse: the selected channel row is highlighted %s" % (row,))
     # A click on the third channel row selects and plays it.
     before = len(read_lines(LOG))
     subprocess.run(["xdotool", "mousemove", str(width * 700 // 1920), str(height * (122 + 2 * 48 + 24) // 1080),
@@ -276,9 +277,9 @@ def browse():
     key("Return")  # choose it
     time.sleep(0.5)
     shot = screenshot("browse_live_group")
-    first = pixel(shot, width * 700 // 1920, height * (122 + 24) // 1080)
-    second = pixel(shot, width * 700 // 1920, height * (122 + 48 + 24) // 1080)
-    check(first[0] > first[2] + 10 and brightness(second) < 40,
+    first = pixel(shot, width * 820 // 1920, height * (122 + 24) // 1080)
+    second = pixel(shot, width * 820 // 1920, height * (122 + 48 + 24) // 1080)
+    check(brightness(first) > 120 and brightness(second) < 40,
           "browse: the chosen group shows its one channel, selected %s %s" % (first, second))
     key("g", "Delete")
     time.sleep(0.3)
@@ -825,8 +826,11 @@ def check_playback_extras():
     shot = screenshot("home_before_trailer")
     width, height = shot[0], shot[1]
     before = len(read_lines(LOG))
-    x = max(width - 552, 450 * width // 1920) + 84
-    subprocess.run(["xdotool", "mousemove", str(x), str(height - 38), "click", "1"], check=True)
+    # The action buttons' sizes follow the text's scale (the window's height
+    # over 1080, or its width over 1920 when that is smaller).
+    scale = min(height / 1080, width / 1920)
+    x = int(max(width - 552 * scale, 450 * width / 1920) + 84 * scale)
+    subprocess.run(["xdotool", "mousemove", str(x), str(int(height - 38 * scale)), "click", "1"], check=True)
     played = wait_for_line("trailer play resolved=1", after=before, timeout=25)
     check(played >= 0 and read_lines(LOG)[played].endswith("/movie/demo/demo/208.mkv"),
           "extras: the trailer plays the stream yt-dlp printed")
