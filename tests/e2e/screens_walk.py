@@ -378,7 +378,9 @@ def walk_screens(walk):
 
 
 def toast_texts(layers):
-    return [t for t in layers.get("interface", {}).get("texts", []) if t["part"] == "toast"]
+    # On the Player the notice is drawn on the strip layer, above the strips.
+    return [t for layer in ("interface", "strips") for t in layers.get(layer, {}).get("texts", [])
+            if t["part"] == "toast"]
 
 
 def check_one_notice(walk, stop, layers, engine_notes):

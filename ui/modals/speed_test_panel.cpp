@@ -11,6 +11,10 @@ constexpr int kPageLines = 8;
 constexpr int kWheelLines = 3;
 constexpr double kLineHeight = 28;
 
+// Lines grow with the text on windows taller than the design's 1080 (below
+// it the text shrinks and 28 still holds a line).
+double LineHeight(double height) { return kLineHeight * std::max(1.0, height / 1080.0); }
+
 }  // namespace
 
 int SpeedFocusMove(int focus, int vk) {
@@ -37,7 +41,7 @@ RectF SpeedReportRect(double width, double height) {
 
 int SpeedVisibleLines(double height) {
   const RectF box = SpeedReportRect(1, height);
-  return std::max(4, static_cast<int>((box.Height() - 16) / kLineHeight));
+  return std::max(4, static_cast<int>((box.Height() - 16) / LineHeight(height)));
 }
 
 void PaintSpeedTestPanel(RenderResources& res, const SpeedReport& report, int focus) {
@@ -78,8 +82,9 @@ void PaintSpeedTestPanel(RenderResources& res, const SpeedReport& report, int fo
   cairo_rectangle(cr, box.left, box.top, box.Width(), box.Height());
   cairo_clip(cr);
   for (int i = 0; i < visible && first + i < static_cast<int>(lines.size()); ++i) {
-    const double top = box.top + 8 + i * kLineHeight;
-    res.DrawSingleLine(FontId::Hint, lines[first + i], RectF{box.left + 16, top, box.right - 16, top + kLineHeight},
+    const double line = LineHeight(H);
+    const double top = box.top + 8 + i * line;
+    res.DrawSingleLine(FontId::Hint, lines[first + i], RectF{box.left + 16, top, box.right - 16, top + line},
                        brush.White, kAlignLeadingCentered);
   }
   cairo_restore(cr);
