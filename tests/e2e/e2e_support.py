@@ -25,9 +25,9 @@ def start_standin(standin, media, env):
 
 def start_program(program, env):
     """The program and its window id, focused, once the window maps (None
-    after 20 s)."""
+    after 45 s: a loaded machine can take that long)."""
     proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.time() + 20
+    deadline = time.time() + 45
     while time.time() < deadline:
         found = subprocess.run(["xdotool", "search", "--name", "Vistra 4.3"], capture_output=True, text=True)
         if found.stdout.strip():

@@ -45,11 +45,7 @@ PickerResult PickerOnClick(OptionPicker& picker, double x, double y, double widt
   return PickerResult::Chosen;
 }
 
-int PickerVisibleRows(double height) {
-  const double row = std::max(1.0, DesignY(kRowHeight, height));
-  const double rows = (height - DesignY(kRowsTop + kBottomMargin, height)) / row;
-  return std::max(1, static_cast<int>(rows + 1e-9));
-}
+int PickerVisibleRows(double height) { return DesignRowsThatFit(height, kRowsTop, kRowHeight, kBottomMargin); }
 
 RectF PickerRowRect(int slot, double width, double height) {
   const double top = DesignY(kRowsTop + slot * kRowHeight, height);

@@ -439,6 +439,7 @@ void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uin
 
 void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box) {
   if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
+  MarkTexts("toast");
   FillRounded(box, 12, Rgba{0, 0, 0, 0.65});
   const double pad = box.Height() / 5;
   DrawTrimmed(FontId::Label, text, RectF{box.left + pad, box.top + pad / 2, box.right - pad, box.bottom - pad / 2},

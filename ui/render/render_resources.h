@@ -130,6 +130,13 @@ struct RectF {
 
 inline double DesignX(double x, double width) { return x * width / kDesignWidth; }
 inline double DesignY(double y, double height) { return y * height / kDesignHeight; }
+// How many rows `rowHeight` high (in 1080ths, like `top` and `bottomMargin`)
+// fit between `top` and the bottom margin of a surface `height` high: at
+// least one.
+inline int DesignRowsThatFit(double height, double top, double rowHeight, double bottomMargin) {
+  const double row = std::max(1.0, DesignY(rowHeight, height));
+  return std::max(1, static_cast<int>((height - DesignY(top + bottomMargin, height)) / row + 1e-9));
+}
 inline double WideX(double x, double width) { return x * width / kWideDesignWidth; }
 
 // A rectangle in the 1920 x 1080 space, or with x in the 2400-wide space.

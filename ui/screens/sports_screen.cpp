@@ -17,11 +17,7 @@ int LineCount(const AppState& state) { return static_cast<int>(state.sports.line
 
 // Rows in 1080ths of the height, like the title above them: in pixels they
 // ran under the title on a tall window.
-int SportsVisibleRows(double height) {
-  const double row = std::max(1.0, DesignY(kRowHeight, height));
-  const double rows = (height - DesignY(kRowsTop + kBottomMargin, height)) / row;
-  return std::max(1, static_cast<int>(rows + 1e-9));
-}
+int SportsVisibleRows(double height) { return DesignRowsThatFit(height, kRowsTop, kRowHeight, kBottomMargin); }
 
 RectF SportsRowRect(int slot, double width, double height) {
   const double top = DesignY(kRowsTop + slot * kRowHeight, height);
