@@ -20,7 +20,7 @@
 #include "store/collections.h"
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/render/icon_cache.h"
 #include "ui/screens/player_strips.h"

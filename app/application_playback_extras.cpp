@@ -14,7 +14,7 @@
 #include "player/vod_playback.h"
 #include "player/tracks.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/option_picker.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/modals/question_dialog.h"

@@ -7,7 +7,7 @@
 #include "catalog/categories.h"
 #include "store/data_folder.h"
 #include "store/settings_file.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "catalog/channel_choice.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "store/runtime_log.h"
 #include "state/app_state.h"
 #include "store/settings_file.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/screens/account_screen.h"
 
 // One Apply per result: the merge first, then what follows from it.

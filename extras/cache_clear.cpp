@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "net/text.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

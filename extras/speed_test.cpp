@@ -13,7 +13,7 @@
 #include "net/text.h"
 #include "net/url_parts.h"
 #include "store/data_folder.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "net/json_scan.h"
 #include "net/text.h"
 #include "net/url_parts.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "platform/clock.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/image_decode.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

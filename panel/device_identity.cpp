@@ -8,7 +8,7 @@
 #include "net/text.h"
 #include "platform/device_names.h"
 #include "platform/sha256.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "store/settings_file.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 std::u16string BuildThreadText(const std::vector<PanelMessage>& messages) {
   if (messages.empty()) return std::u16string(Translate("no_messages"));

@@ -9,7 +9,7 @@
 #include "player/vod_playback.h"
 #include "state/app_state.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

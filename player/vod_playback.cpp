@@ -10,7 +10,7 @@
 #include "state/app_state.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

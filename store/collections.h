@@ -4,7 +4,7 @@
 //
 // Pure functions on the record's lists; the screens that call them show the
 // returned notice key, repaint and call SaveSettings. Ids are compared as
-// exact text. Notice keys are translation keys for Translate (ui/i18n).
+// exact text. Notice keys are translation keys for Translate (i18n).
 // Main thread only, like the record they change.
 #include <cstdint>
 #include <map>

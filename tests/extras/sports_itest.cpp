@@ -6,7 +6,7 @@
 #include "net/text.h"
 #include "platform/clock.h"
 #include "tests/fixtures/public_services_fixture.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

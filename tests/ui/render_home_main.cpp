@@ -21,7 +21,7 @@
 #include <string>
 
 #include "net/text.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/render/render_resources.h"
 #include "ui/screens/home_screen.h"
 #include "ui/modals/question_dialog.h"

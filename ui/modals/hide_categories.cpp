@@ -9,7 +9,7 @@
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
 #include "store/collections.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

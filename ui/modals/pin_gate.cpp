@@ -3,7 +3,7 @@
 #include "catalog/channel_choice.h"
 #include "catalog/parental_rule.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/text_prompt.h"
 
 namespace {

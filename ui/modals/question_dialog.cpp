@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 // The panel sits where the text-entry dialog sits (x in the 2400-wide design
 // space), so every modal question of the program looks alike.

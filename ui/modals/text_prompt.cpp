@@ -4,7 +4,7 @@
 
 #include "platform/clipboard.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

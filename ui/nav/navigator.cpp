@@ -6,7 +6,7 @@
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "net/text.h"
 #include "platform/qr_code.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/playlists.h"

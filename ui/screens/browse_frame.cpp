@@ -7,7 +7,7 @@
 #include "catalog/special_categories.h"
 #include "net/text.h"
 #include "store/id_set.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace sc = SpecialCategory;
 

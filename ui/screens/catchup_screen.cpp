@@ -6,7 +6,7 @@
 #include "catalog/guide.h"
 #include "platform/date_format.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/option_picker.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/live_history.h"

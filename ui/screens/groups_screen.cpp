@@ -8,7 +8,7 @@
 #include "platform/virtual_keys.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"

@@ -8,7 +8,7 @@
 #include "panel/messages.h"
 #include "platform/date_format.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/question_dialog.h"
 #include "ui/render/product_mark.h"
 #include "ui/nav/navigator.h"

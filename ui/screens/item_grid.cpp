@@ -8,7 +8,7 @@
 #include "platform/virtual_keys.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/nav/navigator.h"
 
 // Sections: layout and hit tests; painting; keys; pointer; entering.

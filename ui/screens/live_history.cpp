@@ -5,7 +5,7 @@
 
 #include "platform/virtual_keys.h"
 #include "store/id_set.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
 #include "ui/screens/live_screen.h"

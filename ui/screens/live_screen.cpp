@@ -13,7 +13,7 @@
 #include "player/video_layout.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/groups_screen.h"

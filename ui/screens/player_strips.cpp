@@ -9,7 +9,7 @@
 #include "net/text.h"
 #include "platform/date_format.h"
 #include "player/remote_control.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

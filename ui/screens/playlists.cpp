@@ -3,7 +3,7 @@
 #include <string>
 
 #include "net/text.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 std::vector<PlaylistEntry> AccountPlaylists(const PanelState& panel, const Settings& settings,
                                             std::u16string_view fallbackName) {

@@ -4,7 +4,7 @@
 
 #include "net/text.h"
 #include "platform/clock.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

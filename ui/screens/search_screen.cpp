@@ -5,7 +5,7 @@
 #include "net/text.h"
 #include "platform/virtual_keys.h"
 #include "store/runtime_log.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"

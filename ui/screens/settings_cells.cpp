@@ -6,7 +6,7 @@
 #include "net/endpoints.h"
 #include "net/text.h"
 #include "player/external_players.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/hide_categories.h"
 #include "ui/modals/option_picker.h"
 #include "ui/modals/question_dialog.h"

@@ -6,7 +6,7 @@
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/playlists.h"
 #include "ui/screens/settings_cells.h"

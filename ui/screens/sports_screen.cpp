@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/modals/option_picker.h"
 #include "ui/nav/navigator.h"
 

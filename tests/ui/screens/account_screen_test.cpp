@@ -6,7 +6,7 @@
 #include "platform/virtual_keys.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "tests/ui/render/test_pictures.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/screens/playlists.h"
 #include "ui/screens/provider_status_text.h"
 

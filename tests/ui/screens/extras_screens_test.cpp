@@ -4,7 +4,7 @@
 #include "catalog/guide.h"
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/screens/catchup_screen.h"
 #include "ui/screens/sports_screen.h"

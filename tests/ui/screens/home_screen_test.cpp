@@ -5,7 +5,7 @@
 #include "extras/trending.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/render/test_pictures.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 namespace {
 

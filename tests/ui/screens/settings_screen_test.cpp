@@ -6,7 +6,7 @@
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "tests/ui/render/test_pictures.h"
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 #include "ui/screens/settings_cells.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #pragma once
-// The language list and the text tables behind ui/i18n/translate.h.
+// The language list and the text tables behind i18n/translate.h.
 // Everything here is static, read-only data built at compile time, so any
 // thread may read it at any moment (including during static initialisation).
 //
 // Each language's texts are generated at build time from its gettext file
-// ui/i18n/po/<code>.po (ui/i18n/tools/po_compile_main.cpp): one text per key
+// i18n/po/<code>.po (i18n/tools/po_compile_main.cpp): one text per key
 // of kTextKeys, in that order. An empty text is one the language has not
 // translated; it shows in English.
 #include <array>
@@ -12,7 +12,7 @@
 #include <span>
 #include <string_view>
 
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 // The keys of the English file, sorted in byte order (the lookup's order):
 // lower-case ASCII words joined by "_".

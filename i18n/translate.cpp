@@ -1,4 +1,4 @@
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "net/text.h"
-#include "ui/i18n/languages.h"
+#include "i18n/languages.h"
 
 namespace {
 

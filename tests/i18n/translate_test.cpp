@@ -1,11 +1,11 @@
-#include "ui/i18n/translate.h"
+#include "i18n/translate.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "ui/i18n/languages.h"
+#include "i18n/languages.h"
 
 namespace {
 

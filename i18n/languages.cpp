@@ -1,4 +1,4 @@
-#include "ui/i18n/languages.h"
+#include "i18n/languages.h"
 
 // The 33 languages in the order of the language picker. Codes are what the
 // picker stores in Lang; the date locales are the names the date formatter

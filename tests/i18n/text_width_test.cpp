@@ -37,8 +37,8 @@
 #include <vector>
 
 #include "net/text.h"
-#include "ui/i18n/languages.h"
-#include "ui/i18n/translate.h"
+#include "i18n/languages.h"
+#include "i18n/translate.h"
 #include "ui/render/render_resources.h"
 
 namespace {
@@ -266,7 +266,7 @@ TEST_F(TextWidth, EveryTextFitsItsPlace) {
     }
   }
   for (int language = 0; language < kLanguageCount; ++language) {
-    const std::string file = "ui/i18n/po/" + WideToUtf8(LanguageCode(language)) + ".po";
+    const std::string file = "i18n/po/" + WideToUtf8(LanguageCode(language)) + ".po";
     for (const Place& place : Places()) {
       for (std::string_view key : place.keys) {
         const std::u16string text = Shown(key, TranslateIn(language, key));
@@ -278,7 +278,7 @@ TEST_F(TextWidth, EveryTextFitsItsPlace) {
   }
 }
 
-// The menu words are kept in ui/i18n/languages.cpp; they label the home
+// The menu words are kept in i18n/languages.cpp; they label the home
 // tiles, the player strip and a home button. (The browsing screens' header
 // tabs, 81 to 123 px wide at this size in a 26 px font, cannot hold the
 // word for Home or Live of many languages; that is for their layout to

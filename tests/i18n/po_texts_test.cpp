@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "net/text.h"
-#include "ui/i18n/languages.h"
-#include "ui/i18n/tools/po_file.h"
-#include "ui/i18n/translate.h"
+#include "i18n/languages.h"
+#include "i18n/tools/po_file.h"
+#include "i18n/translate.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-// Reading the interface texts' gettext PO files (ui/i18n/po/<code>.po).
+// Reading the interface texts' gettext PO files (i18n/po/<code>.po).
 //
 // Build-time only: the text-table generator (po_compile_main.cpp) and the
 // tests use this; the program itself never reads a PO file, it carries the

@@ -196,7 +196,7 @@ TEST(VisibleTexts, EveryWordOnScreenComesFromATranslationKey) {
   for (const std::string& file : files) {
     for (const std::string& offender : Offenders(root, file, used)) {
       ADD_FAILURE() << offender
-                    << ": a text the user can see; give it a key in ui/i18n/po/*.po and Translate it, or, when it is "
+                    << ": a text the user can see; give it a key in i18n/po/*.po and Translate it, or, when it is "
                        "technical, add it to kTechnical with the reason";
     }
   }

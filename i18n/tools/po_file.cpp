@@ -1,4 +1,4 @@
-#include "ui/i18n/tools/po_file.h"
+#include "i18n/tools/po_file.h"
 
 #include <algorithm>
 #include <fstream>
