@@ -27,8 +27,8 @@ struct SpeedTestDevice {
 
 class SpeedReport {
  public:
-  // Called after every change from any thread (the window posts itself
-  // WM_PANEL_UPDATED). Set it before the first test starts.
+  // Called after every change from any thread (the app delivers
+  // SpeedReportChanged to its job mailbox). Set it before the first test starts.
   void SetNotifier(std::function<void()> notify);
 
   // Appends `text` and a line feed under the report lock, then notifies.

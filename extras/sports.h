@@ -5,7 +5,7 @@
 // basketball is added when football gives little.
 //
 // The fetch runs on the sports job's thread and builds its result
-// privately; the main thread swaps it in when WM_SPORTS_READY arrives.
+// privately; the main thread swaps it in when the SportsLoaded result merges.
 // Nothing here keeps state: every function is safe on any thread.
 #include <cstddef>
 #include <string>

@@ -31,24 +31,6 @@ int Hex4(std::string_view s, size_t at) {
   return v;
 }
 
-void AppendCodePoint(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(char(cp));
-  } else if (cp < 0x800) {
-    out.push_back(char(0xC0 | (cp >> 6)));
-    out.push_back(char(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(char(0xE0 | (cp >> 12)));
-    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(char(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(char(0xF0 | (cp >> 18)));
-    out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(char(0x80 | (cp & 0x3F)));
-  }
-}
-
 // Unescapes the inside of a string. A \u escape with four hex digits becomes
 // UTF-8; a high surrogate directly followed by an escaped low surrogate is
 // joined into one four-byte character. A \u without four hex digits yields
@@ -73,12 +55,12 @@ void Unescape(std::string_view s, std::string& out) {
         if (code >= 0xD800 && code <= 0xDBFF && i + 2 < n && s[i + 1] == '\\' && s[i + 2] == 'u') {
           const int low = Hex4(s, i + 3);
           if (low >= 0xDC00 && low <= 0xDFFF) {
-            AppendCodePoint(0x10000 + ((char32_t(code) - 0xD800) << 10) + (char32_t(low) - 0xDC00), out);
+            AppendCodePointAsUtf8(0x10000 + ((char32_t(code) - 0xD800) << 10) + (char32_t(low) - 0xDC00), out);
             i += 6;
             break;
           }
         }
-        AppendCodePoint(char32_t(code), out);
+        AppendCodePointAsUtf8(char32_t(code), out);
         break;
       }
       default: out.push_back(e); break;

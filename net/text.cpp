@@ -60,6 +60,39 @@ void AppendUtf8AsWide(std::string_view text, std::u16string& out) {
   }
 }
 
+void AppendCodePointAsUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(char(cp));
+  } else if (cp < 0x800) {
+    out.push_back(char(0xC0 | (cp >> 6)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(char(0xE0 | (cp >> 12)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(char(0xF0 | (cp >> 18)));
+    out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(char(0x80 | (cp & 0x3F)));
+  }
+}
+
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    const size_t length = DecodeOne(text, i, cp);
+    // U+FFFD itself is valid text; only a replaced sequence is not.
+    if (cp == kReplacement && text.substr(i, length) != "\xEF\xBF\xBD") return false;
+    i += length;
+  }
+  return true;
+}
+
 void AppendWideAsUtf8(std::u16string_view text, std::string& out) {
   out.reserve(out.size() + text.size());
   const size_t n = text.size();
@@ -71,21 +104,7 @@ void AppendWideAsUtf8(std::u16string_view text, std::string& out) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = kReplacement;  // a lone surrogate has no UTF-8 form
     }
-    if (cp < 0x80) {
-      out.push_back(char(cp));
-    } else if (cp < 0x800) {
-      out.push_back(char(0xC0 | (cp >> 6)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(char(0xE0 | (cp >> 12)));
-      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(char(0xF0 | (cp >> 18)));
-      out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(char(0x80 | (cp & 0x3F)));
-    }
+    AppendCodePointAsUtf8(cp, out);
   }
 }
 

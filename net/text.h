@@ -11,6 +11,12 @@ std::string WideToUtf8(std::u16string_view wide);
 // Appends the conversion to `out` (hot paths reuse one buffer).
 void AppendUtf8AsWide(std::string_view utf8, std::u16string& out);
 void AppendWideAsUtf8(std::u16string_view wide, std::string& out);
+// The one UTF-8 encoder: appends `cp` (a scalar value; callers replace
+// surrogates first) as one to four bytes.
+void AppendCodePointAsUtf8(char32_t cp, std::string& out);
+// True when every sequence of `text` is well-formed UTF-8 (no overlong
+// forms, surrogates or values above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
 
 // ASCII-only literal helper for tests and fixed texts: u"..." is usually
 // nicer, this is for texts that arrive as std::string.

@@ -17,4 +17,7 @@ TEST(Text, InvalidSequencesBecomeReplacementCharacters) {
   EXPECT_EQ(Utf8ToWide("\xC0\xAF"), (std::u16string{0xFFFD, 0xFFFD}));     // overlong
   EXPECT_EQ(Utf8ToWide("\xED\xA0\xBD"), (std::u16string{0xFFFD, 0xFFFD, 0xFFFD}));  // encoded surrogate
   EXPECT_EQ(WideToUtf8(std::u16string{0xD83D}), "\xEF\xBF\xBD");          // lone surrogate
+  // The validator agrees with the decoder, and a sent U+FFFD is valid text.
+  for (const char* bad : {"a\xFF", "\xC3", "\xC0\xAF", "\xED\xA0\xBD", "\xF4\x90\x80\x80"}) EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+  for (const char* good : {"", "abc", "\xC3\xA9t\xC3\xA9", "\xEF\xBF\xBD", "\xF0\x9F\x98\x80"}) EXPECT_TRUE(IsValidUtf8(good)) << good;
 }

@@ -5,7 +5,8 @@
 //
 // The maps are touched only on the main thread. Downloads run elsewhere
 // (IconDownloadStarter) and report only through their `finished` call and
-// the window message the app posts.
+// the `onDone` call the app gives (it hands an IconsArrived result to the
+// job mailbox).
 #include <cairo.h>
 
 #include <atomic>
@@ -40,7 +41,7 @@ using IconDownloadStarter = std::function<void(IconDownload job, std::function<v
 
 // The real downloader: a detached thread per icon does one HTTP GET (10 s,
 // at most 1 MiB), writes a non-empty body over the file (crash-safe), calls
-// `finished` and then `onDone` (the app posts WM_ICON_READY from there).
+// `finished` and then `onDone` (the app delivers IconsArrived from there).
 IconDownloadStarter ThreadedIconDownloads(std::function<void()> onDone);
 
 class IconCache {
