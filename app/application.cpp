@@ -11,12 +11,8 @@
 #include "platform/clock.h"
 #include "platform/device_names.h"
 #include "platform/process.h"
-#include "player/playback.h"
-#include "player/remote_control.h"
-#include "player/vod_playback.h"
+#include "app/playback_control.h"
 #include "player/video_layout.h"
-#include "player/video_output.h"
-#include "net/text.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
@@ -32,6 +28,8 @@ constexpr int kHoverTimer = 4;
 constexpr int kIconTimer = 8;
 constexpr uint32_t kHoverMs = 50;
 constexpr uint64_t kStreamFailNoticeMs = 3000;
+constexpr uint64_t kBufferingNoticeMs = 1200;
+constexpr uint64_t kCatchupNoMs = 3500;
 constexpr uint32_t kTickMs = 1000;
 constexpr uint32_t kIconSettleMs = 280;
 
@@ -60,17 +58,16 @@ Application::Application()
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
   state_.speedReport->SetNotifier([this] { mailbox_.Deliver(SpeedReportChanged{}); });
-  engine_.SetShownTextObserver([this](const std::u16string& text) { render_.NoteShownText("engine", text); });
+  state_.playing = &player_.Playback();
+  player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
 }
 
 Application::~Application() { Shutdown(); }
 
 void Application::Shutdown() {
   // The render context goes before the player, the player before the window.
-  window_.SetVideoLayer(nullptr);
-  engine_.Shutdown();
-  frameWatch_.reset();
-  videoLayer_.reset();
+  window_.SetVideoTiles({});
+  player_.Shutdown();
 }
 
 int Application::Run() {
@@ -78,12 +75,8 @@ int Application::Run() {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
   }
-  if (engine_.Init()) {
-    videoLayer_ = AttachVideoLayer(engine_, window_);
-    if (videoLayer_) {
-      frameWatch_ = std::make_unique<FirstFrameWatch>(*videoLayer_, engine_);
-      window_.SetVideoLayer(frameWatch_.get());
-    }
+  if (player_.Init()) {
+    player_.AttachVideo(window_);
   } else {
     WriteLog("media engine not available");
   }
@@ -125,40 +118,51 @@ void Application::OnTimer(int id) {
     return;
   }
   if (id != kTickTimer) return;
-  supervisor_.Tick(TickMs());
+  if (RunTickSteps(tickSteps_, TickMs(), state_.StatusText)) window_.RequestPaint();
 }
 
-SupervisorHooks Application::MakeSupervisorHooks() {
-  SupervisorHooks hooks;
-  hooks.saveSettings = [this] { SaveSettings(state_.settings); };
-  hooks.repaintStep = [this] {
-    RepaintOnNewMinute();
-    ExpireToast(TickMs());
-  };
-  hooks.autoReload = [this] { CheckAutoReload(state_, mailbox_, TickMs()); };
-  hooks.panelPoll = [this] { CheckPanelPoll(state_, mailbox_, TickMs()); };
-  hooks.screenTick = [this] { StartLazyLoads(state_, mailbox_); };
-  hooks.updateStrips = [this] { UpdateStrips(); };
-  hooks.restartPreview = [this] {
-    if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlaySelectedChannel();
-  };
-  hooks.leaveDeadStream = [this] { LeaveDeadStream(); };
-  hooks.layoutVideo = [this] { ShowVod(); };
-  hooks.repaint = [this] { window_.RequestPaint(); };
-  hooks.catchupCandidateStep = [this](const CodecSample& sample) { RunCatchupStep(sample); };
-  return hooks;
+// The Player's events arrive from inside its Tick: what the application
+// does about them may play something again, change the screen or ask for
+// the PIN.
+void Application::OnPlayerEvent(const PlayerEvent& event) {
+  const uint64_t now = TickMs();
+  switch (event.kind) {
+    case PlayerEvent::Kind::Buffering:
+      ::ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, now);
+      return;
+    case PlayerEvent::Kind::ResumePoint:
+      if (StoreResumePoint(state_.settings, event.resume) != ResumeSave::Nothing) SaveSettings(state_.settings);
+      return;
+    case PlayerEvent::Kind::Ended: {
+      const bool next = FinishVod(state_, player_, event.resume, now);
+      SaveSettings(state_.settings);
+      if (next) ShowPlayer();
+      return;
+    }
+    case PlayerEvent::Kind::RestartPreview:
+      if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlaySelectedChannel();
+      return;
+    case PlayerEvent::Kind::Failed:
+      if (event.failure == PlayerFailure::StreamRefused) {
+        LeaveDeadStream();
+        return;
+      }
+      navigator_.SetScreen(Screen::Catchup);
+      ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
+      return;
+  }
 }
 
 void Application::HoverTick(uint64_t nowMs) {
   if (state_.CurrentScreen != Screen::Player && !state_.nav.fullVideo) {
-    if (state_.player.stripsShown) UpdateStrips();
+    if (state_.playerScreen.stripsShown) UpdateStrips();
     return;
   }
   int x = 0, y = 0;
   const bool inside = window_.PointerPosition(x, y);
   const StripLayout layout = StripLayoutFor(state_, window_.Width(), window_.Height());
   if (HoverCheck(state_, layout, x, y, inside, nowMs)) UpdateStrips();
-  if (SampleStream(state_, engine_) && state_.player.stripsShown) window_.RequestStripPaint();
+  if (player_.Sample() && state_.playerScreen.stripsShown) window_.RequestStripPaint();
 }
 
 // The burst of icon downloads has settled. Only the list screens draw
@@ -172,23 +176,9 @@ void Application::RepaintForArrivedIcons() {
   if (lists && render_.Icons().MissedIconArrived()) window_.RequestPaint();
 }
 
-// The clock shows minutes: repaint when the shown minute changes rather than
-// redrawing an identical frame every second.
-void Application::RepaintOnNewMinute() {
-  if (state_.CurrentScreen != Screen::Home) return;
-  if (MinuteOfDay(ToLocalTime(NowUnix())) != paintedMinute_) window_.RequestPaint();
-}
-
-// A toast is repainted while it shows and once more to take it away.
-void Application::ExpireToast(uint64_t nowMs) {
-  if (state_.toast.text.empty()) return;
-  window_.RequestPaint();
-  if (!state_.toast.Visible(nowMs)) state_.toast.text.clear();
-}
-
 void Application::RestartIdlePreview() {
-  if (state_.CurrentScreen != Screen::Live || !engine_.Ready()) return;
-  if (engine_.GetProperty("idle-active") != u"yes") return;
+  if (state_.CurrentScreen != Screen::Live || !player_.Ready()) return;
+  if (player_.Property("idle-active") != u"yes") return;
   NavState& nav = state_.nav;
   if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
     nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, state_.catalog.LiveCategories, nav.live);
@@ -196,7 +186,7 @@ void Application::RestartIdlePreview() {
   // A catalog result never raises the PIN prompt by itself: a locked
   // channel's preview starts when the user asks for it.
   if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) return;
-  state_.playback.lastLiveLoadTick = 0;
+  player_.ForceNextLiveLoad();
   PlaySelectedChannel();
 }
 
@@ -227,7 +217,7 @@ void Application::SendReply(const std::u16string& text) {
 }
 
 void Application::ToggleMaximized() { window_.ToggleMaximized(); }
-void Application::ApplyVolume(int volume) { engine_.SetVolume(volume); }
+void Application::ApplyVolume(int volume) { player_.SetVolume(volume); }
 void Application::SaveSettingsNow() {
   SetCurrentLanguageCode(state_.settings.Lang);
   SaveSettings(state_.settings);
@@ -242,7 +232,8 @@ void Application::OnResize(int /*width*/, int /*height*/) {
 
 PixelRect Application::PlaceVideo() {
   const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
-  window_.SetVideoRect(rect);
+  player_.Place(rect);
+  window_.SetVideoTiles({player_.Tile()});
   return rect;
 }
 
@@ -252,30 +243,23 @@ void Application::LayoutVideo() {
   if (full) window_.SetTimer(kHoverTimer, kHoverMs, true);
   else window_.KillTimer(kHoverTimer);
   UpdateStrips();
-  if (rect.empty()) return;
-  engine_.SetProperty("vf", "");
-  engine_.SetProperty("panscan", "0.0");
-  engine_.SetProperty("osd-level", "0");
-  engine_.SetProperty("osc", "no");
-  engine_.RemoveOverlay(1);
+  if (!rect.empty()) player_.ResetPictureEffects();
 }
 
 // The strips show while their deadline lies ahead on the Player screen; the
 // strip layer is painted again either way (hidden strips paint nothing).
 void Application::UpdateStrips() {
-  PlayerControls& controls = state_.player;
+  PlayerScreenControls& controls = state_.playerScreen;
   const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
-  const bool shown = full && TickMs() < controls.controlsUntil;
-  if (!shown && controls.stripsShown) engine_.RemoveOverlay(1);
+  const bool shown = full && TickMs() < controls.stripsUntil;
+  if (!shown && controls.stripsShown) player_.ClearOverlay();
   controls.stripsShown = shown;
-  if (shown) SampleStream(state_, engine_);
+  if (shown) player_.Sample();
   window_.RequestStripPaint();
 }
 
 void Application::PlaySelectedChannel() {
-  LiveCallbacks callbacks;
-  callbacks.requestGuide = [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); };
-  PlayLive(state_, engine_, TickMs(), callbacks);
+  PlayLive(state_, player_, TickMs(), [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); });
   if (state_.CurrentScreen != Screen::Player) return;
   KeepPlayerAfterZap(state_, TickMs());
   UpdateStrips();
@@ -283,15 +267,15 @@ void Application::PlaySelectedChannel() {
 
 void Application::EnterFullVideo() {
   state_.nav.fullVideo = true;
-  state_.player.liveStripExpanded = false;
-  state_.player.controlsUntil = 0;
+  state_.playerScreen.liveStripExpanded = false;
+  state_.playerScreen.stripsUntil = 0;
   navigator_.SetScreen(Screen::Player);
   window_.RequestPaint();
 }
 
 void Application::LeavePlayer() {
   bool settingsChanged = false;
-  const Screen target = LeavePlayerTarget(state_, engine_, settingsChanged);
+  const Screen target = LeavePlayerTarget(state_, player_, settingsChanged);
   if (settingsChanged) SaveSettings(state_.settings);
   navigator_.SetScreen(target);
   window_.RequestPaint();
@@ -299,7 +283,7 @@ void Application::LeavePlayer() {
 
 void Application::LeaveDeadStream() {
   // A trailer that reached its end is no failure.
-  if (!state_.playback.PlayingTrailer()) {
+  if (!state_.Playing().PlayingTrailer()) {
     ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
   }
   LeavePlayer();
@@ -308,46 +292,41 @@ void Application::LeaveDeadStream() {
 void Application::StepChannel(int direction) {
   const uint64_t pressed = TickMs();
   if (!StepToAllowedChannel(PinPrompt(modal_), state_, direction)) return;
-  const uint64_t loaded = state_.playback.lastLiveLoadTick;
+  const uint64_t loaded = player_.Playback().lastLiveLoadTick;
   PlaySelectedChannel();
-  if (frameWatch_ && state_.playback.lastLiveLoadTick != loaded) {
-    frameWatch_->Arm(pressed, state_.playback.lastUrl, state_.playback.lastChannelId);
-  }
+  if (player_.Playback().lastLiveLoadTick != loaded) player_.WatchFirstFrame(pressed);
 }
 
 void Application::StepVod(int delta) {
-  if (::StepVod(state_, engine_, delta, TickMs())) ShowVod();
+  if (::StepVod(state_, player_, delta, TickMs())) ShowPlayer();
 }
 
-void Application::TogglePause() { TogglePauseWithNotice(state_, engine_, TickMs()); }
+void Application::TogglePause() { TogglePauseWithNotice(state_, player_, TickMs()); }
 
 void Application::SeekBy(double seconds) {
-  if (PlayingRecording(state_)) SeekWithNotice(state_, engine_, seconds, TickMs());
+  if (state_.Playing().PlayingRecording()) SeekWithNotice(state_, player_, seconds, TickMs());
 }
 
 void Application::SeekToShare(double share) {
-  SampleStream(state_, engine_);
-  if (PlayingRecording(state_)) ::SeekToShare(state_, engine_, share);
+  player_.Sample();
+  if (state_.Playing().PlayingRecording()) player_.SeekToShare(share);
 }
 
-void Application::CycleAspect() { ::CycleAspect(state_, engine_, TickMs()); }
+void Application::CycleAspect() { ::CycleAspect(state_, player_, TickMs()); }
 
-void Application::StopPlayback() { engine_.Stop(); }
+void Application::StopPlayback() { player_.Stop(); }
 
 void Application::RequestSeriesInfo(const CatalogItem& series, bool autoPlay) {
-  state_.playback.currentItem = series;
-  state_.playback.autoplayEpisodes = autoPlay;
+  state_.SeriesShown = series;
+  state_.AutoplayFirstEpisode = autoPlay;
   WriteLogF(512, "series info id=%s autoplay=%d", WideToUtf8(series.id()).c_str(), autoPlay ? 1 : 0);
   StartSeriesInfoJob(state_, mailbox_, std::u16string(series.id()));
 }
 
-// A movie or an episode switches to the Player screen by itself (the
-// screen it was chosen on is not left through the navigator: nothing of it
-// needs undoing, and the stream must not be stopped).
 void Application::PlayMovie(const CatalogItem& movie) {
   modal_.Cancel();
-  PlayVod(state_, engine_, movie, nullptr, TickMs());
-  ShowVod();
+  PlayVod(state_, player_, movie, nullptr, TickMs());
+  ShowPlayer();
 }
 
 void Application::PlayEpisode(const Episode& episode) {
@@ -355,13 +334,17 @@ void Application::PlayEpisode(const Episode& episode) {
   const auto& episodes = state_.series.Episodes;
   const auto found = std::find(episodes.begin(), episodes.end(), episode);
   if (found != episodes.end()) state_.nav.EpisodeIndex = int(found - episodes.begin());
-  const CatalogItem series = state_.playback.currentItem;
-  PlayVod(state_, engine_, series, &episode, TickMs());
-  ShowVod();
+  const CatalogItem series = state_.SeriesShown;
+  PlayVod(state_, player_, series, &episode, TickMs());
+  ShowPlayer();
 }
 
-void Application::ShowVod() {
-  LayoutVideo();
+// The screen the stream was chosen on is left through the navigator, which
+// places the video; the stream itself goes on (the video stays on the
+// Player screen, so no screen stops it).
+void Application::ShowPlayer() {
+  if (state_.CurrentScreen != Screen::Player) navigator_.SetScreen(Screen::Player);
+  else LayoutVideo();
   window_.RequestPaint();
 }
 
@@ -376,11 +359,7 @@ void Application::RestartBoot() { StartBoot(state_, mailbox_); }
 void Application::ReloadPlaylist(const std::u16string& url) { ReloadPlaylistUrl(state_, mailbox_, url); }
 
 void Application::ApplyPlayerSettings() {
-  const Settings& s = state_.settings;
-  engine_.SetProperty("user-agent", PlaybackUserAgent(s));
-  engine_.SetSubtitleSize(SubtitleFontSize(s.SubSize));
-  engine_.SetSubtitleVisible(s.SubVisible);
-  engine_.SetSubtitleColor(SubtitleColor(s.SubColor));
+  player_.ApplyPreferences(PreferencesFrom(state_.settings));
 }
 
 // The files go, and so do the pictures held from them: the icons are

@@ -1,17 +1,17 @@
 #pragma once
 // The application: the window, the state, the jobs, the screens and the
-// player wired together. It receives every window event and hands it on:
-// input to the navigator (which offers it to the modal slot and the screen
-// table), job results to ApplyJobResult, paints to the current screen's
-// row. It holds no code of its own for any one screen.
+// video tile's Player wired together. It receives every window event and
+// hands it on: input to the navigator (which offers it to the modal slot and
+// the screen table), job results to ApplyJobResult, paints to the current
+// screen's row, the Player's events to OnPlayerEvent. It holds no code of
+// its own for any one screen; what it does around playback is in
+// app/playback_control.h, its one-second tick in app/tick.cpp.
 #include <memory>
 
 #include "app/jobs.h"
+#include "app/tick.h"
 #include "platform/host_window.h"
-#include "platform/mpv_video_layer.h"
-#include "player/first_frame_watch.h"
-#include "player/media_engine.h"
-#include "player/player_supervisor.h"
+#include "player/player.h"
 #include "state/app_state.h"
 #include "ui/modals/modal_slot.h"
 #include "ui/nav/navigator.h"
@@ -25,7 +25,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   ~Application() override;
   // Creates the window, boots and runs the loop; the process exit code.
   int Run();
-  // Stops playback and releases the media engine (the window stays).
+  // Stops playback and releases the Player's engine (the window stays).
   void Shutdown();
 
   // HostEvents
@@ -86,13 +86,22 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void PlayResolvedTrailer(const TrailerResolved& trailer) override;
 
  private:
-  // The one-second tick's own steps (the supervisor calls them).
+  // The one-second tick (app/tick.cpp): its steps, in the order they run.
+  std::vector<TickStep> MakeTickSteps();
+  void WriteChangedSettings(uint64_t nowMs);
+  void RepaintOnNewMinute(uint64_t nowMs);
+  void ExpireToast(uint64_t nowMs);
+  void FollowStripsDeadline(uint64_t nowMs);
+  void CheckAutoReload(uint64_t nowMs);
+  void CheckPanelPoll(uint64_t nowMs);
+  void SuperviseVideoTile(uint64_t nowMs);
+  void StartLazyLoads(uint64_t nowMs);
+  // What the Player reported (from its Tick).
+  void OnPlayerEvent(const PlayerEvent& event);
   // Timer 8: a repaint only when an icon a list drew without has arrived.
   void RepaintForArrivedIcons();
-  void RepaintOnNewMinute();
-  void ExpireToast(uint64_t nowMs);
-  SupervisorHooks MakeSupervisorHooks();
-  // Sets the video rectangle of the current screen for the window's size.
+  // Sets the video tile's rectangle for the current screen and the
+  // window's size.
   PixelRect PlaceVideo();
   // The hover check of the Player screen (every 50 ms while the video
   // fills the window): the strips follow the pointer, and the position the
@@ -104,30 +113,26 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void PaintOverlays(int width, int height);
   // The Player's stream was refused or cut: say so and leave the Player.
   void LeaveDeadStream();
-  // After a movie or episode started: the video fills the window.
-  void ShowVod();
+  // After a movie, an episode, a programme or the trailer started: the
+  // Player screen, the video filling the window.
+  void ShowPlayer();
 
   // Playback extras (application_playback_extras.cpp).
   // A notice: the toast (the interface draws it, on every screen).
   void ShowNotice(const std::u16string& text, uint64_t durationMs);
-  // The catch-up candidate step on the supervisor's codec sample.
-  void RunCatchupStep(const CodecSample& sample);
   // Reads the provider panel's clock once per account, on a job.
   void StartPanelClockJob();
 
   HostWindow window_;
-  MediaEngine engine_;
-  std::unique_ptr<MpvVideoLayer> videoLayer_;
-  // Between the window and the layer: times channel changes to their first
-  // picture (the runtime log's "zap first frame" lines).
-  std::unique_ptr<FirstFrameWatch> frameWatch_;
+  // The one video tile (a multi-view would hold one per tile).
+  Player player_;
   AppState state_;
   JobMailbox mailbox_{*this};
   RenderResources render_;
   ScreenTable screens_;
   ModalSlot modal_;
   Navigator navigator_{state_, *this, screens_, modal_};
-  PlayerSupervisor supervisor_{state_, engine_, MakeSupervisorHooks()};
+  std::vector<TickStep> tickSteps_ = MakeTickSteps();
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
   uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped
 };

@@ -3,15 +3,13 @@
 #include <chrono>
 
 #include "app/application.h"
+#include "app/playback_control.h"
 #include "catalog/channel_choice.h"
 #include "catalog/panel_clock.h"
 #include "net/text.h"
 #include "platform/clock.h"
-#include "player/catchup.h"
 #include "player/external_players.h"
-#include "player/playback.h"
 #include "player/trailer.h"
-#include "player/vod_playback.h"
 #include "player/tracks.h"
 #include "store/runtime_log.h"
 #include "i18n/translate.h"
@@ -23,7 +21,6 @@ namespace {
 
 constexpr int kTrackWaitTimer = 9;
 constexpr uint32_t kTrackWaitMs = 80;
-constexpr uint64_t kCatchupNoMs = 3500;
 constexpr uint64_t kTrackNoticeMs = 1800;
 constexpr uint64_t kTrackChosenMs = 1500;
 constexpr uint64_t kTrailerWaitMs = 20000;  // the notice stays while yt-dlp may run
@@ -39,30 +36,8 @@ void Application::ShowNotice(const std::u16string& text, uint64_t durationMs) {
 
 void Application::PlayCatchup(int guideRow) {
   if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
-  const uint64_t now = TickMs();
-  if (!::PlayCatchup(state_, engine_, guideRow, now, NowUnix())) return;
-  LayoutVideo();
-  window_.RequestPaint();
-}
-
-// Runs on the supervisor's codec sample (every 2.5 s on the Live and Player
-// screens), with the values it read.
-void Application::RunCatchupStep(const CodecSample& sample) {
-  if (!state_.playback.catchupActive) return;
-  const CatchupProbe probe{sample.codec, sample.width, sample.height, sample.idle, sample.path};
-  const CatchupDecision decision = CatchupStep(state_.playback, probe, TickMs());
-  switch (decision.verdict) {
-    case CatchupVerdict::LoadNext: engine_.LoadUrl(decision.url); break;
-    case CatchupVerdict::GiveUp:
-      WriteLog("catchup unavailable");
-      navigator_.SetScreen(Screen::Catchup);
-      ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
-      break;
-    case CatchupVerdict::Working:
-      WriteLogF(160, "catchup playing %s", WideToUtf8(CatchupLogTail(state_.playback.lastUrl)).c_str());
-      break;
-    case CatchupVerdict::Nothing: break;
-  }
+  if (!::PlayCatchup(state_, player_, guideRow, TickMs(), NowUnix())) return;
+  ShowPlayer();
 }
 
 void Application::StartPanelClockJob() {
@@ -84,25 +59,25 @@ void Application::ChooseTrack(TrackKind kind) {
     window_.SetTimer(kTrackWaitTimer, kTrackWaitMs, false);
     window_.RunNestedUntil([until] { return TickMs() >= until; });
   };
-  const std::vector<TrackEntry> entries = ListTracksWaiting(engine_, kind, waitBetween);
+  const std::vector<TrackEntry> entries = ListTracksWaiting(player_.Engine(), kind, waitBetween);
   if (entries.empty()) {
     ShowNotice(std::u16string(Translate(audio ? "no_audio_tracks" : "no_subtitles")), kTrackNoticeMs);
     return;
   }
   std::vector<std::u16string> labels;
   for (const TrackEntry& entry : entries) labels.push_back(entry.label);
-  const int highlighted = HighlightedTrack(entries, engine_.GetProperty(TrackProperty(kind)));
+  const int highlighted = HighlightedTrack(entries, player_.Property(TrackProperty(kind)));
   const std::u16string title(Translate(audio ? "audio" : "subtitle"));
   const int choice = OpenPicker(modal_, title, std::move(labels), highlighted);
   if (choice < 0) return;
   const TrackEntry& chosen = entries[choice];
-  engine_.SetProperty(TrackProperty(kind), std::to_string(chosen.id));
+  player_.ChooseTrack(kind, chosen.id);
   if (!audio) {
     state_.settings.SubVisible = true;
     state_.SettingsDirty = true;
     ApplyPlayerSettings();
   }
-  WriteLogF(128, "track %s=%s", TrackProperty(kind), WideToUtf8(engine_.GetProperty(TrackProperty(kind))).c_str());
+  WriteLogF(128, "track %s=%s", TrackProperty(kind), WideToUtf8(player_.Property(TrackProperty(kind))).c_str());
   ShowNotice(chosen.label, kTrackChosenMs);
 }
 
@@ -149,18 +124,13 @@ void Application::PlayResolvedTrailer(const TrailerResolved& trailer) {
   // only get in the way.
   if (trailer.request != trailerRequest_ || state_.CurrentScreen != Screen::Home) return;
   state_.toast.text.clear();
-  PlaybackState& playback = state_.playback;
-  playback.itemKey.clear();
-  playback.currentItem = CatalogItem();
-  playback.isEpisode = false;
-  playback.catchupActive = false;
-  playback.currentChannelUrl.clear();
   state_.nav.fullVideo = true;
   navigator_.SetScreen(Screen::Player);
-  LoadWithPreferences(engine_, state_.settings, trailer.media, true);
-  playback.playStartTick = TickMs();
-  playback.lastUrl = trailer.media;
-  playback.trailerUrl = trailer.media;
+  PlayRequest request;
+  request.kind = PlayKind::Trailer;
+  request.url = trailer.media;
+  request.preferences = PreferencesFrom(state_.settings);
+  player_.Play(request, TickMs());
   WriteLogF(768, "trailer play resolved=%d url=%s", trailer.media != trailer.page ? 1 : 0,
             WideToUtf8(trailer.media).c_str());
   window_.RequestPaint();

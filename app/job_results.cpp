@@ -113,8 +113,8 @@ struct Applier {
     state.StatusText.clear();
     if (none) ShowToast(state, std::u16string(Translate("no_episodes")), kFeedbackNoticeMs);
     // Opened from the search: the first episode plays instead of the list.
-    const bool autoPlay = state.playback.autoplayEpisodes;
-    state.playback.autoplayEpisodes = false;
+    const bool autoPlay = state.AutoplayFirstEpisode;
+    state.AutoplayFirstEpisode = false;
     nav.EpisodesOpen = !none && !autoPlay;
     if (autoPlay && !none) app.PlayEpisode(state.series.Episodes.front());
     app.Repaint();

@@ -65,8 +65,10 @@ PixelRect InkedBox(const uint8_t* data, int width, int height, int stride) {
 GlCompositor::~GlCompositor() {
   FreeLayer(interface_);
   FreeLayer(strips_);
-  if (gl_ && videoFbo_) gl_->DeleteFramebuffers(1, &videoFbo_);
-  if (videoTexture_) glDeleteTextures(1, &videoTexture_);
+  for (VideoTarget& target : videoTargets_) {
+    if (gl_ && target.fbo) gl_->DeleteFramebuffers(1, &target.fbo);
+    if (target.texture) glDeleteTextures(1, &target.texture);
+  }
   delete gl_;
 }
 
@@ -182,14 +184,16 @@ void GlCompositor::ResetState() const {
   glViewport(0, 0, width_, height_);
 }
 
-void GlCompositor::Compose(const PixelRect& videoRect, VideoLayer* video) {
+void GlCompositor::Compose(const std::vector<VideoTile>& tiles) {
   if (!gl_ || !interface_.surface) return;
   ResetState();
   glClearColor(0.f, 0.f, 0.f, 1.f);
   glClear(GL_COLOR_BUFFER_BIT);
 
-  // With no renderer the rectangle stays black, as an idle video window is.
-  if (video && !videoRect.empty()) DrawVideo(videoRect, video);
+  if (videoTargets_.size() < tiles.size()) videoTargets_.resize(tiles.size());
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    if (tiles[i].layer && !tiles[i].rect.empty()) DrawVideo(videoTargets_[i], tiles[i].rect, tiles[i].layer);
+  }
 
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -207,40 +211,40 @@ void GlCompositor::Compose(const PixelRect& videoRect, VideoLayer* video) {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-bool GlCompositor::EnsureVideoTarget(int width, int height) {
-  if (videoFbo_ && width == videoW_ && height == videoH_) return true;
-  if (!videoFbo_) gl_->GenFramebuffers(1, &videoFbo_);
-  if (!videoTexture_) glGenTextures(1, &videoTexture_);
-  glBindTexture(GL_TEXTURE_2D, videoTexture_);
+bool GlCompositor::EnsureVideoTarget(VideoTarget& target, int width, int height) {
+  if (target.fbo && width == target.width && height == target.height) return true;
+  if (!target.fbo) gl_->GenFramebuffers(1, &target.fbo);
+  if (!target.texture) glGenTextures(1, &target.texture);
+  glBindTexture(GL_TEXTURE_2D, target.texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glBindTexture(GL_TEXTURE_2D, 0);
-  gl_->BindFramebuffer(GL_FRAMEBUFFER, videoFbo_);
-  gl_->FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, videoTexture_, 0);
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, target.fbo);
+  gl_->FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
   const bool complete = gl_->CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
-  videoW_ = complete ? width : 0;
-  videoH_ = complete ? height : 0;
+  target.width = complete ? width : 0;
+  target.height = complete ? height : 0;
   return complete;
 }
 
 // The renderer draws into a framebuffer object the size of the rectangle
 // (renderers draw whole framebuffers), which is then copied to the
 // rectangle. Both are bottom-up as GL framebuffers are.
-void GlCompositor::DrawVideo(const PixelRect& rect, VideoLayer* video) {
+void GlCompositor::DrawVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video) {
   const int w = std::min(rect.w, kMaxSide), h = std::min(rect.h, kMaxSide);
-  if (!EnsureVideoTarget(w, h)) return;
+  if (!EnsureVideoTarget(target, w, h)) return;
 
-  gl_->BindFramebuffer(GL_FRAMEBUFFER, videoFbo_);
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, target.fbo);
   glViewport(0, 0, w, h);
   glClearColor(0.f, 0.f, 0.f, 1.f);
   glClear(GL_COLOR_BUFFER_BIT);
-  video->Render(static_cast<int>(videoFbo_), w, h);
+  video->Render(static_cast<int>(target.fbo), w, h);
   ResetState();
 
   const int bottom = height_ - rect.y - h;
-  gl_->BindFramebuffer(GL_READ_FRAMEBUFFER, videoFbo_);
+  gl_->BindFramebuffer(GL_READ_FRAMEBUFFER, target.fbo);
   gl_->BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   gl_->BlitFramebuffer(0, 0, w, h, rect.x, bottom, rect.x + w, bottom + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);

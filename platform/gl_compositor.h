@@ -1,7 +1,7 @@
 #pragma once
 // Stacks the layers of one frame in the current OpenGL context:
-//   clear to black -> the video layer at the video rectangle -> the
-//   interface layer -> the strip layer,
+//   clear to black -> each video tile (a video layer at its rectangle, in
+//   the order given) -> the interface layer -> the strip layer,
 // each cairo layer blended premultiplied (cairo's ARGB32 is premultiplied)
 // with glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA).
 //
@@ -43,8 +43,10 @@ class GlCompositor {
   // box and uploads that box.
   void PaintLayer(LayerId layer, const Painter& paint);
 
-  // Draws the frame into the default framebuffer's back buffer.
-  void Compose(const PixelRect& videoRect, VideoLayer* video);
+  // Draws the frame into the default framebuffer's back buffer. A tile
+  // without a layer stays black, as an idle video window is; an empty
+  // rectangle draws nothing.
+  void Compose(const std::vector<VideoTile>& tiles);
 
   // The back buffer after Compose, as RGBA rows from the top.
   std::vector<uint8_t> ReadBack() const;
@@ -64,15 +66,20 @@ class GlCompositor {
   void FreeLayer(Layer& layer);
   void AllocateLayer(Layer& layer);
   void Upload(Layer& layer);
-  void DrawVideo(const PixelRect& rect, VideoLayer* video);
-  bool EnsureVideoTarget(int width, int height);
+  // Each tile renders into a framebuffer object of its own (renderers draw
+  // whole framebuffers), kept from frame to frame while its size holds.
+  struct VideoTarget {
+    unsigned fbo = 0, texture = 0;
+    int width = 0, height = 0;
+  };
+  void DrawVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video);
+  bool EnsureVideoTarget(VideoTarget& target, int width, int height);
   void DrawLayer(const Layer& layer) const;
 
   Gl* gl_ = nullptr;
   int width_ = 0, height_ = 0;
   Layer interface_, strips_;
-  unsigned videoFbo_ = 0, videoTexture_ = 0;
-  int videoW_ = 0, videoH_ = 0;
+  std::vector<VideoTarget> videoTargets_;  // one per tile index
 };
 
 // The bounding box of the pixels whose alpha is not 0 in an ARGB32 image

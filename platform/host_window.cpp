@@ -60,8 +60,7 @@ struct HostWindow::Impl {
   bool quit = false;
   int exitCode = 0;
 
-  VideoLayer* video = nullptr;
-  PixelRect videoRect;
+  std::vector<VideoTile> videoTiles;
   bool interfaceDirty = true;
   bool stripsDirty = true;
   bool frameWanted = true;
@@ -222,7 +221,11 @@ void HostWindow::Impl::Pass() {
   for (int i = 0; i < kMaxPerPass && !quit && SDL_PollEvent(&event); ++i) Dispatch(event);
   DeliverJobMessages();
   FireDueTimers();
-  if (Mailbox().TakeVideoFrame() && video && video->Update()) frameWanted = true;
+  if (Mailbox().TakeVideoFrame()) {
+    for (const VideoTile& tile : videoTiles) {
+      if (tile.layer && tile.layer->Update()) frameWanted = true;
+    }
+  }
   if (!quit && (frameWanted || interfaceDirty || stripsDirty)) DrawFrame(nullptr);
 }
 
@@ -376,18 +379,13 @@ bool HostWindow::PointerPosition(int& x, int& y) const {
 }
 int HostWindow::Height() const { return impl_->height; }
 
-void HostWindow::SetVideoRect(const PixelRect& rect) {
-  if (rect == impl_->videoRect) return;
-  impl_->videoRect = rect;
+void HostWindow::SetVideoTiles(std::vector<VideoTile> tiles) {
+  if (tiles == impl_->videoTiles) return;
+  impl_->videoTiles = std::move(tiles);
   impl_->frameWanted = true;
 }
 
-PixelRect HostWindow::VideoRect() const { return impl_->videoRect; }
-
-void HostWindow::SetVideoLayer(VideoLayer* layer) {
-  impl_->video = layer;
-  impl_->frameWanted = true;
-}
+const std::vector<VideoTile>& HostWindow::VideoTiles() const { return impl_->videoTiles; }
 
 void* HostWindow::GlProcAddress(const char* name) const { return SDL_GL_GetProcAddress(name); }
 
@@ -471,7 +469,7 @@ void HostWindow::Impl::DrawFrame(std::vector<uint8_t>* readBack) {
                            [this](cairo_t* cr, int w, int h) { events->OnPaintStrips(cr, w, h); });
   }
   frameWanted = false;
-  compositor->Compose(videoRect, video);
+  compositor->Compose(videoTiles);
   if (readBack) *readBack = compositor->ReadBack();
   SDL_GL_SwapWindow(window);
 }

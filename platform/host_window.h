@@ -2,9 +2,9 @@
 // The one window: SDL2 + OpenGL. It owns the main loop, the timers, the
 // posting of job messages from any thread, and the compositor that stacks
 // the layers of each frame:
-//   1. the video layer, drawn by a VideoLayer into the video rectangle;
+//   1. the video tiles, each drawn by its VideoLayer into its rectangle;
 //   2. the interface layer, a cairo ARGB32 surface over the whole window,
-//      transparent where the video shows (the "hole");
+//      transparent where the video shows (the "holes");
 //   3. the strip layers, cairo surfaces drawn over the video at their own
 //      rectangles (the Player screen's on-screen controls).
 // Frames are drawn only when something asked for one (RequestPaint, a video
@@ -74,6 +74,14 @@ class VideoLayer {
   virtual bool Update() { return true; }
 };
 
+// One picture of the window: a video layer (null: the rectangle stays
+// black) and where it is drawn (empty: nowhere).
+struct VideoTile {
+  VideoLayer* layer = nullptr;
+  PixelRect rect;
+  bool operator==(const VideoTile&) const = default;
+};
+
 class HostWindow {
  public:
   HostWindow();
@@ -121,12 +129,13 @@ class HostWindow {
   // plays) or lets them run again. They run by default.
   void KeepScreenAwake(bool awake);
 
-  // The video rectangle (empty = no video shown). The interface layer is
-  // expected to be transparent there.
-  void SetVideoRect(const PixelRect& rect);
-  PixelRect VideoRect() const;
-  void SetVideoLayer(VideoLayer* layer);
-  // Thread-safe: a new video frame is ready; schedules a frame.
+  // The video tiles, drawn in this order (empty list = no video shown). The
+  // interface layer is expected to be transparent at their rectangles. The
+  // layers must stay alive until the next call.
+  void SetVideoTiles(std::vector<VideoTile> tiles);
+  const std::vector<VideoTile>& VideoTiles() const;
+  // Thread-safe: a new video frame is ready (of any tile); schedules a
+  // frame, for which every tile's layer is asked for its new picture.
   static void WakeForVideo();
 
   // The OpenGL context, for the media engine's render context.

@@ -3,12 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "catalog/guide.h"
 #include "net/text.h"
 #include "platform/clock.h"
-#include "player/media_engine.h"
-#include "player/playback.h"
-#include "state/app_state.h"
 #include "store/runtime_log.h"
 
 namespace {
@@ -43,8 +39,6 @@ struct UrlMaker {
 void AddOnce(std::vector<std::u16string>& list, std::u16string url) {
   if (std::find(list.begin(), list.end(), url) == list.end()) list.push_back(std::move(url));
 }
-
-bool ValidIndex(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
 
 }  // namespace
 
@@ -114,46 +108,4 @@ CatchupDecision CatchupStep(PlaybackState& playback, const CatchupProbe& probe, 
   playback.playStartTick = nowMs;
   playback.lastUrl = next;
   return {CatchupVerdict::LoadNext, next};
-}
-
-bool PlayCatchup(AppState& state, MediaEngine& engine, int32_t guideRow, uint64_t nowMs, int64_t nowUnix) {
-  NavState& nav = state.nav;
-  if (!ValidIndex(nav.ChannelIndex, state.VisibleLive.size())) return false;
-  const std::optional<EpgEntry> programme = CopyGuideRow(state.guide, guideRow);
-  if (!programme) return false;
-  const CatalogItem& channel = state.VisibleLive[nav.ChannelIndex];
-  PlaybackState& playback = state.playback;
-  playback.currentChannel = channel;
-  playback.currentItem = CatalogItem();  // catch-up counts as live: zaps, E and Esc treat it so
-  playback.isEpisode = false;
-  playback.itemKey.clear();  // nothing to resume
-  playback.currentChannelUrl = LiveStreamUrl(state.account, channel.id(), state.settings.LiveFormat);
-
-  const std::optional<int32_t> panelOffset = state.panelClocks.OffsetFor(state.account);
-  playback.catchupCandidates =
-      CatchupCandidates(state.account, channel.id(), programme->start, programme->durationMin, panelOffset);
-  if (playback.catchupCandidates.empty()) {
-    const int64_t hoursBack = int64_t{std::max(nav.CatchupDayOffset, 0)} * 24 + 2;
-    auto fallback =
-        CatchupCandidates(state.account, channel.id(), nowUnix - hoursBack * 3600, programme->durationMin, panelOffset);
-    if (!fallback.empty()) playback.catchupCandidates.assign(1, fallback.front());
-  }
-  playback.catchupIndex = 0;
-  playback.catchupTitle = programme->title;
-  playback.catchupStart = programme->start;
-  playback.catchupMinutes = programme->durationMin;
-  const std::u16string url =
-      playback.catchupCandidates.empty() ? playback.currentChannelUrl : playback.catchupCandidates.front();
-
-  state.CurrentScreen = Screen::Player;
-  nav.fullVideo = true;
-  LoadWithPreferences(engine, state.settings, url);
-  playback.playStartTick = playback.lastLiveLoadTick = nowMs;
-  playback.lastUrl = url;
-  playback.catchupActive = true;
-  WriteLogF(256, "catchup play id=%s start=%lld min=%d candidates=%d panel=%s %s", WideToUtf8(channel.id()).c_str(),
-            static_cast<long long>(programme->start), programme->durationMin,
-            static_cast<int>(playback.catchupCandidates.size()),
-            panelOffset ? std::to_string(*panelOffset).c_str() : "unknown", WideToUtf8(CatchupLogTail(url)).c_str());
-  return true;
 }

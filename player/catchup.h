@@ -3,9 +3,9 @@
 // provider's archive. Servers differ in the archive URL form and the time
 // notation they accept, and nothing in their answers says which, so a
 // programme gets an ordered list of candidate URLs: the first is loaded,
-// and the supervision moves to the next whenever the player goes idle
-// without video. When every candidate failed, the user is told and goes
-// back to the guide. Main thread only.
+// and the Player's supervision moves to the next whenever it goes idle
+// without video (player/player.h). When every candidate failed, its owner
+// is told. Main thread only.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,9 +14,6 @@
 
 #include "catalog/account.h"
 #include "state/playback_state.h"
-
-class MediaEngine;
-struct AppState;
 
 // The candidate archive URLs for a programme of `streamId` starting at
 // `start` (Unix seconds) for `minutes`, in the order they are tried and
@@ -69,16 +66,5 @@ constexpr uint64_t kCatchupIdleGraceMs = 2200;
 // since its candidate (lastUrl differs); otherwise updates the catch-up fields of `playback` (index,
 // active flag, playStartTick and lastUrl of a new load) and writes the
 // "catch try %d/%d %s" line for each further candidate. The caller loads
-// `url` (LoadNext) or shows the "catchup_no" notice and the Catch-up screen
-// (GiveUp).
+// `url` (LoadNext) or reports the failure (GiveUp).
 CatchupDecision CatchupStep(PlaybackState& playback, const CatchupProbe& probe, uint64_t nowMs);
-
-// Starts catch-up of row `guideRow` of the guide held for the selected
-// channel (VisibleLive[ChannelIndex]): the candidates (the panel's clock
-// from state.panelClocks when known), the first loaded with the playback
-// preferences, the Player screen set directly with the video full window.
-// When no candidate can be made, a programme about as far back is tried
-// instead, and failing that the channel's live stream (which the step then
-// ends at its first idle check). The caller places the video and repaints.
-// False (nothing changed) when the channel or the row does not exist.
-bool PlayCatchup(AppState& state, MediaEngine& engine, int32_t guideRow, uint64_t nowMs, int64_t nowUnix);

@@ -1,9 +1,7 @@
 #include "player/external_players.h"
 
-#include "catalog/account.h"
 #include "net/text.h"
 #include "platform/process.h"
-#include "state/app_state.h"
 
 namespace {
 
@@ -59,25 +57,4 @@ bool LaunchExternal(const std::u16string& url, int32_t externalKind, const Exter
                                                             : LaunchDetached(ExternalPlayerArgs(player, url)));
   notice(started ? "ext_ok" : "ext_fail");
   return started;
-}
-
-std::u16string ExternalStreamUrl(const AppState& state) {
-  if (state.CurrentScreen == Screen::Live) {
-    const int index = state.nav.ChannelIndex;
-    if (index < 0 || index >= static_cast<int>(state.VisibleLive.size())) return {};
-    const CatalogItem& channel = state.VisibleLive[index];
-    if (!channel.url().empty()) return std::u16string(channel.url());
-    return LiveStreamUrl(state.account, channel.id(), state.settings.LiveFormat);
-  }
-  const PlaybackState& playback = state.playback;
-  if (playback.itemKey.empty()) return playback.currentChannelUrl.empty() ? playback.lastUrl : playback.currentChannelUrl;
-  if (!playback.isEpisode) {
-    const CatalogItem& movie = playback.currentItem;
-    if (!movie.url().empty()) return std::u16string(movie.url());
-    return MovieStreamUrl(state.account, playback.itemKey, movie.containerExt());
-  }
-  for (const Episode& episode : state.series.Episodes) {
-    if (episode.id == playback.itemKey) return EpisodeStreamUrl(state.account, episode.id, episode.containerExt);
-  }
-  return playback.lastUrl;
 }

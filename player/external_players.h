@@ -16,17 +16,6 @@ std::filesystem::path FindExternalPlayer(ExternalPlayerKind kind);
 // Where a missing player can be downloaded from.
 const char* ExternalPlayerDownloadUrl(ExternalPlayerKind kind);
 
-struct AppState;
-
-// The URL the external player gets. On the Live screen: the highlighted
-// channel's (whatever the preview shows), its direct URL when it has one,
-// else the live URL built from its id; empty when no channel is highlighted.
-// Elsewhere, for what plays now: a movie or an episode, the item's direct
-// URL when it has one, else the URL built for it; a live channel (also while
-// its past programme replays), the live URL built when the channel started;
-// else the URL loaded last.
-std::u16string ExternalStreamUrl(const AppState& state);
-
 // The argument vector that hands `url` to `player`: the player, then the
 // URL as one argument exactly as it is (no quoting, no shell).
 std::vector<std::string> ExternalPlayerArgs(const std::filesystem::path& player, const std::u16string& url);

@@ -48,7 +48,6 @@ constexpr char kPreferredHwdec[] = "auto";
 constexpr char kSafeHwdec[] = "no";
 constexpr char kOscScriptOptions[] = "osc-visibility=never,osc-hidetimeout=2500,osc-layout=bottombar,osc-boxalpha=140";
 constexpr char kYtDlpName[] = "yt-dlp";
-constexpr int kShortestTextMs = 200;
 
 bool SafeRendererForced() {
   const char* value = std::getenv("VISTRA_FORCE_SW_RENDER");
@@ -203,16 +202,6 @@ void MediaEngine::SetVolume(int percent) {
   const std::string value = std::to_string(std::clamp(percent, 0, 100));
   SetProperty("volume", value);
   SetProperty("ao-volume", value);
-}
-
-void MediaEngine::ShowText(const std::u16string& text, int durationMs) {
-  if (text.empty()) return;
-  Command({"show-text", WideToUtf8(text), std::to_string(std::max(durationMs, kShortestTextMs))});
-  if (shownText_) shownText_(text);
-}
-
-void MediaEngine::SetShownTextObserver(std::function<void(const std::u16string&)> observer) {
-  shownText_ = std::move(observer);
 }
 
 void MediaEngine::SetOverlay(int id, std::string_view format, std::string_view data) {

@@ -1,8 +1,8 @@
 #pragma once
 // MediaEngine: the program's only door to the media player, libmpv, which
-// is loaded at run time (platform/mpv_library.h). There is one engine for
-// the life of the process: created empty, initialised once when the window
-// exists, shut down at exit. Everything else talks to the player through
+// is loaded at run time (platform/mpv_library.h). Each player/Player owns
+// one engine: created empty, initialised once when the window exists, shut
+// down at exit. Everything else talks to the player through
 // the string options, properties and commands below.
 //
 // The engine is ready when it holds a player handle. Every operation except
@@ -104,10 +104,6 @@ class MediaEngine {
 
   // Clamped to 0..100; written to "volume", then to "ao-volume".
   void SetVolume(int percent);
-  // On-screen text for at least 200 ms; nothing for empty text.
-  void ShowText(const std::u16string& text, int durationMs);
-  // Told each text that ShowText sends (the record of shown texts).
-  void SetShownTextObserver(std::function<void(const std::u16string&)> observer);
   // Nothing is sent without a format. The program uses id 1 and the format
   // "none" with empty data, which clears that overlay.
   void SetOverlay(int id, std::string_view format, std::string_view data);
@@ -142,7 +138,6 @@ class MediaEngine {
   VideoRenderer renderer_ = VideoRenderer::None;
   MediaEngineHooks hooks_;
   std::function<void()> renderRelease_;
-  std::function<void(const std::u16string&)> shownText_;
 };
 
 // "%g" of a number, independent of the C locale (seek positions).

@@ -7,6 +7,5 @@ std::unique_ptr<MpvVideoLayer> AttachVideoLayer(MediaEngine& engine, HostWindow&
   auto layer = std::make_unique<MpvVideoLayer>(std::move(player), window);
   if (!layer->Create()) return nullptr;
   engine.SetRenderRelease([raw = layer.get()] { raw->Release(); });
-  window.SetVideoLayer(layer.get());
   return layer;
 }

@@ -8,7 +8,8 @@
 #include "platform/mpv_video_layer.h"
 #include "player/media_engine.h"
 
-// The layer, installed in `window`; null when the engine is not ready or no
+// The layer, made with `window`'s GL context (the owner puts it into a
+// video tile, HostWindow::SetVideoTiles); null when the engine is not ready or no
 // render context could be made (the program then runs without a picture).
 // The engine must outlive the returned layer's render context: call
 // engine.Shutdown() before destroying the layer.

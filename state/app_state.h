@@ -60,8 +60,19 @@ struct AppState {
   std::shared_ptr<SpeedReport> speedReport = std::make_shared<SpeedReport>();
   Screen CurrentScreen = Screen::Home;
   std::u16string CurrentChannelId;
-  PlaybackState playback;
-  PlayerControls player;
+  // What the video tile's Player plays: the application points this at its
+  // Player's record; painters and handlers read it through Playing().
+  const PlaybackState* playing = nullptr;
+  const PlaybackState& Playing() const {
+    static const PlaybackState kNothing;
+    return playing ? *playing : kNothing;
+  }
+  PlayerScreenControls playerScreen;
+  // The series whose episodes were asked for last (its title heads the
+  // episode list; its episodes play under it), and whether the first of
+  // them plays as soon as they arrive (opened from the search).
+  CatalogItem SeriesShown;
+  bool AutoplayFirstEpisode = false;
   // The parental PIN was entered right for a channel since the live list
   // selection last moved to a category (or group) that is not locked:
   // locked channels play without asking meanwhile (ui/modals/pin_gate.h).

@@ -1,6 +1,6 @@
 #pragma once
-// What is playing: the channel or item, the URL loaded for it, the resume
-// key and the ticks the repeat guard and supervision read. Main thread only.
+// What is playing (PlaybackState, held by each player/Player) and the
+// Player screen's own controls. Main thread only.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,6 +10,17 @@
 // The two kinds of selectable track of a playing stream.
 enum class TrackKind { Audio, Subtitle };
 
+// What the strips show of the running stream, sampled from the engine on
+// the main loop so that painting never asks the engine. Texts as the engine
+// gives them; empty = unknown.
+struct StreamSample {
+  std::u16string timePos, duration, width, height;
+  bool paused = false;
+};
+
+// What one Player plays: the channel or item, the URL loaded for it, the
+// resume key, the ticks its supervision reads and the last sample of the
+// stream. Written by the Player only; everything else reads it.
 struct PlaybackState {
   CatalogItem currentChannel;        // the channel being played
   std::u16string currentChannelUrl;  // the URL actually loaded for it
@@ -21,7 +32,7 @@ struct PlaybackState {
   std::u16string lastChannelId;
   uint64_t playStartTick = 0;
   uint64_t lastLiveLoadTick = 0;  // 0 forces the next live load
-  bool autoplayEpisodes = false;
+  StreamSample sample;  // the strips paint from it
 
   // Catch-up: the archive URLs of the programme being replayed, in the order
   // they are tried, and the one loaded now. Active while a candidate has not
@@ -44,35 +55,27 @@ struct PlaybackState {
   // last URL loaded (any other load replaces it).
   std::u16string trailerUrl;
   bool PlayingTrailer() const { return !trailerUrl.empty() && trailerUrl == lastUrl; }
+
+  // A movie or an episode is what plays (not live).
+  bool PlayingVod() const { return !currentItem.id().empty(); }
+  // What plays can be seeked: a movie, an episode, the trailer or a
+  // catch-up programme.
+  bool PlayingRecording() const { return PlayingVod() || PlayingTrailer() || PlayingCatchup(); }
 };
 
-// What the strips show of the running stream, sampled from the engine on
-// the main loop so that painting never asks the engine. Texts as the engine
-// gives them; empty = unknown.
-struct StreamSample {
-  std::u16string timePos, duration, width, height;
-  bool paused = false;
-};
 
-// The Player screen's controls and the supervisor's memory.
-struct PlayerControls {
-  uint64_t controlsUntil = 0;  // the strips show while now < controlsUntil
+// The Player screen's own controls (what the screen remembers between
+// keys and pointer moves; what plays is the Player's).
+struct PlayerScreenControls {
+  uint64_t stripsUntil = 0;  // the strips show while now < stripsUntil
   bool stripsShown = false;
-  bool controlsSeen = false;  // (now < controlsUntil) at the supervisor's last tick
+  bool stripsDeadlineSeen = false;  // (now < stripsUntil) at the last tick
   bool liveStripExpanded = false;
   int aspectIndex = 0;  // 0..4, kept across channels and visits
-  int lastCursorX = -1, lastCursorY = -1;
-  uint64_t lastMoveTick = 0;
+  int hoverX = -1, hoverY = -1;  // the pointer at its last move
+  uint64_t hoverMovedMs = 0;
   bool volumeDrag = false;  // the volume bar holds the pointer
-  StreamSample sample;
-
-  // Supervision.
-  int stallCount = 0;
-  double lastPos = -1;
-  uint64_t lastCacheNotice = 0, lastCodecLog = 0, lastStateLog = 0, lastResumeSave = 0;
-  // The preview's restarts of a dead stream since it last played, and the
-  // earliest tick of the next one (a growing back-off).
-  std::u16string deadChannelId;  // the channel the restarts count for
-  int deadRestarts = 0;
-  uint64_t nextRestartTick = 0;
 };
+
+// How long the strips show after a key, a click or a pointer move.
+inline constexpr uint64_t kControlsShowMs = 2800;

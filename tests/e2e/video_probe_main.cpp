@@ -76,13 +76,13 @@ class Probe : public HostEvents, public VideoLayer {
     bindFramebuffer_ = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(window_.GlProcAddress("glBindFramebuffer"));
     const int w = window_.Width(), h = window_.Height();
     if (mode == "cpu") {
-      window_.SetVideoRect(PixelRect{40, 40, 640, 360});
+      rect_ = PixelRect{40, 40, 640, 360};
       engine_.SetProperty("loop-file", "inf");
     } else {
-      window_.SetVideoRect(PixelRect{w / 4, h / 4, w / 2, h / 2});
+      rect_ = PixelRect{w / 4, h / 4, w / 2, h / 2};
     }
-    Log("window %d %d video %d %d %d %d", w, h, window_.VideoRect().x, window_.VideoRect().y, window_.VideoRect().w,
-        window_.VideoRect().h);
+    window_.SetVideoTiles({{this, rect_}});
+    Log("window %d %d video %d %d %d %d", w, h, rect_.x, rect_.y, rect_.w, rect_.h);
     window_.SetTimer(kGiveUpTimer, kGiveUpMs, false);
     Load(0);
   }
@@ -122,7 +122,7 @@ class Probe : public HostEvents, public VideoLayer {
   void OnPointer(const PointerEvent&) override {}
   void OnCloseRequested() override { window_.Quit(0); }
   void OnPaintInterface(cairo_t* cr, int width, int height) override {
-    const PixelRect v = window_.VideoRect();
+    const PixelRect v = rect_;
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_rectangle(cr, v.x, v.y, v.w, v.h);
@@ -171,7 +171,7 @@ class Probe : public HostEvents, public VideoLayer {
   void ReportPixels() {
     int w = 0, h = 0;
     const std::vector<uint8_t> pixels = window_.ReadPixels(w, h);
-    const PixelRect v = window_.VideoRect();
+    const PixelRect v = rect_;
     auto at = [&](int x, int y) {
       const uint8_t* p = &pixels[(static_cast<size_t>(y) * w + x) * 4];
       return std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]);
@@ -204,6 +204,7 @@ class Probe : public HostEvents, public VideoLayer {
   HostWindow& window_;
   MediaEngine& engine_;
   std::unique_ptr<MpvVideoLayer> layer_;
+  PixelRect rect_;
 
  public:
   void SetLayer(std::unique_ptr<MpvVideoLayer> layer) { layer_ = std::move(layer); }
@@ -263,11 +264,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   probe.Log("renderer %s", probe.Layer()->kind() == MpvVideoLayer::Kind::OpenGL ? "opengl" : "software");
-  window.SetVideoLayer(&probe);
   probe.Start();
 
   const int code = window.Run();
-  window.SetVideoLayer(nullptr);
+  window.SetVideoTiles({});
   engine.Shutdown();
   probe.SetLayer(nullptr);
   probe.Log("exit %d", code);

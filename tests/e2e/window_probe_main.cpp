@@ -30,6 +30,16 @@ constexpr int kTickTimer = 1;
 constexpr int kOneShotTimer = 5;
 constexpr int kReadyTimer = 6;
 
+// A second video tile, as a multi-view would place one: its own layer in
+// its own rectangle, drawn in one colour.
+class SecondTile : public VideoLayer {
+ public:
+  void Render(int, int, int) override {
+    glClearColor(200 / 255.f, 0.f, 200 / 255.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+};
+
 class Probe : public HostEvents, public VideoLayer {
  public:
   Probe(HostWindow& window, FILE* log) : window_(window), log_(log) {}
@@ -63,20 +73,23 @@ class Probe : public HostEvents, public VideoLayer {
 
   void OnResize(int width, int height) override {
     Log("size %d %d", width, height);
-    window_.SetVideoRect(PixelRect{width / 4, height / 4, width / 2, height / 2});
+    video_ = PixelRect{width / 4, height / 4, width / 2, height / 2};
+    second_ = PixelRect{width - 200, height - 120, 160, 90};
+    window_.SetVideoTiles({{this, video_}, {&secondLayer_, second_}});
   }
 
   void OnPaintInterface(cairo_t* cr, int width, int height) override {
-    const PixelRect v = window_.VideoRect();
+    const PixelRect v = video_, t = second_;
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_rectangle(cr, v.x, v.y, v.w, v.h);
+    cairo_rectangle(cr, t.x, t.y, t.w, t.h);
     cairo_set_source_rgb(cr, 40 / 255.0, 90 / 255.0, 160 / 255.0);
     cairo_fill(cr);
   }
 
   void OnPaintStrips(cairo_t* cr, int, int) override {
-    const PixelRect v = window_.VideoRect();
+    const PixelRect v = video_;
     cairo_rectangle(cr, v.x, v.y + v.h - 40, v.w, 40);
     cairo_set_source_rgb(cr, 220 / 255.0, 30 / 255.0, 30 / 255.0);
     cairo_fill(cr);
@@ -129,19 +142,22 @@ class Probe : public HostEvents, public VideoLayer {
     int w = 0, h = 0;
     const std::vector<uint8_t> pixels = window_.ReadPixels(w, h);
     if (pixels.empty()) return;
-    const PixelRect v = window_.VideoRect();
+    const PixelRect v = video_, t = second_;
     auto at = [&](int x, int y) {
       const uint8_t* p = &pixels[(static_cast<size_t>(y) * w + x) * 4];
       return std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]);
     };
-    Log("readpixels %d %d video_top=%s video_bottom=%s strip=%s interface=%s half_white=%s", w, h,
+    Log("readpixels %d %d video_top=%s video_bottom=%s strip=%s interface=%s half_white=%s second_tile=%s", w, h,
         at(v.x + v.w / 2, v.y + 10).c_str(), at(v.x + v.w / 2, v.y + v.h - 60).c_str(),
-        at(v.x + v.w / 2, v.y + v.h - 20).c_str(), at(10, h - 10).c_str(), at(70, 40).c_str());
+        at(v.x + v.w / 2, v.y + v.h - 20).c_str(), at(10, h - 10).c_str(), at(70, 40).c_str(),
+        at(t.x + t.w / 2, t.y + t.h / 2).c_str());
     Log("ready");
   }
 
   HostWindow& window_;
   FILE* log_;
+  SecondTile secondLayer_;
+  PixelRect video_, second_;
   bool nested_ = false;
   bool nestedDone_ = false;
 };
@@ -178,7 +194,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   probe.Log("gl %s", window.GraphicsInfo().c_str());
-  window.SetVideoLayer(&probe);
   window.SetTimer(kTickTimer, 1000, true);
   window.SetTimer(kOneShotTimer, 150, false);
   window.SetTimer(kReadyTimer, 300, false);

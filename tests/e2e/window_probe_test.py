@@ -80,7 +80,8 @@ def run(probe):
     check(any(l == "size 1280 720" for l in lines), "the window covers the 1280x720 screen")
     readback = next(l for l in lines if l.startswith("readpixels"))
     check(readback == "readpixels 1280 720 video_top=230,210,0 video_bottom=0,200,0 strip=220,30,30 "
-          "interface=40,90,160 half_white=148,173,208", "ReadPixels returns the composed frame: " + readback)
+          "interface=40,90,160 half_white=148,173,208 second_tile=200,0,200",
+          "ReadPixels returns the composed frame, both video tiles in their rectangles: " + readback)
 
     wid = subprocess.run(["xdotool", "search", "--name", "^Vistra 4.3$"], capture_output=True,
                          text=True).stdout.split()

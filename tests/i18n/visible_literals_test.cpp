@@ -58,7 +58,7 @@ constexpr Technical kTechnical[] = {
     {"panel/device_identity.cpp", "|vistra-desk-043|linux", "the device key's seed"},
     {"panel/messages.cpp", "client", "the panel's author field"},
     {"panel/messages.cpp", "Reply", "the subject sent with a reply"},
-    {"player/remote_control.cpp", "Aspect Auto", "the English name the aspect log line carries"},
+    {"app/playback_control.cpp", "Aspect Auto", "the English name the aspect log line carries"},
     {"player/tracks.cpp", "audio", "the engine's track types"},
     {"player/tracks.cpp", "sub", "the engine's track types"},
     {"player/trailer.cpp", "youtube.com", "host names"},

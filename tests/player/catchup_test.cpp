@@ -11,7 +11,7 @@
 
 #include "catalog/panel_clock.h"
 #include "net/text.h"
-#include "player/media_engine.h"
+#include "app/playback_control.h"
 #include "state/app_state.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
@@ -123,7 +123,8 @@ class CatchupPlayTest : public ZoneTest {
   void SetUp() override {
     ZoneTest::SetUp();
     UseZone("UTC0");
-    ASSERT_TRUE(player_.ready);
+    ASSERT_TRUE(tile_.ready);
+    state_.playing = &player_.Playback();
     state_.account = kAccount;
     auto channels = std::make_shared<ItemList>();
     CatalogItem::Fields fields{};
@@ -142,35 +143,33 @@ class CatchupPlayTest : public ZoneTest {
   static CatchupProbe Idle() { return CatchupProbe{u"", u"", u"", u"yes", u""}; }
 
   TempDataHome home_;
-  FakeEngine player_;
-  FakePlayer& fake_ = player_.fake;
-  MediaEngine& engine_ = player_.engine;
+  FakeTilePlayer tile_;
+  FakePlayer& fake_ = tile_.fake;
+  Player& player_ = tile_.player;
   AppState state_;
 };
 
 TEST_F(CatchupPlayTest, StartsOnThePlayerWithTheFirstCandidateAndThePanelsClock) {
   state_.panelClocks.offsets[PanelClocks::KeyOf(kAccount)] = 3 * 3600;
-  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
-  const PlaybackState& p = state_.playback;
-  EXPECT_EQ(state_.CurrentScreen, Screen::Player);
+  ASSERT_TRUE(PlayCatchup(state_, player_, 0, 1000, kStart + 7200));
+  const PlaybackState& p = state_.Playing();
   EXPECT_TRUE(state_.nav.fullVideo);
   EXPECT_TRUE(p.catchupActive);
   EXPECT_EQ(p.catchupIndex, 0);
   EXPECT_EQ(p.catchupCandidates.size(), 7u);
-  EXPECT_EQ(player_.Loads(), std::vector<std::string>{"http://s:8080/timeshift/u/p/90/2024-05-01:23-30/7.ts"});
+  EXPECT_EQ(tile_.Loads(), std::vector<std::string>{"http://s:8080/timeshift/u/p/90/2024-05-01:23-30/7.ts"});
   EXPECT_EQ(p.lastUrl, p.catchupCandidates[0]);
   EXPECT_EQ(p.currentChannelUrl, u"http://s:8080/live/u/p/7.ts");  // what E hands on
   // No such row, or no channel: nothing starts.
-  state_.CurrentScreen = Screen::Catchup;
-  EXPECT_FALSE(PlayCatchup(state_, engine_, 1, 2000, kStart + 7200));
+  EXPECT_FALSE(PlayCatchup(state_, player_, 1, 2000, kStart + 7200));
   state_.nav.ChannelIndex = 3;
-  EXPECT_FALSE(PlayCatchup(state_, engine_, 0, 2000, kStart + 7200));
-  EXPECT_EQ(state_.CurrentScreen, Screen::Catchup);
+  EXPECT_FALSE(PlayCatchup(state_, player_, 0, 2000, kStart + 7200));
+  EXPECT_EQ(tile_.Loads().size(), 1u);
 }
 
 TEST_F(CatchupPlayTest, StepWaitsForAnOpeningStreamThenTriesEachCandidateThenGivesUp) {
-  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
-  PlaybackState& p = state_.playback;
+  ASSERT_TRUE(PlayCatchup(state_, player_, 0, 1000, kStart + 7200));
+  PlaybackState p = state_.Playing();  // the step on a copy
   const int count = static_cast<int>(p.catchupCandidates.size());
   // Still opening (not idle), or idle for less than 2.2 s: more time.
   EXPECT_EQ(CatchupStep(p, CatchupProbe{}, 5000).verdict, CatchupVerdict::Nothing);
@@ -192,23 +191,24 @@ TEST_F(CatchupPlayTest, StepWaitsForAnOpeningStreamThenTriesEachCandidateThenGiv
 
 TEST_F(CatchupPlayTest, WithoutAnAccountTheLiveStreamPlaysAndTheFirstIdleCheckGivesUp) {
   state_.account = XtreamAccount{};
-  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
-  EXPECT_TRUE(state_.playback.catchupCandidates.empty());
-  ASSERT_EQ(player_.Loads().size(), 1u);
-  EXPECT_EQ(Utf8ToWide(player_.Loads()[0]), state_.playback.currentChannelUrl);
-  EXPECT_EQ(CatchupStep(state_.playback, Idle(), 4000).verdict, CatchupVerdict::GiveUp);
+  ASSERT_TRUE(PlayCatchup(state_, player_, 0, 1000, kStart + 7200));
+  EXPECT_TRUE(state_.Playing().catchupCandidates.empty());
+  ASSERT_EQ(tile_.Loads().size(), 1u);
+  EXPECT_EQ(Utf8ToWide(tile_.Loads()[0]), state_.Playing().currentChannelUrl);
+  PlaybackState p = state_.Playing();
+  EXPECT_EQ(CatchupStep(p, Idle(), 4000).verdict, CatchupVerdict::GiveUp);
 }
 
 TEST_F(CatchupPlayTest, VideoOrAnotherLoadEndsTheTries) {
-  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 1000, kStart + 7200));
-  PlaybackState& p = state_.playback;
+  ASSERT_TRUE(PlayCatchup(state_, player_, 0, 1000, kStart + 7200));
+  PlaybackState p = state_.Playing();  // the step on a copy
   // A codec left over while the player sits idle is no working stream.
   EXPECT_EQ(CatchupStep(p, CatchupProbe{u"h264", u"", u"", u"yes", u""}, 4000).verdict, CatchupVerdict::LoadNext);
   EXPECT_EQ(CatchupStep(p, CatchupProbe{u"h264", u"640", u"360", u"no", u""}, 4500).verdict,
             CatchupVerdict::Working);
   EXPECT_FALSE(p.catchupActive);
   // The user zapped to a failing channel since: no candidate replaces it.
-  ASSERT_TRUE(PlayCatchup(state_, engine_, 0, 5000, kStart + 7200));
+  ASSERT_TRUE(PlayCatchup(state_, player_, 0, 5000, kStart + 7200));
   p.lastUrl = u"http://s:8080/live/u/p/8.ts";
   EXPECT_EQ(CatchupStep(p, Idle(), 9000).verdict, CatchupVerdict::Nothing);
   EXPECT_FALSE(p.catchupActive);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/playback_control.h"
 #include "player/external_players.h"
 #include "player/tracks.h"
 #include "state/app_state.h"
@@ -63,7 +64,8 @@ TEST(LaunchExternal, NoPlayerChosenDoesNothingAndAMissingOneOffersTheDownload) {
 TEST(ExternalStreamUrl, VodItsOwnUrlLiveTheChannelsEvenDuringCatchupAndOnLiveTheHighlighted) {
   AppState state;
   state.account = DeriveXtreamSource(u"http://h/get.php?username=u&password=p");
-  PlaybackState& p = state.playback;
+  PlaybackState p;  // what the Player would hold
+  state.playing = &p;
   // Live, replaying a past programme: the channel's live URL, not the archive's.
   p.currentChannelUrl = u"http://h/live/u/p/7.ts";
   p.lastUrl = u"http://h/timeshift/u/p/60/2024-05-01:20-30/7.ts";

@@ -189,7 +189,6 @@ TEST_F(MediaEngineRealTest, PreferencesReachThePlayer) {
   EXPECT_NEAR(AsNumber(engine_.GetProperty("video-aspect-override")), 16.0 / 9.0, 0.001);
   engine_.SetAspect("");
   EXPECT_EQ(AsNumber(engine_.GetProperty("video-aspect-override")), -1);
-  engine_.ShowText(u"Reprise 1:05", 50);
   engine_.SetOverlay(1, "none", "");
   engine_.RemoveOverlay(1);
   EXPECT_TRUE(WaitFor(engine_, [&] { return Number("time-pos") > 0.5; }));  // still playing after all that

@@ -147,9 +147,6 @@ TEST_F(MediaEngineTest, VolumeIsClampedAndWrittenToVolumeThenAoVolume) {
 
 TEST_F(MediaEngineTest, CommandsAndTheirArguments) {
   StartReady();
-  engine_.ShowText(u"Reprise 1:05 \u00e9", 50);
-  engine_.ShowText(u"CH 12", 1800);
-  engine_.ShowText(u"", 2000);
   engine_.SeekRelative(-10);
   engine_.SeekAbsolute(95.5);
   engine_.SeekRelative(0.1);
@@ -158,8 +155,6 @@ TEST_F(MediaEngineTest, CommandsAndTheirArguments) {
   engine_.SetOverlay(1, "", "data");
   engine_.RemoveOverlay(1);
   EXPECT_EQ(fake_.calls, (std::vector<std::string>{
-                             "command [show-text] [Reprise 1:05 \xC3\xA9] [200]",
-                             "command [show-text] [CH 12] [1800]",
                              "command [seek] [-10] [relative+exact]",
                              "command [seek] [95.5] [absolute+exact]",
                              "command [seek] [0.1] [relative+exact]",
@@ -265,7 +260,6 @@ TEST_F(MediaEngineTest, MissingLibraryMakesEveryOperationANoOp) {
   engine_.SetPaused(false);
   engine_.TogglePause();
   engine_.SetVolume(10);
-  engine_.ShowText(u"x", 500);
   engine_.SetOverlay(1, "none", "");
   engine_.RemoveOverlay(1);
   engine_.SetAspect("");

@@ -1,10 +1,9 @@
-#include "player/playback.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/playback_control.h"
 #include "state/app_state.h"
 #include "platform/mpv_library.h"
 #include "player/media_engine.h"
@@ -16,7 +15,8 @@ namespace {
 class PlayLiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(player_.ready);
+    ASSERT_TRUE(tile_.ready);
+    state_.playing = &player_.Playback();
 
     state_.account = DeriveXtreamSource(u"http://h:8080/get.php?username=u&password=p");
     auto channels = std::make_shared<ItemList>();
@@ -45,25 +45,25 @@ class PlayLiveTest : public ::testing::Test {
   }
 
   TempDataHome home_;
-  FakeEngine player_;
-  FakePlayer& fake_ = player_.fake;
-  MediaEngine& engine_ = player_.engine;
+  FakeTilePlayer tile_;
+  FakePlayer& fake_ = tile_.fake;
+  Player& player_ = tile_.player;
   AppState state_;
 };
 
 TEST_F(PlayLiveTest, RepeatGuardSkipsASecondLoadWithin750Ms) {
-  EXPECT_TRUE(PlayLive(state_, engine_, 10'000, {}));
-  EXPECT_FALSE(PlayLive(state_, engine_, 10'500, {}));
-  EXPECT_TRUE(PlayLive(state_, engine_, 10'800 + 500, {}));
-  state_.playback.lastLiveLoadTick = 0;  // forces the next load
-  EXPECT_TRUE(PlayLive(state_, engine_, 11'400, {}));
-  EXPECT_EQ(player_.Loads().size(), 3u);
+  EXPECT_TRUE(PlayLive(state_, player_, 10'000, {}));
+  EXPECT_FALSE(PlayLive(state_, player_, 10'500, {}));
+  EXPECT_TRUE(PlayLive(state_, player_, 10'800 + 500, {}));
+  player_.ForceNextLiveLoad();  // forces the next load
+  EXPECT_TRUE(PlayLive(state_, player_, 11'400, {}));
+  EXPECT_EQ(tile_.Loads().size(), 3u);
 }
 
 TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
   state_.settings.LiveFormat.clear();
   state_.settings.SubSize = 2;
-  PlayLive(state_, engine_, 1, {});
+  PlayLive(state_, player_, 1, {});
   const auto calls = LoadCalls();
   ASSERT_EQ(calls.size(), 3u);
   EXPECT_EQ(calls[0], "property user-agent=Vistra43/4.3");
@@ -72,16 +72,16 @@ TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
   state_.settings.LiveFormat = u"m3u8";
   state_.settings.InternalPlayer = 1;
   state_.nav.ChannelIndex = 1;
-  PlayLive(state_, engine_, 5'000, {});
-  EXPECT_EQ(player_.Loads().back(), "http://h:8080/live/u/p/102.m3u8");
+  PlayLive(state_, player_, 5'000, {});
+  EXPECT_EQ(tile_.Loads().back(), "http://h:8080/live/u/p/102.m3u8");
   EXPECT_EQ(LoadCalls()[3], "property user-agent=VLC/3.0.20 LibVLC/3.0.20");
 }
 
 TEST_F(PlayLiveTest, HistoryKeepsRepeatsNewestFirstAndStopsAtForty) {
   for (int i = 0; i < 45; ++i) {
     state_.nav.ChannelIndex = i % 3;
-    state_.playback.lastLiveLoadTick = 0;
-    PlayLive(state_, engine_, 1'000'000 + i, {});
+    player_.ForceNextLiveLoad();  // forces the next load
+    PlayLive(state_, player_, 1'000'000 + i, {});
   }
   ASSERT_EQ(state_.settings.HistoryLive.size(), 40u);
   EXPECT_EQ(state_.settings.HistoryLive.front(), u"103");  // the last play was index 44 % 3 == 2
@@ -91,7 +91,7 @@ TEST_F(PlayLiveTest, HistoryKeepsRepeatsNewestFirstAndStopsAtForty) {
 
 TEST_F(PlayLiveTest, InvalidSelectionPlaysNothing) {
   state_.nav.ChannelIndex = 3;
-  EXPECT_FALSE(PlayLive(state_, engine_, 1, {}));
+  EXPECT_FALSE(PlayLive(state_, player_, 1, {}));
   EXPECT_TRUE(fake_.calls.empty());
 }
 

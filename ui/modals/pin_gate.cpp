@@ -64,14 +64,14 @@ bool StepToAllowedChannel(const PinAsker& ask, AppState& state, int direction) {
   if (next < 0) return false;
   nav.ChannelIndex = next;
   if (GateSelectedChannel(ask, state, LiveStart::Chosen)) return true;
-  const std::u16string& playing = state.playback.lastChannelId;
+  const std::u16string& playing = state.Playing().lastChannelId;
   const int row = playing.empty() ? -1 : state.VisibleLive.find(playing);
   if (row >= 0) nav.ChannelIndex = row;
   return false;
 }
 
 bool GateExternalHandOff(const PinAsker& ask, AppState& state) {
-  const PlaybackState& playback = state.playback;
+  const PlaybackState& playback = state.Playing();
   const bool live = playback.itemKey.empty() && !playback.PlayingTrailer() && !playback.currentChannel.id().empty();
   return !live || ChannelGate(ask, state, playback.currentChannel, LiveStart::Chosen);
 }

@@ -220,10 +220,6 @@ void RenderResources::MarkTexts(std::string_view part) {
   if (textBoxes_) textPart_ = std::string(part);
 }
 
-void RenderResources::NoteShownText(std::string_view layer, std::u16string_view text) {
-  if (textBoxes_) textBoxes_->Note(layer, "show-text", WideToUtf8(text));
-}
-
 // The ink that the clip lets through, in window pixels.
 void RenderResources::RecordText(PangoLayout* layout, double x, double y, const RectF& box, const char* kind) {
   if (!textBoxes_) return;

@@ -217,8 +217,6 @@ class RenderResources {
   // follow ("screen" until told otherwise). No effect when not recording.
   void RecordTexts(std::string_view layer);
   void MarkTexts(std::string_view part);
-  // A text the engine shows on its own, outside any frame.
-  void NoteShownText(std::string_view layer, std::u16string_view text);
 
   const Brushes& Brush() const { return brushes_; }
   void ApplyAccent(int dashColor);

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr size_t kNotesKept = 20;
 
 bool Near(double a, double b) { return a - b < 0.01 && b - a < 0.01; }
 
@@ -66,14 +65,6 @@ void TextBoxRecord::EndLayer() {
   if (!added && SameTexts(layer.texts, pending_)) return;
   layer.texts = std::move(pending_);
   pending_.clear();
-  ++layer.frame;
-  Write();
-}
-
-void TextBoxRecord::Note(std::string_view layerName, std::string_view part, std::string_view text) {
-  Layer& layer = layers_[std::string(layerName)];
-  if (layer.texts.size() >= kNotesKept) layer.texts.erase(layer.texts.begin());
-  layer.texts.push_back(RecordedText{std::string(part), "note", std::string(text), {}, {}});
   ++layer.frame;
   Write();
 }

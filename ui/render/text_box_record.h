@@ -8,8 +8,7 @@
 // (write and rename) as JSON:
 //   {"layers":{"interface":{"frame":12,"texts":[
 //     {"part":"screen","kind":"trimmed","text":"Live",
-//      "box":[l,t,r,b],"ink":[l,t,r,b]}, ...]}, "strips":{...},
-//    "engine":{"frame":3,"texts":[{"part":"show-text","text":"Pause"}]}}}
+//      "box":[l,t,r,b],"ink":[l,t,r,b]}, ...]}, "strips":{...}}}
 // Rectangles are in window pixels; "ink" is the part of the glyphs' ink
 // that the clip lets through. A layer painted with no text keeps an entry
 // with an empty list, so hidden strips read as such.
@@ -42,9 +41,6 @@ class TextBoxRecord {
   void Add(RecordedText text);
   // Writes the file when the layer's texts differ from its last paint.
   void EndLayer();
-  // A text shown by something other than the painters (the engine's own
-  // on-screen display): appended to that layer (its last 20 kept).
-  void Note(std::string_view layer, std::string_view part, std::string_view text);
 
   // The file's content for the layers as they stand.
   std::string Json() const;

@@ -174,7 +174,7 @@ void ItemGridScreen::PaintEpisodes(RenderResources& res, const AppState& state) 
   res.FillRect(RectF{l.left, 0, W, H}, kPanelFill);
   res.DrawTrimmedLine(FontId::Title, Translate("episodes"), RectF{l.left + 24, res.Y(20), W - 24, res.Y(90)},
                       LegibleAccent(brush.Accent, kPanelFill), kAlignLeadingCentered);
-  res.DrawTrimmedLine(FontId::Hint, CleanDisplayName(state.playback.currentItem.name()),
+  res.DrawTrimmedLine(FontId::Hint, CleanDisplayName(state.SeriesShown.name()),
                       RectF{res.X(924), res.Y(90), W - 24, res.Y(140)}, brush.Dim, kAlignLeadingCentered);
   const int total = int(episodes.size());
   for (int offset = 0; offset < l.rows.visible && l.first + offset < total; ++offset) {

@@ -9,7 +9,6 @@
 #include "catalog/special_categories.h"
 #include "net/text.h"
 #include "platform/virtual_keys.h"
-#include "player/remote_control.h"
 #include "player/video_layout.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
@@ -32,6 +31,32 @@ constexpr double kGuideTop = 648;
 constexpr double kDoubleClickMs = 450;
 constexpr uint64_t kNoticeMs = 2500;
 constexpr uint64_t kNameNoticeMs = 2500;
+constexpr uint64_t kNumberNoticeMs = 1800;
+
+// One step of the live list (wrapping, passing over duplicates of the
+// channel left and channels the parental rule skips). Selects it and
+// returns true when there is a channel to play.
+bool StepChannelSelection(AppState& state, int direction) {
+  const int next = StepChannelIndex(state.VisibleLive, state.nav.ChannelIndex, direction, state.settings,
+                                    state.catalog.LiveCategories, state.nav.live);
+  if (next < 0) return false;
+  state.nav.ChannelIndex = next;
+  return true;
+}
+
+// A typed digit: the number notice, and the row whose number the digits
+// make (selected), or -1 while none matches. The digits stay until the
+// 1,800 ms pause, so "1", "2" reaches channel 12 after channel 1.
+int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
+  NavState& nav = state.nav;
+  if (digit < 0 || digit > 9) return -1;
+  AddNumberDigit(nav.NumberBuffer, nav.NumberTime, digit, nowMs);
+  state.toast.text = TranslateWith("channel_number", nav.NumberBuffer);
+  state.toast.hideAtMs = nowMs + kNumberNoticeMs;
+  const int row = ChannelWithNumber(state.VisibleLive, nav.NumberBuffer);
+  if (row >= 0) nav.ChannelIndex = row;
+  return row;
+}
 
 }  // namespace
 
@@ -330,8 +355,8 @@ void StepChannelBy(ScreenContext& ctx, int direction) {
 }
 
 bool SelectedIsPlaying(const AppState& state) {
-  return ValidChannel(state) && !state.playback.lastChannelId.empty() &&
-         state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == state.playback.lastChannelId;
+  const std::u16string& playing = state.Playing().lastChannelId;
+  return ValidChannel(state) && !playing.empty() && state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == playing;
 }
 
 // Enter and the double click on a channel: it fills the window. The

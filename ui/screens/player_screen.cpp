@@ -1,7 +1,6 @@
 #include "ui/screens/player_screen.h"
 
 #include "platform/virtual_keys.h"
-#include "player/remote_control.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/live_screen.h"
 #include "ui/screens/player_strips.h"
@@ -15,14 +14,14 @@ constexpr double kSideBand = 0.12;
 constexpr double kVodStepSeconds = 10;
 
 void ShowControls(ScreenContext& ctx) {
-  PlayerControls& controls = ctx.state.player;
-  const bool hidden = ctx.nowMs >= controls.controlsUntil;
-  controls.controlsUntil = ctx.nowMs + kControlsShowMs;
+  PlayerScreenControls& controls = ctx.state.playerScreen;
+  const bool hidden = ctx.nowMs >= controls.stripsUntil;
+  controls.stripsUntil = ctx.nowMs + kControlsShowMs;
   if (hidden) ctx.actions.UpdateStrips();
 }
 
 void ToggleExpanded(ScreenContext& ctx) {
-  ctx.state.player.liveStripExpanded = !ctx.state.player.liveStripExpanded;
+  ctx.state.playerScreen.liveStripExpanded = !ctx.state.playerScreen.liveStripExpanded;
   ctx.actions.UpdateStrips();
 }
 
@@ -50,10 +49,10 @@ void PressStripButton(ScreenContext& ctx, int index) {
 // True when the click was on a shown strip (and acted on).
 bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
   AppState& state = ctx.state;
-  if (!state.player.stripsShown) return false;
+  if (!state.playerScreen.stripsShown) return false;
   const StripHit hit = StripHitTest(StripLayoutFor(state, ctx.width, ctx.height), event.x, event.y);
   if (hit.kind == StripHit::Kind::None) return false;
-  state.player.controlsUntil = ctx.nowMs + kControlsShowMs;
+  state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
   const bool zaps = StripModeOf(state) == StripMode::Live;
   using K = StripHit::Kind;
   switch (hit.kind) {
@@ -75,7 +74,7 @@ bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
 }
 
 void ClickVideo(ScreenContext& ctx, const PointerEvent& event) {
-  if (!PlayingRecording(ctx.state)) return;
+  if (!ctx.state.Playing().PlayingRecording()) return;
   const int w = std::max(ctx.width, 1);
   if (event.y >= ctx.height - kSeekBandHeight) {
     ctx.actions.SeekToShare(double(event.x) / w);
@@ -100,7 +99,7 @@ bool PlayerScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
 }
 
 void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int /*width*/, int /*height*/) const {
-  if (StripModeOf(state) == StripMode::Live) res.IconFor(state.playback.currentChannel);
+  if (StripModeOf(state) == StripMode::Live) res.IconFor(state.Playing().currentChannel);
 }
 
 // In the order the keys are tested: Space, then the seeks of a recording
@@ -153,21 +152,21 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   } else if (vk == Vk::Letter('R')) {
     ctx.actions.CycleAspect();
   } else if (vk == Vk::Return) {
-    ctx.state.player.controlsUntil = ctx.nowMs + kControlsShowMs;
+    ctx.state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
     ctx.actions.UpdateStrips();
   }
 }
 
 void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   AppState& state = ctx.state;
-  PlayerControls& controls = state.player;
+  PlayerScreenControls& controls = state.playerScreen;
   switch (event.kind) {
     case PointerEvent::Kind::Move:
       if (controls.volumeDrag) SetVolumeFromStrip(ctx, event.y);
       ShowControls(ctx);
       return;
     case PointerEvent::Kind::DoubleClick:
-      controls.controlsUntil = 0;
+      controls.stripsUntil = 0;
       ctx.actions.UpdateStrips();
       return;
     case PointerEvent::Kind::Wheel: {
@@ -182,7 +181,7 @@ void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       const StripLayout l = StripLayoutFor(state, ctx.width, ctx.height);
       if (controls.stripsShown && StripAt(l, event.x, event.y) == int(StripId::Right)) {
         controls.volumeDrag = true;
-        controls.controlsUntil = ctx.nowMs + kControlsShowMs;
+        controls.stripsUntil = ctx.nowMs + kControlsShowMs;
         SetVolumeFromStrip(ctx, event.y);
         return;
       }
@@ -201,8 +200,8 @@ void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 }
 
 void PlayerScreen::OnLeave(ScreenContext& ctx, Screen to) {
-  PlayerControls& controls = ctx.state.player;
-  controls.controlsUntil = 0;
+  PlayerScreenControls& controls = ctx.state.playerScreen;
+  controls.stripsUntil = 0;
   controls.volumeDrag = false;
   StopUnlessVideoStays(ctx, to);
 }

@@ -8,7 +8,6 @@
 #include "catalog/guide.h"
 #include "net/text.h"
 #include "platform/date_format.h"
-#include "player/remote_control.h"
 #include "i18n/translate.h"
 
 namespace {
@@ -138,9 +137,9 @@ std::u16string_view ExpandedButtonLabel(int button) {
 }
 
 StripMode StripModeOf(const AppState& state) {
-  if (state.playback.PlayingTrailer()) return StripMode::Trailer;
-  if (PlayingVod(state)) return StripMode::Movie;
-  if (state.playback.PlayingCatchup()) return StripMode::Catchup;
+  if (state.Playing().PlayingTrailer()) return StripMode::Trailer;
+  if (state.Playing().PlayingVod()) return StripMode::Movie;
+  if (state.Playing().PlayingCatchup()) return StripMode::Catchup;
   return StripMode::Live;
 }
 
@@ -171,7 +170,7 @@ StripLayout StripLayoutOf(int W, int H, StripMode mode, bool expanded) {
 }
 
 StripLayout StripLayoutFor(const AppState& state, int width, int height) {
-  return StripLayoutOf(width, height, StripModeOf(state), state.player.liveStripExpanded);
+  return StripLayoutOf(width, height, StripModeOf(state), state.playerScreen.liveStripExpanded);
 }
 
 int StripAt(const StripLayout& l, double x, double y) {
@@ -333,7 +332,7 @@ std::u16string CatchupWhen(const PlaybackState& playback) {
 }  // namespace
 
 std::u16string RecordingTitle(const AppState& state, StripMode mode) {
-  const PlaybackState& playback = state.playback;
+  const PlaybackState& playback = state.Playing();
   switch (mode) {
     case StripMode::Trailer:
       return state.trending.empty() ? std::u16string(Translate("trailer")) : state.trending.front().title;
@@ -354,14 +353,14 @@ void PaintRecordingBottom(RenderResources& res, const StripLayout& l, const AppS
   const double s = l.scale;
   res.FillRounded(l[StripId::Bottom], 10 * s, kStripGround);
   res.DrawTrimmedLine(FontId::StripSmall, RecordingTitle(state, l.mode), l.title, kText, kAlignLeadingCentered);
-  const double pos = Seconds(state.player.sample.timePos), d = Seconds(state.player.sample.duration);
+  const double pos = Seconds(state.Playing().sample.timePos), d = Seconds(state.Playing().sample.duration);
   const bool known = d > 1.0 && pos >= 0;
   PaintBar(res, l.progress, known ? pos / d : -1);
   if (pos >= 0 || d > 0) {
     res.DrawTrimmedLine(FontId::StripSmall, MinutesSeconds(pos) + u" / " + MinutesSeconds(d), l.time, kText,
                     TextAlign{HAlign::Trailing, VAlign::Center});
   }
-  const bool paused = state.player.sample.paused;
+  const bool paused = state.Playing().sample.paused;
   for (const StripControl& c : l.controls) {
     if (c.hit.kind == StripHit::Kind::Audio) {
       PaintButton(res, c.rect, Translate("audio"), s);
@@ -438,12 +437,12 @@ double ProgrammeShare(const GuideView& guide, int64_t nowUnix) {
 
 void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState& state, int64_t nowUnix) {
   const double s = l.scale;
-  const CatalogItem& channel = state.playback.currentChannel;
+  const CatalogItem& channel = state.Playing().currentChannel;
   res.FillRounded(l[StripId::Bottom], 10 * s, kStripGround);
   PaintLogo(res, l.logo, channel);
   res.DrawTrimmedLine(FontId::StripSmall, CategoryName(state, channel.categoryId()), l.category, kDimText,
                   kAlignLeadingCentered);
-  const StreamSample& sample = state.player.sample;
+  const StreamSample& sample = state.Playing().sample;
   if (!sample.width.empty() && !sample.height.empty()) {
     res.DrawTrimmedLine(FontId::StripSmall, sample.width + u"x" + sample.height, l.resolution, kDimText,
                     TextAlign{HAlign::Trailing, VAlign::Center});
@@ -480,7 +479,7 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
 
 void PaintStrips(RenderResources& res, const AppState& state, int width, int height, int64_t nowUnix) {
   const bool onPlayer = state.CurrentScreen == Screen::Player || state.nav.fullVideo;
-  if (!onPlayer || !state.player.stripsShown) return;
+  if (!onPlayer || !state.playerScreen.stripsShown) return;
   const StripLayout l = StripLayoutFor(state, width, height);
   const double s = l.scale;
   PaintTop(res, l[StripId::Top], s);
@@ -495,20 +494,20 @@ void PaintStrips(RenderResources& res, const AppState& state, int width, int hei
 }
 
 bool HoverCheck(AppState& state, const StripLayout& layout, int x, int y, bool inside, uint64_t nowMs) {
-  PlayerControls& c = state.player;
-  const bool moved = inside && (x != c.lastCursorX || y != c.lastCursorY);
+  PlayerScreenControls& c = state.playerScreen;
+  const bool moved = inside && (x != c.hoverX || y != c.hoverY);
   if (moved) {
-    c.lastCursorX = x;
-    c.lastCursorY = y;
-    c.lastMoveTick = nowMs;
-    const bool hidden = nowMs >= c.controlsUntil;
-    c.controlsUntil = nowMs + kControlsShowMs;
+    c.hoverX = x;
+    c.hoverY = y;
+    c.hoverMovedMs = nowMs;
+    const bool hidden = nowMs >= c.stripsUntil;
+    c.stripsUntil = nowMs + kControlsShowMs;
     return hidden;
   }
   const bool resting = inside && c.stripsShown && StripAt(layout, x, y) >= 0;
-  if (resting || state.playback.catchupActive) {
-    c.controlsUntil = nowMs + kControlsShowMs;
+  if (resting || state.Playing().catchupActive) {
+    c.stripsUntil = nowMs + kControlsShowMs;
     return !c.stripsShown;
   }
-  return c.stripsShown && nowMs >= c.controlsUntil;
+  return c.stripsShown && nowMs >= c.stripsUntil;
 }

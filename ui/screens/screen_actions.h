@@ -62,8 +62,8 @@ class ScreenActions {
   // the PIN first (GateExternalHandOff).
   virtual void OpenInExternalPlayer() = 0;
 
-  // The Player screen's remote control; the application drives the engine
-  // (player/remote_control.h, player/vod_playback.h).
+  // The Player screen's remote control; the application drives the video
+  // tile's Player (app/playback_control.h).
   // The playing live channel fills the window (the Player screen); it does
   // not start playback.
   virtual void EnterFullVideo() = 0;

@@ -187,8 +187,8 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
   state.VisibleLive = VisibleList(live, {hit.index});
   state.nav.ChannelIndex = 0;
   state.nav.fullVideo = true;
-  state.player.liveStripExpanded = false;
-  state.player.controlsUntil = 0;
+  state.playerScreen.liveStripExpanded = false;
+  state.playerScreen.stripsUntil = 0;
   state.CurrentScreen = Screen::Player;
   ctx.actions.LayoutVideo();
   ctx.actions.PlaySelectedChannel();

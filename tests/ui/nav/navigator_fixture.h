@@ -32,7 +32,7 @@ struct RecordingActions : ScreenActions {
     if (!tracksPlaying) return;
     const std::u16string id(state->VisibleLive[size_t(state->nav.ChannelIndex)].id());
     playedIds.push_back(id);
-    state->playback.lastChannelId = id;
+    if (playing) playing->lastChannelId = id;
   }
   void StopPlayback() override { ++stops; }
   void Repaint() override { ++repaints; }
@@ -77,8 +77,9 @@ struct RecordingActions : ScreenActions {
   AppState* state = nullptr;
   std::vector<int> played;
   // With `tracksPlaying` as well, each play records the channel's id and
-  // makes it the one that plays, as the engine would.
+  // makes it the one that plays (in `playing`), as the Player would.
   bool tracksPlaying = false;
+  PlaybackState* playing = nullptr;
   std::vector<std::u16string> playedIds;
   std::vector<std::u16string> seriesAsked, movies, episodes;
   std::vector<bool> autoPlays;
@@ -89,6 +90,10 @@ struct RecordingActions : ScreenActions {
 // the navigator, as the window would dispatch it) until the modal is done.
 class NavigatorTest : public ::testing::Test {
  protected:
+  NavigatorTest() {
+    state.playing = &playing;
+    actions.playing = &playing;
+  }
   void Press(std::initializer_list<int> keys, uint64_t atMs = 0) {
     for (int vk : keys) navigator.OnKey(vk, atMs);
   }
@@ -123,6 +128,9 @@ class NavigatorTest : public ::testing::Test {
     for (char16_t ch : text) steps.push_back(Ch(ch));
     return steps;
   }
+  // What the Player would hold; the handlers and painters read it through
+  // state.Playing().
+  PlaybackState playing;
   AppState state;
   RecordingActions actions;
   ScreenTable screens;

@@ -267,12 +267,6 @@ TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
   const std::string second = ReadWholeFile(file).value_or("");
   EXPECT_EQ(JsonScan::Value(second, "frame"), "2");
   EXPECT_NE(JsonScan::Array(second, "texts").find("\"text\":\"Movies\""), std::string::npos);
-
-  res.NoteShownText("engine", u"Pause");
-  const std::string noted = ReadWholeFile(file).value_or("");
-  EXPECT_NE(noted.find("\"engine\":{\"frame\":1,\"texts\":[\n{\"part\":\"show-text\",\"kind\":\"note\",\"text\":\"Pause\""),
-            std::string::npos)
-      << noted;
 }
 
 // The icons the build drew: each size square, transparent round corners,

@@ -492,7 +492,7 @@ TEST_F(BrowsePaintTest, TheFocusedItemReadsWithEveryAccent) {
       EXPECT_GE(thick, 3) << "ring";
     }
     navigator.SetScreen(Screen::Series);
-    state.playback.currentItem = (*state.catalog.Series)[0];
+    state.SeriesShown = (*state.catalog.Series)[0];
     state.nav.EpisodesOpen = true;
     state.nav.EpisodeIndex = 0;
     {

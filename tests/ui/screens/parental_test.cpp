@@ -212,7 +212,7 @@ TEST_F(ParentalTest, TypedNumbersAskAndZappingPassesOverLockedChannels) {
   state.nav.live.LiveCategoryIndex = 6;
   RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
   state.nav.ChannelIndex = 0;
-  state.playback.lastChannelId = u"k1";
+  playing.lastChannelId = u"k1";
   EXPECT_FALSE(StepToAllowedChannel(Asker(u"1"), state, +1));
   EXPECT_EQ(Selected(), u"k1");
   EXPECT_TRUE(StepToAllowedChannel(Asker(u"4321"), state, +1));
@@ -229,12 +229,12 @@ TEST_F(ParentalTest, CatchupAndTheExternalPlayerAskForALockedChannel) {
   EXPECT_EQ(modalsShown, 1);
 
   // The hand-off gets what plays: a live channel asks, a movie does not.
-  state.playback.currentChannel = (*state.catalog.LiveChannels)[6];
+  playing.currentChannel = (*state.catalog.LiveChannels)[6];
   EXPECT_FALSE(GateExternalHandOff(Asker(u"0"), state));
-  state.playback.itemKey = u"m1";
+  playing.itemKey = u"m1";
   EXPECT_TRUE(GateExternalHandOff(Asker(u"0"), state));
   EXPECT_EQ(modalsShown, 2);
-  state.playback.itemKey.clear();
+  playing.itemKey.clear();
   EXPECT_TRUE(GateExternalHandOff(Asker(u"4321"), state));
   EXPECT_TRUE(GateSelectedChannel(Asker(std::nullopt), state, LiveStart::Chosen)) << "passed once";
 }

@@ -39,13 +39,13 @@ class PlayerScreenTest : public NavigatorTest {
     CatalogItem::Fields f{};
     f.id = u"m1";
     f.name = u"Movie";
-    state.playback.currentItem = CatalogItem(ItemKind::Vod, f, 0);
-    state.playback.itemKey = u"m1";
+    playing.currentItem = CatalogItem(ItemKind::Vod, f, 0);
+    playing.itemKey = u"m1";
     state.CurrentScreen = Screen::Player;
   }
   void PlayLiveOnPlayer() {
     state.nav.ChannelIndex = 2;
-    state.playback.lastChannelId = u"c3";
+    playing.lastChannelId = u"c3";
     state.CurrentScreen = Screen::Player;
   }
   void Pointer(PointerEvent::Kind kind, int x, int y, uint64_t at = 0, int notches = 0) {
@@ -59,7 +59,7 @@ TEST_F(PlayerScreenTest, LeftZapsOnLiveAndSeeksOnAMovieNeverBoth) {
   EXPECT_EQ(actions.channelSteps, (std::vector<int>{-1, -1, -1, +1, +1, +1}));
   EXPECT_TRUE(actions.seeks.empty());
   Press({Vk::Letter('V')});
-  EXPECT_TRUE(state.player.liveStripExpanded);
+  EXPECT_TRUE(state.playerScreen.liveStripExpanded);
 
   actions.channelSteps.clear();
   PlayMovie();
@@ -184,14 +184,16 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
       // The painted button ends where its hit area ends: opaque inside,
       // the strip's see-through ground a few pixels outside.
       AppState painted;
+      PlaybackState paintedPlaying;
+      painted.playing = &paintedPlaying;
       painted.CurrentScreen = Screen::Player;
-      painted.player.stripsShown = true;
-      painted.player.liveStripExpanded = c.expanded;
-      if (c.mode == StripMode::Movie) painted.playback.currentItem = Channel(u"m1", u"");
-      if (c.mode == StripMode::Trailer) painted.playback.trailerUrl = painted.playback.lastUrl = u"http://t/x.mp4";
+      painted.playerScreen.stripsShown = true;
+      painted.playerScreen.liveStripExpanded = c.expanded;
+      if (c.mode == StripMode::Movie) paintedPlaying.currentItem = Channel(u"m1", u"");
+      if (c.mode == StripMode::Trailer) paintedPlaying.trailerUrl = paintedPlaying.lastUrl = u"http://t/x.mp4";
       if (c.mode == StripMode::Catchup) {
-        painted.playback.catchupCandidates = {u"http://a/1.ts"};
-        painted.playback.lastUrl = u"http://a/1.ts";
+        paintedPlaying.catchupCandidates = {u"http://a/1.ts"};
+        paintedPlaying.lastUrl = u"http://a/1.ts";
       }
       ASSERT_EQ(StripModeOf(painted), c.mode);
       OffscreenFrame frame(res, W, H);
@@ -230,7 +232,7 @@ TEST_F(PlayerScreenTest, ClicksOnStripsAndVideoActOnlyWhereTheyShould) {
     navigator.OnPointer(PointerEvent{kind, int(x), int(y), 0}, 1280, 720, t);
   };
   PlayMovie();
-  state.player.stripsShown = true;
+  state.playerScreen.stripsShown = true;
   const StripLayout l = StripLayoutOf(1280, 720, StripMode::Movie, false);
   // Each control at the bottom row of its button (the track buttons once
   // answered only there).
@@ -238,7 +240,7 @@ TEST_F(PlayerScreenTest, ClicksOnStripsAndVideoActOnlyWhereTheyShould) {
   EXPECT_EQ(actions.pauses, 1);
   EXPECT_EQ(actions.seeks, (std::vector<double>{-10, +10}));
   EXPECT_EQ(actions.tracks, (std::vector<TrackKind>{TrackKind::Audio, TrackKind::Subtitle}));
-  EXPECT_EQ(state.player.controlsUntil, 5'000u + 2'800u);
+  EXPECT_EQ(state.playerScreen.stripsUntil, 5'000u + 2'800u);
   at(PointerEvent::Kind::Up, 30, 20);
   EXPECT_EQ(actions.leaves, 1) << "the top strip is the back key";
   // The volume bar takes the press and the drag, and saves on release.
@@ -250,7 +252,7 @@ TEST_F(PlayerScreenTest, ClicksOnStripsAndVideoActOnlyWhereTheyShould) {
   EXPECT_EQ(actions.volumes.back(), 50);
   EXPECT_EQ(actions.saves, 1);
   // On the video of a movie: side bands step, the bottom band seeks.
-  state.player.stripsShown = false;
+  state.playerScreen.stripsShown = false;
   actions.seeks.clear();
   at(PointerEvent::Kind::Down, 30, 300);
   at(PointerEvent::Kind::Down, 1250, 300);
@@ -260,7 +262,7 @@ TEST_F(PlayerScreenTest, ClicksOnStripsAndVideoActOnlyWhereTheyShould) {
   EXPECT_EQ(actions.seekShares, (std::vector<double>{0.25}));
   // Double click hides the strips at once.
   at(PointerEvent::Kind::DoubleClick, 640, 300);
-  EXPECT_EQ(state.player.controlsUntil, 0u);
+  EXPECT_EQ(state.playerScreen.stripsUntil, 0u);
 }
 
 // A trailer seeks and pauses like a movie and never zaps; catch-up seeks
@@ -268,8 +270,8 @@ TEST_F(PlayerScreenTest, ClicksOnStripsAndVideoActOnlyWhereTheyShould) {
 // say what plays.
 TEST_F(PlayerScreenTest, TrailerAndCatchupStripsAreRecordings) {
   state.CurrentScreen = Screen::Player;
-  state.playback.lastChannelId = u"c3";
-  state.playback.trailerUrl = state.playback.lastUrl = u"http://t/trailer.mp4";
+  playing.lastChannelId = u"c3";
+  playing.trailerUrl = playing.lastUrl = u"http://t/trailer.mp4";
   state.trending.push_back(TrendingMovie{});
   state.trending.back().title = u"The Long Road";
   ASSERT_EQ(StripModeOf(state), StripMode::Trailer);
@@ -284,7 +286,7 @@ TEST_F(PlayerScreenTest, TrailerAndCatchupStripsAreRecordings) {
   EXPECT_EQ(StripHitTest(trailer, 1920 - 140, 540).kind, StripHit::Kind::None) << "no arrow to zap with";
 
   actions.seeks.clear();
-  PlaybackState& p = state.playback;
+  PlaybackState& p = playing;
   p.trailerUrl.clear();
   p.catchupCandidates = {u"http://a/1.ts", u"http://a/2.ts"};
   p.catchupIndex = 1;
@@ -311,32 +313,32 @@ TEST_F(PlayerScreenTest, StripsHideAfterTheLastMovementWhereverThePointerRests) 
   state.CurrentScreen = Screen::Player;
   const StripLayout l = StripLayoutOf(1280, 720, StripMode::Live, false);
   EXPECT_TRUE(HoverCheck(state, l, 640, 300, true, 1'000)) << "a movement shows hidden strips";
-  state.player.stripsShown = true;
+  state.playerScreen.stripsShown = true;
   // Resting on the video, inside the window: they go 2.8 s after the move.
   for (uint64_t t = 1'050; t < 3'800; t += 50) EXPECT_FALSE(HoverCheck(state, l, 640, 300, true, t)) << t;
   EXPECT_TRUE(HoverCheck(state, l, 640, 300, true, 3'800));
-  state.player.stripsShown = false;
+  state.playerScreen.stripsShown = false;
   for (uint64_t t = 3'850; t < 10'000; t += 50) EXPECT_FALSE(HoverCheck(state, l, 640, 300, true, t));
   // Resting over a shown strip keeps it.
   const RectF b = l[StripId::Bottom];
   EXPECT_TRUE(HoverCheck(state, l, int(b.left) + 50, int(b.top) + 20, true, 10'000));
-  state.player.stripsShown = true;
+  state.playerScreen.stripsShown = true;
   for (uint64_t t = 10'050; t < 20'000; t += 50) EXPECT_FALSE(HoverCheck(state, l, int(b.left) + 50, int(b.top) + 20, true, t));
-  EXPECT_GT(state.player.controlsUntil, 19'950u);
+  EXPECT_GT(state.playerScreen.stripsUntil, 19'950u);
   // Outside the window: 2.8 s after the last movement.
   EXPECT_FALSE(HoverCheck(state, l, -5, 200, false, 20'000));
   EXPECT_FALSE(HoverCheck(state, l, -5, 200, false, 19'950 + 2'700));
   EXPECT_TRUE(HoverCheck(state, l, -5, 200, false, 19'950 + 2'800));
   // A key or a click shows them again for 2.8 s.
   navigator.OnKey(Vk::Letter('A'), 25'000);
-  EXPECT_EQ(state.player.controlsUntil, 27'800u);
+  EXPECT_EQ(state.playerScreen.stripsUntil, 27'800u);
   Pointer(PointerEvent::Kind::Down, 640, 300, 28'000);
-  EXPECT_EQ(state.player.controlsUntil, 30'800u);
+  EXPECT_EQ(state.playerScreen.stripsUntil, 30'800u);
   // While catch-up tries its addresses the strips say so and stay.
-  state.player.stripsShown = false;
-  state.playback.catchupActive = true;
+  state.playerScreen.stripsShown = false;
+  playing.catchupActive = true;
   EXPECT_TRUE(HoverCheck(state, l, -5, 200, false, 30'000));
-  EXPECT_GE(state.player.controlsUntil, 32'800u);
+  EXPECT_GE(state.playerScreen.stripsUntil, 32'800u);
 }
 
 }  // namespace

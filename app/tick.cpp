@@ -1,0 +1,78 @@
+// The application's one-second tick: its steps in the order the behaviour
+// needs, each named for what it runs.
+#include "app/tick.h"
+
+#include "app/application.h"
+#include "app/catalog_jobs.h"
+#include "app/content_jobs.h"
+#include "platform/clock.h"
+#include "store/settings_file.h"
+
+namespace {
+
+int MinuteOfDay(const LocalTime& t) { return t.hour * 60 + t.minute; }
+
+// How the video tile is shown decides what its Player watches for.
+PlayerView ViewOf(Screen screen) {
+  if (screen == Screen::Player) return PlayerView::Full;
+  if (screen == Screen::Live) return PlayerView::Preview;
+  return PlayerView::Hidden;
+}
+
+}  // namespace
+
+bool RunTickSteps(const std::vector<TickStep>& steps, uint64_t nowMs, const std::u16string& statusText) {
+  const std::u16string before = statusText;
+  for (const TickStep& step : steps) step(nowMs);
+  return statusText != before;
+}
+
+// The strips' deadline is followed before the Player's own step, and the
+// lazy loads start last, after whatever the Player's events changed.
+std::vector<TickStep> Application::MakeTickSteps() {
+  return {
+      [this](uint64_t now) { WriteChangedSettings(now); },
+      [this](uint64_t now) { RepaintOnNewMinute(now); },
+      [this](uint64_t now) { ExpireToast(now); },
+      [this](uint64_t now) { FollowStripsDeadline(now); },
+      [this](uint64_t now) { CheckAutoReload(now); },
+      [this](uint64_t now) { CheckPanelPoll(now); },
+      [this](uint64_t now) { SuperviseVideoTile(now); },
+      [this](uint64_t now) { StartLazyLoads(now); },
+  };
+}
+
+void Application::WriteChangedSettings(uint64_t /*nowMs*/) {
+  if (!state_.SettingsDirty) return;
+  state_.SettingsDirty = false;
+  SaveSettings(state_.settings);
+}
+
+// The clock shows minutes: repaint when the shown minute changes rather than
+// redrawing an identical frame every second.
+void Application::RepaintOnNewMinute(uint64_t /*nowMs*/) {
+  if (state_.CurrentScreen != Screen::Home) return;
+  if (MinuteOfDay(ToLocalTime(NowUnix())) != paintedMinute_) window_.RequestPaint();
+}
+
+// A toast is repainted while it shows and once more to take it away.
+void Application::ExpireToast(uint64_t nowMs) {
+  if (state_.toast.text.empty()) return;
+  window_.RequestPaint();
+  if (!state_.toast.Visible(nowMs)) state_.toast.text.clear();
+}
+
+// The strips show or hide when their deadline was crossed.
+void Application::FollowStripsDeadline(uint64_t nowMs) {
+  if (state_.CurrentScreen != Screen::Player) return;
+  PlayerScreenControls& controls = state_.playerScreen;
+  const bool shown = nowMs < controls.stripsUntil;
+  if (shown == controls.stripsDeadlineSeen) return;
+  controls.stripsDeadlineSeen = shown;
+  UpdateStrips();
+}
+
+void Application::CheckAutoReload(uint64_t nowMs) { ::CheckAutoReload(state_, mailbox_, nowMs); }
+void Application::CheckPanelPoll(uint64_t nowMs) { ::CheckPanelPoll(state_, mailbox_, nowMs); }
+void Application::SuperviseVideoTile(uint64_t nowMs) { player_.Tick(nowMs, ViewOf(state_.CurrentScreen)); }
+void Application::StartLazyLoads(uint64_t /*nowMs*/) { ::StartLazyLoads(state_, mailbox_); }

@@ -1,0 +1,364 @@
+#include "player/player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "net/text.h"
+#include "platform/mpv_video_layer.h"
+#include "player/catchup.h"
+#include "player/first_frame_watch.h"
+#include "player/tracks.h"
+#include "player/video_output.h"
+#include "store/runtime_log.h"
+
+namespace {
+
+constexpr uint64_t kRepeatGuardMs = 750;
+constexpr uint64_t kCodecLogMs = 2500;
+constexpr uint64_t kCacheNoticeMs = 1500;
+constexpr uint64_t kResumeAfterLoadMs = 1200;
+constexpr double kResumeMinPos = 0.2;
+constexpr uint64_t kResumeSaveMs = 5000;
+constexpr uint64_t kEofIgnoredMs = 8000;
+constexpr uint64_t kDeadPreviewMs = 1800;
+constexpr uint64_t kStateLogMs = 4000;
+constexpr double kStallEpsilon = 0.05;
+constexpr int kStallSamples = 2;
+constexpr double kResumeMinimumSeconds = 8.0;
+constexpr double kEndMarginSeconds = 20.0;
+constexpr double kShortFileSeconds = 30.0;
+
+std::string U8(const std::u16string& text) { return WideToUtf8(text); }
+
+// A number property as seconds; `fallback` when empty or not a number.
+double SecondsOr(const std::u16string& text, double fallback) {
+  const std::string ascii = U8(text);
+  if (ascii.empty()) return fallback;
+  char* end = nullptr;
+  const double value = std::strtod(ascii.c_str(), &end);
+  return end == ascii.c_str() || !std::isfinite(value) ? fallback : value;
+}
+
+PlayerEvent EventOf(PlayerEvent::Kind kind) {
+  PlayerEvent event;
+  event.kind = kind;
+  return event;
+}
+
+PlayerEvent Failure(PlayerFailure failure) {
+  PlayerEvent event = EventOf(PlayerEvent::Kind::Failed);
+  event.failure = failure;
+  return event;
+}
+
+}  // namespace
+
+Player::Player() = default;
+Player::~Player() { Shutdown(); }
+
+bool Player::Init() { return engine_.Init(); }
+bool Player::Init(MpvLibrary library) { return engine_.Init(std::move(library)); }
+
+bool Player::AttachVideo(HostWindow& window) {
+  layer_ = AttachVideoLayer(engine_, window);
+  if (!layer_) return false;
+  frameWatch_ = std::make_unique<FirstFrameWatch>(*layer_, engine_);
+  return true;
+}
+
+// The render context goes before the engine's player.
+void Player::Shutdown() {
+  engine_.Shutdown();
+  frameWatch_.reset();
+  layer_.reset();
+}
+
+VideoTile Player::Tile() const { return VideoTile{frameWatch_.get(), rect_}; }
+
+void Player::ResetPictureEffects() {
+  engine_.SetProperty("vf", "");
+  engine_.SetProperty("panscan", "0.0");
+  engine_.SetProperty("osd-level", "0");
+  engine_.SetProperty("osc", "no");
+  engine_.RemoveOverlay(1);
+}
+
+void Player::WatchFirstFrame(uint64_t startMs) {
+  if (frameWatch_) frameWatch_->Arm(startMs, playback_.lastUrl, playback_.lastChannelId);
+}
+
+void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved) {
+  engine_.SetProperty("user-agent", preferences.userAgent);
+  if (resolved) engine_.LoadResolvedUrl(url);
+  else engine_.LoadUrl(url);
+  engine_.SetVolume(preferences.volume);
+  engine_.SetSubtitleSize(preferences.subtitleSize);
+  engine_.SetSubtitleVisible(preferences.subtitlesVisible);
+  engine_.SetSubtitleColor(preferences.subtitleColor);
+}
+
+bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
+  PlaybackState& p = playback_;
+  switch (request.kind) {
+    case PlayKind::Live: {
+      p.currentChannel = request.channel;
+      p.isEpisode = false;
+      // Live leaves no movie or episode behind: the strips and the back key
+      // tell the two apart by the item.
+      p.currentItem = CatalogItem();
+      p.itemKey.clear();
+      p.resumeSeconds = 0;
+      p.currentChannelUrl = request.url;
+      const bool repeat = request.channel.id() == p.lastChannelId && request.url == p.lastUrl &&
+                          nowMs - p.lastLiveLoadTick < kRepeatGuardMs;
+      if (repeat) return false;
+      Load(request.url, request.preferences, false);
+      p.playStartTick = p.lastLiveLoadTick = nowMs;
+      p.lastUrl = request.url;
+      p.lastChannelId = std::u16string(request.channel.id());
+      return true;
+    }
+    case PlayKind::Movie:
+    case PlayKind::Episode:
+      p.currentItem = request.item;
+      p.isEpisode = request.kind == PlayKind::Episode;
+      p.itemKey = request.itemKey;
+      p.resumeSeconds = request.resumeSeconds;
+      Load(request.url, request.preferences, false);
+      engine_.SetProperty("sid", "auto");
+      p.playStartTick = p.lastLiveLoadTick = nowMs;
+      p.lastUrl = request.url;
+      // A later live load must not take the old channel for the one playing.
+      p.lastChannelId.clear();
+      watch_.lastResumeSave = 0;
+      watch_.stallCount = 0;
+      watch_.lastPos = -1;
+      return true;
+    case PlayKind::Trailer:
+      p.itemKey.clear();
+      p.currentItem = CatalogItem();
+      p.isEpisode = false;
+      p.catchupActive = false;
+      p.currentChannelUrl.clear();
+      Load(request.url, request.preferences, true);
+      p.playStartTick = nowMs;
+      p.lastUrl = p.trailerUrl = request.url;
+      return true;
+    case PlayKind::Catchup:
+      p.currentChannel = request.channel;
+      p.currentItem = CatalogItem();  // catch-up counts as live: zaps, E and Esc treat it so
+      p.isEpisode = false;
+      p.itemKey.clear();  // nothing to resume
+      p.currentChannelUrl = request.channelUrl;
+      p.catchupCandidates = request.catchup.candidates;
+      p.catchupIndex = 0;
+      p.catchupTitle = request.catchup.title;
+      p.catchupStart = request.catchup.start;
+      p.catchupMinutes = request.catchup.minutes;
+      Load(request.url, request.preferences, false);
+      p.playStartTick = p.lastLiveLoadTick = nowMs;
+      p.lastUrl = request.url;
+      p.catchupActive = true;
+      return true;
+  }
+  return false;
+}
+
+void Player::Stop() { engine_.Stop(); }
+
+void Player::ForgetItem() {
+  playback_.itemKey.clear();
+  playback_.resumeSeconds = 0;
+  playback_.trailerUrl.clear();
+}
+
+bool Player::TogglePause() {
+  engine_.TogglePause();
+  return engine_.IsPaused();
+}
+
+void Player::SeekRelative(double seconds) { engine_.SeekRelative(seconds); }
+
+void Player::SeekToShare(double share) {
+  const double duration = SecondsOr(playback_.sample.duration, 0);
+  if (duration <= 1.0) return;
+  engine_.SeekAbsolute(std::clamp(share, 0.0, 1.0) * duration);
+}
+
+void Player::ApplyPreferences(const PlayPreferences& preferences) {
+  engine_.SetProperty("user-agent", preferences.userAgent);
+  engine_.SetSubtitleSize(preferences.subtitleSize);
+  engine_.SetSubtitleVisible(preferences.subtitlesVisible);
+  engine_.SetSubtitleColor(preferences.subtitleColor);
+}
+
+void Player::ChooseTrack(TrackKind kind, int32_t trackId) {
+  engine_.SetProperty(TrackProperty(kind), std::to_string(trackId));
+}
+
+bool Player::Sample() {
+  StreamSample next{engine_.GetProperty("time-pos"), engine_.GetProperty("duration"), engine_.GetProperty("width"),
+                    engine_.GetProperty("height"), engine_.IsPaused()};
+  StreamSample& sample = playback_.sample;
+  // The strips show whole seconds: a repaint (a full strip-layer upload) is
+  // worth it once a second, not at every video frame.
+  const bool changed = long(SecondsOr(next.timePos, -1)) != long(SecondsOr(sample.timePos, -1)) ||
+                       next.timePos.empty() != sample.timePos.empty() || next.duration != sample.duration ||
+                       next.width != sample.width || next.height != sample.height || next.paused != sample.paused;
+  sample = std::move(next);
+  return changed;
+}
+
+std::optional<ResumePoint> Player::ResumePointNow() const {
+  const std::u16string& key = playback_.itemKey;
+  if (key.empty() || !engine_.Ready()) return std::nullopt;
+  const double t = SecondsOr(engine_.GetProperty("time-pos"), -1);
+  if (t < kResumeMinimumSeconds) return std::nullopt;
+  const double d = SecondsOr(engine_.GetProperty("duration"), -1);
+  if (d > kShortFileSeconds && t > d - kEndMarginSeconds) return ResumePoint{key, 0, true};
+  return ResumePoint{key, int32_t(std::min<int64_t>(static_cast<int64_t>(t * 1000), INT32_MAX)), false};
+}
+
+uint64_t Player::DeadRestartDelay(int restarts) {
+  uint64_t delay = kDeadRestartFirstMs;
+  for (int i = 0; i < restarts && delay < kDeadRestartMaxMs; ++i) delay *= 2;
+  return std::min(delay, kDeadRestartMaxMs);
+}
+
+// The steps run in this order because each may change what the next one
+// reads: the catch-up step loads the next candidate, the end of an episode
+// starts the next one (through the owner) before the dead-stream check.
+void Player::Tick(uint64_t nowMs, PlayerView view) {
+  if (view == PlayerView::Hidden || !engine_.Ready()) return;
+  CodecLogAndCatchup(nowMs);
+  BufferingNotice(nowMs);
+  if (view == PlayerView::Full && !playback_.itemKey.empty()) VodSteps(nowMs);
+  if (view == PlayerView::Preview) DeadPreview(nowMs);
+  if (view == PlayerView::Full) DeadStream(nowMs);
+  StateLogAndStall(nowMs, view == PlayerView::Full);
+}
+
+// Servers differ in the archive URL they accept: while a candidate has not
+// shown video, the codec sample decides whether to try the next one.
+void Player::CodecLogAndCatchup(uint64_t nowMs) {
+  if (nowMs - watch_.lastCodecLog < kCodecLogMs) return;
+  watch_.lastCodecLog = nowMs;
+  const CatchupProbe probe{engine_.GetProperty("video-codec"), engine_.GetProperty("width"),
+                           engine_.GetProperty("height"), engine_.GetProperty("idle-active"),
+                           engine_.GetProperty("path")};
+  WriteLogF(512, "mpv codec=%s %sx%s idle=%s path=%.80s", U8(probe.videoCodec).c_str(), U8(probe.width).c_str(),
+            U8(probe.height).c_str(), U8(probe.idleActive).c_str(), U8(probe.path).c_str());
+  if (!playback_.catchupActive) return;
+  const CatchupDecision decision = CatchupStep(playback_, probe, nowMs);
+  switch (decision.verdict) {
+    case CatchupVerdict::LoadNext: engine_.LoadUrl(decision.url); break;
+    case CatchupVerdict::GiveUp:
+      WriteLog("catchup unavailable");
+      Emit(Failure(PlayerFailure::CatchupExhausted));
+      break;
+    case CatchupVerdict::Working:
+      WriteLogF(160, "catchup playing %s", U8(std::u16string(CatchupLogTail(playback_.lastUrl))).c_str());
+      break;
+    case CatchupVerdict::Nothing: break;
+  }
+}
+
+void Player::BufferingNotice(uint64_t nowMs) {
+  if (engine_.GetProperty("paused-for-cache") != u"yes") return;
+  if (watch_.lastCacheNotice != 0 && nowMs - watch_.lastCacheNotice < kCacheNoticeMs) return;
+  watch_.lastCacheNotice = nowMs;
+  Emit(EventOf(PlayerEvent::Kind::Buffering));
+}
+
+void Player::VodSteps(uint64_t nowMs) {
+  PlaybackState& p = playback_;
+  if (p.resumeSeconds > 0 && nowMs - p.playStartTick > kResumeAfterLoadMs) {
+    if (SecondsOr(engine_.GetProperty("time-pos"), -1) >= kResumeMinPos) {
+      engine_.SeekAbsolute(p.resumeSeconds);
+      p.resumeSeconds = 0;
+    }
+  }
+  if (nowMs - watch_.lastResumeSave >= kResumeSaveMs) {
+    watch_.lastResumeSave = nowMs;
+    if (std::optional<ResumePoint> point = ResumePointNow()) {
+      PlayerEvent event = EventOf(PlayerEvent::Kind::ResumePoint);
+      event.resume = std::move(*point);
+      Emit(event);
+    }
+  }
+  if (engine_.GetProperty("eof-reached") != u"yes" || nowMs - p.playStartTick <= kEofIgnoredMs) return;
+  PlayerEvent ended = EventOf(PlayerEvent::Kind::Ended);
+  ended.resume = ResumePoint{p.itemKey, 0, true};
+  p.itemKey.clear();
+  Emit(ended);
+}
+
+// The preview restarts a dead stream, but not forever and not at a fixed
+// rate: a channel the provider refuses would otherwise be asked for every
+// 1.8 s for as long as the preview shows.
+void Player::DeadPreview(uint64_t nowMs) {
+  PlaybackState& p = playback_;
+  if (watch_.deadChannelId != p.lastChannelId) {
+    watch_.deadChannelId = p.lastChannelId;
+    watch_.deadRestarts = 0;
+    watch_.nextRestartTick = 0;
+  }
+  const bool dead = engine_.GetProperty("eof-reached") == u"yes" || engine_.GetProperty("idle-active") == u"yes";
+  if (!dead) {
+    // Only a stream that shows a position counts as playing again.
+    if (!engine_.GetProperty("time-pos").empty()) watch_.deadRestarts = 0;
+    return;
+  }
+  if (nowMs - p.playStartTick <= kDeadPreviewMs || nowMs < watch_.nextRestartTick) return;
+  if (watch_.deadRestarts >= kMaxDeadRestarts) return;
+  watch_.nextRestartTick = nowMs + DeadRestartDelay(watch_.deadRestarts + 1);
+  ++watch_.deadRestarts;
+  WriteLogF(128, "preview restart %d", watch_.deadRestarts);
+  p.lastLiveLoadTick = 0;
+  PlayerEvent restart = EventOf(PlayerEvent::Kind::RestartPreview);
+  restart.restarts = watch_.deadRestarts;
+  Emit(restart);
+}
+
+// A stream the provider refuses leaves the engine idle (a live stream that
+// is cut keeps its last frame with "eof-reached"): rather than a black or
+// frozen window, the owner is told the full view failed.
+void Player::DeadStream(uint64_t nowMs) {
+  const PlaybackState& p = playback_;
+  // While catch-up tries its candidates, an idle player means "try the next
+  // one"; the catch-up step decides when none is left.
+  if (p.catchupActive) return;
+  if (p.lastUrl.empty() || nowMs - p.playStartTick <= kPlayerDeadStreamMs) return;
+  const bool idle = engine_.GetProperty("idle-active") == u"yes";
+  const bool cut = !p.PlayingVod() && engine_.GetProperty("eof-reached") == u"yes";
+  if (!idle && !cut) return;
+  WriteLogF(1024, "stream ended on the player url=%s", U8(p.lastUrl).c_str());
+  Emit(Failure(PlayerFailure::StreamRefused));
+}
+
+void Player::StateLogAndStall(uint64_t nowMs, bool full) {
+  if (nowMs - watch_.lastStateLog < kStateLogMs) return;
+  watch_.lastStateLog = nowMs;
+  const std::u16string timePos = engine_.GetProperty("time-pos");
+  const std::u16string pause = engine_.GetProperty("pause");
+  WriteLogF(1024, "mpv vo=%s hwdec=%s size=%sx%s time=%s idle=%s pause=%s core=%s cache=%s path=%s",
+            U8(engine_.GetProperty("current-vo")).c_str(), U8(engine_.GetProperty("hwdec-current")).c_str(),
+            U8(engine_.GetProperty("video-params/w")).c_str(), U8(engine_.GetProperty("video-params/h")).c_str(),
+            U8(timePos).c_str(), U8(engine_.GetProperty("idle-active")).c_str(), U8(pause).c_str(),
+            U8(engine_.GetProperty("core-idle")).c_str(), U8(engine_.GetProperty("paused-for-cache")).c_str(),
+            U8(engine_.GetProperty("path")).c_str());
+  if (!full) return;
+  const double t = SecondsOr(timePos, -1);
+  if (t >= 0 && watch_.lastPos >= 0 && std::fabs(t - watch_.lastPos) < kStallEpsilon && pause != u"yes") {
+    watch_.lastPos = t;
+    if (++watch_.stallCount < kStallSamples) return;
+    watch_.stallCount = 0;
+    engine_.SetPaused(false);
+    engine_.SeekRelative(0.1);
+    WriteLog("vod stuck nudge");
+    return;
+  }
+  watch_.stallCount = 0;
+  watch_.lastPos = t;
+}

@@ -1,0 +1,222 @@
+#pragma once
+// Player: the playback of one video tile. It owns its media engine, the
+// engine's video layer and the rectangle the layer is drawn into, the
+// record of what plays (PlaybackState) and the once-a-second supervision of
+// its stream: the diagnostic log lines, the buffering notice, the resume
+// seek and resume points, the end of a movie or episode, the catch-up
+// candidates, the restart of a dead preview (bounded, with a growing
+// back-off), a refused stream in full view, and the nudge of a stalled one.
+//
+// It knows nothing of screens, lists, prompts, the settings file or the
+// history: its owner asks it to play, and is told what happened through
+// the observer (PlayerEvent), called synchronously from Tick. The owner
+// reacts (the PIN check, the screen change, the notice, storing a resume
+// point) and may call back into the Player from there.
+//
+// Main thread only. A Player that is not ready (no library, or Init not
+// called) accepts every call and does nothing; properties then read empty.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/catalog_item.h"
+#include "platform/host_window.h"
+#include "player/media_engine.h"
+#include "state/playback_state.h"
+
+class FirstFrameWatch;
+class MpvVideoLayer;
+
+enum class PlayKind { Live, Movie, Episode, Trailer, Catchup };
+
+// What every load sets around it (from the settings, store/settings.h).
+struct PlayPreferences {
+  std::string userAgent;
+  int volume = 100;
+  int subtitleSize = 32;
+  std::string subtitleColor = "#FFFFFF";
+  bool subtitlesVisible = true;
+};
+
+// A programme replayed from the archive: its candidate URLs in the order
+// they are tried (player/catchup.h), title, start (Unix seconds) and length.
+struct CatchupProgramme {
+  std::vector<std::u16string> candidates;
+  std::u16string title;
+  int64_t start = 0;
+  int32_t minutes = 0;
+};
+
+struct PlayRequest {
+  PlayKind kind = PlayKind::Live;
+  CatalogItem channel;        // Live, Catchup
+  CatalogItem item;           // Movie: the movie; Episode: its series
+  std::u16string itemKey;     // Movie, Episode: the resume key (stream or episode id)
+  std::u16string url;         // what is loaded
+  std::u16string channelUrl;  // Live, Catchup: the channel's live URL
+  double resumeSeconds = 0;   // Movie, Episode: seeked to once the picture runs; 0 none
+  CatchupProgramme catchup;   // Catchup
+  PlayPreferences preferences;
+};
+
+// Where the owner shows the tile, which decides the supervision: a
+// preview's dead stream is restarted, a full view's dead stream is given
+// up, a stall is nudged only in full view; a hidden tile is not watched.
+enum class PlayerView { Hidden, Preview, Full };
+
+// A resume point to store for `itemKey`: `ms` into it, or none (`remove`:
+// the item was watched to its end).
+struct ResumePoint {
+  std::u16string itemKey;
+  int32_t ms = 0;
+  bool remove = false;
+};
+
+enum class PlayerFailure {
+  StreamRefused,     // the full view's stream went idle or was cut after its load
+  CatchupExhausted,  // every catch-up candidate stayed idle
+};
+
+struct PlayerEvent {
+  enum class Kind {
+    Buffering,       // the stream waits for its cache (at most every 1.5 s)
+    ResumePoint,     // `resume` should be stored (every 5 s while a movie or episode plays)
+    Ended,           // the movie or episode `resume.itemKey` reached its end; its resume point goes
+    RestartPreview,  // the preview's stream died: play the channel again (`restarts` so far)
+    Failed,          // `failure`
+  };
+  Kind kind = Kind::Buffering;
+  ResumePoint resume;
+  PlayerFailure failure = PlayerFailure::StreamRefused;
+  int restarts = 0;
+};
+
+using PlayerObserver = std::function<void(const PlayerEvent&)>;
+
+// The preview's restarts of a dead stream wait 1.8 s, then twice as long
+// after each failed restart, at most a minute; after kMaxDeadRestarts the
+// channel is left alone until something else is played.
+inline constexpr uint64_t kDeadRestartFirstMs = 1800;
+inline constexpr uint64_t kDeadRestartMaxMs = 60000;
+inline constexpr int kMaxDeadRestarts = 6;
+// A stream in full view that is still idle this long after its load is
+// taken as refused.
+inline constexpr uint64_t kPlayerDeadStreamMs = 4000;
+
+class Player {
+ public:
+  Player();
+  ~Player();  // Shutdown
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+  void SetObserver(PlayerObserver observer) { observer_ = std::move(observer); }
+  // Set before Init (tests' seams, media_engine.h).
+  void SetEngineHooks(MediaEngineHooks hooks) { engine_.SetHooks(std::move(hooks)); }
+  // Loads the media library and creates the player (MediaEngine::Init).
+  bool Init();
+  bool Init(MpvLibrary library);
+  // Creates the video layer of the engine in `window`; false (no picture,
+  // playback goes on) when the engine is not ready or no render context
+  // could be made.
+  bool AttachVideo(HostWindow& window);
+  // Frees the render context, then the engine. Idempotent.
+  void Shutdown();
+  bool Ready() const { return engine_.Ready(); }
+
+  // The tile the compositor draws: the layer (null without one) and the
+  // rectangle set by Place.
+  VideoTile Tile() const;
+  // Where the picture is drawn (empty: nowhere).
+  void Place(const PixelRect& rect) { rect_ = rect; }
+  // Takes back the engine's own picture effects: filters, pan-scan, its
+  // on-screen display and controller, the overlay.
+  void ResetPictureEffects();
+  // The next new frame of what plays now ends the zap measurement started
+  // at `startMs` (the "zap first frame" log line, first_frame_watch.h).
+  void WatchFirstFrame(uint64_t startMs);
+
+  // Loads the request and records it as what plays. A live request for the
+  // channel and URL already loaded less than 750 ms ago is not loaded again:
+  // false then (the repeat guard), true for every load.
+  bool Play(const PlayRequest& request, uint64_t nowMs);
+  // Stops the stream; the record of what plays stays.
+  void Stop();
+  // Forgets the movie, episode or trailer that played (after the owner
+  // stored its resume point): nothing is resumed or counted as a trailer.
+  void ForgetItem();
+  // Makes the next live request load even within the repeat guard.
+  void ForceNextLiveLoad() { playback_.lastLiveLoadTick = 0; }
+
+  // Toggles pause; true when paused afterwards.
+  bool TogglePause();
+  void SeekRelative(double seconds);
+  // Absolute seek to a share (0..1) of the sampled duration; nothing while
+  // the duration is unknown or not above one second.
+  void SeekToShare(double share);
+  void SetAspect(std::string_view ratio) { engine_.SetAspect(ratio); }
+  void SetVolume(int percent) { engine_.SetVolume(percent); }
+  // The user agent and the subtitle style (the volume is left as it is).
+  void ApplyPreferences(const PlayPreferences& preferences);
+  // Writes "aid" or "sid".
+  void ChooseTrack(TrackKind kind, int32_t trackId);
+  // Clears the overlay the program uses (id 1).
+  void ClearOverlay() { engine_.RemoveOverlay(1); }
+  // "time-pos" and "duration" as the engine gives them, for the seek notice.
+  std::u16string Property(std::string_view name) const { return engine_.GetProperty(name); }
+
+  // Reads position, duration, size and pause into the record's sample;
+  // true when what the strips show changed (the whole second, the duration,
+  // the size or the pause).
+  bool Sample();
+  // The resume point of the movie or episode playing now; none when
+  // nothing is to be resumed (live, under 8 s, no position).
+  std::optional<ResumePoint> ResumePointNow() const;
+
+  // The once-a-second supervision for a tile shown as `view`.
+  void Tick(uint64_t nowMs, PlayerView view);
+
+  const PlaybackState& Playback() const { return playback_; }
+  // The engine itself: the track list (player/tracks.h) and tests.
+  MediaEngine& Engine() { return engine_; }
+  const MediaEngine& Engine() const { return engine_; }
+
+  // The wait before the restart that follows `restarts` failed ones.
+  static uint64_t DeadRestartDelay(int restarts);
+
+ private:
+  void Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved);
+  void Emit(const PlayerEvent& event) {
+    if (observer_) observer_(event);
+  }
+  void CodecLogAndCatchup(uint64_t nowMs);
+  void BufferingNotice(uint64_t nowMs);
+  void VodSteps(uint64_t nowMs);
+  void DeadPreview(uint64_t nowMs);
+  void DeadStream(uint64_t nowMs);
+  void StateLogAndStall(uint64_t nowMs, bool full);
+
+  // The supervision's memory.
+  struct Watch {
+    int stallCount = 0;
+    double lastPos = -1;
+    uint64_t lastCacheNotice = 0, lastCodecLog = 0, lastStateLog = 0, lastResumeSave = 0;
+    // The preview's restarts of a dead stream since it last played, and the
+    // earliest tick of the next one.
+    std::u16string deadChannelId;  // the channel the restarts count for
+    int deadRestarts = 0;
+    uint64_t nextRestartTick = 0;
+  };
+
+  MediaEngine engine_;
+  std::unique_ptr<MpvVideoLayer> layer_;
+  std::unique_ptr<FirstFrameWatch> frameWatch_;
+  PixelRect rect_;
+  PlaybackState playback_;
+  Watch watch_;
+  PlayerObserver observer_;
+};
