@@ -252,24 +252,27 @@ TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
   const auto reloadWhileOpen = [&](SharedItems channels) {
     posts = recorder.Posts();
     whileModalOpen = [this, channels] {
-      CatalogLoaded reload;
-      reload.catalog.LiveChannels = channels;
-      reload.catalog.LiveCategories = state.catalog.LiveCategories;
-      reload.live = true;
-      mailbox.Deliver(std::move(reload));
+      // An older list first: the newer one must be the one that stays.
+      for (const SharedItems& list : {Channels({{u"n4", u"n"}}), channels}) {
+        CatalogLoaded reload;
+        reload.catalog.LiveChannels = list;
+        reload.catalog.LiveCategories = state.catalog.LiveCategories;
+        reload.live = true;
+        mailbox.Deliver(std::move(reload));
+      }
       mailbox.Deliver(SpeedReportChanged{});
     };
   };
   const auto mergeAfterHandler = [&](size_t channels) {
     EXPECT_EQ(state.catalog.LiveChannels->size(), 9u) << "nothing merged under the handler";
     EXPECT_EQ(followUps.repaints, 1) << "the speed report passed";
-    // Two deliveries, then the slot emptied with a result waiting: the
+    // Three deliveries, then the slot emptied with results waiting: the
     // wake-up was posted again.
-    EXPECT_EQ(recorder.Posts(), posts + 3);
+    EXPECT_EQ(recorder.Posts(), posts + 4);
     MergeJobResults();
     EXPECT_EQ(state.catalog.LiveChannels->size(), channels);
     EXPECT_EQ(state.VisibleLive.size(), channels);
-    EXPECT_EQ(followUps.previewRestarts, 1);
+    EXPECT_EQ(followUps.previewRestarts, 2);
     followUps = CountingFollowUps{};
   };
 
