@@ -53,7 +53,11 @@ std::string WindowIconFile() {
 
 Application::Application()
     : render_(ExecutableFolder()),
-      modal_([this](const std::function<bool()>& done) { window_.RunNestedUntil(done); },
+      modal_(
+          [this](const std::function<bool()>& done) {
+            const JobMailbox::HandlerWait wait(mailbox_);
+            window_.RunNestedUntil(done);
+          },
              [this] { window_.RequestPaint(); }) {
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
@@ -104,7 +108,7 @@ void Application::Post(uint32_t id, uintptr_t wparam) { HostWindow::PostJobMessa
 
 void Application::OnJobMessage(uint32_t id, uintptr_t /*wparam*/) {
   if (id != kJobResultsMessage) return;
-  for (JobResult& result : mailbox_.TakeAll()) ApplyJobResult(result, state_, mailbox_, *this);
+  MergeReadyResults(mailbox_, state_, *this);
 }
 
 void Application::OnTimer(int id) {
@@ -118,6 +122,14 @@ void Application::OnTimer(int id) {
     return;
   }
   if (id != kTickTimer) return;
+  // Under a waiting handler only the clock and the toast go on: the steps
+  // that change the state (reloads, lazy loads, the player's supervision)
+  // take the first tick after it returned.
+  if (mailbox_.HandlerWaiting()) {
+    RepaintOnNewMinute();
+    ExpireToast(TickMs());
+    return;
+  }
   if (RunTickSteps(tickSteps_, TickMs(), state_.StatusText)) window_.RequestPaint();
 }
 

@@ -57,6 +57,7 @@ void Application::ChooseTrack(TrackKind kind) {
   const auto waitBetween = [this] {
     const uint64_t until = TickMs() + kTrackWaitMs;
     window_.SetTimer(kTrackWaitTimer, kTrackWaitMs, false);
+    const JobMailbox::HandlerWait wait(mailbox_);
     window_.RunNestedUntil([until] { return TickMs() >= until; });
   };
   const std::vector<TrackEntry> entries = ListTracksWaiting(player_.Engine(), kind, waitBetween);

@@ -8,6 +8,15 @@
 // and serves the window's events in a nested loop until the modal is done
 // (or the program quits, which leaves it unanswered, that is cancelled),
 // then empties the slot. Main thread only; at most one modal at a time.
+//
+// One pass per handler: the handler that called Run finds the state as it
+// left it. The nested loop serves input (to the modal), painting, and only
+// the job results the modal itself shows (app/jobs.h,
+// kMergesWhileHandlerWaits: the speed report, arrived icons); every other
+// result waits in the mailbox until the handler has returned, then merges
+// in its order. The one-second tick runs only its clock and toast steps
+// meanwhile. So a row, a list or a setting read before asking is still
+// valid after the answer.
 #include <cstdint>
 #include <functional>
 
@@ -28,7 +37,7 @@ class Modal {
 };
 
 // Serves the window's events until `done` returns true after one of them,
-// or the program quits.
+// or the program quits, holding back job results as Run's contract says.
 using NestedLoop = std::function<void(const std::function<bool()>& done)>;
 
 class ModalSlot {

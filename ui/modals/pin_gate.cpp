@@ -10,12 +10,6 @@ namespace {
 
 bool ValidRow(const AppState& state, int row) { return row >= 0 && row < static_cast<int>(state.VisibleLive.size()); }
 
-// The row of the channel with `id`: `row` itself when it still holds it.
-int RowOf(const AppState& state, std::u16string_view id, int row) {
-  if (ValidRow(state, row) && state.VisibleLive[size_t(row)].id() == id) return row;
-  return state.VisibleLive.find(id);
-}
-
 }  // namespace
 
 bool ChannelOpen(const AppState& state, const CatalogItem& channel) {
@@ -47,14 +41,8 @@ bool ChannelGate(const PinAsker& ask, AppState& state, const CatalogItem& channe
 }
 
 bool GateSelectedChannel(const PinAsker& ask, AppState& state, LiveStart start) {
-  int& row = state.nav.ChannelIndex;
-  if (!ValidRow(state, row)) return false;
-  const std::u16string id(state.VisibleLive[size_t(row)].id());
-  if (!ChannelGate(ask, state, state.VisibleLive[size_t(row)], start)) return false;
-  const int found = RowOf(state, id, row);
-  if (found < 0) return false;  // a reload during the prompt took the channel away
-  row = found;
-  return true;
+  const int row = state.nav.ChannelIndex;
+  return ValidRow(state, row) && ChannelGate(ask, state, state.VisibleLive[size_t(row)], start);
 }
 
 bool StepToAllowedChannel(const PinAsker& ask, AppState& state, int direction) {

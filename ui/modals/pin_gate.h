@@ -35,14 +35,12 @@ bool AskChannelPin(AppState& state, const PinAsker& ask);
 PinAsker PinPrompt(ModalSlot& slot);
 
 // The gate for `channel`: open, or refused for a preview, or asked. The
-// prompt's nested loop may merge job results (a reload can rebuild the
-// lists), so `channel` is read only before asking.
+// prompt merges no catalog meanwhile (ui/modals/modal_slot.h), so the lists
+// and rows the caller read before asking still hold after it.
 bool ChannelGate(const PinAsker& ask, AppState& state, const CatalogItem& channel, LiveStart start);
 
-// The gate for VisibleLive[ChannelIndex]. When allowed, ChannelIndex is the
-// row of that same channel again (found by its stream id: the list may have
-// been rebuilt meanwhile); false, and nothing to play, when the list lost it
-// or the index is out of range.
+// The gate for VisibleLive[ChannelIndex]; false, and nothing to play, when
+// the index is out of range.
 bool GateSelectedChannel(const PinAsker& ask, AppState& state, LiveStart start);
 
 // A zap (the Player's channel step): the next channel the parental rule does

@@ -179,8 +179,7 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
     return;
   }
   // A channel passes the parental gate, then replaces the live list and
-  // plays on the Player screen. The prompt's loop may rebuild the results:
-  // the list the hit indexes is held until the channel plays.
+  // plays on the Player screen, from the list the hit indexes.
   const SharedItems live = state.SearchResults.live;
   if (!ChannelGate(PinPrompt(ctx.modal), state, item, LiveStart::Chosen)) return;
   if (!live || hit.index >= live->size()) return;

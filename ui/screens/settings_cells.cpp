@@ -5,6 +5,7 @@
 
 #include "net/endpoints.h"
 #include "net/text.h"
+#include "ui/screens/playlists.h"
 #include "player/external_players.h"
 #include "i18n/translate.h"
 #include "ui/modals/hide_categories.h"
@@ -73,20 +74,135 @@ bool ParentalUnlocked(ScreenContext& ctx) {
   return false;
 }
 
-void RunParental(ScreenContext& ctx) {
-  if (!ParentalUnlocked(ctx)) return;
+// --- Value lines ----------------------------------------------------------------
+
+std::u16string SubtitleSizeText(int32_t size) {
+  if (size <= 0) return Tr("sub_small");
+  return Tr(size == 1 ? "sub_medium" : "sub_large");
+}
+
+std::u16string ParentalValue(const AppState& state) { return Tr(state.settings.ParentalOn ? "on" : "off"); }
+
+std::u16string PlaylistValue(const AppState& state) {
+  const auto playlists = AccountPlaylists(state.panel, state.settings, Translate("playlist"));
+  if (playlists.empty()) return {};
+  const int active = PlaylistIndexOf(playlists, state.settings.PlaylistUrl);
+  std::u16string name = active >= 0 && !playlists[active].name.empty() ? playlists[active].name : Tr("playlist");
+  return name + u"  (" + AsciiToWide(std::to_string(playlists.size())) + u")";
+}
+
+std::u16string LanguageValue(const AppState&) { return std::u16string(LanguageName(CurrentLanguage())); }
+std::u16string LayoutValue(const AppState& state) { return Tr(state.settings.IsGrid ? "layout_grid" : "layout_list"); }
+
+std::u16string LiveSortValue(const AppState& state) {
+  switch (state.settings.LiveSort) {
+    case 1: return Tr("sort_az");
+    case 2: return Tr("sort_za");
+    case 3: return Tr("sort_num");
+    default: return Tr("sort_default");
+  }
+}
+
+std::u16string LiveFormatValue(const AppState& state) {
+  const std::u16string& format = state.settings.LiveFormat;
+  return format.empty() ? u"ts" : format;
+}
+
+std::u16string PlayerValue(const AppState& state) {
+  const Settings& s = state.settings;
+  if (s.ExternalKind == 1) return Tr("ext_vlc");
+  if (s.ExternalKind == 2) return Tr("ext_mx");
+  return Tr(s.InternalPlayer == 1 ? "player2" : "player1");
+}
+
+std::u16string AutoValue(const AppState& state) {
+  const int32_t hours = state.settings.AutoHours;
+  return Tr(hours >= 48 ? "auto_2day" : hours < 24 ? "auto_every" : "auto_day");
+}
+
+std::u16string TimeFormatValue(const AppState& state) { return Tr(state.settings.TimeFormat == 0 ? "time_24" : "time_12"); }
+std::u16string SubtitleValue(const AppState& state) { return SubtitleSizeText(state.settings.SubSize); }
+std::u16string DeviceTypeValue(const AppState& state) { return DeviceTypeLabel(state.settings.DeviceType); }
+std::u16string PipValue(const AppState& state) { return SubtitleSizeText(state.settings.PipSize); }
+
+// --- Choices and their writes -----------------------------------------------------
+
+SettingsChoice LanguageChoices(const Settings& s) {
+  SettingsChoice c;
+  for (int i = 0; i < kLanguageCount; ++i) c.options.emplace_back(LanguageName(i));
+  c.highlighted = LanguageIndex(s.Lang);
+  return c;
+}
+void ApplyLanguage(ScreenContext& ctx, int choice) { ctx.state.settings.Lang = std::u16string(LanguageCode(choice)); }
+
+SettingsChoice LayoutChoices(const Settings& s) { return {Words({"layout_grid", "layout_list"}), s.IsGrid ? 0 : 1}; }
+void ApplyLayout(ScreenContext& ctx, int choice) { ctx.state.settings.IsGrid = choice == 0; }
+
+SettingsChoice LiveSortChoices(const Settings& s) {
+  return {Words({"sort_default", "sort_az", "sort_za", "sort_num"}), s.LiveSort};
+}
+void ApplyLiveSort(ScreenContext& ctx, int choice) { ctx.state.settings.LiveSort = choice; }
+
+SettingsChoice LiveFormatChoices(const Settings& s) {
+  return {Words({"fmt_mpeg", "fmt_hls"}), s.LiveFormat == u"m3u8" ? 1 : 0};
+}
+void ApplyLiveFormat(ScreenContext& ctx, int choice) { ctx.state.settings.LiveFormat = choice == 1 ? u"m3u8" : u"ts"; }
+
+SettingsChoice PlayerChoices(const Settings& s) {
+  return {Words({"player1", "player2", "ext_vlc", "ext_mx"}), PlayerHighlight(s)};
+}
+
+SettingsChoice AutoChoices(const Settings& s) {
+  return {Words({"auto_every", "auto_day", "auto_2day"}), s.AutoHours < 24 ? 0 : s.AutoHours < 48 ? 1 : 2};
+}
+void ApplyAuto(ScreenContext& ctx, int choice) { ctx.state.settings.AutoHours = choice == 0 ? 1 : choice == 1 ? 24 : 48; }
+
+SettingsChoice TimeFormatChoices(const Settings& s) { return {Words({"time_24", "time_12"}), s.TimeFormat != 0 ? 1 : 0}; }
+void ApplyTimeFormat(ScreenContext& ctx, int choice) { ctx.state.settings.TimeFormat = choice; }
+
+SettingsChoice SubtitleChoices(const Settings& s) {
+  return {Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.SubSize)};
+}
+void ApplySubtitle(ScreenContext& ctx, int choice) {
+  ctx.state.settings.SubSize = choice;
+  ctx.actions.ApplyPlayerSettings();
+}
+
+SettingsChoice DeviceTypeChoices(const Settings& s) {
+  SettingsChoice c{{}, 1};
+  for (size_t i = 0; i < kDeviceTypes.size(); ++i) {
+    c.options.push_back(Tr(kDeviceTypes[i].key));
+    if (kDeviceTypes[i].value == s.DeviceType) c.highlighted = static_cast<int>(i);
+  }
+  return c;
+}
+void ApplyDeviceType(ScreenContext& ctx, int choice) {
+  ctx.state.settings.DeviceType = std::u16string(kDeviceTypes[size_t(choice)].value);
+}
+
+// --- Actions of the other cells ---------------------------------------------------
+
+void RunAddPlaylist(ScreenContext& ctx, int) { OpenPanelSite(ctx); }
+void RunChangePlaylist(ScreenContext& ctx, int) { OpenAccount(ctx); }
+
+void RunParental(ScreenContext& ctx, int cell) {
   Settings& s = ctx.state.settings;
-  const int choice = OpenPicker(ctx.modal, Title(1), Words({"off", "on"}), s.ParentalOn ? 1 : 0);
+  const int choice = OpenPicker(ctx.modal, Title(cell), Words({"off", "on"}), s.ParentalOn ? 1 : 0);
   if (choice >= 0) s.ParentalOn = choice == 1;
   const std::u16string pin = AskText(ctx.modal, Tr("parental"), Tr("enter_pin"), s.ParentalPin);
   if (!pin.empty()) s.ParentalPin = pin;
   ctx.actions.SaveSettingsNow();
 }
 
+void RunHideCategories(ScreenContext& ctx, int cell) {
+  EditHiddenCategories(ctx.modal, ctx.state, static_cast<CategoryKind>(cell - 5));
+  ctx.actions.SaveSettingsNow();
+}
+
 void RunClearHistory(ScreenContext& ctx, int cell) {
   static constexpr std::array<std::string_view, 3> kKeys = {"clear_live", "clear_vod", "clear_series"};
   const int which = cell - 8;
-  if (OpenPicker(ctx.modal, Title(cell), Words({"cancel", kKeys[which]}), 0) != 1) return;
+  if (OpenPicker(ctx.modal, Title(cell), Words({"cancel", kKeys[size_t(which)]}), 0) != 1) return;
   Settings& s = ctx.state.settings;
   IdList* lists[] = {&s.HistoryLive, &s.HistoryMovies, &s.HistorySeries};
   lists[which]->clear();
@@ -119,7 +235,15 @@ void RunPlayer(ScreenContext& ctx, int cell) {
   ctx.actions.SaveSettingsNow();
 }
 
-void RunPip(ScreenContext& ctx) {
+void RunUpdateNow(ScreenContext& ctx, int) {
+  ctx.actions.RestartBoot();
+  ctx.actions.OpenInBrowser(Endpoints::PanelUrl() + u"/vs4.3/");
+  ctx.state.StatusText = Tr("update_now");
+}
+
+void RunSpeedTest(ScreenContext& ctx, int) { OpenSpeedTestPanel(ctx.modal, ctx.state, ctx.actions); }
+
+void RunPip(ScreenContext& ctx, int) {
   Settings& s = ctx.state.settings;
   const std::u16string title = Tr("pip_title");
   const int size = OpenPicker(ctx.modal, title, Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.PipSize));
@@ -128,27 +252,6 @@ void RunPip(ScreenContext& ctx) {
   if (pos >= 0) s.PipPos = pos;
   ctx.actions.SaveSettingsNow();
   ctx.actions.LayoutVideo();
-}
-
-// Writes a one-picker cell's choice; false when the cell has no such choice.
-bool ApplyChoice(ScreenContext& ctx, int cell, int choice) {
-  Settings& s = ctx.state.settings;
-  switch (cell) {
-    case 3: s.Lang = std::u16string(LanguageCode(choice)); break;
-    case 4: s.IsGrid = choice == 0; break;
-    case 11: s.LiveSort = choice; break;
-    case 12: s.LiveFormat = choice == 1 ? u"m3u8" : u"ts"; break;
-    case 15: s.AutoHours = choice == 0 ? 1 : choice == 1 ? 24 : 48; break;
-    case 16: s.TimeFormat = choice; break;
-    case 17:
-      s.SubSize = choice;
-      ctx.actions.ApplyPlayerSettings();
-      break;
-    case 18: s.DeviceType = std::u16string(kDeviceTypes[choice].value); break;
-    default: return false;
-  }
-  ctx.actions.SaveSettingsNow();
-  return true;
 }
 
 }  // namespace
@@ -168,69 +271,37 @@ void OpenPanelSite(ScreenContext& ctx) {
 }
 
 SettingsChoice SettingsChoiceFor(const Settings& s, int cell) {
-  switch (cell) {
-    case 3: {
-      SettingsChoice c;
-      for (int i = 0; i < kLanguageCount; ++i) c.options.emplace_back(LanguageName(i));
-      c.highlighted = LanguageIndex(s.Lang);
-      return c;
-    }
-    case 4: return {Words({"layout_grid", "layout_list"}), s.IsGrid ? 0 : 1};
-    case 11: return {Words({"sort_default", "sort_az", "sort_za", "sort_num"}), s.LiveSort};
-    case 12: return {Words({"fmt_mpeg", "fmt_hls"}), s.LiveFormat == u"m3u8" ? 1 : 0};
-    case 13:
-    case 14: return {Words({"player1", "player2", "ext_vlc", "ext_mx"}), PlayerHighlight(s)};
-    case 15: return {Words({"auto_every", "auto_day", "auto_2day"}), s.AutoHours < 24 ? 0 : s.AutoHours < 48 ? 1 : 2};
-    case 16: return {Words({"time_24", "time_12"}), s.TimeFormat != 0 ? 1 : 0};
-    case 17: return {Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.SubSize)};
-    case 18: {
-      SettingsChoice c{{}, 1};
-      for (size_t i = 0; i < kDeviceTypes.size(); ++i) {
-        c.options.push_back(Tr(kDeviceTypes[i].key));
-        if (kDeviceTypes[i].value == s.DeviceType) c.highlighted = static_cast<int>(i);
-      }
-      return c;
-    }
-    default: return {};
-  }
+  const SettingsCell* row = SettingsCellAt(cell);
+  return row && row->choices ? row->choices(s) : SettingsChoice{};
 }
 
 void RunSettingsCell(ScreenContext& ctx, int index) {
-  AppState& state = ctx.state;
-  switch (index) {
-    case 0: OpenPanelSite(ctx); return;
-    case 1: RunParental(ctx); return;
-    case 2: OpenAccount(ctx); return;
-    case 5: case 6: case 7:
-      EditHiddenCategories(ctx.modal, state, static_cast<CategoryKind>(index - 5));
-      ctx.actions.SaveSettingsNow();
-      return;
-    case 8: case 9: case 10: RunClearHistory(ctx, index); return;
-    case 13: case 14: RunPlayer(ctx, index); return;
-    case 19:
-      ctx.actions.RestartBoot();
-      ctx.actions.OpenInBrowser(Endpoints::PanelUrl() + u"/vs4.3/");
-      state.StatusText = Tr("update_now");
-      return;
-    case 20: OpenSpeedTestPanel(ctx.modal, state, ctx.actions); return;
-    case 21: RunPip(ctx); return;
-    default: break;
+  const SettingsCell* row = SettingsCellAt(index);
+  if (!row) return;
+  if (row->needsPin && !ParentalUnlocked(ctx)) return;
+  if (row->run) {
+    row->run(ctx, index);
+    return;
   }
-  if (index < 0 || index >= 22) return;
+  if (!row->apply) return;
   const int choice = PickFor(ctx, index);
-  if (choice >= 0) ApplyChoice(ctx, index, choice);
+  if (choice < 0) return;
+  row->apply(ctx, choice);
+  ctx.actions.SaveSettingsNow();
 }
 
 // ---------------------------------------------------------------------------
 // Tile icons: one line drawing per setting, in the order of the cells. Each
 // draws with the pen's stroke `w` (thinner details at 0.8 w).
 
-namespace {
-
-struct Icon {
+struct SettingIconPen {
   IconPen p;
   double w;
 };
+
+namespace {
+
+using Icon = SettingIconPen;
 
 void Slash(const Icon& i) {  // "hidden": a stroke across the whole box
   i.p.Line(0.10, 0.90, 0.90, 0.10);
@@ -414,24 +485,61 @@ void UpdateIcon(const Icon& i) {  // an arrow down into a tray
   i.p.Stroke(i.w);
 }
 
-using IconDrawer = void (*)(const Icon&);
-// Cell 14 (external players) has no tile.
-constexpr IconDrawer kSettingIcons[20] = {
-    AddPlaylistIcon, ParentalIcon,     ChangePlaylistIcon, LanguageIcon,   LayoutIcon,
-    HideLiveIcon,    HideVodIcon,      HideSeriesIcon,     ClearLiveIcon,  ClearVodIcon,
-    ClearSeriesIcon, LiveSortIcon,     StreamFormatIcon,   PlayerIcon,     nullptr,
-    AutomaticIcon,   TimeFormatIcon,   SubtitleIcon,       DeviceTypeIcon, UpdateIcon,
+}  // namespace
+
+// --- The table ------------------------------------------------------------------
+
+namespace {
+
+using Tile = SettingsCell::Tile;
+
+// One row per cell: tile, column, row, button text, icon, the cells Right,
+// Left, Down and Up go to, value line, choices, their write, other action,
+// PIN first.
+const SettingsCell kCells[kSettingsCellCount] = {
+    {Tile::Setting, 0, 0, {}, AddPlaylistIcon, 1, 0, 4, 0, nullptr, nullptr, nullptr, RunAddPlaylist, false},
+    {Tile::Setting, 1, 0, {}, ParentalIcon, 2, 0, 5, 0, ParentalValue, nullptr, nullptr, RunParental, true},
+    {Tile::Setting, 2, 0, {}, ChangePlaylistIcon, 3, 1, 6, 0, PlaylistValue, nullptr, nullptr, RunChangePlaylist, false},
+    {Tile::Setting, 3, 0, {}, LanguageIcon, 4, 2, 7, 0, LanguageValue, LanguageChoices, ApplyLanguage, nullptr, false},
+    {Tile::Setting, 0, 1, {}, LayoutIcon, 5, 3, 8, 0, LayoutValue, LayoutChoices, ApplyLayout, nullptr, false},
+    {Tile::Setting, 1, 1, {}, HideLiveIcon, 6, 4, 9, 1, nullptr, nullptr, nullptr, RunHideCategories, false},
+    {Tile::Setting, 2, 1, {}, HideVodIcon, 7, 5, 10, 2, nullptr, nullptr, nullptr, RunHideCategories, false},
+    {Tile::Setting, 3, 1, {}, HideSeriesIcon, 8, 6, 11, 3, nullptr, nullptr, nullptr, RunHideCategories, false},
+    {Tile::Setting, 0, 2, {}, ClearLiveIcon, 9, 7, 12, 4, nullptr, nullptr, nullptr, RunClearHistory, false},
+    {Tile::Setting, 1, 2, {}, ClearVodIcon, 10, 8, 13, 5, nullptr, nullptr, nullptr, RunClearHistory, false},
+    {Tile::Setting, 2, 2, {}, ClearSeriesIcon, 11, 9, 15, 6, nullptr, nullptr, nullptr, RunClearHistory, false},
+    {Tile::Setting, 3, 2, {}, LiveSortIcon, 12, 10, 15, 7, LiveSortValue, LiveSortChoices, ApplyLiveSort, nullptr, false},
+    {Tile::Setting, 0, 3, {}, StreamFormatIcon, 13, 11, 16, 8, LiveFormatValue, LiveFormatChoices, ApplyLiveFormat,
+     nullptr, false},
+    {Tile::Setting, 1, 3, {}, PlayerIcon, 15, 12, 17, 9, PlayerValue, PlayerChoices, nullptr, RunPlayer, false},
+    // The external players: no tile of its own, chosen through 13's picker.
+    {Tile::None, 0, 0, {}, nullptr, 15, 13, 18, 10, nullptr, PlayerChoices, nullptr, RunPlayer, false},
+    {Tile::Setting, 2, 3, {}, AutomaticIcon, 16, 13, 19, 11, AutoValue, AutoChoices, ApplyAuto, nullptr, false},
+    {Tile::Setting, 3, 3, {}, TimeFormatIcon, 17, 15, 21, 12, TimeFormatValue, TimeFormatChoices, ApplyTimeFormat,
+     nullptr, false},
+    {Tile::Setting, 0, 4, {}, SubtitleIcon, 18, 16, 21, 13, SubtitleValue, SubtitleChoices, ApplySubtitle, nullptr,
+     false},
+    {Tile::Setting, 1, 4, {}, DeviceTypeIcon, 19, 17, 21, 13, DeviceTypeValue, DeviceTypeChoices, ApplyDeviceType,
+     nullptr, false},
+    {Tile::Setting, 2, 4, {}, UpdateIcon, 19, 18, 20, 15, nullptr, nullptr, nullptr, RunUpdateNow, false},
+    {Tile::Button, 3, 5, "speed_test", nullptr, 20, 21, 20, 19, nullptr, nullptr, nullptr, RunSpeedTest, false},
+    {Tile::Button, 2, 5, "pip_title", nullptr, 20, 18, 21, 18, PipValue, nullptr, nullptr, RunPip, false},
 };
 
 }  // namespace
 
+const SettingsCell* SettingsCellAt(int cell) {
+  return cell >= 0 && cell < kSettingsCellCount ? &kCells[cell] : nullptr;
+}
+
 void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke) {
-  if (!cr || cell < 0 || cell >= int(std::size(kSettingIcons)) || !kSettingIcons[cell]) return;
+  const SettingsCell* row = SettingsCellAt(cell);
+  if (!cr || !row || !row->icon) return;
   cairo_save(cr);
   cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_new_path(cr);
-  kSettingIcons[cell](Icon{IconPen{cr, box}, stroke});
+  row->icon(Icon{IconPen{cr, box}, stroke});
   cairo_restore(cr);
 }

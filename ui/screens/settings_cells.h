@@ -1,22 +1,61 @@
 #pragma once
-// What Enter (or a click) does on each cell of the Settings screen. Almost
-// every cell opens the option picker with a fixed set of options, writes the
-// choice into the settings and saves at once; a cancelled picker changes
-// nothing. Main thread only.
+// The cells of the Settings screen as one table, in cell order: what each
+// tile shows (label, value line, icon), where it sits, where the arrow keys
+// go from it, and what Enter or a click runs. Painting, keys, the pointer
+// and RunSettingsCell all read this table; a cell is written in one row.
+//
+// Almost every cell opens the option picker with a fixed set of options,
+// writes the choice into the settings and saves at once; a cancelled picker
+// changes nothing. Main thread only.
 #include <cairo.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/render/render_resources.h"
 #include "ui/screens/screen_view.h"
 
-// The options and the highlighted one of a cell whose action is one picker
-// (3, 4, 11, 12, 13/14, 15, 16, 17, 18); empty options for other cells.
+constexpr int kSettingsCellCount = 22;
+constexpr int kSpeedTestCell = 20;
+constexpr int kPipCell = 21;
+
+// The options and the highlighted one of a cell whose action is one picker;
+// empty options for other cells.
 struct SettingsChoice {
   std::vector<std::u16string> options;
   int highlighted = 0;
 };
+
+struct SettingIconPen;
+using SettingIconDrawer = void (*)(const SettingIconPen&);
+
+struct SettingsCell {
+  // A setting tile shows its label (the settings row label of its cell,
+  // i18n/translate.h), its value line and its icon; a button shows the text
+  // of `buttonKey`; cell 14 (the external players, reached through 13) has
+  // no tile.
+  enum class Tile { Setting, Button, None };
+  Tile tile = Tile::None;
+  int column = 0, row = 0;  // the tile's place in the grid of four columns
+  std::string_view buttonKey;
+  SettingIconDrawer icon = nullptr;
+  int right = 0, left = 0, down = 0, up = 0;  // the cell each arrow key moves to
+  // The line under the label; null: none.
+  std::u16string (*value)(const AppState&) = nullptr;
+  // A one-picker cell: its options, and the write of the chosen one (the
+  // save follows it). Null for cells whose action is `run`.
+  SettingsChoice (*choices)(const Settings&) = nullptr;
+  void (*apply)(ScreenContext&, int choice) = nullptr;
+  // Any other cell's action, given its cell number.
+  void (*run)(ScreenContext&, int cell) = nullptr;
+  // With parental control on, the PIN is asked first; a wrong one stops.
+  bool needsPin = false;
+};
+
+// The row of `cell`; nullptr outside 0-21.
+const SettingsCell* SettingsCellAt(int cell);
+
 SettingsChoice SettingsChoiceFor(const Settings& settings, int cell);
 
 // The word shown for a stored device type ("Stick" -> the text of
@@ -31,7 +70,6 @@ void OpenPanelSite(ScreenContext& ctx);
 // Runs cell `index` (0-21); an index outside that range does nothing.
 void RunSettingsCell(ScreenContext& ctx, int index);
 
-// The line icon of setting tile `cell` (0-19; 14 has no tile and draws
-// nothing, like any other cell), drawn in `colour` into the square `box`
-// with strokes of `stroke` pixels.
+// The line icon of setting tile `cell` (a cell without one draws nothing),
+// drawn in `colour` into the square `box` with strokes of `stroke` pixels.
 void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke);

@@ -4,104 +4,35 @@
 #include <cmath>
 #include <string>
 
-#include "net/text.h"
 #include "platform/virtual_keys.h"
 #include "i18n/translate.h"
 #include "ui/nav/navigator.h"
-#include "ui/screens/playlists.h"
-#include "ui/screens/settings_cells.h"
-
-// --- Navigation ---------------------------------------------------------------
 
 namespace {
 
 constexpr int kLastGridCell = 19;
 constexpr int kNoTileCell = 14;
 
-int SkipNoTile(int cell, int towards) { return cell == kNoTileCell ? cell + towards : cell; }
-
 }  // namespace
 
+// --- Navigation and value texts: read from the cells' table ---------------------
+
 int SettingsMove(int cell, int vk) {
-  if (cell == kSpeedTestCell) {
-    switch (vk) {
-      case Vk::Right: case Vk::Down: return kSpeedTestCell;
-      case Vk::Left: return kPipCell;
-      case Vk::Up: return kLastGridCell;
-      default: return cell;
-    }
-  }
-  if (cell == kPipCell) {
-    switch (vk) {
-      case Vk::Right: return kSpeedTestCell;
-      case Vk::Left: case Vk::Up: return 18;
-      case Vk::Down: return kPipCell;
-      default: return cell;
-    }
-  }
-  cell = std::clamp(cell, 0, kLastGridCell);
+  // A cell outside the table moves as the nearest grid cell would.
+  if (!SettingsCellAt(cell)) cell = std::clamp(cell, 0, kLastGridCell);
+  const SettingsCell& row = *SettingsCellAt(cell);
   switch (vk) {
-    case Vk::Right: return SkipNoTile(std::min(kLastGridCell, cell + 1), +1);
-    case Vk::Left: return SkipNoTile(std::max(0, cell - 1), -1);
-    case Vk::Down:
-      if (cell >= 16 && cell <= 18) return kPipCell;
-      if (cell == kLastGridCell) return kSpeedTestCell;
-      return SkipNoTile(std::min(kLastGridCell, cell + 4), +1);
-    case Vk::Up: return SkipNoTile(std::max(0, cell - 4), -1);
+    case Vk::Right: return row.right;
+    case Vk::Left: return row.left;
+    case Vk::Down: return row.down;
+    case Vk::Up: return row.up;
     default: return cell;
   }
 }
 
-// --- Value texts ----------------------------------------------------------------
-
-namespace {
-
-std::u16string Tr(std::string_view key) { return std::u16string(Translate(key)); }
-
-std::u16string SubtitleSizeText(int32_t size) {
-  if (size <= 0) return Tr("sub_small");
-  return Tr(size == 1 ? "sub_medium" : "sub_large");
-}
-
-std::u16string PlaylistValue(const AppState& state) {
-  const auto playlists = AccountPlaylists(state.panel, state.settings, Translate("playlist"));
-  if (playlists.empty()) return {};
-  const int active = PlaylistIndexOf(playlists, state.settings.PlaylistUrl);
-  std::u16string name = active >= 0 && !playlists[active].name.empty() ? playlists[active].name : Tr("playlist");
-  return name + u"  (" + AsciiToWide(std::to_string(playlists.size())) + u")";
-}
-
-std::u16string PlayerValue(const Settings& s) {
-  if (s.ExternalKind == 1) return Tr("ext_vlc");
-  if (s.ExternalKind == 2) return Tr("ext_mx");
-  return Tr(s.InternalPlayer == 1 ? "player2" : "player1");
-}
-
-}  // namespace
-
 std::u16string SettingsValueText(const AppState& state, int index) {
-  const Settings& s = state.settings;
-  switch (index) {
-    case 1: return Tr(s.ParentalOn ? "on" : "off");
-    case 2: return PlaylistValue(state);
-    case 3: return std::u16string(LanguageName(CurrentLanguage()));
-    case 4: return Tr(s.IsGrid ? "layout_grid" : "layout_list");
-    case 11:
-      switch (s.LiveSort) {
-        case 1: return Tr("sort_az");
-        case 2: return Tr("sort_za");
-        case 3: return Tr("sort_num");
-        default: return Tr("sort_default");
-      }
-    case 12: return s.LiveFormat.empty() ? u"ts" : s.LiveFormat;
-    case 13: return PlayerValue(s);
-    case 15: return Tr(s.AutoHours >= 48 ? "auto_2day" : s.AutoHours < 24 ? "auto_every" : "auto_day");
-    case 16: return Tr(s.TimeFormat == 0 ? "time_24" : "time_12");
-    case 17: return SubtitleSizeText(s.SubSize);
-    case 18: return DeviceTypeLabel(s.DeviceType);
-    case kPipCell: return SubtitleSizeText(s.PipSize);
-    default: return {};
-  }
+  const SettingsCell* row = SettingsCellAt(index);
+  return row && row->value ? row->value(state) : std::u16string();
 }
 
 // --- Layout ---------------------------------------------------------------------
@@ -128,22 +59,12 @@ RectF GridTile(const Grid& g, int column, int row) {
   return RectF{left, top, left + g.columnWidth, top + g.tileHeight};
 }
 
-// Grid position 0-18 of a setting cell, -1 for cells without a tile there.
-int GridPosition(int cell) {
-  if (cell >= 0 && cell < kNoTileCell) return cell;
-  if (cell > kNoTileCell && cell <= kLastGridCell) return cell - 1;
-  return -1;
-}
-
 }  // namespace
 
 RectF SettingsTileRect(int cell, double width, double height) {
-  const Grid g = SettingsGrid(width, height);
-  if (cell == kPipCell) return GridTile(g, 2, 5);
-  if (cell == kSpeedTestCell) return GridTile(g, 3, 5);
-  const int position = GridPosition(cell);
-  if (position < 0) return RectF{};
-  return GridTile(g, position % 4, position / 4);
+  const SettingsCell* row = SettingsCellAt(cell);
+  if (!row || row->tile == SettingsCell::Tile::None) return RectF{};
+  return GridTile(SettingsGrid(width, height), row->column, row->row);
 }
 
 // The designed box (x 716 to 1204 of 1920, and left of the PIP tile) is
@@ -160,7 +81,8 @@ RectF SettingsBackRect(double width, double height) { return DesignRect(54, 54, 
 
 int SettingsHitTest(double x, double y, double width, double height) {
   for (int cell = 0; cell < kSettingsCellCount; ++cell) {
-    if (cell != kNoTileCell && SettingsTileRect(cell, width, height).Contains(x, y)) return cell;
+    if (SettingsCellAt(cell)->tile != SettingsCell::Tile::None && SettingsTileRect(cell, width, height).Contains(x, y))
+      return cell;
   }
   return -1;
 }
@@ -220,11 +142,11 @@ void PaintSettings(RenderResources& res, const AppState& state) {
 
   // A focus of 14 (never reached by the keys) shows on tile 13.
   const int focus = state.nav.SettingsIndex == kNoTileCell ? 13 : state.nav.SettingsIndex;
-  for (int cell = 0; cell <= kLastGridCell; ++cell) {
-    if (cell != kNoTileCell) PaintSettingTile(res, state, cell, cell == focus);
+  for (int cell = 0; cell < kSettingsCellCount; ++cell) {
+    const SettingsCell& row = *SettingsCellAt(cell);
+    if (row.tile == SettingsCell::Tile::Setting) PaintSettingTile(res, state, cell, cell == focus);
+    if (row.tile == SettingsCell::Tile::Button) PaintButtonTile(res, cell, Translate(row.buttonKey), cell == focus);
   }
-  PaintButtonTile(res, kPipCell, Translate("pip_title"), focus == kPipCell);
-  PaintButtonTile(res, kSpeedTestCell, Translate("speed_test"), focus == kSpeedTestCell);
   res.DrawTrimmed(FontId::Label, IdentityText(state), SettingsIdentityRect(W, H), res.Brush().White, kAlignCentered);
   if (!state.StatusText.empty())
     res.DrawTrimmed(FontId::Hint, state.StatusText, RectF{res.X(180), res.Y(112), W - res.X(180), res.Y(146)},

@@ -3,16 +3,13 @@
 // having no tile), the "PIP Size / Pos" button (cell 21), the speed-test
 // button (cell 20) and the device's MAC address and key between them.
 //
-// Sections: the cell navigation, the value texts, the layout shared by
-// painting and clicks, and the screen row. What Enter does on a cell is
-// RunSettingsCell (ui/screens/settings_cells.h). Main thread only.
+// Each cell is a row of the table of cells (ui/screens/settings_cells.h);
+// here are the layout shared by painting and clicks and the screen row.
+// Main thread only.
 #include <string>
 
 #include "ui/screens/screen_view.h"
-
-constexpr int kSettingsCellCount = 22;
-constexpr int kSpeedTestCell = 20;
-constexpr int kPipCell = 21;
+#include "ui/screens/settings_cells.h"
 
 // The cell the key moves to from `cell` (Left, Right, Up, Down; any other
 // key keeps it). Cell 14 is never reached: it has no tile.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "state/app_state.h"
+#include "tests/fixtures/message_recorder.h"
 #include "ui/modals/modal_slot.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/screen_actions.h"
@@ -87,7 +88,8 @@ struct RecordingActions : ScreenActions {
 
 // The navigator with the real table of screens and modal slot. The nested
 // loop of a modal is played by `modalKeys`: each is pressed in turn (through
-// the navigator, as the window would dispatch it) until the modal is done.
+// the navigator, as the window would dispatch it) until the modal is done;
+// between them the loop merges job results as the application's does.
 class NavigatorTest : public ::testing::Test {
  protected:
   NavigatorTest() {
@@ -109,17 +111,22 @@ class NavigatorTest : public ::testing::Test {
   // the modal is done; the rest stays for the next modal. A value made by
   // Ch() types that character instead.
   void RunNested(const std::function<bool()>& done) {
+    const JobMailbox::HandlerWait wait(mailbox);
     ++modalsShown;
     modalWasOpen = modal.Open();
     if (whileModalOpen) std::exchange(whileModalOpen, nullptr)();
+    MergeJobResults();
     while (!modalKeys.empty()) {
       const int step = modalKeys.front();
       modalKeys.erase(modalKeys.begin());
       if (step >= kCharStep) navigator.OnChar(static_cast<char16_t>(step - kCharStep), 0);
       else navigator.OnKey(step, 0);
+      MergeJobResults();
       if (done()) return;
     }
   }
+  // The job message, as the application handles it.
+  void MergeJobResults() { MergeReadyResults(mailbox, state, followUps); }
   static constexpr int kCharStep = 0x100000;
   static int Ch(char16_t ch) { return kCharStep + ch; }
   // The steps that type `text` into a prompt.
@@ -132,6 +139,9 @@ class NavigatorTest : public ::testing::Test {
   // state.Playing().
   PlaybackState playing;
   AppState state;
+  MessageRecorder recorder;
+  JobMailbox mailbox{recorder};
+  CountingFollowUps followUps;
   RecordingActions actions;
   ScreenTable screens;
   std::vector<int> modalKeys;

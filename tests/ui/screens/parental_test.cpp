@@ -6,7 +6,9 @@
 
 #include "catalog/categories.h"
 #include "catalog/parental_rule.h"
+#include "i18n/translate.h"
 #include "platform/virtual_keys.h"
+#include "ui/modals/hide_categories.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/modals/pin_gate.h"
@@ -239,34 +241,78 @@ TEST_F(ParentalTest, CatchupAndTheExternalPlayerAskForALockedChannel) {
   EXPECT_TRUE(GateSelectedChannel(Asker(std::nullopt), state, LiveStart::Chosen)) << "passed once";
 }
 
-// The prompt's loop merges job results: a reload may rebuild the list
-// under the gate. The channel is found again by its id, never by the old row.
-TEST_F(ParentalTest, AReloadDuringThePromptNeverPlaysAStaleRow) {
+// A reload delivered while a modal is open (a panel poll's shorter list)
+// waits in the mailbox until the handler that opened the modal returns:
+// the PIN prompt, the hide-categories picker and the settings' PIN prompt
+// all find the lists they read before asking, and the reload merges right
+// after them, in order, with what the open modal shows passing meanwhile.
+TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
   navigator.SetScreen(Screen::Live);
-  const auto reload = [this](SharedItems channels) {
+  size_t posts = 0;
+  const auto reloadWhileOpen = [&](SharedItems channels) {
+    posts = recorder.Posts();
     whileModalOpen = [this, channels] {
-      state.catalog.LiveChannels = channels;
-      RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+      // An older list first: the newer one must be the one that stays.
+      for (const SharedItems& list : {Channels({{u"n4", u"n"}}), channels}) {
+        CatalogLoaded reload;
+        reload.catalog.LiveChannels = list;
+        reload.catalog.LiveCategories = state.catalog.LiveCategories;
+        reload.live = true;
+        mailbox.Deliver(std::move(reload));
+      }
+      mailbox.Deliver(SpeedReportChanged{});
     };
   };
+  const auto mergeAfterHandler = [&](size_t channels) {
+    EXPECT_EQ(state.catalog.LiveChannels->size(), 9u) << "nothing merged under the handler";
+    EXPECT_EQ(followUps.repaints, 1) << "the speed report passed";
+    // Three deliveries, then the slot emptied with results waiting: the
+    // wake-up was posted again.
+    EXPECT_EQ(recorder.Posts(), posts + 4);
+    MergeJobResults();
+    EXPECT_EQ(state.catalog.LiveChannels->size(), channels);
+    EXPECT_EQ(state.VisibleLive.size(), channels);
+    EXPECT_EQ(followUps.previewRestarts, 2);
+    followUps = CountingFollowUps{};
+  };
+
+  // Parental control on, the locked x2 asks for its PIN; the poll's list
+  // no longer has it. The right PIN plays x2 from the list the user saw.
   ClickChannelRow(7);
   ASSERT_EQ(Selected(), u"x2");
-  const int plays = actions.plays;
-  reload(Channels({{u"n1", u"n"}, {u"n2", u"n"}}));
+  reloadWhileOpen(Channels({{u"n1", u"n"}, {u"n2", u"n"}}));
   Answer(u"4321");
   Press({Vk::Return});
   EXPECT_EQ(modalsShown, 1);
-  EXPECT_EQ(actions.plays, plays) << "the channel left the list: nothing plays";
+  ASSERT_FALSE(actions.playedIds.empty());
+  EXPECT_EQ(actions.playedIds.back(), u"x2");
+  EXPECT_EQ(actions.played.back(), 7);
+  ASSERT_NO_FATAL_FAILURE(mergeAfterHandler(2));
 
-  ASSERT_EQ(state.VisibleLive.size(), 2u);
-  state.nav.ChannelIndex = 1;  // n2, locked now
-  state.settings.LockCh = {u"n2"};
-  state.ChannelPinPassed = false;
-  reload(Channels({{u"x1", u"x"}, {u"n1", u"n"}, {u"n2", u"n"}}));
-  Answer(u"4321");
+  // The hide-categories picker: the handler keeps the category highlight
+  // in the categories it showed, then the reload merges.
+  state.catalog.LiveChannels = Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"},
+                                         {u"k2", u"k"}, {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+  RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+  const size_t shown = state.VisibleLive.size();
+  reloadWhileOpen(Channels({{u"s1", u"s"}}));
+  modalKeys = {Vk::Escape};
+  EditHiddenCategories(modal, state, CategoryKind::Live);
+  EXPECT_EQ(state.VisibleLive.size(), shown) << "the handler rebuilt the list it showed";
+  ASSERT_NO_FATAL_FAILURE(mergeAfterHandler(1));
+
+  // A text prompt (the Settings PIN cell) ends with the program quitting:
+  // the loop returns unanswered and the held reload stays harmless.
+  state.catalog.LiveChannels = Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"},
+                                         {u"k2", u"k"}, {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+  reloadWhileOpen(Channels({{u"n1", u"n"}}));
+  modalKeys.clear();
+  navigator.SetScreen(Screen::Settings);
+  state.nav.SettingsIndex = 1;
   Press({Vk::Return});
-  EXPECT_EQ(actions.playedIds.back(), u"n2");
-  EXPECT_EQ(state.nav.ChannelIndex, 2) << "found again at its new row";
+  EXPECT_EQ(state.StatusText, std::u16string(Translate("wrong_pin"))) << "unanswered";
+  EXPECT_EQ(state.settings.ParentalPin, u"4321");
+  ASSERT_NO_FATAL_FAILURE(mergeAfterHandler(1));
 }
 
 }  // namespace

@@ -253,4 +253,38 @@ TEST_F(SettingsCellsTest, AccountUpdateAndSpeedTestCells) {
   EXPECT_FALSE(modal.Open());
 }
 
+// Each row of the cells' table is whole: a tile to paint (label or button
+// text, an icon for a setting), moves that never land on the tileless 14,
+// and one way to run; a one-picker cell opens one picker of its choices,
+// and Esc there writes and saves nothing.
+TEST_F(SettingsCellsTest, EveryRowOfTheTableIsWhole) {
+  for (int cell = 0; cell < kSettingsCellCount; ++cell) {
+    SCOPED_TRACE(cell);
+    const SettingsCell& row = *SettingsCellAt(cell);
+    switch (row.tile) {
+      case SettingsCell::Tile::Setting:
+        EXPECT_FALSE(SettingsRowLabel(cell).empty());
+        EXPECT_NE(row.icon, nullptr);
+        break;
+      case SettingsCell::Tile::Button: EXPECT_FALSE(Translate(row.buttonKey).empty()); break;
+      case SettingsCell::Tile::None: EXPECT_EQ(row.icon, nullptr); break;
+    }
+    for (int to : {row.right, row.left, row.down, row.up}) {
+      ASSERT_NE(SettingsCellAt(to), nullptr);
+      EXPECT_NE(SettingsCellAt(to)->tile, SettingsCell::Tile::None) << to;
+    }
+    EXPECT_NE(row.run == nullptr, row.apply == nullptr) << "one way to run";
+    if (!row.apply) continue;
+    const Settings before = state.settings;
+    const int shown = modalsShown;
+    Run(cell, {Vk::Escape});
+    EXPECT_EQ(modalsShown, shown + 1);
+    EXPECT_FALSE(SettingsChoiceFor(state.settings, cell).options.empty());
+    EXPECT_EQ(actions.saves, 0);
+    EXPECT_EQ(state.settings.Lang, before.Lang);
+  }
+  EXPECT_EQ(SettingsCellAt(kSettingsCellCount), nullptr);
+  EXPECT_EQ(SettingsCellAt(-1), nullptr);
+}
+
 }  // namespace
