@@ -119,7 +119,7 @@ CatchupDecision CatchupStep(PlaybackState& playback, const CatchupProbe& probe, 
 bool PlayCatchup(AppState& state, MediaEngine& engine, int32_t guideRow, uint64_t nowMs, int64_t nowUnix) {
   NavState& nav = state.nav;
   if (!ValidIndex(nav.ChannelIndex, state.VisibleLive.size())) return false;
-  const std::optional<EpgEntry> programme = CopyGuideRow(state.guide, guideRow);
+  const std::optional<EpgEntry> programme = state.guide.RowAt(state.VisibleLive[nav.ChannelIndex].id(), guideRow);
   if (!programme) return false;
   const CatalogItem& channel = state.VisibleLive[nav.ChannelIndex];
   PlaybackState& playback = state.playback;
