@@ -27,14 +27,3 @@ void StartSeriesInfoJob(AppState& state, JobMailbox& mailbox, const std::u16stri
     mailbox.Deliver(SeriesInfoLoaded{std::move(info), generation});
   });
 }
-
-void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId, bool withArchive) {
-  auto ticket = BeginGuideRequest(state.guide, streamId, NowUnix(), withArchive);
-  if (!ticket) return;
-  GuideSource source{state.account, std::u16string(streamId), state.catalog.LiveChannels};
-  GuideState* guide = &state.guide;
-  StartJob([&mailbox, guide, source = std::move(source), ticket = *ticket]() mutable {
-    std::u16string id = source.streamId;
-    if (GuideJob(*guide, std::move(source), ticket)) mailbox.Deliver(GuideLoaded{std::move(id)});
-  });
-}

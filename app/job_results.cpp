@@ -4,6 +4,7 @@
 
 #include "app/account_jobs.h"
 #include "app/catalog_jobs.h"
+#include "app/guide_jobs.h"
 #include "catalog/categories.h"
 #include "panel/messages.h"
 #include "platform/clock.h"
@@ -22,7 +23,10 @@ struct Applier {
   ResultFollowUps& app;
 
   void operator()(CatalogLoaded& r) {
-    if (r.account && *r.account != state.account) state.provider = ProviderStatus{};
+    if (r.account && *r.account != state.account) {
+      state.provider = ProviderStatus{};
+      ForgetGuides(state);
+    }
     if (r.account) state.account = *r.account;
     if (r.liveAnswer) state.provider.liveAnswer = r.liveAnswer;
     if (r.playlistUrl) AdoptPlaylist(*r.playlistUrl);
@@ -77,7 +81,10 @@ struct Applier {
     const XtreamAccount before = state.account;
     MergePanelResult(r.result, state.panel, state.settings, state.account);
     // What the provider said of the old account says nothing of the new.
-    if (state.account != before) state.provider = ProviderStatus{};
+    if (state.account != before) {
+      state.provider = ProviderStatus{};
+      ForgetGuides(state);
+    }
     if (state.CurrentScreen == Screen::Account) FollowActivePlaylist(state, shown);
     if (state.nav.MessagesOpen && state.nav.MessagesMode) state.nav.PanelBody = BuildThreadText(state.panel.messages);
     app.Repaint();
@@ -120,7 +127,10 @@ struct Applier {
     app.Repaint();
   }
 
-  void operator()(GuideLoaded&) { app.Repaint(); }
+  void operator()(GuideLoaded& r) {
+    if (MergeGuideAnswer(GuideDeskOf(state, mailbox), r, int64_t(TickMs()), NowUnix())) app.Repaint();
+  }
+  void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
 
   void operator()(SportsLoaded& r) {
     state.sports = std::move(r.events);

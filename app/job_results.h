@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/account.h"
+#include "catalog/guide.h"
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
 #include "catalog/visible_list.h"
@@ -63,9 +64,19 @@ struct SeriesInfoLoaded {
   uint32_t generation = 0;
 };
 
-// The guide job stored a channel's programmes in the shared guide.
+// A guide request (ticket `ticket` of the guide queue) ended: what the
+// fetch for `streamId` came to, for the account it was sent with.
 struct GuideLoaded {
+  uint64_t ticket = 0;
+  XtreamAccount account;
   std::u16string streamId;
+  bool withPast = false;
+  GuideFetch fetch;
+};
+
+// The guide queue's wake-up set for `atMs` (tick ms) has come.
+struct GuideWake {
+  int64_t atMs = 0;
 };
 
 struct SportsLoaded {
@@ -118,7 +129,7 @@ struct AccountChecked {
 
 using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
                                SeriesInfoLoaded,
-                               GuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
+                               GuideLoaded, GuideWake, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
                                SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared,
                                AccountChecked>;
 

@@ -200,7 +200,7 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
 bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t nowMs, int64_t nowUnix) {
   NavState& nav = state.nav;
   if (!ValidIndex(nav.ChannelIndex, state.VisibleLive.size())) return false;
-  const std::optional<EpgEntry> programme = CopyGuideRow(state.guide, guideRow);
+  const std::optional<EpgEntry> programme = state.guide.RowAt(state.VisibleLive[size_t(nav.ChannelIndex)].id(), guideRow);
   if (!programme) return false;
   const CatalogItem& channel = state.VisibleLive[size_t(nav.ChannelIndex)];
   PlayRequest request;

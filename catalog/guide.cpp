@@ -7,7 +7,6 @@
 #include <set>
 #include <utility>
 
-#include "store/runtime_log.h"
 #include "net/base64.h"
 #include "net/http_client.h"
 #include "net/json_scan.h"
@@ -15,7 +14,7 @@
 #include "platform/clock.h"
 
 // Sections: text helpers; time values; titles; ParseGuide; fetching;
-// choosing rows; shared state.
+// choosing rows.
 
 namespace {
 
@@ -260,37 +259,6 @@ void AppendUnlisted(std::vector<EpgEntry>& rows, std::vector<EpgEntry> more) {
   }
 }
 
-// ------------------------------------------------------------ choosing rows
-
-int64_t EndOf(const EpgEntry& entry) { return entry.start + int64_t{std::max(entry.durationMin, 1)} * 60; }
-
-// Whether the rows still describe the present or the future: some row
-// ends after `now`, or no row has a known time (then nothing can age).
-bool CoversNowOrLater(const std::vector<EpgEntry>& rows, int64_t now) {
-  if (rows.empty()) return false;
-  bool anyTimed = false;
-  for (const auto& entry : rows) {
-    if (entry.start <= 0) continue;
-    anyTimed = true;
-    if (EndOf(entry) > now) return true;
-  }
-  return !anyTimed;
-}
-
-struct Lines {
-  int32_t current = 0;
-  std::u16string now, next;
-};
-
-Lines LinesFor(const std::vector<EpgEntry>& rows, int64_t now) {
-  Lines lines;
-  lines.current = CurrentGuideRow(rows, now);
-  const auto index = static_cast<size_t>(lines.current);
-  if (index < rows.size()) lines.now = GuideLine(rows[index]);
-  if (index + 1 < rows.size()) lines.next = GuideLine(rows[index + 1]);
-  return lines;
-}
-
 }  // namespace
 
 // ------------------------------------------------------ public: time values
@@ -417,24 +385,48 @@ std::vector<std::u16string> GuideSiblingIds(const ItemList& liveChannels, std::u
   return siblings;
 }
 
-bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows) {
-  if (source.streamId.empty() || !source.account.IsXtream) return false;
-  ParseGuide(rows, HttpClient::Get(ShortGuideUrl(source.account, source.streamId), kShortGuideTimeoutMs,
-                                   kShortGuideCap));
+bool IsGuideListing(std::string_view body) { return body.find("\"epg_listings\"") != npos; }
+
+GuideFetch FetchGuide(const GuideSource& source) {
+  GuideFetch fetch;
+  if (source.streamId.empty() || !source.account.IsXtream) return fetch;
+  const auto read = [&fetch](std::vector<EpgEntry>& into, const std::u16string& url, uint32_t timeoutMs,
+                             uint64_t cap) {
+    HttpClient::HttpReply reply = HttpClient::FetchGet(url, timeoutMs, cap);
+    // A provider that asks us to slow down gets no further request now.
+    if (reply.status == 429 || reply.status == 503) {
+      fetch.throttled = reply.status;
+      fetch.retryAfterSeconds = reply.retryAfterSeconds;
+      return false;
+    }
+    if (reply.end == HttpClient::BodyEnd::Broken) return true;  // a transfer that broke off is no answer
+    const size_t before = into.size();
+    ParseGuide(into, reply.body);
+    if (into.size() > before || IsGuideListing(reply.body)) fetch.answered = true;
+    return true;
+  };
+  std::vector<EpgEntry>& rows = fetch.rows;
+  if (!read(rows, ShortGuideUrl(source.account, source.streamId), kShortGuideTimeoutMs, kShortGuideCap))
+    return fetch;
   if (rows.size() < kShortGuideMinRows || source.withArchive) {
     std::vector<EpgEntry> table;
-    ParseGuide(table, HttpClient::Get(GuideTableUrl(source.account, source.streamId), kGuideTableTimeoutMs,
-                                      kGuideTableCap));
+    if (!read(table, GuideTableUrl(source.account, source.streamId), kGuideTableTimeoutMs, kGuideTableCap))
+      return fetch;
     AppendUnlisted(rows, std::move(table));
   }
-  if (!rows.empty() || !source.liveChannels) return !rows.empty();
+  if (!rows.empty() || !source.liveChannels) return fetch;
   // Channels that share a guide id (HD and SD of one programme) often have
   // the guide only under one of their stream ids.
   for (const auto& sibling : GuideSiblingIds(*source.liveChannels, source.streamId)) {
-    ParseGuide(rows, HttpClient::Get(ShortGuideUrl(source.account, sibling), kSiblingGuideTimeoutMs,
-                                     kSiblingGuideCap));
+    if (!read(rows, ShortGuideUrl(source.account, sibling), kSiblingGuideTimeoutMs, kSiblingGuideCap)) break;
     if (!rows.empty()) break;
   }
+  return fetch;
+}
+
+bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows) {
+  GuideFetch fetch = FetchGuide(source);
+  for (EpgEntry& entry : fetch.rows) rows.push_back(std::move(entry));
   return !rows.empty();
 }
 
@@ -444,7 +436,7 @@ int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now) {
   const auto count = static_cast<int32_t>(rows.size());
   for (int32_t i = 0; i < count; ++i) {
     const auto& e = rows[static_cast<size_t>(i)];
-    if (e.start >= 1 && e.start <= now && now < EndOf(e)) return i;
+    if (e.start >= 1 && e.start <= now && now < GuideRowEnd(e)) return i;
   }
   for (int32_t i = count - 1; i >= 0; --i) {
     const auto& e = rows[static_cast<size_t>(i)];
@@ -453,6 +445,19 @@ int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now) {
   for (int32_t i = 0; i < count; ++i)
     if (rows[static_cast<size_t>(i)].start >= now) return i;
   return 0;
+}
+
+int64_t GuideRowEnd(const EpgEntry& entry) {
+  return entry.start + int64_t{std::max(entry.durationMin, 1)} * 60;
+}
+
+GuideLines GuideLinesAt(const std::vector<EpgEntry>& rows, int64_t now) {
+  GuideLines lines;
+  lines.current = CurrentGuideRow(rows, now);
+  const auto index = static_cast<size_t>(lines.current);
+  if (index < rows.size()) lines.now = GuideLine(rows[index]);
+  if (index + 1 < rows.size()) lines.next = GuideLine(rows[index + 1]);
+  return lines;
 }
 
 std::u16string GuideLine(const EpgEntry& entry) {
@@ -493,99 +498,4 @@ std::vector<int32_t> RowsForDay(const std::vector<EpgEntry>& rows, int32_t dayOf
   };
   std::stable_sort(indices.begin(), indices.end(), [&](int32_t a, int32_t b) { return order(a) < order(b); });
   return indices;
-}
-
-// ----------------------------------------------------- public: shared state
-
-std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now,
-                                             bool withArchive) {
-  std::lock_guard lock(state.GuideLock);
-  if (state.ChannelId == streamId) {
-    const bool archiveCovered = state.WithArchive || !withArchive;
-    if (state.Status == kGuideLoading && archiveCovered) return std::nullopt;
-    if (CoversNowOrLater(state.GuideRows, now) && archiveCovered) return std::nullopt;
-    const bool triedLately = state.PublishedAt > 0 && now - state.PublishedAt < kGuideRetrySeconds;
-    if (state.GuideRows.empty() && triedLately) return std::nullopt;
-    // Refreshing a guide that was read with its past keeps the past.
-    withArchive = withArchive || state.WithArchive;
-  } else {
-    state.GuideRows.clear();
-    state.GuideNow.clear();
-    state.GuideNext.clear();
-    state.GuideFirstRow = 0;
-    state.PublishedAt = 0;
-    state.ChannelId = std::u16string(streamId);
-  }
-  state.Status = std::u16string(kGuideLoading);
-  state.WithArchive = withArchive;
-  return GuideTicket{++state.GuideRequest, withArchive};
-}
-
-void CancelGuideRequest(GuideState& state, uint64_t request) {
-  std::lock_guard lock(state.GuideLock);
-  if (state.GuideRequest.load() == request) state.Status.clear();
-}
-
-bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket) {
-  source.withArchive = source.withArchive || ticket.withArchive;
-  std::vector<EpgEntry> rows;
-  GetGuide(source, rows);
-  if (state.GuideRequest.load() != ticket.request) return false;
-  return PublishGuide(state, ticket.request, std::move(rows), NowUnix());
-}
-
-bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now) {
-  const Lines lines = LinesFor(rows, now);
-  const auto count = static_cast<int>(rows.size());
-  {
-    std::lock_guard lock(state.GuideLock);
-    if (state.GuideRequest.load() != request) return false;
-    state.GuideRows = std::move(rows);
-    state.GuideNow = lines.now;
-    state.GuideNext = lines.next;
-    state.GuideFirstRow = std::max(lines.current - 1, 0);
-    state.Status.clear();
-    state.PublishedAt = now;
-  }
-  // Written after the lock is released: painters never wait on the disk.
-  WriteLogF(80, "epg rows=%d cur=%d", count, static_cast<int>(lines.current));
-  return true;
-}
-
-bool RefreshGuideLines(GuideState& state, int64_t now) {
-  std::lock_guard lock(state.GuideLock);
-  if (state.GuideRows.empty()) return false;
-  Lines lines = LinesFor(state.GuideRows, now);
-  if (lines.now == state.GuideNow && lines.next == state.GuideNext) return false;
-  state.GuideNow = std::move(lines.now);
-  state.GuideNext = std::move(lines.next);
-  return true;
-}
-
-GuideView CopyGuide(const GuideState& state) {
-  std::lock_guard lock(state.GuideLock);
-  GuideView view;
-  view.rows = state.GuideRows;
-  view.now = state.GuideNow;
-  view.next = state.GuideNext;
-  view.status = state.Status;
-  view.channelId = state.ChannelId;
-  view.firstRow = state.GuideFirstRow;
-  return view;
-}
-
-std::optional<EpgEntry> CopyGuideRow(const GuideState& state, int32_t index) {
-  std::lock_guard lock(state.GuideLock);
-  if (index < 0 || static_cast<size_t>(index) >= state.GuideRows.size()) return std::nullopt;
-  return state.GuideRows[static_cast<size_t>(index)];
-}
-
-std::vector<int32_t> GuideRowsForDay(const GuideState& state, int32_t dayOffset, int64_t now) {
-  std::lock_guard lock(state.GuideLock);
-  return RowsForDay(state.GuideRows, dayOffset, now);
-}
-
-bool GuideIsForChannel(const GuideState& state, std::u16string_view streamId) {
-  std::lock_guard lock(state.GuideLock);
-  return state.ChannelId == streamId;
 }

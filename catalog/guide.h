@@ -1,18 +1,13 @@
 #pragma once
-// The programme guide of the live channel being watched.
+// Reading and fetching the programme guide of live channels.
 //
 // A job fetches a channel's short guide from the Xtream server (with two
-// fall-backs), works out which programme is on now and publishes the rows
-// and the "now" and "next" lines into a GuideState. The screens read that
-// state under its lock; only the newest request may publish, so a slow
-// answer for a channel the user has left never replaces the guide of the
-// channel being watched.
+// fall-backs) and hands the rows back through the mailbox; the main thread
+// keeps them in the guide store (catalog/guide_store.h), whose requests go
+// through one queue (catalog/guide_requests.h).
 //
-// Sections: the row type; reading answers; fetching; choosing rows;
-// the shared state (main thread, job thread, painters).
-#include <atomic>
+// Sections: the row type; reading answers; fetching; choosing rows.
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -111,6 +106,27 @@ std::vector<std::u16string> GuideSiblingIds(const ItemList& liveChannels, std::u
 // rows were found. Blocks for up to about 90 s: job threads only.
 bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows);
 
+// What one fetch came to. `answered` means some request of it was read as a
+// guide listing (even an empty one): a PHP notice alone, an HTML error page,
+// an empty body or a failed connection are no answer, and the rows already
+// held must then stay as they are. `throttled` is the status 429 or 503 that
+// ended the fetch at once (no further request is sent after it), with the
+// Retry-After it carried (seconds, 0 when none).
+struct GuideFetch {
+  std::vector<EpgEntry> rows;
+  bool answered = false;
+  int throttled = 0;
+  int64_t retryAfterSeconds = 0;
+};
+
+// GetGuide's tries, telling how they ended. Job threads only.
+GuideFetch FetchGuide(const GuideSource& source);
+
+// Whether an answer body is a guide listing: it holds the key
+// "epg_listings" (whatever its value: servers send [] or false for none),
+// with anything before it (a PHP notice) allowed.
+bool IsGuideListing(std::string_view body);
+
 // ------------------------------------------------------------ choosing rows
 
 // The programme on at `now`: the first row whose time span (at least one
@@ -120,6 +136,18 @@ int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now);
 
 // Time, two spaces, title: the "now" and "next" lines.
 std::u16string GuideLine(const EpgEntry& entry);
+
+// The "now" and "next" lines at `now` (CurrentGuideRow and the row after
+// it), both empty for no rows. Read at painting time, so they move on when
+// a programme ends without another fetch.
+struct GuideLines {
+  int32_t current = 0;
+  std::u16string now, next;
+};
+GuideLines GuideLinesAt(const std::vector<EpgEntry>& rows, int64_t now);
+
+// When a programme ends (start plus at least one minute).
+int64_t GuideRowEnd(const EpgEntry& entry);
 
 struct LocalDate {
   int year = 0, month = 0, day = 0;
@@ -137,86 +165,3 @@ LocalDate LocalDateDaysBack(int64_t now, int32_t daysBack);
 // programmes before its earlier ones). Rows without a start time belong to
 // today only and come last.
 std::vector<int32_t> RowsForDay(const std::vector<EpgEntry>& rows, int32_t dayOffset, int64_t now);
-
-// -------------------------------------------------------------- shared state
-
-// Status text while a request is under way (the screens show their loading
-// text while it is set and no rows are held).
-inline constexpr std::u16string_view kGuideLoading = u"...";
-
-// The published guide. The main thread starts requests, job threads publish,
-// painters copy; every field but GuideRequest is read and written only under
-// GuideLock.
-struct GuideState {
-  mutable std::mutex GuideLock;
-  std::vector<EpgEntry> GuideRows;
-  std::u16string GuideNow;
-  std::u16string GuideNext;
-  int32_t GuideFirstRow = 0;
-  std::u16string Status;     // kGuideLoading while a request is under way, else empty
-  std::u16string ChannelId;  // the channel of the newest request, held or being fetched
-  int64_t PublishedAt = 0;   // Unix seconds of the last publish
-  bool WithArchive = false;  // the newest request reads the full table too
-  // Incremented under GuideLock by the main thread; jobs also read it
-  // without the lock to give up early.
-  std::atomic<uint64_t> GuideRequest{0};
-};
-
-// A copy of what the painters draw, taken under the lock.
-struct GuideView {
-  std::vector<EpgEntry> rows;
-  std::u16string now, next, status, channelId;
-  int32_t firstRow = 0;
-};
-
-// An empty result for the same channel is not fetched again sooner than this.
-constexpr int64_t kGuideRetrySeconds = 60;
-
-// A started request: what the job must be given.
-struct GuideTicket {
-  uint64_t request = 0;
-  bool withArchive = false;  // also kept when a guide read with the table is refreshed
-};
-
-// Main thread. Starts a request for `streamId` and returns the ticket to hand
-// to GuideJob, or nothing when no job is needed: the guide already holds programmes of that
-// channel that reach past `now` (and the past ones too when `withArchive`),
-// a request for it is under way, or it came back empty less than
-// kGuideRetrySeconds ago. A request for another channel clears the rows and
-// lines at once, so no screen shows one channel's programmes under another's
-// name while loading.
-std::optional<GuideTicket> BeginGuideRequest(GuideState& state, std::u16string_view streamId, int64_t now,
-                                             bool withArchive = false);
-
-// Main thread, when the job for `request` could not be started: leaves the
-// loading state so the screens do not wait for it forever.
-void CancelGuideRequest(GuideState& state, uint64_t request);
-
-// Job thread. Fetches the guide privately and publishes it if the ticket's
-// request is still the newest. Returns true when it published: the caller
-// then posts WM_PANEL_UPDATED. False means a newer request took over; that
-// one posts.
-bool GuideJob(GuideState& state, GuideSource source, GuideTicket ticket);
-
-// The publishing step of GuideJob with the time given: chooses the current
-// row, builds the lines, and under the lock swaps the rows in (only when
-// `request` is still the newest); then writes "epg rows=%d cur=%d" to the log.
-bool PublishGuide(GuideState& state, uint64_t request, std::vector<EpgEntry> rows, int64_t now);
-
-// Main thread (e.g. each second): recomputes the "now" and "next" lines from
-// the rows held, so the player's lines move on when a programme ends without
-// fetching again. Returns whether they changed.
-bool RefreshGuideLines(GuideState& state, int64_t now);
-
-// Painters: everything they draw, copied under the lock.
-GuideView CopyGuide(const GuideState& state);
-
-// One row of the guide held (catch-up copies the programme it plays), or
-// nothing when `index` is outside the rows.
-std::optional<EpgEntry> CopyGuideRow(const GuideState& state, int32_t index);
-
-// The CatchupRows: RowsForDay of the rows held, under the lock.
-std::vector<int32_t> GuideRowsForDay(const GuideState& state, int32_t dayOffset, int64_t now);
-
-// Whether the newest request (held or under way) is for `streamId`.
-bool GuideIsForChannel(const GuideState& state, std::u16string_view streamId);

@@ -71,6 +71,9 @@ struct HttpReply {
   // explain a failure; 0 when no answer came. Fetch returns the body
   // whatever the status.
   int status = 0;
+  // The answer's Retry-After in seconds (either form: a number or a date),
+  // 0 when it sent none; what a 429 or 503 asks the client to wait.
+  int64_t retryAfterSeconds = 0;
   bool whole() const { return end == BodyEnd::Whole; }
 };
 

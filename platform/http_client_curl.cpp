@@ -320,6 +320,9 @@ HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16str
   reply.activeSeconds = std::chrono::duration<double>(ended.active).count();
   long status = 0;
   if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) reply.status = static_cast<int>(status);
+  curl_off_t retryAfter = 0;
+  if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0)
+    reply.retryAfterSeconds = int64_t(retryAfter);
   return reply;
 }
 

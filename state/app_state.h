@@ -10,7 +10,8 @@
 
 #include "catalog/account.h"
 #include "catalog/catalog_item.h"
-#include "catalog/guide.h"
+#include "catalog/guide_requests.h"
+#include "catalog/guide_store.h"
 #include "catalog/panel_clock.h"
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
@@ -47,7 +48,10 @@ struct AppState {
   Catalog catalog;
   std::vector<TrendingMovie> trending;
   SeriesInfo series;
-  GuideState guide;  // shared with the guide job under its own lock
+  // The programmes of the channels looked at lately, and the queue of the
+  // guide requests that fill it (app/guide_jobs.h): main thread only.
+  GuideStore guide;
+  GuideRequests guideRequests;
   XtreamAccount account;
   // What the provider said of that account: the last live load's answer and
   // its account answer (status, expiry, connection limit).

@@ -22,12 +22,18 @@ const CatalogItem* SelectedChannel(const AppState& state) {
   return &state.VisibleLive[index];
 }
 
+// The programmes the store holds for the selected channel.
+const std::vector<EpgEntry>& ChannelGuide(const AppState& state) {
+  const CatalogItem* channel = SelectedChannel(state);
+  return state.guide.RowsOf(channel ? channel->id() : std::u16string_view());
+}
+
 int RowCount(const AppState& state) {
-  return static_cast<int>(GuideRowsForDay(state.guide, state.nav.CatchupDayOffset, NowUnix()).size());
+  return static_cast<int>(RowsForDay(ChannelGuide(state), state.nav.CatchupDayOffset, NowUnix()).size());
 }
 
 void PlaySelectedProgramme(ScreenContext& ctx) {
-  const std::vector<int32_t> rows = GuideRowsForDay(ctx.state.guide, ctx.state.nav.CatchupDayOffset, NowUnix());
+  const std::vector<int32_t> rows = RowsForDay(ChannelGuide(ctx.state), ctx.state.nav.CatchupDayOffset, NowUnix());
   const int index = ctx.state.nav.ListIndex;
   if (index < 0 || index >= static_cast<int>(rows.size())) return;
   ctx.actions.PlayCatchup(rows[index]);
@@ -89,10 +95,11 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
                         selected ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }
 
-  const GuideView guide = CopyGuide(state.guide);
-  const std::vector<int32_t> rows = RowsForDay(guide.rows, state.nav.CatchupDayOffset, nowUnix);
+  const std::vector<EpgEntry>& guide = ChannelGuide(state);
+  const std::vector<int32_t> rows = RowsForDay(guide, state.nav.CatchupDayOffset, nowUnix);
   if (rows.empty()) {
-    const bool loading = guide.status == kGuideLoading;
+    const CatalogItem* channel = SelectedChannel(state);
+    const bool loading = channel && state.guideRequests.Pending(channel->id());
     res.DrawTrimmedLine(FontId::Label, Translate(loading ? "catchup_loading" : "catchup_empty"),
                         RectF{res.X(kRowsLeft), res.Y(300), W - res.X(32), res.Y(380)}, brush.Dim,
                         kAlignLeadingCentered);
@@ -106,7 +113,7 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
     const RectF row = CatchupRowRect(slot, W, H);
     const bool focused = first + slot == selected;
     if (focused) res.FillRect(row, brush.Blue);
-    res.DrawTrimmedLine(FontId::Row, GuideLine(guide.rows[rows[first + slot]]),
+    res.DrawTrimmedLine(FontId::Row, GuideLine(guide[size_t(rows[first + slot])]),
                         RectF{row.left + 16, row.top, row.right - 16, row.bottom},
                         focused ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
   }

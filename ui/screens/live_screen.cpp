@@ -175,26 +175,32 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
   res.DrawScrollbar(l.channelRight - 16, l.channels.top, l.channels.bottom, l.channelFirst, l.channels.visible, total);
 }
 
-void PaintGuide(RenderResources& res, const AppState& state, const GuideView& guide, const LiveLayout& l,
-                int64_t now) {
+// The programmes of the selected channel the store holds (fresh or stale).
+const std::vector<EpgEntry>& SelectedGuideRows(const AppState& state) {
+  const int index = state.nav.ChannelIndex;
+  if (index < 0 || index >= int(state.VisibleLive.size())) return state.guide.RowsOf({});
+  return state.guide.RowsOf(state.VisibleLive[size_t(index)].id());
+}
+
+void PaintGuide(RenderResources& res, const AppState& state, const LiveLayout& l, int64_t now) {
   const Brushes& brush = res.Brush();
   const int index = state.nav.ChannelIndex;
   if (index < 0 || index >= int(state.VisibleLive.size())) return;
   const CatalogItem& channel = state.VisibleLive[size_t(index)];
   res.DrawTrimmedLine(FontId::Label, CleanDisplayName(channel.name()), res.Design(978, 659, 1900, 702), brush.White,
                       kAlignLeadingCentered);
-  const bool ours = guide.channelId == channel.id();
-  if (!ours || guide.rows.empty()) {
-    // A guide for another channel means none was asked for this one (a
-    // locked category waits for the PIN): nothing is loading.
-    const bool loading = ours && guide.status == kGuideLoading;
+  const std::vector<EpgEntry>& rows = state.guide.RowsOf(channel.id());
+  if (rows.empty()) {
+    // Nothing asked for this channel (a locked category waits for the PIN)
+    // or nothing came: nothing is loading.
+    const bool loading = state.guideRequests.Pending(channel.id());
     res.DrawTrimmedLine(FontId::Hint, Translate(loading ? "buffering" : "no_info"), res.Design(978, 713, 1900, 753),
                         brush.Dim, kAlignLeadingCentered);
     return;
   }
-  const int total = int(guide.rows.size());
+  const int total = int(rows.size());
   for (int offset = 0; offset < l.guide.visible && l.guideFirst + offset < total; ++offset) {
-    const EpgEntry& entry = guide.rows[size_t(l.guideFirst + offset)];
+    const EpgEntry& entry = rows[size_t(l.guideFirst + offset)];
     const double top = l.guide.RowTop(offset), bottom = top + l.guide.rowHeight;
     const int64_t s = entry.start, e = s + 60 * int64_t(std::max(1, entry.durationMin));
     const bool current = s >= 1 && s <= now && now < e;
@@ -239,8 +245,7 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
   const std::vector<CategoryRow> categories = CategoryRowsOf(state.catalog.LiveCategories, visible,
                                                              state.catalog.LiveChannels, s.HistoryLive, s.FavLive,
                                                              s.LockCh, counts_);
-  const GuideView guide = CopyGuide(state.guide);
-  const LiveLayout l = LiveLayoutOf(state, int(categories.size()), int(guide.rows.size()), W, H);
+  const LiveLayout l = LiveLayoutOf(state, int(categories.size()), int(SelectedGuideRows(state).size()), W, H);
 
   res.FillRect(RectF{l.categoryRight, res.Y(kBodyTop), l.channelRight, H}, kChannelFill);
   res.FillRect(RectF{l.channelRight, l.guideTop, W, H}, kChannelFill);
@@ -250,7 +255,7 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
   res.FillRect(RectF{res.X(439), res.Y(kBodyTop), res.X(442), res.Y(kRowsBottom)}, res.Brush().Accent);
   res.FillRect(RectF{res.X(957), res.Y(kBodyTop), l.channelRight, res.Y(kRowsBottom)}, res.Brush().Accent);
   PaintChannels(res, state, l);
-  PaintGuide(res, state, guide, l, FromLocalTime(now));
+  PaintGuide(res, state, l, FromLocalTime(now));
   PaintButtons(res, l);
 
   // The preview shows through the interface layer.
@@ -507,8 +512,7 @@ void Wheel(ScreenContext& ctx, const PointerEvent& event, const LiveLayout& l, i
   if (event.x < l.categoryRight) {
     nav.LiveCategoryScroll = ClampFirst(l.categoryFirst - 3 * notches, l.categories.visible, categoryCount);
   } else if (event.x >= ctx.width / 2.0 && event.y >= l.guideTop) {  // the guide panel, under the preview
-    const GuideView guide = CopyGuide(state.guide);
-    nav.GuideRowIndex = ClampFirst(l.guideFirst - notches, l.guide.visible, int(guide.rows.size()));
+    nav.GuideRowIndex = ClampFirst(l.guideFirst - notches, l.guide.visible, int(SelectedGuideRows(state).size()));
   } else {
     nav.ChannelScroll = ClampFirst(l.channelFirst - 3 * notches, l.channels.visible, int(state.VisibleLive.size()));
   }
@@ -553,7 +557,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   NavState& nav = state.nav;
   const std::vector<int> visible = VisibleLiveCategories(state);
   const int categoryCount = int(visible.size()), channelCount = int(state.VisibleLive.size());
-  const int guideCount = int(CopyGuide(state.guide).rows.size());
+  const int guideCount = int(SelectedGuideRows(state).size());
   const LiveLayout l = LiveLayoutOf(state, categoryCount, guideCount, ctx.width, ctx.height);
   switch (event.kind) {
     case PointerEvent::Kind::Wheel: Wheel(ctx, event, l, categoryCount); return;

@@ -427,10 +427,10 @@ void PaintLogo(RenderResources& res, const RectF& box, const CatalogItem& channe
 }
 
 // The share of the current programme that has passed, or -1.
-double ProgrammeShare(const GuideView& guide, int64_t nowUnix) {
-  const int32_t row = CurrentGuideRow(guide.rows, nowUnix);
-  if (row < 0 || size_t(row) >= guide.rows.size()) return -1;
-  const EpgEntry& e = guide.rows[size_t(row)];
+double ProgrammeShare(const std::vector<EpgEntry>& rows, int64_t nowUnix) {
+  const int32_t row = CurrentGuideRow(rows, nowUnix);
+  if (row < 0 || size_t(row) >= rows.size()) return -1;
+  const EpgEntry& e = rows[size_t(row)];
   if (e.start < 1 || e.durationMin <= 0 || nowUnix < e.start) return -1;
   return double(nowUnix - e.start) / (double(e.durationMin) * 60);
 }
@@ -450,14 +450,15 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
   std::u16string title = CleanDisplayName(channel.name());
   if (!channel.num().empty()) title = std::u16string(channel.num()) + u"  " + title;
   res.DrawTrimmedLine(FontId::StripLarge, title, l.title, kText, kAlignLeadingCentered);
-  const GuideView guide = CopyGuide(state.guide);
-  const bool ours = guide.channelId == channel.id();
+  // The lines are read at painting time: they move on when a programme ends.
+  const std::vector<EpgEntry>& rows = state.guide.RowsOf(channel.id());
+  const GuideLines lines = GuideLinesAt(rows, nowUnix);
   const std::u16string noInfo(Translate("no_info"));
-  res.DrawTrimmedLine(FontId::StripSmall, ours && !guide.now.empty() ? guide.now : noInfo, l.now, kText,
+  res.DrawTrimmedLine(FontId::StripSmall, !lines.now.empty() ? lines.now : noInfo, l.now, kText,
                   kAlignLeadingCentered);
-  res.DrawTrimmedLine(FontId::StripSmall, ours && !guide.next.empty() ? guide.next : noInfo, l.next, kDimText,
+  res.DrawTrimmedLine(FontId::StripSmall, !lines.next.empty() ? lines.next : noInfo, l.next, kDimText,
                   TextAlign{HAlign::Trailing, VAlign::Center});
-  PaintBar(res, l.progress, ours ? ProgrammeShare(guide, nowUnix) : -1);
+  PaintBar(res, l.progress, rows.empty() ? -1 : ProgrammeShare(rows, nowUnix));
   for (const StripControl& c : l.controls) {
     switch (c.hit.kind) {
       case StripHit::Kind::StripButton: PaintExpandedButton(res, c, s); break;

@@ -1,0 +1,58 @@
+#pragma once
+// The job side of the guide: every guide request to the provider is queued
+// in GuideRequests, started here on a job thread when the queue lets it,
+// and its answer merged into the GuideStore on the main thread.
+//
+// A job gets a copy of what it needs (GuideSource) and delivers a
+// GuideLoaded through the mailbox; it never touches the store or the queue.
+// When the queue must wait (the spacing between starts, a back-off), a job
+// that only sleeps delivers a GuideWake at the time the next may start.
+// Every function here runs on the main thread.
+#include <cstdint>
+#include <string_view>
+
+#include "app/jobs.h"
+#include "catalog/guide_requests.h"
+#include "catalog/guide_store.h"
+
+struct AppState;
+
+// What the guide jobs work on: the main thread's store and queue, and what a
+// request is sent with.
+struct GuideDesk {
+  GuideStore& store;
+  GuideRequests& requests;
+  const XtreamAccount& account;
+  const SharedItems& liveChannels;
+  JobMailbox& mailbox;
+};
+
+GuideDesk GuideDeskOf(AppState& state, JobMailbox& mailbox);
+
+// Asks for the guide of `streamId` (its past too when `withPast`): nothing is
+// sent when the store holds a valid answer; otherwise the channel is queued
+// and started as soon as the queue lets it. The channel counts as the one
+// being looked at (the store keeps it longest).
+void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool withPast, int64_t nowMs, int64_t nowUnix);
+
+// Starts every request the queue lets start now, each logged as
+// "guide request id=<stream id> inflight=<n>", and sets a wake-up for the
+// next one that must wait.
+void PumpGuideRequests(const GuideDesk& desk, int64_t nowMs);
+
+// A job's answer: into the store when it is a listing for the current
+// account ("epg rows=%d cur=%d" logged as before; an unreadable answer
+// logs no rows and leaves the stored ones as they are), a back-off started
+// for a 429 or 503 ("guide backoff status=<code> wait=<s>s"), then the next
+// requests started. Returns whether the store changed.
+bool MergeGuideAnswer(const GuideDesk& desk, GuideLoaded& answer, int64_t nowMs, int64_t nowUnix);
+
+// A wake-up came: the requests that waited for it start.
+void MergeGuideWake(const GuideDesk& desk, const GuideWake& wake, int64_t nowMs);
+
+// Another account: no programme or request of the old one is kept.
+void ForgetGuides(AppState& state);
+
+// The guide of a live channel for the screens and the player (RequestGuide
+// on the application's state and clocks).
+void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId, bool withArchive = false);
