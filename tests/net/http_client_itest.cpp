@@ -70,21 +70,6 @@ class HttpClientTest : public ::testing::Test {
   std::string Url(const StandInServer& server, const std::string& target) { return server.BaseUrl() + target; }
 };
 
-TEST_F(HttpClientTest, ErrorPagesReturnTheirBodies) {
-  StandInServer server;
-  server.http().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 404;
-    res.set_content("not here", "text/plain");
-  });
-  server.http().Get("/broken", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 500;
-    res.set_content("{\"error\":1}", "application/json");
-  });
-  ASSERT_TRUE(server.Start());
-  EXPECT_EQ(HttpClient::Get(W(Url(server, "/missing")), kTimeoutMs), "not here");
-  EXPECT_EQ(HttpClient::Get(W(Url(server, "/broken")), kTimeoutMs), "{\"error\":1}");
-}
-
 TEST_F(HttpClientTest, LongBodiesAreCutAtExactlyTheCap) {
   const std::string small = PatternBody(1000);
   const std::string large = PatternBody(6 * 1024 * 1024 + 123);
@@ -301,12 +286,22 @@ TEST_F(HttpClientTest, PostSendsExactlyTheBodyAndTheGivenHeaders) {
   EXPECT_EQ(SentHeaderNames(seen), (std::set<std::string>{"Host", "User-Agent", "Content-Length"}));
 }
 
-TEST_F(HttpClientTest, RedirectsAreFollowedUpToTen) {
+TEST_F(HttpClientTest, ErrorPagesReturnTheirBodiesAndRedirectsAreFollowedUpToTen) {
   StandInServer server;
+  server.http().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 404;
+    res.set_content("not here", "text/plain");
+  });
+  server.http().Get("/broken", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 500;
+    res.set_content("{\"error\":1}", "application/json");
+  });
   server.http().Get("/from", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/to"); });
   server.http().Get("/to", [](const httplib::Request&, httplib::Response& res) { res.set_content("arrived", "text/plain"); });
   server.http().Get("/loop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
   ASSERT_TRUE(server.Start());
+  EXPECT_EQ(HttpClient::Get(W(Url(server, "/missing")), kTimeoutMs), "not here");
+  EXPECT_EQ(HttpClient::Get(W(Url(server, "/broken")), kTimeoutMs), "{\"error\":1}");
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/from")), kTimeoutMs), "arrived");
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/loop")), kTimeoutMs), "");
   EXPECT_EQ(RecordedTo(server, "/loop", 11).size(), 11u);  // the first request and ten redirects
@@ -372,23 +367,20 @@ class HttpsClientTest : public HttpClientTest {
   std::unique_ptr<StandInServer> secure_;
 };
 
-TEST_F(HttpsClientTest, TrustedSelfSignedServerAnswersAndUntrustedDoesNot) {
+TEST_F(HttpsClientTest, TrustedSelfSignedServerAnswersUntrustedDoesNotAndNoHopGoesBackToHttp) {
   HttpClient::SetExtraTrustedCertificates(certificate_.certFile());
   EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/secret"), kTimeoutMs), "s3cret");
   EXPECT_EQ(HttpClient::Get(W(plain_.BaseUrl() + "/up"), kTimeoutMs), "s3cret");  // http -> https is fine
-  HttpClient::SetExtraTrustedCertificates("");
-  EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/secret"), kTimeoutMs), "");
-  // A request that fails verification never reaches the handler.
-  EXPECT_EQ(RecordedTo(*secure_, "/secret", 2).size(), 2u);
-}
-
-TEST_F(HttpsClientTest, RedirectFromHttpsToHttpIsRefused) {
-  HttpClient::SetExtraTrustedCertificates(certificate_.certFile());
   EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/down"), kTimeoutMs), "");
   // Even after starting on http, a hop back from https is refused.
   EXPECT_EQ(HttpClient::Get(W(plain_.BaseUrl() + "/up-then-down"), kTimeoutMs), "");
   EXPECT_EQ(RecordedTo(*secure_, "/down", 2).size(), 2u);
   EXPECT_TRUE(plain_.RequestsTo("/landing").empty());
+
+  HttpClient::SetExtraTrustedCertificates("");
+  EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/secret"), kTimeoutMs), "");
+  // A request that fails verification never reaches the handler.
+  EXPECT_EQ(RecordedTo(*secure_, "/secret", 2).size(), 2u);
 }
 
 }  // namespace
