@@ -8,15 +8,14 @@
 
 namespace {
 
-TEST(Account, DerivesServerUserAndPasswordInAnyKeyOrder) {
+TEST(Account, DerivesServerUserAndPasswordInAnyOrderUndecodedAndNeedsAUser) {
   const XtreamAccount expected{u"http://tv.example.com:8080", u"a", u"b", true};
   EXPECT_EQ(DeriveXtreamSource(u"http://tv.example.com:8080/get.php?username=a&password=b&type=m3u_plus&output=ts"),
             expected);
   EXPECT_EQ(DeriveXtreamSource(u"http://tv.example.com:8080/get.php?password=b&type=m3u_plus&username=a&output=ts"),
             expected);
-}
 
-TEST(Account, EmptyPasswordIsEnoughButAUserIsNot) {
+  // An empty password is enough, an empty user is not.
   const XtreamAccount noPassword = DeriveXtreamSource(u"http://h.example/get.php?username=a&password=");
   EXPECT_TRUE(noPassword.IsXtream);
   EXPECT_EQ(noPassword.Password, u"");
@@ -26,9 +25,8 @@ TEST(Account, EmptyPasswordIsEnoughButAUserIsNot) {
   EXPECT_FALSE(DeriveXtreamSource(u"/get.php?username=a&password=b").IsXtream);  // no server
   EXPECT_FALSE(DeriveXtreamSource(u"http://h.example/list.m3u?username=a&password=b").IsXtream);
   EXPECT_EQ(DeriveXtreamSource(u""), XtreamAccount{});
-}
 
-TEST(Account, NothingIsDecodedSoAnAmpersandCutsTheName) {
+  // Nothing is decoded, so an ampersand cuts the name.
   const XtreamAccount a = DeriveXtreamSource(u"http://h.example/get.php?username=tom&jerry&password=p%26q");
   EXPECT_EQ(a.User, u"tom");
   EXPECT_EQ(a.Password, u"p%26q");

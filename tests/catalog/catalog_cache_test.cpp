@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <optional>
-#include <random>
 #include <string>
 
 #include "store/file_io.h"
+#include "tests/fixtures/temp_data_home.h"
 
 namespace {
 
@@ -19,34 +17,13 @@ const std::u16string kUrl = u"http://srv.example:8080/get.php?username=u&passwor
 // Every test gets a data folder of its own under the temporary folder.
 class CatalogCacheTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    if (old) oldXdg_ = old;
-    // A random part keeps parallel runs (other build trees) apart.
-    root_ = fs::temp_directory_path() /
-            ("vistra_cache_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-             std::to_string(std::random_device{}()));
-    fs::remove_all(root_);
-    fs::create_directories(root_);
-    setenv("XDG_DATA_HOME", root_.c_str(), 1);
-    dir_ = CatalogDir();
-  }
-  void TearDown() override {
-    if (oldXdg_) {
-      setenv("XDG_DATA_HOME", oldXdg_->c_str(), 1);
-    } else {
-      unsetenv("XDG_DATA_HOME");
-    }
-    fs::remove_all(root_);
-  }
   void Write(const char* name, std::string_view bytes) {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
   }
   std::string Read(const char* name) { return ReadWholeFile(dir_ / name).value_or("<missing>"); }
 
-  fs::path root_;
-  fs::path dir_;
-  std::optional<std::string> oldXdg_;
+  TempDataHome home_;
+  const fs::path dir_ = CatalogDir();
 };
 
 CatalogItem Item(ItemKind kind, std::u16string_view id, std::u16string_view name, int32_t archive = 0,
@@ -153,7 +130,7 @@ TEST_F(CatalogCacheTest, AWrongFirstLineLeavesTheListsAlone) {
   EXPECT_EQ(categories, (std::vector<Category>{{u"Only", u"1"}}));
 }
 
-TEST_F(CatalogCacheTest, LoadTrustsOnlyTheSamePlaylist) {
+TEST_F(CatalogCacheTest, LoadTrustsOnlyTheSamePlaylistEvenAnEmptyOne) {
   SaveCatalogCache(SampleCatalog(), kUrl);
   Catalog other;
   other.LiveCategories = {{u"Mine", u"m"}};
@@ -165,15 +142,12 @@ TEST_F(CatalogCacheTest, LoadTrustsOnlyTheSamePlaylist) {
   fs::remove(dir_ / "meta.txt");
   EXPECT_FALSE(LoadCatalogCache(kUrl, other));
   EXPECT_TRUE(other.LiveChannels->empty());
-}
 
-TEST_F(CatalogCacheTest, EmptyPlaylistMatchesAnEmptyMetaLine) {
-  const Catalog saved = SampleCatalog();
-  SaveCatalogCache(saved, u"");
+  // An empty playlist matches an empty meta line.
+  SaveCatalogCache(SampleCatalog(), u"");
   EXPECT_EQ(Read("meta.txt"), "\n");
-  Catalog loaded;
-  EXPECT_TRUE(LoadCatalogCache(u"", loaded));
-  EXPECT_EQ(loaded.LiveChannels->size(), 2u);
+  EXPECT_TRUE(LoadCatalogCache(u"", other));
+  EXPECT_EQ(other.LiveChannels->size(), 2u);
 }
 
 TEST_F(CatalogCacheTest, MoviesAndSeriesDoNotDecideTheResult) {

@@ -21,7 +21,7 @@ TEST(Categories, AdultTestIgnoresCaseAndLooksAtIdOnlyForXxx) {
   EXPECT_FALSE(IsAdultCategory({u"", u""}));
 }
 
-TEST(Categories, LiveRebuildPutsSpecialsFirstAndAdultLast) {
+TEST(Categories, LiveRebuildPutsSpecialsFirstAdultLastAndABadIndexOnAll) {
   std::vector<Category> list = {{u"ALL", u""},          {u"FAVORITES", u"fav"}, {u"Movies 18+", u"10"},
                                 {u"News", u"11"},        {u"Late", u"XXX3"},     {u"Recently Viewed", u"recent"},
                                 {u"Sports", u"12"},      {u"Misc", u""},         {u"+ Add Group", u"addgrp"}};
@@ -38,18 +38,16 @@ TEST(Categories, LiveRebuildPutsSpecialsFirstAndAdultLast) {
   const auto once = list;
   RebuildLiveCategories(list, index);
   EXPECT_EQ(list, once);
-}
 
-TEST(Categories, LiveIndexFallsBackToAll) {
   for (int bad : {0, -1, 6, 99}) {  // 0 is "+ Add Group"; the list has 6 entries
-    std::vector<Category> list = {{u"News", u"1"}};
-    int index = bad;
-    RebuildLiveCategories(list, index);
-    EXPECT_EQ(index, kLiveAllIndex) << bad;
+    std::vector<Category> news = {{u"News", u"1"}};
+    int fallback = bad;
+    RebuildLiveCategories(news, fallback);
+    EXPECT_EQ(fallback, kLiveAllIndex) << bad;
   }
-  std::vector<Category> list = {{u"News", u"1"}};
-  int index = 5;
-  RebuildLiveCategories(list, index);
+  std::vector<Category> news = {{u"News", u"1"}};
+  index = 5;
+  RebuildLiveCategories(news, index);
   EXPECT_EQ(index, 5);
 }
 

@@ -73,7 +73,7 @@ TEST_F(LiveListTest, AllListsEveryChannelOutsideHiddenCategories) {
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"1", u"3"}));
 }
 
-TEST_F(LiveListTest, RecentFollowsCatalogOrderAndHonoursHiddenCategories) {
+TEST_F(LiveListTest, RecentFavoriteAndLockUseTheirOwnListsInCatalogOrder) {
   settings.HistoryLive = {u"5", u"1", u"2", u"gone"};
   settings.HideLive = {u"s"};
   Select(u"recent");
@@ -82,9 +82,7 @@ TEST_F(LiveListTest, RecentFollowsCatalogOrderAndHonoursHiddenCategories) {
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"1"}));
   settings.HideLive.clear();
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"1", u"2", u"5"}));
-}
 
-TEST_F(LiveListTest, FavoriteAndLockUseTheirOwnLists) {
   settings.FavLive = {u"4", u"2"};
   settings.LockCh = {u"3"};
   Select(u"fav");
@@ -93,28 +91,21 @@ TEST_F(LiveListTest, FavoriteAndLockUseTheirOwnLists) {
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"3"}));
 }
 
-TEST_F(LiveListTest, NameSortIsOrdinalOverTheSortKey) {
+TEST_F(LiveListTest, SortsAreOrdinalOverTheSortKeyOrTheNumberText) {
   settings.LiveSort = 1;
   // Capitals sort before small letters; decorations are ignored.
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"3", u"5", u"4", u"1", u"2"}));
   settings.LiveSort = 2;
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"2", u"1", u"4", u"5", u"3"}));
+  settings.LiveSort = 3;
+  EXPECT_EQ(Ids(Rebuild()), (IdVector{u"4", u"3", u"2", u"1", u"5"}));  // text, not value: "", "1", "10", "2", "3"
+  settings.LiveSort = 7;  // unknown: catalog order
+  EXPECT_EQ(Ids(Rebuild()), (IdVector{u"1", u"2", u"3", u"4", u"5"}));
   settings.LiveSort = 1;
   Select(u"s");
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"5", u"2"}));
-}
-
-TEST_F(LiveListTest, NumberSortComparesTextNotValue) {
-  settings.LiveSort = 3;
-  EXPECT_EQ(Ids(Rebuild()), (IdVector{u"4", u"3", u"2", u"1", u"5"}));  // "", "1", "10", "2", "3"
-  settings.LiveSort = 7;  // unknown: catalog order
-  EXPECT_EQ(Ids(Rebuild()), (IdVector{u"1", u"2", u"3", u"4", u"5"}));
-}
-
-TEST_F(LiveListTest, SortFollowsANewItemList) {
-  settings.LiveSort = 1;
-  Rebuild();
-  catalog.LiveChannels = Items(ItemKind::Live, {{u"7", u"Beta", u"n", u""}, {u"8", u"Alpha", u"n", u""}});
+  // A new item list is sorted anew.
+  catalog.LiveChannels = Items(ItemKind::Live, {{u"7", u"Beta", u"s", u""}, {u"8", u"Alpha", u"s", u""}});
   EXPECT_EQ(Ids(Rebuild()), (IdVector{u"8", u"7"}));
 }
 

@@ -169,10 +169,14 @@ TEST_F(XtreamClientTest, SeriesInfoOfEverySeries) {
   EXPECT_EQ(unknown, SeriesInfo{});
 }
 
-TEST_F(XtreamClientTest, EmptyAnswerOrErrorPageKeepsThePreviousLists) {
+// However a load fails (an empty answer, an error page, a dropped connection
+// however the answer was framed, a categories list cut short or over its
+// cap), the lists already shown stay: the very same lists.
+TEST_F(XtreamClientTest, AFailedLoadKeepsThePreviousLists) {
   Catalog catalog;
   ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
   ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
   const Catalog before = catalog;
 
   provider_->SetEmptyAnswer("get_live_streams");
@@ -181,28 +185,62 @@ TEST_F(XtreamClientTest, EmptyAnswerOrErrorPageKeepsThePreviousLists) {
   EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
   provider_->SetErrorPage("get_live_streams", 404);
   EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+  provider_->ClearFaults();
 
-  EXPECT_EQ(catalog.LiveChannels, before.LiveChannels);  // the very same list
+  using Cut = XtreamFixture::CutStyle;
+  const size_t half = generated().liveStreams.size() / 2;
+  // For the unsized answer the missing closing bracket is the only sign.
+  for (const Cut style : {Cut::Unsized, Cut::Announced, Cut::Chunked}) {
+    provider_->SetCut("get_live_streams", half, style);
+    EXPECT_FALSE(LoadLive(account_, u"ts", catalog)) << int(style);
+  }
+  // Cut just before the closing bracket: every record is there, still not whole.
+  provider_->SetCut("get_live_streams", generated().liveStreams.rfind(']'), Cut::Unsized);
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+  provider_->ClearFaults();
+  // A categories list cut short fails the load too (one missing altogether
+  // does not: FailedCategoriesStillLoadTheItems).
+  provider_->SetCut("get_series_categories", generated().seriesCategories.size() / 2, Cut::Unsized);
+  EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  provider_->SetPadding("get_live_categories", 5 * kMiB, XtreamFixture::PadAt::AfterOpen);  // over its 4 MiB cap
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
+
+  EXPECT_EQ(catalog.LiveChannels, before.LiveChannels);
   EXPECT_EQ(catalog.Movies, before.Movies);
+  EXPECT_EQ(catalog.Series, before.Series);
   EXPECT_EQ(catalog.LiveCategories, before.LiveCategories);
   EXPECT_EQ(catalog.MovieCategories, before.MovieCategories);
+  EXPECT_EQ(catalog.SeriesCategories, before.SeriesCategories);
 
   // An error page on a fresh catalog gives no items and no categories.
+  provider_->SetErrorPage("get_live_streams", 404);
   Catalog fresh;
   EXPECT_FALSE(LoadLive(account_, u"ts", fresh));
   EXPECT_TRUE(fresh.LiveChannels->empty());
   EXPECT_TRUE(fresh.LiveCategories.empty());
 }
 
-TEST_F(XtreamClientTest, WrongCredentialsGiveNothing) {
+TEST_F(XtreamClientTest, NoXtreamAccountMakesNoRequestAndWrongCredentialsGiveNothing) {
+  XtreamAccount notXtream = account_;
+  notXtream.IsXtream = false;
+  Catalog catalog;
+  EXPECT_FALSE(LoadLive(notXtream, u"ts", catalog));
+  EXPECT_FALSE(LoadVodOrSeries(notXtream, VodKind::Movies, catalog));
+  EXPECT_FALSE(LoadVodOrSeries(notXtream, VodKind::Series, catalog));
+  SeriesInfo info{{{u"1", u"t", u"mp4", u"1"}}, u"plot"};
+  EXPECT_FALSE(GetSeriesInfo(notXtream, u"9000", info));
+  EXPECT_EQ(info, SeriesInfo{});
+  EXPECT_TRUE(catalog.LiveCategories.empty());
+  EXPECT_TRUE(server_.Requests().empty());
+
   XtreamAccount wrong = account_;
   wrong.Password = u"guess";
-  Catalog catalog;
+  catalog = Catalog{};
   EXPECT_FALSE(LoadLive(wrong, u"ts", catalog));
   EXPECT_FALSE(LoadVodOrSeries(wrong, VodKind::Series, catalog));
   EXPECT_TRUE(catalog.LiveChannels->empty());
   EXPECT_TRUE(catalog.Series->empty());
-  SeriesInfo info;
+  info = SeriesInfo{};
   EXPECT_FALSE(GetSeriesInfo(wrong, generated().seriesDetails.begin()->first, info));
 }
 
@@ -264,36 +302,6 @@ TEST_F(XtreamClientTest, AListOverTheOldCapLoadsWhole) {
   EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
 }
 
-TEST_F(XtreamClientTest, AnswerCutShortFailsTheLoadAndKeepsThePreviousLists) {
-  Catalog catalog;
-  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
-  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
-  const Catalog before = catalog;
-  using Cut = XtreamFixture::CutStyle;
-  const size_t half = generated().liveStreams.size() / 2;
-  // A dropped connection, however the answer was framed; for the unsized
-  // one the missing closing bracket is the only sign.
-  for (const Cut style : {Cut::Unsized, Cut::Announced, Cut::Chunked}) {
-    provider_->SetCut("get_live_streams", half, style);
-    EXPECT_FALSE(LoadLive(account_, u"ts", catalog)) << int(style);
-  }
-  // Cut just before the closing bracket: every record is there, still not whole.
-  provider_->SetCut("get_live_streams", generated().liveStreams.rfind(']'), Cut::Unsized);
-  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
-  provider_->ClearFaults();
-  // A categories list cut short fails the load too; a categories answer that
-  // is missing altogether does not (the items load under "All").
-  provider_->SetCut("get_series_categories", generated().seriesCategories.size() / 2, Cut::Unsized);
-  EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Series, catalog));
-  provider_->SetPadding("get_live_categories", 5 * kMiB, XtreamFixture::PadAt::AfterOpen);  // over its 4 MiB cap
-  EXPECT_FALSE(LoadLive(account_, u"ts", catalog));
-
-  EXPECT_EQ(catalog.LiveChannels, before.LiveChannels);  // the very same lists
-  EXPECT_EQ(catalog.Series, before.Series);
-  EXPECT_EQ(catalog.LiveCategories, before.LiveCategories);
-  EXPECT_EQ(catalog.SeriesCategories, before.SeriesCategories);
-}
-
 TEST_F(XtreamClientTest, SlowAnswersAreAwaited) {
   provider_->SetDelay("get_live_categories", std::chrono::milliseconds(400));
   provider_->SetDelay("get_live_streams", std::chrono::milliseconds(400));
@@ -305,20 +313,6 @@ TEST_F(XtreamClientTest, SlowAnswersAreAwaited) {
   const auto& [id, expected] = *generated().seriesDetails.begin();
   GetSeriesInfo(account_, id, info);
   EXPECT_EQ(info, expected);
-}
-
-TEST_F(XtreamClientTest, NotAnXtreamAccountMakesNoRequest) {
-  XtreamAccount notXtream = account_;
-  notXtream.IsXtream = false;
-  Catalog catalog;
-  EXPECT_FALSE(LoadLive(notXtream, u"ts", catalog));
-  EXPECT_FALSE(LoadVodOrSeries(notXtream, VodKind::Movies, catalog));
-  EXPECT_FALSE(LoadVodOrSeries(notXtream, VodKind::Series, catalog));
-  SeriesInfo info{{{u"1", u"t", u"mp4", u"1"}}, u"plot"};
-  EXPECT_FALSE(GetSeriesInfo(notXtream, u"9000", info));
-  EXPECT_EQ(info, SeriesInfo{});
-  EXPECT_TRUE(catalog.LiveCategories.empty());
-  EXPECT_TRUE(server_.Requests().empty());
 }
 
 }  // namespace

@@ -74,16 +74,14 @@ TEST(XtreamParse, TvArchiveReadsLikeAtoi) {
   for (size_t i = 0; i < items.size(); ++i) EXPECT_EQ(items[i].tvArchive(), expected[i]) << "item " << i;
 }
 
-TEST(XtreamParse, BracesAndQuotesInsideNamesDoNotSplitObjects) {
+TEST(XtreamParse, BracesAndQuotesInsideNamesDoNotSplitObjectsAndEmptyListsGiveNone) {
   const auto items = ParseLiveStreams(R"([{"stream_id":"1","name":"} Late {"},
     {"stream_id":"2","name":"Say \"Hi\" \\o\/ {"},{"stream_id":"3","name":"\u0041\n"}])", Account(), u"ts");
   ASSERT_EQ(items.size(), 3u);
   EXPECT_EQ(items[0].name(), u"} Late {");
   EXPECT_EQ(items[1].name(), u"Say \"Hi\" \\o/ {");
   EXPECT_EQ(items[2].name(), u"A\n");
-}
 
-TEST(XtreamParse, EmptyArrayGivesNoItems) {
   EXPECT_TRUE(ParseLiveStreams("[]", Account(), u"ts").empty());
   EXPECT_TRUE(ParseVodOrSeries("[]", Account(), VodKind::Movies).empty());
   EXPECT_TRUE(ParseServerCategories("").empty());
@@ -145,13 +143,24 @@ TEST(XtreamParse, SeriesInfoEpisodesInOrderWithFallbacks) {
   EXPECT_EQ(info.Episodes, expected);
 }
 
-TEST(XtreamParse, SeriesInfoWithoutEpisodesGivesNone) {
+TEST(XtreamParse, SeriesInfoScanStartsAtTheEpisodesKeyAndMayFindNone) {
   SeriesInfo info;
   EXPECT_FALSE(ParseSeriesInfo(R"({"seasons":[],"info":{"plot":"x"},"episodes":[]})", info));
   EXPECT_EQ(info.SeriesPlot, u"x");
   EXPECT_FALSE(ParseSeriesInfo(R"({"episodes":{"1":[{"id":"1","title":"t","info":{}}]}})", info));
   EXPECT_TRUE(info.Episodes.empty());
   EXPECT_FALSE(ParseSeriesInfo("", info));
+
+  // Objects before "episodes" are not episodes even when they look like one,
+  // and the word "episodes" as a value does not move the start.
+  const std::string json = R"({"info":{"name":"episodes","plot":"p"},"seasons":[{"id":"0","episode_num":0}],
+    "episodes":[{"id":"5","episode_num":1}]})";
+  ASSERT_TRUE(ParseSeriesInfo(json, info));
+  ASSERT_EQ(info.Episodes.size(), 1u);
+  EXPECT_EQ(info.Episodes[0].id, u"5");
+  // Without an "episodes" key the whole answer is searched.
+  ASSERT_TRUE(ParseSeriesInfo(R"([{"id":"1","container_extension":"mkv","season":3}])", info));
+  EXPECT_EQ(info.Episodes[0].season, u"3");
 }
 
 // Whether an object is an episode or a container of episodes depends on its
@@ -173,20 +182,6 @@ TEST(XtreamParse, SeriesInfoEpisodeDetectionIgnoresObjectSizes) {
   ASSERT_EQ(info.Episodes.size(), 2u);
   EXPECT_EQ(info.Episodes[0].id, u"9");
   EXPECT_EQ(info.Episodes[1].id, u"10");
-}
-
-TEST(XtreamParse, SeriesInfoScanStartsAtTheEpisodesKey) {
-  // Objects before "episodes" are not episodes even when they look like one,
-  // and the word "episodes" as a value does not move the start.
-  const std::string json = R"({"info":{"name":"episodes","plot":"p"},"seasons":[{"id":"0","episode_num":0}],
-    "episodes":[{"id":"5","episode_num":1}]})";
-  SeriesInfo info;
-  ASSERT_TRUE(ParseSeriesInfo(json, info));
-  ASSERT_EQ(info.Episodes.size(), 1u);
-  EXPECT_EQ(info.Episodes[0].id, u"5");
-  // Without an "episodes" key the whole answer is searched.
-  ASSERT_TRUE(ParseSeriesInfo(R"([{"id":"1","container_extension":"mkv","season":3}])", info));
-  EXPECT_EQ(info.Episodes[0].season, u"3");
 }
 
 // The walk decides each object at its closing brace: an episode key after

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <unistd.h>
+
+#include "tests/fixtures/temp_folder.h"
 
 namespace {
 
@@ -11,27 +12,17 @@ namespace fs = std::filesystem;
 
 class ClearCacheTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    base_ = fs::temp_directory_path() / ("vistra-cache-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(base_);
-    fs::create_directories(base_);
-  }
-  void TearDown() override { fs::remove_all(base_); }
-
   void Write(const fs::path& relative, size_t bytes) {
     fs::create_directories((base_ / relative).parent_path());
     std::ofstream(base_ / relative, std::ios::binary) << std::string(bytes, 'x');
   }
 
-  fs::path base_;
+  TempFolder folder_;
+  const fs::path& base_ = folder_.Path();
 };
 
-TEST_F(ClearCacheTest, NoCacheFoldersReportsZero) {
-  EXPECT_EQ(ClearCacheLine(ClearCache(base_)), u"Clear cache: 0 KB");
-}
-
 TEST_F(ClearCacheTest, DeletesCachedFilesKeepsFoldersAndUserData) {
+  EXPECT_EQ(ClearCacheLine(ClearCache(base_)), u"Clear cache: 0 KB") << "no cache folders yet";
   Write("catalog/live.tsv", 1536);
   Write("icons/ab/cd.png", 512);
   Write("backdrop.jpg", 4096);
@@ -49,9 +40,8 @@ TEST_F(ClearCacheTest, DeletesCachedFilesKeepsFoldersAndUserData) {
   EXPECT_TRUE(fs::is_directory(base_ / "icons/ab"));
   EXPECT_TRUE(fs::exists(base_ / "settings.json"));
   EXPECT_TRUE(fs::exists(base_ / "runtime.log"));
-}
 
-TEST_F(ClearCacheTest, KilobytesRoundDown) {
+  // Kilobytes round down.
   Write("catalog/meta.txt", 1023);
   EXPECT_EQ(ClearCacheLine(ClearCache(base_)), u"Clear cache: 0 KB");
   EXPECT_EQ(ClearCacheLine(3 * 1024 * 1024 + 1023), u"Clear cache: 3072 KB");

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
-
 #include "extras/speed_test.h"
+#include "tests/fixtures/temp_data_home.h"
 
 namespace {
 
@@ -20,11 +17,8 @@ NetworkAdapter Adapter(std::string name, int type, std::vector<std::string> ipv4
   return adapter;
 }
 
-TEST(LocalNetworkLines, NoAdaptersEndsAfterNone) {
-  EXPECT_EQ(LocalNetworkLines({}), (Lines{u"Device IP (local)", u"  (none)"}));
-}
-
 TEST(LocalNetworkLines, ListsAddressesAndNamesTheConnectionKind) {
+  EXPECT_EQ(LocalNetworkLines({}), (Lines{u"Device IP (local)", u"  (none)"}));
   const std::vector<NetworkAdapter> adapters{
       Adapter("lo", kAdapterTypeLoopback, {"127.0.0.1"}),
       Adapter("enp3s0", kAdapterTypeEthernet, {"192.168.1.20", "0.0.0.0"}),
@@ -61,13 +55,11 @@ TEST(TransferLines, RatesAndTheZeroTimeCase) {
   EXPECT_EQ(UploadLines(1000000, 0.0, 0).back(), u"  Upload: 0.00 Mbps  (0.00 MB/s)");
 }
 
-TEST(ClampReportScroll, StaysWithinTheReport) {
+TEST(SpeedReport, AppendsNotifiesScrollsAndRunsOneTestAtATime) {
   EXPECT_EQ(ClampReportScroll(8, 3, 20), 0);
   EXPECT_EQ(ClampReportScroll(96, 100, 20), 80);
   EXPECT_EQ(ClampReportScroll(40, 100, 20), 40);
-}
 
-TEST(SpeedReport, AppendsLinesAndNotifiesEachTime) {
   SpeedReport report;
   int notified = 0;
   report.SetNotifier([&] { ++notified; });
@@ -77,17 +69,13 @@ TEST(SpeedReport, AppendsLinesAndNotifiesEachTime) {
   EXPECT_EQ(report.Text(), u"one\n\nthree\n");
   EXPECT_EQ(report.Lines(), (Lines{u"one", u"", u"three"}));
   EXPECT_EQ(notified, 3);
-}
 
-TEST(SpeedReport, OnlyOneTestAtATimeAndANewTestStartsClean) {
-  SpeedReport report;
-  report.AppendReportLine(u"old");
   report.ScrollBy(8);
   report.ScrollBy(-20);
   EXPECT_EQ(report.ScrollOffset(), 0);  // never above the top
   report.ScrollBy(16);
   ASSERT_TRUE(report.BeginTest());
-  EXPECT_TRUE(report.Empty());
+  EXPECT_TRUE(report.Empty()) << "a new test starts clean";
   EXPECT_EQ(report.ScrollOffset(), 0);
   report.AppendReportLine(u"new");
   EXPECT_FALSE(report.BeginTest());  // a second press while running
@@ -98,11 +86,7 @@ TEST(SpeedReport, OnlyOneTestAtATimeAndANewTestStartsClean) {
 }
 
 TEST(ActivateSpeedItem, BackWifiAndClearCache) {
-  const auto folder = std::filesystem::temp_directory_path() / ("vistra-speed-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
-  const char* previous = std::getenv("XDG_DATA_HOME");
-  const std::string saved = previous ? previous : "";
-  setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  TempDataHome home;
   auto report = std::make_shared<SpeedReport>();
   const SpeedTestDevice device;
 
@@ -116,12 +100,6 @@ TEST(ActivateSpeedItem, BackWifiAndClearCache) {
   const auto outcome = ActivateSpeedItem(SpeedItem::ClearCache, report, device);
   EXPECT_TRUE(outcome.picturesDropped);
   EXPECT_EQ(report->Lines().back(), u"Clear cache: 0 KB");
-  std::filesystem::remove_all(folder);
-  if (previous) {
-    setenv("XDG_DATA_HOME", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_DATA_HOME");
-  }
 }
 
 }  // namespace

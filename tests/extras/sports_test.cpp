@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 using Lines = std::vector<std::u16string>;
 
-TEST(AddEventLine, KeepsEightTo220BytesAfterCleaning) {
+TEST(AddEventLine, KeepsEightTo220BytesAfterCleaningOnceEachUpToTheLimit) {
   Lines lines;
   AddEventLine(lines, "  A vs B ");              // 6 bytes after trimming
   AddEventLine(lines, "\tAB vs C\r\n");          // 7 bytes
@@ -14,26 +16,14 @@ TEST(AddEventLine, KeepsEightTo220BytesAfterCleaning) {
   AddEventLine(lines, std::string(220, 'x'));
   AddEventLine(lines, std::string(221, 'y'));
   AddEventLine(lines, "Home\tvs\nAway");         // tabs and line feeds become blanks
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], u"ABC vs D");
-  EXPECT_EQ(lines[1].size(), 220u);
-  EXPECT_EQ(lines[2], u"Home vs Away");
-}
-
-TEST(AddEventLine, CountsBytesNotCharactersAndDropsDuplicates) {
-  Lines lines;
-  AddEventLine(lines, "Ți vs Șă");  // 8 characters, 12 bytes
+  AddEventLine(lines, "Ți vs Șă");               // 8 characters, 12 bytes
   AddEventLine(lines, "Ți vs Șă");
   AddEventLine(lines, "  Ți vs Șă  ");
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], u"Ți vs Șă");
-}
+  EXPECT_EQ(lines, (Lines{u"ABC vs D", std::u16string(220, u'x'), u"Home vs Away", u"Ți vs Șă"}));
 
-TEST(AddEventLine, StopsAtTheLineLimit) {
-  Lines lines;
   for (int i = 0; i < 250; ++i) AddEventLine(lines, "Event number " + std::to_string(i));
   ASSERT_EQ(lines.size(), kMaxEventLines);
-  EXPECT_EQ(lines.back(), u"Event number 199");
+  EXPECT_EQ(lines.back(), u"Event number 195");
 }
 
 TEST(IframeSource, FindsTheFirstIframesSource) {
@@ -71,24 +61,17 @@ TEST(EventLineFromJson, BuildsTextDateTimeAndLeague) {
             "2026-01-01  A vs B");
 }
 
-TEST(AddJsonEvents, NullEventsFallBackToData) {
-  Lines lines;
-  AddJsonEvents(lines, R"({"events":null,"data":[{"strEvent":"Dinamo vs Steaua"},{"strEvent":"Farul vs Petrolul"}]})");
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], u"Dinamo vs Steaua");
-}
-
-TEST(AddJsonEvents, KeyWithoutUsableEventsGivesWayToTheNext) {
-  Lines lines;
-  AddJsonEvents(lines, R"({"events":[{"id":1}],"matches":[{"home":"Porto","away":"Braga"}]})");
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], u"Porto vs Braga");
-}
-
-TEST(AddJsonEvents, BareArrayOfEvents) {
-  Lines lines;
-  AddJsonEvents(lines, R"([{"title":"Race one today"},{"name":"Race two today"}])");
-  EXPECT_EQ(lines, (Lines{u"Race one today", u"Race two today"}));
+TEST(AddJsonEvents, TakesTheFirstKeyWithUsableEventsOrABareArray) {
+  const std::pair<std::string_view, Lines> cases[] = {
+      {R"({"events":null,"data":[{"strEvent":"Dinamo vs Steaua"},{"strEvent":"Farul vs Petrolul"}]})",
+       {u"Dinamo vs Steaua", u"Farul vs Petrolul"}},
+      {R"({"events":[{"id":1}],"matches":[{"home":"Porto","away":"Braga"}]})", {u"Porto vs Braga"}},
+      {R"([{"title":"Race one today"},{"name":"Race two today"}])", {u"Race one today", u"Race two today"}}};
+  for (const auto& [answer, expected] : cases) {
+    Lines lines;
+    AddJsonEvents(lines, std::string(answer));
+    EXPECT_EQ(lines, expected) << answer;
+  }
 }
 
 TEST(AddRssTitles, TakesEachItemsTitle) {

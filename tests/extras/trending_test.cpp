@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 constexpr std::u16string_view kImages = u"https://img.test";
 
-TEST(ParseTrending, ReadsEveryResultWithItsOwnFields) {
+TEST(ParseTrending, ReadsEveryResultWithItsOwnFieldsNeverTheNextOnes) {
   const auto movies = ParseTrending(R"({"page":1,"results":[
     {"backdrop_path":"/b1.jpg","id":912649,"title":"Harbour Lights","overview":"Keeper.",
      "poster_path":"/p1.jpg","release_date":"2025-11-07","vote_average":7.412},
@@ -24,9 +26,16 @@ TEST(ParseTrending, ReadsEveryResultWithItsOwnFields) {
   EXPECT_TRUE(movies[0].trailerUrl.empty());
   // A null backdrop is no backdrop: the poster's 780 picture is used.
   EXPECT_EQ(movies[1].imageUrl, u"https://img.test/t/p/w780/p2.jpg");
+
+  // Scanning the whole page would give the first movie the second one's picture.
+  const auto pair = ParseTrending(
+      R"({"results":[{"id":1,"title":"First"},{"id":2,"title":"Second","backdrop_path":"/second.jpg"}]})", kImages);
+  ASSERT_EQ(pair.size(), 2u);
+  EXPECT_EQ(pair[0].imageUrl, u"");
+  EXPECT_EQ(pair[1].imageUrl, u"https://img.test/t/p/w1280/second.jpg");
 }
 
-TEST(ParseTrending, TitleYearAndPictureRules) {
+TEST(ParseTrending, TitleYearPictureAndIdRules) {
   const auto movies = ParseTrending(R"({"results":[
     {"id":1,"title":"","name":"Foo","release_date":"202","backdrop_path":"b.jpg","poster_path":"/p.jpg"},
     {"id":2,"title":"Bare","release_date":null},
@@ -39,24 +48,13 @@ TEST(ParseTrending, TitleYearAndPictureRules) {
   EXPECT_EQ(movies[1].year, u"");    // a null date is no date, not "null"
   EXPECT_EQ(movies[1].imageUrl, u"");
   EXPECT_EQ(movies[2].title, u"Unicode été");
-}
 
-TEST(ParseTrending, SkipsEntriesWithoutIdOrTitle) {
-  const auto movies = ParseTrending(R"({"results":[
+  const auto odd = ParseTrending(R"({"results":[
     {"title":"No id"},{"id":7},{"id":"  -12x","title":"Odd id"},{"id":"abc","title":"Not a number"}]})",
-                                    kImages);
-  ASSERT_EQ(movies.size(), 2u);
-  EXPECT_EQ(movies[0].id, -12);
-  EXPECT_EQ(movies[1].id, 0);  // an id text without digits reads 0 but is present
-}
-
-TEST(ParseTrending, NeverBorrowsAFieldFromTheNextMovie) {
-  // Scanning the whole page would give the first movie the second one's picture.
-  const auto movies = ParseTrending(
-      R"({"results":[{"id":1,"title":"First"},{"id":2,"title":"Second","backdrop_path":"/second.jpg"}]})", kImages);
-  ASSERT_EQ(movies.size(), 2u);
-  EXPECT_EQ(movies[0].imageUrl, u"");
-  EXPECT_EQ(movies[1].imageUrl, u"https://img.test/t/p/w1280/second.jpg");
+                                 kImages);
+  ASSERT_EQ(odd.size(), 2u) << "entries without id or title are skipped";
+  EXPECT_EQ(odd[0].id, -12);
+  EXPECT_EQ(odd[1].id, 0);  // an id text without digits reads 0 but is present
 }
 
 TEST(ParseTrending, AnswerWithoutResultsArrayIsReadAsObjects) {
@@ -67,22 +65,18 @@ TEST(ParseTrending, AnswerWithoutResultsArrayIsReadAsObjects) {
 }
 
 TEST(TrailerKey, OnlyTheFirstVideoDecides) {
-  EXPECT_EQ(TrailerKey(R"({"id":1,"results":[{"site":"YouTube","type":"Trailer","key":"abc123"}]})"), "abc123");
-  EXPECT_EQ(TrailerKey(R"({"results":[{"site":"YouTube","type":"Teaser","key":"t1"}]})"), "t1");
-  // A featurette first: the later teaser is not looked for.
-  EXPECT_EQ(TrailerKey(R"({"results":[{"site":"YouTube","type":"Featurette","key":"f1"},
-                                      {"site":"YouTube","type":"Teaser","key":"t2"}]})"),
-            "");
-  EXPECT_EQ(TrailerKey(R"({"results":[{"site":"youtube","type":"Trailer","key":"k"}]})"), "");
-  EXPECT_EQ(TrailerKey(R"({"results":[{"site":"Vimeo","type":"Trailer","key":"k"}]})"), "");
-  EXPECT_EQ(TrailerKey(R"({"results":[]})"), "");
-  EXPECT_EQ(TrailerKey(""), "");
-}
-
-TEST(TrailerKey, FirstVideoWithoutKeyGivesNothingRatherThanTheNextKey) {
-  EXPECT_EQ(TrailerKey(R"({"results":[{"site":"YouTube","type":"Trailer"},
-                                      {"site":"YouTube","type":"Trailer","key":"second"}]})"),
-            "");
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {R"({"id":1,"results":[{"site":"YouTube","type":"Trailer","key":"abc123"}]})", "abc123"},
+      {R"({"results":[{"site":"YouTube","type":"Teaser","key":"t1"}]})", "t1"},
+      // A featurette first: the later teaser is not looked for.
+      {R"({"results":[{"site":"YouTube","type":"Featurette","key":"f1"},{"site":"YouTube","type":"Teaser","key":"t2"}]})", ""},
+      // A first video without a key gives nothing rather than the next key.
+      {R"({"results":[{"site":"YouTube","type":"Trailer"},{"site":"YouTube","type":"Trailer","key":"second"}]})", ""},
+      {R"({"results":[{"site":"youtube","type":"Trailer","key":"k"}]})", ""},
+      {R"({"results":[{"site":"Vimeo","type":"Trailer","key":"k"}]})", ""},
+      {R"({"results":[]})", ""},
+      {"", ""}};
+  for (const auto& [answer, key] : cases) EXPECT_EQ(TrailerKey(answer), key) << answer;
 }
 
 }  // namespace

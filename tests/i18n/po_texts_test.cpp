@@ -145,17 +145,27 @@ TEST(PoFiles, TheProgramShowsWhatTheFilesSay) {
   }
 }
 
-// A translation stands in for the English text wherever it is drawn: one
-// line with no stray blanks or control characters, the same printf
-// conversions in the same order, and the names of real keys in key hints.
-TEST(PoFiles, TranslationsCanReplaceTheEnglishText) {
+// Every language translates every text: an empty or fuzzy msgstr would
+// show English in the middle of another language (a key missing from a file
+// fails the parse above). A translation stands in for the English text
+// wherever it is drawn: one line with no stray blanks or control
+// characters, the same printf conversions in the same order, and the names
+// of real keys in key hints. The texts written the same as in English are
+// only counted, for whoever reviews the translations: "EPG" or "Audio" are
+// the words of many languages.
+TEST(PoFiles, EveryTextIsTranslatedAndCanReplaceTheEnglishText) {
   const Catalogs& c = Read();
   for (const auto& [code, texts] : c.byCode) {
+    int asEnglish = 0;
     for (size_t i = 0; i < texts.keys.size(); ++i) {
       const std::string& text = texts.texts[i];
       const std::string& english = c.english.texts[i];
-      if (text.empty()) continue;
       const std::string where = Where(code, texts, i);
+      if (text.empty()) {
+        if (code != "en") ADD_FAILURE() << where << ": not translated (empty or fuzzy msgstr)";
+        continue;
+      }
+      asEnglish += text == english;
       EXPECT_FALSE(IsBlank(text)) << where << ": a blank text; leave msgstr \"\" to show English";
       EXPECT_EQ(text.find_first_of("\n\t\r\a\b\f\v"), std::string::npos) << where << ": control character";
       EXPECT_EQ(text.front() == ' ', english.front() == ' ') << where << ": blank at the start";
@@ -166,28 +176,8 @@ TEST(PoFiles, TranslationsCanReplaceTheEnglishText) {
         EXPECT_TRUE(NamesKey(text, key)) << where << ": the hint must name the key " << key.english;
       }
     }
+    if (code != "en") std::printf("%s.po: %d the same as English\n", code.c_str(), asEnglish);
   }
   EXPECT_EQ(Placeholders("%d of %s, %02d:%02d 100% %% %-5.1f %zu"),
             (std::vector<std::string>{"%d", "%s", "%02d", "%02d", "%-5.1f", "%zu"}));
-}
-
-// Every language translates every text: an empty or fuzzy msgstr would
-// show English in the middle of another language. (A key missing from a
-// file fails the parse above.) The texts written the same as in English are
-// only counted, for whoever reviews the translations: "EPG" or "Audio" are
-// the words of many languages.
-TEST(PoFiles, EveryTextIsTranslatedInEveryLanguage) {
-  const Catalogs& c = Read();
-  for (const auto& [code, texts] : c.byCode) {
-    if (code == "en") continue;
-    int asEnglish = 0;
-    for (size_t i = 0; i < texts.texts.size(); ++i) {
-      if (texts.texts[i].empty()) {
-        ADD_FAILURE() << Where(code, texts, i) << ": not translated (empty or fuzzy msgstr)";
-      } else if (texts.texts[i] == c.english.texts[i]) {
-        ++asEnglish;
-      }
-    }
-    std::printf("%s.po: %d the same as English\n", code.c_str(), asEnglish);
-  }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <string>
 
 #include "i18n/languages.h"
@@ -36,27 +37,13 @@ class CurrentLanguageTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(LanguageIndex, AcceptsRegionsAliasesAndAnyCase) {
-  EXPECT_EQ(LanguageIndex(u"ro"), kRomanian);
-  EXPECT_EQ(LanguageIndex(u"RO_ro"), kRomanian);
-  EXPECT_EQ(LanguageIndex(u"ro-RO"), kRomanian);
-  EXPECT_EQ(LanguageIndex(u"Romanian"), kRomanian);
-  EXPECT_EQ(LanguageIndex(u"rum"), kRomanian);
-  EXPECT_EQ(LanguageIndex(u"RON"), kRomanian);
-  EXPECT_EQ(LanguageIndex(u"pt_BR"), 6);
-  EXPECT_EQ(LanguageIndex(u"sr-Latn-RS"), 15);
-  EXPECT_EQ(LanguageIndex(u"tr"), 32);
-}
-
-TEST(LanguageIndex, UnknownOrEmptyIsEnglish) {
-  EXPECT_EQ(LanguageIndex(u"zz"), 0);
-  EXPECT_EQ(LanguageIndex(u""), 0);
-  EXPECT_EQ(LanguageIndex(u"-ro"), 0);  // the part before the cut is empty
-  EXPECT_EQ(LanguageIndex(u"rom"), 0);
-  EXPECT_EQ(LanguageIndex(u"romanian language"), 0);
-}
-
-TEST(LanguageIndex, EveryCodeFindsItsOwnEntry) {
+TEST(LanguageIndex, AcceptsRegionsAliasesAndAnyCaseElseEnglish) {
+  const std::pair<std::u16string_view, int> cases[] = {
+      {u"ro", kRomanian}, {u"RO_ro", kRomanian}, {u"ro-RO", kRomanian}, {u"Romanian", kRomanian},
+      {u"rum", kRomanian}, {u"RON", kRomanian}, {u"pt_BR", 6}, {u"sr-Latn-RS", 15}, {u"tr", 32},
+      // Unknown or empty is English; "-ro" has an empty part before the cut.
+      {u"zz", 0}, {u"", 0}, {u"-ro", 0}, {u"rom", 0}, {u"romanian language", 0}};
+  for (const auto& [code, index] : cases) EXPECT_EQ(LanguageIndex(code), index) << std::string(code.begin(), code.end());
   for (int i = 0; i < kLanguageCount; ++i) EXPECT_EQ(LanguageIndex(LanguageCode(i)), i) << i;
 }
 
@@ -70,21 +57,16 @@ TEST_F(CurrentLanguageTest, FollowsTheLangCode) {
   EXPECT_EQ(SettingsRowLabel(15), TranslateIn(kGerman, "automatic"));
 }
 
-TEST(Translate, FallsBackToEnglishThenToTheKey) {
+// The texts themselves are PoFiles' (every key in every language); here the
+// lookup's edges.
+TEST(Translate, FallsBackToEnglishThenToTheCaseSensitiveKey) {
   EXPECT_EQ(TranslateIn(kGerman, "no_such_key"), u"no_such_key");
-  EXPECT_EQ(TranslateIn(0, "no_such_key"), u"no_such_key");
   EXPECT_EQ(TranslateIn(0, ""), u"");
+  EXPECT_EQ(TranslateIn(0, "CANCEL"), u"CANCEL");  // shown as the key, not found
   // An index outside the list reads English rather than memory after it.
   EXPECT_EQ(TranslateIn(kLanguageCount, "cancel"), u"Cancel");
   EXPECT_EQ(TranslateIn(-1, "cancel"), u"Cancel");
-}
-
-TEST(Translate, KeysAreCaseSensitive) {
-  EXPECT_EQ(TranslateIn(0, "Cancel"), u"Cancel");  // shown as the key, not found
-  EXPECT_EQ(TranslateIn(0, "CANCEL"), u"CANCEL");
-}
-
-TEST(Translate, UnknownKeyTextOutlivesTheCallersKey) {
+  // An unknown key's text outlives the caller's key.
   std::u16string_view first;
   {
     std::string key = "a_key_made_at_run_time";
@@ -94,14 +76,7 @@ TEST(Translate, UnknownKeyTextOutlivesTheCallersKey) {
   EXPECT_EQ(TranslateIn(0, "a_key_made_at_run_time").data(), first.data());
 }
 
-TEST(Translate, EnglishTextsWithAnEllipsis) {
-  EXPECT_EQ(TranslateIn(0, "auto_reload"), u"Auto reload…");
-  EXPECT_EQ(TranslateIn(0, "buffering"), u"Buffering…");
-  EXPECT_EQ(TranslateIn(0, "reload"), u"Reload from ");  // the panel host follows
-  EXPECT_EQ(TranslateIn(0, "exit_ask"), u"Exit Vistra 4.3?");
-}
-
-TEST(SettingsRowLabel, EnglishAndRomanianHaveTheirOwnLabels) {
+TEST(SettingsRowLabel, EnglishAndRomanianHaveTheirOwnLabelsAndOnlyTwentyRows) {
   EXPECT_EQ(SettingsRowLabelIn(0, 3), u"Change Language");
   EXPECT_EQ(TranslateIn(0, "language"), u"Language");
   EXPECT_EQ(SettingsRowLabelIn(kRomanian, 15), u"Reîncărcare automată");
@@ -109,27 +84,11 @@ TEST(SettingsRowLabel, EnglishAndRomanianHaveTheirOwnLabels) {
   EXPECT_EQ(SettingsRowLabelIn(0, 19), u"Update Now");
   EXPECT_EQ(SettingsRowLabelIn(kGerman, 15), TranslateIn(kGerman, "automatic"));
   EXPECT_EQ(SettingsRowLabelIn(kGerman, 3), TranslateIn(kGerman, "language"));
-}
-
-TEST(SettingsRowLabel, RowsOutsideTheScreenAreEmpty) {
   for (int language : {0, kRomanian, kGerman}) {
     EXPECT_TRUE(SettingsRowLabelIn(language, 20).empty());
     EXPECT_TRUE(SettingsRowLabelIn(language, -1).empty());
     EXPECT_FALSE(SettingsRowLabelIn(language, 0).empty());
   }
-}
-
-TEST(LanguageList, AccessorsOutOfRangeAreEmpty) {
-  EXPECT_TRUE(LanguageName(kLanguageCount).empty());
-  EXPECT_TRUE(LanguageName(-1).empty());
-  EXPECT_TRUE(DateLocale(kLanguageCount).empty());
-  EXPECT_TRUE(MenuWord(0, kMenuWordCount).empty());
-  EXPECT_TRUE(MenuWord(-1, kMenuHome).empty());
-  EXPECT_EQ(MenuWord(kRomanian, kMenuExit), u"Ieșire");
-  EXPECT_EQ(MenuWord(0, kMenuSports), u"Sports");
-  EXPECT_EQ(DateLocale(15), "sr-Latn-RS");
-  EXPECT_EQ(DateLocale(19), "nb-NO");
-  EXPECT_EQ(LanguageName(12), u"Ελληνικά");
 }
 
 TEST(TextTables, KeysRiseAndEveryTextIsClean) {
@@ -147,7 +106,18 @@ TEST(TextTables, KeysRiseAndEveryTextIsClean) {
   }
 }
 
-TEST(LanguageList, NamesWordsAndLocalesAreComplete) {
+TEST(LanguageList, NamesWordsAndLocalesAreCompleteAndEmptyOutOfRange) {
+  EXPECT_TRUE(LanguageName(kLanguageCount).empty());
+  EXPECT_TRUE(LanguageName(-1).empty());
+  EXPECT_TRUE(DateLocale(kLanguageCount).empty());
+  EXPECT_TRUE(MenuWord(0, kMenuWordCount).empty());
+  EXPECT_TRUE(MenuWord(-1, kMenuHome).empty());
+  EXPECT_EQ(MenuWord(kRomanian, kMenuExit), u"Ieșire");
+  EXPECT_EQ(MenuWord(0, kMenuSports), u"Sports");
+  EXPECT_EQ(DateLocale(15), "sr-Latn-RS");
+  EXPECT_EQ(DateLocale(19), "nb-NO");
+  EXPECT_EQ(LanguageName(12), u"Ελληνικά");
+
   std::set<std::u16string_view> codes, names;
   for (int i = 0; i < kLanguageCount; ++i) {
     std::u16string_view code = LanguageCode(i);

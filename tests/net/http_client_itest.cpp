@@ -70,21 +70,6 @@ class HttpClientTest : public ::testing::Test {
   std::string Url(const StandInServer& server, const std::string& target) { return server.BaseUrl() + target; }
 };
 
-TEST_F(HttpClientTest, ErrorPagesReturnTheirBodies) {
-  StandInServer server;
-  server.http().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 404;
-    res.set_content("not here", "text/plain");
-  });
-  server.http().Get("/broken", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 500;
-    res.set_content("{\"error\":1}", "application/json");
-  });
-  ASSERT_TRUE(server.Start());
-  EXPECT_EQ(HttpClient::Get(W(Url(server, "/missing")), kTimeoutMs), "not here");
-  EXPECT_EQ(HttpClient::Get(W(Url(server, "/broken")), kTimeoutMs), "{\"error\":1}");
-}
-
 TEST_F(HttpClientTest, LongBodiesAreCutAtExactlyTheCap) {
   const std::string small = PatternBody(1000);
   const std::string large = PatternBody(6 * 1024 * 1024 + 123);
@@ -115,12 +100,18 @@ TEST_F(HttpClientTest, LongBodiesAreCutAtExactlyTheCap) {
   EXPECT_TRUE(HttpClient::Get(W(Url(server, "/large")), kTimeoutMs) == large);
 }
 
-TEST_F(HttpClientTest, ServerThatNeverAnswersYieldsEmptyAfterTheTimeOut) {
+TEST_F(HttpClientTest, SilentServerYieldsEmptyAfterTheTimeOutAndARefusedConnectionAtOnce) {
   SilentServer silent;
   ASSERT_NE(silent.port(), 0);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(HttpClient::Get(W(silent.BaseUrl() + "/x"), kShortTimeoutMs), "");
   EXPECT_LT(std::chrono::steady_clock::now() - start, kGenerousBound);
+
+  StandInServer server;
+  ASSERT_TRUE(server.Start());
+  const std::string url = Url(server, "/x");
+  server.Stop();
+  EXPECT_EQ(HttpClient::Get(W(url), kTimeoutMs), "");
 }
 
 TEST_F(HttpClientTest, TransferThatStallsOrBreaksMidBodyYieldsEmpty) {
@@ -235,17 +226,10 @@ TEST_F(HttpClientTest, DeadlinesLetLargeAnswersArriveOnASlowLine) {
   EXPECT_EQ(HttpClient::RequestDeadlineMs(UINT32_MAX, UINT64_MAX), HttpClient::kLongestRequestMs);
 }
 
-TEST_F(HttpClientTest, RefusedConnectionYieldsEmpty) {
-  StandInServer server;
-  ASSERT_TRUE(server.Start());
-  const std::string url = Url(server, "/x");
-  server.Stop();
-  EXPECT_EQ(HttpClient::Get(W(url), kTimeoutMs), "");
-}
-
-TEST_F(HttpClientTest, GetSendsOnlyHostAndUserAgentToThePortInTheUrl) {
+TEST_F(HttpClientTest, GetSendsOnlyHostAndUserAgentToThePortInTheUrlOtherMethodsTheirName) {
   StandInServer server;
   server.http().Get("/hello", [](const httplib::Request&, httplib::Response& res) { res.set_content("hi", "text/plain"); });
+  server.http().Delete("/item", [](const httplib::Request&, httplib::Response& res) { res.set_content("gone", "text/plain"); });
   ASSERT_TRUE(server.Start());
   ASSERT_EQ(HttpClient::Request(u"GET", W(Url(server, "/hello?a=1")), u"", "", kTimeoutMs, 100), "hi");
   const auto seen = RecordedTo(server, "/hello", 1);
@@ -255,6 +239,11 @@ TEST_F(HttpClientTest, GetSendsOnlyHostAndUserAgentToThePortInTheUrl) {
   EXPECT_EQ(seen[0].Header("User-Agent"), "Vistra43/4.3");
   EXPECT_EQ(seen[0].Header("Host"), "127.0.0.1:" + std::to_string(server.port()));
   EXPECT_EQ(SentHeaderNames(seen[0]), (std::set<std::string>{"Host", "User-Agent"}));
+
+  EXPECT_EQ(HttpClient::Request(u"DELETE", W(Url(server, "/item")), u"", "", kTimeoutMs, 100), "gone");
+  const auto deleted = RecordedTo(server, "/item", 1);
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].method, "DELETE");
 }
 
 TEST_F(HttpClientTest, PostSendsExactlyTheBodyAndTheGivenHeaders) {
@@ -297,22 +286,22 @@ TEST_F(HttpClientTest, PostSendsExactlyTheBodyAndTheGivenHeaders) {
   EXPECT_EQ(SentHeaderNames(seen), (std::set<std::string>{"Host", "User-Agent", "Content-Length"}));
 }
 
-TEST_F(HttpClientTest, OtherMethodsAreSentByName) {
+TEST_F(HttpClientTest, ErrorPagesReturnTheirBodiesAndRedirectsAreFollowedUpToTen) {
   StandInServer server;
-  server.http().Delete("/item", [](const httplib::Request&, httplib::Response& res) { res.set_content("gone", "text/plain"); });
-  ASSERT_TRUE(server.Start());
-  EXPECT_EQ(HttpClient::Request(u"DELETE", W(Url(server, "/item")), u"", "", kTimeoutMs, 100), "gone");
-  const auto seen = RecordedTo(server, "/item", 1);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].method, "DELETE");
-}
-
-TEST_F(HttpClientTest, RedirectsAreFollowedUpToTen) {
-  StandInServer server;
+  server.http().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 404;
+    res.set_content("not here", "text/plain");
+  });
+  server.http().Get("/broken", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 500;
+    res.set_content("{\"error\":1}", "application/json");
+  });
   server.http().Get("/from", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/to"); });
   server.http().Get("/to", [](const httplib::Request&, httplib::Response& res) { res.set_content("arrived", "text/plain"); });
   server.http().Get("/loop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
   ASSERT_TRUE(server.Start());
+  EXPECT_EQ(HttpClient::Get(W(Url(server, "/missing")), kTimeoutMs), "not here");
+  EXPECT_EQ(HttpClient::Get(W(Url(server, "/broken")), kTimeoutMs), "{\"error\":1}");
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/from")), kTimeoutMs), "arrived");
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/loop")), kTimeoutMs), "");
   EXPECT_EQ(RecordedTo(server, "/loop", 11).size(), 11u);  // the first request and ten redirects
@@ -378,23 +367,20 @@ class HttpsClientTest : public HttpClientTest {
   std::unique_ptr<StandInServer> secure_;
 };
 
-TEST_F(HttpsClientTest, TrustedSelfSignedServerAnswersAndUntrustedDoesNot) {
+TEST_F(HttpsClientTest, TrustedSelfSignedServerAnswersUntrustedDoesNotAndNoHopGoesBackToHttp) {
   HttpClient::SetExtraTrustedCertificates(certificate_.certFile());
   EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/secret"), kTimeoutMs), "s3cret");
   EXPECT_EQ(HttpClient::Get(W(plain_.BaseUrl() + "/up"), kTimeoutMs), "s3cret");  // http -> https is fine
-  HttpClient::SetExtraTrustedCertificates("");
-  EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/secret"), kTimeoutMs), "");
-  // A request that fails verification never reaches the handler.
-  EXPECT_EQ(RecordedTo(*secure_, "/secret", 2).size(), 2u);
-}
-
-TEST_F(HttpsClientTest, RedirectFromHttpsToHttpIsRefused) {
-  HttpClient::SetExtraTrustedCertificates(certificate_.certFile());
   EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/down"), kTimeoutMs), "");
   // Even after starting on http, a hop back from https is refused.
   EXPECT_EQ(HttpClient::Get(W(plain_.BaseUrl() + "/up-then-down"), kTimeoutMs), "");
   EXPECT_EQ(RecordedTo(*secure_, "/down", 2).size(), 2u);
   EXPECT_TRUE(plain_.RequestsTo("/landing").empty());
+
+  HttpClient::SetExtraTrustedCertificates("");
+  EXPECT_EQ(HttpClient::Get(W(secure_->BaseUrl() + "/secret"), kTimeoutMs), "");
+  // A request that fails verification never reaches the handler.
+  EXPECT_EQ(RecordedTo(*secure_, "/secret", 2).size(), 2u);
 }
 
 }  // namespace

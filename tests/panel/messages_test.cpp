@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(BuildThreadText, WritesAuthorTitleAndText) {
+TEST(BuildThreadText, WritesAuthorTitleAndTextOrInvitesAMessage) {
   const std::vector<PanelMessage> messages{
       {u"1", u"Complaint", u"Hi", u"client", u""},
       {u"2", u"", u"Fixed", u"", u""},
@@ -12,13 +12,10 @@ TEST(BuildThreadText, WritesAuthorTitleAndText) {
             u"You \u00B7 Complaint\nHi\n\n"
             u"Panel\nFixed\n\n"
             u"reseller \u00B7 Note\nSee you\n\n");
-}
-
-TEST(BuildThreadText, AnEmptyThreadInvitesAMessage) {
   EXPECT_EQ(BuildThreadText({}), u"No complaints or option requests yet. Choose a type and write below.");
 }
 
-TEST(ComposeEnter, OpensThenRefusesBlankTextTwice) {
+TEST(ComposeEnter, OpensRefusesBlankTextTwiceThenSendsItTrimmed) {
   ComposeState compose;
   ComposeStep step = ComposeEnter(compose);
   EXPECT_EQ(step.action, ComposeAction::Opened);
@@ -33,11 +30,9 @@ TEST(ComposeEnter, OpensThenRefusesBlankTextTwice) {
     EXPECT_EQ(step.statusKey, "write_first");
     EXPECT_TRUE(step.text.empty());
   }
-}
 
-TEST(ComposeEnter, SendsTheTextWithoutTrailingBlanksAndClearsTheBox) {
-  ComposeState compose{true, u"  Hello there \r\n  "};
-  const ComposeStep step = ComposeEnter(compose);
+  compose.composeText = u"  Hello there \r\n  ";
+  step = ComposeEnter(compose);
   EXPECT_EQ(step.action, ComposeAction::Send);
   EXPECT_EQ(step.statusKey, "sending");
   EXPECT_EQ(step.text, u"  Hello there");

@@ -4,52 +4,36 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "net/text.h"
 #include "panel/messages.h"
+#include "store/file_io.h"
 #include "tests/fixtures/panel_fixture.h"
 #include "tests/fixtures/stand_in_server.h"
+#include "tests/fixtures/temp_data_home.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // One stand-in panel per test, the panel URL pointed at it, and a private
-// data folder for runtime.log and settings.json.
+// data folder for runtime.log and settings.json (the member order stops the
+// server before the folder goes).
 class PanelIntegration : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/vistra-panel-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    home_ = folder;
-    setenv("XDG_DATA_HOME", home_.c_str(), 1);
-    fs::create_directories(home_ / "Vistra43");
-
+    home_.CreateFolder();
     panel_ = std::make_shared<PanelFixture>();
     AddPanelRoutes(server_, panel_);
     ASSERT_TRUE(server_.Start());
     setenv("VISTRA_PANEL_URL", server_.BaseUrl().c_str(), 1);
     base_ = server_.BaseUrl();
   }
+  void TearDown() override { unsetenv("VISTRA_PANEL_URL"); }
 
-  void TearDown() override {
-    server_.Stop();
-    unsetenv("VISTRA_PANEL_URL");
-    unsetenv("XDG_DATA_HOME");
-    std::error_code ignored;
-    fs::remove_all(home_, ignored);
-  }
-
-  std::string Log() const {
-    std::ifstream file(home_ / "Vistra43" / "runtime.log");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string Log() const { return ReadWholeFile(home_.Folder() / "runtime.log").value_or(""); }
   bool Logged(const std::string& line) const { return ("\n" + Log()).find("\n" + line + "\n") != std::string::npos; }
   // The panel requests to `path`, as the stand-in panel received them.
   std::vector<PanelFixture::Received> Received(const std::string& path) const {
@@ -58,7 +42,7 @@ class PanelIntegration : public ::testing::Test {
       if (request.target.substr(0, request.target.find('?')) == path) found.push_back(request);
     return found;
   }
-  fs::path SettingsFile() const { return home_ / "Vistra43" / "settings.json"; }
+  fs::path SettingsFile() const { return home_.Folder() / "settings.json"; }
 
   std::string Url(const std::string& user) const {
     return base_ + "/get.php?username=" + user + "&password=pw&type=m3u_plus&output=ts";
@@ -80,7 +64,7 @@ class PanelIntegration : public ::testing::Test {
     return changed;
   }
 
-  fs::path home_;
+  TempDataHome home_;
   std::string base_;
   StandInServer server_;
   std::shared_ptr<PanelFixture> panel_;
@@ -160,7 +144,9 @@ TEST_F(PanelIntegration, AnEmptyDeviceTypeRegistersAsTvAndThePanelMacWins) {
   EXPECT_EQ(panel.identity.ShownMac(), u"aa:bb:cc:00:11:22");
 }
 
-TEST_F(PanelIntegration, TheSameAnswersTwiceReportNoChangeAndWriteNothing) {
+// The poll after a sign-in: the same answers change and write nothing, a
+// playlist switched on the panel is taken over, an expired token keeps all.
+TEST_F(PanelIntegration, PollsTakeOverOnlyWhatThePanelChanged) {
   ScriptTwoPlaylists();
   ASSERT_TRUE(SignInAndMerge());
   fs::remove(SettingsFile());
@@ -169,24 +155,30 @@ TEST_F(PanelIntegration, TheSameAnswersTwiceReportNoChangeAndWriteNothing) {
   EXPECT_FALSE(SignInAndMerge());
   EXPECT_FALSE(result.SettingsChanged());
   EXPECT_FALSE(fs::exists(SettingsFile()));
+  {
+    PanelClient poll(panel, PanelSettings::From(settings));
+    EXPECT_FALSE(poll.CheckMine());
+    EXPECT_FALSE(MergePanelResult(poll.Result(), panel, settings, account));
+    EXPECT_FALSE(fs::exists(SettingsFile()));
+    EXPECT_EQ(settings, before);
+  }
 
+  panel_->SetActiveId("\"1\"");
+  {
+    PanelClient poll(panel, PanelSettings::From(settings));
+    EXPECT_TRUE(poll.CheckMine());
+    EXPECT_TRUE(MergePanelResult(poll.Result(), panel, settings, account));
+    EXPECT_EQ(settings.PlaylistUrl, Utf8ToWide(Url("ann")));
+    EXPECT_EQ(settings.Extra, (std::vector<PlaylistEntry>{{u"Kids", Utf8ToWide(Url("kid"))}}));
+    EXPECT_EQ(account.User, u"ann");
+  }
+
+  panel.token = u"expired";
+  const PanelState kept = panel;
   PanelClient poll(panel, PanelSettings::From(settings));
   EXPECT_FALSE(poll.CheckMine());
   EXPECT_FALSE(MergePanelResult(poll.Result(), panel, settings, account));
-  EXPECT_FALSE(fs::exists(SettingsFile()));
-  EXPECT_EQ(settings, before);
-}
-
-TEST_F(PanelIntegration, APlaylistChangedOnThePanelIsSeenByThePoll) {
-  ScriptTwoPlaylists();
-  SignInAndMerge();
-  panel_->SetActiveId("\"1\"");
-  PanelClient poll(panel, PanelSettings::From(settings));
-  EXPECT_TRUE(poll.CheckMine());
-  EXPECT_TRUE(MergePanelResult(poll.Result(), panel, settings, account));
-  EXPECT_EQ(settings.PlaylistUrl, Utf8ToWide(Url("ann")));
-  EXPECT_EQ(settings.Extra, (std::vector<PlaylistEntry>{{u"Kids", Utf8ToWide(Url("kid"))}}));
-  EXPECT_EQ(account.User, u"ann");
+  EXPECT_EQ(panel, kept);
 }
 
 TEST_F(PanelIntegration, ReadsTheOtherAnswerShapesOverHttp) {
@@ -201,17 +193,6 @@ TEST_F(PanelIntegration, ReadsTheOtherAnswerShapesOverHttp) {
                        PanelFixture::Shape::Single);
   SignInAndMerge();
   EXPECT_EQ(settings.PlaylistUrl, u"http://s:8080/get.php?username=u&password=p&type=m3u_plus&output=ts");
-}
-
-TEST_F(PanelIntegration, AnExpiredTokenKeepsThePlaylistsAndThread) {
-  ScriptTwoPlaylists();
-  SignInAndMerge();
-  panel.token = u"expired";
-  const PanelState before = panel;
-  PanelClient poll(panel, PanelSettings::From(settings));
-  EXPECT_FALSE(poll.CheckMine());
-  EXPECT_FALSE(MergePanelResult(poll.Result(), panel, settings, account));
-  EXPECT_EQ(panel, before);
 }
 
 TEST_F(PanelIntegration, WithoutATokenNothingElseIsAsked) {
@@ -250,7 +231,7 @@ TEST_F(PanelIntegration, AnEmptyLoginAnswerSignsNothingIn) {
   EXPECT_TRUE(Received("/vs4.3/api/register.php").empty());
 }
 
-TEST_F(PanelIntegration, ASentMessageJoinsTheThread) {
+TEST_F(PanelIntegration, ASentMessageJoinsTheThreadAndAnErrorAnswerFailsIt) {
   ScriptTwoPlaylists();
   SignInAndMerge();
   panel_->ClearReceived();
@@ -273,19 +254,15 @@ TEST_F(PanelIntegration, ASentMessageJoinsTheThread) {
   EXPECT_EQ(panel.messages.size(), 2u);
   const std::string answer = R"({"ok":true,"id":"1000"})";
   EXPECT_TRUE(Logged("panel send bytes=" + std::to_string(answer.size()) + " err=none")) << Log();
-}
 
-TEST_F(PanelIntegration, AnErrorAnswerFailsTheSend) {
-  ScriptTwoPlaylists();
-  SignInAndMerge();
   panel_->SetSendError("thread closed");
   panel_->ClearReceived();
 
-  const SendJobResult sent = RunSendJob(panel, PanelSettings::From(settings), u"Hello");
-  EXPECT_FALSE(sent.ok);
-  EXPECT_EQ(sent.statusKey, "send_fail");
-  const std::string answer = R"({"error":"thread closed"})";
-  EXPECT_TRUE(Logged("panel send bytes=" + std::to_string(answer.size()) + " err=thread closed")) << Log();
+  const SendJobResult failed = RunSendJob(panel, PanelSettings::From(settings), u"Hello");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_EQ(failed.statusKey, "send_fail");
+  const std::string error = R"({"error":"thread closed"})";
+  EXPECT_TRUE(Logged("panel send bytes=" + std::to_string(error.size()) + " err=thread closed")) << Log();
   // A failed send does not read the thread back.
   EXPECT_EQ(Received("/vs4.3/api/lists.php").size(), 1u);
 }

@@ -16,7 +16,7 @@ PanelClient ClientWith(std::u16string playlistUrl = {}, std::vector<PlaylistEntr
 
 }  // namespace
 
-TEST(DescriptorUrl, BuildsAnXtreamUrlFromServerAndCredentials) {
+TEST(DescriptorUrl, BuildsAnXtreamUrlFromServerAndCredentialsOrKeepsTheUrl) {
   EXPECT_EQ(DescriptorUrl(R"({"server":"http://h:8080/","username":"ann","password":"pw"})"),
             u"http://h:8080/get.php?username=ann&password=pw&type=m3u_plus&output=ts");
   EXPECT_EQ(DescriptorUrl(R"({"host":"http://h\\/\\","user":"ann","pass":"pw"})"),
@@ -24,9 +24,7 @@ TEST(DescriptorUrl, BuildsAnXtreamUrlFromServerAndCredentials) {
   // A bare server address given as the URL combines with the credentials.
   EXPECT_EQ(DescriptorUrl(R"({"url":"http://h:8080","username":"ann","password":""})"),
             u"http://h:8080/get.php?username=ann&password=&type=m3u_plus&output=ts");
-}
-
-TEST(DescriptorUrl, KeepsAUrlThatCarriesCredentialsOrLacksAUser) {
+  // A URL that carries credentials or lacks a user is kept as it is.
   EXPECT_EQ(DescriptorUrl(R"({"url":"http://h/get.php?username=a&password=b","server":"http://x","username":"z"})"),
             u"http://h/get.php?username=a&password=b");
   EXPECT_EQ(DescriptorUrl(R"({"m3u":"http://h/list.m3u"})"), u"http://h/list.m3u");
@@ -86,14 +84,6 @@ TEST(ParsePanelLists, WithoutActiveIdTheFirstUrlWinsAndTheRestAreExtra) {
   EXPECT_EQ(client.State().panelLists[0], (PlaylistEntry{u"No url", u""}));
 }
 
-TEST(ParsePanelLists, IdsCompareAsTextWhateverTheLayout) {
-  PanelClient client = ClientWith();
-  const std::string answer = "{\"activeId\": \"2\",\n \"playlists\":[{\"id\": 1 ,\"url\":\"http://a\"},\n"
-                             "{\"url\":\"http://b\",\"id\": 2\n}]}";
-  client.ParsePanelLists(answer);
-  EXPECT_EQ(client.CurrentSettings().PlaylistUrl, u"http://b");
-}
-
 TEST(ParsePanelLists, SkipsEmptyObjectsAndNumbersNamelessOnes) {
   PanelClient client = ClientWith();
   const std::string answer = R"({"playlists":[{},{"id":"x"},
@@ -127,41 +117,16 @@ TEST(ParsePanelLists, ReadsEveryAnswerShape) {
   }
 }
 
-TEST(ParsePanelLists, TheSameAnswerTwiceChangesNothing) {
-  const std::string answer = R"({"activeId":"2","playlists":[{"id":"1","name":"A","url":"http://a"},
-      {"id":"2","name":"B","url":"http://b/get.php?username=u&password=p"}]})";
-  Settings settings;
-  PanelState panel;
-  XtreamAccount account;
-  {
-    PanelClient first(panel, PanelSettings::From(settings));
-    bool changed = false;
-    first.ParsePanelLists(answer, &changed);
-    EXPECT_TRUE(changed);
-    EXPECT_TRUE(ApplyPanelResult(first.Result(), panel, settings, account));
-  }
-  EXPECT_EQ(settings.PlaylistUrl, u"http://b/get.php?username=u&password=p");
-  EXPECT_EQ(settings.Extra, (std::vector<PlaylistEntry>{{u"A", u"http://a"}}));
-  EXPECT_TRUE(account.IsXtream);
-
-  PanelClient second(panel, PanelSettings::From(settings));
-  bool changed = false;
-  EXPECT_EQ(second.ParsePanelLists(answer, &changed), 2u);
-  EXPECT_FALSE(changed);
-  const PanelResult result = second.Result();
-  EXPECT_FALSE(result.changed);
-  EXPECT_FALSE(result.SettingsChanged());
-  const Settings before = settings;
-  EXPECT_FALSE(ApplyPanelResult(result, panel, settings, account));
-  EXPECT_EQ(settings, before);
-}
-
-TEST(ParsePanelLists, ANewActivePlaylistAloneIsAChange) {
+TEST(ParsePanelLists, ANewActivePlaylistAloneIsAChangeAndIdsCompareAsText) {
   PanelClient client = ClientWith(u"http://mine", {{u"A", u"http://a"}});
   bool changed = false;
   client.ParsePanelLists(R"({"playlists":[{"name":"A","url":"http://a"}]})", &changed);
   EXPECT_TRUE(changed);
   EXPECT_EQ(client.CurrentSettings().PlaylistUrl, u"http://a");
+  // Whatever the layout, and a number against a text.
+  client.ParsePanelLists("{\"activeId\": \"2\",\n \"playlists\":[{\"id\": 1 ,\"url\":\"http://a\"},\n"
+                         "{\"url\":\"http://b\",\"id\": 2\n}]}");
+  EXPECT_EQ(client.CurrentSettings().PlaylistUrl, u"http://b");
 }
 
 TEST(ParsePanelLists, AnswersWithoutPlaylistsKeepWhatIsStored) {
@@ -190,7 +155,7 @@ TEST(ParsePanelLists, AnExplicitEmptyListClearsThePlaylists) {
   EXPECT_FALSE(result.account);
 }
 
-TEST(ParseMessageList, ReadsAlternativeKeysAndDropsEmptyMessages) {
+TEST(ParseMessageList, ReadsAlternativeKeysAndDropsEmptyMessagesButKeepsAThreadOnNoAnswer) {
   auto messages = ParseMessageList(R"({"messages":[
       {"id":1,"title":"Complaint","text":"Hi","fromRole":"client","from":"ann","role":"user"},
       {"message":"Only message","from":"reseller"},
@@ -203,9 +168,7 @@ TEST(ParseMessageList, ReadsAlternativeKeysAndDropsEmptyMessages) {
   EXPECT_EQ((*messages)[2].title, u"Title only");
   EXPECT_FALSE(ParseMessageList(R"({"error":"unauthorized"})"));
   EXPECT_FALSE(ParseMessageList(""));
-}
 
-TEST(ParseMessages, KeepsTheThreadWhenTheAnswerHasNone) {
   PanelState state;
   state.messages = {PanelMessage{u"1", u"", u"kept", u"", u""}};
   PanelClient client(state, PanelSettings{});

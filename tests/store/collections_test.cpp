@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Collections, FavoritesToggleNewestFirst) {
+TEST(Collections, FavoritesToggleNewestFirstLocksInTheOrderMade) {
   IdList favs;
   EXPECT_EQ(ToggleFavoriteId(favs, u"x"), "fav_add");
   EXPECT_EQ(ToggleFavoriteId(favs, u"x"), "fav_rem");
@@ -18,9 +18,8 @@ TEST(Collections, FavoritesToggleNewestFirst) {
   IdList duplicated{u"a", u"b", u"a"};  // only a hand-edited file holds this
   EXPECT_EQ(ToggleFavoriteId(duplicated, u"a"), "fav_rem");
   EXPECT_EQ(duplicated, IdList{u"b"});  // "removed" means no longer a favorite
-}
 
-TEST(Collections, ChannelLocksKeepTheOrderMade) {
+  // Channel locks keep the order they were made in.
   IdList locks;
   for (auto id : {u"1", u"2", u"3"}) EXPECT_EQ(ToggleChannelLockId(locks, id), "locked");
   EXPECT_EQ(locks, (IdList{u"1", u"2", u"3"}));
@@ -74,28 +73,22 @@ TEST(Collections, HiddenCategories) {
   EXPECT_EQ(HideCandidates(categories), (std::vector<int>{5, 6, 7}));
 }
 
-TEST(Collections, CreateGroupStartsWithTheBestChannelAtHand) {
+TEST(Collections, GroupsStartWithTheBestChannelTakeEachOnceAndDeleteInRange) {
   std::vector<ChannelGroup> groups;
   EXPECT_EQ(CreateGroup(groups, u"", u"5", u"6"), -1);  // cancelled prompt
   EXPECT_EQ(CreateGroup(groups, u"A", u"5", u"6"), 0);
   EXPECT_EQ(CreateGroup(groups, u"B", u"", u"6"), 1);
   EXPECT_EQ(CreateGroup(groups, u"C", u"", u""), 2);
   EXPECT_EQ(groups, (std::vector<ChannelGroup>{{u"A", {u"5"}}, {u"B", {u"6"}}, {u"C", {}}}));
-}
 
-TEST(Collections, AddChannelToGroupOnce) {
-  ChannelGroup group{u"G", {u"1"}};
-  EXPECT_FALSE(AddChannelToGroup(group, u""));  // nothing played in this run
-  EXPECT_TRUE(AddChannelToGroup(group, u"2"));
-  EXPECT_FALSE(AddChannelToGroup(group, u"2"));
-  EXPECT_EQ(group.ids, (IdList{u"1", u"2"}));
-}
+  EXPECT_FALSE(AddChannelToGroup(groups[0], u""));  // nothing played in this run
+  EXPECT_TRUE(AddChannelToGroup(groups[0], u"2"));
+  EXPECT_FALSE(AddChannelToGroup(groups[0], u"2"));
+  EXPECT_EQ(groups[0].ids, (IdList{u"5", u"2"}));
 
-TEST(Collections, DeleteGroupKeepsTheSelectionInRange) {
-  std::vector<ChannelGroup> groups{{u"A", {}}, {u"B", {}}, {u"C", {}}};
   EXPECT_EQ(DeleteGroup(groups, 2, 2), 1);  // the last one pointed past the end
   EXPECT_EQ(DeleteGroup(groups, 0, 0), 0);
-  EXPECT_EQ(groups, (std::vector<ChannelGroup>{{u"B", {}}}));
+  EXPECT_EQ(groups, (std::vector<ChannelGroup>{{u"B", {u"6"}}}));
   EXPECT_EQ(DeleteGroup(groups, 5, 3), 0);  // out of range: nothing removed
   EXPECT_EQ(groups.size(), 1u);
   EXPECT_EQ(DeleteGroup(groups, 0, 0), 0);

@@ -31,13 +31,7 @@ void WriteFileOfSize(const std::filesystem::path& path, std::uintmax_t size, cha
 
 }  // namespace
 
-TEST(RuntimeLog, DroppedWhileTheFolderIsMissing) {
-  TempDataHome home;
-  WriteLog("boot done");
-  EXPECT_FALSE(std::filesystem::exists(home.Folder()));  // the log never creates it
-}
-
-TEST(RuntimeLog, LinesAccumulateAcrossRuns) {
+TEST(RuntimeLog, LinesAccumulateAcrossRunsCutAtTheirCapacity) {
   TempDataHome home;
   home.CreateFolder();
   WriteLog("xtream=yes boot");
@@ -47,19 +41,17 @@ TEST(RuntimeLog, LinesAccumulateAcrossRuns) {
   // A second run appends after the first one's lines.
   WriteLog("xtream=no boot");
   EXPECT_EQ(LogText(home), "xtream=yes boot\n\nboot done\nxtream=no boot\n");
-}
-
-TEST(RuntimeLog, FormattedLinesAreCutAtTheirCapacity) {
-  TempDataHome home;
-  home.CreateFolder();
+  // Formatted lines are cut at their capacity.
   WriteLogF(128, "catalog cache live=%d vod=%d series=%d", 3, 0, -1);
   WriteLogF(8, "play id=%s", "1234567890");  // 7 bytes and the terminating zero
   WriteLogF(1, "%s", "gone");
-  EXPECT_EQ(LogText(home), "catalog cache live=3 vod=0 series=-1\nplay id\n\n");
+  EXPECT_EQ(LogText(home), "xtream=yes boot\n\nboot done\nxtream=no boot\ncatalog cache live=3 vod=0 series=-1\nplay id\n\n");
 }
 
-TEST(RuntimeLog, AnUnwritableLogIsIgnored) {
+TEST(RuntimeLog, DroppedWhileTheFolderIsMissingOrTheLogUnwritable) {
   TempDataHome home;
+  WriteLog("boot done");
+  EXPECT_FALSE(std::filesystem::exists(home.Folder()));  // the log never creates it
   std::filesystem::create_directories(home.Folder() / "runtime.log");  // cannot be opened as a file
   WriteLog("boot done");
   EXPECT_TRUE(std::filesystem::is_directory(home.Folder() / "runtime.log"));

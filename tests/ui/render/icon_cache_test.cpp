@@ -40,19 +40,20 @@ std::u16string Id(int n) {
 
 constexpr std::u16string_view kUrl = u"http://127.0.0.1:9/icon.png";
 
-TEST(IconCache, KeysAndFileNames) {
+// A private data folder and a cache whose downloads are only recorded.
+class IconCacheTest : public ::testing::Test {
+ protected:
   TempDataHome home;
+  FakeDownloads downloads;
+  IconCache cache{downloads.Starter()};
+};
+
+TEST_F(IconCacheTest, KeysFileNamesAndNoIconWithoutUrlOrId) {
   EXPECT_EQ(IconKey(u"live", u"12"), u"live_12");
   EXPECT_EQ(IconKey(u"", u"12"), u"x_12");
   EXPECT_EQ(IconFile(u"live_12"), DataFolder() / "icons" / "live_12.img");
   EXPECT_EQ(IconFile(u"vod_a/b:c.d é"), DataFolder() / "icons" / "vod_a_b_c_d__.img");
   EXPECT_EQ(IconFile(u""), DataFolder() / "icons" / "x.img");
-}
-
-TEST(IconCache, NoUrlOrNoIdMeansNoIcon) {
-  TempDataHome home;
-  FakeDownloads downloads;
-  IconCache cache(downloads.Starter());
   EXPECT_EQ(cache.IconFor(u"live", u"1", u"", false), nullptr);
   EXPECT_EQ(cache.IconFor(u"live", u"", kUrl, false), nullptr);
   EXPECT_TRUE(downloads.started.empty());
@@ -68,10 +69,7 @@ TEST(IconCache, NoUrlOrNoIdMeansNoIcon) {
   EXPECT_EQ(downloads.started[0].file, IconFile(u"vod_7"));
 }
 
-TEST(IconCache, AtMostEightDownloadsAndEachKeyOnce) {
-  TempDataHome home;
-  FakeDownloads downloads;
-  IconCache cache(downloads.Starter());
+TEST_F(IconCacheTest, AtMostEightDownloadsAndEachKeyOnce) {
   for (int i = 0; i < 10; ++i) cache.IconFor(u"live", Id(i), kUrl, true);
   EXPECT_EQ(downloads.started.size(), 8u);
   EXPECT_EQ(cache.DownloadsInFlight(), 8);
@@ -90,10 +88,7 @@ TEST(IconCache, AtMostEightDownloadsAndEachKeyOnce) {
   EXPECT_EQ(cache.StateOf(u"live_000"), IconCache::State::Downloading);
 }
 
-TEST(IconCache, DecodesOnlyBetweenFrames) {
-  TempDataHome home;
-  FakeDownloads downloads;
-  IconCache cache(downloads.Starter());
+TEST_F(IconCacheTest, DecodesOnlyBetweenFrames) {
   ASSERT_TRUE(WriteSolidPng(IconFile(u"live_1"), 4, 4, Rgba{0, 1, 0, 1}));
 
   EXPECT_EQ(cache.IconFor(u"live", u"1", kUrl, true), nullptr);
@@ -107,10 +102,7 @@ TEST(IconCache, DecodesOnlyBetweenFrames) {
   EXPECT_EQ(cache.IconFor(u"live", u"1", kUrl, true), icon);
 }
 
-TEST(IconCache, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {
-  TempDataHome home;
-  FakeDownloads downloads;
-  IconCache cache(downloads.Starter());
+TEST_F(IconCacheTest, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {
   EXPECT_EQ(cache.IconFor(u"live", u"3", kUrl, true), nullptr);
   ASSERT_EQ(downloads.started.size(), 1u);
   EXPECT_FALSE(cache.MissedIconArrived()) << "still downloading: another frame would look the same";
@@ -124,10 +116,7 @@ TEST(IconCache, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {
   EXPECT_FALSE(cache.MissedIconArrived());
 }
 
-TEST(IconCache, AFileThatWillNotDecodeIsNotTriedAgain) {
-  TempDataHome home;
-  FakeDownloads downloads;
-  IconCache cache(downloads.Starter());
+TEST_F(IconCacheTest, AFileThatWillNotDecodeIsNotTriedAgain) {
   std::filesystem::create_directories(IconFile(u"live_2").parent_path());
   ASSERT_TRUE(WriteFileAtomically(IconFile(u"live_2"), "<html>404</html>"));
 
@@ -139,10 +128,7 @@ TEST(IconCache, AFileThatWillNotDecodeIsNotTriedAgain) {
   EXPECT_TRUE(downloads.started.empty());
 }
 
-TEST(IconCache, PastEightyBitmapsTheTwentySmallestKeysGo) {
-  TempDataHome home;
-  FakeDownloads downloads;
-  IconCache cache(downloads.Starter());
+TEST_F(IconCacheTest, PastEightyBitmapsTheTwentySmallestKeysGo) {
   for (int i = 0; i < 82; ++i) ASSERT_TRUE(WriteSolidPng(IconFile(IconKey(u"live", Id(i))), 2, 2, Rgba{1, 1, 1, 1}));
 
   for (int i = 0; i < 81; ++i) ASSERT_NE(cache.IconFor(u"live", Id(i), kUrl, false), nullptr);

@@ -31,7 +31,7 @@ TEST(AccentPalette, OutOfRangeIndexIsGrey) {
   { OffscreenFrame frame(res, 10, 10, 1); EXPECT_EQ(res.Brush().Accent, AccentColor(1)); }
 }
 
-TEST(Scrollbar, ThumbGeometry) {
+TEST(Scrollbar, ThumbGeometryAndNothingDrawnWhenEverythingFits) {
   // 1000 items, 10 visible, 500 high: the proportional 5 is raised to 28.
   ScrollbarGeometry g = ScrollbarThumb(100, 50, 550, 0, 10, 1000);
   ASSERT_TRUE(g.shown);
@@ -53,9 +53,7 @@ TEST(Scrollbar, ThumbGeometry) {
   EXPECT_FALSE(ScrollbarThumb(0, 0, 19, 0, 10, 100).shown);  // too low
   // A track lower than the minimum thumb: the thumb fills it.
   EXPECT_DOUBLE_EQ(ScrollbarThumb(0, 0, 24, 0, 1, 100).thumb.Height(), 24);
-}
 
-TEST(Scrollbar, DrawsNothingWhenEverythingFits) {
   RenderResources res;
   OffscreenFrame frame(res, 60, 120);
   res.DrawScrollbar(10, 0, 120, 0, 10, 10);
@@ -65,7 +63,7 @@ TEST(Scrollbar, DrawsNothingWhenEverythingFits) {
   EXPECT_FALSE(frame.AnyInk(24, 60));
 }
 
-TEST(CleanDisplayName, StripsDecorationAroundNames) {
+TEST(CleanDisplayName, StripsDecorationAroundNamesInAnyAlphabet) {
   EXPECT_EQ(CleanDisplayName(u"★ Channel One ★"), u"Channel One");
   EXPECT_EQ(CleanDisplayName(u"* Sport 1 *"), u"Sport 1");
   // An opening parenthesis goes, its closing partner stays.
@@ -77,9 +75,7 @@ TEST(CleanDisplayName, StripsDecorationAroundNames) {
   // Nothing would be left: unchanged.
   EXPECT_EQ(CleanDisplayName(u"****"), u"****");
   EXPECT_EQ(CleanDisplayName(u""), u"");
-}
 
-TEST(CleanDisplayName, KeepsNamesInOtherAlphabets) {
   EXPECT_EQ(CleanDisplayName(u"★ ΕΡΤ 1"), u"ΕΡΤ 1");
   EXPECT_EQ(CleanDisplayName(u"● Первый канал ●"), u"Первый канал");
   EXPECT_EQ(CleanDisplayName(u"ΣΚΑΪ"), u"ΣΚΑΪ");

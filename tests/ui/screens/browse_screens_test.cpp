@@ -11,6 +11,7 @@
 #include "tests/ui/render/test_pictures.h"
 #include "i18n/languages.h"
 #include "i18n/translate.h"
+#include "net/text.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
 #include "ui/screens/catchup_screen.h"
@@ -22,11 +23,7 @@
 
 namespace {
 
-std::u16string AsciiToWideNumber(int n) {
-  std::u16string s;
-  for (char c : std::to_string(n)) s.push_back(char16_t(c));
-  return s;
-}
+std::u16string AsciiToWideNumber(int n) { return AsciiToWide(std::to_string(n)); }
 
 SharedItems Items(ItemKind kind, int count, std::u16string_view category, std::u16string_view prefix) {
   auto list = std::make_shared<ItemList>();

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(HomeLayout, TilesAt1280x720) {
+TEST(HomeLayout, TilesAt1280x720AndShrinkToTwentyEightInLowWindows) {
   EXPECT_DOUBLE_EQ(HomeTileHeight(720), 48);
   const RectF first = HomeTileRect(0, 1280, 720);
   EXPECT_DOUBLE_EQ(first.top, 100);
@@ -21,9 +21,7 @@ TEST(HomeLayout, TilesAt1280x720) {
     EXPECT_NEAR(HomeTileRect(i, 1280, 720).top, HomeTileRect(i - 1, 1280, 720).bottom + 7 * 720 / 1080.0, 1e-9);
   }
   EXPECT_DOUBLE_EQ(HomeTileHeight(1080), 72);
-}
 
-TEST(HomeLayout, LowWindowsShrinkTilesToTwentyEightAtLeast) {
   // 300 high: eight tiles of 32 do not fit, so they take the natural height.
   const double h300 = HomeTileHeight(300);
   EXPECT_LT(h300, 32);
@@ -68,25 +66,21 @@ TEST(HomeLayout, SwatchesButtonsAndHitTests) {
   EXPECT_EQ(hit(HomePanelButtonRect(1, 1920, 1080)).kind, HomeHit::Kind::Panel);
 }
 
-TEST(HomeTexts, TwelveAndTwentyFourHourClock) {
+TEST(HomeTexts, ClockMonthInTheLanguageAndUnreadBadge) {
   EXPECT_EQ(HomeClockTime(LocalTime{2026, 1, 1, 0, 5}, true), u"12:05 AM");
   EXPECT_EQ(HomeClockTime(LocalTime{2026, 1, 1, 12, 0}, true), u"12:00 PM");
   EXPECT_EQ(HomeClockTime(LocalTime{2026, 1, 1, 23, 59}, true), u"11:59 PM");
   EXPECT_EQ(HomeClockTime(LocalTime{2026, 1, 1, 9, 7}, true), u"09:07 AM");
   EXPECT_EQ(HomeClockTime(LocalTime{2026, 1, 1, 0, 5}, false), u"00:05");
   EXPECT_EQ(HomeDayText(LocalTime{2026, 1, 3}), u"03");
-}
 
-TEST(HomeTexts, MonthAndYearFollowTheLanguage) {
   const LocalTime may{2026, 5, 17, 10, 0};
   EXPECT_EQ(HomeMonthYearText(0, may), u"May - 2026");
   EXPECT_EQ(HomeMonthYearText(LanguageIndex(u"ro"), may), u"mai - 2026");
   EXPECT_EQ(HomeMonthYearText(LanguageIndex(u"de"), may), u"Mai - 2026");
   // An index past the list uses the first locale.
   EXPECT_EQ(HomeMonthYearText(40, may), u"May - 2026");
-}
 
-TEST(HomeTexts, UnreadBadge) {
   EXPECT_EQ(UnreadBadgeCount(11, u"m11", u""), 9);  // never seen: all, at most 9
   EXPECT_EQ(UnreadBadgeCount(3, u"m3", u""), 3);
   EXPECT_EQ(UnreadBadgeCount(12, u"m12", u"m11"), 1);  // one new after a seen one
