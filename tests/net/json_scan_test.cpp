@@ -156,7 +156,7 @@ TEST(JsonScanEscape, QuoteWEscapesQuotesAndBackslashesEscapeAlsoLineControls) {
   EXPECT_EQ(Value("{\"k\":\"" + JsonScan::Escape(tricky) + "\",\"name\":1}", "k"), tricky);
 }
 
-TEST(JsonScanFindValues, EqualsValuePerKey) {
+TEST(JsonScanFindValues, EqualsValuePerKeyAndTextValueShowsNothingForNullNestedOrAbsent) {
   std::string text = R"({"id":"7","name":"A \"q\"","n":12 ,"o":{"id":"inner","deep":"d\u00e9"},"t":"name",)"
                      R"("e":"\ud83d\ude00","end":)";
   std::vector<std::string> names = {"id", "name", "n", "deep", "missing", "e", "end", "t", "o", "id"};
@@ -176,9 +176,7 @@ TEST(JsonScanFindValues, EqualsValuePerKey) {
   EXPECT_EQ(JsonScan::Decoded(found[1]), "A \"q\"");
   EXPECT_FALSE(found[4].found);
   EXPECT_EQ(JsonScan::Decoded(found[12]), "2");
-}
 
-TEST(JsonScanTextValue, NullNestedAndAbsentValuesShowNothing) {
   const std::string_view object = R"({"a":null ,"b":{"x":1},"c":[1],"d":12 ,"e":"t\"x","f":""})";
   EXPECT_EQ(JsonScan::TextValue(object, "a"), "");
   EXPECT_EQ(JsonScan::TextValue(object, "b"), "");
@@ -188,3 +186,4 @@ TEST(JsonScanTextValue, NullNestedAndAbsentValuesShowNothing) {
   EXPECT_EQ(JsonScan::TextValue(object, "f"), "");
   EXPECT_EQ(JsonScan::TextValue(object, "zz"), "");
 }
+
