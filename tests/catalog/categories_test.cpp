@@ -10,17 +10,6 @@ std::vector<std::u16string> Ids(const std::vector<Category>& categories) {
   return ids;
 }
 
-TEST(Categories, AdultTestIgnoresCaseAndLooksAtIdOnlyForXxx) {
-  EXPECT_TRUE(IsAdultCategory({u"Movies 18+", u"7"}));
-  EXPECT_TRUE(IsAdultCategory({u"ADULT Night", u"8"}));
-  EXPECT_TRUE(IsAdultCategory({u"Porn", u"9"}));
-  EXPECT_TRUE(IsAdultCategory({u"Late", u"XXX12"}));
-  EXPECT_TRUE(IsAdultCategory({u"xXx", u"1"}));
-  EXPECT_FALSE(IsAdultCategory({u"Sports", u"adult"}));  // only "xxx" counts in an id
-  EXPECT_FALSE(IsAdultCategory({u"Kids 18", u"xx"}));
-  EXPECT_FALSE(IsAdultCategory({u"", u""}));
-}
-
 TEST(Categories, LiveRebuildPutsSpecialsFirstAdultLastAndABadIndexOnAll) {
   std::vector<Category> list = {{u"ALL", u""},          {u"FAVORITES", u"fav"}, {u"Movies 18+", u"10"},
                                 {u"News", u"11"},        {u"Late", u"XXX3"},     {u"Recently Viewed", u"recent"},
@@ -79,7 +68,7 @@ TEST(Categories, SortKeyTrimsDecorationAndIsAViewIntoTheName) {
   EXPECT_EQ(SortKey(u"\u0416 Sport"), u"Sport");  // Cyrillic lies outside the Latin range
 }
 
-TEST(Categories, LockedWhenLockOrAdultIsSelected) {
+TEST(Categories, LockedWhenLockOrAnAdultCategoryIsSelected) {
   std::vector<Category> list = {{u"News", u"1"}, {u"Night 18+", u"2"}};
   int index = 2;
   RebuildLiveCategories(list, index);
@@ -89,6 +78,16 @@ TEST(Categories, LockedWhenLockOrAdultIsSelected) {
   EXPECT_TRUE(CurrentLiveCategoryLocked(list, 6));
   EXPECT_FALSE(CurrentLiveCategoryLocked(list, 7));
   EXPECT_FALSE(CurrentLiveCategoryLocked(list, -1));
+
+  // The adult test ignores case and looks at the id only for "xxx".
+  EXPECT_TRUE(IsAdultCategory({u"Movies 18+", u"7"}));
+  EXPECT_TRUE(IsAdultCategory({u"ADULT Night", u"8"}));
+  EXPECT_TRUE(IsAdultCategory({u"Porn", u"9"}));
+  EXPECT_TRUE(IsAdultCategory({u"Late", u"XXX12"}));
+  EXPECT_TRUE(IsAdultCategory({u"xXx", u"1"}));
+  EXPECT_FALSE(IsAdultCategory({u"Sports", u"adult"}));  // only "xxx" counts in an id
+  EXPECT_FALSE(IsAdultCategory({u"Kids 18", u"xx"}));
+  EXPECT_FALSE(IsAdultCategory({u"", u""}));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(ProviderAnswer, StatusAndBodyKindTellTheProblem) {
   EXPECT_EQ(AnswerBodyName(AnswerBody::Cut), "cut");
 }
 
-TEST(AccountLine, NumbersAsStringsAndNullsAreRead) {
+TEST(AccountLine, NumbersAsStringsAndNullsAreReadAndEachStatusHasItsVerdict) {
   const auto strings = ParseAccountLine(
       R"({"user_info":{"username":"u","auth":"1","status":"Active","exp_date":"1767225600","is_trial":"0",)"
       R"("active_cons":"1","max_connections":"2"},"server_info":{"status":"x","exp_date":"5"}})");
@@ -67,9 +67,7 @@ TEST(AccountLine, NumbersAsStringsAndNullsAreRead) {
   EXPECT_EQ(ParseAccountLine(R"({"user_info":[],"server_info":{"auth":1}})"), std::nullopt);
   EXPECT_EQ(ParseAccountLine("<html>404</html>"), std::nullopt);
   EXPECT_EQ(ParseAccountLine(""), std::nullopt);
-}
 
-TEST(AccountLine, RefusedExpiredBannedAndDisabledLines) {
   const struct {
     const char* answer;
     LineVerdict verdict;

@@ -208,7 +208,7 @@ class ItemListTest : public ::testing::Test {
   int index = 1;
 };
 
-TEST_F(ItemListTest, MoviesStayInCatalogOrderWhateverTheSorts) {
+TEST_F(ItemListTest, ItemsStayInCatalogOrderAndEachKindUsesItsOwnCollections) {
   settings.VodSort = 1;
   settings.LiveSort = 1;
   EXPECT_EQ(Ids(Rebuild(VodKind::Movies)), (IdVector{u"m1", u"m2", u"m3"}));
@@ -216,9 +216,8 @@ TEST_F(ItemListTest, MoviesStayInCatalogOrderWhateverTheSorts) {
   EXPECT_EQ(catalog.MovieCategories[4].id, u"d");
   index = 4;
   EXPECT_EQ(Ids(Rebuild(VodKind::Movies)), (IdVector{u"m1", u"m3"}));
-}
 
-TEST_F(ItemListTest, EachKindUsesItsOwnCollections) {
+  index = 1;  // "All" again
   settings.HideVod = {u"c"};
   settings.FavVod = {u"m2", u"m3"};
   settings.FavSeries = {u"s2"};

@@ -21,7 +21,7 @@ TEST(XtreamParse, CategoriesKeepServerOrderAndSkipThoseWithoutId) {
   EXPECT_EQ(categories[2], (Category{u"Caf\u00e9 \"Night\"", u"xxx9"}));
 }
 
-TEST(XtreamParse, LiveStreamFieldsIdsAsTextAndServerOrder) {
+TEST(XtreamParse, LiveStreamFieldsIdsAsTextServerOrderAndUrlsInTheLiveFormat) {
   const auto items = ParseLiveStreams(R"([
     {"num":2,"name":"BBC \ud83d\udcfa One","stream_type":"live","stream_id":"007",
      "stream_icon":"http:\/\/logo.example\/a.png","epg_channel_id":null,"added":"1700000000",
@@ -49,9 +49,8 @@ TEST(XtreamParse, LiveStreamFieldsIdsAsTextAndServerOrder) {
   EXPECT_EQ(items[1].id(), u"42");
   EXPECT_EQ(items[1].categoryId(), u"5");
   EXPECT_EQ(items[1].num(), u"1");
-}
 
-TEST(XtreamParse, LiveUrlAlwaysUsesLiveFormatWhateverTheContainer) {
+  // The URL always ends in the LiveFormat, whatever the container.
   const std::string json = R"([{"stream_id":"1","container_extension":"m3u8"},{"stream_id":"2"}])";
   const auto ts = ParseLiveStreams(json, Account(), u"ts");
   ASSERT_EQ(ts.size(), 2u);
@@ -87,7 +86,7 @@ TEST(XtreamParse, BracesAndQuotesInsideNamesDoNotSplitObjectsAndEmptyListsGiveNo
   EXPECT_TRUE(ParseServerCategories("").empty());
 }
 
-TEST(XtreamParse, MovieContainerFallsBackToMp4AndNullStaysNull) {
+TEST(XtreamParse, MovieContainerFallsBackToMp4NullStaysNullAndSeriesHaveNoUrl) {
   const auto movies = ParseVodOrSeries(R"([
     {"num":1,"name":"A","stream_id":10,"stream_icon":"i","rating":7.5,"added":"5","category_id":"3"},
     {"name":"B","stream_id":"11","container_extension":null,"rating":""},
@@ -103,9 +102,8 @@ TEST(XtreamParse, MovieContainerFallsBackToMp4AndNullStaysNull) {
   EXPECT_EQ(movies[1].containerExt(), u"null");
   EXPECT_EQ(movies[1].url(), u"http://tv.example:8080/movie/u/p/11.null");
   EXPECT_EQ(movies[2].url(), u"http://tv.example:8080/movie/u/p/12.mkv");
-}
 
-TEST(XtreamParse, SeriesUseSeriesIdAndCoverAndHaveNoUrl) {
+  // Series use series_id and cover, and have no URL.
   const auto series = ParseVodOrSeries(R"([
     {"num":1,"name":"S","series_id":77,"stream_id":"wrong","cover":"c.jpg","stream_icon":"wrong",
      "rating":"8","category_id":"4","tv_archive":1},

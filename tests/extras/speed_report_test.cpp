@@ -32,22 +32,18 @@ TEST(LocalNetworkLines, ListsAddressesAndNamesTheConnectionKind) {
             (Lines{u"Device IP (local)", u"Network: other"}));
 }
 
-TEST(TraceLines, ReadsKeysAtLineStartsAndMarksMissingOnes) {
+TEST(ReportLines, TraceKeysAtLineStartsProbeSummariesAndTransferRates) {
   const std::string body = "fl=1\r\nvisit_ip=9.9.9.9\r\nip=203.0.113.7\r\ncolo=OTP\r\nhttp=http/2\r\n";
   EXPECT_EQ(TraceValue(body, "ip"), "203.0.113.7");  // not the value of visit_ip
   EXPECT_EQ(TraceValue(body, "loc"), "");
   EXPECT_EQ(TraceLines(body),
             (Lines{u"  Public IP: 203.0.113.7", u"  Country: —", u"  Edge (colo): OTP", u"  HTTP: http/2"}));
   EXPECT_EQ(TraceLines(""), (Lines{u"  Public IP: —", u"  Country: —", u"  Edge (colo): —", u"  HTTP: —"}));
-}
 
-TEST(ProbeLine, SummarisesKeptTimes) {
   EXPECT_EQ(ProbeLine(u"Cloudflare 1.1.1.1", {10, 20, 30}, 5),
             u"  Cloudflare 1.1.1.1: min 10 ms  avg 20.0 ms  max 30 ms  jitter 6.7 ms  ok 3/8");
   EXPECT_EQ(ProbeLine(u"4.3 site", {}, 8), u"  4.3 site: fail (8/8)");
-}
 
-TEST(TransferLines, RatesAndTheZeroTimeCase) {
   EXPECT_EQ(DownloadLines(5000000, 2.0), (Lines{u"  5000000 bytes in 2.00 s", u"  Download: 20.00 Mbps  (2.50 MB/s)"}));
   EXPECT_EQ(DownloadLines(0, 0.0), (Lines{u"  0 bytes in 0.00 s", u"  Download: 0.00 Mbps  (0.00 MB/s)"}));
   EXPECT_EQ(UploadLines(1000000, 0.5, 17),

@@ -100,16 +100,13 @@ TEST_F(SportsOverHttp, HtmlPageLinesWhenThereIsNoIframe) {
   EXPECT_EQ(events.lines.size(), 4u);
 }
 
-TEST_F(SportsOverHttp, NothingAnywhereGivesTheSingleExplanation) {
+TEST_F(SportsOverHttp, TheEventHeaderMeansTheDefaultAndNothingAnywhereOneExplanation) {
+  services_->SetPanelInfo(R"({"sportApi":"","leagueWidgetId":"","sportHeader":"Event"})");
+  EXPECT_TRUE(FetchSports().header.empty());
   services_->SetEmptyAnswers(true);
   const SportsEvents events = FetchSports();
   EXPECT_TRUE(events.header.empty());
   EXPECT_EQ(events.lines, (std::vector<std::u16string>{std::u16string(Translate(kNoEventsKey))}));
-}
-
-TEST_F(SportsOverHttp, EventHeaderMeansTheDefault) {
-  services_->SetPanelInfo(R"({"sportApi":"","leagueWidgetId":"","sportHeader":"Event"})");
-  EXPECT_TRUE(FetchSports().header.empty());
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(AddEventLine, KeepsEightTo220BytesAfterCleaningOnceEachUpToTheLimit) {
   EXPECT_EQ(lines.back(), u"Event number 195");
 }
 
-TEST(IframeSource, FindsTheFirstIframesSource) {
+TEST(IframeSource, FindsTheFirstIframesSourceAndAUsableOneHasAWebScheme) {
   EXPECT_EQ(IframeSource(R"(<div><iframe width="600" src="https://w.test/a?b=1" frameborder=0></iframe>)"),
             "https://w.test/a?b=1");
   EXPECT_EQ(IframeSource("<iframe src='http://w.test/x'>"), "http://w.test/x");
@@ -36,9 +36,8 @@ TEST(IframeSource, FindsTheFirstIframesSource) {
   // src= further than 200 characters from "iframe" belongs to something else.
   EXPECT_EQ(IframeSource("<iframe " + std::string(201, ' ') + "src=\"http://far.test\">"), "");
   EXPECT_EQ(IframeSource("<iframe " + std::string(199, ' ') + "src=\"http://near.test\">"), "http://near.test");
-}
 
-TEST(IsUsableSourceUrl, NeedsAWebSchemeAndMoreThanEightCharacters) {
+  // A usable source needs a web scheme and more than eight characters.
   EXPECT_TRUE(IsUsableSourceUrl("http://ab"));
   EXPECT_TRUE(IsUsableSourceUrl("https://feed.test/rss"));
   EXPECT_FALSE(IsUsableSourceUrl("http://a"));

@@ -9,12 +9,21 @@ using JsonScan::Array;
 using JsonScan::Objects;
 using JsonScan::Value;
 
-TEST(JsonScanValue, DecodesStringEscapesAfterSpacedColon) {
+TEST(JsonScanValue, DecodesStringEscapesAndYieldsWhatIsThereOfACutText) {
   EXPECT_EQ(Value(R"({"k" :  "x\u00e9\n"})", "k"), "x\xC3\xA9\n");
   EXPECT_EQ(Value(R"({"k":"\u00E9\t\r"})", "k"), "\xC3\xA9\t\r");
   EXPECT_EQ(Value(R"({"k":"\/\"\\\b\f"})", "k"), "/\"\\bf");
   EXPECT_EQ(JsonScan::ValueW(R"({"k":"\u00e9\u20ac"})", "k"), u"\u00e9\u20ac");
   EXPECT_EQ(Value(R"({"k":"plain"})", "k"), "plain");
+
+  EXPECT_EQ(Value(R"({"a":1})", "b"), "");
+  EXPECT_EQ(Value("", "b"), "");
+  EXPECT_EQ(Value(R"({"name":)", "name"), "");
+  EXPECT_EQ(Value("{\"name\": \r\n\t", "name"), "");
+  EXPECT_EQ(Value(R"({"name")", "name"), "");
+  EXPECT_EQ(Value(R"({"name":"abc)", "name"), "abc");
+  EXPECT_EQ(Value(R"({"name":"ab\)", "name"), "ab\\");  // a final backslash stays
+  EXPECT_EQ(Value(R"({"name":"")", "name"), "");
 }
 
 TEST(JsonScanValue, BareTokensKeepTrailingSpaceAndStopAtDelimiters) {
@@ -42,17 +51,6 @@ TEST(JsonScanValue, MatchesKeysOnlyWhereTheyStandAsKeys) {
   EXPECT_EQ(Value(R"({"Name":"A","name":"b"})", "name"), "b");
 }
 
-TEST(JsonScanValue, MissingCutOrUnterminatedTextYieldsWhatIsThere) {
-  EXPECT_EQ(Value(R"({"a":1})", "b"), "");
-  EXPECT_EQ(Value("", "b"), "");
-  EXPECT_EQ(Value(R"({"name":)", "name"), "");
-  EXPECT_EQ(Value("{\"name\": \r\n\t", "name"), "");
-  EXPECT_EQ(Value(R"({"name")", "name"), "");
-  EXPECT_EQ(Value(R"({"name":"abc)", "name"), "abc");
-  EXPECT_EQ(Value(R"({"name":"ab\)", "name"), "ab\\");  // a final backslash stays
-  EXPECT_EQ(Value(R"({"name":"")", "name"), "");
-}
-
 TEST(JsonScanValue, SurrogatePairsJoinAndAShortUnicodeEscapeYieldsLetterU) {
   EXPECT_EQ(Value(R"({"e":"\ud83d\ude00!"})", "e"), "\xF0\x9F\x98\x80!");
   EXPECT_EQ(Value(R"({"e":"\uD834\uDD1E"})", "e"), "\xF0\x9D\x84\x9E");
@@ -65,7 +63,7 @@ TEST(JsonScanValue, SurrogatePairsJoinAndAShortUnicodeEscapeYieldsLetterU) {
   EXPECT_EQ(Value(R"({"k":"\u00g9x"})", "k"), "u00g9x");
 }
 
-TEST(JsonScanObjects, CutsTopLevelObjectsKeepingNestedOnesInside) {
+TEST(JsonScanObjects, CutsTopLevelObjectsKeepingNestedOnesInsideAsForEachObjectDoes) {
   const auto objects = Objects(R"([{"a":{"b":1}} , {"c":2}])");
   ASSERT_EQ(objects.size(), 2u);
   EXPECT_EQ(objects[0], R"({"a":{"b":1}})");
@@ -77,6 +75,13 @@ TEST(JsonScanObjects, CutsTopLevelObjectsKeepingNestedOnesInside) {
   EXPECT_TRUE(Objects("[1,2]").empty());
   // An object left open at the end is dropped.
   EXPECT_EQ(Objects(R"([{"a":1},{"b":)").size(), 1u);
+
+  const std::string text = R"(}{"x":1}[{"a":"}"},{"b":{"c":"{"}}],{"d":)";
+  std::vector<std::string_view> streamed;
+  JsonScan::ForEachObject(text, [&](std::string_view object) { streamed.push_back(object); });
+  EXPECT_EQ(streamed, Objects(text));
+  ASSERT_EQ(streamed.size(), 2u);
+  EXPECT_EQ(streamed[1], R"({"b":{"c":"{"}})");
 }
 
 TEST(JsonScanObjects, BracesInsideStringsDoNotCountAStrayOneHidesTheNextObject) {
@@ -88,15 +93,6 @@ TEST(JsonScanObjects, BracesInsideStringsDoNotCountAStrayOneHidesTheNextObject) 
 
   const auto stray = Objects(R"(}[{"a":1},{"b":2},{"c":3}])");
   EXPECT_EQ(stray, (std::vector<std::string_view>{R"({"b":2})", R"({"c":3})"}));
-}
-
-TEST(JsonScanObjects, ForEachObjectReportsWhatObjectsReturns) {
-  const std::string text = R"(}{"x":1}[{"a":"}"},{"b":{"c":"{"}}],{"d":)";
-  std::vector<std::string_view> streamed;
-  JsonScan::ForEachObject(text, [&](std::string_view object) { streamed.push_back(object); });
-  EXPECT_EQ(streamed, Objects(text));
-  ASSERT_EQ(streamed.size(), 2u);
-  EXPECT_EQ(streamed[1], R"({"b":{"c":"{"}})");
 }
 
 // Lists as PHP panels send them, taken whole whatever stands around them.
@@ -160,7 +156,7 @@ TEST(JsonScanEscape, QuoteWEscapesQuotesAndBackslashesEscapeAlsoLineControls) {
   EXPECT_EQ(Value("{\"k\":\"" + JsonScan::Escape(tricky) + "\",\"name\":1}", "k"), tricky);
 }
 
-TEST(JsonScanFindValues, EqualsValuePerKey) {
+TEST(JsonScanFindValues, EqualsValuePerKeyAndTextValueShowsNothingForNullNestedOrAbsent) {
   std::string text = R"({"id":"7","name":"A \"q\"","n":12 ,"o":{"id":"inner","deep":"d\u00e9"},"t":"name",)"
                      R"("e":"\ud83d\ude00","end":)";
   std::vector<std::string> names = {"id", "name", "n", "deep", "missing", "e", "end", "t", "o", "id"};
@@ -180,9 +176,7 @@ TEST(JsonScanFindValues, EqualsValuePerKey) {
   EXPECT_EQ(JsonScan::Decoded(found[1]), "A \"q\"");
   EXPECT_FALSE(found[4].found);
   EXPECT_EQ(JsonScan::Decoded(found[12]), "2");
-}
 
-TEST(JsonScanTextValue, NullNestedAndAbsentValuesShowNothing) {
   const std::string_view object = R"({"a":null ,"b":{"x":1},"c":[1],"d":12 ,"e":"t\"x","f":""})";
   EXPECT_EQ(JsonScan::TextValue(object, "a"), "");
   EXPECT_EQ(JsonScan::TextValue(object, "b"), "");
@@ -192,3 +186,4 @@ TEST(JsonScanTextValue, NullNestedAndAbsentValuesShowNothing) {
   EXPECT_EQ(JsonScan::TextValue(object, "f"), "");
   EXPECT_EQ(JsonScan::TextValue(object, "zz"), "");
 }
+

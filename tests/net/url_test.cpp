@@ -4,16 +4,14 @@
 #include "net/text.h"
 #include "net/url_parts.h"
 
-TEST(UrlEncode, KeepsUnreservedAndEncodesEveryOtherByte) {
+TEST(UrlEncode, EncodesEveryByteButUnreservedAndEscapeUrlUnsafeOnlyWhatCannotStandRaw) {
   EXPECT_EQ(UrlEncode("a b/c"), "a%20b%2Fc");
   EXPECT_EQ(UrlEncode("AZaz09-._~"), "AZaz09-._~");
   EXPECT_EQ(UrlEncode("caf\xC3\xA9"), "caf%C3%A9");
   EXPECT_EQ(UrlEncode("+&=?%"), "%2B%26%3D%3F%25");
   EXPECT_EQ(UrlEncode(std::string_view("\0\xFF", 2)), "%00%FF");
   EXPECT_EQ(UrlEncode(""), "");
-}
 
-TEST(EscapeUrlUnsafe, EncodesOnlyWhatCannotStandRawInAUrl) {
   const struct {
     std::u16string in;
     std::u16string out;

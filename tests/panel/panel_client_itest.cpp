@@ -101,7 +101,7 @@ TEST_F(PanelIntegration, SignInTakesTokenPlaylistsAndMessages) {
   EXPECT_TRUE(Logged(registerLine)) << Log();
 }
 
-TEST_F(PanelIntegration, RequestsCarryTheDeviceIdentityAndTheBearer) {
+TEST_F(PanelIntegration, RequestsCarryTheDeviceIdentityTheDeviceTypeAndTheBearer) {
   ScriptTwoPlaylists();
   settings.DeviceType = u"Stick";
   SignInAndMerge();
@@ -131,15 +131,15 @@ TEST_F(PanelIntegration, RequestsCarryTheDeviceIdentityAndTheBearer) {
     EXPECT_EQ(logins[i].authorization, "Bearer tok-1");
     EXPECT_EQ(logins[i].contentType, "application/json");
   }
-}
 
-TEST_F(PanelIntegration, AnEmptyDeviceTypeRegistersAsTvAndThePanelMacWins) {
+  // An empty device type registers as a TV, and a MAC the panel gives wins.
+  panel_->ClearReceived();
   panel_->SetMac("aa:bb:cc:00:11:22");
   settings.DeviceType.clear();
   SignInAndMerge();
-  const auto registrations = Received("/vs4.3/api/register.php");
-  ASSERT_EQ(registrations.size(), 1u);
-  EXPECT_NE(registrations[0].body.find("\"deviceType\":\"TV\"}"), std::string::npos);
+  const auto again = Received("/vs4.3/api/register.php");
+  ASSERT_EQ(again.size(), 1u);
+  EXPECT_NE(again[0].body.find("\"deviceType\":\"TV\"}"), std::string::npos);
   EXPECT_EQ(panel.identity.panelMac, u"aa:bb:cc:00:11:22");
   EXPECT_EQ(panel.identity.ShownMac(), u"aa:bb:cc:00:11:22");
 }
@@ -214,21 +214,21 @@ TEST_F(PanelIntegration, WithoutATokenNothingElseIsAsked) {
   EXPECT_EQ(calls[0].target, "/vs4.3/api/lists.php?do=login");
 }
 
-TEST_F(PanelIntegration, APanelWithoutPlaylistsSaysSo) {
-  panel_->SetMessages({PanelFixture::Message("1", "", "No playlist yet", "")});
-  EXPECT_FALSE(SignInAndMerge());
-  EXPECT_TRUE(panel.panelLists.empty());
-  EXPECT_EQ(panel.token, u"tok-1");
-  EXPECT_TRUE(Logged("panel mine empty msgs=1")) << Log();
-}
-
-TEST_F(PanelIntegration, AnEmptyLoginAnswerSignsNothingIn) {
+TEST_F(PanelIntegration, AnEmptyLoginAnswerSignsNothingInAndNoPlaylistsAreReported) {
   panel_->SetEmpty(PanelFixture::Call::Login, true);
   panel.token = u"old";
   EXPECT_FALSE(SignInAndMerge());
   EXPECT_TRUE(panel.token.empty());
   EXPECT_TRUE(Logged("panel login empty"));
   EXPECT_TRUE(Received("/vs4.3/api/register.php").empty());
+
+  // Signed in, a panel without playlists says so.
+  panel_->SetEmpty(PanelFixture::Call::Login, false);
+  panel_->SetMessages({PanelFixture::Message("1", "", "No playlist yet", "")});
+  EXPECT_FALSE(SignInAndMerge());
+  EXPECT_TRUE(panel.panelLists.empty());
+  EXPECT_EQ(panel.token, u"tok-1");
+  EXPECT_TRUE(Logged("panel mine empty msgs=1")) << Log();
 }
 
 TEST_F(PanelIntegration, ASentMessageJoinsTheThreadAndAnErrorAnswerFailsIt) {

@@ -16,7 +16,7 @@ PanelClient ClientWith(std::u16string playlistUrl = {}, std::vector<PlaylistEntr
 
 }  // namespace
 
-TEST(DescriptorUrl, BuildsAnXtreamUrlFromServerAndCredentialsOrKeepsTheUrl) {
+TEST(ParsePlaylistDescriptor, XtreamUrlFromServerAndCredentialsNameFromFieldsHostOrNumber) {
   EXPECT_EQ(DescriptorUrl(R"({"server":"http://h:8080/","username":"ann","password":"pw"})"),
             u"http://h:8080/get.php?username=ann&password=pw&type=m3u_plus&output=ts");
   EXPECT_EQ(DescriptorUrl(R"({"host":"http://h\\/\\","user":"ann","pass":"pw"})"),
@@ -31,9 +31,7 @@ TEST(DescriptorUrl, BuildsAnXtreamUrlFromServerAndCredentialsOrKeepsTheUrl) {
   EXPECT_EQ(DescriptorUrl(R"({"link":"","playlistUrl":"http://p/get.php?username=u"})"), u"http://p/get.php?username=u");
   EXPECT_EQ(DescriptorUrl(R"({"server":"http://h","password":"pw"})"), u"");
   EXPECT_EQ(DescriptorUrl(R"({"url":null,"name":"x"})"), u"");
-}
 
-TEST(ParsePlaylistDescriptor, NamesFromFieldsThenHostThenNumber) {
   auto titled = ParsePlaylistDescriptor(R"({"title":"","playlist_name":"Sports","dns":"d","id":3})", 0);
   ASSERT_TRUE(titled);
   EXPECT_EQ(titled->name, u"Sports");

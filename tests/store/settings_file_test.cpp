@@ -67,11 +67,7 @@ Settings Unusual() {
 
 }  // namespace
 
-TEST(SettingsFile, DefaultsWriteTheExactLine) {
-  EXPECT_EQ(SerializeSettings(Settings{}), kDefaultsFile);
-}
-
-TEST(SettingsFile, ValueFormsAreExact) {
+TEST(SettingsFile, DefaultsAndValueFormsWriteTheExactBytes) {
   Settings s;
   s.VodSort = -12;
   s.FavLive = {u"1", u"q\"\\"};
@@ -84,6 +80,8 @@ TEST(SettingsFile, ValueFormsAreExact) {
   EXPECT_NE(line.find(R"(,"Extra":[{"name":"n","url":"u"}],)"), std::string::npos);
   EXPECT_NE(line.find(R"(,"Groups":[{"name":"g","ids":["1","2"]},{"name":"h","ids":[]}],)"), std::string::npos);
   EXPECT_NE(line.find(R"(,"ResumeMs":{"a":5,"b":6},"InboxSeenId":""})"), std::string::npos);
+
+  EXPECT_EQ(SerializeSettings(Settings{}), kDefaultsFile);
 }
 
 TEST(SettingsFile, FirstRunLoadsDefaultsAndEachSaveWritesTheWholeLine) {
@@ -133,7 +131,7 @@ TEST(SettingsFile, EveryFieldRoundTripsExceptTheUnreadOnes) {
   EXPECT_EQ(SerializeSettings(loaded), SerializeSettings(expected));
 }
 
-TEST(SettingsFile, UnreadAndDefaultKeepingRules) {
+TEST(SettingsFile, UnreadAndDefaultKeepingRulesAndNumbersReadLikeTheCLibrary) {
   Settings start;
   start.PipSize = 2;
   start.SubVisible = true;
@@ -165,9 +163,8 @@ TEST(SettingsFile, UnreadAndDefaultKeepingRules) {
 
   EXPECT_EQ(Parsed(R"({"PipSize":2})").PipSize, 2);
   EXPECT_EQ(Parsed(R"({"PipSize":"x"})").PipSize, 0);
-}
 
-TEST(SettingsFile, NumbersAreReadLikeTheCLibrary) {
+  // Numbers are read like the C library reads them.
   EXPECT_EQ(Parsed(R"({"VodSort": -7})").VodSort, -7);
   EXPECT_EQ(Parsed(R"({"VodSort":"12abc"})").VodSort, 12);
   EXPECT_EQ(Parsed(R"({"VodSort":abc})").VodSort, 0);
@@ -203,20 +200,18 @@ TEST(SettingsFile, ValueAndListScannersReadKeysOnlyWhereTheyStand) {
   EXPECT_EQ(SettingsList("{\"L\":[\"\xC3\xA9\"]}", "L"), IdList{u"\u00e9"});
 }
 
-TEST(SettingsFile, ExtraAndGroupsDropIncompleteEntries) {
+TEST(SettingsFile, ExtraAndGroupsDropIncompleteEntriesAndKeepBracesInNames) {
   const Settings s = Parsed(
       R"({"Extra":[{"name":"A","url":"u1"},{"name":"B","url":""},{"name":"","url":"u3"},{"url":"u4"}],)"
       R"("Groups":[{"name":"","ids":["1"]},{"name":"G","ids":["2","3"]},{"name":"H"}]})");
   EXPECT_EQ(s.Extra, (std::vector<PlaylistEntry>{{u"A", u"u1"}, {u"", u"u3"}, {u"", u"u4"}}));
   EXPECT_EQ(s.Groups, (std::vector<ChannelGroup>{{u"G", {u"2", u"3"}}, {u"H", {}}}));
-}
 
-TEST(SettingsFile, BracesAndBracketsInNamesDoNotEndTheList) {
-  const Settings s = Parsed(
+  const Settings braces = Parsed(
       R"({"Extra":[{"name":"x}","url":"u]"},{"name":"y","url":"v"}],)"
       R"("Groups":[{"name":"Kids {HD","ids":["1"]},{"name":"a}]b","ids":["]"]},{"name":"z","ids":[]}]})");
-  EXPECT_EQ(s.Extra, (std::vector<PlaylistEntry>{{u"x}", u"u]"}, {u"y", u"v"}}));
-  EXPECT_EQ(s.Groups,
+  EXPECT_EQ(braces.Extra, (std::vector<PlaylistEntry>{{u"x}", u"u]"}, {u"y", u"v"}}));
+  EXPECT_EQ(braces.Groups,
             (std::vector<ChannelGroup>{{u"Kids {HD", {u"1"}}, {u"a}]b", {u"]"}}, {u"z", {}}}));
 }
 

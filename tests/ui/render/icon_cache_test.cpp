@@ -88,7 +88,7 @@ TEST_F(IconCacheTest, AtMostEightDownloadsAndEachKeyOnce) {
   EXPECT_EQ(cache.StateOf(u"live_000"), IconCache::State::Downloading);
 }
 
-TEST_F(IconCacheTest, DecodesOnlyBetweenFrames) {
+TEST_F(IconCacheTest, DecodesOnlyBetweenFramesAndABadFileNeverAgain) {
   ASSERT_TRUE(WriteSolidPng(IconFile(u"live_1"), 4, 4, Rgba{0, 1, 0, 1}));
 
   EXPECT_EQ(cache.IconFor(u"live", u"1", kUrl, true), nullptr);
@@ -100,6 +100,16 @@ TEST_F(IconCacheTest, DecodesOnlyBetweenFrames) {
   EXPECT_EQ(cache.StateOf(u"live_1"), IconCache::State::Loaded);
   // Held now: served even inside a frame.
   EXPECT_EQ(cache.IconFor(u"live", u"1", kUrl, true), icon);
+
+  std::filesystem::create_directories(IconFile(u"live_2").parent_path());
+  ASSERT_TRUE(WriteFileAtomically(IconFile(u"live_2"), "<html>404</html>"));
+
+  EXPECT_EQ(cache.IconFor(u"live", u"2", kUrl, false), nullptr);
+  EXPECT_EQ(cache.StateOf(u"live_2"), IconCache::State::Failed);
+  // Even a good file appearing later is not decoded during this run.
+  ASSERT_TRUE(WriteSolidPng(IconFile(u"live_2"), 4, 4, Rgba{0, 1, 0, 1}));
+  EXPECT_EQ(cache.IconFor(u"live", u"2", kUrl, false), nullptr);
+  EXPECT_TRUE(downloads.started.empty());
 }
 
 TEST_F(IconCacheTest, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {
@@ -114,18 +124,6 @@ TEST_F(IconCacheTest, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {
   cache.IconFor(u"live", u"4", kUrl, false);  // between frames: not a miss of any frame
   ASSERT_TRUE(WriteSolidPng(IconFile(u"live_4"), 4, 4, Rgba{0, 1, 0, 1}));
   EXPECT_FALSE(cache.MissedIconArrived());
-}
-
-TEST_F(IconCacheTest, AFileThatWillNotDecodeIsNotTriedAgain) {
-  std::filesystem::create_directories(IconFile(u"live_2").parent_path());
-  ASSERT_TRUE(WriteFileAtomically(IconFile(u"live_2"), "<html>404</html>"));
-
-  EXPECT_EQ(cache.IconFor(u"live", u"2", kUrl, false), nullptr);
-  EXPECT_EQ(cache.StateOf(u"live_2"), IconCache::State::Failed);
-  // Even a good file appearing later is not decoded during this run.
-  ASSERT_TRUE(WriteSolidPng(IconFile(u"live_2"), 4, 4, Rgba{0, 1, 0, 1}));
-  EXPECT_EQ(cache.IconFor(u"live", u"2", kUrl, false), nullptr);
-  EXPECT_TRUE(downloads.started.empty());
 }
 
 TEST_F(IconCacheTest, PastEightyBitmapsTheTwentySmallestKeysGo) {
