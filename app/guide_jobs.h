@@ -7,7 +7,9 @@
 // GuideLoaded through the mailbox; it never touches the store or the queue.
 // When the queue must wait (the spacing between starts, a back-off), a job
 // that only sleeps delivers a GuideWake at the time the next may start.
-// Every function here runs on the main thread.
+// Every function here runs on the main thread. The mailbox must outlive the
+// jobs (a wake-up job may sleep for a back-off of minutes): the program's
+// does, since the application is never destroyed.
 #include <cstdint>
 #include <string_view>
 
