@@ -44,7 +44,7 @@ void PumpGuideRequests(const GuideDesk& desk, int64_t nowMs);
 
 // A job's answer: into the store when it is a listing for the current
 // account ("epg rows=%d cur=%d" logged as before; an unreadable answer
-// logs no rows and leaves the stored ones as they are), a back-off started
+// logs "epg rows=0 cur=0" and leaves the stored rows as they are), a back-off started
 // for a 429 or 503 ("guide backoff status=<code> wait=<s>s"), then the next
 // requests started. Returns whether the store changed.
 bool MergeGuideAnswer(const GuideDesk& desk, GuideLoaded& answer, int64_t nowMs, int64_t nowUnix);
