@@ -7,7 +7,9 @@
 // GuideLoaded through the mailbox; it never touches the store or the queue.
 // When the queue must wait (the spacing between starts, a back-off), a job
 // that only sleeps delivers a GuideWake at the time the next may start.
-// Every function here runs on the main thread.
+// Every function here runs on the main thread. The mailbox must outlive the
+// jobs (a wake-up job may sleep for a back-off of minutes): the program's
+// does, since the application is never destroyed.
 #include <cstdint>
 #include <string_view>
 
@@ -42,7 +44,7 @@ void PumpGuideRequests(const GuideDesk& desk, int64_t nowMs);
 
 // A job's answer: into the store when it is a listing for the current
 // account ("epg rows=%d cur=%d" logged as before; an unreadable answer
-// logs no rows and leaves the stored ones as they are), a back-off started
+// logs "epg rows=0 cur=0" and leaves the stored rows as they are), a back-off started
 // for a 429 or 503 ("guide backoff status=<code> wait=<s>s"), then the next
 // requests started. Returns whether the store changed.
 bool MergeGuideAnswer(const GuideDesk& desk, GuideLoaded& answer, int64_t nowMs, int64_t nowUnix);

@@ -34,7 +34,9 @@ constexpr int kGuideMaxInFlight = 2;
 // reached. That caps the guide at two and a half requests a second, below
 // what panels' flood guards ban for, while a single zap is asked at once.
 constexpr int64_t kGuideRequestSpacingMs = 400;
-constexpr size_t kGuideQueueLimit = 3;
+// Two: the channel the user is on and the one before it (a zap back is
+// common); a storm's older wishes are dropped as newer ones come.
+constexpr size_t kGuideQueueLimit = 2;
 constexpr int64_t kGuideBackoffFirstMs = 30000;
 constexpr int64_t kGuideBackoffMaxMs = 240000;
 // A Retry-After beyond this is taken as this (a panel asking for hours is

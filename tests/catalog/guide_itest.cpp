@@ -3,16 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
-#include <future>
+#include <deque>
+#include <memory>
 #include <sstream>
 #include <thread>
 
+#include "app/guide_jobs.h"
 #include "net/text.h"
 #include "platform/clock.h"
 #include "tests/fixtures/guide_fixture.h"
+#include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/temp_data_home.h"
 
@@ -93,6 +98,40 @@ class GuideServer : public ::testing::Test {
     return {};
   }
 
+  // The application's side of the guide: its state, mailbox and merges,
+  // run as the main loop runs them.
+  struct App {
+    MessageRecorder recorder;
+    JobMailbox mailbox{recorder};
+    ResultPump pump{recorder, mailbox};
+    AppState state;
+  };
+  // Kept to the end of the process, as the program keeps its application:
+  // a wake-up job of the guide queue may still hold the mailbox.
+  App& NewApp() const {
+    static std::deque<std::unique_ptr<App>> kept;
+    kept.push_back(std::make_unique<App>());
+    kept.back()->state.account = source_.account;
+    return *kept.back();
+  }
+  // Merges results until an answer for `streamId` was merged.
+  static bool UntilAnswered(App& app, std::u16string_view streamId,
+                            std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    return app.pump.Until(
+        app.state,
+        [&](const JobResult& r) {
+          const auto* answer = std::get_if<GuideLoaded>(&r);
+          return answer && answer->streamId == streamId;
+        },
+        limit);
+  }
+  static std::string Log(const std::filesystem::path& folder) {
+    std::ifstream log(folder / "runtime.log");
+    std::stringstream text;
+    text << log.rdbuf();
+    return text.str();
+  }
+
   StandInServer server_;
   std::shared_ptr<GuideFixture> fixture_ = std::make_shared<GuideFixture>();
   GuideSource source_;
@@ -150,25 +189,22 @@ TEST_F(GuideServer, FourRowsNeedNoSecondRequest) {
 
 TEST_F(GuideServer, TheCatchupFetchReadsThePastFromTheTable) {
   fixture_->SetDemoChannels({"10"}, now_);
-  GuideState state;
-  const auto ticket = BeginGuideRequest(state, u"10", now_, true);
-  ASSERT_TRUE(ticket);
-  ASSERT_TRUE(GuideJob(state, source_, *ticket));
+  source_.withArchive = true;
+  const GuideFetch fetch = FetchGuide(source_);
+  ASSERT_TRUE(fetch.answered);
   EXPECT_EQ(Asked(), (std::vector<std::string>{"get_short_epg 10", "get_simple_data_table 10"}));
 
   // Every day of the week back has programmes, each day in time order and
   // no programme twice.
-  const int64_t now = now_;
-  const GuideView view = CopyGuide(state);
   size_t listed = 0;
   for (int32_t day = 0; day <= 6; ++day) {
-    const auto indices = GuideRowsForDay(state, day, now);
+    const auto indices = RowsForDay(fetch.rows, day, now_);
     EXPECT_FALSE(indices.empty()) << day;
     for (size_t i = 1; i < indices.size(); ++i)
-      EXPECT_LT(view.rows[size_t(indices[i - 1])].start, view.rows[size_t(indices[i])].start);
+      EXPECT_LT(fetch.rows[size_t(indices[i - 1])].start, fetch.rows[size_t(indices[i])].start);
     listed += indices.size();
   }
-  EXPECT_LE(listed, view.rows.size());
+  EXPECT_LE(listed, fetch.rows.size());
 }
 
 TEST_F(GuideServer, SiblingChannelsAreTriedWhenBothAnswersAreEmpty) {
@@ -225,7 +261,7 @@ TEST_F(GuideServer, EveryAnswerFormReadsTheSame) {
   }
 }
 
-TEST_F(GuideServer, JobPublishesLogsAndIsNotRepeatedForTheSameChannel) {
+TEST_F(GuideServer, AnAnswerIsStoredLoggedAndNotAskedForAgain) {
   TempDataHome home;
   const auto folder = home.CreateFolder();
   // A long programme around now keeps the current row certain however
@@ -236,66 +272,118 @@ TEST_F(GuideServer, JobPublishesLogsAndIsNotRepeatedForTheSameChannel) {
                                         Programme("After", onNow + 6 * 3600 + 1800, 30)};
   fixture_->SetChannel("10", day);
 
-  GuideState state;
-  const auto request = BeginGuideRequest(state, u"10", now_);
-  ASSERT_TRUE(request);
-  ASSERT_TRUE(GuideJob(state, source_, *request));
+  App& app = NewApp();
+  StartGuideJob(app.state, app.mailbox, u"10");
+  EXPECT_TRUE(app.state.guideRequests.Pending(u"10"));
+  ASSERT_TRUE(UntilAnswered(app, u"10"));
 
   // Three upcoming rows are too few: the table is appended without repeats.
-  const GuideView view = CopyGuide(state);
-  EXPECT_EQ(Titles(view.rows), (std::vector<std::u16string>{u"On now", u"Next", u"After", u"Past"}));
-  EXPECT_EQ(view.now, GuideLine(view.rows[0]));
-  EXPECT_EQ(view.next, GuideLine(view.rows[1]));
-  EXPECT_EQ(view.firstRow, 0);
-  EXPECT_TRUE(view.status.empty());
-
-  std::ifstream log(folder / "runtime.log");
-  std::stringstream text;
-  text << log.rdbuf();
-  EXPECT_EQ(text.str(), "epg rows=4 cur=0\n");
+  const auto& rows = app.state.guide.RowsOf(u"10");
+  EXPECT_EQ(Titles(rows), (std::vector<std::u16string>{u"On now", u"Next", u"After", u"Past"}));
+  EXPECT_EQ(GuideLinesAt(rows, NowUnix()).now, GuideLine(rows[0]));
+  EXPECT_FALSE(app.state.guideRequests.Pending(u"10"));
+  EXPECT_EQ(Log(folder), "guide request id=10 inflight=1\nepg rows=4 cur=0\n");
   EXPECT_EQ(Asked().size(), 2u);
 
-  // The guide holds this channel's programmes: no second job, no request.
-  EXPECT_FALSE(BeginGuideRequest(state, u"10", NowUnix()));
+  // The store holds this channel's programmes: no second job, no request.
+  StartGuideJob(app.state, app.mailbox, u"10");
+  EXPECT_FALSE(app.state.guideRequests.Pending(u"10"));
   EXPECT_EQ(Asked().size(), 2u);
+  EXPECT_EQ(Log(folder), "guide request id=10 inflight=1\nepg rows=4 cur=0\n");
 }
 
-TEST_F(GuideServer, AnAnswerForAChannelLeftBehindNeverReplacesTheNewOne) {
+TEST_F(GuideServer, AnAnswerForAChannelLeftBehindIsKeptUnderItsOwnId) {
   fixture_->SetShortGuide("10", Script({Programme("Old channel", now_ - 60, 60)}));
   fixture_->SetShortGuide("20", Script({Programme("New channel", now_ - 60, 60)}));
   fixture_->Hold("10");
 
-  GuideState state;
-  const auto first = BeginGuideRequest(state, u"10", now_);
-  ASSERT_TRUE(first);
-  auto slow = std::async(std::launch::async, [&] { return GuideJob(state, source_, *first); });
+  App& app = NewApp();
+  StartGuideJob(app.state, app.mailbox, u"10");
   ASSERT_TRUE(fixture_->WaitHeld("10", std::chrono::seconds(10)));
-
   // The user moves on while the first answer is still on its way.
-  const auto second = BeginGuideRequest(state, u"20", now_);
-  ASSERT_TRUE(second);
-  GuideSource newer = source_;
-  newer.streamId = u"20";
-  EXPECT_TRUE(GuideJob(state, newer, *second));
-
+  StartGuideJob(app.state, app.mailbox, u"20");
+  ASSERT_TRUE(UntilAnswered(app, u"20"));
+  EXPECT_EQ(fixture_->MaxInFlight(), 2);
   fixture_->Release("10");
-  EXPECT_FALSE(slow.get());  // dropped: it posts nothing
-  const GuideView view = CopyGuide(state);
-  ASSERT_EQ(view.rows.size(), 1u);
-  EXPECT_EQ(view.rows[0].title, u"New channel");
-  EXPECT_EQ(view.channelId, u"20");
+  ASSERT_TRUE(UntilAnswered(app, u"10"));
+  EXPECT_EQ(Titles(app.state.guide.RowsOf(u"20")), std::vector<std::u16string>{u"New channel"});
+  EXPECT_EQ(Titles(app.state.guide.RowsOf(u"10")), std::vector<std::u16string>{u"Old channel"});
 }
 
-TEST_F(GuideServer, NoAnswerPublishesAnEmptyGuideForTheCurrentRequest) {
+TEST_F(GuideServer, OnlyAGuideListingCountsAsAnAnswer) {
   fixture_->SetShortGuide("10", GuideScript{.programmes = {}, .body = std::string("<html>Bad gateway</html>")});
   fixture_->SetDataTable("10", GuideScript{.programmes = {}, .body = std::string("{\"epg_listings\":false}")});
-  GuideState state;
-  const auto request = BeginGuideRequest(state, u"10", now_);
-  ASSERT_TRUE(request);
-  EXPECT_TRUE(GuideJob(state, source_, *request));
-  const GuideView view = CopyGuide(state);
-  EXPECT_TRUE(view.rows.empty());
-  EXPECT_TRUE(view.now.empty());
-  EXPECT_TRUE(view.next.empty());
-  EXPECT_TRUE(view.status.empty());  // the screens leave their loading text
+  GuideFetch fetch = FetchGuide(source_);
+  EXPECT_TRUE(fetch.answered);  // the table said: nothing
+  EXPECT_TRUE(fetch.rows.empty());
+  fixture_->SetDataTable("10", GuideScript{.programmes = {}, .body = std::string("<br />\n<b>Notice</b>: Undefined "
+                                                                                  "index: epg in <b>api.php</b>")});
+  fetch = FetchGuide(source_);
+  EXPECT_FALSE(fetch.answered);
+  // A notice before the listing is still read.
+  fixture_->SetShortGuide("10", GuideScript{.programmes = {}, .body = "<b>Notice</b>: x " + GuideListingsJson(Script(
+      {Programme("A", now_, 30), Programme("B", now_ + 1800, 30), Programme("C", now_ + 3600, 30),
+       Programme("D", now_ + 5400, 30)}), "10", false, now_)});
+  fetch = FetchGuide(source_);
+  EXPECT_TRUE(fetch.answered);
+  EXPECT_EQ(fetch.rows.size(), 4u);
+}
+
+// Real providers answer an error page or a PHP notice now and then: the
+// rows held stay as they were, still stale, and the channel is asked again
+// after the pause.
+TEST_F(GuideServer, AnHtmlPageOrAPhpNoticeLeavesTheStoredRowsAsTheyAre) {
+  TempDataHome home;
+  const auto folder = home.CreateFolder();
+  App& app = NewApp();
+  const std::vector<EpgEntry> held{EpgEntry{u"09:00", u"Held", now_ - 7200, 60, u""}};
+  app.state.guide.Fill(u"10", held, GuideOrigin::ShortGuide, now_ - 7200);
+  for (const std::string body : {"<html><body>502 Bad Gateway</body></html>",
+                                 "<br />\n<b>Notice</b>: Undefined variable: epg in <b>/var/www/api.php</b>"}) {
+    SCOPED_TRACE(body);
+    fixture_->SetShortGuide("10", GuideScript{.programmes = {}, .body = body});
+    fixture_->SetDataTable("10", GuideScript{.programmes = {}, .body = body});
+    app.state.guideRequests.Reset();
+    StartGuideJob(app.state, app.mailbox, u"10");
+    ASSERT_TRUE(UntilAnswered(app, u"10"));
+    EXPECT_EQ(app.state.guide.RowsOf(u"10"), held);
+    EXPECT_FALSE(app.state.guide.IsFresh(u"10", false, NowUnix()));
+    EXPECT_FALSE(app.state.guideRequests.Pending(u"10"));
+  }
+  EXPECT_EQ(Log(folder), "guide request id=10 inflight=1\nepg rows=0 cur=0\n"
+                         "guide request id=10 inflight=1\nepg rows=0 cur=0\n");
+}
+
+// The stand-in's rate limit: a 429 or 503 stops every guide request for the
+// wait it asks (or the first step of the back-off), and the channel is
+// fetched once it has passed.
+TEST_F(GuideServer, AThrottledProviderIsLeftAloneForTheWaitItAsks) {
+  TempDataHome home;
+  const auto folder = home.CreateFolder();
+  fixture_->SetDemoChannels({"10", "11"}, now_);
+  App& app = NewApp();
+
+  fixture_->SetThrottle(503);
+  StartGuideJob(app.state, app.mailbox, u"11");
+  ASSERT_TRUE(UntilAnswered(app, u"11"));
+  EXPECT_NE(Log(folder).find("guide backoff status=503 wait=30s\n"), std::string::npos) << Log(folder);
+  EXPECT_TRUE(app.state.guideRequests.Pending(u"11"));  // still wanted, after the wait
+  EXPECT_EQ(fixture_->AskedFor("11"), 1);  // the table was not asked after the 503
+
+  ForgetGuides(app.state);
+  fixture_->SetThrottle(429, 1);
+  const auto asked = std::chrono::steady_clock::now();
+  StartGuideJob(app.state, app.mailbox, u"10");
+  ASSERT_TRUE(UntilAnswered(app, u"10"));
+  EXPECT_NE(Log(folder).find("guide backoff status=429 wait=1s\n"), std::string::npos) << Log(folder);
+  fixture_->SetThrottle(0);
+  StartGuideJob(app.state, app.mailbox, u"11");  // waits too
+  EXPECT_EQ(fixture_->AskedFor("11"), 1);
+  ASSERT_TRUE(UntilAnswered(app, u"11", std::chrono::seconds(10)));
+  EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(900));
+  ASSERT_TRUE(UntilAnswered(app, u"10", std::chrono::seconds(10)));
+  EXPECT_EQ(fixture_->AskedFor("10"), 2);
+  EXPECT_FALSE(app.state.guide.RowsOf(u"10").empty());
+  EXPECT_FALSE(app.state.guide.RowsOf(u"11").empty());
+  EXPECT_LE(fixture_->MaxInFlight(), kGuideMaxInFlight);
 }

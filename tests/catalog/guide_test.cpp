@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <map>
 
+#include "catalog/guide_requests.h"
+#include "catalog/guide_store.h"
 #include "net/base64.h"
 #include "net/text.h"
 
@@ -321,99 +324,265 @@ TEST(GuideFetch, NothingIsAskedWithoutAnAccountOrAChannel) {
   EXPECT_TRUE(rows.empty());
 }
 
-// ------------------------------------------------------------------- state
+// ------------------------------------------------------------------- lines
 
-TEST_F(GuideTest, PublishingChoosesTheCurrentRowAndBuildsTheLines) {
-  GuideState state;
-  const auto request = BeginGuideRequest(state, u"10", kMay1At2030);
-  ASSERT_TRUE(request);
-  EXPECT_EQ(CopyGuide(state).status, kGuideLoading);
-
+TEST_F(GuideTest, NowAndNextLinesFollowTheClock) {
   std::vector<EpgEntry> rows = Parse(R"({"epg_listings":[
     {"title":"Early","start_timestamp":"1714577400","stop_timestamp":"1714581000"},
     {"title":"Before","start_timestamp":"1714581000","stop_timestamp":"1714584600"},
     {"title":"Now On","start_timestamp":"1714584000","stop_timestamp":"1714590000"},
     {"title":"Later","start_timestamp":"1714590000","stop_timestamp":"1714593600"}]})");
-  ASSERT_TRUE(PublishGuide(state, request->request, rows, kMay1At2030 + 60));
-  const GuideView view = CopyGuide(state);
-  EXPECT_EQ(view.rows, rows);
-  EXPECT_EQ(view.now, u"20:20  Now On");
-  EXPECT_EQ(view.next, u"22:00  Later");
-  EXPECT_EQ(view.firstRow, 1);
-  EXPECT_TRUE(view.status.empty());
-  EXPECT_EQ(CopyGuideRow(state, 3)->title, u"Later");
-  EXPECT_FALSE(CopyGuideRow(state, 4));
-  EXPECT_FALSE(CopyGuideRow(state, -1));
-
-  // The lines move on as time passes, without another fetch.
-  EXPECT_FALSE(RefreshGuideLines(state, kMay1At2030 + 120));
-  EXPECT_TRUE(RefreshGuideLines(state, 1714590000));
-  EXPECT_EQ(CopyGuide(state).now, u"22:00  Later");
-  EXPECT_TRUE(CopyGuide(state).next.empty());
+  GuideLines lines = GuideLinesAt(rows, kMay1At2030 + 60);
+  EXPECT_EQ(lines.current, 2);
+  EXPECT_EQ(lines.now, u"20:20  Now On");
+  EXPECT_EQ(lines.next, u"22:00  Later");
+  // When a programme ends the lines move on, without another fetch.
+  lines = GuideLinesAt(rows, 1714590000);
+  EXPECT_EQ(lines.now, u"22:00  Later");
+  EXPECT_TRUE(lines.next.empty());
+  EXPECT_TRUE(GuideLinesAt({}, kMay1At2030).now.empty());
 }
 
-TEST_F(GuideTest, OnlyTheNewestRequestPublishes) {
-  GuideState state;
-  const auto first = BeginGuideRequest(state, u"10", kMay1At2030);
-  const auto second = BeginGuideRequest(state, u"20", kMay1At2030);
-  ASSERT_TRUE(first && second);
-  EXPECT_FALSE(PublishGuide(state, first->request, {Row(kMay1At2030, 60, u"Old channel")}, kMay1At2030));
-  EXPECT_TRUE(CopyGuide(state).rows.empty());
-  EXPECT_EQ(CopyGuide(state).status, kGuideLoading);  // still waiting for the newer one
-  EXPECT_TRUE(PublishGuide(state, second->request, {Row(kMay1At2030, 60, u"New channel")}, kMay1At2030));
-  EXPECT_EQ(CopyGuide(state).rows[0].title, u"New channel");
-}
+// ------------------------------------------------------------------- store
 
-TEST_F(GuideTest, NoJobWhenTheGuideHoldsOrFetchesThatChannel) {
-  GuideState state;
+TEST(GuideStore, RowsStayValidUntilTheLastProgrammeEndsOrAnHourPasses) {
   const int64_t now = kMay1At2030;
-  const auto first = BeginGuideRequest(state, u"10", now);
-  ASSERT_TRUE(first);
-  EXPECT_FALSE(BeginGuideRequest(state, u"10", now));  // under way
-  ASSERT_TRUE(PublishGuide(state, first->request, {Row(now - 600, 60), Row(now + 3000, 60)}, now));
-  EXPECT_FALSE(BeginGuideRequest(state, u"10", now + 3600));  // held, reaches past now
-  // Once every programme held has ended, the same channel is asked again and
-  // its old rows stay until the answer replaces them.
-  const auto refresh = BeginGuideRequest(state, u"10", now + 7000);
-  ASSERT_TRUE(refresh);
-  EXPECT_EQ(CopyGuide(state).rows.size(), 2u);
+  GuideStore store;
+  store.Fill(u"short", {Row(now - 600, 30)}, GuideOrigin::ShortGuide, now);   // ends in 20 minutes
+  store.Fill(u"long", {Row(now, 60), Row(now + 3600, 240)}, GuideOrigin::ShortGuide, now);
+  store.Fill(u"ended", {Row(now - 7200, 60)}, GuideOrigin::ShortGuide, now);
+  store.Fill(u"empty", {}, GuideOrigin::ShortGuide, now);
+  store.Fill(u"untimed", {Row(0, 60)}, GuideOrigin::ShortGuide, now);
+  EXPECT_EQ(store.Find(u"short")->validUntil, now + 1200);
+  EXPECT_EQ(store.Find(u"long")->validUntil, now + kGuideValidSeconds);
+  // An answer whose programmes all ended, or that held none, is not asked
+  // again at once.
+  EXPECT_EQ(store.Find(u"ended")->validUntil, now + kGuideRetrySeconds);
+  EXPECT_EQ(store.Find(u"empty")->validUntil, now + kGuideRetrySeconds);
+  EXPECT_EQ(store.Find(u"untimed")->validUntil, now + kGuideValidSeconds);
 
-  // Another channel clears the rows at once: no programmes under the wrong name.
-  const auto other = BeginGuideRequest(state, u"20", now);
-  ASSERT_TRUE(other);
-  EXPECT_TRUE(CopyGuide(state).rows.empty());
-  EXPECT_TRUE(CopyGuide(state).now.empty());
-  EXPECT_TRUE(GuideIsForChannel(state, u"20"));
+  EXPECT_TRUE(store.IsFresh(u"long", false, now + 3599));
+  EXPECT_FALSE(store.IsFresh(u"long", false, now + 3600));
+  // Stale rows are still read: the screens show them while a refresh runs.
+  EXPECT_EQ(store.RowsOf(u"long").size(), 2u);
+  EXPECT_EQ(store.RowAt(u"long", 1)->durationMin, 240);
+  EXPECT_FALSE(store.RowAt(u"long", 2));
+  EXPECT_FALSE(store.RowAt(u"long", -1));
+  EXPECT_TRUE(store.RowsOf(u"unknown").empty());
 
-  // An empty answer is asked again, but not within the retry pause.
-  ASSERT_TRUE(PublishGuide(state, other->request, {}, now));
-  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds - 1));
-  const auto retry = BeginGuideRequest(state, u"20", now + kGuideRetrySeconds);
-  ASSERT_TRUE(retry);
-
-  // The catch-up screen wants the past too: the same channel is asked again,
-  // and a later refresh of that guide keeps asking for the past.
-  ASSERT_TRUE(PublishGuide(state, retry->request, {Row(now - 600, 60)}, now + kGuideRetrySeconds));
-  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds));
-  const auto withPast = BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true);
-  ASSERT_TRUE(withPast);
-  EXPECT_TRUE(withPast->withArchive);
-  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true));  // under way
-  ASSERT_TRUE(PublishGuide(state, withPast->request, {Row(now - 600, 60)}, now + kGuideRetrySeconds));
-  EXPECT_FALSE(BeginGuideRequest(state, u"20", now + kGuideRetrySeconds, true));
-  const auto later = BeginGuideRequest(state, u"20", now + 7200);
-  ASSERT_TRUE(later);
-  EXPECT_TRUE(later->withArchive);
-
-  // A job that could not start leaves no loading state behind.
-  CancelGuideRequest(state, later->request);
-  EXPECT_TRUE(CopyGuide(state).status.empty());
+  // A short guide is no answer for the past; the full table is.
+  EXPECT_FALSE(store.IsFresh(u"long", true, now));
+  store.Fill(u"long", {Row(now - 86400, 60), Row(now, 60)}, GuideOrigin::FullTable, now);
+  EXPECT_TRUE(store.IsFresh(u"long", true, now));
+  EXPECT_EQ(store.RowsOf(u"long").front().start, now - 86400);
 }
 
-TEST_F(GuideTest, GuideRowsForDayReadsTheHeldRows) {
-  GuideState state;
-  const auto request = BeginGuideRequest(state, u"10", kMay1At2030);
-  ASSERT_TRUE(PublishGuide(state, request->request, {Row(kMay1At2030 - 86400, 60), Row(kMay1At2030, 60)}, kMay1At2030));
-  EXPECT_EQ(GuideRowsForDay(state, 0, kMay1At2030), (std::vector<int32_t>{1}));
-  EXPECT_EQ(GuideRowsForDay(state, 1, kMay1At2030), (std::vector<int32_t>{0}));
+TEST(GuideStore, TheLeastRecentlyUsedChannelsGoWhenTheBudgetIsFull) {
+  const int64_t now = kMay1At2030;
+  const std::vector<EpgEntry> day(50, Row(now, 60, u"A title long enough to need the heap"));
+  const size_t one = GuideRowBytes(std::vector<EpgEntry>(day.begin(), day.end()));
+  GuideStore store(3 * one + one / 2);
+  store.Fill(u"1", day, GuideOrigin::ShortGuide, now);
+  store.Fill(u"2", day, GuideOrigin::ShortGuide, now);
+  store.Fill(u"3", day, GuideOrigin::ShortGuide, now);
+  EXPECT_EQ(store.Bytes(), 3 * one);
+  store.Touch(u"1");  // the channel looked at again is kept
+  store.Fill(u"4", day, GuideOrigin::ShortGuide, now);
+  EXPECT_EQ(store.Channels(), 3u);
+  EXPECT_FALSE(store.Find(u"2"));
+  EXPECT_TRUE(store.Find(u"1") && store.Find(u"3") && store.Find(u"4"));
+  // A refill replaces the channel's bytes, never adds to them.
+  store.Fill(u"4", {Row(now, 60)}, GuideOrigin::ShortGuide, now);
+  EXPECT_EQ(store.Bytes(), 2 * one + GuideRowBytes(store.RowsOf(u"4")));
+  // One channel alone over the budget stays: it is the one looked at.
+  GuideStore tiny(1);
+  tiny.Fill(u"9", day, GuideOrigin::ShortGuide, now);
+  EXPECT_EQ(tiny.Channels(), 1u);
+  store.Clear();
+  EXPECT_EQ(store.Channels(), 0u);
+  EXPECT_EQ(store.Bytes(), 0u);
+}
+
+TEST(GuideStore, ABulkFillReplacesTheChannelsItListsAndKeepsTheLastWhenFull) {
+  const int64_t now = kMay1At2030;
+  const std::vector<EpgEntry> week{Row(now - 6 * 86400, 60), Row(now + 86400, 60)};
+  GuideStore store;
+  store.Fill(u"kept", {Row(now, 30)}, GuideOrigin::ShortGuide, now);
+  store.Fill(u"2", {Row(now, 30, u"old")}, GuideOrigin::ShortGuide, now);
+  store.FillMany({{u"1", week}, {u"2", week}, {u"3", week}}, GuideOrigin::WholeGuide, now, 12 * 3600);
+  EXPECT_EQ(store.Channels(), 4u);
+  EXPECT_EQ(store.RowsOf(u"2"), week);
+  EXPECT_EQ(store.RowsOf(u"kept").size(), 1u);
+  // A whole guide holds the past and lasts its own lifetime.
+  EXPECT_TRUE(store.IsFresh(u"3", true, now + 11 * 3600));
+  EXPECT_FALSE(store.IsFresh(u"3", true, now + 12 * 3600));
+
+  GuideStore small(2 * GuideRowBytes(week));
+  small.FillMany({{u"a", week}, {u"b", week}, {u"c", week}}, GuideOrigin::WholeGuide, now, 12 * 3600);
+  EXPECT_FALSE(small.Find(u"a"));
+  EXPECT_TRUE(small.Find(u"b") && small.Find(u"c"));
+}
+
+// ------------------------------------------------------------------- queue
+
+namespace {
+
+// Starts what the queue lets start at `nowMs`; returns the channels started.
+std::vector<std::u16string> StartAll(GuideRequests& queue, int64_t nowMs, std::vector<uint64_t>* tickets = nullptr) {
+  std::vector<std::u16string> started;
+  while (auto ticket = queue.Next(nowMs)) {
+    started.push_back(ticket->streamId);
+    if (tickets) tickets->push_back(ticket->id);
+  }
+  return started;
+}
+
+using Ids = std::vector<std::u16string>;
+
+}  // namespace
+
+TEST(GuideQueue, TwoAtOnceSpacedNewestFirstAndNeverTwiceForOneChannel) {
+  GuideRequests queue;
+  EXPECT_TRUE(queue.Want(u"a", false, 0));
+  EXPECT_TRUE(queue.Want(u"b", false, 0));
+  EXPECT_TRUE(queue.Want(u"a", false, 0));  // already queued: moves to the front, once
+  EXPECT_EQ(queue.Queued(), 2u);
+  std::vector<uint64_t> tickets;
+  EXPECT_EQ(StartAll(queue, 0, &tickets), Ids{u"a"});
+  EXPECT_EQ(queue.NextStartMs(0), kGuideRequestSpacingMs);
+  EXPECT_TRUE(queue.Want(u"c", false, 100));
+  EXPECT_TRUE(StartAll(queue, kGuideRequestSpacingMs - 1).empty());
+  EXPECT_EQ(StartAll(queue, kGuideRequestSpacingMs, &tickets), Ids{u"c"});
+  // Two under way: nothing starts however long it waits, until one ends.
+  EXPECT_EQ(queue.InFlight(), 2);
+  EXPECT_FALSE(queue.NextStartMs(5000));
+  EXPECT_TRUE(StartAll(queue, 5000).empty());
+  EXPECT_TRUE(queue.Want(u"a", false, 5000));  // under way: not queued again
+  EXPECT_EQ(queue.Queued(), 1u);
+  EXPECT_TRUE(queue.Pending(u"a") && queue.Pending(u"b"));
+  EXPECT_EQ(queue.Finish(tickets[0], GuideOutcome::Answered, 0, 5000), 0);
+  EXPECT_FALSE(queue.Pending(u"a"));
+  EXPECT_EQ(StartAll(queue, 5000), Ids{u"b"});
+  EXPECT_FALSE(queue.Want(u"", false, 5000));
+  // Past the limit the oldest wish goes.
+  for (const char16_t* id : {u"x", u"y", u"z"}) queue.Want(id, false, 6000);
+  EXPECT_EQ(queue.Queued(), kGuideQueueLimit);
+  EXPECT_FALSE(queue.Pending(u"x"));
+}
+
+TEST(GuideQueue, AChannelAnsweredAndValidSendsNothing) {
+  const int64_t now = kMay1At2030;
+  GuideStore store;
+  GuideRequests queue;
+  store.Fill(u"7", {Row(now, 120)}, GuideOrigin::ShortGuide, now);
+  EXPECT_FALSE(AskForGuide(queue, store, u"7", false, 0, now + 600));
+  EXPECT_EQ(queue.Queued(), 0u);
+  // The past is not in a short guide: catch-up asks for it.
+  EXPECT_TRUE(AskForGuide(queue, store, u"7", true, 0, now + 600));
+  auto ticket = queue.Next(0);
+  ASSERT_TRUE(ticket);
+  EXPECT_TRUE(ticket->withPast);
+  queue.Finish(ticket->id, GuideOutcome::Answered, 0, 0);
+  store.Fill(u"7", {Row(now - 86400, 60), Row(now, 120)}, GuideOrigin::FullTable, now);
+  EXPECT_FALSE(AskForGuide(queue, store, u"7", true, 1000, now + 600));
+  // Stale after an hour: refreshed, and with the past it held.
+  EXPECT_TRUE(AskForGuide(queue, store, u"7", false, 1000, now + kGuideValidSeconds));
+  ticket = queue.Next(1000);
+  ASSERT_TRUE(ticket);
+  EXPECT_TRUE(ticket->withPast);
+}
+
+TEST(GuideQueue, AZapStormFetchesOnlyAFewOfTheNewestChannels) {
+  GuideRequests queue;
+  std::map<std::u16string, int> asked;
+  std::vector<uint64_t> tickets;
+  // Twenty channels, one every 100 ms; answers take 150 ms.
+  std::vector<std::pair<int64_t, uint64_t>> ending;
+  for (int64_t t = 0; t <= 2500; t += 50) {
+    for (auto it = ending.begin(); it != ending.end();) {
+      if (it->first > t) { ++it; continue; }
+      queue.Finish(it->second, GuideOutcome::Answered, 0, t);
+      it = ending.erase(it);
+    }
+    if (t % 100 == 0 && t < 2000) queue.Want(u"ch" + AsciiToWide(std::to_string(t / 100)), false, t);
+    std::vector<uint64_t> now;
+    for (const auto& id : StartAll(queue, t, &now)) ++asked[id];
+    for (const uint64_t ticket : now) ending.emplace_back(t + 150, ticket);
+    EXPECT_LE(queue.InFlight(), kGuideMaxInFlight);
+  }
+  // Starts every 400 ms while the storm lasts, then the newest two left.
+  EXPECT_LE(asked.size(), 7u);
+  for (const auto& [id, count] : asked) EXPECT_EQ(count, 1) << WideToUtf8(id);
+  EXPECT_EQ(asked.count(u"ch19"), 1u) << "the channel the storm ended on is fetched";
+  EXPECT_EQ(asked.count(u"ch1"), 0u) << "a channel left long ago is not";
+  EXPECT_EQ(queue.Queued(), 0u);
+}
+
+TEST(GuideQueue, ThrottledAnswersStopEveryStartAndGrowTheWait) {
+  GuideRequests queue;
+  queue.Want(u"a", false, 0);
+  queue.Want(u"b", false, 0);
+  std::vector<uint64_t> t;
+  StartAll(queue, 0, &t);
+  StartAll(queue, 400, &t);
+  ASSERT_EQ(t.size(), 2u);
+  // Both answers say 429: the wait begins once and both stay wanted.
+  EXPECT_EQ(queue.Finish(t[0], GuideOutcome::Throttled, 0, 1000), kGuideBackoffFirstMs);
+  EXPECT_EQ(queue.Finish(t[1], GuideOutcome::Throttled, 0, 1100), 0);
+  EXPECT_TRUE(queue.Pending(u"a") && queue.Pending(u"b"));
+  queue.Want(u"c", false, 2000);
+  EXPECT_TRUE(StartAll(queue, 1000 + kGuideBackoffFirstMs - 1).empty());
+  EXPECT_EQ(queue.NextStartMs(2000), 1000 + kGuideBackoffFirstMs);
+  int64_t at = 1000 + kGuideBackoffFirstMs;
+  EXPECT_EQ(StartAll(queue, at, &t), Ids{u"c"});
+  // Again and again: doubling, up to the ceiling.
+  int64_t expected = kGuideBackoffFirstMs;
+  for (int round = 0; round < 5; ++round) {
+    expected = std::min(expected * 2, kGuideBackoffMaxMs);
+    EXPECT_EQ(queue.Finish(t.back(), GuideOutcome::Throttled, 0, at), expected) << round;
+    at += expected;
+    StartAll(queue, at, &t);
+  }
+  // Retry-After is what the provider asked, in seconds (bounded).
+  EXPECT_EQ(queue.Finish(t.back(), GuideOutcome::Throttled, 7, at), 7000);
+  at += 7000;
+  StartAll(queue, at, &t);
+  EXPECT_EQ(queue.Finish(t.back(), GuideOutcome::Throttled, 86400, at), kGuideRetryAfterMaxMs);
+  at += kGuideRetryAfterMaxMs;
+  StartAll(queue, at, &t);
+  // An answer ends the series: the next 429 waits the first step again.
+  queue.Finish(t.back(), GuideOutcome::Answered, 0, at);
+  StartAll(queue, at + 400, &t);
+  EXPECT_EQ(queue.Finish(t.back(), GuideOutcome::Throttled, 0, at + 500), kGuideBackoffFirstMs);
+}
+
+TEST(GuideQueue, AnUnreadableAnswerIsAskedAgainOnlyAfterAPause) {
+  GuideRequests queue;
+  queue.Want(u"a", false, 0);
+  const auto ticket = queue.Next(0);
+  ASSERT_TRUE(ticket);
+  EXPECT_EQ(queue.Finish(ticket->id, GuideOutcome::Unreadable, 0, 100), 0);
+  EXPECT_FALSE(queue.Want(u"a", false, 100 + kGuideFailurePauseMs - 1));
+  EXPECT_TRUE(queue.Want(u"a", false, 100 + kGuideFailurePauseMs));
+  // A reset forgets it all, and a late answer of before is not taken for a new one.
+  const auto late = queue.Next(100 + kGuideFailurePauseMs);
+  ASSERT_TRUE(late);
+  queue.Reset();
+  queue.Want(u"b", false, 0);
+  const auto fresh = queue.Next(0);
+  ASSERT_TRUE(fresh);
+  EXPECT_NE(fresh->id, late->id);
+  queue.Finish(late->id, GuideOutcome::Answered, 0, 0);
+  EXPECT_EQ(queue.InFlight(), 1);
+}
+
+TEST(GuideQueue, OneWakeUpAtATime) {
+  GuideRequests queue;
+  EXPECT_TRUE(queue.ScheduleWake(400));
+  EXPECT_FALSE(queue.ScheduleWake(500));  // the earlier one comes first
+  EXPECT_TRUE(queue.ScheduleWake(300));
+  queue.Woke(400);  // not the one set last: still waiting for 300
+  EXPECT_FALSE(queue.ScheduleWake(350));
+  queue.Woke(300);
+  EXPECT_TRUE(queue.ScheduleWake(800));
 }

@@ -135,9 +135,7 @@ class CatchupPlayTest : public ZoneTest {
     state_.catalog.LiveChannels = channels;
     RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
     state_.nav.ChannelIndex = 0;
-    const auto ticket = BeginGuideRequest(state_.guide, u"7", kStart + 7200, true);
-    ASSERT_TRUE(ticket);
-    PublishGuide(state_.guide, ticket->request, {EpgEntry{u"20:30", u"News", kStart, 90, u""}}, kStart + 7200);
+    state_.guide.Fill(u"7", {EpgEntry{u"20:30", u"News", kStart, 90, u""}}, GuideOrigin::FullTable, kStart + 7200);
   }
   void TearDown() override { ZoneTest::TearDown(); }
   static CatchupProbe Idle() { return CatchupProbe{u"", u"", u"", u"yes", u""}; }

@@ -49,12 +49,19 @@ TEST_F(NavigatorTest, CatchupEnterAndClickPlayTheHighlightedProgrammeOfTheDay) {
   const int64_t now = NowUnix();
   const LocalDate yesterday = LocalDateDaysBack(now, 1);
   auto at = [&](int hour) { return FromLocalTime(LocalTime{yesterday.year, yesterday.month, yesterday.day, hour, 0, 0}); };
-  const auto ticket = BeginGuideRequest(state.guide, u"101", now, true);
-  ASSERT_TRUE(ticket);
-  PublishGuide(state.guide, ticket->request,
-               {EpgEntry{u"", u"Today", now, 30, u""}, EpgEntry{u"10:00", u"Late", at(10), 60, u""},
-                EpgEntry{u"08:00", u"Early", at(8), 60, u""}},
-               now);
+  // The rows are the selected channel's, as the store holds them.
+  auto channels = std::make_shared<ItemList>();
+  CatalogItem::Fields fields{};
+  fields.id = u"101";
+  fields.name = u"One";
+  channels->emplace_back(ItemKind::Live, fields, 0);
+  state.catalog.LiveChannels = channels;
+  RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+  state.nav.ChannelIndex = 0;
+  state.guide.Fill(u"101",
+                   {EpgEntry{u"", u"Today", now, 30, u""}, EpgEntry{u"10:00", u"Late", at(10), 60, u""},
+                    EpgEntry{u"08:00", u"Early", at(8), 60, u""}},
+                   GuideOrigin::FullTable, now);
   navigator.SetScreen(Screen::Catchup);
   Press({Vk::Left, Vk::Return});
   Press({Vk::Down, Vk::Return});
