@@ -193,11 +193,12 @@ class Player {
   void Emit(const PlayerEvent& event) {
     if (observer_) observer_(event);
   }
-  void CodecLogAndCatchup(uint64_t nowMs);
+  // True when they reported a failure.
+  bool CodecLogAndCatchup(uint64_t nowMs);
   void BufferingNotice(uint64_t nowMs);
   void VodSteps(uint64_t nowMs);
   void DeadPreview(uint64_t nowMs);
-  void DeadStream(uint64_t nowMs);
+  bool DeadStream(uint64_t nowMs);
   void StateLogAndStall(uint64_t nowMs, bool full);
 
   // The supervision's memory.
