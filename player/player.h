@@ -84,7 +84,7 @@ enum class PlayerFailure {
 struct PlayerEvent {
   enum class Kind {
     Buffering,       // the stream waits for its cache (at most every 1.5 s)
-    ResumePoint,     // `resume` should be stored (every 5 s while a movie or episode plays)
+    ResumePoint,     // `resume` should be stored (every 5 s while a movie or episode plays in full view)
     Ended,           // the movie or episode `resume.itemKey` reached its end; its resume point goes
     RestartPreview,  // the preview's stream died: play the channel again (`restarts` so far)
     Failed,          // `failure`
