@@ -228,40 +228,43 @@ uint64_t Player::DeadRestartDelay(int restarts) {
 
 // The steps run in this order because each may change what the next one
 // reads: the catch-up step loads the next candidate, the end of an episode
-// starts the next one (through the owner) before the dead-stream check.
+// starts the next one (through the owner) before the dead-stream check. A
+// failure ends the tick: the owner has taken the tile elsewhere (another
+// screen, the preview), so the full view's checks no longer apply.
 void Player::Tick(uint64_t nowMs, PlayerView view) {
   if (view == PlayerView::Hidden || !engine_.Ready()) return;
-  CodecLogAndCatchup(nowMs);
+  if (CodecLogAndCatchup(nowMs)) return;
   BufferingNotice(nowMs);
   if (view == PlayerView::Full && !playback_.itemKey.empty()) VodSteps(nowMs);
   if (view == PlayerView::Preview) DeadPreview(nowMs);
-  if (view == PlayerView::Full) DeadStream(nowMs);
+  if (view == PlayerView::Full && DeadStream(nowMs)) return;
   StateLogAndStall(nowMs, view == PlayerView::Full);
 }
 
 // Servers differ in the archive URL they accept: while a candidate has not
 // shown video, the codec sample decides whether to try the next one.
-void Player::CodecLogAndCatchup(uint64_t nowMs) {
-  if (nowMs - watch_.lastCodecLog < kCodecLogMs) return;
+bool Player::CodecLogAndCatchup(uint64_t nowMs) {
+  if (nowMs - watch_.lastCodecLog < kCodecLogMs) return false;
   watch_.lastCodecLog = nowMs;
   const CatchupProbe probe{engine_.GetProperty("video-codec"), engine_.GetProperty("width"),
                            engine_.GetProperty("height"), engine_.GetProperty("idle-active"),
                            engine_.GetProperty("path")};
   WriteLogF(512, "mpv codec=%s %sx%s idle=%s path=%.80s", U8(probe.videoCodec).c_str(), U8(probe.width).c_str(),
             U8(probe.height).c_str(), U8(probe.idleActive).c_str(), U8(probe.path).c_str());
-  if (!playback_.catchupActive) return;
+  if (!playback_.catchupActive) return false;
   const CatchupDecision decision = CatchupStep(playback_, probe, nowMs);
   switch (decision.verdict) {
     case CatchupVerdict::LoadNext: engine_.LoadUrl(decision.url); break;
     case CatchupVerdict::GiveUp:
       WriteLog("catchup unavailable");
       Emit(Failure(PlayerFailure::CatchupExhausted));
-      break;
+      return true;
     case CatchupVerdict::Working:
       WriteLogF(160, "catchup playing %s", U8(std::u16string(CatchupLogTail(playback_.lastUrl))).c_str());
       break;
     case CatchupVerdict::Nothing: break;
   }
+  return false;
 }
 
 void Player::BufferingNotice(uint64_t nowMs) {
@@ -324,17 +327,18 @@ void Player::DeadPreview(uint64_t nowMs) {
 // A stream the provider refuses leaves the engine idle (a live stream that
 // is cut keeps its last frame with "eof-reached"): rather than a black or
 // frozen window, the owner is told the full view failed.
-void Player::DeadStream(uint64_t nowMs) {
+bool Player::DeadStream(uint64_t nowMs) {
   const PlaybackState& p = playback_;
   // While catch-up tries its candidates, an idle player means "try the next
   // one"; the catch-up step decides when none is left.
-  if (p.catchupActive) return;
-  if (p.lastUrl.empty() || nowMs - p.playStartTick <= kPlayerDeadStreamMs) return;
+  if (p.catchupActive) return false;
+  if (p.lastUrl.empty() || nowMs - p.playStartTick <= kPlayerDeadStreamMs) return false;
   const bool idle = engine_.GetProperty("idle-active") == u"yes";
   const bool cut = !p.PlayingVod() && engine_.GetProperty("eof-reached") == u"yes";
-  if (!idle && !cut) return;
+  if (!idle && !cut) return false;
   WriteLogF(1024, "stream ended on the player url=%s", U8(p.lastUrl).c_str());
   Emit(Failure(PlayerFailure::StreamRefused));
+  return true;
 }
 
 void Player::StateLogAndStall(uint64_t nowMs, bool full) {

@@ -84,7 +84,7 @@ enum class PlayerFailure {
 struct PlayerEvent {
   enum class Kind {
     Buffering,       // the stream waits for its cache (at most every 1.5 s)
-    ResumePoint,     // `resume` should be stored (every 5 s while a movie or episode plays)
+    ResumePoint,     // `resume` should be stored (every 5 s while a movie or episode plays in full view)
     Ended,           // the movie or episode `resume.itemKey` reached its end; its resume point goes
     RestartPreview,  // the preview's stream died: play the channel again (`restarts` so far)
     Failed,          // `failure`
@@ -193,11 +193,12 @@ class Player {
   void Emit(const PlayerEvent& event) {
     if (observer_) observer_(event);
   }
-  void CodecLogAndCatchup(uint64_t nowMs);
+  // True when they reported a failure.
+  bool CodecLogAndCatchup(uint64_t nowMs);
   void BufferingNotice(uint64_t nowMs);
   void VodSteps(uint64_t nowMs);
   void DeadPreview(uint64_t nowMs);
-  void DeadStream(uint64_t nowMs);
+  bool DeadStream(uint64_t nowMs);
   void StateLogAndStall(uint64_t nowMs, bool full);
 
   // The supervision's memory.

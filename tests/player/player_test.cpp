@@ -271,11 +271,23 @@ TEST_F(PlayerTest, ARefusedStreamAndExhaustedCatchupCandidatesAreFailures) {
   catchup.url = catchup.catchup.candidates.front();
   player_.Play(catchup, 20'000);
   fake_.calls.clear();
-  for (uint64_t t = 21'000; t <= 27'000; t += 1000) player_.Tick(t, PlayerView::Full);
+  for (uint64_t t = 21'000; t <= 40'000; t += 1000) player_.Tick(t, PlayerView::Full);
   EXPECT_EQ(tile_.Loads(), std::vector<std::string>{"http://h/a/2.ts"});
+  ASSERT_GE(Events(PlayerEvent::Kind::Failed), 1u);
+  EXPECT_EQ(tile_.events.front().failure, PlayerFailure::CatchupExhausted)
+      << "the exhausted candidates are reported before the last one counts as a refused stream";
+  EXPECT_FALSE(state_.Playing().catchupActive);
+
+  // Catch-up that gives up more than 4 s after its load is one failure, not
+  // also a refused stream in the same tick (its owner has left the Player).
+  tile_.events.clear();
+  catchup.catchup.candidates.resize(1);
+  catchup.url = catchup.catchup.candidates.front();
+  player_.Play(catchup, 50'000);
+  player_.Tick(51'500, PlayerView::Full);
+  player_.Tick(54'100, PlayerView::Full);
   ASSERT_EQ(Events(PlayerEvent::Kind::Failed), 1u);
   EXPECT_EQ(tile_.events.back().failure, PlayerFailure::CatchupExhausted);
-  EXPECT_FALSE(state_.Playing().catchupActive);
 }
 
 TEST_F(PlayerTest, AspectPauseAndSeekNotices) {
