@@ -122,15 +122,7 @@ void Application::OnTimer(int id) {
     return;
   }
   if (id != kTickTimer) return;
-  // Under a waiting handler only the clock and the toast go on: the steps
-  // that change the state (reloads, lazy loads, the player's supervision)
-  // take the first tick after it returned.
-  if (mailbox_.HandlerWaiting()) {
-    RepaintOnNewMinute();
-    ExpireToast(TickMs());
-    return;
-  }
-  if (RunTickSteps(tickSteps_, TickMs(), state_.StatusText)) window_.RequestPaint();
+  if (RunTickSteps(tickSteps_, TickMs(), mailbox_.HandlerWaiting(), state_.StatusText)) window_.RequestPaint();
 }
 
 // The Player's events arrive from inside its Tick: what the application

@@ -21,24 +21,29 @@ PlayerView ViewOf(Screen screen) {
 
 }  // namespace
 
-bool RunTickSteps(const std::vector<TickStep>& steps, uint64_t nowMs, const std::u16string& statusText) {
+bool RunTickSteps(const std::vector<TickStep>& steps, uint64_t nowMs, bool handlerWaiting,
+                  const std::u16string& statusText) {
   const std::u16string before = statusText;
-  for (const TickStep& step : steps) step(nowMs);
+  for (const TickStep& step : steps) {
+    if (handlerWaiting && !step.whileHandlerWaits) continue;
+    step.run(nowMs);
+  }
   return statusText != before;
 }
 
 // The strips' deadline is followed before the Player's own step, and the
 // lazy loads start last, after whatever the Player's events changed.
 std::vector<TickStep> Application::MakeTickSteps() {
+  // name                    what it runs                                           while a handler waits
   return {
-      [this](uint64_t now) { WriteChangedSettings(now); },
-      [this](uint64_t now) { RepaintOnNewMinute(now); },
-      [this](uint64_t now) { ExpireToast(now); },
-      [this](uint64_t now) { FollowStripsDeadline(now); },
-      [this](uint64_t now) { CheckAutoReload(now); },
-      [this](uint64_t now) { CheckPanelPoll(now); },
-      [this](uint64_t now) { SuperviseVideoTile(now); },
-      [this](uint64_t now) { StartLazyLoads(now); },
+      {"WriteChangedSettings", [this](uint64_t now) { WriteChangedSettings(now); }, false},
+      {"RepaintOnNewMinute", [this](uint64_t now) { RepaintOnNewMinute(now); }, true},
+      {"ExpireToast", [this](uint64_t now) { ExpireToast(now); }, true},
+      {"FollowStripsDeadline", [this](uint64_t now) { FollowStripsDeadline(now); }, false},
+      {"CheckAutoReload", [this](uint64_t now) { CheckAutoReload(now); }, false},
+      {"CheckPanelPoll", [this](uint64_t now) { CheckPanelPoll(now); }, false},
+      {"SuperviseVideoTile", [this](uint64_t now) { SuperviseVideoTile(now); }, false},
+      {"StartLazyLoads", [this](uint64_t now) { StartLazyLoads(now); }, false},
   };
 }
 

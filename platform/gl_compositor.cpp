@@ -4,29 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-
-// Entry points beyond OpenGL 1.1 are loaded through the context, as every
-// platform's GL requires for them.
-struct GlCompositor::Gl {
-  PFNGLGENFRAMEBUFFERSPROC GenFramebuffers = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC BindFramebuffer = nullptr;
-  PFNGLFRAMEBUFFERTEXTURE2DPROC FramebufferTexture2D = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus = nullptr;
-  PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer = nullptr;
-  PFNGLACTIVETEXTUREPROC ActiveTexture = nullptr;
-  // May be missing on older contexts; reset only when present.
-  PFNGLUSEPROGRAMPROC UseProgram = nullptr;
-  PFNGLBINDBUFFERPROC BindBuffer = nullptr;
-  PFNGLBINDVERTEXARRAYPROC BindVertexArray = nullptr;
-};
+#include <memory>
 
 namespace {
-
-template <typename Fn>
-void LoadProc(Fn& fn, GlCompositor::ProcLoader load, const char* name) {
-  fn = reinterpret_cast<Fn>(load(name));
-}
 
 // Video frames and layers are never larger than this on either side; a
 // bigger rectangle is a layout fault, not a reason to exhaust memory.
@@ -69,29 +49,12 @@ GlCompositor::~GlCompositor() {
     if (gl_ && target.fbo) gl_->DeleteFramebuffers(1, &target.fbo);
     if (target.texture) glDeleteTextures(1, &target.texture);
   }
-  delete gl_;
 }
 
 bool GlCompositor::Init(ProcLoader load) {
-  auto* gl = new Gl;
-  LoadProc(gl->GenFramebuffers, load, "glGenFramebuffers");
-  LoadProc(gl->DeleteFramebuffers, load, "glDeleteFramebuffers");
-  LoadProc(gl->BindFramebuffer, load, "glBindFramebuffer");
-  LoadProc(gl->FramebufferTexture2D, load, "glFramebufferTexture2D");
-  LoadProc(gl->CheckFramebufferStatus, load, "glCheckFramebufferStatus");
-  LoadProc(gl->BlitFramebuffer, load, "glBlitFramebuffer");
-  LoadProc(gl->ActiveTexture, load, "glActiveTexture");
-  LoadProc(gl->UseProgram, load, "glUseProgram");
-  LoadProc(gl->BindBuffer, load, "glBindBuffer");
-  LoadProc(gl->BindVertexArray, load, "glBindVertexArray");
-  const bool complete = gl->GenFramebuffers && gl->DeleteFramebuffers && gl->BindFramebuffer &&
-                        gl->FramebufferTexture2D && gl->CheckFramebufferStatus && gl->BlitFramebuffer &&
-                        gl->ActiveTexture;
-  if (!complete) {
-    delete gl;
-    return false;
-  }
-  gl_ = gl;
+  auto gl = std::make_unique<GlFunctions>();
+  if (!gl->Load(load)) return false;
+  gl_ = std::move(gl);
   return true;
 }
 

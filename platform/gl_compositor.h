@@ -17,15 +17,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "platform/gl_functions.h"
 #include "platform/host_window.h"
 
 class GlCompositor {
  public:
   enum class LayerId { Interface, Strips };
   using Painter = std::function<void(cairo_t* cr, int width, int height)>;
-  using ProcLoader = void* (*)(const char* name);
+  using ProcLoader = GlFunctions::ProcLoader;
 
   GlCompositor() = default;
   ~GlCompositor();  // frees GL objects: the context must still be current
@@ -60,7 +62,6 @@ class GlCompositor {
     unsigned texture = 0;
     PixelRect inked;  // empty = nothing to draw
   };
-  struct Gl;
 
   Layer& LayerFor(LayerId id) { return id == LayerId::Interface ? interface_ : strips_; }
   void FreeLayer(Layer& layer);
@@ -76,7 +77,7 @@ class GlCompositor {
   bool EnsureVideoTarget(VideoTarget& target, int width, int height);
   void DrawLayer(const Layer& layer) const;
 
-  Gl* gl_ = nullptr;
+  std::unique_ptr<GlFunctions> gl_;  // set once Init succeeded
   int width_ = 0, height_ = 0;
   Layer interface_, strips_;
   std::vector<VideoTarget> videoTargets_;  // one per tile index

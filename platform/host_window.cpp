@@ -387,7 +387,7 @@ void HostWindow::SetVideoTiles(std::vector<VideoTile> tiles) {
 
 const std::vector<VideoTile>& HostWindow::VideoTiles() const { return impl_->videoTiles; }
 
-void* HostWindow::GlProcAddress(const char* name) const { return SDL_GL_GetProcAddress(name); }
+void* HostWindow::GlProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
 
 std::string HostWindow::GraphicsInfo() const {
   if (!impl_->context) return {};

@@ -138,8 +138,9 @@ class HostWindow {
   // frame, for which every tile's layer is asked for its new picture.
   static void WakeForVideo();
 
-  // The OpenGL context, for the media engine's render context.
-  void* GlProcAddress(const char* name) const;
+  // The OpenGL context's entry points, for the media engine's render
+  // context and the GL tables (platform/gl_functions.h).
+  static void* GlProcAddress(const char* name);
   void MakeContextCurrent();
   // "<renderer> / <version>" of the OpenGL context, for the runtime log.
   std::string GraphicsInfo() const;

@@ -1,13 +1,13 @@
 #include "platform/mpv_video_layer.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/gl_functions.h"
 
 
 namespace {
@@ -21,12 +21,6 @@ void WakeMainLoop(void*) { HostWindow::WakeForVideo(); }
 
 void* GetProcAddress(void* window, const char* name) { return static_cast<HostWindow*>(window)->GlProcAddress(name); }
 
-template <typename Pointer>
-bool LoadGl(const HostWindow& window, const char* name, Pointer& out) {
-  out = reinterpret_cast<Pointer>(window.GlProcAddress(name));
-  return out != nullptr;
-}
-
 struct FreeAligned {
   void operator()(uint8_t* data) const { std::free(data); }
 };
@@ -34,43 +28,22 @@ struct FreeAligned {
 }  // namespace
 
 // The software path's memory buffer, its texture and the framebuffer that
-// reads from it. GL entry points come from the window's context, like the
-// rest of the compositor's, so nothing here links the GL library.
+// reads from it. The entry points beyond OpenGL 1.1 come from the window's
+// context, as the compositor's do.
 struct MpvVideoLayer::SoftwareTarget {
-  decltype(&glGenTextures) genTextures = nullptr;
-  decltype(&glDeleteTextures) deleteTextures = nullptr;
-  decltype(&glBindTexture) bindTexture = nullptr;
-  decltype(&glTexParameteri) texParameteri = nullptr;
-  decltype(&glTexImage2D) texImage2D = nullptr;
-  decltype(&glTexSubImage2D) texSubImage2D = nullptr;
-  decltype(&glPixelStorei) pixelStorei = nullptr;
-  PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-  PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
-  PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+  GlFunctions gl;
 
   std::unique_ptr<uint8_t, FreeAligned> pixels;
   size_t stride = 0;
   int width = 0, height = 0;
   GLuint texture = 0, framebuffer = 0;
 
-  bool Load(const HostWindow& w) {
-    return LoadGl(w, "glGenTextures", genTextures) && LoadGl(w, "glDeleteTextures", deleteTextures) &&
-           LoadGl(w, "glBindTexture", bindTexture) && LoadGl(w, "glTexParameteri", texParameteri) &&
-           LoadGl(w, "glTexImage2D", texImage2D) && LoadGl(w, "glTexSubImage2D", texSubImage2D) &&
-           LoadGl(w, "glPixelStorei", pixelStorei) && LoadGl(w, "glGenFramebuffers", genFramebuffers) &&
-           LoadGl(w, "glDeleteFramebuffers", deleteFramebuffers) && LoadGl(w, "glBindFramebuffer", bindFramebuffer) &&
-           LoadGl(w, "glFramebufferTexture2D", framebufferTexture2D) &&
-           LoadGl(w, "glCheckFramebufferStatus", checkFramebufferStatus) &&
-           LoadGl(w, "glBlitFramebuffer", blitFramebuffer);
-  }
+  bool Load() { return gl.Load(&HostWindow::GlProcAddress); }
 
   // Needs the GL context current.
   ~SoftwareTarget() {
-    if (framebuffer) deleteFramebuffers(1, &framebuffer);
-    if (texture) deleteTextures(1, &texture);
+    if (framebuffer) gl.DeleteFramebuffers(1, &framebuffer);
+    if (texture) glDeleteTextures(1, &texture);
   }
 
   // A buffer and texture of w x h. The texture keeps only red, green and
@@ -81,17 +54,17 @@ struct MpvVideoLayer::SoftwareTarget {
     pixels.reset(static_cast<uint8_t*>(std::aligned_alloc(kSoftwareAlignment, stride * h)));
     if (!pixels) return false;
     std::memset(pixels.get(), 0, stride * h);
-    if (!texture) genTextures(1, &texture);
-    if (!framebuffer) genFramebuffers(1, &framebuffer);
-    bindTexture(GL_TEXTURE_2D, texture);
-    texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    texImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    bindTexture(GL_TEXTURE_2D, 0);
-    bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    const bool complete = checkFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    if (!texture) glGenTextures(1, &texture);
+    if (!framebuffer) gl.GenFramebuffers(1, &framebuffer);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    gl.FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    const bool complete = gl.CheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     if (!complete) return false;
     width = w;
     height = h;
@@ -99,21 +72,21 @@ struct MpvVideoLayer::SoftwareTarget {
   }
 
   void Upload() {
-    bindTexture(GL_TEXTURE_2D, texture);
-    pixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    pixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
-    texSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
-    pixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    bindTexture(GL_TEXTURE_2D, 0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, static_cast<GLint>(stride / 4));
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
   }
 
   // The buffer's first row is the picture's top; the target is bottom-up,
   // so the copy flips.
   void CopyTo(GLuint target) {
-    bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    bindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
-    blitFramebuffer(0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    bindFramebuffer(GL_FRAMEBUFFER, target);
+    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
+    gl.BlitFramebuffer(0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    gl.BindFramebuffer(GL_FRAMEBUFFER, target);
   }
 };
 
@@ -146,7 +119,7 @@ bool MpvVideoLayer::CreateContext(Kind kind) {
     params.push_back({MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &glInit});
   } else {
     software_ = std::make_unique<SoftwareTarget>();
-    if (!software_->Load(window_)) {
+    if (!software_->Load()) {
       software_.reset();
       return false;
     }

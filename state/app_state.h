@@ -1,7 +1,15 @@
 #pragma once
-// The application state: one instance, owned by the main thread. Jobs never
-// write it; they hand back results that the main thread merges. Only the flags in
-// JobFlags are shared with jobs, and they are atomic.
+// The application state: one instance, owned by the main thread. Jobs do not
+// write its members; they hand back results that the main thread merges
+// (app/job_results.h). Two things are shared with jobs: the flags in
+// JobFlags, which are atomic, and the speed-test report, which its test
+// thread writes under the report's own lock.
+//
+// Naming: a member that holds a part of the state with a type of its own
+// (settings, nav, catalog, guide, toast, …) is a lowercase noun; a value or a
+// list is PascalCase (CurrentScreen, StatusText, VisibleLive). The Player
+// screen's controls and what plays are camelCase fields of their own structs
+// (state/playback_state.h).
 #include <atomic>
 #include <cstdint>
 #include <memory>

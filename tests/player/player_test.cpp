@@ -305,19 +305,21 @@ TEST_F(PlayerTest, AspectPauseAndSeekNotices) {
 }
 
 // The tick's own steps write status texts (a lazy load's "Loading movies…"
-// on the grid, the automatic reload's notice): each change is painted.
-TEST(TickSteps, RunInOrderAndTellWhenTheStatusTextChanged) {
+// on the grid, the automatic reload's notice): each change is painted. Under
+// a waiting handler only the steps marked for it run.
+TEST(TickSteps, RunInOrderTellWhenTheStatusTextChangedAndWaitForAHandler) {
   std::u16string status, nextStatus;
   std::vector<int> order;
-  const std::vector<TickStep> steps = {[&](uint64_t) { order.push_back(1); },
-                                       [&](uint64_t) { status = nextStatus, order.push_back(2); }};
-  EXPECT_FALSE(RunTickSteps(steps, 1'000, status)) << "nothing changed";
+  const std::vector<TickStep> steps = {{"paint", [&](uint64_t) { order.push_back(1); }, true},
+                                       {"status", [&](uint64_t) { status = nextStatus, order.push_back(2); }, false}};
+  EXPECT_FALSE(RunTickSteps(steps, 1'000, false, status)) << "nothing changed";
   nextStatus = u"Loading movies…";
-  EXPECT_TRUE(RunTickSteps(steps, 2'000, status));
-  EXPECT_FALSE(RunTickSteps(steps, 3'000, status)) << "the same text again";
+  EXPECT_FALSE(RunTickSteps(steps, 2'000, true, status)) << "the status step waits for the handler";
+  EXPECT_TRUE(RunTickSteps(steps, 3'000, false, status));
+  EXPECT_FALSE(RunTickSteps(steps, 4'000, false, status)) << "the same text again";
   nextStatus.clear();
-  EXPECT_TRUE(RunTickSteps(steps, 4'000, status)) << "cleared is a change too";
-  EXPECT_EQ(order, (std::vector<int>{1, 2, 1, 2, 1, 2, 1, 2}));
+  EXPECT_TRUE(RunTickSteps(steps, 5'000, false, status)) << "cleared is a change too";
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 1, 1, 2, 1, 2, 1, 2}));
 }
 
 }  // namespace
