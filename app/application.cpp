@@ -208,18 +208,6 @@ void Application::Quit() {
 
 void Application::OnCloseRequested() { Quit(); }
 
-void Application::StartFullReload() { ::StartFullReload(state_, mailbox_); }
-void Application::StartPanelCheck() { ::StartPanelCheck(state_, mailbox_); }
-void Application::StartSportsFetch() { StartSportsJob(state_, mailbox_); }
-
-void Application::SendReply(const std::u16string& text) {
-  PanelState panel = state_.panel;
-  PanelSettings settings = PanelSettings::From(state_.settings);
-  StartJob([this, panel = std::move(panel), settings = std::move(settings), text]() mutable {
-    mailbox_.Deliver(ReplySent{RunSendJob(std::move(panel), std::move(settings), text)});
-  });
-}
-
 void Application::ToggleMaximized() { window_.ToggleMaximized(); }
 void Application::ApplyVolume(int volume) { player_.SetVolume(volume); }
 void Application::SaveSettingsNow() {
@@ -320,13 +308,6 @@ void Application::CycleAspect() { ::CycleAspect(state_, player_, TickMs()); }
 
 void Application::StopPlayback() { player_.Stop(); }
 
-void Application::RequestSeriesInfo(const CatalogItem& series, bool autoPlay) {
-  state_.SeriesShown = series;
-  state_.AutoplayFirstEpisode = autoPlay;
-  WriteLogF(512, "series info id=%s autoplay=%d", WideToUtf8(series.id()).c_str(), autoPlay ? 1 : 0);
-  StartSeriesInfoJob(state_, mailbox_, std::u16string(series.id()));
-}
-
 void Application::PlayMovie(const CatalogItem& movie) {
   modal_.Cancel();
   PlayVod(state_, player_, movie, nullptr, TickMs());
@@ -358,34 +339,8 @@ void Application::OpenInBrowser(const std::u16string& url) {
   if (!OpenUrlInBrowser(WideToUtf8(url))) WriteLog("browser could not be opened");
 }
 
-void Application::RestartBoot() { StartBoot(state_, mailbox_); }
-
-void Application::ReloadPlaylist(const std::u16string& url) { ReloadPlaylistUrl(state_, mailbox_, url); }
-
 void Application::ApplyPlayerSettings() {
   player_.ApplyPreferences(PreferencesFrom(state_.settings));
-}
-
-// The files go, and so do the pictures held from them: the icons are
-// downloaded again when next shown, and Home has no backdrop until the next
-// one arrives.
-void Application::ClearCache() {
-  ClearCacheIntoReport(*state_.speedReport);
-  render_.Icons().Clear();
-  render_.ForgetBackdrop();
-  state_.BackdropUrlRequested.clear();
-  ++state_.BackdropGeneration;
-}
-
-void Application::StartCatchupGuide(const std::u16string& streamId) {
-  StartGuideJob(state_, mailbox_, streamId, true);
-  StartPanelClockJob();
-}
-
-void Application::StartSpeedTest() {
-  const DeviceIdentity& identity = state_.panel.identity;
-  SpeedTestDevice device{ComputerName(), identity.ShownMac(), identity.deviceKey};
-  ::StartSpeedTest(state_.speedReport, device);
 }
 
 // --- The frame --------------------------------------------------------------

@@ -8,6 +8,7 @@
 // app/playback_control.h, its one-second tick in app/tick.cpp.
 #include <memory>
 
+#include "app/content_desk.h"
 #include "app/jobs.h"
 #include "app/tick.h"
 #include "platform/host_window.h"
@@ -19,7 +20,11 @@
 #include "ui/screens/screen_actions.h"
 #include "ui/screens/screen_table.h"
 
-class Application final : public HostEvents, public ScreenActions, public MessagePoster, public ResultFollowUps {
+class Application final : public HostEvents,
+                          public WindowActions,
+                          public PlaybackActions,
+                          public MessagePoster,
+                          public ResultFollowUps {
  public:
   Application();
   ~Application() override;
@@ -39,12 +44,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void OnResize(int width, int height) override;
   void OnCloseRequested() override;
 
-  // ScreenActions
+  // WindowActions and PlaybackActions (the content jobs are content_).
   void Quit() override;
-  void StartFullReload() override;
-  void StartPanelCheck() override;
-  void StartSportsFetch() override;
-  void SendReply(const std::u16string& text) override;
   void ToggleMaximized() override;
   void ApplyVolume(int volume) override;
   void SaveSettingsNow() override;
@@ -53,13 +54,7 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   void StopPlayback() override;
   void Repaint() override;
   void OpenInBrowser(const std::u16string& url) override;
-  void RestartBoot() override;
-  void ReloadPlaylist(const std::u16string& url) override;
   void ApplyPlayerSettings() override;
-  void ClearCache() override;
-  void StartSpeedTest() override;
-  void StartCatchupGuide(const std::u16string& streamId) override;
-  void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override;
   void PlayMovie(const CatalogItem& movie) override;
   void PlayEpisode(const Episode& episode) override;
   void ChooseTrack(TrackKind kind) override;
@@ -120,8 +115,6 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   // Playback extras (application_playback_extras.cpp).
   // A notice: the toast (the interface draws it, on every screen).
   void ShowNotice(const std::u16string& text, uint64_t durationMs);
-  // Reads the provider panel's clock once per account, on a job.
-  void StartPanelClockJob();
 
   HostWindow window_;
   // The one video tile (a multi-view would hold one per tile).
@@ -131,7 +124,8 @@ class Application final : public HostEvents, public ScreenActions, public Messag
   RenderResources render_;
   ScreenTable screens_;
   ModalSlot modal_;
-  Navigator navigator_{state_, *this, screens_, modal_};
+  ContentDesk content_{state_, mailbox_, render_};
+  Navigator navigator_{state_, ScreenServices{*this, content_, *this}, screens_, modal_};
   std::vector<TickStep> tickSteps_ = MakeTickSteps();
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
   uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped

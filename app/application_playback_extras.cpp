@@ -40,14 +40,6 @@ void Application::PlayCatchup(int guideRow) {
   ShowPlayer();
 }
 
-void Application::StartPanelClockJob() {
-  if (!state_.panelClocks.BeginAsking(state_.account)) return;
-  StartJob([this, account = state_.account] {
-    std::optional<int32_t> offset = FetchPanelUtcOffset(account);
-    mailbox_.Deliver(PanelClockRead{account, offset});
-  });
-}
-
 // --- Tracks -----------------------------------------------------------------
 
 void Application::ChooseTrack(TrackKind kind) {

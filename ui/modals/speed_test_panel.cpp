@@ -137,7 +137,7 @@ void SpeedTestModal::OnPointer(const PointerEvent& event, int width, int height,
   }
 }
 
-void OpenSpeedTestPanel(ModalSlot& slot, AppState& state, ScreenActions& actions) {
+void OpenSpeedTestPanel(ModalSlot& slot, AppState& state, ContentActions& actions) {
   SpeedTestModal modal(state.speedReport, actions);
   slot.Run(modal);
 }

@@ -29,7 +29,7 @@ void PaintSpeedTestPanel(RenderResources& res, const SpeedReport& report, int fo
 
 class SpeedTestModal final : public Modal {
  public:
-  SpeedTestModal(std::shared_ptr<SpeedReport> report, ScreenActions& actions)
+  SpeedTestModal(std::shared_ptr<SpeedReport> report, ContentActions& actions)
       : report_(std::move(report)), actions_(actions) {}
   void OnKey(int vk) override;
   void OnPointer(const PointerEvent& event, int width, int height, uint64_t nowMs) override;
@@ -42,7 +42,7 @@ class SpeedTestModal final : public Modal {
   void Activate(int item);
   void Scroll(int lines);
   std::shared_ptr<SpeedReport> report_;
-  ScreenActions& actions_;
+  ContentActions& actions_;
   int focus_ = 1;  // the start button is highlighted first
   mutable int visibleLines_ = 4;  // what the last paint could show
   bool done_ = false;
@@ -50,4 +50,4 @@ class SpeedTestModal final : public Modal {
 
 // Shows the panel until it is closed; with an empty report the hint of the
 // three buttons stands in it.
-void OpenSpeedTestPanel(ModalSlot& slot, AppState& state, ScreenActions& actions);
+void OpenSpeedTestPanel(ModalSlot& slot, AppState& state, ContentActions& actions);

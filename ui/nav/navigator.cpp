@@ -22,7 +22,7 @@ std::u16string VolumeText(int volume) { return TranslateWith("volume_level", Asc
 ScreenContext Navigator::Context(int width, int height) {
   if (width < 0) width = width_;
   if (height < 0) height = height_;
-  return ScreenContext{state_, actions_, *this, modal_, nowMs_, width, height};
+  return ScreenContext{state_, services_.window, services_.content, services_.playback, *this, modal_, nowMs_, width, height};
 }
 
 void Navigator::OnKey(int vk, uint64_t nowMs) {
@@ -30,18 +30,18 @@ void Navigator::OnKey(int vk, uint64_t nowMs) {
   if (Modal* modal = modal_.Current()) {
     state_.nav.SwallowChar = 0;  // a key pressed in the modal brings its own character
     modal->OnKey(vk);
-    actions_.Repaint();
+    services_.window.Repaint();
     return;
   }
   ScreenContext ctx = Context();
   ScreenView& screen = screens_[state_.CurrentScreen];
   if (screen.TakeKeyFirst(ctx, vk)) {
   } else if (vk == Vk::F11) {
-    actions_.ToggleMaximized();
+    services_.window.ToggleMaximized();
   } else if (!HandleVolumeKey(vk) && !screen.TakeKeyBeforeBack(ctx, vk) && !HandleBackKey(vk)) {
     screen.OnKey(ctx, vk);
   }
-  actions_.Repaint();
+  services_.window.Repaint();
 }
 
 void Navigator::OnChar(char16_t ch, uint64_t nowMs) {
@@ -53,23 +53,23 @@ void Navigator::OnChar(char16_t ch, uint64_t nowMs) {
     const char16_t swallow = std::exchange(state_.nav.SwallowChar, char16_t(0));
     if (swallow != 0 && (ch == swallow || ch == AsciiUpper(swallow))) return;
     modal->OnChar(ch);
-    actions_.Repaint();
+    services_.window.Repaint();
     return;
   }
   ScreenContext ctx = Context();
-  if (screens_[state_.CurrentScreen].OnChar(ctx, ch)) actions_.Repaint();
+  if (screens_[state_.CurrentScreen].OnChar(ctx, ch)) services_.window.Repaint();
 }
 
 void Navigator::OnPointer(const PointerEvent& event, int width, int height, uint64_t nowMs) {
   nowMs_ = nowMs;
   if (Modal* modal = modal_.Current()) {
     modal->OnPointer(event, width, height, nowMs);
-    actions_.Repaint();
+    services_.window.Repaint();
     return;
   }
   ScreenContext ctx = Context(width, height);
   screens_[state_.CurrentScreen].OnPointer(ctx, event);
-  if (event.kind != PointerEvent::Kind::Move) actions_.Repaint();
+  if (event.kind != PointerEvent::Kind::Move) services_.window.Repaint();
 }
 
 bool Navigator::HandleVolumeKey(int vk) {
@@ -89,8 +89,8 @@ bool Navigator::HandleVolumeKey(int vk) {
   } else {
     return false;
   }
-  actions_.ApplyVolume(volume);
-  actions_.SaveSettingsNow();
+  services_.playback.ApplyVolume(volume);
+  services_.window.SaveSettingsNow();
   if (vk != Vk::Letter('M') || volume > 0) ShowToast(state_, VolumeText(volume), kFeedbackNoticeMs);
   return true;
 }
@@ -128,6 +128,6 @@ void Navigator::SetScreen(Screen screen) {
   screens_[from].OnLeave(ctx, screen);
   if (screen != Screen::Player && screen != Screen::Live) state_.nav.fullVideo = false;
   state_.CurrentScreen = screen;
-  actions_.LayoutVideo();
+  services_.playback.LayoutVideo();
   screens_[screen].OnEnter(ctx, from);
 }

@@ -15,8 +15,8 @@
 
 class Navigator {
  public:
-  Navigator(AppState& state, ScreenActions& actions, const ScreenTable& screens, ModalSlot& modal)
-      : state_(state), actions_(actions), screens_(screens), modal_(modal) {}
+  Navigator(AppState& state, ScreenServices services, const ScreenTable& screens, ModalSlot& modal)
+      : state_(state), services_(services), screens_(screens), modal_(modal) {}
 
   void OnKey(int vk, uint64_t nowMs);
   void OnChar(char16_t ch, uint64_t nowMs);
@@ -38,7 +38,7 @@ class Navigator {
   bool HandleBackKey(int vk);
 
   AppState& state_;
-  ScreenActions& actions_;
+  ScreenServices services_;
   const ScreenTable& screens_;
   ModalSlot& modal_;
   uint64_t nowMs_ = 0;  // tick of the event being handled

@@ -184,7 +184,7 @@ void AddPlaylistByUrl(ScreenContext& ctx) {
     ctx.state.StatusText = Translate(problem);
     return;
   }
-  ctx.actions.ReloadPlaylist(url);
+  ctx.content.ReloadPlaylist(url);
 }
 
 void Activate(ScreenContext& ctx, int index) {
@@ -194,7 +194,7 @@ void Activate(ScreenContext& ctx, int index) {
   }
   const std::vector<PlaylistEntry> playlists = Playlists(ctx.state);
   if (index < 0 || index >= static_cast<int>(playlists.size())) return;
-  ctx.actions.ReloadPlaylist(playlists[index].url);
+  ctx.content.ReloadPlaylist(playlists[index].url);
 }
 
 }  // namespace

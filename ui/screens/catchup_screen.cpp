@@ -36,7 +36,7 @@ void PlaySelectedProgramme(ScreenContext& ctx) {
   const std::vector<int32_t> rows = RowsForDay(ChannelGuide(ctx.state), ctx.state.nav.CatchupDayOffset, NowUnix());
   const int index = ctx.state.nav.ListIndex;
   if (index < 0 || index >= static_cast<int>(rows.size())) return;
-  ctx.actions.PlayCatchup(rows[index]);
+  ctx.playback.PlayCatchup(rows[index]);
 }
 
 }  // namespace
@@ -196,7 +196,7 @@ void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 void CatchupScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   ctx.state.nav.ListIndex = 0;
   if (ctx.state.nav.HistoryOpen) return;  // the history needs no guide
-  if (const CatalogItem* channel = SelectedChannel(ctx.state)) ctx.actions.StartCatchupGuide(std::u16string(channel->id()));
+  if (const CatalogItem* channel = SelectedChannel(ctx.state)) ctx.content.StartCatchupGuide(std::u16string(channel->id()));
 }
 
 void CatchupScreen::OnLeave(ScreenContext& ctx, Screen /*to*/) { ctx.state.nav.HistoryOpen = false; }

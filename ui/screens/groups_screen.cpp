@@ -144,7 +144,7 @@ void DeleteSelectedGroup(ScreenContext& ctx) {
   AppState& state = ctx.state;
   if (state.settings.Groups.empty()) return;
   state.nav.GroupIndex = DeleteGroup(state.settings.Groups, state.nav.GroupIndex, state.nav.GroupIndex);
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 void AddCurrentChannelToGroup(ScreenContext& ctx) {
@@ -154,7 +154,7 @@ void AddCurrentChannelToGroup(ScreenContext& ctx) {
   if (index < 0 || index >= int(groups.size())) return;
   if (!AddChannelToGroup(groups[size_t(index)], state.CurrentChannelId)) return;
   ShowToast(state, std::u16string(Translate("channel_added")), kNoticeMs);
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 std::optional<std::u16string> AskGroupName(ScreenContext& ctx) {

@@ -524,7 +524,7 @@ namespace {
 void ComposeEnterKey(ScreenContext& ctx) {
   const ComposeStep step = ComposeEnter(ctx.state.nav.compose);
   ctx.state.StatusText = std::u16string(Translate(step.statusKey));
-  if (step.action == ComposeAction::Send) ctx.actions.SendReply(step.text);
+  if (step.action == ComposeAction::Send) ctx.content.SendReply(step.text);
 }
 
 // The panel's close button and Esc: the reply box closes first.
@@ -587,10 +587,10 @@ void HomeScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
     case HomeHit::Kind::Bell: OpenMessagesPanel(ctx, true); break;
     case HomeHit::Kind::Swatch:
       state.settings.DashColor = hit.index;
-      ctx.actions.SaveSettingsNow();
+      ctx.window.SaveSettingsNow();
       break;
     case HomeHit::Kind::ActionButton:
-      if (hit.index == 0) ctx.actions.PlayTrailer();
+      if (hit.index == 0) ctx.playback.PlayTrailer();
       if (hit.index == 1) ActivateHomeTile(ctx, 1);
       if (hit.index == 2) OpenMessagesPanel(ctx, false);
       break;
@@ -616,12 +616,12 @@ void ActivateHomeTile(ScreenContext& ctx, int index) {
     case 4:
       nav.AccountFromHome = true;
       ctx.navigator.SetScreen(Screen::Account);
-      ctx.actions.StartPanelCheck();
+      ctx.content.StartPanelCheck();
       break;
     case 5: ctx.navigator.SetScreen(Screen::Settings); break;
-    case 6: ctx.actions.StartFullReload(); break;
+    case 6: ctx.content.StartFullReload(); break;
     case 7:
-      if (AskYesNo(ctx.modal, u"Vistra", std::u16string(Translate("exit_ask")), false)) ctx.actions.Quit();
+      if (AskYesNo(ctx.modal, u"Vistra", std::u16string(Translate("exit_ask")), false)) ctx.window.Quit();
       break;
     default: break;
   }
@@ -638,7 +638,7 @@ void OpenMessagesPanel(ScreenContext& ctx, bool messagesMode) {
     if (!state.panel.messages.empty()) {
       const PanelMessage& newest = state.panel.messages.back();
       state.settings.InboxSeenId = newest.id.empty() ? newest.text : newest.id;
-      ctx.actions.SaveSettingsNow();
+      ctx.window.SaveSettingsNow();
     }
   } else if (!state.trending.empty()) {
     const TrendingMovie& movie = state.trending.front();

@@ -219,7 +219,7 @@ void ToggleItemFavorite(ScreenContext& ctx, VodKind kind) {
   if (index < 0 || index >= int(state.VisibleItems.size())) return;
   const std::string_view key = ToggleFavoriteId(FavoritesOf(state.settings, kind), state.VisibleItems[size_t(index)].id());
   ShowToast(state, std::u16string(Translate(key)), kNoticeMs);
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 }  // namespace
@@ -229,8 +229,8 @@ void ItemGridScreen::Activate(ScreenContext& ctx) {
   const int index = state.nav.ItemIndex;
   if (index < 0 || index >= int(state.VisibleItems.size())) return;
   const CatalogItem& item = state.VisibleItems[size_t(index)];
-  if (kind_ == VodKind::Movies) ctx.actions.PlayMovie(item);
-  else ctx.actions.RequestSeriesInfo(item, false);
+  if (kind_ == VodKind::Movies) ctx.playback.PlayMovie(item);
+  else ctx.content.RequestSeriesInfo(item, false);
 }
 
 // The episode panel takes every key while it is open.
@@ -247,7 +247,7 @@ bool ItemGridScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
     nav.EpisodeIndex = std::clamp(nav.EpisodeIndex - 1, 0, std::max(0, last));
   } else if (vk == Vk::Return && nav.EpisodeIndex >= 0 && nav.EpisodeIndex <= last) {
     nav.EpisodesOpen = false;
-    ctx.actions.PlayEpisode(episodes[size_t(nav.EpisodeIndex)]);
+    ctx.playback.PlayEpisode(episodes[size_t(nav.EpisodeIndex)]);
   }
   return true;
 }
@@ -303,7 +303,7 @@ void ItemGridScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
     if (row >= 0) {
       nav.EpisodeIndex = row;
       nav.EpisodesOpen = false;
-      ctx.actions.PlayEpisode(state.series.Episodes[size_t(row)]);
+      ctx.playback.PlayEpisode(state.series.Episodes[size_t(row)]);
     } else if (event.x < el.left) {
       nav.EpisodesOpen = false;  // a click on the veil closes the panel
     }

@@ -298,7 +298,7 @@ bool ValidChannel(const AppState& state) {
 bool PlaySelected(ScreenContext& ctx, LiveStart start) {
   if (!GateSelectedChannel(PinPrompt(ctx.modal), ctx.state, start)) return false;
   ctx.state.nav.GuideRowIndex = 0;
-  ctx.actions.PlaySelectedChannel();
+  ctx.playback.PlaySelectedChannel();
   return true;
 }
 
@@ -370,7 +370,7 @@ bool SelectedIsPlaying(const AppState& state) {
 // plays nothing and stays on the list.
 void PlayChosenChannel(ScreenContext& ctx) {
   if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx, LiveStart::Chosen);
-  if (SelectedIsPlaying(ctx.state)) ctx.actions.EnterFullVideo();
+  if (SelectedIsPlaying(ctx.state)) ctx.playback.EnterFullVideo();
 }
 
 // The H key: the live history matched to the catalog, in history order,
@@ -386,7 +386,7 @@ void OpenLiveHistory(ScreenContext& ctx) {
 
 void Notice(ScreenContext& ctx, std::string_view key) {
   ShowToast(ctx.state, std::u16string(Translate(key)), kNoticeMs);
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 }  // namespace
@@ -443,7 +443,7 @@ void CreateGroupFromPrompt(ScreenContext& ctx) {
   const int index = CreateGroup(state.settings.Groups, *name, selected, state.CurrentChannelId);
   if (index < 0) return;
   state.nav.GroupIndex = index;
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
   WriteLogF(512, "group created name=%s", WideToUtf8(*name).c_str());
 }
 
@@ -494,7 +494,7 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
   } else if (vk == Vk::Letter('H')) {
     OpenLiveHistory(ctx);
   } else if (vk == Vk::Letter('E')) {
-    ctx.actions.OpenInExternalPlayer();
+    ctx.playback.OpenInExternalPlayer();
   }
   if (state.CurrentScreen == Screen::Live) KeepSelectionInView(ctx);
 }
@@ -564,7 +564,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
     case PointerEvent::Kind::Move:
       if (nav.ScrollDrag == 0) return;
       Drag(nav, l, event.y, categoryCount, channelCount);
-      ctx.actions.Repaint();
+      ctx.window.Repaint();
       return;
     case PointerEvent::Kind::DoubleClick: {
       const LiveHit hit = LiveHitTest(l, categoryCount, channelCount, event.x, event.y, ctx.width, ctx.height);
@@ -638,5 +638,5 @@ void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
 }
 
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to) {
-  if (to != Screen::Live && to != Screen::Player) ctx.actions.StopPlayback();
+  if (to != Screen::Live && to != Screen::Player) ctx.playback.StopPlayback();
 }

@@ -17,20 +17,20 @@ void ShowControls(ScreenContext& ctx) {
   PlayerScreenControls& controls = ctx.state.playerScreen;
   const bool hidden = ctx.nowMs >= controls.stripsUntil;
   controls.stripsUntil = ctx.nowMs + kControlsShowMs;
-  if (hidden) ctx.actions.UpdateStrips();
+  if (hidden) ctx.playback.UpdateStrips();
 }
 
 void ToggleExpanded(ScreenContext& ctx) {
   ctx.state.playerScreen.liveStripExpanded = !ctx.state.playerScreen.liveStripExpanded;
-  ctx.actions.UpdateStrips();
+  ctx.playback.UpdateStrips();
 }
 
 void SetVolumeFromStrip(ScreenContext& ctx, double y) {
   const StripLayout l = StripLayoutFor(ctx.state, ctx.width, ctx.height);
   const int volume = VolumeAt(l, y);
   ctx.state.settings.Volume = volume;
-  ctx.actions.ApplyVolume(volume);
-  ctx.actions.UpdateStrips();
+  ctx.playback.ApplyVolume(volume);
+  ctx.playback.UpdateStrips();
 }
 
 void PressStripButton(ScreenContext& ctx, int index) {
@@ -41,8 +41,8 @@ void PressStripButton(ScreenContext& ctx, int index) {
     case 3: ctx.navigator.SetScreen(Screen::Series); return;
     case 4: ToggleLiveFavorite(ctx); return;
     case 5: ctx.navigator.SetScreen(Screen::Search); return;
-    case 6: ctx.actions.ChooseTrack(TrackKind::Subtitle); return;
-    default: ctx.actions.ChooseTrack(TrackKind::Audio); return;
+    case 6: ctx.playback.ChooseTrack(TrackKind::Subtitle); return;
+    default: ctx.playback.ChooseTrack(TrackKind::Audio); return;
   }
 }
 
@@ -56,18 +56,18 @@ bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
   const bool zaps = StripModeOf(state) == StripMode::Live;
   using K = StripHit::Kind;
   switch (hit.kind) {
-    case K::Back: ctx.actions.LeavePlayer(); break;
+    case K::Back: ctx.playback.LeavePlayer(); break;
     case K::StepChannel:
-      if (zaps) ctx.actions.StepChannel(hit.value);
+      if (zaps) ctx.playback.StepChannel(hit.value);
       break;
     case K::ToggleExpand: ToggleExpanded(ctx); break;
     case K::StripButton: PressStripButton(ctx, hit.value); break;
-    case K::SeekShare: ctx.actions.SeekToShare(hit.share); break;
-    case K::StepVod: ctx.actions.StepVod(hit.value); break;
-    case K::SeekBy: ctx.actions.SeekBy(hit.value); break;
-    case K::TogglePause: ctx.actions.TogglePause(); break;
-    case K::Audio: ctx.actions.ChooseTrack(TrackKind::Audio); break;
-    case K::Subtitle: ctx.actions.ChooseTrack(TrackKind::Subtitle); break;
+    case K::SeekShare: ctx.playback.SeekToShare(hit.share); break;
+    case K::StepVod: ctx.playback.StepVod(hit.value); break;
+    case K::SeekBy: ctx.playback.SeekBy(hit.value); break;
+    case K::TogglePause: ctx.playback.TogglePause(); break;
+    case K::Audio: ctx.playback.ChooseTrack(TrackKind::Audio); break;
+    case K::Subtitle: ctx.playback.ChooseTrack(TrackKind::Subtitle); break;
     default: break;
   }
   return true;
@@ -77,11 +77,11 @@ void ClickVideo(ScreenContext& ctx, const PointerEvent& event) {
   if (!ctx.state.Playing().PlayingRecording()) return;
   const int w = std::max(ctx.width, 1);
   if (event.y >= ctx.height - kSeekBandHeight) {
-    ctx.actions.SeekToShare(double(event.x) / w);
+    ctx.playback.SeekToShare(double(event.x) / w);
   } else if (event.x < kSideBand * w) {
-    ctx.actions.SeekBy(-kVodStepSeconds);
+    ctx.playback.SeekBy(-kVodStepSeconds);
   } else if (event.x > (1 - kSideBand) * w) {
-    ctx.actions.SeekBy(kVodStepSeconds);
+    ctx.playback.SeekBy(kVodStepSeconds);
   }
 }
 
@@ -94,7 +94,7 @@ bool PlayerScreen::TakeKeyFirst(ScreenContext& ctx, int /*vk*/) {
 
 bool PlayerScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
   if (!Vk::IsBack(vk)) return false;
-  ctx.actions.LeavePlayer();
+  ctx.playback.LeavePlayer();
   return true;
 }
 
@@ -108,7 +108,7 @@ void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int
 // keys (back to live); a trailer never zaps.
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (vk == Vk::Space) {
-    ctx.actions.TogglePause();
+    ctx.playback.TogglePause();
     return;
   }
   const StripMode mode = StripModeOf(ctx.state);
@@ -117,7 +117,7 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (mode == StripMode::Trailer && (zapKey || digit || vk == Vk::Grave)) return;
   if (mode != StripMode::Live) {
     if (vk == Vk::Right || vk == Vk::Left) {
-      ctx.actions.SeekBy(vk == Vk::Right ? kVodStepSeconds : -kVodStepSeconds);
+      ctx.playback.SeekBy(vk == Vk::Right ? kVodStepSeconds : -kVodStepSeconds);
       return;
     }
   }
@@ -128,10 +128,10 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
     }
     if (vk == Vk::Up) return;
   } else if (vk == Vk::PageUp || vk == Vk::Left || vk == Vk::Up) {
-    ctx.actions.StepChannel(-1);
+    ctx.playback.StepChannel(-1);
     return;
   } else if (vk == Vk::PageDown || vk == Vk::Right || vk == Vk::Down) {
-    ctx.actions.StepChannel(+1);
+    ctx.playback.StepChannel(+1);
     return;
   } else if (vk == Vk::Letter('V')) {
     ToggleExpanded(ctx);
@@ -144,16 +144,16 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   } else if (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9) {
     EnterChannelDigit(ctx, vk - Vk::Numpad0);
   } else if (vk == Vk::Letter('A')) {
-    ctx.actions.ChooseTrack(TrackKind::Audio);
+    ctx.playback.ChooseTrack(TrackKind::Audio);
   } else if (vk == Vk::Letter('T')) {
-    ctx.actions.ChooseTrack(TrackKind::Subtitle);
+    ctx.playback.ChooseTrack(TrackKind::Subtitle);
   } else if (vk == Vk::Letter('E')) {
-    ctx.actions.OpenInExternalPlayer();
+    ctx.playback.OpenInExternalPlayer();
   } else if (vk == Vk::Letter('R')) {
-    ctx.actions.CycleAspect();
+    ctx.playback.CycleAspect();
   } else if (vk == Vk::Return) {
     ctx.state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
-    ctx.actions.UpdateStrips();
+    ctx.playback.UpdateStrips();
   }
 }
 
@@ -167,13 +167,13 @@ void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       return;
     case PointerEvent::Kind::DoubleClick:
       controls.stripsUntil = 0;
-      ctx.actions.UpdateStrips();
+      ctx.playback.UpdateStrips();
       return;
     case PointerEvent::Kind::Wheel: {
       const StripMode mode = StripModeOf(state);
       const bool zaps = mode == StripMode::Live || mode == StripMode::Catchup;
       if (!zaps || state.VisibleLive.empty() || event.wheelNotches == 0) return;
-      ctx.actions.StepChannel(event.wheelNotches > 0 ? -1 : +1);
+      ctx.playback.StepChannel(event.wheelNotches > 0 ? -1 : +1);
       return;
     }
     case PointerEvent::Kind::Down: {
@@ -191,7 +191,7 @@ void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
     case PointerEvent::Kind::Up:
       if (controls.volumeDrag) {
         controls.volumeDrag = false;
-        ctx.actions.SaveSettingsNow();
+        ctx.window.SaveSettingsNow();
         return;
       }
       ClickStrips(ctx, event);

@@ -1,50 +1,45 @@
 #pragma once
-// What the key and click handlers ask of the world around the state: the
-// window, the jobs and the media engine. The application implements it;
-// tests record the calls. Main thread only.
+// What the key and click handlers ask of the world around the state, as
+// three small services: the window (and the settings file), the content
+// jobs, and playback. The application implements them; tests record the
+// calls. Main thread only.
 #include <string>
 
 #include "catalog/catalog_item.h"
 #include "catalog/xtream_client.h"
 #include "state/playback_state.h"
 
-class ScreenActions {
+// The window, the desktop and the settings file.
+class WindowActions {
  public:
-  virtual ~ScreenActions() = default;
+  virtual ~WindowActions() = default;
   virtual void Quit() = 0;
+  virtual void ToggleMaximized() = 0;
+  // Saves the settings at once (and follows a changed language).
+  virtual void SaveSettingsNow() = 0;
+  virtual void Repaint() = 0;
+  // Opens a web page in the desktop's browser; a failure is not reported.
+  virtual void OpenInBrowser(const std::u16string& url) = 0;
+};
+
+// Jobs that fetch or change what the screens list.
+class ContentActions {
+ public:
+  virtual ~ContentActions() = default;
   virtual void StartFullReload() = 0;
   virtual void StartPanelCheck() = 0;
   virtual void StartSportsFetch() = 0;
   virtual void SendReply(const std::u16string& text) = 0;
-  virtual void ToggleMaximized() = 0;
-  virtual void ApplyVolume(int volume) = 0;
-  // Saves the settings at once (and follows a changed language).
-  virtual void SaveSettingsNow() = 0;
-  // Places the video for the current screen.
-  virtual void LayoutVideo() = 0;
-  // Plays VisibleLive[ChannelIndex] (the preview or the player) as it is:
-  // the caller has passed the parental gate (ui/modals/pin_gate.h).
-  virtual void PlaySelectedChannel() = 0;
-  virtual void StopPlayback() = 0;
   // Makes `series` the current series and asks for its episodes; with
   // `autoPlay` the first episode plays when they arrive, else the episode
   // list opens.
   virtual void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) = 0;
-  // Plays a movie, or an episode of the current series, on the Player screen.
-  virtual void PlayMovie(const CatalogItem& movie) = 0;
-  virtual void PlayEpisode(const Episode& episode) = 0;
-  virtual void Repaint() = 0;
-
-  // Opens a web page in the desktop's browser; a failure is not reported.
-  virtual void OpenInBrowser(const std::u16string& url) = 0;
   // "Update Now": the settings and the cache read again and a new boot job.
   virtual void RestartBoot() = 0;
   // Switches to the playlist at `url`: the catalog reloads from it, and the
   // current playlist and catalog stay when the URL is not one or its server
   // does not answer (the status line says why).
   virtual void ReloadPlaylist(const std::u16string& url) = 0;
-  // Sets the media engine's user agent and subtitle style from the settings.
-  virtual void ApplyPlayerSettings() = 0;
   // Empties the catalog cache, the icons and the backdrop (files and the
   // pictures held in memory) and reports the size freed in the speed-test
   // report.
@@ -53,6 +48,24 @@ class ScreenActions {
   virtual void StartSpeedTest() = 0;
   // Fetches a channel's guide with its past week (the Catch-up screen).
   virtual void StartCatchupGuide(const std::u16string& streamId) = 0;
+};
+
+// What plays and how: the video tile, the Player screen's remote control.
+class PlaybackActions {
+ public:
+  virtual ~PlaybackActions() = default;
+  virtual void ApplyVolume(int volume) = 0;
+  // Places the video for the current screen.
+  virtual void LayoutVideo() = 0;
+  // Plays VisibleLive[ChannelIndex] (the preview or the player) as it is:
+  // the caller has passed the parental gate (ui/modals/pin_gate.h).
+  virtual void PlaySelectedChannel() = 0;
+  virtual void StopPlayback() = 0;
+  // Plays a movie, or an episode of the current series, on the Player screen.
+  virtual void PlayMovie(const CatalogItem& movie) = 0;
+  virtual void PlayEpisode(const Episode& episode) = 0;
+  // Sets the media engine's user agent and subtitle style from the settings.
+  virtual void ApplyPlayerSettings() = 0;
 
   // The Player screen's hand-offs (A, T, E and the strips' buttons).
   // Opens the picker of the playing stream's audio or subtitle tracks.
@@ -91,4 +104,11 @@ class ScreenActions {
   // Plays the trending movie's trailer full window once it is resolved (a
   // notice shows meanwhile); a notice says so when there is none.
   virtual void PlayTrailer() = 0;
+};
+
+// What a screen's handlers work with besides the state.
+struct ScreenServices {
+  WindowActions& window;
+  ContentActions& content;
+  PlaybackActions& playback;
 };

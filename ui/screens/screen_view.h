@@ -24,7 +24,9 @@ class ModalSlot;
 // What a handler works with.
 struct ScreenContext {
   AppState& state;
-  ScreenActions& actions;
+  WindowActions& window;
+  ContentActions& content;
+  PlaybackActions& playback;
   Navigator& navigator;
   ModalSlot& modal;
   uint64_t nowMs = 0;

@@ -171,11 +171,11 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
   const SearchHit hit = state.SearchResults.hits[size_t(index)];
   const CatalogItem& item = state.SearchResults[size_t(index)];
   if (hit.kind == ItemKind::Vod) {
-    ctx.actions.PlayMovie(item);
+    ctx.playback.PlayMovie(item);
     return;
   }
   if (hit.kind == ItemKind::Series) {
-    ctx.actions.RequestSeriesInfo(item, true);
+    ctx.content.RequestSeriesInfo(item, true);
     return;
   }
   // A channel passes the parental gate, then replaces the live list and
@@ -189,6 +189,6 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
   state.playerScreen.liveStripExpanded = false;
   state.playerScreen.stripsUntil = 0;
   state.CurrentScreen = Screen::Player;
-  ctx.actions.LayoutVideo();
-  ctx.actions.PlaySelectedChannel();
+  ctx.playback.LayoutVideo();
+  ctx.playback.PlaySelectedChannel();
 }

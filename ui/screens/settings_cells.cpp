@@ -59,7 +59,7 @@ int PickFor(ScreenContext& ctx, int cell) {
 void OpenAccount(ScreenContext& ctx) {
   ctx.state.nav.AccountFromHome = false;
   ctx.navigator.SetScreen(Screen::Account);
-  ctx.actions.StartPanelCheck();
+  ctx.content.StartPanelCheck();
 }
 
 // With parental control on, changing it needs the PIN first: otherwise
@@ -165,7 +165,7 @@ SettingsChoice SubtitleChoices(const Settings& s) {
 }
 void ApplySubtitle(ScreenContext& ctx, int choice) {
   ctx.state.settings.SubSize = choice;
-  ctx.actions.ApplyPlayerSettings();
+  ctx.playback.ApplyPlayerSettings();
 }
 
 SettingsChoice DeviceTypeChoices(const Settings& s) {
@@ -191,12 +191,12 @@ void RunParental(ScreenContext& ctx, int cell) {
   if (choice >= 0) s.ParentalOn = choice == 1;
   const std::u16string pin = AskText(ctx.modal, Tr("parental"), Tr("enter_pin"), s.ParentalPin);
   if (!pin.empty()) s.ParentalPin = pin;
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 void RunHideCategories(ScreenContext& ctx, int cell) {
   EditHiddenCategories(ctx.modal, ctx.state, static_cast<CategoryKind>(cell - 5));
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 void RunClearHistory(ScreenContext& ctx, int cell) {
@@ -206,7 +206,7 @@ void RunClearHistory(ScreenContext& ctx, int cell) {
   Settings& s = ctx.state.settings;
   IdList* lists[] = {&s.HistoryLive, &s.HistoryMovies, &s.HistorySeries};
   lists[which]->clear();
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 void RunPlayer(ScreenContext& ctx, int cell) {
@@ -217,8 +217,8 @@ void RunPlayer(ScreenContext& ctx, int cell) {
     s.InternalPlayer = choice;
     s.ExternalKind = 0;
     s.ExternalPlayer.clear();
-    ctx.actions.ApplyPlayerSettings();
-    ctx.actions.SaveSettingsNow();
+    ctx.playback.ApplyPlayerSettings();
+    ctx.window.SaveSettingsNow();
     return;
   }
   const auto kind = choice == 2 ? ExternalPlayerKind::Vlc : ExternalPlayerKind::MxPlayer;
@@ -227,21 +227,21 @@ void RunPlayer(ScreenContext& ctx, int cell) {
     // A player that is not installed is not chosen (playing would only
     // fail); the download is offered instead.
     if (AskYesNo(ctx.modal, u"Vistra", Tr("ext_player"), true))
-      ctx.actions.OpenInBrowser(AsciiToWide(ExternalPlayerDownloadUrl(kind)));
+      ctx.window.OpenInBrowser(AsciiToWide(ExternalPlayerDownloadUrl(kind)));
     return;
   }
   s.ExternalKind = static_cast<int32_t>(kind);
   s.ExternalPlayer = Utf8ToWide(found.string());
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 void RunUpdateNow(ScreenContext& ctx, int) {
-  ctx.actions.RestartBoot();
-  ctx.actions.OpenInBrowser(Endpoints::PanelUrl() + u"/vs4.3/");
+  ctx.content.RestartBoot();
+  ctx.window.OpenInBrowser(Endpoints::PanelUrl() + u"/vs4.3/");
   ctx.state.StatusText = Tr("update_now");
 }
 
-void RunSpeedTest(ScreenContext& ctx, int) { OpenSpeedTestPanel(ctx.modal, ctx.state, ctx.actions); }
+void RunSpeedTest(ScreenContext& ctx, int) { OpenSpeedTestPanel(ctx.modal, ctx.state, ctx.content); }
 
 void RunPip(ScreenContext& ctx, int) {
   Settings& s = ctx.state.settings;
@@ -250,8 +250,8 @@ void RunPip(ScreenContext& ctx, int) {
   if (size >= 0) s.PipSize = size;
   const int pos = OpenPicker(ctx.modal, title, Words({"pip_top", "pip_bottom"}), s.PipPos != 0 ? 1 : 0);
   if (pos >= 0) s.PipPos = pos;
-  ctx.actions.SaveSettingsNow();
-  ctx.actions.LayoutVideo();
+  ctx.window.SaveSettingsNow();
+  ctx.playback.LayoutVideo();
 }
 
 }  // namespace
@@ -265,7 +265,7 @@ std::u16string DeviceTypeLabel(std::u16string_view stored) {
 }
 
 void OpenPanelSite(ScreenContext& ctx) {
-  ctx.actions.OpenInBrowser(ctx.state.panel.identity.PanelLink());
+  ctx.window.OpenInBrowser(ctx.state.panel.identity.PanelLink());
   OpenAccount(ctx);
   ctx.state.StatusText = Tr("scan_code");
 }
@@ -287,7 +287,7 @@ void RunSettingsCell(ScreenContext& ctx, int index) {
   const int choice = PickFor(ctx, index);
   if (choice < 0) return;
   row->apply(ctx, choice);
-  ctx.actions.SaveSettingsNow();
+  ctx.window.SaveSettingsNow();
 }
 
 // ---------------------------------------------------------------------------

@@ -90,5 +90,5 @@ void SportsScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 
 void SportsScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   ctx.state.nav.ListIndex = 0;
-  ctx.actions.StartSportsFetch();
+  ctx.content.StartSportsFetch();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The navigator with the real table of screens and modal slot, and a
-// ScreenActions that records what the screens ask for. Shared by the tests
-// of the navigator and of each screen.
+// recorder of what the screens ask of the window, the content jobs and
+// playback. Shared by the tests of the navigator and of each screen.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,7 +16,7 @@
 #include "ui/screens/screen_actions.h"
 #include "ui/screens/screen_table.h"
 
-struct RecordingActions : ScreenActions {
+struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void Quit() override { ++quits; }
   void StartFullReload() override { ++reloads; }
   void StartPanelCheck() override { ++panelChecks; }
@@ -150,5 +150,5 @@ class NavigatorTest : public ::testing::Test {
   int modalsShown = 0;
   bool modalWasOpen = false;
   ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
-  Navigator navigator{state, actions, screens, modal};
+  Navigator navigator{state, ScreenServices{actions, actions, actions}, screens, modal};
 };
