@@ -5,6 +5,7 @@
 
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
+#include "app/timer_ids.h"
 #include "catalog/account.h"
 #include "catalog/channel_choice.h"
 #include "net/text.h"
@@ -23,13 +24,6 @@
 
 namespace {
 
-constexpr int kTickTimer = 1;
-constexpr int kHoverTimer = 4;
-constexpr int kIconTimer = 8;
-constexpr uint32_t kHoverMs = 50;
-constexpr uint64_t kStreamFailNoticeMs = 3000;
-constexpr uint64_t kBufferingNoticeMs = 1200;
-constexpr uint64_t kCatchupNoMs = 3500;
 constexpr uint32_t kTickMs = 1000;
 constexpr uint32_t kIconSettleMs = 280;
 
@@ -62,16 +56,12 @@ Application::Application()
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
   state_.speedReport->SetNotifier([this] { mailbox_.Deliver(SpeedReportChanged{}); });
-  state_.playing = &player_.Playback();
-  player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
 }
 
 Application::~Application() { Shutdown(); }
 
 void Application::Shutdown() {
-  // The render context goes before the player, the player before the window.
-  window_.SetVideoTiles({});
-  player_.Shutdown();
+  playback_.Shutdown();
 }
 
 int Application::Run() {
@@ -79,11 +69,7 @@ int Application::Run() {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
   }
-  if (player_.Init()) {
-    player_.AttachVideo(window_);
-  } else {
-    WriteLog("media engine not available");
-  }
+  if (!playback_.Start()) WriteLog("media engine not available");
   window_.SetTimer(kTickTimer, kTickMs, true);
   StartBoot(state_, mailbox_);
   window_.RequestPaint();
@@ -118,55 +104,11 @@ void Application::OnTimer(int id) {
     return;
   }
   if (id == kHoverTimer) {
-    HoverTick(TickMs());
+    playback_.HoverTick(TickMs());
     return;
   }
   if (id != kTickTimer) return;
   if (RunTickSteps(tickSteps_, TickMs(), mailbox_.HandlerWaiting(), state_.StatusText)) window_.RequestPaint();
-}
-
-// The Player's events arrive from inside its Tick: what the application
-// does about them may play something again, change the screen or ask for
-// the PIN.
-void Application::OnPlayerEvent(const PlayerEvent& event) {
-  const uint64_t now = TickMs();
-  switch (event.kind) {
-    case PlayerEvent::Kind::Buffering:
-      ::ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, now);
-      return;
-    case PlayerEvent::Kind::ResumePoint:
-      if (StoreResumePoint(state_.settings, event.resume) != ResumeSave::Nothing) SaveSettings(state_.settings);
-      return;
-    case PlayerEvent::Kind::Ended: {
-      const bool next = FinishVod(state_, player_, event.resume, now);
-      SaveSettings(state_.settings);
-      if (next) ShowPlayer();
-      return;
-    }
-    case PlayerEvent::Kind::RestartPreview:
-      if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlaySelectedChannel();
-      return;
-    case PlayerEvent::Kind::Failed:
-      if (event.failure == PlayerFailure::StreamRefused) {
-        LeaveDeadStream();
-        return;
-      }
-      navigator_.SetScreen(Screen::Catchup);
-      ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
-      return;
-  }
-}
-
-void Application::HoverTick(uint64_t nowMs) {
-  if (state_.CurrentScreen != Screen::Player && !state_.nav.fullVideo) {
-    if (state_.playerScreen.stripsShown) UpdateStrips();
-    return;
-  }
-  int x = 0, y = 0;
-  const bool inside = window_.PointerPosition(x, y);
-  const StripLayout layout = StripLayoutFor(state_, window_.Width(), window_.Height());
-  if (HoverCheck(state_, layout, x, y, inside, nowMs)) UpdateStrips();
-  if (player_.Sample() && state_.playerScreen.stripsShown) window_.RequestStripPaint();
 }
 
 // The burst of icon downloads has settled. Only the list screens draw
@@ -180,20 +122,9 @@ void Application::RepaintForArrivedIcons() {
   if (lists && render_.Icons().MissedIconArrived()) window_.RequestPaint();
 }
 
-void Application::RestartIdlePreview() {
-  if (state_.CurrentScreen != Screen::Live || !player_.Ready()) return;
-  if (player_.Property("idle-active") != u"yes") return;
-  NavState& nav = state_.nav;
-  if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
-    nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, state_.catalog.LiveCategories, nav.live);
-  }
-  // A catalog result never raises the PIN prompt by itself: a locked
-  // channel's preview starts when the user asks for it.
-  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) return;
-  player_.ForceNextLiveLoad();
-  PlaySelectedChannel();
-}
-
+void Application::RestartIdlePreview() { playback_.RestartIdlePreview(); }
+void Application::PlayEpisode(const Episode& episode) { playback_.PlayEpisode(episode); }
+void Application::PlayResolvedTrailer(const TrailerResolved& trailer) { playback_.PlayResolvedTrailer(trailer); }
 void Application::BackdropChanged() { render_.ForgetBackdrop(); }
 void Application::IconsSettling() { window_.SetTimer(kIconTimer, kIconSettleMs, false); }
 
@@ -209,7 +140,6 @@ void Application::Quit() {
 void Application::OnCloseRequested() { Quit(); }
 
 void Application::ToggleMaximized() { window_.ToggleMaximized(); }
-void Application::ApplyVolume(int volume) { player_.SetVolume(volume); }
 void Application::SaveSettingsNow() {
   SetCurrentLanguageCode(state_.settings.Lang);
   SaveSettings(state_.settings);
@@ -217,130 +147,12 @@ void Application::SaveSettingsNow() {
 
 // The video rectangle follows the window: every size change (a resize,
 // F11, a display change) places it again for the screen shown.
-void Application::OnResize(int /*width*/, int /*height*/) {
-  if (PlaceVideo().empty()) return;
-  UpdateStrips();
-}
-
-PixelRect Application::PlaceVideo() {
-  const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
-  player_.Place(rect);
-  window_.SetVideoTiles({player_.Tile()});
-  return rect;
-}
-
-void Application::LayoutVideo() {
-  const PixelRect rect = PlaceVideo();
-  const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
-  if (full) window_.SetTimer(kHoverTimer, kHoverMs, true);
-  else window_.KillTimer(kHoverTimer);
-  UpdateStrips();
-  if (!rect.empty()) player_.ResetPictureEffects();
-}
-
-// The strips show while their deadline lies ahead on the Player screen; the
-// strip layer is painted again either way (hidden strips paint nothing).
-void Application::UpdateStrips() {
-  PlayerScreenControls& controls = state_.playerScreen;
-  const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
-  const bool shown = full && TickMs() < controls.stripsUntil;
-  if (!shown && controls.stripsShown) player_.ClearOverlay();
-  controls.stripsShown = shown;
-  if (shown) player_.Sample();
-  window_.RequestStripPaint();
-}
-
-void Application::PlaySelectedChannel() {
-  PlayLive(state_, player_, TickMs(), [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); });
-  if (state_.CurrentScreen != Screen::Player) return;
-  KeepPlayerAfterZap(state_, TickMs());
-  UpdateStrips();
-}
-
-void Application::EnterFullVideo() {
-  state_.nav.fullVideo = true;
-  state_.playerScreen.liveStripExpanded = false;
-  state_.playerScreen.stripsUntil = 0;
-  navigator_.SetScreen(Screen::Player);
-  window_.RequestPaint();
-}
-
-void Application::LeavePlayer() {
-  bool settingsChanged = false;
-  const Screen target = LeavePlayerTarget(state_, player_, settingsChanged);
-  if (settingsChanged) SaveSettings(state_.settings);
-  navigator_.SetScreen(target);
-  window_.RequestPaint();
-}
-
-void Application::LeaveDeadStream() {
-  // A trailer that reached its end is no failure.
-  if (!state_.Playing().PlayingTrailer()) {
-    ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
-  }
-  LeavePlayer();
-}
-
-void Application::StepChannel(int direction) {
-  const uint64_t pressed = TickMs();
-  if (!StepToAllowedChannel(PinPrompt(modal_), state_, direction)) return;
-  const uint64_t loaded = player_.Playback().lastLiveLoadTick;
-  PlaySelectedChannel();
-  if (player_.Playback().lastLiveLoadTick != loaded) player_.WatchFirstFrame(pressed);
-}
-
-void Application::StepVod(int delta) {
-  if (::StepVod(state_, player_, delta, TickMs())) ShowPlayer();
-}
-
-void Application::TogglePause() { TogglePauseWithNotice(state_, player_, TickMs()); }
-
-void Application::SeekBy(double seconds) {
-  if (state_.Playing().PlayingRecording()) SeekWithNotice(state_, player_, seconds, TickMs());
-}
-
-void Application::SeekToShare(double share) {
-  player_.Sample();
-  if (state_.Playing().PlayingRecording()) player_.SeekToShare(share);
-}
-
-void Application::CycleAspect() { ::CycleAspect(state_, player_, TickMs()); }
-
-void Application::StopPlayback() { player_.Stop(); }
-
-void Application::PlayMovie(const CatalogItem& movie) {
-  modal_.Cancel();
-  PlayVod(state_, player_, movie, nullptr, TickMs());
-  ShowPlayer();
-}
-
-void Application::PlayEpisode(const Episode& episode) {
-  modal_.Cancel();
-  const auto& episodes = state_.series.Episodes;
-  const auto found = std::find(episodes.begin(), episodes.end(), episode);
-  if (found != episodes.end()) state_.nav.EpisodeIndex = int(found - episodes.begin());
-  const CatalogItem series = state_.SeriesShown;
-  PlayVod(state_, player_, series, &episode, TickMs());
-  ShowPlayer();
-}
-
-// The screen the stream was chosen on is left through the navigator, which
-// places the video; the stream itself goes on (the video stays on the
-// Player screen, so no screen stops it).
-void Application::ShowPlayer() {
-  if (state_.CurrentScreen != Screen::Player) navigator_.SetScreen(Screen::Player);
-  else LayoutVideo();
-  window_.RequestPaint();
-}
+void Application::OnResize(int /*width*/, int /*height*/) { playback_.OnResize(); }
 
 void Application::Repaint() { window_.RequestPaint(); }
 
 void Application::OpenInBrowser(const std::u16string& url) {
   if (!OpenUrlInBrowser(WideToUtf8(url))) WriteLog("browser could not be opened");
-}
-
-void Application::ApplyPlayerSettings() {
-  player_.ApplyPreferences(PreferencesFrom(state_.settings));
 }
 
 // --- The frame --------------------------------------------------------------

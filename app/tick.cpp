@@ -12,13 +12,6 @@ namespace {
 
 int MinuteOfDay(const LocalTime& t) { return t.hour * 60 + t.minute; }
 
-// How the video tile is shown decides what its Player watches for.
-PlayerView ViewOf(Screen screen) {
-  if (screen == Screen::Player) return PlayerView::Full;
-  if (screen == Screen::Live) return PlayerView::Preview;
-  return PlayerView::Hidden;
-}
-
 }  // namespace
 
 bool RunTickSteps(const std::vector<TickStep>& steps, uint64_t nowMs, bool handlerWaiting,
@@ -74,10 +67,10 @@ void Application::FollowStripsDeadline(uint64_t nowMs) {
   const bool shown = nowMs < controls.stripsUntil;
   if (shown == controls.stripsDeadlineSeen) return;
   controls.stripsDeadlineSeen = shown;
-  UpdateStrips();
+  playback_.UpdateStrips();
 }
 
 void Application::CheckAutoReload(uint64_t nowMs) { ::CheckAutoReload(state_, mailbox_, nowMs); }
 void Application::CheckPanelPoll(uint64_t nowMs) { ::CheckPanelPoll(state_, mailbox_, nowMs); }
-void Application::SuperviseVideoTile(uint64_t nowMs) { player_.Tick(nowMs, ViewOf(state_.CurrentScreen)); }
+void Application::SuperviseVideoTile(uint64_t nowMs) { playback_.Tick(nowMs); }
 void Application::StartLazyLoads(uint64_t /*nowMs*/) { ::StartLazyLoads(state_, mailbox_); }

@@ -1,9 +1,10 @@
-// The Application's side of the playback extras: catch-up, the track
-// picker, the external player and the trailer.
+// The playback desk's extras: catch-up, the track picker, the external
+// player and the trailer.
 #include <chrono>
 
-#include "app/application.h"
+#include "app/playback_desk.h"
 #include "app/playback_control.h"
+#include "app/timer_ids.h"
 #include "catalog/channel_choice.h"
 #include "catalog/panel_clock.h"
 #include "net/text.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kTrackWaitTimer = 9;
 constexpr uint32_t kTrackWaitMs = 80;
 constexpr uint64_t kTrackNoticeMs = 1800;
 constexpr uint64_t kTrackChosenMs = 1500;
@@ -27,14 +27,14 @@ constexpr uint64_t kTrailerWaitMs = 20000;  // the notice stays while yt-dlp may
 
 }  // namespace
 
-void Application::ShowNotice(const std::u16string& text, uint64_t durationMs) {
+void PlaybackDesk::ShowNotice(const std::u16string& text, uint64_t durationMs) {
   ::ShowNotice(state_, text, durationMs, TickMs());
   window_.RequestPaint();
 }
 
 // --- Catch-up ---------------------------------------------------------------
 
-void Application::PlayCatchup(int guideRow) {
+void PlaybackDesk::PlayCatchup(int guideRow) {
   if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
   if (!::PlayCatchup(state_, player_, guideRow, TickMs(), NowUnix())) return;
   ShowPlayer();
@@ -42,7 +42,7 @@ void Application::PlayCatchup(int guideRow) {
 
 // --- Tracks -----------------------------------------------------------------
 
-void Application::ChooseTrack(TrackKind kind) {
+void PlaybackDesk::ChooseTrack(TrackKind kind) {
   const bool audio = kind == TrackKind::Audio;
   // The player may not have parsed the stream yet: the window keeps
   // serving its events between tries.
@@ -76,7 +76,7 @@ void Application::ChooseTrack(TrackKind kind) {
 
 // --- External player --------------------------------------------------------
 
-void Application::OpenInExternalPlayer() {
+void PlaybackDesk::OpenInExternalPlayer() {
   const bool allowed = state_.CurrentScreen == Screen::Live
                            ? GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)
                            : GateExternalHandOff(PinPrompt(modal_), state_);
@@ -84,7 +84,7 @@ void Application::OpenInExternalPlayer() {
   ExternalLaunchHooks hooks;
   hooks.offerDownload = [this](ExternalPlayerKind kind) {
     if (AskYesNo(modal_, u"Vistra", std::u16string(Translate("ext_player")), true))
-      OpenInBrowser(Utf8ToWide(ExternalPlayerDownloadUrl(kind)));
+      windowActions_.OpenInBrowser(Utf8ToWide(ExternalPlayerDownloadUrl(kind)));
   };
   hooks.notice = [this](const char* key, uint64_t ms) { ShowNotice(std::u16string(Translate(key)), ms); };
   const std::u16string url = ExternalStreamUrl(state_);
@@ -97,7 +97,7 @@ void Application::OpenInExternalPlayer() {
 
 // yt-dlp may take up to 20 s: it runs on a job and the trailer plays when
 // its result arrives, so the window never stops answering.
-void Application::PlayTrailer() {
+void PlaybackDesk::PlayTrailer() {
   const std::u16string page = state_.trending.empty() ? std::u16string() : state_.trending.front().trailerUrl;
   if (page.empty()) {
     ShowNotice(std::u16string(Translate("no_trailer")), 2500);
@@ -112,7 +112,7 @@ void Application::PlayTrailer() {
   });
 }
 
-void Application::PlayResolvedTrailer(const TrailerResolved& trailer) {
+void PlaybackDesk::PlayResolvedTrailer(const TrailerResolved& trailer) {
   // A newer press, or the user went elsewhere meanwhile: the trailer would
   // only get in the way.
   if (trailer.request != trailerRequest_ || state_.CurrentScreen != Screen::Home) return;

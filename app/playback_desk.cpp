@@ -1,0 +1,231 @@
+#include "app/playback_desk.h"
+
+#include <algorithm>
+
+#include "app/guide_jobs.h"
+#include "app/playback_control.h"
+#include "app/timer_ids.h"
+#include "catalog/channel_choice.h"
+#include "i18n/translate.h"
+#include "platform/clock.h"
+#include "player/video_layout.h"
+#include "store/settings_file.h"
+#include "ui/modals/pin_gate.h"
+#include "ui/screens/player_strips.h"
+
+namespace {
+
+constexpr uint32_t kHoverMs = 50;
+constexpr uint64_t kStreamFailNoticeMs = 3000;
+constexpr uint64_t kBufferingNoticeMs = 1200;
+constexpr uint64_t kCatchupNoMs = 3500;
+
+// How the video tile is shown decides what its Player watches for.
+PlayerView ViewOf(Screen screen) {
+  if (screen == Screen::Player) return PlayerView::Full;
+  if (screen == Screen::Live) return PlayerView::Preview;
+  return PlayerView::Hidden;
+}
+
+}  // namespace
+
+PlaybackDesk::PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mailbox, ModalSlot& modal,
+                           Navigator& navigator, WindowActions& windowActions)
+    : state_(state), window_(window), mailbox_(mailbox), modal_(modal), navigator_(navigator),
+      windowActions_(windowActions) {
+  state_.playing = &player_.Playback();
+  player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
+}
+
+bool PlaybackDesk::Start() {
+  if (!player_.Init()) return false;
+  player_.AttachVideo(window_);
+  return true;
+}
+
+void PlaybackDesk::Shutdown() {
+  window_.SetVideoTiles({});
+  player_.Shutdown();
+}
+
+void PlaybackDesk::Tick(uint64_t nowMs) { player_.Tick(nowMs, ViewOf(state_.CurrentScreen)); }
+
+void PlaybackDesk::OnResize() {
+  if (PlaceVideo().empty()) return;
+  UpdateStrips();
+}
+
+// The Player's events arrive from inside its Tick: what the application
+// does about them may play something again, change the screen or ask for
+// the PIN.
+void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
+  const uint64_t now = TickMs();
+  switch (event.kind) {
+    case PlayerEvent::Kind::Buffering:
+      ::ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, now);
+      return;
+    case PlayerEvent::Kind::ResumePoint:
+      if (StoreResumePoint(state_.settings, event.resume) != ResumeSave::Nothing) SaveSettings(state_.settings);
+      return;
+    case PlayerEvent::Kind::Ended: {
+      const bool next = FinishVod(state_, player_, event.resume, now);
+      SaveSettings(state_.settings);
+      if (next) ShowPlayer();
+      return;
+    }
+    case PlayerEvent::Kind::RestartPreview:
+      if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlaySelectedChannel();
+      return;
+    case PlayerEvent::Kind::Failed:
+      if (event.failure == PlayerFailure::StreamRefused) {
+        LeaveDeadStream();
+        return;
+      }
+      navigator_.SetScreen(Screen::Catchup);
+      ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
+      return;
+  }
+}
+
+void PlaybackDesk::HoverTick(uint64_t nowMs) {
+  if (state_.CurrentScreen != Screen::Player && !state_.nav.fullVideo) {
+    if (state_.playerScreen.stripsShown) UpdateStrips();
+    return;
+  }
+  int x = 0, y = 0;
+  const bool inside = window_.PointerPosition(x, y);
+  const StripLayout layout = StripLayoutFor(state_, window_.Width(), window_.Height());
+  if (HoverCheck(state_, layout, x, y, inside, nowMs)) UpdateStrips();
+  if (player_.Sample() && state_.playerScreen.stripsShown) window_.RequestStripPaint();
+}
+
+void PlaybackDesk::RestartIdlePreview() {
+  if (state_.CurrentScreen != Screen::Live || !player_.Ready()) return;
+  if (player_.Property("idle-active") != u"yes") return;
+  NavState& nav = state_.nav;
+  if (nav.ChannelIndex < 0 || nav.ChannelIndex >= static_cast<int>(state_.VisibleLive.size())) {
+    nav.ChannelIndex = DefaultChannelIndex(state_.VisibleLive, state_.settings, state_.catalog.LiveCategories, nav.live);
+  }
+  // A catalog result never raises the PIN prompt by itself: a locked
+  // channel's preview starts when the user asks for it.
+  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) return;
+  player_.ForceNextLiveLoad();
+  PlaySelectedChannel();
+}
+
+void PlaybackDesk::ApplyVolume(int volume) { player_.SetVolume(volume); }
+
+PixelRect PlaybackDesk::PlaceVideo() {
+  const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
+  player_.Place(rect);
+  window_.SetVideoTiles({player_.Tile()});
+  return rect;
+}
+
+void PlaybackDesk::LayoutVideo() {
+  const PixelRect rect = PlaceVideo();
+  const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
+  if (full) window_.SetTimer(kHoverTimer, kHoverMs, true);
+  else window_.KillTimer(kHoverTimer);
+  UpdateStrips();
+  if (!rect.empty()) player_.ResetPictureEffects();
+}
+
+// The strips show while their deadline lies ahead on the Player screen; the
+// strip layer is painted again either way (hidden strips paint nothing).
+void PlaybackDesk::UpdateStrips() {
+  PlayerScreenControls& controls = state_.playerScreen;
+  const bool full = state_.CurrentScreen == Screen::Player || state_.nav.fullVideo;
+  const bool shown = full && TickMs() < controls.stripsUntil;
+  if (!shown && controls.stripsShown) player_.ClearOverlay();
+  controls.stripsShown = shown;
+  if (shown) player_.Sample();
+  window_.RequestStripPaint();
+}
+
+void PlaybackDesk::PlaySelectedChannel() {
+  PlayLive(state_, player_, TickMs(), [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); });
+  if (state_.CurrentScreen != Screen::Player) return;
+  KeepPlayerAfterZap(state_, TickMs());
+  UpdateStrips();
+}
+
+void PlaybackDesk::EnterFullVideo() {
+  state_.nav.fullVideo = true;
+  state_.playerScreen.liveStripExpanded = false;
+  state_.playerScreen.stripsUntil = 0;
+  navigator_.SetScreen(Screen::Player);
+  window_.RequestPaint();
+}
+
+void PlaybackDesk::LeavePlayer() {
+  bool settingsChanged = false;
+  const Screen target = LeavePlayerTarget(state_, player_, settingsChanged);
+  if (settingsChanged) SaveSettings(state_.settings);
+  navigator_.SetScreen(target);
+  window_.RequestPaint();
+}
+
+void PlaybackDesk::LeaveDeadStream() {
+  // A trailer that reached its end is no failure.
+  if (!state_.Playing().PlayingTrailer()) {
+    ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
+  }
+  LeavePlayer();
+}
+
+void PlaybackDesk::StepChannel(int direction) {
+  const uint64_t pressed = TickMs();
+  if (!StepToAllowedChannel(PinPrompt(modal_), state_, direction)) return;
+  const uint64_t loaded = player_.Playback().lastLiveLoadTick;
+  PlaySelectedChannel();
+  if (player_.Playback().lastLiveLoadTick != loaded) player_.WatchFirstFrame(pressed);
+}
+
+void PlaybackDesk::StepVod(int delta) {
+  if (::StepVod(state_, player_, delta, TickMs())) ShowPlayer();
+}
+
+void PlaybackDesk::TogglePause() { TogglePauseWithNotice(state_, player_, TickMs()); }
+
+void PlaybackDesk::SeekBy(double seconds) {
+  if (state_.Playing().PlayingRecording()) SeekWithNotice(state_, player_, seconds, TickMs());
+}
+
+void PlaybackDesk::SeekToShare(double share) {
+  player_.Sample();
+  if (state_.Playing().PlayingRecording()) player_.SeekToShare(share);
+}
+
+void PlaybackDesk::CycleAspect() { ::CycleAspect(state_, player_, TickMs()); }
+
+void PlaybackDesk::StopPlayback() { player_.Stop(); }
+
+void PlaybackDesk::PlayMovie(const CatalogItem& movie) {
+  modal_.Cancel();
+  PlayVod(state_, player_, movie, nullptr, TickMs());
+  ShowPlayer();
+}
+
+void PlaybackDesk::PlayEpisode(const Episode& episode) {
+  modal_.Cancel();
+  const auto& episodes = state_.series.Episodes;
+  const auto found = std::find(episodes.begin(), episodes.end(), episode);
+  if (found != episodes.end()) state_.nav.EpisodeIndex = int(found - episodes.begin());
+  const CatalogItem series = state_.SeriesShown;
+  PlayVod(state_, player_, series, &episode, TickMs());
+  ShowPlayer();
+}
+
+// The screen the stream was chosen on is left through the navigator, which
+// places the video; the stream itself goes on (the video stays on the
+// Player screen, so no screen stops it).
+void PlaybackDesk::ShowPlayer() {
+  if (state_.CurrentScreen != Screen::Player) navigator_.SetScreen(Screen::Player);
+  else LayoutVideo();
+  window_.RequestPaint();
+}
+
+void PlaybackDesk::ApplyPlayerSettings() {
+  player_.ApplyPreferences(PreferencesFrom(state_.settings));
+}

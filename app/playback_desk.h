@@ -1,0 +1,91 @@
+#pragma once
+// What the application does around the video tile's Player
+// (PlaybackActions): the parental gate before a channel plays, the guide
+// request, history and resume, the screen changes, the strips, the track
+// picker, the external player and the trailer; and what it does about the
+// Player's events. The Player itself only plays (player/player.h). Main
+// thread only.
+#include <cstdint>
+#include <string>
+
+#include "app/jobs.h"
+#include "app/job_results.h"
+#include "platform/host_window.h"
+#include "player/player.h"
+#include "state/app_state.h"
+#include "ui/modals/modal_slot.h"
+#include "ui/nav/navigator.h"
+#include "ui/screens/screen_actions.h"
+
+class PlaybackDesk final : public PlaybackActions {
+ public:
+  // `navigator` may still be under construction: it is used only once
+  // events arrive.
+  PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mailbox, ModalSlot& modal, Navigator& navigator,
+               WindowActions& windowActions);
+
+  // Creates the Player's engine and attaches its video to the window; false
+  // when the media engine is not available (the program runs on without video).
+  bool Start();
+  // The render context goes before the player, the player before the window.
+  void Shutdown();
+
+  // The tick's step: the Player's own once-a-second supervision.
+  void Tick(uint64_t nowMs);
+  // The hover check of the Player screen (every 50 ms while the video
+  // fills the window): the strips follow the pointer, and the position the
+  // strips show is sampled.
+  void HoverTick(uint64_t nowMs);
+  // The video rectangle follows the window: every size change (a resize,
+  // F11, a display change) places it again for the screen shown.
+  void OnResize();
+  // A catalog result arrived while the Live preview is idle.
+  void RestartIdlePreview();
+  void PlayResolvedTrailer(const TrailerResolved& trailer);
+
+  // PlaybackActions
+  void ApplyVolume(int volume) override;
+  void LayoutVideo() override;
+  void PlaySelectedChannel() override;
+  void StopPlayback() override;
+  void PlayMovie(const CatalogItem& movie) override;
+  void PlayEpisode(const Episode& episode) override;
+  void ApplyPlayerSettings() override;
+  void ChooseTrack(TrackKind kind) override;
+  void OpenInExternalPlayer() override;
+  void EnterFullVideo() override;
+  void LeavePlayer() override;
+  void StepChannel(int direction) override;
+  void StepVod(int delta) override;
+  void TogglePause() override;
+  void SeekBy(double seconds) override;
+  void SeekToShare(double share) override;
+  void CycleAspect() override;
+  void UpdateStrips() override;
+  void PlayCatchup(int guideRow) override;
+  void PlayTrailer() override;
+
+ private:
+  // What the Player reported (from its Tick).
+  void OnPlayerEvent(const PlayerEvent& event);
+  // Sets the video tile's rectangle for the current screen and the
+  // window's size.
+  PixelRect PlaceVideo();
+  // The Player's stream was refused or cut: say so and leave the Player.
+  void LeaveDeadStream();
+  // After a movie, an episode, a programme or the trailer started: the
+  // Player screen, the video filling the window.
+  void ShowPlayer();
+  // A notice: the toast (the interface draws it, on every screen).
+  void ShowNotice(const std::u16string& text, uint64_t durationMs);
+
+  AppState& state_;
+  HostWindow& window_;
+  JobMailbox& mailbox_;
+  ModalSlot& modal_;
+  Navigator& navigator_;
+  WindowActions& windowActions_;
+  // The one video tile (a multi-view would hold one per tile).
+  Player player_;
+  uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped
+};
