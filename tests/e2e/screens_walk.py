@@ -12,8 +12,7 @@ walk saves a screenshot and that record, then checks:
     (WCAG), measured on the screenshot's pixels;
   - on the Player, 3 s after the last key with the pointer resting in the
     window, no strip left (no strip text, and the strip bands show the video);
-  - on the Player, a notice shows once (one text, and nothing through the
-    engine's own on-screen display).
+  - on the Player, a notice shows once (one text, on the strip layer).
 Run by CTest as
   python3 screens_walk.py <vistra> <vistra_standin> <output folder>
 which runs one walk per size, each under its own xvfb-run; or, for one size
@@ -308,11 +307,16 @@ def walk_screens(walk):
     walk.stop("player_live_expanded", settle=0.3)
     key("v")
     key("space", pause=0)
-    deadline = time.time() + 2.5  # the notice's first frame, however slow the machine
-    while time.time() < deadline and not any(t["part"] == "toast" for t in toast_texts(walk.record())):
+    # The notice is checked on the first frame that shows it: at 3840x2160
+    # on a loaded machine the stop's screenshot can outlast its 2.5 s.
+    deadline, shown = time.time() + 2.5, {}
+    while time.time() < deadline:
+        shown = walk.record()
+        if toast_texts(shown):
+            break
         time.sleep(0.05)
-    _, layers = walk.stop("player_notice", settle=0)
-    check_one_notice(walk, "player_notice", layers)
+    walk.stop("player_notice", settle=0)
+    check_one_notice(walk, "player_notice", shown)
     key("space")
     time.sleep(3.2)
     shot, layers = walk.stop("player_live_idle", settle=0.3)
