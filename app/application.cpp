@@ -139,6 +139,14 @@ void Application::Quit() {
 
 void Application::OnCloseRequested() { Quit(); }
 
+// The startup timeline ends with the first frame on screen, counted from exec
+// so that loading and linking count too.
+void Application::OnFramePresented() {
+  if (firstFrameLogged_) return;
+  firstFrameLogged_ = true;
+  WriteLogF(64, "startup first frame ms=%lld", static_cast<long long>(MsSinceProcessStart()));
+}
+
 void Application::ToggleMaximized() { window_.ToggleMaximized(); }
 void Application::SaveSettingsNow() {
   SetCurrentLanguageCode(state_.settings.Lang);

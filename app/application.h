@@ -43,6 +43,7 @@ class Application final : public HostEvents,
   void OnPaintStrips(cairo_t* cr, int width, int height) override;
   void OnResize(int width, int height) override;
   void OnCloseRequested() override;
+  void OnFramePresented() override;
 
   // WindowActions (the content jobs are content_, playback is playback_).
   void Quit() override;
@@ -90,4 +91,5 @@ class Application final : public HostEvents,
   Navigator navigator_{state_, ScreenServices{*this, content_, playback_}, screens_, modal_};
   std::vector<TickStep> tickSteps_ = MakeTickSteps();
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
+  bool firstFrameLogged_ = false;
 };

@@ -472,4 +472,5 @@ void HostWindow::Impl::DrawFrame(std::vector<uint8_t>* readBack) {
   compositor->Compose(videoTiles);
   if (readBack) *readBack = compositor->ReadBack();
   SDL_GL_SwapWindow(window);
+  events->OnFramePresented();
 }

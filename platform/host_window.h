@@ -49,6 +49,8 @@ class HostEvents {
   // Paint the strip layers (Player screen). Default: none.
   virtual void OnPaintStrips(cairo_t* /*cr*/, int /*width*/, int /*height*/) {}
   virtual void OnResize(int /*width*/, int /*height*/) {}
+  // A frame has just been handed to the screen (after the buffer swap).
+  virtual void OnFramePresented() {}
   // The user closed the window (window manager close). The app saves and
   // calls Quit.
   virtual void OnCloseRequested() = 0;

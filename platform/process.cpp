@@ -5,12 +5,16 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <system_error>
 #include <thread>
 
@@ -170,6 +174,25 @@ CapturedRun RunAndCapture(const std::vector<std::string>& argv, std::chrono::mil
     run.exitCode = -1;
   }
   return run;
+}
+
+int64_t MsSinceProcessStart() {
+  std::ifstream file("/proc/self/stat");
+  const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // The command name in parentheses may hold spaces: fields count from the
+  // last ')', which ends field 2; the start time is field 22.
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(stat.substr(close + 1));
+  std::string field;
+  for (int i = 3; i <= 22; ++i) {
+    if (!(fields >> field)) return -1;
+  }
+  const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+  timespec now{};
+  if (ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return -1;
+  const int64_t startMs = std::strtoll(field.c_str(), nullptr, 10) * 1000 / ticksPerSecond;
+  return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000 - startMs;
 }
 
 std::filesystem::path ExecutableFolder() {

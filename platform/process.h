@@ -3,6 +3,7 @@
 // argument vector, never a shell or a quoted command line, so nothing in an
 // argument (a URL from a server) can be read as shell syntax.
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -32,6 +33,11 @@ CapturedRun RunAndCapture(const std::vector<std::string>& argv, std::chrono::mil
 // Ctrl+C to us) and is reaped off the calling thread when it ends. False
 // when it could not be started.
 bool LaunchDetached(const std::vector<std::string>& argv);
+
+// Milliseconds since this process was started (exec), from its start time in
+// /proc/self/stat against the boot-time clock, to the kernel's tick (10 ms);
+// -1 when it cannot be read.
+int64_t MsSinceProcessStart();
 
 // The folder of the running executable (from /proc/self/exe); empty when
 // it cannot be read.
