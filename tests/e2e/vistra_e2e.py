@@ -142,6 +142,9 @@ def run(env):
              find_line(lines, "tmdb="), find_line(lines, "live load from panel"),
              find_line(lines, "live load=ok"), find_line(lines, "boot done")]
     check(all(i >= 0 for i in order) and order == sorted(order), "first-run boot lines in order: %s" % lines[:12])
+    frames = [l for l in lines if l.startswith("startup first frame ms=")]
+    check(len(frames) == 1 and 0 < int(frames[0].rsplit("=", 1)[1]) < 60000,
+          "the first frame on screen is logged once, in ms since exec: %s" % frames)
     check(os.path.exists(os.path.join(FOLDER, "settings.json")), "settings.json written")
     for kind in ("meta.txt", "live.tsv", "vod.tsv", "series.tsv"):
         check(os.path.exists(os.path.join(FOLDER, "catalog", kind)), "cache file %s written" % kind)
