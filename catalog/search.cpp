@@ -1,11 +1,14 @@
 #include "catalog/search.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "net/text.h"
 
 namespace {
 
-constexpr char16_t kNumberMark = u'\x01';
-constexpr char16_t kItemEnd = u'\n';
+constexpr char kNumberMark = '\x01';
+constexpr char kItemEnd = '\n';
 
 // Latin Extended-A pairs capitals and small letters as neighbours: the
 // capital is even in most runs and odd in two (U+0139..U+0148, U+0179..U+017E).
@@ -37,18 +40,50 @@ char16_t FoldCyrillic(char16_t c) {
 
 }  // namespace
 
+namespace {
+
+// Appends `text` as UTF-8, each unit passed through `fold` first. Units
+// below 32 become spaces, so that no text can hold the index's separators;
+// a lone surrogate becomes U+FFFD, as a typed query never holds one.
+template <typename Fold>
+void AppendFolded(std::u16string_view text, Fold fold, std::string& out) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      out.push_back(c < 32 ? ' ' : char(fold(c)));
+      continue;
+    }
+    char32_t cp = fold(c);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendCodePointAsUtf8(cp, out);
+  }
+}
+
+char16_t Unfolded(char16_t c) { return c; }
+char16_t Folded(char16_t c) { return FoldCase(c); }
+
+}  // namespace
+
 void BuildSearchIndex(SearchIndex& index, const SharedItems& items) {
   index = SearchIndex{};
   index.source = items;
   if (!items) return;
+  size_t units = 0;
+  for (const CatalogItem& item : *items) units += item.name().size() + item.num().size() + 2;
+  index.text.reserve(units + units / 8);
   index.starts.reserve(items->size() + 1);
   index.numbers.reserve(items->size());
   for (const CatalogItem& item : *items) {
     index.starts.push_back(uint32_t(index.text.size()));
-    for (char16_t c : item.name()) index.text.push_back(c < 32 ? u' ' : FoldCase(c));
+    AppendFolded(item.name(), Folded, index.text);
     index.text.push_back(kNumberMark);
     index.numbers.push_back(uint32_t(index.text.size()));
-    for (char16_t c : item.num()) index.text.push_back(c < 32 ? u' ' : c);
+    AppendFolded(item.num(), Unfolded, index.text);
     index.text.push_back(kItemEnd);
   }
   index.starts.push_back(uint32_t(index.text.size()));
@@ -68,13 +103,15 @@ uint32_t ItemAt(const SearchIndex& index, size_t pos) {
 }
 
 // Appends the matches of one list, in list order, until the limit.
-void Scan(const SearchIndex& index, const CatalogItem* items, ItemKind kind, std::u16string_view folded,
+void Scan(const SearchIndex& index, const CatalogItem* items, ItemKind kind, std::string_view folded,
           std::u16string_view typed, std::vector<SearchHit>& hits) {
-  const std::u16string_view text = index.text;
+  const char* const text = index.text.data();
+  const size_t size = index.text.size();
   size_t pos = 0;
-  while (hits.size() < kSearchLimit) {
-    pos = text.find(folded, pos);
-    if (pos == std::u16string_view::npos) return;
+  while (hits.size() < kSearchLimit && pos < size) {
+    const void* found = memmem(text + pos, size - pos, folded.data(), folded.size());
+    if (!found) return;
+    pos = size_t(static_cast<const char*>(found) - text);
     const uint32_t item = ItemAt(index, pos);
     // A hit in the number part counts only as typed (numbers are not folded).
     bool match = pos < index.numbers[item];
@@ -122,7 +159,8 @@ SearchResultList RunSearch(const Catalog& catalog, std::u16string_view query, Se
   // Units below 32 never reach a query from the keyboard; one would match
   // the separators of the prepared text.
   if (query.empty() || std::any_of(query.begin(), query.end(), [](char16_t c) { return c < 32; })) return results;
-  const std::u16string folded = FoldCase(query);
+  std::string folded;
+  AppendFolded(query, Folded, folded);
   const struct {
     SearchIndex& index;
     const SharedItems& items;

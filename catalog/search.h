@@ -2,12 +2,15 @@
 // The search over the whole catalog: live channels, then movies, then
 // series, each in catalog order, at most kSearchLimit results.
 //
-// A big provider lists a quarter of a million names, and the search answers
-// on every keystroke, so each item list gets a prepared index once: every
-// name folded to lower case, laid end to end in one buffer with the channel
-// number after it. A keystroke is then one substring scan of that buffer.
-// A new item list (a download) gets a new index on its first search.
-// Main thread only.
+// Aggregated accounts list a million names, and the search answers on every
+// keystroke, so each item list gets a prepared index once: every name folded
+// to lower case, laid end to end in one UTF-8 buffer with the channel number
+// after it. A keystroke is then one byte-wise substring scan of that buffer
+// (half the bytes of UTF-16 for the mostly-Latin names of real lists, and the
+// C library's vectorised search). UTF-8 keeps code points whole, so a byte
+// match is a match of the folded texts. A new item list (a download) gets a
+// new index on its first search unless a job prepared one.
+// RunSearch: main thread only; BuildSearchIndex: any thread.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,8 +35,8 @@ struct SearchHit {
 // One item list prepared for searching.
 struct SearchIndex {
   std::weak_ptr<const ItemList> source;
-  std::u16string text;            // per item: folded name, U+0001, number, U+000A
-  std::vector<uint32_t> starts;   // where each item's part of `text` begins
+  std::string text;               // per item, UTF-8: folded name, U+0001, number, U+000A
+  std::vector<uint32_t> starts;   // where each item's part of `text` begins, and its end
   std::vector<uint32_t> numbers;  // where each item's number begins (== its end of name + 1)
 };
 

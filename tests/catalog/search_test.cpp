@@ -51,13 +51,17 @@ TEST(RunSearch, FoldsCaseAcrossScriptsAndMatchesNumbersAsTyped) {
   catalog.LiveChannels = Named(ItemKind::Live, {{u"ΕΡΤ Ειδήσεις", u"101"},
                                                 {u"Первый КАНАЛ", u"7"},
                                                 {u"ÉCOLE Ñandú ŁÓDŹ", u""},
-                                                {u"Plain", u"1010"}});
+                                                {u"Plain", u"1010"},
+                                                {u"\U0001F3C6 Cup \xD800" u"Final", u"٣"}});
   SearchIndexCache cache;
   EXPECT_EQ(Names(RunSearch(catalog, u"ερτ", cache)), std::vector<std::u16string>{u"ΕΡΤ Ειδήσεις"});
   EXPECT_EQ(Names(RunSearch(catalog, u"канал", cache)), std::vector<std::u16string>{u"Первый КАНАЛ"});
   EXPECT_EQ(Names(RunSearch(catalog, u"école ñandú łódź", cache)), std::vector<std::u16string>{u"ÉCOLE Ñandú ŁÓDŹ"});
   EXPECT_EQ(Names(RunSearch(catalog, u"101", cache)), (std::vector<std::u16string>{u"ΕΡΤ Ειδήσεις", u"Plain"}));
   EXPECT_TRUE(RunSearch(catalog, u"s\x01" u"1", cache).empty()) << "separators of the index never match";
+  EXPECT_EQ(RunSearch(catalog, u"\U0001F3C6 cup", cache).size(), 1u) << "a character beyond the BMP stays whole";
+  EXPECT_EQ(RunSearch(catalog, u"final", cache).size(), 1u) << "a lone surrogate before it does not hide the rest";
+  EXPECT_EQ(RunSearch(catalog, u"٣", cache).size(), 1u) << "a number in other digits, as typed";
 }
 
 VisibleList Channels(const std::vector<std::pair<std::u16string, std::u16string>>& idsAndNumbers) {
