@@ -81,4 +81,4 @@ void BM_ChannelMemory(benchmark::State& state) {
 
 BENCHMARK(BM_SaveCatalogCache)->Arg(171000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadCatalogCache)->Arg(171000)->Arg(1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ChannelMemory)->Arg(171000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChannelMemory)->Arg(171000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -16,14 +16,14 @@ struct UrlForm {
   std::u16string prefix, suffix;
 };
 
-constexpr size_t kMaxUrlForms = 1024;
+constexpr size_t kMaxUrlForms = 256;
 std::array<std::atomic<const UrlForm*>, kMaxUrlForms> gUrlForms{};
 std::atomic<size_t> gUrlFormCount{0};
 std::mutex gUrlFormsMutex;
 
 const UrlForm& FormAt(uint16_t form) { return *gUrlForms[form - 1].load(std::memory_order_acquire); }
 
-// The form number (1-based) of the pieces, adding them when new; 0 when the
+// The form number (1-based) of the pieces, adding them when new; 0 once the
 // table is full. Each thread remembers its last answer, so a list of one
 // account's channels takes the lock once.
 uint16_t InternUrlForm(std::u16string_view prefix, std::u16string_view suffix) {
@@ -34,11 +34,13 @@ uint16_t InternUrlForm(std::u16string_view prefix, std::u16string_view suffix) {
   }
   std::lock_guard lock(gUrlFormsMutex);
   const size_t count = gUrlFormCount.load(std::memory_order_relaxed);
+  // A full table means a provider's URLs do not share their pieces: every
+  // later miss would scan it all, so the URL stays text instead.
+  if (count == kMaxUrlForms) return 0;
   for (size_t i = 0; i < count; ++i) {
     const UrlForm& form = *gUrlForms[i].load(std::memory_order_relaxed);
     if (form.prefix == prefix && form.suffix == suffix) return lastForm = uint16_t(i + 1);
   }
-  if (count == kMaxUrlForms) return 0;
   gUrlForms[count].store(new UrlForm{std::u16string(prefix), std::u16string(suffix)}, std::memory_order_release);
   gUrlFormCount.store(count + 1, std::memory_order_release);
   return lastForm = uint16_t(count + 1);
