@@ -62,7 +62,13 @@ inline Catalog MakeBrowseBenchCatalog() {
   auto retitled = [&](int count, ItemKind kind) {
     auto list = std::make_shared<ItemList>();
     list->reserve(size_t(count));
-    for (int i = 0; i < count; ++i) list->emplace_back(kind, (*extra.LiveChannels)[size_t(i)].fields(), 0);
+    for (int i = 0; i < count; ++i) {
+      const CatalogItem& source = (*extra.LiveChannels)[size_t(i)];
+      CatalogItem::Fields f = source.fields();
+      const std::u16string url = source.url();
+      f.url = url;
+      list->emplace_back(kind, f, 0);
+    }
     return list;
   };
   c.Movies = retitled(50000, ItemKind::Vod);

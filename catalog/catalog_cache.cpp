@@ -5,7 +5,10 @@
 #include <charconv>
 #include <cstdint>
 #include <limits>
+#include <cstring>
+#include <iterator>
 #include <system_error>
+#include <thread>
 
 #include "net/text.h"
 #include "store/data_folder.h"
@@ -28,14 +31,26 @@ constexpr size_t kItemFieldsWithoutRating = 12;
 
 // ---- Writing -------------------------------------------------------------
 
-// The field as UTF-8 with its tabs and line feeds turned into spaces, so it
-// can neither split a line nor shift the fields after it. UTF-8 continuation
-// bytes are never 0x09 or 0x0A, so replacing bytes after conversion is safe.
+// Appends the field as UTF-8 with its tabs and line feeds turned into
+// spaces, so it can neither split a line nor shift the fields after it.
+// ASCII is copied straight into the output; the first other unit hands the
+// rest to the one encoder (UTF-8 continuation bytes are never 0x09 or 0x0A,
+// so replacing bytes after conversion is safe).
 void AppendField(std::string& out, std::u16string_view field) {
   const size_t start = out.size();
-  AppendWideAsUtf8(field, out);
-  for (size_t i = start; i < out.size(); ++i) {
-    if (out[i] == '\t' || out[i] == '\n') out[i] = ' ';
+  out.resize(start + field.size());
+  char* to = out.data() + start;
+  size_t i = 0;
+  for (; i < field.size() && field[i] < 0x80; ++i) {
+    const char c = char(field[i]);
+    to[i] = c == '\t' || c == '\n' ? ' ' : c;
+  }
+  if (i == field.size()) return;
+  out.resize(start + i);
+  const size_t rest = out.size();
+  AppendWideAsUtf8(field.substr(i), out);
+  for (size_t k = rest; k < out.size(); ++k) {
+    if (out[k] == '\t' || out[k] == '\n') out[k] = ' ';
   }
 }
 
@@ -55,7 +70,10 @@ void AppendItemLine(std::string& out, const CatalogItem& item) {
     AppendField(out, field);
   }
   out += '\t';
-  AppendField(out, item.url());
+  const CatalogItem::UrlPieces url = item.urlPieces();
+  AppendField(out, url.prefix);
+  AppendField(out, url.id);
+  AppendField(out, url.suffix);
   out += '\t';
   AppendNumber(out, item.tvArchive());
   out += '\t';
@@ -67,52 +85,123 @@ void AppendItemLine(std::string& out, const CatalogItem& item) {
 
 // ---- Reading -------------------------------------------------------------
 
-// Fills `fields` with the first tab-separated fields of `line` and returns
-// how many fields the line has, counting those beyond the array. An empty
-// last field counts.
-size_t SplitTabs(std::u16string_view line, std::array<std::u16string_view, kItemFields>& fields) {
-  size_t count = 0;
-  size_t begin = 0;
-  while (true) {
-    const size_t tab = line.find(u'\t', begin);
-    const size_t end = tab == std::u16string_view::npos ? line.size() : tab;
-    if (count < fields.size()) fields[count] = line.substr(begin, end - begin);
-    ++count;
-    if (tab == std::u16string_view::npos) return count;
-    begin = tab + 1;
-  }
-}
-
 // A decimal integer the way the C library reads one: leading blanks, an
 // optional sign, digits up to the first non-digit; no digits give 0. Values
 // beyond 32 bits are clamped instead of overflowing.
-int32_t ParseArchive(std::u16string_view text) {
+int32_t ParseArchive(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = std::min<int64_t>(value * 10 + (text[i] - u'0'), int64_t(std::numeric_limits<int32_t>::max()) + 1);
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t(std::numeric_limits<int32_t>::max()) + 1);
   }
   if (negative) value = -value;
   return int32_t(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-CatalogItem ItemFromFields(const std::array<std::u16string_view, kItemFields>& f, size_t count) {
-  CatalogItem::Fields fields;
-  fields.id = f[kId];
-  fields.name = f[kName];
-  fields.categoryId = f[kCategoryId];
-  fields.epgChannelId = f[kEpg];
-  fields.containerExt = f[kExt];
-  fields.icon = f[kIcon];
-  fields.num = f[kNum];
-  fields.url = f[kUrl];
-  fields.added = f[kAdded];
-  fields.rating = count >= kItemFields ? f[kRating] : std::u16string_view();
-  return CatalogItem(KindFromText(f[kKind]), fields, ParseArchive(f[kArchive]));
+ItemKind KindFromUtf8(std::string_view text) {
+  if (text == "vod") return ItemKind::Vod;
+  if (text == "series") return ItemKind::Series;
+  return ItemKind::Live;
 }
+
+// Turns the UTF-8 fields of one line into UTF-16 views of one buffer that
+// every line of a thread reuses, so a line costs no allocation but its
+// item's own. Tabs are ASCII and never part of a longer sequence, so
+// splitting the bytes first splits the text exactly as converting first.
+class LineFields {
+ public:
+  // Splits `line` at its tabs; returns how many fields it has, counting
+  // those beyond kItemFields. An empty last field counts.
+  size_t Split(std::string_view line) {
+    size_t count = 0;
+    size_t begin = 0;
+    while (true) {
+      const void* tab = std::memchr(line.data() + begin, '\t', line.size() - begin);
+      const size_t end = tab ? size_t(static_cast<const char*>(tab) - line.data()) : line.size();
+      if (count < kItemFields) bytes_[count] = line.substr(begin, end - begin);
+      ++count;
+      if (!tab) return count;
+      begin = end + 1;
+    }
+  }
+  std::string_view Bytes(size_t field) const { return bytes_[field]; }
+
+  // The fields [first, first + n) as UTF-16 views, valid until the next call.
+  template <size_t n>
+  std::array<std::u16string_view, n> Wide(size_t first, size_t available) {
+    size_t bytes = 0;
+    for (size_t k = 0; k < n && first + k < available; ++k) bytes += bytes_[first + k].size();
+    wide_.clear();
+    wide_.reserve(bytes);  // UTF-16 never takes more units than UTF-8 bytes
+    std::array<size_t, n + 1> ends{};
+    for (size_t k = 0; k < n; ++k) {
+      if (first + k < available) AppendWide(bytes_[first + k]);
+      ends[k + 1] = wide_.size();
+    }
+    std::array<std::u16string_view, n> out;
+    for (size_t k = 0; k < n; ++k) out[k] = std::u16string_view(wide_).substr(ends[k], ends[k + 1] - ends[k]);
+    return out;
+  }
+
+ private:
+  void AppendWide(std::string_view utf8) {
+    const size_t start = wide_.size();
+    wide_.resize(start + utf8.size());
+    char16_t* to = wide_.data() + start;
+    size_t i = 0;
+    for (; i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80; ++i) to[i] = char16_t(utf8[i]);
+    if (i == utf8.size()) return;
+    wide_.resize(start + i);
+    AppendUtf8AsWide(utf8.substr(i), wide_);
+  }
+
+  std::array<std::string_view, kItemFields> bytes_;
+  std::u16string wide_;
+};
+
+// What one stretch of a kind file holds.
+struct ParsedPart {
+  std::vector<Category> categories;
+  ItemList items;
+};
+
+// Reads the lines of `text` (whole lines; the magic line already gone).
+ParsedPart ParseLines(std::string_view text) {
+  ParsedPart part;
+  part.items.reserve(size_t(std::count(text.begin(), text.end(), '\n')) + 1);
+  LineFields fields;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const void* newline = std::memchr(text.data() + pos, '\n', text.size() - pos);
+    const size_t end = newline ? size_t(static_cast<const char*>(newline) - text.data()) : text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // Only "C" and "I" lines carry data.
+    if (line.size() < 2 || line[1] != '\t' || (line[0] != 'C' && line[0] != 'I')) continue;
+
+    const size_t count = fields.Split(line);
+    if (line[0] == 'C') {
+      if (count < 3) continue;
+      const auto texts = fields.Wide<2>(1, count);
+      part.categories.push_back(Category{std::u16string(texts[1]), std::u16string(texts[0])});
+    } else if (count >= kItemFieldsWithoutRating && !fields.Bytes(kId).empty()) {
+      const ItemKind kind = KindFromUtf8(fields.Bytes(kKind));
+      const int32_t archive = ParseArchive(fields.Bytes(kArchive));
+      // id name kind categoryId epg ext icon num url archive added rating
+      const auto t = fields.Wide<12>(kId, count);
+      const CatalogItem::Fields f{t[0], t[1], t[3], t[4], t[5], t[6], t[7], t[8], t[10], t[11]};
+      part.items.emplace_back(kind, f, archive);
+    }
+  }
+  return part;
+}
+
+// Below this size a second thread costs more than it saves.
+constexpr size_t kSplitBound = 1024 * 1024;
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find('\n')); }
 
@@ -176,39 +265,38 @@ bool ParseCacheFile(const std::filesystem::path& path, std::vector<Category>& ca
 }
 
 bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items) {
+  return ParseCacheText(text, categories, items, text.size() >= kSplitBound ? text.size() / 2 : text.size());
+}
+
+bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items, size_t splitAt) {
   const std::string_view first = FirstLine(text);
   if (first.size() < kMagic.size() || first.find(kMagic) == std::string_view::npos) return false;
+  const std::string_view body = text.substr(std::min(text.size(), first.size() + 1));
 
-  std::vector<Category> readCategories;
-  auto readItems = std::make_shared<ItemList>();
-  readItems->reserve(size_t(std::count(text.begin(), text.end(), '\n')));
-
-  // One conversion buffer serves every line; fields are views into it and
-  // each item copies its texts into its own single allocation.
-  std::u16string wide;
-  std::array<std::u16string_view, kItemFields> fields;
-  size_t pos = first.size() + 1;
-  while (pos < text.size()) {
-    const size_t newline = text.find('\n', pos);
-    const size_t end = newline == std::string_view::npos ? text.size() : newline;
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    // Only "C" and "I" lines carry data; skip the rest before converting.
-    if (line.size() < 2 || line[1] != '\t' || (line[0] != 'C' && line[0] != 'I')) continue;
-
-    wide.clear();
-    AppendUtf8AsWide(line, wide);
-    const size_t count = SplitTabs(wide, fields);
-    if (line[0] == 'C') {
-      if (count >= 3) readCategories.push_back(Category{std::u16string(fields[2]), std::u16string(fields[1])});
-    } else if (count >= kItemFieldsWithoutRating && !fields[kId].empty()) {
-      readItems->push_back(ItemFromFields(fields, count));
-    }
+  // The second half starts after the first line feed at or past splitAt, so
+  // both halves hold whole lines; they are read at once on two threads and
+  // joined in file order.
+  const size_t at = splitAt <= first.size() ? 0 : std::min(body.size(), splitAt - first.size() - 1);
+  const size_t newline = body.find('\n', at);
+  const size_t cut = newline == std::string_view::npos ? body.size() : newline + 1;
+  ParsedPart head;
+  ParsedPart tail;
+  if (cut < body.size()) {
+    std::thread second([&] { tail = ParseLines(body.substr(cut)); });
+    head = ParseLines(body.substr(0, cut));
+    second.join();
+  } else {
+    head = ParseLines(body);
   }
 
-  categories = std::move(readCategories);
-  items = std::move(readItems);
+  head.categories.insert(head.categories.end(), std::make_move_iterator(tail.categories.begin()),
+                         std::make_move_iterator(tail.categories.end()));
+  if (!tail.items.empty()) {
+    head.items.reserve(head.items.size() + tail.items.size());
+    std::move(tail.items.begin(), tail.items.end(), std::back_inserter(head.items));
+  }
+  categories = std::move(head.categories);
+  items = std::make_shared<const ItemList>(std::move(head.items));
   return !items->empty();
 }
 

@@ -2,9 +2,12 @@
 // The catalog records: one item type for live channels, movies and series,
 // the categories, and the catalog that holds them.
 //
-// A catalog of 200,000 channels must stay small and load fast, so an item
-// keeps all its texts in one allocation and hands out views. Items are
-// immutable once built; a download builds new items and a new list.
+// A catalog of a million channels must stay small and load fast, so an item
+// is 16 bytes and one allocation holding its field lengths and texts, and
+// hands out views. A stream URL of the usual form "<prefix>/<id>.<ext>" is
+// not stored: the item keeps a reference to the shared prefix and suffix
+// (see url()). Items are immutable once built; a download builds new items
+// and a new list.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -25,6 +28,12 @@ class CatalogItem {
   struct Fields {
     std::u16string_view id, name, categoryId, epgChannelId, containerExt, icon, num, url, added, rating;
   };
+  // A URL as three pieces: prefix + id + suffix, or the whole text in
+  // `prefix` when it is not of the derived form.
+  struct UrlPieces {
+    std::u16string_view prefix, id, suffix;
+    size_t size() const { return prefix.size() + id.size() + suffix.size(); }
+  };
 
   CatalogItem() = default;
   CatalogItem(ItemKind kind, const Fields& fields, int32_t tvArchive);
@@ -40,28 +49,49 @@ class CatalogItem {
   std::u16string_view containerExt() const { return Field(4); }
   std::u16string_view icon() const { return Field(5); }
   std::u16string_view num() const { return Field(6); }
-  std::u16string_view url() const { return Field(7); }
+  // The stream URL, put together from its pieces (a new string each call).
+  std::u16string url() const;
+  UrlPieces urlPieces() const;
+  bool hasUrl() const { return urlForm_ != 0 || !Field(7).empty(); }
   std::u16string_view added() const { return Field(8); }
   std::u16string_view rating() const { return Field(9); }
   std::u16string_view kind() const { return KindText(kind_); }
   ItemKind kindCode() const { return kind_; }
   int32_t tvArchive() const { return tvArchive_; }
 
+  // The stored texts as views. `url` holds the URL only when it is not of
+  // the derived form; it is empty otherwise (use url() for the URL), so
+  // building an item from another's fields() loses a derived URL.
   Fields fields() const;
   bool operator==(const CatalogItem& other) const;
 
  private:
   static constexpr size_t kFieldCount = 10;
+  // The allocation starts with the ten field ends: one char16_t each, or
+  // two (a uint32_t) each when the texts exceed 65,535 units (kWideEnds).
+  static constexpr uint8_t kWideEnds = 1;
+
   std::u16string_view Field(size_t index) const {
-    const uint32_t begin = index == 0 ? 0 : ends_[index - 1];
-    return std::u16string_view(text_.get() + begin, ends_[index] - begin);
+    if (!text_) return {};
+    const char16_t* head = text_.get();
+    if (!(flags_ & kWideEnds)) {
+      const uint32_t begin = index == 0 ? 0 : head[index - 1];
+      return std::u16string_view(head + kFieldCount + begin, head[index] - begin);
+    }
+    const uint32_t begin = index == 0 ? 0 : WideEnd(index - 1);
+    return std::u16string_view(head + 2 * kFieldCount + begin, WideEnd(index) - begin);
   }
-  void Assign(const Fields& fields);
+  uint32_t WideEnd(size_t index) const {
+    return uint32_t(text_[2 * index]) | (uint32_t(text_[2 * index + 1]) << 16);
+  }
+  void Assign(const std::array<std::u16string_view, kFieldCount>& parts);
 
   std::unique_ptr<char16_t[]> text_;
-  std::array<uint32_t, kFieldCount> ends_{};
   int32_t tvArchive_ = 0;
   ItemKind kind_ = ItemKind::Live;
+  uint8_t flags_ = 0;
+  // 0: the URL is field 7's text; n: shared form n - 1 wraps the id.
+  uint16_t urlForm_ = 0;
 };
 
 struct Category {

@@ -194,4 +194,125 @@ TEST_F(CatalogCacheTest, AnEmptyKindKeepsItsFileForTheSamePlaylistOnly) {
   EXPECT_TRUE(afterSwitch.Movies->empty());
 }
 
+// What providers put in items: URLs of the derived form for two kinds and two
+// accounts, and URLs that only look like it; tabs and line feeds, CR, a long
+// name, characters outside the BMP, negative and huge archive values.
+ItemList UglyItems() {
+  const std::u16string longName = u"\U0001F3C6 " + std::u16string(120, u'\u00e9') + u" FHD \U0001D54F";
+  const std::u16string hugeIcon(70000, u'x');  // more text than 16-bit field ends reach
+  struct Row {
+    ItemKind kind;
+    std::u16string_view id, name, url;
+    int32_t archive;
+  };
+  const Row rows[] = {
+      {ItemKind::Live, u"101", u"UK: Sky \tSports\n1", u"http://tv.example:8080/live/us%23r/p#ss/101.ts", -3},
+      {ItemKind::Live, u"102", longName, u"http://tv.example:8080/live/us%23r/p#ss/102.m3u8", 7},
+      {ItemKind::Live, u"1", u"Prefix id", u"http://tv.example:8080/live/u/p/123.ts", 0},        // id is not the tail
+      {ItemKind::Live, u"104", u"No suffix", u"http://other.example/live/a/b/104", 0},
+      {ItemKind::Live, u"105", u"Query", u"http://tv.example/play?id=105.ts", 0},              // no slash before id
+      {ItemKind::Live, u"106", u"Custom", u"rtmp://cdn.example/x/106-backup.flv", 0},
+      {ItemKind::Live, u"107", u"Id in a folder", u"http://tv.example/live/107/index.m3u8", 0},
+      {ItemKind::Vod, u"m1", u"Film\r", u"http://tv.example:8080/movie/u/p/m1.mkv", -2147483647 - 1},
+      {ItemKind::Vod, u"m2", u"No URL", u"", 2147483647},
+      {ItemKind::Series, u"s1", u"Show", u"http://tv.example:8080/series/u/p/s1.mp4/", 0},
+  };
+  ItemList items;
+  for (const Row& r : rows) {
+    const std::u16string icon = r.id == u"102" ? hugeIcon : u"http://i.example/" + std::u16string(r.id) + u".png";
+    items.emplace_back(r.kind,
+                       CatalogItem::Fields{r.id, r.name, u"5", u"e\tpg", u"ts", icon, u"", r.url, u"1700000000",
+                                           u"4.5"},
+                       r.archive);
+  }
+  return items;
+}
+
+TEST_F(CatalogCacheTest, ItemsKeepEveryTextAndURLExactlyAcrossCopies) {
+  ItemList copies;
+  {
+    const ItemList items = UglyItems();
+    EXPECT_EQ(items[0].url(), u"http://tv.example:8080/live/us%23r/p#ss/101.ts");
+    EXPECT_EQ(items[2].url(), u"http://tv.example:8080/live/u/p/123.ts");
+    EXPECT_EQ(items[3].url(), u"http://other.example/live/a/b/104");
+    EXPECT_EQ(items[6].url(), u"http://tv.example/live/107/index.m3u8");
+    EXPECT_EQ(items[9].url(), u"http://tv.example:8080/series/u/p/s1.mp4/");
+    EXPECT_FALSE(items[8].hasUrl());
+    EXPECT_EQ(items[1].icon().size(), 70000u);
+    EXPECT_EQ(items[1].added(), u"1700000000");
+    EXPECT_EQ(items[1].rating(), u"4.5");
+    for (const CatalogItem& item : items) {
+      const CatalogItem::UrlPieces pieces = item.urlPieces();
+      EXPECT_EQ(std::u16string(pieces.prefix) + std::u16string(pieces.id) + std::u16string(pieces.suffix), item.url());
+      copies.push_back(item);
+    }
+    CatalogItem assigned;
+    assigned = items[7];
+    copies.push_back(assigned);
+    EXPECT_NE(items[0], items[1]);
+  }
+  // The copies own their texts: the originals are gone.
+  const ItemList again = UglyItems();
+  ASSERT_EQ(copies.size(), again.size() + 1);
+  for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(copies[i], again[i]) << i;
+  EXPECT_EQ(copies.back(), again[7]);
+  EXPECT_EQ(copies[1].name().size(), again[1].name().size());
+  EXPECT_EQ(CatalogItem(), CatalogItem());
+  EXPECT_EQ(CatalogItem().url(), u"");
+}
+
+TEST_F(CatalogCacheTest, WriteReadWriteIsByteExactAndItemsOutliveTheirList) {
+  Catalog c;
+  c.LiveCategories = {{u"Sport\t\u00e9", u"5"}, {u"\U0001F600", u"6"}};
+  c.LiveChannels = std::make_shared<const ItemList>(UglyItems());
+  SaveCatalogCache(c, kUrl);
+  const std::string first = Read("live.tsv");
+  EXPECT_NE(first.find("\thttp://tv.example:8080/live/us%23r/p#ss/101.ts\t-3\t"), std::string::npos);
+  EXPECT_NE(first.find("\tUK: Sky  Sports 1\t"), std::string::npos);
+  EXPECT_NE(first.find("\t-2147483648\t"), std::string::npos);
+
+  Catalog loaded;
+  ASSERT_TRUE(LoadCatalogCache(kUrl, loaded));
+  ASSERT_EQ(loaded.LiveChannels->size(), c.LiveChannels->size());
+  for (size_t i = 0; i < c.LiveChannels->size(); ++i) {
+    const CatalogItem& a = (*loaded.LiveChannels)[i];
+    const CatalogItem& b = (*c.LiveChannels)[i];
+    EXPECT_EQ(a.url(), b.url()) << i;
+    EXPECT_EQ(a.icon(), b.icon()) << i;
+    EXPECT_EQ(a.tvArchive(), b.tvArchive()) << i;
+  }
+  EXPECT_EQ((*loaded.LiveChannels)[1].name(), (*c.LiveChannels)[1].name());
+  EXPECT_EQ((*loaded.LiveChannels)[0].name(), u"UK: Sky  Sports 1");
+  const CatalogItem kept = (*loaded.LiveChannels)[9];
+  SaveCatalogCache(loaded, kUrl);
+  EXPECT_EQ(Read("live.tsv"), first);
+
+  loaded.LiveChannels.reset();
+  EXPECT_EQ(kept.url(), u"http://tv.example:8080/series/u/p/s1.mp4/");
+  EXPECT_EQ(kept.kindCode(), ItemKind::Series);
+  EXPECT_EQ(kept.epgChannelId(), u"e pg");
+}
+
+TEST_F(CatalogCacheTest, AnySplitPointGivesTheSameLists) {
+  Catalog c;
+  c.LiveCategories = {{u"News", u"1"}, {u"\u00c9t\u00e9", u"2"}};
+  c.LiveChannels = std::make_shared<const ItemList>(UglyItems());
+  std::string text = CacheFileText(c.LiveCategories, *c.LiveChannels);
+  text.erase(text.find(std::string(70000, 'x')), 69990);  // keep the loop short
+  text += "C\t3\tLate\r\nX\tjunk\n\nI\t9\tCut\tlive\t5\te\tts\ticon\t3\thttp://h/live/u/p/9.ts\t0\t99\t7";
+
+  std::vector<Category> oneCategories;
+  SharedItems oneItems;
+  ASSERT_TRUE(ParseCacheText(text, oneCategories, oneItems, text.size()));
+  ASSERT_EQ(oneItems->size(), 11u);
+  ASSERT_EQ(oneCategories.size(), 3u);
+  for (size_t at = 0; at <= text.size() + 1; ++at) {
+    std::vector<Category> categories;
+    SharedItems items;
+    ASSERT_TRUE(ParseCacheText(text, categories, items, at)) << at;
+    ASSERT_EQ(*items, *oneItems) << at;
+    ASSERT_EQ(categories, oneCategories) << at;
+  }
+}
+
 }  // namespace

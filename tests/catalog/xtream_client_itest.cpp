@@ -17,9 +17,10 @@ constexpr size_t kMiB = 1024 * 1024;
 
 std::string Describe(const CatalogItem& item) {
   const CatalogItem::Fields f = item.fields();
+  const std::u16string url = item.url();
   std::u16string text = u"[";
   for (std::u16string_view part : {f.id, f.name, item.kind(), f.categoryId, f.epgChannelId, f.containerExt, f.icon,
-                                   f.num, f.url, f.added, f.rating}) {
+                                   f.num, std::u16string_view(url), f.added, f.rating}) {
     text.append(part).append(u"|");
   }
   return WideToUtf8(text) + std::to_string(item.tvArchive()) + "]";
@@ -62,7 +63,7 @@ ItemList AsCached(const ItemList& items) {
   for (const CatalogItem& item : items) {
     const CatalogItem::Fields f = item.fields();
     const std::u16string parts[] = {AsCached(f.id),  AsCached(f.name), AsCached(f.categoryId), AsCached(f.epgChannelId),
-                                    AsCached(f.containerExt), AsCached(f.icon), AsCached(f.num), AsCached(f.url),
+                                    AsCached(f.containerExt), AsCached(f.icon), AsCached(f.num), AsCached(item.url()),
                                     AsCached(f.added), AsCached(f.rating)};
     const CatalogItem::Fields cached{parts[0], parts[1], parts[2], parts[3], parts[4],
                                      parts[5], parts[6], parts[7], parts[8], parts[9]};
