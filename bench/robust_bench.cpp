@@ -10,16 +10,24 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
+
+#ifdef VISTRA_BENCH_SIMDJSON
+#include <simdjson.h>
+#endif
 
 #include "catalog/catalog_cache.h"
 #include "catalog/guide.h"
 #include "catalog/xtream_client.h"
 #include "net/json_scan.h"
+#include "net/text.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/xtream_fixture.h"
 
@@ -27,6 +35,7 @@ namespace {
 
 constexpr double kMiB = 1024.0 * 1024.0;
 constexpr int kMillion = 1000000;
+constexpr int kProviderChannels = 171000;
 const XtreamAccount kAccount{u"http://line.provider.example:8080", u"subscriber", u"s3cret", true};
 const std::u16string kPlaylist =
     u"http://line.provider.example:8080/get.php?username=subscriber&password=s3cret&type=m3u_plus";
@@ -93,27 +102,38 @@ BENCHMARK(BM_Guide_DeepTitles)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
 
 // --- a million channels ---
 
-// A get_live_streams answer as panels write it: about 370 bytes a channel.
+// A get_live_streams answer as panels write it: about 300 bytes a channel
+// (171,000 channels make 48 MiB, a million 282 MiB).
+std::string ChannelAnswer(int channels) {
+  std::string json;
+  json.reserve(size_t(channels) * 300 + 2);
+  json += '[';
+  for (int i = 0; i < channels; ++i) {
+    const std::string n = std::to_string(i + 1);
+    const std::string category = std::to_string(1000 + i % 600);
+    if (i) json += ',';
+    json += R"({"num":)" + n + R"(,"name":"UK: Sky Sports )" + n + R"( HD","stream_type":"live","stream_id":)" + n +
+            R"(,"stream_icon":"http:\/\/logos.provider.example\/picons\/uk\/sky-sports-)" + n +
+            R"(.png","epg_channel_id":"skysports)" + n + R"(.uk","added":"1700000000","is_adult":"0",)" +
+            R"("category_id":")" + category + R"(","category_ids":[)" + category +
+            R"(],"custom_sid":"","tv_archive":)" + (i % 7 == 0 ? "1" : "0") +
+            R"(,"direct_source":"","tv_archive_duration":)" + (i % 7 == 0 ? "7" : "0") + "}";
+  }
+  json += ']';
+  return json;
+}
+
 const std::string& MillionChannelAnswer() {
-  static const std::string answer = [] {
-    std::string one;
-    std::string json;
-    json.reserve(size_t(kMillion) * 380 + 2);
-    json += '[';
-    for (int i = 0; i < kMillion; ++i) {
-      const std::string n = std::to_string(i + 1);
-      const std::string category = std::to_string(1000 + i % 600);
-      if (i) json += ',';
-      json += R"({"num":)" + n + R"(,"name":"UK: Sky Sports )" + n + R"( HD","stream_type":"live","stream_id":)" + n +
-              R"(,"stream_icon":"http:\/\/logos.provider.example\/picons\/uk\/sky-sports-)" + n +
-              R"(.png","epg_channel_id":"skysports)" + n + R"(.uk","added":"1700000000","is_adult":"0",)" +
-              R"("category_id":")" + category + R"(","category_ids":[)" + category +
-              R"(],"custom_sid":"","tv_archive":)" + (i % 7 == 0 ? "1" : "0") +
-              R"(,"direct_source":"","tv_archive_duration":)" + (i % 7 == 0 ? "7" : "0") + "}";
-    }
-    json += ']';
-    return json;
-  }();
+  static const std::string answer = ChannelAnswer(kMillion);
+  return answer;
+}
+
+// The stand-in's generated get_live_streams answer (the one the boot timing
+// serves): 171,000 channels make 48 MiB, a million 282 MiB.
+const std::string& ChannelAnswerOf(int64_t channels) {
+  static std::map<int64_t, std::string> answers;
+  std::string& answer = answers[channels];
+  if (answer.empty()) answer = MakeCatalog(48, int(channels), 0, 0).liveStreams;
   return answer;
 }
 
@@ -132,6 +152,154 @@ void BM_ParseLiveStreams_1M(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(json.size()));
 }
 BENCHMARK(BM_ParseLiveStreams_1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The list parse at both provider sizes, beside the same records built with
+// simdjson's ondemand parser (when the bench was built with it), in one run:
+//   build/vistra_bench --benchmark_filter='BM_ParseLive_'
+void BM_ParseLive_Vistra(benchmark::State& state) {
+  const std::string& json = ChannelAnswerOf(state.range(0));
+  size_t channels = 0;
+  for (auto _ : state) {
+    ItemList items = ParseLiveStreams(json, kAccount, u"ts");
+    channels = items.size();
+    state.PauseTiming();
+    items = ItemList();  // freeing the list is not parsing
+    state.ResumeTiming();
+  }
+  state.counters["channels"] = double(channels);
+  state.counters["answer_MiB"] = double(json.size()) / kMiB;
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(json.size()));
+}
+BENCHMARK(BM_ParseLive_Vistra)->Arg(kProviderChannels)->Arg(kMillion)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+#ifdef VISTRA_BENCH_SIMDJSON
+enum SimdKey { kSimdId, kSimdName, kSimdCategory, kSimdEpg, kSimdContainer, kSimdIcon, kSimdNum, kSimdArchive,
+               kSimdAdded, kSimdKeyCount };
+constexpr std::array<std::string_view, kSimdKeyCount> kSimdKeys = {
+    "stream_id", "name", "category_id", "epg_channel_id", "container_extension",
+    "stream_icon", "num", "tv_archive", "added"};
+
+// ParseLiveStreams' records through simdjson ondemand: the same members with
+// the same fallbacks (no container: the live format; the URL always ends in
+// it; a null is "null", a number its text; an empty id drops the channel;
+// tv_archive read like atoi), decoded into one reused UTF-16 buffer.
+class SimdjsonLiveParser {
+ public:
+  ItemList Parse(const simdjson::padded_string& json, const XtreamAccount& account, std::u16string_view liveFormat) {
+    ItemList items;
+    items.reserve(json.size() / 256 + 1);
+    const std::u16string prefix = StreamUrlPrefix(account, u"live");
+    simdjson::ondemand::document doc;
+    simdjson::ondemand::array list;
+    if (parser_.iterate(json).get(doc) || doc.get_array().get(list)) return items;
+    for (auto element : list) {
+      simdjson::ondemand::object object;
+      if (element.get_object().get(object)) continue;
+      std::array<std::pair<size_t, size_t>, kSimdKeyCount> slot{};
+      std::array<bool, kSimdKeyCount> have{};
+      text_.clear();
+      for (auto field : object) {
+        std::string_view key;
+        if (field.unescaped_key().get(key)) break;
+        size_t k = 0;
+        while (k < kSimdKeyCount && kSimdKeys[k] != key) ++k;
+        if (k == kSimdKeyCount || have[k]) continue;
+        have[k] = true;
+        simdjson::ondemand::value value = field.value();
+        simdjson::ondemand::json_type type;
+        if (value.type().get(type)) break;
+        std::string_view bytes;
+        if (type != simdjson::ondemand::json_type::string) {
+          bytes = value.raw_json_token();
+        } else if (value.get_string().get(bytes)) {
+          break;
+        }
+        const size_t begin = text_.size();
+        Widen(bytes);
+        slot[k] = {begin, text_.size()};
+      }
+      const auto view = [&](size_t k) { return std::u16string_view(text_).substr(slot[k].first, slot[k].second - slot[k].first); };
+      if (view(kSimdId).empty()) continue;
+      if (view(kSimdContainer).empty()) slot[kSimdContainer] = Append(liveFormat);
+      const size_t urlBegin = text_.size();
+      text_.append(prefix);
+      text_.append(text_, slot[kSimdId].first, slot[kSimdId].second - slot[kSimdId].first);
+      text_.append(u".").append(liveFormat.empty() ? std::u16string_view(u"ts") : liveFormat);
+      const std::u16string_view url = std::u16string_view(text_).substr(urlBegin);
+      CatalogItem::Fields f;
+      f.id = view(kSimdId);
+      f.name = view(kSimdName);
+      f.categoryId = view(kSimdCategory);
+      f.epgChannelId = view(kSimdEpg);
+      f.containerExt = view(kSimdContainer);
+      f.icon = view(kSimdIcon);
+      f.num = view(kSimdNum);
+      f.url = url;
+      f.added = view(kSimdAdded);
+      items.emplace_back(ItemKind::Live, f, Atoi(view(kSimdArchive)));
+    }
+    return items;
+  }
+
+ private:
+  void Widen(std::string_view utf8) {
+    unsigned char all = 0;
+    for (const char c : utf8) all |= static_cast<unsigned char>(c);
+    if (all >= 0x80) {
+      AppendUtf8AsWide(utf8, text_);
+      return;
+    }
+    const size_t at = text_.size();
+    text_.resize(at + utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i) text_[at + i] = static_cast<unsigned char>(utf8[i]);
+  }
+  std::pair<size_t, size_t> Append(std::u16string_view literal) {
+    const size_t begin = text_.size();
+    text_.append(literal);
+    return {begin, text_.size()};
+  }
+  static int32_t Atoi(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == u' ') ++i;
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9' && value <= INT32_MAX; ++i)
+      value = value * 10 + (text[i] - u'0');
+    value = std::min<int64_t>(negative ? -value : value, INT32_MAX);
+    return int32_t(std::max<int64_t>(value, INT32_MIN));
+  }
+
+  simdjson::ondemand::parser parser_;
+  std::u16string text_;
+};
+
+void BM_ParseLive_SimdjsonOndemand(benchmark::State& state) {
+  const std::string& json = ChannelAnswerOf(state.range(0));
+  const simdjson::padded_string padded(json);  // ondemand reads past the end
+  SimdjsonLiveParser parser;
+  // The last channel as ParseLiveStreams builds it: the records must agree.
+  const std::string last = "[" + json.substr(json.rfind(",{") + 1);
+  const CatalogItem expected = ParseLiveStreams(last, kAccount, u"ts").at(0);
+  size_t channels = 0;
+  for (auto _ : state) {
+    ItemList items = parser.Parse(padded, kAccount, u"ts");
+    channels = items.size();
+    state.PauseTiming();
+    if (channels == 0 || items[channels - 1] != expected) state.SkipWithError("simdjson built a different record");
+    items = ItemList();
+    state.ResumeTiming();
+  }
+  state.counters["channels"] = double(channels);
+  state.counters["answer_MiB"] = double(json.size()) / kMiB;
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(json.size()));
+}
+BENCHMARK(BM_ParseLive_SimdjsonOndemand)
+    ->Arg(kProviderChannels)
+    ->Arg(kMillion)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+#endif
 
 // The second pass a loader makes over a list: where is it, and is it whole?
 void BM_FindObjectList_1M(benchmark::State& state) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "catalog/special_categories.h"
 #include "net/http_client.h"
@@ -94,7 +95,7 @@ class ItemTexts {
 
   Slot Add(const RawValue& value) {
     const uint32_t begin = Size();
-    AppendWide(Bytes(value));
+    JsonScan::AppendDecodedWide(value, text_);
     return {begin, Size()};
   }
 
@@ -136,33 +137,9 @@ class ItemTexts {
  private:
   uint32_t Size() const { return static_cast<uint32_t>(text_.size()); }
 
-  // Catalog texts are mostly ASCII: widen those in one go, and leave any
-  // other text to the full converter.
-  void AppendWide(std::string_view utf8) {
-    unsigned char all = 0;
-    for (const char c : utf8) all |= static_cast<unsigned char>(c);
-    if (all >= 0x80) {
-      AppendUtf8AsWide(utf8, text_);
-      return;
-    }
-    const size_t at = text_.size();
-    text_.resize(at + utf8.size());
-    char16_t* out = text_.data() + at;
-    for (size_t i = 0; i < utf8.size(); ++i) out[i] = static_cast<unsigned char>(utf8[i]);
-  }
-
   std::u16string text_;
   std::string bytes_;
 };
-
-// Room for the items of a list answer before parsing, from its size: live
-// objects run at about 300 bytes, movie and series objects are larger.
-void ReserveFor(ItemList& items, std::string_view json) { items.reserve(json.size() / 256 + 1); }
-
-// Gives back most of an over-estimated reservation (a catalog lives long).
-void TrimReserve(ItemList& items) {
-  if (items.capacity() > items.size() + items.size() / 8 + 64) items.shrink_to_fit();
-}
 
 // --- the list parsers ---
 
@@ -181,6 +158,116 @@ constexpr std::array<std::string_view, kItemKeyCount> kSeriesKeys = {
 
 enum CategoryKey { kCategoryName, kCategoryId, kCategoryKeyCount };
 constexpr std::array<std::string_view, kCategoryKeyCount> kCategoryKeys = {"category_name", "category_id"};
+
+// Builds the items of one list answer as a JsonScan::ListReader cuts its
+// objects: the wanted members are decoded into one reused buffer and the
+// item copies them out, so an item costs its own allocation and nothing more.
+enum class ListOf { Live, Movies, Series };
+
+class ListBuilder {
+ public:
+  ListBuilder(const XtreamAccount& account, ListOf of, std::u16string_view liveFormat)
+      : of_(of),
+        liveFormat_(liveFormat),
+        urlExt_(liveFormat.empty() ? std::u16string_view(u"ts") : liveFormat),
+        urlPrefix_(StreamUrlPrefix(account, of == ListOf::Live ? u"live" : u"movie")) {}
+
+  std::span<const std::string_view> Keys() const {
+    if (of_ == ListOf::Live) return kLiveKeys;
+    return of_ == ListOf::Movies ? std::span<const std::string_view>(kMovieKeys) : kSeriesKeys;
+  }
+
+  // Room for the items of an answer of `bytes` bytes: live objects run at
+  // about 300 bytes, movie and series objects are larger.
+  void Reserve(uint64_t bytes) { items_.reserve(size_t(bytes / 256 + 1)); }
+
+  static void OnObject(void* self, std::span<const RawValue> values) {
+    auto* builder = static_cast<ListBuilder*>(self);
+    if (builder->of_ == ListOf::Live) {
+      builder->AddLive(values);
+    } else {
+      builder->AddVodOrSeries(values);
+    }
+  }
+
+  // The items, with a badly over-estimated reservation given back (a
+  // catalog lives long; moving every item to save a few slots is not worth
+  // it).
+  ItemList Finish() {
+    if (items_.capacity() > items_.size() + items_.size() / 2 + 64) items_.shrink_to_fit();
+    return std::move(items_);
+  }
+  void Drop() { items_ = ItemList(); }
+
+ private:
+  void AddLive(std::span<const RawValue> v) {
+    texts_.Clear();
+    const auto id = texts_.Add(v[kLiveId]);
+    if (id.empty()) return;
+    const auto name = texts_.Add(v[kLiveName]);
+    const auto category = texts_.Add(v[kLiveCategory]);
+    const auto epg = texts_.Add(v[kLiveEpg]);
+    const auto container = texts_.AddOr(v[kLiveContainer], liveFormat_);
+    const auto icon = texts_.Add(v[kLiveIcon]);
+    const auto num = texts_.Add(v[kLiveNum]);
+    const auto added = texts_.Add(v[kLiveAdded]);
+    const auto ext = texts_.Add(urlExt_);
+    const auto url = texts_.AddStreamUrl(urlPrefix_, id, ext);
+    CatalogItem::Fields f;
+    f.id = texts_.View(id);
+    f.name = texts_.View(name);
+    f.categoryId = texts_.View(category);
+    f.epgChannelId = texts_.View(epg);
+    f.containerExt = texts_.View(container);
+    f.icon = texts_.View(icon);
+    f.num = texts_.View(num);
+    f.url = texts_.View(url);
+    f.added = texts_.View(added);
+    items_.emplace_back(ItemKind::Live, f, DecimalValue(texts_.Bytes(v[kLiveArchive])));
+  }
+
+  void AddVodOrSeries(std::span<const RawValue> v) {
+    const bool movies = of_ == ListOf::Movies;
+    texts_.Clear();
+    const auto id = texts_.Add(v[kItemId]);
+    if (id.empty()) return;
+    const auto name = texts_.Add(v[kItemName]);
+    const auto category = texts_.Add(v[kItemCategory]);
+    const auto container = texts_.AddOr(v[kItemContainer], u"mp4");
+    const auto icon = texts_.Add(v[kItemIcon]);
+    const auto num = texts_.Add(v[kItemNum]);
+    const auto added = texts_.Add(v[kItemAdded]);
+    const auto rating = texts_.Add(v[kItemRating]);
+    const auto url = movies ? texts_.AddStreamUrl(urlPrefix_, id, container) : ItemTexts::Slot{};
+    CatalogItem::Fields f;
+    f.id = texts_.View(id);
+    f.name = texts_.View(name);
+    f.categoryId = texts_.View(category);
+    f.containerExt = texts_.View(container);
+    f.icon = texts_.View(icon);
+    f.num = texts_.View(num);
+    f.url = texts_.View(url);
+    f.added = texts_.View(added);
+    f.rating = texts_.View(rating);
+    items_.emplace_back(movies ? ItemKind::Vod : ItemKind::Series, f, 0);
+  }
+
+  ListOf of_;
+  std::u16string_view liveFormat_;
+  std::u16string_view urlExt_;
+  std::u16string urlPrefix_;
+  ItemTexts texts_;
+  ItemList items_;
+};
+
+// The objects of a text that is the list's items (or the list with its
+// brackets), cut as JsonScan::ForEachObject cuts them.
+void ReadObjects(std::string_view json, ListBuilder& builder) {
+  JsonScan::ListReader reader(JsonScan::ListReader::Start::Objects, builder.Keys(), &ListBuilder::OnObject,
+                              &builder);
+  reader.Feed(json);
+  reader.Finish();
+}
 
 // --- the series-info walk ---
 
@@ -315,77 +402,17 @@ std::vector<Category> ParseServerCategories(std::string_view json) {
 }
 
 ItemList ParseLiveStreams(std::string_view json, const XtreamAccount& account, std::u16string_view liveFormat) {
-  ItemList items;
-  ReserveFor(items, json);
-  const std::u16string_view urlExt = liveFormat.empty() ? std::u16string_view(u"ts") : liveFormat;
-  const std::u16string urlPrefix = StreamUrlPrefix(account, u"live");
-  ItemTexts texts;
-  std::array<RawValue, kLiveKeyCount> v;
-  JsonScan::ForEachObject(json, [&](std::string_view object) {
-    JsonScan::FindValues(object, kLiveKeys, v);
-    texts.Clear();
-    const auto id = texts.Add(v[kLiveId]);
-    if (id.empty()) return;
-    const auto name = texts.Add(v[kLiveName]);
-    const auto category = texts.Add(v[kLiveCategory]);
-    const auto epg = texts.Add(v[kLiveEpg]);
-    const auto container = texts.AddOr(v[kLiveContainer], liveFormat);
-    const auto icon = texts.Add(v[kLiveIcon]);
-    const auto num = texts.Add(v[kLiveNum]);
-    const auto added = texts.Add(v[kLiveAdded]);
-    const auto ext = texts.Add(urlExt);
-    const auto url = texts.AddStreamUrl(urlPrefix, id, ext);
-    CatalogItem::Fields f;
-    f.id = texts.View(id);
-    f.name = texts.View(name);
-    f.categoryId = texts.View(category);
-    f.epgChannelId = texts.View(epg);
-    f.containerExt = texts.View(container);
-    f.icon = texts.View(icon);
-    f.num = texts.View(num);
-    f.url = texts.View(url);
-    f.added = texts.View(added);
-    items.emplace_back(ItemKind::Live, f, DecimalValue(texts.Bytes(v[kLiveArchive])));
-  });
-  TrimReserve(items);
-  return items;
+  ListBuilder builder(account, ListOf::Live, liveFormat);
+  builder.Reserve(json.size());
+  ReadObjects(json, builder);
+  return builder.Finish();
 }
 
 ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, VodKind kind) {
-  ItemList items;
-  ReserveFor(items, json);
-  const bool movies = kind == VodKind::Movies;
-  const auto& keys = movies ? kMovieKeys : kSeriesKeys;
-  const std::u16string urlPrefix = StreamUrlPrefix(account, u"movie");
-  ItemTexts texts;
-  std::array<RawValue, kItemKeyCount> v;
-  JsonScan::ForEachObject(json, [&](std::string_view object) {
-    JsonScan::FindValues(object, keys, v);
-    texts.Clear();
-    const auto id = texts.Add(v[kItemId]);
-    if (id.empty()) return;
-    const auto name = texts.Add(v[kItemName]);
-    const auto category = texts.Add(v[kItemCategory]);
-    const auto container = texts.AddOr(v[kItemContainer], u"mp4");
-    const auto icon = texts.Add(v[kItemIcon]);
-    const auto num = texts.Add(v[kItemNum]);
-    const auto added = texts.Add(v[kItemAdded]);
-    const auto rating = texts.Add(v[kItemRating]);
-    const auto url = movies ? texts.AddStreamUrl(urlPrefix, id, container) : ItemTexts::Slot{};
-    CatalogItem::Fields f;
-    f.id = texts.View(id);
-    f.name = texts.View(name);
-    f.categoryId = texts.View(category);
-    f.containerExt = texts.View(container);
-    f.icon = texts.View(icon);
-    f.num = texts.View(num);
-    f.url = texts.View(url);
-    f.added = texts.View(added);
-    f.rating = texts.View(rating);
-    items.emplace_back(movies ? ItemKind::Vod : ItemKind::Series, f, 0);
-  });
-  TrimReserve(items);
-  return items;
+  ListBuilder builder(account, kind == VodKind::Movies ? ListOf::Movies : ListOf::Series, {});
+  builder.Reserve(json.size());
+  ReadObjects(json, builder);
+  return builder.Finish();
 }
 
 bool ParseSeriesInfo(std::string_view json, SeriesInfo& info) {

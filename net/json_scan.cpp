@@ -346,3 +346,259 @@ std::string QuoteW(std::u16string_view text) {
 }
 
 }  // namespace JsonScan
+
+namespace JsonScan {
+namespace {
+
+// Whether a \u escape's code is half of a surrogate pair, or an escaped byte
+// is not ASCII: such values take the general path, which joins pairs and
+// re-reads the bytes as one UTF-8 text.
+bool NeedsGeneralPath(std::string_view s, size_t backslash) {
+  if (backslash + 1 >= s.size()) return false;
+  const unsigned char e = static_cast<unsigned char>(s[backslash + 1]);
+  if (e >= 0x80) return true;
+  if (e != 'u') return false;
+  const int code = Hex4(s, backslash + 2);
+  return code >= 0xD800 && code <= 0xDFFF;
+}
+
+}  // namespace
+
+void AppendDecodedWide(const RawValue& value, std::u16string& out) {
+  if (!value.found) return;
+  const std::string_view s = value.raw;
+  const size_t n = s.size();
+  const size_t start = out.size();
+  out.resize(start + n);  // never more characters than bytes
+  char16_t* w = out.data() + start;
+  for (size_t i = 0; i < n;) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x80) {
+      // A run of non-ASCII bytes goes to the one UTF-8 decoder.
+      size_t end = i;
+      while (end < n && static_cast<unsigned char>(s[end]) >= 0x80) ++end;
+      const size_t at = size_t(w - out.data());
+      out.resize(at);
+      AppendUtf8AsWide(s.substr(i, end - i), out);
+      const size_t grown = out.size();
+      out.resize(grown + (n - end));
+      w = out.data() + grown;
+      i = end;
+      continue;
+    }
+    if (c != '\\' || !value.quoted || !value.escaped || i + 1 >= n) {
+      *w++ = char16_t(c);
+      ++i;
+      continue;
+    }
+    if (NeedsGeneralPath(s, i)) {
+      out.resize(start);
+      AppendDecodedW(value, out);
+      return;
+    }
+    const char e = s[i + 1];
+    i += 2;
+    switch (e) {
+      case 'n': *w++ = u'\n'; break;
+      case 'r': *w++ = u'\r'; break;
+      case 't': *w++ = u'\t'; break;
+      case 'u': {
+        const int code = Hex4(s, i);
+        if (code < 0) {
+          *w++ = u'u';
+          break;
+        }
+        *w++ = char16_t(code);
+        i += 4;
+        break;
+      }
+      default: *w++ = char16_t(e); break;
+    }
+  }
+  out.resize(size_t(w - out.data()));
+}
+
+namespace {
+
+// The bytes the list reader stops at; everything else is skipped in a
+// tight loop.
+constexpr std::array<bool, 256> kStructural = [] {
+  std::array<bool, 256> table{};
+  for (const unsigned char c : std::string_view("\"{}[]")) table[c] = true;
+  return table;
+}();
+
+}  // namespace
+
+ListReader::ListReader(Start start, std::span<const std::string_view> keys, OnObject onObject, void* context)
+    : keys_(keys),
+      onObject_(onObject),
+      context_(context),
+      phase_(start == Start::List ? Phase::SeekList : Phase::InList),
+      list_(start == Start::List),
+      located_(keys.size()),
+      values_(keys.size()) {}
+
+void ListReader::Feed(std::string_view bytes) {
+  if (phase_ == Phase::Done || bytes.empty()) return;
+  size_t keep = 0;
+  if (carry_.empty()) {
+    keep = Scan(bytes, false);
+    carry_.assign(bytes.substr(keep));
+  } else {
+    carry_.append(bytes);
+    keep = Scan(carry_, false);
+    carry_.erase(0, keep);
+  }
+  pos_ -= keep;
+  if (objectStart_ != npos) objectStart_ -= keep;
+}
+
+ObjectList::State ListReader::Finish() {
+  if (phase_ != Phase::Done) {
+    Scan(carry_, true);
+    carry_.clear();
+    if (phase_ != Phase::Done) state_ = list_ ? (phase_ == Phase::InList ? ObjectList::State::Cut : state_)
+                                             : ObjectList::State::Whole;
+    phase_ = Phase::Done;
+  }
+  return state_;
+}
+
+size_t ListReader::SeekList(std::string_view text, bool last) {
+  const size_t n = text.size();
+  const auto wait = [&](size_t at) {
+    pos_ = at;
+    return at;
+  };
+  const auto open = [&](size_t at, char closer) {
+    closer_ = closer;
+    depth_ = 1;
+    phase_ = Phase::InList;
+    state_ = ObjectList::State::Cut;  // until its close arrives
+    pos_ = at + 1;
+    return pos_;
+  };
+  const auto notList = [&] {
+    phase_ = Phase::Done;
+    return n;
+  };
+  for (size_t at = text.find_first_of("[{", pos_); at != npos; at = text.find_first_of("[{", at + 1)) {
+    const size_t next = SkipSpace(text, at + 1);
+    if (next >= n) {
+      if (!last) return wait(at);
+      state_ = ObjectList::State::Cut;  // an opening with nothing after it
+      return notList();
+    }
+    if (text[at] == '[' && (text[next] == '{' || text[next] == ']')) return open(at, ']');
+    if (text[at] == '{' && text[next] == '}') return notList();
+    if (text[at] == '{' && text[next] == '"') {
+      size_t i = next + 1;
+      while (i < n && text[i] >= '0' && text[i] <= '9') ++i;
+      size_t colon = i + 1;
+      if (i < n && i > next + 1 && text[i] == '"') colon = SkipSpace(text, i + 1);
+      if ((i >= n || colon >= n) && !last) return wait(at);
+      return IsIndexKeyed(text, next) ? open(at, '}') : notList();
+    }
+  }
+  pos_ = n;
+  return n;
+}
+
+size_t ListReader::Scan(std::string_view text, bool last) {
+  if (phase_ == Phase::SeekList) {
+    const size_t keep = SeekList(text, last);
+    if (phase_ != Phase::InList) return keep;
+  }
+  if (phase_ == Phase::Done) return text.size();
+  const char* d = text.data();
+  const size_t n = text.size();
+  // Bytes still needed begin at the open object, else at `i`.
+  const auto wait = [&](size_t i) {
+    pos_ = last ? n : i;
+    return objectStart_ != npos ? objectStart_ : pos_;
+  };
+  const auto endList = [&](char c) {
+    state_ = c == closer_ ? ObjectList::State::Whole : ObjectList::State::Cut;
+    phase_ = Phase::Done;
+    objectStart_ = npos;
+    return n;
+  };
+  size_t i = pos_;
+  while (i < n) {
+    while (i < n && !kStructural[static_cast<unsigned char>(d[i])]) ++i;
+    if (i >= n) break;
+    const char c = d[i];
+    if (c == '"') {
+      const size_t close = detail::StringEnd(text, i);
+      if (close == npos) return wait(i);
+      if (braces_ > 0 && missing_ > 0) {
+        const std::string_view name(d + i + 1, close - i - 1);
+        for (size_t k = 0; k < keys_.size(); ++k) {
+          if (located_[k].found || keys_[k] != name) continue;
+          const size_t colon = SkipSpace(text, close + 1);
+          if (colon >= n) return wait(i);
+          if (d[colon] != ':') break;
+          const size_t p = SkipSpace(text, colon + 1);
+          if (p >= n) return wait(i);
+          Located& v = located_[k];
+          size_t begin = p, end = p;
+          if (d[p] == '"') {
+            end = detail::StringEnd(text, p);
+            if (end == npos) return wait(i);
+            begin = p + 1;
+            v.quoted = true;
+            v.escaped = std::memchr(d + begin, '\\', end - begin) != nullptr;
+          } else {
+            while (end < n && d[end] != ',' && d[end] != '}' && d[end] != ']') ++end;
+            if (end >= n) return wait(i);
+          }
+          v.found = true;
+          v.at = uint32_t(begin - objectStart_);
+          v.size = uint32_t(end - begin);
+          --missing_;
+        }
+      }
+      i = close + 1;
+      continue;
+    }
+    if (c == '{') {
+      if (list_) ++depth_;
+      if (braces_++ == 0) {
+        objectStart_ = i;
+        missing_ = keys_.size();
+        for (Located& v : located_) v = Located{};
+      }
+    } else if (c == '[') {
+      if (list_) ++depth_;
+    } else if (list_ && --depth_ == 0) {
+      return endList(c);
+    } else if (c == '}') {
+      if (braces_ == 0) {
+        skipNext_ = true;
+      } else if (--braces_ == 0) {
+        if (!skipNext_) Emit(text);
+        skipNext_ = false;
+        objectStart_ = npos;
+      }
+    }
+    ++i;
+  }
+  return wait(n);
+}
+
+void ListReader::Emit(std::string_view text) {
+  for (size_t k = 0; k < keys_.size(); ++k) {
+    const Located& v = located_[k];
+    RawValue& out = values_[k];
+    out = RawValue{};
+    if (!v.found) continue;
+    out.raw = text.substr(objectStart_ + v.at, v.size);
+    out.found = true;
+    out.quoted = v.quoted;
+    out.escaped = v.escaped;
+  }
+  onObject_(context_, values_);
+}
+
+}  // namespace JsonScan

@@ -85,6 +85,67 @@ void AppendDecodedW(const RawValue& value, std::u16string& out);
 std::string Decoded(const RawValue& value);
 std::u16string DecodedW(const RawValue& value);
 
+// Decodes a located value as AppendDecodedW does, straight into UTF-16
+// without an intermediate UTF-8 copy (the list readers' hot path).
+void AppendDecodedWide(const RawValue& value, std::u16string& out);
+
+// Reads the objects of a list as its bytes arrive, in one pass: it finds the
+// list, cuts its objects and locates the wanted keys of each in the same
+// scan, holding only the object not yet closed between chunks.
+//
+// Two ways to begin:
+// - List: the answer as FindObjectList reads it (text before the list is
+//   skipped, an object keyed by index counts as a list, what follows the
+//   list is ignored); state() tells None, Cut or Whole as FindObjectList
+//   would for the bytes fed.
+// - Objects: the bytes are the items themselves and are cut as
+//   ForEachObject cuts them; state() is Whole once finished.
+// For every object cut, onObject receives what FindValues would give for
+// `keys` in that object (views valid during the call only). Objects of a
+// list that turns out cut have been reported already: the caller drops them.
+class ListReader {
+ public:
+  enum class Start { List, Objects };
+  using OnObject = void (*)(void* context, std::span<const RawValue> values);
+
+  ListReader(Start start, std::span<const std::string_view> keys, OnObject onObject, void* context);
+
+  // The next bytes of the answer.
+  void Feed(std::string_view bytes);
+  // No more bytes come; returns the final state.
+  ObjectList::State Finish();
+  ObjectList::State state() const { return state_; }
+
+ private:
+  enum class Phase { SeekList, InList, Done };
+  // Scans text from pos_; returns where the bytes still needed begin.
+  size_t Scan(std::string_view text, bool last);
+  size_t SeekList(std::string_view text, bool last);
+  void Emit(std::string_view text);
+
+  struct Located {
+    uint32_t at = 0, size = 0;  // relative to the object's '{'
+    bool found = false, quoted = false, escaped = false;
+  };
+
+  std::span<const std::string_view> keys_;
+  OnObject onObject_;
+  void* context_;
+  Phase phase_;
+  bool list_;
+  ObjectList::State state_ = ObjectList::State::None;
+  std::string carry_;  // the unfinished part of the bytes fed so far
+  size_t pos_ = 0;      // where the scan resumes, in the current text
+  char closer_ = ']';
+  size_t depth_ = 0;    // brackets and braces alike, List only
+  long braces_ = 0;     // braces only, for cutting objects
+  size_t objectStart_ = std::string_view::npos;
+  bool skipNext_ = false;
+  size_t missing_ = 0;
+  std::vector<Located> located_;
+  std::vector<RawValue> values_;
+};
+
 // --- implementation details of ForEachObject ---
 namespace detail {
 // Returns the index of the quote that closes the string whose opening quote

@@ -3,7 +3,7 @@
 set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev
   libcurl4-openssl-dev libssl-dev openssl libfmt-dev libcpp-httplib-dev
   libsdl2-dev libsdl2-image-dev libmpv-dev libcairo2-dev libpango1.0-dev libicu-dev libqrencode-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0

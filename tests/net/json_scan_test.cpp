@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -129,6 +132,88 @@ TEST(JsonScanFindObjectList, FindsTheListInTextAroundIt) {
         R"({"user_info":{"allowed_output_formats":[]}})", "{}", "", "null"}) {
     EXPECT_EQ(JsonScan::FindObjectList(none).state, State::None) << none;
   }
+}
+
+// What a ListReader reports, decoded: per object, each key's value (or "-"
+// when absent), then the final state.
+struct ReadList {
+  std::vector<std::vector<std::string>> objects;
+  JsonScan::ObjectList::State state = JsonScan::ObjectList::State::None;
+  bool operator==(const ReadList&) const = default;
+};
+constexpr std::array<std::string_view, 3> kReadKeys = {"id", "name", "icon"};
+
+std::vector<std::string> DecodedValues(std::span<const JsonScan::RawValue> values) {
+  std::vector<std::string> out;
+  for (const JsonScan::RawValue& v : values) {
+    std::u16string wide;
+    JsonScan::AppendDecodedWide(v, wide);
+    EXPECT_EQ(wide, JsonScan::DecodedW(v));
+    out.push_back(v.found ? JsonScan::Decoded(v) : "-");
+  }
+  return out;
+}
+
+// The text fed in pieces of `step` bytes, the first piece `first` bytes.
+ReadList ReadInPieces(std::string_view text, size_t first, size_t step,
+                      JsonScan::ListReader::Start start = JsonScan::ListReader::Start::List) {
+  ReadList read;
+  JsonScan::ListReader reader(start, kReadKeys, [](void* to, std::span<const JsonScan::RawValue> values) {
+    static_cast<ReadList*>(to)->objects.push_back(DecodedValues(values));
+  }, &read);
+  reader.Feed(text.substr(0, first));
+  for (size_t at = std::min(first, text.size()); at < text.size(); at += step) reader.Feed(text.substr(at, step));
+  read.state = reader.Finish();
+  if (start == JsonScan::ListReader::Start::List && read.state != JsonScan::ObjectList::State::Whole)
+    read.objects.clear();  // what a loader does with a list that is not whole
+  return read;
+}
+
+// FindObjectList, then FindValues on each object: the reader's reference.
+ReadList ReadInPasses(std::string_view text) {
+  ReadList read;
+  const JsonScan::ObjectList list = JsonScan::FindObjectList(text);
+  read.state = list.state;
+  for (const std::string_view object : Objects(list.items)) {
+    std::array<JsonScan::RawValue, kReadKeys.size()> values;
+    JsonScan::FindValues(object, kReadKeys, values);
+    read.objects.push_back(DecodedValues(values));
+  }
+  return read;
+}
+
+TEST(JsonScanListReader, ReadsInOnePassWhatTheThreePassesFindHoweverTheBytesArrive) {
+  const std::string list =
+      "<b>Notice</b>: Undefined index {x} [y] on line 3\n"
+      R"([{"id":1,"name":"Kids {HD","icon":"http:\/\/logo.example\/a.png","sub":{"id":9}},)"
+      R"({"name" : "Caf\u00e9 \"Night\" \ud83d\udcfa M)" "\xC3\xBC" R"(nchen ]}", "id" : "x7" , "icon":null},)"
+      R"({"nested":{"name":"inner first"},"name":"outer","id":"n"}, {"icon":"only"}])"
+      "\n<!-- 0.01 s -->";
+  const std::string keyed = R"({"0":{"id":"a","name":"A"},"1":{"id":"b","name":"B [x]"}})";
+  for (const std::string& text : {list, keyed, std::string(R"([{"id":1}}])"), std::string(R"({"user_info":{"auth":0}})"),
+                                  std::string("<html><p>{\"request\"} failed</p></html>"), std::string("")}) {
+    const ReadList expected = ReadInPasses(text);
+    EXPECT_EQ(ReadInPieces(text, text.size(), 1), expected) << text;
+    // Every split: inside strings, escapes, UTF-8 sequences, keys.
+    for (size_t first = 0; first <= text.size(); ++first) {
+      ASSERT_EQ(ReadInPieces(text, first, text.size()), expected) << text << " split at " << first;
+    }
+    EXPECT_EQ(ReadInPieces(text, 0, 1), expected) << text;
+    EXPECT_EQ(ReadInPieces(text, 5, 3), expected) << text;
+  }
+  ASSERT_EQ(ReadInPasses(list).objects.size(), 4u);
+  EXPECT_EQ(ReadInPasses(list).objects[1], (std::vector<std::string>{
+                                               "x7", "Caf\xC3\xA9 \"Night\" \xF0\x9F\x93\xBA M\xC3\xBCnchen ]}", "null"}));
+  // An answer cut anywhere never reads as a whole list.
+  for (size_t size = 0; size < list.size() - 20; ++size) {
+    const std::string_view cut = std::string_view(list).substr(0, size);
+    ASSERT_EQ(ReadInPieces(cut, size / 2, 7).state, JsonScan::FindObjectList(cut).state) << cut;
+  }
+  // Items alone are cut as ForEachObject cuts them.
+  const std::string items = R"({"id":"1"} } {"id":"hidden"} {"id":"3","name":"} {"})";
+  const ReadList objects = ReadInPieces(items, 4, 4, JsonScan::ListReader::Start::Objects);
+  EXPECT_EQ(objects.objects.size(), Objects(items).size());
+  EXPECT_EQ(objects.objects.back()[1], "} {");
 }
 
 TEST(JsonScanArray, ReturnsTheWholeArrayRightAfterKeyAndColon) {
