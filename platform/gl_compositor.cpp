@@ -11,6 +11,18 @@ namespace {
 // Video frames and layers are never larger than this on either side; a
 // bigger rectangle is a layout fault, not a reason to exhaust memory.
 constexpr int kMaxSide = 16384;
+// More damaged rectangles than this in a frame are drawn as their bounding
+// box; the damage of this many past frames is kept for older back buffers.
+constexpr size_t kMaxRects = 8;
+constexpr size_t kHistory = 4;
+
+PixelRect Bounding(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+  const int x1 = std::max(a.x + a.w, b.x + b.w), y1 = std::max(a.y + a.h, b.y + b.h);
+  return PixelRect{x0, y0, x1 - x0, y1 - y0};
+}
 
 }  // namespace
 
@@ -42,6 +54,38 @@ PixelRect InkedBox(const uint8_t* data, int width, int height, int stride) {
   return PixelRect{left, top, right - left + 1, bottom - top + 1};
 }
 
+PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
+  const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+  const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
+  if (x1 <= x0 || y1 <= y0) return {};
+  return PixelRect{x0, y0, x1 - x0, y1 - y0};
+}
+
+PixelRect ChangedBox(const uint8_t* a, const uint8_t* b, int width, int height, int stride) {
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  auto rowA = [&](int y) { return reinterpret_cast<const uint32_t*>(a + static_cast<size_t>(y) * stride); };
+  auto rowB = [&](int y) { return reinterpret_cast<const uint32_t*>(b + static_cast<size_t>(y) * stride); };
+  auto same = [&](int y) { return std::memcmp(rowA(y), rowB(y), rowBytes) == 0; };
+
+  int top = 0;
+  while (top < height && same(top)) ++top;
+  if (top == height) return {};
+  int bottom = height - 1;
+  while (same(bottom)) --bottom;
+
+  int left = width, right = -1;
+  for (int y = top; y <= bottom; ++y) {
+    const uint32_t *p = rowA(y), *q = rowB(y);
+    for (int x = 0; x < left; ++x) {
+      if (p[x] != q[x]) { left = x; break; }
+    }
+    for (int x = width - 1; x > right; --x) {
+      if (p[x] != q[x]) { right = x; break; }
+    }
+  }
+  return PixelRect{left, top, right - left + 1, bottom - top + 1};
+}
+
 GlCompositor::~GlCompositor() {
   FreeLayer(interface_);
   FreeLayer(strips_);
@@ -66,10 +110,12 @@ void GlCompositor::SetSize(int width, int height) {
   height_ = height;
   AllocateLayer(interface_);
   AllocateLayer(strips_);
+  wholeFrame_ = true;
 }
 
 void GlCompositor::FreeLayer(Layer& layer) {
   if (layer.surface) cairo_surface_destroy(layer.surface);
+  if (layer.previous) cairo_surface_destroy(layer.previous);
   if (layer.texture) glDeleteTextures(1, &layer.texture);
   layer = Layer{};
 }
@@ -77,6 +123,7 @@ void GlCompositor::FreeLayer(Layer& layer) {
 void GlCompositor::AllocateLayer(Layer& layer) {
   FreeLayer(layer);
   layer.surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
+  layer.previous = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
   glGenTextures(1, &layer.texture);
   glBindTexture(GL_TEXTURE_2D, layer.texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -85,12 +132,18 @@ void GlCompositor::AllocateLayer(Layer& layer) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width_, height_, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
   glBindTexture(GL_TEXTURE_2D, 0);
+  // The texture starts as the (transparent) surface: later uploads carry
+  // only the pixels that change.
+  if (cairo_surface_status(layer.surface) == CAIRO_STATUS_SUCCESS) Upload(layer, PixelRect{0, 0, width_, height_});
 }
 
 void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
   Layer& layer = LayerFor(id);
   if (!layer.surface || cairo_surface_status(layer.surface) != CAIRO_STATUS_SUCCESS) return;
+  if (cairo_surface_status(layer.previous) != CAIRO_STATUS_SUCCESS) return;
 
+  // Painted into the older surface, which then becomes the current one.
+  std::swap(layer.surface, layer.previous);
   cairo_surface_flush(layer.surface);
   const int stride = cairo_image_surface_get_stride(layer.surface);
   std::memset(cairo_image_surface_get_data(layer.surface), 0, static_cast<size_t>(stride) * height_);
@@ -101,15 +154,18 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
   cairo_destroy(cr);
   cairo_surface_flush(layer.surface);
 
-  layer.inked = InkedBox(cairo_image_surface_get_data(layer.surface), width_, height_, stride);
-  Upload(layer);
+  const uint8_t* now = cairo_image_surface_get_data(layer.surface);
+  const PixelRect changed = ChangedBox(now, cairo_image_surface_get_data(layer.previous), width_, height_, stride);
+  if (changed.empty()) return;
+  layer.inked = InkedBox(now, width_, height_, stride);
+  Upload(layer, changed);
+  AddDamage(changed);
 }
 
 // cairo's ARGB32 is a native-endian 32-bit word, which GL reads as BGRA
 // with the reversed packed type on any byte order.
-void GlCompositor::Upload(Layer& layer) {
-  if (layer.inked.empty()) return;
-  const PixelRect& box = layer.inked;
+void GlCompositor::Upload(Layer& layer, const PixelRect& box) {
+  if (box.empty()) return;
   glBindTexture(GL_TEXTURE_2D, layer.texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, cairo_image_surface_get_stride(layer.surface) / 4);
@@ -147,15 +203,80 @@ void GlCompositor::ResetState() const {
   glViewport(0, 0, width_, height_);
 }
 
-void GlCompositor::Compose(const std::vector<VideoTile>& tiles) {
-  if (!gl_ || !interface_.surface) return;
-  ResetState();
-  glClearColor(0.f, 0.f, 0.f, 1.f);
-  glClear(GL_COLOR_BUFFER_BIT);
+void GlCompositor::AddDamage(const PixelRect& rect) {
+  const PixelRect part = Intersect(rect, PixelRect{0, 0, width_, height_});
+  if (part.empty()) return;
+  if (damage_.size() < kMaxRects) {
+    damage_.push_back(part);
+    return;
+  }
+  PixelRect all = part;
+  for (const PixelRect& r : damage_) all = Bounding(all, r);
+  damage_.assign(1, all);
+}
 
+// What the back buffer lacks: this frame's damage and that of the frames
+// since the one it holds.
+std::vector<PixelRect> GlCompositor::Redrawn(int bufferAge) const {
+  const PixelRect whole{0, 0, width_, height_};
+  if (wholeFrame_ || bufferAge <= 0 || static_cast<size_t>(bufferAge - 1) > history_.size()) return {whole};
+  std::vector<PixelRect> rects = damage_;
+  for (int i = 0; i < bufferAge - 1; ++i) rects.insert(rects.end(), history_[i].begin(), history_[i].end());
+  if (rects.size() <= kMaxRects) return rects;
+  PixelRect all;
+  for (const PixelRect& r : rects) all = Bounding(all, r);
+  return {all};
+}
+
+std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles,
+                                             const std::vector<bool>& newPicture, int bufferAge) {
+  if (!gl_ || !interface_.surface) return {};
+  ResetState();
+
+  // New pictures are rendered into the tiles' framebuffer objects first.
   if (videoTargets_.size() < tiles.size()) videoTargets_.resize(tiles.size());
   for (size_t i = 0; i < tiles.size(); ++i) {
-    if (tiles[i].layer && !tiles[i].rect.empty()) DrawVideo(videoTargets_[i], tiles[i].rect, tiles[i].layer);
+    const VideoTile& tile = tiles[i];
+    const bool moved = i >= lastTiles_.size() || !(lastTiles_[i] == tile);
+    if (moved && i < lastTiles_.size()) AddDamage(lastTiles_[i].rect);
+    if (!tile.layer || tile.rect.empty()) {
+      if (moved) AddDamage(tile.rect);
+      continue;
+    }
+    VideoTarget& target = videoTargets_[i];
+    const bool fresh = i < newPicture.size() && newPicture[i];
+    const bool resized = target.width != std::min(tile.rect.w, kMaxSide) ||
+                         target.height != std::min(tile.rect.h, kMaxSide);
+    if (!fresh && !moved && !resized) continue;
+    RenderVideo(target, tile.rect, tile.layer);
+    AddDamage(tile.rect);
+  }
+  for (size_t i = tiles.size(); i < lastTiles_.size(); ++i) AddDamage(lastTiles_[i].rect);
+  lastTiles_ = tiles;
+
+  std::vector<PixelRect> frame = damage_;
+  if (wholeFrame_) frame.assign(1, PixelRect{0, 0, width_, height_});
+  for (const PixelRect& rect : Redrawn(bufferAge)) Redraw(rect, tiles);
+
+  history_.insert(history_.begin(), frame);
+  if (history_.size() > kHistory) history_.pop_back();
+  damage_.clear();
+  wholeFrame_ = false;
+  return frame;
+}
+
+// Draws one rectangle of the frame from the kept sources, as a whole frame
+// would be drawn there: black, the tiles, the interface, the strips.
+void GlCompositor::Redraw(const PixelRect& rect, const std::vector<VideoTile>& tiles) {
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(rect.x, height_ - rect.y - rect.h, rect.w, rect.h);
+  glClearColor(0.f, 0.f, 0.f, 1.f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    if (!tiles[i].layer || tiles[i].rect.empty()) continue;
+    CopyVideo(videoTargets_[i], tiles[i].rect, Intersect(rect, tiles[i].rect));
   }
 
   glMatrixMode(GL_PROJECTION);
@@ -167,8 +288,8 @@ void GlCompositor::Compose(const std::vector<VideoTile>& tiles) {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-  DrawLayer(interface_);
-  DrawLayer(strips_);
+  DrawLayer(interface_, Intersect(rect, interface_.inked));
+  DrawLayer(strips_, Intersect(rect, strips_.inked));
   glDisable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -193,9 +314,9 @@ bool GlCompositor::EnsureVideoTarget(VideoTarget& target, int width, int height)
 }
 
 // The renderer draws into a framebuffer object the size of the rectangle
-// (renderers draw whole framebuffers), which is then copied to the
-// rectangle. Both are bottom-up as GL framebuffers are.
-void GlCompositor::DrawVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video) {
+// (renderers draw whole framebuffers, and at this size no second scaling
+// is needed), kept until the next picture.
+void GlCompositor::RenderVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video) {
   const int w = std::min(rect.w, kMaxSide), h = std::min(rect.h, kMaxSide);
   if (!EnsureVideoTarget(target, w, h)) return;
 
@@ -205,17 +326,24 @@ void GlCompositor::DrawVideo(VideoTarget& target, const PixelRect& rect, VideoLa
   glClear(GL_COLOR_BUFFER_BIT);
   video->Render(static_cast<int>(target.fbo), w, h);
   ResetState();
+}
 
-  const int bottom = height_ - rect.y - h;
+// Copies the part of a tile's picture inside `part` (window coordinates,
+// within the tile) one to one. Both are bottom-up as GL framebuffers are.
+void GlCompositor::CopyVideo(const VideoTarget& target, const PixelRect& tile, const PixelRect& part) const {
+  const PixelRect p = Intersect(part, PixelRect{tile.x, tile.y, target.width, target.height});
+  if (p.empty() || !target.fbo) return;
+  const int srcX = p.x - tile.x, srcBottom = target.height - (p.y - tile.y) - p.h;
+  const int dstBottom = height_ - p.y - p.h;
   gl_->BindFramebuffer(GL_READ_FRAMEBUFFER, target.fbo);
   gl_->BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  gl_->BlitFramebuffer(0, 0, w, h, rect.x, bottom, rect.x + w, bottom + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  gl_->BlitFramebuffer(srcX, srcBottom, srcX + p.w, srcBottom + p.h, p.x, dstBottom, p.x + p.w, dstBottom + p.h,
+                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
   gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void GlCompositor::DrawLayer(const Layer& layer) const {
-  if (layer.inked.empty()) return;
-  const PixelRect& b = layer.inked;
+void GlCompositor::DrawLayer(const Layer& layer, const PixelRect& b) const {
+  if (b.empty()) return;
   const float u0 = static_cast<float>(b.x) / width_, u1 = static_cast<float>(b.x + b.w) / width_;
   const float v0 = static_cast<float>(b.y) / height_, v1 = static_cast<float>(b.y + b.h) / height_;
   glBindTexture(GL_TEXTURE_2D, layer.texture);

@@ -5,12 +5,18 @@
 // each cairo layer blended premultiplied (cairo's ARGB32 is premultiplied)
 // with glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA).
 //
-// A cairo layer is uploaded only when it was painted; a frame caused by a
-// new video picture reuses the last uploads. After painting, the layer's
-// inked box (the bounding box of its non-transparent pixels) is found, and
-// only that box is uploaded and blended: on the Player screen the interface
-// layer is usually empty and the strips are bars, so a video frame costs
-// little more than the video itself.
+// Only what changed is drawn again. A cairo layer is painted into the
+// second of two surfaces and compared with the first: the box of pixels
+// that differ is uploaded and becomes damage. A tile with a new picture
+// damages its rectangle; a tile that moved damages where it was and where
+// it is. Each damaged rectangle is redrawn from the kept sources (each
+// tile's framebuffer object, each layer's texture) and nothing else, so a
+// video frame on the Live screen costs the preview's rectangle, and on the
+// Player screen the video plus the strips' overlap with it.
+//
+// The back buffer must hold the frame `bufferAge` frames ago (the host
+// knows: buffer age, or a back buffer that is never swapped); 0 = unknown,
+// which redraws everything.
 //
 // Main thread only, with the GL context current.
 #include <cairo.h>
@@ -41,14 +47,20 @@ class GlCompositor {
   // The drawable size in pixels; reallocates the layers when it changed.
   void SetSize(int width, int height);
 
-  // Clears the layer to transparent, lets `paint` draw it, finds its inked
-  // box and uploads that box.
+  // Lets `paint` draw the layer on a cleared (transparent) surface, finds
+  // its inked box and uploads, and marks as damage, the pixels that changed.
   void PaintLayer(LayerId layer, const Painter& paint);
 
-  // Draws the frame into the default framebuffer's back buffer. A tile
-  // without a layer stays black, as an idle video window is; an empty
-  // rectangle draws nothing.
-  void Compose(const std::vector<VideoTile>& tiles);
+  // The next Compose redraws the whole window (an exposed window).
+  void Invalidate() { wholeFrame_ = true; }
+
+  // Draws the frame into the default framebuffer's back buffer: what
+  // changed since the frame that buffer holds. `newPicture[i]` says tile i
+  // has a new video picture to render (missing = no). A tile without a
+  // layer stays black, as an idle video window is; an empty rectangle
+  // draws nothing. Returns this frame's damage (empty: nothing changed).
+  std::vector<PixelRect> Compose(const std::vector<VideoTile>& tiles, const std::vector<bool>& newPicture,
+                                 int bufferAge);
 
   // The back buffer after Compose, as RGBA rows from the top.
   std::vector<uint8_t> ReadBack() const;
@@ -58,7 +70,8 @@ class GlCompositor {
 
  private:
   struct Layer {
-    cairo_surface_t* surface = nullptr;
+    cairo_surface_t* surface = nullptr;   // what the texture holds
+    cairo_surface_t* previous = nullptr;  // the one before, painted into next
     unsigned texture = 0;
     PixelRect inked;  // empty = nothing to draw
   };
@@ -66,22 +79,35 @@ class GlCompositor {
   Layer& LayerFor(LayerId id) { return id == LayerId::Interface ? interface_ : strips_; }
   void FreeLayer(Layer& layer);
   void AllocateLayer(Layer& layer);
-  void Upload(Layer& layer);
+  void Upload(Layer& layer, const PixelRect& box);
+  void AddDamage(const PixelRect& rect);
+  std::vector<PixelRect> Redrawn(int bufferAge) const;
+  void Redraw(const PixelRect& rect, const std::vector<VideoTile>& tiles);
   // Each tile renders into a framebuffer object of its own (renderers draw
   // whole framebuffers), kept from frame to frame while its size holds.
   struct VideoTarget {
     unsigned fbo = 0, texture = 0;
     int width = 0, height = 0;
   };
-  void DrawVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video);
+  void RenderVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video);
   bool EnsureVideoTarget(VideoTarget& target, int width, int height);
-  void DrawLayer(const Layer& layer) const;
+  void CopyVideo(const VideoTarget& target, const PixelRect& tile, const PixelRect& part) const;
+  void DrawLayer(const Layer& layer, const PixelRect& part) const;
 
   std::unique_ptr<GlFunctions> gl_;  // set once Init succeeded
   int width_ = 0, height_ = 0;
   Layer interface_, strips_;
   std::vector<VideoTarget> videoTargets_;  // one per tile index
+  std::vector<VideoTile> lastTiles_;       // as composed last
+  std::vector<PixelRect> damage_;          // of the frame being made
+  std::vector<std::vector<PixelRect>> history_;  // damage of the last frames, newest first
+  bool wholeFrame_ = true;
 };
+
+// The bounding box of the pixels that differ between two ARGB32 images of
+// the same size and stride. Empty when none.
+PixelRect ChangedBox(const uint8_t* a, const uint8_t* b, int width, int height, int stride);
+PixelRect Intersect(const PixelRect& a, const PixelRect& b);
 
 // The bounding box of the pixels whose alpha is not 0 in an ARGB32 image
 // (a premultiplied pixel with alpha 0 is all 0). Empty when none.

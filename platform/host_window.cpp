@@ -16,6 +16,7 @@
 #include "net/text.h"
 #include "platform/clock.h"
 #include "platform/gl_compositor.h"
+#include "platform/gl_present.h"
 #include "platform/key_map.h"
 #include "platform/loop_mailbox.h"
 #include "platform/timer_queue.h"
@@ -54,6 +55,7 @@ struct HostWindow::Impl {
   SDL_GLContext context = nullptr;
   bool sdlStarted = false;
   std::unique_ptr<GlCompositor> compositor;
+  GlPresenter presenter;
   std::string lastError;
 
   TimerQueue timers;
@@ -61,6 +63,7 @@ struct HostWindow::Impl {
   int exitCode = 0;
 
   std::vector<VideoTile> videoTiles;
+  std::vector<bool> newPictures;  // per tile, since the last frame
   bool interfaceDirty = true;
   bool stripsDirty = true;
   bool frameWanted = true;
@@ -154,6 +157,7 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
     lastError = "OpenGL framebuffer objects are not available";
     return false;
   }
+  presenter.Init(window);
   return true;
 }
 
@@ -222,8 +226,11 @@ void HostWindow::Impl::Pass() {
   DeliverJobMessages();
   FireDueTimers();
   if (Mailbox().TakeVideoFrame()) {
-    for (const VideoTile& tile : videoTiles) {
-      if (tile.layer && tile.layer->Update()) frameWanted = true;
+    newPictures.resize(videoTiles.size());
+    for (size_t i = 0; i < videoTiles.size(); ++i) {
+      if (!videoTiles[i].layer || !videoTiles[i].layer->Update()) continue;
+      newPictures[i] = true;
+      frameWanted = true;
     }
   }
   if (!quit && (frameWanted || interfaceDirty || stripsDirty)) DrawFrame(nullptr);
@@ -351,6 +358,7 @@ void HostWindow::Impl::HandleWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_RESTORED:
+      compositor->Invalidate();
       frameWanted = true;
       break;
     default:
@@ -382,6 +390,7 @@ int HostWindow::Height() const { return impl_->height; }
 void HostWindow::SetVideoTiles(std::vector<VideoTile> tiles) {
   if (tiles == impl_->videoTiles) return;
   impl_->videoTiles = std::move(tiles);
+  impl_->newPictures.assign(impl_->videoTiles.size(), false);
   impl_->frameWanted = true;
 }
 
@@ -469,8 +478,10 @@ void HostWindow::Impl::DrawFrame(std::vector<uint8_t>* readBack) {
                            [this](cairo_t* cr, int w, int h) { events->OnPaintStrips(cr, w, h); });
   }
   frameWanted = false;
-  compositor->Compose(videoTiles);
+  const std::vector<PixelRect> damage = compositor->Compose(videoTiles, newPictures, presenter.BackBufferAge());
+  newPictures.assign(videoTiles.size(), false);
   if (readBack) *readBack = compositor->ReadBack();
-  SDL_GL_SwapWindow(window);
+  // Nothing changed: the screen already shows this frame.
+  if (!damage.empty()) presenter.Present(damage, width, height);
   events->OnFramePresented();
 }
