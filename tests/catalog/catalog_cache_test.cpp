@@ -238,6 +238,11 @@ TEST_F(CatalogCacheTest, ItemsKeepEveryTextAndURLExactlyAcrossCopies) {
     EXPECT_EQ(items[6].url(), u"http://tv.example/live/107/index.m3u8");
     EXPECT_EQ(items[9].url(), u"http://tv.example:8080/series/u/p/s1.mp4/");
     EXPECT_FALSE(items[8].hasUrl());
+    // A URL of the derived form is not stored as text; any other one is.
+    EXPECT_TRUE(items[0].fields().url.empty());
+    EXPECT_TRUE(items[3].fields().url.empty());
+    EXPECT_EQ(items[2].fields().url, items[2].url());
+    EXPECT_EQ(items[5].fields().url, items[5].url());
     EXPECT_EQ(items[1].icon().size(), 70000u);
     EXPECT_EQ(items[1].added(), u"1700000000");
     EXPECT_EQ(items[1].rating(), u"4.5");
