@@ -375,6 +375,11 @@ void HostWindow::RequestPaint() {
 
 void HostWindow::RequestStripPaint() { impl_->stripsDirty = true; }
 
+void HostWindow::Invalidate() {
+  impl_->compositor->Invalidate();
+  impl_->frameWanted = true;
+}
+
 int HostWindow::Width() const { return impl_->width; }
 
 bool HostWindow::PointerPosition(int& x, int& y) const {

@@ -119,6 +119,9 @@ class HostWindow {
   // Schedules a frame that repaints only the strip layer (the Player
   // screen's controls change often; the interface layer stays as it is).
   void RequestStripPaint();
+  // Schedules a frame composed whole, as after the window was exposed.
+  // Frames otherwise redraw only the rectangles that changed.
+  void Invalidate();
   int Width() const;
   int Height() const;
   // The pointer in window coordinates (it may lie outside the window);

@@ -39,6 +39,9 @@ constexpr OptionRow kBaseOptions[] = {
     {"force-window", "no"},
     {"ytdl", "no"},
     {"vd-lavc-dr", "no"},
+    // Without a sound device the video plays on the silent output's clock,
+    // and that choice is kept like any other (KeepOutputs).
+    {"audio-fallback-to-null", "yes"},
 };
 
 constexpr char kVideoOutput[] = "libmpv";
@@ -132,6 +135,7 @@ void MediaEngine::DestroyHandle() {
   if (handle_) Api().destroy(handle_);
   handle_ = nullptr;
   renderer_ = VideoRenderer::None;
+  audioKept_ = hwdecKept_ = false;
 }
 
 void MediaEngine::SetRenderRelease(std::function<void()> release) { renderRelease_ = std::move(release); }
@@ -174,8 +178,29 @@ void MediaEngine::LoadUrl(const std::u16string& url) {
   LoadResolvedUrl(media.empty() ? url : media);
 }
 
+// Once a load has chosen an audio output and a hardware decoder, later
+// loads use them without trying every other one first: a channel change
+// then costs the same each time, not a round of probing.
+void MediaEngine::KeepOutputs() {
+  if (!audioKept_) {
+    const std::u16string ao = GetProperty("current-ao");
+    if (!ao.empty()) {
+      SetProperty("ao", WideToUtf8(ao));
+      audioKept_ = true;
+    }
+  }
+  if (!hwdecKept_ && renderer_ == VideoRenderer::Preferred) {
+    const std::u16string hwdec = GetProperty("hwdec-current");
+    if (!hwdec.empty()) {
+      SetProperty("hwdec", WideToUtf8(hwdec));
+      hwdecKept_ = true;
+    }
+  }
+}
+
 void MediaEngine::LoadResolvedUrl(const std::u16string& url) {
   if (!Ready() || url.empty()) return;
+  if (Api().getPropertyString && Api().setPropertyString) KeepOutputs();
   Command({"loadfile", WideToUtf8(url), "replace"});
   if (Api().setPropertyString) SetProperty("pause", "no");
 }

@@ -132,12 +132,14 @@ class MediaEngine {
   std::string ScriptOptions() const;
   void Command(std::initializer_list<std::string_view> args);
   void DestroyHandle();
+  void KeepOutputs();
 
   MpvLibrary library_;
   mpv_handle* handle_ = nullptr;
   VideoRenderer renderer_ = VideoRenderer::None;
   MediaEngineHooks hooks_;
   std::function<void()> renderRelease_;
+  bool audioKept_ = false, hwdecKept_ = false;  // the first choices hold for later loads
 };
 
 // "%g" of a number, independent of the C locale (seek positions).

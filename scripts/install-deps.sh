@@ -6,7 +6,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libsimdjson-dev
   libcurl4-openssl-dev libssl-dev openssl libfmt-dev libcpp-httplib-dev
   libsdl2-dev libsdl2-image-dev libmpv-dev libcairo2-dev libpango1.0-dev libicu-dev libqrencode-dev
-  libgl-dev libgl1-mesa-dri libglx-mesa0
+  libgl-dev libgl1-mesa-dri libglx-mesa0 mpv
   xvfb xauth x11-xserver-utils x11-utils ffmpeg imagemagick xdotool python3 zbar-tools
   gettext
 )

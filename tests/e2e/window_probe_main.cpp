@@ -8,6 +8,9 @@
 //     framebuffer is bottom-up like the window's);
 //   - the strip layer: an opaque red bar along the bottom of the video
 //     rectangle and a half-transparent white box at (20, 20)-(120, 60).
+// Key D changes only small parts (a marker square on the interface moves,
+// the video turns cyan and back) and then checks that the frame on screen
+// equals one composed whole: a damaged region left undrawn shows there.
 // Usage: vistra_window_probe <log file> [icon.png to write and use]
 #include <GL/gl.h>
 #include <cairo.h>
@@ -15,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -29,6 +33,8 @@ constexpr uint32_t kNestedMessage = 0x7001;
 constexpr int kTickTimer = 1;
 constexpr int kOneShotTimer = 5;
 constexpr int kReadyTimer = 6;
+constexpr int kMarkerTimer = 7;
+constexpr int kDamageTimer = 8;
 
 // A second video tile, as a multi-view would place one: its own layer in
 // its own rectangle, drawn in one colour.
@@ -48,6 +54,7 @@ class Probe : public HostEvents, public VideoLayer {
     Log("key 0x%02X", vk);
     if (vk == Vk::F11) window_.ToggleMaximized();
     if (vk == Vk::Letter('N') && !nested_) RunNested();
+    if (vk == Vk::Letter('D')) ChangeSmallParts();
   }
   void OnChar(char16_t ch) override { Log("char 0x%04X", static_cast<unsigned>(ch)); }
 
@@ -69,6 +76,11 @@ class Probe : public HostEvents, public VideoLayer {
   void OnTimer(int id) override {
     Log("timer %d", id);
     if (id == kReadyTimer) ReportReadPixels();
+    if (id == kMarkerTimer) {
+      ++markers_;
+      window_.RequestPaint();
+    }
+    if (id == kDamageTimer) CompareWithWholeFrame();
   }
 
   void OnResize(int width, int height) override {
@@ -85,6 +97,9 @@ class Probe : public HostEvents, public VideoLayer {
     cairo_rectangle(cr, v.x, v.y, v.w, v.h);
     cairo_rectangle(cr, t.x, t.y, t.w, t.h);
     cairo_set_source_rgb(cr, 40 / 255.0, 90 / 255.0, 160 / 255.0);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 40 + 60 * (markers_ % 2), 200, 30, 30);
+    cairo_set_source_rgb(cr, 1, 0.5, 0);
     cairo_fill(cr);
   }
 
@@ -106,7 +121,7 @@ class Probe : public HostEvents, public VideoLayer {
   // Leaves behind the kind of state a real renderer does; the compositor
   // must put it back.
   void Render(int, int width, int height) override {
-    glClearColor(0.f, 200 / 255.f, 0.f, 1.f);
+    glClearColor(0.f, 200 / 255.f, changes_ % 2 ? 200 / 255.f : 0.f, 1.f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, height / 2, width, height - height / 2);
@@ -138,6 +153,27 @@ class Probe : public HostEvents, public VideoLayer {
     nested_ = false;
   }
 
+  // A frame with a new video picture only, then one with the marker moved
+  // only; the last timer compares what is drawn with a whole frame.
+  void ChangeSmallParts() {
+    ++changes_;
+    HostWindow::WakeForVideo();
+    window_.SetTimer(kMarkerTimer, 60, false);
+    window_.SetTimer(kDamageTimer, 150, false);
+  }
+
+  void CompareWithWholeFrame() {
+    int w = 0, h = 0;
+    const std::vector<uint8_t> drawn = window_.ReadPixels(w, h);
+    window_.Invalidate();
+    const std::vector<uint8_t> whole = window_.ReadPixels(w, h);
+    size_t differing = 0;
+    for (size_t i = 0; i + 3 < drawn.size() && drawn.size() == whole.size(); i += 4) {
+      if (std::memcmp(&drawn[i], &whole[i], 3) != 0) ++differing;
+    }
+    Log("damage %d pixels_differ=%zu", changes_, drawn.size() == whole.size() ? differing : drawn.size());
+  }
+
   void ReportReadPixels() {
     int w = 0, h = 0;
     const std::vector<uint8_t> pixels = window_.ReadPixels(w, h);
@@ -160,6 +196,7 @@ class Probe : public HostEvents, public VideoLayer {
   PixelRect video_, second_;
   bool nested_ = false;
   bool nestedDone_ = false;
+  int changes_ = 0, markers_ = 0;
 };
 
 void WriteIcon(const std::string& path) {

@@ -104,6 +104,7 @@ def run(probe):
     check_key_repeat()
     check_pointer()
     check_nested_loop()
+    check_partial_frames()
     check_full_screen_toggle(wid[0])
     check_idle_cpu(probe.pid)
 
@@ -189,6 +190,22 @@ def check_nested_loop():
     check(lines.index("nested begin") < lines.index("key 0x42") < lines.index("job 0x7001 0")
           if {"nested begin", "key 0x42", "job 0x7001 0"} <= set(lines) else False,
           "the nested loop dispatches keys and job messages")
+
+
+def check_partial_frames():
+    """Frames after a small change redraw only what changed; the result must
+    equal a frame composed whole, each time (the marker and the video go
+    back and forth)."""
+    for n in (1, 2, 3, 4):  # an even count: the probe ends as it began
+        mark = len(log_lines())
+        xdotool("key", "d")
+        deadline = time.time() + 5
+        found = []
+        while time.time() < deadline and not found:
+            found = events_since(mark, "damage %d " % n)
+            time.sleep(0.05)
+        check(found == ["damage %d pixels_differ=0" % n],
+              "after a small change the frame equals a whole one (%s)" % (found or "no answer"))
 
 
 def check_full_screen_toggle(wid):

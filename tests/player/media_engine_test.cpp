@@ -31,6 +31,7 @@ const std::vector<std::string> kBaseOptionLines = {
     "option force-window=no",
     "option ytdl=no",
     "option vd-lavc-dr=no",
+    "option audio-fallback-to-null=yes",
 };
 const std::string kOscItems = "osc-visibility=never,osc-hidetimeout=2500,osc-layout=bottombar,osc-boxalpha=140";
 
@@ -214,6 +215,24 @@ TEST_F(MediaEngineTest, LoadResolvesThenReplacesAndUnpauses) {
                              "property pause=no",
                              "command [loadfile] [http://127.0.0.1:8080/live/u/p/7.ts] [replace]",
                              "property pause=no",
+                         }));
+}
+
+// The outputs the first playing load chose are set for the later ones,
+// once: no load probes the audio outputs and decoders again.
+TEST_F(MediaEngineTest, LoadsKeepTheFirstAudioOutputAndDecoderChosen) {
+  StartReady();
+  engine_.LoadUrl(u"http://127.0.0.1/1.ts");  // nothing chosen yet
+  fake_.properties["current-ao"] = "pulse";
+  fake_.properties["hwdec-current"] = "vaapi";
+  engine_.LoadUrl(u"http://127.0.0.1/2.ts");
+  fake_.properties["current-ao"] = "alsa";
+  engine_.LoadUrl(u"http://127.0.0.1/3.ts");
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{
+                             "command [loadfile] [http://127.0.0.1/1.ts] [replace]", "property pause=no",
+                             "property ao=pulse", "property hwdec=vaapi",
+                             "command [loadfile] [http://127.0.0.1/2.ts] [replace]", "property pause=no",
+                             "command [loadfile] [http://127.0.0.1/3.ts] [replace]", "property pause=no",
                          }));
 }
 
