@@ -435,11 +435,27 @@ namespace {
 // failure object) is no answer either: taking it as an empty list would
 // wipe a good catalog because of a passing server fault. Text around the
 // list (PHP notices, HTML comments) is ignored.
-std::optional<std::string_view> WholeList(const HttpClient::HttpReply& reply) {
-  if (!reply.whole()) return std::nullopt;
-  const JsonScan::ObjectList list = JsonScan::FindObjectList(reply.body);
-  if (list.state != JsonScan::ObjectList::State::Whole) return std::nullopt;
-  return list.items;
+//
+// The list is parsed as it downloads, so that the items are ready about when
+// its last byte arrives and the answer is never held whole: only the object
+// still open between two pieces is kept, and the reply keeps the answer's
+// head for explaining a failure. Items of a list that was not whole are
+// dropped at the end.
+constexpr size_t kAnswerHead = 64 * 1024;
+
+struct StreamedList {
+  HttpClient::HttpReply reply;  // its body: the answer's head only
+  bool whole = false;
+};
+
+StreamedList FetchList(const XtreamAccount& account, const ApiRequest& request, ListBuilder& builder) {
+  JsonScan::ListReader reader(JsonScan::ListReader::Start::List, builder.Keys(), &ListBuilder::OnObject, &builder);
+  StreamedList list;
+  list.reply = HttpClient::FetchGetInto(RequestUrl(account, request, {}), request.timeoutMs, request.cap,
+                                        [&reader](std::string_view bytes) { reader.Feed(bytes); }, kAnswerHead);
+  list.whole = reader.Finish() == JsonScan::ObjectList::State::Whole && list.reply.whole();
+  if (!list.whole) builder.Drop();
+  return list;
 }
 
 // The categories answer: a failed request or an answer that holds no list
@@ -459,29 +475,29 @@ std::optional<std::vector<Category>> ServerCategories(const HttpClient::HttpRepl
 bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Catalog& catalog,
               ProviderAnswer* answer) {
   if (!account.IsXtream) return false;
-  const auto report = [answer](const HttpClient::HttpReply& reply) {
+  const auto report = [answer](const HttpClient::HttpReply& reply, bool catalogCame) {
     if (!answer) return;
     *answer = DescribeAnswer(reply);
-    answer->catalog = WholeList(reply).has_value();
+    answer->catalog = catalogCame;
   };
   // The categories are parsed before the (much larger) list is fetched so
-  // that only one answer is held at a time.
+  // that only one answer is in hand at a time.
   std::optional<std::vector<Category>> categories;
   {
     const HttpClient::HttpReply reply = FetchWhole(account, kLiveCategories);
     categories = ServerCategories(reply);
     if (!categories) {
-      report(reply);
+      const JsonScan::ObjectList list = JsonScan::FindObjectList(reply.body);
+      report(reply, reply.whole() && list.state == JsonScan::ObjectList::State::Whole);
       return false;
     }
   }
-  const HttpClient::HttpReply streams = FetchWhole(account, kLiveStreams);
-  report(streams);
-  const std::optional<std::string_view> list = WholeList(streams);
-  if (!list) return false;
-  auto channels = std::make_shared<const ItemList>(ParseLiveStreams(*list, account, liveFormat));
+  ListBuilder builder(account, ListOf::Live, liveFormat);
+  const StreamedList streams = FetchList(account, kLiveStreams, builder);
+  report(streams.reply, streams.whole);
+  if (!streams.whole) return false;
   catalog.LiveCategories = DownloadLiveCategories(std::move(*categories));
-  catalog.LiveChannels = std::move(channels);
+  catalog.LiveChannels = std::make_shared<const ItemList>(builder.Finish());
   return !catalog.LiveChannels->empty();
 }
 
@@ -491,12 +507,10 @@ bool LoadVodOrSeries(const XtreamAccount& account, VodKind kind, Catalog& catalo
   std::optional<std::vector<Category>> categories =
       ServerCategories(FetchWhole(account, movies ? kVodCategories : kSeriesCategories));
   if (!categories) return false;
-  const HttpClient::HttpReply answer = FetchWhole(account, movies ? kVodStreams : kSeriesList);
-  const std::optional<std::string_view> list = WholeList(answer);
-  if (!list) return false;
-  auto items = std::make_shared<const ItemList>(ParseVodOrSeries(*list, account, kind));
+  ListBuilder builder(account, movies ? ListOf::Movies : ListOf::Series, {});
+  if (!FetchList(account, movies ? kVodStreams : kSeriesList, builder).whole) return false;
   CategoriesOf(catalog, kind) = DownloadVodCategories(std::move(*categories));
-  ItemsOf(catalog, kind) = std::move(items);
+  ItemsOf(catalog, kind) = std::make_shared<const ItemList>(builder.Finish());
   return !ItemsOf(catalog, kind)->empty();
 }
 

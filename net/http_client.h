@@ -23,6 +23,7 @@
 // Must not be called on the main thread: it blocks for up to the deadline.
 // Safe to call from any number of threads at once.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,18 @@ struct HttpReply {
 HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
                 std::string_view body, uint32_t timeoutMs, uint64_t cap);
 HttpReply FetchGet(std::u16string_view url, uint32_t timeoutMs, uint64_t cap);
+
+// Receives a body piece by piece, in order, as it arrives.
+using BodySink = std::function<void(std::string_view bytes)>;
+
+// FetchGet for answers too large to hold: each piece of the body goes to
+// `sink` (on the calling thread) as it arrives, at most `cap` bytes in all,
+// and the reply's body keeps only the first `keepHead` bytes, for telling
+// what the answer was. How the body ended, the status and the rest are told
+// as by Fetch; bytes that reached the sink before a failure stay delivered,
+// so a sink must wait for the end before it trusts them.
+HttpReply FetchGetInto(std::u16string_view url, uint32_t timeoutMs, uint64_t cap, const BodySink& sink,
+                       size_t keepHead);
 
 // `headers` holds zero or more lines, each ending in CR LF.
 HttpResult Request(std::u16string_view method, std::u16string_view url, std::u16string_view headers,

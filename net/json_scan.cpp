@@ -452,6 +452,10 @@ void ListReader::Feed(std::string_view bytes) {
   }
   pos_ -= keep;
   if (objectStart_ != npos) objectStart_ -= keep;
+  // An opening followed so far only by white space: the spaces change
+  // nothing, so they are dropped rather than scanned again with each piece.
+  if (phase_ == Phase::SeekList && pos_ == 0 && carry_.size() > 1 && SkipSpace(carry_, 1) >= carry_.size())
+    carry_.resize(1);
 }
 
 ObjectList::State ListReader::Finish() {

@@ -54,6 +54,11 @@ struct Transfer {
   std::string body;
   uint64_t cap = 0;
   bool capReached = false;
+  // With a sink, the body goes there and `body` keeps its first keepHead
+  // bytes only.
+  const HttpClient::BodySink* sink = nullptr;
+  size_t keepHead = 0;
+  uint64_t received = 0;
   // Once a request has gone over https, no later hop may fall back to http.
   bool sawHttps = false;
 };
@@ -65,6 +70,17 @@ size_t OnBodyBytes(char* data, size_t size, size_t count, void* user) {
   auto& transfer = *static_cast<Transfer*>(user);
   const size_t bytes = size * count;
   if (bytes == 0) return 0;
+  if (transfer.sink) {
+    const size_t taken = size_t(std::min<uint64_t>(bytes, transfer.cap - transfer.received));
+    const std::string_view piece(data, taken);
+    if (transfer.body.size() < transfer.keepHead)
+      transfer.body.append(piece.substr(0, transfer.keepHead - transfer.body.size()));
+    transfer.received += taken;
+    if (taken > 0) (*transfer.sink)(piece);
+    if (taken == bytes) return bytes;
+    transfer.capReached = true;
+    return CURL_WRITEFUNC_ERROR;
+  }
   if (transfer.body.empty()) {
     curl_off_t announced = -1;
     curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
@@ -278,8 +294,10 @@ uint64_t RequestDeadlineMs(uint32_t timeoutMs, uint64_t cap) {
   return std::max<uint64_t>(deadline, 1000);
 }
 
-HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
-                std::string_view body, uint32_t timeoutMs, uint64_t cap) {
+namespace {
+
+HttpReply FetchTo(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
+                  std::string_view body, uint32_t timeoutMs, uint64_t cap, const BodySink* sink, size_t keepHead) {
   HttpReply reply;
   const std::string url8 = WideToUtf8(url);
   const std::optional<UrlParts> parts = SplitUrl(url8);
@@ -296,6 +314,8 @@ HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16str
   Transfer transfer;
   transfer.easy = easy.get();
   transfer.cap = cap;
+  transfer.sink = sink;
+  transfer.keepHead = keepHead;
   transfer.sawHttps = parts->secure;
   const std::string trustedPem = ExtraTrustedPem();
 
@@ -324,6 +344,18 @@ HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16str
   if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0)
     reply.retryAfterSeconds = int64_t(retryAfter);
   return reply;
+}
+
+}  // namespace
+
+HttpReply Fetch(std::u16string_view method, std::u16string_view url, std::u16string_view headers,
+                std::string_view body, uint32_t timeoutMs, uint64_t cap) {
+  return FetchTo(method, url, headers, body, timeoutMs, cap, nullptr, 0);
+}
+
+HttpReply FetchGetInto(std::u16string_view url, uint32_t timeoutMs, uint64_t cap, const BodySink& sink,
+                       size_t keepHead) {
+  return FetchTo(u"GET", url, u"", {}, timeoutMs, cap, &sink, keepHead);
 }
 
 HttpReply FetchGet(std::u16string_view url, uint32_t timeoutMs, uint64_t cap) {

@@ -293,6 +293,47 @@ TEST_F(XtreamClientTest, ListsWithPhpTextAroundThemOrKeyedByIndexLoad) {
   EXPECT_TRUE(cut.LiveChannels->empty());
 }
 
+TEST_F(XtreamClientTest, ListsArrivingInSmallPiecesLoadAsTheWholeTextParses) {
+  // Pieces of 61 bytes split records everywhere, around a PHP notice and in
+  // lists keyed by index.
+  provider_->SetPhpQuirks(true);
+  for (const char* action : {"get_live_streams", "get_vod_streams", "get_series"}) provider_->SetPieces(action, 61);
+  Catalog catalog;
+  ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
+  ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
+  provider_->SetPhpQuirks(false);
+  ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_));
+  ExpectSameItems(*catalog.Movies, ExpectedItems(generated().movies, ItemKind::Vod, account_));
+  ExpectSameItems(*catalog.Series, ExpectedItems(generated().series, ItemKind::Series, account_));
+
+  // One byte a piece: a split inside every string, escape, UTF-8 sequence
+  // and key.
+  const std::string list =
+      R"([{"stream_id":"1","name":"Kids {HD","stream_icon":"http:\/\/l.example\/a.png","category_id":"3"},)"
+      R"({"num":2,"name":"Caf\u00e9 \"N\" \ud83d\udcfa M)" "\xC3\xBC" R"(nchen ]}","stream_id":2,"epg_channel_id":null,)"
+      R"("tv_archive":"1","container_extension":"m3u8"}])";
+  provider_->SetOverride("get_live_streams", "<b>Notice</b>: Undefined index {x} in [y]\n" + list);
+  provider_->SetPieces("get_live_streams", 1);
+  Catalog small;
+  ProviderAnswer answer;
+  ASSERT_TRUE(LoadLive(account_, u"ts", small, &answer));
+  EXPECT_TRUE(answer.catalog);
+  ExpectSameItems(*small.LiveChannels, ParseLiveStreams(list, account_, u"ts"));
+  ASSERT_EQ(small.LiveChannels->size(), 2u);
+  EXPECT_EQ((*small.LiveChannels)[1].name(), u"Caf\u00e9 \"N\" \U0001F4FA M\u00fcnchen ]}");
+
+  // A transfer cut while arriving in pieces changes nothing.
+  const SharedItems before = catalog.LiveChannels;
+  provider_->ClearFaults();
+  provider_->SetPieces("get_live_streams", 61);
+  provider_->SetCut("get_live_streams", generated().liveStreams.size() - 3, XtreamFixture::CutStyle::Chunked);
+  EXPECT_FALSE(LoadLive(account_, u"ts", catalog, &answer));
+  EXPECT_FALSE(answer.catalog);
+  EXPECT_EQ(ProblemOf(answer), ProviderProblem::NoAnswer);
+  EXPECT_EQ(catalog.LiveChannels, before);
+}
+
 TEST_F(XtreamClientTest, AListOverTheOldCapLoadsWhole) {
   // 49 MiB of white space before the records: the old 48 MiB cap kept none
   // of them (and took the cut list for a complete one).
