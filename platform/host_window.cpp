@@ -18,6 +18,7 @@
 #include "platform/gl_compositor.h"
 #include "platform/key_map.h"
 #include "platform/loop_mailbox.h"
+#include "platform/process.h"
 #include "platform/timer_queue.h"
 
 // ---- 1. The mailbox shared with other threads -------------------------------
@@ -55,6 +56,7 @@ struct HostWindow::Impl {
   bool sdlStarted = false;
   std::unique_ptr<GlCompositor> compositor;
   std::string lastError;
+  HostWindow::StartupMarks startup;
 
   TimerQueue timers;
   bool quit = false;
@@ -139,6 +141,7 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
     lastError = std::string("SDL_CreateWindow: ") + SDL_GetError();
     return false;
   }
+  startup.windowMs = MsSinceProcessStart();
   context = SDL_GL_CreateContext(window);
   if (!context) {
     lastError = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
@@ -154,6 +157,7 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
     lastError = "OpenGL framebuffer objects are not available";
     return false;
   }
+  startup.glMs = MsSinceProcessStart();
   return true;
 }
 
@@ -181,6 +185,7 @@ void HostWindow::Impl::Destroy() {
 }
 
 std::string HostWindow::LastError() const { return impl_->lastError; }
+HostWindow::StartupMarks HostWindow::Startup() const { return impl_->startup; }
 
 // ---- 3. The loop ------------------------------------------------------------
 
