@@ -70,12 +70,15 @@ int Application::Run() {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
   }
+  window_.SetTimer(kTickTimer, kTickMs, true);
+  StartBoot(state_, mailbox_);
+  // The log starts with the boot (it follows the data folder), so the
+  // timeline so far is written now.
   const HostWindow::StartupMarks marks = window_.Startup();
   WriteLogF(64, "startup fonts ms=%lld", static_cast<long long>(fontsReadyMs_));
   WriteLogF(64, "startup window ms=%lld", static_cast<long long>(marks.windowMs));
   WriteLogF(64, "startup gl ms=%lld", static_cast<long long>(marks.glMs));
-  window_.SetTimer(kTickTimer, kTickMs, true);
-  StartBoot(state_, mailbox_);
+  WriteLogF(64, "startup boot ms=%lld", static_cast<long long>(MsSinceProcessStart()));
   window_.RequestPaint();
   return window_.Run();
 }
