@@ -172,14 +172,14 @@ void KeepShownWhereMissing(const Catalog& shown, Catalog& cached) {
 // The boot's first step: reads the cache into `input.catalog` and hands it
 // to the main thread with its live orders, then prepares the search indices
 // while the lists are painted. Until a hit is delivered the screens that
-// need the lists say "Loading live…"; a hit frees the catalog flag for the
-// lazy loads, as the lists are then usable. True on a hit.
+// need the lists say "Loading live…"; a hit then frees the catalog flag for
+// the lazy loads, as the lists are usable. True on a hit.
 bool ReadCacheForBoot(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput& input, bool keepShown) {
   Catalog cached;
   const bool cacheHit = ReadCache(input.playlistUrl, cached);
   if (keepShown) KeepShownWhereMissing(input.catalog, cached);
-  input.catalog = cached;
-  CatalogCacheRead read{std::move(cached), cacheHit, nullptr};
+  CatalogCacheRead read{cached, cacheHit, nullptr, std::move(input.catalog)};
+  input.catalog = std::move(cached);
   if (!cacheHit) {
     WriteLog("catalog cache miss");
     mailbox.Deliver(std::move(read));
@@ -188,8 +188,8 @@ bool ReadCacheForBoot(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput& inp
   WriteLogF(128, "catalog cache live=%d vod=%d series=%d", static_cast<int>(CountOf(input.catalog.LiveChannels)),
             static_cast<int>(CountOf(input.catalog.Movies)), static_cast<int>(CountOf(input.catalog.Series)));
   read.liveOrders = PrepareLiveOrders(input.catalog.LiveChannels);
-  flags.CatalogBusy = false;
   mailbox.Deliver(std::move(read));
+  flags.CatalogBusy = false;
   SearchIndexPrepared prepared;
   BuildSearchIndex(prepared.index.live, input.catalog.LiveChannels);
   BuildSearchIndex(prepared.index.movies, input.catalog.Movies);

@@ -65,14 +65,38 @@ struct Applier {
   // The lists come from the cache: shown as a warm start shows them, on the
   // channel it starts on. A miss leaves "Loading live…" to the download.
   void operator()(CatalogCacheRead& r) {
-    state.catalog = std::move(r.catalog);
+    Catalog& target = state.catalog;
+    const bool live = target.LiveChannels == r.replaced.LiveChannels;
+    if (live) {
+      target.LiveChannels = std::move(r.catalog.LiveChannels);
+      target.LiveCategories = std::move(r.catalog.LiveCategories);
+    }
+    const bool movies = target.Movies == r.replaced.Movies;
+    const bool series = target.Series == r.replaced.Series;
+    if (movies) {
+      target.Movies = std::move(r.catalog.Movies);
+      target.MovieCategories = std::move(r.catalog.MovieCategories);
+    }
+    if (series) {
+      target.Series = std::move(r.catalog.Series);
+      target.SeriesCategories = std::move(r.catalog.SeriesCategories);
+    }
     if (!r.hit) return;
-    state.nav.live.orders = r.liveOrders;
-    RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
-    state.nav.ChannelIndex =
-        DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
+    // A grid opened while the cache was read asked for its kind; the cache
+    // gave it.
+    if (target.Movies && !target.Movies->empty()) state.flags.MoviesWanted = false;
+    if (target.Series && !target.Series->empty()) state.flags.SeriesWanted = false;
     state.StatusText.clear();
-    app.RestartIdlePreview();
+    if (live) {
+      state.nav.live.orders = r.liveOrders;
+      RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+      state.nav.ChannelIndex =
+          DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
+      app.RestartIdlePreview();
+    }
+    const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
+    if ((shown == VodKind::Series && series) || (shown == VodKind::Movies && movies))
+      RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
     StartLazyLoads(state, mailbox);
     app.Repaint();
   }

@@ -41,10 +41,13 @@ struct CatalogLoaded {
 // The boot's read of the catalog cache: on a hit, every list it holds with
 // the live orders prepared on the job; on a miss, what stays shown (the
 // lists of the same account, else none) while the download runs.
+// A kind merges only while the list the boot started with is still shown: a
+// reload that delivered before the read arrived keeps its newer lists.
 struct CatalogCacheRead {
   Catalog catalog;
   bool hit = false;
   std::shared_ptr<const LiveOrders> liveOrders;
+  Catalog replaced;  // the lists shown when the boot started
 };
 
 // The panel answered a sign-in or a check.
