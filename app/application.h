@@ -75,6 +75,7 @@ class Application final : public HostEvents,
   void StartLazyLoads(uint64_t nowMs);
   // kIconTimer: a repaint only when an icon a list drew without has arrived.
   void RepaintForArrivedIcons();
+  void StartMediaEngine();
   // The toast and the modal go on the strip layer while the video fills
   // the window, so they lie above the strips.
   bool OverlaysOnStrips() const;
@@ -92,4 +93,5 @@ class Application final : public HostEvents,
   std::vector<TickStep> tickSteps_ = MakeTickSteps();
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
   bool firstFrameLogged_ = false;
+  int64_t fontsReadyMs_ = 0;  // the painter's fonts and caches exist (startup timeline)
 };

@@ -2,6 +2,8 @@
 
 #include "app/account_jobs.h"
 
+#include <mutex>
+
 #include "store/runtime_log.h"
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
@@ -37,6 +39,23 @@ CatalogJobInput SnapshotForJob(const AppState& state) {
 
 size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 
+// The cache files are read and written by jobs only, one at a time: a save
+// never runs beside another save or a cache read, whichever jobs overlap.
+std::mutex& CacheFilesLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+bool ReadCache(const std::u16string& playlistUrl, Catalog& out) {
+  const std::lock_guard<std::mutex> hold(CacheFilesLock());
+  return LoadCatalogCache(playlistUrl, out);
+}
+
+void WriteCache(const Catalog& catalog, const std::u16string& playlistUrl) {
+  const std::lock_guard<std::mutex> hold(CacheFilesLock());
+  SaveCatalogCache(catalog, playlistUrl);
+}
+
 // LoadLive into `update`, keeping how the provider answered (for an Xtream
 // account, the only kind that makes a request).
 // A failed live load names the provider's answer on a line of its own.
@@ -45,13 +64,21 @@ void LogFailedLiveAnswer(const CatalogLoaded& update, bool ok) {
 }
 
 // A new live list goes with its orders, sorted here so that the main
-// thread's first rebuild of it only filters.
+// thread's first rebuild of it only filters. The search indices of the new
+// lists follow in a result of their own, built while the main thread paints
+// the lists.
 void DeliverCatalog(JobMailbox& mailbox, CatalogLoaded update) {
   if (update.live) update.liveOrders = PrepareLiveOrders(update.catalog.LiveChannels);
-  if (update.live) BuildSearchIndex(update.searchIndex.live, update.catalog.LiveChannels);
-  if (update.movies) BuildSearchIndex(update.searchIndex.movies, update.catalog.Movies);
-  if (update.series) BuildSearchIndex(update.searchIndex.series, update.catalog.Series);
+  const SharedItems live = update.live ? update.catalog.LiveChannels : nullptr;
+  const SharedItems movies = update.movies ? update.catalog.Movies : nullptr;
+  const SharedItems series = update.series ? update.catalog.Series : nullptr;
   mailbox.Deliver(std::move(update));
+  if (!live && !movies && !series) return;
+  SearchIndexPrepared prepared;
+  if (live) BuildSearchIndex(prepared.index.live, live);
+  if (movies) BuildSearchIndex(prepared.index.movies, movies);
+  if (series) BuildSearchIndex(prepared.index.series, series);
+  mailbox.Deliver(std::move(prepared));
 }
 
 // The one rule of every catalog job: a kind is delivered and saved only
@@ -89,7 +116,7 @@ bool LoadVodKind(CatalogLoaded& update, const CatalogJobInput& input, VodKind ki
 void SaveDelivered(const CatalogLoaded& update, const CatalogJobInput& input) {
   if (!update.Changed()) return;
   if (input.playlistUrl != input.shownUrl) {
-    SaveCatalogCache(update.catalog, input.playlistUrl);
+    WriteCache(update.catalog, input.playlistUrl);
     return;
   }
   Catalog delivered;
@@ -105,18 +132,19 @@ void SaveDelivered(const CatalogLoaded& update, const CatalogJobInput& input) {
     delivered.SeriesCategories = update.catalog.SeriesCategories;
     delivered.Series = update.catalog.Series;
   }
-  SaveCatalogCache(delivered, input.playlistUrl);
+  WriteCache(delivered, input.playlistUrl);
 }
 
-// Loads live, then movies and series, for `input.account`. The cache is
-// saved after each step so a crash keeps what was fetched. Another account
-// whose channels fail is not asked for the rest: nothing of it is shown.
+// Loads live, then movies and series, for `input.account`, and saves what
+// loaded once, after every kind: a write of a large catalog costs about as
+// much as its download. Another account whose channels fail is not asked for
+// the rest: nothing of it is shown.
 void LoadEverything(CatalogLoaded& update, const CatalogJobInput& input) {
   LogFailedLiveAnswer(update, LoadLiveKind(update, input));
-  SaveDelivered(update, input);
-  if (!update.live && !LoadsShownAccount(input)) return;
-  LoadVodKind(update, input, VodKind::Movies);
-  LoadVodKind(update, input, VodKind::Series);
+  if (update.live || LoadsShownAccount(input)) {
+    LoadVodKind(update, input, VodKind::Movies);
+    LoadVodKind(update, input, VodKind::Series);
+  }
   SaveDelivered(update, input);
 }
 
@@ -126,15 +154,53 @@ void ApplyPanelChoice(const PanelResult& panel, CatalogJobInput& input) {
   if (panel.account) input.account = *panel.account;
 }
 
-// Jobs get the shared atomic flags only, never the rest of the state.
-void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool cacheHit) {
-  if (cacheHit) {
-    SearchIndexPrepared prepared;
-    BuildSearchIndex(prepared.index.live, input.catalog.LiveChannels);
-    BuildSearchIndex(prepared.index.movies, input.catalog.Movies);
-    BuildSearchIndex(prepared.index.series, input.catalog.Series);
-    mailbox.Deliver(std::move(prepared));
+// "Update Now" boots again: a kind the cache cannot give (a cleared cache)
+// keeps the lists of the same account on screen until a download replaces
+// them.
+void KeepShownWhereMissing(const Catalog& shown, Catalog& cached) {
+  if (CountOf(cached.LiveChannels) == 0 && CountOf(shown.LiveChannels) > 0) {
+    cached.LiveCategories = shown.LiveCategories;
+    cached.LiveChannels = shown.LiveChannels;
   }
+  for (const VodKind kind : {VodKind::Movies, VodKind::Series}) {
+    if (CountOf(ItemsOf(cached, kind)) > 0 || CountOf(ItemsOf(shown, kind)) == 0) continue;
+    CategoriesOf(cached, kind) = CategoriesOf(shown, kind);
+    ItemsOf(cached, kind) = ItemsOf(shown, kind);
+  }
+}
+
+// The boot's first step: reads the cache into `input.catalog` and hands it
+// to the main thread with its live orders, then prepares the search indices
+// while the lists are painted. Until a hit is delivered the screens that
+// need the lists say "Loading live…"; a hit then frees the catalog flag for
+// the lazy loads, as the lists are usable. True on a hit.
+bool ReadCacheForBoot(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput& input, bool keepShown) {
+  Catalog cached;
+  const bool cacheHit = ReadCache(input.playlistUrl, cached);
+  if (keepShown) KeepShownWhereMissing(input.catalog, cached);
+  CatalogCacheRead read{cached, cacheHit, nullptr, std::move(input.catalog)};
+  input.catalog = std::move(cached);
+  if (!cacheHit) {
+    WriteLog("catalog cache miss");
+    mailbox.Deliver(std::move(read));
+    return false;
+  }
+  WriteLogF(128, "catalog cache live=%d vod=%d series=%d", static_cast<int>(CountOf(input.catalog.LiveChannels)),
+            static_cast<int>(CountOf(input.catalog.Movies)), static_cast<int>(CountOf(input.catalog.Series)));
+  read.liveOrders = PrepareLiveOrders(input.catalog.LiveChannels);
+  mailbox.Deliver(std::move(read));
+  flags.CatalogBusy = false;
+  SearchIndexPrepared prepared;
+  BuildSearchIndex(prepared.index.live, input.catalog.LiveChannels);
+  BuildSearchIndex(prepared.index.movies, input.catalog.Movies);
+  BuildSearchIndex(prepared.index.series, input.catalog.Series);
+  mailbox.Deliver(std::move(prepared));
+  return true;
+}
+
+// Jobs get the shared atomic flags only, never the rest of the state.
+void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, bool keepShown) {
+  const bool cacheHit = ReadCacheForBoot(mailbox, flags, input, keepShown);
   PanelClient client(input.panel, input.panelSettings);
   client.SignIn();
   const PanelResult panel = client.Result();
@@ -157,14 +223,13 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
     WriteLogF(128, "live load=%s cats=%d chans=%d", ok ? "ok" : "fail",
               static_cast<int>(update.catalog.LiveCategories.size()), static_cast<int>(CountOf(update.catalog.LiveChannels)));
     LogFailedLiveAnswer(update, ok);
-    SaveDelivered(update, input);
     if (ok || LoadsShownAccount(input)) {
       if (CountOf(update.catalog.Movies) == 0 && LoadVodKind(update, input, VodKind::Movies))
         WriteLog("vod prefetch ok");
       if (CountOf(update.catalog.Series) == 0 && LoadVodKind(update, input, VodKind::Series))
         WriteLog("series prefetch ok");
-      SaveDelivered(update, input);
     }
+    SaveDelivered(update, input);
   } else {
     WriteLog("skip live refresh (cache hot, panel list same)");
   }
@@ -216,21 +281,6 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
   });
 }
 
-// "Update Now" boots again: a kind the cache cannot give (a cleared cache)
-// keeps the lists of the same account on screen until a download replaces
-// them.
-void KeepShownWhereMissing(const Catalog& shown, Catalog& cached) {
-  if (CountOf(cached.LiveChannels) == 0 && CountOf(shown.LiveChannels) > 0) {
-    cached.LiveCategories = shown.LiveCategories;
-    cached.LiveChannels = shown.LiveChannels;
-  }
-  for (const VodKind kind : {VodKind::Movies, VodKind::Series}) {
-    if (CountOf(ItemsOf(cached, kind)) > 0 || CountOf(ItemsOf(shown, kind)) == 0) continue;
-    CategoriesOf(cached, kind) = CategoriesOf(shown, kind);
-    ItemsOf(cached, kind) = ItemsOf(shown, kind);
-  }
-}
-
 }  // namespace
 
 void StartBoot(AppState& state, JobMailbox& mailbox) {
@@ -243,27 +293,16 @@ void StartBoot(AppState& state, JobMailbox& mailbox) {
   state.account = DeriveXtreamSource(state.settings.PlaylistUrl);
   WriteLog(state.account.IsXtream ? "xtream=yes boot" : "xtream=no boot");
 
-  Catalog cached;
-  const bool cacheHit = LoadCatalogCache(state.settings.PlaylistUrl, cached);
-  if (state.account == shown) KeepShownWhereMissing(state.catalog, cached);
-  state.catalog = cached;
-  if (cacheHit) {
-    WriteLogF(128, "catalog cache live=%d vod=%d series=%d", static_cast<int>(CountOf(cached.LiveChannels)),
-              static_cast<int>(CountOf(cached.Movies)), static_cast<int>(CountOf(cached.Series)));
-    RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
-    state.nav.ChannelIndex =
-        DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
-    state.StatusText.clear();
-  } else {
-    WriteLog("catalog cache miss");
-    state.flags.CatalogBusy = true;
-    state.StatusText = Translate("loading_live");
-  }
+  // The cache is read on the boot job, so the first frame never waits for
+  // it; until it merges the lists say they are loading.
+  const bool keepShown = state.account == shown;
+  state.flags.CatalogBusy = true;
+  state.StatusText = Translate("loading_live");
 
   CatalogJobInput input = SnapshotForJob(state);
   JobFlags* flags = &state.flags;
-  StartJob([&mailbox, flags, input = std::move(input), cacheHit]() mutable {
-    RunBootJob(mailbox, *flags, std::move(input), cacheHit);
+  StartJob([&mailbox, flags, input = std::move(input), keepShown]() mutable {
+    RunBootJob(mailbox, *flags, std::move(input), keepShown);
   });
   StartAccountCheck(state, mailbox);
 }
@@ -302,13 +341,16 @@ bool ReloadPlaylistUrl(AppState& state, JobMailbox& mailbox, const std::u16strin
     }
     live.account = input.account;
     live.playlistUrl = url;
-    SaveDelivered(live, input);
     CatalogLoaded rest;
     rest.catalog = live.catalog;
     DeliverCatalog(mailbox, std::move(live));
     LoadVodKind(rest, input, VodKind::Movies);
     LoadVodKind(rest, input, VodKind::Series);
-    SaveDelivered(rest, input);
+    // The new playlist's cache is written once, with its channels and
+    // whatever else came.
+    CatalogLoaded saved = rest;
+    saved.live = true;
+    SaveDelivered(saved, input);
     flags->CatalogBusy = false;
     DeliverCatalog(mailbox, std::move(rest));
   });

@@ -6,6 +6,7 @@
 #include "app/catalog_jobs.h"
 #include "app/guide_jobs.h"
 #include "catalog/categories.h"
+#include "catalog/channel_choice.h"
 #include "panel/messages.h"
 #include "platform/clock.h"
 #include "store/runtime_log.h"
@@ -35,17 +36,14 @@ struct Applier {
       target.LiveChannels = r.catalog.LiveChannels;
       target.LiveCategories = r.catalog.LiveCategories;
       state.nav.live.orders = r.liveOrders;
-      state.searchIndex.live = std::move(r.searchIndex.live);
     }
     if (r.movies) {
       target.Movies = r.catalog.Movies;
       target.MovieCategories = r.catalog.MovieCategories;
-      state.searchIndex.movies = std::move(r.searchIndex.movies);
     }
     if (r.series) {
       target.Series = r.catalog.Series;
       target.SeriesCategories = r.catalog.SeriesCategories;
-      state.searchIndex.series = std::move(r.searchIndex.series);
     }
     state.StatusText.clear();
     state.nav.ReloadingNotice = false;
@@ -60,6 +58,45 @@ struct Applier {
     // Every live load asks the account again: its status may be why the
     // load failed, and a reload is when a renewed line shows.
     if (r.liveAnswer) StartAccountCheck(state, mailbox);
+    StartLazyLoads(state, mailbox);
+    app.Repaint();
+  }
+
+  // The lists come from the cache: shown as a warm start shows them, on the
+  // channel it starts on. A miss leaves "Loading live…" to the download.
+  void operator()(CatalogCacheRead& r) {
+    Catalog& target = state.catalog;
+    const bool live = target.LiveChannels == r.replaced.LiveChannels;
+    if (live) {
+      target.LiveChannels = std::move(r.catalog.LiveChannels);
+      target.LiveCategories = std::move(r.catalog.LiveCategories);
+    }
+    const bool movies = target.Movies == r.replaced.Movies;
+    const bool series = target.Series == r.replaced.Series;
+    if (movies) {
+      target.Movies = std::move(r.catalog.Movies);
+      target.MovieCategories = std::move(r.catalog.MovieCategories);
+    }
+    if (series) {
+      target.Series = std::move(r.catalog.Series);
+      target.SeriesCategories = std::move(r.catalog.SeriesCategories);
+    }
+    if (!r.hit) return;
+    // A grid opened while the cache was read asked for its kind; the cache
+    // gave it.
+    if (target.Movies && !target.Movies->empty()) state.flags.MoviesWanted = false;
+    if (target.Series && !target.Series->empty()) state.flags.SeriesWanted = false;
+    state.StatusText.clear();
+    if (live) {
+      state.nav.live.orders = r.liveOrders;
+      RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+      state.nav.ChannelIndex =
+          DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
+      app.RestartIdlePreview();
+    }
+    const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
+    if ((shown == VodKind::Series && series) || (shown == VodKind::Movies && movies))
+      RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
     StartLazyLoads(state, mailbox);
     app.Repaint();
   }

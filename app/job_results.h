@@ -31,12 +31,23 @@ struct CatalogLoaded {
   // current playlist when this merges.
   std::optional<std::u16string> playlistUrl;
   // For a new live list: its orders, prepared by the job (null when not).
+  // The search indices of the new lists follow (SearchIndexPrepared).
   std::shared_ptr<const LiveOrders> liveOrders;
-  // The search indices of the new lists, prepared by the job as well.
-  SearchIndexCache searchIndex;
   // For a live load of an Xtream account: how the provider answered it.
   std::optional<ProviderAnswer> liveAnswer;
   bool Changed() const { return live || movies || series; }
+};
+
+// The boot's read of the catalog cache: on a hit, every list it holds with
+// the live orders prepared on the job; on a miss, what stays shown (the
+// lists of the same account, else none) while the download runs.
+// A kind merges only while the list the boot started with is still shown: a
+// reload that delivered before the read arrived keeps its newer lists.
+struct CatalogCacheRead {
+  Catalog catalog;
+  bool hit = false;
+  std::shared_ptr<const LiveOrders> liveOrders;
+  Catalog replaced;  // the lists shown when the boot started
 };
 
 // The panel answered a sign-in or a check.
@@ -110,8 +121,9 @@ struct SpeedReportChanged {};
 // Channel icons finished downloading into the icon cache.
 struct IconsArrived {};
 
-// The search indices of the lists a warm start read from the cache, built
-// on the boot job: each is taken only while its list is still the one shown.
+// The search indices of the lists a load delivered or a warm start read from
+// the cache, built on the job after them: each is taken only while its list
+// is still the one shown.
 struct SearchIndexPrepared {
   SearchIndexCache index;
 };
@@ -127,7 +139,7 @@ struct AccountChecked {
   AccountCheck check;
 };
 
-using JobResult = std::variant<CatalogLoaded, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
+using JobResult = std::variant<CatalogLoaded, CatalogCacheRead, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
                                SeriesInfoLoaded,
                                GuideLoaded, GuideWake, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
                                SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared,

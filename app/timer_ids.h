@@ -7,4 +7,5 @@ enum TimerId : int {
   kHoverTimer = 4,      // the Player's hover check, every 50 ms while the video fills the window
   kIconTimer = 8,       // icon downloads have settled: repaint if a missed icon arrived
   kTrackWaitTimer = 9,  // wakes the wait between track-list tries
+  kEngineTimer = 10,    // the first frame is on screen: the media engine starts
 };

@@ -19,6 +19,7 @@
 #include "platform/gl_present.h"
 #include "platform/key_map.h"
 #include "platform/loop_mailbox.h"
+#include "platform/process.h"
 #include "platform/timer_queue.h"
 
 // ---- 1. The mailbox shared with other threads -------------------------------
@@ -57,6 +58,7 @@ struct HostWindow::Impl {
   std::unique_ptr<GlCompositor> compositor;
   GlPresenter presenter;
   std::string lastError;
+  HostWindow::StartupMarks startup;
 
   TimerQueue timers;
   bool quit = false;
@@ -142,6 +144,7 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
     lastError = std::string("SDL_CreateWindow: ") + SDL_GetError();
     return false;
   }
+  startup.windowMs = MsSinceProcessStart();
   context = SDL_GL_CreateContext(window);
   if (!context) {
     lastError = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
@@ -158,6 +161,7 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
     return false;
   }
   presenter.Init(window);
+  startup.glMs = MsSinceProcessStart();
   return true;
 }
 
@@ -185,6 +189,7 @@ void HostWindow::Impl::Destroy() {
 }
 
 std::string HostWindow::LastError() const { return impl_->lastError; }
+HostWindow::StartupMarks HostWindow::Startup() const { return impl_->startup; }
 
 // ---- 3. The loop ------------------------------------------------------------
 

@@ -96,6 +96,13 @@ class HostWindow {
   bool Create(const std::string& title, const std::string& iconPng, HostEvents* events);
   // Why Create failed (SDL's or GL's words), for the log.
   std::string LastError() const;
+  // The startup timeline of Create, in ms since exec: when the window
+  // existed and when its GL context and compositor were ready (0 before).
+  struct StartupMarks {
+    int64_t windowMs = 0;
+    int64_t glMs = 0;
+  };
+  StartupMarks Startup() const;
 
   // Runs the main loop until Quit; returns the exit code given to Quit.
   int Run();
