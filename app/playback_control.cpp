@@ -113,8 +113,8 @@ void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
   request.kind = episode ? PlayKind::Episode : PlayKind::Movie;
   request.item = item;
   request.url = episode ? EpisodeStreamUrl(state.account, episode->id, episode->containerExt)
-                : item.url().empty() ? MovieStreamUrl(state.account, item.id(), item.containerExt())
-                                     : std::u16string(item.url());
+                : item.hasUrl() ? item.url()
+                                : MovieStreamUrl(state.account, item.id(), item.containerExt());
   request.itemKey = episode ? episode->id : std::u16string(item.id());
   if (const auto offer = ResumeOffer(state.settings.ResumeMs, request.itemKey)) request.resumeSeconds = *offer / 1000.0;
   request.preferences = PreferencesFrom(state.settings);
@@ -270,14 +270,14 @@ std::u16string ExternalStreamUrl(const AppState& state) {
     const int index = state.nav.ChannelIndex;
     if (!ValidIndex(index, state.VisibleLive.size())) return {};
     const CatalogItem& channel = state.VisibleLive[size_t(index)];
-    if (!channel.url().empty()) return std::u16string(channel.url());
+    if (channel.hasUrl()) return channel.url();
     return LiveStreamUrl(state.account, channel.id(), state.settings.LiveFormat);
   }
   const PlaybackState& playback = state.Playing();
   if (playback.itemKey.empty()) return playback.currentChannelUrl.empty() ? playback.lastUrl : playback.currentChannelUrl;
   if (!playback.isEpisode) {
     const CatalogItem& movie = playback.currentItem;
-    if (!movie.url().empty()) return std::u16string(movie.url());
+    if (movie.hasUrl()) return movie.url();
     return MovieStreamUrl(state.account, playback.itemKey, movie.containerExt());
   }
   for (const Episode& episode : state.series.Episodes) {
