@@ -142,8 +142,8 @@ void BM_ParseLiveStreams_1M(benchmark::State& state) {
   const double before = ResidentMiB();
   size_t channels = 0;
   for (auto _ : state) {
-    ItemList items = ParseLiveStreams(json, kAccount, u"ts");
-    channels = items.size();
+    const SharedItems items = ParseLiveStreams(json, kAccount, u"ts");
+    channels = items->size();
     state.counters["rss_after_MiB"] = ResidentMiB();
   }
   state.counters["channels"] = double(channels);
@@ -160,10 +160,10 @@ void BM_ParseLive_Vistra(benchmark::State& state) {
   const std::string& json = ChannelAnswerOf(state.range(0));
   size_t channels = 0;
   for (auto _ : state) {
-    ItemList items = ParseLiveStreams(json, kAccount, u"ts");
-    channels = items.size();
+    SharedItems items = ParseLiveStreams(json, kAccount, u"ts");
+    channels = items->size();
     state.PauseTiming();
-    items = ItemList();  // freeing the list is not parsing
+    items.reset();  // freeing the list is not parsing
     state.ResumeTiming();
   }
   state.counters["channels"] = double(channels);
@@ -280,7 +280,7 @@ void BM_ParseLive_SimdjsonOndemand(benchmark::State& state) {
   SimdjsonLiveParser parser;
   // The last channel as ParseLiveStreams builds it: the records must agree.
   const std::string last = "[" + json.substr(json.rfind(",{") + 1);
-  const CatalogItem expected = ParseLiveStreams(last, kAccount, u"ts").at(0);
+  const CatalogItem expected = ParseLiveStreams(last, kAccount, u"ts")->at(0);
   size_t channels = 0;
   for (auto _ : state) {
     ItemList items = parser.Parse(padded, kAccount, u"ts");
@@ -321,7 +321,7 @@ void BM_LoadCatalogCache_1M(benchmark::State& state) {
   // the load without the answer and list that made the file.
   if (!std::filesystem::exists(CatalogDir() / "live.tsv") || !std::filesystem::exists(CatalogDir() / "meta.txt")) {
     Catalog catalog;
-    catalog.LiveChannels = std::make_shared<const ItemList>(ParseLiveStreams(MillionChannelAnswer(), kAccount, u"ts"));
+    catalog.LiveChannels = ParseLiveStreams(MillionChannelAnswer(), kAccount, u"ts");
     SaveCatalogCache(catalog, kPlaylist);
   }
   const double before = ResidentMiB();

@@ -38,18 +38,18 @@ double ListMiB(const ItemList& items) {
 void BM_LoadLive_Parse48MiB(benchmark::State& state) {
   const std::string& json = LargeLiveProvider()->catalog().liveStreams;
   const XtreamAccount account{u"http://provider.example:8080", u"subscriber", u"s3cret", true};
-  ItemList items;
+  SharedItems items;
   for (auto _ : state) {
     state.PauseTiming();
-    items = ItemList();  // freeing the previous list is not parsing
+    items.reset();  // freeing the previous list is not parsing
     state.ResumeTiming();
     items = ParseLiveStreams(json, account, u"ts");
-    benchmark::DoNotOptimize(items.data());
+    benchmark::DoNotOptimize(items->data());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(json.size()));
-  state.counters["channels"] = double(items.size());
+  state.counters["channels"] = double(items->size());
   state.counters["answer_MiB"] = double(json.size()) / kMiB;
-  state.counters["list_MiB"] = ListMiB(items);
+  state.counters["list_MiB"] = ListMiB(*items);
 }
 BENCHMARK(BM_LoadLive_Parse48MiB)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 

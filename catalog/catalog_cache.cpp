@@ -165,13 +165,13 @@ class LineFields {
 // What one stretch of a kind file holds.
 struct ParsedPart {
   std::vector<Category> categories;
-  ItemList items;
+  ItemListBuilder items;
 };
 
 // Reads the lines of `text` (whole lines; the magic line already gone).
 ParsedPart ParseLines(std::string_view text) {
   ParsedPart part;
-  part.items.reserve(size_t(std::count(text.begin(), text.end(), '\n')) + 1);
+  part.items.Reserve(size_t(std::count(text.begin(), text.end(), '\n')) + 1);
   LineFields fields;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -194,7 +194,7 @@ ParsedPart ParseLines(std::string_view text) {
       // id name kind categoryId epg ext icon num url archive added rating
       const auto t = fields.Wide<12>(kId, count);
       const CatalogItem::Fields f{t[0], t[1], t[3], t[4], t[5], t[6], t[7], t[8], t[10], t[11]};
-      part.items.emplace_back(kind, f, archive);
+      part.items.Add(kind, f, archive);
     }
   }
   return part;
@@ -260,8 +260,10 @@ void SaveCatalogCache(const Catalog& catalog, std::u16string_view playlistUrl) {
 }
 
 bool ParseCacheFile(const std::filesystem::path& path, std::vector<Category>& categories, SharedItems& items) {
-  const auto bytes = ReadWholeFile(path, kKindFileBound);
-  return bytes && ParseCacheText(*bytes, categories, items);
+  // Mapped rather than read: a list of a million channels is a file of a
+  // few hundred megabytes, read once and then dropped.
+  const auto file = MapWholeFile(path, kKindFileBound);
+  return file && ParseCacheText(file->bytes(), categories, items);
 }
 
 bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items) {
@@ -291,12 +293,9 @@ bool ParseCacheText(std::string_view text, std::vector<Category>& categories, Sh
 
   head.categories.insert(head.categories.end(), std::make_move_iterator(tail.categories.begin()),
                          std::make_move_iterator(tail.categories.end()));
-  if (!tail.items.empty()) {
-    head.items.reserve(head.items.size() + tail.items.size());
-    std::move(tail.items.begin(), tail.items.end(), std::back_inserter(head.items));
-  }
+  head.items.Append(std::move(tail.items));
   categories = std::move(head.categories);
-  items = std::make_shared<const ItemList>(std::move(head.items));
+  items = head.items.Finish();
   return !items->empty();
 }
 

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <mutex>
+#include <utility>
+
+#include "platform/large_memory.h"
 
 namespace {
 
@@ -77,18 +81,19 @@ ItemKind KindFromText(std::u16string_view text) {
 }
 
 CatalogItem::CatalogItem(ItemKind kind, const Fields& f, int32_t tvArchive) : tvArchive_(tvArchive), kind_(kind) {
-  urlForm_ = DerivedUrlForm(f.url, f.id);
-  const std::u16string_view storedUrl = urlForm_ != 0 ? std::u16string_view() : f.url;
-  Assign({f.id, f.name, f.categoryId, f.epgChannelId, f.containerExt, f.icon, f.num, storedUrl, f.added, f.rating});
+  const Parts parts = PartsOf(f);
+  Write(parts, new char16_t[RunUnits(parts)]);
 }
 
 CatalogItem::CatalogItem(const CatalogItem& other)
-    : tvArchive_(other.tvArchive_), kind_(other.kind_), flags_(other.flags_), urlForm_(other.urlForm_) {
+    : tvArchive_(other.tvArchive_),
+      kind_(other.kind_),
+      flags_(uint8_t(other.flags_ & ~kInListBlocks)),
+      urlForm_(other.urlForm_) {
   if (!other.text_) return;
-  const size_t head = (flags_ & kWideEnds) ? 2 * kFieldCount : kFieldCount;
-  const size_t total = head + ((flags_ & kWideEnds) ? other.WideEnd(kFieldCount - 1) : other.text_[kFieldCount - 1]);
-  text_ = std::make_unique_for_overwrite<char16_t[]>(total);
-  std::memcpy(text_.get(), other.text_.get(), total * sizeof(char16_t));
+  const size_t units = other.OwnRunUnits();
+  text_ = new char16_t[units];
+  std::memcpy(text_, other.text_, units * sizeof(char16_t));
 }
 
 CatalogItem& CatalogItem::operator=(const CatalogItem& other) {
@@ -96,14 +101,54 @@ CatalogItem& CatalogItem::operator=(const CatalogItem& other) {
   return *this;
 }
 
-void CatalogItem::Assign(const std::array<std::u16string_view, kFieldCount>& parts) {
+CatalogItem::CatalogItem(CatalogItem&& other) noexcept
+    : text_(std::exchange(other.text_, nullptr)),
+      tvArchive_(other.tvArchive_),
+      kind_(other.kind_),
+      flags_(std::exchange(other.flags_, 0)),
+      urlForm_(other.urlForm_) {}
+
+CatalogItem& CatalogItem::operator=(CatalogItem&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  text_ = std::exchange(other.text_, nullptr);
+  tvArchive_ = other.tvArchive_;
+  kind_ = other.kind_;
+  flags_ = std::exchange(other.flags_, 0);
+  urlForm_ = other.urlForm_;
+  return *this;
+}
+
+CatalogItem::~CatalogItem() { Release(); }
+
+void CatalogItem::Release() {
+  if (!(flags_ & kInListBlocks)) delete[] text_;
+  text_ = nullptr;
+}
+
+size_t CatalogItem::OwnRunUnits() const {
+  const bool wide = flags_ & kWideEnds;
+  return (wide ? 2 * kFieldCount + WideEnd(kFieldCount - 1) : kFieldCount + text_[kFieldCount - 1]);
+}
+
+CatalogItem::Parts CatalogItem::PartsOf(const Fields& f) {
+  urlForm_ = DerivedUrlForm(f.url, f.id);
+  const std::u16string_view storedUrl = urlForm_ != 0 ? std::u16string_view() : f.url;
+  return {f.id, f.name, f.categoryId, f.epgChannelId, f.containerExt, f.icon, f.num, storedUrl, f.added, f.rating};
+}
+
+size_t CatalogItem::RunUnits(const Parts& parts) {
+  size_t total = 0;
+  for (const auto& p : parts) total += p.size();
+  return (total > 0xFFFF ? 2 * kFieldCount : kFieldCount) + total;
+}
+
+void CatalogItem::Write(const Parts& parts, char16_t* out) {
   size_t total = 0;
   for (const auto& p : parts) total += p.size();
   const bool wide = total > 0xFFFF;
-  flags_ = wide ? kWideEnds : 0;
+  flags_ = uint8_t((flags_ & kInListBlocks) | (wide ? kWideEnds : 0));
   const size_t head = wide ? 2 * kFieldCount : kFieldCount;
-  text_ = std::make_unique_for_overwrite<char16_t[]>(head + total);
-  char16_t* out = text_.get();
   uint32_t end = 0;
   for (size_t i = 0; i < kFieldCount; ++i) {
     std::copy(parts[i].begin(), parts[i].end(), out + head + end);
@@ -115,6 +160,7 @@ void CatalogItem::Assign(const std::array<std::u16string_view, kFieldCount>& par
       out[i] = char16_t(end);
     }
   }
+  text_ = out;
 }
 
 CatalogItem::UrlPieces CatalogItem::urlPieces() const {
@@ -149,4 +195,118 @@ bool CatalogItem::operator==(const CatalogItem& o) const {
   const UrlPieces x = urlPieces();
   const UrlPieces y = o.urlPieces();
   return x.size() == y.size() && url() == o.url();
+}
+
+// ---------------------------------------------------------------- lists
+
+namespace {
+
+// Blocks grow from a size that suits the demo's dozen channels to one that
+// a million channels fill in a few hundred steps; from kLargeUnits on they
+// come from LargeBlock (huge pages).
+constexpr size_t kFirstBlockUnits = 8 * 1024;
+constexpr size_t kLargeUnits = 1024 * 1024;
+constexpr size_t kLastBlockUnits = 4 * 1024 * 1024;
+
+}  // namespace
+
+struct ItemListBuilder::Blocks {
+  std::vector<std::unique_ptr<char16_t[]>> heap;
+  std::vector<LargeBlock> large;
+  char16_t* next = nullptr;
+  size_t left = 0;  // units free at `next`
+  size_t nextBlockUnits = kFirstBlockUnits;
+
+  // Room for `units` units; null only when the system has no memory left.
+  char16_t* Take(size_t units) {
+    if (units > left) NewBlock(units);
+    if (units > left) return nullptr;
+    char16_t* out = next;
+    next += units;
+    left -= units;
+    return out;
+  }
+
+  void NewBlock(size_t units) {
+    const size_t size = std::max(units, nextBlockUnits);
+    nextBlockUnits = std::min(kLastBlockUnits, nextBlockUnits * 2);
+    if (size < kLargeUnits) {
+      heap.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
+      next = heap.back().get();
+      left = size;
+      return;
+    }
+    LargeBlock block(size * sizeof(char16_t));
+    if (!block.data()) return;
+    next = static_cast<char16_t*>(block.data());
+    left = block.size() / sizeof(char16_t);
+    large.push_back(std::move(block));
+  }
+
+  // Returns what the newest block has left unused: it will never be
+  // filled (the list is complete, or joins another).
+  void TrimLast() {
+    if (!large.empty() && next >= static_cast<char16_t*>(large.back().data()) &&
+        next <= static_cast<char16_t*>(large.back().data()) + large.back().size() / sizeof(char16_t)) {
+      const size_t used = size_t(next - static_cast<char16_t*>(large.back().data()));
+      large.back().KeepFirst(used * sizeof(char16_t));
+    }
+    next = nullptr;
+    left = 0;
+  }
+
+  void Adopt(Blocks&& other) {
+    TrimLast();
+    other.TrimLast();
+    for (auto& block : other.heap) heap.push_back(std::move(block));
+    for (auto& block : other.large) large.push_back(std::move(block));
+    other.heap.clear();
+    other.large.clear();
+    other.next = nullptr;
+    other.left = 0;
+  }
+};
+
+ItemListBuilder::ItemListBuilder() : blocks_(std::make_unique<Blocks>()) {}
+ItemListBuilder::~ItemListBuilder() = default;
+ItemListBuilder::ItemListBuilder(ItemListBuilder&&) noexcept = default;
+ItemListBuilder& ItemListBuilder::operator=(ItemListBuilder&&) noexcept = default;
+
+void ItemListBuilder::Add(ItemKind kind, const CatalogItem::Fields& fields, int32_t tvArchive) {
+  CatalogItem& item = items_.emplace_back();
+  item.kind_ = kind;
+  item.tvArchive_ = tvArchive;
+  const CatalogItem::Parts parts = item.PartsOf(fields);
+  const size_t units = CatalogItem::RunUnits(parts);
+  char16_t* run = blocks_->Take(units);
+  if (run) {
+    item.flags_ = CatalogItem::kInListBlocks;
+  } else {
+    run = new char16_t[units];
+  }
+  item.Write(parts, run);
+}
+
+void ItemListBuilder::Append(ItemListBuilder&& other) {
+  if (this == &other) return;
+  blocks_->Adopt(std::move(*other.blocks_));
+  items_.reserve(items_.size() + other.items_.size());
+  std::move(other.items_.begin(), other.items_.end(), std::back_inserter(items_));
+  other.items_.clear();
+}
+
+SharedItems ItemListBuilder::Finish() {
+  // The list and its blocks live and go together; the items go first.
+  struct ListWithBlocks {
+    std::unique_ptr<Blocks> blocks;
+    ItemList items;
+  };
+  blocks_->TrimLast();
+  // A badly over-estimated reservation is given back: moving the items
+  // moves 16 bytes each.
+  if (items_.capacity() > items_.size() + items_.size() / 2 + 64) items_.shrink_to_fit();
+  auto whole = std::make_shared<ListWithBlocks>(ListWithBlocks{std::move(blocks_), std::move(items_)});
+  blocks_ = std::make_unique<Blocks>();
+  items_ = ItemList();
+  return SharedItems(whole, &whole->items);
 }

@@ -3,8 +3,9 @@
 // the categories, and the catalog that holds them.
 //
 // A catalog of a million channels must stay small and load fast, so an item
-// is 16 bytes and one allocation holding its field lengths and texts, and
-// hands out views. A stream URL of the usual form "<prefix>/<id>.<ext>" is
+// is 16 bytes and one run of text holding its field lengths and texts, and
+// hands out views. The run is a heap block of its own, or a part of the
+// large blocks of the list it was built in (ItemListBuilder). A stream URL of the usual form "<prefix>/<id>.<ext>" is
 // not stored: the item keeps a reference to the shared prefix and suffix
 // (see url()). Items are immutable once built; a download builds new items
 // and a new list.
@@ -37,10 +38,13 @@ class CatalogItem {
 
   CatalogItem() = default;
   CatalogItem(ItemKind kind, const Fields& fields, int32_t tvArchive);
+  // A copy always has a heap block of its own, so it outlives the list of
+  // the item it was copied from.
   CatalogItem(const CatalogItem& other);
   CatalogItem& operator=(const CatalogItem& other);
-  CatalogItem(CatalogItem&&) noexcept = default;
-  CatalogItem& operator=(CatalogItem&&) noexcept = default;
+  CatalogItem(CatalogItem&& other) noexcept;
+  CatalogItem& operator=(CatalogItem&& other) noexcept;
+  ~CatalogItem();
 
   std::u16string_view id() const { return Field(0); }
   std::u16string_view name() const { return Field(1); }
@@ -66,14 +70,18 @@ class CatalogItem {
   bool operator==(const CatalogItem& other) const;
 
  private:
+  friend class ItemListBuilder;
   static constexpr size_t kFieldCount = 10;
-  // The allocation starts with the ten field ends: one char16_t each, or
-  // two (a uint32_t) each when the texts exceed 65,535 units (kWideEnds).
+  using Parts = std::array<std::u16string_view, kFieldCount>;
+  // The text run starts with the ten field ends: one char16_t each, or two
+  // (a uint32_t) each when the texts exceed 65,535 units (kWideEnds).
   static constexpr uint8_t kWideEnds = 1;
+  // The run lies in a list's blocks, which free it; else it is this item's.
+  static constexpr uint8_t kInListBlocks = 2;
 
   std::u16string_view Field(size_t index) const {
     if (!text_) return {};
-    const char16_t* head = text_.get();
+    const char16_t* head = text_;
     if (!(flags_ & kWideEnds)) {
       const uint32_t begin = index == 0 ? 0 : head[index - 1];
       return std::u16string_view(head + kFieldCount + begin, head[index] - begin);
@@ -84,9 +92,16 @@ class CatalogItem {
   uint32_t WideEnd(size_t index) const {
     return uint32_t(text_[2 * index]) | (uint32_t(text_[2 * index + 1]) << 16);
   }
-  void Assign(const std::array<std::u16string_view, kFieldCount>& parts);
+  // The parts of an item built from `fields` (a derived URL left out, its
+  // form set in urlForm_), and the length of the run that holds them.
+  Parts PartsOf(const Fields& fields);
+  static size_t RunUnits(const Parts& parts);
+  // Writes the run into `out` (RunUnits long) and takes it as the text.
+  void Write(const Parts& parts, char16_t* out);
+  size_t OwnRunUnits() const;
+  void Release();
 
-  std::unique_ptr<char16_t[]> text_;
+  char16_t* text_ = nullptr;
   int32_t tvArchive_ = 0;
   ItemKind kind_ = ItemKind::Live;
   uint8_t flags_ = 0;
@@ -102,6 +117,33 @@ struct Category {
 
 using ItemList = std::vector<CatalogItem>;
 using SharedItems = std::shared_ptr<const ItemList>;
+
+// Builds a list whose items keep their texts in a few large blocks that the
+// list owns, instead of a heap block per item: a million channels then take
+// a few hundred allocations and fill memory at the speed of copying. The
+// items are valid as long as the list is (a SharedItems keeps it alive);
+// an item copied out of it gets a heap block of its own.
+class ItemListBuilder {
+ public:
+  ItemListBuilder();
+  ~ItemListBuilder();
+  ItemListBuilder(ItemListBuilder&&) noexcept;
+  ItemListBuilder& operator=(ItemListBuilder&&) noexcept;
+
+  void Reserve(size_t items) { items_.reserve(items); }
+  void Add(ItemKind kind, const CatalogItem::Fields& fields, int32_t tvArchive);
+  // Moves the items of `other` after these, their texts with them.
+  void Append(ItemListBuilder&& other);
+  size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+  // The list; the builder is empty afterwards.
+  SharedItems Finish();
+
+ private:
+  struct Blocks;
+  std::unique_ptr<Blocks> blocks_;
+  ItemList items_;
+};
 
 // The whole catalog. Item lists are shared and immutable: a download builds
 // a new list privately and the main thread swaps it in, so a list that a

@@ -179,7 +179,7 @@ class ListBuilder {
 
   // Room for the items of an answer of `bytes` bytes: live objects run at
   // about 300 bytes, movie and series objects are larger.
-  void Reserve(uint64_t bytes) { items_.reserve(size_t(bytes / 256 + 1)); }
+  void Reserve(uint64_t bytes) { items_.Reserve(size_t(bytes / 256 + 1)); }
 
   static void OnObject(void* self, std::span<const RawValue> values) {
     auto* builder = static_cast<ListBuilder*>(self);
@@ -190,14 +190,8 @@ class ListBuilder {
     }
   }
 
-  // The items, with a badly over-estimated reservation given back (a
-  // catalog lives long; moving every item to save a few slots is not worth
-  // it).
-  ItemList Finish() {
-    if (items_.capacity() > items_.size() + items_.size() / 2 + 64) items_.shrink_to_fit();
-    return std::move(items_);
-  }
-  void Drop() { items_ = ItemList(); }
+  SharedItems Finish() { return items_.Finish(); }
+  void Drop() { items_ = ItemListBuilder(); }
 
  private:
   void AddLive(std::span<const RawValue> v) {
@@ -223,7 +217,7 @@ class ListBuilder {
     f.num = texts_.View(num);
     f.url = texts_.View(url);
     f.added = texts_.View(added);
-    items_.emplace_back(ItemKind::Live, f, DecimalValue(texts_.Bytes(v[kLiveArchive])));
+    items_.Add(ItemKind::Live, f, DecimalValue(texts_.Bytes(v[kLiveArchive])));
   }
 
   void AddVodOrSeries(std::span<const RawValue> v) {
@@ -249,7 +243,7 @@ class ListBuilder {
     f.url = texts_.View(url);
     f.added = texts_.View(added);
     f.rating = texts_.View(rating);
-    items_.emplace_back(movies ? ItemKind::Vod : ItemKind::Series, f, 0);
+    items_.Add(movies ? ItemKind::Vod : ItemKind::Series, f, 0);
   }
 
   ListOf of_;
@@ -257,7 +251,7 @@ class ListBuilder {
   std::u16string_view urlExt_;
   std::u16string urlPrefix_;
   ItemTexts texts_;
-  ItemList items_;
+  ItemListBuilder items_;
 };
 
 // The objects of a text that is the list's items (or the list with its
@@ -401,14 +395,14 @@ std::vector<Category> ParseServerCategories(std::string_view json) {
   return categories;
 }
 
-ItemList ParseLiveStreams(std::string_view json, const XtreamAccount& account, std::u16string_view liveFormat) {
+SharedItems ParseLiveStreams(std::string_view json, const XtreamAccount& account, std::u16string_view liveFormat) {
   ListBuilder builder(account, ListOf::Live, liveFormat);
   builder.Reserve(json.size());
   ReadObjects(json, builder);
   return builder.Finish();
 }
 
-ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, VodKind kind) {
+SharedItems ParseVodOrSeries(std::string_view json, const XtreamAccount& account, VodKind kind) {
   ListBuilder builder(account, kind == VodKind::Movies ? ListOf::Movies : ListOf::Series, {});
   builder.Reserve(json.size());
   ReadObjects(json, builder);
@@ -497,7 +491,7 @@ bool LoadLive(const XtreamAccount& account, std::u16string_view liveFormat, Cata
   report(streams.reply, streams.whole);
   if (!streams.whole) return false;
   catalog.LiveCategories = DownloadLiveCategories(std::move(*categories));
-  catalog.LiveChannels = std::make_shared<const ItemList>(builder.Finish());
+  catalog.LiveChannels = builder.Finish();
   return !catalog.LiveChannels->empty();
 }
 
@@ -510,7 +504,7 @@ bool LoadVodOrSeries(const XtreamAccount& account, VodKind kind, Catalog& catalo
   ListBuilder builder(account, movies ? ListOf::Movies : ListOf::Series, {});
   if (!FetchList(account, movies ? kVodStreams : kSeriesList, builder).whole) return false;
   CategoriesOf(catalog, kind) = DownloadVodCategories(std::move(*categories));
-  ItemsOf(catalog, kind) = std::make_shared<const ItemList>(builder.Finish());
+  ItemsOf(catalog, kind) = builder.Finish();
   return !ItemsOf(catalog, kind)->empty();
 }
 

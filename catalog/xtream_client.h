@@ -43,11 +43,11 @@ std::vector<Category> ParseServerCategories(std::string_view json);
 
 // Live channels in server order. containerExt falls back to `liveFormat`;
 // the url always uses `liveFormat` ("ts" when empty), whatever the container.
-ItemList ParseLiveStreams(std::string_view json, const XtreamAccount& account, std::u16string_view liveFormat);
+SharedItems ParseLiveStreams(std::string_view json, const XtreamAccount& account, std::u16string_view liveFormat);
 
 // Movies (stream_id, stream_icon, movie url) or series (series_id, cover, no
 // url), in server order; containerExt falls back to "mp4".
-ItemList ParseVodOrSeries(std::string_view json, const XtreamAccount& account, VodKind kind);
+SharedItems ParseVodOrSeries(std::string_view json, const XtreamAccount& account, VodKind kind);
 
 // Fills `info` from a get_series_info answer (cleared first): the plot, and
 // every episode object found at any depth below "episodes", in answer order.

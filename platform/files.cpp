@@ -1,10 +1,12 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace {
 
@@ -18,6 +20,10 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  void Reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
   // Closes now and tells whether the close (the last chance for a write
   // error to show) succeeded.
   bool Close() {
@@ -46,32 +52,41 @@ void SyncFolder(const std::filesystem::path& folder) {
   if (dir.get() >= 0) ::fsync(dir.get());
 }
 
+// Opens `path` for reading and checks that it is a regular file of at most
+// `maxBytes`, telling its size. The open does not block, so that a FIFO
+// standing there cannot hold it until some writer appears; a regular file
+// reads the same either way. On any status but Ok the file is closed.
+FileReadStatus OpenRegularFile(const std::filesystem::path& path, uint64_t maxBytes, Descriptor& file,
+                               uint64_t& size) {
+  file.Reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (file.get() < 0) return (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Failed;
+  struct stat info {};
+  FileReadStatus status = FileReadStatus::Ok;
+  if (::fstat(file.get(), &info) != 0) {
+    status = FileReadStatus::Failed;
+  } else if (!S_ISREG(info.st_mode)) {
+    status = FileReadStatus::NotRegular;
+  } else if (uint64_t(info.st_size) > maxBytes) {
+    status = FileReadStatus::TooLarge;
+  }
+  if (status != FileReadStatus::Ok) {
+    file.Reset(-1);
+    return status;
+  }
+  size = uint64_t(info.st_size);
+  return status;
+}
+
 }  // namespace
 
 FileContents ReadRegularFile(const std::filesystem::path& path, uint64_t maxBytes) {
   FileContents contents;
-  // Non-blocking, so that a FIFO standing there cannot hold the open until
-  // some writer appears; a regular file reads the same either way.
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.get() < 0) {
-    contents.status = (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing : FileReadStatus::Failed;
-    return contents;
-  }
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) {
-    contents.status = FileReadStatus::Failed;
-    return contents;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    contents.status = FileReadStatus::NotRegular;
-    return contents;
-  }
-  if (uint64_t(info.st_size) > maxBytes) {
-    contents.status = FileReadStatus::TooLarge;
-    return contents;
-  }
+  Descriptor file(-1);
+  uint64_t size = 0;
+  contents.status = OpenRegularFile(path, maxBytes, file, size);
+  if (contents.status != FileReadStatus::Ok) return contents;
   std::string bytes;
-  bytes.resize(size_t(info.st_size));
+  bytes.resize(size_t(size));
   size_t filled = 0;
   // The file may change while it is read: read to its end, but never past
   // the bound.
@@ -126,6 +141,44 @@ bool AppendToRegularFile(const std::filesystem::path& path, std::string_view byt
   struct stat info {};
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   return WriteAll(file.get(), bytes);
+}
+
+MappedFile::~MappedFile() { Release(); }
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : status_(other.status_), data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this == &other) return *this;
+  Release();
+  status_ = other.status_;
+  data_ = std::exchange(other.data_, nullptr);
+  size_ = std::exchange(other.size_, 0);
+  return *this;
+}
+
+void MappedFile::Release() {
+  if (data_) ::munmap(data_, size_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes) {
+  MappedFile mapped;
+  Descriptor file(-1);
+  uint64_t size = 0;
+  mapped.status_ = OpenRegularFile(path, maxBytes, file, size);
+  // An empty file maps to nothing: it is read as empty.
+  if (mapped.status_ != FileReadStatus::Ok || size == 0) return mapped;
+  void* data = ::mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.get(), 0);
+  if (data == MAP_FAILED) {
+    mapped.status_ = FileReadStatus::Failed;
+    return mapped;
+  }
+  ::madvise(data, size_t(size), MADV_SEQUENTIAL);
+  mapped.data_ = data;
+  mapped.size_ = size_t(size);
+  return mapped;
 }
 
 uint64_t CurrentProcessId() { return uint64_t(::getpid()); }

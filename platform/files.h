@@ -25,6 +25,38 @@ struct FileContents {
 // followed; what they lead to must be a regular file too.
 FileContents ReadRegularFile(const std::filesystem::path& path, uint64_t maxBytes);
 
+// A regular file mapped read-only into memory: for large files read once from
+// start to end, without a copy into the heap. The bytes stay valid while the
+// object lives. The program replaces its files by renaming a new file over
+// the old (ReplaceFileDurably), which leaves a mapped old file whole; a file
+// cut short in place by another program while mapped would fault, so only
+// the program's own files are read this way.
+class MappedFile {
+ public:
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(MappedFile&& other) noexcept;
+  MappedFile& operator=(MappedFile&& other) noexcept;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  FileReadStatus status() const { return status_; }
+  // The whole file when status() is Ok, else empty.
+  std::string_view bytes() const { return {static_cast<const char*>(data_), size_}; }
+
+ private:
+  friend MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes);
+  void Release();
+
+  FileReadStatus status_ = FileReadStatus::Missing;
+  void* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+// Maps a regular file of at most `maxBytes` bytes, with the checks of
+// ReadRegularFile. Its pages are read in at once, in one pass of the kernel.
+MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes);
+
 // Creates `temp` (which must not exist) with exactly the permission bits
 // `mode`, writes `bytes`, flushes it to the disk, renames it over `path` and
 // flushes the folder, so that after a crash `path` holds the old content or

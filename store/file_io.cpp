@@ -29,16 +29,33 @@ std::optional<uint64_t> TempFileProcess(std::string_view name) {
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, uint64_t maxBytes) {
-  FileContents contents = ReadRegularFile(path, maxBytes);
-  switch (contents.status) {
-    case FileReadStatus::Ok: return std::move(contents.bytes);
-    case FileReadStatus::Missing: return std::nullopt;
+namespace {
+
+// Whether a read came back whole; when not (and the file is there), the
+// log says why it counts as missing.
+bool ReadWhole(FileReadStatus status, const std::filesystem::path& path) {
+  switch (status) {
+    case FileReadStatus::Ok: return true;
+    case FileReadStatus::Missing: return false;
     case FileReadStatus::NotRegular: WriteLog("not a regular file, read as missing: " + path.string()); break;
     case FileReadStatus::TooLarge: WriteLog("file too large, read as missing: " + path.string()); break;
     case FileReadStatus::Failed: WriteLog("file unreadable, read as missing: " + path.string()); break;
   }
-  return std::nullopt;
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, uint64_t maxBytes) {
+  FileContents contents = ReadRegularFile(path, maxBytes);
+  if (!ReadWhole(contents.status, path)) return std::nullopt;
+  return std::move(contents.bytes);
+}
+
+std::optional<MappedFile> MapWholeFile(const std::filesystem::path& path, uint64_t maxBytes) {
+  MappedFile file = MapRegularFile(path, maxBytes);
+  if (!ReadWhole(file.status(), path)) return std::nullopt;
+  return file;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {

@@ -6,12 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
+
 // The whole file as bytes; empty optional when it is missing, unreadable or
 // larger than `maxBytes`. Whatever stands there that is not a regular file
 // (a folder, a FIFO, a device) reads as missing, never blocks the caller,
 // and is named in the runtime log, as is a file over the bound.
 constexpr uint64_t kDefaultReadBound = 64ull * 1024 * 1024;
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, uint64_t maxBytes = kDefaultReadBound);
+// The same, mapped into memory instead of copied (see MappedFile): for the
+// program's own large files.
+std::optional<MappedFile> MapWholeFile(const std::filesystem::path& path, uint64_t maxBytes);
 
 // Private files of the data folder: settings and the catalog cache hold the
 // account's password.

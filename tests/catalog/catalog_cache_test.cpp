@@ -266,6 +266,42 @@ TEST_F(CatalogCacheTest, ItemsKeepEveryTextAndURLExactlyAcrossCopies) {
   EXPECT_EQ(CatalogItem().url(), u"");
 }
 
+// Lists of a million channels keep their texts in large blocks: items at
+// the edges of blocks, an item larger than any block, and lists joined from
+// two builders (the two halves of a file) must read exactly as items built
+// one by one, and a copy must outlive its list.
+TEST_F(CatalogCacheTest, ListsBuiltInBlocksMatchItemsBuiltAlone) {
+  const auto fieldsOf = [](size_t i, std::u16string& name, std::u16string& id) {
+    id = std::u16string(u"") + char16_t(u'0' + i % 10) + char16_t(u'a' + (i / 10) % 26) + u"-" + char16_t(u'A' + i % 26);
+    // Lengths that do not divide any block size, and one name larger than
+    // the largest block.
+    name.assign(i == 17000 ? size_t(5) << 20 : 1 + (i * 37) % 301, char16_t(0x4E00 + i % 500));
+  };
+  std::vector<CatalogItem> alone;
+  SharedItems list;
+  {
+    std::array<ItemListBuilder, 2> halves;
+    for (size_t i = 0; i < 30000; ++i) {
+      std::u16string name, id;
+      fieldsOf(i, name, id);
+      const std::u16string url = u"http://tv.example/live/u/p/" + id + u".ts";
+      const CatalogItem::Fields f{id, name, u"7", u"epg", u"ts", u"", u"1", url, u"", u""};
+      halves[i < 12345 ? 0 : 1].Add(ItemKind::Live, f, int32_t(i));
+      alone.emplace_back(ItemKind::Live, f, int32_t(i));
+    }
+    halves[0].Append(std::move(halves[1]));
+    EXPECT_TRUE(halves[1].empty());
+    list = halves[0].Finish();
+    EXPECT_TRUE(halves[0].empty());
+  }
+  ASSERT_EQ(list->size(), alone.size());
+  for (size_t i = 0; i < alone.size(); ++i) ASSERT_EQ((*list)[i], alone[i]) << i;
+  EXPECT_EQ((*list)[17000].name().size(), size_t(5) << 20);
+  const CatalogItem copy = (*list)[29999];
+  list.reset();
+  EXPECT_EQ(copy, alone.back());
+}
+
 TEST_F(CatalogCacheTest, WriteReadWriteIsByteExactAndItemsOutliveTheirList) {
   Catalog c;
   c.LiveCategories = {{u"Sport\t\u00e9", u"5"}, {u"\U0001F600", u"6"}};

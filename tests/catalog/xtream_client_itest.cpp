@@ -319,7 +319,7 @@ TEST_F(XtreamClientTest, ListsArrivingInSmallPiecesLoadAsTheWholeTextParses) {
   ProviderAnswer answer;
   ASSERT_TRUE(LoadLive(account_, u"ts", small, &answer));
   EXPECT_TRUE(answer.catalog);
-  ExpectSameItems(*small.LiveChannels, ParseLiveStreams(list, account_, u"ts"));
+  ExpectSameItems(*small.LiveChannels, *ParseLiveStreams(list, account_, u"ts"));
   ASSERT_EQ(small.LiveChannels->size(), 2u);
   EXPECT_EQ((*small.LiveChannels)[1].name(), u"Caf\u00e9 \"N\" \U0001F4FA M\u00fcnchen ]}");
 

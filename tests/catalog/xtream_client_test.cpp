@@ -22,7 +22,7 @@ TEST(XtreamParse, CategoriesKeepServerOrderAndSkipThoseWithoutId) {
 }
 
 TEST(XtreamParse, LiveStreamFieldsIdsAsTextServerOrderAndUrlsInTheLiveFormat) {
-  const auto items = ParseLiveStreams(R"([
+  const auto items = *ParseLiveStreams(R"([
     {"num":2,"name":"BBC \ud83d\udcfa One","stream_type":"live","stream_id":"007",
      "stream_icon":"http:\/\/logo.example\/a.png","epg_channel_id":null,"added":"1700000000",
      "category_id":"12","category_ids":[12],"tv_archive":"1","tv_archive_duration":3},
@@ -52,19 +52,19 @@ TEST(XtreamParse, LiveStreamFieldsIdsAsTextServerOrderAndUrlsInTheLiveFormat) {
 
   // The URL always ends in the LiveFormat, whatever the container.
   const std::string json = R"([{"stream_id":"1","container_extension":"m3u8"},{"stream_id":"2"}])";
-  const auto ts = ParseLiveStreams(json, Account(), u"ts");
+  const auto ts = *ParseLiveStreams(json, Account(), u"ts");
   ASSERT_EQ(ts.size(), 2u);
   EXPECT_EQ(ts[0].containerExt(), u"m3u8");
   EXPECT_EQ(ts[0].url(), u"http://tv.example:8080/live/u/p/1.ts");
   EXPECT_EQ(ts[1].containerExt(), u"ts");
   // An empty LiveFormat leaves the container empty but the URL still ends in .ts.
-  const auto none = ParseLiveStreams(json, Account(), u"");
+  const auto none = *ParseLiveStreams(json, Account(), u"");
   EXPECT_TRUE(none[1].containerExt().empty());
   EXPECT_EQ(none[1].url(), u"http://tv.example:8080/live/u/p/2.ts");
 }
 
 TEST(XtreamParse, TvArchiveReadsLikeAtoi) {
-  const auto items = ParseLiveStreams(R"([
+  const auto items = *ParseLiveStreams(R"([
     {"stream_id":"1","tv_archive":1},{"stream_id":"2","tv_archive":"1"},{"stream_id":"3","tv_archive":null},
     {"stream_id":"4","tv_archive":"yes"},{"stream_id":"5","tv_archive":" 2x"},{"stream_id":"6"},
     {"stream_id":"7","tv_archive":"-3"},{"stream_id":"8","tv_archive":99999999999}])", Account(), u"ts");
@@ -74,20 +74,20 @@ TEST(XtreamParse, TvArchiveReadsLikeAtoi) {
 }
 
 TEST(XtreamParse, BracesAndQuotesInsideNamesDoNotSplitObjectsAndEmptyListsGiveNone) {
-  const auto items = ParseLiveStreams(R"([{"stream_id":"1","name":"} Late {"},
+  const auto items = *ParseLiveStreams(R"([{"stream_id":"1","name":"} Late {"},
     {"stream_id":"2","name":"Say \"Hi\" \\o\/ {"},{"stream_id":"3","name":"\u0041\n"}])", Account(), u"ts");
   ASSERT_EQ(items.size(), 3u);
   EXPECT_EQ(items[0].name(), u"} Late {");
   EXPECT_EQ(items[1].name(), u"Say \"Hi\" \\o/ {");
   EXPECT_EQ(items[2].name(), u"A\n");
 
-  EXPECT_TRUE(ParseLiveStreams("[]", Account(), u"ts").empty());
-  EXPECT_TRUE(ParseVodOrSeries("[]", Account(), VodKind::Movies).empty());
+  EXPECT_TRUE(ParseLiveStreams("[]", Account(), u"ts")->empty());
+  EXPECT_TRUE(ParseVodOrSeries("[]", Account(), VodKind::Movies)->empty());
   EXPECT_TRUE(ParseServerCategories("").empty());
 }
 
 TEST(XtreamParse, MovieContainerFallsBackToMp4NullStaysNullAndSeriesHaveNoUrl) {
-  const auto movies = ParseVodOrSeries(R"([
+  const auto movies = *ParseVodOrSeries(R"([
     {"num":1,"name":"A","stream_id":10,"stream_icon":"i","rating":7.5,"added":"5","category_id":"3"},
     {"name":"B","stream_id":"11","container_extension":null,"rating":""},
     {"name":"C","stream_id":"12","container_extension":"mkv"}])", Account(), VodKind::Movies);
@@ -104,7 +104,7 @@ TEST(XtreamParse, MovieContainerFallsBackToMp4NullStaysNullAndSeriesHaveNoUrl) {
   EXPECT_EQ(movies[2].url(), u"http://tv.example:8080/movie/u/p/12.mkv");
 
   // Series use series_id and cover, and have no URL.
-  const auto series = ParseVodOrSeries(R"([
+  const auto series = *ParseVodOrSeries(R"([
     {"num":1,"name":"S","series_id":77,"stream_id":"wrong","cover":"c.jpg","stream_icon":"wrong",
      "rating":"8","category_id":"4","tv_archive":1},
     {"name":"no series_id","stream_id":"5"}])", Account(), VodKind::Series);

@@ -21,17 +21,43 @@ std::string LogText(const TempDataHome& home) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// What a mapped read gives, as ReadWholeFile tells it.
+std::optional<std::string> MappedText(const std::filesystem::path& path, uint64_t maxBytes = kDefaultReadBound) {
+  const auto file = MapWholeFile(path, maxBytes);
+  if (!file) return std::nullopt;
+  return std::string(file->bytes());
+}
+
 TEST(FileIo, OnlyRegularFilesWithinTheBoundAreRead) {
   TempDataHome home;
   const auto folder = home.CreateFolder();
   std::ofstream(folder / "small") << "12345";
-  EXPECT_EQ(ReadWholeFile(folder / "small", 5), "12345");
-  EXPECT_EQ(ReadWholeFile(folder / "small", 4), std::nullopt);
-  EXPECT_EQ(ReadWholeFile(folder / "missing"), std::nullopt);
+  std::ofstream(folder / "empty");
   std::filesystem::create_directory(folder / "a folder");
-  EXPECT_EQ(ReadWholeFile(folder / "a folder"), std::nullopt);
   // A FIFO without a writer: a blocking open would never return.
   ASSERT_EQ(::mkfifo((folder / "a fifo").c_str(), 0600), 0);
+  // Both readers see the same files the same way.
+  EXPECT_EQ(MappedText(folder / "small", 5), "12345");
+  EXPECT_EQ(MappedText(folder / "empty"), "");
+  EXPECT_EQ(MappedText(folder / "small", 4), std::nullopt);
+  EXPECT_EQ(MappedText(folder / "missing"), std::nullopt);
+  EXPECT_EQ(MappedText(folder / "a folder"), std::nullopt);
+  EXPECT_EQ(MappedText(folder / "a fifo"), std::nullopt);
+  {
+    // A mapped file stays whole when a new one is renamed over it, as the
+    // program replaces its files.
+    const auto mapped = MapWholeFile(folder / "small", 5);
+    ASSERT_TRUE(mapped);
+    ASSERT_TRUE(WriteFileAtomically(folder / "small", "67"));
+    EXPECT_EQ(mapped->bytes(), "12345");
+    EXPECT_EQ(MappedText(folder / "small"), "67");
+    ASSERT_TRUE(WriteFileAtomically(folder / "small", "12345"));
+  }
+  EXPECT_EQ(ReadWholeFile(folder / "small", 5), "12345");
+  EXPECT_EQ(ReadWholeFile(folder / "empty"), "");
+  EXPECT_EQ(ReadWholeFile(folder / "small", 4), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(folder / "missing"), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(folder / "a folder"), std::nullopt);
   EXPECT_EQ(ReadWholeFile(folder / "a fifo"), std::nullopt);
   const std::string log = LogText(home);
   EXPECT_NE(log.find("file too large, read as missing: " + (folder / "small").string()), std::string::npos) << log;
