@@ -1,6 +1,7 @@
 #include "catalog/visible_list.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "catalog/categories.h"
@@ -229,11 +230,26 @@ const LiveOrders& OrdersFor(LiveListSelection& selection, const SharedItems& ite
 
 }  // namespace
 
+// Below this many rows a second thread costs more than it saves.
+constexpr size_t kParallelOrderRows = 20000;
+
 std::shared_ptr<const LiveOrders> PrepareLiveOrders(const SharedItems& items) {
   auto orders = std::make_shared<LiveOrders>();
   orders->source = items;
   if (!items) return orders;
   const ItemList& list = *items;
+  // The name order is the longest part; on a large list it is sorted on a
+  // second thread while this one groups the categories and sorts by number.
+  const auto byName = [&list, &orders] {
+    orders->byName = SortedOrder(list, [](const CatalogItem& i) { return SortKey(i.name()); });
+    orders->nameRank = RanksOf(orders->byName);
+  };
+  std::thread names;
+  if (list.size() >= kParallelOrderRows) {
+    names = std::thread(byName);
+  } else {
+    byName();
+  }
   orders->categoryOf.resize(list.size());
   for (uint32_t row = 0; row < uint32_t(list.size()); ++row) {
     const auto [it, added] =
@@ -242,10 +258,9 @@ std::shared_ptr<const LiveOrders> PrepareLiveOrders(const SharedItems& items) {
     orders->categoryOf[row] = it->second;
     orders->rowsOf[it->second].push_back(row);
   }
-  orders->byName = SortedOrder(list, [](const CatalogItem& i) { return SortKey(i.name()); });
   orders->byNumber = SortedOrder(list, [](const CatalogItem& i) { return i.num(); });
-  orders->nameRank = RanksOf(orders->byName);
   orders->numberRank = RanksOf(orders->byNumber);
+  if (names.joinable()) names.join();
   return orders;
 }
 
