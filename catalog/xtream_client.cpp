@@ -194,56 +194,51 @@ class ListBuilder {
   void Drop() { items_ = ItemListBuilder(); }
 
  private:
+  // One record's texts, as places in texts_ (the views are taken once all
+  // are in, since adding may move the buffer).
+  struct Slots {
+    ItemTexts::Slot id, name, category, epg, container, icon, num, url, added, rating;
+  };
+
   void AddLive(std::span<const RawValue> v) {
     texts_.Clear();
-    const auto id = texts_.Add(v[kLiveId]);
-    if (id.empty()) return;
-    const auto name = texts_.Add(v[kLiveName]);
-    const auto category = texts_.Add(v[kLiveCategory]);
-    const auto epg = texts_.Add(v[kLiveEpg]);
-    const auto container = texts_.AddOr(v[kLiveContainer], liveFormat_);
-    const auto icon = texts_.Add(v[kLiveIcon]);
-    const auto num = texts_.Add(v[kLiveNum]);
-    const auto added = texts_.Add(v[kLiveAdded]);
+    Slots s;
+    s.id = texts_.Add(v[kLiveId]);
+    if (s.id.empty()) return;
+    s.name = texts_.Add(v[kLiveName]);
+    s.category = texts_.Add(v[kLiveCategory]);
+    s.epg = texts_.Add(v[kLiveEpg]);
+    s.container = texts_.AddOr(v[kLiveContainer], liveFormat_);
+    s.icon = texts_.Add(v[kLiveIcon]);
+    s.num = texts_.Add(v[kLiveNum]);
+    s.added = texts_.Add(v[kLiveAdded]);
     const auto ext = texts_.Add(urlExt_);
-    const auto url = texts_.AddStreamUrl(urlPrefix_, id, ext);
-    CatalogItem::Fields f;
-    f.id = texts_.View(id);
-    f.name = texts_.View(name);
-    f.categoryId = texts_.View(category);
-    f.epgChannelId = texts_.View(epg);
-    f.containerExt = texts_.View(container);
-    f.icon = texts_.View(icon);
-    f.num = texts_.View(num);
-    f.url = texts_.View(url);
-    f.added = texts_.View(added);
-    items_.Add(ItemKind::Live, f, DecimalValue(texts_.Bytes(v[kLiveArchive])));
+    s.url = texts_.AddStreamUrl(urlPrefix_, s.id, ext);
+    items_.Add(ItemKind::Live, FieldsOf(s), DecimalValue(texts_.Bytes(v[kLiveArchive])));
   }
 
   void AddVodOrSeries(std::span<const RawValue> v) {
     const bool movies = of_ == ListOf::Movies;
     texts_.Clear();
-    const auto id = texts_.Add(v[kItemId]);
-    if (id.empty()) return;
-    const auto name = texts_.Add(v[kItemName]);
-    const auto category = texts_.Add(v[kItemCategory]);
-    const auto container = texts_.AddOr(v[kItemContainer], u"mp4");
-    const auto icon = texts_.Add(v[kItemIcon]);
-    const auto num = texts_.Add(v[kItemNum]);
-    const auto added = texts_.Add(v[kItemAdded]);
-    const auto rating = texts_.Add(v[kItemRating]);
-    const auto url = movies ? texts_.AddStreamUrl(urlPrefix_, id, container) : ItemTexts::Slot{};
-    CatalogItem::Fields f;
-    f.id = texts_.View(id);
-    f.name = texts_.View(name);
-    f.categoryId = texts_.View(category);
-    f.containerExt = texts_.View(container);
-    f.icon = texts_.View(icon);
-    f.num = texts_.View(num);
-    f.url = texts_.View(url);
-    f.added = texts_.View(added);
-    f.rating = texts_.View(rating);
-    items_.Add(movies ? ItemKind::Vod : ItemKind::Series, f, 0);
+    Slots s;
+    s.id = texts_.Add(v[kItemId]);
+    if (s.id.empty()) return;
+    s.name = texts_.Add(v[kItemName]);
+    s.category = texts_.Add(v[kItemCategory]);
+    s.container = texts_.AddOr(v[kItemContainer], u"mp4");
+    s.icon = texts_.Add(v[kItemIcon]);
+    s.num = texts_.Add(v[kItemNum]);
+    s.added = texts_.Add(v[kItemAdded]);
+    s.rating = texts_.Add(v[kItemRating]);
+    if (movies) s.url = texts_.AddStreamUrl(urlPrefix_, s.id, s.container);
+    items_.Add(movies ? ItemKind::Vod : ItemKind::Series, FieldsOf(s), 0);
+  }
+
+  CatalogItem::Fields FieldsOf(const Slots& s) const {
+    return CatalogItem::Fields{texts_.View(s.id),   texts_.View(s.name),      texts_.View(s.category),
+                               texts_.View(s.epg),  texts_.View(s.container), texts_.View(s.icon),
+                               texts_.View(s.num),  texts_.View(s.url),       texts_.View(s.added),
+                               texts_.View(s.rating)};
   }
 
   ListOf of_;
