@@ -40,6 +40,8 @@ std::u16string CredentialsQuery(const XtreamAccount& a) {
 
 std::u16string AccountInfoUrl(const XtreamAccount& a) { return a.Server + u"/player_api.php?" + CredentialsQuery(a); }
 
+std::u16string WholeGuideUrl(const XtreamAccount& a) { return a.Server + u"/xmltv.php?" + CredentialsQuery(a); }
+
 std::u16string PlayerApiUrl(const XtreamAccount& a, std::u16string_view action) {
   std::u16string url = AccountInfoUrl(a);
   url.append(u"&action=").append(action);

@@ -36,6 +36,9 @@ std::u16string AccountInfoUrl(const XtreamAccount& account);
 
 // AccountInfoUrl + "&action=" + action.
 std::u16string PlayerApiUrl(const XtreamAccount& account, std::u16string_view action);
+// The provider's whole programme guide as XMLTV: "<server>/xmltv.php?" and
+// the credentials, as player_api.php gets them.
+std::u16string WholeGuideUrl(const XtreamAccount& account);
 
 // Server + "/" + folder + "/" + User + "/" + Password + "/", URL-safe: the
 // start of every stream URL ("live", "movie", "series", "timeshift"). A

@@ -135,6 +135,42 @@ bool ReplaceFileDurably(const std::filesystem::path& path, const std::filesystem
   return true;
 }
 
+StreamedFileReplacement::StreamedFileReplacement(std::filesystem::path path, std::filesystem::path temp, unsigned mode)
+    : path_(std::move(path)), temp_(std::move(temp)) {
+  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode & 07777);
+  // The umask may have taken bits away; the file gets exactly `mode`.
+  failed_ = fd_ < 0 || ::fchmod(fd_, mode & 07777) != 0;
+}
+
+StreamedFileReplacement::~StreamedFileReplacement() {
+  // Open still: never committed (a Commit closes it, and removes the
+  // temporary itself when it fails).
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(temp_.c_str());
+}
+
+bool StreamedFileReplacement::Write(std::string_view bytes) {
+  if (failed_ || committed_) return false;
+  failed_ = !WriteAll(fd_, bytes);
+  return !failed_;
+}
+
+bool StreamedFileReplacement::Commit() {
+  if (failed_ || committed_ || fd_ < 0) return false;
+  const bool synced = ::fsync(fd_) == 0;
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  if (!synced || !closed || ::rename(temp_.c_str(), path_.c_str()) != 0) {
+    ::unlink(temp_.c_str());
+    failed_ = true;
+    return false;
+  }
+  committed_ = true;
+  SyncFolder(path_.parent_path());
+  return true;
+}
+
 bool AppendToRegularFile(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
   Descriptor file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, mode & 07777));
   if (file.get() < 0) return false;

@@ -65,6 +65,30 @@ MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes);
 bool ReplaceFileDurably(const std::filesystem::path& path, const std::filesystem::path& temp, std::string_view bytes,
                         unsigned mode);
 
+// A file written piece by piece (a download of unknown length) that takes
+// its name only when complete: pieces go to `temp` (created with exactly
+// `mode`, which must not exist); Commit flushes it to the disk and renames
+// it over `path`, as ReplaceFileDurably does. A writer destroyed without a
+// successful Commit removes `temp` and leaves `path` untouched.
+class StreamedFileReplacement {
+ public:
+  StreamedFileReplacement(std::filesystem::path path, std::filesystem::path temp, unsigned mode);
+  ~StreamedFileReplacement();
+  StreamedFileReplacement(const StreamedFileReplacement&) = delete;
+  StreamedFileReplacement& operator=(const StreamedFileReplacement&) = delete;
+
+  // False once any write failed (or the temporary could not be created);
+  // later pieces are then dropped and Commit fails.
+  bool Write(std::string_view bytes);
+  bool Commit();
+
+ private:
+  std::filesystem::path path_, temp_;
+  int fd_ = -1;
+  bool failed_ = false;
+  bool committed_ = false;
+};
+
 // Appends `bytes` to a regular file, creating it with `mode` when missing.
 // False, without waiting, when something else stands there.
 bool AppendToRegularFile(const std::filesystem::path& path, std::string_view bytes, unsigned mode);

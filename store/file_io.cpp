@@ -58,15 +58,27 @@ std::optional<MappedFile> MapWholeFile(const std::filesystem::path& path, uint64
   return file;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
-  // A unique temporary name per call lets two threads save different files
-  // (or the same file) without writing into each other's temporary; the
-  // process id lets a later start tell a crashed save's leftover from a
-  // save under way.
+namespace {
+
+// A unique temporary name per call lets two threads save different files
+// (or the same file) without writing into each other's temporary; the
+// process id lets a later start tell a crashed save's leftover from a save
+// under way.
+std::filesystem::path TempNameFor(const std::filesystem::path& path) {
   static std::atomic<uint64_t> counter{0};
   auto temp = path;
   temp += std::string(kTempMarker) + std::to_string(CurrentProcessId()) + "-" + std::to_string(counter.fetch_add(1));
-  return ReplaceFileDurably(path, temp, bytes, mode);
+  return temp;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
+  return ReplaceFileDurably(path, TempNameFor(path), bytes, mode);
+}
+
+std::unique_ptr<StreamedFileReplacement> StartFileReplacement(const std::filesystem::path& path, unsigned mode) {
+  return std::make_unique<StreamedFileReplacement>(path, TempNameFor(path), mode);
 }
 
 size_t RemoveStaleTempFiles(const std::filesystem::path& folder) {

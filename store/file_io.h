@@ -2,6 +2,7 @@
 // Whole-file reads and crash-safe whole-file writes of the data folder.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,12 @@ constexpr unsigned kPrivateFileMode = 0600;
 // different paths.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          unsigned mode = kPrivateFileMode);
+
+// The same for a file that arrives in pieces (a download): its temporary
+// is named as WriteFileAtomically names it, so a crashed write's leftover
+// goes at the next start too.
+std::unique_ptr<StreamedFileReplacement> StartFileReplacement(const std::filesystem::path& path,
+                                                              unsigned mode = kPrivateFileMode);
 
 // Removes the temporary files that saves of other processes left in
 // `folder` (a save killed between writing its temporary file and the
