@@ -2,7 +2,6 @@
 #include "catalog/xmltv_reader.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -11,25 +10,14 @@
 
 #include "catalog/whole_guide.h"
 #include "net/text.h"
+#include "tests/fixtures/guide_fixture.h"
 
 namespace {
 
 // 2026-12-07 12:00:00 UTC.
 constexpr int64_t kNow = 1796644800;
 
-std::string Gzip(std::string_view text) {
-  z_stream z{};
-  deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, uLong(text.size())) + 64, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = uInt(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = uInt(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
+std::string Gzip(const std::string& text) { return GzipText(text); }
 
 GuideChannelSet Channels() {
   GuideChannelSet set;
