@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-// Sections: times; HTML entities; the reader's state; the expat callbacks;
+// Sections: times; HTML entities; single-byte encodings; the reader's state; the expat callbacks;
 // feeding (gzip, the head, the XML); the public interface.
 
 // ------------------------------------------------------------------- times
@@ -104,6 +104,45 @@ std::string_view HtmlEntity(std::string_view name) {
   for (const NamedCharacter& entity : kHtmlEntities)
     if (entity.name == name) return entity.utf8;
   return {};
+}
+
+// ---------------------------------------------- single-byte encodings
+
+// Windows-1252 where it differs from Latin-1 (0x80-0x9F; the five bytes it
+// leaves undefined read as U+FFFD), which panels in Western Europe declare
+// and expat does not know.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+// ISO-8859-15 where it differs from Latin-1.
+constexpr std::pair<unsigned char, char16_t> kLatin9[] = {{0xA4, 0x20AC}, {0xA6, 0x0160}, {0xA8, 0x0161},
+                                                          {0xB4, 0x017D}, {0xB8, 0x017E}, {0xBC, 0x0152},
+                                                          {0xBD, 0x0153}, {0xBE, 0x0178}};
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
+  const std::string_view encoding = name;
+  const bool windows = SameNoCase(encoding, "windows-1252") || SameNoCase(encoding, "cp1252");
+  const bool latin9 = SameNoCase(encoding, "iso-8859-15") || SameNoCase(encoding, "latin-9");
+  if (!windows && !latin9) return XML_STATUS_ERROR;
+  for (int b = 0; b < 256; ++b) info->map[b] = b;
+  if (windows)
+    for (int b = 0; b < 32; ++b) info->map[0x80 + b] = kWindows1252High[b];
+  if (latin9)
+    for (const auto& [byte, character] : kLatin9) info->map[byte] = character;
+  info->data = nullptr;
+  info->convert = nullptr;
+  info->release = nullptr;
+  return XML_STATUS_OK;
 }
 
 }  // namespace
@@ -321,6 +360,7 @@ bool XmltvReader::State::MakeParser() {
   // no error but handed to OnSkippedEntity (no DTD is ever loaded).
   XML_UseForeignDTD(parser, XML_TRUE);
   XML_SetSkippedEntityHandler(parser, OnSkippedEntity);
+  XML_SetUnknownEncodingHandler(parser, OnUnknownEncoding, nullptr);
   return true;
 }
 

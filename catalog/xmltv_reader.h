@@ -17,7 +17,9 @@
 // a programme with an unreadable start is dropped, one with no or an
 // unreadable stop ends where the next one on its channel starts (or after an
 // hour). HTML entities that XML does not define (&nbsp;, &eacute;, ...) are
-// read as their characters, since many guides carry them.
+// read as their characters, since many guides carry them. A document may be
+// UTF-8, ISO-8859-1, ISO-8859-15, Windows-1252 or US-ASCII, as its
+// declaration says (not UTF-16: such a body counts as not XMLTV).
 //
 // Errors are values. Not XMLTV: the text before the root element is not an
 // XML prolog leading to <tv> (an HTML page, a PHP error, JSON, an empty

@@ -161,6 +161,15 @@ TEST(XmltvReader, FirstTitleHtmlEntitiesWhiteSpaceAndLongTextsCut) {
                              "<title>A&nbsp;B&amp;C</title></programme></tv>");
   ASSERT_EQ(bare.result.status, XmltvStatus::Read) << bare.result.detail;
   EXPECT_EQ(Dump(*bare.result.guide), "news.tv 0+3600 A B&C | \n");
+  // Single-byte encodings that panels declare.
+  const Read windows = ReadBody("<?xml version=\"1.0\" encoding=\"Windows-1252\"?><tv><programme start=\"20261207120000\""
+                                " channel=\"news.tv\"><title>Caf\xE9 \x80 \x96 \x81</title></programme></tv>");
+  ASSERT_EQ(windows.result.status, XmltvStatus::Read) << windows.result.detail;
+  EXPECT_EQ(Dump(*windows.result.guide), "news.tv 0+3600 Café € – \uFFFD | \n");
+  const Read latin1 = ReadBody("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><tv><programme start=\"20261207120000\""
+                               " channel=\"news.tv\"><title>Caf\xE9</title></programme></tv>");
+  ASSERT_EQ(latin1.result.status, XmltvStatus::Read) << latin1.result.detail;
+  EXPECT_EQ(Dump(*latin1.result.guide), "news.tv 0+3600 Café | \n");
   EXPECT_EQ(CutUtf8("aăb", 2), "a");
   EXPECT_EQ(CutUtf8("aăb", 3), "aă");
 }
