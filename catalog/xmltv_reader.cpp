@@ -177,6 +177,9 @@ struct XmltvReader::State {
   std::string head;
   size_t headSearched = 0;
 
+  // Bare ampersands and control characters are mended on the way to the
+  // parser; a reference cut by the end of a piece waits in `carry`.
+  std::string carry, repaired;
   XML_Parser parser = nullptr;
   uint64_t xmlBytes = 0;   // fed to expat
   uint64_t lastEvent = 0;  // byte index of the latest callback
@@ -208,6 +211,7 @@ struct XmltvReader::State {
   void End();
   void Text(std::string_view text);
   void Xml(std::string_view text, bool final);
+  void Parse(std::string_view text, bool final);
   void Inflate(std::string_view bytes);
   void Feed(std::string_view bytes);
   bool MakeParser();
@@ -338,6 +342,33 @@ size_t PrologStart(std::string_view head, size_t from) {
   return npos;
 }
 
+// The length of the entity or character reference at text[0] ('&'): 0 when
+// it is none (a bare ampersand, as in "Tom & Jerry"), npos when the text
+// ends before that is known.
+size_t ReferenceLength(std::string_view text) {
+  constexpr size_t kLongestName = 40;
+  size_t i = 1;
+  if (i < text.size() && text[i] == '#') {
+    const bool hex = ++i < text.size() && text[i] == 'x';
+    if (hex) ++i;
+    const size_t first = i;
+    for (; i < text.size() && i < 16; ++i) {
+      const char c = text[i];
+      if (c == ';') return i > first ? i + 1 : 0;
+      const bool digit = IsDigit(c) || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+      if (!digit) return 0;
+    }
+    return i >= 16 ? 0 : npos;
+  }
+  for (; i < text.size() && i < kLongestName; ++i) {
+    const char c = text[i];
+    if (c == ';') return i > 1 ? i + 1 : 0;
+    const bool nameStart = IsLetter(c) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+    if (!nameStart && (i == 1 || !(IsDigit(c) || c == '.' || c == '-'))) return 0;
+  }
+  return i >= kLongestName ? 0 : npos;
+}
+
 // Whether the head is plainly another kind of answer: JSON, or an HTML page.
 bool IsOtherAnswer(std::string_view head) {
   if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
@@ -365,6 +396,44 @@ bool XmltvReader::State::MakeParser() {
 }
 
 void XmltvReader::State::Xml(std::string_view text, bool final) {
+  if (Stopped()) return;
+  std::string_view input = text;
+  if (!carry.empty()) {
+    carry.append(text);
+    input = carry;
+  }
+  repaired.clear();
+  std::string held;
+  size_t from = 0, end = input.size();
+  for (size_t i = 0; i < input.size(); ++i) {
+    const auto c = static_cast<unsigned char>(input[i]);
+    if ((c >= 0x20 && c != '&') || c == '\t' || c == '\n' || c == '\r') continue;
+    if (c == '&') {
+      const size_t length = ReferenceLength(input.substr(i));
+      if (length == npos && !final) {
+        // Decided by the next piece.
+        held.assign(input.substr(i));
+        end = i;
+        break;
+      }
+      if (length != 0 && length != npos) {
+        i += length - 1;
+        continue;
+      }
+    }
+    repaired.append(input.substr(from, i - from)).append(c == '&' ? "&amp;" : " ");
+    from = i + 1;
+  }
+  if (from == 0) {
+    Parse(input.substr(0, end), final);
+  } else {
+    repaired.append(input.substr(from, end - from));
+    Parse(repaired, final);
+  }
+  carry = std::move(held);
+}
+
+void XmltvReader::State::Parse(std::string_view text, bool final) {
   if (Stopped()) return;
   xmlBytes += text.size();
   const XML_Status status = XML_Parse(parser, text.data(), static_cast<int>(text.size()), final ? XML_TRUE : XML_FALSE);

@@ -16,7 +16,10 @@
 // elements and everything else are skipped. Times: see XmltvTimeSeconds;
 // a programme with an unreadable start is dropped, one with no or an
 // unreadable stop ends where the next one on its channel starts (or after an
-// hour). HTML entities that XML does not define (&nbsp;, &eacute;, ...) are
+// hour). Faults that panels' hand-made XML often has are mended rather than
+// costing the whole guide: a bare '&' ("Tom & Jerry") is read as "&amp;",
+// a control character other than tab and line breaks as a space. HTML
+// entities that XML does not define (&nbsp;, &eacute;, ...) are
 // read as their characters, since many guides carry them. A document may be
 // UTF-8, ISO-8859-1, ISO-8859-15, Windows-1252 or US-ASCII, as its
 // declaration says (not UTF-16: such a body counts as not XMLTV).
@@ -77,7 +80,11 @@ class XmltvReader {
 
   // The status so far (Reading while nothing went wrong).
   XmltvStatus status() const;
-  // A sink for HttpClient::FetchGetInto that feeds this reader.
+  // A sink for HttpClient::FetchGetInto that feeds this reader (valid while
+  // the reader lives). The sink cannot stop the transfer: once the reader
+  // has stopped, the rest of the body is received and dropped unread. A
+  // guide is whole only when Finish says Read; a transfer that broke off
+  // leaves the document open, which Finish reports as Truncated.
   HttpClient::BodySink Sink();
 
  private:

@@ -161,6 +161,15 @@ TEST(XmltvReader, FirstTitleHtmlEntitiesWhiteSpaceAndLongTextsCut) {
                              "<title>A&nbsp;B&amp;C</title></programme></tv>");
   ASSERT_EQ(bare.result.status, XmltvStatus::Read) << bare.result.detail;
   EXPECT_EQ(Dump(*bare.result.guide), "news.tv 0+3600 A B&C | \n");
+  // Hand-made XML: bare ampersands (in attributes too) and control characters.
+  const std::string sloppy = "<tv><programme start=\"20261207120000\" channel=\"news.tv\"><title>Tom & Jerry &"
+                             "amp; R&D &#38; &#x26;\x01\x0b</title><desc>&;&#;&#x;& a &&</desc></programme>"
+                             "<programme start=\"20261207130000\" channel=\"a&b\"><title>x</title></programme></tv>";
+  for (const size_t piece : {size_t{0}, size_t{1}, size_t{5}}) {
+    const Read mended = ReadBody(sloppy, piece);
+    ASSERT_EQ(mended.result.status, XmltvStatus::Read) << mended.result.detail;
+    EXPECT_EQ(Dump(*mended.result.guide), "news.tv 0+3600 Tom & Jerry & R&D & & | &;&#;&#x;& a &&\n") << piece;
+  }
   // Single-byte encodings that panels declare.
   const Read windows = ReadBody("<?xml version=\"1.0\" encoding=\"Windows-1252\"?><tv><programme start=\"20261207120000\""
                                 " channel=\"news.tv\"><title>Caf\xE9 \x80 \x96 \x81</title></programme></tv>");
