@@ -138,6 +138,7 @@ void Application::RestartIdlePreview() { playback_.RestartIdlePreview(); }
 void Application::PlayEpisode(const Episode& episode) { playback_.PlayEpisode(episode); }
 void Application::PlayResolvedTrailer(const TrailerResolved& trailer) { playback_.PlayResolvedTrailer(trailer); }
 void Application::BackdropChanged() { render_.ForgetBackdrop(); }
+void Application::CatalogSettled() { StartWholeGuideJob(state_, mailbox_); }
 void Application::IconsSettling() { window_.SetTimer(kIconTimer, kIconSettleMs, false); }
 
 // --- Actions ----------------------------------------------------------------

@@ -61,6 +61,7 @@ class Application final : public HostEvents,
   void IconsSettling() override;
   void PlayEpisode(const Episode& episode) override;
   void PlayResolvedTrailer(const TrailerResolved& trailer) override;
+  void CatalogSettled() override;
 
  private:
   // The one-second tick (app/tick.cpp): its steps, in the order they run.

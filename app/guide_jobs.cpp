@@ -29,16 +29,80 @@ void ScheduleWake(const GuideDesk& desk, int64_t atMs, int64_t nowMs) {
   });
 }
 
+// The whole guide serves every channel it has: no request is sent for them.
+// Its rows are taken again once the store counts them stale.
+bool FillFromWholeGuide(const GuideDesk& desk, std::u16string_view streamId, int64_t nowUnix) {
+  if (!desk.wholeGuide.guide || !(desk.wholeGuide.account == desk.account)) return false;
+  const GuideChannel* held = desk.store.Find(streamId);
+  if (held && held->origin == GuideOrigin::WholeGuide && held->FreshAt(nowUnix)) return true;
+  std::optional<std::vector<EpgEntry>> rows = desk.wholeGuide.RowsFor(streamId, nowUnix);
+  if (!rows) return false;
+  desk.store.Fill(streamId, std::move(*rows), GuideOrigin::WholeGuide, nowUnix);
+  return true;
+}
+
+const char* StatusWord(XmltvStatus status) {
+  switch (status) {
+    case XmltvStatus::Reading: return "unfinished";
+    case XmltvStatus::Read: return "read";
+    case XmltvStatus::NotXmltv: return "none";
+    case XmltvStatus::Malformed: return "malformed";
+    case XmltvStatus::Truncated: return "truncated";
+  }
+  return "unknown";
+}
+
+// The stall limit of the guide download and the largest guide read.
+constexpr uint32_t kWholeGuideTimeoutMs = 30000;
+constexpr uint64_t kWholeGuideCapBytes = 4ull << 30;
+
 }  // namespace
 
+void StartWholeGuideJob(AppState& state, JobMailbox& mailbox) {
+  if (state.wholeGuideBusy || !state.account.IsXtream || !state.catalog.LiveChannels || state.catalog.LiveChannels->empty()) return;
+  state.wholeGuideBusy = true;
+  const bool onlyWhenStale = state.wholeGuide.guide && state.wholeGuide.account == state.account;
+  StartJob([&mailbox, account = state.account, live = state.catalog.LiveChannels, onlyWhenStale] {
+    WholeGuideLoaded loaded{account, {}};
+    const int64_t now = NowUnix();
+    if (onlyWhenStale && WholeGuideCopyFresh(account, now)) {
+      mailbox.Deliver(std::move(loaded));
+      return;
+    }
+    const uint64_t started = TickMs();
+    loaded.load = LoadWholeGuide(account, live, now, kWholeGuideTimeoutMs, kWholeGuideCapBytes);
+    const WholeGuideLoad& load = loaded.load;
+    if (load.guide) {
+      WriteLogF(160, "guide whole source=%s programmes=%zu channels=%zu ms=%llu", load.fromCopy ? "copy" : "download",
+                load.guide->Programmes(), load.channelOf ? load.channelOf->size() : size_t(0),
+                static_cast<unsigned long long>(TickMs() - started));
+    } else {
+      WriteLogF(200, "guide whole status=%s http=%d %s", StatusWord(load.status), load.httpStatus,
+                load.detail.substr(0, 120).c_str());
+    }
+    mailbox.Deliver(std::move(loaded));
+  });
+}
+
+bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded) {
+  state.wholeGuideBusy = false;
+  if (!(loaded.account == state.account) || !loaded.load.guide) return false;
+  // Rows asked per channel until now give way to the guide's on the
+  // channel's next look (see FillFromWholeGuide).
+  state.wholeGuide = WholeGuideHeld{loaded.account, std::move(loaded.load.guide), std::move(loaded.load.channelOf)};
+  return true;
+}
+
 GuideDesk GuideDeskOf(AppState& state, JobMailbox& mailbox) {
-  return GuideDesk{state.guide, state.guideRequests, state.account, state.catalog.LiveChannels, mailbox};
+  return GuideDesk{state.guide, state.guideRequests, state.account, state.catalog.LiveChannels, mailbox,
+                   state.wholeGuide};
 }
 
 void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool withPast, int64_t nowMs,
                   int64_t nowUnix) {
   if (!desk.account.IsXtream || streamId.empty()) return;
   desk.store.Touch(streamId);
+  if (FillFromWholeGuide(desk, streamId, nowUnix)) return;
   if (AskForGuide(desk.requests, desk.store, streamId, withPast, nowMs, nowUnix)) PumpGuideRequests(desk, nowMs);
 }
 
@@ -82,6 +146,7 @@ void MergeGuideWake(const GuideDesk& desk, const GuideWake& wake, int64_t nowMs)
 
 void ForgetGuides(AppState& state) {
   state.guide.Clear();
+  state.wholeGuide = WholeGuideHeld{};
   state.guideRequests.Reset();
 }
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/job_results.h"
 #include "app/jobs.h"
 #include "catalog/guide_requests.h"
 #include "catalog/guide_store.h"
@@ -27,13 +28,15 @@ struct GuideDesk {
   const XtreamAccount& account;
   const SharedItems& liveChannels;
   JobMailbox& mailbox;
+  const WholeGuideHeld& wholeGuide;
 };
 
 GuideDesk GuideDeskOf(AppState& state, JobMailbox& mailbox);
 
 // Asks for the guide of `streamId` (its past too when `withPast`): nothing is
-// sent when the store holds a valid answer; otherwise the channel is queued
-// and started as soon as the queue lets it. The channel counts as the one
+// sent when the store holds a valid answer or the whole guide has the
+// channel (its rows then fill the store at once); otherwise the channel is
+// queued and started as soon as the queue lets it. The channel counts as the one
 // being looked at (the store keeps it longest).
 void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool withPast, int64_t nowMs, int64_t nowUnix);
 
@@ -51,6 +54,20 @@ bool MergeGuideAnswer(const GuideDesk& desk, GuideLoaded& answer, int64_t nowMs,
 
 // A wake-up came: the requests that waited for it start.
 void MergeGuideWake(const GuideDesk& desk, const GuideWake& wake, int64_t nowMs);
+
+// Reads the whole-provider guide of the current account on a job, unless
+// one is reading it: from the kept copy or the provider, for the live
+// channels shown. While a guide of the account is held, only a stale copy
+// is read again (the provider is asked at most every 12 hours). The job
+// logs "guide whole source=<copy|download> programmes=<n> channels=<n>
+// ms=<n>", or "guide whole status=<what> http=<code> <detail>" when the
+// provider has none (the guide is then asked for per channel), and always
+// delivers a WholeGuideLoaded.
+void StartWholeGuideJob(AppState& state, JobMailbox& mailbox);
+
+// A whole-guide job ended: its guide is held when it is for the current
+// account. Returns whether anything shown may change.
+bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded);
 
 // Another account: no programme or request of the old one is kept.
 void ForgetGuides(AppState& state);

@@ -53,6 +53,7 @@ struct Applier {
     if ((shown == VodKind::Series && r.series) || (shown == VodKind::Movies && r.movies))
       RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
     if (r.live) app.RestartIdlePreview();
+    app.CatalogSettled();
     // A reload tries a backdrop again whose download failed.
     if (r.live) StartBackdropJob(state, mailbox, TickMs());
     // Every live load asks the account again: its status may be why the
@@ -168,6 +169,9 @@ struct Applier {
     if (MergeGuideAnswer(GuideDeskOf(state, mailbox), r, int64_t(TickMs()), NowUnix())) app.Repaint();
   }
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
+  void operator()(WholeGuideLoaded& r) {
+    if (MergeWholeGuide(state, r)) app.Repaint();
+  }
 
   void operator()(SportsLoaded& r) {
     state.sports = std::move(r.events);

@@ -15,6 +15,7 @@
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
 #include "catalog/visible_list.h"
+#include "catalog/whole_guide_source.h"
 #include "catalog/xtream_client.h"
 #include "extras/sports.h"
 #include "extras/trending.h"
@@ -85,6 +86,13 @@ struct GuideLoaded {
   GuideFetch fetch;
 };
 
+// The whole-provider guide was read for `account` (from the kept copy or
+// the provider).
+struct WholeGuideLoaded {
+  XtreamAccount account;
+  WholeGuideLoad load;
+};
+
 // The guide queue's wake-up set for `atMs` (tick ms) has come.
 struct GuideWake {
   int64_t atMs = 0;
@@ -141,7 +149,7 @@ struct AccountChecked {
 
 using JobResult = std::variant<CatalogLoaded, CatalogCacheRead, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
                                SeriesInfoLoaded,
-                               GuideLoaded, GuideWake, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
+                               GuideLoaded, GuideWake, WholeGuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
                                SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared,
                                AccountChecked>;
 
@@ -165,6 +173,9 @@ class ResultFollowUps {
   // A trailer was resolved: it plays unless a newer press or another
   // screen superseded it.
   virtual void PlayResolvedTrailer(const TrailerResolved& trailer) = 0;
+  // A catalog load ended: the whole-provider guide may be read now (the
+  // program does; tests that do not ask for it start no such job).
+  virtual void CatalogSettled() {}
 };
 
 // Main thread: merges `result` into `state` and runs its follow-up.

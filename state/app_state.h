@@ -20,6 +20,7 @@
 #include "catalog/catalog_item.h"
 #include "catalog/guide_requests.h"
 #include "catalog/guide_store.h"
+#include "catalog/whole_guide_source.h"
 #include "catalog/panel_clock.h"
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
@@ -60,6 +61,10 @@ struct AppState {
   // guide requests that fill it (app/guide_jobs.h): main thread only.
   GuideStore guide;
   GuideRequests guideRequests;
+  // The provider's whole guide, when it has one: the store takes a
+  // channel's rows from it instead of asking the provider.
+  WholeGuideHeld wholeGuide;
+  bool wholeGuideBusy = false;  // its job runs
   XtreamAccount account;
   // What the provider said of that account: the last live load's answer and
   // its account answer (status, expiry, connection limit).

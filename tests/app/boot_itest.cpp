@@ -15,11 +15,13 @@
 #include "ui/screens/provider_status_text.h"
 #include "store/file_io.h"
 #include "app/catalog_jobs.h"
+#include "app/guide_jobs.h"
 #include "catalog/account.h"
 #include "platform/clock.h"
 #include "player/catchup.h"
 #include "net/http_client.h"
 #include "net/text.h"
+#include "tests/fixtures/guide_fixture.h"
 #include "tests/fixtures/media_routes.h"
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/panel_fixture.h"
@@ -89,6 +91,7 @@ class BootTest : public ::testing::Test {
     media.password = password_;
     AddMediaRoutes(server_, media);
     AddPublicServiceRoutes(server_, services_);
+    AddGuideRoutes(server_, guide_);
     ASSERT_TRUE(server_.Start());
     PointServicesAt(server_.BaseUrl());
     panel_->SetToken("t0k3n");
@@ -155,6 +158,7 @@ class BootTest : public ::testing::Test {
   std::shared_ptr<XtreamFixture> provider_;
   std::shared_ptr<PanelFixture> panel_;
   std::shared_ptr<PublicServicesFixture> services_;
+  std::shared_ptr<GuideFixture> guide_ = std::make_shared<GuideFixture>();
 };
 
 TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
@@ -208,13 +212,65 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
   EXPECT_EQ(StreamRequests(), 1u) << "a warm start with the same panel playlist must not download";
   const auto second = LogLines(home_);
   // The first run's account check answers on a job of its own, after the
-  // boot job's last line or before.
+  // boot job's last line or before; the whole guide is read after it.
   int start = done + 1;
-  while (start < static_cast<int>(second.size()) && second[start].rfind("account answer ", 0) == 0) ++start;
+  while (start < static_cast<int>(second.size()) &&
+         (second[start].rfind("account answer ", 0) == 0 || second[start].rfind("guide whole ", 0) == 0))
+    ++start;
   EXPECT_EQ(FindLine(second, "xtream=yes boot", start), start);
   EXPECT_GT(FindLine(second, "catalog cache live=60 vod=30 series=12", start), start);
   EXPECT_GT(FindLine(second, "skip live refresh (cache hot, panel list same)", start), start);
   EXPECT_GT(FindLine(second, "boot done", start), start);
+}
+
+// The provider's whole guide is read after the lists; while a provider has
+// none, the guide is asked for per channel; once it has one, its channels
+// are served from it without a request, and the next start reads the copy
+// it kept.
+TEST_F(BootTest, TheWholeGuideServesItsChannelsAndIsKeptForTheNextStart) {
+  guide_->SetXmltvAnswer(GuideFixture::XmltvAnswer::NotFoundPage);
+  AppState state;
+  Boot(state);
+  StartWholeGuideJob(state, mailbox_);
+  ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(state));
+  EXPECT_GE(FindLine(LogLines(home_), "guide whole status=none http=404"), 0);
+  EXPECT_FALSE(state.wholeGuide.guide) << "no guide: nothing held";
+
+  const CatalogItem* channel = nullptr;
+  for (const CatalogItem& item : *state.catalog.LiveChannels)
+    if (!item.epgChannelId().empty() && item.epgChannelId() != u"null") channel = &item;
+  ASSERT_TRUE(channel);
+  const std::string id = WideToUtf8(channel->id());
+  const int64_t now = NowUnix();
+  guide_->SetChannel(id, {{"Earlier & later", "past", now - 7200, now - 3600, true},
+                          {"On now", "running", now - 3600, now + 1800, false}});
+  guide_->SetXmltvChannel(id, WideToUtf8(channel->epgChannelId()));
+  guide_->SetXmltvAnswer(GuideFixture::XmltvAnswer::Gzip);
+
+  Reload(state);
+  StartWholeGuideJob(state, mailbox_);
+  ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(state));
+  ASSERT_TRUE(state.wholeGuide.guide);
+  StartGuideJob(state, mailbox_, channel->id());
+  const GuideChannel* held = state.guide.Find(channel->id());
+  ASSERT_TRUE(held) << "filled at once, from the guide";
+  EXPECT_EQ(held->origin, GuideOrigin::WholeGuide);
+  ASSERT_EQ(held->rows.size(), 2u);
+  EXPECT_EQ(held->rows[0].title, u"Earlier & later");
+  EXPECT_EQ(held->rows[1].start, now - 3600);
+  EXPECT_EQ(held->rows[1].durationMin, 90);
+  EXPECT_EQ(guide_->AskedFor(id), 0) << "no per-channel request for a channel the guide has";
+  const std::string kept = ReadWholeFile(home_.Folder() / "guide" / "xmltv", 1 << 24).value_or("");
+  EXPECT_TRUE(kept.starts_with("\x1f\x8b")) << "kept as it came";
+
+  // The next start reads the copy; a provider whose guide broke meanwhile
+  // changes nothing.
+  guide_->SetXmltvAnswer(GuideFixture::XmltvAnswer::Absent);
+  AppState warm;
+  Boot(warm);
+  StartWholeGuideJob(warm, mailbox_);
+  ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(warm));
+  EXPECT_GE(FindLine(LogLines(home_), "guide whole source=copy programmes=2 channels=1"), 0);
 }
 
 // A cache write costs about as much as the download of a large catalog: a
