@@ -56,7 +56,11 @@ Application::Application()
   render_.SetIconCache(
       std::make_unique<IconCache>(ThreadedIconDownloads([this] { mailbox_.Deliver(IconsArrived{}); })));
   state_.speedReport->SetNotifier([this] { mailbox_.Deliver(SpeedReportChanged{}); });
-  fontsReadyMs_ = MsSinceProcessStart();
+  // The fonts load while Run makes the window; the first frame takes them.
+  // A full-HD surface is the usual one; elsewhere the sizes differ but the
+  // font files and fontconfig are ready all the same.
+  render_.PrepareFontsAhead(static_cast<int>(kDesignWidth), static_cast<int>(kDesignHeight),
+                            [this] { fontsReadyMs_ = MsSinceProcessStart(); });
 }
 
 Application::~Application() { Shutdown(); }
@@ -71,9 +75,10 @@ int Application::Run() {
     return 1;
   }
   window_.SetTimer(kTickTimer, kTickMs, true);
-  StartBoot(state_, mailbox_);
+  StartBoot(state_, mailbox_, BootSettingsWrite::ByCaller);
   // The log starts with the boot (it follows the data folder), so the
-  // timeline so far is written now.
+  // timeline so far is written now; the fonts' mark is known once they are.
+  render_.AwaitFonts();
   const HostWindow::StartupMarks marks = window_.Startup();
   WriteLogF(64, "startup fonts ms=%lld", static_cast<long long>(fontsReadyMs_));
   WriteLogF(64, "startup window ms=%lld", static_cast<long long>(marks.windowMs));
@@ -157,10 +162,14 @@ void Application::OnCloseRequested() { Quit(); }
 // Loading the media engine (its library and its first player) takes longer
 // than the window and GL together, so it starts once the first frame is
 // shown, on the next pass of the loop rather than inside the frame.
+// The settings the boot read are written back here, before the line that
+// says the frame is shown, so whoever waits for that line finds the file.
 void Application::OnFramePresented() {
   if (firstFrameLogged_) return;
   firstFrameLogged_ = true;
-  WriteLogF(64, "startup first frame ms=%lld", static_cast<long long>(MsSinceProcessStart()));
+  const int64_t shownMs = MsSinceProcessStart();
+  SaveSettings(state_.settings);
+  WriteLogF(64, "startup first frame ms=%lld", static_cast<long long>(shownMs));
   window_.SetTimer(kEngineTimer, 0, false);
 }
 

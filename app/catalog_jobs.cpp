@@ -283,10 +283,10 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
 
 }  // namespace
 
-void StartBoot(AppState& state, JobMailbox& mailbox) {
+void StartBoot(AppState& state, JobMailbox& mailbox, BootSettingsWrite write) {
   RemoveStaleSaves();
   LoadSettings(state.settings);
-  SaveSettings(state.settings);
+  if (write == BootSettingsWrite::Now) SaveSettings(state.settings);
   SetCurrentLanguageCode(state.settings.Lang);
 
   const XtreamAccount shown = state.account;

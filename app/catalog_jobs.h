@@ -13,8 +13,12 @@
 #include "app/jobs.h"
 
 // Loads settings, derives the account, loads the cache and starts the boot
-// job (panel sign-in, trending, and the live catalog when needed).
-void StartBoot(AppState& state, JobMailbox& mailbox);
+// job (panel sign-in, trending, and the live catalog when needed). The
+// settings read are written back (normalised, and created on a first run):
+// at once, or, at the program's start, by the caller once the first frame is
+// on screen, so that frame does not wait for the disk.
+enum class BootSettingsWrite { Now, ByCaller };
+void StartBoot(AppState& state, JobMailbox& mailbox, BootSettingsWrite write = BootSettingsWrite::Now);
 
 // Home tile "reload": sign in to the panel, then reload the whole catalog.
 void StartFullReload(AppState& state, JobMailbox& mailbox);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/layer_surface.h"
+
 namespace {
 
 // Video frames and layers are never larger than this on either side; a
@@ -120,21 +122,14 @@ void GlCompositor::FreeLayer(Layer& layer) {
   layer = Layer{};
 }
 
+// Both surfaces start transparent; the texture is made by the first upload,
+// so a layer that never shows ink (the strips off the Player) costs no GL
+// memory and no transfer.
 void GlCompositor::AllocateLayer(Layer& layer) {
   FreeLayer(layer);
-  layer.surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
-  layer.previous = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
-  glGenTextures(1, &layer.texture);
-  glBindTexture(GL_TEXTURE_2D, layer.texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width_, height_, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  // The texture starts as the (transparent) surface: later uploads carry
-  // only the pixels that change.
-  if (cairo_surface_status(layer.surface) == CAIRO_STATUS_SUCCESS) Upload(layer, PixelRect{0, 0, width_, height_});
+  layer.surface = CreateLayerSurface(width_, height_);
+  layer.previous = CreateLayerSurface(width_, height_);
+  layer.surfaceClear = layer.previousClear = true;
 }
 
 void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
@@ -144,10 +139,13 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
 
   // Painted into the older surface, which then becomes the current one.
   std::swap(layer.surface, layer.previous);
-  cairo_surface_flush(layer.surface);
+  std::swap(layer.surfaceClear, layer.previousClear);
   const int stride = cairo_image_surface_get_stride(layer.surface);
-  std::memset(cairo_image_surface_get_data(layer.surface), 0, static_cast<size_t>(stride) * height_);
-  cairo_surface_mark_dirty(layer.surface);
+  if (!layer.surfaceClear) {
+    cairo_surface_flush(layer.surface);
+    std::memset(cairo_image_surface_get_data(layer.surface), 0, static_cast<size_t>(stride) * height_);
+    cairo_surface_mark_dirty(layer.surface);
+  }
 
   cairo_t* cr = cairo_create(layer.surface);
   paint(cr, width_, height_);
@@ -156,23 +154,40 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
 
   const uint8_t* now = cairo_image_surface_get_data(layer.surface);
   const PixelRect changed = ChangedBox(now, cairo_image_surface_get_data(layer.previous), width_, height_, stride);
-  if (changed.empty()) return;
+  if (changed.empty()) {
+    layer.surfaceClear = layer.previousClear;
+    return;
+  }
   layer.inked = InkedBox(now, width_, height_, stride);
+  layer.surfaceClear = layer.inked.empty();
   Upload(layer, changed);
   AddDamage(changed);
 }
 
 // cairo's ARGB32 is a native-endian 32-bit word, which GL reads as BGRA
 // with the reversed packed type on any byte order.
+// The first upload makes the texture from the whole surface, so every texel
+// is defined (the pixels outside `box` are still transparent); later ones
+// carry only the box.
 void GlCompositor::Upload(Layer& layer, const PixelRect& box) {
   if (box.empty()) return;
+  const bool first = layer.texture == 0;
+  if (first) glGenTextures(1, &layer.texture);
   glBindTexture(GL_TEXTURE_2D, layer.texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, cairo_image_surface_get_stride(layer.surface) / 4);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, box.x);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, box.y);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, box.x, box.y, box.w, box.h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                  cairo_image_surface_get_data(layer.surface));
+  const uint8_t* pixels = cairo_image_surface_get_data(layer.surface);
+  if (first) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width_, height_, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+  } else {
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, box.x);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, box.y);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, box.x, box.y, box.w, box.h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
+  }
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
@@ -343,7 +358,7 @@ void GlCompositor::CopyVideo(const VideoTarget& target, const PixelRect& tile, c
 }
 
 void GlCompositor::DrawLayer(const Layer& layer, const PixelRect& b) const {
-  if (b.empty()) return;
+  if (b.empty() || !layer.texture) return;
   const float u0 = static_cast<float>(b.x) / width_, u1 = static_cast<float>(b.x + b.w) / width_;
   const float v0 = static_cast<float>(b.y) / height_, v1 = static_cast<float>(b.y + b.h) / height_;
   glBindTexture(GL_TEXTURE_2D, layer.texture);

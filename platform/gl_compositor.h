@@ -72,8 +72,11 @@ class GlCompositor {
   struct Layer {
     cairo_surface_t* surface = nullptr;   // what the texture holds
     cairo_surface_t* previous = nullptr;  // the one before, painted into next
-    unsigned texture = 0;
-    PixelRect inked;  // empty = nothing to draw
+    // Known to be all 0: a surface that is cleared needs no clearing again
+    // (its memory need not even be touched).
+    bool surfaceClear = true, previousClear = true;
+    unsigned texture = 0;  // 0 until the first upload
+    PixelRect inked;       // empty = nothing to draw
   };
 
   Layer& LayerFor(LayerId id) { return id == LayerId::Interface ? interface_ : strips_; }

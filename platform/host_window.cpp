@@ -73,9 +73,15 @@ struct HostWindow::Impl {
   int width = 0, height = 0;              // drawable, in pixels
   int windowWidth = 0, windowHeight = 0;  // window units (differ on high-DPI screens)
   bool fullScreen = true;
+  // What the window still does once its first frame is on screen (see
+  // FinishAfterFirstFrame).
+  bool firstFramePresented = false;
+  bool fullScreenPending = true;
+  std::string iconPng;
 
   bool CreateWindowAndContext(const std::string& title);
-  void SetIcon(const std::string& iconPng);
+  void FinishAfterFirstFrame();
+  void SetIcon();
   void Destroy();
 
   void Pass();
@@ -121,7 +127,7 @@ bool HostWindow::Create(const std::string& title, const std::string& iconPng, Ho
     w.Destroy();
     return false;
   }
-  w.SetIcon(iconPng);
+  w.iconPng = iconPng;
   SDL_StartTextInput();
   w.UpdateSize();
   WakeEventType();
@@ -135,10 +141,11 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
 
+  // The window covers the display from the start; full screen is asked for
+  // once the first frame shows (FinishAfterFirstFrame).
   SDL_Rect bounds{0, 0, 1280, 720};
   SDL_GetDisplayBounds(0, &bounds);
-  const Uint32 flags =
-      SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALLOW_HIGHDPI;
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALLOW_HIGHDPI;
   window = SDL_CreateWindow(title.c_str(), bounds.x, bounds.y, bounds.w, bounds.h, flags);
   if (!window) {
     lastError = std::string("SDL_CreateWindow: ") + SDL_GetError();
@@ -165,9 +172,25 @@ bool HostWindow::Impl::CreateWindowAndContext(const std::string& title) {
   return true;
 }
 
-void HostWindow::Impl::SetIcon(const std::string& iconPng) {
+// Asking a shown window for full screen makes SDL wait up to 100 ms for
+// the window manager to move it (without one, or when the window already
+// covers the display as ours does, the whole 100 ms), and the icon is a
+// picture to decode; neither shows in a borderless window that covers the
+// display, so both wait until its first frame is on screen.
+void HostWindow::Impl::FinishAfterFirstFrame() {
+  if (firstFramePresented) return;
+  firstFramePresented = true;
+  SetIcon();
+  if (fullScreenPending) {
+    fullScreenPending = false;
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+}
+
+void HostWindow::Impl::SetIcon() {
   if (iconPng.empty()) return;
   SDL_Surface* icon = IMG_Load(iconPng.c_str());
+  iconPng.clear();
   if (!icon) return;
   SDL_SetWindowIcon(window, icon);
   SDL_FreeSurface(icon);
@@ -434,6 +457,9 @@ std::vector<uint8_t> HostWindow::ReadPixels(int& width, int& height) {
 void HostWindow::ToggleMaximized() {
   Impl& w = *impl_;
   if (!w.window) return;
+  // Before the first frame the window covers the display but has not asked
+  // for full screen yet; after this toggle it no longer will.
+  w.fullScreenPending = false;
   if (w.fullScreen) {
     SDL_SetWindowFullscreen(w.window, 0);
     SDL_MaximizeWindow(w.window);
@@ -494,4 +520,5 @@ void HostWindow::Impl::DrawFrame(std::vector<uint8_t>* readBack) {
   // Nothing changed: the screen already shows this frame.
   if (!damage.empty()) presenter.Present(damage, width, height);
   events->OnFramePresented();
+  FinishAfterFirstFrame();
 }

@@ -93,6 +93,9 @@ class HostWindow {
 
   // Creates the borderless full-screen window on the primary display with
   // its GL context. `iconPng` may be empty or missing. False on failure.
+  // The window covers the display at once; the full-screen state and the
+  // icon (`iconPng`, read then) follow right after its first frame is
+  // presented, as neither changes what that frame shows.
   bool Create(const std::string& title, const std::string& iconPng, HostEvents* events);
   // Why Create failed (SDL's or GL's words), for the log.
   std::string LastError() const;

@@ -9,6 +9,7 @@
 #include "catalog/catalog_item.h"
 #include "extras/trending.h"
 #include "net/text.h"
+#include "ui/render/font_warmup.h"
 #include "ui/render/icon_cache.h"
 #include "ui/render/text_box_record.h"
 
@@ -73,6 +74,17 @@ double FontScaleFor(int width, int height) {
 double FontPxAt(FontId font, double scale) {
   const double design = FontSpecOf(font).sizePx;
   return std::max(design * scale, std::min(design, kMinFontPx));
+}
+
+PangoFontDescription* NewFontDescription(FontId font, double scale) {
+  const FontSpec spec = FontSpecOf(font);
+  PangoFontDescription* description = pango_font_description_new();
+  pango_font_description_set_family(description, kFontFamilies);
+  pango_font_description_set_weight(description, static_cast<PangoWeight>(spec.weight));
+  pango_font_description_set_style(description, PANGO_STYLE_NORMAL);
+  pango_font_description_set_stretch(description, PANGO_STRETCH_NORMAL);
+  pango_font_description_set_absolute_size(description, FontPxAt(font, scale) * PANGO_SCALE);
+  return description;
 }
 
 // ---------------------------------------------------------------------------
@@ -165,16 +177,8 @@ RenderResources::RenderResources(std::filesystem::path programFolder)
     : programFolder_(std::move(programFolder)),
       icons_(std::make_unique<IconCache>(ThreadedIconDownloads({}))),
       textBoxes_(TextBoxRecord::FromEnvironment()) {
-  for (int i = 0; i < kFontCount; ++i) {
-    const FontSpec spec = FontSpecOf(static_cast<FontId>(i));
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, kFontFamilies);
-    pango_font_description_set_weight(font, static_cast<PangoWeight>(spec.weight));
-    pango_font_description_set_style(font, PANGO_STYLE_NORMAL);
-    pango_font_description_set_stretch(font, PANGO_STRETCH_NORMAL);
-    fonts_[i] = font;
-  }
-  ScaleFonts(1);
+  for (int i = 0; i < kFontCount; ++i) fonts_[i] = NewFontDescription(static_cast<FontId>(i), 1);
+  fontScale_ = 1;
 }
 
 void RenderResources::ScaleFonts(double scale) {
@@ -188,12 +192,25 @@ void RenderResources::ScaleFonts(double scale) {
 
 RenderResources::~RenderResources() {
   EndFrame();
+  fontWarmup_.reset();
   for (PangoFontDescription* font : fonts_) pango_font_description_free(font);
+}
+
+void RenderResources::PrepareFontsAhead(int width, int height, std::function<void()> ready) {
+  if (fontWarmup_) return;
+  fontWarmup_ = std::make_unique<FontWarmup>(width, height, std::move(ready));
+}
+
+void RenderResources::AwaitFonts() {
+  if (!fontWarmup_) return;
+  fontWarmup_->Adopt();
+  fontWarmup_.reset();
 }
 
 void RenderResources::BeginFrame(cairo_t* cr, int width, int height, int dashColor) {
   EndFrame();
   if (!cr) return;
+  AwaitFonts();
   cr_ = cr;
   icons_->ForgetMisses();
   width_ = std::max(1, width);

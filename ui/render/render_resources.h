@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,7 @@
 #include "platform/image_decode.h"
 
 class CatalogItem;
+class FontWarmup;
 class IconCache;
 class TextBoxRecord;
 
@@ -112,6 +114,9 @@ double FontScaleFor(int width, int height);
 // kMinFontPx unless it is designed smaller.
 double FontPxAt(FontId font, double scale);
 constexpr const char* kFontFamilies = "Segoe UI, Noto Sans, DejaVu Sans, sans-serif";
+// A new description of `font` at `scale` (family list, weight, size); the
+// caller frees it with pango_font_description_free.
+PangoFontDescription* NewFontDescription(FontId font, double scale);
 
 // ---------------------------------------------------------------------------
 // 2. Design coordinates
@@ -218,6 +223,15 @@ class RenderResources {
   void RecordTexts(std::string_view layer);
   void MarkTexts(std::string_view part);
 
+  // --- Fonts made ready ahead (the program's start) ---------------------
+  // Starts preparing the fonts for a width x height surface on a thread of
+  // their own (ui/render/font_warmup.h); `ready` runs on that thread once
+  // they are. Call before the first frame, at most once.
+  void PrepareFontsAhead(int width, int height, std::function<void()> ready);
+  // Waits for that preparation and takes its fonts over; does nothing when
+  // none is under way. The first frame does this itself.
+  void AwaitFonts();
+
   const Brushes& Brush() const { return brushes_; }
   void ApplyAccent(int dashColor);
   const PangoFontDescription* Font(FontId font) const;
@@ -318,5 +332,6 @@ class RenderResources {
 
   std::unique_ptr<IconCache> icons_;
   std::unique_ptr<TextBoxRecord> textBoxes_;  // null unless recording
+  std::unique_ptr<FontWarmup> fontWarmup_;    // until the first frame takes its fonts
   std::string textPart_;
 };
