@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -236,9 +237,10 @@ TEST_F(BootTest, TheWholeGuideServesItsChannelsAndIsKeptForTheNextStart) {
   EXPECT_GE(FindLine(LogLines(home_), "guide whole status=none http=404"), 0);
   EXPECT_FALSE(state.wholeGuide.guide) << "no guide: nothing held";
 
-  const CatalogItem* channel = nullptr;
+  // A copy: the reload below replaces the list.
+  std::optional<CatalogItem> channel;
   for (const CatalogItem& item : *state.catalog.LiveChannels)
-    if (!item.epgChannelId().empty() && item.epgChannelId() != u"null") channel = &item;
+    if (!item.epgChannelId().empty() && item.epgChannelId() != u"null") channel = item;
   ASSERT_TRUE(channel);
   const std::string id = WideToUtf8(channel->id());
   const int64_t now = NowUnix();
