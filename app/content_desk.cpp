@@ -55,6 +55,11 @@ void ContentDesk::StartCatchupGuide(const std::u16string& streamId) {
   StartPanelClockJob();
 }
 
+void ContentDesk::RequestGridGuides() {
+  AskForGridGuides(state_, mailbox_);
+  StartPanelClockJob();
+}
+
 void ContentDesk::StartSpeedTest() {
   const DeviceIdentity& identity = state_.panel.identity;
   SpeedTestDevice device{ComputerName(), identity.ShownMac(), identity.deviceKey};

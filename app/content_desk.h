@@ -1,6 +1,7 @@
 #pragma once
 // The content jobs the screens ask for (ContentActions): reloads, the panel,
-// sports, series episodes, the catch-up guide, the speed test and the cache.
+// sports, series episodes, the catch-up guide, the grid's guides, the speed
+// test and the cache.
 // Each starts a job or changes state the main thread owns; results come
 // back through the job mailbox. Main thread only.
 #include "app/jobs.h"
@@ -23,6 +24,7 @@ class ContentDesk final : public ContentActions {
   void ClearCache() override;
   void StartSpeedTest() override;
   void StartCatchupGuide(const std::u16string& streamId) override;
+  void RequestGridGuides() override;
 
  private:
   // Reads the provider panel's clock once per account, on a job (catch-up

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "state/app_state.h"
 #include "store/runtime_log.h"
+#include "ui/screens/grid_screen.h"
 
 namespace {
 
@@ -148,6 +149,14 @@ void ForgetGuides(AppState& state) {
   state.guide.Clear();
   state.wholeGuide = WholeGuideHeld{};
   state.guideRequests.Reset();
+}
+
+void AskForGridGuides(AppState& state, JobMailbox& mailbox) {
+  if (state.CurrentScreen != Screen::Grid) return;
+  const int64_t nowUnix = NowUnix();
+  const GuideDesk desk = GuideDeskOf(state, mailbox);
+  for (const GridGuideWish& wish : GridGuideWishes(state, nowUnix))
+    RequestGuide(desk, wish.streamId, wish.withPast, static_cast<int64_t>(TickMs()), nowUnix);
 }
 
 void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId, bool withArchive) {

@@ -72,6 +72,13 @@ bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded);
 // Another account: no programme or request of the old one is kept.
 void ForgetGuides(AppState& state);
 
+// While the programme grid is shown, the rows on it that the store does not
+// hold fresh (GridGuideWishes) are asked for, in its order: the queue keeps
+// the newest few, so this is called again as answers come (the merge) and
+// every tick, until the rows on screen are held. Nothing when another
+// screen shows.
+void AskForGridGuides(AppState& state, JobMailbox& mailbox);
+
 // The guide of a live channel for the screens and the player (RequestGuide
 // on the application's state and clocks).
 void StartGuideJob(AppState& state, JobMailbox& mailbox, std::u16string_view streamId, bool withArchive = false);

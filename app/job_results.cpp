@@ -167,6 +167,7 @@ struct Applier {
 
   void operator()(GuideLoaded& r) {
     if (MergeGuideAnswer(GuideDeskOf(state, mailbox), r, int64_t(TickMs()), NowUnix())) app.Repaint();
+    AskForGridGuides(state, mailbox);
   }
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
   void operator()(WholeGuideLoaded& r) {

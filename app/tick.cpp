@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
+#include "app/guide_jobs.h"
 #include "platform/clock.h"
 #include "store/settings_file.h"
 
@@ -37,6 +38,7 @@ std::vector<TickStep> Application::MakeTickSteps() {
       {"CheckPanelPoll", [this](uint64_t now) { CheckPanelPoll(now); }, false},
       {"SuperviseVideoTile", [this](uint64_t now) { SuperviseVideoTile(now); }, false},
       {"StartLazyLoads", [this](uint64_t now) { StartLazyLoads(now); }, false},
+      {"AskForGridGuides", [this](uint64_t) { AskForGridGuides(state_, mailbox_); }, false},
   };
 }
 
@@ -46,10 +48,11 @@ void Application::WriteChangedSettings(uint64_t /*nowMs*/) {
   SaveSettings(state_.settings);
 }
 
-// The clock shows minutes: repaint when the shown minute changes rather than
-// redrawing an identical frame every second.
+// The clock shows minutes (and the grid's now line moves by them): repaint
+// when the shown minute changes rather than redrawing an identical frame
+// every second.
 void Application::RepaintOnNewMinute(uint64_t /*nowMs*/) {
-  if (state_.CurrentScreen != Screen::Home) return;
+  if (state_.CurrentScreen != Screen::Home && state_.CurrentScreen != Screen::Grid) return;
   if (MinuteOfDay(ToLocalTime(NowUnix())) != paintedMinute_) window_.RequestPaint();
 }
 

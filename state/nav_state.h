@@ -6,6 +6,21 @@
 
 #include "catalog/visible_list.h"
 #include "panel/messages.h"
+#include "state/screen.h"
+
+// The programme grid (ui/screens/grid_screen.h). Its channel rows are the
+// Live list and the focused one is NavState::ChannelIndex, so playing from
+// the grid plays what Live would.
+struct GridNav {
+  int64_t windowStart = 0;  // Unix seconds of the window's left edge, on a local half hour
+  // The programme focused in a row is the one on at this time (moving
+  // Up/Down keeps the time, as a TV's guide does).
+  int64_t focusTime = 0;
+  int first = 0;            // first channel row shown
+  int rows = 1;             // channel rows the layout shows (the guide asks follow it)
+  Screen from = Screen::Live;  // where Esc/Backspace leads
+  bool detailOpen = false;  // the header band shows the whole description
+};
 
 struct NavState {
   int HomeIndex = 0;
@@ -41,6 +56,7 @@ struct NavState {
   int AccountIndex = 0;
   bool AccountFromHome = false;
   int GroupIndex = 0;
+  GridNav grid;
   std::u16string SearchQuery;
   // The character of the key that opened the search box or a name prompt:
   // the window sends it right after the key, and it is not meant as the

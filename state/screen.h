@@ -14,8 +14,9 @@ enum class Screen : uint32_t {
   Catchup = 8,
   Search = 9,
   Groups = 10,
+  Grid = 11,  // the programme grid: channels by time
 };
 
-inline constexpr int kScreenCount = 11;
+inline constexpr int kScreenCount = 12;
 
 constexpr int ScreenIndex(Screen screen) { return static_cast<int>(screen); }

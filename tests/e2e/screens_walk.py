@@ -287,6 +287,11 @@ def walk_screens(walk):
     key("c")
     walk.stop("catchup", settle=1.5)
     key("Escape")
+    key("p")
+    walk.stop("grid", settle=4.0)  # the guide of the rows shown arrives a few at a time
+    key("Right", "Return")  # a programme to come: the description opens
+    walk.stop("grid_description", settle=0.5)
+    key("Escape", "Escape")
     key("g")
     walk.stop("groups")
     key("n")

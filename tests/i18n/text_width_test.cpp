@@ -60,9 +60,9 @@ RectF Wide(double l, double t, double r, double b) { return WideRect(l, t, r, b,
 RectF Pixels(double width) { return RectF{0, 0, width, 40}; }
 
 // Settings tile text: four columns of (W − 48) / 4, text from 48 in to 14
-// short of the right edge. Player strip buttons: eight of W / 8 − 16.
+// short of the right edge. Player strip buttons: nine of W / 9 − 16.
 const double kSettingsText = (kW - 12 - 12 - 24) / 4 - 48 - 14;
-const double kStripButton = kW / 8 - 16;
+const double kStripButton = kW / 9 - 16;
 
 // Coordinates as the screens give them: Design() in the 1920 x 1080 space,
 // Wide() with x in the 2400-wide one, Pixels() where the layout is in pixels.
@@ -105,7 +105,7 @@ const std::vector<Place>& Places() {
       {"home panel body", FontId::Hint, Fit::Wrapped, Wide(537, 300, 2075, 800), {"no_messages", "you"}},
       {"reloading notice", FontId::Title, Fit::Wrapped, RectF{0.28 * kW, 0.40 * kH, 0.72 * kW, 0.56 * kH},
        {"reloading"}},
-      {"live button", FontId::Hint, Fit::Trimmed, Pixels((1920 - 18 - 978 - 28) / 3.0 * kW / 1920),
+      {"live button", FontId::Hint, Fit::Trimmed, Pixels((1920 - 18 - 978 - 42) / 4.0 * kW / 1920),
        {"add_fav", "search"}},
       {"live empty list", FontId::Label, Fit::Line, Design(470, 400, 940, 480), {"no_channels"}},
       {"player strip programme line", FontId::Row, Fit::Trimmed, Pixels(kW / 2 - 104), {"no_info"}},
@@ -146,7 +146,7 @@ const std::vector<Place>& Places() {
       {"home panel body, texts", FontId::Hint, Fit::Wrapped, Wide(537, 300, 2075, 800),
        {"panel_author", "genre_line"}},
       {"player strip button, texts", FontId::Row, Fit::Trimmed, Pixels(kStripButton),
-       {"epg", "strip_subtitle", "audio"}},
+       {"epg", "strip_subtitle", "audio", "tv_guide"}},
       {"speed test report line, texts", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_report_title", "speed_device", "speed_mac", "speed_public_ip", "speed_latency", "speed_site",
         "speed_download", "speed_upload", "speed_done", "speed_wifi_platform", "speed_wifi_steps", "speed_local_ip",

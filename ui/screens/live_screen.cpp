@@ -15,6 +15,7 @@
 #include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
+#include "ui/screens/grid_screen.h"
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/live_history.h"
 
@@ -44,9 +45,8 @@ bool StepChannelSelection(AppState& state, int direction) {
   return true;
 }
 
-// A typed digit: the number notice, and the row whose number the digits
-// make (selected), or -1 while none matches. The digits stay until the
-// 1,800 ms pause, so "1", "2" reaches channel 12 after channel 1.
+}  // namespace
+
 int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
   NavState& nav = state.nav;
   if (digit < 0 || digit > 9) return -1;
@@ -57,8 +57,6 @@ int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
   if (row >= 0) nav.ChannelIndex = row;
   return row;
 }
-
-}  // namespace
 
 std::vector<int> VisibleLiveCategories(const AppState& state) {
   return VisibleCategoryIndices(state.catalog.LiveCategories, state.settings.HideLive);
@@ -79,8 +77,8 @@ LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount
   l.channelScrollbarX = l.channelRight - 18;
   l.guideTop = DesignY(kGuideTop, height);
   const double left = DesignX(kChannelRight + 18, width), right = width - DesignX(18, width);
-  const double buttonWidth = (right - left - DesignX(28, width)) / 3;
-  for (int i = 0; i < 3; ++i) {
+  const double buttonWidth = (right - left - DesignX(14, width) * (kLiveButtonCount - 1)) / kLiveButtonCount;
+  for (int i = 0; i < kLiveButtonCount; ++i) {
     const double x = left + i * (buttonWidth + DesignX(14, width));
     l.buttons[i] = RectF{x, DesignY(kRowsBottom, height), x + buttonWidth, DesignY(1055, height)};
   }
@@ -90,7 +88,7 @@ LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount
 LiveHit LiveHitTest(const LiveLayout& l, int categoryCount, int channelCount, double x, double y, double width,
                     double height) {
   if (const auto tab = HeaderTabAt(x, y, width, height)) return {LiveHit::Kind::Tab, ScreenIndex(*tab)};
-  for (int i = 0; i < 3; ++i)
+  for (int i = 0; i < kLiveButtonCount; ++i)
     if (l.buttons[i].Contains(x, y)) return {LiveHit::Kind::Button, i};
   if (x < l.categoryRight) {
     if (x >= CategoryScrollbarX(width) && categoryCount > l.categories.visible) return {LiveHit::Kind::CategoryScrollbar, 0};
@@ -218,8 +216,8 @@ void PaintGuide(RenderResources& res, const AppState& state, const LiveLayout& l
 }
 
 void PaintButtons(RenderResources& res, const LiveLayout& l) {
-  static constexpr const char* kCaptions[3] = {"catchup", "add_fav", "search"};
-  for (int i = 0; i < 3; ++i) {
+  static constexpr const char* kCaptions[kLiveButtonCount] = {"catchup", "add_fav", "search", "tv_guide"};
+  for (int i = 0; i < kLiveButtonCount; ++i) {
     res.FillRounded(l.buttons[i], 18, Rgba{0.22, 0.22, 0.26, 1});
     res.StrokeRounded(l.buttons[i], 18, res.Brush().Accent, 2);
     res.DrawTrimmedLine(FontId::Hint, Translate(kCaptions[i]), l.buttons[i], res.Brush().White, kAlignCentered);
@@ -364,14 +362,6 @@ bool SelectedIsPlaying(const AppState& state) {
   return ValidChannel(state) && !playing.empty() && state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == playing;
 }
 
-// Enter and the double click on a channel: it fills the window. The
-// preview's stream is kept when it already plays that channel (one
-// connection to the provider, and no restart of the picture); a refused PIN
-// plays nothing and stays on the list.
-void PlayChosenChannel(ScreenContext& ctx) {
-  if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx, LiveStart::Chosen);
-  if (SelectedIsPlaying(ctx.state)) ctx.playback.EnterFullVideo();
-}
 
 // The H key: the live history matched to the catalog, in history order,
 // shown by the Catch-up screen in place of a guide (no guide is fetched).
@@ -390,6 +380,11 @@ void Notice(ScreenContext& ctx, std::string_view key) {
 }
 
 }  // namespace
+
+void PlayChosenChannel(ScreenContext& ctx) {
+  if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx, LiveStart::Chosen);
+  if (SelectedIsPlaying(ctx.state)) ctx.playback.EnterFullVideo();
+}
 
 void ToggleLiveFavorite(ScreenContext& ctx) {
   if (!ValidChannel(ctx.state)) return;
@@ -495,6 +490,8 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
     OpenLiveHistory(ctx);
   } else if (vk == Vk::Letter('E')) {
     ctx.playback.OpenInExternalPlayer();
+  } else if (vk == Vk::Letter('P')) {
+    OpenGrid(ctx);
   }
   if (state.CurrentScreen == Screen::Live) KeepSelectionInView(ctx);
 }
@@ -597,6 +594,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       if (hit.index == 0) ctx.navigator.SetScreen(Screen::Catchup);
       if (hit.index == 1) ToggleLiveFavorite(ctx);
       if (hit.index == 2) ctx.navigator.SetScreen(Screen::Search);
+      if (hit.index == 3) OpenGrid(ctx);
       return;
     default: return;
   }
@@ -625,9 +623,9 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   }
   nav.GuideRowIndex = 0;
   KeepSelectionInView(ctx);
-  // Back from the Player, the channel that played there goes on as the
-  // preview (the same stream, not a new connection).
-  if (from == Screen::Player && SelectedIsPlaying(state)) return;
+  // Back from the Player or the grid, the channel that played there goes on
+  // as the preview (the same stream, not a new connection).
+  if ((from == Screen::Player || from == Screen::Grid) && SelectedIsPlaying(state)) return;
   // The preview follows the selection; a locked category waits for the PIN.
   if (!state.VisibleLive.empty() && !locked) PlaySelected(ctx, LiveStart::Preview);
 }
@@ -638,5 +636,5 @@ void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
 }
 
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to) {
-  if (to != Screen::Live && to != Screen::Player) ctx.playback.StopPlayback();
+  if (to != Screen::Live && to != Screen::Player && to != Screen::Grid) ctx.playback.StopPlayback();
 }

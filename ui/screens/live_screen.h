@@ -2,7 +2,8 @@
 // The Live screen: the live categories on the left, the channels of the
 // selected category (or of the active group) beside them, the preview video
 // at the top right and the programme guide of the selected channel below it,
-// with three buttons (catch-up, favorite, search) at the bottom.
+// with four buttons (catch-up, favorite, search, the programme grid) at the
+// bottom.
 //
 // LiveLayoutOf is the one layout that painting and hit tests share. Keys
 // and clicks change the state; the scrolling rule is applied when a key
@@ -15,6 +16,8 @@
 #include "ui/screens/browse_frame.h"
 #include "ui/screens/screen_view.h"
 
+constexpr int kLiveButtonCount = 4;
+
 struct LiveLayout {
   ListRows categories;  // the category column's rows
   ListRows channels;    // the channel column's rows
@@ -24,7 +27,7 @@ struct LiveLayout {
   double channelRight = 0;       // x where the channel column ends
   double channelScrollbarX = 0;  // a click right of this in the channel column is on its scroll bar
   double guideTop = 0;           // y where the guide area begins
-  RectF buttons[3];              // catch-up, favorite, search
+  RectF buttons[kLiveButtonCount];  // catch-up, favorite, search, programme grid
 };
 
 // The layout for `categoryCount` visible categories, the channel list and
@@ -57,12 +60,25 @@ class LiveScreen final : public ScreenView {
   mutable CategoryCounts counts_;  // a memo of the painter, rebuilt per item list
 };
 
-// Leaving the Live/Player pair for a screen without video stops playback.
+// Leaving Live, the Player or the grid for a screen without video stops
+// playback. The grid keeps the stream (heard, not shown, as a TV's guide
+// does): Enter on that channel's running programme shows it at once, and
+// going back finds it playing.
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to);
 
 // The favorite and lock toggles of the selected channel, with their notices.
 void ToggleLiveFavorite(ScreenContext& ctx);
 void ToggleLiveLock(ScreenContext& ctx);
+// A typed digit: the number notice, and the row of the live list whose
+// number the digits make (selected: NavState::ChannelIndex), or -1 while
+// none matches. The digits stay until the 1,800 ms pause, so "1", "2"
+// reaches channel 12 after channel 1. Plays nothing (the grid only moves).
+int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs);
+// Enter and the double click on a channel (and Enter on the grid's running
+// programme): it fills the window. The preview's stream is kept when it
+// already plays that channel (one connection to the provider, and no
+// restart of the picture); a refused PIN plays nothing and stays.
+void PlayChosenChannel(ScreenContext& ctx);
 // Digit keys on Live (and later the Player screen): see AddNumberDigit.
 void EnterChannelDigit(ScreenContext& ctx, int digit);
 // Live with "Recently Viewed" selected and the channel `id` playing (the

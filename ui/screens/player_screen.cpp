@@ -2,6 +2,7 @@
 
 #include "platform/virtual_keys.h"
 #include "ui/nav/navigator.h"
+#include "ui/screens/grid_screen.h"
 #include "ui/screens/live_screen.h"
 #include "ui/screens/player_strips.h"
 
@@ -42,7 +43,8 @@ void PressStripButton(ScreenContext& ctx, int index) {
     case 4: ToggleLiveFavorite(ctx); return;
     case 5: ctx.navigator.SetScreen(Screen::Search); return;
     case 6: ctx.playback.ChooseTrack(TrackKind::Subtitle); return;
-    default: ctx.playback.ChooseTrack(TrackKind::Audio); return;
+    case 7: ctx.playback.ChooseTrack(TrackKind::Audio); return;
+    default: OpenGrid(ctx); return;
   }
 }
 
@@ -151,6 +153,8 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
     ctx.playback.OpenInExternalPlayer();
   } else if (vk == Vk::Letter('R')) {
     ctx.playback.CycleAspect();
+  } else if (vk == Vk::Letter('P')) {
+    if (mode == StripMode::Live || mode == StripMode::Catchup) OpenGrid(ctx);
   } else if (vk == Vk::Return) {
     ctx.state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
     ctx.playback.UpdateStrips();

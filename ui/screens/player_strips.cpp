@@ -63,8 +63,9 @@ struct ButtonLabel {
   int menuWord;  // -1: the text of key
   std::string_view key;
 };
-constexpr ButtonLabel kExpandedLabels[8] = {{-1, "epg"},      {-1, "lock"},      {kMenuMovies, {}},         {kMenuSeries, {}},
-                                            {-1, "favorite"}, {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"}};
+constexpr ButtonLabel kExpandedLabels[kStripButtonCount] = {
+    {-1, "epg"},       {-1, "lock"},           {kMenuMovies, {}}, {kMenuSeries, {}}, {-1, "favorite"},
+    {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"},     {-1, "tv_guide"}};
 
 bool Recording(StripMode mode) { return mode != StripMode::Live; }
 
@@ -91,10 +92,11 @@ void LayOutLive(StripLayout& l, RectF b, double s) {
     l.controls.push_back({at(left + (i ? 6 : 0), 152, left + third - (i < 2 ? 6 : 0), 192), row[i]});
   }
   if (!l.expanded) return;
-  const double eighth = (ws - 2 * kPad) / 8;
-  for (int i = 0; i < 8; ++i) {
-    const double left = kPad + i * eighth;
-    l.controls.push_back({at(left + (i ? 4 : 0), 204, left + eighth - (i < 7 ? 4 : 0), 256), {K::StripButton, i}});
+  const double share = (ws - 2 * kPad) / kStripButtonCount;
+  for (int i = 0; i < kStripButtonCount; ++i) {
+    const double left = kPad + i * share;
+    l.controls.push_back(
+        {at(left + (i ? 4 : 0), 204, left + share - (i < kStripButtonCount - 1 ? 4 : 0), 256), {K::StripButton, i}});
   }
 }
 
@@ -131,7 +133,7 @@ void LayOutRecording(StripLayout& l, RectF b, double s) {
 }  // namespace
 
 std::u16string_view ExpandedButtonLabel(int button) {
-  if (button < 0 || button >= 8) return {};
+  if (button < 0 || button >= kStripButtonCount) return {};
   const ButtonLabel& label = kExpandedLabels[button];
   return label.menuWord >= 0 ? MenuWord(CurrentLanguage(), label.menuWord) : Translate(label.key);
 }

@@ -33,6 +33,10 @@ enum class StripMode {
 StripMode StripModeOf(const AppState& state);
 
 // What a click on the strips does.
+// The expanded live strip's buttons: EPG (catch-up), lock, movies, series,
+// favourite, search, subtitles, audio, the programme grid.
+constexpr int kStripButtonCount = 9;
+
 struct StripHit {
   enum class Kind {
     None,
@@ -40,7 +44,7 @@ struct StripHit {
     StepChannel,    // value -1 / +1
     Volume,         // value 0..100
     ToggleExpand,   // the live strip's middle button
-    StripButton,    // the expanded strip's eight buttons: value 0..7
+    StripButton,    // the expanded strip's buttons: value 0..kStripButtonCount-1
     SeekShare,      // the seek bar: share 0..1 of the duration
     StepVod,        // value -1 / +1
     SeekBy,         // value -10 / +10 seconds

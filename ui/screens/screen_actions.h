@@ -48,6 +48,11 @@ class ContentActions {
   virtual void StartSpeedTest() = 0;
   // Fetches a channel's guide with its past week (the Catch-up screen).
   virtual void StartCatchupGuide(const std::u16string& streamId) = 0;
+  // The grid's rows (GridGuideWishes): each channel it shows whose guide
+  // the store does not hold fresh is asked for through the guide queue,
+  // and the panel's clock for catch-up from the grid. Called again as the
+  // grid moves; the queue keeps the requests few.
+  virtual void RequestGridGuides() = 0;
 };
 
 // What plays and how: the video tile, the Player screen's remote control.

@@ -2,6 +2,7 @@
 
 #include "ui/screens/account_screen.h"
 #include "ui/screens/catchup_screen.h"
+#include "ui/screens/grid_screen.h"
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/home_screen.h"
 #include "ui/screens/live_screen.h"
@@ -17,4 +18,4 @@ ScreenTable::ScreenTable()
     : rows_{std::make_unique<HomeScreen>(),     std::make_unique<LiveScreen>(),    std::make_unique<MoviesScreen>(),
             std::make_unique<SeriesScreen>(),   std::make_unique<AccountScreen>(), std::make_unique<SportsScreen>(),
             std::make_unique<SettingsScreen>(), std::make_unique<PlayerScreen>(),  std::make_unique<CatchupScreen>(),
-            std::make_unique<SearchScreen>(),   std::make_unique<GroupsScreen>()} {}
+            std::make_unique<SearchScreen>(),   std::make_unique<GroupsScreen>(),  std::make_unique<GridScreen>()} {}

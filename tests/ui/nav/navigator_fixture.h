@@ -44,6 +44,7 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void ClearCache() override { ++cacheClears; }
   void StartSpeedTest() override { ++speedTests; }
   void StartCatchupGuide(const std::u16string& id) override { guides.push_back(id); }
+  void RequestGridGuides() override { ++gridGuideAsks; }
   void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override {
     seriesAsked.emplace_back(series.id());
     autoPlays.push_back(autoPlay);
@@ -67,6 +68,7 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
   int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0, externalOpens = 0;
+  int gridGuideAsks = 0;
   int trailers = 0, fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
   std::vector<int> catchupRows, channelSteps, vodSteps;
   std::vector<double> seeks, seekShares;

@@ -177,7 +177,7 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
         EXPECT_NEAR(StripHitTest(l, bar.left, bar.top).share, 0, 1e-9);
         EXPECT_NEAR(StripHitTest(l, (bar.left + bar.right) / 2, bar.bottom - 0.5).share, 0.5, 1e-9);
       }
-      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 11u : 3u)
+      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 3u + kStripButtonCount : 3u)
                                    : c.mode == StripMode::Movie ? 7u
                                                                 : 5u);
 
@@ -361,5 +361,6 @@ TEST(PlayerStripLabels, MenuWordsAndOwnKeysInTheInterfaceLanguage) {
   EXPECT_EQ(ExpandedButtonLabel(7), u"Ton");
   SetCurrentLanguageCode(u"en");
   EXPECT_EQ(ExpandedButtonLabel(6), u"Subtitle");
-  EXPECT_TRUE(ExpandedButtonLabel(8).empty());
+  EXPECT_EQ(ExpandedButtonLabel(8), u"TV Guide");
+  EXPECT_TRUE(ExpandedButtonLabel(kStripButtonCount).empty());
 }

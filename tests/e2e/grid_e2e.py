@@ -1,0 +1,160 @@
+#!/usr/bin/env python3
+"""End-to-end walk of the programme grid under Xvfb on the demo provider.
+
+From Live the P key opens the grid (the guide of the rows on screen is
+asked for, a few at a time), Esc goes back, the Live screen's "TV Guide"
+button opens it again; Down and Enter on the running programme play that
+channel full window ("play live"); from Live again, Left onto a programme
+that ended and Enter on an archived channel replay it ("catchup play");
+from the Player, P opens the grid and Esc goes back. The grid's now line
+(a red vertical line) tells the grid is shown. Run by CTest as
+  xvfb-run -a -s "-screen 0 1280x720x24" python3 grid_e2e.py \
+      <vistra> <vistra_standin> <demo media folder> <output folder>
+Screenshots stay in the output folder (grid_*.png).
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from e2e_support import check, failures, pixel, read_lines, start_program, start_standin
+from e2e_support import screenshot as screenshot_into
+
+VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
+DATA = os.path.join(OUT, "data")
+LOG = os.path.join(DATA, "Vistra43", "runtime.log")
+NOW_LINE = (242, 64, 64)
+
+
+def wait_for_line(fragment, after=0, timeout=20.0):
+    """Index of the first runtime.log line at or after `after` containing `fragment`; -1 on time-out."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        lines = read_lines(LOG)
+        for i in range(after, len(lines)):
+            if fragment in lines[i]:
+                return i
+        time.sleep(0.1)
+    return -1
+
+
+def mark():
+    return len(read_lines(LOG))
+
+
+def key(*names, pause=0.4):
+    for name in names:
+        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+        time.sleep(pause)
+
+
+def click(x, y):
+    subprocess.run(["xdotool", "mousemove", str(int(x)), str(int(y)), "click", "1"], check=True)
+    time.sleep(0.6)
+
+
+def now_line_pixels(shot):
+    """Pixels of the now line's red where the grid draws it: right of the
+    channel column, below the header band, within the first half hour."""
+    width, height = shot[0], shot[1]
+    count = 0
+    for y in range(int(height * 0.60), int(height * 0.95), 3):
+        for x in range(int(width * 0.22), int(width * 0.46)):
+            if all(abs(a - b) <= 10 for a, b in zip(pixel(shot, x, y), NOW_LINE)):
+                count += 1
+    return count
+
+
+def grid_shown(name):
+    time.sleep(0.8)
+    shot = screenshot_into(OUT, name)
+    return now_line_pixels(shot) > 5, shot
+
+
+def requested_ids(after):
+    return {line.split("id=")[1].split()[0] for line in read_lines(LOG)[after:] if "guide request id=" in line}
+
+
+def walk(width, height):
+    before = mark()
+    key("Return")  # Home tile 0: Live, "All", channel 1 in the preview
+    check(wait_for_line("play live id=101", before) >= 0, "Live plays channel 1 in the preview")
+    time.sleep(1.5)
+
+    before = mark()
+    key("p")
+    time.sleep(4)  # the queue spaces the requests
+    shown, _ = grid_shown("grid_key")
+    check(shown, "P on Live opens the grid (its now line shows)")
+    asked = requested_ids(before)
+    check(len(asked) >= 3, "the grid asked for the guide of the rows it shows (%s)" % sorted(asked))
+    check(asked <= {str(i) for i in range(101, 113)}, "only demo channels were asked (%s)" % sorted(asked))
+    check(wait_for_line("epg rows=", before, timeout=10) >= 0, "guide answers arrived")
+    key("Right", "Right")
+    screenshot_into(OUT, "grid_moved")
+    key("Escape")
+    shown, _ = grid_shown("grid_back_on_live")
+    check(not shown, "Esc leaves the grid for Live")
+
+    # The Live screen's fourth button, as LiveLayoutOf places it.
+    left, right = width * 978 / 1920, width - width * 18 / 1920
+    gap = width * 14 / 1920
+    button = (right - left - 3 * gap) / 4
+    click(left + 3 * (button + gap) + button / 2, height * 1026 / 1080)
+    shown, _ = grid_shown("grid_pointer")
+    check(shown, "the Live screen's TV Guide button opens the grid")
+
+    before = mark()
+    key("Down", "Return")  # channel 2's running programme
+    check(wait_for_line("play live id=102", before) >= 0, "Enter on a running programme plays its channel")
+    time.sleep(2)
+    screenshot_into(OUT, "grid_played_live")
+    key("Escape")  # the Player back to Live
+    time.sleep(1)
+
+    key("p")
+    time.sleep(4)  # channel 2's table with its past
+    before = mark()
+    key("Left")
+    screenshot_into(OUT, "grid_past")
+    key("Return")
+    line = wait_for_line("catchup play id=102", before)
+    check(line >= 0, "Enter on a past programme of an archived channel starts catch-up")
+    time.sleep(2)
+    key("p")  # from the Player
+    shown, _ = grid_shown("grid_from_player")
+    check(shown, "P on the Player opens the grid")
+    key("Escape")
+    shown, _ = grid_shown("grid_back_on_player")
+    check(not shown, "Esc goes back to the Player")
+
+
+def main():
+    shutil.rmtree(OUT, ignore_errors=True)
+    os.makedirs(DATA)
+    env = dict(os.environ, XDG_DATA_HOME=DATA)
+    standin, _ = start_standin(STANDIN, MEDIA, env)
+    proc, wid = start_program(VISTRA, env)
+    try:
+        check(wid is not None, "the window maps")
+        check(wait_for_line("boot done", timeout=60) >= 0, "boot done")
+        time.sleep(1)
+        s = screenshot_into(OUT, "grid_home")
+        walk(s[0], s[1])
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+        standin.terminate()
+        standin.wait()
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        sys.exit(1)
+    print("all checks passed")
+
+
+if __name__ == "__main__":
+    main()
