@@ -171,7 +171,9 @@ struct Applier {
   }
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
   void operator()(WholeGuideLoaded& r) {
-    if (MergeWholeGuide(state, r)) app.Repaint();
+    if (!MergeWholeGuide(state, r)) return;
+    AskForGridGuides(state, mailbox);
+    app.Repaint();
   }
 
   void operator()(SportsLoaded& r) {
