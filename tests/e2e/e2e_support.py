@@ -91,6 +91,26 @@ def read_lines(path):
         return [line.rstrip("\n") for line in f]
 
 
+def log_line_after(log, fragment, after=0, timeout=20.0):
+    """Index of the first line of `log` at or after `after` containing
+    `fragment`, waiting for it; -1 on time-out."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        lines = read_lines(log)
+        for i in range(after, len(lines)):
+            if fragment in lines[i]:
+                return i
+        time.sleep(0.1)
+    return -1
+
+
+def press(*names, pause=0.3):
+    """Presses keys one after the other, `pause` seconds apart."""
+    for name in names:
+        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+        time.sleep(pause)
+
+
 def screenshot(folder, name):
     """Saves the screen as <folder>/<name>.png for people and returns
     (width, height, rgb bytes) read from a PPM of the same screen."""

@@ -19,7 +19,7 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, failures, pixel, read_lines, start_program, start_standin
+from e2e_support import check, log_line_after, press, failures, pixel, read_lines, start_program, start_standin
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
@@ -30,15 +30,7 @@ REQUESTS = os.path.join(OUT, "requests.log")
 
 
 def wait_for_line(fragment, after=0, timeout=20.0):
-    """Index of the first runtime.log line at or after `after` containing `fragment`; -1 on time-out."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        lines = read_lines(LOG)
-        for i in range(after, len(lines)):
-            if fragment in lines[i]:
-                return i
-        time.sleep(0.1)
-    return -1
+    return log_line_after(LOG, fragment, after, timeout)
 
 
 def mark():
@@ -46,9 +38,7 @@ def mark():
 
 
 def key(*names, pause=0.3):
-    for name in names:
-        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
-        time.sleep(pause)
+    press(*names, pause=pause)
 
 
 def shot(name):
