@@ -7,6 +7,8 @@
 #include <array>
 #include <vector>
 
+#include "net/text.h"
+
 // Sections: times; HTML entities; single-byte encodings; the reader's state; the expat callbacks;
 // feeding (gzip, the head, the XML); the public interface.
 
@@ -319,16 +321,6 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 constexpr size_t kInflatedPieceBytes = 256 * 1024;
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 // Where the XML document starts in `head` (searched from `from`): its
 // declaration, its document type or the <tv> element itself.

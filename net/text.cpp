@@ -119,3 +119,13 @@ std::string WideToUtf8(std::u16string_view wide) {
   if (!wide.empty()) AppendWideAsUtf8(wide, out);
   return out;
 }
+
+bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
+  if (text.size() < lowerPrefix.size()) return false;
+  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (c != lowerPrefix[i]) return false;
+  }
+  return true;
+}

@@ -18,6 +18,10 @@ void AppendCodePointAsUtf8(char32_t cp, std::string& out);
 // forms, surrogates or values above U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// Whether `text` starts with `lowerPrefix` (written in lower case), ASCII
+// letters compared without case: for protocol words and markup.
+bool StartsWithNoCase(std::string_view text, std::string_view lowerPrefix);
+
 // ASCII-only literal helper for tests and fixed texts: u"..." is usually
 // nicer, this is for texts that arrive as std::string.
 inline std::u16string AsciiToWide(std::string_view ascii) {

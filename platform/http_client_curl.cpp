@@ -96,16 +96,6 @@ size_t OnBodyBytes(char* data, size_t size, size_t count, void* user) {
   return CURL_WRITEFUNC_ERROR;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
 // Runs after each connection is made and before its request is sent. The
 // redirect protocol list already refuses http after an https start; this
 // also catches a chain that went http -> https -> http.
