@@ -404,9 +404,10 @@ void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) 
     std::u16string_view label;
     Rgba bar;
   };
-  constexpr Rgba kBars[8] = {Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xC83030), Hex(0x30AA50),
-                             Hex(0xDCC440), Hex(0x4078DC), Hex(0xB4B4BA), Hex(0xB4B4BA)};
-  const int index = std::clamp(c.hit.value, 0, 7);
+  constexpr Rgba kBars[kStripButtonCount] = {Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xC83030),
+                                              Hex(0x30AA50), Hex(0xDCC440), Hex(0x4078DC),
+                                              Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xB4B4BA)};
+  const int index = std::clamp(c.hit.value, 0, kStripButtonCount - 1);
   const Button b{ExpandedButtonLabel(index), kBars[index]};
   const RectF& r = c.rect;
   PaintButtonFace(res, r, s);
