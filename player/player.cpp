@@ -94,6 +94,7 @@ void Player::WatchFirstFrame(uint64_t startMs) {
 
 void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live) {
   ApplyCacheLimits(live);
+  ApplyZapLatency(live);
   playback_.timeshift = TimeshiftState{};
   if (live) playback_.timeshift.window = LiveBufferFor(liveBufferMinutes_).Seconds();
   engine_.SetProperty("user-agent", preferences.userAgent);
@@ -257,6 +258,17 @@ void Player::Timeshift(uint64_t nowMs) {
   SampleBuffer();
   shift.shownBehind = int(BehindAt(shift, nowMs, shift.window));
   if (shift.paused && BehindAt(shift, nowMs, shift.window) >= shift.window) TogglePause(nowMs);
+}
+
+// A channel change shows its first picture as soon as it is decoded: the
+// engine otherwise waits for that frame to be fully presented, and decodes
+// one more ahead, before it starts playing, which costs a zap one or two
+// frames more than the stream itself needs. Live only: a movie's start is
+// not hurried, and its frame dropping keeps to the decoded frames' timing.
+void Player::ApplyZapLatency(bool live) {
+  if (live == zapLatencyHacks_) return;
+  engine_.SetProperty("video-latency-hacks", live ? "yes" : "no");
+  zapLatencyHacks_ = live;
 }
 
 // The cache limits of a live load with a buffer, and the engine's own back

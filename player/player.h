@@ -206,6 +206,7 @@ class Player {
  private:
   void Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live = false);
   void ApplyCacheLimits(bool live);
+  void ApplyZapLatency(bool live);
   // The cache and position now, into the time shift's record.
   void SampleBuffer();
   void SeekLive(const TimeshiftSeek& seek, uint64_t nowMs);
@@ -242,4 +243,5 @@ class Player {
   PlayerObserver observer_;
   int liveBufferMinutes_ = 0;
   bool cacheLimitsChanged_ = false;  // a live load changed the engine's cache limits
+  bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
 };
