@@ -17,11 +17,10 @@ import json
 import os
 import re
 import shutil
-import subprocess
 import sys
 import time
 
-from e2e_support import check, failures, log_line_after, press, read_lines, start_program, start_standin
+from e2e_support import check, finish, log_line_after, press, read_lines, running
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
@@ -106,21 +105,11 @@ def previous_channel():
 def run(walk):
     env = dict(os.environ, XDG_DATA_HOME=DATA)
     started = mark()
-    standin, _ = start_standin(STANDIN, MEDIA, env)
-    proc, wid = start_program(VISTRA, env)
-    try:
+    with running(VISTRA, STANDIN, MEDIA, env) as wid:
         check(wid is not None, "the window maps")
         check(log_line_after(LOG, "boot done", started, 60) >= 0, "boot done")
         time.sleep(1)
         walk()
-    finally:
-        proc.terminate()
-        try:
-            proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-        standin.terminate()
-        standin.wait()
 
 
 def start_on_last():
@@ -145,10 +134,7 @@ def main():
         previous_channel()
     run(first)
     start_on_last()
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        sys.exit(1)
-    print("all checks passed")
+    finish()
 
 
 if __name__ == "__main__":
