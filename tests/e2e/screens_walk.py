@@ -28,8 +28,7 @@ import subprocess
 import sys
 import time
 
-from e2e_support import SOLID, check, failures, make_solid_media, parse_ppm, pixel, read_lines, start_program
-from e2e_support import start_standin
+from e2e_support import SOLID, check, failures, make_solid_media, parse_ppm, pixel, read_lines, running
 
 SIZES = ("1280x720", "1920x1080", "3840x2160")
 TOLERANCE = 3  # px of ink past a box: antialiasing, and glyphs such as "J" that hang past their origin
@@ -428,22 +427,14 @@ def one_size(vistra, standin, out):
     env = dict(os.environ, XDG_DATA_HOME=walk.data, VISTRA_STANDIN_REQUEST_LOG=walk.requests,
                VISTRA_TEXT_BOXES=walk.boxes)
     env.pop("VISTRA_FORCE_SW_RENDER", None)
-    server, _ = start_standin(standin, media, env)
-    proc, wid = start_program(vistra, env)
     try:
-        check(wid is not None and wait_for(walk, "boot done", 0, 60), "the program boots")
-        time.sleep(1.5)
-        walk.size = screenshot_into(out, "start")[:2]
-        walk_screens(walk)
+        with running(vistra, standin, media, env) as wid:
+            check(wid is not None and wait_for(walk, "boot done", 0, 60), "the program boots")
+            time.sleep(1.5)
+            walk.size = screenshot_into(out, "start")[:2]
+            walk_screens(walk)
     finally:
         walk.report()
-        proc.terminate()
-        try:
-            proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-        server.terminate()
-        server.wait()
         for conversion in CONVERSIONS:
             conversion.wait()
     print("%d fault(s) at %dx%d; see %s" % (len(walk.faults), walk.size[0], walk.size[1],
