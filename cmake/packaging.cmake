@@ -94,9 +94,10 @@ computer, for trying the player without a provider of one's own.")
 # The libraries the programs link come from dpkg-shlibdeps. libmpv is
 # loaded at run time (dlopen), where shlibdeps cannot see it. The fonts and
 # fc-match are what the interface and the demo's media maker draw text with;
-# ffmpeg makes the demo's media; xdg-open opens web pages.
+# ffmpeg makes the demo's media; xdg-open opens web pages; notify-send lets
+# the demo, started from the menu, say what it is doing.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2, fontconfig, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "yt-dlp, vlc")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "yt-dlp, vlc, libnotify-bin")
 include(CPack)

@@ -5,8 +5,9 @@
 #                         once into <work>/base.tar, and packages apt
 #                         downloads are kept in <work>/apt-archives, so a
 #                         second run installs from there
-#   --host                this machine (when a chroot cannot be made); only
-#                         the package is removed afterwards
+#   --host                this machine (when a chroot cannot be made), without
+#                         the package's recommendations; only the package is
+#                         removed afterwards, and it must not be there before
 # In either: apt-get install ./<deb>; vistra-demo under Xvfb as a user until
 # it plays the first channel and ends (packaging/demo_walk.py); in the
 # chroot, vistra-demo without ffmpeg says so; apt-get remove vistra leaves
@@ -88,10 +89,14 @@ in_root() {  # a command as root where the package goes
 # --- the checks ---------------------------------------------------------------
 
 install_package() {
-  local log="$work/install.log" status=0
+  local log="$work/install.log" status=0 options=()
+  # This machine keeps what it has: its other packages are not joined by
+  # the package's recommendations (ffmpeg is there already for the tests).
+  [ "$host" -eq 0 ] || options=(--no-install-recommends)
   cp "$deb" "$root/tmp/vistra.deb"
   SECONDS=0
-  { in_root apt-get update -q && in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/vistra.deb; } \
+  { in_root apt-get update -q &&
+    in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${options[@]}" /tmp/vistra.deb; } \
     >"$log" 2>&1 || status=$?
   check "apt-get install ./$(basename "$deb") ($(grep -o '[0-9]* newly installed' "$log" || echo '?'), $SECONDS s)" \
     test $status -eq 0
@@ -171,6 +176,12 @@ if [ "$host" -eq 0 ]; then
   make_chroot
   echo "install-check: in a fresh Debian $suite minbase chroot ($root)"
 else
+  # Removing the package at the end would take away an installation that
+  # was there before.
+  if dpkg-query -W -f='${Status}' vistra 2>/dev/null | grep -q "install ok installed"; then
+    echo "install-check: vistra is installed on this machine already; not touching it" >&2
+    exit 1
+  fi
   echo "install-check: on this machine"
 fi
 install_package || exit 1
