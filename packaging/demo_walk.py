@@ -54,15 +54,16 @@ def walk(demo):
     if wid is None:
         return
     subprocess.run(["xdotool", "windowfocus", wid], capture_output=True)
-    # Installed, the player finds its icon from its own folder (/usr/bin) in
-    # the hicolor theme; the icon's first two numbers are its size.
-    icon = subprocess.run(["xprop", "-id", wid, "-notype", "-f", "_NET_WM_ICON", "32c", " $0 $1", "_NET_WM_ICON"],
-                          capture_output=True, text=True).stdout
-    check(icon.split()[1:3] == ["256", "256"], "the window carries the installed 256 px icon (%s)" % icon.strip())
     check(log_line_after(LOG, "boot done", timeout=60) >= 0, "the player booted on the demo provider (Home)")
     check(provider_answers(), "the demo provider answers on 127.0.0.1:%d" % PORT)
     time.sleep(2)  # the backdrop arrives and Home settles
     screenshot(OUT, "home")
+    # Installed, the player finds its icon from its own folder (/usr/bin) in
+    # the hicolor theme; the icon's first two numbers are its size. The
+    # window gets it after it maps, so it is read once Home shows.
+    icon = subprocess.run(["xprop", "-id", wid, "-notype", "-f", "_NET_WM_ICON", "32c", " $0 $1", "_NET_WM_ICON"],
+                          capture_output=True, text=True).stdout
+    check(icon.split()[1:3] == ["256", "256"], "the window carries the installed 256 px icon (%s)" % icon.strip())
 
     before = len(read_lines(LOG))
     press("Return")  # Home tile 0: Live, channel 1 in the preview

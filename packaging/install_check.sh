@@ -53,17 +53,35 @@ bind() {  # bind <host path> <path in the chroot> [mount options]
   mounts+=("$root$2")
 }
 
+mounts_under() {  # the mount points inside a folder, deepest first
+  awk -v dir="$1/" 'index($2, dir) == 1 {print $2}' /proc/mounts | sort -r
+}
+
+# Unmounts what is still mounted inside a chroot folder (a run that was
+# killed leaves its mounts behind), then removes it; never through a mount,
+# which would delete the host's /dev or the kept downloads.
+remove_tree() {
+  local dir=$1 point
+  [ -e "$dir" ] || return 0
+  for point in $(mounts_under "$dir"); do umount -l "$point" || true; done
+  if [ -n "$(mounts_under "$dir")" ]; then
+    echo "install-check: $dir still has mounts inside; not removing it" >&2
+    return 1
+  fi
+  rm -rf --one-file-system "$dir"
+}
+
 make_chroot() {
   if [ ! -f "$work/base.tar" ]; then
     echo "install-check: making a Debian $suite minbase chroot (once)"
-    rm -rf "$work/base-new"
+    remove_tree "$work/base-new"
     debootstrap --variant=minbase "$suite" "$work/base-new" "$mirror" >"$work/debootstrap.log" 2>&1 ||
       { tail -n 20 "$work/debootstrap.log" >&2; return 1; }
     tar -C "$work/base-new" -cf "$work/base.tar.new" . && mv "$work/base.tar.new" "$work/base.tar"
-    rm -rf "$work/base-new"
+    remove_tree "$work/base-new"
   fi
   root="$work/root"
-  rm -rf "$root"
+  remove_tree "$root"
   mkdir -p "$root" "$work/apt-archives/partial"
   tar -C "$root" -xf "$work/base.tar"
   mount -t proc proc "$root/proc" && mounts+=("$root/proc")
@@ -190,4 +208,11 @@ prepare_user
 run_demo
 [ "$host" -eq 1 ] || demo_without_ffmpeg
 remove_package
+# A chroot that passed is not needed again (the next run starts afresh);
+# one that failed stays for a look inside.
+if [ "$host" -eq 0 ] && [ $failed -eq 0 ]; then
+  cleanup
+  mounts=()
+  remove_tree "$root"
+fi
 exit $failed
