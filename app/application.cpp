@@ -144,6 +144,7 @@ void Application::PlayEpisode(const Episode& episode) { playback_.PlayEpisode(ep
 void Application::PlayResolvedTrailer(const TrailerResolved& trailer) { playback_.PlayResolvedTrailer(trailer); }
 void Application::BackdropChanged() { render_.ForgetBackdrop(); }
 void Application::CatalogSettled() { StartWholeGuideJob(state_, mailbox_); }
+void Application::LiveListsReady() { playback_.StartOnLastChannel(); }
 void Application::IconsSettling() { window_.SetTimer(kIconTimer, kIconSettleMs, false); }
 
 // --- Actions ----------------------------------------------------------------

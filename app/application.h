@@ -62,6 +62,7 @@ class Application final : public HostEvents,
   void PlayEpisode(const Episode& episode) override;
   void PlayResolvedTrailer(const TrailerResolved& trailer) override;
   void CatalogSettled() override;
+  void LiveListsReady() override;
 
  private:
   // The one-second tick (app/tick.cpp): its steps, in the order they run.

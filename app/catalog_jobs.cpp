@@ -8,6 +8,7 @@
 #include "catalog/catalog_cache.h"
 #include "catalog/categories.h"
 #include "store/data_folder.h"
+#include "store/preferences.h"
 #include "store/settings_file.h"
 #include "i18n/translate.h"
 #include "catalog/channel_choice.h"
@@ -286,6 +287,7 @@ void StartVodJob(AppState& state, JobMailbox& mailbox, VodKind kind) {
 void StartBoot(AppState& state, JobMailbox& mailbox, BootSettingsWrite write) {
   RemoveStaleSaves();
   LoadSettings(state.settings);
+  state.preferences = LoadPreferences();
   if (write == BootSettingsWrite::Now) SaveSettings(state.settings);
   SetCurrentLanguageCode(state.settings.Lang);
 

@@ -52,7 +52,10 @@ struct Applier {
     const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
     if ((shown == VodKind::Series && r.series) || (shown == VodKind::Movies && r.movies))
       RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
-    if (r.live) app.RestartIdlePreview();
+    if (r.live) {
+      app.RestartIdlePreview();
+      app.LiveListsReady();
+    }
     app.CatalogSettled();
     // A reload tries a backdrop again whose download failed.
     if (r.live) StartBackdropJob(state, mailbox, TickMs());
@@ -94,6 +97,7 @@ struct Applier {
       state.nav.ChannelIndex =
           DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
       app.RestartIdlePreview();
+      app.LiveListsReady();
     }
     const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
     if ((shown == VodKind::Series && series) || (shown == VodKind::Movies && movies))

@@ -176,6 +176,8 @@ class ResultFollowUps {
   // A catalog load ended: the whole-provider guide may be read now (the
   // program does; tests that do not ask for it start no such job).
   virtual void CatalogSettled() {}
+  // The live lists arrived (from the cache or a load).
+  virtual void LiveListsReady() {}
 };
 
 // Main thread: merges `result` into `state` and runs its follow-up.

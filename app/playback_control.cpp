@@ -238,7 +238,12 @@ void KeepPlayerAfterZap(AppState& state, uint64_t nowMs) {
 }
 
 void TogglePauseWithNotice(AppState& state, Player& player, uint64_t nowMs) {
-  const bool paused = player.TogglePause();
+  bool refused = false;
+  const bool paused = player.TogglePause(nowMs, &refused);
+  if (refused) {
+    ShowNotice(state, std::u16string(Translate("ts_unavailable")), kPauseNoticeMs, nowMs);
+    return;
+  }
   ShowNotice(state, std::u16string(Translate(paused ? "pause" : "play")), kPauseNoticeMs, nowMs);
 }
 

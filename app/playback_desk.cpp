@@ -7,10 +7,13 @@
 #include "app/timer_ids.h"
 #include "catalog/channel_choice.h"
 #include "i18n/translate.h"
+#include "net/text.h"
 #include "platform/clock.h"
 #include "player/video_layout.h"
+#include "store/runtime_log.h"
 #include "store/settings_file.h"
 #include "ui/modals/pin_gate.h"
+#include "ui/screens/live_history.h"
 #include "ui/screens/player_strips.h"
 
 namespace {
@@ -38,9 +41,24 @@ PlaybackDesk::PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mail
 }
 
 bool PlaybackDesk::Start() {
+  player_.SetLiveBuffer(state_.preferences.liveBufferMinutes);
   if (!player_.Init()) return false;
   player_.AttachVideo(window_);
+  StartOnLastChannel();
   return true;
+}
+
+void PlaybackDesk::StartOnLastChannel() {
+  if (startedOnLast_ || !state_.preferences.startOnLastChannel) return;
+  if (!player_.Ready() || state_.VisibleLive.empty()) return;
+  startedOnLast_ = true;
+  if (state_.CurrentScreen != Screen::Home || !player_.Playback().lastUrl.empty()) return;
+  if (!SelectPreviousChannel(state_)) return;
+  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
+  WriteLogF(256, "start on last channel id=%s",
+            WideToUtf8(state_.VisibleLive[size_t(state_.nav.ChannelIndex)].id()).c_str());
+  PlaySelectedChannel();
+  EnterFullVideo();
 }
 
 void PlaybackDesk::Shutdown() {
@@ -186,7 +204,34 @@ void PlaybackDesk::StepVod(int delta) {
   if (::StepVod(state_, player_, delta, TickMs())) ShowPlayer();
 }
 
-void PlaybackDesk::TogglePause() { TogglePauseWithNotice(state_, player_, TickMs()); }
+void PlaybackDesk::TogglePause() {
+  TogglePauseWithNotice(state_, player_, TickMs());
+  UpdateStrips();
+}
+
+bool PlaybackDesk::SkipLive(double seconds) {
+  if (!player_.SkipLive(seconds, TickMs())) return false;
+  UpdateStrips();
+  return true;
+}
+
+bool PlaybackDesk::JumpToLive() {
+  if (!player_.JumpToLive(TickMs())) return false;
+  UpdateStrips();
+  return true;
+}
+
+// The previous channel may lie outside the list shown: it is looked for in
+// the list, then in "Recently Viewed", where every played channel is.
+void PlaybackDesk::PlayPreviousChannel() {
+  const uint64_t pressed = TickMs();
+  if (!SelectPreviousChannel(state_)) return;
+  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
+  const uint64_t loaded = player_.Playback().lastLiveLoadTick;
+  PlaySelectedChannel();
+  if (state_.CurrentScreen == Screen::Player && player_.Playback().lastLiveLoadTick != loaded)
+    player_.WatchFirstFrame(pressed);
+}
 
 void PlaybackDesk::SeekBy(double seconds) {
   if (state_.Playing().PlayingRecording()) SeekWithNotice(state_, player_, seconds, TickMs());
@@ -227,5 +272,6 @@ void PlaybackDesk::ShowPlayer() {
 }
 
 void PlaybackDesk::ApplyPlayerSettings() {
+  player_.SetLiveBuffer(state_.preferences.liveBufferMinutes);
   player_.ApplyPreferences(PreferencesFrom(state_.settings));
 }

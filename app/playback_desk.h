@@ -41,6 +41,10 @@ class PlaybackDesk final : public PlaybackActions {
   void OnResize();
   // A catalog result arrived while the Live preview is idle.
   void RestartIdlePreview();
+  // Once per run, with the preference on: the last live channel played
+  // fills the window as soon as both the lists and the engine are ready,
+  // unless the user has meanwhile left Home or something plays.
+  void StartOnLastChannel();
   void PlayResolvedTrailer(const TrailerResolved& trailer);
 
   // PlaybackActions
@@ -58,6 +62,9 @@ class PlaybackDesk final : public PlaybackActions {
   void StepChannel(int direction) override;
   void StepVod(int delta) override;
   void TogglePause() override;
+  bool SkipLive(double seconds) override;
+  bool JumpToLive() override;
+  void PlayPreviousChannel() override;
   void SeekBy(double seconds) override;
   void SeekToShare(double share) override;
   void CycleAspect() override;
@@ -85,6 +92,7 @@ class PlaybackDesk final : public PlaybackActions {
   ModalSlot& modal_;
   Navigator& navigator_;
   WindowActions& windowActions_;
+  bool startedOnLast_ = false;  // StartOnLastChannel ran its course
   // The one video tile (a multi-view would hold one per tile).
   Player player_;
   uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped

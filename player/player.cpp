@@ -28,6 +28,10 @@ constexpr int kStallSamples = 2;
 constexpr double kResumeMinimumSeconds = 8.0;
 constexpr double kEndMarginSeconds = 20.0;
 constexpr double kShortFileSeconds = 30.0;
+// The engine's cache limits without a live buffer: the forward one of its
+// base options, and its own default back buffer.
+constexpr char kEngineForwardBytes[] = "32MiB";
+constexpr char kEngineBackBytes[] = "50MiB";
 
 std::string U8(const std::u16string& text) { return WideToUtf8(text); }
 
@@ -88,7 +92,11 @@ void Player::WatchFirstFrame(uint64_t startMs) {
   if (frameWatch_) frameWatch_->Arm(startMs, playback_.lastUrl, playback_.lastChannelId);
 }
 
-void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved) {
+void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live) {
+  ApplyCacheLimits(live);
+  ApplyZapLatency(live);
+  playback_.timeshift = TimeshiftState{};
+  if (live) playback_.timeshift.window = LiveBufferFor(liveBufferMinutes_).Seconds();
   engine_.SetProperty("user-agent", preferences.userAgent);
   if (resolved) engine_.LoadResolvedUrl(url);
   else engine_.LoadUrl(url);
@@ -113,7 +121,7 @@ bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
       const bool repeat = request.channel.id() == p.lastChannelId && request.url == p.lastUrl &&
                           nowMs - p.lastLiveLoadTick < kRepeatGuardMs;
       if (repeat) return false;
-      Load(request.url, request.preferences, false);
+      Load(request.url, request.preferences, false, true);
       p.playStartTick = p.lastLiveLoadTick = nowMs;
       p.lastUrl = request.url;
       p.lastChannelId = std::u16string(request.channel.id());
@@ -173,9 +181,110 @@ void Player::ForgetItem() {
   playback_.trailerUrl.clear();
 }
 
-bool Player::TogglePause() {
-  engine_.TogglePause();
-  return engine_.IsPaused();
+bool Player::TogglePause(uint64_t nowMs, bool* refusedNow) {
+  TimeshiftState& shift = playback_.timeshift;
+  if (shift.window <= 0 || shift.refused) {
+    engine_.TogglePause();
+    return engine_.IsPaused();
+  }
+  if (shift.paused) {
+    shift.behind = BehindAt(shift, nowMs, shift.window);
+    shift.paused = false;
+    shift.sinceMs = nowMs;
+    shift.shownBehind = int(shift.behind);
+    engine_.SetPaused(false);
+    WriteLogF(64, "timeshift resume behind=%.1f", shift.behind);
+    return false;
+  }
+  SampleBuffer();
+  if (!shift.span.seekable) {
+    shift.refused = true;
+    if (refusedNow) *refusedNow = true;
+    WriteLog("timeshift unavailable");
+    engine_.TogglePause();
+    return engine_.IsPaused();
+  }
+  shift.paused = true;
+  shift.sinceMs = nowMs;
+  engine_.SetPaused(true);
+  WriteLog("timeshift pause");
+  return true;
+}
+
+bool Player::SkipLive(double seconds, uint64_t nowMs) {
+  TimeshiftState& shift = playback_.timeshift;
+  if (shift.window <= 0 || shift.refused || !shift.Shifted()) return false;
+  SampleBuffer();
+  SeekLive(PlanSkip(shift, shift.position, seconds, nowMs, shift.window), nowMs);
+  return true;
+}
+
+bool Player::JumpToLive(uint64_t nowMs) {
+  TimeshiftState& shift = playback_.timeshift;
+  if (shift.window <= 0 || !shift.Shifted()) return false;
+  SampleBuffer();
+  SeekLive(PlanLive(shift, shift.position, nowMs, shift.window), nowMs);
+  return true;
+}
+
+// A skip keeps the pause as it is: a paused picture moves and stays paused.
+void Player::SeekLive(const TimeshiftSeek& seek, uint64_t nowMs) {
+  TimeshiftState& shift = playback_.timeshift;
+  engine_.SeekAbsolute(seek.target);
+  shift.behind = seek.behind;
+  shift.sinceMs = nowMs;
+  shift.shownBehind = int(seek.behind);
+  if (seek.live) {
+    shift.paused = false;
+    engine_.SetPaused(false);
+    WriteLog("timeshift live");
+    return;
+  }
+  WriteLogF(64, "timeshift seek behind=%.1f", seek.behind);
+}
+
+void Player::SampleBuffer() {
+  TimeshiftState& shift = playback_.timeshift;
+  shift.span = ParseCacheState(WideToUtf8(engine_.GetProperty("demuxer-cache-state")));
+  shift.position = SecondsOr(engine_.GetProperty("time-pos"), shift.position);
+}
+
+// Once a second while a buffered live stream plays: the cache as the strip
+// shows it, and a pause that outlasts the buffer resumes where the buffer
+// begins (the oldest second would otherwise be dropped under the picture).
+void Player::Timeshift(uint64_t nowMs) {
+  TimeshiftState& shift = playback_.timeshift;
+  if (shift.window <= 0 || shift.refused) return;
+  SampleBuffer();
+  shift.shownBehind = int(BehindAt(shift, nowMs, shift.window));
+  if (shift.paused && BehindAt(shift, nowMs, shift.window) >= shift.window) TogglePause(nowMs);
+}
+
+// A channel change shows its first picture as soon as it is decoded: the
+// engine otherwise waits for that frame to be fully presented, and decodes
+// one more ahead, before it starts playing, which costs a zap one or two
+// frames more than the stream itself needs. Live only: a movie's start is
+// not hurried, and its frame dropping keeps to the decoded frames' timing.
+void Player::ApplyZapLatency(bool live) {
+  if (live == zapLatencyHacks_) return;
+  engine_.SetProperty("video-latency-hacks", live ? "yes" : "no");
+  zapLatencyHacks_ = live;
+}
+
+// The cache limits of a live load with a buffer, and the engine's own back
+// for every other load once they were changed.
+void Player::ApplyCacheLimits(bool live) {
+  const LiveBufferSize size = live ? LiveBufferFor(liveBufferMinutes_) : LiveBufferSize{};
+  if (size.minutes > 0) {
+    engine_.SetProperty("demuxer-max-bytes", std::to_string(size.forwardBytes));
+    engine_.SetProperty("demuxer-max-back-bytes", std::to_string(size.backBytes));
+    cacheLimitsChanged_ = true;
+    return;
+  }
+  if (!cacheLimitsChanged_) return;
+  engine_.SetProperty("demuxer-max-bytes", kEngineForwardBytes);
+  engine_.SetProperty("demuxer-max-back-bytes", kEngineBackBytes);
+  cacheLimitsChanged_ = false;
 }
 
 void Player::SeekRelative(double seconds) { engine_.SeekRelative(seconds); }
@@ -199,13 +308,14 @@ void Player::ChooseTrack(TrackKind kind, int32_t trackId) {
 
 bool Player::Sample() {
   StreamSample next{engine_.GetProperty("time-pos"), engine_.GetProperty("duration"), engine_.GetProperty("width"),
-                    engine_.GetProperty("height"), engine_.IsPaused()};
+                    engine_.GetProperty("height"), engine_.IsPaused(), playback_.timeshift.shownBehind};
   StreamSample& sample = playback_.sample;
   // The strips show whole seconds: a repaint (a full strip-layer upload) is
   // worth it once a second, not at every video frame.
   const bool changed = long(SecondsOr(next.timePos, -1)) != long(SecondsOr(sample.timePos, -1)) ||
                        next.timePos.empty() != sample.timePos.empty() || next.duration != sample.duration ||
-                       next.width != sample.width || next.height != sample.height || next.paused != sample.paused;
+                       next.width != sample.width || next.height != sample.height || next.paused != sample.paused ||
+                       next.behind != sample.behind;
   sample = std::move(next);
   return changed;
 }
@@ -235,6 +345,7 @@ void Player::Tick(uint64_t nowMs, PlayerView view) {
   if (view == PlayerView::Hidden || !engine_.Ready()) return;
   if (CodecLogAndCatchup(nowMs)) return;
   BufferingNotice(nowMs);
+  Timeshift(nowMs);
   if (view == PlayerView::Full && !playback_.itemKey.empty()) VodSteps(nowMs);
   if (view == PlayerView::Preview) DeadPreview(nowMs);
   if (view == PlayerView::Full && DeadStream(nowMs)) return;

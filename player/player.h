@@ -26,6 +26,7 @@
 #include "catalog/catalog_item.h"
 #include "platform/host_window.h"
 #include "player/media_engine.h"
+#include "player/timeshift.h"
 #include "state/playback_state.h"
 
 class FirstFrameWatch;
@@ -152,8 +153,22 @@ class Player {
   // Makes the next live request load even within the repeat guard.
   void ForceNextLiveLoad() { playback_.lastLiveLoadTick = 0; }
 
-  // Toggles pause; true when paused afterwards.
-  bool TogglePause();
+  // Toggles pause; true when paused afterwards. A live channel loaded with
+  // a buffer (SetLiveBuffer) is time-shifted: pausing logs "timeshift
+  // pause", resuming "timeshift resume behind=<seconds>". A stream the
+  // engine cannot buffer pauses as any other; `refusedNow` is set the first
+  // time that shows (once per load), so the owner can say so once.
+  bool TogglePause(uint64_t nowMs = 0, bool* refusedNow = nullptr);
+  // The buffer of the next live loads, in minutes (kLiveBufferChoices of
+  // store/preferences.h; 0: none, the engine's own limits).
+  void SetLiveBuffer(int minutes) { liveBufferMinutes_ = minutes; }
+  // Paused, or playing behind live.
+  bool TimeShifted() const { return playback_.timeshift.Shifted(); }
+  // Skips within the buffer (negative: back), never past live nor beyond
+  // what it holds; false (nothing done) while the picture is at live.
+  bool SkipLive(double seconds, uint64_t nowMs);
+  // Back to live ("timeshift live"); false when the picture is there.
+  bool JumpToLive(uint64_t nowMs);
   void SeekRelative(double seconds);
   // Absolute seek to a share (0..1) of the sampled duration; nothing while
   // the duration is unknown or not above one second.
@@ -189,7 +204,13 @@ class Player {
   static uint64_t DeadRestartDelay(int restarts);
 
  private:
-  void Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved);
+  void Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live = false);
+  void ApplyCacheLimits(bool live);
+  void ApplyZapLatency(bool live);
+  // The cache and position now, into the time shift's record.
+  void SampleBuffer();
+  void SeekLive(const TimeshiftSeek& seek, uint64_t nowMs);
+  void Timeshift(uint64_t nowMs);
   void Emit(const PlayerEvent& event) {
     if (observer_) observer_(event);
   }
@@ -220,4 +241,7 @@ class Player {
   PlaybackState playback_;
   Watch watch_;
   PlayerObserver observer_;
+  int liveBufferMinutes_ = 0;
+  bool cacheLimitsChanged_ = false;  // a live load changed the engine's cache limits
+  bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
 };

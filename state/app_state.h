@@ -30,6 +30,7 @@
 #include "extras/sports.h"
 #include "extras/trending.h"
 #include "panel/panel_client.h"
+#include "store/preferences.h"
 #include "store/settings.h"
 #include "state/nav_state.h"
 #include "state/playback_state.h"
@@ -51,6 +52,8 @@ struct Toast {
 
 struct AppState {
   Settings settings;
+  // The choices settings.json has no field for (store/preferences.h).
+  Preferences preferences;
   uint64_t LastAutoReload = 0;  // tick ms of the last automatic reload; 0 = not started
 
   PanelState panel;

@@ -16,6 +16,37 @@ enum class TrackKind { Audio, Subtitle };
 struct StreamSample {
   std::u16string timePos, duration, width, height;
   bool paused = false;
+  int behind = 0;  // TimeshiftState::shownBehind when sampled
+};
+
+// What the engine's demuxer cache holds of a live stream.
+struct CacheSpan {
+  bool seekable = false;      // a seekable range is held
+  double start = 0, end = 0;  // the last seekable range, stream seconds
+  uint64_t bytes = 0;         // "total-bytes": what the cache holds in memory
+};
+
+// The time shift of the live stream one Player plays; a load resets it.
+struct TimeshiftState {
+  bool paused = false;
+  // Seconds behind live at `sinceMs`; while paused it grows with the time.
+  double behind = 0;
+  uint64_t sinceMs = 0;
+  // The stream cannot be buffered (the engine held no seekable range when
+  // the user paused); said once per load, then Space pauses as without a
+  // buffer.
+  bool refused = false;
+  // The most the buffer holds, seconds; 0: the stream was loaded without
+  // one (not live, or the buffer is off).
+  double window = 0;
+  CacheSpan span;       // the last sample of the cache
+  double position = 0;  // "time-pos" at that sample
+  // Behind live in whole seconds as the strip shows it, set at each
+  // supervision tick and at each pause, skip or return to live.
+  int shownBehind = 0;
+
+  // Paused, or playing behind live.
+  bool Shifted() const { return paused || behind > 0; }
 };
 
 // What one Player plays: the channel or item, the URL loaded for it, the
@@ -33,6 +64,8 @@ struct PlaybackState {
   uint64_t playStartTick = 0;
   uint64_t lastLiveLoadTick = 0;  // 0 forces the next live load
   StreamSample sample;  // the strips paint from it
+  // Live pause and rewind (player/timeshift.h); a load resets it.
+  TimeshiftState timeshift;
 
   // Catch-up: the archive URLs of the programme being replayed, in the order
   // they are tried, and the one loaded now. Active while a candidate has not

@@ -1,8 +1,10 @@
 """What the end-to-end scripts share: check lines, log files, screenshots
 with pixel reads, and a process's CPU time. Each script runs under Xvfb and
 imports this module from its own folder."""
+import contextlib
 import os
 import subprocess
+import sys
 import time
 
 failures = []
@@ -36,6 +38,39 @@ def start_program(program, env):
             return proc, wid
         time.sleep(0.1)
     return proc, None
+
+
+def stop(proc):
+    """Ends a process: politely, then for good after 10 s."""
+    proc.terminate()
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+
+
+@contextlib.contextmanager
+def running(program, standin, media, env):
+    """The stand-in on `media` and the program with its window, both stopped
+    whatever the walk inside does. Yields the window id (None when it did
+    not map)."""
+    server, _ = start_standin(standin, media, env)
+    proc, wid = start_program(program, env)
+    try:
+        yield wid
+    finally:
+        stop(proc)
+        stop(server)
+
+
+def finish():
+    """Ends a walk: the count of failed checks and exit status 1, or the
+    all-clear."""
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        sys.exit(1)
+    print("all checks passed")
 
 
 SOLID = (230, 20, 20)  # the colour every live channel shows in these tests

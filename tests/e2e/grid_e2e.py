@@ -18,7 +18,7 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, log_line_after, press, failures, pixel, read_lines, start_program, start_standin
+from e2e_support import check, finish, log_line_after, press, pixel, read_lines, running
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
@@ -125,26 +125,13 @@ def main():
     shutil.rmtree(OUT, ignore_errors=True)
     os.makedirs(DATA)
     env = dict(os.environ, XDG_DATA_HOME=DATA)
-    standin, _ = start_standin(STANDIN, MEDIA, env)
-    proc, wid = start_program(VISTRA, env)
-    try:
+    with running(VISTRA, STANDIN, MEDIA, env) as wid:
         check(wid is not None, "the window maps")
         check(wait_for_line("boot done", timeout=60) >= 0, "boot done")
         time.sleep(1)
         s = screenshot_into(OUT, "grid_home")
         walk(s[0], s[1])
-    finally:
-        proc.terminate()
-        try:
-            proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-        standin.terminate()
-        standin.wait()
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        sys.exit(1)
-    print("all checks passed")
+    finish()
 
 
 if __name__ == "__main__":

@@ -19,7 +19,7 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, log_line_after, press, failures, pixel, read_lines, start_program, start_standin
+from e2e_support import check, finish, log_line_after, press, pixel, read_lines, running
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
@@ -220,9 +220,7 @@ def main():
     env.pop("VISTRA_FORCE_SW_RENDER", None)
     media = os.path.join(OUT, "media")
     media_without_channel_5(media)
-    standin, _ = start_standin(STANDIN, media, env)
-    proc, wid = start_program(VISTRA, env)
-    try:
+    with running(VISTRA, STANDIN, media, env) as wid:
         check(wait_for_line("boot done", timeout=60) >= 0, "boot done")
         time.sleep(1)
         s = shot("home")
@@ -236,18 +234,7 @@ def main():
         movie(width, height)
         episodes()
         refused(width, height)
-    finally:
-        proc.terminate()
-        try:
-            proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-        standin.terminate()
-        standin.wait()
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        sys.exit(1)
-    print("all checks passed")
+    finish()
 
 
 if __name__ == "__main__":

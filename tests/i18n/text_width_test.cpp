@@ -60,9 +60,9 @@ RectF Wide(double l, double t, double r, double b) { return WideRect(l, t, r, b,
 RectF Pixels(double width) { return RectF{0, 0, width, 40}; }
 
 // Settings tile text: four columns of (W − 48) / 4, text from 48 in to 14
-// short of the right edge. Player strip buttons: nine of W / 9 − 16.
+// short of the right edge. Player strip buttons: eleven of W / 11 − 16.
 const double kSettingsText = (kW - 12 - 12 - 24) / 4 - 48 - 14;
-const double kStripButton = kW / 9 - 16;
+const double kStripButton = kW / 11 - 16;
 
 // Coordinates as the screens give them: Design() in the 1920 x 1080 space,
 // Wide() with x in the 2400-wide one, Pixels() where the layout is in pixels.
@@ -70,7 +70,7 @@ const std::vector<Place>& Places() {
   static const std::vector<Place> places = {
       {"toast", FontId::Label, Fit::Line, Wide(60, 55, 880, 110),
        {"fav_add", "fav_rem", "locked", "unlocked", "channel_added", "next_ep", "season_end", "ext_fail",
-        "catchup_no", "resume", "pause", "play", "buffering", "stream_fail"}},
+        "catchup_no", "resume", "pause", "play", "buffering", "stream_fail", "ts_unavailable"}},
       {"home status line", FontId::Hint, Fit::Line, Wide(562, 820, 1475, 858),
        {"auto_reload", "scan_code", "type_msg", "write_first", "sending", "sent", "send_fail", "wrong_pin",
         "reload",
@@ -87,10 +87,11 @@ const std::vector<Place>& Places() {
         "hide_series", "clear_live", "clear_vod", "clear_series", "live_sort", "live_fmt", "change_player",
         "automatic", "time_fmt", "subtitle", "device_type", "update_now", "off", "on", "playlist",
         "layout_grid", "layout_list", "sort_default", "sort_az", "sort_za", "sort_num", "ext_vlc", "ext_mx",
-        "time_24", "time_12", "sub_small", "sub_medium", "sub_large"}},
+        "time_24", "time_12", "sub_small", "sub_medium", "sub_large", "live_tv", "live_pause"}},
       {"settings extra tile", FontId::Label, Fit::Line, Pixels((kW - 48) / 4), {"speed_test"}},
       {"option picker row", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),
-       {"auto_every", "auto_day", "auto_2day", "cancel", "ext_default", "fmt_mpeg", "fmt_hls"}},
+       {"auto_every", "auto_day", "auto_2day", "cancel", "ext_default", "fmt_mpeg", "fmt_hls", "start_last",
+        "minutes_short"}},
       {"option picker hint", FontId::Hint, Fit::Line, Design(72, 110, 1848, 148), {"pick_hint"}},
       {"text prompt title", FontId::Title, Fit::Trimmed, Wide(675, 340, 1725, 410), {"parental", "new_group"}},
       {"text prompt label and hint", FontId::Hint, Fit::Line, Wide(675, 420, 1725, 470),
@@ -146,7 +147,8 @@ const std::vector<Place>& Places() {
       {"home panel body, texts", FontId::Hint, Fit::Wrapped, Wide(537, 300, 2075, 800),
        {"panel_author", "genre_line"}},
       {"player strip button, texts", FontId::Row, Fit::Trimmed, Pixels(kStripButton),
-       {"epg", "strip_subtitle", "audio", "tv_guide"}},
+       {"epg", "strip_subtitle", "audio", "tv_guide", "prev_channel", "back_to_live"}},
+      {"player strip buffer state", FontId::StripSmall, Fit::Line, Pixels(440 - 120 - 10), {"ts_paused", "ts_live"}},
       {"speed test report line, texts", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_report_title", "speed_device", "speed_mac", "speed_public_ip", "speed_latency", "speed_site",
         "speed_download", "speed_upload", "speed_done", "speed_wifi_platform", "speed_wifi_steps", "speed_local_ip",

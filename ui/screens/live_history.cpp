@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "catalog/special_categories.h"
+#include "catalog/visible_list.h"
 #include "platform/virtual_keys.h"
 #include "store/id_set.h"
 #include "i18n/translate.h"
@@ -39,6 +41,40 @@ void GatherLiveHistory(AppState& state) {
   for (const std::u16string& id : state.settings.HistoryLive) {
     if (const auto it = found.find(id); it != found.end()) state.LiveHistoryChannels.push_back(*it->second);
   }
+}
+
+std::u16string_view PreviousChannelId(const AppState& state) {
+  for (const std::u16string& id : state.settings.HistoryLive) {
+    if (id != state.CurrentChannelId) return id;
+  }
+  return {};
+}
+
+bool SelectPreviousChannel(AppState& state) {
+  const std::u16string id(PreviousChannelId(state));
+  if (id.empty()) return false;
+  NavState& nav = state.nav;
+  int row = state.VisibleLive.find(id);
+  if (row < 0) {
+    const auto& categories = state.catalog.LiveCategories;
+    const auto recent =
+        std::find_if(categories.begin(), categories.end(), [](const Category& c) { return c.id == SpecialCategory::Recent; });
+    if (recent == categories.end()) return false;
+    const LiveListSelection before = nav.live;
+    nav.live.ActiveGroup = -1;
+    nav.live.LiveCategoryIndex = int(recent - categories.begin());
+    RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
+    row = state.VisibleLive.find(id);
+    if (row < 0) {
+      nav.live = before;
+      RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
+      return false;
+    }
+    state.ChannelPinPassed = false;  // "Recently Viewed" is no locked category
+    nav.ChannelScroll = 0;
+  }
+  nav.ChannelIndex = row;
+  return true;
 }
 
 RectF LiveHistoryRowRect(int slot, double width, double height) {

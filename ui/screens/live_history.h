@@ -10,6 +10,16 @@
 // order; ids the catalog no longer has are left out.
 void GatherLiveHistory(AppState& state);
 
+// The channel played before the one playing now: the history's newest
+// entry that is not the current channel (the history repeats a channel
+// each time it plays); empty when there is none.
+std::u16string_view PreviousChannelId(const AppState& state);
+// Selects that channel in the live list: in the list shown when it is
+// there, else in "Recently Viewed" (the list switches to it). False, and
+// nothing changed, when there is no previous channel or the catalog no
+// longer has it.
+bool SelectPreviousChannel(AppState& state);
+
 // The rectangle of visible history row `slot`, and how many rows fit.
 RectF LiveHistoryRowRect(int slot, double width, double height);
 int LiveHistoryVisibleRows(double height);

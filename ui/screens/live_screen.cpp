@@ -479,6 +479,10 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
     }
   } else if (vk == Vk::Return) {
     PlayChosenChannel(ctx);
+  } else if (vk == Vk::Space) {
+    ctx.playback.TogglePause();
+  } else if (vk == Vk::Tab) {
+    ctx.playback.PlayPreviousChannel();
   } else if (vk == Vk::Letter('C')) {
     ctx.navigator.SetScreen(Screen::Catchup);
   } else if (vk == Vk::Letter('F') || vk == Vk::Grave) {

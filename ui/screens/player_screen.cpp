@@ -13,6 +13,7 @@ namespace {
 constexpr int kSeekBandHeight = 96;
 constexpr double kSideBand = 0.12;
 constexpr double kVodStepSeconds = 10;
+constexpr double kLiveStepSeconds = 10;
 
 void ShowControls(ScreenContext& ctx) {
   PlayerScreenControls& controls = ctx.state.playerScreen;
@@ -44,7 +45,9 @@ void PressStripButton(ScreenContext& ctx, int index) {
     case 5: ctx.navigator.SetScreen(Screen::Search); return;
     case 6: ctx.playback.ChooseTrack(TrackKind::Subtitle); return;
     case 7: ctx.playback.ChooseTrack(TrackKind::Audio); return;
-    default: OpenGrid(ctx); return;
+    case 8: OpenGrid(ctx); return;
+    case 9: ctx.playback.PlayPreviousChannel(); return;
+    default: ctx.playback.JumpToLive(); return;
   }
 }
 
@@ -107,7 +110,10 @@ void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int
 // In the order the keys are tested: Space, then the seeks of a recording
 // or the live zaps (never both), then the keys common to both, and Enter.
 // A catch-up programme seeks with Left/Right and still zaps with the other
-// keys (back to live); a trailer never zaps.
+// keys (back to live); a trailer never zaps. A live channel that is paused
+// or behind live skips in its buffer with Left/Right instead of zapping
+// (at live they zap as ever); L returns to live, Tab to the channel played
+// before.
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (vk == Vk::Space) {
     ctx.playback.TogglePause();
@@ -116,7 +122,18 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   const StripMode mode = StripModeOf(ctx.state);
   const bool zapKey = vk == Vk::PageUp || vk == Vk::PageDown || vk == Vk::Up || vk == Vk::Down;
   const bool digit = (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) || (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9);
-  if (mode == StripMode::Trailer && (zapKey || digit || vk == Vk::Grave)) return;
+  if (mode == StripMode::Trailer && (zapKey || digit || vk == Vk::Grave || vk == Vk::Tab)) return;
+  if (vk == Vk::Tab) {
+    if (mode != StripMode::Movie) ctx.playback.PlayPreviousChannel();
+    return;
+  }
+  if (mode == StripMode::Live && (vk == Vk::Left || vk == Vk::Right) &&
+      ctx.playback.SkipLive(vk == Vk::Right ? kLiveStepSeconds : -kLiveStepSeconds))
+    return;
+  if (mode == StripMode::Live && vk == Vk::Letter('L')) {
+    ctx.playback.JumpToLive();
+    return;
+  }
   if (mode != StripMode::Live) {
     if (vk == Vk::Right || vk == Vk::Left) {
       ctx.playback.SeekBy(vk == Vk::Right ? kVodStepSeconds : -kVodStepSeconds);

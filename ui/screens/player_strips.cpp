@@ -25,6 +25,7 @@ constexpr Rgba kVolumeFill = Hex(0x46A0E6);
 constexpr Rgba kProgressTrack = Hex(0x5A5A60);
 constexpr Rgba kProgressFill = Hex(0xF0F0F5);
 constexpr Rgba kLiveBox = Hex(0x38383E);
+constexpr Rgba kLiveRed = Hex(0xE04848);
 constexpr Rgba kButtonFill = Hex(0x28282E);
 constexpr Rgba kButtonEdge{1, 1, 1, 0.22};
 // The strips' ground: the video shows through it a little.
@@ -65,7 +66,8 @@ struct ButtonLabel {
 };
 constexpr ButtonLabel kExpandedLabels[kStripButtonCount] = {
     {-1, "epg"},       {-1, "lock"},           {kMenuMovies, {}}, {kMenuSeries, {}}, {-1, "favorite"},
-    {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"},     {-1, "tv_guide"}};
+    {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"},     {-1, "tv_guide"},  {-1, "prev_channel"},
+    {-1, "back_to_live"}};
 
 bool Recording(StripMode mode) { return mode != StripMode::Live; }
 
@@ -79,7 +81,8 @@ void LayOutLive(StripLayout& l, RectF b, double s) {
   const double ws = w / s;  // the width in unscaled units
   l.logo = at(kPad, 14, kPad + 76, 90);
   l.resolution = at(ws - kPad - 150, 14, ws - kPad, 42);
-  l.category = at(108, 14, ws - kPad - 162, 42);
+  l.category = at(108, 14, ws - kPad - 452, 42);
+  l.shift = at(ws - kPad - 440, 14, ws - kPad - 162, 42);
   l.title = at(108, 46, ws - kPad, 90);
   l.now = at(kPad, 100, ws / 2 - 8, 128);
   l.next = at(ws / 2 + 8, 100, ws - kPad, 128);
@@ -333,6 +336,14 @@ std::u16string CatchupWhen(const PlaybackState& playback) {
 
 }  // namespace
 
+std::u16string TimeshiftText(const TimeshiftState& shift) {
+  if (shift.window <= 0 || shift.refused) return {};
+  const std::u16string behind = u"\u2212" + MinutesSeconds(shift.shownBehind);
+  if (shift.paused) return std::u16string(Translate("ts_paused")) + u"  " + behind;
+  if (shift.behind > 0) return behind;
+  return std::u16string(Translate("ts_live"));
+}
+
 std::u16string RecordingTitle(const AppState& state, StripMode mode) {
   const PlaybackState& playback = state.Playing();
   switch (mode) {
@@ -406,7 +417,8 @@ void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) 
   };
   constexpr Rgba kBars[kStripButtonCount] = {Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xC83030),
                                               Hex(0x30AA50), Hex(0xDCC440), Hex(0x4078DC),
-                                              Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xB4B4BA)};
+                                              Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xB4B4BA),
+                                              Hex(0xB4B4BA), Hex(0xC83030)};
   const int index = std::clamp(c.hit.value, 0, kStripButtonCount - 1);
   const Button b{ExpandedButtonLabel(index), kBars[index]};
   const RectF& r = c.rect;
@@ -438,6 +450,27 @@ double ProgrammeShare(const std::vector<EpgEntry>& rows, int64_t nowUnix) {
   return double(nowUnix - e.start) / (double(e.durationMin) * 60);
 }
 
+// The buffer's state in words, then its bar at the right end of the place:
+// the whole window as the track, what the buffer holds behind live filled,
+// and a tick where the picture is.
+void PaintTimeshift(RenderResources& res, const StripLayout& l, const TimeshiftState& shift) {
+  const std::u16string text = TimeshiftText(shift);
+  if (text.empty()) return;
+  const double s = l.scale;
+  const RectF& r = l.shift;
+  const double barWidth = 120 * s, barHeight = 6 * s, cy = (r.top + r.bottom) / 2;
+  const RectF bar{r.right - barWidth, cy - barHeight / 2, r.right, cy + barHeight / 2};
+  const Rgba colour = shift.paused ? kArrowRing : shift.behind > 0 ? kText : kLiveRed;
+  res.DrawTrimmedLine(FontId::StripSmall, text, RectF{r.left, r.top, bar.left - 10 * s, r.bottom}, colour,
+                      TextAlign{HAlign::Trailing, VAlign::Center});
+  res.FillRect(bar, kProgressTrack);
+  const double held = shift.span.seekable ? std::min(shift.window, shift.span.end - shift.span.start) : 0;
+  const double window = std::max(shift.window, 1.0);
+  res.FillRect(RectF{bar.right - barWidth * held / window, bar.top, bar.right, bar.bottom}, kVolumeFill);
+  const double x = bar.right - barWidth * std::min(double(shift.shownBehind), window) / window;
+  res.FillRect(RectF{x - 1.5 * s, bar.top - 4 * s, x + 1.5 * s, bar.bottom + 4 * s}, kProgressFill);
+}
+
 void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState& state, int64_t nowUnix) {
   const double s = l.scale;
   const CatalogItem& channel = state.Playing().currentChannel;
@@ -462,6 +495,7 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
   res.DrawTrimmedLine(FontId::StripSmall, !lines.next.empty() ? lines.next : noInfo, l.next, kDimText,
                   TextAlign{HAlign::Trailing, VAlign::Center});
   PaintBar(res, l.progress, rows.empty() ? -1 : ProgrammeShare(rows, nowUnix));
+  PaintTimeshift(res, l, state.Playing().timeshift);
   for (const StripControl& c : l.controls) {
     switch (c.hit.kind) {
       case StripHit::Kind::StripButton: PaintExpandedButton(res, c, s); break;
@@ -509,7 +543,7 @@ bool HoverCheck(AppState& state, const StripLayout& layout, int x, int y, bool i
     return hidden;
   }
   const bool resting = inside && c.stripsShown && StripAt(layout, x, y) >= 0;
-  if (resting || state.Playing().catchupActive) {
+  if (resting || state.Playing().catchupActive || state.Playing().timeshift.paused) {
     c.stripsUntil = nowMs + kControlsShowMs;
     return !c.stripsShown;
   }

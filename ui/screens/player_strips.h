@@ -34,8 +34,9 @@ StripMode StripModeOf(const AppState& state);
 
 // What a click on the strips does.
 // The expanded live strip's buttons: EPG (catch-up), lock, movies, series,
-// favourite, search, subtitles, audio, the programme grid.
-constexpr int kStripButtonCount = 9;
+// favourite, search, subtitles, audio, the programme grid, the previous
+// channel, back to live.
+constexpr int kStripButtonCount = 11;
 
 struct StripHit {
   enum class Kind {
@@ -70,9 +71,10 @@ struct StripLayout {
   double scale = 1;       // window height / 1080, at least 1
   RectF rects[kStripCount];
   // Text places of the bottom strip (window coordinates). Live: logo,
-  // category, resolution, title (number and name), now, next, progress.
+  // category, resolution, title (number and name), now, next, progress,
+  // and the live buffer's state and bar (`shift`).
   // Recording: title, time, progress (the seek bar's track).
-  RectF logo, category, resolution, title, now, next, progress, time;
+  RectF logo, category, resolution, title, now, next, progress, time, shift;
   // The buttons of the bottom strip, left to right.
   std::vector<StripControl> controls;
 
@@ -97,6 +99,11 @@ int StripAt(const StripLayout& layout, double x, double y);
 // Where notices show on the Player: at the top, clear of the strips.
 RectF PlayerToastRect(const StripLayout& layout, int width);
 
+// What the live strip says of the buffer of the channel playing: "PAUSED"
+// and how far behind live, only how far behind while playing behind, "LIVE"
+// at live; empty without a buffer.
+std::u16string TimeshiftText(const TimeshiftState& shift);
+
 // The recording strip's title line: the movie's name, the trailer's film,
 // or the catch-up programme with its day and time (after "Loading..." while
 // its archive addresses are still being tried).
@@ -107,8 +114,8 @@ std::u16string RecordingTitle(const AppState& state, StripMode mode);
 // progress.
 void PaintStrips(RenderResources& res, const AppState& state, int width, int height, int64_t nowUnix);
 
-// The expanded live strip's button labels (0-7, left to right) in the
-// interface language; out of range: empty.
+// The expanded live strip's button labels (0 to kStripButtonCount - 1,
+// left to right) in the interface language; out of range: empty.
 std::u16string_view ExpandedButtonLabel(int button);
 
 // The hover check (every 50 ms on the Player screen): a pointer movement
@@ -116,6 +123,7 @@ std::u16string_view ExpandedButtonLabel(int button);
 // shown strip keeps them; otherwise they go 2.8 s after the last movement,
 // key or click, wherever the pointer rests. `inside` tells whether the point
 // is in the window. While catch-up is still trying its candidates the strips
-// stay (they say what loads). True when the strips must be shown or hidden
+// stay (they say what loads), and while live is paused (they say how far
+// behind). True when the strips must be shown or hidden
 // anew.
 bool HoverCheck(AppState& state, const StripLayout& layout, int x, int y, bool inside, uint64_t nowMs);

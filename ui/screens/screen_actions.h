@@ -69,7 +69,8 @@ class PlaybackActions {
   // Plays a movie, or an episode of the current series, on the Player screen.
   virtual void PlayMovie(const CatalogItem& movie) = 0;
   virtual void PlayEpisode(const Episode& episode) = 0;
-  // Sets the media engine's user agent and subtitle style from the settings.
+  // Sets the media engine's user agent and subtitle style from the
+  // settings, and the live buffer from the preferences.
   virtual void ApplyPlayerSettings() = 0;
 
   // The Player screen's hand-offs (A, T, E and the strips' buttons).
@@ -94,6 +95,15 @@ class PlaybackActions {
   virtual void StepChannel(int direction) = 0;
   virtual void StepVod(int delta) = 0;
   virtual void TogglePause() = 0;
+  // A live channel played with a buffer: a skip of `seconds` inside it
+  // (false while the picture is at live, so the key zaps as it would), and
+  // back to live (false when the picture is there).
+  virtual bool SkipLive(double seconds) = 0;
+  virtual bool JumpToLive() = 0;
+  // The channel played before the one playing now (the live history's
+  // newest other entry), on the Live screen's preview or the Player; the
+  // parental gate applies. Nothing when there is none.
+  virtual void PlayPreviousChannel() = 0;
   // A movie or episode: relative seek with the position notice, or an
   // absolute one to a share (0..1) of its duration.
   virtual void SeekBy(double seconds) = 0;

@@ -15,6 +15,7 @@
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/render/line_icon.h"
+#include "store/preferences.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int PlayerHighlight(const Settings& s) {
   return 0;
 }
 
-std::u16string Title(int cell) { return std::u16string(SettingsRowLabel(cell)); }
+std::u16string Title(int cell) { return std::u16string(SettingsTileLabel(cell)); }
 
 // The picker of a one-picker cell; -1 when cancelled.
 int PickFor(ScreenContext& ctx, int cell) {
@@ -242,6 +243,38 @@ void RunUpdateNow(ScreenContext& ctx, int) {
 }
 
 void RunSpeedTest(ScreenContext& ctx, int) { OpenSpeedTestPanel(ctx.modal, ctx.state, ctx.content); }
+
+std::u16string BufferChoiceText(int minutes) {
+  if (minutes <= 0) return Tr("off");
+  std::u16string text = Tr("minutes_short");
+  const size_t hole = text.find(u"{}");
+  const std::u16string number = AsciiToWide(std::to_string(minutes));
+  return hole == std::u16string::npos ? number + u" " + text : text.replace(hole, 2, number);
+}
+
+std::u16string LiveTvValue(const AppState& state) {
+  std::u16string value = Tr("live_pause") + u": " + BufferChoiceText(state.preferences.liveBufferMinutes);
+  if (state.preferences.startOnLastChannel) value += u" \u00b7 " + Tr("start_last");
+  return value;
+}
+
+// Two pickers, as the picture-in-picture cell has: the live pause buffer,
+// then the start on the last channel. Each cancelled picker keeps its value.
+void RunLiveTv(ScreenContext& ctx, int) {
+  Preferences& p = ctx.state.preferences;
+  std::vector<std::u16string> buffers;
+  int current = 0;
+  for (size_t i = 0; i < std::size(kLiveBufferChoices); ++i) {
+    buffers.push_back(BufferChoiceText(kLiveBufferChoices[i]));
+    if (kLiveBufferChoices[i] == p.liveBufferMinutes) current = int(i);
+  }
+  const int buffer = OpenPicker(ctx.modal, Tr("live_pause"), std::move(buffers), current);
+  if (buffer >= 0) p.liveBufferMinutes = kLiveBufferChoices[size_t(buffer)];
+  const int last = OpenPicker(ctx.modal, Tr("start_last"), Words({"off", "on"}), p.startOnLastChannel ? 1 : 0);
+  if (last >= 0) p.startOnLastChannel = last == 1;
+  SavePreferences(p);
+  ctx.playback.ApplyPlayerSettings();
+}
 
 void RunPip(ScreenContext& ctx, int) {
   Settings& s = ctx.state.settings;
@@ -475,6 +508,15 @@ void DeviceTypeIcon(const Icon& i) {  // a monitor and a phone beside it
   i.p.Stroke(i.w);
 }
 
+void LiveTvIcon(const Icon& i) {  // a television with the pause sign
+  i.p.Rect(0.06, 0.14, 0.94, 0.74);
+  i.p.Line(0.35, 0.88, 0.65, 0.88);
+  i.p.Stroke(i.w);
+  i.p.Line(0.42, 0.32, 0.42, 0.56);
+  i.p.Line(0.58, 0.32, 0.58, 0.56);
+  i.p.Stroke(0.8 * i.w);
+}
+
 void UpdateIcon(const Icon& i) {  // an arrow down into a tray
   i.p.Line(0.50, 0.08, 0.50, 0.62);
   i.p.Line(0.30, 0.42, 0.50, 0.62);
@@ -515,21 +557,29 @@ const SettingsCell kCells[kSettingsCellCount] = {
     // The external players: no tile of its own, chosen through 13's picker.
     {Tile::None, 0, 0, {}, nullptr, 15, 13, 18, 10, nullptr, PlayerChoices, nullptr, RunPlayer, false},
     {Tile::Setting, 2, 3, {}, AutomaticIcon, 16, 13, 19, 11, AutoValue, AutoChoices, ApplyAuto, nullptr, false},
-    {Tile::Setting, 3, 3, {}, TimeFormatIcon, 17, 15, 21, 12, TimeFormatValue, TimeFormatChoices, ApplyTimeFormat,
+    {Tile::Setting, 3, 3, {}, TimeFormatIcon, 17, 15, 22, 12, TimeFormatValue, TimeFormatChoices, ApplyTimeFormat,
      nullptr, false},
     {Tile::Setting, 0, 4, {}, SubtitleIcon, 18, 16, 21, 13, SubtitleValue, SubtitleChoices, ApplySubtitle, nullptr,
      false},
     {Tile::Setting, 1, 4, {}, DeviceTypeIcon, 19, 17, 21, 13, DeviceTypeValue, DeviceTypeChoices, ApplyDeviceType,
      nullptr, false},
-    {Tile::Setting, 2, 4, {}, UpdateIcon, 19, 18, 20, 15, nullptr, nullptr, nullptr, RunUpdateNow, false},
-    {Tile::Button, 3, 5, "speed_test", nullptr, 20, 21, 20, 19, nullptr, nullptr, nullptr, RunSpeedTest, false},
+    {Tile::Setting, 2, 4, {}, UpdateIcon, 22, 18, 20, 15, nullptr, nullptr, nullptr, RunUpdateNow, false},
+    {Tile::Button, 3, 5, "speed_test", nullptr, 20, 21, 20, 22, nullptr, nullptr, nullptr, RunSpeedTest, false},
     {Tile::Button, 2, 5, "pip_title", nullptr, 20, 18, 21, 18, PipValue, nullptr, nullptr, RunPip, false},
+    // The live TV choices kept in preferences.json, in the grid's free place.
+    {Tile::Setting, 3, 4, "live_tv", LiveTvIcon, 22, 19, 20, 16, LiveTvValue, nullptr, nullptr, RunLiveTv, false},
 };
 
 }  // namespace
 
 const SettingsCell* SettingsCellAt(int cell) {
   return cell >= 0 && cell < kSettingsCellCount ? &kCells[cell] : nullptr;
+}
+
+std::u16string_view SettingsTileLabel(int cell) {
+  if (cell < kSettingsRowCount) return SettingsRowLabel(cell);
+  const SettingsCell* row = SettingsCellAt(cell);
+  return row ? Translate(row->buttonKey) : std::u16string_view();
 }
 
 void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke) {

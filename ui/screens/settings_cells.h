@@ -16,9 +16,10 @@
 #include "ui/render/render_resources.h"
 #include "ui/screens/screen_view.h"
 
-constexpr int kSettingsCellCount = 22;
+constexpr int kSettingsCellCount = 23;
 constexpr int kSpeedTestCell = 20;
 constexpr int kPipCell = 21;
+constexpr int kLiveTvCell = 22;
 
 // The options and the highlighted one of a cell whose action is one picker;
 // empty options for other cells.
@@ -32,9 +33,10 @@ using SettingIconDrawer = void (*)(const SettingIconPen&);
 
 struct SettingsCell {
   // A setting tile shows its label (the settings row label of its cell,
-  // i18n/translate.h), its value line and its icon; a button shows the text
-  // of `buttonKey`; cell 14 (the external players, reached through 13) has
-  // no tile.
+  // i18n/translate.h, or the text of `buttonKey` for a cell past those
+  // rows), its value line and its icon; a button shows the text of
+  // `buttonKey`; cell 14 (the external players, reached through 13) has no
+  // tile.
   enum class Tile { Setting, Button, None };
   Tile tile = Tile::None;
   int column = 0, row = 0;  // the tile's place in the grid of four columns
@@ -53,8 +55,10 @@ struct SettingsCell {
   bool needsPin = false;
 };
 
-// The row of `cell`; nullptr outside 0-21.
+// The row of `cell`; nullptr outside 0 to kSettingsCellCount - 1.
 const SettingsCell* SettingsCellAt(int cell);
+// A tile's label: the settings row label, or the text of its `buttonKey`.
+std::u16string_view SettingsTileLabel(int cell);
 
 SettingsChoice SettingsChoiceFor(const Settings& settings, int cell);
 
@@ -67,7 +71,7 @@ std::u16string DeviceTypeLabel(std::u16string_view stored);
 // the panel playlist check and asks to scan the QR code.
 void OpenPanelSite(ScreenContext& ctx);
 
-// Runs cell `index` (0-21); an index outside that range does nothing.
+// Runs cell `index`; an index outside the table does nothing.
 void RunSettingsCell(ScreenContext& ctx, int index);
 
 // The line icon of setting tile `cell` (a cell without one draws nothing),

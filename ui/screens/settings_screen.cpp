@@ -106,7 +106,7 @@ void PaintSettingTile(RenderResources& res, const AppState& state, int cell, boo
   const std::u16string value = SettingsValueText(state, cell);
   const double left = tile.left + res.Px(48), right = tile.right - res.Px(14);
   const double raise = value.empty() ? 0 : res.Px(26);
-  res.DrawTrimmed(FontId::Hint, SettingsRowLabel(cell),
+  res.DrawTrimmed(FontId::Hint, SettingsTileLabel(cell),
                   RectF{left, tile.top + res.Px(10) - raise, right, tile.bottom - res.Px(8) - raise}, brush.White,
                   kAlignLeadingCentered);
   if (!value.empty())

@@ -58,6 +58,15 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void StepChannel(int direction) override { channelSteps.push_back(direction); }
   void StepVod(int delta) override { vodSteps.push_back(delta); }
   void TogglePause() override { ++pauses; }
+  bool SkipLive(double seconds) override {
+    liveSkips.push_back(seconds);
+    return timeShifted;
+  }
+  bool JumpToLive() override {
+    ++liveJumps;
+    return timeShifted;
+  }
+  void PlayPreviousChannel() override { ++previousChannels; }
   void SeekBy(double seconds) override { seeks.push_back(seconds); }
   void SeekToShare(double share) override { seekShares.push_back(share); }
   void CycleAspect() override { ++aspects; }
@@ -69,6 +78,9 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
   int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0, externalOpens = 0;
   int gridGuideAsks = 0;
+  int liveJumps = 0, previousChannels = 0;
+  std::vector<double> liveSkips;
+  bool timeShifted = false;  // what SkipLive and JumpToLive answer
   int trailers = 0, fullVideos = 0, leaves = 0, pauses = 0, aspects = 0, stripUpdates = 0;
   std::vector<int> catchupRows, channelSteps, vodSteps;
   std::vector<double> seeks, seekShares;

@@ -20,8 +20,8 @@ TEST(SettingsNavigation, TheTableAndCell14) {
   };
   const Row table[] = {
       {0, 1, 0, 4, 0},      {3, 4, 2, 7, 0},      {10, 11, 9, 15, 6},   {13, 15, 12, 17, 9},  {15, 16, 13, 19, 11},
-      {16, 17, 15, 21, 12}, {17, 18, 16, 21, 13}, {18, 19, 17, 21, 13}, {19, 19, 18, 20, 15}, {20, 20, 21, 20, 19},
-      {21, 20, 18, 21, 18},
+      {16, 17, 15, 22, 12}, {17, 18, 16, 21, 13}, {18, 19, 17, 21, 13}, {19, 22, 18, 20, 15}, {20, 20, 21, 20, 22},
+      {21, 20, 18, 21, 18}, {22, 22, 19, 20, 16},
   };
   for (const Row& r : table) {
     EXPECT_EQ(SettingsMove(r.from, Vk::Right), r.right) << r.from;
@@ -263,7 +263,7 @@ TEST_F(SettingsCellsTest, EveryRowOfTheTableIsWhole) {
     const SettingsCell& row = *SettingsCellAt(cell);
     switch (row.tile) {
       case SettingsCell::Tile::Setting:
-        EXPECT_FALSE(SettingsRowLabel(cell).empty());
+        EXPECT_FALSE(SettingsTileLabel(cell).empty());
         EXPECT_NE(row.icon, nullptr);
         break;
       case SettingsCell::Tile::Button: EXPECT_FALSE(Translate(row.buttonKey).empty()); break;

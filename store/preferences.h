@@ -1,0 +1,38 @@
+#pragma once
+// preferences.json: the user's choices that settings.json has no field for
+// (the live pause buffer, starting on the last channel). The file is the
+// program's own, written whole and crash-safe like settings.json; unknown
+// keys are ignored and an unreadable value keeps its default, so an older
+// or hand-edited file never stops a start. All functions are thread-safe.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// The lengths the live pause buffer can be set to, in minutes; 0 is off.
+inline constexpr int kLiveBufferChoices[] = {0, 5, 15, 30};
+
+struct Preferences {
+  // How far back live TV can be paused and rewound; one of
+  // kLiveBufferChoices. Off by default: the buffer keeps the stream on disk
+  // while a channel plays, which a user should choose.
+  int liveBufferMinutes = 0;
+  // Open the last live channel played, full window, once the catalog is
+  // ready.
+  bool startOnLastChannel = false;
+
+  bool operator==(const Preferences&) const = default;
+};
+
+// Data folder + "preferences.json".
+std::filesystem::path PreferencesPath();
+
+// The defaults overwritten by what the file holds; a missing file gives the
+// defaults.
+Preferences LoadPreferences();
+// Writes the whole file; false (file unchanged) when it could not be written.
+bool SavePreferences(const Preferences& preferences);
+
+// The exact text SavePreferences writes, and its reading (a value outside
+// its choices reads as the default).
+std::string SerializePreferences(const Preferences& preferences);
+Preferences ParsePreferences(std::string_view text);
