@@ -32,6 +32,9 @@ struct NavState {
   int ChannelIndex = -1;
   int LiveCategoryScroll = 0;
   int ChannelScroll = 0;
+  // The guide panel's scroll: its first row counted from the programme on
+  // now (negative: earlier ones), so a guide that holds the past week still
+  // opens at the present.
   int GuideRowIndex = 0;
   // Pointer: the scroll bar being dragged (0 none, 1 categories, 2 channels)
   // and the last channel-row click, for the double click.

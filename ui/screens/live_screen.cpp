@@ -8,6 +8,7 @@
 #include "catalog/parental_rule.h"
 #include "catalog/special_categories.h"
 #include "net/text.h"
+#include "platform/clock.h"
 #include "platform/virtual_keys.h"
 #include "player/video_layout.h"
 #include "store/collections.h"
@@ -45,6 +46,9 @@ bool StepChannelSelection(AppState& state, int direction) {
   return true;
 }
 
+// Defined with the painters below.
+const std::vector<EpgEntry>& SelectedGuideRows(const AppState& state);
+
 }  // namespace
 
 int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
@@ -71,7 +75,8 @@ LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount
   const NavState& nav = state.nav;
   l.categoryFirst = ClampFirst(nav.LiveCategoryScroll, l.categories.visible, categoryCount);
   l.channelFirst = ClampFirst(nav.ChannelScroll, l.channels.visible, int(state.VisibleLive.size()));
-  l.guideFirst = ClampFirst(nav.GuideRowIndex, l.guide.visible, guideCount);
+  if (guideCount > 0) l.guideCurrent = CurrentGuideRow(SelectedGuideRows(state), NowUnix());
+  l.guideFirst = ClampFirst(l.guideCurrent + nav.GuideRowIndex, l.guide.visible, guideCount);
   l.categoryRight = DesignX(kCategoryRight, width);
   l.channelRight = DesignX(kChannelRight, width);
   l.channelScrollbarX = l.channelRight - 18;
@@ -513,7 +518,8 @@ void Wheel(ScreenContext& ctx, const PointerEvent& event, const LiveLayout& l, i
   if (event.x < l.categoryRight) {
     nav.LiveCategoryScroll = ClampFirst(l.categoryFirst - 3 * notches, l.categories.visible, categoryCount);
   } else if (event.x >= ctx.width / 2.0 && event.y >= l.guideTop) {  // the guide panel, under the preview
-    nav.GuideRowIndex = ClampFirst(l.guideFirst - notches, l.guide.visible, int(SelectedGuideRows(state).size()));
+    nav.GuideRowIndex =
+        ClampFirst(l.guideFirst - notches, l.guide.visible, int(SelectedGuideRows(state).size())) - l.guideCurrent;
   } else {
     nav.ChannelScroll = ClampFirst(l.channelFirst - 3 * notches, l.channels.visible, int(state.VisibleLive.size()));
   }

@@ -23,6 +23,7 @@ struct LiveLayout {
   ListRows channels;    // the channel column's rows
   ListRows guide;       // the guide panel's rows
   int categoryFirst = 0, channelFirst = 0, guideFirst = 0;
+  int guideCurrent = 0;          // the guide row of the programme on now
   double categoryRight = 0;      // x where the category column ends
   double channelRight = 0;       // x where the channel column ends
   double channelScrollbarX = 0;  // a click right of this in the channel column is on its scroll bar
@@ -32,7 +33,8 @@ struct LiveLayout {
 
 // The layout for `categoryCount` visible categories, the channel list and
 // `guideCount` guide rows, from the stored scroll positions (kept within
-// their lists).
+// their lists); the guide's is counted from the selected channel's
+// programme on now.
 LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount, double width, double height);
 
 struct LiveHit {

@@ -5,6 +5,7 @@
 
 #include "catalog/categories.h"
 #include "catalog/channel_choice.h"
+#include "platform/clock.h"
 #include "platform/virtual_keys.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
@@ -146,6 +147,34 @@ TEST_F(BrowseTest, LiveRowsAtFiveHundredPixelsAndClicksAgreeWithTheLayout) {
   EXPECT_EQ(HeaderTabAt(1280 * 730 / 1920.0, 30, 1280, 720), Screen::Search) << "730 belongs to the search pill";
   Pointer(PointerEvent::Kind::Up, 1280 * 800 / 1920.0, 30, 3000);
   EXPECT_EQ(state.CurrentScreen, Screen::Search);
+}
+
+// A whole provider guide holds the past week before the present: the guide
+// panel still opens at the programme on now, and its wheel reaches the past.
+TEST_F(BrowseTest, TheGuidePanelOpensAtTheProgrammeOnNowOfAWeekLongGuide) {
+  navigator.SetScreen(Screen::Live);
+  const LiveLayout before = LiveLayoutOf(state, int(VisibleLiveCategories(state).size()), 0, 1280, 720);
+  Pointer(PointerEvent::Kind::Up, (before.categoryRight + before.channelScrollbarX) / 2,
+          before.channels.RowTop(3) + before.channels.rowHeight / 2.0, 1000);
+  ASSERT_EQ(state.nav.ChannelIndex, 3);
+  const int64_t now = NowUnix();
+  const int64_t hour = 3600, weekAgo = now - now % hour - 7 * 24 * hour;
+  std::vector<EpgEntry> rows;
+  for (int64_t start = weekAgo; start < now + 24 * hour; start += hour)
+    rows.push_back(EpgEntry{u"00:00", u"Hourly", start, 60, {}});
+  const int onNow = int((now - weekAgo) / hour);
+  state.guide.Fill(SelectedChannelId(), rows, GuideOrigin::WholeGuide, now);
+
+  const int count = int(rows.size());
+  const LiveLayout l = LiveLayoutOf(state, 0, count, 1280, 720);
+  EXPECT_EQ(l.guideCurrent, onNow);
+  EXPECT_EQ(l.guideFirst, onNow) << "the first row shown is the programme on now, not last week's first";
+  Pointer(PointerEvent::Kind::Wheel, 1100, l.guideTop + 40, 1100, 2);
+  EXPECT_EQ(state.nav.GuideRowIndex, -2) << "the wheel up goes back into the past";
+  EXPECT_EQ(LiveLayoutOf(state, 0, count, 1280, 720).guideFirst, onNow - 2);
+  Pointer(PointerEvent::Kind::Wheel, 1100, l.guideTop + 40, 1200, -1000);
+  EXPECT_EQ(LiveLayoutOf(state, 0, count, 1280, 720).guideFirst, count - l.guide.visible)
+      << "and down stops at the last page";
 }
 
 TEST_F(BrowseTest, NumberEntryFavoritesLocksAndTheExternalPlayer) {
