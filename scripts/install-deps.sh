@@ -14,7 +14,7 @@ PACKAGES=(
   libxml2-dev
   # The Debian package (cpack, scripts/package.sh): dependencies from the
   # linked libraries, the validators, and a chroot to install it into.
-  dpkg-dev file lintian desktop-file-utils appstream man-db debootstrap
+  dpkg dpkg-dev file lintian desktop-file-utils appstream man-db debootstrap
 )
 # Not installed on purpose: vlc and yt-dlp. The program starts them when the
 # user has them (the external player, trailer resolution); the tests put
