@@ -256,8 +256,9 @@ void Player::Timeshift(uint64_t nowMs) {
   TimeshiftState& shift = playback_.timeshift;
   if (shift.window <= 0 || shift.refused) return;
   SampleBuffer();
-  shift.shownBehind = int(BehindAt(shift, nowMs, shift.window));
-  if (shift.paused && BehindAt(shift, nowMs, shift.window) >= shift.window) TogglePause(nowMs);
+  const double behind = BehindAt(shift, nowMs, shift.window);
+  shift.shownBehind = int(behind);
+  if (shift.paused && behind >= shift.window) TogglePause(nowMs);
 }
 
 // A channel change shows its first picture as soon as it is decoded: the
