@@ -63,6 +63,8 @@ RectF Pixels(double width) { return RectF{0, 0, width, 40}; }
 // short of the right edge. Player strip buttons: eleven of W / 11 − 16.
 const double kSettingsText = (kW - 12 - 12 - 24) / 4 - 48 - 14;
 const double kStripButton = kW / 11 - 16;
+// The multi-view button makes the expanded strip twelve buttons wide.
+const double kStripButtonOfTwelve = kW / 12 - 16;
 
 // Coordinates as the screens give them: Design() in the 1920 x 1080 space,
 // Wide() with x in the 2400-wide one, Pixels() where the layout is in pixels.
@@ -159,6 +161,12 @@ const std::vector<Place>& Places() {
         "line_expired_on", "line_expired", "line_banned", "line_disabled", "line_inactive"}},
       {"account heading details", FontId::Hint, Fit::Trimmed, Design(168, 86, 1320, 118),
        {"line_expires", "line_no_expiry", "line_connections"}},
+      {"player strip button of twelve", FontId::Row, Fit::Trimmed, Pixels(kStripButtonOfTwelve), {"multiview"}},
+      {"toast, multi-view", FontId::Label, Fit::Line, Wide(60, 55, 880, 110), {"mv_limit"}},
+      // a quarter of the window, less a margin either side
+      {"multi-view tile notice", FontId::Label, Fit::Line, Pixels(kW / 2 - 48), {"mv_failed", "mv_other"}},
+      {"multi-view channel list title", FontId::Title, Fit::Line, Pixels(kW / 2 - 48), {"mv_pick"}},
+      {"multi-view key hint", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28), {"mv_keys"}},
   };
   return places;
 }
