@@ -35,7 +35,9 @@ PlayerView ViewOf(Screen screen) {
 PlaybackDesk::PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mailbox, ModalSlot& modal,
                            Navigator& navigator, WindowActions& windowActions)
     : state_(state), window_(window), mailbox_(mailbox), modal_(modal), navigator_(navigator),
-      windowActions_(windowActions) {
+      windowActions_(windowActions),
+      multiview_(state, window, player_, [this] { PlaySelectedChannel(); },
+                 [&window](Player& player) { return player.Init() && player.AttachVideo(window); }) {
   state_.playing = &player_.Playback();
   player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
 }
@@ -63,10 +65,15 @@ void PlaybackDesk::StartOnLastChannel() {
 
 void PlaybackDesk::Shutdown() {
   window_.SetVideoTiles({});
+  multiview_.Shutdown();
   player_.Shutdown();
 }
 
-void PlaybackDesk::Tick(uint64_t nowMs) { player_.Tick(nowMs, ViewOf(state_.CurrentScreen)); }
+void PlaybackDesk::Tick(uint64_t nowMs) {
+  const bool tiles = state_.CurrentScreen == Screen::MultiView;
+  player_.Tick(nowMs, tiles ? multiview_.MainView() : ViewOf(state_.CurrentScreen));
+  if (tiles) multiview_.Tick(nowMs);
+}
 
 void PlaybackDesk::OnResize() {
   if (PlaceVideo().empty()) return;
@@ -77,6 +84,10 @@ void PlaybackDesk::OnResize() {
 // does about them may play something again, change the screen or ask for
 // the PIN.
 void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
+  if (state_.multiView.Open()) {
+    multiview_.OnMainEvent(event);
+    return;
+  }
   const uint64_t now = TickMs();
   switch (event.kind) {
     case PlayerEvent::Kind::Buffering:
@@ -131,9 +142,16 @@ void PlaybackDesk::RestartIdlePreview() {
   PlaySelectedChannel();
 }
 
-void PlaybackDesk::ApplyVolume(int volume) { player_.SetVolume(volume); }
+void PlaybackDesk::ApplyVolume(int volume) {
+  if (state_.multiView.Open()) multiview_.ApplyVolumes();
+  else player_.SetVolume(volume);
+}
 
 PixelRect PlaybackDesk::PlaceVideo() {
+  if (state_.CurrentScreen == Screen::MultiView && state_.multiView.Open()) {
+    multiview_.Place(window_.Width(), window_.Height());
+    return PixelRect{0, 0, window_.Width(), window_.Height()};
+  }
   const PixelRect rect = VideoRectFor(state_.CurrentScreen, state_.nav.fullVideo, window_.Width(), window_.Height());
   player_.Place(rect);
   window_.SetVideoTiles({player_.Tile()});

@@ -10,6 +10,7 @@
 
 #include "app/jobs.h"
 #include "app/job_results.h"
+#include "app/multiview_desk.h"
 #include "platform/host_window.h"
 #include "player/player.h"
 #include "state/app_state.h"
@@ -71,6 +72,7 @@ class PlaybackDesk final : public PlaybackActions {
   void UpdateStrips() override;
   void PlayCatchup(int guideRow) override;
   void PlayTrailer() override;
+  MultiViewActions& MultiView() override { return multiview_; }
 
  private:
   // What the Player reported (from its Tick).
@@ -93,7 +95,9 @@ class PlaybackDesk final : public PlaybackActions {
   Navigator& navigator_;
   WindowActions& windowActions_;
   bool startedOnLast_ = false;  // StartOnLastChannel ran its course
-  // The one video tile (a multi-view would hold one per tile).
+  // The video tile; the multi-view's first tile.
   Player player_;
+  // The multi-view's further tiles.
+  MultiViewDesk multiview_;
   uint32_t trailerRequest_ = 0;  // the newest trailer press; older results are dropped
 };

@@ -21,6 +21,7 @@ bool FirstFrameWatch::Update() {
 
 void FirstFrameWatch::Render(int fbo, int width, int height) {
   inner_.Render(fbo, width, height);
+  ++rendered_;
   if (!armed_ || !frameDue_) return;
   frameDue_ = false;
   // Frames of the stream that was left may still arrive right after the load.

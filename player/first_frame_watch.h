@@ -20,6 +20,8 @@ class FirstFrameWatch final : public VideoLayer {
 
   bool Update() override;
   void Render(int fbo, int width, int height) override;
+  // Pictures rendered into the window so far (the multi-view's frame rate).
+  uint64_t Rendered() const { return rendered_; }
 
  private:
   VideoLayer& inner_;
@@ -27,5 +29,6 @@ class FirstFrameWatch final : public VideoLayer {
   bool armed_ = false;
   bool frameDue_ = false;
   uint64_t startMs_ = 0;
+  uint64_t rendered_ = 0;
   std::u16string url_, id_;
 };

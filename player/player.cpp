@@ -80,6 +80,8 @@ void Player::Shutdown() {
 
 VideoTile Player::Tile() const { return VideoTile{frameWatch_.get(), rect_}; }
 
+uint64_t Player::PicturesRendered() const { return frameWatch_ ? frameWatch_->Rendered() : 0; }
+
 void Player::ResetPictureEffects() {
   engine_.SetProperty("vf", "");
   engine_.SetProperty("panscan", "0.0");
@@ -361,7 +363,8 @@ bool Player::CodecLogAndCatchup(uint64_t nowMs) {
   const CatchupProbe probe{engine_.GetProperty("video-codec"), engine_.GetProperty("width"),
                            engine_.GetProperty("height"), engine_.GetProperty("idle-active"),
                            engine_.GetProperty("path")};
-  WriteLogF(512, "mpv codec=%s %sx%s idle=%s path=%.80s", U8(probe.videoCodec).c_str(), U8(probe.width).c_str(),
+  if (diagnosticLog_)
+    WriteLogF(512, "mpv codec=%s %sx%s idle=%s path=%.80s", U8(probe.videoCodec).c_str(), U8(probe.width).c_str(),
             U8(probe.height).c_str(), U8(probe.idleActive).c_str(), U8(probe.path).c_str());
   if (!playback_.catchupActive) return false;
   const CatchupDecision decision = CatchupStep(playback_, probe, nowMs);
@@ -458,7 +461,8 @@ void Player::StateLogAndStall(uint64_t nowMs, bool full) {
   watch_.lastStateLog = nowMs;
   const std::u16string timePos = engine_.GetProperty("time-pos");
   const std::u16string pause = engine_.GetProperty("pause");
-  WriteLogF(1024, "mpv vo=%s hwdec=%s size=%sx%s time=%s idle=%s pause=%s core=%s cache=%s path=%s",
+  if (diagnosticLog_)
+    WriteLogF(1024, "mpv vo=%s hwdec=%s size=%sx%s time=%s idle=%s pause=%s core=%s cache=%s path=%s",
             U8(engine_.GetProperty("current-vo")).c_str(), U8(engine_.GetProperty("hwdec-current")).c_str(),
             U8(engine_.GetProperty("video-params/w")).c_str(), U8(engine_.GetProperty("video-params/h")).c_str(),
             U8(timePos).c_str(), U8(engine_.GetProperty("idle-active")).c_str(), U8(pause).c_str(),

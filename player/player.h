@@ -195,6 +195,12 @@ class Player {
   // The once-a-second supervision for a tile shown as `view`.
   void Tick(uint64_t nowMs, PlayerView view);
 
+  // Pictures of this Player drawn into the window since it was attached.
+  uint64_t PicturesRendered() const;
+  // The supervision's diagnostic lines ("mpv codec=", "mpv vo=") are
+  // written for the one main tile; further tiles turn them off.
+  void SetDiagnosticLog(bool on) { diagnosticLog_ = on; }
+
   const PlaybackState& Playback() const { return playback_; }
   // The engine itself: the track list (player/tracks.h) and tests.
   MediaEngine& Engine() { return engine_; }
@@ -244,4 +250,5 @@ class Player {
   int liveBufferMinutes_ = 0;
   bool cacheLimitsChanged_ = false;  // a live load changed the engine's cache limits
   bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
+  bool diagnosticLog_ = true;
 };

@@ -32,6 +32,7 @@
 #include "panel/panel_client.h"
 #include "store/preferences.h"
 #include "store/settings.h"
+#include "state/multiview_state.h"
 #include "state/nav_state.h"
 #include "state/playback_state.h"
 #include "state/screen.h"
@@ -88,6 +89,8 @@ struct AppState {
     return playing ? *playing : kNothing;
   }
   PlayerScreenControls playerScreen;
+  // The tiles of the multi-view while it is open (empty otherwise).
+  MultiViewState multiView;
   // The series whose episodes were asked for last (its title heads the
   // episode list; its episodes play under it), and whether the first of
   // them plays as soon as they arrive (opened from the search).

@@ -15,8 +15,9 @@ enum class Screen : uint32_t {
   Search = 9,
   Groups = 10,
   Grid = 11,  // the programme grid: channels by time
+  MultiView = 12,  // up to four live channels at once
 };
 
-inline constexpr int kScreenCount = 12;
+inline constexpr int kScreenCount = 13;
 
 constexpr int ScreenIndex(Screen screen) { return static_cast<int>(screen); }

@@ -60,11 +60,9 @@ RectF Wide(double l, double t, double r, double b) { return WideRect(l, t, r, b,
 RectF Pixels(double width) { return RectF{0, 0, width, 40}; }
 
 // Settings tile text: four columns of (W − 48) / 4, text from 48 in to 14
-// short of the right edge. Player strip buttons: eleven of W / 11 − 16.
+// short of the right edge. Player strip buttons: twelve of W / 12 − 16.
 const double kSettingsText = (kW - 12 - 12 - 24) / 4 - 48 - 14;
-const double kStripButton = kW / 11 - 16;
-// The multi-view button makes the expanded strip twelve buttons wide.
-const double kStripButtonOfTwelve = kW / 12 - 16;
+const double kStripButton = kW / 12 - 16;
 
 // Coordinates as the screens give them: Design() in the 1920 x 1080 space,
 // Wide() with x in the 2400-wide one, Pixels() where the layout is in pixels.
@@ -149,7 +147,7 @@ const std::vector<Place>& Places() {
       {"home panel body, texts", FontId::Hint, Fit::Wrapped, Wide(537, 300, 2075, 800),
        {"panel_author", "genre_line"}},
       {"player strip button, texts", FontId::Row, Fit::Trimmed, Pixels(kStripButton),
-       {"epg", "strip_subtitle", "audio", "tv_guide", "prev_channel", "back_to_live"}},
+       {"epg", "strip_subtitle", "audio", "tv_guide", "prev_channel", "back_to_live", "multiview"}},
       {"player strip buffer state", FontId::StripSmall, Fit::Line, Pixels(440 - 120 - 10), {"ts_paused", "ts_live"}},
       {"speed test report line, texts", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_report_title", "speed_device", "speed_mac", "speed_public_ip", "speed_latency", "speed_site",
@@ -161,12 +159,12 @@ const std::vector<Place>& Places() {
         "line_expired_on", "line_expired", "line_banned", "line_disabled", "line_inactive"}},
       {"account heading details", FontId::Hint, Fit::Trimmed, Design(168, 86, 1320, 118),
        {"line_expires", "line_no_expiry", "line_connections"}},
-      {"player strip button of twelve", FontId::Row, Fit::Trimmed, Pixels(kStripButtonOfTwelve), {"multiview"}},
       {"toast, multi-view", FontId::Label, Fit::Line, Wide(60, 55, 880, 110), {"mv_limit"}},
-      // a quarter of the window, less a margin either side
-      {"multi-view tile notice", FontId::Label, Fit::Line, Pixels(kW / 2 - 48), {"mv_failed", "mv_other"}},
-      {"multi-view channel list title", FontId::Title, Fit::Line, Pixels(kW / 2 - 48), {"mv_pick"}},
-      {"multi-view key hint", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28), {"mv_keys"}},
+      // the notice box of a tile: 84 % of a quarter of the window
+      {"multi-view tile notice", FontId::StripLarge, Fit::Line, Pixels(kW / 2 * 0.84), {"mv_failed"}},
+      {"multi-view tile notice, key", FontId::StripSmall, Fit::Line, Pixels(kW / 2 * 0.84), {"mv_other"}},
+      {"multi-view channel picker title", FontId::Title, Fit::Line, Design(72, 36, 1848, 110), {"mv_pick"}},
+      {"multi-view key hint", FontId::StripSmall, Fit::Line, Pixels(kW - 2 * 24 - 2 * 24), {"mv_keys"}},
   };
   return places;
 }

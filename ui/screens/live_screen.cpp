@@ -646,5 +646,6 @@ void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
 }
 
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to) {
-  if (to != Screen::Live && to != Screen::Player && to != Screen::Grid) ctx.playback.StopPlayback();
+  if (to != Screen::Live && to != Screen::Player && to != Screen::Grid && to != Screen::MultiView)
+    ctx.playback.StopPlayback();
 }

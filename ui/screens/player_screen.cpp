@@ -4,6 +4,7 @@
 #include "ui/nav/navigator.h"
 #include "ui/screens/grid_screen.h"
 #include "ui/screens/live_screen.h"
+#include "ui/screens/multiview_screen.h"
 #include "ui/screens/player_strips.h"
 
 namespace {
@@ -47,7 +48,8 @@ void PressStripButton(ScreenContext& ctx, int index) {
     case 7: ctx.playback.ChooseTrack(TrackKind::Audio); return;
     case 8: OpenGrid(ctx); return;
     case 9: ctx.playback.PlayPreviousChannel(); return;
-    default: ctx.playback.JumpToLive(); return;
+    case 10: ctx.playback.JumpToLive(); return;
+    default: OpenMultiView(ctx); return;
   }
 }
 
@@ -132,6 +134,10 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
     return;
   if (mode == StripMode::Live && vk == Vk::Letter('L')) {
     ctx.playback.JumpToLive();
+    return;
+  }
+  if (vk == Vk::Letter('W')) {
+    if (mode == StripMode::Live) OpenMultiView(ctx);
     return;
   }
   if (mode != StripMode::Live) {

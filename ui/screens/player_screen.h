@@ -3,7 +3,8 @@
 // remote control (zap while live plays, seek while a movie or episode
 // plays, pause, aspect, tracks, the external player); the control strips
 // (ui/screens/player_strips.h) float over the video. A trailer or a
-// catch-up programme seeks like a movie; a trailer never zaps. The
+// catch-up programme seeks like a movie; a trailer never zaps. W opens the
+// multi-view of a live channel (ui/screens/multiview_screen.h). The
 // interface layer stays transparent. Leaving it for a screen without video
 // stops playback.
 #include "ui/screens/screen_view.h"

@@ -67,7 +67,7 @@ struct ButtonLabel {
 constexpr ButtonLabel kExpandedLabels[kStripButtonCount] = {
     {-1, "epg"},       {-1, "lock"},           {kMenuMovies, {}}, {kMenuSeries, {}}, {-1, "favorite"},
     {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"},     {-1, "tv_guide"},  {-1, "prev_channel"},
-    {-1, "back_to_live"}};
+    {-1, "back_to_live"}, {-1, "multiview"}};
 
 bool Recording(StripMode mode) { return mode != StripMode::Live; }
 
@@ -418,7 +418,7 @@ void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) 
   constexpr Rgba kBars[kStripButtonCount] = {Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xC83030),
                                               Hex(0x30AA50), Hex(0xDCC440), Hex(0x4078DC),
                                               Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xB4B4BA),
-                                              Hex(0xB4B4BA), Hex(0xC83030)};
+                                              Hex(0xB4B4BA), Hex(0xC83030), Hex(0x4078DC)};
   const int index = std::clamp(c.hit.value, 0, kStripButtonCount - 1);
   const Button b{ExpandedButtonLabel(index), kBars[index]};
   const RectF& r = c.rect;

@@ -35,8 +35,8 @@ StripMode StripModeOf(const AppState& state);
 // What a click on the strips does.
 // The expanded live strip's buttons: EPG (catch-up), lock, movies, series,
 // favourite, search, subtitles, audio, the programme grid, the previous
-// channel, back to live.
-constexpr int kStripButtonCount = 11;
+// channel, back to live, the multi-view.
+constexpr int kStripButtonCount = 12;
 
 struct StripHit {
   enum class Kind {

@@ -55,6 +55,42 @@ class ContentActions {
   virtual void RequestGridGuides() = 0;
 };
 
+// The multi-view (ui/screens/multiview_screen.h): one Player per tile
+// (app/multiview_desk.h). The tiles and the focus are state.multiView;
+// these play, stop and place them. The focused tile has the sound, the
+// others are muted.
+class MultiViewActions {
+ public:
+  virtual ~MultiViewActions() = default;
+  // W on the Player: the channel playing and those after it in the Live
+  // list fill up to four tiles, as many as the line's connection limit
+  // allows (a notice says the limit when it is below what was wanted).
+  // False, nothing opened, when fewer than two tiles could play; the
+  // caller then stays where it is.
+  virtual bool Open() = 0;
+  // Back from the tiles (or W): the focused tile's channel goes on as the
+  // one video tile and every other stream stops. The caller changes the
+  // screen afterwards.
+  virtual void Close() = 0;
+  // Tile `tile` plays `channel` (its old stream stops first: the same
+  // connection). The caller has passed the parental gate.
+  virtual void SetChannel(int tile, const CatalogItem& channel) = 0;
+  // The focused tile zaps to the next (+1) or previous (-1) channel of the
+  // list that no other tile shows.
+  virtual void StepChannel(int direction) = 0;
+  // Adds a tile with the next channel no tile shows, when the limit allows
+  // (else the limit notice); removes the focused one while more than one
+  // is left.
+  virtual void AddTile() = 0;
+  virtual void RemoveTile() = 0;
+  // The sound and the focus outline go to `tile`; its label shows.
+  virtual void Focus(int tile) = 0;
+  // Enter: the focused tile fills the window and the others stop (their
+  // connections freed); Back: they start again in their places.
+  virtual void Fill() = 0;
+  virtual void Unfill() = 0;
+};
+
 // What plays and how: the video tile, the Player screen's remote control.
 class PlaybackActions {
  public:
@@ -119,6 +155,8 @@ class PlaybackActions {
   // Plays the trending movie's trailer full window once it is resolved (a
   // notice shows meanwhile); a notice says so when there is none.
   virtual void PlayTrailer() = 0;
+  // The tiles of the multi-view.
+  virtual MultiViewActions& MultiView() = 0;
 };
 
 // What a screen's handlers work with besides the state.

@@ -10,7 +10,8 @@ constexpr Rgba kBackgroundFill{0.04, 0.05, 0.08, 1};
 
 // The menu word that titles each screen, in Screen order.
 constexpr int kTitleWord[kScreenCount] = {kMenuHome,     kMenuLive, kMenuMovies, kMenuSeries, kMenuPlaylist, kMenuSports,
-                                          kMenuSettings, kMenuLive, kMenuLive,   kMenuSearch, kMenuLive, kMenuLive};
+                                          kMenuSettings, kMenuLive, kMenuLive,   kMenuSearch, kMenuLive, kMenuLive,
+                                          kMenuLive};
 
 }  // namespace
 

@@ -16,6 +16,27 @@
 #include "ui/screens/screen_actions.h"
 #include "ui/screens/screen_table.h"
 
+// The multi-view's calls, one line each ("open", "focus 2", "set 1 103",
+// "step -1", ...); Open answers `opens`.
+struct RecordingMultiView : MultiViewActions {
+  bool Open() override {
+    calls.push_back("open");
+    return opens;
+  }
+  void Close() override { calls.push_back("close"); }
+  void SetChannel(int tile, const CatalogItem& channel) override {
+    calls.push_back("set " + std::to_string(tile) + " " + std::string(channel.id().begin(), channel.id().end()));
+  }
+  void StepChannel(int direction) override { calls.push_back("step " + std::to_string(direction)); }
+  void AddTile() override { calls.push_back("add"); }
+  void RemoveTile() override { calls.push_back("remove"); }
+  void Focus(int tile) override { calls.push_back("focus " + std::to_string(tile)); }
+  void Fill() override { calls.push_back("fill"); }
+  void Unfill() override { calls.push_back("unfill"); }
+  std::vector<std::string> calls;
+  bool opens = true;
+};
+
 struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void Quit() override { ++quits; }
   void StartFullReload() override { ++reloads; }
@@ -73,6 +94,8 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void UpdateStrips() override { ++stripUpdates; }
   void PlayCatchup(int guideRow) override { catchupRows.push_back(guideRow); }
   void PlayTrailer() override { ++trailers; }
+  MultiViewActions& MultiView() override { return multiView; }
+  RecordingMultiView multiView;
 
   int quits = 0, reloads = 0, panelChecks = 0, sportsFetches = 0, toggles = 0, saves = 0;
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
