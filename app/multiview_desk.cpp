@@ -18,8 +18,17 @@ constexpr uint64_t kLabelMs = 3000;
 constexpr uint64_t kHintMs = 6000;
 constexpr uint64_t kLimitNoticeMs = 4000;
 constexpr uint64_t kFramesLogMs = 5000;
+// A further tile that has drawn no picture this long after its load failed.
+constexpr uint64_t kFirstPictureMs = 8000;
 
 std::string U8(std::u16string_view text) { return WideToUtf8(text); }
+
+PlayerEvent FailedEvent() {
+  PlayerEvent event;
+  event.kind = PlayerEvent::Kind::Failed;
+  event.failure = PlayerFailure::StreamRefused;
+  return event;
+}
 
 std::u16string LimitText(int allowed) {
   std::u16string text(Translate("mv_limit"));
@@ -41,6 +50,7 @@ bool MultiViewDesk::EnsurePlayer(int slot) {
   if (slot == 0 || players_[size_t(slot)]) return true;
   auto player = std::make_unique<Player>();
   player->SetDiagnosticLog(false);
+  player->PreferSoftwareDecoding();
   if (!startPlayer_ || !startPlayer_(*player)) {
     WriteLogF(64, "multiview tile player not available slot=%d", slot);
     return false;
@@ -97,7 +107,8 @@ bool MultiViewDesk::Open() {
     ids += "," + U8(view.tiles[size_t(tile)].channel.id());
   }
   WriteLogF(256, "multiview open tiles=%d limit=%d ids=%s", count, view.limit, ids.c_str());
-  ApplyVolumes();
+  // The new tiles were loaded muted; only the main tile's volume is set.
+  main_.SetVolume(state_.settings.Volume);
   return true;
 }
 
@@ -118,6 +129,9 @@ void MultiViewDesk::PlayTile(int tile, const CatalogItem& channel, uint64_t nowM
   player.Stop();
   player.ForceNextLiveLoad();
   player.Play(request, nowMs);
+  const size_t slot = size_t(slots_[size_t(tile)]);
+  loadedAtMs_[slot] = nowMs;
+  picturesAtLoad_[slot] = player.PicturesRendered();
   WriteLogF(768, "multiview play tile=%d id=%s url=%s", tile, U8(channel.id()).c_str(), U8(request.url).c_str());
 }
 
@@ -216,7 +230,10 @@ void MultiViewDesk::Focus(int tile) {
   std::string volumes;
   for (size_t i = 0; i < slots_.size(); ++i) {
     if (i) volumes += ",";
-    volumes += U8(PlayerAt(slots_[i]).Property("volume"));
+    const size_t slot = size_t(slots_[i]);
+    Player& player = PlayerAt(int(slot));
+    const bool drawing = slot == 0 || player.PicturesRendered() != picturesAtLoad_[slot];
+    volumes += drawing ? U8(player.Property("volume")) : std::string("starting");
   }
   WriteLogF(256, "multiview focus tile=%d id=%s volumes=%s", tile, U8(t.channel.id()).c_str(), volumes.c_str());
   window_.RequestPaint();
@@ -308,9 +325,17 @@ void MultiViewDesk::Tick(uint64_t nowMs) {
   if (!view.Open()) return;
   for (size_t tile = 0; tile < slots_.size(); ++tile) {
     const int slot = slots_[tile];
-    if (slot == 0) continue;
-    const ViewTile& t = view.tiles[tile];
-    PlayerAt(slot).Tick(nowMs, t.failed || t.stopped ? PlayerView::Hidden : PlayerView::Full);
+    if (slot == 0 || view.tiles[tile].failed || view.tiles[tile].stopped) continue;
+    Player& player = PlayerAt(slot);
+    // Until its first picture the tile's engine is not asked anything: a
+    // property read while its video chain starts can wait on the main
+    // thread's render (see MediaEngine::PreferSoftwareDecoding). Without a
+    // picture in time, the stream failed.
+    if (player.PicturesRendered() == picturesAtLoad_[size_t(slot)]) {
+      if (nowMs - loadedAtMs_[size_t(slot)] >= kFirstPictureMs) OnTileEvent(slot, FailedEvent());
+      continue;
+    }
+    player.Tick(nowMs, PlayerView::Full);
   }
   bool changed = false;
   for (ViewTile& t : view.tiles) {

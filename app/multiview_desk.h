@@ -9,7 +9,8 @@
 // The line's connection limit (the account answer's max_connections) caps
 // the tiles; the main tile counts. Every stream but the focused one plays at
 // volume 0. A tile whose stream is refused or cut says so and frees its
-// connection. Main thread only.
+// connection, and so does one that draws no picture within 8 s of its load.
+// Main thread only.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -80,4 +81,7 @@ class MultiViewDesk final : public MultiViewActions {
   std::vector<int> slots_;  // the player slot of each tile
   uint64_t framesSinceMs_ = 0;
   std::array<uint64_t, kMaxViewTiles> framesAt_{};
+  // Per player slot: when its stream was loaded and the pictures it had
+  // drawn by then.
+  std::array<uint64_t, kMaxViewTiles> loadedAtMs_{}, picturesAtLoad_{};
 };

@@ -89,7 +89,7 @@ bool MediaEngine::Attempt(VideoRenderer renderer, bool firstAttempt) {
   ApplyBaseOptions();
   SetOption("vo", kVideoOutput);
   if (renderer == VideoRenderer::Preferred) {
-    SetOption("hwdec", kPreferredHwdec);
+    SetOption("hwdec", softwareDecoding_ ? kSafeHwdec : kPreferredHwdec);
     SetOption("script-opts", ScriptOptions());
   } else {
     SetOption("hwdec", kSafeHwdec);
@@ -189,7 +189,7 @@ void MediaEngine::KeepOutputs() {
       audioKept_ = true;
     }
   }
-  if (!hwdecKept_ && renderer_ == VideoRenderer::Preferred) {
+  if (!hwdecKept_ && renderer_ == VideoRenderer::Preferred && !softwareDecoding_) {
     const std::u16string hwdec = GetProperty("hwdec-current");
     if (!hwdec.empty()) {
       SetProperty("hwdec", WideToUtf8(hwdec));

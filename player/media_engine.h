@@ -66,6 +66,15 @@ class MediaEngine {
 
   // Set before Init.
   void SetHooks(MediaEngineHooks hooks);
+  // Set before Init: decode in software even with the OpenGL renderer.
+  // The engine's first hardware decoder probe waits, without a time limit,
+  // for the render thread (the main thread) to serve its render context;
+  // a main thread that meanwhile reads a property of the same engine waits
+  // for the engine in turn. The one main player probes once, at its first
+  // load, and keeps its choice; players started while others play (the
+  // multi-view's tiles, polled every second from their first frame) decode
+  // in software so that the wait cannot happen.
+  void PreferSoftwareDecoding() { softwareDecoding_ = true; }
 
   // Loads libmpv.so.2 (beside the executable, then from the system) and
   // creates and initialises the player. False when the library or one of
@@ -139,7 +148,8 @@ class MediaEngine {
   VideoRenderer renderer_ = VideoRenderer::None;
   MediaEngineHooks hooks_;
   std::function<void()> renderRelease_;
-  bool audioKept_ = false, hwdecKept_ = false;  // the first choices hold for later loads
+  bool audioKept_ = false, hwdecKept_ = false;
+  bool softwareDecoding_ = false;  // the first choices hold for later loads
 };
 
 // "%g" of a number, independent of the C locale (seek positions).

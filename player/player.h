@@ -118,6 +118,8 @@ class Player {
   void SetObserver(PlayerObserver observer) { observer_ = std::move(observer); }
   // Set before Init (tests' seams, media_engine.h).
   void SetEngineHooks(MediaEngineHooks hooks) { engine_.SetHooks(std::move(hooks)); }
+  // Set before Init (MediaEngine::PreferSoftwareDecoding).
+  void PreferSoftwareDecoding() { engine_.PreferSoftwareDecoding(); }
   // Loads the media library and creates the player (MediaEngine::Init).
   bool Init();
   bool Init(MpvLibrary library);
