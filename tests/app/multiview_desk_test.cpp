@@ -10,19 +10,10 @@
 #include "app/multiview_desk.h"
 #include "catalog/visible_list.h"
 #include "platform/clock.h"
+#include "tests/catalog/test_channels.h"
 #include "tests/fixtures/fake_mpv.h"
 
 namespace {
-
-CatalogItem Channel(int n) {
-  CatalogItem::Fields f{};
-  const std::u16string id = u"10" + std::u16string(1, char16_t(u'0' + n));
-  f.id = id;
-  const std::u16string name = u"Channel " + id;
-  f.name = name;
-  f.categoryId = u"1";
-  return CatalogItem(ItemKind::Live, f, 0);
-}
 
 class MultiViewDeskTest : public ::testing::Test {
  protected:
@@ -30,8 +21,7 @@ class MultiViewDeskTest : public ::testing::Test {
     g_fake = &fake;
     main.SetEngineHooks(Hooks());
     main.Init(MpvLibrary::FromTable(FakeMpvTable()));
-    auto live = std::make_shared<ItemList>();
-    for (int n = 1; n <= 6; ++n) live->push_back(Channel(n));
+    auto live = TestChannels(u"10", 6);
     state.catalog.LiveChannels = live;
     RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
     state.account = XtreamAccount{u"http://tv.example", u"u", u"p", true};

@@ -139,6 +139,25 @@ def log_line_after(log, fragment, after=0, timeout=20.0):
     return -1
 
 
+class RuntimeLog:
+    """The program's log, read while it grows: `mark()` is where it ends now,
+    the finders wait up to `timeout` s for a line after a mark."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def mark(self):
+        return len(read_lines(self.path))
+
+    def index_after(self, fragment, after=0, timeout=20.0):
+        return log_line_after(self.path, fragment, after, timeout)
+
+    def line_after(self, fragment, after=0, timeout=20.0):
+        """The line itself; empty on time-out."""
+        index = log_line_after(self.path, fragment, after, timeout)
+        return read_lines(self.path)[index] if index >= 0 else ""
+
+
 def press(*names, pause=0.3):
     """Presses keys one after the other, `pause` seconds apart."""
     for name in names:

@@ -18,21 +18,16 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, finish, log_line_after, press, pixel, read_lines, running
+from e2e_support import check, finish, press, pixel, read_lines, running, RuntimeLog
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
 DATA = os.path.join(OUT, "data")
 LOG = os.path.join(DATA, "Vistra43", "runtime.log")
+RUNTIME = RuntimeLog(LOG)
+mark = RUNTIME.mark
+wait_for_line = RUNTIME.index_after
 NOW_LINE = (242, 64, 64)
-
-
-def wait_for_line(fragment, after=0, timeout=20.0):
-    return log_line_after(LOG, fragment, after, timeout)
-
-
-def mark():
-    return len(read_lines(LOG))
 
 
 def key(*names, pause=0.4):

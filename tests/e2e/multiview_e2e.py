@@ -18,22 +18,16 @@ import shutil
 import sys
 import time
 
-from e2e_support import check, finish, log_line_after, pixel, press, read_lines, running
+from e2e_support import check, finish, log_line_after, pixel, press, read_lines, running, RuntimeLog
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
 DATA = os.path.join(OUT, "data")
 LOG = os.path.join(DATA, "Vistra43", "runtime.log")
+RUNTIME = RuntimeLog(LOG)
+mark = RUNTIME.mark
+line_after = RUNTIME.line_after
 REQUESTS = os.path.join(OUT, "requests.log")
-
-
-def mark():
-    return len(read_lines(LOG))
-
-
-def line_after(fragment, after, timeout=20.0):
-    index = log_line_after(LOG, fragment, after, timeout)
-    return read_lines(LOG)[index] if index >= 0 else ""
 
 
 def stream_requests(since):

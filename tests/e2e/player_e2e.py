@@ -19,22 +19,17 @@ import subprocess
 import sys
 import time
 
-from e2e_support import check, finish, log_line_after, press, pixel, read_lines, running
+from e2e_support import check, finish, press, pixel, read_lines, running, RuntimeLog
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
 DATA = os.path.join(OUT, "data")
 FOLDER = os.path.join(DATA, "Vistra43")
 LOG = os.path.join(FOLDER, "runtime.log")
+RUNTIME = RuntimeLog(LOG)
+mark = RUNTIME.mark
+wait_for_line = RUNTIME.index_after
 REQUESTS = os.path.join(OUT, "requests.log")
-
-
-def wait_for_line(fragment, after=0, timeout=20.0):
-    return log_line_after(LOG, fragment, after, timeout)
-
-
-def mark():
-    return len(read_lines(LOG))
 
 
 def key(*names, pause=0.3):

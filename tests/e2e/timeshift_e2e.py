@@ -20,23 +20,16 @@ import shutil
 import sys
 import time
 
-from e2e_support import check, finish, log_line_after, press, read_lines, running
+from e2e_support import check, finish, log_line_after, press, running, RuntimeLog
 from e2e_support import screenshot as screenshot_into
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
 DATA = os.path.join(OUT, "data")
 FOLDER = os.path.join(DATA, "Vistra43")
 LOG = os.path.join(FOLDER, "runtime.log")
-
-
-def mark():
-    return len(read_lines(LOG))
-
-
-def line_after(fragment, after, timeout=20.0):
-    """The text of the first line holding `fragment` after line `after`."""
-    index = log_line_after(LOG, fragment, after, timeout)
-    return read_lines(LOG)[index] if index >= 0 else ""
+RUNTIME = RuntimeLog(LOG)
+mark = RUNTIME.mark
+line_after = RUNTIME.line_after
 
 
 def behind_of(line):

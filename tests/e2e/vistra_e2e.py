@@ -581,7 +581,7 @@ def check_settings_account_and_extras():
     type_text("0000")
     screenshot("pin_prompt")
     key("Return")
-    shot = screenshot("pin_refused")
+    screenshot("pin_refused")
     check(settings_json()["ParentalOn"] is True, "a wrong PIN changes nothing")
     key("Return")
     type_text("8391")

@@ -111,7 +111,7 @@ const std::vector<Place>& Places() {
       {"live empty list", FontId::Label, Fit::Line, Design(470, 400, 940, 480), {"no_channels"}},
       {"player strip programme line", FontId::Row, Fit::Trimmed, Pixels(kW / 2 - 104), {"no_info"}},
       {"player strip step button", FontId::Row, Fit::Line, Pixels(kW / 3 - 16), {"back", "next"}},
-      {"player strip button", FontId::Row, Fit::Trimmed, Pixels(kStripButton), {"lock", "favorite"}},
+      {"player strip button", FontId::StripSmall, Fit::Trimmed, Pixels(kStripButton), {"lock", "favorite"}},
       {"catch-up title", FontId::Title, Fit::Line, Design(160, 30, 480, 110), {"catchup"}},
       {"catch-up empty day", FontId::Label, Fit::Line, Design(480, 300, 1900, 380),
        {"catchup_loading", "catchup_empty"}},
@@ -146,7 +146,7 @@ const std::vector<Place>& Places() {
        {"sports_loading", "sports_failed"}},
       {"home panel body, texts", FontId::Hint, Fit::Wrapped, Wide(537, 300, 2075, 800),
        {"panel_author", "genre_line"}},
-      {"player strip button, texts", FontId::Row, Fit::Trimmed, Pixels(kStripButton),
+      {"player strip button, texts", FontId::StripSmall, Fit::Trimmed, Pixels(kStripButton),
        {"epg", "strip_subtitle", "audio", "tv_guide", "prev_channel", "back_to_live", "multiview"}},
       {"player strip buffer state", FontId::StripSmall, Fit::Line, Pixels(440 - 120 - 10), {"ts_paused", "ts_live"}},
       {"speed test report line, texts", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
@@ -301,9 +301,9 @@ TEST_F(TextWidth, EveryMenuWordFitsItsPlaces) {
   const RectF tile{0, 0, 389 * kW / 1920 - 8 - (43 * kW / 1920 + 87 * kW / 2400), 40};
   std::vector<WordPlace> places = {
       {"search pill", kMenuSearch, FontId::Hint, Design(780, 0, 1170, 40)},
-      {"player strip button", kMenuMovies, FontId::Row, Pixels(kStripButton)},
-      {"player strip button", kMenuSeries, FontId::Row, Pixels(kStripButton)},
-      {"player strip button", kMenuSearch, FontId::Row, Pixels(kStripButton)},
+      {"player strip button", kMenuMovies, FontId::StripSmall, Pixels(kStripButton)},
+      {"player strip button", kMenuSeries, FontId::StripSmall, Pixels(kStripButton)},
+      {"player strip button", kMenuSearch, FontId::StripSmall, Pixels(kStripButton)},
       {"home action button", kMenuMovies, FontId::Hint, Pixels(168)},
   };
   for (int word : {kMenuLive, kMenuMovies, kMenuSeries, kMenuSports, kMenuPlaylist, kMenuSettings, kMenuReload,

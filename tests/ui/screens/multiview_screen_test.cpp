@@ -4,21 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/virtual_keys.h"
+#include "tests/catalog/test_channels.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/screens/multiview_rules.h"
 #include "ui/screens/player_strips.h"
 
 namespace {
-
-CatalogItem Channel(int n) {
-  CatalogItem::Fields f{};
-  const std::u16string id = u"c" + std::u16string(1, char16_t(u'0' + n));
-  f.id = id;
-  const std::u16string name = u"Channel " + id;
-  f.name = name;
-  f.categoryId = u"1";
-  return CatalogItem(ItemKind::Live, f, 0);
-}
 
 int64_t Area(const PixelRect& r) { return int64_t(r.w) * r.h; }
 bool Overlap(const PixelRect& a, const PixelRect& b) {
@@ -39,7 +30,9 @@ TEST(MultiViewRules, TilesCoverTheWindowWithoutOverlapAtAnySize) {
         for (size_t j = 0; j < i; ++j) EXPECT_FALSE(Overlap(tiles[i], tiles[j])) << count << " tiles at " << w;
       }
       // Three leave the bottom corners free; the others fill everything.
-      if (count != 3) EXPECT_EQ(area, int64_t(w) * h) << count << " tiles at " << w;
+      if (count != 3) {
+        EXPECT_EQ(area, int64_t(w) * h) << count << " tiles at " << w;
+      }
     }
   }
   const std::vector<PixelRect> three = TileRects(3, 1280, 720);
@@ -78,9 +71,8 @@ TEST(MultiViewRules, TheConnectionBudgetAndTheChannelsThatFillTheTiles) {
   EXPECT_EQ(TilesAllowed(4, 0), 4) << "0 is no limit";
   EXPECT_EQ(TilesAllowed(4, -3), 4);
 
-  auto items = std::make_shared<ItemList>();
-  for (int n = 1; n <= 6; ++n) items->push_back(Channel(n));
-  items->push_back(Channel(2));  // the same channel listed twice
+  auto items = TestChannels(u"c", 6);
+  items->push_back(TestChannel(u"c2"));  // the same channel listed twice
   const VisibleList list(items, {0, 1, 2, 3, 4, 5, 6});
   const auto all = [](const CatalogItem&) { return true; };
   const auto notThree = [](const CatalogItem& c) { return c.id() != u"c3"; };
@@ -107,8 +99,7 @@ TEST(MultiViewRules, TheConnectionBudgetAndTheChannelsThatFillTheTiles) {
 class MultiViewScreenTest : public NavigatorTest {
  protected:
   void SetUp() override {
-    auto live = std::make_shared<ItemList>();
-    for (int n = 1; n <= 6; ++n) live->push_back(Channel(n));
+    auto live = TestChannels(u"c", 6);
     state.catalog.LiveChannels = live;
     RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
     navigator.SetSurfaceSize(1280, 720);

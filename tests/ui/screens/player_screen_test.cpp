@@ -6,6 +6,7 @@
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
+#include "tests/catalog/test_channels.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "tests/ui/render/test_pictures.h"
 #include "i18n/translate.h"
@@ -13,24 +14,10 @@
 
 namespace {
 
-CatalogItem Channel(std::u16string id, std::u16string num) {
-  CatalogItem::Fields f{};
-  f.id = id;
-  const std::u16string name = u"Channel " + id;
-  f.name = name;
-  f.num = num;
-  f.categoryId = u"1";
-  return CatalogItem(ItemKind::Live, f, 0);
-}
-
 class PlayerScreenTest : public NavigatorTest {
  protected:
   void SetUp() override {
-    auto live = std::make_shared<ItemList>();
-    for (int i = 1; i <= 12; ++i) {
-      const std::u16string n = i < 10 ? std::u16string(1, char16_t(u'0' + i)) : u"1" + std::u16string(1, char16_t(u'0' + i - 10));
-      live->push_back(Channel(u"c" + n, n));
-    }
+    auto live = TestChannels(u"c", 12);
     state.catalog.LiveChannels = live;
     RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
     navigator.SetSurfaceSize(600, 400);
@@ -189,7 +176,7 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
       painted.CurrentScreen = Screen::Player;
       painted.playerScreen.stripsShown = true;
       painted.playerScreen.liveStripExpanded = c.expanded;
-      if (c.mode == StripMode::Movie) paintedPlaying.currentItem = Channel(u"m1", u"");
+      if (c.mode == StripMode::Movie) paintedPlaying.currentItem = TestChannel(u"m1");
       if (c.mode == StripMode::Trailer) paintedPlaying.trailerUrl = paintedPlaying.lastUrl = u"http://t/x.mp4";
       if (c.mode == StripMode::Catchup) {
         paintedPlaying.catchupCandidates = {u"http://a/1.ts"};
