@@ -28,34 +28,6 @@ PixelRect Bounding(const PixelRect& a, const PixelRect& b) {
 
 }  // namespace
 
-PixelRect InkedBox(const uint8_t* data, int width, int height, int stride) {
-  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride); };
-  auto rowEmpty = [&](int y) {
-    const uint32_t* p = row(y);
-    uint32_t any = 0;
-    for (int x = 0; x < width; ++x) any |= p[x];
-    return any == 0;
-  };
-
-  int top = 0;
-  while (top < height && rowEmpty(top)) ++top;
-  if (top == height) return {};
-  int bottom = height - 1;
-  while (rowEmpty(bottom)) --bottom;
-
-  int left = width, right = -1;
-  for (int y = top; y <= bottom; ++y) {
-    const uint32_t* p = row(y);
-    for (int x = 0; x < left; ++x) {
-      if (p[x]) { left = x; break; }
-    }
-    for (int x = width - 1; x > right; --x) {
-      if (p[x]) { right = x; break; }
-    }
-  }
-  return PixelRect{left, top, right - left + 1, bottom - top + 1};
-}
-
 PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
   const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
@@ -130,6 +102,7 @@ void GlCompositor::AllocateLayer(Layer& layer) {
   layer.surface = CreateLayerSurface(width_, height_);
   layer.previous = CreateLayerSurface(width_, height_);
   layer.surfaceClear = layer.previousClear = true;
+  layer.ink.Reset(width_, height_);
 }
 
 void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
@@ -158,8 +131,8 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
     layer.surfaceClear = layer.previousClear;
     return;
   }
-  layer.inked = InkedBox(now, width_, height_, stride);
-  layer.surfaceClear = layer.inked.empty();
+  layer.ink.Update(now, stride, changed);
+  layer.surfaceClear = layer.ink.Bounds().empty();
   Upload(layer, changed);
   AddDamage(changed);
 }
@@ -283,11 +256,13 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
 // Draws one rectangle of the frame from the kept sources, as a whole frame
 // would be drawn there: black, the tiles, the interface, the strips.
 void GlCompositor::Redraw(const PixelRect& rect, const std::vector<VideoTile>& tiles) {
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(rect.x, height_ - rect.y - rect.h, rect.w, rect.h);
-  glClearColor(0.f, 0.f, 0.f, 1.f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  glDisable(GL_SCISSOR_TEST);
+  if (!InsideOnePicture(rect, tiles)) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(rect.x, height_ - rect.y - rect.h, rect.w, rect.h);
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+  }
 
   for (size_t i = 0; i < tiles.size(); ++i) {
     if (!tiles[i].layer || tiles[i].rect.empty()) continue;
@@ -303,11 +278,24 @@ void GlCompositor::Redraw(const PixelRect& rect, const std::vector<VideoTile>& t
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-  DrawLayer(interface_, Intersect(rect, interface_.inked));
-  DrawLayer(strips_, Intersect(rect, strips_.inked));
+  DrawLayer(interface_, rect);
+  DrawLayer(strips_, rect);
   glDisable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// True when one tile's picture covers all of `rect`: its copy replaces
+// every pixel there, so the black beneath would be drawn for nothing (a
+// tile's damage is its own rectangle, so this is the usual case).
+bool GlCompositor::InsideOnePicture(const PixelRect& rect, const std::vector<VideoTile>& tiles) const {
+  for (size_t i = 0; i < tiles.size(); ++i) {
+    const VideoTarget& target = videoTargets_[i];
+    if (!tiles[i].layer || !target.fbo) continue;
+    const PixelRect picture{tiles[i].rect.x, tiles[i].rect.y, target.width, target.height};
+    if (Intersect(rect, picture) == rect) return true;
+  }
+  return false;
 }
 
 bool GlCompositor::EnsureVideoTarget(VideoTarget& target, int width, int height) {
@@ -357,20 +345,25 @@ void GlCompositor::CopyVideo(const VideoTarget& target, const PixelRect& tile, c
   gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void GlCompositor::DrawLayer(const Layer& layer, const PixelRect& b) const {
-  if (b.empty() || !layer.texture) return;
-  const float u0 = static_cast<float>(b.x) / width_, u1 = static_cast<float>(b.x + b.w) / width_;
-  const float v0 = static_cast<float>(b.y) / height_, v1 = static_cast<float>(b.y + b.h) / height_;
+// Blends the layer's inked cells inside `rect`, one quad per cell run.
+void GlCompositor::DrawLayer(const Layer& layer, const PixelRect& rect) const {
+  if (!layer.texture || Intersect(rect, layer.ink.Bounds()).empty()) return;
   glBindTexture(GL_TEXTURE_2D, layer.texture);
   glBegin(GL_QUADS);
-  glTexCoord2f(u0, v0);
-  glVertex2i(b.x, b.y);
-  glTexCoord2f(u1, v0);
-  glVertex2i(b.x + b.w, b.y);
-  glTexCoord2f(u1, v1);
-  glVertex2i(b.x + b.w, b.y + b.h);
-  glTexCoord2f(u0, v1);
-  glVertex2i(b.x, b.y + b.h);
+  for (const PixelRect& inked : layer.ink.Rects()) {
+    const PixelRect b = Intersect(rect, inked);
+    if (b.empty()) continue;
+    const float u0 = static_cast<float>(b.x) / width_, u1 = static_cast<float>(b.x + b.w) / width_;
+    const float v0 = static_cast<float>(b.y) / height_, v1 = static_cast<float>(b.y + b.h) / height_;
+    glTexCoord2f(u0, v0);
+    glVertex2i(b.x, b.y);
+    glTexCoord2f(u1, v0);
+    glVertex2i(b.x + b.w, b.y);
+    glTexCoord2f(u1, v1);
+    glVertex2i(b.x + b.w, b.y + b.h);
+    glTexCoord2f(u0, v1);
+    glVertex2i(b.x, b.y + b.h);
+  }
   glEnd();
 }
 

@@ -7,7 +7,8 @@
 //
 // Only what changed is drawn again. A cairo layer is painted into the
 // second of two surfaces and compared with the first: the box of pixels
-// that differ is uploaded and becomes damage. A tile with a new picture
+// that differ is uploaded and becomes damage, and a layer is blended only
+// over the cells that hold its ink (LayerInk). A tile with a new picture
 // damages its rectangle; a tile that moved damages where it was and where
 // it is. Each damaged rectangle is redrawn from the kept sources (each
 // tile's framebuffer object, each layer's texture) and nothing else, so a
@@ -28,6 +29,7 @@
 
 #include "platform/gl_functions.h"
 #include "platform/host_window.h"
+#include "platform/layer_ink.h"
 
 class GlCompositor {
  public:
@@ -76,7 +78,7 @@ class GlCompositor {
     // (its memory need not even be touched).
     bool surfaceClear = true, previousClear = true;
     unsigned texture = 0;  // 0 until the first upload
-    PixelRect inked;       // empty = nothing to draw
+    LayerInk ink;          // of what the texture holds
   };
 
   Layer& LayerFor(LayerId id) { return id == LayerId::Interface ? interface_ : strips_; }
@@ -86,6 +88,7 @@ class GlCompositor {
   void AddDamage(const PixelRect& rect);
   std::vector<PixelRect> Redrawn(int bufferAge) const;
   void Redraw(const PixelRect& rect, const std::vector<VideoTile>& tiles);
+  bool InsideOnePicture(const PixelRect& rect, const std::vector<VideoTile>& tiles) const;
   // Each tile renders into a framebuffer object of its own (renderers draw
   // whole framebuffers), kept from frame to frame while its size holds.
   struct VideoTarget {
@@ -95,7 +98,7 @@ class GlCompositor {
   void RenderVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video);
   bool EnsureVideoTarget(VideoTarget& target, int width, int height);
   void CopyVideo(const VideoTarget& target, const PixelRect& tile, const PixelRect& part) const;
-  void DrawLayer(const Layer& layer, const PixelRect& part) const;
+  void DrawLayer(const Layer& layer, const PixelRect& rect) const;
 
   std::unique_ptr<GlFunctions> gl_;  // set once Init succeeded
   int width_ = 0, height_ = 0;
@@ -111,7 +114,3 @@ class GlCompositor {
 // the same size and stride. Empty when none.
 PixelRect ChangedBox(const uint8_t* a, const uint8_t* b, int width, int height, int stride);
 PixelRect Intersect(const PixelRect& a, const PixelRect& b);
-
-// The bounding box of the pixels whose alpha is not 0 in an ARGB32 image
-// (a premultiplied pixel with alpha 0 is all 0). Empty when none.
-PixelRect InkedBox(const uint8_t* data, int width, int height, int stride);
