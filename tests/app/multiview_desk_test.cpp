@@ -10,7 +10,7 @@
 #include "app/multiview_desk.h"
 #include "catalog/visible_list.h"
 #include "platform/clock.h"
-#include "tests/catalog/test_channels.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 
 namespace {

@@ -16,10 +16,12 @@
 #include "app/guide_jobs.h"
 #include "net/text.h"
 #include "platform/clock.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/guide_fixture.h"
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/temp_data_home.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
@@ -39,11 +41,7 @@ GuideScript Script(std::vector<GuideProgramme> programmes) {
 }
 
 CatalogItem Live(std::u16string_view id, std::u16string_view epg) {
-  CatalogItem::Fields f{};
-  f.id = id;
-  f.name = u"Channel";
-  f.epgChannelId = epg;
-  return CatalogItem(ItemKind::Live, f, 1);
+  return TestItem(ItemKind::Live, {.id = id, .name = u"Channel", .epgChannelId = epg}, 1);
 }
 
 std::vector<std::u16string> Titles(const std::vector<EpgEntry>& rows) {
@@ -54,10 +52,8 @@ std::vector<std::u16string> Titles(const std::vector<EpgEntry>& rows) {
 
 class GuideServer : public ::testing::Test {
  protected:
+  const TimeZoneGuard zone_{"Europe/Bucharest"};  // stays until the server has stopped
   void SetUp() override {
-    if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
-    setenv("TZ", "Europe/Bucharest", 1);
-    tzset();
     AddGuideRoutes(server_, fixture_);
     ASSERT_TRUE(server_.Start());
     source_.account.Server = AsciiToWide(server_.BaseUrl());
@@ -66,14 +62,7 @@ class GuideServer : public ::testing::Test {
     source_.account.IsXtream = true;
     source_.streamId = u"10";
   }
-  void TearDown() override {
-    server_.Stop();
-    if (savedTz_)
-      setenv("TZ", savedTz_->c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
+  void TearDown() override { server_.Stop(); }
 
   // The server records a request only after its answer has gone out, so
   // the last one may still be on its way when the client has returned: wait
@@ -136,9 +125,6 @@ class GuideServer : public ::testing::Test {
   std::shared_ptr<GuideFixture> fixture_ = std::make_shared<GuideFixture>();
   GuideSource source_;
   const int64_t now_ = NowUnix();
-
- private:
-  std::optional<std::string> savedTz_;
 };
 
 }  // namespace
@@ -162,18 +148,6 @@ TEST_F(GuideServer, ShortGuideOfThreeRowsIsToppedUpFromTheTableInOrder) {
             "/player_api.php?username=user&password=pass&action=get_short_epg&stream_id=10&limit=80");
   EXPECT_EQ(TargetOf("get_simple_data_table", "10", 2),
             "/player_api.php?username=user&password=pass&action=get_simple_data_table&stream_id=10");
-}
-
-TEST_F(GuideServer, Latin1TitlesInBase64ShowDecoded) {
-  auto script = Script({Programme("Café au lait", now_ - 600, 30), Programme("Les Misérables", now_ + 1200, 30),
-                        Programme("Fußball heute", now_ + 3000, 60), Programme("Ça va bien", now_ + 6600, 60)});
-  script.latin1 = true;
-  fixture_->SetShortGuide("10", script);
-  std::vector<EpgEntry> rows;
-  ASSERT_TRUE(GetGuide(source_, rows));
-  EXPECT_EQ(Titles(rows),
-            (std::vector<std::u16string>{u"Café au lait", u"Les Misérables", u"Fußball heute", u"Ça va bien"}));
-  EXPECT_EQ(rows[1].description, u"About Les Misérables");
 }
 
 TEST_F(GuideServer, FourRowsNeedNoSecondRequest) {

@@ -10,32 +10,16 @@
 #include "catalog/guide_store.h"
 #include "net/base64.h"
 #include "net/text.h"
+#include "tests/catalog/test_items.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
-// Local time matters for most of the guide: pin the zone for each test and
-// put the previous one back afterwards.
+// Local time matters for most of the guide: each test runs in Bucharest.
 class GuideTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* tz = std::getenv("TZ")) savedTz_ = tz, hadTz_ = true;
-    UseZone("Europe/Bucharest");
-  }
-  void TearDown() override {
-    if (hadTz_)
-      setenv("TZ", savedTz_.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-  static void UseZone(const char* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-
- private:
-  std::string savedTz_;
-  bool hadTz_ = false;
+  static void UseZone(const char* zone) { TimeZoneGuard::Use(zone); }
+  const TimeZoneGuard zone_{"Europe/Bucharest"};
 };
 
 std::vector<EpgEntry> Parse(std::string_view answer) {
@@ -295,11 +279,7 @@ TEST_F(GuideTest, DayListCountsCalendarDaysAcrossDaylightSavingChanges) {
 
 TEST(GuideSiblings, SameGuideIdOtherChannelsAtMostThree) {
   const auto live = [](std::u16string_view id, std::u16string_view epg) {
-    CatalogItem::Fields f{};
-    f.id = id;
-    f.name = u"Channel";
-    f.epgChannelId = epg;
-    return CatalogItem(ItemKind::Live, f, 0);
+    return TestItem(ItemKind::Live, {.id = id, .name = u"Channel", .epgChannelId = epg});
   };
   const ItemList channels{live(u"1", u"one.ro"), live(u"2", u"two.ro"), live(u"3", u"one.ro"),
                           live(u"", u"one.ro"),  live(u"3", u"one.ro"), live(u"1", u"one.ro"),

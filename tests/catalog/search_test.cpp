@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalog/channel_choice.h"
+#include "tests/catalog/test_items.h"
 
 namespace {
 
@@ -11,11 +12,7 @@ SharedItems Named(ItemKind kind, const std::vector<std::pair<std::u16string, std
   int id = 0;
   for (const auto& [name, num] : namesAndNumbers) {
     const std::u16string idText = u"i" + std::u16string(1, char16_t(u'0' + id++ % 10)) + name;
-    CatalogItem::Fields f;
-    f.id = idText;
-    f.name = name;
-    f.num = num;
-    list->emplace_back(kind, f, 0);
+    list->push_back(TestItem(kind, {.id = idText, .name = name, .num = num}));
   }
   return list;
 }
@@ -70,12 +67,8 @@ VisibleList Channels(const std::vector<std::pair<std::u16string, std::u16string>
   for (const auto& [id, num] : idsAndNumbers) {
     // Fields holds views: the name must outlive the item's construction.
     const std::u16string name = u"Channel " + id;
-    CatalogItem::Fields f;
-    f.id = id;
-    f.name = name;
-    f.num = num;
     rows.push_back(uint32_t(list->size()));
-    list->emplace_back(ItemKind::Live, f, 0);
+    list->push_back(TestItem(ItemKind::Live, {.id = id, .name = name, .num = num}));
   }
   return VisibleList(list, rows);
 }

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "catalog/categories.h"
+#include "tests/catalog/test_items.h"
 
 namespace {
 
@@ -15,14 +16,8 @@ struct Row {
 
 SharedItems Items(ItemKind kind, const std::vector<Row>& rows) {
   auto list = std::make_shared<ItemList>();
-  for (const Row& r : rows) {
-    CatalogItem::Fields f;
-    f.id = r.id;
-    f.name = r.name;
-    f.categoryId = r.categoryId;
-    f.num = r.num;
-    list->emplace_back(kind, f, 0);
-  }
+  for (const Row& r : rows)
+    list->push_back(TestItem(kind, {.id = r.id, .name = r.name, .categoryId = r.categoryId, .num = r.num}));
   return list;
 }
 

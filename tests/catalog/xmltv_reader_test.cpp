@@ -11,6 +11,7 @@
 #include "catalog/whole_guide.h"
 #include "net/text.h"
 #include "tests/fixtures/guide_fixture.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
@@ -84,23 +85,6 @@ std::string Sample() {
              Programme("news.tv", "202612071300", "202612071330", "Twelve digits") +
              Programme("știri.ro", "20261207130000 GMT", "20261207140000 GMT", "Știrile orei"));
 }
-
-class TimeZoneGuard {
- public:
-  explicit TimeZoneGuard(const char* zone) {
-    if (const char* held = std::getenv("TZ")) saved_ = held;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~TimeZoneGuard() {
-    if (saved_) setenv("TZ", saved_->c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
 
 }  // namespace
 

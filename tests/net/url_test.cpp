@@ -30,35 +30,29 @@ TEST(UrlEncode, EncodesEveryByteButUnreservedAndEscapeUrlUnsafeOnlyWhatCannotSta
 }
 
 TEST(SplitUrl, SplitsSchemeHostPortPathAndQuery) {
-  auto parts = SplitUrl("HTTPS://Example.com:8443/a/b.php?x=1&y=2");
-  ASSERT_TRUE(parts);
-  EXPECT_TRUE(parts->secure);
-  EXPECT_EQ(parts->host, "Example.com");
-  EXPECT_EQ(parts->port, 8443);
-  EXPECT_EQ(parts->path, "/a/b.php");
-  EXPECT_EQ(parts->query, "?x=1&y=2");
-
-  parts = SplitUrl("http://host");
-  ASSERT_TRUE(parts);
-  EXPECT_FALSE(parts->secure);
-  EXPECT_EQ(parts->port, 80);
-  EXPECT_EQ(parts->path, "/");
-  EXPECT_EQ(parts->query, "");
-
-  parts = SplitUrl("https://host?q");
-  ASSERT_TRUE(parts);
-  EXPECT_EQ(parts->port, 443);
-  EXPECT_EQ(parts->path, "/");
-  EXPECT_EQ(parts->query, "?q");
-
-  parts = SplitUrl("http://[::1]:8080/x");
-  ASSERT_TRUE(parts);
-  EXPECT_EQ(parts->host, "::1");
-  EXPECT_EQ(parts->port, 8080);
-  parts = SplitUrl("https://[fe80::1]/");
-  ASSERT_TRUE(parts);
-  EXPECT_EQ(parts->host, "fe80::1");
-  EXPECT_EQ(parts->port, 443);
+  const struct {
+    std::string_view url;
+    bool secure;
+    std::string_view host;
+    int port;
+    std::string_view path, query;
+  } cases[] = {
+      {"HTTPS://Example.com:8443/a/b.php?x=1&y=2", true, "Example.com", 8443, "/a/b.php", "?x=1&y=2"},
+      {"http://host", false, "host", 80, "/", ""},
+      {"https://host?q", true, "host", 443, "/", "?q"},
+      {"http://[::1]:8080/x", false, "::1", 8080, "/x", ""},
+      {"https://[fe80::1]/", true, "fe80::1", 443, "/", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    const auto parts = SplitUrl(c.url);
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(parts->secure, c.secure);
+    EXPECT_EQ(parts->host, c.host);
+    EXPECT_EQ(parts->port, c.port);
+    EXPECT_EQ(parts->path, c.path);
+    EXPECT_EQ(parts->query, c.query);
+  }
 }
 
 namespace {

@@ -12,26 +12,32 @@ int Us(SDL_Keycode key, SDL_Scancode scan, uint16_t mod = KMOD_NONE) { return Vi
 
 }  // namespace
 
-TEST(KeyMap, RemoteControlKeys) {
-  EXPECT_EQ(Us(SDLK_LEFT, SDL_SCANCODE_LEFT), Vk::Left);
-  EXPECT_EQ(Us(SDLK_UP, SDL_SCANCODE_UP), Vk::Up);
-  EXPECT_EQ(Us(SDLK_RIGHT, SDL_SCANCODE_RIGHT), Vk::Right);
-  EXPECT_EQ(Us(SDLK_DOWN, SDL_SCANCODE_DOWN), Vk::Down);
-  EXPECT_EQ(Us(SDLK_RETURN, SDL_SCANCODE_RETURN), Vk::Return);
-  EXPECT_EQ(Us(SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER), Vk::Return);
-  EXPECT_EQ(Us(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), Vk::Escape);
-  EXPECT_EQ(Us(SDLK_AC_BACK, SDL_SCANCODE_AC_BACK), Vk::Escape);  // a remote's Back button
-  EXPECT_EQ(Us(SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE), Vk::Back);
-  EXPECT_EQ(Us(SDLK_TAB, SDL_SCANCODE_TAB), Vk::Tab);
-  EXPECT_EQ(Us(SDLK_PAGEUP, SDL_SCANCODE_PAGEUP), Vk::PageUp);
-  EXPECT_EQ(Us(SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN), Vk::PageDown);
-  EXPECT_EQ(Us(SDLK_HOME, SDL_SCANCODE_HOME), Vk::Home);
-  EXPECT_EQ(Us(SDLK_END, SDL_SCANCODE_END), Vk::End);
-  EXPECT_EQ(Us(SDLK_DELETE, SDL_SCANCODE_DELETE), Vk::Delete);
-  EXPECT_EQ(Us(SDLK_SPACE, SDL_SCANCODE_SPACE), Vk::Space);
-  EXPECT_EQ(Us(SDLK_F11, SDL_SCANCODE_F11), Vk::F11);
-  EXPECT_EQ(Us(SDLK_F1, SDL_SCANCODE_F1), 0x70);
-  EXPECT_EQ(Us(SDLK_F12, SDL_SCANCODE_F12), 0x7B);
+// The keys a remote control or a keyboard's own keys send, Num Lock off:
+// the numpad's navigation keys are the ones printed on them.
+TEST(KeyMap, RemoteControlVolumeAndNumpadNavigationKeys) {
+  const struct {
+    SDL_Keycode key;
+    SDL_Scancode scan;
+    int vk;
+  } cases[] = {
+      {SDLK_LEFT, SDL_SCANCODE_LEFT, Vk::Left},        {SDLK_UP, SDL_SCANCODE_UP, Vk::Up},
+      {SDLK_RIGHT, SDL_SCANCODE_RIGHT, Vk::Right},     {SDLK_DOWN, SDL_SCANCODE_DOWN, Vk::Down},
+      {SDLK_RETURN, SDL_SCANCODE_RETURN, Vk::Return},  {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, Vk::Return},
+      {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, Vk::Escape},  {SDLK_AC_BACK, SDL_SCANCODE_AC_BACK, Vk::Escape},  // Back
+      {SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, Vk::Back}, {SDLK_TAB, SDL_SCANCODE_TAB, Vk::Tab},
+      {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, Vk::PageUp},  {SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, Vk::PageDown},
+      {SDLK_HOME, SDL_SCANCODE_HOME, Vk::Home},        {SDLK_END, SDL_SCANCODE_END, Vk::End},
+      {SDLK_DELETE, SDL_SCANCODE_DELETE, Vk::Delete},  {SDLK_SPACE, SDL_SCANCODE_SPACE, Vk::Space},
+      {SDLK_F11, SDL_SCANCODE_F11, Vk::F11},           {SDLK_F1, SDL_SCANCODE_F1, 0x70},
+      {SDLK_F12, SDL_SCANCODE_F12, 0x7B},              {SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS, Vk::NumpadAdd},
+      {SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS, Vk::NumpadSubtract}, {SDLK_EQUALS, SDL_SCANCODE_EQUALS, Vk::OemPlus},
+      {SDLK_MINUS, SDL_SCANCODE_MINUS, Vk::OemMinus},  {SDLK_BACKQUOTE, SDL_SCANCODE_GRAVE, Vk::Grave},
+      {SDLK_KP_8, SDL_SCANCODE_KP_8, Vk::Up},          {SDLK_KP_2, SDL_SCANCODE_KP_2, Vk::Down},
+      {SDLK_KP_4, SDL_SCANCODE_KP_4, Vk::Left},        {SDLK_KP_6, SDL_SCANCODE_KP_6, Vk::Right},
+      {SDLK_KP_9, SDL_SCANCODE_KP_9, Vk::PageUp},      {SDLK_KP_1, SDL_SCANCODE_KP_1, Vk::End},
+      {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, Vk::Delete},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Us(c.key, c.scan), c.vk) << "scan code " << int(c.scan);
 }
 
 TEST(KeyMap, LettersAndDigitsIgnoreShiftAndCaps) {
@@ -46,31 +52,14 @@ TEST(KeyMap, LettersAndDigitsIgnoreShiftAndCaps) {
   EXPECT_EQ(Us('0', SDL_SCANCODE_0, KMOD_RSHIFT), Vk::Digit(0));  // ")" typed, still the 0 key
 }
 
-TEST(KeyMap, VolumeAndFavoriteKeys) {
-  EXPECT_EQ(Us(SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS), Vk::NumpadAdd);
-  EXPECT_EQ(Us(SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS), Vk::NumpadSubtract);
-  EXPECT_EQ(Us(SDLK_EQUALS, SDL_SCANCODE_EQUALS), Vk::OemPlus);
-  EXPECT_EQ(Us(SDLK_MINUS, SDL_SCANCODE_MINUS), Vk::OemMinus);
-  EXPECT_EQ(Us(SDLK_BACKQUOTE, SDL_SCANCODE_GRAVE), Vk::Grave);
-}
-
-TEST(KeyMap, NumpadFollowsNumLock) {
+TEST(KeyMap, NumpadDigitsWithNumLock) {
   const SDL_Scancode pad[10] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2, SDL_SCANCODE_KP_3,
                                 SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5, SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7,
                                 SDL_SCANCODE_KP_8, SDL_SCANCODE_KP_9};
   const SDL_Keycode keys[10] = {SDLK_KP_0, SDLK_KP_1, SDLK_KP_2, SDLK_KP_3, SDLK_KP_4,
                                 SDLK_KP_5, SDLK_KP_6, SDLK_KP_7, SDLK_KP_8, SDLK_KP_9};
   for (int d = 0; d < 10; ++d) EXPECT_EQ(Us(keys[d], pad[d], KMOD_NUM), Vk::Numpad0 + d) << d;
-
-  // Num Lock off: the navigation keys printed on them.
-  EXPECT_EQ(Us(SDLK_KP_8, SDL_SCANCODE_KP_8), Vk::Up);
-  EXPECT_EQ(Us(SDLK_KP_2, SDL_SCANCODE_KP_2), Vk::Down);
-  EXPECT_EQ(Us(SDLK_KP_4, SDL_SCANCODE_KP_4), Vk::Left);
-  EXPECT_EQ(Us(SDLK_KP_6, SDL_SCANCODE_KP_6), Vk::Right);
-  EXPECT_EQ(Us(SDLK_KP_9, SDL_SCANCODE_KP_9), Vk::PageUp);
-  EXPECT_EQ(Us(SDLK_KP_1, SDL_SCANCODE_KP_1), Vk::End);
-  EXPECT_EQ(Us(SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD), Vk::Delete);
-  // Numpad digits never count as main-keyboard digits (digit shortcuts).
+  // (Num Lock off: RemoteControlVolumeAndNumpadNavigationKeys.) Numpad digits never count as main-keyboard digits (digit shortcuts).
   EXPECT_NE(Us(SDLK_KP_1, SDL_SCANCODE_KP_1, KMOD_NUM), Vk::Digit(1));
 }
 

@@ -12,6 +12,7 @@
 
 #include "platform/host_window.h"
 #include "tests/fixtures/temp_data_home.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
@@ -24,10 +25,7 @@ class FakeXdgOpen {
     std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args.tmp\"\n"
                              "mv \"$0.args.tmp\" \"$0.args\"\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    if (const char* old = std::getenv("PATH")) oldPath_ = old;
-    setenv("PATH", (temp_.Root().string() + ":" + oldPath_).c_str(), 1);
   }
-  ~FakeXdgOpen() { setenv("PATH", oldPath_.c_str(), 1); }
 
   // The arguments it was started with, or "" when it was not started within 5 s.
   std::string WaitForArgs() const {
@@ -44,7 +42,7 @@ class FakeXdgOpen {
 
  private:
   TempDataHome temp_;
-  std::string oldPath_;
+  const ScopedEnv path_{"PATH", temp_.Root().string() + ":" + (std::getenv("PATH") ? std::getenv("PATH") : "")};
 };
 
 // Children of this process that ended and were not reaped.
@@ -93,8 +91,6 @@ TEST(OpenUrlInBrowser, OpensOnlyWebPages) {
 
 TEST(OpenUrlInBrowser, FalseWhenXdgOpenIsMissing) {
   TempDataHome emptyFolder;
-  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", emptyFolder.Root().c_str(), 1);
+  const ScopedEnv path("PATH", emptyFolder.Root().string());
   EXPECT_FALSE(OpenUrlInBrowser("https://example.com/"));
-  setenv("PATH", oldPath.c_str(), 1);
 }

@@ -13,9 +13,11 @@
 #include "net/text.h"
 #include "app/playback_control.h"
 #include "state/app_state.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/fixtures/xtream_fixture.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
@@ -24,22 +26,8 @@ const XtreamAccount kAccount = DeriveXtreamSource(u"http://s:8080/get.php?userna
 
 class ZoneTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* tz = std::getenv("TZ")) saved_ = tz, had_ = true;
-  }
-  void TearDown() override {
-    if (had_) setenv("TZ", saved_.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-  static void UseZone(const char* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
+  static void UseZone(const char* zone) { TimeZoneGuard::Use(zone); }
+  const TimeZoneGuard zone_{"UTC0"};
 };
 
 std::vector<std::string> Candidates(int32_t minutes, std::optional<int32_t> panel = std::nullopt) {
@@ -121,23 +109,16 @@ TEST(PanelClockTest, OffsetIsTheWallClockDifferenceRoundedToQuarterHours) {
 class CatchupPlayTest : public ZoneTest {
  protected:
   void SetUp() override {
-    ZoneTest::SetUp();
-    UseZone("UTC0");
     ASSERT_TRUE(tile_.ready);
     state_.playing = &player_.Playback();
     state_.account = kAccount;
     auto channels = std::make_shared<ItemList>();
-    CatalogItem::Fields fields{};
-    fields.id = u"7";
-    fields.name = u"Seven";
-    fields.categoryId = u"1";
-    channels->emplace_back(ItemKind::Live, fields, 0);
+    channels->push_back(TestItem(ItemKind::Live, {.id = u"7", .name = u"Seven", .categoryId = u"1"}));
     state_.catalog.LiveChannels = channels;
     RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
     state_.nav.ChannelIndex = 0;
     state_.guide.Fill(u"7", {EpgEntry{u"20:30", u"News", kStart, 90, u""}}, GuideOrigin::FullTable, kStart + 7200);
   }
-  void TearDown() override { ZoneTest::TearDown(); }
   static CatchupProbe Idle() { return CatchupProbe{u"", u"", u"", u"yes", u""}; }
 
   TempDataHome home_;

@@ -9,6 +9,7 @@
 #include "player/external_players.h"
 #include "player/tracks.h"
 #include "state/app_state.h"
+#include "tests/catalog/test_items.h"
 
 namespace {
 
@@ -71,15 +72,12 @@ TEST(ExternalStreamUrl, VodItsOwnUrlLiveTheChannelsEvenDuringCatchupAndOnLiveThe
   p.lastUrl = u"http://h/timeshift/u/p/60/2024-05-01:20-30/7.ts";
   EXPECT_EQ(ExternalStreamUrl(state), u"http://h/live/u/p/7.ts");
   // A movie without a URL of its own: the one built for it.
-  CatalogItem::Fields fields{};
-  fields.id = u"201";
-  fields.name = u"Film";
-  fields.containerExt = u"mkv";
-  p.currentItem = CatalogItem(ItemKind::Vod, fields, 0);
+  TestFields fields{.id = u"201", .name = u"Film", .containerExt = u"mkv"};
+  p.currentItem = TestItem(ItemKind::Vod, fields);
   p.itemKey = u"201";
   EXPECT_EQ(ExternalStreamUrl(state), u"http://h/movie/u/p/201.mkv");
   fields.url = u"http://cdn/film.mkv";
-  p.currentItem = CatalogItem(ItemKind::Vod, fields, 0);
+  p.currentItem = TestItem(ItemKind::Vod, fields);
   EXPECT_EQ(ExternalStreamUrl(state), u"http://cdn/film.mkv");
   // An episode: built from the episode's own id and container.
   state.series.Episodes = {Episode{u"9001", u"Pilot", u"mp4", u"1"}};
@@ -91,12 +89,8 @@ TEST(ExternalStreamUrl, VodItsOwnUrlLiveTheChannelsEvenDuringCatchupAndOnLiveThe
   state.CurrentScreen = Screen::Live;
   EXPECT_EQ(ExternalStreamUrl(state), u"") << "no channel highlighted";
   auto channels = std::make_shared<ItemList>();
-  for (const char16_t* url : {u"", u"http://cdn/own.m3u8"}) {
-    CatalogItem::Fields f{};
-    f.id = url[0] ? u"12" : u"11";
-    f.url = url;
-    channels->emplace_back(ItemKind::Live, f, 0);
-  }
+  for (const char16_t* url : {u"", u"http://cdn/own.m3u8"})
+    channels->push_back(TestItem(ItemKind::Live, {.id = url[0] ? u"12" : u"11", .url = url}));
   state.VisibleLive = VisibleList(channels, {0, 1});
   state.settings.LiveFormat = u"m3u8";
   state.nav.ChannelIndex = 0;

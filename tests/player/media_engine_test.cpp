@@ -67,15 +67,40 @@ class MediaEngineTest : public ::testing::Test {
   MediaEngine engine_;
 };
 
-TEST_F(MediaEngineTest, PreferredAttemptAppliesTheOptionsInOrder) {
-  engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
-  EXPECT_EQ(fake_.calls, Concat({{"create"},
-                                 kBaseOptionLines,
-                                 {"option vo=libmpv", "option hwdec=auto", "option script-opts=" + kOscItems},
-                                 {"initialize"}}));
-  EXPECT_TRUE(engine_.Ready());
-  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Preferred);
+// The start-up calls of each way to a player: the preferred renderer; the
+// safe one after a failed first initialisation (a new player with every
+// base option); the safe one from the start under the test switch.
+TEST_F(MediaEngineTest, EachAttemptAppliesTheOptionsInOrder) {
+  const std::vector<std::string> preferred = {"option vo=libmpv", "option hwdec=auto",
+                                              "option script-opts=" + kOscItems, "initialize"};
+  const std::vector<std::string> safe = {"option vo=libmpv", "option hwdec=no", "initialize"};
+  struct Case {
+    const char* name;
+    std::deque<int> results;
+    bool forceSafe;
+    std::vector<std::string> calls;
+    VideoRenderer renderer;
+  };
+  const Case cases[] = {
+      {"preferred", {}, false, Concat({{"create"}, kBaseOptionLines, preferred}), VideoRenderer::Preferred},
+      {"fallback", {-1, 0}, false,
+       Concat({{"create"}, kBaseOptionLines, preferred, {"destroy", "create"}, kBaseOptionLines, safe}),
+       VideoRenderer::Safe},
+      {"test switch", {}, true, Concat({{"create"}, kBaseOptionLines, safe}), VideoRenderer::Safe},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake_.calls.clear();
+    fake_.initializeResults = c.results;
+    if (c.forceSafe) setenv("VISTRA_FORCE_SW_RENDER", "1", 1);
+    MediaEngine engine;
+    engine.SetHooks(hooks_);
+    ASSERT_TRUE(engine.Init(MpvLibrary::FromTable(FakeMpvTable())));
+    EXPECT_EQ(fake_.calls, c.calls);
+    EXPECT_TRUE(engine.Ready());
+    EXPECT_EQ(engine.Renderer(), c.renderer);
+    engine.Shutdown();
+  }
 }
 
 TEST_F(MediaEngineTest, ScriptOptionsNameYtDlpOnlyWhenItSitsBesideTheProgram) {
@@ -85,19 +110,6 @@ TEST_F(MediaEngineTest, ScriptOptionsNameYtDlpOnlyWhenItSitsBesideTheProgram) {
   const std::string expected =
       "option script-opts=" + kOscItems + ",ytdl_hook-ytdl_path=" + (folder_.Path() / "yt-dlp").string();
   EXPECT_NE(std::find(fake_.calls.begin(), fake_.calls.end(), expected), fake_.calls.end());
-}
-
-TEST_F(MediaEngineTest, FailedFirstInitialisationRecreatesThePlayerWithAllBaseOptions) {
-  fake_.initializeResults = {-1, 0};
-  engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
-  EXPECT_EQ(fake_.calls, Concat({{"create"},
-                                 kBaseOptionLines,
-                                 {"option vo=libmpv", "option hwdec=auto", "option script-opts=" + kOscItems},
-                                 {"initialize", "destroy", "create"},
-                                 kBaseOptionLines,
-                                 {"option vo=libmpv", "option hwdec=no", "initialize"}}));
-  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
 }
 
 TEST_F(MediaEngineTest, BothAttemptsFailingLeaveTheEngineNotReady) {
@@ -114,15 +126,6 @@ TEST_F(MediaEngineTest, BothAttemptsFailingLeaveTheEngineNotReady) {
   EXPECT_TRUE(fake_.calls.empty());
 }
 
-TEST_F(MediaEngineTest, TestSwitchForcesTheSafeRendererFromTheStart) {
-  setenv("VISTRA_FORCE_SW_RENDER", "1", 1);
-  engine_.SetHooks(hooks_);
-  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(FakeMpvTable())));
-  EXPECT_EQ(fake_.calls,
-            Concat({{"create"}, kBaseOptionLines, {"option vo=libmpv", "option hwdec=no", "initialize"}}));
-  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
-}
-
 TEST_F(MediaEngineTest, ExtraOptionsComeLastAndFirstAttemptOnesAreNotRepeated) {
   fake_.initializeResults = {-1, 0};
   hooks_.extraOptions = {{"vo", "null", false}, {"o", "/tmp/x.bogus", true}};
@@ -136,37 +139,21 @@ TEST_F(MediaEngineTest, ExtraOptionsComeLastAndFirstAttemptOnesAreNotRepeated) {
   EXPECT_EQ(*(fake_.calls.end() - 2), "option vo=null");
 }
 
-TEST_F(MediaEngineTest, VolumeIsClampedAndWrittenToVolumeThenAoVolume) {
+// Volume is clamped and written to volume, then ao-volume; numbers are
+// printed as %g prints them.
+TEST_F(MediaEngineTest, CommandsAndPropertyWritersWithTheirArguments) {
   StartReady();
   engine_.SetVolume(-5);
   engine_.SetVolume(250);
   engine_.SetVolume(37);
-  EXPECT_EQ(fake_.calls, (std::vector<std::string>{"property volume=0", "property ao-volume=0", "property volume=100",
-                                                   "property ao-volume=100", "property volume=37",
-                                                   "property ao-volume=37"}));
-}
-
-TEST_F(MediaEngineTest, CommandsAndTheirArguments) {
-  StartReady();
   engine_.SeekRelative(-10);
   engine_.SeekAbsolute(95.5);
   engine_.SeekRelative(0.1);
+  engine_.SeekAbsolute(1234.5678);
   engine_.Stop();
   engine_.SetOverlay(1, "none", "");
   engine_.SetOverlay(1, "", "data");
   engine_.RemoveOverlay(1);
-  EXPECT_EQ(fake_.calls, (std::vector<std::string>{
-                             "command [seek] [-10] [relative+exact]",
-                             "command [seek] [95.5] [absolute+exact]",
-                             "command [seek] [0.1] [relative+exact]",
-                             "command [stop]",
-                             "command [osd-overlay] [1] [none] []",
-                             "command [overlay-remove] [1]",
-                         }));
-}
-
-TEST_F(MediaEngineTest, PropertyWriters) {
-  StartReady();
   engine_.SetAspect("");
   engine_.SetAspect("16:9");
   engine_.SetSubtitleSize(48);
@@ -174,6 +161,15 @@ TEST_F(MediaEngineTest, PropertyWriters) {
   engine_.SetSubtitleVisible(false);
   engine_.SetPaused(true);
   EXPECT_EQ(fake_.calls, (std::vector<std::string>{
+                             "property volume=0", "property ao-volume=0", "property volume=100",
+                             "property ao-volume=100", "property volume=37", "property ao-volume=37",
+                             "command [seek] [-10] [relative+exact]",
+                             "command [seek] [95.5] [absolute+exact]",
+                             "command [seek] [0.1] [relative+exact]",
+                             "command [seek] [1234.57] [absolute+exact]",
+                             "command [stop]",
+                             "command [osd-overlay] [1] [none] []",
+                             "command [overlay-remove] [1]",
                              "property video-aspect-override=-1",
                              "property video-aspect-override=16:9",
                              "property sub-font-size=48",
@@ -302,14 +298,6 @@ TEST_F(MediaEngineTest, ShutdownReleasesTheRenderContextBeforeDestroying) {
   EXPECT_FALSE(engine_.Ready());
   engine_.SetVolume(10);
   EXPECT_EQ(fake_.calls.size(), 2u);
-}
-
-TEST(FormatShortest, MatchesPercentG) {
-  EXPECT_EQ(FormatShortest(-10), "-10");
-  EXPECT_EQ(FormatShortest(95.5), "95.5");
-  EXPECT_EQ(FormatShortest(0.1), "0.1");
-  EXPECT_EQ(FormatShortest(7200), "7200");
-  EXPECT_EQ(FormatShortest(1234.5678), "1234.57");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "state/app_state.h"
 #include "platform/mpv_library.h"
 #include "player/media_engine.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
 
@@ -22,12 +23,8 @@ class PlayLiveTest : public ::testing::Test {
     auto channels = std::make_shared<ItemList>();
     for (int i = 1; i <= 3; ++i) {
       const std::u16string id = u"10" + std::u16string(1, char16_t(u'0' + i));
-      CatalogItem::Fields fields{};
-      fields.id = id;
       const std::u16string name = u"Channel " + id;
-      fields.name = name;
-      fields.categoryId = u"1";
-      channels->emplace_back(ItemKind::Live, fields, 0);
+      channels->push_back(TestItem(ItemKind::Live, {.id = id, .name = name, .categoryId = u"1"}));
     }
     state_.catalog.LiveChannels = channels;
     RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);

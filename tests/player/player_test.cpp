@@ -14,19 +14,15 @@
 #include "app/tick.h"
 #include "player/player.h"
 #include "state/app_state.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
 
 namespace {
 
 CatalogItem Item(ItemKind kind, std::u16string id, std::u16string ext = u"mkv") {
-  CatalogItem::Fields fields{};
-  fields.id = id;
   const std::u16string name = u"Item " + id;
-  fields.name = name;
-  fields.containerExt = ext;
-  fields.categoryId = u"1";
-  return CatalogItem(kind, fields, 0);
+  return TestItem(kind, {.id = id, .name = name, .categoryId = u"1", .containerExt = ext});
 }
 
 PlayRequest Live(std::u16string id) {

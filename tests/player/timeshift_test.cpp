@@ -14,6 +14,7 @@
 #include "player/timeshift.h"
 #include "state/app_state.h"
 #include "store/preferences.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "ui/screens/live_history.h"
@@ -23,10 +24,7 @@ namespace {
 PlayRequest Live(std::u16string id) {
   PlayRequest request;
   request.kind = PlayKind::Live;
-  CatalogItem::Fields fields{};
-  fields.id = id;
-  fields.name = u"Channel";
-  request.channel = CatalogItem(ItemKind::Live, fields, 0);
+  request.channel = TestItem(ItemKind::Live, {.id = id, .name = u"Channel"});
   request.url = request.channelUrl = u"http://h/live/u/p/" + id + u".ts";
   return request;
 }

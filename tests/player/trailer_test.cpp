@@ -5,36 +5,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "tests/fixtures/temp_folder.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (previous_) {
-      setenv(name_, previous_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -10,6 +10,7 @@
 #include "net/text.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/render/test_pictures.h"
 
@@ -58,11 +59,7 @@ TEST_F(IconCacheTest, KeysFileNamesAndNoIconWithoutUrlOrId) {
   EXPECT_EQ(cache.IconFor(u"live", u"", kUrl, false), nullptr);
   EXPECT_TRUE(downloads.started.empty());
 
-  CatalogItem::Fields fields{};
-  fields.id = u"7";
-  fields.name = u"Film";
-  fields.icon = kUrl;
-  const CatalogItem item(ItemKind::Vod, fields, 0);
+  const CatalogItem item = TestItem(ItemKind::Vod, {.id = u"7", .name = u"Film", .icon = kUrl});
   cache.IconFor(item, false);
   ASSERT_EQ(downloads.started.size(), 1u);
   EXPECT_EQ(downloads.started[0].url, kUrl);

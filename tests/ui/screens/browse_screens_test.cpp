@@ -7,6 +7,7 @@
 #include "catalog/channel_choice.h"
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "tests/ui/render/test_pictures.h"
@@ -31,12 +32,7 @@ SharedItems Items(ItemKind kind, int count, std::u16string_view category, std::u
   for (int i = 0; i < count; ++i) {
     const std::u16string n = AsciiToWideNumber(i + 1);
     const std::u16string id = std::u16string(prefix) + n, name = u"Name " + std::u16string(prefix) + n;
-    CatalogItem::Fields f;
-    f.id = id;
-    f.name = name;
-    f.categoryId = category;
-    f.num = n;
-    list->emplace_back(kind, f, 0);
+    list->push_back(TestItem(kind, {.id = id, .name = name, .categoryId = category, .num = n}));
   }
   return list;
 }
@@ -405,12 +401,7 @@ class BrowsePaintTest : public BrowseTest {
     // 1200 channels, the first with a 100-character name, so "All" counts
     // four digits; 24 categories, so the column scrolls.
     auto live = std::make_shared<ItemList>(*Items(ItemKind::Live, 1200, u"n", u"c"));
-    CatalogItem::Fields f;
-    f.id = u"long";
-    f.name = kLongChannel;
-    f.categoryId = u"n";
-    f.num = u"1";
-    (*live)[0] = CatalogItem(ItemKind::Live, f, 0);
+    (*live)[0] = TestItem(ItemKind::Live, {.id = u"long", .name = kLongChannel, .categoryId = u"n", .num = u"1"});
     state.catalog.LiveChannels = live;
     state.catalog.LiveCategories = {{kLongCategory, u"n"}};
     for (int i = 0; i < 24; ++i) state.catalog.LiveCategories.push_back({u"Cat " + AsciiToWideNumber(i), u"x"});

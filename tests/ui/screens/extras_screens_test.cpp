@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
 #include "i18n/translate.h"
+#include "tests/catalog/test_items.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/screens/catchup_screen.h"
 #include "ui/screens/sports_screen.h"
@@ -51,10 +52,7 @@ TEST_F(NavigatorTest, CatchupEnterAndClickPlayTheHighlightedProgrammeOfTheDay) {
   auto at = [&](int hour) { return FromLocalTime(LocalTime{yesterday.year, yesterday.month, yesterday.day, hour, 0, 0}); };
   // The rows are the selected channel's, as the store holds them.
   auto channels = std::make_shared<ItemList>();
-  CatalogItem::Fields fields{};
-  fields.id = u"101";
-  fields.name = u"One";
-  channels->emplace_back(ItemKind::Live, fields, 0);
+  channels->push_back(TestItem(ItemKind::Live, {.id = u"101", .name = u"One"}));
   state.catalog.LiveChannels = channels;
   RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
   state.nav.ChannelIndex = 0;

@@ -7,6 +7,7 @@
 #include "net/text.h"
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
+#include "tests/catalog/test_items.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/screens/grid_screen.h"
 #include "ui/screens/live_screen.h"
@@ -24,13 +25,9 @@ class GridTest : public NavigatorTest {
     auto live = std::make_shared<ItemList>();
     for (int i = 1; i <= 40; ++i) {
       // The fields are views: the texts live until the item copied them.
-      CatalogItem::Fields f;
       const std::u16string n = AsciiToWide(std::to_string(i)), id = u"c" + n, name = u"Channel " + n;
-      f.id = id;
-      f.name = name;
-      f.num = n;
-      f.categoryId = u"n";
-      live->emplace_back(ItemKind::Live, f, i == 2 ? 1 : 0);  // channel 2 keeps an archive
+      live->push_back(TestItem(ItemKind::Live, {.id = id, .name = name, .categoryId = u"n", .num = n},
+                         i == 2 ? 1 : 0));  // channel 2 keeps an archive
     }
     state.catalog.LiveChannels = live;
     state.catalog.LiveCategories = {{u"News", u"n"}};
@@ -204,12 +201,8 @@ TEST_F(GridTest, AsksOnlyTheVisibleRowsNotHeldFreshTheFocusedLast) {
   // 170,000 channels: still only the page on screen.
   auto many = std::make_shared<ItemList>();
   for (int i = 0; i < 170000; ++i) {
-    CatalogItem::Fields f;
     const std::u16string id = AsciiToWide(std::to_string(i));
-    f.id = id;
-    f.name = u"N";
-    f.categoryId = u"n";
-    many->emplace_back(ItemKind::Live, f, 0);
+    many->push_back(TestItem(ItemKind::Live, {.id = id, .name = u"N", .categoryId = u"n"}));
   }
   state.catalog.LiveChannels = many;
   RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);

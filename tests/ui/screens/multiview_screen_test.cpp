@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/virtual_keys.h"
-#include "tests/catalog/test_channels.h"
+#include "tests/catalog/test_items.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/screens/multiview_rules.h"
 #include "ui/screens/player_strips.h"

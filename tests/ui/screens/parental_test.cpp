@@ -9,6 +9,7 @@
 #include "i18n/translate.h"
 #include "platform/virtual_keys.h"
 #include "ui/modals/hide_categories.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/modals/pin_gate.h"
@@ -24,12 +25,7 @@ SharedItems Channels(std::initializer_list<std::pair<std::u16string, std::u16str
   int n = 0;
   for (const auto& [id, category] : rows) {
     const std::u16string name = u"Name " + id, num(1, char16_t(u'1' + n++));
-    CatalogItem::Fields f;
-    f.id = id;
-    f.name = name;
-    f.categoryId = category;
-    f.num = num;
-    list->emplace_back(ItemKind::Live, f, 0);
+    list->push_back(TestItem(ItemKind::Live, {.id = id, .name = name, .categoryId = category, .num = num}));
   }
   return list;
 }

@@ -6,7 +6,7 @@
 
 #include "net/text.h"
 #include "platform/virtual_keys.h"
-#include "tests/catalog/test_channels.h"
+#include "tests/catalog/test_items.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "tests/ui/render/test_pictures.h"
 #include "i18n/translate.h"
@@ -23,10 +23,7 @@ class PlayerScreenTest : public NavigatorTest {
     navigator.SetSurfaceSize(600, 400);
   }
   void PlayMovie() {
-    CatalogItem::Fields f{};
-    f.id = u"m1";
-    f.name = u"Movie";
-    playing.currentItem = CatalogItem(ItemKind::Vod, f, 0);
+    playing.currentItem = TestItem(ItemKind::Vod, {.id = u"m1", .name = u"Movie"});
     playing.itemKey = u"m1";
     state.CurrentScreen = Screen::Player;
   }
@@ -103,7 +100,7 @@ TEST_F(PlayerScreenTest, DigitsOnThePlayerReachChannelTwelveThroughChannelOne) {
 // Every control of every strip form at the three window sizes: the hit
 // test answers the control's own action over its whole painted rectangle,
 // the painted pixels end at its edges (a button is opaque on a see-through
-// ground), and no two controls or texts overlap.
+// ground), and no two controls, texts or strips overlap, nor the notice.
 struct StripCase {
   StripMode mode;
   bool expanded;
@@ -133,8 +130,12 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
       for (int i = 0; i < kStripCount; ++i) {
         if (l.Visible(StripId(i))) strips.push_back(l.rects[i]);
       }
+      // Notices show at the top, clear of them.
+      const RectF toast = PlayerToastRect(l, W);
+      EXPECT_GT(toast.Width(), W / 4.0);
       for (size_t i = 0; i < strips.size(); ++i) {
         EXPECT_TRUE(Inside(strips[i], RectF{0, 0, double(W), double(H)}));
+        EXPECT_FALSE(Overlap(toast, strips[i])) << "notice and strip " << i;
         for (size_t j = i + 1; j < strips.size(); ++j) EXPECT_FALSE(Overlap(strips[i], strips[j])) << i << " " << j;
       }
       // Texts and controls of the bottom strip.
@@ -194,20 +195,6 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
         EXPECT_LT(frame.At(int(r.left) - 2, midY).a, 255) << int(control.hit.kind);
         EXPECT_LT(frame.At(int(r.right) + 1, midY).a, 255) << int(control.hit.kind);
         EXPECT_LT(frame.At(midX, int(r.bottom) + 1).a, 255) << int(control.hit.kind);
-      }
-    }
-  }
-}
-
-TEST_F(PlayerScreenTest, NoticesShowAtTheTopClearOfTheStrips) {
-  for (const auto& size : kSizes) {
-    for (const StripCase& c : kStripCases) {
-      const StripLayout l = StripLayoutOf(size[0], size[1], c.mode, c.expanded);
-      const RectF toast = PlayerToastRect(l, size[0]);
-      EXPECT_GT(toast.Width(), size[0] / 4.0);
-      for (int i = 0; i < kStripCount; ++i) {
-        if (!l.Visible(StripId(i))) continue;
-        EXPECT_FALSE(Overlap(toast, l.rects[i])) << size[0] << " strip " << i;
       }
     }
   }

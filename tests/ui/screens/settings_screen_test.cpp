@@ -14,7 +14,7 @@ namespace {
 using Keys = std::vector<int>;
 
 TEST(SettingsNavigation, TheTableAndCell14) {
-  // Right, Left, Down, Up from every cell; -- marks the moves that would land on 14.
+  // Right, Left, Down, Up from some cells.
   struct Row {
     int from, right, left, down, up;
   };
@@ -29,11 +29,7 @@ TEST(SettingsNavigation, TheTableAndCell14) {
     EXPECT_EQ(SettingsMove(r.from, Vk::Down), r.down) << r.from;
     EXPECT_EQ(SettingsMove(r.from, Vk::Up), r.up) << r.from;
   }
-  // No walk of the keys ever reaches 14.
-  for (int from = 0; from < kSettingsCellCount; ++from) {
-    if (from == 14) continue;
-    for (int vk : {Vk::Right, Vk::Left, Vk::Down, Vk::Up}) EXPECT_NE(SettingsMove(from, vk), 14) << from << " " << vk;
-  }
+  // That no move lands on 14 is EveryRowOfTheTableIsWhole's.
   EXPECT_EQ(SettingsMove(5, Vk::Tab), 5);
 }
 
