@@ -223,6 +223,8 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
 
   // New pictures are rendered into the tiles' framebuffer objects first.
   if (videoTargets_.size() < tiles.size()) videoTargets_.resize(tiles.size());
+  const bool straight = StraightToWindow(tiles);
+  bool renderedStraight = false;
   for (size_t i = 0; i < tiles.size(); ++i) {
     const VideoTile& tile = tiles[i];
     const bool moved = i >= lastTiles_.size() || !(lastTiles_[i] == tile);
@@ -235,8 +237,14 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
     const bool fresh = i < newPicture.size() && newPicture[i];
     const bool resized = target.width != std::min(tile.rect.w, kMaxSide) ||
                          target.height != std::min(tile.rect.h, kMaxSide);
-    if (!fresh && !moved && !resized) continue;
-    RenderVideo(target, tile.rect, tile.layer);
+    if (!fresh && !moved && !resized && !target.stale) continue;
+    if (straight) {
+      RenderToWindow(tile.layer);
+      target.stale = renderedStraight = true;
+    } else {
+      RenderVideo(target, tile.rect, tile.layer);
+      target.stale = false;
+    }
     AddDamage(tile.rect);
   }
   for (size_t i = tiles.size(); i < lastTiles_.size(); ++i) AddDamage(lastTiles_[i].rect);
@@ -244,7 +252,10 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
 
   std::vector<PixelRect> frame = damage_;
   if (wholeFrame_) frame.assign(1, PixelRect{0, 0, width_, height_});
-  for (const PixelRect& rect : Redrawn(bufferAge)) Redraw(rect, tiles);
+  // A picture rendered straight to the window is the whole frame.
+  if (!renderedStraight) {
+    for (const PixelRect& rect : Redrawn(bufferAge)) Redraw(rect, tiles);
+  }
 
   history_.insert(history_.begin(), frame);
   if (history_.size() > kHistory) history_.pop_back();
@@ -314,6 +325,22 @@ bool GlCompositor::EnsureVideoTarget(VideoTarget& target, int width, int height)
   target.width = complete ? width : 0;
   target.height = complete ? height : 0;
   return complete;
+}
+
+bool GlCompositor::StraightToWindow(const std::vector<VideoTile>& tiles) const {
+  return tiles.size() == 1 && tiles[0].layer && tiles[0].rect == PixelRect{0, 0, width_, height_} &&
+         interface_.ink.Bounds().empty() && strips_.ink.Bounds().empty();
+}
+
+// Black first, as in a tile's framebuffer object: a layer without a
+// picture yet draws nothing.
+void GlCompositor::RenderToWindow(VideoLayer* video) {
+  gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
+  glViewport(0, 0, width_, height_);
+  glClearColor(0.f, 0.f, 0.f, 1.f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  video->Render(0, width_, height_);
+  ResetState();
 }
 
 // The renderer draws into a framebuffer object the size of the rectangle

@@ -5,6 +5,11 @@
 // each cairo layer blended premultiplied (cairo's ARGB32 is premultiplied)
 // with glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA).
 //
+// One tile over the whole window with neither layer inked (the Player
+// without its strips) is rendered straight into the back buffer, as a
+// bare player would draw it; its framebuffer object is rendered again
+// before anything is drawn over it.
+//
 // Only what changed is drawn again. A cairo layer is painted into the
 // second of two surfaces and compared with the first: the box of pixels
 // that differ is uploaded and becomes damage, and a layer is blended only
@@ -94,8 +99,11 @@ class GlCompositor {
   struct VideoTarget {
     unsigned fbo = 0, texture = 0;
     int width = 0, height = 0;
+    bool stale = false;  // the last picture went straight to the window
   };
+  bool StraightToWindow(const std::vector<VideoTile>& tiles) const;
   void RenderVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video);
+  void RenderToWindow(VideoLayer* video);
   bool EnsureVideoTarget(VideoTarget& target, int width, int height);
   void CopyVideo(const VideoTarget& target, const PixelRect& tile, const PixelRect& part) const;
   void DrawLayer(const Layer& layer, const PixelRect& rect) const;
