@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "catalog/visible_list.h"
 #include "state/app_state.h"
 #include "tests/fixtures/message_recorder.h"
 #include "ui/modals/modal_slot.h"
@@ -132,6 +134,11 @@ class NavigatorTest : public ::testing::Test {
   NavigatorTest() {
     state.playing = &playing;
     actions.playing = &playing;
+  }
+  // The catalog's live channels, and the Live list built from them.
+  void SetLiveChannels(std::shared_ptr<ItemList> channels) {
+    state.catalog.LiveChannels = std::move(channels);
+    RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
   }
   void Press(std::initializer_list<int> keys, uint64_t atMs = 0) {
     for (int vk : keys) navigator.OnKey(vk, atMs);

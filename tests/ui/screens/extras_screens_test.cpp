@@ -53,8 +53,7 @@ TEST_F(NavigatorTest, CatchupEnterAndClickPlayTheHighlightedProgrammeOfTheDay) {
   // The rows are the selected channel's, as the store holds them.
   auto channels = std::make_shared<ItemList>();
   channels->push_back(TestItem(ItemKind::Live, {.id = u"101", .name = u"One"}));
-  state.catalog.LiveChannels = channels;
-  RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+  SetLiveChannels(channels);
   state.nav.ChannelIndex = 0;
   state.guide.Fill(u"101",
                    {EpgEntry{u"", u"Today", now, 30, u""}, EpgEntry{u"10:00", u"Late", at(10), 60, u""},

@@ -204,8 +204,7 @@ TEST_F(GridTest, AsksOnlyTheVisibleRowsNotHeldFreshTheFocusedLast) {
     const std::u16string id = AsciiToWide(std::to_string(i));
     many->push_back(TestItem(ItemKind::Live, {.id = id, .name = u"N", .categoryId = u"n"}));
   }
-  state.catalog.LiveChannels = many;
-  RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+  SetLiveChannels(many);
   state.nav.ChannelIndex = 120000;
   state.nav.grid.first = 119998;
   EXPECT_EQ(int(GridGuideWishes(state, now).size()), page);

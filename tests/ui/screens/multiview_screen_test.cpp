@@ -99,9 +99,7 @@ TEST(MultiViewRules, TheConnectionBudgetAndTheChannelsThatFillTheTiles) {
 class MultiViewScreenTest : public NavigatorTest {
  protected:
   void SetUp() override {
-    auto live = TestChannels(u"c", 6);
-    state.catalog.LiveChannels = live;
-    RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+    SetLiveChannels(TestChannels(u"c", 6));
     navigator.SetSurfaceSize(1280, 720);
     state.nav.ChannelIndex = 0;
     playing.lastChannelId = u"c1";

@@ -17,9 +17,7 @@ namespace {
 class PlayerScreenTest : public NavigatorTest {
  protected:
   void SetUp() override {
-    auto live = TestChannels(u"c", 12);
-    state.catalog.LiveChannels = live;
-    RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+    SetLiveChannels(TestChannels(u"c", 12));
     navigator.SetSurfaceSize(600, 400);
   }
   void PlayMovie() {
