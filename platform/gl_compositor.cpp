@@ -235,16 +235,20 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
     }
     VideoTarget& target = videoTargets_[i];
     const bool fresh = i < newPicture.size() && newPicture[i];
+    if (straight) {
+      // The back buffer still holds this tile's last picture and nothing
+      // else changed: there is nothing to draw.
+      if (target.stale && !fresh && !moved && damage_.empty() && !wholeFrame_ && bufferAge == 1) continue;
+      RenderToWindow(tile.layer);
+      target.stale = renderedStraight = true;
+      AddDamage(tile.rect);
+      continue;
+    }
     const bool resized = target.width != std::min(tile.rect.w, kMaxSide) ||
                          target.height != std::min(tile.rect.h, kMaxSide);
     if (!fresh && !moved && !resized && !target.stale) continue;
-    if (straight) {
-      RenderToWindow(tile.layer);
-      target.stale = renderedStraight = true;
-    } else {
-      RenderVideo(target, tile.rect, tile.layer);
-      target.stale = false;
-    }
+    RenderVideo(target, tile.rect, tile.layer);
+    target.stale = false;
     AddDamage(tile.rect);
   }
   for (size_t i = tiles.size(); i < lastTiles_.size(); ++i) AddDamage(lastTiles_[i].rect);
