@@ -51,6 +51,11 @@ bool MultiViewDesk::EnsurePlayer(int slot) {
   auto player = std::make_unique<Player>();
   player->SetDiagnosticLog(false);
   player->PreferSoftwareDecoding();
+  // A tile opens the sound output the main player found instead of probing
+  // for one: probes of several engines at once meet in the sound libraries'
+  // process-wide state and could hang them all.
+  const std::string found = main_.Engine().AudioOutput();
+  player->UseAudioOutputs(found.empty() ? kConcurrentAudioOutputs : found);
   if (!startPlayer_ || !startPlayer_(*player)) {
     WriteLogF(64, "multiview tile player not available slot=%d", slot);
     return false;

@@ -39,6 +39,12 @@ constexpr OptionRow kBaseOptions[] = {
     {"force-window", "no"},
     {"ytdl", "no"},
     {"vd-lavc-dr", "no"},
+    // Every sound system the engine may know except SDL's: SDL in this
+    // process belongs to the window, and an engine that opened and closed
+    // SDL's audio from its own thread (as its probe does when nothing else
+    // answers) raced the window and the other engines of a multi-view and
+    // could hang them. Names a build lacks are skipped.
+    {"ao", "pipewire,pulse,alsa,jack,sndio,oss,coreaudio,audiounit,wasapi,openal"},
     // Without a sound device the video plays on the silent output's clock,
     // and that choice is kept like any other (KeepOutputs).
     {"audio-fallback-to-null", "yes"},
@@ -58,6 +64,8 @@ bool SafeRendererForced() {
 }
 
 }  // namespace
+
+const char kConcurrentAudioOutputs[] = "pipewire,pulse,alsa,sndio,oss,coreaudio,audiounit,wasapi,openal";
 
 std::string FormatShortest(double value) {
   char text[64];
@@ -87,6 +95,7 @@ bool MediaEngine::Attempt(VideoRenderer renderer, bool firstAttempt) {
   handle_ = Api().create();
   if (!handle_) return false;
   ApplyBaseOptions();
+  if (!audioOutputs_.empty()) SetOption("ao", audioOutputs_);
   SetOption("vo", kVideoOutput);
   if (renderer == VideoRenderer::Preferred) {
     SetOption("hwdec", softwareDecoding_ ? kSafeHwdec : kPreferredHwdec);
@@ -222,6 +231,8 @@ void MediaEngine::TogglePause() {
   if (!Ready()) return;
   SetPaused(!IsPaused());
 }
+
+std::string MediaEngine::AudioOutput() const { return WideToUtf8(GetProperty("current-ao")); }
 
 void MediaEngine::SetVolume(int percent) {
   const std::string value = std::to_string(std::clamp(percent, 0, 100));

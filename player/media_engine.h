@@ -75,6 +75,12 @@ class MediaEngine {
   // multi-view's tiles, polled every second from their first frame) decode
   // in software so that the wait cannot happen.
   void PreferSoftwareDecoding() { softwareDecoding_ = true; }
+  // Set before Init: the sound outputs to try, in mpv's "ao" list form,
+  // instead of the engine's own probe list (an empty text keeps it).
+  void UseAudioOutputs(std::string outputs) { audioOutputs_ = std::move(outputs); }
+  // The sound output the engine opened for what plays; empty before one is
+  // open.
+  std::string AudioOutput() const;
 
   // Loads libmpv.so.2 (beside the executable, then from the system) and
   // creates and initialises the player. False when the library or one of
@@ -150,7 +156,14 @@ class MediaEngine {
   std::function<void()> renderRelease_;
   bool audioKept_ = false, hwdecKept_ = false;
   bool softwareDecoding_ = false;  // the first choices hold for later loads
+  std::string audioOutputs_;
 };
+
+// The sound outputs a player may probe while other players run: the
+// engine's list without JACK, whose client library keeps one message
+// thread for the whole process that two clients opening at once fight
+// over (seen as a hang of both).
+extern const char kConcurrentAudioOutputs[];
 
 // "%g" of a number, independent of the C locale (seek positions).
 std::string FormatShortest(double value);

@@ -120,6 +120,8 @@ class Player {
   void SetEngineHooks(MediaEngineHooks hooks) { engine_.SetHooks(std::move(hooks)); }
   // Set before Init (MediaEngine::PreferSoftwareDecoding).
   void PreferSoftwareDecoding() { engine_.PreferSoftwareDecoding(); }
+  // Set before Init (MediaEngine::UseAudioOutputs).
+  void UseAudioOutputs(std::string outputs) { engine_.UseAudioOutputs(std::move(outputs)); }
   // Loads the media library and creates the player (MediaEngine::Init).
   bool Init();
   bool Init(MpvLibrary library);

@@ -97,9 +97,12 @@ class MultiViewDeskTest : public ::testing::Test {
 };
 
 TEST_F(MultiViewDeskTest, FourTilesOpenWithTheStreamThatPlaysFirstAndOnlyTheFocusedOneIsHeard) {
+  fake.properties["current-ao"] = "pulse";
   ASSERT_TRUE(desk.Open());
   EXPECT_EQ(TileIds(), (std::vector<std::u16string>{u"101", u"102", u"103", u"104"}));
   ASSERT_EQ(started.size(), 3u);
+  // Each tile's engine opens the main player's sound output, never probing.
+  EXPECT_EQ(FakeCount(fake, "option ao=pulse"), 3u);
   EXPECT_EQ(Count(0, "command [loadfile]"), 0u) << "the first tile keeps its stream";
   EXPECT_TRUE(Loaded(1, "102") && Loaded(2, "103") && Loaded(3, "104"));
   EXPECT_EQ(LastVolume(0), "70");
@@ -123,6 +126,8 @@ TEST_F(MultiViewDeskTest, TheConnectionLimitCapsTheTilesAndIsSaid) {
   ASSERT_TRUE(desk.Open());
   EXPECT_EQ(TileIds().size(), 2u);
   EXPECT_EQ(started.size(), 1u) << "no engine beyond the limit";
+  EXPECT_EQ(FakeCount(fake, std::string("option ao=") + kConcurrentAudioOutputs), 1u)
+      << "without the main player's output the tile probes, JACK left out";
   EXPECT_NE(state.toast.text.find(u"2"), std::u16string::npos) << "the limit is told";
   state.toast.text.clear();
   desk.AddTile();

@@ -31,6 +31,7 @@ const std::vector<std::string> kBaseOptionLines = {
     "option force-window=no",
     "option ytdl=no",
     "option vd-lavc-dr=no",
+    "option ao=pipewire,pulse,alsa,jack,sndio,oss,coreaudio,audiounit,wasapi,openal",
     "option audio-fallback-to-null=yes",
 };
 const std::string kOscItems = "osc-visibility=never,osc-hidetimeout=2500,osc-layout=bottombar,osc-boxalpha=140";
