@@ -1,5 +1,9 @@
 #include "net/text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -40,24 +44,55 @@ size_t DecodeOne(std::string_view text, size_t i, char32_t& cp) {
 
 }  // namespace
 
-void AppendUtf8AsWide(std::string_view text, std::u16string& out) {
-  out.reserve(out.size() + text.size());
+namespace {
+
+// Widens the ASCII bytes at the start of `bytes` into `out`; returns how
+// many there were.
+size_t WidenAsciiRun(std::string_view bytes, char16_t* out) {
+  const char* from = bytes.data();
+  const size_t n = bytes.size();
   size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    if (_mm_movemask_epi8(chunk) != 0) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(chunk, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(chunk, zero));
+  }
+#endif
+  for (; i < n && static_cast<unsigned char>(from[i]) < 0x80; ++i) out[i] = char16_t(from[i]);
+  return i;
+}
+
+}  // namespace
+
+size_t Utf8ToWideInto(std::string_view text, char16_t* out) {
+  size_t i = 0;
+  size_t units = 0;
   const size_t n = text.size();
   while (i < n) {
-    // ASCII runs dominate catalog text; copy them without decoding.
-    while (i < n && static_cast<unsigned char>(text[i]) < 0x80) out.push_back(char16_t(text[i++]));
+    const size_t run = WidenAsciiRun(text.substr(i), out + units);
+    i += run;
+    units += run;
     if (i >= n) break;
     char32_t cp = 0;
     i += DecodeOne(text, i, cp);
     if (cp < 0x10000) {
-      out.push_back(char16_t(cp));
+      out[units++] = char16_t(cp);
     } else {
       cp -= 0x10000;
-      out.push_back(char16_t(0xD800 + (cp >> 10)));
-      out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
+      out[units++] = char16_t(0xD800 + (cp >> 10));
+      out[units++] = char16_t(0xDC00 + (cp & 0x3FF));
     }
   }
+  return units;
+}
+
+void AppendUtf8AsWide(std::string_view text, std::u16string& out) {
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  out.resize(start + Utf8ToWideInto(text, out.data() + start));
 }
 
 void AppendCodePointAsUtf8(char32_t cp, std::string& out) {

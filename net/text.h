@@ -11,6 +11,10 @@ std::string WideToUtf8(std::u16string_view wide);
 // Appends the conversion to `out` (hot paths reuse one buffer).
 void AppendUtf8AsWide(std::string_view utf8, std::u16string& out);
 void AppendWideAsUtf8(std::u16string_view wide, std::string& out);
+// Converts `utf8` into `out`, which has room for utf8.size() units (UTF-16
+// never needs more), and returns the units written. Runs of ASCII, most of
+// catalog text, are widened many bytes at a time.
+size_t Utf8ToWideInto(std::string_view utf8, char16_t* out);
 // The one UTF-8 encoder: appends `cp` (a scalar value; callers replace
 // surrogates first) as one to four bytes.
 void AppendCodePointAsUtf8(char32_t cp, std::string& out);
