@@ -1,10 +1,12 @@
 #include "app/jobs.h"
 
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <type_traits>
 #include <variant>
 
+#include "platform/thread_priority.h"
 #include "store/runtime_log.h"
 
 void JobMailbox::Deliver(JobResult result) {
@@ -61,10 +63,16 @@ void MergeReadyResults(JobMailbox& mailbox, AppState& state, ResultFollowUps& ap
 }
 
 void StartJob(std::function<void()> work) {
+  // Shared, so that the work is still here to run inline when no thread
+  // could be started.
+  auto shared = std::make_shared<std::function<void()>>(std::move(work));
   try {
-    std::thread(work).detach();
+    std::thread([shared] {
+      LowerThisThreadPriority();
+      (*shared)();
+    }).detach();
   } catch (const std::system_error&) {
     WriteLog("job thread failed, running inline");
-    work();
+    (*shared)();
   }
 }

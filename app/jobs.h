@@ -84,7 +84,8 @@ class ResultFollowUps;
 // Main thread, on kJobResultsMessage: merges what TakeReady gives.
 void MergeReadyResults(JobMailbox& mailbox, AppState& state, ResultFollowUps& app);
 
-// Starts `work` on a detached thread. If no thread can be created the work
-// runs on the calling thread instead, so its flags are still cleared and its
-// result still arrives.
+// Starts `work` on a detached thread of lowered priority (the window and the
+// video come first). If no thread can be created the work runs on the
+// calling thread instead, so its flags are still cleared and its result
+// still arrives.
 void StartJob(std::function<void()> work);

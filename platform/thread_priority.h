@@ -1,0 +1,9 @@
+#pragma once
+// Background threads yield to the one that draws: a job that reads a
+// catalog of a million channels on both cores would otherwise hold back the
+// window's first frame and the frames of video.
+
+// Lowers the calling thread's scheduling priority by a few steps (a nice
+// value of 5 more on Linux); threads it starts later inherit it. Does
+// nothing where threads have no priority of their own or the call fails.
+void LowerThisThreadPriority();
