@@ -70,12 +70,16 @@ void Application::Shutdown() {
 }
 
 int Application::Run() {
+  // The boot reads the settings and starts its job before the window
+  // exists: making the window and its GL context takes a tenth of a second
+  // and more, time a large catalog's cache read uses. What the job delivers
+  // meanwhile waits in the mailbox until the window opens.
+  StartBoot(state_, mailbox_, BootSettingsWrite::ByCaller);
   if (!window_.Create("Vistra 4.3", WindowIconFile(), this)) {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
   }
   window_.SetTimer(kTickTimer, kTickMs, true);
-  StartBoot(state_, mailbox_, BootSettingsWrite::ByCaller);
   // The log starts with the boot (it follows the data folder), so the
   // timeline so far is written now; the fonts' mark is known once they are.
   render_.AwaitFonts();

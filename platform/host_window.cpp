@@ -218,6 +218,10 @@ HostWindow::StartupMarks HostWindow::Startup() const { return impl_->startup; }
 
 int HostWindow::Run() {
   if (!impl_->window) return impl_->exitCode;
+  // The first frame asked for is drawn before anything queued is handled:
+  // what jobs delivered while the window was made (the boot's read of a
+  // large cache) merges after the window shows something, not before.
+  if (impl_->interfaceDirty || impl_->stripsDirty) impl_->DrawFrame(nullptr);
   while (!impl_->quit) impl_->Pass();
   return impl_->exitCode;
 }

@@ -107,7 +107,8 @@ class HostWindow {
   };
   StartupMarks Startup() const;
 
-  // Runs the main loop until Quit; returns the exit code given to Quit.
+  // Runs the main loop until Quit; returns the exit code given to Quit. A
+  // frame asked for before Run is drawn before anything queued is handled.
   int Run();
   // Runs a nested loop (for modal questions and pickers) that dispatches
   // everything the main loop does (keys, pointer, job messages, timers,
