@@ -12,8 +12,9 @@ runs and stamps each line as it appears, in seconds since exec; the first
 frame is the program's own figure ("startup first frame ms=<n>", counted
 from exec). Peak memory is VmHWM from /proc/<pid>/status, read until the
 program is told to quit, `--settle` seconds after "boot done" (SIGTERM,
-which the window takes as a close). The table gives the median of the
-runs and, with more than one, their range.
+which the window takes as a close); steady memory is VmRSS at that
+moment. The table gives the median of the runs and, with more than one,
+their range.
 
 Usage (from the project root, after cmake --build build):
   python3 bench/boot_timing.py [--sizes 171000,1000000] [--runs 3] [--settle 8]
@@ -92,11 +93,11 @@ class Standin:
         self.proc.wait()
 
 
-def peak_memory_kib(pid):
+def memory_kib(pid, field="VmHWM"):
     try:
         with open("/proc/%d/status" % pid) as f:
             for line in f:
-                if line.startswith("VmHWM:"):
+                if line.startswith(field + ":"):
                     return int(line.split()[1])
     except OSError:
         pass
@@ -105,14 +106,14 @@ def peak_memory_kib(pid):
 
 def boot(program, env, data, settle):
     """One start of the program on the data folder `data`: seconds since exec
-    at which each mark's line appeared, the first frame's own figure, and
-    the peak memory in KiB."""
+    at which each mark's line appeared, the first frame's own figure, the
+    peak memory and the memory held when it is told to quit, in MiB."""
     log = os.path.join(data, "Vistra43", "runtime.log")
     for stale in (log, log + ".1"):
         if os.path.exists(stale):
             os.remove(stale)
     env = dict(env, XDG_DATA_HOME=data)
-    seen, offset, partial, peak = {}, 0, "", None
+    seen, offset, partial, peak, steady = {}, 0, "", None, None
     started = time.monotonic()
     proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     quit_at = started + LIMIT
@@ -134,8 +135,9 @@ def boot(program, env, data, settle):
                             seen["frame_own"] = int(line.rsplit("ms=", 1)[1]) / 1000.0
                         if key == "done":
                             quit_at = now + settle
-        peak = peak_memory_kib(proc.pid) or peak
+        peak = memory_kib(proc.pid) or peak
         if now >= quit_at:
+            steady = memory_kib(proc.pid, "VmRSS")
             proc.send_signal(signal.SIGTERM)
             try:
                 proc.wait(timeout=20)
@@ -145,6 +147,7 @@ def boot(program, env, data, settle):
             break
         time.sleep(POLL)
     seen["peak_mib"] = peak / 1024.0 if peak else None
+    seen["steady_mib"] = steady / 1024.0 if steady else None
     seen["exit"] = proc.returncode
     return seen
 
@@ -208,6 +211,8 @@ ROWS = [
     ("cold start: lists delivered (\"boot done\")", lambda r: cell(r["cold"], "done")),
     ("peak memory (VmHWM), cold / warm",
      lambda r: cell(r["cold"], "peak_mib", "", 0) + "/ " + cell(r["warm"], "peak_mib", "MiB", 0)),
+    ("steady memory (VmRSS at the end), cold / warm",
+     lambda r: cell(r["cold"], "steady_mib", "", 0) + "/ " + cell(r["warm"], "steady_mib", "MiB", 0)),
 ]
 
 
