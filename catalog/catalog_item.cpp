@@ -126,10 +126,7 @@ void CatalogItem::Release() {
   text_ = nullptr;
 }
 
-size_t CatalogItem::OwnRunUnits() const {
-  const bool wide = flags_ & kWideEnds;
-  return (wide ? 2 * kFieldCount + WideEnd(kFieldCount - 1) : kFieldCount + text_[kFieldCount - 1]);
-}
+size_t CatalogItem::OwnRunUnits() const { return HeadUnits() + EndOf(kFieldCount - 1); }
 
 CatalogItem::Parts CatalogItem::PartsOf(const Fields& f) {
   urlForm_ = DerivedUrlForm(f.url, f.id);
@@ -140,20 +137,22 @@ CatalogItem::Parts CatalogItem::PartsOf(const Fields& f) {
 size_t CatalogItem::RunUnits(const Parts& parts) {
   size_t total = 0;
   for (const auto& p : parts) total += p.size();
-  return (total > 0xFFFF ? 2 * kFieldCount : kFieldCount) + total;
+  return HeadUnitsFor(total) + total;
 }
 
 void CatalogItem::Write(const Parts& parts, char16_t* out) {
   size_t total = 0;
   for (const auto& p : parts) total += p.size();
-  const bool wide = total > 0xFFFF;
-  flags_ = uint8_t((flags_ & kInListBlocks) | (wide ? kWideEnds : 0));
-  const size_t head = wide ? 2 * kFieldCount : kFieldCount;
+  const uint8_t form = EndsFlag(total);
+  flags_ = uint8_t((flags_ & kInListBlocks) | form);
+  const size_t head = HeadUnitsFor(total);
   uint32_t end = 0;
   for (size_t i = 0; i < kFieldCount; ++i) {
     std::copy(parts[i].begin(), parts[i].end(), out + head + end);
     end += uint32_t(parts[i].size());
-    if (wide) {
+    if (form == kNarrowEnds) {
+      reinterpret_cast<unsigned char*>(out)[i] = static_cast<unsigned char>(end);
+    } else if (form == kWideEnds) {
       out[2 * i] = char16_t(end & 0xFFFF);
       out[2 * i + 1] = char16_t(end >> 16);
     } else {

@@ -73,24 +73,34 @@ class CatalogItem {
   friend class ItemListBuilder;
   static constexpr size_t kFieldCount = 10;
   using Parts = std::array<std::u16string_view, kFieldCount>;
-  // The text run starts with the ten field ends: one char16_t each, or two
-  // (a uint32_t) each when the texts exceed 65,535 units (kWideEnds).
+  // The text run starts with the ten field ends: one byte each when the
+  // texts take at most 255 units, as nearly every channel's do (kNarrowEnds,
+  // five units), else one char16_t each, or two (a uint32_t) each when the
+  // texts exceed 65,535 units (kWideEnds).
   static constexpr uint8_t kWideEnds = 1;
   // The run lies in a list's blocks, which free it; else it is this item's.
   static constexpr uint8_t kInListBlocks = 2;
+  static constexpr uint8_t kNarrowEnds = 4;
+  static_assert(kFieldCount % 2 == 0, "one-byte ends fill whole units");
 
   std::u16string_view Field(size_t index) const {
     if (!text_) return {};
-    const char16_t* head = text_;
-    if (!(flags_ & kWideEnds)) {
-      const uint32_t begin = index == 0 ? 0 : head[index - 1];
-      return std::u16string_view(head + kFieldCount + begin, head[index] - begin);
-    }
-    const uint32_t begin = index == 0 ? 0 : WideEnd(index - 1);
-    return std::u16string_view(head + 2 * kFieldCount + begin, WideEnd(index) - begin);
+    const uint32_t begin = index == 0 ? 0 : EndOf(index - 1);
+    return std::u16string_view(text_ + HeadUnits() + begin, EndOf(index) - begin);
   }
-  uint32_t WideEnd(size_t index) const {
+  size_t HeadUnits() const {
+    return (flags_ & kNarrowEnds) ? kFieldCount / 2 : (flags_ & kWideEnds) ? 2 * kFieldCount : kFieldCount;
+  }
+  // Where field `index` ends, in units after the head.
+  uint32_t EndOf(size_t index) const {
+    if (flags_ & kNarrowEnds) return reinterpret_cast<const unsigned char*>(text_)[index];
+    if (!(flags_ & kWideEnds)) return text_[index];
     return uint32_t(text_[2 * index]) | (uint32_t(text_[2 * index + 1]) << 16);
+  }
+  // The ends' form for texts of `total` units: its flag and head length.
+  static uint8_t EndsFlag(size_t total) { return total <= 0xFF ? kNarrowEnds : total <= 0xFFFF ? 0 : kWideEnds; }
+  static size_t HeadUnitsFor(size_t total) {
+    return total <= 0xFF ? kFieldCount / 2 : total <= 0xFFFF ? kFieldCount : 2 * kFieldCount;
   }
   // The parts of an item built from `fields` (a derived URL left out, its
   // form set in urlForm_), and the length of the run that holds them.

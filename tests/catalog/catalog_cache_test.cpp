@@ -246,6 +246,16 @@ TEST_F(CatalogCacheTest, ItemsKeepEveryTextAndURLExactlyAcrossCopies) {
     EXPECT_EQ(items[1].icon().size(), 70000u);
     EXPECT_EQ(items[1].added(), u"1700000000");
     EXPECT_EQ(items[1].rating(), u"4.5");
+    // Field ends take a byte each up to 255 units of text, two bytes up to
+    // 65,535: every field stays whole on both sides of the first step.
+    for (size_t name = 230; name <= 260; ++name) {
+      const std::u16string text(name, u'n');
+      const CatalogItem item(ItemKind::Live, {u"9", text, u"5", u"e", u"ts", u"i", u"7", u"", u"17", u"4.5"}, 0);
+      EXPECT_EQ(item.name(), text);
+      EXPECT_EQ(item.rating(), u"4.5") << name;
+      EXPECT_EQ(item.num(), u"7") << name;
+      EXPECT_EQ(CatalogItem(item), item) << name;
+    }
     for (const CatalogItem& item : items) {
       const CatalogItem::UrlPieces pieces = item.urlPieces();
       EXPECT_EQ(std::u16string(pieces.prefix) + std::u16string(pieces.id) + std::u16string(pieces.suffix), item.url());
