@@ -137,7 +137,7 @@ CatalogItem::Parts CatalogItem::PartsOf(const Fields& f) {
 size_t CatalogItem::RunUnits(const Parts& parts) {
   size_t total = 0;
   for (const auto& p : parts) total += p.size();
-  return HeadUnitsFor(total) + total;
+  return HeadUnitsOf(EndsFlag(total)) + total;
 }
 
 void CatalogItem::Write(const Parts& parts, char16_t* out) {
@@ -145,7 +145,7 @@ void CatalogItem::Write(const Parts& parts, char16_t* out) {
   for (const auto& p : parts) total += p.size();
   const uint8_t form = EndsFlag(total);
   flags_ = uint8_t((flags_ & kInListBlocks) | form);
-  const size_t head = HeadUnitsFor(total);
+  const size_t head = HeadUnitsOf(form);
   uint32_t end = 0;
   for (size_t i = 0; i < kFieldCount; ++i) {
     std::copy(parts[i].begin(), parts[i].end(), out + head + end);

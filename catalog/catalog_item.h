@@ -88,8 +88,9 @@ class CatalogItem {
     const uint32_t begin = index == 0 ? 0 : EndOf(index - 1);
     return std::u16string_view(text_ + HeadUnits() + begin, EndOf(index) - begin);
   }
-  size_t HeadUnits() const {
-    return (flags_ & kNarrowEnds) ? kFieldCount / 2 : (flags_ & kWideEnds) ? 2 * kFieldCount : kFieldCount;
+  size_t HeadUnits() const { return HeadUnitsOf(flags_); }
+  static size_t HeadUnitsOf(uint8_t flags) {
+    return (flags & kNarrowEnds) ? kFieldCount / 2 : (flags & kWideEnds) ? 2 * kFieldCount : kFieldCount;
   }
   // Where field `index` ends, in units after the head.
   uint32_t EndOf(size_t index) const {
@@ -97,11 +98,8 @@ class CatalogItem {
     if (!(flags_ & kWideEnds)) return text_[index];
     return uint32_t(text_[2 * index]) | (uint32_t(text_[2 * index + 1]) << 16);
   }
-  // The ends' form for texts of `total` units: its flag and head length.
+  // The ends' form for texts of `total` units.
   static uint8_t EndsFlag(size_t total) { return total <= 0xFF ? kNarrowEnds : total <= 0xFFFF ? 0 : kWideEnds; }
-  static size_t HeadUnitsFor(size_t total) {
-    return total <= 0xFF ? kFieldCount / 2 : total <= 0xFFFF ? kFieldCount : 2 * kFieldCount;
-  }
   // The parts of an item built from `fields` (a derived URL left out, its
   // form set in urlForm_), and the length of the run that holds them.
   Parts PartsOf(const Fields& fields);
