@@ -218,10 +218,6 @@ HostWindow::StartupMarks HostWindow::Startup() const { return impl_->startup; }
 
 int HostWindow::Run() {
   if (!impl_->window) return impl_->exitCode;
-  // The first frame asked for is drawn before anything queued is handled:
-  // what jobs delivered while the window was made (the boot's read of a
-  // large cache) merges after the window shows something, not before.
-  if (impl_->interfaceDirty || impl_->stripsDirty) impl_->DrawFrame(nullptr);
   while (!impl_->quit) impl_->Pass();
   return impl_->exitCode;
 }
@@ -255,7 +251,10 @@ void HostWindow::Impl::Pass() {
   SDL_Event event;
   if (SDL_WaitEventTimeout(&event, WaitMs())) Dispatch(event);
   for (int i = 0; i < kMaxPerPass && !quit && SDL_PollEvent(&event); ++i) Dispatch(event);
-  DeliverJobMessages();
+  // While the first frame asked for is not drawn yet, job messages wait:
+  // what jobs delivered while the window was made (the boot's read of a
+  // large cache) merges after the window shows something, not before.
+  if (firstFramePresented || !(frameWanted || interfaceDirty || stripsDirty)) DeliverJobMessages();
   FireDueTimers();
   if (Mailbox().TakeVideoFrame()) {
     newPictures.resize(videoTiles.size());

@@ -107,8 +107,8 @@ class HostWindow {
   };
   StartupMarks Startup() const;
 
-  // Runs the main loop until Quit; returns the exit code given to Quit. A
-  // frame asked for before Run is drawn before anything queued is handled.
+  // Runs the main loop until Quit; returns the exit code given to Quit. The
+  // first frame asked for is drawn before any job message is handled.
   int Run();
   // Runs a nested loop (for modal questions and pickers) that dispatches
   // everything the main loop does (keys, pointer, job messages, timers,
