@@ -7,8 +7,8 @@
 #include <limits>
 #include <cstring>
 #include <iterator>
-#include <system_error>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "net/text.h"

@@ -42,10 +42,6 @@ size_t DecodeOne(std::string_view text, size_t i, char32_t& cp) {
   return 1;
 }
 
-}  // namespace
-
-namespace {
-
 // Widens the ASCII bytes at the start of `bytes` into `out`; returns how
 // many there were.
 size_t WidenAsciiRun(std::string_view bytes, char16_t* out) {
