@@ -219,12 +219,18 @@ void Application::PaintOverlays(int width, int height) {
   if (const Modal* modal = modal_.Current()) modal->Paint(render_);
 }
 
-void Application::OnPaintStrips(cairo_t* cr, int width, int height) {
+// Off the Player the strip layer holds nothing (its texts are recorded as
+// none), and saying so spares the compositor reading it.
+bool Application::OnPaintStrips(cairo_t* cr, int width, int height) {
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
   render_.RecordTexts("strips");
-  PaintStrips(render_, state_, width, height, NowUnix());
-  if (OverlaysOnStrips()) PaintOverlays(width, height);
+  const bool onPlayer = OverlaysOnStrips();
+  if (onPlayer) {
+    PaintStrips(render_, state_, width, height, NowUnix());
+    PaintOverlays(width, height);
+  }
   render_.EndFrame();
+  return onPlayer;
 }
 
 void Application::OnPaintInterface(cairo_t* cr, int width, int height) {

@@ -40,7 +40,7 @@ class Application final : public HostEvents,
   void OnJobMessage(uint32_t id, uintptr_t wparam) override;
   void OnTimer(int id) override;
   void OnPaintInterface(cairo_t* cr, int width, int height) override;
-  void OnPaintStrips(cairo_t* cr, int width, int height) override;
+  bool OnPaintStrips(cairo_t* cr, int width, int height) override;
   void OnResize(int width, int height) override;
   void OnCloseRequested() override;
   void OnFramePresented() override;

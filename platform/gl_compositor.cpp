@@ -37,8 +37,13 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
 
 PixelRect ChangedBox(const uint8_t* a, const uint8_t* b, int width, int height, int stride) {
   const size_t rowBytes = static_cast<size_t>(width) * 4;
+  // Compared with one row of zeros, a surface known to be transparent is
+  // never read: its memory may not even be touched yet.
+  const std::vector<uint32_t> zeros(b ? 0 : static_cast<size_t>(width), 0);
   auto rowA = [&](int y) { return reinterpret_cast<const uint32_t*>(a + static_cast<size_t>(y) * stride); };
-  auto rowB = [&](int y) { return reinterpret_cast<const uint32_t*>(b + static_cast<size_t>(y) * stride); };
+  auto rowB = [&](int y) {
+    return b ? reinterpret_cast<const uint32_t*>(b + static_cast<size_t>(y) * stride) : zeros.data();
+  };
   auto same = [&](int y) { return std::memcmp(rowA(y), rowB(y), rowBytes) == 0; };
 
   int top = 0;
@@ -121,12 +126,12 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
   }
 
   cairo_t* cr = cairo_create(layer.surface);
-  paint(cr, width_, height_);
+  const bool drew = paint(cr, width_, height_);
   cairo_destroy(cr);
   cairo_surface_flush(layer.surface);
 
   const uint8_t* now = cairo_image_surface_get_data(layer.surface);
-  const PixelRect changed = ChangedBox(now, cairo_image_surface_get_data(layer.previous), width_, height_, stride);
+  const PixelRect changed = ChangeOf(layer, drew);
   if (changed.empty()) {
     layer.surfaceClear = layer.previousClear;
     return;
@@ -135,6 +140,16 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
   layer.surfaceClear = layer.ink.Bounds().empty();
   Upload(layer, changed);
   AddDamage(changed);
+}
+
+// What a paint changed against what the texture holds. Nothing drawn leaves
+// the surface as transparent as it was cleared: the change is the ink there
+// was. Only a layer that was and is inked has both surfaces read.
+PixelRect GlCompositor::ChangeOf(const Layer& layer, bool drew) const {
+  if (!drew) return layer.ink.Bounds();
+  const uint8_t* now = cairo_image_surface_get_data(layer.surface);
+  const uint8_t* before = layer.previousClear ? nullptr : cairo_image_surface_get_data(layer.previous);
+  return ChangedBox(now, before, width_, height_, cairo_image_surface_get_stride(layer.surface));
 }
 
 // cairo's ARGB32 is a native-endian 32-bit word, which GL reads as BGRA

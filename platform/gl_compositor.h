@@ -39,7 +39,9 @@
 class GlCompositor {
  public:
   enum class LayerId { Interface, Strips };
-  using Painter = std::function<void(cairo_t* cr, int width, int height)>;
+  // Returns whether it drew anything: a painter that drew nothing leaves the
+  // layer transparent, which is then known without reading its pixels.
+  using Painter = std::function<bool(cairo_t* cr, int width, int height)>;
   using ProcLoader = GlFunctions::ProcLoader;
 
   GlCompositor() = default;
@@ -89,6 +91,7 @@ class GlCompositor {
   Layer& LayerFor(LayerId id) { return id == LayerId::Interface ? interface_ : strips_; }
   void FreeLayer(Layer& layer);
   void AllocateLayer(Layer& layer);
+  PixelRect ChangeOf(const Layer& layer, bool drew) const;
   void Upload(Layer& layer, const PixelRect& box);
   void AddDamage(const PixelRect& rect);
   std::vector<PixelRect> Redrawn(int bufferAge) const;
@@ -119,6 +122,7 @@ class GlCompositor {
 };
 
 // The bounding box of the pixels that differ between two ARGB32 images of
-// the same size and stride. Empty when none.
+// the same size and stride; a null `b` is an image of zeros (transparent).
+// Empty when none.
 PixelRect ChangedBox(const uint8_t* a, const uint8_t* b, int width, int height, int stride);
 PixelRect Intersect(const PixelRect& a, const PixelRect& b);

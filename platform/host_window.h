@@ -46,8 +46,9 @@ class HostEvents {
   // Paint the interface layer: `cr` targets a cleared (fully transparent)
   // surface of width x height pixels. Leave the video rectangle transparent.
   virtual void OnPaintInterface(cairo_t* cr, int width, int height) = 0;
-  // Paint the strip layers (Player screen). Default: none.
-  virtual void OnPaintStrips(cairo_t* /*cr*/, int /*width*/, int /*height*/) {}
+  // Paint the strip layers (Player screen) on a cleared surface as above.
+  // Returns false when nothing was drawn. Default: none.
+  virtual bool OnPaintStrips(cairo_t* /*cr*/, int /*width*/, int /*height*/) { return false; }
   virtual void OnResize(int /*width*/, int /*height*/) {}
   // A frame has just been handed to the screen (after the buffer swap).
   virtual void OnFramePresented() {}

@@ -8,7 +8,8 @@
 //     framebuffer is bottom-up like the window's);
 //   - the strip layer: an opaque red bar along the bottom of the video
 //     rectangle and a half-transparent white box at (20, 20)-(120, 60).
-// Key D changes only small parts (a marker square on the interface moves,
+// Key S hides the strip layer (its painter then draws nothing) and shows it
+// again. Key D changes only small parts (a marker square on the interface moves,
 // the video turns cyan and back) and then checks that the frame on screen
 // equals one composed whole: a damaged region left undrawn shows there.
 // Usage: vistra_window_probe <log file> [icon.png to write and use]
@@ -55,6 +56,10 @@ class Probe : public HostEvents, public VideoLayer {
     if (vk == Vk::F11) window_.ToggleMaximized();
     if (vk == Vk::Letter('N') && !nested_) RunNested();
     if (vk == Vk::Letter('D')) ChangeSmallParts();
+    if (vk == Vk::Letter('S')) {
+      stripsShown_ = !stripsShown_;
+      window_.RequestStripPaint();
+    }
   }
   void OnChar(char16_t ch) override { Log("char 0x%04X", static_cast<unsigned>(ch)); }
 
@@ -103,7 +108,8 @@ class Probe : public HostEvents, public VideoLayer {
     cairo_fill(cr);
   }
 
-  void OnPaintStrips(cairo_t* cr, int, int) override {
+  bool OnPaintStrips(cairo_t* cr, int, int) override {
+    if (!stripsShown_) return false;
     const PixelRect v = video_;
     cairo_rectangle(cr, v.x, v.y + v.h - 40, v.w, 40);
     cairo_set_source_rgb(cr, 220 / 255.0, 30 / 255.0, 30 / 255.0);
@@ -111,6 +117,7 @@ class Probe : public HostEvents, public VideoLayer {
     cairo_rectangle(cr, 20, 20, 100, 40);
     cairo_set_source_rgba(cr, 1, 1, 1, 0.5);
     cairo_fill(cr);
+    return true;
   }
 
   void OnCloseRequested() override {
@@ -196,6 +203,7 @@ class Probe : public HostEvents, public VideoLayer {
   PixelRect video_, second_;
   bool nested_ = false;
   bool nestedDone_ = false;
+  bool stripsShown_ = true;
   int changes_ = 0, markers_ = 0;
 };
 

@@ -105,6 +105,7 @@ def run(probe):
     check_pointer()
     check_nested_loop()
     check_partial_frames()
+    check_strips_hidden_and_shown()
     check_full_screen_toggle(wid[0])
     check_idle_cpu(probe.pid)
 
@@ -206,6 +207,19 @@ def check_partial_frames():
             time.sleep(0.05)
         check(found == ["damage %d pixels_differ=0" % n],
               "after a small change the frame equals a whole one (%s)" % (found or "no answer"))
+
+
+def check_strips_hidden_and_shown():
+    """A strip painter that draws nothing clears what the strips showed."""
+    xdotool("key", "s")
+    time.sleep(0.3)
+    shot = screenshot("strips_hidden")
+    check(near(pixel(shot, 640, 530), (0, 200, 0)) and near(pixel(shot, 70, 40), (40, 90, 160)),
+          "with the strips hidden the video and the interface show where they were")
+    xdotool("key", "s")
+    time.sleep(0.3)
+    shot = screenshot("strips_shown")
+    check(near(pixel(shot, 640, 530), (220, 30, 30)), "the strips come back")
 
 
 def check_full_screen_toggle(wid):
