@@ -6,10 +6,8 @@
 #include <cstdint>
 #include <limits>
 #include <cstring>
-#include <iterator>
 #include <memory>
 #include <system_error>
-#include <thread>
 
 #include "net/text.h"
 #include "store/data_folder.h"
@@ -156,7 +154,7 @@ class LineFields {
   size_t capacity_ = 0;
 };
 
-// What one stretch of a kind file holds.
+// What a kind file holds.
 struct ParsedPart {
   std::vector<Category> categories;
   ItemListBuilder items;
@@ -206,9 +204,6 @@ ParsedPart ParseLines(std::string_view text) {
   }
   return part;
 }
-
-// Below this size a second thread costs more than it saves.
-constexpr size_t kSplitBound = 1024 * 1024;
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find('\n')); }
 
@@ -273,36 +268,15 @@ bool ParseCacheFile(const std::filesystem::path& path, std::vector<Category>& ca
   return file && ParseCacheText(file->bytes(), categories, items);
 }
 
+// One thread: the cache is read while the main thread makes the window and
+// draws the first frame, and on two cores a second reader only slows both
+// (a million channels came in later, and the first frame too).
 bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items) {
-  return ParseCacheText(text, categories, items, text.size() >= kSplitBound ? text.size() / 2 : text.size());
-}
-
-bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items, size_t splitAt) {
   const std::string_view first = FirstLine(text);
   if (first.size() < kMagic.size() || first.find(kMagic) == std::string_view::npos) return false;
-  const std::string_view body = text.substr(std::min(text.size(), first.size() + 1));
-
-  // The second half starts after the first line feed at or past splitAt, so
-  // both halves hold whole lines; they are read at once on two threads and
-  // joined in file order.
-  const size_t at = splitAt <= first.size() ? 0 : std::min(body.size(), splitAt - first.size() - 1);
-  const size_t newline = body.find('\n', at);
-  const size_t cut = newline == std::string_view::npos ? body.size() : newline + 1;
-  ParsedPart head;
-  ParsedPart tail;
-  if (cut < body.size()) {
-    std::thread second([&] { tail = ParseLines(body.substr(cut)); });
-    head = ParseLines(body.substr(0, cut));
-    second.join();
-  } else {
-    head = ParseLines(body);
-  }
-
-  head.categories.insert(head.categories.end(), std::make_move_iterator(tail.categories.begin()),
-                         std::make_move_iterator(tail.categories.end()));
-  head.items.Append(std::move(tail.items));
-  categories = std::move(head.categories);
-  items = head.items.Finish();
+  ParsedPart part = ParseLines(text.substr(std::min(text.size(), first.size() + 1)));
+  categories = std::move(part.categories);
+  items = part.items.Finish();
   return !items->empty();
 }
 

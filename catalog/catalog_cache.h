@@ -40,13 +40,8 @@ bool LoadCatalogCache(std::u16string_view playlistUrl, Catalog& out);
 // replaced by what the file holds (lines that are neither a category nor an
 // item with an id are skipped) and the result says whether any item came.
 bool ParseCacheFile(const std::filesystem::path& path, std::vector<Category>& categories, SharedItems& items);
-// The same for a kind file's text. A text of a megabyte or more is read in
-// two halves on two threads, split at the line feed nearest after its middle.
+// The same for a kind file's text.
 bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items);
-// The same, the second half starting after the first line feed at or after
-// byte `splitAt` (none when there is no such line feed): any split point
-// gives the same lists.
-bool ParseCacheText(std::string_view text, std::vector<Category>& categories, SharedItems& items, size_t splitAt);
 
 // The exact bytes of one kind file. An item line's fields: I, id, name,
 // kind, categoryId, epgChannelId, containerExt, icon, num, url, tvArchive

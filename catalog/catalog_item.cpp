@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <iterator>
 #include <mutex>
 #include <utility>
 
@@ -253,17 +252,6 @@ struct ItemListBuilder::Blocks {
     next = nullptr;
     left = 0;
   }
-
-  void Adopt(Blocks&& other) {
-    TrimLast();
-    other.TrimLast();
-    for (auto& block : other.heap) heap.push_back(std::move(block));
-    for (auto& block : other.large) large.push_back(std::move(block));
-    other.heap.clear();
-    other.large.clear();
-    other.next = nullptr;
-    other.left = 0;
-  }
 };
 
 ItemListBuilder::ItemListBuilder() : blocks_(std::make_unique<Blocks>()) {}
@@ -284,14 +272,6 @@ void ItemListBuilder::Add(ItemKind kind, const CatalogItem::Fields& fields, int3
     run = new char16_t[units];
   }
   item.Write(parts, run);
-}
-
-void ItemListBuilder::Append(ItemListBuilder&& other) {
-  if (this == &other) return;
-  blocks_->Adopt(std::move(*other.blocks_));
-  items_.reserve(items_.size() + other.items_.size());
-  std::move(other.items_.begin(), other.items_.end(), std::back_inserter(items_));
-  other.items_.clear();
 }
 
 SharedItems ItemListBuilder::Finish() {

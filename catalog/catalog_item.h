@@ -140,8 +140,6 @@ class ItemListBuilder {
 
   void Reserve(size_t items) { items_.reserve(items); }
   void Add(ItemKind kind, const CatalogItem::Fields& fields, int32_t tvArchive);
-  // Moves the items of `other` after these, their texts with them.
-  void Append(ItemListBuilder&& other);
   size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
   // The list; the builder is empty afterwards.

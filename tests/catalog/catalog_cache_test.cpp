@@ -277,9 +277,8 @@ TEST_F(CatalogCacheTest, ItemsKeepEveryTextAndURLExactlyAcrossCopies) {
 }
 
 // Lists of a million channels keep their texts in large blocks: items at
-// the edges of blocks, an item larger than any block, and lists joined from
-// two builders (the two halves of a file) must read exactly as items built
-// one by one, and a copy must outlive its list.
+// the edges of blocks and an item larger than any block must read exactly as
+// items built one by one, and a copy must outlive its list.
 TEST_F(CatalogCacheTest, ListsBuiltInBlocksMatchItemsBuiltAlone) {
   const auto fieldsOf = [](size_t i, std::u16string& name, std::u16string& id) {
     id = std::u16string(u"") + char16_t(u'0' + i % 10) + char16_t(u'a' + (i / 10) % 26) + u"-" + char16_t(u'A' + i % 26);
@@ -290,19 +289,17 @@ TEST_F(CatalogCacheTest, ListsBuiltInBlocksMatchItemsBuiltAlone) {
   std::vector<CatalogItem> alone;
   SharedItems list;
   {
-    std::array<ItemListBuilder, 2> halves;
+    ItemListBuilder builder;
     for (size_t i = 0; i < 30000; ++i) {
       std::u16string name, id;
       fieldsOf(i, name, id);
       const std::u16string url = u"http://tv.example/live/u/p/" + id + u".ts";
       const CatalogItem::Fields f{id, name, u"7", u"epg", u"ts", u"", u"1", url, u"", u""};
-      halves[i < 12345 ? 0 : 1].Add(ItemKind::Live, f, int32_t(i));
+      builder.Add(ItemKind::Live, f, int32_t(i));
       alone.emplace_back(ItemKind::Live, f, int32_t(i));
     }
-    halves[0].Append(std::move(halves[1]));
-    EXPECT_TRUE(halves[1].empty());
-    list = halves[0].Finish();
-    EXPECT_TRUE(halves[0].empty());
+    list = builder.Finish();
+    EXPECT_TRUE(builder.empty());
   }
   ASSERT_EQ(list->size(), alone.size());
   for (size_t i = 0; i < alone.size(); ++i) ASSERT_EQ((*list)[i], alone[i]) << i;
@@ -344,26 +341,21 @@ TEST_F(CatalogCacheTest, WriteReadWriteIsByteExactAndItemsOutliveTheirList) {
   EXPECT_EQ(kept.epgChannelId(), u"e pg");
 }
 
-TEST_F(CatalogCacheTest, AnySplitPointGivesTheSameLists) {
+TEST_F(CatalogCacheTest, UnreadableLinesAreSkippedAndTheLastLineNeedsNoLineFeed) {
   Catalog c;
   c.LiveCategories = {{u"News", u"1"}, {u"\u00c9t\u00e9", u"2"}};
   c.LiveChannels = std::make_shared<const ItemList>(UglyItems());
   std::string text = CacheFileText(c.LiveCategories, *c.LiveChannels);
-  text.erase(text.find(std::string(70000, 'x')), 69990);  // keep the loop short
   text += "C\t3\tLate\r\nX\tjunk\n\nI\t9\tCut\tlive\t5\te\tts\ticon\t3\thttp://h/live/u/p/9.ts\t0\t99\t7";
 
-  std::vector<Category> oneCategories;
-  SharedItems oneItems;
-  ASSERT_TRUE(ParseCacheText(text, oneCategories, oneItems, text.size()));
-  ASSERT_EQ(oneItems->size(), 11u);
-  ASSERT_EQ(oneCategories.size(), 3u);
-  for (size_t at = 0; at <= text.size() + 1; ++at) {
-    std::vector<Category> categories;
-    SharedItems items;
-    ASSERT_TRUE(ParseCacheText(text, categories, items, at)) << at;
-    ASSERT_EQ(*items, *oneItems) << at;
-    ASSERT_EQ(categories, oneCategories) << at;
-  }
+  std::vector<Category> categories;
+  SharedItems items;
+  ASSERT_TRUE(ParseCacheText(text, categories, items));
+  ASSERT_EQ(items->size(), c.LiveChannels->size() + 1);
+  ASSERT_EQ(categories.size(), 3u);
+  EXPECT_EQ(categories[2].name, u"Late");
+  EXPECT_EQ(items->back().name(), u"Cut");
+  EXPECT_EQ(items->back().url(), u"http://h/live/u/p/9.ts");
 }
 
 }  // namespace
