@@ -56,7 +56,8 @@ def key(name):
 # zap latency of player/player.cpp).
 BASE_OPTIONS = [("keep-open", "yes"), ("user-agent", "Vistra43/4.3"), ("tls-verify", "no"),
                 ("demuxer-readahead-secs", "4"), ("cache", "yes"), ("network-timeout", "8"),
-                ("demuxer-max-bytes", "32MiB"), ("ytdl", "no"), ("vd-lavc-dr", "no"), ("hwdec", "no"),
+                ("demuxer-max-bytes", "32MiB"), ("demuxer-termination-timeout", "0"), ("ytdl", "no"),
+                ("vd-lavc-dr", "no"), ("hwdec", "no"),
                 ("audio-fallback-to-null", "yes"), ("video-latency-hacks", "yes"), ("vo", "null"), ("ao", "null")]
 PLAYBACK_RESTART = 21
 

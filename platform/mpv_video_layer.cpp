@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/gl_functions.h"
@@ -140,13 +141,25 @@ bool MpvVideoLayer::CreateContext(Kind kind) {
 bool MpvVideoLayer::Update() {
   if (player_.drainEvents) player_.drainEvents();
   if (!context_) return false;
-  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return false;
+  const bool served = std::exchange(served_, false);
+  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return served;
   frameDue_ = true;
   return true;
 }
 
+void MpvVideoLayer::ServeDueFrame() {
+  if (!context_ || lastWidth_ <= 0 || lastHeight_ <= 0) return;
+  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return;
+  frameDue_ = true;
+  Render(lastFbo_, lastWidth_, lastHeight_);
+  served_ = true;
+}
+
 void MpvVideoLayer::Render(int fbo, int width, int height) {
   if (!context_ || width <= 0 || height <= 0) return;
+  lastFbo_ = fbo;
+  lastWidth_ = width;
+  lastHeight_ = height;
   if (kind_ == Kind::OpenGL) {
     RenderOpenGl(fbo, width, height);
   } else {

@@ -10,9 +10,10 @@
 // When the OpenGL context cannot be created the software one is tried.
 //
 // The player's wake-up callback and the render context's update callback
-// only wake the main loop (HostWindow::WakeForVideo); every mpv call is made
-// on the main thread, from Update and Render. Advanced control stays off,
-// because the main thread also makes synchronous property and command calls.
+// only wake the main loop (HostWindow::WakeForVideo); every render call is
+// made on the main thread, from Update, Render and ServeDueFrame. Advanced
+// control stays off: the main thread waits for the player's other calls
+// (serving the layer meanwhile, player/engine_calls.h).
 //
 // Main thread only, with the window's GL context. The player handle must
 // outlive the render context: whoever destroys the player calls Release
@@ -56,6 +57,10 @@ class MpvVideoLayer : public VideoLayer {
   bool Update() override;
   // Draws the current frame into `fbo` (width x height, bottom-up).
   void Render(int fbo, int width, int height) override;
+  // While the main thread waits for the player, a frame the player waits to
+  // have rendered is rendered at once, where the last one went; the next
+  // Update says a frame is due, so the compositor shows it.
+  void ServeDueFrame();
 
   // Frees the render context; safe to call more than once.
   void Release();
@@ -72,5 +77,7 @@ class MpvVideoLayer : public VideoLayer {
   mpv_render_context* context_ = nullptr;
   Kind kind_ = Kind::None;
   bool frameDue_ = true;
+  bool served_ = false;
+  int lastFbo_ = 0, lastWidth_ = 0, lastHeight_ = 0;
   std::unique_ptr<SoftwareTarget> software_;
 };

@@ -36,6 +36,10 @@ constexpr OptionRow kBaseOptions[] = {
     {"cache", "yes"},
     {"network-timeout", "8"},
     {"demuxer-max-bytes", "32MiB"},
+    // The stream that is left is cancelled at once rather than given 0.1 s
+    // to close: a live stream's reader waits for data and never closed in
+    // time, so every channel change waited the whole 0.1 s first.
+    {"demuxer-termination-timeout", "0"},
     {"force-window", "no"},
     {"ytdl", "no"},
     {"vd-lavc-dr", "no"},
@@ -135,6 +139,7 @@ std::string MediaEngine::ScriptOptions() const {
 }
 
 void MediaEngine::Shutdown() {
+  serveFrame_ = nullptr;
   if (renderRelease_) std::exchange(renderRelease_, nullptr)();
   DestroyHandle();
   library_.Unload();
@@ -149,6 +154,11 @@ void MediaEngine::DestroyHandle() {
 
 void MediaEngine::SetRenderRelease(std::function<void()> release) { renderRelease_ = std::move(release); }
 
+void MediaEngine::SetFrameService(std::function<void()> serve) {
+  if (serve && !calls_) calls_ = std::make_unique<EngineCalls>();
+  serveFrame_ = std::move(serve);
+}
+
 void MediaEngine::DrainEvents() {
   if (Ready()) library_.DrainEvents(handle_);
 }
@@ -158,7 +168,9 @@ void MediaEngine::DrainEvents() {
 std::u16string MediaEngine::GetProperty(std::string_view name) const {
   // Without mpv_free the text could not be released, so it is not read.
   if (!Ready() || !Api().getPropertyString || !Api().free) return {};
-  char* value = Api().getPropertyString(handle_, std::string(name).c_str());
+  const std::string key(name);
+  char* value = nullptr;
+  Blocking([&] { value = Api().getPropertyString(handle_, key.c_str()); });
   if (!value) return {};
   std::u16string text = Utf8ToWide(value);
   Api().free(value);
@@ -167,7 +179,8 @@ std::u16string MediaEngine::GetProperty(std::string_view name) const {
 
 void MediaEngine::SetProperty(std::string_view name, std::string_view value) {
   if (!Ready() || !Api().setPropertyString) return;
-  Api().setPropertyString(handle_, std::string(name).c_str(), std::string(value).c_str());
+  const std::string key(name), text(value);
+  Blocking([&] { Api().setPropertyString(handle_, key.c_str(), text.c_str()); });
 }
 
 void MediaEngine::Command(std::initializer_list<std::string_view> args) {
@@ -176,7 +189,18 @@ void MediaEngine::Command(std::initializer_list<std::string_view> args) {
   std::vector<const char*> argv;
   for (const std::string& arg : owned) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
-  Api().command(handle_, argv.data());
+  Blocking([&] { Api().command(handle_, argv.data()); });
+}
+
+// With a video layer drawing this player, the main thread is the one that
+// renders its frames, so calls that wait for the player's core are made
+// on the engine's call thread while this one serves the layer.
+void MediaEngine::Blocking(const std::function<void()>& call) const {
+  if (!serveFrame_) {
+    call();
+    return;
+  }
+  calls_->Run(call, serveFrame_);
 }
 
 // --- operations ---

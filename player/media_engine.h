@@ -10,7 +10,9 @@
 // text, which callers treat as "unknown" (never as zero or "no"). Results of
 // the player's set, command and seek calls are not inspected.
 //
-// Main thread only. LoadUrl may hold the calling thread for up to 20 s while
+// Main thread only. Once a video layer serves frames (SetFrameService), the
+// calls that wait for the player run on a thread of the engine's own
+// (player/engine_calls.h). LoadUrl may hold the calling thread for up to 20 s while
 // a trailer page is resolved (player/trailer.h).
 //
 // Video: the player's video output is its render API ("vo" = "libmpv"); the
@@ -24,11 +26,13 @@
 // preferred attempt, so the safe renderer is used from the start.
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/mpv_library.h"
+#include "player/engine_calls.h"
 
 // Which render context the video layer should create for this handle.
 enum class VideoRenderer {
@@ -139,6 +143,9 @@ class MediaEngine {
   // The render context must be freed before the player is destroyed: the
   // video layer registers how (empty to unregister).
   void SetRenderRelease(std::function<void()> release);
+  // How the main thread renders a frame that is due while it waits for the
+  // player (empty: no layer); cleared by Shutdown.
+  void SetFrameService(std::function<void()> serve);
 
  private:
   bool Attempt(VideoRenderer renderer, bool firstAttempt);
@@ -146,6 +153,7 @@ class MediaEngine {
   void ApplyBaseOptions();
   std::string ScriptOptions() const;
   void Command(std::initializer_list<std::string_view> args);
+  void Blocking(const std::function<void()>& call) const;
   void DestroyHandle();
   void KeepOutputs();
 
@@ -154,6 +162,8 @@ class MediaEngine {
   VideoRenderer renderer_ = VideoRenderer::None;
   MediaEngineHooks hooks_;
   std::function<void()> renderRelease_;
+  std::function<void()> serveFrame_;
+  std::unique_ptr<EngineCalls> calls_;
   bool audioKept_ = false, hwdecKept_ = false;
   bool softwareDecoding_ = false;  // the first choices hold for later loads
   std::string audioOutputs_;

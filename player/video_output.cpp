@@ -6,6 +6,10 @@ std::unique_ptr<MpvVideoLayer> AttachVideoLayer(MediaEngine& engine, HostWindow&
                       [&engine] { engine.DrainEvents(); }};
   auto layer = std::make_unique<MpvVideoLayer>(std::move(player), window);
   if (!layer->Create()) return nullptr;
-  engine.SetRenderRelease([raw = layer.get()] { raw->Release(); });
+  engine.SetFrameService([raw = layer.get()] { raw->ServeDueFrame(); });
+  engine.SetRenderRelease([raw = layer.get(), &engine] {
+    engine.SetFrameService(nullptr);
+    raw->Release();
+  });
   return layer;
 }

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/fixtures/fake_mpv.h"
@@ -28,6 +31,7 @@ const std::vector<std::string> kBaseOptionLines = {
     "option cache=yes",
     "option network-timeout=8",
     "option demuxer-max-bytes=32MiB",
+    "option demuxer-termination-timeout=0",
     "option force-window=no",
     "option ytdl=no",
     "option vd-lavc-dr=no",
@@ -299,6 +303,41 @@ TEST_F(MediaEngineTest, ShutdownReleasesTheRenderContextBeforeDestroying) {
   EXPECT_FALSE(engine_.Ready());
   engine_.SetVolume(10);
   EXPECT_EQ(fake_.calls.size(), 2u);
+}
+
+// The player's core may wait for its video output, and the output for the
+// main thread to render a frame: a property read then ends only because the
+// main thread, waiting for it, renders that frame (the read itself runs on
+// the engine's thread). Without a video layer the read is made directly.
+std::atomic<bool> g_frameRendered{false};
+std::thread::id g_readOn;
+
+char* ReadOnceTheFrameIsRendered(mpv_handle* handle, const char* name) {
+  g_readOn = std::this_thread::get_id();
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!g_frameRendered && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  return g_frameRendered ? FakeGetProperty(handle, name) : nullptr;
+}
+
+TEST_F(MediaEngineTest, AReadWaitingForARenderedFrameEndsOnceTheMainThreadServesIt) {
+  MpvEntryPoints table = FakeMpvTable();
+  table.getPropertyString = ReadOnceTheFrameIsRendered;
+  StartReady(table);
+  fake_.properties["time-pos"] = "12.5";
+  std::thread::id servedOn;
+  engine_.SetFrameService([&] {
+    servedOn = std::this_thread::get_id();
+    g_frameRendered = true;
+  });
+  EXPECT_EQ(engine_.GetProperty("time-pos"), u"12.5");
+  EXPECT_EQ(servedOn, std::this_thread::get_id());
+  EXPECT_NE(g_readOn, std::this_thread::get_id());
+  engine_.SetProperty("pause", "yes");
+  EXPECT_EQ(fake_.calls, (std::vector<std::string>{"property pause=yes"}));
+
+  engine_.SetFrameService(nullptr);
+  EXPECT_EQ(engine_.GetProperty("time-pos"), u"12.5");
+  EXPECT_EQ(g_readOn, std::this_thread::get_id());
 }
 
 }  // namespace
