@@ -142,17 +142,19 @@ bool MpvVideoLayer::Update() {
   if (player_.drainEvents) player_.drainEvents();
   if (!context_) return false;
   const bool served = std::exchange(served_, false);
-  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return served;
-  frameDue_ = true;
-  return true;
+  return TakeDueFrame() || served;
 }
 
 void MpvVideoLayer::ServeDueFrame() {
-  if (!context_ || lastWidth_ <= 0 || lastHeight_ <= 0) return;
-  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return;
-  frameDue_ = true;
+  if (!context_ || lastWidth_ <= 0 || lastHeight_ <= 0 || !TakeDueFrame()) return;
   Render(lastFbo_, lastWidth_, lastHeight_);
   served_ = true;
+}
+
+bool MpvVideoLayer::TakeDueFrame() {
+  if (!(player_.api->renderContextUpdate(context_) & MPV_RENDER_UPDATE_FRAME)) return false;
+  frameDue_ = true;
+  return true;
 }
 
 void MpvVideoLayer::Render(int fbo, int width, int height) {

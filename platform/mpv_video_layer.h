@@ -69,6 +69,8 @@ class MpvVideoLayer : public VideoLayer {
   struct SoftwareTarget;
 
   bool CreateContext(Kind kind);
+  // Asks the render context whether a new frame is due (and notes it).
+  bool TakeDueFrame();
   void RenderOpenGl(int fbo, int width, int height);
   void RenderSoftware(int fbo, int width, int height);
 

@@ -7,9 +7,6 @@ std::unique_ptr<MpvVideoLayer> AttachVideoLayer(MediaEngine& engine, HostWindow&
   auto layer = std::make_unique<MpvVideoLayer>(std::move(player), window);
   if (!layer->Create()) return nullptr;
   engine.SetFrameService([raw = layer.get()] { raw->ServeDueFrame(); });
-  engine.SetRenderRelease([raw = layer.get(), &engine] {
-    engine.SetFrameService(nullptr);
-    raw->Release();
-  });
+  engine.SetRenderRelease([raw = layer.get()] { raw->Release(); });
   return layer;
 }
