@@ -1,5 +1,6 @@
 #pragma once
-// The memory of the compositor's window-sized cairo layers.
+// The memory of window-sized cairo surfaces: the compositor's layers, and
+// copies the size of the window such as the scaled home backdrop.
 //
 // A layer is a window's worth of ARGB32 pixels (8 MiB at 1920 x 1080) that
 // every frame clears, paints and compares. Made of ordinary 4 KiB pages,

@@ -9,6 +9,7 @@
 #include "catalog/catalog_item.h"
 #include "extras/trending.h"
 #include "net/text.h"
+#include "platform/layer_surface.h"
 #include "ui/render/font_warmup.h"
 #include "ui/render/icon_cache.h"
 #include "ui/render/text_box_record.h"
@@ -524,9 +525,11 @@ bool RenderResources::DrawBackdrop(std::u16string_view key, uint32_t generation)
   if (!cr_ || !picture) return false;
   // Scaling a large picture on every paint is the most expensive thing a
   // frame would do; the scaled copy is redone only when the size changes.
+  // It is window-sized, so it takes the layers' memory: the first frame of
+  // Home scales it, and ordinary pages would fault in two thousand times.
   if (!backdropScaled_ || cairo_image_surface_get_width(backdropScaled_.get()) != width_ ||
       cairo_image_surface_get_height(backdropScaled_.get()) != height_) {
-    SurfacePtr scaled(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_));
+    SurfacePtr scaled(CreateLayerSurface(width_, height_));
     if (cairo_surface_status(scaled.get()) != CAIRO_STATUS_SUCCESS) return false;
     cairo_t* scaler = cairo_create(scaled.get());
     cairo_scale(scaler, static_cast<double>(width_) / cairo_image_surface_get_width(picture),
