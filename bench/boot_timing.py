@@ -6,7 +6,8 @@ For each catalog size the stand-in server generates a live list of that
 many channels (with 300 movies and 60 series, the quirks of real servers
 included) and plays the demo panel and provider. The program then boots
 COLD (an empty data folder) and WARM (the data folder the first cold boot
-left: settings and the catalog cache) `--runs` times each, under Xvfb. The
+left: settings and the catalog cache) `--runs` times each, under Xvfb; the
+boots go round the sizes in turn, a cold and a warm boot of each. The
 runtime log has no time stamps, so the script follows it while the program
 runs and stamps each line as it appears, in seconds since exec; the first
 frame is the program's own figure ("startup first frame ms=<n>", counted
@@ -171,35 +172,45 @@ def cell(runs, key, unit="s", digits=2):
     return text + " " + unit
 
 
-def measure(arguments, live):
-    env = dict(os.environ)
-    env.pop("VISTRA_FORCE_SW_RENDER", None)
-    standin = Standin(arguments.standin, live, env)
-    for name in SERVICES:
-        env["VISTRA_%s_URL" % name] = standin.base
-    env["VISTRA_TRACE_URL"] = standin.base + "/cdn-cgi/trace"
-    folders = []
-    try:
-        size, fetch_s = standin.live_answer()
+class Size:
+    """One catalog size: its stand-in, the environment that points the
+    program at it, the data folder its first cold boot leaves for the warm
+    boots, and the boots so far."""
+
+    def __init__(self, arguments, live):
+        self.live = live
+        self.env = dict(os.environ)
+        self.env.pop("VISTRA_FORCE_SW_RENDER", None)
+        self.standin = Standin(arguments.standin, live, self.env)
+        for name in SERVICES:
+            self.env["VISTRA_%s_URL" % name] = self.standin.base
+        self.env["VISTRA_TRACE_URL"] = self.standin.base + "/cdn-cgi/trace"
+        self.size, fetch_s = self.standin.live_answer()
         print("%d channels: stand-in ready in %.1f s, live answer %.0f MiB in %.2f s over HTTP"
-              % (live, standin.generated_s, size / 1048576.0, fetch_s), flush=True)
-        cold, warm = [], []
-        for run in range(arguments.runs):
-            folders.append(tempfile.mkdtemp(prefix="vistra-boot-"))
-            cold.append(boot(arguments.program, env, folders[-1], arguments.settle))
-            describe("cold", run + 1, cold[-1])
-            if run > 0:  # only the first cold boot's folder is kept, for the warm boots
-                shutil.rmtree(folders.pop(), ignore_errors=True)
-        for run in range(arguments.runs):
-            warm.append(boot(arguments.program, env, folders[0], arguments.settle))
-            describe("warm", run + 1, warm[-1])
-            if "miss" in warm[-1]:
-                print("  (warm %d found no cache: not a warm start)" % (run + 1), flush=True)
-    finally:
-        standin.stop()
-        for folder in folders:
+              % (live, self.standin.generated_s, self.size / 1048576.0, fetch_s), flush=True)
+        self.kept = tempfile.mkdtemp(prefix="vistra-boot-")
+        self.cold, self.warm = [], []
+
+    def boot_cold(self, arguments, run):
+        # Only the first cold boot's folder is kept, for the warm boots.
+        folder = self.kept if run == 0 else tempfile.mkdtemp(prefix="vistra-boot-")
+        self.cold.append(boot(arguments.program, self.env, folder, arguments.settle))
+        describe("%d cold" % self.live, run + 1, self.cold[-1])
+        if folder != self.kept:
             shutil.rmtree(folder, ignore_errors=True)
-    return {"size": size, "cold": cold, "warm": warm}
+
+    def boot_warm(self, arguments, run):
+        self.warm.append(boot(arguments.program, self.env, self.kept, arguments.settle))
+        describe("%d warm" % self.live, run + 1, self.warm[-1])
+        if "miss" in self.warm[-1]:
+            print("  (warm %d found no cache: not a warm start)" % (run + 1), flush=True)
+
+    def stop(self):
+        self.standin.stop()
+        shutil.rmtree(self.kept, ignore_errors=True)
+
+    def result(self):
+        return {"size": self.size, "cold": self.cold, "warm": self.warm}
 
 
 ROWS = [
@@ -230,10 +241,20 @@ def print_table(results, runs):
 def main():
     arguments = parse_arguments()
     ensure_display()
-    results = []
-    for live in arguments.sizes:
-        results.append((live, measure(arguments, live)))
-    print_table(results, arguments.runs)
+    sizes = []
+    try:
+        for live in arguments.sizes:
+            sizes.append(Size(arguments, live))
+        # The boots go round the sizes in turn, so that whatever else the
+        # machine does during the run falls on every size alike.
+        for run in range(arguments.runs):
+            for size in sizes:
+                size.boot_cold(arguments, run)
+                size.boot_warm(arguments, run)
+    finally:
+        for size in sizes:
+            size.stop()
+    print_table([(size.live, size.result()) for size in sizes], arguments.runs)
 
 
 if __name__ == "__main__":
