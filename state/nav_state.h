@@ -61,9 +61,9 @@ struct NavState {
   int GroupIndex = 0;
   GridNav grid;
   std::u16string SearchQuery;
-  // The character of the key that opened the search box or a name prompt:
-  // the window sends it right after the key, and it is not meant as the
-  // first letter typed.
+  // The character of the key that opened the search box: the window sends
+  // it right after the key, and it is not meant as the first letter typed.
+  // (A modal's opening key is the navigator's own affair.)
   char16_t SwallowChar = 0;
   std::u16string NumberBuffer;
   uint64_t NumberTime = 0;

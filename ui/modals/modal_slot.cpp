@@ -3,6 +3,7 @@
 bool ModalSlot::Run(Modal& modal) {
   if (current_) return false;
   current_ = &modal;
+  ++openings_;
   if (repaint_) repaint_();
   loop_([&modal] { return modal.Done(); });
   current_ = nullptr;

@@ -51,9 +51,13 @@ class ModalSlot {
   bool Open() const { return current_ != nullptr; }
   Modal* Current() const { return current_; }
   void Cancel();
+  // How many modals have been shown so far: a change tells that a modal
+  // opened since the count was read (the same address may hold another).
+  uint64_t Openings() const { return openings_; }
 
  private:
   NestedLoop loop_;
   std::function<void()> repaint_;
   Modal* current_ = nullptr;
+  uint64_t openings_ = 0;
 };

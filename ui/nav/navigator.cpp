@@ -13,7 +13,12 @@ namespace {
 constexpr int kVolumeStep = 5;
 constexpr int kDefaultVolume = 80;
 
-char16_t AsciiUpper(char16_t ch) { return ch >= u'a' && ch <= u'z' ? char16_t(ch - u'a' + u'A') : ch; }
+// Keys that type a character (letters, digits, space, the numpad's and the
+// punctuation keys); Enter, Esc, the arrows and the like type none.
+bool TypesCharacter(int vk) {
+  return vk == Vk::Space || (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) || (vk >= Vk::LetterA && vk <= Vk::Letter('Z')) ||
+         (vk >= Vk::Numpad0 && vk <= 0x6F) || (vk >= 0xBA && vk <= 0xE2);
+}
 
 std::u16string VolumeText(int volume) { return TranslateWith("volume_level", AsciiToWide(std::to_string(volume))); }
 
@@ -27,8 +32,8 @@ ScreenContext Navigator::Context(int width, int height) {
 
 void Navigator::OnKey(int vk, uint64_t nowMs) {
   nowMs_ = nowMs;
+  echo_ = KeyEcho{TypesCharacter(vk), modal_.Openings()};
   if (Modal* modal = modal_.Current()) {
-    state_.nav.SwallowChar = 0;  // a key pressed in the modal brings its own character
     modal->OnKey(vk);
     services_.window.Repaint();
     return;
@@ -46,12 +51,10 @@ void Navigator::OnKey(int vk, uint64_t nowMs) {
 
 void Navigator::OnChar(char16_t ch, uint64_t nowMs) {
   nowMs_ = nowMs;
+  const bool openedByItsKey = std::exchange(echo_.pending, false) && modal_.Openings() != echo_.openings;
   if (ch < 32 || ch == 127) return;
   if (Modal* modal = modal_.Current()) {
-    // The character of the key that opened the modal (N or + on Groups)
-    // arrives right after that key; it is not the first letter typed.
-    const char16_t swallow = std::exchange(state_.nav.SwallowChar, char16_t(0));
-    if (swallow != 0 && (ch == swallow || ch == AsciiUpper(swallow))) return;
+    if (openedByItsKey) return;
     modal->OnChar(ch);
     services_.window.Repaint();
     return;

@@ -42,5 +42,12 @@ class Navigator {
   const ScreenTable& screens_;
   ModalSlot& modal_;
   uint64_t nowMs_ = 0;  // tick of the event being handled
+  // The window sends a key's character right after the key. When that key
+  // opened a modal (a PIN prompt on "5" or "E", a name prompt on "N"), the
+  // character arrives inside it and is not the first thing typed there.
+  struct KeyEcho {
+    bool pending = false;   // the last key types a character not yet arrived
+    uint64_t openings = 0;  // ModalSlot::Openings() when the key came
+  } echo_;
   int width_ = 1280, height_ = 720;
 };

@@ -84,7 +84,6 @@ bool IsPlus(int vk) { return vk == Vk::OemPlus || vk == Vk::NumpadAdd; }
 
 bool GroupsScreen::TakeKeyFirst(ScreenContext& ctx, int vk) {
   if (!IsPlus(vk)) return false;
-  ctx.state.nav.SwallowChar = u'+';
   CreateGroupFromPrompt(ctx);
   return true;
 }
@@ -97,10 +96,7 @@ void GroupsScreen::OnKey(ScreenContext& ctx, int vk) {
   else if (vk == Vk::Return) SelectGroup(ctx, nav.GroupIndex);
   else if (vk == Vk::Delete) DeleteSelectedGroup(ctx);
   else if (vk == Vk::Letter('A')) AddCurrentChannelToGroup(ctx);
-  else if (vk == Vk::Letter('N')) {
-    nav.SwallowChar = u'n';
-    CreateGroupFromPrompt(ctx);
-  }
+  else if (vk == Vk::Letter('N')) CreateGroupFromPrompt(ctx);
 }
 
 void GroupsScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {

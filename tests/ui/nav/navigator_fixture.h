@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalog/visible_list.h"
+#include "platform/virtual_keys.h"
 #include "state/app_state.h"
 #include "tests/fixtures/message_recorder.h"
 #include "ui/modals/modal_slot.h"
@@ -58,7 +59,10 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
     playedIds.push_back(id);
     if (playing) playing->lastChannelId = id;
   }
-  void StopPlayback() override { ++stops; }
+  void StopPlayback() override {
+    ++stops;
+    if (tracksPlaying && playing) playing->lastChannelId.clear();  // as the Player's Stop
+  }
   void Repaint() override { ++repaints; }
   void OpenInBrowser(const std::u16string& url) override { opened.push_back(url); }
   void RestartBoot() override { ++boots; }
@@ -173,11 +177,20 @@ class NavigatorTest : public ::testing::Test {
   void MergeJobResults() { MergeReadyResults(mailbox, state, followUps); }
   static constexpr int kCharStep = 0x100000;
   static int Ch(char16_t ch) { return kCharStep + ch; }
-  // The steps that type `text` into a prompt.
+  // The steps that type `text` into a prompt as the window sends them: a
+  // letter, digit or space after its key; other characters come alone.
   static std::vector<int> Typing(std::u16string_view text) {
     std::vector<int> steps;
-    for (char16_t ch : text) steps.push_back(Ch(ch));
+    for (char16_t ch : text) {
+      if (const int vk = KeyOf(ch)) steps.push_back(vk);
+      steps.push_back(Ch(ch));
+    }
     return steps;
+  }
+  static int KeyOf(char16_t ch) {
+    if (ch >= u'a' && ch <= u'z') return Vk::Letter(char(ch - u'a' + 'A'));
+    if ((ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') || ch == u' ') return ch;
+    return 0;
   }
   // What the Player would hold; the handlers and painters read it through
   // state.Playing().

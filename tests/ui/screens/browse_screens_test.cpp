@@ -364,14 +364,17 @@ TEST_F(BrowseTest, GroupsAreCreatedFromThePromptOnGroupsAndOnLive) {
   navigator.SetScreen(Screen::Live);
   Press({Vk::Right, Vk::Down});  // channel c2 selected
   Press({Vk::Letter('G')});
-  // The window sends the key's character right after it: not part of the name.
-  Answer(u"nEvening");
+  // The window sends the key's character right after it, before any key
+  // pressed in the prompt: not part of the name.
+  Answer(u"Evening");
+  modalKeys.insert(modalKeys.begin(), Ch(u'n'));
   Press({Vk::Letter('N')});
   ASSERT_EQ(state.settings.Groups.size(), 1u);
   EXPECT_EQ(state.settings.Groups[0], (ChannelGroup{u"Evening", {u"c2"}})) << "starts with the selected channel";
   EXPECT_EQ(actions.saves, 1);
 
-  Answer(u"+Never", Vk::Escape);
+  Answer(u"Never", Vk::Escape);
+  modalKeys.insert(modalKeys.begin(), Ch(u'+'));
   Press({Vk::OemPlus});
   EXPECT_EQ(state.settings.Volume, Settings{}.Volume) << "+ makes a group here, not louder";
   EXPECT_EQ(state.settings.Groups.size(), 1u) << "a cancelled prompt makes nothing";
