@@ -95,6 +95,7 @@ void Player::WatchFirstFrame(uint64_t startMs) {
 }
 
 void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live) {
+  stopped_ = false;
   ApplyCacheLimits(live);
   ApplyZapLatency(live);
   playback_.timeshift = TimeshiftState{};
@@ -175,7 +176,11 @@ bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
   return false;
 }
 
-void Player::Stop() { engine_.Stop(); }
+void Player::Stop() {
+  engine_.Stop();
+  playback_.lastChannelId.clear();
+  stopped_ = true;
+}
 
 void Player::ForgetItem() {
   playback_.itemKey.clear();
@@ -345,7 +350,7 @@ uint64_t Player::DeadRestartDelay(int restarts) {
 // failure ends the tick: the owner has taken the tile elsewhere (another
 // screen, the preview), so the full view's checks no longer apply.
 void Player::Tick(uint64_t nowMs, PlayerView view) {
-  if (view == PlayerView::Hidden || !engine_.Ready()) return;
+  if (view == PlayerView::Hidden || stopped_ || !engine_.Ready()) return;
   if (CodecLogAndCatchup(nowMs)) return;
   BufferingNotice(nowMs);
   Timeshift(nowMs);

@@ -149,7 +149,10 @@ class Player {
   // channel and URL already loaded less than 750 ms ago is not loaded again:
   // false then (the repeat guard), true for every load.
   bool Play(const PlayRequest& request, uint64_t nowMs);
-  // Stops the stream; the record of what plays stays.
+  // Stops the stream. The record of what played stays, but no channel counts
+  // as playing any more (lastChannelId is cleared: the next request for it
+  // loads at once), and the supervision rests until the next load: a stream
+  // stopped on purpose is neither dead nor refused.
   void Stop();
   // Forgets the movie, episode or trailer that played (after the owner
   // stored its resume point): nothing is resumed or counted as a trailer.
@@ -255,4 +258,5 @@ class Player {
   bool cacheLimitsChanged_ = false;  // a live load changed the engine's cache limits
   bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
   bool diagnosticLog_ = true;
+  bool stopped_ = false;  // Stop came after the last load
 };

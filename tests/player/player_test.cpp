@@ -352,6 +352,23 @@ TEST_F(PlayLiveTest, RepeatGuardSkipsASecondLoadWithin750Ms) {
   EXPECT_EQ(tile_.Loads().size(), 3u);
 }
 
+// A stream stopped on purpose (the list left, a locked channel's preview
+// withheld) is no channel that plays: the screens may not take it for the
+// one to fill the window with, asking for it again loads it at once, and
+// the supervision neither restarts it nor reports it refused.
+TEST_F(PlayLiveTest, AStoppedChannelNoLongerPlaysAndIsNotSupervised) {
+  fake_.properties["idle-active"] = "yes";
+  EXPECT_TRUE(PlayLive(state_, player_, 10'000, {}));
+  player_.Stop();
+  EXPECT_EQ(state_.Playing().lastChannelId, u"");
+  EXPECT_TRUE(PlayLive(state_, player_, 10'100, {})) << "within the repeat guard, yet loaded";
+  player_.Stop();
+  for (uint64_t now = 11'000; now <= 120'000; now += 1000) player_.Tick(now, PlayerView::Preview);
+  player_.Tick(130'000, PlayerView::Full);
+  EXPECT_TRUE(tile_.events.empty());
+  EXPECT_EQ(tile_.Loads().size(), 2u);
+}
+
 TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
   state_.settings.LiveFormat.clear();
   state_.settings.SubSize = 2;
