@@ -41,7 +41,8 @@ int DefaultChannelIndex(const VisibleList& live, const Settings& settings, const
 }
 
 int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings,
-                     const std::vector<Category>& liveCategories, const LiveListSelection& selection) {
+                     const std::vector<Category>& liveCategories, const LiveListSelection& selection,
+                     LockedChannels locked) {
   const int count = static_cast<int>(live.size());
   if (count == 0) return -1;
   const int step = direction < 0 ? -1 : 1;
@@ -49,13 +50,14 @@ int StepChannelIndex(const VisibleList& live, int start, int direction, const Se
   const std::u16string_view leftId = valid ? live[size_t(start)].id() : std::u16string_view();
   int index = valid ? start : (step > 0 ? -1 : count);
   const ParentalRule rule(settings, liveCategories);
-  const bool guarded = LiveListGuarded(liveCategories, selection, settings);
+  // In a guarded list every channel asks instead of being passed over.
+  const bool stopOnLocked = locked == LockedChannels::Reach || LiveListGuarded(liveCategories, selection, settings);
   for (int tried = 0; tried < count; ++tried) {
     index = ((index + step) % count + count) % count;
     const CatalogItem& channel = live[size_t(index)];
     if (channel.id().empty()) continue;
     if (valid && channel.id() == leftId && index != start) continue;
-    if (ParentalSkips(rule, channel, guarded)) continue;
+    if (ParentalSkips(rule, channel, stopOnLocked)) continue;
     if (index == start && count > 1) continue;
     return index;
   }

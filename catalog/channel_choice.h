@@ -18,13 +18,21 @@ bool IsFillerChannelName(std::u16string_view name);
 int DefaultChannelIndex(const VisibleList& live, const Settings& settings, const std::vector<Category>& liveCategories,
                         const LiveListSelection& selection);
 
+// What a step does with a channel the parental rule skips: a zap passes
+// over it (it would only stop on a prompt or on nothing); the live list's
+// highlight stops on it, so that keys alone reach it to play it with the
+// PIN or to lock or unlock it.
+enum class LockedChannels { PassOver, Reach };
+
 // One step down (+1) or up (-1) the list with wrap-around, passing over
-// channels with an empty id, channels with the id of the one left and
-// channels the parental rule skips, for at most one full pass; when nothing
-// else qualifies the start comes back. -1 for an empty list; a start out of
-// range counts as just before the first row (or after the last, going up).
+// channels with an empty id, channels with the id of the one left and, with
+// PassOver, channels the parental rule skips, for at most one full pass;
+// when nothing else qualifies the start comes back. -1 for an empty list; a
+// start out of range counts as just before the first row (or after the
+// last, going up).
 int StepChannelIndex(const VisibleList& live, int start, int direction, const Settings& settings,
-                     const std::vector<Category>& liveCategories, const LiveListSelection& selection);
+                     const std::vector<Category>& liveCategories, const LiveListSelection& selection,
+                     LockedChannels locked = LockedChannels::PassOver);
 
 // Channel-number entry: the digits typed so far and the tick of the last.
 // The digits are kept until a pause of more than kNumberPauseMs; a digit

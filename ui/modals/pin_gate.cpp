@@ -10,6 +10,18 @@ namespace {
 
 bool ValidRow(const AppState& state, int row) { return row >= 0 && row < static_cast<int>(state.VisibleLive.size()); }
 
+bool PinAccepted(AppState& state, const PinAsker& ask) {
+  const std::optional<std::u16string> answer = ask ? ask() : std::nullopt;
+  if (!answer) {
+    WriteLog("parental PIN prompt cancelled");
+    return false;
+  }
+  if (*answer == state.settings.ParentalPin) return true;
+  ShowToast(state, std::u16string(Translate("wrong_pin")), kFeedbackNoticeMs);
+  WriteLog("parental PIN refused");
+  return false;
+}
+
 }  // namespace
 
 bool ChannelOpen(const AppState& state, const CatalogItem& channel) {
@@ -18,14 +30,13 @@ bool ChannelOpen(const AppState& state, const CatalogItem& channel) {
 }
 
 bool AskChannelPin(AppState& state, const PinAsker& ask) {
-  const std::optional<std::u16string> answer = ask ? ask() : std::nullopt;
-  if (answer && *answer == state.settings.ParentalPin) {
-    state.ChannelPinPassed = true;
-    return true;
-  }
-  ShowToast(state, std::u16string(Translate("wrong_pin")), kFeedbackNoticeMs);
-  WriteLog(answer ? "parental PIN refused" : "parental PIN prompt cancelled");
-  return false;
+  if (!PinAccepted(state, ask)) return false;
+  state.ChannelPinPassed = true;
+  return true;
+}
+
+bool UnlockAllowed(const PinAsker& ask, AppState& state) {
+  return !state.settings.ParentalOn || PinAccepted(state, ask);
 }
 
 PinAsker PinPrompt(ModalSlot& slot) {

@@ -7,8 +7,9 @@
 // chose asks, and a preview (the highlight moved, a list was opened, a
 // catalog arrived) does not play it and does not ask.
 //
-// A wrong or cancelled PIN refuses and shows the "wrong PIN" notice; the PIN
-// typed is never written anywhere. Main thread only.
+// A wrong PIN refuses and shows the "wrong PIN" notice; a cancelled prompt
+// refuses quietly (the user changed their mind, nothing was wrong). The
+// PIN typed is never written anywhere. Main thread only.
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,8 +30,13 @@ using PinAsker = std::function<std::optional<std::u16string>()>;
 
 // Asks through `ask`. The answer must equal ParentalPin exactly (an empty
 // PIN matches an empty answer); the right one sets ChannelPinPassed, a wrong
-// or cancelled one shows the "wrong PIN" notice.
+// one shows the "wrong PIN" notice, a cancel only logs.
 bool AskChannelPin(AppState& state, const PinAsker& ask);
+// Taking a channel's lock off with parental control on asks every time, as
+// the Settings' parental cell does: the change outlasts the session, so a
+// pass earned by playing does not cover it, and the right PIN here passes
+// no channel. True when the lock may come off.
+bool UnlockAllowed(const PinAsker& ask, AppState& state);
 // The masked text prompt in the modal slot.
 PinAsker PinPrompt(ModalSlot& slot);
 

@@ -36,11 +36,11 @@ constexpr uint64_t kNameNoticeMs = 2500;
 constexpr uint64_t kNumberNoticeMs = 1800;
 
 // One step of the live list (wrapping, passing over duplicates of the
-// channel left and channels the parental rule skips). Selects it and
+// channel left; a locked channel is a row like any other). Selects it and
 // returns true when there is a channel to play.
 bool StepChannelSelection(AppState& state, int direction) {
   const int next = StepChannelIndex(state.VisibleLive, state.nav.ChannelIndex, direction, state.settings,
-                                    state.catalog.LiveCategories, state.nav.live);
+                                    state.catalog.LiveCategories, state.nav.live, LockedChannels::Reach);
   if (next < 0) return false;
   state.nav.ChannelIndex = next;
   return true;
@@ -305,6 +305,27 @@ bool PlaySelected(ScreenContext& ctx, LiveStart start) {
   return true;
 }
 
+bool SelectedIsPlaying(const AppState& state) {
+  const std::u16string& playing = state.Playing().lastChannelId;
+  return ValidChannel(state) && !playing.empty() && state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == playing;
+}
+
+// The preview follows the highlight. On a row whose preview is withheld (a
+// locked channel, no PIN yet) nothing plays: the channel left would go on
+// under the locked one's name, and Enter would fill the window with it.
+void PreviewSelected(ScreenContext& ctx) {
+  if (!PlaySelected(ctx, LiveStart::Preview) && ValidChannel(ctx.state)) ctx.playback.StopPlayback();
+}
+
+// After the selected channel was locked: when it plays and may no longer
+// play without the PIN, it stops, and the Player goes back to the list.
+void WithholdLockedChannel(ScreenContext& ctx) {
+  AppState& state = ctx.state;
+  if (!SelectedIsPlaying(state) || ChannelOpen(state, state.VisibleLive[size_t(state.nav.ChannelIndex)])) return;
+  ctx.playback.StopPlayback();
+  if (state.CurrentScreen == Screen::Player) ctx.playback.LeavePlayer();
+}
+
 // Keeps both selections in view by the painter's layout.
 void KeepSelectionInView(ScreenContext& ctx) {
   AppState& state = ctx.state;
@@ -349,6 +370,8 @@ void SelectCategory(ScreenContext& ctx, int category) {
     CreateGroupFromPrompt(ctx);
     return;
   }
+  // A category chosen ends the group's filter: the list is the category's.
+  state.nav.live.ActiveGroup = -1;
   selected = category;
   CategoryChanged(ctx);
 }
@@ -359,12 +382,7 @@ void StepCategoryBy(ScreenContext& ctx, int step) {
 }
 
 void StepChannelBy(ScreenContext& ctx, int direction) {
-  if (StepChannelSelection(ctx.state, direction)) PlaySelected(ctx, LiveStart::Preview);
-}
-
-bool SelectedIsPlaying(const AppState& state) {
-  const std::u16string& playing = state.Playing().lastChannelId;
-  return ValidChannel(state) && !playing.empty() && state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == playing;
+  if (StepChannelSelection(ctx.state, direction)) PreviewSelected(ctx);
 }
 
 
@@ -388,6 +406,7 @@ void Notice(ScreenContext& ctx, std::string_view key) {
 
 void PlayChosenChannel(ScreenContext& ctx) {
   if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx, LiveStart::Chosen);
+  else if (!GateSelectedChannel(PinPrompt(ctx.modal), ctx.state, LiveStart::Chosen)) return;
   if (SelectedIsPlaying(ctx.state)) ctx.playback.EnterFullVideo();
 }
 
@@ -398,9 +417,13 @@ void ToggleLiveFavorite(ScreenContext& ctx) {
 }
 
 void ToggleLiveLock(ScreenContext& ctx) {
-  if (!ValidChannel(ctx.state)) return;
-  const CatalogItem& channel = ctx.state.VisibleLive[size_t(ctx.state.nav.ChannelIndex)];
-  Notice(ctx, ToggleChannelLockId(ctx.state.settings.LockCh, channel.id()));
+  AppState& state = ctx.state;
+  if (!ValidChannel(state)) return;
+  const CatalogItem& channel = state.VisibleLive[size_t(state.nav.ChannelIndex)];
+  const bool unlocking = Contains(state.settings.LockCh, channel.id());
+  if (unlocking && !UnlockAllowed(PinPrompt(ctx.modal), state)) return;
+  Notice(ctx, ToggleChannelLockId(state.settings.LockCh, channel.id()));
+  if (!unlocking) WithholdLockedChannel(ctx);
 }
 
 void EnterChannelDigit(ScreenContext& ctx, int digit) {
@@ -545,7 +568,7 @@ void ClickChannel(ScreenContext& ctx, int row) {
   nav.LastClickRow = row;
   nav.LastClickMs = ctx.nowMs;
   if (second) PlayChosenChannel(ctx);
-  else PlaySelected(ctx, LiveStart::Preview);
+  else PreviewSelected(ctx);
 }
 
 void ClickCategory(ScreenContext& ctx, const std::vector<int>& visible, int position) {
@@ -642,6 +665,11 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
 
 void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
   ctx.state.nav.ScrollDrag = 0;
+  // A group filters the list only until Live is left for another part of
+  // the program: coming back, the list is the category the column shows.
+  const bool staysWithLive = to == Screen::Player || to == Screen::Grid || to == Screen::MultiView ||
+                             to == Screen::Catchup || to == Screen::Search || to == Screen::Groups;
+  if (!staysWithLive) ctx.state.nav.live.ActiveGroup = -1;
   StopUnlessVideoStays(ctx, to);
 }
 

@@ -69,6 +69,9 @@ class LiveScreen final : public ScreenView {
 void StopUnlessVideoStays(ScreenContext& ctx, Screen to);
 
 // The favorite and lock toggles of the selected channel, with their notices.
+// With parental control on, taking a lock off asks for the PIN (a refusal
+// changes nothing), and a channel locked while it plays without the PIN
+// stops (on the Player, back to the list). Locking never asks.
 void ToggleLiveFavorite(ScreenContext& ctx);
 void ToggleLiveLock(ScreenContext& ctx);
 // A typed digit: the number notice, and the row of the live list whose
@@ -79,7 +82,8 @@ int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs);
 // Enter and the double click on a channel (and Enter on the grid's running
 // programme): it fills the window. The preview's stream is kept when it
 // already plays that channel (one connection to the provider, and no
-// restart of the picture); a refused PIN plays nothing and stays.
+// restart of the picture), but the window fills only through the parental
+// gate either way; a refused PIN plays nothing and stays.
 void PlayChosenChannel(ScreenContext& ctx);
 // Digit keys on Live (and later the Player screen): see AddNumberDigit.
 void EnterChannelDigit(ScreenContext& ctx, int digit);

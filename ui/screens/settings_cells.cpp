@@ -71,7 +71,7 @@ bool ParentalUnlocked(ScreenContext& ctx) {
   TextPrompt prompt{Tr("parental"), Tr("enter_pin"), u"", true};
   const auto answer = AskTextOrCancel(ctx.modal, std::move(prompt));
   if (answer && *answer == s.ParentalPin) return true;
-  ctx.state.StatusText = Tr("wrong_pin");
+  if (answer) ctx.state.StatusText = Tr("wrong_pin");  // a cancel is no wrong answer
   return false;
 }
 

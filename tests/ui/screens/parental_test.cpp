@@ -93,14 +93,15 @@ TEST_F(ParentalTest, TheRuleLocksUserLockedChannelsAndChannelsOfAdultOrLockedCat
   EXPECT_FALSE(guarded(6, 0)) << "a group is no category";
 }
 
-TEST_F(ParentalTest, OnlyTheExactPinPassesAndARefusalSaysSo) {
-  for (const std::optional<std::u16string>& wrong : {std::optional<std::u16string>(u"1234"),
-                                                      std::optional<std::u16string>(u"43210"),
-                                                      std::optional<std::u16string>()}) {
+TEST_F(ParentalTest, OnlyTheExactPinPassesAndARefusalSaysSoButACancelDoesNot) {
+  for (const char16_t* wrong : {u"1234", u"43210"}) {
     state.toast.text.clear();
     EXPECT_FALSE(AskChannelPin(state, Asker(wrong)));
     EXPECT_EQ(state.toast.text, u"Wrong PIN");
   }
+  state.toast.text.clear();
+  EXPECT_FALSE(AskChannelPin(state, Asker(std::nullopt)));
+  EXPECT_EQ(state.toast.text, u"") << "Esc is no wrong answer";
   EXPECT_FALSE(state.ChannelPinPassed);
   EXPECT_TRUE(AskChannelPin(state, Asker(u"4321")));
   EXPECT_TRUE(state.ChannelPinPassed);
@@ -237,6 +238,97 @@ TEST_F(ParentalTest, CatchupAndTheExternalPlayerAskForALockedChannel) {
   EXPECT_TRUE(GateSelectedChannel(Asker(std::nullopt), state, LiveStart::Chosen)) << "passed once";
 }
 
+// Keys alone reach a locked channel in "All": its row takes the highlight
+// without a preview, Enter and L ask for the PIN there, and locking the
+// channel that previews stops it.
+TEST_F(ParentalTest, TheHighlightReachesLockedRowsWhereEnterAndUnlockingAsk) {
+  navigator.SetScreen(Screen::Live);  // All: n1 n2 n3 ...
+  Press({Vk::Right, Vk::Down});
+  ASSERT_EQ(actions.playedIds.back(), u"n2");
+  const int stops = actions.stops;
+  Press({Vk::Down});
+  EXPECT_EQ(Selected(), u"n3") << "not passed over";
+  EXPECT_EQ(actions.playedIds.back(), u"n2");
+  EXPECT_EQ(actions.stops, stops + 1) << "the preview is withheld, not left on n2";
+  EXPECT_EQ(modalsShown, 0);
+
+  // Unlocking asks; a cancel and a wrong PIN keep the lock.
+  modalKeys = {Vk::Escape};
+  Press({Vk::Letter('L')});
+  Answer(u"0000");
+  Press({Vk::Letter('L')});
+  EXPECT_EQ(modalsShown, 2);
+  EXPECT_EQ(state.settings.LockCh, IdList{u"n3"});
+  EXPECT_EQ(state.toast.text, u"Wrong PIN");
+  Answer(u"4321");
+  Press({Vk::Letter('L')});
+  EXPECT_TRUE(state.settings.LockCh.empty());
+  EXPECT_EQ(state.toast.text, u"Unlocked");
+  EXPECT_FALSE(state.ChannelPinPassed) << "unlocking one channel opens no other";
+  Press({Vk::Letter('L')});
+  EXPECT_EQ(modalsShown, 3) << "locking never asks";
+
+  // Locking what previews stops it: Enter then asks before the window fills.
+  Press({Vk::Up, Vk::Letter('L')});
+  ASSERT_EQ(Selected(), u"n2");
+  EXPECT_EQ(state.settings.LockCh, (IdList{u"n3", u"n2"}));
+  EXPECT_TRUE(playing.lastChannelId.empty()) << "stopped";
+  modalKeys = {Vk::Escape};
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 4);
+  EXPECT_EQ(actions.fullVideos, 0);
+  // Even a locked channel that still plays fills the window only with the PIN.
+  playing.lastChannelId = u"n2";
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 5);
+  EXPECT_EQ(actions.fullVideos, 1);
+  EXPECT_EQ(actions.playedIds.back(), u"n2") << "the stream that plays is kept";
+}
+
+// The window sends a key's character right after the key: the digit that
+// found a locked channel must not sit in its PIN prompt.
+TEST_F(ParentalTest, ATypedNumberOpensAnEmptyPrompt) {
+  navigator.SetScreen(Screen::Live);
+  modalKeys = {Ch(u'3')};
+  for (int step : Typing(u"4321")) modalKeys.push_back(step);
+  modalKeys.push_back(Vk::Return);
+  Press({Vk::Digit(3)});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(actions.playedIds.back(), u"n3");
+  EXPECT_EQ(state.toast.text, u"CH 3") << "the number, no wrong PIN";
+}
+
+// A group holding a locked channel: Enter asks (the preview stopped when
+// Live was left: nothing plays that could fill the window), and the group
+// filters the list only until a category is chosen or Live is left.
+TEST_F(ParentalTest, AGroupWithALockedChannelAsksAndEndsWithACategory) {
+  state.settings.Groups = {{u"Late", {u"x2"}}};
+  navigator.SetScreen(Screen::Live);
+  Press({Vk::Right});
+  state.nav.ChannelIndex = state.VisibleLive.find(u"x2");
+  Answer(u"4321");
+  Press({Vk::Return});
+  ASSERT_EQ(actions.playedIds.back(), u"x2");
+  Press({Vk::Letter('G'), Vk::Return});
+  ASSERT_EQ(state.VisibleLive.size(), 1u);
+  EXPECT_FALSE(state.ChannelPinPassed);
+  Answer(u"4321");
+  Press({Vk::Return});
+  EXPECT_EQ(modalsShown, 2) << "asked, not filled with the stream stopped on leaving";
+  EXPECT_EQ(actions.fullVideos, 2);
+
+  Press({Vk::Left, Vk::Down, Vk::Down, Vk::Down});  // the category column: Favorite, Lock, News
+  EXPECT_EQ(state.nav.live.ActiveGroup, -1) << "a category chosen ends the group";
+  EXPECT_EQ(state.VisibleLive.size(), 4u);
+  Press({Vk::Letter('G'), Vk::Return});
+  ASSERT_EQ(state.nav.live.ActiveGroup, 0);
+  navigator.SetScreen(Screen::Home);
+  navigator.SetScreen(Screen::Live);
+  EXPECT_EQ(state.nav.live.ActiveGroup, -1) << "leaving Live ends the group";
+  EXPECT_EQ(state.VisibleLive.size(), 4u) << "News";
+}
+
 // A reload delivered while a modal is open (a panel poll's shorter list)
 // waits in the mailbox until the handler that opened the modal returns:
 // the PIN prompt, the hide-categories picker and the settings' PIN prompt
@@ -306,7 +398,7 @@ TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
   navigator.SetScreen(Screen::Settings);
   state.nav.SettingsIndex = 1;
   Press({Vk::Return});
-  EXPECT_EQ(state.StatusText, std::u16string(Translate("wrong_pin"))) << "unanswered";
+  EXPECT_EQ(state.StatusText, u"") << "unanswered, not wrong";
   EXPECT_EQ(state.settings.ParentalPin, u"4321");
   ASSERT_NO_FATAL_FAILURE(mergeAfterHandler(1));
 }
