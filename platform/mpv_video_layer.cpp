@@ -142,7 +142,15 @@ bool MpvVideoLayer::Update() {
   if (player_.drainEvents) player_.drainEvents();
   if (!context_) return false;
   const bool served = std::exchange(served_, false);
-  return TakeDueFrame() || served;
+  const bool due = TakeDueFrame();
+  if (blank_) return std::exchange(blankDue_, false);
+  return due || served;
+}
+
+void MpvVideoLayer::SetBlank(bool blank) {
+  if (blank == blank_) return;
+  blank_ = blankDue_ = blank;
+  if (blank) HostWindow::WakeForVideo();
 }
 
 void MpvVideoLayer::ServeDueFrame() {
@@ -158,7 +166,7 @@ bool MpvVideoLayer::TakeDueFrame() {
 }
 
 void MpvVideoLayer::Render(int fbo, int width, int height) {
-  if (!context_ || width <= 0 || height <= 0) return;
+  if (!context_ || blank_ || width <= 0 || height <= 0) return;
   lastFbo_ = fbo;
   lastWidth_ = width;
   lastHeight_ = height;

@@ -62,6 +62,11 @@ class MpvVideoLayer : public VideoLayer {
   // Update says a frame is due, so the compositor shows it.
   void ServeDueFrame();
 
+  // A stopped stream leaves no picture: while blank the layer draws nothing
+  // (the compositor's black), rather than the last frame standing still
+  // under whatever the screen names now; the next load ends it.
+  void SetBlank(bool blank);
+
   // Frees the render context; safe to call more than once.
   void Release();
 
@@ -80,6 +85,7 @@ class MpvVideoLayer : public VideoLayer {
   Kind kind_ = Kind::None;
   bool frameDue_ = true;
   bool served_ = false;
+  bool blank_ = false, blankDue_ = false;  // blank, and not yet drawn so
   int lastFbo_ = 0, lastWidth_ = 0, lastHeight_ = 0;
   std::unique_ptr<SoftwareTarget> software_;
 };

@@ -96,6 +96,7 @@ void Player::WatchFirstFrame(uint64_t startMs) {
 
 void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live) {
   stopped_ = false;
+  if (layer_) layer_->SetBlank(false);
   ApplyCacheLimits(live);
   ApplyZapLatency(live);
   playback_.timeshift = TimeshiftState{};
@@ -180,6 +181,7 @@ void Player::Stop() {
   engine_.Stop();
   playback_.lastChannelId.clear();
   stopped_ = true;
+  if (layer_) layer_->SetBlank(true);
 }
 
 void Player::ForgetItem() {
