@@ -640,6 +640,13 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
   const std::u16string remembered = state.CurrentChannelId;
+  // A group filters the list only while the user stays with it (Groups
+  // chose it; the Player, the grid, catch-up and search return to it).
+  // Coming from elsewhere, the list is the category the column shows.
+  const bool fromLiveAffairs = from == Screen::Groups || from == Screen::Player || from == Screen::Grid ||
+                               from == Screen::MultiView || from == Screen::Catchup || from == Screen::Search ||
+                               from == Screen::Live;
+  if (!fromLiveAffairs) nav.live.ActiveGroup = -1;
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
   if (state.VisibleLive.empty() && SelectedCategoryId(state) != sc::Lock && nav.live.ActiveGroup < 0) {
     nav.live.LiveCategoryIndex = kLiveAllIndex;
@@ -665,11 +672,6 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
 
 void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
   ctx.state.nav.ScrollDrag = 0;
-  // A group filters the list only until Live is left for another part of
-  // the program: coming back, the list is the category the column shows.
-  const bool staysWithLive = to == Screen::Player || to == Screen::Grid || to == Screen::MultiView ||
-                             to == Screen::Catchup || to == Screen::Search || to == Screen::Groups;
-  if (!staysWithLive) ctx.state.nav.live.ActiveGroup = -1;
   StopUnlessVideoStays(ctx, to);
 }
 
