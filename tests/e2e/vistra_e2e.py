@@ -718,12 +718,15 @@ def check_hidden_and_locked_on_live():
     check(wait_for_line("play live id=%s " % locked[0], after=before, timeout=10) >= 0,
           "the right PIN plays the locked channel")
 
-    # Enter filled the window: back to the list, then unlock it and switch
-    # parental control off again (which asks for the PIN).
+    # Enter filled the window: back to the list, then unlock it (which asks
+    # for the PIN while parental control is on) and switch parental control
+    # off again (which asks as well).
     key("Escape")
     key("l")
+    type_text("8391")
+    key("Return")
     time.sleep(0.3)
-    check(settings_json()["LockCh"] == [], "L unlocks it again")
+    check(settings_json()["LockCh"] == [], "L with the PIN unlocks it again")
     key("Escape", "Escape")  # Live -> Home, tile 0
     open_settings_from_home()
     key("Right", "Return")
