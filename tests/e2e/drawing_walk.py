@@ -78,7 +78,7 @@ def notice_stop(name, *keys):
     while time.time() < deadline and not any(t.get("part") == "toast" for c in record().values()
                                              for t in c.get("texts", [])):
         time.sleep(0.05)
-    check_notice(name, stop(name, settle=0.1))
+    check_notice(name, stop(name, settle=0.4))
 
 
 def write_settings():
