@@ -62,7 +62,7 @@ void PlaybackDesk::ChooseTrack(TrackKind kind) {
   for (const TrackEntry& entry : entries) labels.push_back(entry.label);
   // Hidden subtitles are "Off", whatever track stays selected behind them.
   const bool hidden = !audio && !state_.settings.SubVisible;
-  const int highlighted = HighlightedTrack(entries, hidden ? u"no" : player_.Property(TrackProperty(kind)));
+  const int highlighted = HighlightedTrack(entries, hidden ? std::u16string() : player_.Property(TrackProperty(kind)));
   const std::u16string title(Translate(audio ? "audio" : "subtitle"));
   const int choice = OpenPicker(modal_, title, std::move(labels), highlighted);
   if (choice < 0) return;
