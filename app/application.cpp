@@ -213,7 +213,8 @@ void Application::PaintOverlays(int width, int height) {
     const RectF box = PlayerToastRect(StripLayoutFor(state_, width, height), width);
     render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs(), box);
   } else {
-    render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs());
+    const RectF box = screens_[state_.CurrentScreen].NoticeRect(state_, width, height);
+    render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs(), box);
   }
   render_.MarkTexts("modal");
   if (const Modal* modal = modal_.Current()) modal->Paint(render_);

@@ -12,6 +12,7 @@
 #include "player/catchup.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
+#include "ui/screens/player_strips.h"
 
 namespace {
 
@@ -249,10 +250,8 @@ void TogglePauseWithNotice(AppState& state, Player& player, uint64_t nowMs) {
 
 void SeekWithNotice(AppState& state, Player& player, double seconds, uint64_t nowMs) {
   player.SeekRelative(seconds);
-  const std::u16string pos = player.Property("time-pos");
-  if (pos.empty()) return;
-  const std::u16string duration = player.Property("duration");
-  ShowNotice(state, duration.empty() ? pos : pos + u" / " + duration, kSeekNoticeMs, nowMs);
+  const std::u16string text = SeekNoticeText(player.Property("time-pos"), player.Property("duration"));
+  if (!text.empty()) ShowNotice(state, text, kSeekNoticeMs, nowMs);
 }
 
 std::string_view AspectValue(int index) { return Aspect(index).value; }

@@ -175,6 +175,8 @@ void PlaybackDesk::UpdateStrips() {
   const bool shown = full && TickMs() < controls.stripsUntil;
   if (!shown && controls.stripsShown) player_.ClearOverlay();
   controls.stripsShown = shown;
+  const int height = window_.Height();
+  player_.SetSubtitlePosition(SubtitlePosition(StripLayoutFor(state_, window_.Width(), height), height, shown));
   if (shown) player_.Sample();
   window_.RequestStripPaint();
 }

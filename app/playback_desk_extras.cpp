@@ -52,21 +52,24 @@ void PlaybackDesk::ChooseTrack(TrackKind kind) {
     const JobMailbox::HandlerWait wait(mailbox_);
     window_.RunNestedUntil([until] { return TickMs() >= until; });
   };
-  const std::vector<TrackEntry> entries = ListTracksWaiting(player_.Engine(), kind, waitBetween);
+  std::vector<TrackEntry> entries = ListTracksWaiting(player_.Engine(), kind, waitBetween);
   if (entries.empty()) {
     ShowNotice(std::u16string(Translate(audio ? "no_audio_tracks" : "no_subtitles")), kTrackNoticeMs);
     return;
   }
+  if (!audio) entries = SubtitleChoices(std::move(entries), std::u16string(Translate("off")));
   std::vector<std::u16string> labels;
   for (const TrackEntry& entry : entries) labels.push_back(entry.label);
-  const int highlighted = HighlightedTrack(entries, player_.Property(TrackProperty(kind)));
+  // Hidden subtitles are "Off", whatever track stays selected behind them.
+  const bool hidden = !audio && !state_.settings.SubVisible;
+  const int highlighted = HighlightedTrack(entries, hidden ? std::u16string() : player_.Property(TrackProperty(kind)));
   const std::u16string title(Translate(audio ? "audio" : "subtitle"));
   const int choice = OpenPicker(modal_, title, std::move(labels), highlighted);
   if (choice < 0) return;
   const TrackEntry& chosen = entries[choice];
   player_.ChooseTrack(kind, chosen.id);
   if (!audio) {
-    state_.settings.SubVisible = true;
+    state_.settings.SubVisible = chosen.id != kTrackOff;
     state_.SettingsDirty = true;
     ApplyPlayerSettings();
   }

@@ -353,6 +353,7 @@ void AddEpisode(std::string_view object, std::vector<Episode>& episodes) {
   episode.season = JsonScan::DecodedW(v[kEpisodeSeason]);
   if (episode.season.empty()) episode.season = JsonScan::DecodedW(v[kEpisodeSeasonNum]);
   if (episode.season.empty()) episode.season = u"1";
+  episode.number = JsonScan::DecodedW(v[kEpisodeNum]);
   episodes.push_back(std::move(episode));
 }
 

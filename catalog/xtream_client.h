@@ -26,6 +26,7 @@ struct Episode {
   std::u16string title;
   std::u16string containerExt;  // "mp4" when the server gave none
   std::u16string season;        // season, else season_num, else "1"
+  std::u16string number = {};   // episode_num as sent; empty when missing
   bool operator==(const Episode&) const = default;
 };
 

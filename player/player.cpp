@@ -90,6 +90,12 @@ void Player::ResetPictureEffects() {
   engine_.RemoveOverlay(1);
 }
 
+void Player::SetSubtitlePosition(int percent) {
+  if (percent == subtitlePosition_) return;
+  subtitlePosition_ = percent;
+  engine_.SetProperty("sub-pos", std::to_string(percent));
+}
+
 void Player::WatchFirstFrame(uint64_t startMs) {
   if (frameWatch_) frameWatch_->Arm(startMs, playback_.lastUrl, playback_.lastChannelId);
 }
@@ -313,7 +319,7 @@ void Player::ApplyPreferences(const PlayPreferences& preferences) {
 }
 
 void Player::ChooseTrack(TrackKind kind, int32_t trackId) {
-  engine_.SetProperty(TrackProperty(kind), std::to_string(trackId));
+  engine_.SetProperty(TrackProperty(kind), trackId == kTrackOff ? std::string("no") : std::to_string(trackId));
 }
 
 bool Player::Sample() {

@@ -141,6 +141,10 @@ class Player {
   // Takes back the engine's own picture effects: filters, pan-scan, its
   // on-screen display and controller, the overlay.
   void ResetPictureEffects();
+  // Where subtitles stand: the engine's "sub-pos", the height of their
+  // bottom line in percent of the picture (100: the bottom). Written only
+  // when it changes.
+  void SetSubtitlePosition(int percent);
   // The next new frame of what plays now ends the zap measurement started
   // at `startMs` (the "zap first frame" log line, first_frame_watch.h).
   void WatchFirstFrame(uint64_t startMs);
@@ -255,6 +259,7 @@ class Player {
   Watch watch_;
   PlayerObserver observer_;
   int liveBufferMinutes_ = 0;
+  int subtitlePosition_ = 100;
   bool cacheLimitsChanged_ = false;  // a live load changed the engine's cache limits
   bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
   bool diagnosticLog_ = true;

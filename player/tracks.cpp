@@ -63,4 +63,10 @@ int HighlightedTrack(const std::vector<TrackEntry>& entries, const std::u16strin
   return it == entries.end() ? 0 : static_cast<int>(it - entries.begin());
 }
 
+std::vector<TrackEntry> SubtitleChoices(std::vector<TrackEntry> tracks, std::u16string offLabel) {
+  if (tracks.empty()) return tracks;
+  tracks.insert(tracks.begin(), TrackEntry{kTrackOff, std::move(offLabel)});
+  return tracks;
+}
+
 const char* TrackProperty(TrackKind kind) { return kind == TrackKind::Audio ? "aid" : "sid"; }

@@ -17,6 +17,9 @@ struct TrackEntry {
   bool operator==(const TrackEntry&) const = default;
 };
 
+// The subtitle picker's "Off" row: no track (the player's ids start at 1).
+constexpr int32_t kTrackOff = 0;
+
 // At most this many tracks are looked at.
 constexpr int kMaxTracks = 64;
 
@@ -35,8 +38,13 @@ std::vector<TrackEntry> ListTracksWaiting(const MediaEngine& engine, TrackKind k
                                           const std::function<void()>& waitBetween);
 
 // The entry to highlight for the player's current "aid"/"sid" value: the
-// entry with that id, else (for "no", "auto", empty or an unknown id) 0.
+// entry with that id, else (for "no", "auto", empty or an unknown id) 0,
+// which is the "Off" row of SubtitleChoices.
 int HighlightedTrack(const std::vector<TrackEntry>& entries, const std::u16string& current);
+
+// The subtitle picker's rows: `offLabel` (kTrackOff) first, then the
+// tracks; none without a track, as there is nothing to turn off or on.
+std::vector<TrackEntry> SubtitleChoices(std::vector<TrackEntry> tracks, std::u16string offLabel);
 
 // The property a choice of `kind` writes.
 const char* TrackProperty(TrackKind kind);

@@ -134,10 +134,10 @@ TEST(XtreamParse, SeriesInfoEpisodesInOrderWithFallbacks) {
   info.Episodes.push_back({u"stale", u"", u"", u""});
   ASSERT_TRUE(ParseSeriesInfo(json, info));
   EXPECT_EQ(info.SeriesPlot, u"The plot \"quoted\"");
-  const std::vector<Episode> expected = {{u"101", u"Pilot", u"mkv", u"1"},
-                                         {u"102", u"No container", u"mp4", u"1"},
-                                         {u"201", u"No season", u"avi", u"1"},
-                                         {u"202", u"", u"mp4", u"2"}};
+  const std::vector<Episode> expected = {{u"101", u"Pilot", u"mkv", u"1", u"1"},
+                                         {u"102", u"No container", u"mp4", u"1", u"2"},
+                                         {u"201", u"No season", u"avi", u"1", u""},
+                                         {u"202", u"", u"mp4", u"2", u"2"}};
   EXPECT_EQ(info.Episodes, expected);
 }
 

@@ -181,3 +181,20 @@ TEST(PoFiles, EveryTextIsTranslatedAndCanReplaceTheEnglishText) {
   EXPECT_EQ(Placeholders("%d of %s, %02d:%02d 100% %% %-5.1f %zu"),
             (std::vector<std::string>{"%d", "%s", "%02d", "%02d", "%-5.1f", "%zu"}));
 }
+
+// Words every language has its own word for are never left in English (the
+// count above lets "EPG" or "Audio" pass, so these are named).
+TEST(PoFiles, CommonWordsAreNeverLeftInEnglish) {
+  const Catalogs& c = Read();
+  for (const std::string key : {"tv_guide", "settings", "search", "cancel"}) {
+    const auto english = std::find(c.english.keys.begin(), c.english.keys.end(), key);
+    ASSERT_TRUE(english != c.english.keys.end()) << key;
+    const std::string& word = c.english.texts[size_t(english - c.english.keys.begin())];
+    for (const auto& [code, texts] : c.byCode) {
+      if (code == "en") continue;
+      const size_t i = size_t(std::find(texts.keys.begin(), texts.keys.end(), key) - texts.keys.begin());
+      ASSERT_LT(i, texts.keys.size()) << code << " " << key;
+      EXPECT_NE(texts.texts[i], word) << Where(code, texts, i) << ": left in English";
+    }
+  }
+}

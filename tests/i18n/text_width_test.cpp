@@ -40,6 +40,7 @@
 #include "i18n/languages.h"
 #include "i18n/translate.h"
 #include "ui/render/render_resources.h"
+#include "ui/screens/player_strips.h"
 
 namespace {
 
@@ -148,7 +149,7 @@ const std::vector<Place>& Places() {
        {"panel_author", "genre_line"}},
       {"player strip button, texts", FontId::StripSmall, Fit::Trimmed, Pixels(kStripButton),
        {"epg", "strip_subtitle", "audio", "tv_guide", "prev_channel", "back_to_live", "multiview"}},
-      {"player strip buffer state", FontId::StripSmall, Fit::Line, Pixels(440 - 120 - 10), {"ts_paused", "ts_live"}},
+      {"player strip buffer state", FontId::StripSmall, Fit::Line, Pixels(560 - 120 - 10), {"ts_paused", "ts_live"}},
       {"speed test report line, texts", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_report_title", "speed_device", "speed_mac", "speed_public_ip", "speed_latency", "speed_site",
         "speed_download", "speed_upload", "speed_done", "speed_wifi_platform", "speed_wifi_steps", "speed_local_ip",
@@ -319,4 +320,32 @@ TEST_F(TextWidth, EveryMenuWordFitsItsPlaces) {
                                << "\" (" << place.name << "): " << why;
     }
   }
+}
+
+// The live strip's buffer state, paused an hour and more behind live, is
+// whole in its place at each window size the program is looked at in (the
+// fonts follow the window's height, the strips their own scale).
+TEST(StripTextWidth, TheBufferStateFitsInEveryLanguageAtEverySize) {
+  TimeshiftState shift;
+  shift.window = 5400;
+  shift.paused = true;
+  shift.shownBehind = 4999;  // 1:23:19
+  for (const auto& [w, h] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(surface);
+    RenderResources res;
+    res.BeginFrame(cr, w, h, 0);
+    const double room = TimeshiftTextRect(StripLayoutOf(w, h, StripMode::Live, false)).Width();
+    for (int language = 0; language < kLanguageCount; ++language) {
+      SetCurrentLanguageCode(LanguageCode(language));
+      const std::u16string text = TimeshiftText(shift);
+      const double width = res.MeasureText(FontId::StripSmall, text).first;
+      EXPECT_LE(width, room) << WideToUtf8(LanguageCode(language)) << " \"" << WideToUtf8(text) << "\" at " << w
+                             << "x" << h;
+    }
+    res.EndFrame();
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
+  SetCurrentLanguageCode(u"en");
 }

@@ -110,6 +110,14 @@ TEST(Tracks, LabelsAndTheHighlightedEntry) {
   EXPECT_EQ(HighlightedTrack(entries, u"auto"), 0);
   EXPECT_EQ(HighlightedTrack(entries, u"4"), 0);
   EXPECT_EQ(HighlightedTrack(entries, u""), 0);
+  // Subtitles can be turned off from their picker: "Off" leads and is
+  // highlighted while none shows.
+  const std::vector<TrackEntry> subtitles = SubtitleChoices(entries, u"Off");
+  ASSERT_EQ(subtitles.size(), entries.size() + 1);
+  EXPECT_EQ(subtitles.front(), (TrackEntry{kTrackOff, u"Off"}));
+  EXPECT_EQ(HighlightedTrack(subtitles, u"no"), 0);
+  EXPECT_EQ(HighlightedTrack(subtitles, u"5"), 3);
+  EXPECT_TRUE(SubtitleChoices({}, u"Off").empty()) << "nothing to turn off";
 }
 
 }  // namespace

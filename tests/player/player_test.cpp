@@ -14,6 +14,7 @@
 #include "app/playback_control.h"
 #include "app/tick.h"
 #include "player/player.h"
+#include "player/tracks.h"
 #include "state/app_state.h"
 #include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
@@ -294,11 +295,37 @@ TEST_F(PlayerTest, AspectPauseAndSeekNotices) {
   EXPECT_EQ(state_.toast.text, u"Aspect Auto");
   EXPECT_EQ(state_.toast.hideAtMs, 1000u + 2500u);
   TogglePauseWithNotice(state_, player_, 1000);
+  // The engine's times are seconds with six decimals; the notice reads as a clock.
+  fake_.properties["time-pos"] = "24.354000";
+  fake_.properties["duration"] = "90.021000";
+  SeekWithNotice(state_, player_, 10, 1000);
+  EXPECT_EQ(state_.toast.text, u"0:24 / 1:30");
+  fake_.properties["time-pos"] = "3725.5";
+  fake_.properties["duration"] = "7200";
+  SeekWithNotice(state_, player_, 10, 1000);
+  EXPECT_EQ(state_.toast.text, u"1:02:05 / 2:00:00");
+  fake_.properties.erase("duration");
   fake_.properties["time-pos"] = "12";
   SeekWithNotice(state_, player_, 10, 1000);
-  EXPECT_EQ(state_.toast.text, u"12");
+  EXPECT_EQ(state_.toast.text, u"0:12") << "a stream of unknown length: the position alone";
   EXPECT_EQ(Count("property video-aspect-override=-1"), 1u);
   EXPECT_EQ(Count("property video-aspect-override=16:9"), 1u);
+}
+
+// The subtitle picker's "Off" turns the track off; the subtitles' place is
+// written only when it moves.
+TEST_F(PlayerTest, SubtitlesOffAndTheirPlace) {
+  player_.Play(Live(u"101"), 1000);
+  player_.ChooseTrack(TrackKind::Subtitle, kTrackOff);
+  player_.ChooseTrack(TrackKind::Subtitle, 2);
+  EXPECT_EQ(Count("property sid=no"), 1u);
+  EXPECT_EQ(Count("property sid=2"), 1u);
+  player_.SetSubtitlePosition(100);
+  player_.SetSubtitlePosition(85);
+  player_.SetSubtitlePosition(85);
+  player_.SetSubtitlePosition(100);
+  EXPECT_EQ(Count("property sub-pos=85"), 1u);
+  EXPECT_EQ(Count("property sub-pos=100"), 1u) << "at the bottom from the start";
 }
 
 // The tick's own steps write status texts (a lazy load's "Loading movies…"

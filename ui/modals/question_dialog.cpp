@@ -71,7 +71,7 @@ void PaintQuestion(RenderResources& res, const QuestionDialog& dialog) {
   const double W = res.Width(), H = res.Height();
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.02, 0.02, 0.03, 0.72});
-  res.FillRounded(QuestionPanelRect(W, H), 16, brush.Shade);
+  res.FillRounded(QuestionPanelRect(W, H), 16, brush.Panel);
   // Font sizes do not follow the window: on a low one the title's box grows
   // to hold its line, and the text starts below it.
   RectF title = QuestionTitleRect(W, H);

@@ -51,7 +51,7 @@ void PaintSpeedTestPanel(RenderResources& res, const SpeedReport& report, int fo
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.05, 0.05, 0.07, 1});
 
   const RectF back = SpeedButtonRect(0, W, H);
-  res.FillRounded(back, 12, brush.Shade);
+  res.FillRounded(back, 12, brush.Panel);
   res.StrokeRounded(back, 12, brush.Accent, focus == 0 ? 3 : 1.2);
   res.DrawSingleLine(FontId::Label, u"<", back, brush.White, kAlignCentered);
 

@@ -70,7 +70,7 @@ void PaintTextPrompt(RenderResources& res, const TextPrompt& prompt) {
   const double W = res.Width(), H = res.Height();
   const Brushes& brush = res.Brush();
   res.FillRect(RectF{0, 0, W, H}, Rgba{0.02, 0.02, 0.03, 0.72});
-  res.FillRounded(PromptPanelRect(W, H), 16, brush.Shade);
+  res.FillRounded(PromptPanelRect(W, H), 16, brush.Panel);
   // As on the question: a title's box holds its line, the label comes after.
   RectF title = res.Wide(675, 340, 1725, 410);
   title.bottom = std::max(title.bottom, title.top + res.MeasureText(FontId::Title, u"Ag").second);

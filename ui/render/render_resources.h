@@ -42,7 +42,7 @@ struct Rgba {
 
 constexpr Rgba WithAlpha(Rgba colour, double alpha) { return Rgba{colour.r, colour.g, colour.b, alpha}; }
 
-// The ten standard colours. Cairo has no brush objects, so a painter that
+// The eleven standard colours. Cairo has no brush objects, so a painter that
 // needs a one-off colour simply passes it; nothing needs restoring.
 struct Brushes {
   Rgba White{1, 1, 1, 1};
@@ -55,6 +55,8 @@ struct Brushes {
   Rgba Yellow{0.92, 0.72, 0.10, 1};
   Rgba Shade{0, 0, 0, 0.55};
   Rgba ShadeLight{0, 0, 0, 0.35};
+  // A modal's panel: opaque, so nothing of the screen behind reads through.
+  Rgba Panel{0.08, 0.08, 0.10, 1};
 };
 
 // The usual clear colour of a screen body.

@@ -38,6 +38,7 @@ constexpr TabRange kTabRanges[] = {{-1e9, 175, Screen::Home},
                                    {545, 730, Screen::Series},
                                    {730, 1195, Screen::Search}};
 
+constexpr double kSearchPillRight = 1195, kMarkLeft = 1758;
 constexpr Rgba kHeaderFill{0.05, 0.05, 0.07, 1};
 constexpr Rgba kPillFill{0.12, 0.12, 0.14, 1};
 
@@ -67,10 +68,14 @@ void PaintHeaderBar(RenderResources& res, Screen current) {
       res.FillRect(RectF{x, res.Y(52), x + 3, res.Y(86)}, brush.Dim);
     }
   }
-  res.FillRounded(res.Design(727, 30, 1195, 96), 22, kPillFill);
+  res.FillRounded(res.Design(727, 30, kSearchPillRight, 96), 22, kPillFill);
   res.DrawTrimmedLine(FontId::Hint, MenuWord(language, kMenuSearch), res.Design(780, 30, 1170, 96), brush.Dim,
                       kAlignLeadingCentered);
-  res.DrawTrimmedLine(FontId::Label, u"VS", res.Design(1758, 18, 1902, 96), brush.Accent, kAlignCentered);
+  res.DrawTrimmedLine(FontId::Label, u"VS", res.Design(kMarkLeft, 18, 1902, 96), brush.Accent, kAlignCentered);
+}
+
+RectF HeaderNoticeRect(double width, double height) {
+  return DesignRect(kSearchPillRight + 20, 24, kMarkLeft - 20, 100, width, height);
 }
 
 std::optional<Screen> HeaderTabAt(double x, double y, double width, double height) {

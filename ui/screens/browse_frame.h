@@ -19,6 +19,9 @@ void PaintHeaderBar(RenderResources& res, Screen current);
 // The screen a click in the header band opens (the tabs and the search
 // pill); nothing outside them or below the band.
 std::optional<Screen> HeaderTabAt(double x, double y, double width, double height);
+// The band's free part, right of the search pill and left of the mark:
+// where notices show on the browsing screens.
+RectF HeaderNoticeRect(double width, double height);
 
 // --- Lists --------------------------------------------------------------------
 

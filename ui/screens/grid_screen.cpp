@@ -47,7 +47,8 @@ GuideGridLayout GuideGridLayoutOf(const AppState& state, double width, double he
   GuideGridLayout l;
   const double band = grid.detailOpen ? kDetailBandBottom : kBandBottom;
   l.back = DesignRect(54, 24, 144, 114, width, height);
-  l.channel = DesignRect(170, 30, 1890, 110, width, height);
+  l.channel = DesignRect(170, 30, 1180, 110, width, height);
+  l.notice = DesignRect(1200, 24, 1890, 114, width, height);
   l.title = DesignRect(170, 122, 1890, 186, width, height);
   l.times = DesignRect(170, 190, 1890, 234, width, height);
   l.description = DesignRect(170, 240, 1890, band - 12, width, height);
@@ -86,6 +87,10 @@ std::vector<GridProgramme> TimelineOf(const AppState& state, int row) {
 }
 
 }  // namespace
+
+RectF GridScreen::NoticeRect(const AppState& state, int width, int height) const {
+  return GuideGridLayoutOf(state, width, height).notice;
+}
 
 GuideGridHit GuideGridHitTest(const GuideGridLayout& l, const AppState& state, double x, double y) {
   if (l.back.Contains(x, y)) return {GuideGridHit::Kind::Back};

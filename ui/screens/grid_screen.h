@@ -26,6 +26,7 @@
 struct GuideGridLayout {
   RectF back;         // the back button
   RectF channel;      // the focused channel's number and name
+  RectF notice;       // right of it: the notices
   RectF title;        // the focused programme's title
   RectF times;        // its time range, then the catch-up mark
   RectF description;  // wrapped and cut with an ellipsis
@@ -83,6 +84,7 @@ class GridScreen final : public ScreenView {
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 
 // Opens the grid from the current screen (Live's P key and button, the

@@ -363,3 +363,7 @@ void EnterItemScreen(ScreenContext& ctx, VodKind kind) {
   nav.EpisodesOpen = false;
   RebuildItemList(state.catalog, kind, state.settings, nav.ItemCategoryIndex, state.VisibleItems);
 }
+
+RectF ItemGridScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
+  return HeaderNoticeRect(width, height);
+}

@@ -60,6 +60,8 @@ class ItemGridScreen : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  // In the header band, clear of its tabs (HeaderNoticeRect).
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 
  private:
   Screen ScreenOf() const { return kind_ == VodKind::Movies ? Screen::Movies : Screen::Series; }

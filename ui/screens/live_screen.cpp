@@ -19,6 +19,7 @@
 #include "ui/screens/grid_screen.h"
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/live_history.h"
+#include "ui/screens/player_strips.h"
 
 namespace sc = SpecialCategory;
 
@@ -87,6 +88,14 @@ LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount
     const double x = left + i * (buttonWidth + DesignX(14, width));
     l.buttons[i] = RectF{x, DesignY(kRowsBottom, height), x + buttonWidth, DesignY(1055, height)};
   }
+  // Notices and the buffer's state show on the video, where the eyes are,
+  // and cover no text or control.
+  const PixelRect video = VideoRectFor(Screen::Live, false, int(width), int(height));
+  l.preview = RectF{double(video.x), double(video.y), double(video.x + video.w), double(video.y + video.h)};
+  const double inset = DesignX(24, width), gap = DesignY(18, height);
+  l.notice = RectF{l.preview.left + inset, l.preview.top + gap, l.preview.right - inset, l.preview.top + gap + DesignY(80, height)};
+  l.previewState = RectF{l.preview.left + inset, l.preview.bottom - gap - DesignY(56, height), l.preview.right - inset,
+                         l.preview.bottom - gap};
   return l;
 }
 
@@ -116,6 +125,8 @@ namespace {
 
 constexpr Rgba kChannelFill{0.03, 0.04, 0.06, 1};
 constexpr Rgba kSelectedChannelFill{0.18, 0.16, 0.08, 1};
+constexpr Rgba kPreviewStateFill{0.05, 0.05, 0.07, 0.82};
+constexpr Rgba kPausedText{0.90, 0.77, 0.31, 1};  // the strips' amber
 
 bool Contains(const IdList& list, std::u16string_view id) { return std::find(list.begin(), list.end(), id) != list.end(); }
 
@@ -220,6 +231,22 @@ void PaintGuide(RenderResources& res, const AppState& state, const LiveLayout& l
   }
 }
 
+// A paused or delayed preview says so on the picture, as the Player's strip
+// does ("PAUSED −0:42"); at live it says nothing.
+void PaintPreviewState(RenderResources& res, const AppState& state, const LiveLayout& l) {
+  const TimeshiftState& shift = state.Playing().timeshift;
+  if (!shift.Shifted()) return;
+  const std::u16string text = TimeshiftText(shift);
+  if (text.empty()) return;
+  const RectF& r = l.previewState;
+  const double pad = res.Px(16);
+  const double width = std::min(r.Width(), res.MeasureText(FontId::Label, text).first + 2 * pad);
+  const RectF band{r.left, r.top, r.left + width, r.bottom};
+  res.FillRounded(band, res.Px(10), kPreviewStateFill);
+  res.DrawTrimmedLine(FontId::Label, text, RectF{band.left + pad, band.top, band.right - pad, band.bottom},
+                      shift.paused ? kPausedText : res.Brush().White, kAlignLeadingCentered);
+}
+
 void PaintButtons(RenderResources& res, const LiveLayout& l) {
   static constexpr const char* kCaptions[kLiveButtonCount] = {"catchup", "add_fav", "search", "tv_guide"};
   for (int i = 0; i < kLiveButtonCount; ++i) {
@@ -269,6 +296,11 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
   cairo_rectangle(cr, hole.x, hole.y, hole.w, hole.h);
   cairo_fill(cr);
   cairo_restore(cr);
+  PaintPreviewState(res, state, l);
+}
+
+RectF LiveScreen::NoticeRect(const AppState& state, int width, int height) const {
+  return LiveLayoutOf(state, 0, 0, width, height).notice;
 }
 
 // ---------------------------------------------------------------------------
@@ -518,6 +550,8 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
     ctx.navigator.SetScreen(Screen::Groups);
   } else if (vk == Vk::Letter('L')) {
     ToggleLiveLock(ctx);
+  } else if (vk == Vk::End) {
+    ctx.playback.JumpToLive();
   } else if (vk == Vk::Letter('H')) {
     OpenLiveHistory(ctx);
   } else if (vk == Vk::Letter('E')) {

@@ -3,7 +3,8 @@
 // selected category (or of the active group) beside them, the preview video
 // at the top right and the programme guide of the selected channel below it,
 // with four buttons (catch-up, favorite, search, the programme grid) at the
-// bottom.
+// bottom. A paused or delayed preview says so on its picture, and End
+// returns it to live (L is the lock here); notices show on the preview.
 //
 // LiveLayoutOf is the one layout that painting and hit tests share. Keys
 // and clicks change the state; the scrolling rule is applied when a key
@@ -29,6 +30,9 @@ struct LiveLayout {
   double channelScrollbarX = 0;  // a click right of this in the channel column is on its scroll bar
   double guideTop = 0;           // y where the guide area begins
   RectF buttons[kLiveButtonCount];  // catch-up, favorite, search, programme grid
+  RectF preview;       // the preview video
+  RectF previewState;  // inside it at the bottom: the buffer's state while paused or behind live
+  RectF notice;        // inside it at the top: the notices
 };
 
 // The layout for `categoryCount` visible categories, the channel list and
@@ -57,6 +61,7 @@ class LiveScreen final : public ScreenView {
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 
  private:
   mutable CategoryCounts counts_;  // a memo of the painter, rebuilt per item list

@@ -84,9 +84,7 @@ std::u16string LabelOf(const CatalogItem& channel) {
   return text + std::u16string(channel.name());
 }
 
-void PaintLabel(RenderResources& res, const PixelRect& r, const CatalogItem& channel) {
-  const double pad = res.Px(14), height = res.Px(46);
-  const RectF band{r.x + pad, r.y + pad, r.x + r.w - pad, r.y + pad + height};
+void PaintLabel(RenderResources& res, const RectF& band, const CatalogItem& channel) {
   const std::u16string text = LabelOf(channel);
   const double width = std::min(band.Width(), res.MeasureText(FontId::StripSmall, text).first + 2 * res.Px(14));
   res.FillRounded(RectF{band.left, band.top, band.left + width, band.bottom}, res.Px(8), kLabelShade);
@@ -94,9 +92,7 @@ void PaintLabel(RenderResources& res, const PixelRect& r, const CatalogItem& cha
                       res.Brush().White, kAlignLeadingCentered);
 }
 
-void PaintFailed(RenderResources& res, const PixelRect& r, const CatalogItem& channel) {
-  const double cy = r.y + r.h / 2.0;
-  const RectF box{r.x + r.w * 0.08, cy - res.Px(74), r.x + r.w * 0.92, cy + res.Px(74)};
+void PaintFailed(RenderResources& res, const RectF& box, const CatalogItem& channel) {
   res.FillRounded(box, res.Px(10), kFailedShade);
   const double third = box.Height() / 3;
   const TextAlign centre = kAlignCentered;
@@ -108,17 +104,47 @@ void PaintFailed(RenderResources& res, const PixelRect& r, const CatalogItem& ch
                       res.Brush().Dim, centre);
 }
 
-void PaintHint(RenderResources& res) {
+void PaintHint(RenderResources& res, const RectF& place) {
   const std::u16string_view text = Translate("mv_keys");
-  const double w = res.Width(), h = res.Height();
-  const double width = std::min(w - 2 * res.Px(24), res.MeasureText(FontId::StripSmall, text).first + 2 * res.Px(24));
-  const RectF band{(w - width) / 2, h - res.Px(24) - res.Px(52), (w + width) / 2, h - res.Px(24)};
+  const double w = res.Width();
+  const double width = std::min(place.Width(), res.MeasureText(FontId::StripSmall, text).first + 2 * res.Px(24));
+  const RectF band{(w - width) / 2, place.top, (w + width) / 2, place.bottom};
   res.FillRounded(band, res.Px(10), kLabelShade);
   res.DrawTrimmedLine(FontId::StripSmall, text, RectF{band.left + res.Px(24), band.top, band.right - res.Px(24), band.bottom},
                       res.Brush().White, kAlignCentered);
 }
 
 }  // namespace
+
+ViewOverlayLayout ViewOverlayLayoutOf(const MultiViewState& view, int width, int height) {
+  // The painters' sizes: design pixels at the window's font scale.
+  const double k = FontScaleFor(width, height);
+  const auto px = [k](double design) { return design * k; };
+  ViewOverlayLayout l;
+  for (const PixelRect& r : ViewTileRects(view, width, height)) {
+    if (r.empty()) {
+      l.labels.emplace_back();
+      l.failed.emplace_back();
+      continue;
+    }
+    const double pad = px(14);
+    l.labels.push_back(RectF{r.x + pad, r.y + pad, r.x + r.w - pad, r.y + pad + px(46)});
+    const double cy = r.y + r.h / 2.0;
+    l.failed.push_back(RectF{r.x + r.w * 0.08, cy - px(74), r.x + r.w * 0.92, cy + px(74)});
+  }
+  const double w = width, h = height;
+  l.hint = RectF{px(24), h - px(24) - px(52), w - px(24), h - px(24)};
+  // Above the hint, where the lower tiles show nothing but their picture
+  // (their failure boxes sit at their middle, their labels at their top).
+  const double noticeWidth = std::min(w - 2 * px(24), px(1100));
+  const double bottom = l.hint.top - px(16);
+  l.notice = RectF{(w - noticeWidth) / 2, bottom - px(80), (w + noticeWidth) / 2, bottom};
+  return l;
+}
+
+RectF MultiViewScreen::NoticeRect(const AppState& state, int width, int height) const {
+  return ViewOverlayLayoutOf(state.multiView, width, height).notice;
+}
 
 void OpenMultiView(ScreenContext& ctx) {
   if (ctx.playback.MultiView().Open()) ctx.navigator.SetScreen(Screen::MultiView);
@@ -127,15 +153,16 @@ void OpenMultiView(ScreenContext& ctx) {
 void MultiViewScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
   const MultiViewState& view = state.multiView;
   const std::vector<PixelRect> rects = ViewTileRects(view, res.Width(), res.Height());
+  const ViewOverlayLayout l = ViewOverlayLayoutOf(view, res.Width(), res.Height());
   for (size_t i = 0; i < rects.size() && i < view.tiles.size(); ++i) {
     const ViewTile& tile = view.tiles[i];
     if (rects[i].empty()) continue;
-    if (tile.failed) PaintFailed(res, rects[i], tile.channel);
-    else if (tile.labelShown) PaintLabel(res, rects[i], tile.channel);
+    if (tile.failed) PaintFailed(res, l.failed[i], tile.channel);
+    else if (tile.labelShown) PaintLabel(res, l.labels[i], tile.channel);
   }
   if (!view.filled && view.tiles.size() > 1 && Focusable(view, view.focus))
     PaintOutline(res, rects[size_t(view.focus)], kFocusOutline);
-  if (view.hintShown && !view.filled) PaintHint(res);
+  if (view.hintShown && !view.filled) PaintHint(res, l.hint);
 }
 
 bool MultiViewScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {

@@ -11,7 +11,18 @@
 // Each tile shows its number and name for 3 s after it starts and when it
 // gets the focus; a tile whose stream failed says so and how to pick
 // another channel. The interface layer is transparent over the tiles.
+#include <vector>
+
 #include "ui/screens/screen_view.h"
+
+// Where the screen draws over its tiles in a width x height window: each
+// tile's label band (its widest) and failure box, the key hint at the
+// bottom, and the notices just above the hint, clear of them all.
+struct ViewOverlayLayout {
+  std::vector<RectF> labels, failed;  // one per tile; empty while another fills the window
+  RectF hint, notice;
+};
+ViewOverlayLayout ViewOverlayLayoutOf(const MultiViewState& view, int width, int height);
 
 // W on the Player (and the strip's button): opens the multi-view when
 // at least two tiles can play.
@@ -24,6 +35,7 @@ class MultiViewScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 
 // The channel picker's rows: at most this many channels of the Live list,

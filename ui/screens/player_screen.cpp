@@ -114,7 +114,7 @@ void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int
 // A catch-up programme seeks with Left/Right and still zaps with the other
 // keys (back to live); a trailer never zaps. A live channel that is paused
 // or behind live skips in its buffer with Left/Right instead of zapping
-// (at live they zap as ever); L returns to live, Tab to the channel played
+// (at live they zap as ever); L or End returns to live, Tab to the channel played
 // before.
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (vk == Vk::Space) {
@@ -132,7 +132,7 @@ void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (mode == StripMode::Live && (vk == Vk::Left || vk == Vk::Right) &&
       ctx.playback.SkipLive(vk == Vk::Right ? kLiveStepSeconds : -kLiveStepSeconds))
     return;
-  if (mode == StripMode::Live && vk == Vk::Letter('L')) {
+  if (mode == StripMode::Live && (vk == Vk::Letter('L') || vk == Vk::End)) {
     ctx.playback.JumpToLive();
     return;
   }

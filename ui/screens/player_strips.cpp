@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "catalog/episode_name.h"
 #include "catalog/guide.h"
 #include "net/text.h"
 #include "platform/date_format.h"
@@ -36,6 +37,7 @@ constexpr double kPad = 16;
 constexpr double kLiveHeight = 206, kExpandedHeight = 270, kRecordingHeight = 128;
 constexpr double kTransportButton = 56, kTransportGap = 8, kTrackButton = 132;
 constexpr double kToastWidth = 860, kToastHeight = 80;
+constexpr double kShiftWidth = 560, kShiftBarWidth = 120, kShiftBarGap = 10;
 
 RectF Rect(double x, double y, double w, double h) { return RectF{x, y, x + w, y + h}; }
 
@@ -45,17 +47,6 @@ double Seconds(const std::u16string& text) {
   char* end = nullptr;
   const double value = std::strtod(ascii.c_str(), &end);
   return end == ascii.c_str() || !std::isfinite(value) ? -1 : value;
-}
-
-std::u16string MinutesSeconds(double seconds) {
-  const long total = seconds > 0 ? long(seconds) : 0;
-  char text[32];
-  if (total >= 3600) {
-    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
-  } else {
-    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-  }
-  return AsciiToWide(text);
 }
 
 // The expanded strip's buttons name the screens they open by the menu words
@@ -81,8 +72,10 @@ void LayOutLive(StripLayout& l, RectF b, double s) {
   const double ws = w / s;  // the width in unscaled units
   l.logo = at(kPad, 14, kPad + 76, 90);
   l.resolution = at(ws - kPad - 150, 14, ws - kPad, 42);
-  l.category = at(108, 14, ws - kPad - 452, 42);
-  l.shift = at(ws - kPad - 440, 14, ws - kPad - 162, 42);
+  // The buffer's state takes what its longest words need ("PAUSIERT" or
+  // "SZÜNETEL" and an hour behind, with its bar); the category the rest.
+  l.shift = at(ws - kPad - 162 - kShiftWidth, 14, ws - kPad - 162, 42);
+  l.category = at(108, 14, ws - kPad - 174 - kShiftWidth, 42);
   l.title = at(108, 46, ws - kPad, 90);
   l.now = at(kPad, 100, ws / 2 - 8, 128);
   l.next = at(ws / 2 + 8, 100, ws - kPad, 128);
@@ -213,12 +206,25 @@ StripHit StripHitTest(const StripLayout& l, double x, double y) {
   return {StripHit::Kind::Inside};
 }
 
+RectF TimeshiftTextRect(const StripLayout& l) {
+  const RectF& r = l.shift;
+  return RectF{r.left, r.top, r.right - (kShiftBarWidth + kShiftBarGap) * l.scale, r.bottom};
+}
+
 RectF PlayerToastRect(const StripLayout& l, int width) {
   const double s = l.scale;
   const double clear = l[StripId::Top].right + 24 * s;
   const double w = std::min(kToastWidth * s, width - 2 * clear);
   const double left = (width - w) / 2;
   return RectF{left, 10 * s, left + w, (10 + kToastHeight) * s};
+}
+
+int SubtitlePosition(const StripLayout& l, int height, bool stripsShown) {
+  if (!stripsShown || height <= 0) return 100;
+  // The engine keeps its own bottom margin below the line as well; a gap of
+  // the strips' padding keeps the line clear of the strip's rounded edge.
+  const double top = l[StripId::Bottom].top - kPad * l.scale;
+  return std::clamp(int(std::floor(top * 100 / height)), 0, 100);
 }
 
 // ---------------------------------------------------------------------------
@@ -338,11 +344,52 @@ std::u16string CatchupWhen(const PlaybackState& playback) {
 
 std::u16string TimeshiftText(const TimeshiftState& shift) {
   if (shift.window <= 0 || shift.refused) return {};
-  const std::u16string behind = u"\u2212" + MinutesSeconds(shift.shownBehind);
+  const std::u16string behind = u"\u2212" + PlayTimeText(shift.shownBehind);
   if (shift.paused) return std::u16string(Translate("ts_paused")) + u"  " + behind;
   if (shift.behind > 0) return behind;
   return std::u16string(Translate("ts_live"));
 }
+
+std::u16string PlayTimeText(double seconds) {
+  const long total = seconds > 0 && std::isfinite(seconds) ? long(seconds) : 0;
+  char text[32];
+  if (total >= 3600) {
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  }
+  return AsciiToWide(text);
+}
+
+std::u16string SeekNoticeText(const std::u16string& timePos, const std::u16string& duration) {
+  const double pos = Seconds(timePos), length = Seconds(duration);
+  if (pos < 0) return {};
+  if (length <= 0) return PlayTimeText(pos);
+  return PlayTimeText(pos) + u" / " + PlayTimeText(length);
+}
+
+namespace {
+
+// The episode playing, looked up in the open series' list (which the next
+// episode is taken from as well); none for a movie.
+const Episode* PlayingEpisode(const AppState& state) {
+  const PlaybackState& playback = state.Playing();
+  if (!playback.isEpisode) return nullptr;
+  for (const Episode& episode : state.series.Episodes) {
+    if (episode.id == playback.itemKey) return &episode;
+  }
+  return nullptr;
+}
+
+std::u16string VodTitle(const AppState& state) {
+  const std::u16string name = CleanDisplayName(state.Playing().currentItem.name());
+  const Episode* episode = PlayingEpisode(state);
+  const std::u16string heading = episode ? EpisodeHeading(*episode, name) : std::u16string();
+  if (heading.empty()) return name;
+  return name.empty() ? heading : name + u"  \u2014  " + heading;
+}
+
+}  // namespace
 
 std::u16string RecordingTitle(const AppState& state, StripMode mode) {
   const PlaybackState& playback = state.Playing();
@@ -356,7 +403,7 @@ std::u16string RecordingTitle(const AppState& state, StripMode mode) {
       if (playback.catchupActive) title = std::u16string(Translate("catchup_loading")) + u"  " + title;
       return title;
     }
-    default: return CleanDisplayName(playback.currentItem.name());
+    default: return VodTitle(state);
   }
 }
 
@@ -370,7 +417,7 @@ void PaintRecordingBottom(RenderResources& res, const StripLayout& l, const AppS
   const bool known = d > 1.0 && pos >= 0;
   PaintBar(res, l.progress, known ? pos / d : -1);
   if (pos >= 0 || d > 0) {
-    res.DrawTrimmedLine(FontId::StripSmall, MinutesSeconds(pos) + u" / " + MinutesSeconds(d), l.time, kText,
+    res.DrawTrimmedLine(FontId::StripSmall, PlayTimeText(pos) + u" / " + PlayTimeText(d), l.time, kText,
                     TextAlign{HAlign::Trailing, VAlign::Center});
   }
   const bool paused = state.Playing().sample.paused;
@@ -458,11 +505,10 @@ void PaintTimeshift(RenderResources& res, const StripLayout& l, const TimeshiftS
   if (text.empty()) return;
   const double s = l.scale;
   const RectF& r = l.shift;
-  const double barWidth = 120 * s, barHeight = 6 * s, cy = (r.top + r.bottom) / 2;
+  const double barWidth = kShiftBarWidth * s, barHeight = 6 * s, cy = (r.top + r.bottom) / 2;
   const RectF bar{r.right - barWidth, cy - barHeight / 2, r.right, cy + barHeight / 2};
   const Rgba colour = shift.paused ? kArrowRing : shift.behind > 0 ? kText : kLiveRed;
-  res.DrawTrimmedLine(FontId::StripSmall, text, RectF{r.left, r.top, bar.left - 10 * s, r.bottom}, colour,
-                      TextAlign{HAlign::Trailing, VAlign::Center});
+  res.DrawTrimmedLine(FontId::StripSmall, text, TimeshiftTextRect(l), colour, TextAlign{HAlign::Trailing, VAlign::Center});
   res.FillRect(bar, kProgressTrack);
   const double held = shift.span.seekable ? std::min(shift.window, shift.span.end - shift.span.start) : 0;
   const double window = std::max(shift.window, 1.0);

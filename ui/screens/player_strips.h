@@ -96,15 +96,32 @@ int VolumeAt(const StripLayout& layout, double y);
 // The strip under a window point (in the order top, bottom, right, arrows),
 // or -1.
 int StripAt(const StripLayout& layout, double x, double y);
+// The words' part of the live strip's `shift` place (its bar takes the
+// right end).
+RectF TimeshiftTextRect(const StripLayout& layout);
 // Where notices show on the Player: at the top, clear of the strips.
 RectF PlayerToastRect(const StripLayout& layout, int width);
+
+// Where subtitles stand (the engine's "sub-pos", in percent of the window
+// height from the top): at the bottom (100) while the strips are hidden,
+// raised above the bottom strip while they show, so no strip covers them.
+int SubtitlePosition(const StripLayout& layout, int height, bool stripsShown);
 
 // What the live strip says of the buffer of the channel playing: "PAUSED"
 // and how far behind live, only how far behind while playing behind, "LIVE"
 // at live; empty without a buffer.
 std::u16string TimeshiftText(const TimeshiftState& shift);
 
-// The recording strip's title line: the movie's name, the trailer's film,
+// A play time as the strips and the seek notice write it: "m:ss", from an
+// hour on "h:mm:ss"; below zero as "0:00".
+std::u16string PlayTimeText(double seconds);
+// The seek notice from the player's "time-pos" and "duration" texts
+// ("24.354000"): "0:24 / 1:30", the position alone while the duration is
+// unknown; empty without a position.
+std::u16string SeekNoticeText(const std::u16string& timePos, const std::u16string& duration);
+
+// The recording strip's title line: the movie's name, the series' name
+// with the episode ("S01 E01 · Arrival"), the trailer's film,
 // or the catch-up programme with its day and time (after "Loading..." while
 // its archive addresses are still being tried).
 std::u16string RecordingTitle(const AppState& state, StripMode mode);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "net/json_scan.h"
@@ -114,6 +115,36 @@ TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
         }
       }
     }
+  }
+}
+
+// A modal's panel is opaque: painted over a white screen and over a black
+// one, every pixel of it is the same, so no label behind reads through.
+TEST(ModalLayout, PanelsHideTheScreenBehind) {
+  constexpr int kW = 1280, kH = 720;
+  const std::vector<std::tuple<std::string, Painter, RectF>> modals = {
+      {"prompt", [](RenderResources& res) { PaintTextPrompt(res, TextPrompt{u"Parental", u"PIN", u"12", true}); },
+       PromptPanelRect(kW, kH)},
+      {"question", [](RenderResources& res) { PaintQuestion(res, MakeQuestion(u"Vistra", u"Exit?", 1)); },
+       QuestionPanelRect(kW, kH)},
+      {"picker", [](RenderResources& res) { PaintOptionPicker(res, MakePicker(u"Subtitles", {u"Off", u"eng"}, 0, 0)); },
+       RectF{0, 0, kW, kH}},
+  };
+  RenderResources res;
+  for (const auto& [name, paint, panel] : modals) {
+    std::vector<Pixel> seen[2];
+    for (int behind = 0; behind < 2; ++behind) {
+      OffscreenFrame frame(res, kW, kH);
+      res.FillRect(RectF{0, 0, kW, kH}, behind ? Rgba{1, 1, 1, 1} : Rgba{0, 0, 0, 1});
+      paint(res);
+      // Inside the rounded corners.
+      for (int y = int(panel.top) + 16; y < int(panel.bottom) - 16; y += 3) {
+        for (int x = int(panel.left) + 16; x < int(panel.right) - 16; x += 3) seen[behind].push_back(frame.At(x, y));
+      }
+    }
+    size_t differing = 0;
+    for (size_t i = 0; i < seen[0].size(); ++i) differing += seen[0][i].Brightness() != seen[1][i].Brightness();
+    EXPECT_EQ(differing, 0u) << name << ": the screen behind shows through the panel";
   }
 }
 
