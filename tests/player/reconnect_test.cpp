@@ -71,7 +71,7 @@ TEST(ReconnectPolicy, TheMessageNamesTheAttemptAndTheEnd) {
   r = ReconnectState{};
   r.gaveUp = true;
   r.attempts = 10;
-  EXPECT_EQ(StreamNoticeOf(r).headline, u"Connection lost — no answer after 10 attempts");
+  EXPECT_EQ(StreamNoticeOf(r).headline, u"No connection after 10 attempts");
   EXPECT_FALSE(StreamNoticeOf(r).detail.empty());
 }
 

@@ -138,9 +138,9 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
   if (total == 0) {
     res.DrawTrimmedLine(FontId::Label, Translate("no_channels"), res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
     // Why there are none, and when they are asked for again.
-    res.DrawTrimmed(FontId::Hint, ProviderStatusText(state.provider), res.Design(470, 480, 940, 520), brush.Red,
+    res.DrawTrimmed(FontId::Hint, ProviderStatusText(state.provider), res.Design(470, 480, 940, 560), brush.Red,
                     kAlignCentered);
-    res.DrawTrimmed(FontId::Hint, state.StatusText, res.Design(470, 520, 940, 560), brush.Accent, kAlignCentered);
+    res.DrawTrimmed(FontId::Hint, state.StatusText, res.Design(470, 560, 940, 680), brush.Accent, kAlignCentered);
     return;
   }
   for (int offset = 0; offset < l.channels.visible && l.channelFirst + offset < total; ++offset) {
