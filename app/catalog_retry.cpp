@@ -52,6 +52,7 @@ void CheckCatalogRetry(AppState& state, JobMailbox& mailbox, uint64_t nowMs) {
   CatalogRetry& retry = state.catalogRetry;
   if (retry.nextMs == 0) return;
   if (HasChannels(state)) {
+    if (state.StatusText == CatalogRetryText(state, nowMs)) state.StatusText.clear();
     retry = CatalogRetry{};
     return;
   }
