@@ -44,14 +44,16 @@ def outage(base, seconds):
         check(answer.read() == b"ok", "the stand-in takes its live streams down for %d s" % seconds)
 
 
-def panel_corner(width, height, video):
+def panel_corner(width, height, video, outside=False):
     """A point inside the message's panel, clear of its text: just inside
-    its top-left corner, the panel centred in `video` (x, y, w, h)."""
+    its top-left corner, the panel centred in `video` (x, y, w, h); or, with
+    `outside`, as far left of the panel's edge (the picture)."""
     x, y, w, h = video
     scale = min(width / 1920.0, height / 1080.0)
     panel_w = min(w - 40 * scale, 820 * scale)
     panel_h = (40 + 32 + 40) * scale
-    return int(x + (w - panel_w) / 2 + 8 * scale), int(y + (h - panel_h) / 2 + 6 * scale)
+    step = -8 * scale if outside else 8 * scale
+    return int(x + (w - panel_w) / 2 + step), int(y + (h - panel_h) / 2 + 6 * scale)
 
 
 def lost_and_back(base, video, where):
@@ -65,7 +67,9 @@ def lost_and_back(base, video, where):
     time.sleep(1.5)
     s = shot(where + "_lost")
     corner = pixel(s, *panel_corner(width, height, video))
-    check(near(corner, PANEL, 12), "%s: the message's panel shows over the picture %s" % (where, corner))
+    beside = pixel(s, *panel_corner(width, height, video, outside=True))
+    check(near(corner, PANEL, 12) and not near(beside, PANEL, 12),
+          "%s: the message's panel shows over the picture %s beside %s" % (where, corner, beside))
     check(not line_after("stream ended on the player", before, 0.2), "%s: the stream is not given up" % where)
     check(line_after("reconnect ok", before, 45) != "", "%s: the stream plays again after the outage" % where)
     time.sleep(3)
