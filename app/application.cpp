@@ -21,6 +21,7 @@
 #include "ui/modals/pin_gate.h"
 #include "ui/render/icon_cache.h"
 #include "ui/screens/player_strips.h"
+#include "ui/screens/stream_notice.h"
 
 namespace {
 
@@ -209,6 +210,7 @@ bool Application::OverlaysOnStrips() const {
 }
 
 void Application::PaintOverlays(int width, int height) {
+  PaintStreamNoticeOverVideo(width, height);
   if (OverlaysOnStrips()) {
     const RectF box = PlayerToastRect(StripLayoutFor(state_, width, height), width);
     render_.DrawToast(state_.toast.text, state_.toast.hideAtMs, TickMs(), box);
@@ -218,6 +220,17 @@ void Application::PaintOverlays(int width, int height) {
   }
   render_.MarkTexts("modal");
   if (const Modal* modal = modal_.Current()) modal->Paint(render_);
+}
+
+// A lost stream is said where it shows: over the Player's picture or the
+// Live preview (the multi-view's tiles say it in their own places).
+void Application::PaintStreamNoticeOverVideo(int width, int height) {
+  const Screen screen = state_.CurrentScreen;
+  if (screen != Screen::Player && screen != Screen::Live) return;
+  const PixelRect video = VideoRectFor(screen, state_.nav.fullVideo, width, height);
+  if (video.empty()) return;
+  PaintStreamNotice(render_, state_.Playing().reconnect,
+                    RectF{double(video.x), double(video.y), double(video.x + video.w), double(video.y + video.h)});
 }
 
 // Off the Player the strip layer holds nothing (its texts are recorded as

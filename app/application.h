@@ -82,6 +82,7 @@ class Application final : public HostEvents,
   // the window, so they lie above the strips.
   bool OverlaysOnStrips() const;
   void PaintOverlays(int width, int height);
+  void PaintStreamNoticeOverVideo(int width, int height);
 
   HostWindow window_;
   AppState state_;

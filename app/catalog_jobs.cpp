@@ -30,12 +30,21 @@ struct CatalogJobInput {
   std::u16string liveFormat;
   XtreamAccount shownAccount;
   std::u16string shownUrl;
+  // No trending list is held: a reload asks for it again (with its
+  // backdrop), as the one asked at boot may have failed.
+  bool wantTrending = false;
 };
 
 CatalogJobInput SnapshotForJob(const AppState& state) {
   return CatalogJobInput{state.panel,   PanelSettings::From(state.settings), state.account,
                          state.catalog, state.settings.PlaylistUrl,           state.settings.LiveFormat,
-                         state.account, state.settings.PlaylistUrl};
+                         state.account, state.settings.PlaylistUrl,           state.trending.empty()};
+}
+
+void FetchTrendingInto(JobMailbox& mailbox) {
+  auto trending = FetchTrending();
+  WriteLogF(64, "tmdb=%d", static_cast<int>(trending.size()));
+  mailbox.Deliver(TrendingLoaded{std::move(trending)});
 }
 
 size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
@@ -98,6 +107,7 @@ CatalogLoaded StartingPoint(const CatalogJobInput& input) {
 
 bool LoadLiveKind(CatalogLoaded& update, const CatalogJobInput& input) {
   ProviderAnswer answer;
+  update.liveTried = true;
   update.live = LoadLive(input.account, input.liveFormat, update.catalog, &answer);
   if (input.account.IsXtream) update.liveAnswer = answer;
   return update.live;
@@ -212,9 +222,7 @@ void RunBootJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, boo
   ApplyPanelChoice(panel, input);
   mailbox.Deliver(PanelChecked{panel});
 
-  auto trending = FetchTrending();
-  WriteLogF(64, "tmdb=%d", static_cast<int>(trending.size()));
-  mailbox.Deliver(TrendingLoaded{std::move(trending)});
+  FetchTrendingInto(mailbox);
 
   CatalogLoaded update;
   if (playlistChanged || !cacheHit) {
@@ -251,6 +259,7 @@ void RunReloadJob(JobMailbox& mailbox, JobFlags& flags, CatalogJobInput input, b
     ApplyPanelChoice(panel, input);
     mailbox.Deliver(PanelChecked{panel});
   }
+  if (input.wantTrending) FetchTrendingInto(mailbox);
   input.account = DeriveXtreamSource(input.playlistUrl);
   CatalogLoaded update = StartingPoint(input);
   LoadEverything(update, input);
@@ -307,6 +316,15 @@ void StartBoot(AppState& state, JobMailbox& mailbox, BootSettingsWrite write) {
     RunBootJob(mailbox, *flags, std::move(input), keepShown);
   });
   StartAccountCheck(state, mailbox);
+}
+
+void RetryBoot(AppState& state, JobMailbox& mailbox) {
+  state.flags.CatalogBusy = true;
+  CatalogJobInput input = SnapshotForJob(state);
+  JobFlags* flags = &state.flags;
+  StartJob([&mailbox, flags, input = std::move(input)]() mutable {
+    RunBootJob(mailbox, *flags, std::move(input), true);
+  });
 }
 
 void StartFullReload(AppState& state, JobMailbox& mailbox) {

@@ -20,6 +20,11 @@
 enum class BootSettingsWrite { Now, ByCaller };
 void StartBoot(AppState& state, JobMailbox& mailbox, BootSettingsWrite write = BootSettingsWrite::Now);
 
+// The boot job again, on the settings and lists held (nothing is read from
+// the settings file): a load that gave no channels is tried so, with the
+// panel sign-in and the trending list that failed with it.
+void RetryBoot(AppState& state, JobMailbox& mailbox);
+
 // Home tile "reload": sign in to the panel, then reload the whole catalog.
 void StartFullReload(AppState& state, JobMailbox& mailbox);
 

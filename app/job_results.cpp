@@ -4,6 +4,7 @@
 
 #include "app/account_jobs.h"
 #include "app/catalog_jobs.h"
+#include "app/catalog_retry.h"
 #include "app/guide_jobs.h"
 #include "catalog/categories.h"
 #include "catalog/channel_choice.h"
@@ -47,6 +48,7 @@ struct Applier {
     }
     state.StatusText.clear();
     state.nav.ReloadingNotice = false;
+    if (r.liveTried) FollowLiveLoad(state, TickMs());
     if (r.live) RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
     // The item grid shows one kind: rebuilt only when that kind changed.
     const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;

@@ -36,6 +36,8 @@ struct CatalogLoaded {
   std::shared_ptr<const LiveOrders> liveOrders;
   // For a live load of an Xtream account: how the provider answered it.
   std::optional<ProviderAnswer> liveAnswer;
+  // The live list was asked for (whether or not it came).
+  bool liveTried = false;
   bool Changed() const { return live || movies || series; }
 };
 

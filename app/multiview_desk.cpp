@@ -50,6 +50,9 @@ bool MultiViewDesk::EnsurePlayer(int slot) {
   if (slot == 0 || players_[size_t(slot)]) return true;
   auto player = std::make_unique<Player>();
   player->SetDiagnosticLog(false);
+  // A further tile whose stream stops says so in its place and frees its
+  // connection (OnTileEvent) rather than holding it for reconnections.
+  player->SetReconnects(false);
   player->PreferSoftwareDecoding();
   // A tile opens the sound output the main player found instead of probing
   // for one: probes of several engines at once meet in the sound libraries'

@@ -82,7 +82,7 @@ void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint6
 }
 
 bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
-              const std::function<void(std::u16string_view)>& requestGuide) {
+              const std::function<void(std::u16string_view)>& requestGuide, LivePlay why) {
   if (!ValidIndex(state.nav.ChannelIndex, state.VisibleLive.size())) return false;
   const CatalogItem channel = state.VisibleLive[size_t(state.nav.ChannelIndex)];
   PlayRequest request;
@@ -94,9 +94,11 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
   const bool loaded = player.Play(request, nowMs);
   if (state.CurrentScreen == Screen::Player) player.ClearOverlay();
   if (!loaded) return false;
+  const bool again = why == LivePlay::Restart && state.CurrentChannelId == channel.id();
   state.CurrentChannelId = std::u16string(channel.id());
   WriteLogF(768, "play live id=%s name=%s url=%s", WideToUtf8(channel.id()).c_str(), WideToUtf8(channel.name()).c_str(),
             WideToUtf8(request.url).c_str());
+  if (again) return true;
   PushHistory(state.settings.HistoryLive, channel.id());
   state.SettingsDirty = true;
   return true;

@@ -26,12 +26,18 @@ PlayPreferences PreferencesFrom(const Settings& settings);
 // the Player too, above the strips; the engine never draws text).
 void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs);
 
+// Why a live channel is loaded: the viewer chose it, or the program loads
+// again by itself the channel that plays (a preview that did not start, a
+// catalog that arrived under an idle preview).
+enum class LivePlay { Viewing, Restart };
+
 // Plays VisibleLive[ChannelIndex] as it is (the parental gate is the
 // caller's): asks for its guide, loads it unless the repeat guard holds,
-// logs "play live ...", records the history. False when there is no such
-// row or nothing was loaded.
+// logs "play live ...", records the history. A restart of the channel that
+// played last is no new viewing and leaves the history as it is. False when
+// there is no such row or nothing was loaded.
 bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
-              const std::function<void(std::u16string_view)>& requestGuide);
+              const std::function<void(std::u16string_view)>& requestGuide, LivePlay why = LivePlay::Viewing);
 
 // Plays `item`, a movie (episode null) or an episode of the series `item`:
 // the resume position from the settings, "play vod ...", the history and

@@ -103,9 +103,18 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
       return;
     }
     case PlayerEvent::Kind::RestartPreview:
-      if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlaySelectedChannel();
+      if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlayChannel(LivePlay::Restart);
+      return;
+    // The Player reconnects in place; the screen shows where it stands.
+    case PlayerEvent::Kind::Reconnecting:
+    case PlayerEvent::Kind::Reconnected:
+      RepaintStreamState();
       return;
     case PlayerEvent::Kind::Failed:
+      if (event.failure == PlayerFailure::ConnectionLost) {
+        RepaintStreamState();
+        return;
+      }
       if (event.failure == PlayerFailure::StreamRefused) {
         LeaveDeadStream();
         return;
@@ -114,6 +123,13 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
       ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
       return;
   }
+}
+
+// On the Player the stream's state is drawn on the strip layer, elsewhere
+// on the interface.
+void PlaybackDesk::RepaintStreamState() {
+  window_.RequestPaint();
+  window_.RequestStripPaint();
 }
 
 void PlaybackDesk::HoverTick(uint64_t nowMs) {
@@ -139,7 +155,7 @@ void PlaybackDesk::RestartIdlePreview() {
   // channel's preview starts when the user asks for it.
   if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) return;
   player_.ForceNextLiveLoad();
-  PlaySelectedChannel();
+  PlayChannel(LivePlay::Restart);
 }
 
 void PlaybackDesk::ApplyVolume(int volume) {
@@ -181,8 +197,10 @@ void PlaybackDesk::UpdateStrips() {
   window_.RequestStripPaint();
 }
 
-void PlaybackDesk::PlaySelectedChannel() {
-  PlayLive(state_, player_, TickMs(), [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); });
+void PlaybackDesk::PlaySelectedChannel() { PlayChannel(LivePlay::Viewing); }
+
+void PlaybackDesk::PlayChannel(LivePlay why) {
+  PlayLive(state_, player_, TickMs(), [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); }, why);
   if (state_.CurrentScreen != Screen::Player) return;
   KeepPlayerAfterZap(state_, TickMs());
   UpdateStrips();

@@ -11,6 +11,7 @@
 #include "app/jobs.h"
 #include "app/job_results.h"
 #include "app/multiview_desk.h"
+#include "app/playback_control.h"
 #include "platform/host_window.h"
 #include "player/player.h"
 #include "state/app_state.h"
@@ -75,11 +76,15 @@ class PlaybackDesk final : public PlaybackActions {
   MultiViewActions& MultiView() override { return multiview_; }
 
  private:
+  // PlaySelectedChannel, for a viewing or a restart.
+  void PlayChannel(LivePlay why);
   // What the Player reported (from its Tick).
   void OnPlayerEvent(const PlayerEvent& event);
   // Sets the video tile's rectangle for the current screen and the
   // window's size.
   PixelRect PlaceVideo();
+  // The reconnection of a lost stream moved on: its message is painted again.
+  void RepaintStreamState();
   // The Player's stream was refused or cut: say so and leave the Player.
   void LeaveDeadStream();
   // After a movie, an episode, a programme or the trailer started: the

@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "app/catalog_jobs.h"
+#include "app/catalog_retry.h"
 #include "app/content_jobs.h"
 #include "app/guide_jobs.h"
 #include "platform/clock.h"
@@ -36,6 +37,7 @@ std::vector<TickStep> Application::MakeTickSteps() {
       {"FollowStripsDeadline", [this](uint64_t now) { FollowStripsDeadline(now); }, false},
       {"CheckAutoReload", [this](uint64_t now) { CheckAutoReload(now); }, false},
       {"CheckPanelPoll", [this](uint64_t now) { CheckPanelPoll(now); }, false},
+      {"RetryCatalog", [this](uint64_t now) { CheckCatalogRetry(state_, mailbox_, now); }, false},
       {"SuperviseVideoTile", [this](uint64_t now) { SuperviseVideoTile(now); }, false},
       {"StartLazyLoads", [this](uint64_t now) { StartLazyLoads(now); }, false},
       {"AskForGridGuides", [this](uint64_t) { AskForGridGuides(state_, mailbox_); }, false},

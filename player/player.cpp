@@ -8,6 +8,7 @@
 #include "platform/mpv_video_layer.h"
 #include "player/catchup.h"
 #include "player/first_frame_watch.h"
+#include "player/reconnect.h"
 #include "player/tracks.h"
 #include "player/video_output.h"
 #include "store/runtime_log.h"
@@ -118,6 +119,10 @@ void Player::Load(const std::u16string& url, const PlayPreferences& preferences,
 
 bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
   PlaybackState& p = playback_;
+  // Whatever is asked for now is a new start: an earlier loss is no longer
+  // what plays.
+  p.reconnect = ReconnectState{};
+  watch_.played = false;
   switch (request.kind) {
     case PlayKind::Live: {
       p.currentChannel = request.channel;
@@ -132,6 +137,7 @@ bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
                           nowMs - p.lastLiveLoadTick < kRepeatGuardMs;
       if (repeat) return false;
       Load(request.url, request.preferences, false, true);
+      livePreferences_ = request.preferences;
       p.playStartTick = p.lastLiveLoadTick = nowMs;
       p.lastUrl = request.url;
       p.lastChannelId = std::u16string(request.channel.id());
@@ -188,6 +194,8 @@ void Player::Stop() {
   playback_.lastChannelId.clear();
   stopped_ = true;
   if (layer_) layer_->SetBlank(true);
+  playback_.reconnect = ReconnectState{};
+  watch_.played = false;
 }
 
 void Player::ForgetItem() {
@@ -363,6 +371,10 @@ void Player::Tick(uint64_t nowMs, PlayerView view) {
   BufferingNotice(nowMs);
   Timeshift(nowMs);
   if (view == PlayerView::Full && !playback_.itemKey.empty()) VodSteps(nowMs);
+  if (Reconnect(nowMs)) {
+    StateLogAndStall(nowMs, false);
+    return;
+  }
   if (view == PlayerView::Preview) DeadPreview(nowMs);
   if (view == PlayerView::Full && DeadStream(nowMs)) return;
   StateLogAndStall(nowMs, view == PlayerView::Full);
@@ -466,6 +478,50 @@ bool Player::DeadStream(uint64_t nowMs) {
   if (!idle && !cut) return false;
   WriteLogF(1024, "stream ended on the player url=%s", U8(p.lastUrl).c_str());
   Emit(Failure(PlayerFailure::StreamRefused));
+  return true;
+}
+
+// A live stream that played and then stopped is the provider going away
+// (or the network): it is loaded again where it plays, the Player screen
+// or the preview, rather than given up at the first failure. Recordings
+// end for good (their end is the file's), and catch-up has its own
+// candidates.
+bool Player::Reconnect(uint64_t nowMs) {
+  PlaybackState& p = playback_;
+  ReconnectState& r = p.reconnect;
+  if (!reconnects_ || p.PlayingRecording() || p.lastChannelId.empty() || p.lastUrl.empty()) return false;
+  const bool dead = engine_.GetProperty("idle-active") == u"yes" || engine_.GetProperty("eof-reached") == u"yes";
+  const StreamHealth health = dead                                       ? StreamHealth::Dead
+                              : engine_.GetProperty("time-pos").empty() ? StreamHealth::Starting
+                                                                         : StreamHealth::Playing;
+  if (health == StreamHealth::Playing) watch_.played = true;
+  if (!watch_.played && !r.Shown()) return false;
+  const ReconnectState before = r;
+  PlayerEvent event = EventOf(PlayerEvent::Kind::Reconnecting);
+  switch (StepReconnect(r, health, nowMs)) {
+    case ReconnectAction::None: return r.Shown();
+    case ReconnectAction::Lost:
+      WriteLogF(1024, "stream lost url=%s", U8(p.lastUrl).c_str());
+      break;
+    case ReconnectAction::Attempt:
+      WriteLogF(1024, "reconnect attempt %d/%d url=%s", r.attempts, kReconnectAttempts, U8(p.lastUrl).c_str());
+      // The same URL with the same preferences; not a new viewing, so
+      // nothing else of the record changes.
+      Load(p.lastUrl, livePreferences_, false, true);
+      p.playStartTick = nowMs;
+      break;
+    case ReconnectAction::Recovered:
+      WriteLogF(96, "reconnect ok attempts=%d after_ms=%llu", before.attempts,
+                static_cast<unsigned long long>(nowMs - before.lostAtMs));
+      Emit(EventOf(PlayerEvent::Kind::Reconnected));
+      return false;
+    case ReconnectAction::GiveUp:
+      WriteLogF(96, "reconnect gave up attempts=%d", before.attempts);
+      Emit(Failure(PlayerFailure::ConnectionLost));
+      return true;
+  }
+  event.restarts = r.attempts;
+  Emit(event);
   return true;
 }
 

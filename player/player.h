@@ -4,8 +4,10 @@
 // record of what plays (PlaybackState) and the once-a-second supervision of
 // its stream: the diagnostic log lines, the buffering notice, the resume
 // seek and resume points, the end of a movie or episode, the catch-up
-// candidates, the restart of a dead preview (bounded, with a growing
-// back-off), a refused stream in full view, and the nudge of a stalled one.
+// candidates, the reconnection in place of a live stream that played and
+// stopped (player/reconnect.h), the restart of a preview that never started
+// (bounded, with a growing back-off), a refused stream in full view, and the
+// nudge of a stalled one.
 //
 // It knows nothing of screens, lists, prompts, the settings file or the
 // history: its owner asks it to play, and is told what happened through
@@ -80,6 +82,7 @@ struct ResumePoint {
 enum class PlayerFailure {
   StreamRefused,     // the full view's stream went idle or was cut after its load
   CatchupExhausted,  // every catch-up candidate stayed idle
+  ConnectionLost,    // a live stream stopped and every reconnection failed
 };
 
 struct PlayerEvent {
@@ -87,7 +90,9 @@ struct PlayerEvent {
     Buffering,       // the stream waits for its cache (at most every 1.5 s)
     ResumePoint,     // `resume` should be stored (every 5 s while a movie or episode plays in full view)
     Ended,           // the movie or episode `resume.itemKey` reached its end; its resume point goes
-    RestartPreview,  // the preview's stream died: play the channel again (`restarts` so far)
+    RestartPreview,  // the preview's stream never started: play the channel again (`restarts` so far)
+    Reconnecting,    // the live stream was lost and is loaded again in place (`restarts`: attempts so far)
+    Reconnected,     // it plays again
     Failed,          // `failure`
   };
   Kind kind = Kind::Buffering;
@@ -114,6 +119,10 @@ class Player {
   ~Player();  // Shutdown
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
+
+  // Whether a live stream that stopped is reconnected in place (on by
+  // default; tiles that report a failure of their own turn it off).
+  void SetReconnects(bool on) { reconnects_ = on; }
 
   void SetObserver(PlayerObserver observer) { observer_ = std::move(observer); }
   // Set before Init (tests' seams, media_engine.h).
@@ -155,8 +164,9 @@ class Player {
   bool Play(const PlayRequest& request, uint64_t nowMs);
   // Stops the stream. The record of what played stays, but no channel counts
   // as playing any more (lastChannelId is cleared: the next request for it
-  // loads at once), and the supervision rests until the next load: a stream
-  // stopped on purpose is neither dead nor refused.
+  // loads at once), the supervision rests until the next load (a stream
+  // stopped on purpose is neither dead nor refused) and a reconnection under
+  // way ends.
   void Stop();
   // Forgets the movie, episode or trailer that played (after the owner
   // stored its resume point): nothing is resumed or counted as a trailer.
@@ -237,6 +247,9 @@ class Player {
   void VodSteps(uint64_t nowMs);
   void DeadPreview(uint64_t nowMs);
   bool DeadStream(uint64_t nowMs);
+  // True while the reconnection holds the stream (lost or given up): the
+  // checks for a stream that never started then stand aside.
+  bool Reconnect(uint64_t nowMs);
   void StateLogAndStall(uint64_t nowMs, bool full);
 
   // The supervision's memory.
@@ -249,6 +262,9 @@ class Player {
     std::u16string deadChannelId;  // the channel the restarts count for
     int deadRestarts = 0;
     uint64_t nextRestartTick = 0;
+    // The live stream loaded last has shown a position: losing it is a lost
+    // connection, not a refused stream.
+    bool played = false;
   };
 
   MediaEngine engine_;
@@ -258,8 +274,10 @@ class Player {
   PlaybackState playback_;
   Watch watch_;
   PlayerObserver observer_;
+  PlayPreferences livePreferences_;  // of the last live load, for its reconnections
   int liveBufferMinutes_ = 0;
   int subtitlePosition_ = 100;
+  bool reconnects_ = true;
   bool cacheLimitsChanged_ = false;  // a live load changed the engine's cache limits
   bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
   bool diagnosticLog_ = true;

@@ -51,6 +51,13 @@ struct Toast {
   bool Visible(uint64_t nowMs) const { return !text.empty() && nowMs < hideAtMs; }
 };
 
+// The retries of a catalog load that gave no channels: how many loads
+// failed in a row, and when the next one starts (TickMs; 0: none waits).
+struct CatalogRetry {
+  int failures = 0;
+  uint64_t nextMs = 0;
+};
+
 struct AppState {
   Settings settings;
   // The choices settings.json has no field for (store/preferences.h).
@@ -125,6 +132,9 @@ struct AppState {
   // again by a later trending answer or reload, at most once a minute.
   std::u16string BackdropUrlFailed;
   uint64_t BackdropFailedAtMs = 0;
+
+  // A load that left no channels is tried again (app/catalog_retry.h).
+  CatalogRetry catalogRetry;
 
   JobFlags flags;
 };

@@ -49,6 +49,20 @@ struct TimeshiftState {
   bool Shifted() const { return paused || behind > 0; }
 };
 
+// A live stream that was playing and stopped (the provider went away) is
+// loaded again in place, with a growing pause between attempts, until it
+// plays again or the attempts run out (player/reconnect.h).
+struct ReconnectState {
+  bool active = false;  // lost, and being reconnected
+  bool gaveUp = false;  // every attempt failed; the next play starts afresh
+  int attempts = 0;     // loads made since the stream was lost
+  uint64_t lostAtMs = 0;
+  uint64_t attemptAtMs = 0;    // when the last attempt was loaded
+  uint64_t nextAttemptMs = 0;  // 0: not yet scheduled (the last attempt still runs)
+  // Something to say about the stream: lost, or given up.
+  bool Shown() const { return active || gaveUp; }
+};
+
 // What one Player plays: the channel or item, the URL loaded for it, the
 // resume key, the ticks its supervision reads and the last sample of the
 // stream. Written by the Player only; everything else reads it.
@@ -66,6 +80,8 @@ struct PlaybackState {
   StreamSample sample;  // the strips paint from it
   // Live pause and rewind (player/timeshift.h); a load resets it.
   TimeshiftState timeshift;
+  // The reconnection of a lost live stream; every play resets it.
+  ReconnectState reconnect;
 
   // Catch-up: the archive URLs of the programme being replayed, in the order
   // they are tried, and the one loaded now. Active while a candidate has not

@@ -16,6 +16,7 @@
 #include "ui/screens/provider_status_text.h"
 #include "store/file_io.h"
 #include "app/catalog_jobs.h"
+#include "app/catalog_retry.h"
 #include "app/guide_jobs.h"
 #include "catalog/account.h"
 #include "platform/clock.h"
@@ -34,6 +35,8 @@
 #include "tests/fixtures/xtream_fixture.h"
 
 namespace {
+
+size_t CountOf(const SharedItems& items) { return items ? items->size() : 0; }
 
 std::vector<std::string> LogLines(const TempDataHome& home) {
   std::ifstream in(home.Folder() / "runtime.log");
@@ -467,6 +470,41 @@ TEST_F(BootTest, EveryReloadAgainstAProviderThatIsDownKeepsTheListsAndTheCache) 
   // The failure is logged with the lists the load leaves in place.
   const std::string failed = "live load=fail cats=" + std::to_string(shown.LiveCategories.size()) + " chans=60";
   EXPECT_GE(FindLine(LogLines(home_), failed), 0);
+}
+
+// A first start with nothing answering leaves no blank Home: the status
+// says why and when the next try is, and the boot runs again until the
+// lists come, with the trending list and its backdrop. A reload that finds
+// no trending list held asks for it again.
+TEST_F(BootTest, AFirstStartOfflineSaysWhyAndTriesAgainUntilEverythingCame) {
+  panel_->SetEmpty(PanelFixture::Call::Login, true);
+  panel_->SetEmpty(PanelFixture::Call::Register, true);
+  services_->SetEmptyAnswers(true);
+  AppState state;
+  Boot(state);
+  EXPECT_EQ(CountOf(state.catalog.LiveChannels), 0u);
+  ASSERT_NE(state.catalogRetry.nextMs, 0u);
+  EXPECT_NE(state.StatusText.find(u"The sign-in server did not answer"), std::u16string::npos);
+  EXPECT_NE(state.StatusText.find(u"Trying again in 5 s"), std::u16string::npos);
+
+  panel_->SetEmpty(PanelFixture::Call::Login, false);
+  panel_->SetEmpty(PanelFixture::Call::Register, false);
+  services_->SetEmptyAnswers(false);
+  CheckCatalogRetry(state, mailbox_, state.catalogRetry.nextMs);
+  ASSERT_TRUE(pump_.Until(state, [&](const JobResult&) { return CountOf(state.catalog.LiveChannels) > 0; }));
+  EXPECT_EQ(state.catalogRetry.nextMs, 0u);
+  EXPECT_TRUE(state.StatusText.empty());
+  EXPECT_FALSE(state.trending.empty());
+  if (state.BackdropGeneration == 0) {
+    ASSERT_TRUE(pump_.UntilA<BackdropWritten>(state));
+  }
+
+  state.trending.clear();
+  Reload(state);
+  if (state.trending.empty()) {
+    ASSERT_TRUE(pump_.UntilA<TrendingLoaded>(state));
+  }
+  EXPECT_FALSE(state.trending.empty());
 }
 
 TEST_F(BootTest, TricklingTrendingAnswerLetsBootFinish) {

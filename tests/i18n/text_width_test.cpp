@@ -64,6 +64,9 @@ RectF Pixels(double width) { return RectF{0, 0, width, 40}; }
 // short of the right edge. Player strip buttons: twelve of W / 12 − 16.
 const double kSettingsText = (kW - 12 - 12 - 24) / 4 - 48 - 14;
 const double kStripButton = kW / 12 - 16;
+// The lost stream's message: a panel at most 820 design pixels wide, padded
+// by 20, in the Live preview (the window's right half), the narrower place.
+const double kStreamNotice = std::min(kW / 2 - 40 * kW / 1920, 820 * kW / 1920) - 40 * kW / 1920;
 
 // Coordinates as the screens give them: Design() in the 1920 x 1080 space,
 // Wide() with x in the 2400-wide one, Pixels() where the layout is in pixels.
@@ -110,6 +113,8 @@ const std::vector<Place>& Places() {
       {"live button", FontId::Hint, Fit::Trimmed, Pixels((1920 - 18 - 978 - 42) / 4.0 * kW / 1920),
        {"add_fav", "search"}},
       {"live empty list", FontId::Label, Fit::Line, Design(470, 400, 940, 480), {"no_channels"}},
+      {"stream notice headline", FontId::Label, Fit::Trimmed, Pixels(kStreamNotice), {"conn_lost", "conn_gave_up"}},
+      {"stream notice detail", FontId::Row, Fit::Trimmed, Pixels(kStreamNotice), {"conn_attempt", "conn_retry"}},
       {"player strip programme line", FontId::Row, Fit::Trimmed, Pixels(kW / 2 - 104), {"no_info"}},
       {"player strip step button", FontId::Row, Fit::Line, Pixels(kW / 3 - 16), {"back", "next"}},
       {"player strip button", FontId::StripSmall, Fit::Trimmed, Pixels(kStripButton), {"lock", "favorite"}},
@@ -133,6 +138,7 @@ const std::vector<Place>& Places() {
        {"mute", "volume_level", "channel_number", "aspect_auto", "no_audio_tracks", "no_subtitles", "no_episodes"}},
       {"home status line, catalog", FontId::Hint, Fit::Line, Wide(562, 820, 1475, 858),
        {"url_not_playlist", "url_not_xtream", "load_under_way", "playlist_no_answer", "loading_live",
+        "panel_no_answer", "retry_in",
         "loading_movies", "loading_series"}},
       {"grid empty list", FontId::Label, Fit::Line, Design(480, 400, 1920, 500), {"no_items"}},
       {"search section title", FontId::Hint, Fit::Line, Design(48, 0, 800, 36), {"live_channels"}},

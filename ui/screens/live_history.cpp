@@ -38,8 +38,13 @@ void GatherLiveHistory(AppState& state) {
   for (const CatalogItem& item : *items) {
     if (wanted.contains(item.id())) found.try_emplace(item.id(), &item);
   }
+  // The history repeats a channel each time it is watched; the view names
+  // each once, where it was watched last.
   for (const std::u16string& id : state.settings.HistoryLive) {
-    if (const auto it = found.find(id); it != found.end()) state.LiveHistoryChannels.push_back(*it->second);
+    const auto it = found.find(id);
+    if (it == found.end() || !it->second) continue;
+    state.LiveHistoryChannels.push_back(*it->second);
+    it->second = nullptr;
   }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // The live history view: the H key on Live gathers the recently viewed
-// channels (newest first, as the history keeps them) and the Catch-up
+// channels (newest first, each once) and the Catch-up
 // screen shows them as a list in place of a guide. Down and Up move, Enter
 // or a click goes back to Live in "Recently Viewed" with that channel
 // playing. Main thread only.
 #include "ui/screens/screen_view.h"
 
-// Fills LiveHistoryChannels from the history and the catalog, in history
-// order; ids the catalog no longer has are left out.
+// Fills LiveHistoryChannels from the history and the catalog, newest first,
+// each channel once; ids the catalog no longer has are left out.
 void GatherLiveHistory(AppState& state);
 
 // The channel played before the one playing now: the history's newest

@@ -20,6 +20,7 @@
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/live_history.h"
 #include "ui/screens/player_strips.h"
+#include "ui/screens/provider_status_text.h"
 
 namespace sc = SpecialCategory;
 
@@ -147,6 +148,10 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
   const int total = int(live.size());
   if (total == 0) {
     res.DrawTrimmedLine(FontId::Label, Translate("no_channels"), res.Design(470, 400, 940, 480), brush.Dim, kAlignCentered);
+    // Why there are none, and when they are asked for again.
+    res.DrawTrimmed(FontId::Hint, ProviderStatusText(state.provider), res.Design(470, 480, 940, 560), brush.Red,
+                    kAlignCentered);
+    res.DrawTrimmed(FontId::Hint, state.StatusText, res.Design(470, 560, 940, 680), brush.Accent, kAlignCentered);
     return;
   }
   for (int offset = 0; offset < l.channels.visible && l.channelFirst + offset < total; ++offset) {
