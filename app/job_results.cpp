@@ -96,6 +96,8 @@ struct Applier {
       RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
       state.nav.ChannelIndex =
           DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
+      // Before the first channel starts, so that its guide comes from there.
+      StartWholeGuideFromCopy(state, mailbox);
       app.RestartIdlePreview();
       app.LiveListsReady();
     }
@@ -175,9 +177,10 @@ struct Applier {
   }
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
   void operator()(WholeGuideLoaded& r) {
-    if (!MergeWholeGuide(state, r)) return;
-    AskForGridGuides(state, mailbox);
-    app.Repaint();
+    const bool held = MergeWholeGuide(state, r);
+    const bool waited = AskGuidesAwaitingWhole(state, mailbox);
+    if (held) AskForGridGuides(state, mailbox);
+    if (held || waited) app.Repaint();
   }
 
   void operator()(SportsLoaded& r) {
