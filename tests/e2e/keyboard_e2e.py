@@ -17,11 +17,11 @@ Screenshots stay in the output folder (keys_*.png).
 import json
 import os
 import shutil
+import subprocess
 import sys
 import time
 
-from e2e_support import check, finish, near, pixel, press, running, RuntimeLog
-from e2e_support import screenshot as screenshot_into
+from e2e_support import check, finish, near, parse_ppm, pixel, press, running, RuntimeLog
 
 VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
 DATA = os.path.join(OUT, "data")
@@ -35,6 +35,14 @@ RING = (230, 196, 80)  # the strip's gold, on the focused button of the open row
 
 def key(*names, pause=0.35):
     press(*names, pause=pause)
+
+
+def screenshot_into(folder, name):
+    """The screen read at once (the strips hide 2.8 s after the last key,
+    and a large screen takes a while to encode), then kept as a PNG."""
+    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
+    subprocess.run(["convert", "ppm:-", os.path.join(folder, name + ".png")], input=ppm, check=True)
+    return parse_ppm(ppm)
 
 
 def ring_pixels(shot):
@@ -98,6 +106,7 @@ def strip_row():
     key("v")
     before = mark()
     key(*["Right"] * 9)  # the row's tenth button: the previous channel
+    time.sleep(0.6)
     shot = screenshot_into(OUT, "keys_row_focus")
     check(ring_pixels(shot) > 20, "the focused button of the open row wears the gold ring")
     check(wait_for_line("play live id=", before, timeout=1) < 0, "the arrows move over the row and do not zap")
@@ -110,6 +119,7 @@ def strip_row():
     shot = screenshot_into(OUT, "keys_row_closed")
     check(ring_pixels(shot) == 0, "Esc closes the row")
     key("v")
+    time.sleep(0.6)
     shot = screenshot_into(OUT, "keys_row_again")
     check(ring_pixels(shot) > 20, "the Player stayed: V opens its row again")
     key("Escape", "Escape", "Escape")  # the row, the Player, Live
