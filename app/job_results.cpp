@@ -178,6 +178,9 @@ struct Applier {
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
   void operator()(WholeGuideLoaded& r) {
     const bool held = MergeWholeGuide(state, r);
+    // Read for the account used before a switch (a warm start's playlist
+    // changed at the panel): the current account's guide is read now.
+    if (!(r.account == state.account)) StartWholeGuideJob(state, mailbox);
     const bool waited = AskGuidesAwaitingWhole(state, mailbox);
     if (held) AskForGridGuides(state, mailbox);
     if (held || waited) app.Repaint();
