@@ -251,6 +251,9 @@ void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
   const LocalTime now = ToLocalTime(NowUnix());
   paintedMinute_ = MinuteOfDay(now);
   navigator_.SetSurfaceSize(width, height);
+  // The strip layer, painted after this one, draws icons as well: the misses
+  // of both count until the next interface frame.
+  render_.Icons().ForgetMisses();
   screens_[state_.CurrentScreen].PrepareFrame(render_, state_, width, height);
   render_.BeginFrame(cr, width, height, state_.settings.DashColor);
   render_.RecordTexts("interface");

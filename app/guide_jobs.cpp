@@ -1,7 +1,9 @@
 #include "app/guide_jobs.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "net/text.h"
 #include "platform/clock.h"
@@ -62,6 +64,7 @@ constexpr uint64_t kWholeGuideCapBytes = 4ull << 30;
 void StartWholeGuideJob(AppState& state, JobMailbox& mailbox) {
   if (state.wholeGuideBusy || !state.account.IsXtream || !state.catalog.LiveChannels || state.catalog.LiveChannels->empty()) return;
   state.wholeGuideBusy = true;
+  state.wholeGuideFromCopy = WholeGuideCopyFresh(state.account, NowUnix());
   const bool onlyWhenStale = state.wholeGuide.guide && state.wholeGuide.account == state.account;
   StartJob([&mailbox, account = state.account, live = state.catalog.LiveChannels, onlyWhenStale] {
     WholeGuideLoaded loaded{account, {}};
@@ -87,6 +90,7 @@ void StartWholeGuideJob(AppState& state, JobMailbox& mailbox) {
 
 bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded) {
   state.wholeGuideBusy = false;
+  state.wholeGuideFromCopy = false;
   if (!(loaded.account == state.account) || !loaded.load.guide) return false;
   // Rows asked per channel until now give way to the guide's on the
   // channel's next look (see FillFromWholeGuide).
@@ -94,9 +98,24 @@ bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded) {
   return true;
 }
 
+void StartWholeGuideFromCopy(AppState& state, JobMailbox& mailbox) {
+  if (WholeGuideCopyFresh(state.account, NowUnix())) StartWholeGuideJob(state, mailbox);
+}
+
+bool AskGuidesAwaitingWhole(AppState& state, JobMailbox& mailbox) {
+  if (state.guidesAwaitingWhole.empty()) return false;
+  const auto waiting = std::exchange(state.guidesAwaitingWhole, {});
+  const GuideDesk desk = GuideDeskOf(state, mailbox);
+  for (const auto& [streamId, withPast] : waiting)
+    RequestGuide(desk, streamId, withPast, static_cast<int64_t>(TickMs()), NowUnix());
+  return true;
+}
+
 GuideDesk GuideDeskOf(AppState& state, JobMailbox& mailbox) {
-  return GuideDesk{state.guide, state.guideRequests, state.account, state.catalog.LiveChannels, mailbox,
-                   state.wholeGuide};
+  const bool readingCopy = state.wholeGuideBusy && state.wholeGuideFromCopy;
+  return GuideDesk{state.guide,     state.guideRequests, state.account,
+                   state.catalog.LiveChannels, mailbox,  state.wholeGuide,
+                   readingCopy ? &state.guidesAwaitingWhole : nullptr};
 }
 
 void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool withPast, int64_t nowMs,
@@ -104,6 +123,16 @@ void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool with
   if (!desk.account.IsXtream || streamId.empty()) return;
   desk.store.Touch(streamId);
   if (FillFromWholeGuide(desk, streamId, nowUnix)) return;
+  if (desk.awaitingWhole) {
+    auto& waiting = *desk.awaitingWhole;
+    const auto same = [&](const auto& wish) { return wish.first == streamId; };
+    if (auto it = std::find_if(waiting.begin(), waiting.end(), same); it != waiting.end()) {
+      it->second = it->second || withPast;
+    } else {
+      waiting.emplace_back(std::u16string(streamId), withPast);
+    }
+    return;
+  }
   if (AskForGuide(desk.requests, desk.store, streamId, withPast, nowMs, nowUnix)) PumpGuideRequests(desk, nowMs);
 }
 
@@ -148,6 +177,7 @@ void MergeGuideWake(const GuideDesk& desk, const GuideWake& wake, int64_t nowMs)
 void ForgetGuides(AppState& state) {
   state.guide.Clear();
   state.wholeGuide = WholeGuideHeld{};
+  state.guidesAwaitingWhole.clear();
   state.guideRequests.Reset();
 }
 

@@ -29,14 +29,19 @@ struct GuideDesk {
   const SharedItems& liveChannels;
   JobMailbox& mailbox;
   const WholeGuideHeld& wholeGuide;
+  // Where a request waits while the whole guide is read from its kept copy;
+  // null when nothing is being read so (requests go out at once).
+  std::vector<std::pair<std::u16string, bool>>* awaitingWhole = nullptr;
 };
 
 GuideDesk GuideDeskOf(AppState& state, JobMailbox& mailbox);
 
 // Asks for the guide of `streamId` (its past too when `withPast`): nothing is
 // sent when the store holds a valid answer or the whole guide has the
-// channel (its rows then fill the store at once); otherwise the channel is
-// queued and started as soon as the queue lets it. The channel counts as the one
+// channel (its rows then fill the store at once), nor while the whole guide
+// is read from its kept copy (the channel waits for it, see
+// AskGuidesAwaitingWhole); otherwise the channel is queued and started as
+// soon as the queue lets it. The channel counts as the one
 // being looked at (the store keeps it longest).
 void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool withPast, int64_t nowMs, int64_t nowUnix);
 
@@ -68,6 +73,17 @@ void StartWholeGuideJob(AppState& state, JobMailbox& mailbox);
 // A whole-guide job ended: its guide is held when it is for the current
 // account. Returns whether anything shown may change.
 bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded);
+
+// Starts the whole-guide job when the kept copy of the current account is
+// fresh: on a warm start the lists come from the cache before the provider
+// is asked anything, and the channel started first is then served by the
+// guide instead of a request of its own.
+void StartWholeGuideFromCopy(AppState& state, JobMailbox& mailbox);
+
+// After a whole-guide job: the channels that waited for it are asked for
+// (filled from the guide, or sent to the provider when it lacks them).
+// Returns whether any waited.
+bool AskGuidesAwaitingWhole(AppState& state, JobMailbox& mailbox);
 
 // Another account: no programme or request of the old one is kept.
 void ForgetGuides(AppState& state);

@@ -98,6 +98,8 @@ struct Applier {
       RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
       state.nav.ChannelIndex =
           DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
+      // Before the first channel starts, so that its guide comes from there.
+      StartWholeGuideFromCopy(state, mailbox);
       app.RestartIdlePreview();
       app.LiveListsReady();
     }
@@ -177,9 +179,13 @@ struct Applier {
   }
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
   void operator()(WholeGuideLoaded& r) {
-    if (!MergeWholeGuide(state, r)) return;
-    AskForGridGuides(state, mailbox);
-    app.Repaint();
+    const bool held = MergeWholeGuide(state, r);
+    // Read for the account used before a switch (a warm start's playlist
+    // changed at the panel): the current account's guide is read now.
+    if (!(r.account == state.account)) StartWholeGuideJob(state, mailbox);
+    const bool waited = AskGuidesAwaitingWhole(state, mailbox);
+    if (held) AskForGridGuides(state, mailbox);
+    if (held || waited) app.Repaint();
   }
 
   void operator()(SportsLoaded& r) {

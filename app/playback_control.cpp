@@ -23,6 +23,7 @@ constexpr int64_t kResumeSameWithinMs = 4000;
 constexpr uint64_t kPauseNoticeMs = 2500;
 constexpr uint64_t kSeekNoticeMs = 1500;
 constexpr uint64_t kAspectNoticeMs = 2500;
+constexpr uint64_t kNotArchivedNoticeMs = 3500;
 
 // The log names each aspect in English; the notice shows the ratio, or the
 // translated word for the automatic one.
@@ -193,9 +194,16 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
   const bool trailer = playing.PlayingTrailer();
   const bool vod = playing.PlayingVod();
   const bool episode = playing.isEpisode;
-  if (trailer || vod) player.Stop();
+  // A replayed programme is no live channel to keep as a preview: the
+  // screens behind name the channel or its programme, not this recording.
+  const bool replay = playing.PlayingCatchup();
+  if (trailer || vod || replay) player.Stop();
   player.ForgetItem();
   if (trailer) return Screen::Home;
+  if (replay) {
+    state.nav.backFromReplay = true;
+    return state.nav.catchupFrom;
+  }
   if (!vod) return Screen::Live;
   return episode ? Screen::Series : Screen::Movies;
 }
@@ -205,6 +213,12 @@ bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t now
   if (!ValidIndex(nav.ChannelIndex, state.VisibleLive.size())) return false;
   const std::optional<EpgEntry> programme = state.guide.RowAt(state.VisibleLive[size_t(nav.ChannelIndex)].id(), guideRow);
   if (!programme) return false;
+  // A programme still to come has no archive: asking the server for every
+  // form of it only makes the user wait to be told so.
+  if (programme->start > nowUnix) {
+    ShowNotice(state, std::u16string(Translate("catchup_not_yet")), kNotArchivedNoticeMs, nowMs);
+    return false;
+  }
   const CatalogItem& channel = state.VisibleLive[size_t(nav.ChannelIndex)];
   PlayRequest request;
   request.kind = PlayKind::Catchup;

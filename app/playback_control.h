@@ -66,9 +66,10 @@ bool FinishVod(AppState& state, Player& player, const ResumePoint& ended, uint64
 
 // Esc/Backspace on the Player: stores the resume position (true in
 // `settingsChanged` when the file must be written), stops a movie, an
-// episode or the trailer (a live channel goes on as the preview) and
-// forgets the item. Returns the screen to go back to: Home after the
-// trailer, Series, Movies or Live.
+// episode, the trailer or a replayed programme (a live channel goes on as
+// the preview) and forgets the item. Returns the screen to go back to: Home
+// after the trailer, Series, Movies, the screen a replay was started from
+// (NavState::catchupFrom, with backFromReplay set), or Live.
 Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged);
 
 // Starts catch-up of row `guideRow` of the guide held for the selected
@@ -76,7 +77,8 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
 // known); when none can be made, a programme about as far back, and failing
 // that the channel's live stream. Logs "catchup play ...". The caller shows
 // the Player screen with the video full window. False (nothing changed)
-// when the channel or the row does not exist.
+// when the channel or the row does not exist; false with the notice
+// "catchup_not_yet" when the programme has not started by `nowUnix`.
 bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t nowMs, int64_t nowUnix);
 
 // After a channel change on the Player screen: the video stays full and the

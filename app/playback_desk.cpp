@@ -119,7 +119,8 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
         LeaveDeadStream();
         return;
       }
-      navigator_.SetScreen(Screen::Catchup);
+      // Back to the list the programme was chosen from.
+      LeavePlayer();
       ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
       return;
   }

@@ -36,7 +36,12 @@ void PlaybackDesk::ShowNotice(const std::u16string& text, uint64_t durationMs) {
 
 void PlaybackDesk::PlayCatchup(int guideRow) {
   if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
-  if (!::PlayCatchup(state_, player_, guideRow, TickMs(), NowUnix())) return;
+  const Screen from = state_.CurrentScreen;
+  if (!::PlayCatchup(state_, player_, guideRow, TickMs(), NowUnix())) {
+    window_.RequestPaint();
+    return;
+  }
+  state_.nav.catchupFrom = from == Screen::Grid ? Screen::Grid : Screen::Catchup;
   ShowPlayer();
 }
 

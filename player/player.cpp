@@ -184,6 +184,9 @@ bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
       p.playStartTick = p.lastLiveLoadTick = nowMs;
       p.lastUrl = request.url;
       p.catchupActive = true;
+      // The channel's live stream no longer plays: a later live load of it
+      // must load it again, not take the recording for it.
+      p.lastChannelId.clear();
       return true;
   }
   return false;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalog/account.h"
@@ -76,6 +77,11 @@ struct AppState {
   // channel's rows from it instead of asking the provider.
   WholeGuideHeld wholeGuide;
   bool wholeGuideBusy = false;  // its job runs
+  // That job reads the kept copy (a moment's work): the channels asked for
+  // meanwhile wait for it rather than go to the provider one by one. Each is
+  // (stream id, with its past).
+  bool wholeGuideFromCopy = false;
+  std::vector<std::pair<std::u16string, bool>> guidesAwaitingWhole;
   XtreamAccount account;
   // What the provider said of that account: the last live load's answer and
   // its account answer (status, expiry, connection limit).

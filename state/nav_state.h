@@ -52,6 +52,11 @@ struct NavState {
 
   int ListIndex = 0;
   int CatchupDayOffset = 0;
+  // Where the programme replaying was chosen (Catch-up or the grid): Esc
+  // on the Player goes back there, and that screen, entered with
+  // backFromReplay set, is as it was left (it clears the flag).
+  Screen catchupFrom = Screen::Catchup;
+  bool backFromReplay = false;
   // The Catch-up screen shows the live history (the H key) instead of a
   // channel's guide; cleared when the screen is left.
   bool HistoryOpen = false;

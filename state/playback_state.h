@@ -120,6 +120,9 @@ struct PlayerScreenControls {
   bool stripsShown = false;
   bool stripsDeadlineSeen = false;  // (now < stripsUntil) at the last tick
   bool liveStripExpanded = false;
+  // The live strip's control the arrow keys stand on while the row is open:
+  // an index into its layout's controls (ui/screens/player_strips.h).
+  int stripFocus = 0;
   int aspectIndex = 0;  // 0..4, kept across channels and visits
   int hoverX = -1, hoverY = -1;  // the pointer at its last move
   uint64_t hoverMovedMs = 0;

@@ -268,14 +268,25 @@ TEST_F(BootTest, TheWholeGuideServesItsChannelsAndIsKeptForTheNextStart) {
   const std::string kept = ReadWholeFile(home_.Folder() / "guide" / "xmltv", 1 << 24).value_or("");
   EXPECT_TRUE(kept.starts_with("\x1f\x8b")) << "kept as it came";
 
-  // The next start reads the copy; a provider whose guide broke meanwhile
-  // changes nothing.
+  // The next start reads the copy as soon as the cached lists are in, and
+  // the channel started then (the last one) waits for it instead of being
+  // asked for on its own; a provider whose guide broke meanwhile changes
+  // nothing.
   guide_->SetXmltvAnswer(GuideFixture::XmltvAnswer::Absent);
   AppState warm;
-  Boot(warm);
-  StartWholeGuideJob(warm, mailbox_);
-  ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(warm));
+  StartBoot(warm, mailbox_);
+  ASSERT_TRUE(pump_.UntilA<CatalogCacheRead>(warm));
+  StartGuideJob(warm, mailbox_, channel->id());
+  EXPECT_FALSE(warm.guideRequests.Pending(channel->id()));
+  if (warm.wholeGuideBusy) {
+    ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(warm));
+  }
+  const GuideChannel* served = warm.guide.Find(channel->id());
+  ASSERT_TRUE(served);
+  EXPECT_EQ(served->origin, GuideOrigin::WholeGuide);
   EXPECT_GE(FindLine(LogLines(home_), "guide whole source=copy programmes=2 channels=1"), 0);
+  ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(warm));
+  EXPECT_EQ(guide_->AskedFor(id), 0);
 }
 
 // A cache write costs about as much as the download of a large catalog: a

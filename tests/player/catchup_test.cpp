@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalog/panel_clock.h"
+#include "i18n/translate.h"
 #include "net/text.h"
 #include "app/playback_control.h"
 #include "state/app_state.h"
@@ -144,6 +145,29 @@ TEST_F(CatchupPlayTest, StartsOnThePlayerWithTheFirstCandidateAndThePanelsClock)
   state_.nav.ChannelIndex = 3;
   EXPECT_FALSE(PlayCatchup(state_, player_, 0, 2000, kStart + 7200));
   EXPECT_EQ(tile_.Loads().size(), 1u);
+}
+
+// A programme to come is no archive: nothing is tried, the user is told.
+// Leaving a replay stops it and goes back where it was chosen; the live
+// channel is then no longer taken for what plays.
+TEST_F(CatchupPlayTest, NothingToComeIsTriedAndLeavingAReplayGoesBackWhereItWasChosen) {
+  EXPECT_FALSE(PlayCatchup(state_, player_, 0, 1000, kStart - 60));
+  EXPECT_TRUE(tile_.Loads().empty());
+  EXPECT_EQ(state_.toast.text, Translate("catchup_not_yet"));
+
+  PlayRequest live;
+  live.kind = PlayKind::Live;
+  live.channel = state_.VisibleLive[0];
+  live.url = u"http://s:8080/live/u/p/7.ts";
+  player_.Play(live, 500);
+  state_.nav.catchupFrom = Screen::Grid;
+  ASSERT_TRUE(PlayCatchup(state_, player_, 0, 1000, kStart + 7200));
+  EXPECT_TRUE(state_.Playing().lastChannelId.empty());
+  bool changed = false;
+  const size_t stops = tile_.Count("command [stop]");
+  EXPECT_EQ(LeavePlayerTarget(state_, player_, changed), Screen::Grid);
+  EXPECT_TRUE(state_.nav.backFromReplay);
+  EXPECT_EQ(tile_.Count("command [stop]"), stops + 1);
 }
 
 TEST_F(CatchupPlayTest, StepWaitsForAnOpeningStreamThenTriesEachCandidateThenGivesUp) {

@@ -213,7 +213,6 @@ void RenderResources::BeginFrame(cairo_t* cr, int width, int height, int dashCol
   if (!cr) return;
   AwaitFonts();
   cr_ = cr;
-  icons_->ForgetMisses();
   width_ = std::max(1, width);
   height_ = std::max(1, height);
   ScaleFonts(FontScaleFor(width_, height_));

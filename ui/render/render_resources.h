@@ -193,7 +193,10 @@ class RenderResources {
   // --- Frame ---------------------------------------------------------------
   // Binds one paint of a surface of width x height pixels. Sets the drawing
   // flag (icon files are never decoded while it is set) and applies the
-  // accent colour of `dashColor`, so a changed setting shows at once.
+  // accent colour of `dashColor`, so a changed setting shows at once. The
+  // icons missed so far are kept: one window frame paints several layers,
+  // and the caller forgets them (IconCache::ForgetMisses) when a new frame
+  // of the interface starts.
   void BeginFrame(cairo_t* cr, int width, int height, int dashColor);
   void EndFrame();
   bool Drawing() const { return cr_ != nullptr; }

@@ -28,18 +28,40 @@ const std::vector<EpgEntry>& ChannelGuide(const AppState& state) {
   return state.guide.RowsOf(channel ? channel->id() : std::u16string_view());
 }
 
-int RowCount(const AppState& state) {
-  return static_cast<int>(RowsForDay(ChannelGuide(state), state.nav.CatchupDayOffset, NowUnix()).size());
+int RowCount(const AppState& state) { return static_cast<int>(CatchupRows(state, NowUnix()).size()); }
+
+// The highlighted row: ListIndex, or the latest programme while it is below
+// 0 (where a day's list opens, as the guide may arrive after the screen).
+int SelectedRow(const AppState& state, int total) {
+  if (total <= 0) return 0;
+  const int index = state.nav.ListIndex;
+  return index < 0 ? total - 1 : std::min(index, total - 1);
+}
+
+void MoveSelection(AppState& state, int delta) {
+  const int total = RowCount(state);
+  state.nav.ListIndex = std::clamp(SelectedRow(state, total) + delta, 0, std::max(0, total - 1));
 }
 
 void PlaySelectedProgramme(ScreenContext& ctx) {
-  const std::vector<int32_t> rows = RowsForDay(ChannelGuide(ctx.state), ctx.state.nav.CatchupDayOffset, NowUnix());
-  const int index = ctx.state.nav.ListIndex;
-  if (index < 0 || index >= static_cast<int>(rows.size())) return;
-  ctx.playback.PlayCatchup(rows[index]);
+  const std::vector<int32_t> rows = CatchupRows(ctx.state, NowUnix());
+  if (rows.empty()) return;
+  ctx.playback.PlayCatchup(rows[size_t(SelectedRow(ctx.state, static_cast<int>(rows.size())))]);
 }
 
+constexpr int kLatestRow = -1;
+
 }  // namespace
+
+std::vector<int32_t> CatchupRows(const AppState& state, int64_t nowUnix) {
+  const std::vector<EpgEntry>& guide = ChannelGuide(state);
+  std::vector<int32_t> rows = RowsForDay(guide, state.nav.CatchupDayOffset, nowUnix);
+  std::erase_if(rows, [&](int32_t row) {
+    const int64_t start = guide[size_t(row)].start;
+    return start < 1 || start > nowUnix;
+  });
+  return rows;
+}
 
 std::u16string CatchupDayText(int64_t nowUnix, int daysBack, int language) {
   const LocalDate date = LocalDateDaysBack(nowUnix, daysBack);
@@ -96,7 +118,7 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   }
 
   const std::vector<EpgEntry>& guide = ChannelGuide(state);
-  const std::vector<int32_t> rows = RowsForDay(guide, state.nav.CatchupDayOffset, nowUnix);
+  const std::vector<int32_t> rows = CatchupRows(state, nowUnix);
   if (rows.empty()) {
     const CatalogItem* channel = SelectedChannel(state);
     const bool loading = channel && state.guideRequests.Pending(channel->id());
@@ -107,7 +129,7 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   }
   const int total = static_cast<int>(rows.size());
   const int visible = CatchupVisibleRows(H);
-  const int selected = std::clamp(state.nav.ListIndex, 0, total - 1);
+  const int selected = SelectedRow(state, total);
   const int first = ScrolledFirst(0, selected, visible);
   for (int slot = 0; slot < visible && first + slot < total; ++slot) {
     const RectF row = CatchupRowRect(slot, W, H);
@@ -146,14 +168,14 @@ void CatchupScreen::OnKey(ScreenContext& ctx, int vk) {
   switch (vk) {
     case Vk::Left:
       nav.CatchupDayOffset = std::min(kCatchupDays - 1, nav.CatchupDayOffset + 1);
-      nav.ListIndex = 0;
+      nav.ListIndex = kLatestRow;
       break;
     case Vk::Right:
       nav.CatchupDayOffset = std::max(0, nav.CatchupDayOffset - 1);
-      nav.ListIndex = 0;
+      nav.ListIndex = kLatestRow;
       break;
-    case Vk::Down: nav.ListIndex = std::clamp(nav.ListIndex + 1, 0, std::max(0, RowCount(ctx.state) - 1)); break;
-    case Vk::Up: nav.ListIndex = std::clamp(nav.ListIndex - 1, 0, std::max(0, RowCount(ctx.state) - 1)); break;
+    case Vk::Down: MoveSelection(ctx.state, +1); break;
+    case Vk::Up: MoveSelection(ctx.state, -1); break;
     case Vk::Return: PlaySelectedProgramme(ctx); break;
     default: break;
   }
@@ -165,9 +187,10 @@ void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
     LiveHistoryPointer(ctx, event);
     return;
   }
-  const int last = std::max(0, RowCount(ctx.state) - 1);
+  const int total = RowCount(ctx.state);
+  const int last = std::max(0, total - 1);
   if (event.kind == PointerEvent::Kind::Wheel) {
-    nav.ListIndex = std::clamp(nav.ListIndex + (event.wheelNotches > 0 ? -1 : 1), 0, last);
+    MoveSelection(ctx.state, event.wheelNotches > 0 ? -1 : 1);
     return;
   }
   if (event.kind != PointerEvent::Kind::Up) return;
@@ -178,24 +201,30 @@ void CatchupScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   for (int day = 0; day < kCatchupDays; ++day) {
     if (!CatchupDayRect(day, ctx.width, ctx.height).Contains(event.x, event.y)) continue;
     nav.CatchupDayOffset = day;
-    nav.ListIndex = 0;
+    nav.ListIndex = kLatestRow;
     return;
   }
   const int visible = CatchupVisibleRows(ctx.height);
-  const int first = ScrolledFirst(0, std::clamp(nav.ListIndex, 0, last), visible);
+  const int selected = SelectedRow(ctx.state, total);
+  const int first = ScrolledFirst(0, selected, visible);
   for (int slot = 0; slot < visible && first + slot <= last; ++slot) {
     if (!CatchupRowRect(slot, ctx.width, ctx.height).Contains(event.x, event.y)) continue;
     // A click selects a programme; a click on the selected one plays it,
     // as Enter does.
-    if (nav.ListIndex == first + slot) PlaySelectedProgramme(ctx);
+    if (selected == first + slot) PlaySelectedProgramme(ctx);
     else nav.ListIndex = first + slot;
     return;
   }
 }
 
-void CatchupScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
+void CatchupScreen::OnEnter(ScreenContext& ctx, Screen from) {
+  // Back from a programme replayed from here: the list is as it was left.
+  const bool back = ctx.state.nav.backFromReplay && from == Screen::Player;
+  ctx.state.nav.backFromReplay = false;
+  if (back && !ctx.state.nav.HistoryOpen) return;
   ctx.state.nav.ListIndex = 0;
   if (ctx.state.nav.HistoryOpen) return;  // the history needs no guide
+  ctx.state.nav.ListIndex = kLatestRow;
   if (const CatalogItem* channel = SelectedChannel(ctx.state)) ctx.content.StartCatchupGuide(std::u16string(channel->id()));
 }
 

@@ -535,8 +535,17 @@ void OpenGrid(ScreenContext& ctx) { ctx.navigator.SetScreen(Screen::Grid); }
 void GridScreen::OnEnter(ScreenContext& ctx, Screen from) {
   AppState& state = ctx.state;
   GridNav& grid = state.nav.grid;
-  grid.from = from == Screen::Player ? Screen::Player : Screen::Live;
   grid.detailOpen = false;
+  // Back from a programme it replayed: the grid is where the user left it.
+  // The replay has stopped, so nothing is left on the Player to go back to.
+  const bool back = state.nav.backFromReplay && from == Screen::Player;
+  state.nav.backFromReplay = false;
+  if (back) {
+    grid.from = Screen::Live;
+    Settle(ctx);
+    return;
+  }
+  grid.from = from == Screen::Player ? Screen::Player : Screen::Live;
   const GridPosition at = GridPositionAt(NowUnix());
   grid.windowStart = at.windowStart;
   grid.focusTime = at.focusTime;

@@ -1,7 +1,10 @@
 #include "ui/screens/player_screen.h"
 
+#include <vector>
+
 #include "platform/virtual_keys.h"
 #include "ui/nav/navigator.h"
+#include "ui/nav/spatial_focus.h"
 #include "ui/screens/grid_screen.h"
 #include "ui/screens/live_screen.h"
 #include "ui/screens/multiview_screen.h"
@@ -23,9 +26,19 @@ void ShowControls(ScreenContext& ctx) {
   if (hidden) ctx.playback.UpdateStrips();
 }
 
+// Opening the row puts the keys on its first button.
 void ToggleExpanded(ScreenContext& ctx) {
-  ctx.state.playerScreen.liveStripExpanded = !ctx.state.playerScreen.liveStripExpanded;
+  PlayerScreenControls& controls = ctx.state.playerScreen;
+  controls.liveStripExpanded = !controls.liveStripExpanded;
+  if (controls.liveStripExpanded)
+    controls.stripFocus = FirstExpandedControl(StripLayoutFor(ctx.state, ctx.width, ctx.height));
   ctx.playback.UpdateStrips();
+}
+
+// The open row takes the keys while live plays: the arrows move over its
+// controls as drawn, Enter presses one, Esc closes it.
+bool RowOpen(const AppState& state) {
+  return state.playerScreen.liveStripExpanded && StripModeOf(state) == StripMode::Live;
 }
 
 void SetVolumeFromStrip(ScreenContext& ctx, double y) {
@@ -53,14 +66,9 @@ void PressStripButton(ScreenContext& ctx, int index) {
   }
 }
 
-// True when the click was on a shown strip (and acted on).
-bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
-  AppState& state = ctx.state;
-  if (!state.playerScreen.stripsShown) return false;
-  const StripHit hit = StripHitTest(StripLayoutFor(state, ctx.width, ctx.height), event.x, event.y);
-  if (hit.kind == StripHit::Kind::None) return false;
-  state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
-  const bool zaps = StripModeOf(state) == StripMode::Live;
+// What a strip control does, clicked or pressed with Enter.
+void ActOnStrip(ScreenContext& ctx, const StripHit& hit) {
+  const bool zaps = StripModeOf(ctx.state) == StripMode::Live;
   using K = StripHit::Kind;
   switch (hit.kind) {
     case K::Back: ctx.playback.LeavePlayer(); break;
@@ -77,7 +85,33 @@ bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
     case K::Subtitle: ctx.playback.ChooseTrack(TrackKind::Subtitle); break;
     default: break;
   }
+}
+
+// True when the click was on a shown strip (and acted on).
+bool ClickStrips(ScreenContext& ctx, const PointerEvent& event) {
+  AppState& state = ctx.state;
+  if (!state.playerScreen.stripsShown) return false;
+  const StripHit hit = StripHitTest(StripLayoutFor(state, ctx.width, ctx.height), event.x, event.y);
+  if (hit.kind == StripHit::Kind::None) return false;
+  state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
+  ActOnStrip(ctx, hit);
   return true;
+}
+
+void RowKey(ScreenContext& ctx, int vk) {
+  PlayerScreenControls& controls = ctx.state.playerScreen;
+  const StripLayout l = StripLayoutFor(ctx.state, ctx.width, ctx.height);
+  std::vector<RectF> rects;
+  for (const StripControl& c : l.controls) rects.push_back(c.rect);
+  if (controls.stripFocus < 0 || size_t(controls.stripFocus) >= rects.size())
+    controls.stripFocus = FirstExpandedControl(l);
+  if (vk == Vk::Return) {
+    ActOnStrip(ctx, l.controls[size_t(controls.stripFocus)].hit);
+    return;
+  }
+  const int to = SpatialNeighbour(rects, controls.stripFocus, vk);
+  if (to >= 0) controls.stripFocus = to;
+  ctx.playback.UpdateStrips();
 }
 
 void ClickVideo(ScreenContext& ctx, const PointerEvent& event) {
@@ -101,6 +135,10 @@ bool PlayerScreen::TakeKeyFirst(ScreenContext& ctx, int /*vk*/) {
 
 bool PlayerScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
   if (!Vk::IsBack(vk)) return false;
+  if (RowOpen(ctx.state)) {
+    ToggleExpanded(ctx);
+    return true;
+  }
   ctx.playback.LeavePlayer();
   return true;
 }
@@ -114,11 +152,17 @@ void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int
 // A catch-up programme seeks with Left/Right and still zaps with the other
 // keys (back to live); a trailer never zaps. A live channel that is paused
 // or behind live skips in its buffer with Left/Right instead of zapping
-// (at live they zap as ever); L or End returns to live, Tab to the channel played
-// before.
+// (at live they zap as ever); L or End returns to live, Tab to the channel
+// played before. While the live strip's row is open (V), the arrows and Enter
+// belong to it: a remote has no other way to its buttons.
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   if (vk == Vk::Space) {
     ctx.playback.TogglePause();
+    return;
+  }
+  const bool rowKey = vk == Vk::Left || vk == Vk::Right || vk == Vk::Up || vk == Vk::Down || vk == Vk::Return;
+  if (rowKey && RowOpen(ctx.state)) {
+    RowKey(ctx, vk);
     return;
   }
   const StripMode mode = StripModeOf(ctx.state);

@@ -2,7 +2,9 @@
 // The Player screen: the video fills the window and the keys act like a
 // remote control (zap while live plays, seek while a movie or episode
 // plays, pause, aspect, tracks, the external player); the control strips
-// (ui/screens/player_strips.h) float over the video. A trailer or a
+// (ui/screens/player_strips.h) float over the video. With the live strip's
+// row open (V), the arrows move over its controls as drawn, Enter presses
+// the one they stand on and Esc closes the row. A trailer or a
 // catch-up programme seeks like a movie; a trailer never zaps. W opens the
 // multi-view of a live channel (ui/screens/multiview_screen.h). The
 // interface layer stays transparent. Leaving it for a screen without video

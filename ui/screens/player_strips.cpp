@@ -167,6 +167,13 @@ StripLayout StripLayoutOf(int W, int H, StripMode mode, bool expanded) {
   return l;
 }
 
+int FirstExpandedControl(const StripLayout& l) {
+  for (size_t i = 0; i < l.controls.size(); ++i) {
+    if (l.controls[i].hit.kind == StripHit::Kind::StripButton) return int(i);
+  }
+  return 0;
+}
+
 StripLayout StripLayoutFor(const AppState& state, int width, int height) {
   return StripLayoutOf(width, height, StripModeOf(state), state.playerScreen.liveStripExpanded);
 }
@@ -318,6 +325,13 @@ void PaintButtonFace(RenderResources& res, const RectF& r, double s) {
   res.FillRounded(r, 6 * s, kButtonFill);
   const double half = 0.75 * s;
   res.StrokeRounded(RectF{r.left + half, r.top + half, r.right - half, r.bottom - half}, 6 * s, kButtonEdge, 2 * half);
+}
+
+// The keys' place on the open row: a ring in the arrows' gold over the
+// button's edge, thick enough to find from a sofa.
+void PaintFocusRing(RenderResources& res, const RectF& r, double s) {
+  const double half = 1.5 * s;
+  res.StrokeRounded(RectF{r.left + half, r.top + half, r.right - half, r.bottom - half}, 6 * s, kArrowRing, 2 * half);
 }
 
 void PaintButton(RenderResources& res, const RectF& r, std::u16string_view label, double s) {
@@ -557,6 +571,9 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
         break;
     }
   }
+  const int focus = state.playerScreen.stripFocus;
+  if (l.expanded && focus >= 0 && size_t(focus) < l.controls.size())
+    PaintFocusRing(res, l.controls[size_t(focus)].rect, s);
 }
 
 }  // namespace

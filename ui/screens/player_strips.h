@@ -84,6 +84,10 @@ struct StripLayout {
   }
 };
 
+// The index in `controls` of the expanded row's first button (where the
+// keys start when the row opens); 0 when the row is not laid out.
+int FirstExpandedControl(const StripLayout& layout);
+
 // The strips of a W x H window.
 StripLayout StripLayoutOf(int width, int height, StripMode mode, bool expanded);
 // The strips for the state (what plays, the expanded flag).
@@ -128,7 +132,8 @@ std::u16string RecordingTitle(const AppState& state, StripMode mode);
 
 // Paints the visible strips onto the strip layer (a cleared surface of the
 // window's size). Reads the state only; `nowUnix` places the programme's
-// progress.
+// progress. While the live row is open, the control the keys stand on
+// (PlayerScreenControls::stripFocus) wears a ring.
 void PaintStrips(RenderResources& res, const AppState& state, int width, int height, int64_t nowUnix);
 
 // The expanded live strip's button labels (0 to kStripButtonCount - 1,

@@ -280,7 +280,10 @@ void RunPip(ScreenContext& ctx, int) {
   Settings& s = ctx.state.settings;
   const std::u16string title = Tr("pip_title");
   const int size = OpenPicker(ctx.modal, title, Words({"sub_small", "sub_medium", "sub_large"}), ClampedSize(s.PipSize));
-  if (size >= 0) s.PipSize = size;
+  // Esc on the size is a cancel of the whole question, not a skip to the
+  // position.
+  if (size < 0) return;
+  s.PipSize = size;
   const int pos = OpenPicker(ctx.modal, title, Words({"pip_top", "pip_bottom"}), s.PipPos != 0 ? 1 : 0);
   if (pos >= 0) s.PipPos = pos;
   ctx.window.SaveSettingsNow();
@@ -535,41 +538,38 @@ namespace {
 
 using Tile = SettingsCell::Tile;
 
-// One row per cell: tile, column, row, button text, icon, the cells Right,
-// Left, Down and Up go to, value line, choices, their write, other action,
-// PIN first.
+// One row per cell: tile, column, row, button text, icon, value line,
+// choices, their write, other action, PIN first.
 const SettingsCell kCells[kSettingsCellCount] = {
-    {Tile::Setting, 0, 0, {}, AddPlaylistIcon, 1, 0, 4, 0, nullptr, nullptr, nullptr, RunAddPlaylist, false},
-    {Tile::Setting, 1, 0, {}, ParentalIcon, 2, 0, 5, 0, ParentalValue, nullptr, nullptr, RunParental, true},
-    {Tile::Setting, 2, 0, {}, ChangePlaylistIcon, 3, 1, 6, 0, PlaylistValue, nullptr, nullptr, RunChangePlaylist, false},
-    {Tile::Setting, 3, 0, {}, LanguageIcon, 4, 2, 7, 0, LanguageValue, LanguageChoices, ApplyLanguage, nullptr, false},
-    {Tile::Setting, 0, 1, {}, LayoutIcon, 5, 3, 8, 0, LayoutValue, LayoutChoices, ApplyLayout, nullptr, false},
-    {Tile::Setting, 1, 1, {}, HideLiveIcon, 6, 4, 9, 1, nullptr, nullptr, nullptr, RunHideCategories, false},
-    {Tile::Setting, 2, 1, {}, HideVodIcon, 7, 5, 10, 2, nullptr, nullptr, nullptr, RunHideCategories, false},
-    {Tile::Setting, 3, 1, {}, HideSeriesIcon, 8, 6, 11, 3, nullptr, nullptr, nullptr, RunHideCategories, false},
-    {Tile::Setting, 0, 2, {}, ClearLiveIcon, 9, 7, 12, 4, nullptr, nullptr, nullptr, RunClearHistory, false},
-    {Tile::Setting, 1, 2, {}, ClearVodIcon, 10, 8, 13, 5, nullptr, nullptr, nullptr, RunClearHistory, false},
-    {Tile::Setting, 2, 2, {}, ClearSeriesIcon, 11, 9, 15, 6, nullptr, nullptr, nullptr, RunClearHistory, false},
-    {Tile::Setting, 3, 2, {}, LiveSortIcon, 12, 10, 15, 7, LiveSortValue, LiveSortChoices, ApplyLiveSort, nullptr, false},
-    {Tile::Setting, 0, 3, {}, StreamFormatIcon, 13, 11, 16, 8, LiveFormatValue, LiveFormatChoices, ApplyLiveFormat,
+    {Tile::Setting, 0, 0, {}, AddPlaylistIcon, nullptr, nullptr, nullptr, RunAddPlaylist, false},
+    {Tile::Setting, 1, 0, {}, ParentalIcon, ParentalValue, nullptr, nullptr, RunParental, true},
+    {Tile::Setting, 2, 0, {}, ChangePlaylistIcon, PlaylistValue, nullptr, nullptr, RunChangePlaylist, false},
+    {Tile::Setting, 3, 0, {}, LanguageIcon, LanguageValue, LanguageChoices, ApplyLanguage, nullptr, false},
+    {Tile::Setting, 0, 1, {}, LayoutIcon, LayoutValue, LayoutChoices, ApplyLayout, nullptr, false},
+    {Tile::Setting, 1, 1, {}, HideLiveIcon, nullptr, nullptr, nullptr, RunHideCategories, false},
+    {Tile::Setting, 2, 1, {}, HideVodIcon, nullptr, nullptr, nullptr, RunHideCategories, false},
+    {Tile::Setting, 3, 1, {}, HideSeriesIcon, nullptr, nullptr, nullptr, RunHideCategories, false},
+    {Tile::Setting, 0, 2, {}, ClearLiveIcon, nullptr, nullptr, nullptr, RunClearHistory, false},
+    {Tile::Setting, 1, 2, {}, ClearVodIcon, nullptr, nullptr, nullptr, RunClearHistory, false},
+    {Tile::Setting, 2, 2, {}, ClearSeriesIcon, nullptr, nullptr, nullptr, RunClearHistory, false},
+    {Tile::Setting, 3, 2, {}, LiveSortIcon, LiveSortValue, LiveSortChoices, ApplyLiveSort, nullptr, false},
+    {Tile::Setting, 0, 3, {}, StreamFormatIcon, LiveFormatValue, LiveFormatChoices, ApplyLiveFormat,
      nullptr, false},
-    {Tile::Setting, 1, 3, {}, PlayerIcon, 15, 12, 17, 9, PlayerValue, PlayerChoices, nullptr, RunPlayer, false},
+    {Tile::Setting, 1, 3, {}, PlayerIcon, PlayerValue, PlayerChoices, nullptr, RunPlayer, false},
     // The external players: no tile of its own, chosen through 13's picker.
-    {Tile::None, 0, 0, {}, nullptr, 15, 13, 18, 10, nullptr, PlayerChoices, nullptr, RunPlayer, false},
-    {Tile::Setting, 2, 3, {}, AutomaticIcon, 16, 13, 19, 11, AutoValue, AutoChoices, ApplyAuto, nullptr, false},
-    {Tile::Setting, 3, 3, {}, TimeFormatIcon, 17, 15, 21, 12, TimeFormatValue, TimeFormatChoices, ApplyTimeFormat,
+    {Tile::None, 0, 0, {}, nullptr, nullptr, PlayerChoices, nullptr, RunPlayer, false},
+    {Tile::Setting, 2, 3, {}, AutomaticIcon, AutoValue, AutoChoices, ApplyAuto, nullptr, false},
+    {Tile::Setting, 3, 3, {}, TimeFormatIcon, TimeFormatValue, TimeFormatChoices, ApplyTimeFormat,
      nullptr, false},
-    {Tile::Setting, 0, 4, {}, SubtitleIcon, 18, 16, 21, 13, SubtitleValue, SubtitleChoices, ApplySubtitle, nullptr,
+    {Tile::Setting, 0, 4, {}, SubtitleIcon, SubtitleValue, SubtitleChoices, ApplySubtitle, nullptr,
      false},
-    {Tile::Setting, 1, 4, {}, DeviceTypeIcon, 19, 17, 21, 13, DeviceTypeValue, DeviceTypeChoices, ApplyDeviceType,
+    {Tile::Setting, 1, 4, {}, DeviceTypeIcon, DeviceTypeValue, DeviceTypeChoices, ApplyDeviceType,
      nullptr, false},
-    {Tile::Setting, 2, 4, {}, UpdateIcon, 22, 18, 20, 15, nullptr, nullptr, nullptr, RunUpdateNow, false},
-    {Tile::Button, 3, 5, "speed_test", nullptr, 20, 21, 20, 19, nullptr, nullptr, nullptr, RunSpeedTest, false},
-    {Tile::Button, 2, 5, "pip_title", nullptr, 20, 18, 21, 18, PipValue, nullptr, nullptr, RunPip, false},
-    // The live TV choices kept in preferences.json, in the grid's free place:
-    // reached by Right from Update Now, where Right went nowhere, so every
-    // other move of the grid stays as it was.
-    {Tile::Setting, 3, 4, "live_tv", LiveTvIcon, 22, 19, 20, 16, LiveTvValue, nullptr, nullptr, RunLiveTv, false},
+    {Tile::Setting, 2, 4, {}, UpdateIcon, nullptr, nullptr, nullptr, RunUpdateNow, false},
+    {Tile::Button, 3, 5, "speed_test", nullptr, nullptr, nullptr, nullptr, RunSpeedTest, false},
+    {Tile::Button, 2, 5, "pip_title", nullptr, PipValue, nullptr, nullptr, RunPip, false},
+    // The live TV choices kept in preferences.json, in the grid's free place.
+    {Tile::Setting, 3, 4, "live_tv", LiveTvIcon, LiveTvValue, nullptr, nullptr, RunLiveTv, false},
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
 // The cells of the Settings screen as one table, in cell order: what each
-// tile shows (label, value line, icon), where it sits, where the arrow keys
-// go from it, and what Enter or a click runs. Painting, keys, the pointer
-// and RunSettingsCell all read this table; a cell is written in one row.
+// tile shows (label, value line, icon), where it sits and what Enter or a
+// click runs. Painting, keys (which move between the tiles as drawn), the
+// pointer and RunSettingsCell all read this table; a cell is written in one
+// row.
 //
 // Almost every cell opens the option picker with a fixed set of options,
 // writes the choice into the settings and saves at once; a cancelled picker
@@ -42,7 +43,6 @@ struct SettingsCell {
   int column = 0, row = 0;  // the tile's place in the grid of four columns
   std::string_view buttonKey;
   SettingIconDrawer icon = nullptr;
-  int right = 0, left = 0, down = 0, up = 0;  // the cell each arrow key moves to
   // The line under the label; null: none.
   std::u16string (*value)(const AppState&) = nullptr;
   // A one-picker cell: its options, and the write of the chosen one (the

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/virtual_keys.h"
 #include "i18n/translate.h"
 #include "ui/nav/navigator.h"
+#include "ui/nav/spatial_focus.h"
 
 namespace {
 
@@ -15,20 +17,7 @@ constexpr int kNoTileCell = 14;
 
 }  // namespace
 
-// --- Navigation and value texts: read from the cells' table ---------------------
-
-int SettingsMove(int cell, int vk) {
-  // A cell outside the table moves as the nearest grid cell would.
-  if (!SettingsCellAt(cell)) cell = std::clamp(cell, 0, kLastGridCell);
-  const SettingsCell& row = *SettingsCellAt(cell);
-  switch (vk) {
-    case Vk::Right: return row.right;
-    case Vk::Left: return row.left;
-    case Vk::Down: return row.down;
-    case Vk::Up: return row.up;
-    default: return cell;
-  }
-}
+// --- Value texts: read from the cells' table ------------------------------------
 
 std::u16string SettingsValueText(const AppState& state, int index) {
   const SettingsCell* row = SettingsCellAt(index);
@@ -78,6 +67,16 @@ RectF SettingsIdentityRect(double width, double height) {
 }
 
 RectF SettingsBackRect(double width, double height) { return DesignRect(54, 54, 144, 144, width, height); }
+
+int SettingsMove(int cell, int vk, double width, double height) {
+  const int from = SettingsCellAt(cell) && SettingsCellAt(cell)->tile != SettingsCell::Tile::None
+                       ? cell
+                       : cell == kNoTileCell ? 13 : std::clamp(cell, 0, kLastGridCell);
+  std::vector<RectF> tiles;
+  for (int c = 0; c < kSettingsCellCount; ++c) tiles.push_back(SettingsTileRect(c, width, height));
+  const int to = SpatialNeighbour(tiles, from, vk);
+  return to >= 0 ? to : cell;
+}
 
 int SettingsHitTest(double x, double y, double width, double height) {
   for (int cell = 0; cell < kSettingsCellCount; ++cell) {
@@ -165,7 +164,7 @@ void SettingsScreen::OnKey(ScreenContext& ctx, int vk) {
     RunSettingsCell(ctx, index);
     return;
   }
-  index = SettingsMove(index, vk);
+  index = SettingsMove(index, vk, ctx.width, ctx.height);
 }
 
 void SettingsScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {

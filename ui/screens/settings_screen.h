@@ -11,9 +11,11 @@
 #include "ui/screens/screen_view.h"
 #include "ui/screens/settings_cells.h"
 
-// The cell the key moves to from `cell` (Left, Right, Up, Down; any other
-// key keeps it). Cell 14 is never reached: it has no tile.
-int SettingsMove(int cell, int vk);
+// The cell the key moves to from `cell` on a width x height surface: the
+// tile drawn next in the arrow's direction (ui/nav/spatial_focus.h), `cell`
+// itself when none lies that way or the key is no arrow. Cell 14 is never
+// reached: it has no tile (a focus on it moves as tile 13, where it shows).
+int SettingsMove(int cell, int vk, double width, double height);
 
 // The value a tile shows under its label; empty for cells without one.
 std::u16string SettingsValueText(const AppState& state, int index);

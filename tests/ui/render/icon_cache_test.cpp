@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "catalog/catalog_item.h"
@@ -13,6 +14,7 @@
 #include "tests/catalog/test_items.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/render/test_pictures.h"
+#include "ui/render/render_resources.h"
 
 namespace {
 
@@ -107,6 +109,24 @@ TEST_F(IconCacheTest, DecodesOnlyBetweenFramesAndABadFileNeverAgain) {
   ASSERT_TRUE(WriteSolidPng(IconFile(u"live_2"), 4, 4, Rgba{0, 1, 0, 1}));
   EXPECT_EQ(cache.IconFor(u"live", u"2", kUrl, false), nullptr);
   EXPECT_TRUE(downloads.started.empty());
+}
+
+// A window frame paints the interface, then the strip layer: the posters
+// the interface drew without are still awaited after the strips' paint, so
+// their arrival paints them (they once waited for the next key).
+TEST_F(IconCacheTest, TheMissesOfAFrameOutliveTheLayersPaintedAfterIt) {
+  RenderResources res;
+  res.SetIconCache(std::make_unique<IconCache>(downloads.Starter()));
+  const CatalogItem poster = TestItem(ItemKind::Vod, {.id = u"201", .name = u"Movie", .icon = kUrl});
+  {
+    OffscreenFrame interface(res, 64, 64);
+    EXPECT_EQ(res.IconFor(poster), nullptr);
+  }
+  { OffscreenFrame strips(res, 64, 64); }
+  ASSERT_EQ(downloads.started.size(), 1u);
+  ASSERT_TRUE(WriteSolidPng(downloads.started[0].file, 4, 4, Rgba{0, 1, 0, 1}));
+  downloads.FinishAll();
+  EXPECT_TRUE(res.Icons().MissedIconArrived());
 }
 
 TEST_F(IconCacheTest, AFrameRemembersTheIconsItDrewWithoutUntilTheyArrive) {

@@ -146,6 +146,31 @@ TEST_F(GridTest, EnterPlaysRunningReplaysArchivedPastAndOpensTheFuture) {
   EXPECT_EQ(actions.playedIds.back(), u"c4");
 }
 
+// Esc on a programme the grid replayed comes back to the grid where it was
+// left (not to Live, nor to a Player whose replay has stopped); opened
+// anew from the Player, it starts at now again.
+TEST_F(GridTest, BackFromAReplayIsTheGridAsItWasLeft) {
+  FillThree(u"c2");
+  OpenFromLiveOn(1);
+  Press({Vk::Left});
+  const GridNav left = state.nav.grid;
+  state.CurrentScreen = Screen::Player;  // the replay plays
+  state.nav.backFromReplay = true;       // and is left (LeavePlayerTarget)
+  navigator.SetScreen(Screen::Grid);
+  EXPECT_FALSE(state.nav.backFromReplay);
+  EXPECT_EQ(state.nav.grid.focusTime, left.focusTime);
+  EXPECT_EQ(state.nav.grid.windowStart, left.windowStart);
+  EXPECT_EQ(state.nav.ChannelIndex, 1);
+  Press({Vk::Escape});
+  EXPECT_EQ(state.CurrentScreen, Screen::Live);
+  EXPECT_EQ(actions.fullVideos, 0);
+
+  state.CurrentScreen = Screen::Player;
+  navigator.SetScreen(Screen::Grid);
+  EXPECT_GT(state.nav.grid.focusTime, left.focusTime);
+  EXPECT_EQ(state.nav.grid.from, Screen::Player);
+}
+
 TEST_F(GridTest, AClickFocusesACellASecondActsAsEnterAndTheWheelScrollsRows) {
   FillThree(u"c3");
   OpenFromLiveOn(0);

@@ -95,6 +95,57 @@ TEST_F(PlayerScreenTest, DigitsOnThePlayerReachChannelTwelveThroughChannelOne) {
   EXPECT_EQ(actions.plays, 2);
 }
 
+// The open live row is reached by keys alone: the arrows move over its
+// controls as drawn (never zap), Enter presses the one under the ring, Esc
+// closes the row and only the next Esc leaves the Player.
+TEST_F(PlayerScreenTest, TheOpenRowTakesTheArrowsEnterAndEsc) {
+  PlayLiveOnPlayer();
+  const StripLayout l = StripLayoutOf(600, 400, StripMode::Live, true);
+  const int first = FirstExpandedControl(l);
+  ASSERT_EQ(l.controls[size_t(first)].hit.kind, StripHit::Kind::StripButton);
+  Press({Vk::Letter('V'), Vk::Right, Vk::Right, Vk::Left, Vk::Down});
+  EXPECT_TRUE(actions.channelSteps.empty());
+  EXPECT_EQ(state.playerScreen.stripFocus, first + 1);
+  Press({Vk::Up, Vk::Return});  // the row above: its first control zaps back
+  EXPECT_EQ(actions.channelSteps, (std::vector<int>{-1}));
+  Press({Vk::Escape});
+  EXPECT_FALSE(state.playerScreen.liveStripExpanded);
+  EXPECT_EQ(actions.leaves, 0);
+  Press({Vk::Right});
+  EXPECT_EQ(actions.channelSteps, (std::vector<int>{-1, +1})) << "a closed row zaps again";
+  // Opened again, the keys start on its first button: five along is Search.
+  Press({Vk::Letter('V')});
+  for (int i = 0; i < 5; ++i) Press({Vk::Right});
+  ASSERT_EQ(l.controls[size_t(state.playerScreen.stripFocus)].hit.value, 5);
+  Press({Vk::Return});
+  EXPECT_EQ(state.CurrentScreen, Screen::Search);
+}
+
+TEST_F(PlayerScreenTest, TheFocusedRowButtonWearsARing) {
+  RenderResources res;
+  for (const auto& size : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
+    const auto [W, H] = size;
+    SCOPED_TRACE(W);
+    const StripLayout l = StripLayoutOf(W, H, StripMode::Live, true);
+    AppState painted;
+    PlaybackState paintedPlaying;
+    painted.playing = &paintedPlaying;
+    painted.CurrentScreen = Screen::Player;
+    painted.playerScreen.stripsShown = true;
+    painted.playerScreen.liveStripExpanded = true;
+    painted.playerScreen.stripFocus = FirstExpandedControl(l) + 3;
+    OffscreenFrame frame(res, W, H);
+    PaintStrips(res, painted, W, H, 0);
+    const auto edge = [&](int control) {
+      const RectF& r = l.controls[size_t(control)].rect;
+      return frame.At(int(r.left + 1.5 * l.scale), int((r.top + r.bottom) / 2));
+    };
+    const Pixel ring = edge(painted.playerScreen.stripFocus), plain = edge(painted.playerScreen.stripFocus + 1);
+    EXPECT_GT(ring.r, 180);
+    EXPECT_GT(ring.Brightness(), plain.Brightness() + 200);
+  }
+}
+
 // Every control of every strip form at the three window sizes: the hit
 // test answers the control's own action over its whole painted rectangle,
 // the painted pixels end at its edges (a button is opaque on a see-through

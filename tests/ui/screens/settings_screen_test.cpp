@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/virtual_keys.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/ui/nav/navigator_fixture.h"
@@ -13,24 +15,65 @@ namespace {
 
 using Keys = std::vector<int>;
 
-TEST(SettingsNavigation, TheTableAndCell14) {
-  // Right, Left, Down, Up from some cells.
-  struct Row {
-    int from, right, left, down, up;
-  };
-  const Row table[] = {
-      {0, 1, 0, 4, 0},      {3, 4, 2, 7, 0},      {10, 11, 9, 15, 6},   {13, 15, 12, 17, 9},  {15, 16, 13, 19, 11},
-      {16, 17, 15, 21, 12}, {17, 18, 16, 21, 13}, {18, 19, 17, 21, 13}, {19, 22, 18, 20, 15}, {20, 20, 21, 20, 19},
-      {21, 20, 18, 21, 18}, {22, 22, 19, 20, 16},
-  };
-  for (const Row& r : table) {
-    EXPECT_EQ(SettingsMove(r.from, Vk::Right), r.right) << r.from;
-    EXPECT_EQ(SettingsMove(r.from, Vk::Left), r.left) << r.from;
-    EXPECT_EQ(SettingsMove(r.from, Vk::Down), r.down) << r.from;
-    EXPECT_EQ(SettingsMove(r.from, Vk::Up), r.up) << r.from;
+constexpr double kSizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
+
+// Each arrow goes to a tile drawn wholly that way, never past a tile that
+// lies nearer along the move and no further across it, and stays only where
+// nothing is drawn that way. Read off the tiles' rectangles at each size.
+TEST(SettingsNavigation, ArrowsFollowTheDrawnTiles) {
+  for (const auto& size : kSizes) {
+    const double w = size[0], h = size[1];
+    for (int from = 0; from < kSettingsCellCount; ++from) {
+      if (from == 14) continue;
+      const RectF f = SettingsTileRect(from, w, h);
+      for (int vk : {Vk::Left, Vk::Right, Vk::Up, Vk::Down}) {
+        SCOPED_TRACE(testing::Message() << w << "x" << h << " from " << from << " key " << vk);
+        // How far a tile lies along the move (negative: not wholly beyond
+        // the edge) and how far its centre lies across it.
+        auto along = [&](const RectF& t) {
+          switch (vk) {
+            case Vk::Left: return f.left - t.right;
+            case Vk::Right: return t.left - f.right;
+            case Vk::Up: return f.top - t.bottom;
+            default: return t.top - f.bottom;
+          }
+        };
+        auto across = [&](const RectF& t) {
+          const bool sideways = vk == Vk::Left || vk == Vk::Right;
+          return sideways ? std::abs((t.top + t.bottom) - (f.top + f.bottom)) / 2
+                          : std::abs((t.left + t.right) - (f.left + f.right)) / 2;
+        };
+        const int to = SettingsMove(from, vk, w, h);
+        bool anyThatWay = false;
+        for (int c = 0; c < kSettingsCellCount; ++c)
+          anyThatWay |= c != 14 && c != from && along(SettingsTileRect(c, w, h)) >= 0;
+        if (!anyThatWay) {
+          EXPECT_EQ(to, from);
+          continue;
+        }
+        ASSERT_NE(to, from);
+        ASSERT_NE(to, 14);
+        const RectF t = SettingsTileRect(to, w, h);
+        EXPECT_GE(along(t), 0);
+        for (int c = 0; c < kSettingsCellCount; ++c) {
+          if (c == 14 || c == from || c == to) continue;
+          const RectF o = SettingsTileRect(c, w, h);
+          if (along(o) < 0) continue;
+          EXPECT_FALSE(along(o) < along(t) && across(o) <= across(t)) << "passes over " << c;
+        }
+      }
+    }
   }
-  // That no move lands on 14 is EveryRowOfTheTableIsWhole's.
-  EXPECT_EQ(SettingsMove(5, Vk::Tab), 5);
+  // The moves a remote user missed: the tile under Live Stream Format is
+  // Subtitles, over Speed test is Live TV, Right at a row's end stays, and
+  // the bottom two are reached from the row above.
+  EXPECT_EQ(SettingsMove(12, Vk::Down, 1920, 1080), 17);
+  EXPECT_EQ(SettingsMove(kSpeedTestCell, Vk::Up, 1920, 1080), kLiveTvCell);
+  EXPECT_EQ(SettingsMove(16, Vk::Right, 1920, 1080), 16);
+  EXPECT_EQ(SettingsMove(19, Vk::Down, 1280, 720), kPipCell);
+  EXPECT_EQ(SettingsMove(kLiveTvCell, Vk::Down, 3840, 2160), kSpeedTestCell);
+  EXPECT_EQ(SettingsMove(kPipCell, Vk::Right, 1280, 720), kSpeedTestCell);
+  EXPECT_EQ(SettingsMove(5, Vk::Tab, 1280, 720), 5);
 }
 
 TEST(SettingsValues, EnumeratedCells) {
@@ -181,15 +224,22 @@ TEST_F(SettingsCellsTest, PlayerChoiceResetsTheExternalPlayer) {
   EXPECT_EQ(actions.playerSettings, 1);
 }
 
-TEST_F(SettingsCellsTest, ClearHistoryAsksAndPipSavesEvenWhenCancelled) {
+TEST_F(SettingsCellsTest, ClearHistoryAsksAndPipCancelsOnEitherPicker) {
   state.settings.HistoryMovies = {u"1", u"2"};
   Run(9, {Vk::Return});  // "Cancel" is highlighted
   EXPECT_EQ(state.settings.HistoryMovies.size(), 2u);
   Run(9, {Vk::Down, Vk::Return});
   EXPECT_TRUE(state.settings.HistoryMovies.empty());
 
+  // Esc on the size closes both pickers and changes nothing.
+  const int shown = modalsShown;
   Run(21, {Vk::Escape, Vk::Down, Vk::Return});
+  EXPECT_EQ(modalsShown, shown + 1);
   EXPECT_EQ(state.settings.PipSize, 1);
+  EXPECT_EQ(state.settings.PipPos, 0);
+  EXPECT_EQ(actions.saves, 1);
+  Run(21, {Vk::Down, Vk::Return, Vk::Down, Vk::Return});
+  EXPECT_EQ(state.settings.PipSize, 2);
   EXPECT_EQ(state.settings.PipPos, 1);
   EXPECT_EQ(actions.saves, 2);
   EXPECT_GE(actions.layouts, 1);
@@ -250,8 +300,7 @@ TEST_F(SettingsCellsTest, AccountUpdateAndSpeedTestCells) {
 }
 
 // Each row of the cells' table is whole: a tile to paint (label or button
-// text, an icon for a setting), moves that never land on the tileless 14,
-// and one way to run; a one-picker cell opens one picker of its choices,
+// text, an icon for a setting) and one way to run; a one-picker cell opens one picker of its choices,
 // and Esc there writes and saves nothing.
 TEST_F(SettingsCellsTest, EveryRowOfTheTableIsWhole) {
   for (int cell = 0; cell < kSettingsCellCount; ++cell) {
@@ -264,10 +313,6 @@ TEST_F(SettingsCellsTest, EveryRowOfTheTableIsWhole) {
         break;
       case SettingsCell::Tile::Button: EXPECT_FALSE(Translate(row.buttonKey).empty()); break;
       case SettingsCell::Tile::None: EXPECT_EQ(row.icon, nullptr); break;
-    }
-    for (int to : {row.right, row.left, row.down, row.up}) {
-      ASSERT_NE(SettingsCellAt(to), nullptr);
-      EXPECT_NE(SettingsCellAt(to)->tile, SettingsCell::Tile::None) << to;
     }
     EXPECT_NE(row.run == nullptr, row.apply == nullptr) << "one way to run";
     if (!row.apply) continue;
