@@ -840,7 +840,7 @@ def check_playback_extras():
     args = external_player_args()
     check(args is None or (len(args) == 1 and args[0].endswith("/live/demo/demo/101.ts")),
           "extras: E during catch-up hands on the channel's live URL (%s)" % (args,))
-    key("Escape", "Escape")  # Live (catch-up counts as live), Home, tile 0
+    key("Escape", "Escape", "Escape")  # the catch-up list it was chosen on, Live, Home (tile 0)
 
     # The trailer button: yt-dlp runs on a job and the resolved stream plays.
     time.sleep(0.5)
