@@ -142,7 +142,7 @@ const std::vector<Place>& Places() {
         "loading_movies", "loading_series"}},
       {"grid empty list", FontId::Label, Fit::Line, Design(480, 400, 1920, 500), {"no_items"}},
       {"search section title", FontId::Hint, Fit::Line, Design(48, 0, 800, 36), {"live_channels"}},
-      {"search query box", FontId::Label, Fit::Trimmed, Design(280, 54, 1600, 144), {"search_hint"}},
+      {"search query box", FontId::Label, Fit::Trimmed, Design(280, 54, 1100, 144), {"search_hint"}},
       {"settings pip tile", FontId::Label, Fit::Line, Pixels((kW - 48) / 4), {"pip_title"}},
       {"option picker row, pip", FontId::Label, Fit::Line, Design(96, 0, 1848, 56), {"pip_top", "pip_bottom"}},
       {"account playlist row", FontId::Label, Fit::Trimmed, Design(120, 0, 1270, 80), {"playlist_number"}},
