@@ -134,7 +134,8 @@ const std::vector<Place>& Places() {
        {"speed_start", "speed_cache", "speed_wifi"}},
       {"speed test report line", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_hint", "speed_not_wifi", "speed_wifi_ok", "speed_wifi_no"}},
-      {"toast, notices", FontId::Label, Fit::Line, Wide(60, 55, 880, 110),
+      // inside the narrowest notice place, the header band's on Movies and Series
+      {"toast, notices", FontId::Label, Fit::Line, Pixels(328),
        {"mute", "volume_level", "channel_number", "aspect_auto", "no_audio_tracks", "no_subtitles", "no_episodes"}},
       {"home status line, catalog", FontId::Hint, Fit::Line, Wide(562, 820, 1475, 858),
        {"url_not_playlist", "url_not_xtream", "load_under_way", "playlist_no_answer", "loading_live",
@@ -142,7 +143,7 @@ const std::vector<Place>& Places() {
         "loading_movies", "loading_series"}},
       {"grid empty list", FontId::Label, Fit::Line, Design(480, 400, 1920, 500), {"no_items"}},
       {"search section title", FontId::Hint, Fit::Line, Design(48, 0, 800, 36), {"live_channels"}},
-      {"search query box", FontId::Label, Fit::Trimmed, Design(280, 54, 1600, 144), {"search_hint"}},
+      {"search query box", FontId::Label, Fit::Trimmed, Design(280, 54, 1100, 144), {"search_hint"}},
       {"settings pip tile", FontId::Label, Fit::Line, Pixels((kW - 48) / 4), {"pip_title"}},
       {"option picker row, pip", FontId::Label, Fit::Line, Design(96, 0, 1848, 56), {"pip_top", "pip_bottom"}},
       {"account playlist row", FontId::Label, Fit::Trimmed, Design(120, 0, 1270, 80), {"playlist_number"}},

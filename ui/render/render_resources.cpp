@@ -443,13 +443,6 @@ void RenderResources::DrawBackButton(const RectF& rect) {
   DrawLabel(FontId::Label, u"<", rect, brushes_.White, kAlignCentered);
 }
 
-void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs) {
-  if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
-  MarkTexts("toast");
-  FillRounded(Wide(40, 40, 900, 120), 12, Rgba{0, 0, 0, 0.65});
-  DrawLabel(FontId::Label, text, Wide(60, 55, 880, 110), brushes_.White);
-}
-
 void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box) {
   if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
   MarkTexts("toast");

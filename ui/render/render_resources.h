@@ -277,9 +277,8 @@ class RenderResources {
   // The standard place is BackButtonRect().
   void DrawBackButton(const RectF& rect);
   RectF BackButtonRect() const { return Design(54, 24, 144, 114); }
-  // The toast shows while nowMs < hideAtMs and the text is not empty; at
-  // the top left, or in `box`.
-  void DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs);
+  // The toast shows in `box` while nowMs < hideAtMs and the text is not
+  // empty. The box is the screen's to give: no place is free everywhere.
   void DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box);
   // A picture stretched over `rect`.
   void DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity = 1.0);

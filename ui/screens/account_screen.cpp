@@ -18,6 +18,7 @@ namespace {
 
 constexpr double kLeftAreaRight = 1344;  // design x
 constexpr double kListTop = 380, kRowHeight = 72, kListBottom = 1040;
+constexpr double kIdentityBottom = 960;  // design y: the device key's line ends here
 
 std::vector<PlaylistEntry> Playlists(const AppState& state) {
   return AccountPlaylists(state.panel, state.settings, Translate("playlist"));
@@ -52,6 +53,11 @@ RectF AccountQrRect(double width, double height) {
   const double centre = DesignX((kLeftAreaRight + 1920) / 2, width);
   const double top = DesignY(150, height);
   return RectF{centre - side / 2, top, centre + side / 2, top + side};
+}
+
+RectF AccountNoticeRect(double width, double height) {
+  return RectF{DesignX(kLeftAreaRight + 24, width), DesignY(kIdentityBottom + 16, height), width - DesignX(24, width),
+               DesignY(kIdentityBottom + 92, height)};
 }
 
 int AccountFirstRow(int selected, int visible) { return std::max(0, selected - visible + 1); }
@@ -133,7 +139,7 @@ void PaintIdentity(RenderResources& res, const AppState& state) {
   const bool fits = res.MeasureText(FontId::Title, mac).first <= right - left;
   res.DrawTrimmedLine(fits ? FontId::Title : FontId::Label, mac, band(760, 830), brush.Accent, centred);
   res.DrawTrimmedLine(FontId::Hint, Translate("device_key"), band(850, 890), brush.White, centred);
-  res.DrawTrimmedLine(FontId::Title, identity.deviceKey.empty() ? u"-" : identity.deviceKey, band(890, 960),
+  res.DrawTrimmedLine(FontId::Title, identity.deviceKey.empty() ? u"-" : identity.deviceKey, band(890, kIdentityBottom),
                       brush.Accent, centred);
 }
 
@@ -201,6 +207,10 @@ void Activate(ScreenContext& ctx, int index) {
 
 void AccountScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
   PaintAccount(res, state);
+}
+
+RectF AccountScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
+  return AccountNoticeRect(width, height);
 }
 
 void AccountScreen::OnKey(ScreenContext& ctx, int vk) {

@@ -20,6 +20,8 @@ int AccountVisibleRows(double height);
 RectF AccountRowRect(int slot, double width, double height);
 // The QR code's square in the right area.
 RectF AccountQrRect(double width, double height);
+// Notices show in the right area under the device key.
+RectF AccountNoticeRect(double width, double height);
 // The first row shown so that `selected` is in view.
 int AccountFirstRow(int selected, int visible);
 
@@ -44,4 +46,5 @@ class AccountScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

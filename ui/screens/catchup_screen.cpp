@@ -103,7 +103,7 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   if (const CatalogItem* channel = SelectedChannel(state)) {
     if (cairo_surface_t* icon = res.IconFor(*channel)) res.DrawPicture(icon, res.Design(500, 35, 575, 105));
     res.DrawTrimmedLine(FontId::Label, CleanDisplayName(channel->name()),
-                        RectF{res.X(590), res.Y(30), W - 32, res.Y(110)}, brush.Accent, kAlignLeadingCentered);
+                        RectF{res.X(590), res.Y(30), CatchupHeaderNoticeRect(W, H).left - res.X(20), res.Y(110)}, brush.Accent, kAlignLeadingCentered);
   }
   res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
 
@@ -226,6 +226,10 @@ void CatchupScreen::OnEnter(ScreenContext& ctx, Screen from) {
   if (ctx.state.nav.HistoryOpen) return;  // the history needs no guide
   ctx.state.nav.ListIndex = kLatestRow;
   if (const CatalogItem* channel = SelectedChannel(ctx.state)) ctx.content.StartCatchupGuide(std::u16string(channel->id()));
+}
+
+RectF CatchupScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
+  return CatchupHeaderNoticeRect(width, height);
 }
 
 void CatchupScreen::OnLeave(ScreenContext& ctx, Screen /*to*/) { ctx.state.nav.HistoryOpen = false; }

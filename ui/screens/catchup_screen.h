@@ -35,4 +35,7 @@ class CatchupScreen final : public ScreenView {
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+  // At the header's right end (CatchupHeaderNoticeRect), the same with the
+  // history shown.
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

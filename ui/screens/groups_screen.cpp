@@ -30,6 +30,7 @@ GroupsLayout GroupsLayoutOf(int groupIndex, int groupCount, double width, double
   GroupsLayout l;
   const double buttonTop = height - DesignY(24, height) - DesignY(64, height);
   l.newGroupButton = RectF{WideX(40, width), buttonTop, WideX(420, width), height - DesignY(24, height)};
+  l.notice = RectF{WideX(460, width), buttonTop, WideX(2360, width), l.newGroupButton.bottom};
   const ListRows rows = ListRowsPixels(DesignY(150, height), buttonTop - DesignY(12, height), int(DesignY(56, height)));
   l.rowsTop = rows.top;
   l.rowHeight = rows.rowHeight;
@@ -74,6 +75,10 @@ void GroupsScreen::Paint(RenderResources& res, const AppState& state, const Loca
   }
   res.FillRounded(l.newGroupButton, 14, brush.Red);
   res.DrawTrimmedLine(FontId::Hint, Translate("new_group"), l.newGroupButton, brush.White, kAlignCentered);
+}
+
+RectF GroupsScreen::NoticeRect(const AppState& state, int width, int height) const {
+  return GroupsLayoutOf(state.nav.GroupIndex, int(state.settings.Groups.size()), width, height).notice;
 }
 
 namespace {

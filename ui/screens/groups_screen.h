@@ -14,6 +14,7 @@ struct GroupsLayout {
   int visible = 1;
   int first = 0;
   RectF newGroupButton;
+  RectF notice;  // beside the button: where notices show
   RectF RowRect(int offset, double width) const;
 };
 GroupsLayout GroupsLayoutOf(int groupIndex, int groupCount, double width, double height);
@@ -27,6 +28,7 @@ class GroupsScreen final : public ScreenView {
   bool TakeKeyFirst(ScreenContext& ctx, int vk) override;
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 
 // SelectGroup: the group filters the Live list, its first playable channel

@@ -114,6 +114,12 @@ RectF HomeClockBand(double width, double height) {
   return RectF{b, 6 * k, c, 110 * k};
 }
 
+RectF HomeNoticeRect(double width, double height) {
+  const double left = HomeColumnWidth(width) + WideX(40, width);
+  const double right = HomeClockBand(width, height).left - WideX(40, width);
+  return RectF{left, DesignY(20, height), std::max(left, right), DesignY(100, height)};
+}
+
 double HomeBellCenterX(double width, double height) { return width - 44 * FontScaleFor(int(width), int(height)); }
 
 RectF HomeBellHitRect(double width, double height) {
@@ -558,6 +564,10 @@ bool HomeScreen::TakeKeyBeforeBack(ScreenContext& ctx, int vk) {
   if (Vk::IsBack(vk)) ClosePanelOrReply(nav, vk);
   else if (vk == Vk::Return && nav.MessagesMode) ComposeEnterKey(ctx);
   return true;
+}
+
+RectF HomeScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
+  return HomeNoticeRect(width, height);
 }
 
 void HomeScreen::OnKey(ScreenContext& ctx, int vk) {

@@ -71,6 +71,8 @@ RectF HomeLogoRect(double width, double height);
 // (FontScaleFor); the band is 360 wide at most instead of 280, where the
 // month and year of the long month names fit.
 RectF HomeClockBand(double width, double height);
+// Notices show at the top between the menu column and the clock band.
+RectF HomeNoticeRect(double width, double height);
 
 struct Circle {
   double x = 0, y = 0, radius = 0;
@@ -144,6 +146,7 @@ class HomeScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   bool OnChar(ScreenContext& ctx, char16_t ch) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 
 // What tile `index` opens; keys and clicks share it.

@@ -82,6 +82,10 @@ bool SelectPreviousChannel(AppState& state) {
   return true;
 }
 
+RectF CatchupHeaderNoticeRect(double width, double height) {
+  return DesignRect(1220, 30, 1888, 110, width, height);
+}
+
 RectF LiveHistoryRowRect(int slot, double width, double height) {
   const double top = DesignY(kRowsTop + slot * kRowHeight, height);
   return RectF{DesignX(kRowsLeft, width), top, width - DesignX(32, width), top + DesignY(kRowHeight - 4, height)};
@@ -108,7 +112,8 @@ void PaintLiveHistory(RenderResources& res, const AppState& state) {
   const Brushes& brush = res.Brush();
   res.Clear(Rgba{0.04, 0.05, 0.08, 1});
   res.DrawBackButton(res.BackButtonRect());
-  res.DrawTrimmedLine(FontId::Title, Translate("live_history"), res.Design(160, 30, 1400, 110), brush.White,
+  res.DrawTrimmedLine(FontId::Title, Translate("live_history"),
+                      RectF{res.X(160), res.Y(30), CatchupHeaderNoticeRect(W, H).left - res.X(20), res.Y(110)}, brush.White,
                       kAlignLeadingCentered);
   res.FillRect(RectF{0, res.Y(130), W, res.Y(130) + 2}, Rgba{1, 1, 1, 0.25});
   const int total = Count(state);

@@ -20,6 +20,11 @@ std::u16string_view PreviousChannelId(const AppState& state);
 // longer has it.
 bool SelectPreviousChannel(AppState& state);
 
+// The right end of the header band, which the Catch-up screen and the
+// history view leave free (their titles and the channel's name end left of
+// it): where their notices show.
+RectF CatchupHeaderNoticeRect(double width, double height);
+
 // The rectangle of visible history row `slot`, and how many rows fit.
 RectF LiveHistoryRowRect(int slot, double width, double height);
 int LiveHistoryVisibleRows(double height);

@@ -270,6 +270,10 @@ void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   }
 }
 
+RectF PlayerScreen::NoticeRect(const AppState& state, int width, int height) const {
+  return PlayerToastRect(StripLayoutFor(state, width, height), width);
+}
+
 void PlayerScreen::OnLeave(ScreenContext& ctx, Screen to) {
   PlayerScreenControls& controls = ctx.state.playerScreen;
   controls.stripsUntil = 0;

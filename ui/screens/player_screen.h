@@ -22,4 +22,6 @@ class PlayerScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+  // Above the strips (PlayerToastRect).
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

@@ -51,9 +51,7 @@ class ScreenView {
   // Before CurrentScreen changes to `to`.
   virtual void OnLeave(ScreenContext& /*ctx*/, Screen /*to*/) {}
   // Where the screen's notices (toasts) show in a width x height window: a
-  // place of its layout where nothing else is drawn. The default suits the
-  // screens with nothing at their top left.
-  virtual RectF NoticeRect(const AppState& /*state*/, int width, int height) const {
-    return WideRect(40, 40, 900, 120, width, height);
-  }
+  // place of its layout where nothing else is drawn. Every screen names its
+  // own: no corner is free on all of them.
+  virtual RectF NoticeRect(const AppState& state, int width, int height) const = 0;
 };

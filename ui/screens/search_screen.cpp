@@ -21,7 +21,8 @@ constexpr std::string_view kSectionTitles[3] = {"live_channels", "movies", "seri
 SearchLayout SearchLayoutOf(const SearchResultList& results, int listIndex, double width, double height) {
   SearchLayout l;
   l.back = DesignRect(54, 54, 144, 144, width, height);
-  l.queryBox = DesignRect(240, 54, 1680, 144, width, height);
+  l.queryBox = DesignRect(240, 54, 1160, 144, width, height);
+  l.notice = DesignRect(1200, 54, 1872, 144, width, height);
   const double rowHeight = DesignY(48, height), titleHeight = DesignY(36, height);
   double y = DesignY(180, height);
   for (int s = 0; s < 3; ++s) {
@@ -77,7 +78,7 @@ void SearchScreen::Paint(RenderResources& res, const AppState& state, const Loca
   const SearchLayout l = SearchLayoutOf(state.SearchResults, state.nav.ListIndex, res.Width(), res.Height());
   res.DrawBackButton(l.back);
   res.FillRounded(l.queryBox, 28, Rgba{0.12, 0.12, 0.14, 0.95});
-  const RectF text{res.X(280), l.queryBox.top, res.X(1600), l.queryBox.bottom};
+  const RectF text{l.queryBox.left + res.X(40), l.queryBox.top, l.queryBox.right - res.X(60), l.queryBox.bottom};
   if (state.nav.SearchQuery.empty())
     res.DrawTrimmedLine(FontId::Label, Translate("search_hint"), text, brush.Dim, kAlignLeadingCentered);
   else
@@ -105,6 +106,10 @@ void SearchScreen::Paint(RenderResources& res, const AppState& state, const Loca
                           selected ? ReadableOn(brush.Blue) : brush.White, kAlignLeadingCentered);
     }
   }
+}
+
+RectF SearchScreen::NoticeRect(const AppState& state, int width, int height) const {
+  return SearchLayoutOf(state.SearchResults, state.nav.ListIndex, width, height).notice;
 }
 
 bool SearchScreen::TakeKeyFirst(ScreenContext& ctx, int vk) {

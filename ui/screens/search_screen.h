@@ -19,6 +19,7 @@ struct SearchSectionLayout {
 };
 struct SearchLayout {
   RectF back, queryBox;
+  RectF notice;  // right of the query box: where notices show
   SearchSectionLayout sections[3];  // live, movies, series
 };
 // Each section shows up to twelve of its results, scrolled so that the
@@ -38,6 +39,7 @@ class SearchScreen final : public ScreenView {
   bool OnChar(ScreenContext& ctx, char16_t ch) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 
 // Enter on a result: a channel plays full-window, a series opens with its

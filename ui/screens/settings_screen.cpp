@@ -68,6 +68,14 @@ RectF SettingsIdentityRect(double width, double height) {
 
 RectF SettingsBackRect(double width, double height) { return DesignRect(54, 54, 144, 144, width, height); }
 
+// The grid ends above the bottom with room for a notice (SettingsGrid keeps
+// 90 of 1080 and 16 pixels under it at least).
+RectF SettingsNoticeRect(double width, double height) {
+  const double top = SettingsTileRect(kPipCell, width, height).bottom + DesignY(12, height);
+  const double bottom = std::min(top + DesignY(76, height), height - DesignY(4, height));
+  return RectF{width / 4, top, 3 * width / 4, std::max(top, bottom)};
+}
+
 int SettingsMove(int cell, int vk, double width, double height) {
   const int from = SettingsCellAt(cell) && SettingsCellAt(cell)->tile != SettingsCell::Tile::None
                        ? cell
@@ -177,6 +185,10 @@ void SettingsScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
   if (cell < 0) return;
   ctx.state.nav.SettingsIndex = cell;
   RunSettingsCell(ctx, cell);
+}
+
+RectF SettingsScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
+  return SettingsNoticeRect(width, height);
 }
 
 void SettingsScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) { ctx.state.nav.SettingsIndex = 0; }

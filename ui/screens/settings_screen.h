@@ -26,6 +26,8 @@ RectF SettingsTileRect(int cell, double width, double height);
 // Where the MAC address and the device key are written.
 RectF SettingsIdentityRect(double width, double height);
 RectF SettingsBackRect(double width, double height);
+// Notices show under the last row of tiles, in the middle.
+RectF SettingsNoticeRect(double width, double height);
 // The cell under (x, y), or -1.
 int SettingsHitTest(double x, double y, double width, double height);
 
@@ -37,4 +39,5 @@ class SettingsScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr double kRowsTop = 150, kRowHeight = 56, kBottomMargin = 20;
+constexpr double kTitleRight = 1200, kSubtitleRight = 1400;  // of 2400
 
 int LineCount(const AppState& state) { return static_cast<int>(state.sports.lines.size()); }
 
@@ -24,6 +25,11 @@ RectF SportsRowRect(int slot, double width, double height) {
   return RectF{WideX(32, width), top, width - WideX(32, width), top + DesignY(kRowHeight, height)};
 }
 
+RectF SportsNoticeRect(double width, double height) {
+  return RectF{WideX(kSubtitleRight + 40, width), DesignY(30, height), width - WideX(32, width),
+               DesignY(kRowsTop - 26, height)};
+}
+
 void PaintSports(RenderResources& res, const AppState& state) {
   if (!res.Drawing()) return;
   const double W = res.Width(), H = res.Height();
@@ -32,9 +38,9 @@ void PaintSports(RenderResources& res, const AppState& state) {
   res.DrawBackButton(res.BackButtonRect());
   const std::u16string& header = state.sports.header;
   res.DrawTrimmed(FontId::Title, header.empty() ? MenuWord(CurrentLanguage(), kMenuSports) : std::u16string_view(header),
-                  RectF{res.X(160), res.Y(24), res.WX(1200), res.Y(90)}, brush.Accent, kAlignLeadingCentered);
+                  RectF{res.X(160), res.Y(24), res.WX(kTitleRight), res.Y(90)}, brush.Accent, kAlignLeadingCentered);
   res.DrawTrimmed(FontId::Hint, Translate("sports_subtitle"),
-                  RectF{res.X(160), res.Y(86), res.WX(1400), res.Y(128)}, brush.Dim, kAlignLeadingCentered);
+                  RectF{res.X(160), res.Y(86), res.WX(kSubtitleRight), res.Y(128)}, brush.Dim, kAlignLeadingCentered);
 
   const int total = LineCount(state);
   if (total == 0) {
@@ -60,6 +66,10 @@ void PaintSports(RenderResources& res, const AppState& state) {
 
 void SportsScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {
   PaintSports(res, state);
+}
+
+RectF SportsScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
+  return SportsNoticeRect(width, height);
 }
 
 void SportsScreen::OnKey(ScreenContext& ctx, int vk) {

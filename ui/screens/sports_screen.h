@@ -8,6 +8,8 @@
 // bottom, at least one.
 int SportsVisibleRows(double height);
 RectF SportsRowRect(int slot, double width, double height);
+// Notices show right of the title and its sub-title, above the lines.
+RectF SportsNoticeRect(double width, double height);
 
 void PaintSports(RenderResources& res, const AppState& state);
 
@@ -17,4 +19,5 @@ class SportsScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

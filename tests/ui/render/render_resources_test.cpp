@@ -155,13 +155,13 @@ TEST(Toast, ShowsUntilItsHideTime) {
   RenderResources res;
   {
     OffscreenFrame frame(res, 2400, 1080);
-    res.DrawToast(u"Channel added", 5000, 4999);
+    res.DrawToast(u"Channel added", 5000, 4999, RectF{40, 40, 900, 120});
     EXPECT_EQ(frame.At(45, 45).a, static_cast<int>(0.65 * 255 + 0.5));
   }
   {
     OffscreenFrame frame(res, 2400, 1080);
-    res.DrawToast(u"Channel added", 5000, 5000);
-    res.DrawToast(u"", 5000, 10);
+    res.DrawToast(u"Channel added", 5000, 5000, RectF{40, 40, 900, 120});
+    res.DrawToast(u"", 5000, 10, RectF{40, 40, 900, 120});
     EXPECT_FALSE(frame.AnyInk(0, 2400));
   }
 }
