@@ -40,7 +40,9 @@ class LivePauseState : public NavigatorTest {
     }
     std::vector<std::pair<std::string, RectF>> texts;
     const std::string json = ReadWholeFile(file).value_or("");
-    for (std::string_view object : JsonScan::Objects(JsonScan::Array(json, "texts"))) {
+    // The array's text outlives the loop: the objects are views into it.
+    const std::string array = JsonScan::Array(json, "texts");
+    for (std::string_view object : JsonScan::Objects(array)) {
       RectF box;
       std::sscanf(JsonScan::Array(object, "box").c_str(), "[%lf,%lf,%lf,%lf]", &box.left, &box.top, &box.right,
                   &box.bottom);
