@@ -11,9 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "net/json_scan.h"
-#include "store/file_io.h"
-#include "tests/fixtures/temp_folder.h"
+#include "tests/ui/render/painted_texts.h"
 #include "tests/ui/render/test_pictures.h"
 #include "ui/modals/option_picker.h"
 #include "ui/modals/question_dialog.h"
@@ -23,37 +21,6 @@
 namespace {
 
 using Painter = std::function<void(RenderResources&)>;
-
-struct Drawn {
-  std::string text;
-  RectF box, ink;
-};
-
-RectF RectOf(std::string_view object, std::string_view key) {
-  RectF r;
-  std::sscanf(JsonScan::Array(object, key).c_str(), "[%lf,%lf,%lf,%lf]", &r.left, &r.top, &r.right, &r.bottom);
-  return r;
-}
-
-std::vector<Drawn> TextsOf(const Painter& paint, int width, int height) {
-  TempFolder folder;
-  const std::filesystem::path file = folder.Path() / "boxes.json";
-  setenv("VISTRA_TEXT_BOXES", file.c_str(), 1);
-  RenderResources res;
-  unsetenv("VISTRA_TEXT_BOXES");
-  {
-    OffscreenFrame frame(res, width, height);
-    res.RecordTexts("interface");
-    paint(res);
-  }
-  const std::string json = ReadWholeFile(file).value_or("");
-  const std::string list = JsonScan::Array(json, "texts");
-  std::vector<Drawn> texts;
-  for (std::string_view object : JsonScan::Objects(list)) {
-    texts.push_back({JsonScan::Value(object, "text"), RectOf(object, "box"), RectOf(object, "ink")});
-  }
-  return texts;
-}
 
 double Luminance(const Pixel& p) {
   const auto channel = [](int value) {

@@ -2,15 +2,10 @@
 // returns it to live there as on the Player, while L keeps locking.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "net/json_scan.h"
 #include "platform/virtual_keys.h"
-#include "store/file_io.h"
 #include "tests/catalog/test_items.h"
-#include "tests/fixtures/temp_folder.h"
 #include "tests/ui/nav/navigator_fixture.h"
-#include "tests/ui/render/test_pictures.h"
+#include "tests/ui/render/painted_texts.h"
 #include "ui/screens/live_screen.h"
 
 namespace {
@@ -27,28 +22,9 @@ class LivePauseState : public NavigatorTest {
   }
 
   // The texts the Live screen paints at w x h with the text boxes they got.
-  std::vector<std::pair<std::string, RectF>> PaintedTexts(int w, int h) {
-    TempFolder folder;
-    const std::filesystem::path file = folder.Path() / "boxes.json";
-    setenv("VISTRA_TEXT_BOXES", file.c_str(), 1);
-    RenderResources res;
-    unsetenv("VISTRA_TEXT_BOXES");
-    {
-      OffscreenFrame frame(res, w, h);
-      res.RecordTexts("interface");
-      screens[Screen::Live].Paint(res, state, ToLocalTime(NowUnix()));
-    }
-    std::vector<std::pair<std::string, RectF>> texts;
-    const std::string json = ReadWholeFile(file).value_or("");
-    // The array's text outlives the loop: the objects are views into it.
-    const std::string array = JsonScan::Array(json, "texts");
-    for (std::string_view object : JsonScan::Objects(array)) {
-      RectF box;
-      std::sscanf(JsonScan::Array(object, "box").c_str(), "[%lf,%lf,%lf,%lf]", &box.left, &box.top, &box.right,
-                  &box.bottom);
-      texts.emplace_back(JsonScan::Value(object, "text"), box);
-    }
-    return texts;
+  std::vector<Drawn> PaintedTexts(int w, int h) {
+    return TextsOf([this](RenderResources& res) { screens[Screen::Live].Paint(res, state, ToLocalTime(NowUnix())); },
+                   w, h);
   }
 };
 
@@ -66,10 +42,11 @@ TEST_F(LivePauseState, EndReturnsToLiveOnLiveAndOnThePlayerWhileLStillLocks) {
 }
 
 TEST_F(LivePauseState, APausedOrDelayedPreviewSaysSoOnThePicture) {
-  const auto stateText = [](const std::vector<std::pair<std::string, RectF>>& texts, const RectF& place) {
-    for (const auto& [text, box] : texts) {
-      if (box.left >= place.left && box.right <= place.right && box.top >= place.top && box.bottom <= place.bottom)
-        return text;
+  const auto stateText = [](const std::vector<Drawn>& texts, const RectF& place) {
+    for (const Drawn& t : texts) {
+      if (t.box.left >= place.left && t.box.right <= place.right && t.box.top >= place.top &&
+          t.box.bottom <= place.bottom)
+        return t.text;
     }
     return std::string();
   };
