@@ -166,10 +166,24 @@ def press(*names, pause=0.3):
 
 
 def screenshot(folder, name):
-    """Saves the screen as <folder>/<name>.png for people and returns
-    (width, height, rgb bytes) read from a PPM of the same screen."""
-    subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], check=True)
-    return parse_ppm(subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout)
+    """Reads the screen once, at once (strips hide a few seconds after the
+    last key, and a large screen takes a while to encode), keeps it as
+    <folder>/<name>.png for people and returns (width, height, rgb bytes)
+    of that same screen."""
+    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
+    subprocess.run(["convert", "ppm:-", os.path.join(folder, name + ".png")], input=ppm, check=True)
+    return parse_ppm(ppm)
+
+
+def walk_paths(argv):
+    """What CTest hands a demo walk (<vistra> <vistra_standin> <demo media>
+    <output folder>), the data folder the program is given inside the output
+    folder, the program's own folder in it and its log: (program, standin,
+    media, out, data, folder, RuntimeLog)."""
+    program, standin, media, out = argv[1:5]
+    data = os.path.join(out, "data")
+    folder = os.path.join(data, "Vistra43")
+    return program, standin, media, out, data, folder, RuntimeLog(os.path.join(folder, "runtime.log"))
 
 
 def parse_ppm(ppm):

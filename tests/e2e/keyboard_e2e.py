@@ -17,17 +17,14 @@ Screenshots stay in the output folder (keys_*.png).
 import json
 import os
 import shutil
-import subprocess
 import sys
 import time
 
-from e2e_support import check, finish, near, parse_ppm, pixel, press, running, RuntimeLog
+from e2e_support import check, finish, near, pixel, press, running, walk_paths
+from e2e_support import screenshot as screenshot_into
 
-VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
-DATA = os.path.join(OUT, "data")
-LOG = os.path.join(DATA, "Vistra43", "runtime.log")
-SETTINGS = os.path.join(DATA, "Vistra43", "settings.json")
-RUNTIME = RuntimeLog(LOG)
+VISTRA, STANDIN, MEDIA, OUT, DATA, FOLDER, RUNTIME = walk_paths(sys.argv)
+SETTINGS = os.path.join(FOLDER, "settings.json")
 mark = RUNTIME.mark
 wait_for_line = RUNTIME.index_after
 RING = (230, 196, 80)  # the strip's gold, on the focused button of the open row
@@ -35,14 +32,6 @@ RING = (230, 196, 80)  # the strip's gold, on the focused button of the open row
 
 def key(*names, pause=0.35):
     press(*names, pause=pause)
-
-
-def screenshot_into(folder, name):
-    """The screen read at once (the strips hide 2.8 s after the last key,
-    and a large screen takes a while to encode), then kept as a PNG."""
-    ppm = subprocess.run(["import", "-window", "root", "ppm:-"], check=True, capture_output=True).stdout
-    subprocess.run(["convert", "ppm:-", os.path.join(folder, name + ".png")], input=ppm, check=True)
-    return parse_ppm(ppm)
 
 
 def ring_pixels(shot):

@@ -21,15 +21,11 @@ import sys
 import time
 import urllib.request
 
-from e2e_support import SOLID, check, finish, make_solid_media, near, pixel, running, RuntimeLog
+from e2e_support import SOLID, check, finish, make_solid_media, near, pixel, running, walk_paths
 from e2e_support import press
 from e2e_support import screenshot as screenshot_into
 
-VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
-DATA = os.path.join(OUT, "data")
-FOLDER = os.path.join(DATA, "Vistra43")
-LOG = os.path.join(FOLDER, "runtime.log")
-RUNTIME = RuntimeLog(LOG)
+VISTRA, STANDIN, MEDIA, OUT, DATA, FOLDER, RUNTIME = walk_paths(sys.argv)
 mark = RUNTIME.mark
 line_after = RUNTIME.line_after
 PANEL = (15, 18, 26)  # the message's opaque panel

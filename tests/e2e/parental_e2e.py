@@ -17,14 +17,10 @@ import shutil
 import sys
 import time
 
-from e2e_support import check, finish, press, running, RuntimeLog
+from e2e_support import check, finish, press, running, walk_paths
 from e2e_support import screenshot as screenshot_into
 
-VISTRA, STANDIN, MEDIA, OUT = sys.argv[1:5]
-DATA = os.path.join(OUT, "data")
-FOLDER = os.path.join(DATA, "Vistra43")
-LOG = os.path.join(FOLDER, "runtime.log")
-RUNTIME = RuntimeLog(LOG)
+VISTRA, STANDIN, MEDIA, OUT, DATA, FOLDER, RUNTIME = walk_paths(sys.argv)
 mark = RUNTIME.mark
 line_after = RUNTIME.line_after
 PIN = "1357"
