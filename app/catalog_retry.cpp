@@ -4,6 +4,7 @@
 
 #include "app/catalog_jobs.h"
 #include "i18n/translate.h"
+#include "net/retry_pause.h"
 #include "net/text.h"
 #include "store/runtime_log.h"
 #include "ui/screens/provider_status_text.h"
@@ -17,9 +18,7 @@ bool HasChannels(const AppState& state) {
 }  // namespace
 
 uint64_t CatalogRetryPause(int failures) {
-  uint64_t pause = kCatalogRetryFirstMs;
-  for (int i = 1; i < failures && pause < kCatalogRetryCapMs; ++i) pause *= 2;
-  return std::min(pause, kCatalogRetryCapMs);
+  return DoublingPause(kCatalogRetryFirstMs, kCatalogRetryCapMs, std::max(failures - 1, 0));
 }
 
 void FollowLiveLoad(AppState& state, uint64_t nowMs) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "net/retry_pause.h"
 #include "net/text.h"
 #include "platform/mpv_video_layer.h"
 #include "player/catchup.h"
@@ -358,9 +359,7 @@ std::optional<ResumePoint> Player::ResumePointNow() const {
 }
 
 uint64_t Player::DeadRestartDelay(int restarts) {
-  uint64_t delay = kDeadRestartFirstMs;
-  for (int i = 0; i < restarts && delay < kDeadRestartMaxMs; ++i) delay *= 2;
-  return std::min(delay, kDeadRestartMaxMs);
+  return DoublingPause(kDeadRestartFirstMs, kDeadRestartMaxMs, restarts);
 }
 
 // The steps run in this order because each may change what the next one

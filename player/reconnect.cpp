@@ -1,11 +1,9 @@
 #include "player/reconnect.h"
 
-#include <algorithm>
+#include "net/retry_pause.h"
 
 uint64_t ReconnectPause(int attemptsMade) {
-  uint64_t pause = kReconnectFirstPauseMs;
-  for (int i = 0; i < attemptsMade && pause < kReconnectPauseCapMs; ++i) pause *= 2;
-  return std::min(pause, kReconnectPauseCapMs);
+  return DoublingPause(kReconnectFirstPauseMs, kReconnectPauseCapMs, attemptsMade);
 }
 
 ReconnectAction StepReconnect(ReconnectState& state, StreamHealth health, uint64_t nowMs) {
