@@ -235,8 +235,8 @@ void Application::PaintStreamNoticeOverVideo(int width, int height) {
 
 // Off the Player the strip layer holds nothing (its texts are recorded as
 // none), and saying so spares the compositor reading it.
-bool Application::OnPaintStrips(cairo_t* cr, int width, int height) {
-  render_.BeginFrame(cr, width, height, state_.settings.DashColor);
+bool Application::OnPaintStrips(Canvas& canvas, int width, int height) {
+  render_.BeginFrame(canvas, width, height, state_.settings.DashColor);
   render_.RecordTexts("strips");
   const bool onPlayer = OverlaysOnStrips();
   if (onPlayer) {
@@ -247,7 +247,7 @@ bool Application::OnPaintStrips(cairo_t* cr, int width, int height) {
   return onPlayer;
 }
 
-void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
+void Application::OnPaintInterface(Canvas& canvas, int width, int height) {
   const LocalTime now = ToLocalTime(NowUnix());
   paintedMinute_ = MinuteOfDay(now);
   navigator_.SetSurfaceSize(width, height);
@@ -255,7 +255,7 @@ void Application::OnPaintInterface(cairo_t* cr, int width, int height) {
   // of both count until the next interface frame.
   render_.Icons().ForgetMisses();
   screens_[state_.CurrentScreen].PrepareFrame(render_, state_, width, height);
-  render_.BeginFrame(cr, width, height, state_.settings.DashColor);
+  render_.BeginFrame(canvas, width, height, state_.settings.DashColor);
   render_.RecordTexts("interface");
   screens_[state_.CurrentScreen].Paint(render_, state_, now);
   if (!OverlaysOnStrips()) PaintOverlays(width, height);

@@ -39,8 +39,8 @@ class Application final : public HostEvents,
   void OnPointer(const PointerEvent& event) override;
   void OnJobMessage(uint32_t id, uintptr_t wparam) override;
   void OnTimer(int id) override;
-  void OnPaintInterface(cairo_t* cr, int width, int height) override;
-  bool OnPaintStrips(cairo_t* cr, int width, int height) override;
+  void OnPaintInterface(Canvas& canvas, int width, int height) override;
+  bool OnPaintStrips(Canvas& canvas, int width, int height) override;
   void OnResize(int width, int height) override;
   void OnCloseRequested() override;
   void OnFramePresented() override;

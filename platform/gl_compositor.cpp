@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/cairo_canvas.h"
 #include "platform/layer_surface.h"
 
 namespace {
@@ -125,9 +126,11 @@ void GlCompositor::PaintLayer(LayerId id, const Painter& paint) {
     cairo_surface_mark_dirty(layer.surface);
   }
 
-  cairo_t* cr = cairo_create(layer.surface);
-  const bool drew = paint(cr, width_, height_);
-  cairo_destroy(cr);
+  bool drew = false;
+  {
+    CairoCanvas canvas(layer.surface);
+    drew = paint(canvas, width_, height_);
+  }
   cairo_surface_flush(layer.surface);
 
   const uint8_t* now = cairo_image_surface_get_data(layer.surface);

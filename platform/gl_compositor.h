@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/canvas.h"
 #include "platform/gl_functions.h"
 #include "platform/host_window.h"
 #include "platform/layer_ink.h"
@@ -41,7 +42,7 @@ class GlCompositor {
   enum class LayerId { Interface, Strips };
   // Returns whether it drew anything: a painter that drew nothing leaves the
   // layer transparent, which is then known without reading its pixels.
-  using Painter = std::function<bool(cairo_t* cr, int width, int height)>;
+  using Painter = std::function<bool(Canvas& canvas, int width, int height)>;
   using ProcLoader = GlFunctions::ProcLoader;
 
   GlCompositor() = default;

@@ -509,15 +509,15 @@ void HostWindow::Impl::DrawFrame(std::vector<uint8_t>* readBack) {
   if (interfaceDirty) {
     interfaceDirty = false;
     compositor->PaintLayer(GlCompositor::LayerId::Interface,
-                           [this](cairo_t* cr, int w, int h) {
-                             events->OnPaintInterface(cr, w, h);
+                           [this](Canvas& canvas, int w, int h) {
+                             events->OnPaintInterface(canvas, w, h);
                              return true;
                            });
   }
   if (stripsDirty) {
     stripsDirty = false;
     compositor->PaintLayer(GlCompositor::LayerId::Strips,
-                           [this](cairo_t* cr, int w, int h) { return events->OnPaintStrips(cr, w, h); });
+                           [this](Canvas& canvas, int w, int h) { return events->OnPaintStrips(canvas, w, h); });
   }
   frameWanted = false;
   const std::vector<PixelRect> damage = compositor->Compose(videoTiles, newPictures, presenter.BackBufferAge());

@@ -3,9 +3,10 @@
 // posting of job messages from any thread, and the compositor that stacks
 // the layers of each frame:
 //   1. the video tiles, each drawn by its VideoLayer into its rectangle;
-//   2. the interface layer, a cairo ARGB32 surface over the whole window,
-//      transparent where the video shows (the "holes");
-//   3. the strip layers, cairo surfaces drawn over the video at their own
+//   2. the interface layer, an ARGB32 surface over the whole window that
+//      the painters draw on through a Canvas, transparent where the video
+//      shows (the "holes");
+//   3. the strip layers, surfaces drawn over the video at their own
 //      rectangles (the Player screen's on-screen controls).
 // Frames are drawn only when something asked for one (RequestPaint, a video
 // frame, a timer or job message handler asking for it); an idle window waits
@@ -13,13 +14,13 @@
 //
 // Everything here runs on the main thread except PostJobMessage and
 // VideoLayer wake-ups, which any thread may call.
-#include <cairo.h>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/canvas.h"
 
 struct PixelRect {
   int x = 0, y = 0, w = 0, h = 0;
@@ -43,12 +44,13 @@ class HostEvents {
   virtual void OnPointer(const PointerEvent& event) = 0;
   virtual void OnJobMessage(uint32_t id, uintptr_t wparam) = 0;
   virtual void OnTimer(int id) = 0;
-  // Paint the interface layer: `cr` targets a cleared (fully transparent)
-  // surface of width x height pixels. Leave the video rectangle transparent.
-  virtual void OnPaintInterface(cairo_t* cr, int width, int height) = 0;
+  // Paint the interface layer: `canvas` draws on a cleared (fully
+  // transparent) surface of width x height pixels, for this call only.
+  // Leave the video rectangle transparent.
+  virtual void OnPaintInterface(Canvas& canvas, int width, int height) = 0;
   // Paint the strip layers (Player screen) on a cleared surface as above.
   // Returns false when nothing was drawn. Default: none.
-  virtual bool OnPaintStrips(cairo_t* /*cr*/, int /*width*/, int /*height*/) { return false; }
+  virtual bool OnPaintStrips(Canvas& /*canvas*/, int /*width*/, int /*height*/) { return false; }
   virtual void OnResize(int /*width*/, int /*height*/) {}
   // A frame has just been handed to the screen (after the buffer swap).
   virtual void OnFramePresented() {}

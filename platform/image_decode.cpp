@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/cairo_canvas.h"
 #include "platform/files.h"
+#include "platform/layer_surface.h"
 
 namespace {
 
@@ -18,17 +20,18 @@ using SdlSurfacePtr = std::unique_ptr<SDL_Surface, SdlSurfaceRelease>;
 // SDL's ARGB8888 is a native-endian 32-bit word A,R,G,B from the high byte
 // down, which is exactly cairo's ARGB32 layout; only the premultiplication
 // differs (SDL keeps straight alpha, cairo wants premultiplied).
-SurfacePtr ToCairoSurface(SDL_Surface* decoded) {
+PicturePtr ToCairoPicture(SDL_Surface* decoded) {
   if (!decoded) return nullptr;
   SdlSurfacePtr argb(SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_ARGB8888, 0));
   if (!argb || argb->w <= 0 || argb->h <= 0) return nullptr;
   if (static_cast<long>(argb->w) * argb->h > kMaxDecodedPixels) return nullptr;
 
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, argb->w, argb->h));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-  cairo_surface_flush(surface.get());
-  unsigned char* target = cairo_image_surface_get_data(surface.get());
-  const int targetStride = cairo_image_surface_get_stride(surface.get());
+  auto picture = std::make_unique<CairoPicture>(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, argb->w, argb->h));
+  cairo_surface_t* surface = picture->Surface();
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(surface);
+  unsigned char* target = cairo_image_surface_get_data(surface);
+  const int targetStride = cairo_image_surface_get_stride(surface);
 
   if (SDL_LockSurface(argb.get()) != 0) return nullptr;
   for (int y = 0; y < argb->h; ++y) {
@@ -50,13 +53,13 @@ SurfacePtr ToCairoSurface(SDL_Surface* decoded) {
     }
   }
   SDL_UnlockSurface(argb.get());
-  cairo_surface_mark_dirty(surface.get());
-  return surface;
+  cairo_surface_mark_dirty(surface);
+  return picture;
 }
 
 }  // namespace
 
-SurfacePtr DecodeImageFile(const std::filesystem::path& path) {
+PicturePtr DecodeImageFile(const std::filesystem::path& path) {
   if (path.empty()) return nullptr;
   // Read first with a bound: a FIFO or a folder in a picture's place (the
   // backdrop is decoded on the main thread) must neither block nor be read.
@@ -66,10 +69,26 @@ SurfacePtr DecodeImageFile(const std::filesystem::path& path) {
   return DecodeImageBytes(file.bytes);
 }
 
-SurfacePtr DecodeImageBytes(std::string_view bytes) {
+PicturePtr DecodeImageBytes(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
   SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!stream) return nullptr;
   SdlSurfacePtr decoded(IMG_Load_RW(stream, 1));
-  return ToCairoSurface(decoded.get());
+  return ToCairoPicture(decoded.get());
+}
+
+PicturePtr ScalePicture(const Picture& picture, int width, int height) {
+  if (width <= 0 || height <= 0 || picture.Width() <= 0 || picture.Height() <= 0) return nullptr;
+  // Window-sized copies take the layers' memory (platform/layer_surface.h).
+  auto scaled = std::make_unique<CairoPicture>(CreateLayerSurface(width, height));
+  if (cairo_surface_status(scaled->Surface()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_t* scaler = cairo_create(scaled->Surface());
+  cairo_scale(scaler, static_cast<double>(width) / picture.Width(), static_cast<double>(height) / picture.Height());
+  cairo_set_source_surface(scaler, static_cast<const CairoPicture&>(picture).Surface(), 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(scaler), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(scaler), CAIRO_EXTEND_PAD);
+  cairo_paint(scaler);
+  cairo_destroy(scaler);
+  cairo_surface_flush(scaled->Surface());
+  return scaled;
 }

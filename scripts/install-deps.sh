@@ -9,6 +9,9 @@ PACKAGES=(
   libgl-dev libgl1-mesa-dri libglx-mesa0 mpv
   xvfb xauth x11-xserver-utils x11-utils ffmpeg imagemagick xdotool python3 zbar-tools
   gettext
+  # The interface's faces: DejaVu for Latin, Greek, Cyrillic, Arabic and
+  # Hebrew, and a CJK face for channel names (the font tests check both).
+  fonts-dejavu-core fonts-droid-fallback
   libexpat1-dev zlib1g-dev
   # The XMLTV benchmark's DOM yardstick only; the program never links it.
   libxml2-dev

@@ -1,6 +1,7 @@
-// The include layering: lower folders never include higher ones. The same
+// The include layering: lower folders never include higher ones (the same
 // rule as the team's check-layers tool, kept in the suite so a build that
-// reaches up fails its tests.
+// reaches up fails its tests), and only platform/ includes the system's
+// drawing, window, network and process headers.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -34,6 +35,12 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"app", {"net", "platform", "store", "catalog", "panel", "extras", "i18n", "state", "player", "ui"}},
 };
 
+// System headers that only platform/ may include: drawing (cairo, pango),
+// the window (SDL, GL), HTTP and TLS, ICU, dynamic loading, sockets and
+// processes.
+const std::regex kPlatformOnly(
+    R"re(^\s*#\s*include\s+<((cairo|pango|SDL|GL/|curl/|openssl/|unicode/|fontconfig|glib)[^>]*|dlfcn\.h|spawn\.h|sys/(socket|wait|mman)\.h)>)re");
+
 std::string UnitOf(const std::string& path) {
   const size_t slash = path.find('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -50,6 +57,8 @@ std::vector<std::string> Violations(const fs::path& root, const std::string& fil
   std::string line;
   for (int n = 1; std::getline(in, line); ++n) {
     std::smatch m;
+    if (unit != "platform" && std::regex_search(line, m, kPlatformOnly))
+      bad.push_back(file + ":" + std::to_string(n) + ": " + unit + " -> <" + m[1].str() + ">");
     if (!std::regex_search(line, m, include)) continue;
     const std::string target = UnitOf(m[1]);
     if (target.empty() || target == unit) continue;
@@ -88,8 +97,10 @@ TEST(Layering, TheRuleSeesAnIncludeThatReachesUp) {
   const fs::path root = fs::temp_directory_path() / ("vistra-layering-" + std::to_string(::getpid()));
   fs::create_directories(root / "store");
   std::ofstream(root / "store" / "bad.cpp") << "#include \"store/ok.h\"\n#include \"net/text.h\"\n"
-                                              "  #  include \"ui/screens/home_screen.h\"\n#include <vector>\n";
-  EXPECT_EQ(Violations(root, "store/bad.cpp"), (std::vector<std::string>{"store/bad.cpp:3: store -> ui/screens/home_screen.h"}));
+                                              "  #  include \"ui/screens/home_screen.h\"\n#include <vector>\n"
+                                              "#include <pango/pangocairo.h>\n";
+  EXPECT_EQ(Violations(root, "store/bad.cpp"), (std::vector<std::string>{"store/bad.cpp:3: store -> ui/screens/home_screen.h",
+                                                                          "store/bad.cpp:5: store -> <pango/pangocairo.h>"}));
   fs::remove_all(root);
 }
 

@@ -23,7 +23,6 @@
 // Every line is also written to standard output.
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <cairo.h>
 
 #include <chrono>
 #include <cstdio>
@@ -121,13 +120,10 @@ class Probe : public HostEvents, public VideoLayer {
   void OnChar(char16_t) override {}
   void OnPointer(const PointerEvent&) override {}
   void OnCloseRequested() override { window_.Quit(0); }
-  void OnPaintInterface(cairo_t* cr, int width, int height) override {
-    const PixelRect v = rect_;
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_rectangle(cr, 0, 0, width, height);
-    cairo_rectangle(cr, v.x, v.y, v.w, v.h);
-    cairo_set_source_rgb(cr, 40 / 255.0, 90 / 255.0, 160 / 255.0);
-    cairo_fill(cr);
+  void OnPaintInterface(Canvas& canvas, int width, int height) override {
+    canvas.Rectangle(RectF{0, 0, double(width), double(height)});
+    canvas.Fill(Rgba{40 / 255.0, 90 / 255.0, 160 / 255.0, 1});
+    canvas.Erase(RectF{double(rect_.x), double(rect_.y), double(rect_.x + rect_.w), double(rect_.y + rect_.h)});
   }
 
   void OnJobMessage(uint32_t id, uintptr_t) override {

@@ -14,7 +14,6 @@
 // equals one composed whole: a damaged region left undrawn shows there.
 // Usage: vistra_window_probe <log file> [icon.png to write and use]
 #include <GL/gl.h>
-#include <cairo.h>
 
 #include <atomic>
 #include <chrono>
@@ -24,6 +23,7 @@
 #include <thread>
 
 #include "platform/host_window.h"
+#include "platform/offscreen_canvas.h"
 #include "platform/virtual_keys.h"
 
 namespace {
@@ -95,28 +95,23 @@ class Probe : public HostEvents, public VideoLayer {
     window_.SetVideoTiles({{this, video_}, {&secondLayer_, second_}});
   }
 
-  void OnPaintInterface(cairo_t* cr, int width, int height) override {
-    const PixelRect v = video_, t = second_;
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_rectangle(cr, 0, 0, width, height);
-    cairo_rectangle(cr, v.x, v.y, v.w, v.h);
-    cairo_rectangle(cr, t.x, t.y, t.w, t.h);
-    cairo_set_source_rgb(cr, 40 / 255.0, 90 / 255.0, 160 / 255.0);
-    cairo_fill(cr);
-    cairo_rectangle(cr, 40 + 60 * (markers_ % 2), 200, 30, 30);
-    cairo_set_source_rgb(cr, 1, 0.5, 0);
-    cairo_fill(cr);
+  void OnPaintInterface(Canvas& canvas, int width, int height) override {
+    canvas.Rectangle(RectF{0, 0, double(width), double(height)});
+    canvas.Fill(Rgba{40 / 255.0, 90 / 255.0, 160 / 255.0, 1});
+    for (const PixelRect& v : {video_, second_})
+      canvas.Erase(RectF{double(v.x), double(v.y), double(v.x + v.w), double(v.y + v.h)});
+    const double x = 40 + 60 * (markers_ % 2);
+    canvas.Rectangle(RectF{x, 200, x + 30, 230});
+    canvas.Fill(Rgba{1, 0.5, 0, 1});
   }
 
-  bool OnPaintStrips(cairo_t* cr, int, int) override {
+  bool OnPaintStrips(Canvas& canvas, int, int) override {
     if (!stripsShown_) return false;
     const PixelRect v = video_;
-    cairo_rectangle(cr, v.x, v.y + v.h - 40, v.w, 40);
-    cairo_set_source_rgb(cr, 220 / 255.0, 30 / 255.0, 30 / 255.0);
-    cairo_fill(cr);
-    cairo_rectangle(cr, 20, 20, 100, 40);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.5);
-    cairo_fill(cr);
+    canvas.Rectangle(RectF{double(v.x), double(v.y + v.h - 40), double(v.x + v.w), double(v.y + v.h)});
+    canvas.Fill(Rgba{220 / 255.0, 30 / 255.0, 30 / 255.0, 1});
+    canvas.Rectangle(RectF{20, 20, 120, 60});
+    canvas.Fill(Rgba{1, 1, 1, 0.5});
     return true;
   }
 
@@ -208,13 +203,9 @@ class Probe : public HostEvents, public VideoLayer {
 };
 
 void WriteIcon(const std::string& path) {
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 32, 32);
-  cairo_t* cr = cairo_create(s);
-  cairo_set_source_rgb(cr, 0.9, 0.5, 0.1);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  cairo_surface_write_to_png(s, path.c_str());
-  cairo_surface_destroy(s);
+  OffscreenCanvas image(32, 32);
+  image.Draw().Clear(Rgba{0.9, 0.5, 0.1, 1});
+  image.WritePng(path);
 }
 
 }  // namespace

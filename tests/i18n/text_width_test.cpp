@@ -1,5 +1,5 @@
 // Every interface text, in every language, fits where it is drawn in the
-// 1280 x 720 window, measured with pango in the painters' own fonts.
+// 1280 x 720 window, measured by the canvas in the painters' own fonts.
 //
 // Each key is listed once, under the place that limits it most: the
 // narrowest room for its font among the places that show it. (The settings
@@ -26,17 +26,17 @@
 // Texts are measured with the fonts this machine has for the family list
 // (DejaVu Sans where neither Segoe UI nor Noto Sans is installed, the widest
 // of the three), so what passes here fits on any of them.
-#include <cairo.h>
 #include <gtest/gtest.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "net/text.h"
+#include "platform/offscreen_canvas.h"
 #include "i18n/languages.h"
 #include "i18n/translate.h"
 #include "ui/render/render_resources.h"
@@ -195,29 +195,15 @@ std::u16string KeptByTrimming(std::u16string_view text) {
 class TextWidth : public ::testing::Test {
  protected:
   void SetUp() override {
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(kW), static_cast<int>(kH));
-    cr_ = cairo_create(surface_);
-    res_.BeginFrame(cr_, static_cast<int>(kW), static_cast<int>(kH), 0);
+    res_.BeginFrame(image_.Draw(), static_cast<int>(kW), static_cast<int>(kH), 0);
   }
-  void TearDown() override {
-    res_.EndFrame();
-    cairo_destroy(cr_);
-    cairo_surface_destroy(surface_);
-  }
+  void TearDown() override { res_.EndFrame(); }
 
   double Width(FontId font, std::u16string_view text) { return res_.MeasureText(font, text).first; }
 
   double WrappedHeight(FontId font, std::u16string_view text, double width) {
-    PangoLayout* layout = pango_cairo_create_layout(cr_);
-    pango_layout_set_font_description(layout, res_.Font(font));
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    pango_layout_set_width(layout, static_cast<int>(width * PANGO_SCALE));
-    const std::string utf8 = WideToUtf8(text);
-    pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    g_object_unref(layout);
-    return logical.height;
+    const RectF logical = image_.Draw().MeasureText(res_.Face(font), WideToUtf8(text), TextFlow{width}).logical;
+    return std::ceil(logical.bottom) - std::floor(logical.top);
   }
 
   // Empty when the text fits its place, or is the English text where even
@@ -252,8 +238,7 @@ class TextWidth : public ::testing::Test {
     return why;
   }
 
-  cairo_surface_t* surface_ = nullptr;
-  cairo_t* cr_ = nullptr;
+  OffscreenCanvas image_{static_cast<int>(kW), static_cast<int>(kH)};
   RenderResources res_;
 };
 
@@ -338,10 +323,9 @@ TEST(StripTextWidth, TheBufferStateFitsInEveryLanguageAtEverySize) {
   shift.paused = true;
   shift.shownBehind = 4999;  // 1:23:19
   for (const auto& [w, h] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(surface);
+    OffscreenCanvas image(w, h);
     RenderResources res;
-    res.BeginFrame(cr, w, h, 0);
+    res.BeginFrame(image.Draw(), w, h, 0);
     const double room = TimeshiftTextRect(StripLayoutOf(w, h, StripMode::Live, false)).Width();
     for (int language = 0; language < kLanguageCount; ++language) {
       SetCurrentLanguageCode(LanguageCode(language));
@@ -351,8 +335,6 @@ TEST(StripTextWidth, TheBufferStateFitsInEveryLanguageAtEverySize) {
                              << "x" << h;
     }
     res.EndFrame();
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
   }
   SetCurrentLanguageCode(u"en");
 }

@@ -28,25 +28,32 @@ const std::string kTinyJpeg(
 TEST(ImageDecode, PngComesBackPremultiplied) {
   TempDataHome home;
   const auto file = home.Root() / "half.png";
-  // Straight red at alpha 0.5: cairo keeps it premultiplied as (128, 0, 0).
+  // Straight red at alpha 0.5: kept premultiplied as (128, 0, 0).
   ASSERT_TRUE(WriteSolidPng(file, 3, 2, Rgba{1, 0, 0, 0.5}));
-  SurfacePtr picture = DecodeImageFile(file);
+  PicturePtr picture = DecodeImageFile(file);
   ASSERT_TRUE(picture);
-  EXPECT_EQ(cairo_image_surface_get_format(picture.get()), CAIRO_FORMAT_ARGB32);
-  EXPECT_EQ(cairo_image_surface_get_width(picture.get()), 3);
-  EXPECT_EQ(cairo_image_surface_get_height(picture.get()), 2);
-  const Pixel p = PixelAt(picture.get(), 2, 1);
+  EXPECT_EQ(picture->Width(), 3);
+  EXPECT_EQ(picture->Height(), 2);
+  const Pixel p = PictureAt(*picture, 2, 1);
   EXPECT_NEAR(p.a, 128, 1);
   EXPECT_NEAR(p.r, 128, 1);
   EXPECT_EQ(p.g, 0);
   EXPECT_EQ(p.b, 0);
+
+  // A scaled copy: its size, the colour kept out to its edges.
+  PicturePtr scaled = ScalePicture(*picture, 7, 5);
+  ASSERT_TRUE(scaled);
+  EXPECT_EQ(scaled->Width(), 7);
+  EXPECT_EQ(scaled->Height(), 5);
+  EXPECT_NEAR(PictureAt(*scaled, 6, 4).a, 128, 1);
+  EXPECT_FALSE(ScalePicture(*picture, 0, 5));
 }
 
 TEST(ImageDecode, JpegFromBytesAndFromAFileWithAnotherExtension) {
-  SurfacePtr fromBytes = DecodeImageBytes(kTinyJpeg);
+  PicturePtr fromBytes = DecodeImageBytes(kTinyJpeg);
   ASSERT_TRUE(fromBytes);
-  EXPECT_EQ(cairo_image_surface_get_width(fromBytes.get()), 8);
-  const Pixel p = PixelAt(fromBytes.get(), 4, 2);
+  EXPECT_EQ(fromBytes->Width(), 8);
+  const Pixel p = PictureAt(*fromBytes, 4, 2);
   EXPECT_EQ(p.a, 255);
   EXPECT_NEAR(p.r, 0x33, 4);
   EXPECT_NEAR(p.g, 0x66, 4);

@@ -77,17 +77,14 @@ void PaintSpeedTestPanel(RenderResources& res, const SpeedReport& report, int fo
   if (lines.empty()) lines.emplace_back(Translate("speed_hint"));
   const int visible = SpeedVisibleLines(H);
   const int first = ClampReportScroll(report.ScrollOffset(), static_cast<int>(lines.size()), visible);
-  cairo_t* cr = res.Cr();
-  cairo_save(cr);
-  cairo_rectangle(cr, box.left, box.top, box.Width(), box.Height());
-  cairo_clip(cr);
+  res.Target().PushClip(box);
   for (int i = 0; i < visible && first + i < static_cast<int>(lines.size()); ++i) {
     const double line = LineHeight(H);
     const double top = box.top + 8 + i * line;
     res.DrawSingleLine(FontId::Hint, lines[first + i], RectF{box.left + 16, top, box.right - 16, top + line},
                        brush.White, kAlignLeadingCentered);
   }
-  cairo_restore(cr);
+  res.Target().PopClip();
 }
 
 void SpeedTestModal::Paint(RenderResources& res) const {

@@ -87,13 +87,10 @@ void PaintTextPrompt(RenderResources& res, const TextPrompt& prompt) {
   // A text wider than the box shows its end, where the caret is.
   const RectF textRect = res.Wide(700, 505, 1700, 575);
   const bool overflows = res.MeasureText(FontId::Hint, shown).first > textRect.Width();
-  cairo_t* cr = res.Cr();
-  cairo_save(cr);
-  cairo_rectangle(cr, textRect.left, textRect.top, textRect.Width(), textRect.Height());
-  cairo_clip(cr);
+  res.Target().PushClip(textRect);
   res.DrawSingleLine(FontId::Hint, shown, textRect, Rgba{0.05, 0.05, 0.07, 1},
                      TextAlign{overflows ? HAlign::Trailing : HAlign::Leading, VAlign::Center});
-  cairo_restore(cr);
+  res.Target().PopClip();
   res.DrawTrimmed(FontId::Hint, Translate("ok_esc"), res.Wide(675, 610, 1725, 680), brush.Dim);
 }
 

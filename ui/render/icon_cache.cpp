@@ -71,12 +71,12 @@ void IconCache::Clear() {
   states_.clear();
 }
 
-cairo_surface_t* IconCache::IconFor(const CatalogItem& item, bool frameInProgress) {
+const Picture* IconCache::IconFor(const CatalogItem& item, bool frameInProgress) {
   return IconFor(item.kind(), item.id(), item.icon(), frameInProgress);
 }
 
-cairo_surface_t* IconCache::IconFor(std::u16string_view kind, std::u16string_view id, std::u16string_view url,
-                                    bool frameInProgress) {
+const Picture* IconCache::IconFor(std::u16string_view kind, std::u16string_view id, std::u16string_view url,
+                                  bool frameInProgress) {
   if (url.empty() || id.empty()) return nullptr;
   const std::u16string key = IconKey(kind, id);
   if (const auto held = bitmaps_.find(key); held != bitmaps_.end()) return held->second.get();
@@ -104,19 +104,19 @@ bool IconCache::MissedIconArrived() const {
                      [&](const std::filesystem::path& file) { return std::filesystem::exists(file, error); });
 }
 
-cairo_surface_t* IconCache::Decode(const std::u16string& key, const std::filesystem::path& file) {
+const Picture* IconCache::Decode(const std::u16string& key, const std::filesystem::path& file) {
   if (bitmaps_.size() > kMaxBitmaps) {
     for (size_t released = 0; released < kReleaseCount && !bitmaps_.empty(); ++released) {
       states_.erase(bitmaps_.begin()->first);
       bitmaps_.erase(bitmaps_.begin());
     }
   }
-  SurfacePtr picture = DecodeImageFile(file);
+  PicturePtr picture = DecodeImageFile(file);
   if (!picture) {
     states_[key] = State::Failed;
     return nullptr;
   }
-  cairo_surface_t* raw = picture.get();
+  const Picture* raw = picture.get();
   bitmaps_[key] = std::move(picture);
   states_[key] = State::Loaded;
   return raw;

@@ -7,8 +7,6 @@
 // (IconDownloadStarter) and report only through their `finished` call and
 // the `onDone` call the app gives (it hands an IconsArrived result to the
 // job mailbox).
-#include <cairo.h>
-
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -61,8 +59,8 @@ class IconCache {
   // `frameInProgress` a file on disk is never decoded (that waits for the
   // next call between frames); a missing file starts a download unless this
   // key was already tried this run or kMaxDownloads are in flight.
-  cairo_surface_t* IconFor(const CatalogItem& item, bool frameInProgress);
-  cairo_surface_t* IconFor(std::u16string_view kind, std::u16string_view id, std::u16string_view url,
+  const Picture* IconFor(const CatalogItem& item, bool frameInProgress);
+  const Picture* IconFor(std::u16string_view kind, std::u16string_view id, std::u16string_view url,
                            bool frameInProgress);
 
   // Icons a frame drew without: each frame starts a new list, and a later
@@ -79,11 +77,11 @@ class IconCache {
   bool Holds(std::u16string_view key) const { return bitmaps_.find(key) != bitmaps_.end(); }
 
  private:
-  cairo_surface_t* Decode(const std::u16string& key, const std::filesystem::path& file);
+  const Picture* Decode(const std::u16string& key, const std::filesystem::path& file);
   void StartDownload(const std::u16string& key, std::u16string_view url, const std::filesystem::path& file);
 
   std::vector<std::filesystem::path> missed_;
-  std::map<std::u16string, SurfacePtr, std::less<>> bitmaps_;
+  std::map<std::u16string, PicturePtr, std::less<>> bitmaps_;
   std::map<std::u16string, State, std::less<>> states_;
   // Shared with the download threads, which may outlive the cache.
   std::shared_ptr<std::atomic<int>> inFlight_ = std::make_shared<std::atomic<int>>(0);

@@ -1,7 +1,5 @@
 #include "ui/render/render_resources.h"
 
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <system_error>
@@ -9,8 +7,8 @@
 #include "catalog/catalog_item.h"
 #include "extras/trending.h"
 #include "net/text.h"
-#include "platform/layer_surface.h"
-#include "ui/render/font_warmup.h"
+#include "platform/font_warmup.h"
+#include "platform/image_decode.h"
 #include "ui/render/icon_cache.h"
 #include "ui/render/text_box_record.h"
 
@@ -77,16 +75,7 @@ double FontPxAt(FontId font, double scale) {
   return std::max(design * scale, std::min(design, kMinFontPx));
 }
 
-PangoFontDescription* NewFontDescription(FontId font, double scale) {
-  const FontSpec spec = FontSpecOf(font);
-  PangoFontDescription* description = pango_font_description_new();
-  pango_font_description_set_family(description, kFontFamilies);
-  pango_font_description_set_weight(description, static_cast<PangoWeight>(spec.weight));
-  pango_font_description_set_style(description, PANGO_STYLE_NORMAL);
-  pango_font_description_set_stretch(description, PANGO_STRETCH_NORMAL);
-  pango_font_description_set_absolute_size(description, FontPxAt(font, scale) * PANGO_SCALE);
-  return description;
-}
+FontFace FaceAt(FontId font, double scale) { return FontFace{FontSpecOf(font).weight, FontPxAt(font, scale)}; }
 
 // ---------------------------------------------------------------------------
 // Geometry
@@ -153,17 +142,20 @@ std::u16string CleanDisplayName(std::u16string_view text) {
 
 namespace {
 
-void SetColour(cairo_t* cr, Rgba c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
-
-void RoundedPath(cairo_t* cr, const RectF& r, double radius) {
+void RoundedPath(Canvas& canvas, const RectF& r, double radius) {
   radius = std::max(0.0, std::min({radius, r.Width() / 2, r.Height() / 2}));
   constexpr double kQuarter = M_PI / 2;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, r.right - radius, r.top + radius, radius, -kQuarter, 0);
-  cairo_arc(cr, r.right - radius, r.bottom - radius, radius, 0, kQuarter);
-  cairo_arc(cr, r.left + radius, r.bottom - radius, radius, kQuarter, 2 * kQuarter);
-  cairo_arc(cr, r.left + radius, r.top + radius, radius, 2 * kQuarter, 3 * kQuarter);
-  cairo_close_path(cr);
+  canvas.NewFigure();
+  canvas.Arc(r.right - radius, r.top + radius, radius, -kQuarter, 0);
+  canvas.Arc(r.right - radius, r.bottom - radius, radius, 0, kQuarter);
+  canvas.Arc(r.left + radius, r.bottom - radius, radius, kQuarter, 2 * kQuarter);
+  canvas.Arc(r.left + radius, r.top + radius, radius, 2 * kQuarter, 3 * kQuarter);
+  canvas.ClosePath();
+}
+
+// Whole pixels around `r`: what the text boxes are placed and recorded by.
+RectF Outward(const RectF& r) {
+  return RectF{std::floor(r.left), std::floor(r.top), std::ceil(r.right), std::ceil(r.bottom)};
 }
 
 std::filesystem::path ExecutableFolder() {
@@ -177,29 +169,19 @@ std::filesystem::path ExecutableFolder() {
 RenderResources::RenderResources(std::filesystem::path programFolder)
     : programFolder_(std::move(programFolder)),
       icons_(std::make_unique<IconCache>(ThreadedIconDownloads({}))),
-      textBoxes_(TextBoxRecord::FromEnvironment()) {
-  for (int i = 0; i < kFontCount; ++i) fonts_[i] = NewFontDescription(static_cast<FontId>(i), 1);
-  fontScale_ = 1;
-}
-
-void RenderResources::ScaleFonts(double scale) {
-  if (scale == fontScale_) return;
-  fontScale_ = scale;
-  for (int i = 0; i < kFontCount; ++i) {
-    const double px = FontPxAt(static_cast<FontId>(i), scale);
-    pango_font_description_set_absolute_size(fonts_[i], px * PANGO_SCALE);
-  }
-}
+      textBoxes_(TextBoxRecord::FromEnvironment()) {}
 
 RenderResources::~RenderResources() {
   EndFrame();
   fontWarmup_.reset();
-  for (PangoFontDescription* font : fonts_) pango_font_description_free(font);
 }
 
 void RenderResources::PrepareFontsAhead(int width, int height, std::function<void()> ready) {
   if (fontWarmup_) return;
-  fontWarmup_ = std::make_unique<FontWarmup>(width, height, std::move(ready));
+  const double scale = FontScaleFor(width, height);
+  std::vector<FontFace> faces;
+  for (int i = 0; i < kFontCount; ++i) faces.push_back(FaceAt(static_cast<FontId>(i), scale));
+  fontWarmup_ = std::make_unique<FontWarmup>(std::move(faces), std::move(ready));
 }
 
 void RenderResources::AwaitFonts() {
@@ -208,27 +190,23 @@ void RenderResources::AwaitFonts() {
   fontWarmup_.reset();
 }
 
-void RenderResources::BeginFrame(cairo_t* cr, int width, int height, int dashColor) {
+void RenderResources::BeginFrame(Canvas& canvas, int width, int height, int dashColor) {
   EndFrame();
-  if (!cr) return;
   AwaitFonts();
-  cr_ = cr;
+  canvas_ = &canvas;
   width_ = std::max(1, width);
   height_ = std::max(1, height);
-  ScaleFonts(FontScaleFor(width_, height_));
-  layout_ = pango_cairo_create_layout(cr_);
+  fontScale_ = FontScaleFor(width_, height_);
   ApplyAccent(dashColor);
 }
 
 void RenderResources::EndFrame() {
-  if (textBoxes_ && cr_) textBoxes_->EndLayer();
-  if (layout_) g_object_unref(layout_);
-  layout_ = nullptr;
-  cr_ = nullptr;
+  if (textBoxes_ && canvas_) textBoxes_->EndLayer();
+  canvas_ = nullptr;
 }
 
 void RenderResources::RecordTexts(std::string_view layer) {
-  if (!textBoxes_ || !cr_) return;
+  if (!textBoxes_ || !canvas_) return;
   textBoxes_->BeginLayer(layer);
   textPart_ = "screen";
 }
@@ -237,177 +215,131 @@ void RenderResources::MarkTexts(std::string_view part) {
   if (textBoxes_) textPart_ = std::string(part);
 }
 
-// The ink that the clip lets through, in window pixels.
-void RenderResources::RecordText(PangoLayout* layout, double x, double y, const RectF& box, const char* kind) {
+// The ink that the clip lets through, in window pixels (a frame's canvas
+// draws without a transform).
+void RenderResources::RecordText(const std::string& utf8, const RectF& ink, double x, double y, const RectF& box,
+                                 const char* kind) {
   if (!textBoxes_) return;
-  PangoRectangle ink;
-  pango_layout_get_pixel_extents(layout, &ink, nullptr);
-  if (ink.width <= 0 || ink.height <= 0) return;
-  double inkLeft = x + ink.x, inkTop = y + ink.y, inkRight = inkLeft + ink.width, inkBottom = inkTop + ink.height;
-  double clipLeft, clipTop, clipRight, clipBottom;
-  cairo_clip_extents(cr_, &clipLeft, &clipTop, &clipRight, &clipBottom);
-  inkLeft = std::max(inkLeft, clipLeft);
-  inkTop = std::max(inkTop, clipTop);
-  inkRight = std::min(inkRight, clipRight);
-  inkBottom = std::min(inkBottom, clipBottom);
-  if (inkRight <= inkLeft || inkBottom <= inkTop) return;
-  const auto toWindow = [this](double left, double top, double right, double bottom) {
-    cairo_user_to_device(cr_, &left, &top);
-    cairo_user_to_device(cr_, &right, &bottom);
-    return RectF{left, top, right, bottom};
-  };
-  textBoxes_->Add(RecordedText{textPart_, kind, pango_layout_get_text(layout),
-                               toWindow(box.left, box.top, box.right, box.bottom),
-                               toWindow(inkLeft, inkTop, inkRight, inkBottom)});
+  const RectF pixels = Outward(ink);
+  if (pixels.Width() <= 0 || pixels.Height() <= 0) return;
+  const RectF clip = canvas_->ClipBox();
+  const RectF shown{std::max(x + pixels.left, clip.left), std::max(y + pixels.top, clip.top),
+                    std::min(x + pixels.right, clip.right), std::min(y + pixels.bottom, clip.bottom)};
+  if (shown.right <= shown.left || shown.bottom <= shown.top) return;
+  textBoxes_->Add(RecordedText{textPart_, kind, utf8, box, shown});
 }
 
 void RenderResources::ApplyAccent(int dashColor) { brushes_.Accent = AccentColor(dashColor); }
 
-const PangoFontDescription* RenderResources::Font(FontId font) const { return fonts_[static_cast<int>(font)]; }
-
 void RenderResources::Clear(Rgba colour) {
-  if (!cr_) return;
-  cairo_save(cr_);
-  cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
-  SetColour(cr_, colour);
-  cairo_paint(cr_);
-  cairo_restore(cr_);
+  if (canvas_) canvas_->Clear(colour);
 }
 
 void RenderResources::FillRect(const RectF& rect, Rgba colour) {
-  if (!cr_) return;
-  cairo_rectangle(cr_, rect.left, rect.top, rect.Width(), rect.Height());
-  SetColour(cr_, colour);
-  cairo_fill(cr_);
+  if (!canvas_) return;
+  canvas_->Rectangle(rect);
+  canvas_->Fill(colour);
 }
 
 void RenderResources::FillRounded(const RectF& rect, double radius, Rgba colour) {
-  if (!cr_) return;
-  RoundedPath(cr_, rect, radius);
-  SetColour(cr_, colour);
-  cairo_fill(cr_);
+  if (!canvas_) return;
+  RoundedPath(*canvas_, rect, radius);
+  canvas_->Fill(colour);
 }
 
 void RenderResources::StrokeRounded(const RectF& rect, double radius, Rgba colour, double strokeWidth) {
-  if (!cr_) return;
-  RoundedPath(cr_, rect, radius);
-  SetColour(cr_, colour);
-  cairo_set_line_width(cr_, strokeWidth);
-  cairo_stroke(cr_);
+  if (!canvas_) return;
+  RoundedPath(*canvas_, rect, radius);
+  canvas_->Stroke(colour, strokeWidth);
 }
 
 void RenderResources::FillDisc(double cx, double cy, double radius, Rgba colour) {
-  if (!cr_) return;
-  cairo_new_sub_path(cr_);
-  cairo_arc(cr_, cx, cy, radius, 0, 2 * M_PI);
-  SetColour(cr_, colour);
-  cairo_fill(cr_);
+  if (!canvas_) return;
+  canvas_->NewFigure();
+  canvas_->Arc(cx, cy, radius, 0, 2 * M_PI);
+  canvas_->Fill(colour);
 }
 
-PangoLayout* RenderResources::LayoutFor(FontId font, std::u16string_view text, double width, TextAlign align) {
-  const std::string utf8 = WideToUtf8(text);
-  pango_layout_set_font_description(layout_, Font(font));
-  pango_layout_set_text(layout_, utf8.data(), static_cast<int>(utf8.size()));
-  pango_layout_set_attributes(layout_, nullptr);
-  pango_layout_set_ellipsize(layout_, PANGO_ELLIPSIZE_NONE);
-  pango_layout_set_height(layout_, -1);
-  pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);
-  pango_layout_set_width(layout_, width > 0 ? static_cast<int>(width * PANGO_SCALE) : -1);
-  PangoAlignment alignment = PANGO_ALIGN_LEFT;
-  if (align.h == HAlign::Center) alignment = PANGO_ALIGN_CENTER;
-  if (align.h == HAlign::Trailing) alignment = PANGO_ALIGN_RIGHT;
-  pango_layout_set_alignment(layout_, alignment);
-  return layout_;
+void RenderResources::StrokeCircle(double cx, double cy, double radius, Rgba colour, double strokeWidth) {
+  if (!canvas_) return;
+  canvas_->NewFigure();
+  canvas_->Arc(cx, cy, radius, 0, 2 * M_PI);
+  canvas_->Stroke(colour, strokeWidth);
 }
 
-void RenderResources::DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign,
-                                 const char* kind, const RectF* box) {
-  PangoRectangle logical;
-  pango_layout_get_pixel_extents(layout, nullptr, &logical);
+void RenderResources::PlaceText(FontId font, const std::string& utf8, const TextFlow& flow, const RectF& rect,
+                                Rgba colour, VAlign valign, const char* kind, const RectF* box) {
+  const FontFace face = Face(font);
+  const double height = Outward(canvas_->MeasureText(face, utf8, flow).logical).Height();
   double y = rect.top;
-  if (valign == VAlign::Center) y += (rect.Height() - logical.height) / 2;
-  if (valign == VAlign::Far) y += rect.Height() - logical.height;
-  SetColour(cr_, colour);
-  cairo_move_to(cr_, rect.left, y);
-  pango_cairo_show_layout(cr_, layout);
-  cairo_new_path(cr_);
-  RecordText(layout, rect.left, y, box ? *box : rect, kind);
+  if (valign == VAlign::Center) y += (rect.Height() - height) / 2;
+  if (valign == VAlign::Far) y += rect.Height() - height;
+  const TextExtents drawn = canvas_->DrawText(face, utf8, flow, rect.left, y, colour);
+  RecordText(utf8, drawn.ink, rect.left, y, box ? *box : rect, kind);
 }
 
 void RenderResources::DrawLabel(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
                                 TextAlign align) {
-  if (!cr_ || text.empty()) return;
-  PangoLayout* layout = LayoutFor(font, text, rect.Width(), align);
-  DrawLayout(layout, rect, colour, align.v);
+  if (!canvas_ || text.empty()) return;
+  PlaceText(font, WideToUtf8(text), TextFlow{rect.Width(), 0, false, align.h}, rect, colour, align.v, "label");
 }
 
 void RenderResources::DrawTrimmed(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
                                   TextAlign align) {
-  if (!cr_ || text.empty()) return;
+  if (!canvas_ || text.empty()) return;
   if (rect.Width() < 4 || rect.Height() < 4) {
     DrawLabel(font, text, rect, colour, align);
     return;
   }
-  PangoLayout* layout = LayoutFor(font, text, rect.Width(), align);
-  pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
   // A low rectangle holds one line (per paragraph); a taller one wraps and
   // puts the ellipsis on the last line that fits.
-  pango_layout_set_height(layout, rect.Height() < Px(40) ? -1 : static_cast<int>(rect.Height() * PANGO_SCALE));
-  DrawLayout(layout, rect, colour, align.v, "trimmed");
+  const double height = rect.Height() < Px(40) ? 0 : rect.Height();
+  PlaceText(font, WideToUtf8(text), TextFlow{rect.Width(), height, true, align.h}, rect, colour, align.v, "trimmed");
 }
 
 void RenderResources::DrawTrimmedLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
                                       TextAlign align) {
-  if (!cr_ || text.empty() || rect.Width() < 4 || rect.Height() < 4) return;
+  if (!canvas_ || text.empty() || rect.Width() < 4 || rect.Height() < 4) return;
   std::u16string line(text);
   for (char16_t& c : line) {
     if (c == u'\n' || c == u'\r' || c == u'\t' || c == 0x2028 || c == 0x2029) c = u' ';
   }
-  PangoLayout* layout = LayoutFor(font, line, rect.Width(), align);
-  pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
-  pango_layout_set_height(layout, -1);  // one line per paragraph, and there is one paragraph
-  DrawLayout(layout, rect, colour, align.v, "trimmed");
+  // One line per paragraph, and there is one paragraph.
+  PlaceText(font, WideToUtf8(line), TextFlow{rect.Width(), 0, true, align.h}, rect, colour, align.v, "trimmed");
 }
 
 void RenderResources::DrawSingleLine(FontId font, std::u16string_view text, const RectF& rect, Rgba colour,
                                      TextAlign align) {
-  if (!cr_ || text.empty()) return;
-  PangoLayout* layout = LayoutFor(font, text, -1, {});
-  PangoRectangle logical;
-  pango_layout_get_pixel_extents(layout, nullptr, &logical);
+  if (!canvas_ || text.empty()) return;
+  const std::string utf8 = WideToUtf8(text);
+  const double width = Outward(canvas_->MeasureText(Face(font), utf8, {}).logical).Width();
   RectF placed = rect;
-  if (align.h == HAlign::Center) placed.left += (rect.Width() - logical.width) / 2;
-  if (align.h == HAlign::Trailing) placed.left = rect.right - logical.width;
-  DrawLayout(layout, placed, colour, align.v, "line", &rect);
+  if (align.h == HAlign::Center) placed.left += (rect.Width() - width) / 2;
+  if (align.h == HAlign::Trailing) placed.left = rect.right - width;
+  PlaceText(font, utf8, {}, placed, colour, align.v, "line", &rect);
 }
 
 void RenderResources::DrawTextTail(FontId font, std::u16string_view text, const RectF& rect, Rgba colour) {
-  if (!cr_ || text.empty() || rect.Width() <= 0 || rect.Height() <= 0) return;
-  PangoLayout* layout = LayoutFor(font, text, rect.Width(), {});
-  PangoRectangle logical;
-  pango_layout_get_pixel_extents(layout, nullptr, &logical);
-  cairo_save(cr_);
-  cairo_rectangle(cr_, rect.left, rect.top, rect.Width(), rect.Height());
-  cairo_clip(cr_);
-  const double overflow = std::max(0.0, logical.height - rect.Height());
-  SetColour(cr_, colour);
-  cairo_move_to(cr_, rect.left, rect.top - overflow);
-  pango_cairo_show_layout(cr_, layout);
-  cairo_new_path(cr_);
-  RecordText(layout, rect.left, rect.top - overflow, rect, "tail");
-  cairo_restore(cr_);
+  if (!canvas_ || text.empty() || rect.Width() <= 0 || rect.Height() <= 0) return;
+  const std::string utf8 = WideToUtf8(text);
+  const FontFace face = Face(font);
+  const TextFlow flow{rect.Width(), 0, false, HAlign::Leading};
+  const double height = Outward(canvas_->MeasureText(face, utf8, flow).logical).Height();
+  canvas_->PushClip(rect);
+  const double overflow = std::max(0.0, height - rect.Height());
+  const TextExtents drawn = canvas_->DrawText(face, utf8, flow, rect.left, rect.top - overflow, colour);
+  RecordText(utf8, drawn.ink, rect.left, rect.top - overflow, rect, "tail");
+  canvas_->PopClip();
 }
 
 std::pair<double, double> RenderResources::MeasureText(FontId font, std::u16string_view text) {
-  if (!cr_ || text.empty()) return {0, 0};
-  PangoLayout* layout = LayoutFor(font, text, -1, {});
-  PangoRectangle logical;
-  pango_layout_get_pixel_extents(layout, nullptr, &logical);
-  return {logical.width, logical.height};
+  if (!canvas_ || text.empty()) return {0, 0};
+  const RectF logical = Outward(canvas_->MeasureText(Face(font), WideToUtf8(text), {}).logical);
+  return {logical.Width(), logical.Height()};
 }
 
 void RenderResources::DrawButton(const RectF& rect, std::u16string_view text, bool selected, bool outlined) {
-  if (!cr_) return;
+  if (!canvas_) return;
   FillRounded(rect, 10, selected ? Rgba{0.75, 0.62, 0.18, 1} : Rgba{0.12, 0.12, 0.14, 1});
   if (outlined) StrokeRounded(rect, 10, brushes_.Accent, 2);
   // White on the gold fill would have a contrast of 2.6; near-black has 7.
@@ -416,7 +348,7 @@ void RenderResources::DrawButton(const RectF& rect, std::u16string_view text, bo
 
 void RenderResources::DrawTextField(const RectF& rect, std::u16string_view text, std::u16string_view placeholder,
                                     bool focused) {
-  if (!cr_) return;
+  if (!canvas_) return;
   FillRounded(rect, 8, Rgba{0.08, 0.08, 0.10, 1});
   if (focused) {
     StrokeRounded(rect, 8, brushes_.Accent, 2);
@@ -430,7 +362,7 @@ void RenderResources::DrawTextField(const RectF& rect, std::u16string_view text,
 }
 
 void RenderResources::DrawScrollbar(double x, double top, double bottom, int first, int visible, int total) {
-  if (!cr_) return;
+  if (!canvas_) return;
   const ScrollbarGeometry g = ScrollbarThumb(x, top, bottom, first, visible, total);
   if (!g.shown) return;
   FillRect(g.track, WithAlpha(brushes_.Dim, 0.18));
@@ -438,13 +370,13 @@ void RenderResources::DrawScrollbar(double x, double top, double bottom, int fir
 }
 
 void RenderResources::DrawBackButton(const RectF& rect) {
-  if (!cr_) return;
+  if (!canvas_) return;
   FillRounded(rect, 12, brushes_.Shade);
   DrawLabel(FontId::Label, u"<", rect, brushes_.White, kAlignCentered);
 }
 
 void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box) {
-  if (!cr_ || text.empty() || nowMs >= hideAtMs) return;
+  if (!canvas_ || text.empty() || nowMs >= hideAtMs) return;
   MarkTexts("toast");
   FillRounded(box, 12, Rgba{0, 0, 0, 0.65});
   const double pad = box.Height() / 5;
@@ -452,24 +384,16 @@ void RenderResources::DrawToast(std::u16string_view text, uint64_t hideAtMs, uin
               brushes_.White, kAlignCentered);
 }
 
-void RenderResources::DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity) {
-  if (!cr_ || !picture || rect.Width() <= 0 || rect.Height() <= 0) return;
-  const int w = cairo_image_surface_get_width(picture);
-  const int h = cairo_image_surface_get_height(picture);
-  if (w <= 0 || h <= 0) return;
-  cairo_save(cr_);
-  cairo_translate(cr_, rect.left, rect.top);
-  cairo_scale(cr_, rect.Width() / w, rect.Height() / h);
-  cairo_set_source_surface(cr_, picture, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
-  cairo_paint_with_alpha(cr_, opacity);
-  cairo_restore(cr_);
+void RenderResources::DrawPicture(const Picture* picture, const RectF& rect, double opacity) {
+  if (!canvas_ || !picture || rect.Width() <= 0 || rect.Height() <= 0) return;
+  if (picture->Width() <= 0 || picture->Height() <= 0) return;
+  canvas_->DrawPicture(*picture, rect, opacity);
 }
 
 // ---------------------------------------------------------------------------
 // Pictures
 
-cairo_surface_t* RenderResources::Logo() {
+const Picture* RenderResources::Logo() {
   if (logoLooked_) return logo_.get();
   logoLooked_ = true;
   const std::filesystem::path folder = programFolder_.empty() ? ExecutableFolder() : programFolder_;
@@ -481,7 +405,7 @@ cairo_surface_t* RenderResources::Logo() {
   return logo_.get();
 }
 
-cairo_surface_t* RenderResources::Backdrop(std::u16string_view key, uint32_t generation) {
+const Picture* RenderResources::Backdrop(std::u16string_view key, uint32_t generation) {
   const bool same = key == backdropKey_ && generation == backdropGeneration_;
   if (same && backdrop_) return backdrop_.get();
   if (!same) {
@@ -513,32 +437,19 @@ void RenderResources::ForgetBackdrop() {
 }
 
 bool RenderResources::DrawBackdrop(std::u16string_view key, uint32_t generation) {
-  cairo_surface_t* picture = Backdrop(key, generation);
-  if (!cr_ || !picture) return false;
+  const Picture* picture = Backdrop(key, generation);
+  if (!canvas_ || !picture) return false;
   // Scaling a large picture on every paint is the most expensive thing a
   // frame would do; the scaled copy is redone only when the size changes.
-  // It is window-sized, so it takes the layers' memory: the first frame of
-  // Home scales it, and ordinary pages would fault in two thousand times.
-  if (!backdropScaled_ || cairo_image_surface_get_width(backdropScaled_.get()) != width_ ||
-      cairo_image_surface_get_height(backdropScaled_.get()) != height_) {
-    SurfacePtr scaled(CreateLayerSurface(width_, height_));
-    if (cairo_surface_status(scaled.get()) != CAIRO_STATUS_SUCCESS) return false;
-    cairo_t* scaler = cairo_create(scaled.get());
-    cairo_scale(scaler, static_cast<double>(width_) / cairo_image_surface_get_width(picture),
-                static_cast<double>(height_) / cairo_image_surface_get_height(picture));
-    cairo_set_source_surface(scaler, picture, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(scaler), CAIRO_FILTER_GOOD);
-    cairo_pattern_set_extend(cairo_get_source(scaler), CAIRO_EXTEND_PAD);
-    cairo_paint(scaler);
-    cairo_destroy(scaler);
-    backdropScaled_ = std::move(scaled);
+  if (!backdropScaled_ || backdropScaled_->Width() != width_ || backdropScaled_->Height() != height_) {
+    backdropScaled_ = ScalePicture(*picture, width_, height_);
+    if (!backdropScaled_) return false;
   }
-  cairo_set_source_surface(cr_, backdropScaled_.get(), 0, 0);
-  cairo_paint(cr_);
+  canvas_->DrawPicture(*backdropScaled_, RectF{0, 0, double(width_), double(height_)});
   return true;
 }
 
-cairo_surface_t* RenderResources::IconFor(const CatalogItem& item) { return icons_->IconFor(item, Drawing()); }
+const Picture* RenderResources::IconFor(const CatalogItem& item) { return icons_->IconFor(item, Drawing()); }
 
 void RenderResources::SetIconCache(std::unique_ptr<IconCache> icons) {
   if (icons) icons_ = std::move(icons);

@@ -8,14 +8,11 @@
 //      radii and stroke widths stay in pixels.
 //   3. Pure geometry shared by painting and hit testing (scroll bars).
 //   4. CleanDisplayName, for names shown on rows and cards.
-//   5. RenderResources: one frame's cairo context, the drawing helpers that
-//      give the screens their common look, and the pictures (logo, home
-//      backdrop, item icons).
+//   5. RenderResources: one frame's canvas (platform/canvas.h), the drawing
+//      helpers that give the screens their common look, and the pictures
+//      (logo, home backdrop, item icons).
 //
 // Everything here runs on the main thread.
-#include <cairo.h>
-#include <pango/pango.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -25,8 +22,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/image_decode.h"
+#include "platform/canvas.h"
 
+class Canvas;
 class CatalogItem;
 class FontWarmup;
 class IconCache;
@@ -35,15 +33,8 @@ class TextBoxRecord;
 // ---------------------------------------------------------------------------
 // 1. Colours and text styles
 
-struct Rgba {
-  double r = 0, g = 0, b = 0, a = 1;
-  bool operator==(const Rgba&) const = default;
-};
-
-constexpr Rgba WithAlpha(Rgba colour, double alpha) { return Rgba{colour.r, colour.g, colour.b, alpha}; }
-
-// The eleven standard colours. Cairo has no brush objects, so a painter that
-// needs a one-off colour simply passes it; nothing needs restoring.
+// The eleven standard colours (Rgba and RectF are the canvas's types). A
+// painter that needs a one-off colour simply passes it.
 struct Brushes {
   Rgba White{1, 1, 1, 1};
   Rgba Accent{0.95, 0.78, 0.22, 1};  // replaced by the palette at every frame
@@ -86,7 +77,6 @@ constexpr double kFocusRingPx = 4;
 enum class FontId : int { Label, Title, Hint, Row, Hero, Tile, StripSmall, StripLarge };
 constexpr int kFontCount = 8;
 
-enum class HAlign { Leading, Center, Trailing };
 enum class VAlign { Near, Center, Far };
 struct TextAlign {
   HAlign h = HAlign::Leading;
@@ -115,10 +105,9 @@ double FontScaleFor(int width, int height);
 // The pixel size of `font` at `scale`: its design size scaled, never below
 // kMinFontPx unless it is designed smaller.
 double FontPxAt(FontId font, double scale);
-constexpr const char* kFontFamilies = "Segoe UI, Noto Sans, DejaVu Sans, sans-serif";
-// A new description of `font` at `scale` (family list, weight, size); the
-// caller frees it with pango_font_description_free.
-PangoFontDescription* NewFontDescription(FontId font, double scale);
+// The face of `font` at `scale` (its weight, FontPxAt), in the canvas's
+// family list kFontFamilies.
+FontFace FaceAt(FontId font, double scale);
 
 // ---------------------------------------------------------------------------
 // 2. Design coordinates
@@ -126,14 +115,6 @@ PangoFontDescription* NewFontDescription(FontId font, double scale);
 constexpr double kDesignWidth = 1920;
 constexpr double kDesignHeight = 1080;
 constexpr double kWideDesignWidth = 2400;
-
-struct RectF {
-  double left = 0, top = 0, right = 0, bottom = 0;
-  double Width() const { return right - left; }
-  double Height() const { return bottom - top; }
-  bool Contains(double x, double y) const { return x >= left && x < right && y >= top && y < bottom; }
-  bool operator==(const RectF&) const = default;
-};
 
 inline double DesignX(double x, double width) { return x * width / kDesignWidth; }
 inline double DesignY(double y, double height) { return y * height / kDesignHeight; }
@@ -197,11 +178,13 @@ class RenderResources {
   // icons missed so far are kept: one window frame paints several layers,
   // and the caller forgets them (IconCache::ForgetMisses) when a new frame
   // of the interface starts.
-  void BeginFrame(cairo_t* cr, int width, int height, int dashColor);
+  void BeginFrame(Canvas& canvas, int width, int height, int dashColor);
   void EndFrame();
-  bool Drawing() const { return cr_ != nullptr; }
+  bool Drawing() const { return canvas_ != nullptr; }
 
-  cairo_t* Cr() const { return cr_; }
+  // The frame's canvas, for painters that draw shapes of their own. Only
+  // while Drawing().
+  Canvas& Target() const { return *canvas_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   double X(double designX) const { return DesignX(designX, width_); }
@@ -239,7 +222,8 @@ class RenderResources {
 
   const Brushes& Brush() const { return brushes_; }
   void ApplyAccent(int dashColor);
-  const PangoFontDescription* Font(FontId font) const;
+  // The face of `font` on this frame's surface.
+  FontFace Face(FontId font) const { return FaceAt(font, fontScale_); }
 
   // --- Drawing helpers (do nothing outside a frame) -----------------------
   void Clear(Rgba colour);
@@ -247,6 +231,7 @@ class RenderResources {
   void FillRounded(const RectF& rect, double radius, Rgba colour);
   void StrokeRounded(const RectF& rect, double radius, Rgba colour, double strokeWidth);
   void FillDisc(double cx, double cy, double radius, Rgba colour);
+  void StrokeCircle(double cx, double cy, double radius, Rgba colour, double strokeWidth);
 
   // The text wrapped at the rectangle's width, not clipped. Empty text draws
   // nothing.
@@ -280,18 +265,18 @@ class RenderResources {
   // The toast shows in `box` while nowMs < hideAtMs and the text is not
   // empty. The box is the screen's to give: no place is free everywhere.
   void DrawToast(std::u16string_view text, uint64_t hideAtMs, uint64_t nowMs, const RectF& box);
-  // A picture stretched over `rect`.
-  void DrawPicture(cairo_surface_t* picture, const RectF& rect, double opacity = 1.0);
+  // A picture stretched over `rect`; nothing for a null picture.
+  void DrawPicture(const Picture* picture, const RectF& rect, double opacity = 1.0);
 
   // --- Pictures --------------------------------------------------------------
   // The logo: the first of vs-logo.png, assets/vs-logo.png and logo.png in
   // the program folder that decodes; looked for once. Null: draw the wordmark.
-  cairo_surface_t* Logo();
+  const Picture* Logo();
   // The home backdrop (backdrop.jpg in the data folder) for `key`, the image
   // URL of the first trending movie (empty when there is none). The picture
   // is reused while the key and `generation` (counted up each time the file
   // is rewritten) stay the same, and read again when either changes.
-  cairo_surface_t* Backdrop(std::u16string_view key, uint32_t generation = 0);
+  const Picture* Backdrop(std::u16string_view key, uint32_t generation = 0);
   // Drops the backdrop so the next Backdrop call reads the file again (after
   // the file was rewritten or deleted).
   void ForgetBackdrop();
@@ -301,38 +286,34 @@ class RenderResources {
 
   // The icon of a catalog item, or null while it is not available. Outside a
   // frame it may decode a downloaded file; inside one it never does.
-  cairo_surface_t* IconFor(const CatalogItem& item);
+  const Picture* IconFor(const CatalogItem& item);
   IconCache& Icons() { return *icons_; }
   // Replaces the icon cache (the app installs one with the real downloader).
   void SetIconCache(std::unique_ptr<IconCache> icons);
 
  private:
-  PangoLayout* LayoutFor(FontId font, std::u16string_view text, double width, TextAlign align);
-  // `box` (the rectangle the caller gave, `rect` when null) and `kind` only
-  // go to the text-box record.
-  void DrawLayout(PangoLayout* layout, const RectF& rect, Rgba colour, VAlign valign, const char* kind = "label",
-                  const RectF* box = nullptr);
-  void RecordText(PangoLayout* layout, double x, double y, const RectF& box, const char* kind);
+  // Draws `utf8` laid out by `flow` from rect.left, placed in the height of
+  // `rect` by `valign`. `box` (the rectangle the caller gave, `rect` when
+  // null) and `kind` only go to the text-box record.
+  void PlaceText(FontId font, const std::string& utf8, const TextFlow& flow, const RectF& rect, Rgba colour,
+                 VAlign valign, const char* kind, const RectF* box = nullptr);
+  void RecordText(const std::string& utf8, const RectF& ink, double x, double y, const RectF& box, const char* kind);
 
   std::filesystem::path programFolder_;
-  void ScaleFonts(double scale);
-
-  std::array<PangoFontDescription*, kFontCount> fonts_{};
-  double fontScale_ = 0;  // the scale fonts_ are sized for
+  double fontScale_ = 1;  // of the frame's surface (FontScaleFor)
   Brushes brushes_;
 
-  cairo_t* cr_ = nullptr;
-  PangoLayout* layout_ = nullptr;  // reused by every text of a frame
+  Canvas* canvas_ = nullptr;  // while a frame is painted
   int width_ = 1, height_ = 1;
 
   bool logoLooked_ = false;
-  SurfacePtr logo_;
-  SurfacePtr backdrop_;
+  PicturePtr logo_;
+  PicturePtr backdrop_;
   std::u16string backdropKey_;
   uint32_t backdropGeneration_ = 0;
   bool backdropTried_ = false;
   std::filesystem::file_time_type backdropTriedStamp_{};
-  SurfacePtr backdropScaled_;
+  PicturePtr backdropScaled_;
 
   std::unique_ptr<IconCache> icons_;
   std::unique_ptr<TextBoxRecord> textBoxes_;  // null unless recording

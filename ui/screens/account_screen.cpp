@@ -72,17 +72,16 @@ void DrawQrCode(RenderResources& res, const RectF& square, std::u16string_view t
   res.FillRect(RectF{square.left, square.top, square.left + side, square.top + side}, Rgba{1, 1, 1, 1});
   const double border = 0.08 * side;
   const double module = (side - 2 * border) / symbol->modules;
-  cairo_t* cr = res.Cr();
-  cairo_save(cr);
-  cairo_set_source_rgb(cr, 0, 0, 0);
+  Canvas& canvas = res.Target();
+  canvas.ClearPath();
   for (int y = 0; y < symbol->modules; ++y) {
     for (int x = 0; x < symbol->modules; ++x) {
-      if (symbol->Dark(x, y))
-        cairo_rectangle(cr, square.left + border + x * module, square.top + border + y * module, module, module);
+      if (!symbol->Dark(x, y)) continue;
+      const double left = square.left + border + x * module, top = square.top + border + y * module;
+      canvas.Rectangle(RectF{left, top, left + module, top + module});
     }
   }
-  cairo_fill(cr);
-  cairo_restore(cr);
+  canvas.Fill(Rgba{0, 0, 0, 1});
 }
 
 namespace {

@@ -101,7 +101,7 @@ void PaintCatchup(RenderResources& res, const AppState& state, int64_t nowUnix) 
   res.DrawTrimmedLine(FontId::Title, Translate("catchup"), res.Design(160, 30, 490, 110), brush.White,
                       kAlignLeadingCentered);
   if (const CatalogItem* channel = SelectedChannel(state)) {
-    if (cairo_surface_t* icon = res.IconFor(*channel)) res.DrawPicture(icon, res.Design(500, 35, 575, 105));
+    if (const Picture* icon = res.IconFor(*channel)) res.DrawPicture(icon, res.Design(500, 35, 575, 105));
     res.DrawTrimmedLine(FontId::Label, CleanDisplayName(channel->name()),
                         RectF{res.X(590), res.Y(30), CatchupHeaderNoticeRect(W, H).left - res.X(20), res.Y(110)}, brush.Accent, kAlignLeadingCentered);
   }

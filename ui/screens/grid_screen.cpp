@@ -161,14 +161,7 @@ std::u16string NumberAndName(const CatalogItem& channel) {
 }
 
 void StrokeArchiveMark(RenderResources& res, double x, double y, double radius, Rgba colour) {
-  cairo_t* cr = res.Cr();
-  cairo_save(cr);
-  cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
-  cairo_set_line_width(cr, std::max(1.5, res.Px(2)));
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x, y, radius, 0, 6.283185307179586);
-  cairo_stroke(cr);
-  cairo_restore(cr);
+  res.StrokeCircle(x, y, radius, colour, std::max(1.5, res.Px(2)));
 }
 
 // The header band: the focused channel, its focused programme (or why
@@ -242,7 +235,7 @@ void PaintChannelCell(RenderResources& res, const CatalogItem& channel, const Re
   }
   x += res.X(76);
   const double icon = std::min(h - res.Y(14), res.X(64));
-  if (cairo_surface_t* picture = res.IconFor(channel))
+  if (const Picture* picture = res.IconFor(channel))
     res.DrawPicture(picture, RectF{x, r.top + (h - icon) / 2, x + icon, r.top + (h + icon) / 2});
   x += res.X(64) + res.X(10);
   res.DrawTrimmedLine(FontId::Row, CleanDisplayName(channel.name()), RectF{x, r.top, r.right - res.X(8), r.bottom},

@@ -251,7 +251,7 @@ void DrawMoviesIcon(const IconPen& p) {  // a strip of film
     p.Rect(x, 0.23, x + 0.10, 0.33);
     p.Rect(x, 0.67, x + 0.10, 0.77);
   }
-  cairo_fill(p.cr);
+  p.Fill();
 }
 
 void DrawSeriesIcon(const IconPen& p) {  // a stack of screens
@@ -294,16 +294,15 @@ void DrawSettingsIcon(const IconPen& p) {  // a cog: ring, hub and three teeth l
 void DrawReloadIcon(const IconPen& p) {  // a circular arrow
   constexpr double kCx = 0.50, kCy = 0.52, kR = 0.38;
   constexpr double kStart = -0.38 * M_PI, kEnd = 1.30 * M_PI;
-  cairo_new_sub_path(p.cr);
-  cairo_arc(p.cr, p.X(kCx), p.Y(kCy), p.S(kR), kStart, kEnd);
+  p.Arc(kCx, kCy, kR, kStart, kEnd);
   p.Stroke(1.7);
   // The head at the arc's end, its two strokes swept back from the tangent.
   const double tipX = kCx + kR * std::cos(kEnd), tipY = kCy + kR * std::sin(kEnd);
   const double along = kEnd + M_PI / 2;  // direction of travel at the end
   constexpr double kHead = 0.20, kSpread = 0.75;
-  cairo_move_to(p.cr, p.X(tipX - kHead * std::cos(along - kSpread)), p.Y(tipY - kHead * std::sin(along - kSpread)));
-  cairo_line_to(p.cr, p.X(tipX), p.Y(tipY));
-  cairo_line_to(p.cr, p.X(tipX - kHead * std::cos(along + kSpread)), p.Y(tipY - kHead * std::sin(along + kSpread)));
+  p.MoveTo(tipX - kHead * std::cos(along - kSpread), tipY - kHead * std::sin(along - kSpread));
+  p.LineTo(tipX, tipY);
+  p.LineTo(tipX - kHead * std::cos(along + kSpread), tipY - kHead * std::sin(along + kSpread));
   p.Stroke(1.6);
 }
 
@@ -311,24 +310,19 @@ void DrawExitIcon(const IconPen& p) {  // a door and an arrow out of it
   p.Rect(0.10, 0.08, 0.56, 0.92);
   p.Stroke(1.7);
   p.Line(0.36, 0.50, 0.92, 0.50);
-  cairo_move_to(p.cr, p.X(0.76), p.Y(0.34));
-  cairo_line_to(p.cr, p.X(0.92), p.Y(0.50));
-  cairo_line_to(p.cr, p.X(0.76), p.Y(0.66));
+  p.MoveTo(0.76, 0.34);
+  p.LineTo(0.92, 0.50);
+  p.LineTo(0.76, 0.66);
   p.Stroke(1.6);
 }
 
-void DrawTileIcon(cairo_t* cr, int index, const RectF& box) {
+void DrawTileIcon(Canvas& canvas, int index, const RectF& box) {
   using IconDrawer = void (*)(const IconPen&);
   static constexpr IconDrawer kIcons[kHomeTileCount] = {DrawLiveIcon,     DrawMoviesIcon,   DrawSeriesIcon,
                                                         DrawSportsIcon,   DrawPlaylistIcon, DrawSettingsIcon,
                                                         DrawReloadIcon,   DrawExitIcon};
-  cairo_save(cr);
-  cairo_set_source_rgba(cr, 1, 1, 1, 1);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_new_path(cr);
-  kIcons[index](IconPen{cr, box});
-  cairo_restore(cr);
+  canvas.ClearPath();
+  kIcons[index](IconPen{canvas, box});
 }
 
 // ---------------------------------------------------------------------------
@@ -343,11 +337,11 @@ void PaintBackground(RenderResources& res, const HomeView& view) {
 }
 
 void PaintLogo(RenderResources& res) {
-  if (cairo_surface_t* logo = res.Logo()) {
+  if (const Picture* logo = res.Logo()) {
     res.DrawPicture(logo, HomeLogoRect(res.Width(), res.Height()));
     return;
   }
-  DrawProductMark(res.Cr(), res.Wide(26, 4, 512, 108), res.Px(FontSpecOf(FontId::Hero).sizePx), res.Brush().Accent);
+  DrawProductMark(res.Target(), res.Wide(26, 4, 512, 108), res.Px(FontSpecOf(FontId::Hero).sizePx), res.Brush().Accent);
   res.DrawSingleLine(FontId::Tile, u"PLAYER", res.Wide(26, 94, 512, 138), res.Brush().White, kAlignCentered);
 }
 
@@ -368,7 +362,7 @@ void PaintTiles(RenderResources& res, const HomeView& view) {
       res.StrokeRounded(RectF{tile.left + ring, tile.top + ring, tile.right - ring, tile.bottom - ring}, 18 - ring,
                         res.Brush().Accent, 2 * ring);
     }
-    DrawTileIcon(res.Cr(), i, HomeTileIconRect(i, W, H));
+    DrawTileIcon(res.Target(), i, HomeTileIconRect(i, W, H));
     res.DrawTrimmedLine(FontId::Row, MenuWord(ValidLanguage(view.language), kTileWords[i]), HomeTileLabelRect(i, W, H),
                         res.Brush().White, kAlignLeadingCentered);
   }
@@ -389,35 +383,23 @@ void PaintClock(RenderResources& res, const HomeView& view) {
 }
 
 void PaintBell(RenderResources& res) {
-  cairo_t* cr = res.Cr();
+  Canvas& canvas = res.Target();
   const double x = HomeBellCenterX(res.Width(), res.Height());
-  cairo_save(cr);
   // Drawn in the pixels of a 1080-high surface around its centre line.
-  cairo_translate(cr, x, 0);
-  cairo_scale(cr, res.FontScale(), res.FontScale());
-  cairo_translate(cr, -x, 0);
-  cairo_set_source_rgba(cr, 1, 1, 1, 1);
-  auto ellipse = [cr](double cx, double cy, double rx, double ry, double width) {
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
-    cairo_restore(cr);
-    cairo_set_line_width(cr, width);
-    cairo_stroke(cr);
-  };
-  auto line = [cr](double x0, double y0, double x1, double y1, double width) {
-    cairo_move_to(cr, x0, y0);
-    cairo_line_to(cr, x1, y1);
-    cairo_set_line_width(cr, width);
-    cairo_stroke(cr);
-  };
-  ellipse(x, 45.84, 15.84, 17.16, 2.2);
-  line(x - 12.1, 59.94, x + 12.1, 59.94, 2.2);
-  ellipse(x, 63.68, 5, 4, 2);
-  line(x, 27.6, x, 32.44, 2);
-  cairo_restore(cr);
+  const double s = res.FontScale();
+  const auto across = [x, s](double dx) { return x + dx * s; };
+  const auto down = [s](double y) { return y * s; };
+  constexpr Rgba kWhite{1, 1, 1, 1};
+  canvas.Ellipse(x, down(45.84), 15.84 * s, 17.16 * s);
+  canvas.Stroke(kWhite, 2.2 * s);
+  canvas.MoveTo(across(-12.1), down(59.94));
+  canvas.LineTo(across(12.1), down(59.94));
+  canvas.Stroke(kWhite, 2.2 * s);
+  canvas.Ellipse(x, down(63.68), 5 * s, 4 * s);
+  canvas.Stroke(kWhite, 2 * s);
+  canvas.MoveTo(x, down(27.6));
+  canvas.LineTo(x, down(32.44));
+  canvas.Stroke(kWhite, 2 * s);
 }
 
 void PaintBadge(RenderResources& res, const HomeView& view) {

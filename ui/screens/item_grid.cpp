@@ -146,7 +146,7 @@ void ItemGridScreen::Paint(RenderResources& res, const AppState& state, const Lo
     const bool focused = i == state.nav.ItemIndex && state.nav.ItemFocus == 1;
     const double caption = res.Px(36);
     res.FillRounded(card, 8, kCardFill);
-    if (cairo_surface_t* poster = res.IconFor(item))
+    if (const Picture* poster = res.IconFor(item))
       res.DrawPicture(poster, RectF{card.left + 4, card.top + 4, card.right - 4, card.bottom - caption});
     // The focused card: a thick accent ring and its caption on an accent bar.
     Rgba text = brush.White;

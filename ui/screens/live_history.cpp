@@ -135,7 +135,7 @@ void PaintLiveHistory(RenderResources& res, const AppState& state) {
       res.DrawTrimmedLine(FontId::Hint, channel.num(),
                           RectF{row.left + res.X(16), row.top, row.left + res.X(100), row.bottom},
                           focused ? text : brush.Dim, kAlignLeadingCentered);
-    if (cairo_surface_t* icon = res.IconFor(channel)) {
+    if (const Picture* icon = res.IconFor(channel)) {
       const double side = row.Height() - res.Y(16);
       res.DrawPicture(icon, RectF{row.left + res.X(110), row.top + res.Y(8), row.left + res.X(110) + side,
                                   row.top + res.Y(8) + side});

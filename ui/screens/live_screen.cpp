@@ -132,14 +132,7 @@ constexpr Rgba kPausedText{0.90, 0.77, 0.31, 1};  // the strips' amber
 bool Contains(const IdList& list, std::u16string_view id) { return std::find(list.begin(), list.end(), id) != list.end(); }
 
 void StrokeCircle(RenderResources& res, double x, double y, double radius, Rgba colour = Rgba{1, 1, 1, 1}) {
-  cairo_t* cr = res.Cr();
-  cairo_save(cr);
-  cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
-  cairo_set_line_width(cr, 1.4);
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x, y, radius, 0, 6.283185307179586);
-  cairo_stroke(cr);
-  cairo_restore(cr);
+  res.StrokeCircle(x, y, radius, colour, 1.4);
 }
 
 void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout& l) {
@@ -174,7 +167,7 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
     if (!channel.num().empty())
       res.DrawTrimmedLine(FontId::Hint, channel.num(), RectF{res.X(471), top, res.X(543), bottom}, dim,
                           kAlignLeadingCentered);
-    if (cairo_surface_t* icon = res.IconFor(channel))
+    if (const Picture* icon = res.IconFor(channel))
       res.DrawPicture(icon, RectF{res.X(561), top + res.Y(8), res.X(597), bottom - res.Y(8)});
     double nameLeft = 615;
     if (channel.tvArchive() > 0) {
@@ -295,12 +288,7 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
 
   // The preview shows through the interface layer.
   const PixelRect hole = VideoRectFor(Screen::Live, false, res.Width(), res.Height());
-  cairo_t* cr = res.Cr();
-  cairo_save(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
-  cairo_rectangle(cr, hole.x, hole.y, hole.w, hole.h);
-  cairo_fill(cr);
-  cairo_restore(cr);
+  res.Target().Erase(RectF{double(hole.x), double(hole.y), double(hole.x + hole.w), double(hole.y + hole.h)});
   PaintPreviewState(res, state, l);
 }
 

@@ -258,13 +258,7 @@ void PaintArrow(RenderResources& res, const RectF& r, std::u16string_view glyph,
   const double cx = r.left + r.Width() / 2, cy = r.top + r.Height() / 2;
   const double radius = std::min(r.Width(), r.Height()) / 2 - 2 * s;
   res.FillDisc(cx, cy, radius, kPanel);
-  cairo_t* cr = res.Cr();
-  cairo_new_path(cr);
-  cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
-  cairo_set_source_rgba(cr, kArrowRing.r, kArrowRing.g, kArrowRing.b, kArrowRing.a);
-  cairo_set_line_width(cr, 2 * s);
-  cairo_stroke(cr);
-  cairo_new_path(cr);
+  res.StrokeCircle(cx, cy, radius, kArrowRing, 2 * s);
   res.DrawTrimmedLine(FontId::StripLarge, glyph, r, kText, kAlignCentered);
 }
 
@@ -277,46 +271,47 @@ void PaintBar(RenderResources& res, const RectF& track, double share) {
 
 // The transport symbols as shapes: they stay inside their buttons at every
 // size, where text glyphs ran into each other.
-void Triangle(cairo_t* cr, double x, double cy, double w, double h, bool right) {
-  cairo_move_to(cr, right ? x : x + w, cy - h / 2);
-  cairo_line_to(cr, right ? x + w : x, cy);
-  cairo_line_to(cr, right ? x : x + w, cy + h / 2);
-  cairo_close_path(cr);
+void Triangle(Canvas& canvas, double x, double cy, double w, double h, bool right) {
+  canvas.MoveTo(right ? x : x + w, cy - h / 2);
+  canvas.LineTo(right ? x + w : x, cy);
+  canvas.LineTo(right ? x : x + w, cy + h / 2);
+  canvas.ClosePath();
 }
 
+void Bar(Canvas& canvas, double x, double cy, double w, double h) { canvas.Rectangle(RectF{x, cy - h / 2, x + w, cy + h / 2}); }
+
 void PaintTransportSymbol(RenderResources& res, const StripControl& c, bool paused) {
-  cairo_t* cr = res.Cr();
+  Canvas& canvas = res.Target();
   const RectF& r = c.rect;
   const double u = r.Height() / 44;  // the unit at this size
   const double cx = r.left + r.Width() / 2, cy = r.top + r.Height() / 2;
   const double tw = 11 * u, th = 18 * u;
-  cairo_new_path(cr);
+  canvas.ClearPath();
   using K = StripHit::Kind;
   switch (c.hit.kind) {
     case K::TogglePause:
       if (paused) {
-        Triangle(cr, cx - 7 * u, cy, 16 * u, th, true);
+        Triangle(canvas, cx - 7 * u, cy, 16 * u, th, true);
       } else {
-        cairo_rectangle(cr, cx - 7 * u, cy - th / 2, 5 * u, th);
-        cairo_rectangle(cr, cx + 2 * u, cy - th / 2, 5 * u, th);
+        Bar(canvas, cx - 7 * u, cy, 5 * u, th);
+        Bar(canvas, cx + 2 * u, cy, 5 * u, th);
       }
       break;
     case K::SeekBy: {
       const bool forward = c.hit.value > 0;
-      Triangle(cr, cx - tw, cy, tw, th, forward);
-      Triangle(cr, cx, cy, tw, th, forward);
+      Triangle(canvas, cx - tw, cy, tw, th, forward);
+      Triangle(canvas, cx, cy, tw, th, forward);
       break;
     }
     case K::StepVod: {
       const bool forward = c.hit.value > 0;
-      Triangle(cr, forward ? cx - 8 * u : cx - 4 * u, cy, 12 * u, th, forward);
-      cairo_rectangle(cr, forward ? cx + 4 * u : cx - 8 * u, cy - th / 2, 3 * u, th);
+      Triangle(canvas, forward ? cx - 8 * u : cx - 4 * u, cy, 12 * u, th, forward);
+      Bar(canvas, forward ? cx + 4 * u : cx - 8 * u, cy, 3 * u, th);
       break;
     }
     default: break;
   }
-  cairo_set_source_rgba(cr, kText.r, kText.g, kText.b, kText.a);
-  cairo_fill(cr);
+  canvas.Fill(kText);
 }
 
 // A button's face: the fill and a faint edge inside its rectangle, so its
@@ -449,18 +444,14 @@ void PaintRecordingBottom(RenderResources& res, const StripLayout& l, const AppS
 
 // The expand button's sign: down to open the row of eight, up to close it.
 void PaintChevron(RenderResources& res, const RectF& r, bool up) {
-  cairo_t* cr = res.Cr();
+  Canvas& canvas = res.Target();
   const double cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2, u = r.Height() / 40;
   const double dy = (up ? -5 : 5) * u;
-  cairo_new_path(cr);
-  cairo_move_to(cr, cx - 10 * u, cy - dy);
-  cairo_line_to(cr, cx, cy + dy);
-  cairo_line_to(cr, cx + 10 * u, cy - dy);
-  cairo_set_source_rgba(cr, kText.r, kText.g, kText.b, kText.a);
-  cairo_set_line_width(cr, 3 * u);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_stroke(cr);
+  canvas.ClearPath();
+  canvas.MoveTo(cx - 10 * u, cy - dy);
+  canvas.LineTo(cx, cy + dy);
+  canvas.LineTo(cx + 10 * u, cy - dy);
+  canvas.Stroke(kText, 3 * u, LineEnds::Round);
 }
 
 std::u16string CategoryName(const AppState& state, std::u16string_view categoryId) {
@@ -491,9 +482,9 @@ void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) 
 
 void PaintLogo(RenderResources& res, const RectF& box, const CatalogItem& channel) {
   res.FillRect(box, kLiveBox);
-  cairo_surface_t* icon = res.IconFor(channel);
+  const Picture* icon = res.IconFor(channel);
   if (!icon) return;
-  const double iw = cairo_image_surface_get_width(icon), ih = cairo_image_surface_get_height(icon);
+  const double iw = icon->Width(), ih = icon->Height();
   if (iw <= 0 || ih <= 0) return;
   // Fitted inside the box with its own proportions.
   const double k = std::min(box.Width() / iw, box.Height() / ih);

@@ -99,7 +99,7 @@ void SearchScreen::Paint(RenderResources& res, const AppState& state, const Loca
       // The icon is as high as the row, so the name starts after it (60 at
       // 1080, further on a taller surface).
       const double side = row.Height() - 8;
-      if (cairo_surface_t* icon = res.IconFor(item))
+      if (const Picture* icon = res.IconFor(item))
         res.DrawPicture(icon, RectF{row.left + 8, row.top + 4, row.left + 8 + side, row.top + 4 + side});
       res.DrawTrimmedLine(FontId::Row, CleanDisplayName(item.name()),
                           RectF{row.left + std::max(60.0, side + 20), row.top, row.right - 16, row.bottom},

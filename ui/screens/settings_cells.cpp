@@ -426,10 +426,10 @@ void ClearLiveIcon(const Icon& i) {  // a lid over a small television
 
 void ClearVodIcon(const Icon& i) {  // a lid over a play sign
   BinLid(i);
-  cairo_move_to(i.p.cr, i.p.X(0.30), i.p.Y(0.34));
-  cairo_line_to(i.p.cr, i.p.X(0.78), i.p.Y(0.62));
-  cairo_line_to(i.p.cr, i.p.X(0.30), i.p.Y(0.90));
-  cairo_close_path(i.p.cr);
+  i.p.MoveTo(0.30, 0.34);
+  i.p.LineTo(0.78, 0.62);
+  i.p.LineTo(0.30, 0.90);
+  i.p.canvas.ClosePath();
   i.p.Stroke(i.w);
 }
 
@@ -455,19 +455,19 @@ void StreamFormatIcon(const Icon& i) {  // a stream: a wave between brackets
   i.p.Line(0.78, 0.20, 0.94, 0.50);
   i.p.Line(0.94, 0.50, 0.78, 0.80);
   i.p.Stroke(i.w);
-  cairo_move_to(i.p.cr, i.p.X(0.30), i.p.Y(0.50));
-  cairo_curve_to(i.p.cr, i.p.X(0.40), i.p.Y(0.25), i.p.X(0.45), i.p.Y(0.25), i.p.X(0.50), i.p.Y(0.50));
-  cairo_curve_to(i.p.cr, i.p.X(0.55), i.p.Y(0.75), i.p.X(0.60), i.p.Y(0.75), i.p.X(0.70), i.p.Y(0.50));
+  i.p.MoveTo(0.30, 0.50);
+  i.p.CurveTo(0.40, 0.25, 0.45, 0.25, 0.50, 0.50);
+  i.p.CurveTo(0.55, 0.75, 0.60, 0.75, 0.70, 0.50);
   i.p.Stroke(0.8 * i.w);
 }
 
 void PlayerIcon(const Icon& i) {  // a play sign in a circle
   i.p.Ellipse(0.50, 0.50, 0.42, 0.42);
   i.p.Stroke(i.w);
-  cairo_move_to(i.p.cr, i.p.X(0.40), i.p.Y(0.32));
-  cairo_line_to(i.p.cr, i.p.X(0.68), i.p.Y(0.50));
-  cairo_line_to(i.p.cr, i.p.X(0.40), i.p.Y(0.68));
-  cairo_close_path(i.p.cr);
+  i.p.MoveTo(0.40, 0.32);
+  i.p.LineTo(0.68, 0.50);
+  i.p.LineTo(0.40, 0.68);
+  i.p.canvas.ClosePath();
   i.p.Stroke(0.8 * i.w);
 }
 
@@ -584,14 +584,9 @@ std::u16string_view SettingsTileLabel(int cell) {
   return row ? Translate(row->buttonKey) : std::u16string_view();
 }
 
-void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke) {
+void DrawSettingIcon(Canvas& canvas, int cell, const RectF& box, Rgba colour, double stroke) {
   const SettingsCell* row = SettingsCellAt(cell);
-  if (!cr || !row || !row->icon) return;
-  cairo_save(cr);
-  cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_new_path(cr);
-  row->icon(Icon{IconPen{cr, box}, stroke});
-  cairo_restore(cr);
+  if (!row || !row->icon) return;
+  canvas.ClearPath();
+  row->icon(Icon{IconPen{canvas, box, colour}, stroke});
 }

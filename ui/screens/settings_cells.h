@@ -8,8 +8,6 @@
 // Almost every cell opens the option picker with a fixed set of options,
 // writes the choice into the settings and saves at once; a cancelled picker
 // changes nothing. Main thread only.
-#include <cairo.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,4 +74,4 @@ void RunSettingsCell(ScreenContext& ctx, int index);
 
 // The line icon of setting tile `cell` (a cell without one draws nothing),
 // drawn in `colour` into the square `box` with strokes of `stroke` pixels.
-void DrawSettingIcon(cairo_t* cr, int cell, const RectF& box, Rgba colour, double stroke);
+void DrawSettingIcon(Canvas& canvas, int cell, const RectF& box, Rgba colour, double stroke);

@@ -108,7 +108,7 @@ void PaintSettingTile(RenderResources& res, const AppState& state, int cell, boo
   // The icon on a grid of 2 x 11.44 pixels (of a 1080-high surface) centred
   // 26 right of the tile's edge; lengths that hold text scale like it.
   const double half = res.Px(11.44), cx = tile.left + res.Px(26), cy = (tile.top + tile.bottom) / 2;
-  DrawSettingIcon(res.Cr(), cell, RectF{cx - half, cy - half, cx + half, cy + half}, brush.Accent,
+  DrawSettingIcon(res.Target(), cell, RectF{cx - half, cy - half, cx + half, cy + half}, brush.Accent,
                   std::max(1.5, res.Px(2)));
   const std::u16string value = SettingsValueText(state, cell);
   const double left = tile.left + res.Px(48), right = tile.right - res.Px(14);

@@ -94,7 +94,7 @@ TEST_F(IconCacheTest, DecodesOnlyBetweenFramesAndABadFileNeverAgain) {
   EXPECT_FALSE(cache.Holds(u"live_1"));
   EXPECT_TRUE(downloads.started.empty());  // the file is there: no download
 
-  cairo_surface_t* icon = cache.IconFor(u"live", u"1", kUrl, false);
+  const Picture* icon = cache.IconFor(u"live", u"1", kUrl, false);
   ASSERT_NE(icon, nullptr);
   EXPECT_EQ(cache.StateOf(u"live_1"), IconCache::State::Loaded);
   // Held now: served even inside a frame.

@@ -68,9 +68,9 @@ TEST_F(PictureServer, DownloadedIconIsShownAfterTheFrame) {
   EXPECT_EQ(cache.DownloadsInFlight(), 0);
 
   EXPECT_EQ(ReadWholeFile(IconFile(u"live_5")).value_or(""), png_);
-  cairo_surface_t* icon = cache.IconFor(u"live", u"5", Url("/icon.png"), false);
+  const Picture* icon = cache.IconFor(u"live", u"5", Url("/icon.png"), false);
   ASSERT_NE(icon, nullptr);
-  EXPECT_EQ(cairo_image_surface_get_width(icon), 6);
+  EXPECT_EQ((icon)->Width(), 6);
 
   // An empty answer writes nothing and is not asked for again this run.
   EXPECT_FALSE(std::filesystem::exists(IconFile(u"live_6")));

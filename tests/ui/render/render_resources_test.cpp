@@ -9,6 +9,7 @@
 
 #include "extras/trending.h"
 #include "net/json_scan.h"
+#include "platform/image_decode.h"
 #include "store/data_folder.h"
 #include "store/file_io.h"
 #include "tests/fixtures/temp_data_home.h"
@@ -172,22 +173,22 @@ TEST(Pictures, BackdropIsKeyedByUrlAndReloadedWhenForgotten) {
   EXPECT_EQ(res.Backdrop(u"https://img/a.jpg"), nullptr);  // no file yet
 
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 4, 3, Rgba{0, 0, 1, 1}));
-  cairo_surface_t* first = res.Backdrop(u"https://img/a.jpg");
+  const Picture* first = res.Backdrop(u"https://img/a.jpg");
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(cairo_image_surface_get_width(first), 4);
+  EXPECT_EQ(first->Width(), 4);
 
   // Same key: the picture already held is reused, even though the file changed.
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 6, 3, Rgba{0, 0, 1, 1}));
   EXPECT_EQ(res.Backdrop(u"https://img/a.jpg"), first);
-  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 6);
+  EXPECT_EQ(res.Backdrop(u"https://img/b.jpg")->Width(), 6);
 
   // A new generation of the file (the download finished) is read again.
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 7, 3, Rgba{0, 0, 1, 1}));
-  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg", 1)), 7);
+  EXPECT_EQ(res.Backdrop(u"https://img/b.jpg", 1)->Width(), 7);
 
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 8, 3, Rgba{0, 0, 1, 1}));
   res.ForgetBackdrop();
-  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 8);
+  EXPECT_EQ(res.Backdrop(u"https://img/b.jpg")->Width(), 8);
 
   // A file that does not decode leaves no picture; once rewritten it loads.
   std::filesystem::remove(BackdropFile());
@@ -197,7 +198,7 @@ TEST(Pictures, BackdropIsKeyedByUrlAndReloadedWhenForgotten) {
   EXPECT_EQ(res.Backdrop(u"https://img/b.jpg"), nullptr);
   ASSERT_TRUE(WriteSolidPng(BackdropFile(), 9, 3, Rgba{0, 0, 1, 1}));
   ASSERT_NE(res.Backdrop(u"https://img/b.jpg"), nullptr);
-  EXPECT_EQ(cairo_image_surface_get_width(res.Backdrop(u"https://img/b.jpg")), 9);
+  EXPECT_EQ(res.Backdrop(u"https://img/b.jpg")->Width(), 9);
 }
 
 TEST(Pictures, LogoIsTheFirstFileThatLoads) {
@@ -210,11 +211,11 @@ TEST(Pictures, LogoIsTheFirstFileThatLoads) {
   ASSERT_TRUE(WriteSolidPng(home.Root() / "assets" / "vs-logo.png", 7, 7, Rgba{1, 0, 0, 1}));
   RenderResources res(home.Root());
   ASSERT_NE(res.Logo(), nullptr);
-  EXPECT_EQ(cairo_image_surface_get_width(res.Logo()), 7);
+  EXPECT_EQ(res.Logo()->Width(), 7);
 }
 
-// The walk's record of texts: each text's ink in window pixels (through the
-// painter's translation and clipped where the helper clips), the box it was
+// The walk's record of texts: each text's ink in window pixels (clipped
+// where the helper clips), the box it was
 // given and who drew it; the file changes only when the texts do.
 TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
   TempDataHome home;
@@ -226,11 +227,10 @@ TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
   const auto paint = [&](std::u16string_view first) {
     OffscreenFrame frame(res, 800, 400);
     res.RecordTexts("interface");
-    cairo_translate(res.Cr(), 100, 50);
-    res.DrawTrimmed(FontId::Row, first, RectF{0, 0, 200, 30}, white);
-    res.DrawSingleLine(FontId::Row, u"A line far longer than its box", RectF{0, 40, 60, 70}, white);
+    res.DrawTrimmed(FontId::Row, first, RectF{100, 50, 300, 80}, white);
+    res.DrawSingleLine(FontId::Row, u"A line far longer than its box", RectF{100, 90, 160, 120}, white);
     res.MarkTexts("modal");
-    res.DrawTextTail(FontId::Row, u"one\ntwo\nthree\nfour", RectF{0, 100, 200, 130}, white);
+    res.DrawTextTail(FontId::Row, u"one\ntwo\nthree\nfour", RectF{100, 150, 300, 180}, white);
   };
   const auto rect = [](std::string_view object, std::string_view key) {
     RectF r;
@@ -272,13 +272,13 @@ TEST(ProductIcon, EachSizeIsTheMarkOnTheGround) {
     SCOPED_TRACE(size);
     const std::string theme = std::to_string(size) + "x" + std::to_string(size);
     const std::string file = std::string(VISTRA_ICON_DIR) + "/" + theme + "/apps/vistra.png";
-    cairo_surface_t* png = cairo_image_surface_create_from_png(file.c_str());
-    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << file;
-    EXPECT_EQ(cairo_image_surface_get_width(png), size);
-    EXPECT_EQ(cairo_image_surface_get_height(png), size);
-    const auto* data = cairo_image_surface_get_data(png);
-    const int stride = cairo_image_surface_get_stride(png);
-    auto at = [&](int x, int y) { return *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4); };
+    const PicturePtr png = DecodeImageFile(file);
+    ASSERT_TRUE(png) << file;
+    EXPECT_EQ(png->Width(), size);
+    EXPECT_EQ(png->Height(), size);
+    OffscreenCanvas image(size, size);
+    image.Draw().DrawPicture(*png, RectF{0, 0, double(size), double(size)});
+    auto at = [&](int x, int y) { return image.PixelAt(x, y); };
     EXPECT_EQ(channel(at(0, 0), 24), 0) << "a rounded corner";
     const uint32_t ground = at(size / 2, size / 20);
     EXPECT_EQ(channel(ground, 24), 255);
@@ -299,7 +299,6 @@ TEST(ProductIcon, EachSizeIsTheMarkOnTheGround) {
     EXPECT_NEAR((left + right) / 2.0, size / 2.0, size / 24.0 + 1);
     EXPECT_NEAR((top + bottom) / 2.0, size / 2.0, size / 24.0 + 1);
     EXPECT_GT(bottom - top, size / 3) << "the letters take about half the height";
-    cairo_surface_destroy(png);
   }
   const auto svg = ReadWholeFile(std::string(VISTRA_ICON_DIR) + "/scalable/apps/vistra.svg", 1 << 20);
   ASSERT_TRUE(svg.has_value());

@@ -1,60 +1,52 @@
 #pragma once
-// Small picture files for the rendering tests, written with cairo, and pixel
-// reads of cairo image surfaces.
-#include <cairo.h>
-
+// Small picture files for the rendering tests, and offscreen frames whose
+// pixels the tests read.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 
+#include "platform/offscreen_canvas.h"
 #include "ui/render/render_resources.h"
 
 // A PNG of w x h pixels in one colour (straight alpha). True when written.
 inline bool WriteSolidPng(const std::filesystem::path& path, int w, int h, Rgba colour) {
   std::filesystem::create_directories(path.parent_path());
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  cairo_t* cr = cairo_create(surface);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
-  return ok;
+  OffscreenCanvas image(w, h);
+  image.Draw().Clear(colour);
+  return image.WritePng(path);
 }
 
 struct Pixel {
-  int a, r, g, b;  // premultiplied, as cairo keeps them
+  int a, r, g, b;  // premultiplied, as the canvas keeps them
   int Brightness() const { return r + g + b; }
 };
 
-inline Pixel PixelAt(cairo_surface_t* surface, int x, int y) {
-  cairo_surface_flush(surface);
-  const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
-  const uint32_t p = reinterpret_cast<const uint32_t*>(row)[x];
+inline Pixel PixelAt(const OffscreenCanvas& image, int x, int y) {
+  const uint32_t p = image.PixelAt(x, y);
   return Pixel{static_cast<int>(p >> 24), static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
                static_cast<int>(p & 0xFF)};
+}
+
+// A pixel of a decoded picture, read by drawing it at its own size.
+inline Pixel PictureAt(const Picture& picture, int x, int y) {
+  OffscreenCanvas image(picture.Width(), picture.Height());
+  image.Draw().DrawPicture(picture, RectF{0, 0, double(picture.Width()), double(picture.Height())});
+  return PixelAt(image, x, y);
 }
 
 // An offscreen frame: a transparent surface of w x h bound to `res`.
 class OffscreenFrame {
  public:
-  OffscreenFrame(RenderResources& res, int w, int h, int dashColor = 0) : res_(res) {
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cr_ = cairo_create(surface_);
-    res_.BeginFrame(cr_, w, h, dashColor);
+  OffscreenFrame(RenderResources& res, int w, int h, int dashColor = 0) : res_(res), image_(w, h) {
+    res_.BeginFrame(image_.Draw(), w, h, dashColor);
   }
-  ~OffscreenFrame() {
-    res_.EndFrame();
-    cairo_destroy(cr_);
-    cairo_surface_destroy(surface_);
-  }
+  ~OffscreenFrame() { res_.EndFrame(); }
   OffscreenFrame(const OffscreenFrame&) = delete;
   OffscreenFrame& operator=(const OffscreenFrame&) = delete;
 
-  Pixel At(int x, int y) const { return PixelAt(surface_, x, y); }
+  Pixel At(int x, int y) const { return PixelAt(image_, x, y); }
   // The colour of an opaque pixel, in 0..1.
   Rgba ColourAt(int x, int y) const {
     const Pixel p = At(x, y);
@@ -94,7 +86,7 @@ class OffscreenFrame {
   }
   // True when any pixel of the column range [x0, x1) has some alpha.
   bool AnyInk(int x0, int x1) const {
-    const int h = cairo_image_surface_get_height(surface_);
+    const int h = image_.Height();
     for (int y = 0; y < h; ++y) {
       for (int x = x0; x < x1; ++x) {
         if (At(x, y).a > 0) return true;
@@ -105,6 +97,5 @@ class OffscreenFrame {
 
  private:
   RenderResources& res_;
-  cairo_surface_t* surface_;
-  cairo_t* cr_;
+  OffscreenCanvas image_;
 };

@@ -155,15 +155,12 @@ TEST(SettingsLayout, EveryTileHasItsOwnIcon) {
   std::vector<std::vector<bool>> masks;
   for (int cell = 0; cell < 20; ++cell) {
     if (cell == 14) continue;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSide, kSide);
-    cairo_t* cr = cairo_create(surface);
-    DrawSettingIcon(cr, cell, RectF{2, 2, kSide - 2.0, kSide - 2.0}, Rgba{1, 1, 1, 1}, 3);
-    cairo_destroy(cr);
+    OffscreenCanvas image(kSide, kSide);
+    DrawSettingIcon(image.Draw(), cell, RectF{2, 2, kSide - 2.0, kSide - 2.0}, Rgba{1, 1, 1, 1}, 3);
     std::vector<bool> mask;
     for (int y = 0; y < kSide; ++y) {
-      for (int x = 0; x < kSide; ++x) mask.push_back(PixelAt(surface, x, y).a > 100);
+      for (int x = 0; x < kSide; ++x) mask.push_back(PixelAt(image, x, y).a > 100);
     }
-    cairo_surface_destroy(surface);
     masks.push_back(std::move(mask));
   }
   for (size_t a = 0; a < masks.size(); ++a) {

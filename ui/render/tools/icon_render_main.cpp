@@ -8,13 +8,11 @@
 // ground. The folder is laid out as share/icons/hicolor is, so the build
 // tree and an installation look alike to the program. Any failure is
 // printed and the run fails, which stops the build.
-#include <cairo-svg.h>
-#include <cairo.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "platform/offscreen_canvas.h"
 #include "store/settings.h"
 #include "ui/render/product_mark.h"
 #include "ui/render/render_resources.h"
@@ -41,35 +39,22 @@ bool Prepare(const std::filesystem::path& path) {
   return !error || Fail(path, "cannot create its folder");
 }
 
-bool DrawInto(cairo_surface_t* surface, double size) {
-  cairo_t* cr = cairo_create(surface);
-  DrawProductIcon(cr, size, AccentColor(Settings().DashColor));
-  const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(cr);
-  return drawn;
-}
+void DrawIcon(Canvas& canvas, double size) { DrawProductIcon(canvas, size, AccentColor(Settings().DashColor)); }
 
 bool WritePng(const std::filesystem::path& root, int size) {
   const std::string theme = std::to_string(size) + "x" + std::to_string(size);
   const std::filesystem::path path = IconPath(root, theme, ".png");
   if (!Prepare(path)) return false;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
-  const bool written = DrawInto(surface, size) &&
-                       cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
-  return written || Fail(path, "cannot draw or write the icon");
+  OffscreenCanvas image(size, size);
+  DrawIcon(image.Draw(), size);
+  return image.WritePng(path) || Fail(path, "cannot draw or write the icon");
 }
 
 bool WriteSvg(const std::filesystem::path& root) {
   const std::filesystem::path path = IconPath(root, "scalable", ".svg");
   if (!Prepare(path)) return false;
-  cairo_surface_t* surface = cairo_svg_surface_create(path.c_str(), kSvgSize, kSvgSize);
-  // Icon themes measure in pixels; cairo's default unit is the point.
-  cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
-  bool written = DrawInto(surface, kSvgSize);
-  cairo_surface_finish(surface);
-  written = written && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
+  // Icon themes measure in pixels, as the SVG's document unit is set.
+  const bool written = DrawSvgFile(path, kSvgSize, kSvgSize, [](Canvas& canvas) { DrawIcon(canvas, kSvgSize); });
   return written || Fail(path, "cannot draw or write the icon");
 }
 

@@ -1,4 +1,4 @@
-#include "ui/render/font_warmup.h"
+#include "platform/font_warmup.h"
 
 #include <gtest/gtest.h>
 #include <pango/pangocairo.h>
@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/cairo_canvas.h"
 #include "tests/ui/render/test_pictures.h"
 #include "ui/render/render_resources.h"
 
@@ -20,7 +21,7 @@ TEST(FontWarmup, HandsItsFontMapToThePaintingThreadAfterItEnded) {
   PangoFontMap* before = pango_cairo_font_map_get_default();
   g_object_ref(before);
   {
-    FontWarmup warmup(1280, 720, [&] { readyOnOtherThread = std::this_thread::get_id() != painter; });
+    FontWarmup warmup({FontFace{600, 26}}, [&] { readyOnOtherThread = std::this_thread::get_id() != painter; });
     warmup.Adopt();
     EXPECT_TRUE(readyOnOtherThread) << "ready runs on the preparing thread, before Adopt returns";
     warmup.Adopt();  // a second call does nothing
@@ -51,6 +52,29 @@ TEST(FontWarmup, FirstFrameWaitsForPreparedFontsAndAnUnusedOneEndsCleanly) {
 
   RenderResources unused;
   unused.PrepareFontsAhead(640, 360, {});
+}
+
+// The family list keeps only what is installed (the first family is absent
+// here) and ends in the generic face; every script of the interface's
+// languages and of channel names finds a face with its glyphs.
+TEST(CanvasFonts, AbsentFamiliesAreDroppedAndEveryScriptHasGlyphs) {
+  const std::string& families = ResolvedFontFamilies();
+  EXPECT_EQ(families.find("Segoe UI"), std::string::npos) << families;
+  EXPECT_NE(families.find("sans-serif"), std::string::npos) << families;
+
+  PangoFontMap* map = pango_cairo_font_map_new();
+  PangoContext* context = pango_font_map_create_context(map);
+  PangoLayout* layout = pango_layout_new(context);
+  PangoFontDescription* face = NewFaceDescription(FontFace{600, 26});
+  pango_layout_set_font_description(layout, face);
+  for (const char* text : {"Ελληνικά", "Русский", "العربية", "עברית", "中文频道", "Magyar ő ű"}) {
+    pango_layout_set_text(layout, text, -1);
+    EXPECT_EQ(pango_layout_get_unknown_glyphs_count(layout), 0) << text;
+  }
+  pango_font_description_free(face);
+  g_object_unref(layout);
+  g_object_unref(context);
+  g_object_unref(map);
 }
 
 }  // namespace
