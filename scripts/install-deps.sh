@@ -8,6 +8,8 @@ PACKAGES=(
   libsdl2-dev libsdl2-image-dev libmpv-dev libcairo2-dev libpango1.0-dev libicu-dev libqrencode-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 mpv
   xvfb xauth x11-xserver-utils x11-utils ffmpeg imagemagick xdotool python3 zbar-tools
+  # scripts/compare-screens.sh starts two builds at one moment of the clock.
+  faketime
   gettext
   # The interface's faces: DejaVu for Latin, Greek, Cyrillic, Arabic and
   # Hebrew, and a CJK face for channel names (the font tests check both).
