@@ -1,6 +1,6 @@
-# The Windows tests of platform/'s processes and HTTP client, under Wine
-# through ctest: the argument quoting (against Windows' own split and a real
-# child), and the HTTP client's integration tests against the stand-in
+# The Windows tests of platform/'s processes, adapters and HTTP client,
+# under Wine through ctest: the process runs and the argument quoting
+# (against Windows' own split and a real child), and the HTTP client's integration tests against the stand-in
 # servers of the test process (raw sockets and cpp-httplib, whose
 # header-only source scripts/build-windows-deps.sh puts into the cache
 # prefix) and, for TLS, the Linux front tests/fixtures/tls_front.py that
@@ -17,12 +17,14 @@ target_include_directories(vistra_windows_fixtures PUBLIC ${CMAKE_SOURCE_DIR} ${
 target_compile_definitions(vistra_windows_fixtures PRIVATE VISTRA_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
 target_link_libraries(vistra_windows_fixtures PUBLIC vistra_core ws2_32)
 
-# The child whose C runtime splits the quoted command lines.
-add_executable(vistra_echo_args tests/platform/echo_args_main.cpp)
+# The child of the process tests, whose C runtime splits the quoted
+# command lines.
+add_executable(vistra_child_probe tests/platform/child_probe_main.cpp)
 
 add_executable(vistra_windows_platform_tests tests/net/http_client_itest.cpp
-               tests/platform/command_line_quoting_test.cpp tests/platform/network_adapters_test.cpp)
-target_compile_definitions(vistra_windows_platform_tests PRIVATE VISTRA_ECHO_ARGS="vistra_echo_args.exe")
+               tests/platform/command_line_quoting_test.cpp tests/platform/network_adapters_test.cpp
+               tests/platform/process_windows_test.cpp tests/platform/shared_library_windows_test.cpp)
+target_compile_definitions(vistra_windows_platform_tests PRIVATE VISTRA_CHILD_PROBE="vistra_child_probe.exe")
 target_link_libraries(vistra_windows_platform_tests PRIVATE vistra_windows_fixtures GTest::gtest_main shell32)
-add_dependencies(vistra_windows_platform_tests vistra_echo_args)
+add_dependencies(vistra_windows_platform_tests vistra_child_probe)
 gtest_discover_tests(vistra_windows_platform_tests PROPERTIES LABELS windows DISCOVERY_TIMEOUT 120)

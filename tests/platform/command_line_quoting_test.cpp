@@ -140,11 +140,11 @@ TEST(WindowsCommandLine, TheSystemsOwnSplitAgrees) {
   EXPECT_EQ(back, argv);
 }
 
-#ifdef VISTRA_ECHO_ARGS
+#ifdef VISTRA_CHILD_PROBE
 // A real child beside the test program, whose C runtime splits its command
 // line, writes back each argument it got, ended by a NUL.
 TEST(WindowsCommandLine, AStartedProgramGetsEachArgumentWhole) {
-  std::vector<std::string> argv = {PathUtf8(ExecutableFolder() / VISTRA_ECHO_ARGS)};
+  std::vector<std::string> argv = {PathUtf8(ExecutableFolder() / VISTRA_CHILD_PROBE)};
   std::string expected;
   for (const std::u16string& argument : kNastyArguments) {
     // The child's narrow arguments pass through its code page: ASCII only.
