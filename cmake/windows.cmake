@@ -56,11 +56,40 @@ add_library(vistra_core STATIC ${VISTRA_SOURCES})
 target_include_directories(vistra_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(vistra_core PRIVATE VISTRA_DEFAULT_PANEL_URL="${VISTRA_PANEL_URL}")
 target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat::expat ZLIB::ZLIB)
-# Windows' own services (platform/*_windows.cpp): CNG, the shell's known
-# folders.
-target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32)
-# WinHTTP and the certificate store, processes and the shell, IP Helper.
-target_link_libraries(vistra_core PUBLIC winhttp crypt32 iphlpapi ws2_32)
+# Windows' own services (platform/*_windows.cpp): CNG, the shell (known
+# folders, opening pages), WinHTTP with the certificate store, IP Helper.
+target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32)
+
+enable_testing()
+find_package(GTest CONFIG REQUIRED)
+include(GoogleTest)
+set(VISTRA_WINDOWS_TEST_SOURCES)
+foreach(dir ${VISTRA_WINDOWS_TEST_DIRS})
+  file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*_test.cpp)
+  list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${found})
+endforeach()
+# What paints or decodes pictures is not in the Windows core yet.
+list(FILTER VISTRA_WINDOWS_TEST_SOURCES EXCLUDE REGEX ".*/tests/(extras/trending|i18n/text_width)_test\\.cpp$")
+# A test of platform/NAME runs where Windows has that service, unless the
+# service has a Windows test of its own (NAME_windows_test.cpp: the Linux
+# one starts shells or xdg-open), which runs instead.
+file(GLOB platform_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/platform/*_test.cpp)
+foreach(test ${platform_tests})
+  get_filename_component(name ${test} NAME)
+  string(REGEX REPLACE "(_windows)?_test\\.cpp$" "" service ${name})
+  if(name MATCHES "_windows_test\\.cpp$")
+    list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${test})
+  elseif(EXISTS ${CMAKE_SOURCE_DIR}/tests/platform/${service}_windows_test.cpp)
+    continue()
+  elseif(EXISTS ${CMAKE_SOURCE_DIR}/platform/${service}_windows.cpp OR ${service}.cpp IN_LIST VISTRA_PORTABLE_PLATFORM_SOURCES)
+    list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${test})
+  endif()
+endforeach()
+
+add_executable(vistra_unit_tests ${VISTRA_WINDOWS_TEST_SOURCES} tests/fixtures/gzip_text.cpp tests/test_main.cpp)
+target_compile_definitions(vistra_unit_tests PRIVATE VISTRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                           VISTRA_PO_DIR="${VISTRA_PO_DIR}" VISTRA_FUZZ_DIR="${CMAKE_SOURCE_DIR}/tests/fuzz")
+target_link_libraries(vistra_unit_tests PRIVATE vistra_core vistra_po GTest::gtest GTest::gmock ZLIB::ZLIB)
+gtest_discover_tests(vistra_unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 120)
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows_platform_tests.cmake)
-
