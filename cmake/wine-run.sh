@@ -5,6 +5,7 @@
 set -euo pipefail
 cache="${VISTRA_WINDOWS_CACHE:-$HOME/.cache/vistra-windows}"
 export WINEPREFIX="${WINEPREFIX:-$cache/wineprefix}"
+mkdir -p "$(dirname "$WINEPREFIX")"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No desktop integration, no Gecko or Mono installer prompts in a prefix
 # that only runs console programs.

@@ -238,25 +238,36 @@ TIME_ZONE_INFORMATION RuleForYear(const Zone& zone, WORD year) {
   return rule;
 }
 
-// The rule in force in `year` of the zone TZ names (looked up again only
-// when TZ changed; Wine reads zones from its registry slowly), else of the
-// system's zone, which the user may change while the program runs.
+// How often the system's zone is read again: the user may change it while
+// the program runs, and the guide converts thousands of times a second.
+constexpr ULONGLONG kSystemZoneRecheckMs = 10000;
+
+// The rule in force in `year` of the zone TZ names, else of the system's
+// zone. Zones and their rules are read from the registry (slowly under
+// Wine), so both are kept: a TZ zone until TZ changes, the system's for a
+// few seconds.
 TIME_ZONE_INFORMATION CurrentRule(WORD year) {
-  const char* tz = std::getenv("TZ");
-  if (!tz || !*tz) {
-    Zone system;
-    if (GetDynamicTimeZoneInformation(&system.rule) == TIME_ZONE_ID_INVALID) return RuleForYear(UtcZone(), year);
-    return RuleForYear(system, year);
-  }
   static std::mutex mutex;
   static std::string lastTz;
+  static ULONGLONG systemReadMs = 0;
   static Zone zone = UtcZone();
   static std::map<WORD, TIME_ZONE_INFORMATION> years;
+  const char* value = std::getenv("TZ");
+  const std::string tz = value ? value : "";
+  const ULONGLONG now = GetTickCount64();
   const std::lock_guard lock(mutex);
-  if (lastTz != tz) {
+  const bool systemDue = tz.empty() && (systemReadMs == 0 || now - systemReadMs >= kSystemZoneRecheckMs);
+  if (tz != lastTz || systemDue) {
     lastTz = tz;
-    zone = ZoneNamed(lastTz);
     years.clear();
+    if (!tz.empty()) {
+      zone = ZoneNamed(tz);
+      systemReadMs = 0;
+    } else {
+      zone = Zone{};
+      if (GetDynamicTimeZoneInformation(&zone.rule) == TIME_ZONE_ID_INVALID) zone = UtcZone();
+      systemReadMs = now;
+    }
   }
   const auto known = years.find(year);
   if (known != years.end()) return known->second;
