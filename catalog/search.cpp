@@ -105,13 +105,11 @@ uint32_t ItemAt(const SearchIndex& index, size_t pos) {
 // Appends the matches of one list, in list order, until the limit.
 void Scan(const SearchIndex& index, const CatalogItem* items, ItemKind kind, std::string_view folded,
           std::u16string_view typed, std::vector<SearchHit>& hits) {
-  const char* const text = index.text.data();
-  const size_t size = index.text.size();
+  const std::string_view text = index.text;
   size_t pos = 0;
-  while (hits.size() < kSearchLimit && pos < size) {
-    const void* found = memmem(text + pos, size - pos, folded.data(), folded.size());
-    if (!found) return;
-    pos = size_t(static_cast<const char*>(found) - text);
+  while (hits.size() < kSearchLimit && pos < text.size()) {
+    pos = text.find(folded, pos);
+    if (pos == std::string_view::npos) return;
     const uint32_t item = ItemAt(index, pos);
     // A hit in the number part counts only as typed (numbers are not folded).
     bool match = pos < index.numbers[item];

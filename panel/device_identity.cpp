@@ -51,7 +51,7 @@ std::u16string KeyFromDigest(const Sha256Digest& digest) {
 
 std::u16string DeviceHashText(std::u16string_view computerName, std::u16string_view userName) {
   std::u16string text(computerName);
-  text.append(u"|").append(userName).append(u"|vistra-desk-043|linux");
+  text.append(u"|").append(userName).append(u"|vistra-desk-043|").append(SystemName());
   return text;
 }
 

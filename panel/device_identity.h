@@ -42,5 +42,5 @@ struct DeviceIdentity {
 };
 
 // The text whose SHA-256 is the device hash: computer name + "|" + user name
-// + "|vistra-desk-043|linux".
+// + "|vistra-desk-043|" + the system's name ("linux", "windows").
 std::u16string DeviceHashText(std::u16string_view computerName, std::u16string_view userName);

@@ -9,6 +9,7 @@
 #include "net/http_client.h"
 #include "net/json_scan.h"
 #include "net/text.h"
+#include "platform/device_names.h"
 #include "store/settings_file.h"
 
 // Contents
@@ -212,7 +213,7 @@ bool PanelClient::SignIn() {
                                                                    {"key", key},
                                                                    {"code", key},
                                                                    {"appId", u"vistra-desk-043"},
-                                                                   {"platform", u"linux"},
+                                                                   {"platform", SystemName()},
                                                                    {"deviceType", deviceType}}));
   bool registrationChanged = false;
   ParsePanelLists(registration, &registrationChanged);

@@ -1,7 +1,11 @@
 #pragma once
 // Time sources and local-time conversions. Transient times (debounces,
 // toasts, stall detection) are tick milliseconds; guide, catch-up and sports
-// times are Unix seconds, shown in the user's local time zone (TZ honoured).
+// times are Unix seconds, shown in the user's local time zone: the one TZ
+// names when it is set (an IANA name such as "Europe/Bucharest" or a POSIX
+// rule such as "EET-2EEST,M3.5.0/3,M10.5.0/4"; on Windows, whose C runtime
+// knows neither, the clock reads TZ itself and knows the common IANA names
+// of its zones), else the system's.
 #include <cstdint>
 
 // Milliseconds of a monotonic clock (the "tick counter").

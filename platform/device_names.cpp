@@ -31,3 +31,5 @@ std::u16string UserName() {
     return {};
   return Utf8ToWide(std::string_view(found->pw_name, strnlen(found->pw_name, kNameBytes - 1)));
 }
+
+std::u16string_view SystemName() { return u"linux"; }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -218,3 +219,11 @@ MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes) 
 }
 
 uint64_t CurrentProcessId() { return uint64_t(::getpid()); }
+
+std::filesystem::path UserDataRoot() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg) return std::filesystem::path(xdg);
+  const char* home = std::getenv("HOME");
+  if (home && *home) return std::filesystem::path(home) / ".local" / "share";
+  return {};
+}

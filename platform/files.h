@@ -2,7 +2,10 @@
 // The program's own files, read and written with care for what may stand in
 // their place: an entry that is not a regular file (a folder, a FIFO, a
 // device) is never read and never blocks, and a replaced file reaches the
-// disk before it takes the old one's name.
+// disk before it takes the old one's name. A reader never keeps the program
+// from replacing a file (on Windows, files are opened with share-delete).
+// Permission bits (`mode`) are POSIX's: on Windows a file takes its folder's
+// access rules instead.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -95,3 +98,8 @@ bool AppendToRegularFile(const std::filesystem::path& path, std::string_view byt
 
 // This process's id, which names its temporary files.
 uint64_t CurrentProcessId();
+
+// The folder under which programs keep their per-user data: $XDG_DATA_HOME,
+// else ~/.local/share on Linux; %LOCALAPPDATA% on Windows. Empty when the
+// environment names none. Does not create it.
+std::filesystem::path UserDataRoot();

@@ -1,21 +1,37 @@
 #include "platform/mpv_library.h"
 
-#include <dlfcn.h>
-#include <mpv/client.h>
-#include <mpv/render.h>
-
 #include <type_traits>
 #include <utility>
 
 #include "platform/process.h"
+#include "platform/shared_library.h"
+
+#if __has_include(<mpv/client.h>)
+#include <mpv/client.h>
+#include <mpv/render.h>
+#define VISTRA_HAVE_MPV_HEADERS 1
+#else
+// A build without mpv's headers (the Windows tests): its event record
+// starts with the event's id, and "none" is 0, in every version of the
+// library's ABI 2.
+struct mpv_event {
+  int event_id;
+  int error;
+  uint64_t reply_userdata;
+  void* data;
+};
+constexpr int MPV_EVENT_NONE = 0;
+#endif
 
 namespace {
 
-constexpr char kLibraryName[] = "libmpv.so.2";
+// The library's client ABI, version 2.
+constexpr int kLibraryAbi = 2;
 // One drain never takes more than this many events, so a player that keeps
 // producing them cannot hold the main thread.
 constexpr int kMaxEventsPerDrain = 256;
 
+#ifdef VISTRA_HAVE_MPV_HEADERS
 // The table's signatures must be the library's own.
 #define VISTRA_SAME_TYPE(field, function) \
   static_assert(std::is_same_v<decltype(MpvEntryPoints::field), decltype(&function)>, #function)
@@ -35,10 +51,11 @@ VISTRA_SAME_TYPE(renderContextUpdate, mpv_render_context_update);
 VISTRA_SAME_TYPE(renderContextRender, mpv_render_context_render);
 VISTRA_SAME_TYPE(renderContextFree, mpv_render_context_free);
 #undef VISTRA_SAME_TYPE
+#endif
 
 template <typename Pointer>
 void Resolve(void* module, const char* name, Pointer& out) {
-  out = reinterpret_cast<Pointer>(dlsym(module, name));
+  out = reinterpret_cast<Pointer>(SharedLibrarySymbol(module, name));
 }
 
 MpvEntryPoints ResolveAll(void* module) {
@@ -65,8 +82,9 @@ MpvEntryPoints ResolveAll(void* module) {
 
 std::vector<std::string> MpvLibraryCandidates(const std::filesystem::path& programFolder) {
   std::vector<std::string> candidates;
-  if (!programFolder.empty()) candidates.push_back((programFolder / kLibraryName).string());
-  candidates.push_back(kLibraryName);
+  const std::string file = SharedLibraryFileName("mpv", kLibraryAbi);
+  if (!programFolder.empty()) candidates.push_back(PathUtf8(programFolder / file));
+  candidates.push_back(file);
   return candidates;
 }
 
@@ -79,10 +97,9 @@ MpvLibrary MpvLibrary::Load() {
 }
 
 MpvLibrary MpvLibrary::LoadFrom(const std::string& path) {
-  // RTLD_NODELETE: the media stack below libmpv (decoders, GPU drivers) may
-  // leave exit handlers or thread-local destructors behind, which must not
-  // point into unmapped code when the process ends after Unload.
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  // Never unmapped (see OpenSharedLibrary): the media stack below libmpv
+  // may leave exit handlers behind that run when the process ends.
+  void* module = OpenSharedLibrary(path);
   if (!module) return {};
   MpvLibrary library;
   library.module_ = module;
@@ -118,7 +135,7 @@ MpvLibrary& MpvLibrary::operator=(MpvLibrary&& other) noexcept {
 }
 
 void MpvLibrary::Unload() {
-  if (module_) dlclose(module_);
+  if (module_) CloseSharedLibrary(module_);
   module_ = nullptr;
   loaded_ = false;
   path_.clear();

@@ -1,7 +1,8 @@
 #pragma once
 // libmpv, loaded at run time. The program does not link the library: it is
-// opened with dlopen ("libmpv.so.2", first beside the executable, then from
-// the system's search path) and its entry points are resolved by name into
+// opened with OpenSharedLibrary ("libmpv.so.2" on Linux, "libmpv-2.dll" on
+// Windows; first beside the executable, then from the system's search path)
+// and its entry points are resolved by name into
 // a plain table of function pointers, so player/ code can use them without
 // system headers and tests can hand in a table of fakes.
 //
@@ -85,6 +86,7 @@ class MpvLibrary {
   MpvEntryPoints api_;
 };
 
-// The places tried, in order: the executable's folder + "/libmpv.so.2",
-// then "libmpv.so.2" for the system's search path.
+// The places tried, in order: the executable's folder + "/libmpv.so.2"
+// ("\\libmpv-2.dll" on Windows), then the bare file name for the system's
+// search path.
 std::vector<std::string> MpvLibraryCandidates(const std::filesystem::path& programFolder);

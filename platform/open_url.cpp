@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/host_window.h"
+#include "platform/open_url.h"
 
 extern char** environ;
 

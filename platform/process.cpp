@@ -217,3 +217,18 @@ std::filesystem::path FindOnPath(std::string_view name) {
   }
   return {};
 }
+
+std::string ProgramFileName(std::string_view name) { return std::string(name); }
+
+std::vector<std::filesystem::path> UsualInstallPaths(std::string_view name) {
+  if (name == "vlc") return {"/usr/bin/vlc", "/usr/local/bin/vlc", "/snap/bin/vlc"};
+  return {};
+}
+
+bool IsProgramFile(const std::filesystem::path& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  if (error || !std::filesystem::is_regular_file(status)) return false;
+  using std::filesystem::perms;
+  return (status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) != perms::none;
+}

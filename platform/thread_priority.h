@@ -4,6 +4,8 @@
 // window's first frame and the frames of video.
 
 // Lowers the calling thread's scheduling priority by a few steps (a nice
-// value of 5 more on Linux); threads it starts later inherit it. Does
-// nothing where threads have no priority of their own or the call fails.
+// value of 5 more on Linux, one step below normal on Windows). On Linux
+// threads it starts later inherit it; Windows starts each thread at normal
+// priority. Does nothing where threads have no priority of their own or the
+// call fails.
 void LowerThisThreadPriority();

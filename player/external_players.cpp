@@ -3,27 +3,13 @@
 #include "net/text.h"
 #include "platform/process.h"
 
-namespace {
-
-bool IsExecutableFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::is_regular_file(status)) return false;
-  using std::filesystem::perms;
-  return (status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) != perms::none;
-}
-
-}  // namespace
-
 std::filesystem::path FindExternalPlayer(ExternalPlayerKind kind) {
-  if (kind == ExternalPlayerKind::Vlc) {
-    for (const char* candidate : {"/usr/bin/vlc", "/usr/local/bin/vlc", "/snap/bin/vlc"}) {
-      if (IsExecutableFile(candidate)) return candidate;
-    }
-    return FindOnPath("vlc");
+  const char* name = kind == ExternalPlayerKind::Vlc ? "vlc" : kind == ExternalPlayerKind::MxPlayer ? "mxplayer" : nullptr;
+  if (!name) return {};
+  for (const std::filesystem::path& candidate : UsualInstallPaths(name)) {
+    if (IsProgramFile(candidate)) return candidate;
   }
-  if (kind == ExternalPlayerKind::MxPlayer) return FindOnPath("mxplayer");
-  return {};
+  return FindOnPath(ProgramFileName(name));
 }
 
 const char* ExternalPlayerDownloadUrl(ExternalPlayerKind kind) {
@@ -32,7 +18,7 @@ const char* ExternalPlayerDownloadUrl(ExternalPlayerKind kind) {
 }
 
 std::vector<std::string> ExternalPlayerArgs(const std::filesystem::path& player, const std::u16string& url) {
-  return {player.string(), WideToUtf8(url)};
+  return {PathUtf8(player), WideToUtf8(url)};
 }
 
 ExternalPlayerKind ExternalKindOf(int32_t setting) {

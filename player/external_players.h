@@ -9,8 +9,10 @@
 
 enum class ExternalPlayerKind : int { None = 0, Vlc = 1, MxPlayer = 2 };
 
-// VLC: /usr/bin/vlc, /usr/local/bin/vlc, /snap/bin/vlc, then "vlc" on PATH;
-// MX Player: "mxplayer" on PATH. Empty when the player is not installed.
+// The player's usual install places (UsualInstallPaths: on Linux VLC in
+// /usr/bin, /usr/local/bin, /snap/bin), then the program on PATH ("vlc",
+// "mxplayer"; "vlc.exe", "mxplayer.exe" on Windows). Empty when the player
+// is not installed.
 std::filesystem::path FindExternalPlayer(ExternalPlayerKind kind);
 
 // Where a missing player can be downloaded from.

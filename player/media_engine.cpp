@@ -132,9 +132,9 @@ std::string MediaEngine::ScriptOptions() const {
   std::string options = kOscScriptOptions;
   const std::filesystem::path folder = hooks_.programFolder.empty() ? ExecutableFolder() : hooks_.programFolder;
   if (folder.empty()) return options;
-  const std::filesystem::path tool = folder / kYtDlpName;
+  const std::filesystem::path tool = folder / ProgramFileName(kYtDlpName);
   std::error_code error;
-  if (std::filesystem::exists(tool, error)) options += ",ytdl_hook-ytdl_path=" + tool.string();
+  if (std::filesystem::exists(tool, error)) options += ",ytdl_hook-ytdl_path=" + PathUtf8(tool);
   return options;
 }
 

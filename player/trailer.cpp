@@ -26,7 +26,7 @@ std::u16string ResolveWithTool(const std::u16string& url, const std::filesystem:
   if (tool.empty()) return url;
   // "--" ends the options: the URL can come from a server, and one starting
   // with "-" must never be read as an option of the tool (some run commands).
-  const std::vector<std::string> argv = {tool.string(), "-g", "--no-playlist", "--no-warnings", "--", WideToUtf8(url)};
+  const std::vector<std::string> argv = {PathUtf8(tool), "-g", "--no-playlist", "--no-warnings", "--", WideToUtf8(url)};
   const CapturedRun run = RunAndCapture(argv, std::chrono::duration_cast<std::chrono::milliseconds>(kToolLimit));
   if (!run.finished) return url;  // not started, or killed at the time limit
   std::u16string media = FirstMediaUrlLine(run.output);
@@ -48,11 +48,11 @@ bool IsWebVideoPage(std::u16string_view url) {
 
 std::filesystem::path FindYtDlp(const std::filesystem::path& programFolder) {
   if (!programFolder.empty()) {
-    const std::filesystem::path beside = programFolder / kToolName;
+    const std::filesystem::path beside = programFolder / ProgramFileName(kToolName);
     std::error_code error;
     if (std::filesystem::exists(beside, error)) return beside;
   }
-  return FindOnPath(kToolName);
+  return FindOnPath(ProgramFileName(kToolName));
 }
 
 // With "-g" the tool prints one URL per line (video and audio may be

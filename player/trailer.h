@@ -17,8 +17,9 @@
 // watch address (VISTRA_WATCH_URL) + "/watch" counts as well.
 bool IsWebVideoPage(std::u16string_view url);
 
-// The yt-dlp to use: the file "yt-dlp" in `programFolder` when it exists,
-// else an executable "yt-dlp" on PATH; empty when there is neither.
+// The yt-dlp to use: the file "yt-dlp" ("yt-dlp.exe" on Windows) in
+// `programFolder` when it exists, else an executable of that name on PATH;
+// empty when there is neither.
 std::filesystem::path FindYtDlp(const std::filesystem::path& programFolder);
 
 // The direct media URL for a watch page, or `url` unchanged: when it is no

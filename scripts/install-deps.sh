@@ -20,9 +20,23 @@ PACKAGES=(
   # The Debian package (cpack, scripts/package.sh): dependencies from the
   # linked libraries, the validators, and a chroot to install it into.
   dpkg dpkg-dev file lintian desktop-file-utils appstream man-db debootstrap
+  # The Windows build (scripts/build-windows.sh): mingw-w64 with posix
+  # threads and its zlib, Wine to run the tests, and the source packages of
+  # the libraries Windows lacks (apt-get source, with dpkg-dev above).
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
+  wine wine64 googletest
 )
 # Not installed on purpose: vlc and yt-dlp. The program starts them when the
 # user has them (the external player, trailer resolution); the tests put
 # python3 stand-ins named "vlc" and "yt-dlp" first on PATH (or empty PATH)
 # and record their arguments, so the real programs are never run.
+# `apt-get source` needs the archive's source entries: the same archive as
+# the binary packages, read once more when the entry is new.
+if ! grep -rqs "^Types:.*deb-src\|^deb-src " /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm bookworm-updates" \
+    "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
+    $SUDO tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+  $SUDO apt-get update
+fi
 "$(dirname "$0")/apt-install-missing.sh" "${PACKAGES[@]}"

@@ -1,19 +1,17 @@
 #include "store/data_folder.h"
 
-#include <cstdlib>
 #include <system_error>
 
+#include "platform/files.h"
 #include "store/file_io.h"
 #include "store/runtime_log.h"
 
 std::filesystem::path DataFolder() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg && *xdg) return std::filesystem::path(xdg) / "Vistra43";
-  const char* home = std::getenv("HOME");
-  if (home && *home) return std::filesystem::path(home) / ".local" / "share" / "Vistra43";
-  // No home at all (a stripped service environment): relative, like the
-  // original's bare tail, rather than failing.
-  return std::filesystem::path("Vistra43");
+  const std::filesystem::path root = UserDataRoot();
+  // No home at all (a stripped service environment): a relative folder
+  // rather than a failure.
+  if (root.empty()) return std::filesystem::path("Vistra43");
+  return root / "Vistra43";
 }
 
 std::filesystem::path EnsureDataFolder() {

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user data folder: $XDG_DATA_HOME/Vistra43/ (default
-// ~/.local/share/Vistra43/). Everything the program keeps lives there.
+// ~/.local/share/Vistra43/) on Linux, %LOCALAPPDATA%\Vistra43\ on Windows.
+// Everything the program keeps lives there.
 #include <filesystem>
 
 // The folder path; does not create it.

@@ -27,6 +27,14 @@ std::optional<uint64_t> TempFileProcess(std::string_view name) {
   return process;
 }
 
+// A path as UTF-8 text, whatever the system's own form of it: Linux keeps
+// bytes (given back as they are), Windows UTF-16 (converted, where the narrow
+// string() would take the legacy code page and fail on other characters).
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 }  // namespace
 
 namespace {
@@ -37,9 +45,9 @@ bool ReadWhole(FileReadStatus status, const std::filesystem::path& path) {
   switch (status) {
     case FileReadStatus::Ok: return true;
     case FileReadStatus::Missing: return false;
-    case FileReadStatus::NotRegular: WriteLog("not a regular file, read as missing: " + path.string()); break;
-    case FileReadStatus::TooLarge: WriteLog("file too large, read as missing: " + path.string()); break;
-    case FileReadStatus::Failed: WriteLog("file unreadable, read as missing: " + path.string()); break;
+    case FileReadStatus::NotRegular: WriteLog("not a regular file, read as missing: " + PathText(path)); break;
+    case FileReadStatus::TooLarge: WriteLog("file too large, read as missing: " + PathText(path)); break;
+    case FileReadStatus::Failed: WriteLog("file unreadable, read as missing: " + PathText(path)); break;
   }
   return false;
 }
@@ -86,7 +94,7 @@ size_t RemoveStaleTempFiles(const std::filesystem::path& folder) {
   std::error_code error;
   std::filesystem::directory_iterator it(folder, error);
   for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    const auto process = TempFileProcess(it->path().filename().native());
+    const auto process = TempFileProcess(PathText(it->path().filename()));
     if (!process || *process == CurrentProcessId()) continue;
     std::error_code ignored;
     if (!it->is_regular_file(ignored) || it->is_symlink(ignored)) continue;

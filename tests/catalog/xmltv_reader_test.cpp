@@ -10,7 +10,7 @@
 
 #include "catalog/whole_guide.h"
 #include "net/text.h"
-#include "tests/fixtures/guide_fixture.h"
+#include "tests/fixtures/gzip_text.h"
 #include "tests/scoped_env.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "net/text.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/temp_data_home.h"
+#include "tests/fixtures/under_wine.h"
 #include "tests/fixtures/xtream_fixture.h"
 
 namespace {
@@ -305,7 +306,9 @@ TEST_F(XtreamClientTest, ListsWithPhpTextAroundThemArrivingInSmallPiecesLoad) {
   ASSERT_EQ(small.LiveChannels->size(), 2u);
   EXPECT_EQ((*small.LiveChannels)[1].name(), u"Caf\u00e9 \"N\" \U0001F4FA M\u00fcnchen ]}");
 
-  // A transfer cut while arriving in pieces changes nothing.
+  // A transfer cut while arriving in pieces changes nothing. (Wine's
+  // WinHTTP reads a chunked answer cut short as whole.)
+  if (UnderWine()) return;
   const SharedItems before = catalog.LiveChannels;
   provider_->ClearFaults();
   provider_->SetPieces("get_live_streams", 61);

@@ -8,6 +8,7 @@
 #include "net/text.h"
 #include "tests/fixtures/public_services_fixture.h"
 #include "tests/fixtures/scripted_server.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ TEST_F(SpeedTestOverHttp, TransfersThatBreakReportTheBytesThatMoved) {
     if (c.head.find("/__down") != std::string::npos && c.Write(Scripted::Head("Content-Length: 5000000\r\n")))
       c.Write(std::string(1000000, 'x'));
   });
-  setenv("VISTRA_SPEEDTEST_URL", breaking.BaseUrl().c_str(), 1);
+  SetEnvVar("VISTRA_SPEEDTEST_URL", breaking.BaseUrl().c_str());
   SpeedReport report;
   RunSpeedTest(report, kDevice);
   const auto lines = Utf8Lines(report);

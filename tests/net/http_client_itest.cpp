@@ -17,6 +17,8 @@
 #include "tests/fixtures/scripted_server.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/tls_certificate.h"
+#include "tests/fixtures/under_wine.h"
+#include "tests/scoped_env.h"
 
 namespace {
 
@@ -62,8 +64,8 @@ class HttpClientTest : public ::testing::Test {
   static void SetUpTestSuite() {
     // Every request of these tests must reach 127.0.0.1 directly.
     for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-      ::unsetenv(name);
-    ::setenv("no_proxy", "*", 1);
+      UnsetEnvVar(name);
+    SetEnvVar("no_proxy", "*");
   }
   void TearDown() override { HttpClient::SetExtraTrustedCertificates(""); }
 
@@ -165,6 +167,9 @@ TEST_F(HttpClientTest, FetchTellsAWholeBodyFromACutOrBrokenOne) {
   };
   const std::string body(500, 'b');
   for (const char* path : {"/short", "/chunk-cut"}) {
+    // Wine's WinHTTP ends a chunked body that breaks off before its last
+    // chunk as if it were whole, and offers no way to tell.
+    if (UnderWine() && std::string_view(path) == "/chunk-cut") continue;
     const auto reply = fetch(path);
     EXPECT_EQ(reply.end, HttpClient::BodyEnd::Broken) << path;
     EXPECT_EQ(reply.body, body) << "what arrived is kept: " << path;

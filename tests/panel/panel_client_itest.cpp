@@ -9,10 +9,12 @@
 
 #include "net/text.h"
 #include "panel/messages.h"
+#include "platform/device_names.h"
 #include "store/file_io.h"
 #include "tests/fixtures/panel_fixture.h"
 #include "tests/fixtures/stand_in_server.h"
 #include "tests/fixtures/temp_data_home.h"
+#include "tests/scoped_env.h"
 
 namespace fs = std::filesystem;
 
@@ -28,10 +30,10 @@ class PanelIntegration : public ::testing::Test {
     panel_ = std::make_shared<PanelFixture>();
     AddPanelRoutes(server_, panel_);
     ASSERT_TRUE(server_.Start());
-    setenv("VISTRA_PANEL_URL", server_.BaseUrl().c_str(), 1);
+    SetEnvVar("VISTRA_PANEL_URL", server_.BaseUrl().c_str());
     base_ = server_.BaseUrl();
   }
-  void TearDown() override { unsetenv("VISTRA_PANEL_URL"); }
+  void TearDown() override { UnsetEnvVar("VISTRA_PANEL_URL"); }
 
   std::string Log() const { return ReadWholeFile(home_.Folder() / "runtime.log").value_or(""); }
   bool Logged(const std::string& line) const { return ("\n" + Log()).find("\n" + line + "\n") != std::string::npos; }
@@ -121,7 +123,8 @@ TEST_F(PanelIntegration, RequestsCarryTheDeviceIdentityTheDeviceTypeAndTheBearer
   const auto registrations = Received("/vs4.3/api/register.php");
   ASSERT_EQ(registrations.size(), 1u);
   EXPECT_EQ(registrations[0].body, "{\"mac\":\"" + mac + "\",\"key\":\"" + key + "\",\"code\":\"" + key +
-                                       "\",\"appId\":\"vistra-desk-043\",\"platform\":\"linux\",\"deviceType\":\"Stick\"}");
+                                       "\",\"appId\":\"vistra-desk-043\",\"platform\":\"" + WideToUtf8(SystemName()) +
+                                       "\",\"deviceType\":\"Stick\"}");
 
   // After the login: messages, then mine, both with the bearer block.
   EXPECT_EQ(logins[1].target, "/vs4.3/api/lists.php?do=messages");

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 TEST(ListNetworkAdapters, ListsTheLoopbackAdapterAsLoopback) {
-  // Every Linux machine, containers included, has a loopback interface.
+  // Every machine, containers included, has a loopback interface.
   const auto adapters = ListNetworkAdapters();
   const auto lo = std::find_if(adapters.begin(), adapters.end(),
                                [](const NetworkAdapter& a) { return a.type == kAdapterTypeLoopback; });

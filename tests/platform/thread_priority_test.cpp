@@ -1,16 +1,36 @@
 // A job's thread runs below the thread that started it, the threads it
-// starts in turn inherit that, and the starting thread keeps its own.
+// starts in turn inherit that (on Linux), and the starting thread keeps its
+// own.
 #include "platform/thread_priority.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+#ifdef _WIN32
+TEST(ThreadPriority, ALoweredThreadRunsBelowItsStarter) {
+  const int starter = GetThreadPriority(GetCurrentThread());
+  int lowered = 0;
+  std::thread job([&] {
+    LowerThisThreadPriority();
+    lowered = GetThreadPriority(GetCurrentThread());
+  });
+  job.join();
+  EXPECT_EQ(lowered, THREAD_PRIORITY_BELOW_NORMAL);
+  EXPECT_EQ(GetThreadPriority(GetCurrentThread()), starter);
+}
+#else
 
 int ThisThreadNice() { return getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid))); }
 
@@ -27,5 +47,7 @@ TEST(ThreadPriority, ALoweredThreadAndItsOwnThreadsRunBelowTheirStarter) {
   EXPECT_EQ(inherited, lowered);
   EXPECT_EQ(ThisThreadNice(), starter);
 }
+
+#endif
 
 }  // namespace

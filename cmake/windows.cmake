@@ -1,0 +1,95 @@
+# The Windows build (cmake --preset windows; scripts/build-windows.sh): the
+# core that needs no window and no drawing, Windows' own services from
+# platform/, and the test programs of that core, run under Wine through
+# ctest. Included from the top CMakeLists.txt, which returns after it.
+set(VISTRA_WINDOWS_CORE_DIRS net store i18n catalog panel extras state platform)
+# The test folders whose code the Windows core holds; of tests/platform only
+# the tests of services that Windows has (see below).
+set(VISTRA_WINDOWS_TEST_DIRS net store i18n catalog panel extras)
+
+# Unicode Win32 (the W functions), Windows 10 and later, no min/max macros.
+add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMINMAX WIN32_LEAN_AND_MEAN)
+# One self-contained program per target: the C++ runtime, libgcc and
+# winpthread linked in, so neither Wine nor a user's machine needs the
+# mingw DLLs beside it.
+add_link_options(-static)
+
+find_package(Threads REQUIRED)
+find_package(fmt CONFIG REQUIRED)
+find_package(expat CONFIG REQUIRED)
+# zlib linked in as well (Debian ships its import library too).
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+
+include(${CMAKE_SOURCE_DIR}/cmake/platform_sources.cmake)
+set(VISTRA_SOURCES)
+foreach(dir ${VISTRA_WINDOWS_CORE_DIRS})
+  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND VISTRA_SOURCES ${found})
+endforeach()
+list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/i18n/tools/.*")
+# Until the painters draw through one interface, what decodes or draws
+# pictures is Linux's alone.
+list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/extras/trending\\.cpp$")
+vistra_pick_platform_sources(VISTRA_SOURCES)
+
+# The interface texts: the same PO compiler as on Linux, built for Windows
+# and run through the emulator (CMake 3.25 does not add it by itself).
+add_library(vistra_po STATIC i18n/tools/po_file.cpp)
+target_include_directories(vistra_po PUBLIC ${CMAKE_SOURCE_DIR})
+add_executable(vistra_po_compile i18n/tools/po_compile_main.cpp)
+target_link_libraries(vistra_po_compile PRIVATE vistra_po)
+set(VISTRA_PO_DIR ${CMAKE_SOURCE_DIR}/i18n/po)
+file(GLOB VISTRA_PO_FILES CONFIGURE_DEPENDS ${VISTRA_PO_DIR}/*.po)
+list(REMOVE_ITEM VISTRA_PO_FILES ${VISTRA_PO_DIR}/en.po)
+set(VISTRA_TEXT_TABLES ${CMAKE_BINARY_DIR}/generated/i18n/text_tables.cpp)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/generated/i18n)
+add_custom_command(OUTPUT ${VISTRA_TEXT_TABLES}
+                   COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:vistra_po_compile> ${VISTRA_TEXT_TABLES}
+                           ${VISTRA_PO_DIR}/en.po ${VISTRA_PO_FILES}
+                   DEPENDS vistra_po_compile ${VISTRA_PO_DIR}/en.po ${VISTRA_PO_FILES}
+                   COMMENT "Interface texts from i18n/po/*.po"
+                   VERBATIM)
+list(APPEND VISTRA_SOURCES ${VISTRA_TEXT_TABLES})
+
+add_library(vistra_core STATIC ${VISTRA_SOURCES})
+target_include_directories(vistra_core PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(vistra_core PRIVATE VISTRA_DEFAULT_PANEL_URL="${VISTRA_PANEL_URL}")
+target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat::expat ZLIB::ZLIB)
+# Windows' own services (platform/*_windows.cpp): CNG, the shell (known
+# folders, opening pages), WinHTTP with the certificate store, IP Helper.
+target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32)
+
+enable_testing()
+find_package(GTest CONFIG REQUIRED)
+include(GoogleTest)
+set(VISTRA_WINDOWS_TEST_SOURCES)
+foreach(dir ${VISTRA_WINDOWS_TEST_DIRS})
+  file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*_test.cpp)
+  list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${found})
+endforeach()
+# What paints or decodes pictures is not in the Windows core yet.
+list(FILTER VISTRA_WINDOWS_TEST_SOURCES EXCLUDE REGEX ".*/tests/(extras/trending|i18n/text_width)_test\\.cpp$")
+# A test of platform/NAME runs where Windows has that service, unless the
+# service has a Windows test of its own (NAME_windows_test.cpp: the Linux
+# one starts shells or xdg-open), which runs instead.
+file(GLOB platform_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/platform/*_test.cpp)
+foreach(test ${platform_tests})
+  get_filename_component(name ${test} NAME)
+  string(REGEX REPLACE "(_windows)?_test\\.cpp$" "" service ${name})
+  if(name MATCHES "_windows_test\\.cpp$")
+    list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${test})
+  elseif(EXISTS ${CMAKE_SOURCE_DIR}/tests/platform/${service}_windows_test.cpp)
+    continue()
+  elseif(EXISTS ${CMAKE_SOURCE_DIR}/platform/${service}_windows.cpp OR ${service}.cpp IN_LIST VISTRA_PORTABLE_PLATFORM_SOURCES)
+    list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${test})
+  endif()
+endforeach()
+
+add_executable(vistra_unit_tests ${VISTRA_WINDOWS_TEST_SOURCES} tests/fixtures/gzip_text.cpp tests/test_main.cpp)
+target_compile_definitions(vistra_unit_tests PRIVATE VISTRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                           VISTRA_PO_DIR="${VISTRA_PO_DIR}" VISTRA_FUZZ_DIR="${CMAKE_SOURCE_DIR}/tests/fuzz")
+target_link_libraries(vistra_unit_tests PRIVATE vistra_core vistra_po GTest::gtest GTest::gmock ZLIB::ZLIB)
+gtest_discover_tests(vistra_unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 120)
+
+include(${CMAKE_SOURCE_DIR}/cmake/windows_platform_tests.cmake)
