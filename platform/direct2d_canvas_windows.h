@@ -13,6 +13,9 @@
 #include <dwrite_2.h>
 #include <wincodec.h>
 #include <wrl/client.h>
+// The Unicode build names Win32's DrawText DrawTextW through a macro, which
+// would rename the canvas's own DrawText.
+#undef DrawText
 
 #include <string>
 #include <vector>
