@@ -508,76 +508,210 @@ IDWriteTextFormat* Direct2DCanvas::FormatOf(const FontFace& face) {
   return format.Get();
 }
 
-IDWriteTextLayout* Direct2DCanvas::LayOut(const FontFace& face, std::string_view text, const TextFlow& flow) {
-  if (layout_ && face == laidFace_ && flow == laidFlow_ && text == laidText_) return layout_.Get();
-  layout_.Reset();
+ComPtr<IDWriteTextLayout> Direct2DCanvas::NewLayout(const FontFace& face, const std::wstring& text, double width,
+                                                    bool wrap, bool trim, HAlign align) {
   IDWriteFactory2* factory = SharedDWriteFactory();
   IDWriteTextFormat* format = FormatOf(face);
-  if (!factory || !format) return nullptr;
-  const std::wstring wide = Widened(text);
-  const bool wrap = flow.width > 0 && !(flow.ellipsis && flow.height <= 0);
+  ComPtr<IDWriteTextLayout> layout;
   // Without a width the lines are as long as they are: a box of no width,
   // its text starting at the left edge and running past it.
-  layoutWidth_ = flow.width > 0 ? flow.width : 0;
-  layoutHeight_ = flow.ellipsis && flow.height > 0 ? flow.height : 0;
-  ComPtr<IDWriteTextLayout> layout;
-  if (FAILED(factory->CreateTextLayout(wide.data(), static_cast<UINT32>(wide.size()), format,
-                                       static_cast<float>(layoutWidth_), static_cast<float>(layoutHeight_),
-                                       &layout))) {
+  if (!factory || !format ||
+      FAILED(factory->CreateTextLayout(text.data(), static_cast<UINT32>(text.size()), format,
+                                       static_cast<float>(std::max(width, 0.0)), 0.0f, &layout))) {
     return nullptr;
   }
-  layout->SetWordWrapping(wrap ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
+  // Words longer than the width break inside (Windows 8.1 and later; the
+  // older wrapping keeps such a word whole).
+  if (!wrap) {
+    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+  } else if (FAILED(layout->SetWordWrapping(DWRITE_WORD_WRAPPING_EMERGENCY_BREAK))) {
+    layout->SetWordWrapping(DWRITE_WORD_WRAPPING_WRAP);
+  }
   layout->SetReadingDirection(DWRITE_READING_DIRECTION_LEFT_TO_RIGHT);
   DWRITE_TEXT_ALIGNMENT alignment = DWRITE_TEXT_ALIGNMENT_LEADING;
-  if (flow.width > 0 && flow.align == HAlign::Center) alignment = DWRITE_TEXT_ALIGNMENT_CENTER;
-  if (flow.width > 0 && flow.align == HAlign::Trailing) alignment = DWRITE_TEXT_ALIGNMENT_TRAILING;
+  if (width > 0 && align == HAlign::Center) alignment = DWRITE_TEXT_ALIGNMENT_CENTER;
+  if (width > 0 && align == HAlign::Trailing) alignment = DWRITE_TEXT_ALIGNMENT_TRAILING;
   layout->SetTextAlignment(alignment);
-  if (flow.ellipsis && flow.width > 0) {
+  if (trim && width > 0) {
     ComPtr<IDWriteInlineObject> sign;
     factory->CreateEllipsisTrimmingSign(format, &sign);
     const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
     layout->SetTrimming(&trimming, sign.Get());
   }
-  layout_ = layout;
+  return layout;
+}
+
+bool Direct2DCanvas::LayOut(const FontFace& face, std::string_view text, const TextFlow& flow) {
+  if (layout_ && face == laidFace_ && flow == laidFlow_ && text == laidText_) return true;
+  layout_.Reset();
+  tail_.Reset();
+  tailTop_ = 0;
+  const std::wstring wide = Widened(text);
+  const bool toHeight = flow.ellipsis && flow.width > 0 && flow.height > 0;
+  layout_ = NewLayout(face, wide, flow.width, flow.width > 0 && !(flow.ellipsis && !toHeight),
+                      flow.ellipsis && !toHeight, flow.align);
+  if (!layout_) return false;
   laidFace_ = face;
   laidFlow_ = flow;
   laidText_.assign(text);
-  return layout_.Get();
+  if (toHeight) CutToHeight(face, wide, flow);
+  return true;
+}
+
+// DirectWrite trims lines only across, so the lines past the height are cut
+// here: the lines that fit whole stay in layout_, and the text from the last
+// line that fits on is laid out as one trimmed line (its line breaks read as
+// spaces, so the ellipsis shows that more follows).
+void Direct2DCanvas::CutToHeight(const FontFace& face, const std::wstring& text, const TextFlow& flow) {
+  UINT32 count = 0;
+  layout_->GetLineMetrics(nullptr, 0, &count);
+  std::vector<DWRITE_LINE_METRICS> lines(count);
+  if (count == 0 || FAILED(layout_->GetLineMetrics(lines.data(), count, &count))) return;
+  double bottom = 0;
+  UINT32 fit = 0;
+  while (fit < count && bottom + lines[fit].height <= flow.height + 0.01) bottom += lines[fit++].height;
+  if (fit == count) return;
+  const UINT32 whole = fit == 0 ? 0 : fit - 1;  // the lines kept as they are
+  size_t start = 0;
+  double top = 0;
+  for (UINT32 i = 0; i < whole; ++i) {
+    start += lines[i].length;
+    top += lines[i].height;
+  }
+  std::wstring rest = text.substr(std::min(start, text.size()));
+  for (wchar_t& c : rest) {
+    if (c == L'\n' || c == L'\r' || c == 0x2028 || c == 0x2029) c = L' ';
+  }
+  ComPtr<IDWriteTextLayout> tail = NewLayout(face, rest, flow.width, false, true, flow.align);
+  if (!tail) return;
+  if (whole == 0) {
+    layout_ = tail;
+    return;
+  }
+  ComPtr<IDWriteTextLayout> head = NewLayout(face, text.substr(0, start), flow.width, true, false, flow.align);
+  if (!head) return;
+  layout_ = head;
+  tail_ = tail;
+  tailTop_ = top;
 }
 
 namespace {
-TextExtents ExtentsOf(IDWriteTextLayout* layout, double boxWidth, double boxHeight) {
+
+RectF Union(const RectF& a, const RectF& b) {
+  if (a.Width() <= 0 && a.Height() <= 0) return b;
+  if (b.Width() <= 0 && b.Height() <= 0) return a;
+  return RectF{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+               std::max(a.bottom, b.bottom)};
+}
+
+// Collects the boxes of the glyphs a layout draws, from the fonts' design
+// metrics (the layout's own overhang figures are not dependable everywhere).
+class InkCollector final : public IDWriteTextRenderer {
+ public:
+  RectF ink;
+  bool any = false;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (id == __uuidof(IUnknown) || id == __uuidof(IDWritePixelSnapping) || id == __uuidof(IDWriteTextRenderer)) {
+      *out = this;
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE IsPixelSnappingDisabled(void*, BOOL* disabled) override {
+    *disabled = TRUE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetCurrentTransform(void*, DWRITE_MATRIX* m) override {
+    *m = DWRITE_MATRIX{1, 0, 0, 1, 0, 0};
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetPixelsPerDip(void*, FLOAT* ppd) override {
+    *ppd = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DrawGlyphRun(void*, FLOAT x, FLOAT y, DWRITE_MEASURING_MODE,
+                                         const DWRITE_GLYPH_RUN* run, const DWRITE_GLYPH_RUN_DESCRIPTION*,
+                                         IUnknown*) override {
+    if (!run || !run->fontFace || run->glyphCount == 0) return S_OK;
+    std::vector<DWRITE_GLYPH_METRICS> metrics(run->glyphCount);
+    DWRITE_FONT_METRICS font{};
+    run->fontFace->GetMetrics(&font);
+    if (font.designUnitsPerEm == 0 ||
+        FAILED(run->fontFace->GetDesignGlyphMetrics(run->glyphIndices, run->glyphCount, metrics.data(),
+                                                    run->isSideways))) {
+      return S_OK;
+    }
+    const double scale = run->fontEmSize / font.designUnitsPerEm;
+    const bool rtl = run->bidiLevel & 1;
+    double pen = x;
+    for (UINT32 i = 0; i < run->glyphCount; ++i) {
+      const DWRITE_GLYPH_METRICS& m = metrics[i];
+      const double advance = run->glyphAdvances ? run->glyphAdvances[i] : m.advanceWidth * scale;
+      const double along = run->glyphOffsets ? run->glyphOffsets[i].advanceOffset : 0;
+      const double up = run->glyphOffsets ? run->glyphOffsets[i].ascenderOffset : 0;
+      const double origin = rtl ? pen - advance - along : pen + along;
+      pen += rtl ? -advance : advance;
+      const RectF box{origin + m.leftSideBearing * scale,
+                      y - up - (m.verticalOriginY - m.topSideBearing) * scale,
+                      origin + (static_cast<double>(m.advanceWidth) - m.rightSideBearing) * scale,
+                      y - up - (m.verticalOriginY - static_cast<double>(m.advanceHeight) + m.bottomSideBearing) * scale};
+      if (box.Width() <= 0 || box.Height() <= 0) continue;
+      ink = any ? Union(ink, box) : box;
+      any = true;
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DrawUnderline(void*, FLOAT, FLOAT, const DWRITE_UNDERLINE*, IUnknown*) override {
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DrawStrikethrough(void*, FLOAT, FLOAT, const DWRITE_STRIKETHROUGH*, IUnknown*) override {
+    return S_OK;
+  }
+  // The ellipsis of a trimmed line draws its glyphs through this collector.
+  HRESULT STDMETHODCALLTYPE DrawInlineObject(void* context, FLOAT x, FLOAT y, IDWriteInlineObject* object,
+                                             BOOL sideways, BOOL rtl, IUnknown* effect) override {
+    return object ? object->Draw(context, this, x, y, sideways, rtl, effect) : S_OK;
+  }
+};
+
+TextExtents ExtentsOf(IDWriteTextLayout* layout, double top) {
   DWRITE_TEXT_METRICS metrics{};
   if (!layout || FAILED(layout->GetMetrics(&metrics))) return {};
   TextExtents extents;
-  extents.logical = RectF{metrics.left, metrics.top, metrics.left + metrics.widthIncludingTrailingWhitespace,
-                          metrics.top + metrics.height};
-  // The overhangs are how far the ink reaches past each edge of the layout
-  // box (negative when it stays inside).
-  DWRITE_OVERHANG_METRICS overhang{};
-  if (FAILED(layout->GetOverhangMetrics(&overhang))) {
-    extents.ink = extents.logical;
-    return extents;
+  extents.logical = RectF{metrics.left, top + metrics.top, metrics.left + metrics.widthIncludingTrailingWhitespace,
+                          top + metrics.top + metrics.height};
+  InkCollector collector;
+  if (SUCCEEDED(layout->Draw(nullptr, &collector, 0, static_cast<FLOAT>(top))) && collector.any) {
+    extents.ink = collector.ink;
   }
-  extents.ink = RectF{-overhang.left, -overhang.top, boxWidth + overhang.right, boxHeight + overhang.bottom};
-  if (extents.ink.right < extents.ink.left || extents.ink.bottom < extents.ink.top) extents.ink = RectF{};
   return extents;
 }
+
 }  // namespace
 
+TextExtents Direct2DCanvas::Extents() const {
+  TextExtents extents = ExtentsOf(layout_.Get(), 0);
+  if (!tail_) return extents;
+  const TextExtents last = ExtentsOf(tail_.Get(), tailTop_);
+  return TextExtents{Union(extents.logical, last.logical), Union(extents.ink, last.ink)};
+}
+
 TextExtents Direct2DCanvas::MeasureText(const FontFace& face, std::string_view text, const TextFlow& flow) {
-  if (text.empty()) return {};
-  return ExtentsOf(LayOut(face, text, flow), layoutWidth_, layoutHeight_);
+  if (text.empty() || !LayOut(face, text, flow)) return {};
+  return Extents();
 }
 
 TextExtents Direct2DCanvas::DrawText(const FontFace& face, std::string_view text, const TextFlow& flow, double x,
                                      double y, Rgba colour) {
-  if (text.empty()) return {};
-  IDWriteTextLayout* layout = LayOut(face, text, flow);
-  if (!layout) return {};
+  if (text.empty() || !LayOut(face, text, flow)) return {};
   if (ID2D1SolidColorBrush* brush = Brush(colour)) {
-    target_->DrawTextLayout(D2D1_POINT_2F{static_cast<float>(x), static_cast<float>(y)}, layout, brush,
-                            D2D1_DRAW_TEXT_OPTIONS_NONE);
+    const auto at = [x](double top) { return D2D1_POINT_2F{static_cast<float>(x), static_cast<float>(top)}; };
+    target_->DrawTextLayout(at(y), layout_.Get(), brush, D2D1_DRAW_TEXT_OPTIONS_NONE);
+    if (tail_) target_->DrawTextLayout(at(y + tailTop_), tail_.Get(), brush, D2D1_DRAW_TEXT_OPTIONS_NONE);
   }
-  return ExtentsOf(layout, layoutWidth_, layoutHeight_);
+  return Extents();
 }

@@ -103,9 +103,14 @@ class Direct2DCanvas final : public Canvas {
   void AddCurve(Point c1, Point c2, Point end);
   Microsoft::WRL::ComPtr<ID2D1PathGeometry> TakePath();
   ID2D1SolidColorBrush* Brush(Rgba colour);
-  // The layout of `text` for `face` and `flow`, kept while the same text is
-  // asked for again (a text is measured, then drawn).
-  IDWriteTextLayout* LayOut(const FontFace& face, std::string_view text, const TextFlow& flow);
+  // Lays `text` out for `face` and `flow` into layout_ (and tail_), kept
+  // while the same text is asked for again (a text is measured, then
+  // drawn). False when it cannot be laid out.
+  bool LayOut(const FontFace& face, std::string_view text, const TextFlow& flow);
+  Microsoft::WRL::ComPtr<IDWriteTextLayout> NewLayout(const FontFace& face, const std::wstring& text, double width,
+                                                      bool wrap, bool trim, HAlign align);
+  void CutToHeight(const FontFace& face, const std::wstring& text, const TextFlow& flow);
+  TextExtents Extents() const;
   IDWriteTextFormat* FormatOf(const FontFace& face);
 
   ID2D1RenderTarget* target_;
@@ -115,8 +120,11 @@ class Direct2DCanvas final : public Canvas {
   Point current_{0, 0};
   std::vector<RectF> clips_;  // the clip boxes pushed, each already narrowed
   std::vector<std::pair<FontFace, Microsoft::WRL::ComPtr<IDWriteTextFormat>>> formats_;
+  // A text cut to a height is two layouts: the lines that fit whole, then
+  // the last line, trimmed, tailTop_ below them.
   Microsoft::WRL::ComPtr<IDWriteTextLayout> layout_;
-  double layoutWidth_ = 0, layoutHeight_ = 0;  // the box layout_ was made in
+  Microsoft::WRL::ComPtr<IDWriteTextLayout> tail_;
+  double tailTop_ = 0;
   FontFace laidFace_;
   std::string laidText_;
   TextFlow laidFlow_;
