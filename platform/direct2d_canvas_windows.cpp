@@ -450,9 +450,24 @@ void Direct2DCanvas::Fill(Rgba colour) {
 }
 
 void Direct2DCanvas::Stroke(Rgba colour, double width, LineEnds ends) {
+  // Some Direct2D implementations (Wine's) draw every end flat: an opaque
+  // stroke gets a disc on each open end as well, which a round cap covers
+  // exactly where it is drawn.
+  std::vector<Point> openEnds;
+  if (ends == LineEnds::Round && colour.a >= 1) {
+    for (const Figure& figure : figures_) {
+      if (figure.closed || figure.points.empty()) continue;
+      openEnds.push_back(figure.start);
+      openEnds.push_back(figure.points.back());
+    }
+  }
   ComPtr<ID2D1PathGeometry> path = TakePath();
-  if (ID2D1SolidColorBrush* brush = Brush(colour); path && brush) {
-    target_->DrawGeometry(path.Get(), brush, static_cast<float>(width), StrokeStyleOf(ends));
+  ID2D1SolidColorBrush* brush = Brush(colour);
+  if (!path || !brush) return;
+  target_->DrawGeometry(path.Get(), brush, static_cast<float>(width), StrokeStyleOf(ends));
+  const float radius = static_cast<float>(width / 2);
+  for (const Point& p : openEnds) {
+    target_->FillEllipse(D2D1_ELLIPSE{D2D1_POINT_2F{p.x, p.y}, radius, radius}, brush);
   }
 }
 
