@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 #include <mutex>
 #include <numbers>
 
@@ -556,16 +557,56 @@ ComPtr<IDWriteTextLayout> Direct2DCanvas::NewLayout(const FontFace& face, const 
   return layout;
 }
 
+namespace {
+
+bool JoinsOrMarks(wchar_t c) {
+  return (c >= 0x0300 && c <= 0x036F) || (c >= 0x0483 && c <= 0x0489) || (c >= 0x0591 && c <= 0x05C7) ||
+         (c >= 0x0600 && c <= 0x08FF) || (c >= 0x0900 && c <= 0x0DFF) || (c >= 0x0E00 && c <= 0x0FFF) ||
+         (c >= 0x1100 && c <= 0x11FF) || (c >= 0x200C && c <= 0x200F) || (c >= 0x20D0 && c <= 0x20FF) ||
+         (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE00 && c <= 0xFE0F) ||
+         (c >= 0xFE20 && c <= 0xFEFF);
+}
+
+// `text` with a zero-width space between letters, where a line may then
+// break: for a system whose wrapping keeps a word longer than the line whole
+// (and will not trim it). Letters that join or combine are left together.
+std::wstring WithBreaksInWords(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size() * 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (i + 1 == text.size()) break;
+    const wchar_t c = text[i], next = text[i + 1];
+    if (iswspace(c) || iswspace(next) || JoinsOrMarks(c) || JoinsOrMarks(next)) continue;
+    out += L'\x200B';
+  }
+  return out;
+}
+
+bool Overflows(IDWriteTextLayout* layout, double width) {
+  DWRITE_TEXT_METRICS metrics{};
+  return width > 0 && SUCCEEDED(layout->GetMetrics(&metrics)) && metrics.width > width + 0.5;
+}
+
+}  // namespace
+
 bool Direct2DCanvas::LayOut(const FontFace& face, std::string_view text, const TextFlow& flow) {
   if (layout_ && face == laidFace_ && flow == laidFlow_ && text == laidText_) return true;
   layout_.Reset();
   tail_.Reset();
   tailTop_ = 0;
-  const std::wstring wide = Widened(text);
+  std::wstring wide = Widened(text);
   const bool toHeight = flow.ellipsis && flow.width > 0 && flow.height > 0;
-  layout_ = NewLayout(face, wide, flow.width, flow.width > 0 && !(flow.ellipsis && !toHeight),
-                      flow.ellipsis && !toHeight, flow.align);
+  const bool wrap = flow.width > 0 && !(flow.ellipsis && !toHeight);
+  const bool trim = flow.ellipsis && !toHeight;
+  layout_ = NewLayout(face, wide, flow.width, wrap, trim, flow.align);
   if (!layout_) return false;
+  if ((wrap || trim) && Overflows(layout_.Get(), flow.width)) {
+    wide = WithBreaksInWords(wide);
+    if (ComPtr<IDWriteTextLayout> broken = NewLayout(face, wide, flow.width, wrap, trim, flow.align)) {
+      layout_ = broken;
+    }
+  }
   laidFace_ = face;
   laidFlow_ = flow;
   laidText_.assign(text);
