@@ -567,19 +567,38 @@ bool JoinsOrMarks(wchar_t c) {
          (c >= 0xFE20 && c <= 0xFEFF);
 }
 
-// `text` with a zero-width space between letters, where a line may then
-// break: for a system whose wrapping keeps a word longer than the line whole
-// (and will not trim it). Letters that join or combine are left together.
-std::wstring WithBreaksInWords(const std::wstring& text) {
+// `text` with a zero-width space between the letters of each word wider
+// than `width` (as `layout` measured them), where a line may then break:
+// for a system whose wrapping keeps such a word whole (and will not trim
+// it). Other words keep breaking only between them; letters that join or
+// combine are left together.
+std::wstring WithBreaksInLongWords(IDWriteTextLayout* layout, const std::wstring& text, double width) {
+  UINT32 count = 0;
+  layout->GetClusterMetrics(nullptr, 0, &count);
+  std::vector<DWRITE_CLUSTER_METRICS> clusters(count);
+  if (count == 0 || FAILED(layout->GetClusterMetrics(clusters.data(), count, &count))) return text;
   std::wstring out;
   out.reserve(text.size() * 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    out += text[i];
-    if (i + 1 == text.size()) break;
-    const wchar_t c = text[i], next = text[i + 1];
-    if (iswspace(c) || iswspace(next) || JoinsOrMarks(c) || JoinsOrMarks(next)) continue;
-    out += L'\x200B';
+  size_t pos = 0;
+  UINT32 first = 0;  // the first cluster of the word
+  double wordWidth = 0;
+  for (UINT32 i = 0; i < count; ++i) {
+    if (!clusters[i].isWhitespace) wordWidth += clusters[i].width;
+    if (!clusters[i].canWrapLineAfter && i + 1 < count) continue;
+    // The word is clusters first..i.
+    for (UINT32 k = first; k <= i; ++k) {
+      const size_t length = std::min<size_t>(clusters[k].length, text.size() - pos);
+      if (k > first && wordWidth > width && !clusters[k].isWhitespace && !clusters[k - 1].isWhitespace &&
+          !JoinsOrMarks(text[pos - 1]) && !JoinsOrMarks(text[pos])) {
+        out += L'\x200B';
+      }
+      out.append(text, pos, length);
+      pos += length;
+    }
+    first = i + 1;
+    wordWidth = 0;
   }
+  out.append(text, std::min(pos, text.size()), std::wstring::npos);
   return out;
 }
 
@@ -602,7 +621,7 @@ bool Direct2DCanvas::LayOut(const FontFace& face, std::string_view text, const T
   layout_ = NewLayout(face, wide, flow.width, wrap, trim, flow.align);
   if (!layout_) return false;
   if ((wrap || trim) && Overflows(layout_.Get(), flow.width)) {
-    wide = WithBreaksInWords(wide);
+    wide = WithBreaksInLongWords(layout_.Get(), wide, flow.width);
     if (ComPtr<IDWriteTextLayout> broken = NewLayout(face, wide, flow.width, wrap, trim, flow.align)) {
       layout_ = broken;
     }
@@ -640,6 +659,12 @@ void Direct2DCanvas::CutToHeight(const FontFace& face, const std::wstring& text,
   }
   ComPtr<IDWriteTextLayout> tail = NewLayout(face, rest, flow.width, false, true, flow.align);
   if (!tail) return;
+  if (Overflows(tail.Get(), flow.width)) {
+    if (ComPtr<IDWriteTextLayout> cut =
+            NewLayout(face, WithBreaksInLongWords(tail.Get(), rest, flow.width), flow.width, false, true, flow.align)) {
+      tail = cut;
+    }
+  }
   if (whole == 0) {
     layout_ = tail;
     return;
