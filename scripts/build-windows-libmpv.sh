@@ -118,8 +118,8 @@ build_ffmpeg() {
   hwaccels+=,mpeg2_d3d11va,mpeg2_d3d11va2,mpeg2_dxva2
   local bsfs=null,h264_mp4toannexb,hevc_mp4toannexb,aac_adtstoasc
   # The buffer sources and sinks every filter graph starts and ends with are
-  # always built. Autodetection is off so nothing of the build machine slips in; what
-  # Windows itself offers is named instead.
+  # always built. Autodetection is off so nothing of the build machine slips
+  # in; what Windows itself offers is named instead.
   (cd "$build" && logged "$build/configure.log" "$folder/configure" --prefix="$prefix" \
     --target-os=mingw32 --arch=x86_64 --cross-prefix="$host-" --cc="$host-gcc-posix" --cxx="$host-g++-posix" \
     --pkg-config="$part/pkg-config" --enable-cross-compile \
@@ -218,12 +218,12 @@ build_mpv() {
   folder="$(unpack_source mpv "$version")"
   meson_install mpv "$folder" -Dgpl=false -Dlibmpv=true -Dcplayer=false -Dlua=disabled -Djavascript=disabled \
     -Dlibplacebo=disabled -Dvulkan=disabled -Dshaderc=disabled -Dspirv-cross=disabled -Dd3d11=disabled \
-    -Dgl-win32=enabled -Dwasapi=enabled -Dlibass=enabled -Dlibavdevice=enabled -Dd3d-hwaccel=enabled \
+    -Dgl-win32=enabled -Dwasapi=enabled -Dlibavdevice=enabled -Dd3d-hwaccel=enabled \
     -Dd3d9-hwaccel=enabled -Dgl-dxinterop=enabled -Dzlib=enabled -Dmanpage-build=disabled \
     -Dhtml-build=disabled -Dpdf-build=disabled -Dcdda=disabled -Ddvdnav=disabled -Dlibbluray=disabled \
     -Dlcms2=disabled -Dlibarchive=disabled -Drubberband=disabled -Duchardet=disabled -Dvapoursynth=disabled \
     -Dzimg=disabled -Diconv=disabled -Dsdl2=disabled -Dsdl2-audio=disabled -Dsdl2-video=disabled \
-    -Dsdl2-gamepad=disabled -Dopenal=disabled -Dspirv-cross=disabled -Dwin32-internal-pthreads=disabled
+    -Dsdl2-gamepad=disabled -Dopenal=disabled -Dwin32-internal-pthreads=disabled
   touch "$prefix/.mpv-$version"
 }
 
@@ -275,6 +275,9 @@ gather_dlls() {
     printf 'missing DLL: %s\n' "${missing[@]}" >&2
     return 1
   fi
+  # What ships carries no symbols (about half the size); the prefix keeps
+  # them for debugging.
+  "$host-strip" --strip-unneeded "$bin"/*.dll
 }
 
 write_tool_files
