@@ -59,6 +59,9 @@ target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat
 # Windows' own services (platform/*_windows.cpp): CNG, the shell (known
 # folders, opening pages), WinHTTP with the certificate store, IP Helper.
 target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32)
+# The host window: Win32 windows and GDI, Direct2D, DXGI (the adapter's name),
+# the desktop window manager, WIC (the icon).
+target_link_libraries(vistra_core PUBLIC user32 gdi32 d2d1 dxgi dwmapi windowscodecs uuid)
 
 enable_testing()
 find_package(GTest CONFIG REQUIRED)

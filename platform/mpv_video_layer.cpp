@@ -91,6 +91,8 @@ struct MpvVideoLayer::SoftwareTarget {
   }
 };
 
+const char* MpvVideoOutput(bool) { return "libmpv"; }
+
 MpvVideoLayer::MpvVideoLayer(MpvPlayerRef player, HostWindow& window) : player_(std::move(player)), window_(window) {}
 
 MpvVideoLayer::~MpvVideoLayer() { Release(); }

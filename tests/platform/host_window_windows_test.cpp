@@ -1,0 +1,207 @@
+// The Windows host window: its loop, and input reaching the handlers from
+// every window of it. Needs a display (under Wine, an X server); without one
+// the window cannot be made and the tests are skipped.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/host_window.h"
+#include "platform/host_window_windows.h"
+#include "platform/virtual_keys.h"
+
+namespace {
+
+class Recorder : public HostEvents {
+ public:
+  void OnKey(int vk) override { log.push_back("key " + std::to_string(vk)); }
+  void OnChar(char16_t ch) override { log.push_back("char " + std::to_string(int(ch))); }
+  void OnPointer(const PointerEvent& e) override {
+    // The display's own pointer, where the window appeared under it.
+    POINT real{};
+    GetCursorPos(&real);
+    if (e.kind == PointerEvent::Kind::Move && e.x == real.x && e.y == real.y) return;
+    static const char* kinds[] = {"move", "down", "up", "double", "wheel"};
+    log.push_back(std::string(kinds[int(e.kind)]) + " " + std::to_string(e.x) + "," + std::to_string(e.y) +
+                  (e.kind == PointerEvent::Kind::Wheel ? " " + std::to_string(e.wheelNotches) : ""));
+  }
+  void OnJobMessage(uint32_t id, uintptr_t wparam) override {
+    log.push_back("job " + std::to_string(id) + " " + std::to_string(wparam));
+  }
+  void OnTimer(int id) override { log.push_back("timer " + std::to_string(id)); }
+  void OnPaintInterface(Canvas&, int, int) override {}
+  void OnCloseRequested() override { log.push_back("close"); }
+  void OnFramePresented() override { ++frames; }
+
+  std::vector<std::string> log;
+  int frames = 0;
+};
+
+// A video tile's layer with a window of its own, as the engine's is; it says
+// a new picture showed on every second question.
+class WindowLayer : public VideoLayer {
+ public:
+  WindowLayer() : window_(CreateVideoChildWindow()) {}
+  ~WindowLayer() override { DestroyWindow(window_); }
+  bool Update() override { return ++updates % 2 == 0; }
+  void Render(int fbo, int, int) override {
+    ++renders;
+    EXPECT_EQ(fbo, 0);
+  }
+  void* OwnWindow() const override { return window_; }
+  HWND Window() const { return window_; }
+
+  int updates = 0, renders = 0;
+
+ private:
+  HWND window_;
+};
+
+HWND ChildOfClass(HWND parent, const wchar_t* name) { return FindWindowExW(parent, nullptr, name, nullptr); }
+
+class HostWindowWindows : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!window.Create("probe", "", &events)) GTEST_SKIP() << "no display: " << window.LastError();
+    top = FindWindowW(L"Vistra43", L"probe");
+    ASSERT_TRUE(top);
+    uiHost = ChildOfClass(top, L"VsUiHost");
+    ASSERT_TRUE(uiHost);
+    // Under Wine the first frame starts Direct2D's device, which takes
+    // seconds there.
+    RunUntil([&] { return events.frames > 0; });
+    ASSERT_GT(events.frames, 0);
+  }
+
+  void RunUntil(const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    window.RunNestedUntil([&] { return done() || GetTickCount() - start > 30000; });
+  }
+  void RunUntilLogged(size_t count) {
+    RunUntil([&] { return events.log.size() >= count; });
+  }
+
+  Recorder events;
+  HostWindow window;
+  HWND top = nullptr, uiHost = nullptr;
+};
+
+// Job messages from other threads arrive in order on the main thread, the
+// ones posted before the loop ran too; timers fire there; a nested loop
+// returns when its condition holds and Run returns Quit's code.
+TEST_F(HostWindowWindows, JobMessagesTimersAndLoops) {
+  HostWindow::PostJobMessage(7, 1);
+  std::thread poster([] {
+    for (uintptr_t i = 2; i <= 4; ++i) HostWindow::PostJobMessage(7, i);
+  });
+  poster.join();
+  window.SetTimer(3, 20, false);
+  RunUntilLogged(5);
+  EXPECT_EQ(events.log, (std::vector<std::string>{"job 7 1", "job 7 2", "job 7 3", "job 7 4", "timer 3"}));
+
+  // Killed before it is due: never fires. A repeating one fires again.
+  window.SetTimer(4, 10, false);
+  window.KillTimer(4);
+  window.SetTimer(5, 10, true);
+  RunUntilLogged(7);
+  EXPECT_EQ(events.log.back(), "timer 5");
+  EXPECT_EQ(events.log[5], "timer 5");
+
+  window.KillTimer(5);
+  window.SetTimer(6, 30, false);
+  std::thread([] { HostWindow::PostJobMessage(9, 0); }).join();
+  window.RunNestedUntil([&] { return events.log.back() == "timer 6"; });
+  EXPECT_NE(std::find(events.log.begin(), events.log.end(), "job 9 0"), events.log.end());
+
+  HostWindow::PostJobMessage(1, 0);
+  window.SetTimer(8, 10, false);
+  std::thread([&] { HostWindow::PostJobMessage(2, 0); }).join();
+  window.Quit(5);
+  EXPECT_EQ(window.Run(), 5);
+  EXPECT_TRUE(window.QuitRequested());
+}
+
+// Keys and characters reach OnKey and OnChar from the top window and from
+// the interface window; the control characters that come with keys (Enter,
+// Escape) are not characters; the close button asks, it does not close.
+TEST_F(HostWindowWindows, KeysCharactersAndCloseFromEveryWindow) {
+  PostMessageW(top, WM_KEYDOWN, VK_RETURN, 0);
+  PostMessageW(top, WM_CHAR, L'\r', 0);
+  PostMessageW(uiHost, WM_KEYDOWN, VK_F11 - 1, 0);  // F10
+  PostMessageW(uiHost, WM_KEYDOWN, VK_SHIFT, 0);
+  PostMessageW(uiHost, WM_CHAR, 0x00E9, 0);  // é
+  PostMessageW(top, WM_SYSKEYDOWN, VK_NEXT, 0);
+  PostMessageW(top, WM_CLOSE, 0, 0);
+  RunUntilLogged(5);
+  EXPECT_EQ(events.log, (std::vector<std::string>{"key 13", "key 121", "char 233", "key 34", "close"}));
+  EXPECT_TRUE(IsWindow(top));
+}
+
+// The pointer reaches OnPointer in the top window's coordinates, whichever
+// window it is over: the interface window, or a video tile's own window
+// placed at its rectangle (and hidden, with the interface whole again, when
+// the tile goes).
+TEST_F(HostWindowWindows, PointerFromTheInterfaceAndFromVideoTiles) {
+  WindowLayer layer;
+  ASSERT_TRUE(layer.Window());
+  window.SetVideoTiles({VideoTile{&layer, PixelRect{100, 50, 320, 180}}});
+  EXPECT_TRUE(IsWindowVisible(layer.Window()));
+  RECT placed{};
+  GetWindowRect(layer.Window(), &placed);
+  MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.left, 100);
+  EXPECT_EQ(placed.bottom, 230);
+  // The interface window lets the video show through at the tile only.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(uiHost, region), ERROR);
+  EXPECT_FALSE(PtInRegion(region, 150, 100));
+  EXPECT_TRUE(PtInRegion(region, 99, 100));
+  EXPECT_TRUE(PtInRegion(region, 150, 230));
+  DeleteObject(region);
+
+  PostMessageW(uiHost, WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
+  PostMessageW(layer.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  PostMessageW(layer.Window(), WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  PostMessageW(layer.Window(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(7, 8));
+  POINT screen{40, 30};
+  ClientToScreen(top, &screen);
+  // A fine wheel: two half notches make one.
+  PostMessageW(layer.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), MAKELPARAM(screen.x, screen.y));
+  PostMessageW(layer.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), MAKELPARAM(screen.x, screen.y));
+  PostMessageW(uiHost, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), MAKELPARAM(screen.x, screen.y));
+  PostMessageW(layer.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+  RunUntilLogged(7);
+  EXPECT_EQ(events.log, (std::vector<std::string>{"move 10,20", "down 105,56", "up 105,56", "double 107,58",
+                                                  "wheel 40,30 1", "wheel 40,30 -2", "key 27"}));
+
+  window.SetVideoTiles({});
+  EXPECT_FALSE(IsWindowVisible(layer.Window()));
+  region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(uiHost, region), ERROR);  // no region: the whole window
+  DeleteObject(region);
+}
+
+// While a tile shows, its layer is asked for new pictures without any
+// wake-up, and each one it reports is rendered (counted); once no tile
+// shows, the idle loop asks nothing.
+TEST_F(HostWindowWindows, VideoTilesAreAskedForPicturesOnlyWhileShown) {
+  WindowLayer layer;
+  window.SetVideoTiles({VideoTile{&layer, PixelRect{0, 0, 64, 36}}});
+  RunUntil([&] { return layer.updates >= 6; });
+  EXPECT_GE(layer.updates, 6);
+  EXPECT_EQ(layer.renders, layer.updates / 2);
+
+  window.SetVideoTiles({});
+  const int asked = layer.updates;
+  window.SetTimer(1, 300, false);
+  RunUntilLogged(1);
+  EXPECT_EQ(events.log, std::vector<std::string>{"timer 1"});
+  EXPECT_EQ(layer.updates, asked);
+}
+
+}  // namespace
