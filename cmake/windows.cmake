@@ -57,11 +57,12 @@ target_include_directories(vistra_core PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(vistra_core PRIVATE VISTRA_DEFAULT_PANEL_URL="${VISTRA_PANEL_URL}")
 target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat::expat ZLIB::ZLIB)
 # Windows' own services (platform/*_windows.cpp): CNG, the shell (known
-# folders, opening pages), WinHTTP with the certificate store, IP Helper.
-target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32)
-# The host window: Win32 windows and GDI, Direct2D, DXGI (the adapter's name),
-# the desktop window manager, WIC (the icon).
-target_link_libraries(vistra_core PUBLIC user32 gdi32 d2d1 dxgi dwmapi windowscodecs uuid)
+# folders, opening pages), WinHTTP with the certificate store, IP Helper,
+# Direct2D, DirectWrite and WIC.
+target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32 d2d1 dwrite windowscodecs)
+# The host window: Win32 windows and GDI, DXGI (the adapter's name), the
+# desktop window manager.
+target_link_libraries(vistra_core PUBLIC user32 gdi32 dxgi dwmapi uuid)
 
 enable_testing()
 find_package(GTest CONFIG REQUIRED)

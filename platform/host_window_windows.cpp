@@ -32,15 +32,12 @@
 
 #include "net/text.h"
 #include "platform/clock.h"
+#include "platform/direct2d_canvas_windows.h"
 #include "platform/host_window_windows.h"
 #include "platform/key_map.h"
 #include "platform/loop_mailbox.h"
 #include "platform/process.h"
 #include "platform/timer_queue.h"
-#if __has_include("platform/direct2d_canvas_windows.h")
-#include "platform/direct2d_canvas_windows.h"
-#define VISTRA_DIRECT2D_CANVAS 1
-#endif
 
 // ---- 1. The mailbox shared with other threads, and the one host -------------
 
@@ -90,26 +87,6 @@ HostWindowWin32* g_host = nullptr;
 
 namespace {
 
-#ifndef VISTRA_DIRECT2D_CANVAS
-ID2D1Factory* OwnD2DFactory() {
-  static ID2D1Factory* factory = [] {
-    ID2D1Factory* made = nullptr;
-    D2D1CreateFactory(D2D1_FACTORY_TYPE_MULTI_THREADED, __uuidof(ID2D1Factory), nullptr,
-                      reinterpret_cast<void**>(&made));
-    return made;
-  }();
-  return factory;
-}
-#endif
-
-ID2D1Factory* D2DFactory() {
-#ifdef VISTRA_DIRECT2D_CANVAS
-  return SharedD2DFactory();
-#else
-  return OwnD2DFactory();
-#endif
-}
-
 // A top-down 32-bit DIB with premultiplied alpha that a Direct2D DC render
 // target paints into: the interface child window copies it to the screen,
 // the strip pop-up hands it to UpdateLayeredWindow, and ReadPixels reads it.
@@ -152,14 +129,10 @@ class LayerBitmap {
     target->BeginDraw();
     target->Clear(D2D1::ColorF(0, 0, 0, 0));
     bool drawn = false;
-#ifdef VISTRA_DIRECT2D_CANVAS
     {
       Direct2DCanvas canvas(target);
       drawn = paint(canvas, width_, height_);
     }
-#else
-    (void)paint;
-#endif
     // A lost device is made again on the next paint.
     if (target->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) ReleaseCom(target);
     GdiFlush();
@@ -192,7 +165,7 @@ class LayerBitmap {
  private:
   static bool MakeTarget(ID2D1DCRenderTarget*& target) {
     if (target) return true;
-    ID2D1Factory* factory = D2DFactory();
+    ID2D1Factory* factory = SharedD2DFactory();
     if (!factory) return false;
     // 96 DPI: the painters' units are pixels, whatever the monitor's scale.
     const D2D1_RENDER_TARGET_PROPERTIES properties = D2D1::RenderTargetProperties(
@@ -222,7 +195,7 @@ class LayerBitmap {
 // A picture file decoded through WIC into an icon of size x size pixels;
 // null when it cannot be read.
 HICON IconFromPicture(const std::wstring& path, int size) {
-  IWICImagingFactory* wic = nullptr;
+  IWICImagingFactory* wic = SharedWicFactory();
   IWICBitmapDecoder* decoder = nullptr;
   IWICBitmapFrameDecode* frame = nullptr;
   IWICBitmapScaler* scaler = nullptr;
@@ -230,7 +203,7 @@ HICON IconFromPicture(const std::wstring& path, int size) {
   HICON icon = nullptr;
   std::vector<uint8_t> pixels(static_cast<size_t>(size) * size * 4);
   const bool decoded =
-      SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&wic))) &&
+      wic &&
       SUCCEEDED(wic->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                &decoder)) &&
       SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(wic->CreateBitmapScaler(&scaler)) &&
@@ -270,7 +243,6 @@ HICON IconFromPicture(const std::wstring& path, int size) {
   ReleaseCom(scaler);
   ReleaseCom(frame);
   ReleaseCom(decoder);
-  ReleaseCom(wic);
   return icon;
 }
 
@@ -432,7 +404,7 @@ bool HostWindowWin32::CreateWindows(const std::string& title) {
   // Dark title bar for when F11 gives the window one.
   const BOOL dark = TRUE;
   DwmSetWindowAttribute(top, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &dark, sizeof dark);
-  if (!D2DFactory()) {
+  if (!SharedD2DFactory()) {
     lastError = "Direct2D is not available";
     return false;
   }

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Wakes the loop of a test that waits with a time limit.
+constexpr int kWatchTimer = 99;
+
 class Recorder : public HostEvents {
  public:
   void OnKey(int vk) override { log.push_back("key " + std::to_string(vk)); }
@@ -33,13 +36,26 @@ class Recorder : public HostEvents {
   void OnJobMessage(uint32_t id, uintptr_t wparam) override {
     log.push_back("job " + std::to_string(id) + " " + std::to_string(wparam));
   }
-  void OnTimer(int id) override { log.push_back("timer " + std::to_string(id)); }
-  void OnPaintInterface(Canvas&, int, int) override {}
+  void OnTimer(int id) override {
+    if (id != kWatchTimer) log.push_back("timer " + std::to_string(id));
+  }
+  // Blue all over; the strip layer, when shown, a half-transparent white
+  // box at (20, 20)-(120, 60) and an opaque red one at (200, 100)-(210, 110).
+  void OnPaintInterface(Canvas& canvas, int, int) override { canvas.Clear(Rgba{0, 0, 1, 1}); }
+  bool OnPaintStrips(Canvas& canvas, int, int) override {
+    if (!strips) return false;
+    canvas.Rectangle(RectF{20, 20, 120, 60});
+    canvas.Fill(Rgba{1, 1, 1, 0.5});
+    canvas.Rectangle(RectF{200, 100, 210, 110});
+    canvas.Fill(Rgba{1, 0, 0, 1});
+    return true;
+  }
   void OnCloseRequested() override { log.push_back("close"); }
   void OnFramePresented() override { ++frames; }
 
   std::vector<std::string> log;
   int frames = 0;
+  bool strips = false;
 };
 
 // A video tile's layer with a window of its own, as the engine's is; it says
@@ -64,36 +80,56 @@ class WindowLayer : public VideoLayer {
 
 HWND ChildOfClass(HWND parent, const wchar_t* name) { return FindWindowExW(parent, nullptr, name, nullptr); }
 
+// One window for every test, as a program has: under Wine the first frame
+// starts Direct2D's device, which takes seconds there.
 class HostWindowWindows : public testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    events_ = new Recorder;
+    window_ = new HostWindow;
+    if (!window_->Create("probe", "", events_)) {
+      skipReason_ = "no display: " + window_->LastError();
+      return;
+    }
+    window_->RunNestedUntil([] { return events_->frames > 0; });
+  }
+  static void TearDownTestSuite() {
+    delete window_;
+    delete events_;
+  }
+
   void SetUp() override {
-    if (!window.Create("probe", "", &events)) GTEST_SKIP() << "no display: " << window.LastError();
+    if (!skipReason_.empty()) GTEST_SKIP() << skipReason_;
     top = FindWindowW(L"Vistra43", L"probe");
     ASSERT_TRUE(top);
     uiHost = ChildOfClass(top, L"VsUiHost");
     ASSERT_TRUE(uiHost);
-    // Under Wine the first frame starts Direct2D's device, which takes
-    // seconds there.
-    RunUntil([&] { return events.frames > 0; });
     ASSERT_GT(events.frames, 0);
+    RunUntil([] { return false; }, 50);  // what is left of the test before
+    events.log.clear();
   }
 
-  void RunUntil(const std::function<bool()>& done) {
+  void RunUntil(const std::function<bool()>& done, DWORD limitMs = 20000) {
     const DWORD start = GetTickCount();
-    window.RunNestedUntil([&] { return done() || GetTickCount() - start > 30000; });
+    window.SetTimer(kWatchTimer, 25, true);
+    window.RunNestedUntil([&] { return done() || GetTickCount() - start > limitMs; });
+    window.KillTimer(kWatchTimer);
   }
   void RunUntilLogged(size_t count) {
     RunUntil([&] { return events.log.size() >= count; });
   }
 
-  Recorder events;
-  HostWindow window;
+  static inline Recorder* events_ = nullptr;
+  static inline HostWindow* window_ = nullptr;
+  static inline std::string skipReason_;
+  Recorder& events = *events_;
+  HostWindow& window = *window_;
   HWND top = nullptr, uiHost = nullptr;
 };
 
 // Job messages from other threads arrive in order on the main thread, the
 // ones posted before the loop ran too; timers fire there; a nested loop
-// returns when its condition holds and Run returns Quit's code.
+// returns when its condition holds.
 TEST_F(HostWindowWindows, JobMessagesTimersAndLoops) {
   HostWindow::PostJobMessage(7, 1);
   std::thread poster([] {
@@ -117,13 +153,6 @@ TEST_F(HostWindowWindows, JobMessagesTimersAndLoops) {
   std::thread([] { HostWindow::PostJobMessage(9, 0); }).join();
   window.RunNestedUntil([&] { return events.log.back() == "timer 6"; });
   EXPECT_NE(std::find(events.log.begin(), events.log.end(), "job 9 0"), events.log.end());
-
-  HostWindow::PostJobMessage(1, 0);
-  window.SetTimer(8, 10, false);
-  std::thread([&] { HostWindow::PostJobMessage(2, 0); }).join();
-  window.Quit(5);
-  EXPECT_EQ(window.Run(), 5);
-  EXPECT_TRUE(window.QuitRequested());
 }
 
 // Keys and characters reach OnKey and OnChar from the top window and from
@@ -202,6 +231,64 @@ TEST_F(HostWindowWindows, VideoTilesAreAskedForPicturesOnlyWhileShown) {
   RunUntilLogged(1);
   EXPECT_EQ(events.log, std::vector<std::string>{"timer 1"});
   EXPECT_EQ(layer.updates, asked);
+}
+
+// The strip layer shows as a pop-up over the video the size of its ink,
+// placed where the ink is, and goes when nothing is drawn; the pixels read
+// back are the interface with the strips over it.
+TEST_F(HostWindowWindows, StripsShowAsAPopUpOfTheirInk) {
+  HWND strip = nullptr;
+  DWORD process = GetCurrentProcessId();
+  for (HWND found = nullptr; (found = FindWindowExW(nullptr, found, L"VsChrome", nullptr));) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(found, &owner);
+    if (owner == process) strip = found;
+  }
+  ASSERT_TRUE(strip);
+  EXPECT_FALSE(IsWindowVisible(strip));
+
+  events.strips = true;
+  window.RequestStripPaint();
+  int width = 0, height = 0;
+  const std::vector<uint8_t> pixels = window.ReadPixels(width, height);
+  EXPECT_TRUE(IsWindowVisible(strip));
+  RECT placed{};
+  GetWindowRect(strip, &placed);
+  MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.left, 20);
+  EXPECT_EQ(placed.top, 20);
+  EXPECT_EQ(placed.right, 210);
+  EXPECT_EQ(placed.bottom, 110);
+  // The pop-up never takes the focus from the window that gets the keys.
+  EXPECT_TRUE(GetWindowLongW(strip, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+
+  ASSERT_EQ(width, 1920);
+  auto at = [&](int x, int y) {
+    const uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
+    return std::vector<int>{p[0], p[1], p[2]};
+  };
+  EXPECT_EQ(at(5, 5), (std::vector<int>{0, 0, 255}));
+  EXPECT_EQ(at(205, 105), (std::vector<int>{255, 0, 0}));
+  const std::vector<int> mixed = at(50, 40);  // white at half over blue
+  EXPECT_NEAR(mixed[0], 128, 2);
+  EXPECT_NEAR(mixed[2], 255, 1);
+
+  events.strips = false;
+  window.RequestStripPaint();
+  window.ReadPixels(width, height);
+  EXPECT_FALSE(IsWindowVisible(strip));
+}
+
+// Quit ends the loop with its code, whatever still waits (last: the
+// window's loop is over after it).
+TEST_F(HostWindowWindows, ZQuitEndsRunWithItsCode) {
+  HostWindow::PostJobMessage(1, 0);
+  window.SetTimer(8, 10, true);
+  std::thread([] { HostWindow::PostJobMessage(2, 0); }).join();
+  window.Quit(5);
+  EXPECT_EQ(window.Run(), 5);
+  EXPECT_TRUE(window.QuitRequested());
+  EXPECT_TRUE(events.log.empty());
 }
 
 }  // namespace
