@@ -275,6 +275,14 @@ bool RegisterClassOnce(const wchar_t* name, WNDPROC procedure, UINT style, HBRUS
   return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// The whole monitor the window is on (the primary one if none).
+RECT MonitorRect(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  return monitor.rcMonitor;
+}
+
 std::string SystemError(const char* what) { return std::string(what) + " failed, error " + std::to_string(GetLastError()); }
 
 }  // namespace
@@ -694,6 +702,12 @@ LRESULT HostWindowWin32::TopMessage(HWND hwnd, UINT message, WPARAM wparam, LPAR
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       }
       return 0;
+    case WM_DISPLAYCHANGE:  // a new resolution: full screen covers it again
+      if (fullScreen) {
+        const RECT r = MonitorRect(hwnd);
+        SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return 0;
     case WM_SYSCHAR:  // Alt+letter: no menu to open, and no beep
       return 0;
     default:
@@ -784,9 +798,11 @@ void HostWindow::RequestPaint() {
 
 void HostWindow::RequestStripPaint() { impl_->stripsDirty = true; }
 
+// The system keeps the windows' contents and asks for what it lost; the
+// interface window shows its layer again whole.
 void HostWindow::Invalidate() {
   impl_->frameWanted = true;
-  if (impl_->top) InvalidateRect(impl_->top, nullptr, TRUE);
+  if (impl_->uiHost) RedrawWindow(impl_->uiHost, nullptr, nullptr, RDW_INVALIDATE);
 }
 
 int HostWindow::Width() const { return impl_->width; }
@@ -978,12 +994,9 @@ void HostWindow::ToggleMaximized() {
     SetWindowPos(w.top, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(w.top, SW_MAXIMIZE);
   } else {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(w.top, MONITOR_DEFAULTTOPRIMARY), &monitor);
     ShowWindow(w.top, SW_RESTORE);
     SetWindowLongPtrW(w.top, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE);
-    const RECT& r = monitor.rcMonitor;
+    const RECT r = MonitorRect(w.top);
     SetWindowPos(w.top, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
   }
   w.fullScreen = !w.fullScreen;
