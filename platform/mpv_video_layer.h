@@ -27,7 +27,8 @@
 // is loaded; the host places that window at the tile. There is no render
 // context: Update says whether the engine's count of shown frames moved
 // (the host asks while the tile shows), Render only notes it, and
-// ServeDueFrame has nothing to serve. The window lives until the layer is
+// ServeDueFrame answers the messages the engine's output sends to the
+// windows of the waiting main thread. The window lives until the layer is
 // destroyed, after the player that draws into it.
 #include <cstdint>
 #include <memory>
@@ -92,6 +93,7 @@ class MpvVideoLayer : public VideoLayer {
 
  private:
   struct SoftwareTarget;
+  class PropertyReader;  // Windows
 
   bool CreateContext(Kind kind);
   // Asks the render context whether a new frame is due (and notes it).
@@ -109,5 +111,6 @@ class MpvVideoLayer : public VideoLayer {
   int lastFbo_ = 0, lastWidth_ = 0, lastHeight_ = 0;
   std::unique_ptr<SoftwareTarget> software_;
   void* ownWindow_ = nullptr;    // Windows: the window the engine draws into
+  std::unique_ptr<PropertyReader> reader_;  // Windows
   std::string shownFrames_;      // Windows: the engine's count when last asked
 };

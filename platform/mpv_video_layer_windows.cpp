@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "platform/host_window_windows.h"
@@ -12,7 +16,74 @@ namespace {
 // Runs on mpv's threads: only wakes the main loop, never calls mpv.
 void WakeMainLoop(void*) { HostWindow::WakeForVideo(); }
 
+// The engine's video output makes its windows inside the layer's window from
+// a thread of its own, which waits for the main thread (the parent window's)
+// to answer the messages it sends; a main thread that meanwhile waits in a
+// call to the engine, whose core waits for the output, would never answer.
+// Answering the messages sent to this thread's windows breaks that wait.
+void AnswerSentMessages() {
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 }  // namespace
+
+// Reads one property of the engine on a thread of the layer's own while the
+// main thread answers sent messages (see AnswerSentMessages).
+class MpvVideoLayer::PropertyReader {
+ public:
+  explicit PropertyReader(const MpvPlayerRef& player) : player_(player) {}
+  ~PropertyReader() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+  }
+
+  std::string Read(const char* name) {
+    if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+    std::unique_lock<std::mutex> lock(mutex_);
+    name_ = name;
+    done_ = false;
+    changed_.notify_all();
+    while (!changed_.wait_for(lock, std::chrono::milliseconds(2), [this] { return done_; })) {
+      lock.unlock();
+      AnswerSentMessages();
+      lock.lock();
+    }
+    name_ = nullptr;
+    return value_;
+  }
+
+ private:
+  void Loop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+      changed_.wait(lock, [this] { return stop_ || (name_ && !done_); });
+      if (stop_) return;
+      const std::string name = name_;
+      lock.unlock();
+      const MpvEntryPoints& api = *player_.api;
+      char* value = api.getPropertyString(player_.handle, name.c_str());
+      std::string text = value ? value : "";
+      if (value && api.free) api.free(value);
+      lock.lock();
+      value_ = std::move(text);
+      done_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  const MpvPlayerRef& player_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const char* name_ = nullptr;
+  bool done_ = true, stop_ = false;
+  std::string value_;
+  std::thread thread_;
+};
 
 // The render API's buffers have no use here: the engine draws into the
 // layer's window itself.
@@ -24,6 +95,7 @@ MpvVideoLayer::MpvVideoLayer(MpvPlayerRef player, HostWindow& window) : player_(
 
 MpvVideoLayer::~MpvVideoLayer() {
   Release();
+  reader_.reset();
   // The player has let go of the window by now (it is destroyed before the
   // layer), so the windows it made inside are gone too.
   if (ownWindow_) DestroyWindow(static_cast<HWND>(ownWindow_));
@@ -61,11 +133,9 @@ bool MpvVideoLayer::Update() {
 }
 
 bool MpvVideoLayer::TakeDueFrame() {
-  const MpvEntryPoints& api = *player_.api;
-  if (!api.getPropertyString) return false;
-  char* value = api.getPropertyString(player_.handle, "estimated-frame-number");
-  std::string frames = value ? value : "";
-  if (value && api.free) api.free(value);
+  if (!player_.api->getPropertyString) return false;
+  if (!reader_) reader_ = std::make_unique<PropertyReader>(player_);
+  std::string frames = reader_->Read("estimated-frame-number");
   if (frames.empty() || frames == shownFrames_) return false;
   shownFrames_ = std::move(frames);
   frameDue_ = true;
@@ -78,8 +148,10 @@ void MpvVideoLayer::Render(int, int width, int height) {
   frameDue_ = false;
 }
 
-// Nothing waits for the main thread to draw.
-void MpvVideoLayer::ServeDueFrame() {}
+// Called while the main thread waits for the engine: nothing waits for it
+// to draw, but the engine's output may wait for it to answer its windows'
+// messages.
+void MpvVideoLayer::ServeDueFrame() { AnswerSentMessages(); }
 
 // The last picture stays in the window after a stop: repainted black (the
 // window's background) until the next load shows frames again.

@@ -102,6 +102,11 @@ int main(int argc, char** argv) {
   api.setOptionString(handle, "keep-open", "yes");
   api.setOptionString(handle, "input-vo-keyboard", "no");
   api.setOptionString(handle, "loop-file", "inf");
+  // Wine's OpenGL is a software one, which the GPU output refuses unless
+  // told otherwise (the Direct3D output serves there when the library has it).
+  if (std::getenv("VISTRA_WID_PROBE_GPU_SW")) api.setOptionString(handle, "gpu-sw", "yes");
+  // The engine's own log, for finding out why nothing showed.
+  if (const char* engineLog = std::getenv("VISTRA_WID_PROBE_MPV_LOG")) api.setOptionString(handle, "log-file", engineLog);
   if (api.initialize(handle) < 0) {
     probe.Log("initialize failed");
     return 1;
