@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 #include <mutex>
 #include <numbers>
 
@@ -556,16 +557,75 @@ ComPtr<IDWriteTextLayout> Direct2DCanvas::NewLayout(const FontFace& face, const 
   return layout;
 }
 
+namespace {
+
+bool JoinsOrMarks(wchar_t c) {
+  return (c >= 0x0300 && c <= 0x036F) || (c >= 0x0483 && c <= 0x0489) || (c >= 0x0591 && c <= 0x05C7) ||
+         (c >= 0x0600 && c <= 0x08FF) || (c >= 0x0900 && c <= 0x0DFF) || (c >= 0x0E00 && c <= 0x0FFF) ||
+         (c >= 0x1100 && c <= 0x11FF) || (c >= 0x200C && c <= 0x200F) || (c >= 0x20D0 && c <= 0x20FF) ||
+         (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE00 && c <= 0xFE0F) ||
+         (c >= 0xFE20 && c <= 0xFEFF);
+}
+
+// `text` with a zero-width space between the letters of each word wider
+// than `width` (as `layout` measured them), where a line may then break:
+// for a system whose wrapping keeps such a word whole (and will not trim
+// it). Other words keep breaking only between them; letters that join or
+// combine are left together.
+std::wstring WithBreaksInLongWords(IDWriteTextLayout* layout, const std::wstring& text, double width) {
+  UINT32 count = 0;
+  layout->GetClusterMetrics(nullptr, 0, &count);
+  std::vector<DWRITE_CLUSTER_METRICS> clusters(count);
+  if (count == 0 || FAILED(layout->GetClusterMetrics(clusters.data(), count, &count))) return text;
+  std::wstring out;
+  out.reserve(text.size() * 2);
+  size_t pos = 0;
+  UINT32 first = 0;  // the first cluster of the word
+  double wordWidth = 0;
+  for (UINT32 i = 0; i < count; ++i) {
+    if (!clusters[i].isWhitespace) wordWidth += clusters[i].width;
+    if (!clusters[i].canWrapLineAfter && i + 1 < count) continue;
+    // The word is clusters first..i.
+    for (UINT32 k = first; k <= i; ++k) {
+      const size_t length = std::min<size_t>(clusters[k].length, text.size() - pos);
+      if (k > first && wordWidth > width && !clusters[k].isWhitespace && !clusters[k - 1].isWhitespace &&
+          !JoinsOrMarks(text[pos - 1]) && !JoinsOrMarks(text[pos])) {
+        out += L'\x200B';
+      }
+      out.append(text, pos, length);
+      pos += length;
+    }
+    first = i + 1;
+    wordWidth = 0;
+  }
+  out.append(text, std::min(pos, text.size()), std::wstring::npos);
+  return out;
+}
+
+bool Overflows(IDWriteTextLayout* layout, double width) {
+  DWRITE_TEXT_METRICS metrics{};
+  return width > 0 && SUCCEEDED(layout->GetMetrics(&metrics)) && metrics.width > width + 0.5;
+}
+
+}  // namespace
+
 bool Direct2DCanvas::LayOut(const FontFace& face, std::string_view text, const TextFlow& flow) {
   if (layout_ && face == laidFace_ && flow == laidFlow_ && text == laidText_) return true;
   layout_.Reset();
   tail_.Reset();
   tailTop_ = 0;
-  const std::wstring wide = Widened(text);
+  std::wstring wide = Widened(text);
   const bool toHeight = flow.ellipsis && flow.width > 0 && flow.height > 0;
-  layout_ = NewLayout(face, wide, flow.width, flow.width > 0 && !(flow.ellipsis && !toHeight),
-                      flow.ellipsis && !toHeight, flow.align);
+  const bool wrap = flow.width > 0 && !(flow.ellipsis && !toHeight);
+  const bool trim = flow.ellipsis && !toHeight;
+  layout_ = NewLayout(face, wide, flow.width, wrap, trim, flow.align);
   if (!layout_) return false;
+  if ((wrap || trim) && Overflows(layout_.Get(), flow.width)) {
+    wide = WithBreaksInLongWords(layout_.Get(), wide, flow.width);
+    if (ComPtr<IDWriteTextLayout> broken = NewLayout(face, wide, flow.width, wrap, trim, flow.align)) {
+      layout_ = broken;
+    }
+  }
   laidFace_ = face;
   laidFlow_ = flow;
   laidText_.assign(text);
@@ -599,6 +659,12 @@ void Direct2DCanvas::CutToHeight(const FontFace& face, const std::wstring& text,
   }
   ComPtr<IDWriteTextLayout> tail = NewLayout(face, rest, flow.width, false, true, flow.align);
   if (!tail) return;
+  if (Overflows(tail.Get(), flow.width)) {
+    if (ComPtr<IDWriteTextLayout> cut =
+            NewLayout(face, WithBreaksInLongWords(tail.Get(), rest, flow.width), flow.width, false, true, flow.align)) {
+      tail = cut;
+    }
+  }
   if (whole == 0) {
     layout_ = tail;
     return;

@@ -48,7 +48,8 @@ TEST(OffscreenCanvas, EveryScriptDrawsInkWhereItsExtentsSay) {
 }
 
 // A text cut to a width and a height wraps, keeps the lines that fit and
-// draws nothing past the box; measuring gives what drawing gives.
+// draws nothing past the box; measuring gives what drawing gives. Wrapping
+// breaks inside a word too long for a line.
 TEST(OffscreenCanvas, TextCutToAHeightStaysInItsBox) {
   const std::string text = "The quick brown fox jumps over the lazy dog, then over the fence and far away again";
   const TextFlow flow{150, 70, true, HAlign::Leading};
@@ -62,6 +63,11 @@ TEST(OffscreenCanvas, TextCutToAHeightStaysInItsBox) {
   const auto [in, out] = InkInAndOut(image, RectF{0, 0, 152, 72});
   EXPECT_GT(in, 100);
   EXPECT_EQ(out, 0);
+
+  // A word longer than the width breaks inside it.
+  const TextExtents word = image.Draw().MeasureText(FontFace{400, 22}, "Abcdefghijklmnopqrstuvwxyz", TextFlow{80});
+  EXPECT_LE(word.logical.right, 80.5);
+  EXPECT_GT(word.logical.Height(), 3 * 22);
 }
 
 // Angles are clockwise on screen from 3 o'clock; an end before the start
