@@ -63,6 +63,9 @@ target_include_directories(vistra_core PRIVATE ${QRENCODE_INCLUDE_DIR})
 # folders, opening pages), WinHTTP with the certificate store, IP Helper,
 # Direct2D, DirectWrite and WIC.
 target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32 d2d1 dwrite windowscodecs)
+# The host window: Win32 windows and GDI, DXGI (the adapter's name), the
+# desktop window manager.
+target_link_libraries(vistra_core PUBLIC user32 gdi32 dxgi dwmapi uuid)
 
 enable_testing()
 find_package(GTest CONFIG REQUIRED)

@@ -39,3 +39,8 @@ list(FILTER VISTRA_WINDOWS_INTEGRATION_SOURCES EXCLUDE REGEX
 add_executable(vistra_integration_tests ${VISTRA_WINDOWS_INTEGRATION_SOURCES} tests/test_main.cpp)
 target_link_libraries(vistra_integration_tests PRIVATE vistra_fixtures GTest::gtest)
 gtest_discover_tests(vistra_integration_tests PROPERTIES LABELS integration DISCOVERY_TIMEOUT 120)
+
+# Plays a clip through the host window and the video layer (the engine's own
+# output in a child window), for trying libmpv under Wine or on Windows.
+add_executable(vistra_wid_probe tests/e2e/wid_probe_windows_main.cpp)
+target_link_libraries(vistra_wid_probe PRIVATE vistra_core)

@@ -1,7 +1,6 @@
 #pragma once
-// The one window: SDL2 + OpenGL. It owns the main loop, the timers, the
-// posting of job messages from any thread, and the compositor that stacks
-// the layers of each frame:
+// The one window. It owns the main loop, the timers, the posting of job
+// messages from any thread, and the stacking of the layers of each frame:
 //   1. the video tiles, each drawn by its VideoLayer into its rectangle;
 //   2. the interface layer, an ARGB32 surface over the whole window that
 //      the painters draw on through a Canvas, transparent where the video
@@ -14,6 +13,18 @@
 //
 // Everything here runs on the main thread except PostJobMessage and
 // VideoLayer wake-ups, which any thread may call.
+//
+// Linux (platform/host_window.cpp): SDL2 + OpenGL, one GL compositor stacks
+// the layers into the window.
+// Windows (platform/host_window_windows.cpp): Win32 windows stack them. The
+// top window is black; a child window shows the interface layer (drawn with
+// Direct2D) with its window region cut away at the video tiles; each tile's
+// layer that draws into a window of its own (VideoLayer::OwnWindow) is placed
+// there as a child window below it; the strip layer is a layered pop-up with
+// per-pixel alpha over the video, click-through where it is transparent.
+// There is no GL context: GlProcAddress gives null and MakeContextCurrent
+// does nothing, and a layer's Render is called with fbo 0 after its Update
+// said a new picture showed (so it counts pictures, it draws nothing).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,6 +88,12 @@ class VideoLayer {
   // Called on the main thread after WakeForVideo: true when a new frame
   // should be drawn (the media engine asks its render context here).
   virtual bool Update() { return true; }
+  // A layer whose media engine draws into a window of its own (Windows: a
+  // child window of the host bound to the engine) gives that window's native
+  // handle; the host then places the window at the tile's rectangle and
+  // hides it when the tile goes. Null (the default): the host composes the
+  // layer through Render.
+  virtual void* OwnWindow() const { return nullptr; }
 };
 
 // One picture of the window: a video layer (null: the rectangle stays
@@ -95,15 +112,16 @@ class HostWindow {
   HostWindow& operator=(const HostWindow&) = delete;
 
   // Creates the borderless full-screen window on the primary display with
-  // its GL context. `iconPng` may be empty or missing. False on failure.
+  // its drawing (Linux: its GL context). `iconPng` may be empty or missing. False on failure.
   // The window covers the display at once; the full-screen state and the
   // icon (`iconPng`, read then) follow right after its first frame is
   // presented, as neither changes what that frame shows.
   bool Create(const std::string& title, const std::string& iconPng, HostEvents* events);
-  // Why Create failed (SDL's or GL's words), for the log.
+  // Why Create failed (the system's words), for the log.
   std::string LastError() const;
   // The startup timeline of Create, in ms since exec: when the window
-  // existed and when its GL context and compositor were ready (0 before).
+  // existed and when its drawing (GL context and compositor, or Direct2D)
+  // was ready (0 before).
   struct StartupMarks {
     int64_t windowMs = 0;
     int64_t glMs = 0;
@@ -158,10 +176,12 @@ class HostWindow {
   static void WakeForVideo();
 
   // The OpenGL context's entry points, for the media engine's render
-  // context and the GL tables (platform/gl_functions.h).
+  // context and the GL tables (platform/gl_functions.h). Windows has no GL
+  // context: null, and nothing.
   static void* GlProcAddress(const char* name);
   void MakeContextCurrent();
-  // "<renderer> / <version>" of the OpenGL context, for the runtime log.
+  // For the runtime log: "<renderer> / <version>" of the OpenGL context;
+  // on Windows "Direct2D / <graphics adapter, or software>".
   std::string GraphicsInfo() const;
 
   // Draws and presents a frame now (painting the layers that asked for it)

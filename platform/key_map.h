@@ -1,7 +1,9 @@
 #pragma once
 // Native key events -> the virtual-key codes of platform/virtual_keys.h.
-// A pure function of SDL's key code, scan code and modifier state, so it is
-// tested without a display.
+// Pure functions of what the system reports for a key, so they are tested
+// without a display. Each system's build defines the function for its own
+// events: VirtualKeyFromSdl on Linux (platform/key_map.cpp),
+// VirtualKeyFromWin32 on Windows (platform/key_map_windows.cpp).
 #include <cstdint>
 
 // `keycode` is an SDL_Keycode (what the layout puts on the key), `scancode`
@@ -16,3 +18,21 @@
 // pressed with the left Alt or the logo key are system keys and give 0.
 // Ctrl+V gives Vk::Paste.
 int VirtualKeyFromSdl(int32_t keycode, int scancode, uint16_t mod);
+
+// The modifiers held when a Windows key message arrived (GetKeyState).
+struct Win32KeyModifiers {
+  bool ctrl = false;      // either Ctrl
+  bool leftAlt = false;
+  bool rightAlt = false;  // AltGr: reported with a left Ctrl as well
+  bool logo = false;      // either Windows key
+};
+
+// `vk` is the virtual-key code of a WM_KEYDOWN or WM_SYSKEYDOWN message.
+// Windows already applies the rules above to its codes (letters by layout,
+// or by position on layouts without Latin letters; the digit row always
+// digits; the numpad by Num Lock), so they pass through, with the same
+// exceptions: keys the program does not use (modifiers, locks, media keys,
+// F13 and above) give 0, as do keys pressed with the left Alt or a logo
+// key; the browser's Back key gives Escape; Ctrl+V gives Vk::Paste, unless
+// it is AltGr+V (a character on some layouts).
+int VirtualKeyFromWin32(uint32_t vk, Win32KeyModifiers modifiers);

@@ -91,6 +91,11 @@ struct MpvVideoLayer::SoftwareTarget {
   }
 };
 
+// Only Windows reads properties on a thread of the layer's own.
+class MpvVideoLayer::PropertyReader {};
+
+const char* MpvVideoOutput(bool) { return "libmpv"; }
+
 MpvVideoLayer::MpvVideoLayer(MpvPlayerRef player, HostWindow& window) : player_(std::move(player)), window_(window) {}
 
 MpvVideoLayer::~MpvVideoLayer() { Release(); }

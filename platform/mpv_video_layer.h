@@ -1,8 +1,9 @@
 #pragma once
-// The video layer: the media engine's picture, drawn through libmpv's render
-// API into the compositor's framebuffer at the video rectangle.
+// The video layer: the media engine's picture at the video rectangle.
 //
-// Two render contexts, chosen by the engine's renderer:
+// Linux (platform/mpv_video_layer.cpp): drawn through libmpv's render API
+// into the compositor's framebuffer. Two render contexts, chosen by the
+// engine's renderer:
 //   OpenGL (preferred): mpv draws straight into the framebuffer object it is
 //     given, with the window's GL context and its get_proc_address;
 //   software (safe, "sw"): mpv draws into an "rgb0" buffer in memory, which
@@ -19,10 +20,21 @@
 // outlive the render context: whoever destroys the player calls Release
 // first (the media engine does, through the callback it is given), and the
 // window must still exist then.
+//
+// Windows (platform/mpv_video_layer_windows.cpp): the engine draws with its
+// own video output into a child window of the host that the layer makes
+// (Kind::Window, OwnWindow), bound through the player's "wid" before anything
+// is loaded; the host places that window at the tile. There is no render
+// context: Update says whether the engine's count of shown frames moved
+// (the host asks while the tile shows), Render only notes it, and
+// ServeDueFrame answers the messages the engine's output sends to the
+// windows of the waiting main thread. The window lives until the layer is
+// destroyed, after the player that draws into it.
 #include <cstdint>
 #include <memory>
 
 #include <functional>
+#include <string>
 
 #include "platform/host_window.h"
 #include "platform/mpv_library.h"
@@ -37,9 +49,16 @@ struct MpvPlayerRef {
   std::function<void()> drainEvents;
 };
 
+// The engine's "vo" option for this system's layer: "libmpv" (the render
+// API) on Linux; on Windows the engine's own outputs, into the layer's
+// window: the GPU one first for the preferred renderer, falling back to
+// Direct3D (which also serves where the GPU one refuses, as with a software
+// OpenGL), and Direct3D alone for the safe one.
+const char* MpvVideoOutput(bool preferredRenderer);
+
 class MpvVideoLayer : public VideoLayer {
  public:
-  enum class Kind { None, OpenGL, Software };
+  enum class Kind { None, OpenGL, Software, Window };
 
   MpvVideoLayer(MpvPlayerRef player, HostWindow& window);
   ~MpvVideoLayer() override;
@@ -70,8 +89,11 @@ class MpvVideoLayer : public VideoLayer {
   // Frees the render context; safe to call more than once.
   void Release();
 
+  void* OwnWindow() const override { return ownWindow_; }
+
  private:
   struct SoftwareTarget;
+  class PropertyReader;  // Windows
 
   bool CreateContext(Kind kind);
   // Asks the render context whether a new frame is due (and notes it).
@@ -88,4 +110,7 @@ class MpvVideoLayer : public VideoLayer {
   bool blank_ = false, blankDue_ = false;  // blank, and not yet drawn so
   int lastFbo_ = 0, lastWidth_ = 0, lastHeight_ = 0;
   std::unique_ptr<SoftwareTarget> software_;
+  void* ownWindow_ = nullptr;    // Windows: the window the engine draws into
+  std::unique_ptr<PropertyReader> reader_;  // Windows
+  std::string shownFrames_;      // Windows: the engine's count when last asked
 };

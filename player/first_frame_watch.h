@@ -20,6 +20,7 @@ class FirstFrameWatch final : public VideoLayer {
 
   bool Update() override;
   void Render(int fbo, int width, int height) override;
+  void* OwnWindow() const override { return inner_.OwnWindow(); }
   // Pictures rendered into the window so far (the multi-view's frame rate).
   uint64_t Rendered() const { return rendered_; }
 

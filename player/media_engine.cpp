@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "net/text.h"
+#include "platform/mpv_video_layer.h"
 #include "platform/process.h"
 #include "player/trailer.h"
 
@@ -54,7 +55,6 @@ constexpr OptionRow kBaseOptions[] = {
     {"audio-fallback-to-null", "yes"},
 };
 
-constexpr char kVideoOutput[] = "libmpv";
 constexpr char kPreferredHwdec[] = "auto";
 // Software rendering reads decoded frames on the CPU: decoding in hardware
 // would only add a copy back.
@@ -100,7 +100,7 @@ bool MediaEngine::Attempt(VideoRenderer renderer, bool firstAttempt) {
   if (!handle_) return false;
   ApplyBaseOptions();
   if (!audioOutputs_.empty()) SetOption("ao", audioOutputs_);
-  SetOption("vo", kVideoOutput);
+  SetOption("vo", MpvVideoOutput(renderer == VideoRenderer::Preferred));
   if (renderer == VideoRenderer::Preferred) {
     SetOption("hwdec", softwareDecoding_ ? kSafeHwdec : kPreferredHwdec);
     SetOption("script-opts", ScriptOptions());

@@ -15,9 +15,11 @@
 // (player/engine_calls.h). LoadUrl may hold the calling thread for up to 20 s while
 // a trailer page is resolved (player/trailer.h).
 //
-// Video: the player's video output is its render API ("vo" = "libmpv"); the
-// picture is drawn by the window's video layer (platform/mpv_video_layer.h),
-// which asks Renderer() which render context to create. The first
+// Video: the window's video layer (platform/mpv_video_layer.h) names the
+// player's video output for its system (MpvVideoOutput: on Linux the render
+// API, "libmpv", whose picture the layer draws, asking Renderer() which
+// render context to create; on Windows the player's own output into the
+// layer's window). The first
 // initialisation is the preferred one (OpenGL render context, hardware
 // decoding "auto"); when it fails, the handle is recreated for the safe
 // renderer (software rendering, no hardware decoding).
