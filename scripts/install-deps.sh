@@ -25,6 +25,9 @@ PACKAGES=(
   # the libraries Windows lacks (apt-get source, with dpkg-dev above).
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
   wine wine64 googletest
+  # The Windows installer and zip (scripts/package-windows.sh): the icon as
+  # .ico, the NSIS compiler, the zip archiver.
+  icoutils nsis zip
 )
 # Not installed on purpose: vlc and yt-dlp. The program starts them when the
 # user has them (the external player, trailer resolution); the tests put
