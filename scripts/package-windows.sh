@@ -71,7 +71,7 @@ step "Release build for Windows"
 scripts/build-windows-deps.sh
 # Wine runs the build's own tools (the interface texts' compiler).
 cmake/wine-run.sh wineboot --init
-cmake -S . -B "$OUT/build" -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B "$OUT/build" -G Ninja --no-warn-unused-cli --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
   "${ccache[@]}" -DVISTRA_WINDOWS_ICON="$PWD/$OUT/vistra.ico" >/dev/null
 targets=(vistra_standin)
 ninja -C "$OUT/build" -t targets all | grep -q "^vistra.exe:" && targets+=(vistra)
@@ -123,8 +123,9 @@ step "Installer and zip"
 # The uninstaller removes exactly what was packed: files first, then the
 # folders, deepest first.
 file_list="$OUT/uninstall-files.nsh"
-(cd "$folder" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
- cd "$folder" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$file_list"
+(cd "$folder"
+ find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+ find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$file_list"
 rm -f "$setup" "$zip"
 makensis -V2 -DVERSION="$version" -DSOURCE_DIR="$PWD/$folder" -DOUT_FILE="$PWD/$setup" \
   -DFILE_LIST="$PWD/$file_list" packaging/windows/vistra.nsi
@@ -137,7 +138,7 @@ walk_result="not run (--no-walk)"
 if [ $walk -eq 1 ]; then
   step "The installer walk under Wine"
   if xvfb-run -a -s "-screen 0 1280x720x24" python3 packaging/windows/install_walk.py "$setup" "$folder" \
-       "$LINUX/vistra" "$LINUX/vistra_standin" "$OUT/walk"; then
+       "$LINUX/vistra" "$LINUX/tests/vistra_standin" "$OUT/walk"; then
     walk_result="passed"
   else
     walk_result="FAILED"
