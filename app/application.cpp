@@ -39,7 +39,7 @@ std::string WindowIconFile() {
   for (const std::filesystem::path& file :
        {folder / "vs-logo.png", folder / "share" / icon, folder / VISTRA_BIN_TO_DATA / icon}) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(file, error)) return file.lexically_normal().string();
+    if (std::filesystem::is_regular_file(file, error)) return PathUtf8(file.lexically_normal());
   }
   return {};
 }

@@ -1,8 +1,8 @@
 # The Windows build (cmake --preset windows; scripts/build-windows.sh): the
-# core that needs no window and no drawing, Windows' own services from
-# platform/, and the test programs of that core, run under Wine through
-# ctest. Included from the top CMakeLists.txt, which returns after it.
-set(VISTRA_WINDOWS_CORE_DIRS net store i18n catalog panel extras state platform)
+# program's code with Windows' own services from platform/, and the test
+# programs, run under Wine through ctest. Included from the top
+# CMakeLists.txt, which returns after it.
+set(VISTRA_WINDOWS_CORE_DIRS app net store i18n catalog panel extras state player ui platform)
 # The test folders whose code the Windows core holds; of tests/platform only
 # the tests of services that Windows has (see below).
 set(VISTRA_WINDOWS_TEST_DIRS net store i18n catalog panel extras)
@@ -20,6 +20,8 @@ find_package(expat CONFIG REQUIRED)
 # zlib linked in as well (Debian ships its import library too).
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
+find_library(QRENCODE_LIBRARY qrencode REQUIRED)
+find_path(QRENCODE_INCLUDE_DIR qrencode.h REQUIRED)
 
 include(${CMAKE_SOURCE_DIR}/cmake/platform_sources.cmake)
 set(VISTRA_SOURCES)
@@ -27,10 +29,8 @@ foreach(dir ${VISTRA_WINDOWS_CORE_DIRS})
   file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
   list(APPEND VISTRA_SOURCES ${found})
 endforeach()
-list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/i18n/tools/.*")
-# Until the painters draw through one interface, what decodes or draws
-# pictures is Linux's alone.
-list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/extras/trending\\.cpp$")
+list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/app/main\\.cpp$")
+list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/(i18n|ui/render)/tools/.*")
 vistra_pick_platform_sources(VISTRA_SOURCES)
 
 # The interface texts: the same PO compiler as on Linux, built for Windows
@@ -54,8 +54,11 @@ list(APPEND VISTRA_SOURCES ${VISTRA_TEXT_TABLES})
 
 add_library(vistra_core STATIC ${VISTRA_SOURCES})
 target_include_directories(vistra_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_definitions(vistra_core PRIVATE VISTRA_DEFAULT_PANEL_URL="${VISTRA_PANEL_URL}")
-target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat::expat ZLIB::ZLIB)
+# The program looks for its icon in share/ beside itself, installed as in
+# the build folder.
+target_compile_definitions(vistra_core PRIVATE VISTRA_DEFAULT_PANEL_URL="${VISTRA_PANEL_URL}" VISTRA_BIN_TO_DATA="share")
+target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat::expat ZLIB::ZLIB ${QRENCODE_LIBRARY})
+target_include_directories(vistra_core PRIVATE ${QRENCODE_INCLUDE_DIR})
 # Windows' own services (platform/*_windows.cpp): CNG, the shell (known
 # folders, opening pages), WinHTTP with the certificate store, IP Helper.
 target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the third-party libraries the Windows build needs and Windows
-# lacks (expat, fmt, GoogleTest; cpp-httplib's header for the test fixtures)
+# lacks (expat, fmt, libqrencode, GoogleTest; cpp-httplib's header for the
+# test fixtures)
 # from Debian's own sources into a cache folder outside the tree:
 # ${VISTRA_WINDOWS_CACHE:-$HOME/.cache/vistra-windows}/prefix.
 # A library already there is kept (a stamp names its version), so a second
@@ -72,6 +73,22 @@ build_fmt() {
   touch "$prefix/.fmt-$version"
 }
 
+# libqrencode for the Account screen's QR code: the library alone.
+build_qrencode() {
+  local version folder
+  version="$(source_version qrencode)"
+  [ -f "$prefix/.qrencode-$version" ] && return 0
+  # The archive answers 404 for this package's Debian diff, which changes
+  # only the packaging: the upstream tarball builds as it is.
+  folder="$sources/qrencode-${version%-*}"
+  if [ ! -d "$folder" ]; then
+    (cd "$sources" && apt-get source --tar-only "qrencode=$version" >/dev/null && tar xf qrencode_"${version%-*}".orig.tar.*)
+  fi
+  rm -rf "$cache/build/qrencode"
+  cmake_install "$folder" "$cache/build/qrencode" -Wno-dev -DWITH_TOOLS=NO -DWITH_TESTS=NO -DWITHOUT_PNG=YES
+  touch "$prefix/.qrencode-$version"
+}
+
 # GoogleTest: the sources Debian's googletest package installs.
 build_googletest() {
   local version
@@ -95,5 +112,6 @@ install_httplib() {
 
 build_expat
 build_fmt
+build_qrencode
 build_googletest
 install_httplib

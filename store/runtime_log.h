@@ -13,4 +13,12 @@ void WriteLog(std::string_view message);
 // printf-style form: the text is formatted into `capacity` bytes (the
 // terminating zero included) and cut there, like the fixed buffers of the
 // log's vocabulary, then written.
-void WriteLogF(size_t capacity, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The C library's formatting is C99's on every system (mingw-w64's C++
+// runtime selects its own C99 printf rather than the system's), so the
+// formats are checked as such.
+#if defined(__MINGW32__)
+#define VISTRA_PRINTF_CHECK gnu_printf
+#else
+#define VISTRA_PRINTF_CHECK printf
+#endif
+void WriteLogF(size_t capacity, const char* format, ...) __attribute__((format(VISTRA_PRINTF_CHECK, 2, 3)));

@@ -1,6 +1,7 @@
 #include "ui/render/product_mark.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -12,7 +13,7 @@ constexpr double kIconTextShare = 0.5;
 constexpr double kIconCornerShare = 0.2;
 
 void RoundedSquare(Canvas& canvas, double size, double radius) {
-  constexpr double kQuarter = M_PI / 2;
+  constexpr double kQuarter = std::numbers::pi / 2;
   canvas.NewFigure();
   canvas.Arc(size - radius, radius, radius, -kQuarter, 0);
   canvas.Arc(size - radius, size - radius, radius, 0, kQuarter);

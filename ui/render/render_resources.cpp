@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <system_error>
 
 #include "catalog/catalog_item.h"
@@ -144,7 +145,7 @@ namespace {
 
 void RoundedPath(Canvas& canvas, const RectF& r, double radius) {
   radius = std::max(0.0, std::min({radius, r.Width() / 2, r.Height() / 2}));
-  constexpr double kQuarter = M_PI / 2;
+  constexpr double kQuarter = std::numbers::pi / 2;
   canvas.NewFigure();
   canvas.Arc(r.right - radius, r.top + radius, radius, -kQuarter, 0);
   canvas.Arc(r.right - radius, r.bottom - radius, radius, 0, kQuarter);
@@ -256,14 +257,14 @@ void RenderResources::StrokeRounded(const RectF& rect, double radius, Rgba colou
 void RenderResources::FillDisc(double cx, double cy, double radius, Rgba colour) {
   if (!canvas_) return;
   canvas_->NewFigure();
-  canvas_->Arc(cx, cy, radius, 0, 2 * M_PI);
+  canvas_->Arc(cx, cy, radius, 0, 2 * std::numbers::pi);
   canvas_->Fill(colour);
 }
 
 void RenderResources::StrokeCircle(double cx, double cy, double radius, Rgba colour, double strokeWidth) {
   if (!canvas_) return;
   canvas_->NewFigure();
-  canvas_->Arc(cx, cy, radius, 0, 2 * M_PI);
+  canvas_->Arc(cx, cy, radius, 0, 2 * std::numbers::pi);
   canvas_->Stroke(colour, strokeWidth);
 }
 

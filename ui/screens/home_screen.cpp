@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "net/text.h"
 #include "panel/messages.h"
@@ -283,7 +284,7 @@ void DrawSettingsIcon(const IconPen& p) {  // a cog: ring, hub and three teeth l
   p.Ellipse(0.50, 0.50, 0.11, 0.11);
   p.Stroke(1.4);
   for (int i = 0; i < 3; ++i) {
-    const double a = i * M_PI / 3;
+    const double a = i * std::numbers::pi / 3;
     const double c = std::cos(a), s = std::sin(a);
     p.Line(0.50 + 0.30 * c, 0.50 + 0.30 * s, 0.50 + 0.46 * c, 0.50 + 0.46 * s);
     p.Line(0.50 - 0.30 * c, 0.50 - 0.30 * s, 0.50 - 0.46 * c, 0.50 - 0.46 * s);
@@ -293,12 +294,12 @@ void DrawSettingsIcon(const IconPen& p) {  // a cog: ring, hub and three teeth l
 
 void DrawReloadIcon(const IconPen& p) {  // a circular arrow
   constexpr double kCx = 0.50, kCy = 0.52, kR = 0.38;
-  constexpr double kStart = -0.38 * M_PI, kEnd = 1.30 * M_PI;
+  constexpr double kStart = -0.38 * std::numbers::pi, kEnd = 1.30 * std::numbers::pi;
   p.Arc(kCx, kCy, kR, kStart, kEnd);
   p.Stroke(1.7);
   // The head at the arc's end, its two strokes swept back from the tangent.
   const double tipX = kCx + kR * std::cos(kEnd), tipY = kCy + kR * std::sin(kEnd);
-  const double along = kEnd + M_PI / 2;  // direction of travel at the end
+  const double along = kEnd + std::numbers::pi / 2;  // direction of travel at the end
   constexpr double kHead = 0.20, kSpread = 0.75;
   p.MoveTo(tipX - kHead * std::cos(along - kSpread), tipY - kHead * std::sin(along - kSpread));
   p.LineTo(tipX, tipY);

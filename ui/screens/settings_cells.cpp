@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <numbers>
 
 #include "net/endpoints.h"
 #include "net/text.h"
 #include "ui/screens/playlists.h"
+#include "platform/process.h"
 #include "player/external_players.h"
 #include "i18n/translate.h"
 #include "ui/modals/hide_categories.h"
@@ -232,7 +234,7 @@ void RunPlayer(ScreenContext& ctx, int cell) {
     return;
   }
   s.ExternalKind = static_cast<int32_t>(kind);
-  s.ExternalPlayer = Utf8ToWide(found.string());
+  s.ExternalPlayer = Utf8ToWide(PathUtf8(found));
   ctx.window.SaveSettingsNow();
 }
 
@@ -381,7 +383,7 @@ void AddPlaylistIcon(const Icon& i) {  // a list and a plus
 
 void ParentalIcon(const Icon& i) {  // a padlock
   i.p.Rect(0.18, 0.45, 0.82, 0.92);
-  i.p.Arc(0.50, 0.45, 0.22, M_PI, 2 * M_PI);
+  i.p.Arc(0.50, 0.45, 0.22, std::numbers::pi, 2 * std::numbers::pi);
   i.p.Stroke(i.w);
   i.p.Line(0.50, 0.62, 0.50, 0.75);
   i.p.Stroke(0.8 * i.w);
@@ -478,9 +480,9 @@ void ClockHands(const Icon& i) {
 }
 
 void AutomaticIcon(const Icon& i) {  // a clock inside a turning arrow
-  i.p.Arc(0.50, 0.50, 0.42, -0.30 * M_PI, 1.35 * M_PI);
+  i.p.Arc(0.50, 0.50, 0.42, -0.30 * std::numbers::pi, 1.35 * std::numbers::pi);
   i.p.Stroke(i.w);
-  const double tipX = 0.50 + 0.42 * std::cos(1.35 * M_PI), tipY = 0.50 + 0.42 * std::sin(1.35 * M_PI);
+  const double tipX = 0.50 + 0.42 * std::cos(1.35 * std::numbers::pi), tipY = 0.50 + 0.42 * std::sin(1.35 * std::numbers::pi);
   i.p.Line(tipX, tipY, tipX + 0.20, tipY - 0.02);
   i.p.Line(tipX, tipY, tipX + 0.02, tipY + 0.20);
   i.p.Stroke(i.w);
