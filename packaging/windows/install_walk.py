@@ -253,8 +253,8 @@ def walk_demo(env, local, programs):
     log = os.path.join(local, "vistra-demo", "Vistra43", "runtime.log")
     launcher = link_target(demo_link) if os.path.isfile(demo_link) else ""
     check(launcher.lower().endswith("\\vistra 4.3\\vistra-demo.cmd"), "it starts the demo launcher (%s)" % launcher)
-    # cmd runs the launcher as the entry does, with its output to read here.
-    # Its output goes to a file: the server it starts holds what it inherits.
+    # cmd runs the launcher as the entry does. Its output goes to a file, not
+    # a pipe: the server it starts inherits the handle and holds it open.
     output_path = os.path.join(OUT, "demo-output.txt")
     with open(output_path, "w") as output_file:
         demo = subprocess.Popen(["wine", "cmd", "/c", launcher], env=env, stdout=output_file,
