@@ -103,6 +103,14 @@ cp packaging/copyright "$folder/copyright.txt"
 cp -r "$OUT/demo-media" "$folder/demo-media"
 rm -f "$folder/demo-media"/*.lock
 check "vistra.exe built" test -f "$folder/vistra.exe"
+# Explorer shows a program's icon and version from its resources (icoutils'
+# wrestool lists and extracts them).
+product_version() {
+  wrestool -x --raw --type=16 "$1" 2>/dev/null | strings -el -n 3 | grep -A1 -x ProductVersion | tail -n 1
+}
+check "vistra.exe carries its icon (resource 1) and version $version" \
+  eval 'wrestool -l "$folder/vistra.exe" 2>/dev/null | grep -q -- "--type=14 --name=1 " &&
+        test "$(product_version "$folder/vistra.exe")" = "$version"'
 check "vistra_standin.exe built" test -f "$folder/vistra_standin.exe"
 # A DLL missing beside a program makes Windows refuse to start it (error
 # 126); what Windows itself has is in Wine's system folder.
@@ -130,7 +138,8 @@ rm -f "$setup" "$zip"
 makensis -V2 -DVERSION="$version" -DSOURCE_DIR="$PWD/$folder" -DOUT_FILE="$PWD/$setup" \
   -DFILE_LIST="$PWD/$file_list" packaging/windows/vistra.nsi
 (cd "$OUT" && zip -qr9 "$(basename "$zip")" "$name")
-check "the installer was made" test -s "$setup"
+check "the installer was made, with an icon and version $version" \
+  eval 'wrestool -l "$setup" | grep -q -- "--type=14 " && test "$(product_version "$setup")" = "$version"'
 check "the zip holds the program folder ($(find "$folder" -type f | wc -l) files)" \
   test "$(unzip -Z1 "$zip" | grep -vc '/$')" -eq "$(find "$folder" -type f | wc -l)"
 
