@@ -39,14 +39,15 @@ taskkill /f /im vistra_standin.exe >nul 2>&1
 del "%answer%" 2>nul
 exit /b %status%
 
-rem The server prints its address on its first line once it listens; it ends
-rem at once when the port is taken. Sets base, or leaves it unset after 15 s.
+rem The server writes its address to the ready file once it listens (cmd
+rem cannot read a file the server still writes to); it ends at once when the
+rem port is taken. Sets base, or leaves it unset after about 15 s.
 :start_standin
 set "base="
-type nul > "%answer%"
-start "" /b "%here%vistra_standin.exe" %1 --media "%here%demo-media" > "%answer%"
+del "%answer%" 2>nul
+start "" /b "%here%vistra_standin.exe" %1 --media "%here%demo-media" --ready-file "%answer%" >nul
 for /l %%i in (1,1,15) do (
-  for /f "usebackq delims=" %%l in ("%answer%") do if not defined base set "base=%%l"
+  if exist "%answer%" for /f "usebackq delims=" %%l in ("%answer%") do if not defined base set "base=%%l"
   if defined base goto :eof
   call :pause
 )
