@@ -71,8 +71,10 @@ step "Release build for Windows"
 scripts/build-windows-deps.sh
 # Wine runs the build's own tools (the interface texts' compiler).
 cmake/wine-run.sh wineboot --init
-cmake -S . -B "$OUT/build" -G Ninja --no-warn-unused-cli --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  "${ccache[@]}" -DVISTRA_WINDOWS_ICON="$PWD/$OUT/vistra.ico" >/dev/null
+# The shipped configuration (the windows-release preset), in a folder of
+# the package's own, with the icon made above.
+cmake --preset windows-release -B "$OUT/build" --no-warn-unused-cli "${ccache[@]}" \
+  -DVISTRA_WINDOWS_ICON="$PWD/$OUT/vistra.ico" >/dev/null
 targets=(vistra_standin)
 ninja -C "$OUT/build" -t targets all | grep -q "^vistra.exe:" && targets+=(vistra)
 cmake --build "$OUT/build" -j2 --target "${targets[@]}"
