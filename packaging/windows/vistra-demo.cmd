@@ -41,12 +41,12 @@ exit /b %status%
 
 rem The server writes its address to the ready file once it listens (cmd
 rem cannot read a file the server still writes to); it ends at once when the
-rem port is taken. Sets base, or leaves it unset after about 15 s.
+rem port is taken. Sets base, or leaves it unset after about 8 s.
 :start_standin
 set "base="
 del "%answer%" 2>nul
 start "" /b "%here%vistra_standin.exe" %1 --media "%here%demo-media" --ready-file "%answer%" >nul
-for /l %%i in (1,1,15) do (
+for /l %%i in (1,1,8) do (
   if exist "%answer%" for /f "usebackq delims=" %%l in ("%answer%") do if not defined base set "base=%%l"
   if defined base goto :eof
   call :pause
