@@ -30,3 +30,9 @@ add_library(vistra_demo_fixtures STATIC
 target_link_libraries(vistra_demo_fixtures PUBLIC vistra_fixtures)
 add_executable(vistra_standin tests/fixtures/standin_main.cpp)
 target_link_libraries(vistra_standin PRIVATE vistra_demo_fixtures)
+
+# The demo's live loop and the archive's reading of start times run the
+# same tests on Windows, where its C runtime does the UTC conversions.
+add_executable(vistra_demo_tests tests/fixtures/demo_live_loop_test.cpp tests/test_main.cpp)
+target_link_libraries(vistra_demo_tests PRIVATE vistra_demo_fixtures GTest::gtest)
+gtest_discover_tests(vistra_demo_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 120)
