@@ -13,13 +13,19 @@ if(VISTRA_WINDOWS_ICON AND EXISTS "${VISTRA_WINDOWS_ICON}")
   set(VISTRA_RC_ICON_LINE "1 ICON \"${VISTRA_WINDOWS_ICON}\"")
 endif()
 configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/vistra.rc.in ${CMAKE_BINARY_DIR}/generated/vistra.rc @ONLY)
-if(TARGET vistra)
-  enable_language(RC)
+enable_language(RC)
+# Attached once the whole folder is read, wherever the program's target is
+# made.
+function(vistra_embed_resources)
+  if(NOT TARGET vistra)
+    return()
+  endif()
   target_sources(vistra PRIVATE ${CMAKE_BINARY_DIR}/generated/vistra.rc)
   if(VISTRA_RC_ICON_LINE)
     set_source_files_properties(${CMAKE_BINARY_DIR}/generated/vistra.rc PROPERTIES OBJECT_DEPENDS "${VISTRA_WINDOWS_ICON}")
   endif()
-endif()
+endfunction()
+cmake_language(DEFER CALL vistra_embed_resources)
 
 # The demo's stand-in server, for a Windows user trying Vistra without a
 # provider: the demo catalog, its guide and the media made on Linux at
