@@ -75,7 +75,8 @@ def windows_variable(env, name):
 
 def link_target(path):
     """The program a shell link (.lnk) starts: its LinkInfo's local base path
-    and common suffix, else the last absolute path among its strings."""
+    and common suffix (Unicode when the link has them, else ANSI); empty when
+    the link has no LinkInfo."""
     with open(path, "rb") as f:
         data = f.read()
     if len(data) < 0x4C or data[:4] != b"\x4c\x00\x00\x00":
