@@ -5,7 +5,7 @@
 set(VISTRA_WINDOWS_CORE_DIRS app net store i18n catalog panel extras state player ui platform)
 # The test folders whose code the Windows core holds; of tests/platform only
 # the tests of services that Windows has (see below).
-set(VISTRA_WINDOWS_TEST_DIRS net store i18n catalog panel extras)
+set(VISTRA_WINDOWS_TEST_DIRS net store i18n catalog panel extras ui/render)
 
 # Unicode Win32 (the W functions), Windows 10 and later, no min/max macros.
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMINMAX WIN32_LEAN_AND_MEAN)
@@ -60,8 +60,9 @@ target_compile_definitions(vistra_core PRIVATE VISTRA_DEFAULT_PANEL_URL="${VISTR
 target_link_libraries(vistra_core PUBLIC fmt::fmt Threads::Threads PRIVATE expat::expat ZLIB::ZLIB ${QRENCODE_LIBRARY})
 target_include_directories(vistra_core PRIVATE ${QRENCODE_INCLUDE_DIR})
 # Windows' own services (platform/*_windows.cpp): CNG, the shell (known
-# folders, opening pages), WinHTTP with the certificate store, IP Helper.
-target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32)
+# folders, opening pages), WinHTTP with the certificate store, IP Helper,
+# Direct2D, DirectWrite and WIC.
+target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 iphlpapi ws2_32 d2d1 dwrite windowscodecs)
 
 enable_testing()
 find_package(GTest CONFIG REQUIRED)
@@ -71,8 +72,6 @@ foreach(dir ${VISTRA_WINDOWS_TEST_DIRS})
   file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${dir}/*_test.cpp)
   list(APPEND VISTRA_WINDOWS_TEST_SOURCES ${found})
 endforeach()
-# What paints or decodes pictures is not in the Windows core yet.
-list(FILTER VISTRA_WINDOWS_TEST_SOURCES EXCLUDE REGEX ".*/tests/(extras/trending|i18n/text_width)_test\\.cpp$")
 # A test of platform/NAME runs where Windows has that service, unless the
 # service has a Windows test of its own (NAME_windows_test.cpp: the Linux
 # one starts shells or xdg-open), which runs instead.

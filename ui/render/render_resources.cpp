@@ -423,10 +423,15 @@ const Picture* RenderResources::Backdrop(std::u16string_view key, uint32_t gener
   std::error_code error;
   const auto stamp = std::filesystem::last_write_time(file, error);
   if (error) return nullptr;
-  if (backdropTried_ && stamp == backdropTriedStamp_) return nullptr;
+  // The size as well: some systems keep the time to the second only, and a
+  // download finishes within the second of the file it replaces.
+  const uintmax_t size = std::filesystem::file_size(file, error);
+  if (error) return nullptr;
+  if (backdropTried_ && stamp == backdropTriedStamp_ && size == backdropTriedSize_) return nullptr;
   backdrop_ = DecodeImageFile(file);
   backdropTried_ = !backdrop_;
   backdropTriedStamp_ = stamp;
+  backdropTriedSize_ = size;
   return backdrop_.get();
 }
 

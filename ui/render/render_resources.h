@@ -313,6 +313,7 @@ class RenderResources {
   uint32_t backdropGeneration_ = 0;
   bool backdropTried_ = false;
   std::filesystem::file_time_type backdropTriedStamp_{};
+  uintmax_t backdropTriedSize_ = 0;
   PicturePtr backdropScaled_;
 
   std::unique_ptr<IconCache> icons_;

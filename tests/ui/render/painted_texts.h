@@ -12,6 +12,7 @@
 #include "net/json_scan.h"
 #include "store/file_io.h"
 #include "tests/fixtures/temp_folder.h"
+#include "tests/scoped_env.h"
 #include "tests/ui/render/test_pictures.h"
 
 struct Drawn {
@@ -30,9 +31,9 @@ inline RectF RecordedRect(std::string_view object, std::string_view key) {
 inline std::vector<Drawn> TextsOf(const std::function<void(RenderResources&)>& paint, int width, int height) {
   TempFolder folder;
   const std::filesystem::path file = folder.Path() / "boxes.json";
-  setenv("VISTRA_TEXT_BOXES", file.c_str(), 1);
+  SetEnvVar("VISTRA_TEXT_BOXES", file.string().c_str());
   RenderResources res;
-  unsetenv("VISTRA_TEXT_BOXES");
+  UnsetEnvVar("VISTRA_TEXT_BOXES");
   {
     OffscreenFrame frame(res, width, height);
     res.RecordTexts("interface");

@@ -13,6 +13,7 @@
 #include "store/data_folder.h"
 #include "store/file_io.h"
 #include "tests/fixtures/temp_data_home.h"
+#include "tests/scoped_env.h"
 #include "tests/ui/render/test_pictures.h"
 #include "ui/render/product_mark.h"
 
@@ -220,9 +221,9 @@ TEST(Pictures, LogoIsTheFirstFileThatLoads) {
 TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
   TempDataHome home;
   const std::filesystem::path file = home.Root() / "boxes.json";
-  setenv("VISTRA_TEXT_BOXES", file.c_str(), 1);
+  SetEnvVar("VISTRA_TEXT_BOXES", file.string().c_str());
   RenderResources res;
-  unsetenv("VISTRA_TEXT_BOXES");
+  UnsetEnvVar("VISTRA_TEXT_BOXES");
   const Rgba white{1, 1, 1, 1};
   const auto paint = [&](std::u16string_view first) {
     OffscreenFrame frame(res, 800, 400);
@@ -265,7 +266,11 @@ TEST(TextBoxRecord, WritesEachTextsInkAndBoxPerLayer) {
 
 // The icons the build drew: each size square, transparent round corners,
 // the dark ground, and the mark in the default accent across the middle.
+// (The Windows build has no icons of its own yet.)
 TEST(ProductIcon, EachSizeIsTheMarkOnTheGround) {
+#ifndef VISTRA_ICON_DIR
+  GTEST_SKIP() << "this build draws no icons";
+#else
   const auto channel = [](uint32_t pixel, int shift) { return int((pixel >> shift) & 0xFF); };
   const Rgba accent = AccentColor(0);
   for (int size : {48, 128, 256, 512}) {
@@ -304,6 +309,7 @@ TEST(ProductIcon, EachSizeIsTheMarkOnTheGround) {
   ASSERT_TRUE(svg.has_value());
   EXPECT_NE(svg->find("<svg"), std::string::npos);
   EXPECT_NE(svg->find("width=\"256px\""), std::string::npos);
+#endif
 }
 
 }  // namespace
