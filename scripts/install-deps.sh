@@ -25,6 +25,9 @@ PACKAGES=(
   # the libraries Windows lacks (apt-get source, with dpkg-dev above).
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev
   wine wine64 googletest
+  # The media engine for Windows (scripts/build-windows-libmpv.sh): FFmpeg's
+  # assembly, and meson for the font stack and the engine.
+  nasm meson
   # The Windows installer and zip (scripts/package-windows.sh): the icon as
   # .ico, the NSIS compiler, the zip archiver.
   icoutils nsis zip
