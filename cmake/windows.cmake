@@ -98,3 +98,4 @@ target_link_libraries(vistra_unit_tests PRIVATE vistra_core vistra_po GTest::gte
 gtest_discover_tests(vistra_unit_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 120)
 
 include(${CMAKE_SOURCE_DIR}/cmake/windows_platform_tests.cmake)
+include(${CMAKE_SOURCE_DIR}/cmake/windows_package.cmake)

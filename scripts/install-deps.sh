@@ -28,6 +28,9 @@ PACKAGES=(
   # The media engine for Windows (scripts/build-windows-libmpv.sh): FFmpeg's
   # assembly, and meson for the font stack and the engine.
   nasm meson
+  # The Windows installer and zip (scripts/package-windows.sh): the icon as
+  # .ico, the NSIS compiler, the zip archiver.
+  icoutils nsis zip
 )
 # Not installed on purpose: vlc and yt-dlp. The program starts them when the
 # user has them (the external player, trailer resolution); the tests put
