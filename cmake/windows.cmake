@@ -5,7 +5,7 @@
 set(VISTRA_WINDOWS_CORE_DIRS app net store i18n catalog panel extras state player ui platform)
 # The test folders whose code the Windows core holds; of tests/platform only
 # the tests of services that Windows has (see below).
-set(VISTRA_WINDOWS_TEST_DIRS net store i18n catalog panel extras ui/render)
+set(VISTRA_WINDOWS_TEST_DIRS net store i18n catalog panel extras ui/render ui/screens ui/modals ui/nav)
 
 # Unicode Win32 (the W functions), Windows 10 and later, no min/max macros.
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMINMAX WIN32_LEAN_AND_MEAN)
@@ -66,6 +66,11 @@ target_link_libraries(vistra_core PUBLIC bcrypt shell32 ole32 winhttp crypt32 ip
 # The host window: Win32 windows and GDI, DXGI (the adapter's name), the
 # desktop window manager.
 target_link_libraries(vistra_core PUBLIC user32 gdi32 dxgi dwmapi uuid)
+
+# The program: a window program (no console), libmpv-2.dll and its DLLs
+# beside it, loaded when the first player starts.
+add_executable(vistra WIN32 app/main.cpp)
+target_link_libraries(vistra PRIVATE vistra_core)
 
 enable_testing()
 find_package(GTest CONFIG REQUIRED)

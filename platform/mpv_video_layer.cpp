@@ -94,7 +94,7 @@ struct MpvVideoLayer::SoftwareTarget {
 // Only Windows reads properties on a thread of the layer's own.
 class MpvVideoLayer::PropertyReader {};
 
-const char* MpvVideoOutput(bool) { return "libmpv"; }
+std::vector<MpvOutputOption> MpvVideoOutputOptions(bool) { return {{"vo", "libmpv"}}; }
 
 MpvVideoLayer::MpvVideoLayer(MpvPlayerRef player, HostWindow& window) : player_(std::move(player)), window_(window) {}
 

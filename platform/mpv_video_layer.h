@@ -49,12 +49,17 @@ struct MpvPlayerRef {
   std::function<void()> drainEvents;
 };
 
-// The engine's "vo" option for this system's layer: "libmpv" (the render
-// API) on Linux; on Windows the engine's own outputs, into the layer's
-// window: the GPU one first for the preferred renderer, falling back to
-// Direct3D (which also serves where the GPU one refuses, as with a software
-// OpenGL), and Direct3D alone for the safe one.
-const char* MpvVideoOutput(bool preferredRenderer);
+// The engine's options that tie its picture to this system's layer, set
+// before initialisation. On Linux the render API ("vo" = "libmpv"), whose
+// picture the layer draws. On Windows the engine's own GPU output into the
+// layer's window, allowed onto a software OpenGL (a virtual machine, Wine)
+// rather than showing no picture, and subtitles in the family the interface
+// resolved (the engine's font lookup there knows no generic "sans-serif").
+struct MpvOutputOption {
+  std::string name;
+  std::string value;
+};
+std::vector<MpvOutputOption> MpvVideoOutputOptions(bool preferredRenderer);
 
 class MpvVideoLayer : public VideoLayer {
  public:

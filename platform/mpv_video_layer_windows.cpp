@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+#include "net/text.h"
+#include "platform/direct2d_canvas_windows.h"
 #include "platform/host_window_windows.h"
 
 namespace {
@@ -89,7 +91,10 @@ class MpvVideoLayer::PropertyReader {
 // layer's window itself.
 struct MpvVideoLayer::SoftwareTarget {};
 
-const char* MpvVideoOutput(bool preferredRenderer) { return preferredRenderer ? "gpu,direct3d" : "direct3d"; }
+std::vector<MpvOutputOption> MpvVideoOutputOptions(bool) {
+  const std::wstring& family = ResolvedFontFamily();
+  return {{"vo", "gpu"}, {"gpu-sw", "yes"}, {"sub-font", WideToUtf8(std::u16string(family.begin(), family.end()))}};
+}
 
 MpvVideoLayer::MpvVideoLayer(MpvPlayerRef player, HostWindow& window) : player_(std::move(player)), window_(window) {}
 

@@ -100,7 +100,8 @@ bool MediaEngine::Attempt(VideoRenderer renderer, bool firstAttempt) {
   if (!handle_) return false;
   ApplyBaseOptions();
   if (!audioOutputs_.empty()) SetOption("ao", audioOutputs_);
-  SetOption("vo", MpvVideoOutput(renderer == VideoRenderer::Preferred));
+  for (const MpvOutputOption& option : MpvVideoOutputOptions(renderer == VideoRenderer::Preferred))
+    SetOption(option.name.c_str(), option.value);
   if (renderer == VideoRenderer::Preferred) {
     SetOption("hwdec", softwareDecoding_ ? kSafeHwdec : kPreferredHwdec);
     SetOption("script-opts", ScriptOptions());

@@ -16,7 +16,7 @@
 // a trailer page is resolved (player/trailer.h).
 //
 // Video: the window's video layer (platform/mpv_video_layer.h) names the
-// player's video output for its system (MpvVideoOutput: on Linux the render
+// player's video output for its system (MpvVideoOutputOptions: on Linux the render
 // API, "libmpv", whose picture the layer draws, asking Renderer() which
 // render context to create; on Windows the player's own output into the
 // layer's window). The first

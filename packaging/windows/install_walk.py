@@ -30,7 +30,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
-from e2e_support import check, failures, log_line_after, start_standin, stop  # noqa: E402
+from e2e_support import check, failures, log_line_after, read_lines, start_standin, stop  # noqa: E402
 
 SETUP, PACKED, LINUX_VISTRA, LINUX_STANDIN, OUT = [os.path.abspath(a) for a in sys.argv[1:6]]
 MEDIA = os.path.join(PACKED, "demo-media")
@@ -136,6 +136,53 @@ def capture(wid, name):
     return os.path.isfile(path)
 
 
+def video_windows():
+    """The X windows of the program's video child windows: Wine gives a
+    child window its own drawable once the engine draws into it, and a
+    capture of the root shows it black."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    found = []
+    for match in re.finditer(r"(0x[0-9a-f]+) \(has no name\): \(\)\s+(\d+)x(\d+)", tree):
+        if int(match.group(2)) >= 160 and int(match.group(3)) >= 90:
+            found.append(match.group(1))
+    return found
+
+
+def picture_in_video(name):
+    """Captures each video window; true when one shows a picture (not
+    black: the demo's channels are coloured test patterns)."""
+    for index, window in enumerate(video_windows()):
+        path = os.path.join(OUT, "%s-%d.png" % (name, index))
+        subprocess.run(["import", "-window", window, path], capture_output=True)
+        mean = subprocess.run(["convert", path, "-format", "%[fx:mean]", "info:"], capture_output=True, text=True)
+        try:
+            if float(mean.stdout or 0) > 0.05:
+                return True
+        except ValueError:
+            pass
+    return False
+
+
+def watch_channel(wid, log):
+    """Live with its preview playing, the full window with its strips
+    (which hide), the programme grid, back to Home."""
+    start = len(read_lines(log))
+    keys(wid, "Return", pause=4)
+    check(capture(wid, "live"), "a screenshot of Live")
+    codec = log_line_after(log, "mpv codec=", after=start, timeout=60)
+    check(codec >= 0, "the preview plays: the engine's codec line in runtime.log")
+    check(picture_in_video("preview"), "the preview's picture in its video window (%s)" % OUT)
+    keys(wid, "Right", "Return", pause=3)
+    check(capture(wid, "player"), "a screenshot of the full window with its strips")
+    time.sleep(6)
+    check(capture(wid, "player-strips-hidden"), "a screenshot once the strips hid")
+    check(picture_in_video("player-video"), "the full window's picture in its video window")
+    keys(wid, "Escape", pause=3)
+    keys(wid, "p", pause=6)
+    check(capture(wid, "grid"), "a screenshot of the programme grid")
+    keys(wid, "Escape", pause=3)
+
+
 def data_files(folder):
     """The files the program keeps in its data folder, but its log (which
     holds times and the system's own lines)."""
@@ -208,6 +255,7 @@ def walk_program(env, programs, local, linux_folder):
     if wid and booted:
         time.sleep(3)
         check(capture(wid, "home"), "a screenshot of Home (%s)" % os.path.join(OUT, "home.png"))
+        watch_channel(wid, log)
         exit_by_tile(wid)
         check(window_gone(wid), "the Exit tile ends the program")
     finish(starter)

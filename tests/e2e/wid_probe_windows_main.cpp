@@ -96,15 +96,13 @@ int main(int argc, char** argv) {
   }
   const MpvEntryPoints& api = mpv.Api();
   mpv_handle* handle = api.create();
-  api.setOptionString(handle, "vo", MpvVideoOutput(true));
+  for (const MpvOutputOption& option : MpvVideoOutputOptions(true))
+    api.setOptionString(handle, option.name.c_str(), option.value.c_str());
   api.setOptionString(handle, "hwdec", "auto");
   api.setOptionString(handle, "ao", "null");
   api.setOptionString(handle, "keep-open", "yes");
   api.setOptionString(handle, "input-vo-keyboard", "no");
   api.setOptionString(handle, "loop-file", "inf");
-  // Wine's OpenGL is a software one, which the GPU output refuses unless
-  // told otherwise (the Direct3D output serves there when the library has it).
-  if (std::getenv("VISTRA_WID_PROBE_GPU_SW")) api.setOptionString(handle, "gpu-sw", "yes");
   // The engine's own log, for finding out why nothing showed.
   if (const char* engineLog = std::getenv("VISTRA_WID_PROBE_MPV_LOG")) api.setOptionString(handle, "log-file", engineLog);
   if (api.initialize(handle) < 0) {
