@@ -41,4 +41,4 @@ target_link_libraries(vistra_standin PRIVATE vistra_demo_fixtures)
 # same tests on Windows, where its C runtime does the UTC conversions.
 add_executable(vistra_demo_tests tests/fixtures/demo_live_loop_test.cpp tests/test_main.cpp)
 target_link_libraries(vistra_demo_tests PRIVATE vistra_demo_fixtures GTest::gtest)
-gtest_discover_tests(vistra_demo_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 120)
+vistra_add_test_shards(vistra_demo_tests unit 1)

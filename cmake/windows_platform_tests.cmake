@@ -38,7 +38,7 @@ list(FILTER VISTRA_WINDOWS_INTEGRATION_SOURCES EXCLUDE REGEX
      ".*/tests/(extras/trending|catalog/guide|catalog/xmltv_reader)_itest\\.cpp$")
 add_executable(vistra_integration_tests ${VISTRA_WINDOWS_INTEGRATION_SOURCES} tests/test_main.cpp)
 target_link_libraries(vistra_integration_tests PRIVATE vistra_fixtures GTest::gtest)
-gtest_discover_tests(vistra_integration_tests PROPERTIES LABELS integration DISCOVERY_TIMEOUT 120)
+vistra_add_test_shards(vistra_integration_tests integration 2)
 
 # Plays a clip through the host window and the video layer (the engine's own
 # output in a child window), for trying libmpv under Wine or on Windows.
