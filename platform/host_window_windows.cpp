@@ -24,6 +24,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -316,6 +317,11 @@ struct HostWindowWin32 {
   bool firstFramePresented = false;
   std::string iconPng;
   int wheelRemainder = 0;  // of high-resolution wheels, below one notch
+  // Where the last move was delivered, on the screen. Windows also sends a
+  // move when a window appears, changes or goes under a pointer that stays
+  // put (the strips' pop-up does so on each of its frames); such a move is
+  // not the user's and must not keep the Player screen's controls up.
+  POINT lastMove{LONG_MIN, LONG_MIN};
 
   bool CreateWindows(const std::string& title);
   void FinishAfterFirstFrame();
@@ -744,9 +750,14 @@ void HostWindowWin32::HandlePointer(HWND from, UINT message, WPARAM wparam, LPAR
   PointerEvent pointer;
   POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
   switch (message) {
-    case WM_MOUSEMOVE:
+    case WM_MOUSEMOVE: {
+      POINT onScreen = point;
+      ClientToScreen(from, &onScreen);
+      if (onScreen.x == lastMove.x && onScreen.y == lastMove.y) return;
+      lastMove = onScreen;
       pointer.kind = PointerEvent::Kind::Move;
       break;
+    }
     case WM_LBUTTONDOWN:
       pointer.kind = PointerEvent::Kind::Down;
       SetCapture(from);  // the release comes back even off the window

@@ -198,6 +198,8 @@ TEST_F(HostWindowWindows, InputFromEveryWindowReachesTheHandlers) {
     DeleteObject(region);
 
     PostMessageW(uiHost, WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
+    // The system's own move for a window changing under a still pointer.
+    PostMessageW(uiHost, WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
     PostMessageW(layer.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
     PostMessageW(layer.Window(), WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
     PostMessageW(layer.Window(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(7, 8));
