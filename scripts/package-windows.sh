@@ -75,9 +75,7 @@ cmake/wine-run.sh wineboot --init
 # the package's own, with the icon made above.
 cmake --preset windows-release -B "$OUT/build" --no-warn-unused-cli "${ccache[@]}" \
   -DVISTRA_WINDOWS_ICON="$PWD/$OUT/vistra.ico" >/dev/null
-targets=(vistra_standin)
-ninja -C "$OUT/build" -t targets all | grep -q "^vistra.exe:" && targets+=(vistra)
-cmake --build "$OUT/build" -j2 --target "${targets[@]}"
+cmake --build "$OUT/build" -j2 --target vistra vistra_standin
 
 step "libmpv for Windows"
 libmpv=""

@@ -172,6 +172,8 @@ def watch_channel(wid, log):
     codec = log_line_after(log, "mpv codec=", after=start, timeout=60)
     check(codec >= 0, "the preview plays: the engine's codec line in runtime.log")
     check(picture_in_video("preview"), "the preview's picture in its video window (%s)" % OUT)
+    # The pointer off the strips (resting on one keeps them up).
+    subprocess.run(["xdotool", "mousemove", "--window", wid, "900", "200"], capture_output=True)
     keys(wid, "Right", "Return", pause=3)
     check(capture(wid, "player"), "a screenshot of the full window with its strips")
     time.sleep(6)
