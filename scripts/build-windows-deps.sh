@@ -16,23 +16,7 @@ toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 mkdir -p "$prefix" "$sources"
 export VISTRA_WINDOWS_CACHE="$cache"
 
-# The version of a source package the archive offers.
-source_version() {
-  apt-cache showsrc "$1" | awk '/^Version:/ {print $2}' | sort -V | tail -n 1
-}
-
-# Fetches and unpacks a source package (Debian's patches applied) once;
-# prints its folder.
-unpack_source() {
-  local package="$1" version="$2" upstream
-  upstream="${version%-*}"
-  upstream="${upstream#*:}"
-  local folder="$sources/$package-$upstream"
-  if [ ! -d "$folder" ]; then
-    (cd "$sources" && apt-get source --only-source "$package=$version" >/dev/null)
-  fi
-  echo "$folder"
-}
+source "$root/scripts/windows-sources.sh"
 
 # Configures, builds and installs a CMake project for Windows, static only.
 cmake_install() {

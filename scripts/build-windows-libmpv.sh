@@ -24,23 +24,7 @@ mingw_root="/usr/$host"
 jobs=2
 mkdir -p "$sources" "$prefix" "$builds"
 
-# The version of a source package the archive offers.
-source_version() {
-  apt-cache showsrc "$1" | awk '/^Version:/ {print $2}' | sort -V | tail -n 1
-}
-
-# Fetches and unpacks a source package (Debian's patches applied) once;
-# prints its folder.
-unpack_source() {
-  local package="$1" version="$2" upstream
-  upstream="${version%-*}"
-  upstream="${upstream#*:}"
-  local folder="$sources/$package-$upstream"
-  if [ ! -d "$folder" ]; then
-    (cd "$sources" && apt-get source --only-source "$package=$version" >/dev/null)
-  fi
-  echo "$folder"
-}
+source "$(dirname "$0")/windows-sources.sh"
 
 # Runs a build step with its output in a log beside its build folder; on
 # failure the log's tail says why.
