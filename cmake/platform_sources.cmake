@@ -6,7 +6,7 @@
 # that touch no system (VISTRA_PORTABLE_PLATFORM_SOURCES); a Linux file whose
 # concern has no Windows file yet is left out. Linux takes every file but the
 # Windows ones.
-set(VISTRA_PORTABLE_PLATFORM_SOURCES loop_mailbox.cpp timer_queue.cpp command_line_quoting.cpp mpv_library.cpp qr_code.cpp)
+set(VISTRA_PORTABLE_PLATFORM_SOURCES loop_mailbox.cpp timer_queue.cpp command_line_quoting.cpp mpv_library.cpp qr_code.cpp image_file.cpp)
 
 function(vistra_pick_platform_sources var)
   set(picked)

@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "platform/cairo_canvas.h"
-#include "platform/files.h"
 #include "platform/layer_surface.h"
 
 namespace {
@@ -58,16 +57,6 @@ PicturePtr ToCairoPicture(SDL_Surface* decoded) {
 }
 
 }  // namespace
-
-PicturePtr DecodeImageFile(const std::filesystem::path& path) {
-  if (path.empty()) return nullptr;
-  // Read first with a bound: a FIFO or a folder in a picture's place (the
-  // backdrop is decoded on the main thread) must neither block nor be read.
-  constexpr uint64_t kPictureFileBound = 64ull * 1024 * 1024;
-  const FileContents file = ReadRegularFile(path, kPictureFileBound);
-  if (file.status != FileReadStatus::Ok) return nullptr;
-  return DecodeImageBytes(file.bytes);
-}
 
 PicturePtr DecodeImageBytes(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/direct2d_canvas_windows.h"
-#include "platform/files.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -38,16 +37,6 @@ PicturePtr MakePicture(int width, int height, FillFn fill) {
 }
 
 }  // namespace
-
-PicturePtr DecodeImageFile(const std::filesystem::path& path) {
-  if (path.empty()) return nullptr;
-  // Read first with a bound: a pipe or a folder in a picture's place (the
-  // backdrop is decoded on the main thread) must neither block nor be read.
-  constexpr uint64_t kPictureFileBound = 64ull * 1024 * 1024;
-  const FileContents file = ReadRegularFile(path, kPictureFileBound);
-  if (file.status != FileReadStatus::Ok) return nullptr;
-  return DecodeImageBytes(file.bytes);
-}
 
 PicturePtr DecodeImageBytes(std::string_view bytes) {
   IWICImagingFactory* wic = SharedWicFactory();
