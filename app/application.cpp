@@ -125,6 +125,11 @@ void Application::OnTimer(int id) {
     StartMediaEngine();
     return;
   }
+  if (id == kLastChannelTimer) {
+    window_.KillTimer(kLastChannelTimer);
+    playback_.StartOnLastChannel();
+    return;
+  }
   if (id == kHoverTimer) {
     playback_.HoverTick(TickMs());
     return;
@@ -149,7 +154,12 @@ void Application::PlayEpisode(const Episode& episode) { playback_.PlayEpisode(ep
 void Application::PlayResolvedTrailer(const TrailerResolved& trailer) { playback_.PlayResolvedTrailer(trailer); }
 void Application::BackdropChanged() { render_.ForgetBackdrop(); }
 void Application::CatalogSettled() { StartWholeGuideJob(state_, mailbox_); }
-void Application::LiveListsReady() { playback_.StartOnLastChannel(); }
+void Application::CatalogChanged(const CatalogChange& change) { navigator_.CatalogChanged(change); }
+void Application::GuidesUpdated() { navigator_.GuidesUpdated(); }
+
+// The last channel may ask for its PIN: never from inside the merge that
+// brought the lists, whose handler must finish first.
+void Application::LiveListsReady() { window_.SetTimer(kLastChannelTimer, 0, false); }
 void Application::IconsSettling() { window_.SetTimer(kIconTimer, kIconSettleMs, false); }
 
 // --- Actions ----------------------------------------------------------------

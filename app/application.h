@@ -5,8 +5,11 @@
 // together. It receives every window event and hands it on: input to the
 // navigator (which offers it to the modal slot and the screen table), job
 // results to ApplyJobResult, timers to their owners (app/timer_ids.h),
-// paints to the current screen's row. It holds no code of its own for any
-// one screen; its one-second tick is app/tick.cpp.
+// paints to the current screen's row, catalog and guide changes to the
+// screens through the navigator. What it paints itself is where the layers
+// meet: the strips over the full-window video, a lost stream's notice over
+// the picture, the notices and the modal above everything. Its one-second
+// tick is app/tick.cpp.
 #include <memory>
 
 #include "app/content_desk.h"
@@ -63,6 +66,8 @@ class Application final : public HostEvents,
   void PlayResolvedTrailer(const TrailerResolved& trailer) override;
   void CatalogSettled() override;
   void LiveListsReady() override;
+  void CatalogChanged(const CatalogChange& change) override;
+  void GuidesUpdated() override;
 
  private:
   // The one-second tick (app/tick.cpp): its steps, in the order they run.

@@ -55,8 +55,8 @@ void ContentDesk::StartCatchupGuide(const std::u16string& streamId) {
   StartPanelClockJob();
 }
 
-void ContentDesk::RequestGridGuides() {
-  AskForGridGuides(state_, mailbox_);
+void ContentDesk::RequestGuides(const std::vector<GuideWish>& wishes) {
+  AskForGuides(state_, mailbox_, wishes);
   StartPanelClockJob();
 }
 

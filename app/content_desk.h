@@ -24,7 +24,7 @@ class ContentDesk final : public ContentActions {
   void ClearCache() override;
   void StartSpeedTest() override;
   void StartCatchupGuide(const std::u16string& streamId) override;
-  void RequestGridGuides() override;
+  void RequestGuides(const std::vector<GuideWish>& wishes) override;
 
  private:
   // Reads the provider panel's clock once per account, on a job (catch-up

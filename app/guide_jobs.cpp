@@ -9,7 +9,6 @@
 #include "platform/clock.h"
 #include "state/app_state.h"
 #include "store/runtime_log.h"
-#include "ui/screens/grid_screen.h"
 
 namespace {
 
@@ -181,11 +180,11 @@ void ForgetGuides(AppState& state) {
   state.guideRequests.Reset();
 }
 
-void AskForGridGuides(AppState& state, JobMailbox& mailbox) {
-  if (state.CurrentScreen != Screen::Grid) return;
+void AskForGuides(AppState& state, JobMailbox& mailbox, const std::vector<GuideWish>& wishes) {
+  if (wishes.empty()) return;
   const int64_t nowUnix = NowUnix();
   const GuideDesk desk = GuideDeskOf(state, mailbox);
-  for (const GridGuideWish& wish : GridGuideWishes(state, nowUnix))
+  for (const GuideWish& wish : wishes)
     RequestGuide(desk, wish.streamId, wish.withPast, static_cast<int64_t>(TickMs()), nowUnix);
 }
 

@@ -88,12 +88,10 @@ bool AskGuidesAwaitingWhole(AppState& state, JobMailbox& mailbox);
 // Another account: no programme or request of the old one is kept.
 void ForgetGuides(AppState& state);
 
-// While the programme grid is shown, the rows on it that the store does not
-// hold fresh (GridGuideWishes) are asked for, in its order: the queue keeps
-// the newest few, so this is called again as answers come (the merge) and
-// every tick, until the rows on screen are held. Nothing when another
-// screen shows.
-void AskForGridGuides(AppState& state, JobMailbox& mailbox);
+// A screen's wishes (ContentActions::RequestGuides) go to the guide queue
+// in their order: the queue keeps the newest few, so the screen hands them
+// again as answers come and every tick, until what it shows is held.
+void AskForGuides(AppState& state, JobMailbox& mailbox, const std::vector<GuideWish>& wishes);
 
 // The guide of a live channel for the screens and the player (RequestGuide
 // on the application's state and clocks).

@@ -49,11 +49,7 @@ struct Applier {
     state.StatusText.clear();
     state.nav.ReloadingNotice = false;
     if (r.liveTried) FollowLiveLoad(state, TickMs());
-    if (r.live) RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
-    // The item grid shows one kind: rebuilt only when that kind changed.
-    const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
-    if ((shown == VodKind::Series && r.series) || (shown == VodKind::Movies && r.movies))
-      RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
+    if (r.live || r.movies || r.series) app.CatalogChanged(CatalogChange{r.live, r.movies, r.series, false});
     if (r.live) {
       app.RestartIdlePreview();
       app.LiveListsReady();
@@ -95,17 +91,13 @@ struct Applier {
     state.StatusText.clear();
     if (live) {
       state.nav.live.orders = r.liveOrders;
-      RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
-      state.nav.ChannelIndex =
-          DefaultChannelIndex(state.VisibleLive, state.settings, state.catalog.LiveCategories, state.nav.live);
+      app.CatalogChanged(CatalogChange{true, false, false, true});
       // Before the first channel starts, so that its guide comes from there.
       StartWholeGuideFromCopy(state, mailbox);
       app.RestartIdlePreview();
       app.LiveListsReady();
     }
-    const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
-    if ((shown == VodKind::Series && series) || (shown == VodKind::Movies && movies))
-      RebuildItemList(state.catalog, shown, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
+    if (movies || series) app.CatalogChanged(CatalogChange{false, movies, series, true});
     StartLazyLoads(state, mailbox);
     app.Repaint();
   }
@@ -164,7 +156,7 @@ struct Applier {
     const bool none = state.series.Episodes.empty();
     WriteLogF(128, "series info episodes=%d", int(state.series.Episodes.size()));
     state.StatusText.clear();
-    if (none) ShowToast(state, std::u16string(Translate("no_episodes")), kFeedbackNoticeMs);
+    if (none) ShowNotice(state, std::u16string(Translate("no_episodes")), kFeedbackNoticeMs);
     // Opened from the search: the first episode plays instead of the list.
     const bool autoPlay = state.AutoplayFirstEpisode;
     state.AutoplayFirstEpisode = false;
@@ -175,7 +167,7 @@ struct Applier {
 
   void operator()(GuideLoaded& r) {
     if (MergeGuideAnswer(GuideDeskOf(state, mailbox), r, int64_t(TickMs()), NowUnix())) app.Repaint();
-    AskForGridGuides(state, mailbox);
+    app.GuidesUpdated();
   }
   void operator()(GuideWake& r) { MergeGuideWake(GuideDeskOf(state, mailbox), r, int64_t(TickMs())); }
   void operator()(WholeGuideLoaded& r) {
@@ -184,7 +176,7 @@ struct Applier {
     // changed at the panel): the current account's guide is read now.
     if (!(r.account == state.account)) StartWholeGuideJob(state, mailbox);
     const bool waited = AskGuidesAwaitingWhole(state, mailbox);
-    if (held) AskForGridGuides(state, mailbox);
+    if (held) app.GuidesUpdated();
     if (held || waited) app.Repaint();
   }
 

@@ -14,6 +14,7 @@
 #include "catalog/guide.h"
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
+#include "state/catalog_change.h"
 #include "catalog/visible_list.h"
 #include "catalog/whole_guide_source.h"
 #include "catalog/xtream_client.h"
@@ -180,6 +181,11 @@ class ResultFollowUps {
   virtual void CatalogSettled() {}
   // The live lists arrived (from the cache or a load).
   virtual void LiveListsReady() {}
+  // The catalog's lists in `change` were replaced: the screens rebuild the
+  // lists they show (ScreenView::OnCatalogChanged).
+  virtual void CatalogChanged(const CatalogChange& change) = 0;
+  // The guide store took programmes: the shown screen may want more.
+  virtual void GuidesUpdated() {}
 };
 
 // Main thread: merges `result` into `state` and runs its follow-up.

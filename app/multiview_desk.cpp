@@ -39,9 +39,9 @@ std::u16string LimitText(int allowed) {
 
 }  // namespace
 
-MultiViewDesk::MultiViewDesk(AppState& state, HostWindow& window, Player& main, std::function<void()> playSelected,
-                             PlayerStart startPlayer)
-    : state_(state), window_(window), main_(main), playSelected_(std::move(playSelected)),
+MultiViewDesk::MultiViewDesk(AppState& state, HostWindow& window, Player& main, PinAsker askPin,
+                             std::function<void()> playSelected, PlayerStart startPlayer)
+    : state_(state), window_(window), main_(main), askPin_(std::move(askPin)), playSelected_(std::move(playSelected)),
       startPlayer_(std::move(startPlayer)) {}
 
 Player& MultiViewDesk::PlayerAt(int slot) { return slot == 0 ? main_ : *players_[size_t(slot)]; }
@@ -167,21 +167,19 @@ void MultiViewDesk::Close() {
   WriteLogF(128, "multiview close id=%s kept=%s", U8(kept.channel.id()).c_str(), mainKeeps ? "yes" : "no");
   if (mainKeeps) {
     // A channel picked for the first tile played without the history.
-    if (state_.CurrentChannelId != kept.channel.id()) {
-      state_.CurrentChannelId = std::u16string(kept.channel.id());
-      PushHistory(state_.settings.HistoryLive, kept.channel.id());
-      state_.SettingsDirty = true;
-    }
+    if (state_.LastLiveChannelId != kept.channel.id()) NoteLiveChannelPlayed(state_, kept.channel.id(), false);
     return;
   }
   main_.ForceNextLiveLoad();
   if (index >= 0 && playSelected_) playSelected_();
 }
 
-void MultiViewDesk::SetChannel(int tile, const CatalogItem& channel) {
-  if (tile < 0 || tile >= int(state_.multiView.tiles.size())) return;
+bool MultiViewDesk::SetChannel(int tile, const CatalogItem& channel) {
+  if (tile < 0 || tile >= int(state_.multiView.tiles.size())) return false;
+  if (!ChannelGate(askPin_, state_, channel, LiveStart::Chosen)) return false;
   PlayTile(tile, channel, TickMs());
   Relayout();
+  return true;
 }
 
 void MultiViewDesk::StepChannel(int direction) {

@@ -27,14 +27,15 @@ class MultiViewDesk final : public MultiViewActions {
   // Starts a further tile's Player: its engine, its picture in the window;
   // false when the engine cannot start.
   using PlayerStart = std::function<bool(Player&)>;
+  // `askPin` asks for the PIN of a channel chosen for a tile;
   // `playSelected` plays VisibleLive[ChannelIndex] on the main Player as the
   // Player screen would (its history, guide and log line).
-  MultiViewDesk(AppState& state, HostWindow& window, Player& main, std::function<void()> playSelected,
+  MultiViewDesk(AppState& state, HostWindow& window, Player& main, PinAsker askPin, std::function<void()> playSelected,
                 PlayerStart startPlayer);
 
   bool Open() override;
   void Close() override;
-  void SetChannel(int tile, const CatalogItem& channel) override;
+  bool SetChannel(int tile, const CatalogItem& channel) override;
   void StepChannel(int direction) override;
   void AddTile() override;
   void RemoveTile() override;
@@ -75,6 +76,7 @@ class MultiViewDesk final : public MultiViewActions {
   AppState& state_;
   HostWindow& window_;
   Player& main_;
+  PinAsker askPin_;
   std::function<void()> playSelected_;
   PlayerStart startPlayer_;
   std::array<std::unique_ptr<Player>, kMaxViewTiles> players_;  // [0] unused: the main Player

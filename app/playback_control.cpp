@@ -77,11 +77,6 @@ PlayPreferences PreferencesFrom(const Settings& settings) {
   return preferences;
 }
 
-void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs) {
-  state.toast.text = std::move(text);
-  state.toast.hideAtMs = nowMs + durationMs;
-}
-
 bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
               const std::function<void(std::u16string_view)>& requestGuide, LivePlay why) {
   if (!ValidIndex(state.nav.ChannelIndex, state.VisibleLive.size())) return false;
@@ -95,14 +90,18 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
   const bool loaded = player.Play(request, nowMs);
   if (state.CurrentScreen == Screen::Player) player.ClearOverlay();
   if (!loaded) return false;
-  const bool again = why == LivePlay::Restart && state.CurrentChannelId == channel.id();
-  state.CurrentChannelId = std::u16string(channel.id());
   WriteLogF(768, "play live id=%s name=%s url=%s", WideToUtf8(channel.id()).c_str(), WideToUtf8(channel.name()).c_str(),
             WideToUtf8(request.url).c_str());
-  if (again) return true;
-  PushHistory(state.settings.HistoryLive, channel.id());
-  state.SettingsDirty = true;
+  NoteLiveChannelPlayed(state, channel.id(), why == LivePlay::Restart);
   return true;
+}
+
+void NoteLiveChannelPlayed(AppState& state, std::u16string_view id, bool restart) {
+  const bool again = restart && state.LastLiveChannelId == id;
+  state.LastLiveChannelId = std::u16string(id);
+  if (again) return;
+  PushHistory(state.settings.HistoryLive, id);
+  state.SettingsDirty = true;
 }
 
 std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds) {

@@ -4,8 +4,9 @@
 // for and its URL, the history, the resume points in the settings, the
 // notices, the next episode at the end of one, and where the back key
 // leads. The Player plays; these decide what. None of them changes the
-// screen or opens a prompt: the caller (application.cpp) passes the
-// parental gate first and changes the screen through the navigator after.
+// screen or opens a prompt: the caller (the playback desk,
+// app/playback_desk.h) passes the parental gate first and changes the
+// screen through the navigator after.
 // Main thread only.
 #include <cstdint>
 #include <functional>
@@ -22,14 +23,15 @@
 // 0 → 22, 2 → 48, else 32; the subtitle colour of SubColor.
 PlayPreferences PreferencesFrom(const Settings& settings);
 
-// Shows a notice: the toast, on every screen (the interface draws it, on
-// the Player too, above the strips; the engine never draws text).
-void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs);
-
 // Why a live channel is loaded: the viewer chose it, or the program loads
 // again by itself the channel that plays (a preview that did not start, a
 // catalog that arrived under an idle preview).
 enum class LivePlay { Viewing, Restart };
+
+// Notes that the live channel `id` plays: it becomes LastLiveChannelId and,
+// unless it is a restart of that same channel (`restart`), a new entry of
+// the live history (the settings become dirty).
+void NoteLiveChannelPlayed(AppState& state, std::u16string_view id, bool restart);
 
 // Plays VisibleLive[ChannelIndex] as it is (the parental gate is the
 // caller's): asks for its guide, loads it unless the repeat guard holds,

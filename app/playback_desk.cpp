@@ -13,7 +13,7 @@
 #include "store/runtime_log.h"
 #include "store/settings_file.h"
 #include "ui/modals/pin_gate.h"
-#include "ui/screens/live_history.h"
+#include "ui/screens/live_actions.h"
 #include "ui/screens/player_strips.h"
 
 namespace {
@@ -36,7 +36,7 @@ PlaybackDesk::PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mail
                            Navigator& navigator, WindowActions& windowActions)
     : state_(state), window_(window), mailbox_(mailbox), modal_(modal), navigator_(navigator),
       windowActions_(windowActions),
-      multiview_(state, window, player_, [this] { PlaySelectedChannel(); },
+      multiview_(state, window, player_, PinPrompt(modal), [this] { PlayChannel(LivePlay::Viewing); },
                  [&window](Player& player) { return player.Init() && player.AttachVideo(window); }) {
   state_.playing = &player_.Playback();
   player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
@@ -56,10 +56,10 @@ void PlaybackDesk::StartOnLastChannel() {
   startedOnLast_ = true;
   if (state_.CurrentScreen != Screen::Home || !player_.Playback().lastUrl.empty()) return;
   if (!SelectPreviousChannel(state_)) return;
-  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
+  if (!PassGate(LiveStart::Chosen)) return;
   WriteLogF(256, "start on last channel id=%s",
             WideToUtf8(state_.VisibleLive[size_t(state_.nav.ChannelIndex)].id()).c_str());
-  PlaySelectedChannel();
+  PlayChannel(LivePlay::Viewing);
   EnterFullVideo();
 }
 
@@ -91,7 +91,7 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
   const uint64_t now = TickMs();
   switch (event.kind) {
     case PlayerEvent::Kind::Buffering:
-      ::ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, now);
+      ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, now);
       return;
     case PlayerEvent::Kind::ResumePoint:
       if (StoreResumePoint(state_.settings, event.resume) != ResumeSave::Nothing) SaveSettings(state_.settings);
@@ -103,7 +103,7 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
       return;
     }
     case PlayerEvent::Kind::RestartPreview:
-      if (GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) PlayChannel(LivePlay::Restart);
+      if (PassGate(LiveStart::Preview)) PlayChannel(LivePlay::Restart);
       return;
     // The Player reconnects in place; the screen shows where it stands.
     case PlayerEvent::Kind::Reconnecting:
@@ -121,7 +121,7 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
       }
       // Back to the list the programme was chosen from.
       LeavePlayer();
-      ShowNotice(std::u16string(Translate("catchup_no")), kCatchupNoMs);
+      ShowNotice(state_, std::u16string(Translate("catchup_no")), kCatchupNoMs);
       return;
   }
 }
@@ -134,6 +134,9 @@ void PlaybackDesk::RepaintStreamState() {
 }
 
 void PlaybackDesk::HoverTick(uint64_t nowMs) {
+  // A prompt waits on the handler that opened it: the strips stay as they
+  // were until it is answered.
+  if (modal_.Open()) return;
   if (state_.CurrentScreen != Screen::Player && !state_.nav.fullVideo) {
     if (state_.playerScreen.stripsShown) UpdateStrips();
     return;
@@ -154,7 +157,7 @@ void PlaybackDesk::RestartIdlePreview() {
   }
   // A catalog result never raises the PIN prompt by itself: a locked
   // channel's preview starts when the user asks for it.
-  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Preview)) return;
+  if (!PassGate(LiveStart::Preview)) return;
   player_.ForceNextLiveLoad();
   PlayChannel(LivePlay::Restart);
 }
@@ -198,7 +201,17 @@ void PlaybackDesk::UpdateStrips() {
   window_.RequestStripPaint();
 }
 
-void PlaybackDesk::PlaySelectedChannel() { PlayChannel(LivePlay::Viewing); }
+bool PlaybackDesk::PassGate(LiveStart start) { return GateSelectedChannel(PinPrompt(modal_), state_, start); }
+
+bool PlaybackDesk::PlaySelectedChannel(LiveStart start, bool keepPlaying) {
+  const int index = state_.nav.ChannelIndex;
+  if (index < 0 || index >= int(state_.VisibleLive.size())) return false;
+  const bool plays = player_.Playback().lastChannelId == state_.VisibleLive[size_t(index)].id();
+  if (!PassGate(start)) return false;
+  state_.nav.GuideRowIndex = 0;
+  if (!(keepPlaying && plays)) PlayChannel(LivePlay::Viewing);
+  return true;
+}
 
 void PlaybackDesk::PlayChannel(LivePlay why) {
   PlayLive(state_, player_, TickMs(), [this](std::u16string_view id) { StartGuideJob(state_, mailbox_, id); }, why);
@@ -226,7 +239,7 @@ void PlaybackDesk::LeavePlayer() {
 void PlaybackDesk::LeaveDeadStream() {
   // A trailer that reached its end is no failure.
   if (!state_.Playing().PlayingTrailer()) {
-    ShowToast(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
+    ShowNotice(state_, std::u16string(Translate("stream_fail")), kStreamFailNoticeMs);
   }
   LeavePlayer();
 }
@@ -235,7 +248,7 @@ void PlaybackDesk::StepChannel(int direction) {
   const uint64_t pressed = TickMs();
   if (!StepToAllowedChannel(PinPrompt(modal_), state_, direction)) return;
   const uint64_t loaded = player_.Playback().lastLiveLoadTick;
-  PlaySelectedChannel();
+  PlayChannel(LivePlay::Viewing);
   if (player_.Playback().lastLiveLoadTick != loaded) player_.WatchFirstFrame(pressed);
 }
 
@@ -265,9 +278,9 @@ bool PlaybackDesk::JumpToLive() {
 void PlaybackDesk::PlayPreviousChannel() {
   const uint64_t pressed = TickMs();
   if (!SelectPreviousChannel(state_)) return;
-  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
+  if (!PassGate(LiveStart::Chosen)) return;
   const uint64_t loaded = player_.Playback().lastLiveLoadTick;
-  PlaySelectedChannel();
+  PlayChannel(LivePlay::Viewing);
   if (state_.CurrentScreen == Screen::Player && player_.Playback().lastLiveLoadTick != loaded)
     player_.WatchFirstFrame(pressed);
 }

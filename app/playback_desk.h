@@ -1,6 +1,7 @@
 #pragma once
 // What the application does around the video tile's Player
-// (PlaybackActions): the parental gate before a channel plays, the guide
+// (PlaybackActions): the parental gate before any live channel plays (the
+// one place that asks for a channel's PIN), the guide
 // request, history and resume, the screen changes, the strips, the track
 // picker, the external player and the trailer; and what it does about the
 // Player's events. The Player itself only plays (player/player.h). Main
@@ -36,7 +37,7 @@ class PlaybackDesk final : public PlaybackActions {
   void Tick(uint64_t nowMs);
   // The hover check of the Player screen (every 50 ms while the video
   // fills the window): the strips follow the pointer, and the position the
-  // strips show is sampled.
+  // strips show is sampled. Nothing while a prompt is open.
   void HoverTick(uint64_t nowMs);
   // The video rectangle follows the window: every size change (a resize,
   // F11, a display change) places it again for the screen shown.
@@ -45,14 +46,16 @@ class PlaybackDesk final : public PlaybackActions {
   void RestartIdlePreview();
   // Once per run, with the preference on: the last live channel played
   // fills the window as soon as both the lists and the engine are ready,
-  // unless the user has meanwhile left Home or something plays.
+  // unless the user has meanwhile left Home or something plays. It may ask
+  // for the PIN, so it runs from a timer or the engine's start, never inside
+  // a merge of job results.
   void StartOnLastChannel();
   void PlayResolvedTrailer(const TrailerResolved& trailer);
 
   // PlaybackActions
   void ApplyVolume(int volume) override;
   void LayoutVideo() override;
-  void PlaySelectedChannel() override;
+  bool PlaySelectedChannel(LiveStart start, bool keepPlaying) override;
   void StopPlayback() override;
   void PlayMovie(const CatalogItem& movie) override;
   void PlayEpisode(const Episode& episode) override;
@@ -76,7 +79,10 @@ class PlaybackDesk final : public PlaybackActions {
   MultiViewActions& MultiView() override { return multiview_; }
 
  private:
-  // PlaySelectedChannel, for a viewing or a restart.
+  // The gate for the selected channel (ui/modals/pin_gate.h).
+  bool PassGate(LiveStart start);
+  // Plays the selected channel, for a viewing or a restart; the gate is
+  // passed.
   void PlayChannel(LivePlay why);
   // What the Player reported (from its Tick).
   void OnPlayerEvent(const PlayerEvent& event);
@@ -90,8 +96,6 @@ class PlaybackDesk final : public PlaybackActions {
   // After a movie, an episode, a programme or the trailer started: the
   // Player screen, the video filling the window.
   void ShowPlayer();
-  // A notice: the toast (the interface draws it, on every screen).
-  void ShowNotice(const std::u16string& text, uint64_t durationMs);
 
   AppState& state_;
   HostWindow& window_;

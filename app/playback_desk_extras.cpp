@@ -27,15 +27,10 @@ constexpr uint64_t kTrailerWaitMs = 20000;  // the notice stays while yt-dlp may
 
 }  // namespace
 
-void PlaybackDesk::ShowNotice(const std::u16string& text, uint64_t durationMs) {
-  ::ShowNotice(state_, text, durationMs, TickMs());
-  window_.RequestPaint();
-}
-
 // --- Catch-up ---------------------------------------------------------------
 
 void PlaybackDesk::PlayCatchup(int guideRow) {
-  if (!GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)) return;
+  if (!PassGate(LiveStart::Chosen)) return;
   const Screen from = state_.CurrentScreen;
   if (!::PlayCatchup(state_, player_, guideRow, TickMs(), NowUnix())) {
     window_.RequestPaint();
@@ -59,7 +54,7 @@ void PlaybackDesk::ChooseTrack(TrackKind kind) {
   };
   std::vector<TrackEntry> entries = ListTracksWaiting(player_.Engine(), kind, waitBetween);
   if (entries.empty()) {
-    ShowNotice(std::u16string(Translate(audio ? "no_audio_tracks" : "no_subtitles")), kTrackNoticeMs);
+    ShowNotice(state_, std::u16string(Translate(audio ? "no_audio_tracks" : "no_subtitles")), kTrackNoticeMs);
     return;
   }
   if (!audio) entries = SubtitleChoices(std::move(entries), std::u16string(Translate("off")));
@@ -79,14 +74,14 @@ void PlaybackDesk::ChooseTrack(TrackKind kind) {
     ApplyPlayerSettings();
   }
   WriteLogF(128, "track %s=%s", TrackProperty(kind), WideToUtf8(player_.Property(TrackProperty(kind))).c_str());
-  ShowNotice(chosen.label, kTrackChosenMs);
+  ShowNotice(state_, chosen.label, kTrackChosenMs);
 }
 
 // --- External player --------------------------------------------------------
 
 void PlaybackDesk::OpenInExternalPlayer() {
   const bool allowed = state_.CurrentScreen == Screen::Live
-                           ? GateSelectedChannel(PinPrompt(modal_), state_, LiveStart::Chosen)
+                           ? PassGate(LiveStart::Chosen)
                            : GateExternalHandOff(PinPrompt(modal_), state_);
   if (!allowed) return;
   ExternalLaunchHooks hooks;
@@ -94,7 +89,7 @@ void PlaybackDesk::OpenInExternalPlayer() {
     if (AskYesNo(modal_, u"Vistra", std::u16string(Translate("ext_player")), true))
       windowActions_.OpenInBrowser(Utf8ToWide(ExternalPlayerDownloadUrl(kind)));
   };
-  hooks.notice = [this](const char* key, uint64_t ms) { ShowNotice(std::u16string(Translate(key)), ms); };
+  hooks.notice = [this](const char* key, uint64_t ms) { ShowNotice(state_, std::u16string(Translate(key)), ms); };
   const std::u16string url = ExternalStreamUrl(state_);
   const bool started = LaunchExternal(url, state_.settings.ExternalKind, hooks);
   WriteLogF(768, "external kind=%d started=%d url=%s", static_cast<int>(state_.settings.ExternalKind),
@@ -108,11 +103,11 @@ void PlaybackDesk::OpenInExternalPlayer() {
 void PlaybackDesk::PlayTrailer() {
   const std::u16string page = state_.trending.empty() ? std::u16string() : state_.trending.front().trailerUrl;
   if (page.empty()) {
-    ShowNotice(std::u16string(Translate("no_trailer")), 2500);
+    ShowNotice(state_, std::u16string(Translate("no_trailer")), 2500);
     return;
   }
   const uint32_t request = ++trailerRequest_;
-  ShowNotice(std::u16string(Translate("trailer_play")), kTrailerWaitMs);
+  ShowNotice(state_, std::u16string(Translate("trailer_play")), kTrailerWaitMs);
   WriteLogF(512, "trailer resolve %s", WideToUtf8(page).c_str());
   StartJob([this, page, request] {
     std::u16string media = ResolveMediaUrl(page);

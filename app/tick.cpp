@@ -40,7 +40,7 @@ std::vector<TickStep> Application::MakeTickSteps() {
       {"RetryCatalog", [this](uint64_t now) { CheckCatalogRetry(state_, mailbox_, now); }, false},
       {"SuperviseVideoTile", [this](uint64_t now) { SuperviseVideoTile(now); }, false},
       {"StartLazyLoads", [this](uint64_t now) { StartLazyLoads(now); }, false},
-      {"AskForGridGuides", [this](uint64_t) { AskForGridGuides(state_, mailbox_); }, false},
+      {"GuidesUpdated", [this](uint64_t) { navigator_.GuidesUpdated(); }, false},
   };
 }
 

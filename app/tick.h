@@ -9,8 +9,10 @@
 
 // One row of the tick: its name, what it runs, and whether it runs while a
 // handler waits on a modal (ui/modals/modal_slot.h). Under a waiting handler
-// only steps that paint may run: a step that changes the state (a reload, a
-// lazy load, the Player's supervision) would change it under the handler.
+// only steps that paint (and take away a notice whose time is over) may
+// run: a step that changes what a handler reads (a reload, a lazy load, the
+// Player's supervision, the guides a screen asks for) would change it under
+// the handler.
 struct TickStep {
   const char* name;
   std::function<void(uint64_t nowMs)> run;

@@ -8,4 +8,5 @@ enum TimerId : int {
   kIconTimer = 8,       // icon downloads have settled: repaint if a missed icon arrived
   kTrackWaitTimer = 9,  // wakes the wait between track-list tries
   kEngineTimer = 10,    // the first frame is on screen: the media engine starts
+  kLastChannelTimer = 11,  // the live lists arrived: the last channel may start, after the merge
 };

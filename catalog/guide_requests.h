@@ -58,6 +58,13 @@ enum class GuideOutcome : uint8_t {
   Throttled,   // 429 or 503: every start waits
 };
 
+// A channel whose guide a screen wants, with its past (catch-up) or not.
+struct GuideWish {
+  std::u16string streamId;
+  bool withPast = false;
+  bool operator==(const GuideWish&) const = default;
+};
+
 class GuideRequests {
  public:
   // Queues `streamId` as the newest wish, unless it is queued already (it

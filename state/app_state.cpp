@@ -2,7 +2,11 @@
 
 #include "platform/clock.h"
 
-void ShowToast(AppState& state, std::u16string text, uint64_t durationMs) {
+void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs) {
   state.toast.text = std::move(text);
-  state.toast.hideAtMs = TickMs() + durationMs;
+  state.toast.hideAtMs = nowMs + durationMs;
+}
+
+void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs) {
+  ShowNotice(state, std::move(text), durationMs, TickMs());
 }

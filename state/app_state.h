@@ -33,6 +33,7 @@
 #include "panel/panel_client.h"
 #include "store/preferences.h"
 #include "store/settings.h"
+#include "state/catalog_change.h"
 #include "state/multiview_state.h"
 #include "state/nav_state.h"
 #include "state/playback_state.h"
@@ -93,7 +94,11 @@ struct AppState {
   // kept while the panel is closed.
   std::shared_ptr<SpeedReport> speedReport = std::make_shared<SpeedReport>();
   Screen CurrentScreen = Screen::Home;
-  std::u16string CurrentChannelId;
+  // The live channel played last (the video tile's, or the multi-view's
+  // kept tile): what the live history's "previous channel" is counted
+  // from and what Live selects on return. Written only by
+  // NoteLiveChannelPlayed (app/playback_control.h).
+  std::u16string LastLiveChannelId;
   // What the video tile's Player plays: the application points this at its
   // Player's record; painters and handlers read it through Playing().
   const PlaybackState* playing = nullptr;
@@ -121,7 +126,8 @@ struct AppState {
   VisibleList VisibleItems;
   SearchResultList SearchResults;
   SearchIndexCache searchIndex;
-  // The live history matched to the catalog (the H key); no screen shows it yet.
+  // The live history matched to the catalog (GatherLiveHistory, the H key),
+  // newest first, each channel once: the Catch-up screen's history view.
   std::vector<CatalogItem> LiveHistoryChannels;
   Toast toast;
 
@@ -148,5 +154,9 @@ struct AppState {
 // How long short feedback (volume, a refused PIN, an empty series) shows.
 inline constexpr uint64_t kFeedbackNoticeMs = 2000;
 
-// The one notice of every screen: a new one replaces the shown one.
-void ShowToast(AppState& state, std::u16string text, uint64_t durationMs);
+// The one notice of every screen (the interface draws it, on the Player
+// too, above the strips; the engine never draws text): a new one replaces
+// the shown one. It shows until `nowMs` + `durationMs`; `nowMs` is the
+// tick clock's now unless the caller already read it.
+void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs, uint64_t nowMs);
+void ShowNotice(AppState& state, std::u16string text, uint64_t durationMs);

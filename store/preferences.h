@@ -13,8 +13,8 @@ inline constexpr int kLiveBufferChoices[] = {0, 5, 15, 30};
 
 struct Preferences {
   // How far back live TV can be paused and rewound; one of
-  // kLiveBufferChoices. Off by default: the buffer keeps the stream on disk
-  // while a channel plays, which a user should choose.
+  // kLiveBufferChoices. Off by default: the buffer holds that much of the
+  // stream in memory while a channel plays, which a user should choose.
   int liveBufferMinutes = 0;
   // Open the last live channel played, full window, once the catalog is
   // ready.

@@ -88,7 +88,13 @@ class MultiViewDeskTest : public ::testing::Test {
   HostWindow window;  // never created: the tiles are handed to it, nothing is drawn
   std::vector<Player*> started;
   int mainPlays = 0;
-  MultiViewDesk desk{state, window, main, [this] { ++mainPlays; },
+  int pinAsks = 0;  // a locked channel's PIN is asked, and the prompt cancelled
+  MultiViewDesk desk{state, window, main,
+                     [this]() -> std::optional<std::u16string> {
+                       ++pinAsks;
+                       return std::nullopt;
+                     },
+                     [this] { ++mainPlays; },
                      [this](Player& player) {
                        player.SetEngineHooks(Hooks());
                        started.push_back(&player);

@@ -422,7 +422,7 @@ TEST_F(PlayLiveTest, HistoryKeepsRepeatsNewestFirstAndStopsAtForty) {
   ASSERT_EQ(state_.settings.HistoryLive.size(), 40u);
   EXPECT_EQ(state_.settings.HistoryLive.front(), u"103");  // the last play was index 44 % 3 == 2
   EXPECT_TRUE(state_.SettingsDirty);
-  EXPECT_EQ(state_.CurrentChannelId, u"103");
+  EXPECT_EQ(state_.LastLiveChannelId, u"103");
 }
 
 TEST_F(PlayLiveTest, InvalidSelectionPlaysNothing) {

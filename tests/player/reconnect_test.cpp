@@ -15,7 +15,7 @@
 #include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
-#include "ui/screens/live_history.h"
+#include "ui/screens/live_actions.h"
 #include "ui/screens/stream_notice.h"
 
 namespace {

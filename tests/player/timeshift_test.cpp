@@ -17,7 +17,7 @@
 #include "tests/catalog/test_items.h"
 #include "tests/fixtures/fake_mpv.h"
 #include "tests/fixtures/temp_data_home.h"
-#include "ui/screens/live_history.h"
+#include "ui/screens/live_actions.h"
 
 namespace {
 
@@ -172,9 +172,9 @@ TEST(PreviousChannel, TheNewestOtherEntryOfTheHistory) {
   AppState state;
   EXPECT_TRUE(PreviousChannelId(state).empty());
   state.settings.HistoryLive = {u"5", u"5", u"7", u"5"};
-  state.CurrentChannelId = u"5";
+  state.LastLiveChannelId = u"5";
   EXPECT_EQ(PreviousChannelId(state), u"7") << "a channel restarted repeats in the history";
-  state.CurrentChannelId.clear();
+  state.LastLiveChannelId.clear();
   EXPECT_EQ(PreviousChannelId(state), u"5") << "at a start: the last channel played";
   EXPECT_FALSE(SelectPreviousChannel(state)) << "no catalog: nothing to select";
 }

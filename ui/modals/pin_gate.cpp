@@ -17,7 +17,7 @@ bool PinAccepted(AppState& state, const PinAsker& ask) {
     return false;
   }
   if (*answer == state.settings.ParentalPin) return true;
-  ShowToast(state, std::u16string(Translate("wrong_pin")), kFeedbackNoticeMs);
+  ShowNotice(state, std::u16string(Translate("wrong_pin")), kFeedbackNoticeMs);
   WriteLog("parental PIN refused");
   return false;
 }

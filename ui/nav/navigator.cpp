@@ -85,7 +85,7 @@ bool Navigator::HandleVolumeKey(int vk) {
     if (volume >= 1) {
       state_.VolumeBeforeMute = volume;
       volume = 0;
-      ShowToast(state_, std::u16string(Translate("mute")), kFeedbackNoticeMs);
+      ShowNotice(state_, std::u16string(Translate("mute")), kFeedbackNoticeMs);
     } else {
       volume = state_.VolumeBeforeMute > 0 ? state_.VolumeBeforeMute : kDefaultVolume;
     }
@@ -94,7 +94,7 @@ bool Navigator::HandleVolumeKey(int vk) {
   }
   services_.playback.ApplyVolume(volume);
   services_.window.SaveSettingsNow();
-  if (vk != Vk::Letter('M') || volume > 0) ShowToast(state_, VolumeText(volume), kFeedbackNoticeMs);
+  if (vk != Vk::Letter('M') || volume > 0) ShowNotice(state_, VolumeText(volume), kFeedbackNoticeMs);
   return true;
 }
 
@@ -119,6 +119,16 @@ bool Navigator::HandleBackKey(int vk) {
     default: SetScreen(Screen::Home); break;
   }
   return true;
+}
+
+void Navigator::CatalogChanged(const CatalogChange& change) {
+  ScreenContext ctx = Context();
+  for (int i = 0; i < kScreenCount; ++i) screens_[Screen(i)].OnCatalogChanged(ctx, change);
+}
+
+void Navigator::GuidesUpdated() {
+  ScreenContext ctx = Context();
+  screens_[state_.CurrentScreen].OnGuidesUpdated(ctx);
 }
 
 void Navigator::SetScreen(Screen screen) {

@@ -25,6 +25,11 @@ class Navigator {
   // Leaves the current screen, cancels an open modal, enters `screen` and
   // places the video for it. The caller repaints.
   void SetScreen(Screen screen);
+  // The catalog's lists in `change` were replaced: every screen rebuilds
+  // what it owns (ScreenView::OnCatalogChanged).
+  void CatalogChanged(const CatalogChange& change);
+  // Guides arrived or time passed: the shown screen asks for what it lacks.
+  void GuidesUpdated();
   // The interface surface's size, for key handlers that keep a selection
   // in view (they scroll by the layout the painter uses).
   void SetSurfaceSize(int width, int height) {

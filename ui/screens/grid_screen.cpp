@@ -10,7 +10,7 @@
 #include "platform/virtual_keys.h"
 #include "i18n/translate.h"
 #include "ui/nav/navigator.h"
-#include "ui/screens/live_screen.h"
+#include "ui/screens/live_actions.h"
 
 // Sections: layout and hit test; the guide asks; painting; moving; keys;
 // pointer; enter and leave.
@@ -110,20 +110,20 @@ GuideGridHit GuideGridHitTest(const GuideGridLayout& l, const AppState& state, d
 // ---------------------------------------------------------------------------
 // The guide asks
 
-std::vector<GridGuideWish> GridGuideWishes(const AppState& state, int64_t nowUnix) {
+std::vector<GuideWish> GridGuideWishes(const AppState& state, int64_t nowUnix) {
   const GridNav& grid = state.nav.grid;
   const int total = int(state.VisibleLive.size());
   const int first = ClampFirst(grid.first, std::max(1, grid.rows), total);
   const int end = std::min(total, first + std::max(1, grid.rows));
   const int focused = state.nav.ChannelIndex;
   const ParentalRule rule(state.settings, state.catalog.LiveCategories);
-  std::vector<GridGuideWish> wishes;
+  std::vector<GuideWish> wishes;
   const auto consider = [&](int row) {
     const CatalogItem& channel = state.VisibleLive[size_t(row)];
     if (GuideHidden(rule, state, channel)) return;
     const bool withPast = channel.tvArchive() > 0;
     if (state.guide.IsFresh(channel.id(), withPast, nowUnix) || state.guideRequests.Pending(channel.id())) return;
-    wishes.push_back(GridGuideWish{std::u16string(channel.id()), withPast});
+    wishes.push_back(GuideWish{std::u16string(channel.id()), withPast});
   };
   // Bottom row first: the queue keeps the newest wishes, and the top rows
   // and the focused one are what the user reads first.
@@ -365,7 +365,7 @@ void Settle(ScreenContext& ctx) {
   grid.rows = l.rows.visible;
   if (state.nav.ChannelIndex >= 0) grid.first = KeepInView(grid.first, state.nav.ChannelIndex, l.rows.visible);
   grid.first = ClampFirst(grid.first, l.rows.visible, total);
-  ctx.content.RequestGridGuides();
+  ctx.content.RequestGuides(GridGuideWishes(state, NowUnix()));
 }
 
 void MoveRows(ScreenContext& ctx, int step) {
@@ -416,7 +416,7 @@ void Enter(ScreenContext& ctx) {
       // A past programme of a channel without an archive cannot be replayed:
       // the notice says why Enter only shows it.
       if (programme && programme->end <= NowUnix())
-        ShowToast(state, std::u16string(Translate("catchup_no")), kDetailNoticeMs);
+        ShowNotice(state, std::u16string(Translate("catchup_no")), kDetailNoticeMs);
       return;
   }
 }
@@ -489,7 +489,7 @@ void GridScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
     // The wheel scrolls the rows (three a notch) and leaves the focus.
     grid.first = ClampFirst(l.first - 3 * event.wheelNotches, l.rows.visible, total);
     grid.rows = l.rows.visible;
-    ctx.content.RequestGridGuides();
+    ctx.content.RequestGuides(GridGuideWishes(state, NowUnix()));
     return;
   }
   if (event.kind != PointerEvent::Kind::Up) return;
@@ -523,8 +523,6 @@ void GridScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 // ---------------------------------------------------------------------------
 // Enter and leave
 
-void OpenGrid(ScreenContext& ctx) { ctx.navigator.SetScreen(Screen::Grid); }
-
 void GridScreen::OnEnter(ScreenContext& ctx, Screen from) {
   AppState& state = ctx.state;
   GridNav& grid = state.nav.grid;
@@ -548,6 +546,10 @@ void GridScreen::OnEnter(ScreenContext& ctx, Screen from) {
   const GuideGridLayout l = GuideGridLayoutOf(state, ctx.width, ctx.height);
   grid.first = ClampFirst(state.nav.ChannelIndex - l.rows.visible / 2, l.rows.visible, total);
   Settle(ctx);
+}
+
+void GridScreen::OnGuidesUpdated(ScreenContext& ctx) {
+  ctx.content.RequestGuides(GridGuideWishes(ctx.state, NowUnix()));
 }
 
 void GridScreen::OnLeave(ScreenContext& ctx, Screen to) {

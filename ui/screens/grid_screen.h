@@ -7,7 +7,7 @@
 //
 // Rows come only from the GuideStore, whoever filled it (per-channel answers
 // or a whole-provider guide); the rows on screen that it does not hold fresh
-// are asked for through the guide queue (ContentActions::RequestGridGuides),
+// are asked for through the guide queue (ContentActions::RequestGuides),
 // never the whole list. Only the visible rows are laid out and painted.
 //
 // Up/Down move by channel (PageUp/PageDown by a page), Left/Right by
@@ -65,12 +65,7 @@ GuideGridHit GuideGridHitTest(const GuideGridLayout& layout, const AppState& sta
 // in the order to ask: the last is the most wanted (the focused row), since
 // the queue keeps the newest wishes. Channels with catch-up are asked with
 // their past, which the grid shows and replays.
-struct GridGuideWish {
-  std::u16string streamId;
-  bool withPast = false;
-  bool operator==(const GridGuideWish&) const = default;
-};
-std::vector<GridGuideWish> GridGuideWishes(const AppState& state, int64_t nowUnix);
+std::vector<GuideWish> GridGuideWishes(const AppState& state, int64_t nowUnix);
 
 // The Live list's channel that `row` names, or null.
 const CatalogItem* GridChannel(const AppState& state, int row);
@@ -84,9 +79,8 @@ class GridScreen final : public ScreenView {
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
+  // The rows on screen whose guide is missing go to the guide queue.
+  void OnGuidesUpdated(ScreenContext& ctx) override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 
-// Opens the grid from the current screen (Live's P key and button, the
-// Player's strip button and P key).
-void OpenGrid(ScreenContext& ctx);

@@ -9,10 +9,9 @@
 #include "store/collections.h"
 #include "store/runtime_log.h"
 #include "i18n/translate.h"
-#include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
-#include "ui/screens/live_screen.h"
+#include "ui/screens/live_actions.h"
 
 namespace {
 
@@ -137,7 +136,7 @@ void SelectGroup(ScreenContext& ctx, int index) {
   // Entering Live selects (the channel last played when the group holds it)
   // and starts the preview.
   ctx.navigator.SetScreen(Screen::Live);
-  ShowToast(state, name, kNoticeMs);
+  ShowNotice(state, name, kNoticeMs);
   WriteLogF(512, "group selected name=%s channels=%d", WideToUtf8(name).c_str(), int(state.VisibleLive.size()));
 }
 
@@ -153,14 +152,7 @@ void AddCurrentChannelToGroup(ScreenContext& ctx) {
   auto& groups = state.settings.Groups;
   const int index = state.nav.GroupIndex;
   if (index < 0 || index >= int(groups.size())) return;
-  if (!AddChannelToGroup(groups[size_t(index)], state.CurrentChannelId)) return;
-  ShowToast(state, std::u16string(Translate("channel_added")), kNoticeMs);
+  if (!AddChannelToGroup(groups[size_t(index)], state.LastLiveChannelId)) return;
+  ShowNotice(state, std::u16string(Translate("channel_added")), kNoticeMs);
   ctx.window.SaveSettingsNow();
-}
-
-std::optional<std::u16string> AskGroupName(ScreenContext& ctx) {
-  TextPrompt prompt;
-  prompt.title = std::u16string(Translate("new_group"));
-  prompt.label = std::u16string(Translate("name"));
-  return AskTextOrCancel(ctx.modal, std::move(prompt));
 }

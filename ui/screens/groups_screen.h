@@ -3,7 +3,6 @@
 // Live screen, Delete removes it, A adds the channel last played, "+" or N
 // asks for a name and creates one. Esc and Backspace return to Live without
 // a group (the navigator). GroupsLayoutOf is shared by painting and clicks.
-#include <optional>
 #include <string>
 
 #include "ui/screens/screen_view.h"
@@ -38,6 +37,3 @@ void SelectGroup(ScreenContext& ctx, int index);
 void DeleteSelectedGroup(ScreenContext& ctx);
 // A: adds the channel last played to the highlighted group.
 void AddCurrentChannelToGroup(ScreenContext& ctx);
-// The name of a new group from the text prompt; nothing when cancelled or
-// when no prompt can be shown.
-std::optional<std::u16string> AskGroupName(ScreenContext& ctx);

@@ -218,7 +218,7 @@ void ToggleItemFavorite(ScreenContext& ctx, VodKind kind) {
   const int index = state.nav.ItemIndex;
   if (index < 0 || index >= int(state.VisibleItems.size())) return;
   const std::string_view key = ToggleFavoriteId(FavoritesOf(state.settings, kind), state.VisibleItems[size_t(index)].id());
-  ShowToast(state, std::u16string(Translate(key)), kNoticeMs);
+  ShowNotice(state, std::u16string(Translate(key)), kNoticeMs);
   ctx.window.SaveSettingsNow();
 }
 
@@ -347,6 +347,14 @@ void ItemGridScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 
 // ---------------------------------------------------------------------------
 // Entering
+
+void ItemGridScreen::OnCatalogChanged(ScreenContext& ctx, const CatalogChange& change) {
+  AppState& state = ctx.state;
+  const VodKind shown = state.CurrentScreen == Screen::Series ? VodKind::Series : VodKind::Movies;
+  const bool changed = kind_ == VodKind::Series ? change.series : change.movies;
+  if (shown != kind_ || !changed) return;
+  RebuildItemList(state.catalog, kind_, state.settings, state.nav.ItemCategoryIndex, state.VisibleItems);
+}
 
 void ItemGridScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) { EnterItemScreen(ctx, kind_); }
 

@@ -60,6 +60,9 @@ class ItemGridScreen : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  // The item list shows one kind (the series while Series shows, else the
+  // movies): rebuilt when that kind is this grid's and it changed.
+  void OnCatalogChanged(ScreenContext& ctx, const CatalogChange& change) override;
   // In the header band, clear of its tabs (HeaderNoticeRect).
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 

@@ -1,16 +1,13 @@
 #include "ui/screens/live_history.h"
 
 #include <algorithm>
-#include <unordered_map>
 
-#include "catalog/special_categories.h"
 #include "catalog/visible_list.h"
 #include "platform/virtual_keys.h"
-#include "store/id_set.h"
 #include "i18n/translate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
-#include "ui/screens/live_screen.h"
+#include "ui/screens/live_actions.h"
 
 namespace {
 
@@ -27,60 +24,6 @@ void Open(ScreenContext& ctx, int index) {
 }
 
 }  // namespace
-
-void GatherLiveHistory(AppState& state) {
-  state.LiveHistoryChannels.clear();
-  const SharedItems& items = state.catalog.LiveChannels;
-  if (!items) return;
-  // One pass over the catalog for the whole history, not one per entry.
-  const IdSet wanted(state.settings.HistoryLive);
-  std::unordered_map<std::u16string_view, const CatalogItem*> found;
-  for (const CatalogItem& item : *items) {
-    if (wanted.contains(item.id())) found.try_emplace(item.id(), &item);
-  }
-  // The history repeats a channel each time it is watched; the view names
-  // each once, where it was watched last.
-  for (const std::u16string& id : state.settings.HistoryLive) {
-    const auto it = found.find(id);
-    if (it == found.end() || !it->second) continue;
-    state.LiveHistoryChannels.push_back(*it->second);
-    it->second = nullptr;
-  }
-}
-
-std::u16string_view PreviousChannelId(const AppState& state) {
-  for (const std::u16string& id : state.settings.HistoryLive) {
-    if (id != state.CurrentChannelId) return id;
-  }
-  return {};
-}
-
-bool SelectPreviousChannel(AppState& state) {
-  const std::u16string id(PreviousChannelId(state));
-  if (id.empty()) return false;
-  NavState& nav = state.nav;
-  int row = state.VisibleLive.find(id);
-  if (row < 0) {
-    const auto& categories = state.catalog.LiveCategories;
-    const auto recent =
-        std::find_if(categories.begin(), categories.end(), [](const Category& c) { return c.id == SpecialCategory::Recent; });
-    if (recent == categories.end()) return false;
-    const LiveListSelection before = nav.live;
-    nav.live.ActiveGroup = -1;
-    nav.live.LiveCategoryIndex = int(recent - categories.begin());
-    RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
-    row = state.VisibleLive.find(id);
-    if (row < 0) {
-      nav.live = before;
-      RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
-      return false;
-    }
-    state.ChannelPinPassed = false;  // "Recently Viewed" is no locked category
-    nav.ChannelScroll = 0;
-  }
-  nav.ChannelIndex = row;
-  return true;
-}
 
 RectF CatchupHeaderNoticeRect(double width, double height) {
   return DesignRect(1220, 30, 1888, 110, width, height);

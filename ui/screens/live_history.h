@@ -1,24 +1,11 @@
 #pragma once
 // The live history view: the H key on Live gathers the recently viewed
-// channels (newest first, each once) and the Catch-up
-// screen shows them as a list in place of a guide. Down and Up move, Enter
+// channels (newest first, each once: GatherLiveHistory of
+// ui/screens/live_actions.h) and the Catch-up screen shows them as a list
+// in place of a guide. Down and Up move, Enter
 // or a click goes back to Live in "Recently Viewed" with that channel
 // playing. Main thread only.
 #include "ui/screens/screen_view.h"
-
-// Fills LiveHistoryChannels from the history and the catalog, newest first,
-// each channel once; ids the catalog no longer has are left out.
-void GatherLiveHistory(AppState& state);
-
-// The channel played before the one playing now: the history's newest
-// entry that is not the current channel (the history repeats a channel
-// each time it plays); empty when there is none.
-std::u16string_view PreviousChannelId(const AppState& state);
-// Selects that channel in the live list: in the list shown when it is
-// there, else in "Recently Viewed" (the list switches to it). False, and
-// nothing changed, when there is no previous channel or the catalog no
-// longer has it.
-bool SelectPreviousChannel(AppState& state);
 
 // The right end of the header band, which the Catch-up screen and the
 // history view leave free (their titles and the channel's name end left of

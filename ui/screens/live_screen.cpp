@@ -16,9 +16,7 @@
 #include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
-#include "ui/screens/grid_screen.h"
-#include "ui/screens/groups_screen.h"
-#include "ui/screens/live_history.h"
+#include "ui/screens/live_actions.h"
 #include "ui/screens/player_strips.h"
 #include "ui/screens/provider_status_text.h"
 
@@ -29,13 +27,7 @@ namespace sc = SpecialCategory;
 
 namespace {
 
-constexpr double kRowsTop = 122, kRowsBottom = 997, kRowHeight = 48;
-constexpr double kCategoryRight = 431, kChannelRight = 960;
-constexpr double kGuideTop = 648;
 constexpr double kDoubleClickMs = 450;
-constexpr uint64_t kNoticeMs = 2500;
-constexpr uint64_t kNameNoticeMs = 2500;
-constexpr uint64_t kNumberNoticeMs = 1800;
 
 // One step of the live list (wrapping, passing over duplicates of the
 // channel left; a locked channel is a row like any other). Selects it and
@@ -48,76 +40,8 @@ bool StepChannelSelection(AppState& state, int direction) {
   return true;
 }
 
-// Defined with the painters below.
-const std::vector<EpgEntry>& SelectedGuideRows(const AppState& state);
-
 }  // namespace
 
-int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
-  NavState& nav = state.nav;
-  if (digit < 0 || digit > 9) return -1;
-  AddNumberDigit(nav.NumberBuffer, nav.NumberTime, digit, nowMs);
-  state.toast.text = TranslateWith("channel_number", nav.NumberBuffer);
-  state.toast.hideAtMs = nowMs + kNumberNoticeMs;
-  const int row = ChannelWithNumber(state.VisibleLive, nav.NumberBuffer);
-  if (row >= 0) nav.ChannelIndex = row;
-  return row;
-}
-
-std::vector<int> VisibleLiveCategories(const AppState& state) {
-  return VisibleCategoryIndices(state.catalog.LiveCategories, state.settings.HideLive);
-}
-
-LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount, double width, double height) {
-  LiveLayout l;
-  l.categories = ListRowsOf(kRowsTop, kRowsBottom, kRowHeight, height);
-  l.channels = l.categories;
-  l.guide = ListRowsPixels(DesignY(713, height), DesignY(kRowsBottom, height),
-                           std::max(int(DesignY(36, height)), 22));
-  const NavState& nav = state.nav;
-  l.categoryFirst = ClampFirst(nav.LiveCategoryScroll, l.categories.visible, categoryCount);
-  l.channelFirst = ClampFirst(nav.ChannelScroll, l.channels.visible, int(state.VisibleLive.size()));
-  if (guideCount > 0) l.guideCurrent = CurrentGuideRow(SelectedGuideRows(state), NowUnix());
-  l.guideFirst = ClampFirst(l.guideCurrent + nav.GuideRowIndex, l.guide.visible, guideCount);
-  l.categoryRight = DesignX(kCategoryRight, width);
-  l.channelRight = DesignX(kChannelRight, width);
-  l.channelScrollbarX = l.channelRight - 18;
-  l.guideTop = DesignY(kGuideTop, height);
-  const double left = DesignX(kChannelRight + 18, width), right = width - DesignX(18, width);
-  const double buttonWidth = (right - left - DesignX(14, width) * (kLiveButtonCount - 1)) / kLiveButtonCount;
-  for (int i = 0; i < kLiveButtonCount; ++i) {
-    const double x = left + i * (buttonWidth + DesignX(14, width));
-    l.buttons[i] = RectF{x, DesignY(kRowsBottom, height), x + buttonWidth, DesignY(1055, height)};
-  }
-  // Notices and the buffer's state show on the video, where the eyes are,
-  // and cover no text or control.
-  const PixelRect video = VideoRectFor(Screen::Live, false, int(width), int(height));
-  l.preview = RectF{double(video.x), double(video.y), double(video.x + video.w), double(video.y + video.h)};
-  const double inset = DesignX(24, width), gap = DesignY(18, height);
-  l.notice = RectF{l.preview.left + inset, l.preview.top + gap, l.preview.right - inset, l.preview.top + gap + DesignY(80, height)};
-  l.previewState = RectF{l.preview.left + inset, l.preview.bottom - gap - DesignY(56, height), l.preview.right - inset,
-                         l.preview.bottom - gap};
-  return l;
-}
-
-LiveHit LiveHitTest(const LiveLayout& l, int categoryCount, int channelCount, double x, double y, double width,
-                    double height) {
-  if (const auto tab = HeaderTabAt(x, y, width, height)) return {LiveHit::Kind::Tab, ScreenIndex(*tab)};
-  for (int i = 0; i < kLiveButtonCount; ++i)
-    if (l.buttons[i].Contains(x, y)) return {LiveHit::Kind::Button, i};
-  if (x < l.categoryRight) {
-    if (x >= CategoryScrollbarX(width) && categoryCount > l.categories.visible) return {LiveHit::Kind::CategoryScrollbar, 0};
-    const int offset = l.categories.OffsetAt(y);
-    if (offset >= 0 && l.categoryFirst + offset < categoryCount) return {LiveHit::Kind::Category, l.categoryFirst + offset};
-    return {};
-  }
-  if (x < l.channelRight) {
-    if (x >= l.channelScrollbarX) return {LiveHit::Kind::ChannelScrollbar, 0};
-    const int offset = l.channels.OffsetAt(y);
-    if (offset >= 0 && l.channelFirst + offset < channelCount) return {LiveHit::Kind::Channel, l.channelFirst + offset};
-  }
-  return {};
-}
 
 // ---------------------------------------------------------------------------
 // Painting
@@ -185,13 +109,6 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
       res.DrawTrimmedLine(FontId::Hint, u"L", RectF{res.X(888), top, res.X(910), bottom}, mark, kAlignLeadingCentered);
   }
   res.DrawScrollbar(l.channelRight - 16, l.channels.top, l.channels.bottom, l.channelFirst, l.channels.visible, total);
-}
-
-// The programmes of the selected channel the store holds (fresh or stale).
-const std::vector<EpgEntry>& SelectedGuideRows(const AppState& state) {
-  const int index = state.nav.ChannelIndex;
-  if (index < 0 || index >= int(state.VisibleLive.size())) return state.guide.RowsOf({});
-  return state.guide.RowsOf(state.VisibleLive[size_t(index)].id());
 }
 
 void PaintGuide(RenderResources& res, const AppState& state, const LiveLayout& l, int64_t now) {
@@ -280,8 +197,8 @@ void LiveScreen::Paint(RenderResources& res, const AppState& state, const LocalT
   CategoryColumnStyle style;
   style.outlineSelected = state.nav.LiveFocus == 0;
   PaintCategoryColumn(res, l.categories, categories, l.categoryFirst, state.nav.live.LiveCategoryIndex, style);
-  res.FillRect(RectF{res.X(439), res.Y(kBodyTop), res.X(442), res.Y(kRowsBottom)}, res.Brush().Accent);
-  res.FillRect(RectF{res.X(957), res.Y(kBodyTop), l.channelRight, res.Y(kRowsBottom)}, res.Brush().Accent);
+  res.FillRect(RectF{res.X(439), res.Y(kBodyTop), res.X(442), res.Y(kLiveRowsBottom)}, res.Brush().Accent);
+  res.FillRect(RectF{res.X(957), res.Y(kBodyTop), l.channelRight, res.Y(kLiveRowsBottom)}, res.Brush().Accent);
   PaintChannels(res, state, l);
   PaintGuide(res, state, l, FromLocalTime(now));
   PaintButtons(res, l);
@@ -317,50 +234,13 @@ std::u16string_view SelectedCategoryId(const AppState& state) {
                                                       : std::u16string_view();
 }
 
-bool ValidChannel(const AppState& state) {
-  return state.nav.ChannelIndex >= 0 && state.nav.ChannelIndex < int(state.VisibleLive.size());
-}
-
-// Plays the selected channel through the parental gate and lets the guide
-// panel follow it; false when the gate refused.
-bool PlaySelected(ScreenContext& ctx, LiveStart start) {
-  if (!GateSelectedChannel(PinPrompt(ctx.modal), ctx.state, start)) return false;
-  ctx.state.nav.GuideRowIndex = 0;
-  ctx.playback.PlaySelectedChannel();
-  return true;
-}
-
-bool SelectedIsPlaying(const AppState& state) {
-  const std::u16string& playing = state.Playing().lastChannelId;
-  return ValidChannel(state) && !playing.empty() && state.VisibleLive[size_t(state.nav.ChannelIndex)].id() == playing;
-}
-
 // The preview follows the highlight. On a row whose preview is withheld (a
 // locked channel, no PIN yet) nothing plays: the channel left would go on
 // under the locked one's name, and Enter would fill the window with it.
 void PreviewSelected(ScreenContext& ctx) {
-  if (!PlaySelected(ctx, LiveStart::Preview) && ValidChannel(ctx.state)) ctx.playback.StopPlayback();
-}
-
-// After the selected channel was locked: when it plays and may no longer
-// play without the PIN, it stops, and the Player goes back to the list.
-void WithholdLockedChannel(ScreenContext& ctx) {
   AppState& state = ctx.state;
-  if (!SelectedIsPlaying(state) || ChannelOpen(state, state.VisibleLive[size_t(state.nav.ChannelIndex)])) return;
-  ctx.playback.StopPlayback();
-  if (state.CurrentScreen == Screen::Player) ctx.playback.LeavePlayer();
-}
-
-// Keeps both selections in view by the painter's layout.
-void KeepSelectionInView(ScreenContext& ctx) {
-  AppState& state = ctx.state;
-  NavState& nav = state.nav;
-  const std::vector<int> visible = VisibleLiveCategories(state);
-  const LiveLayout l = LiveLayoutOf(state, int(visible.size()), 0, ctx.width, ctx.height);
-  nav.LiveCategoryScroll = KeepInView(nav.LiveCategoryScroll, VisiblePosition(visible, nav.live.LiveCategoryIndex),
-                                      l.categories.visible);
-  if (ValidChannel(state)) nav.ChannelScroll = KeepInView(nav.ChannelScroll, nav.ChannelIndex, l.channels.visible);
-  nav.ChannelScroll = ClampFirst(nav.ChannelScroll, l.channels.visible, int(state.VisibleLive.size()));
+  const bool valid = state.nav.ChannelIndex >= 0 && state.nav.ChannelIndex < int(state.VisibleLive.size());
+  if (!ctx.playback.PlaySelectedChannel(LiveStart::Preview, false) && valid) ctx.playback.StopPlayback();
 }
 
 void MoveToFirstVisibleCategory(AppState& state) {
@@ -380,7 +260,7 @@ void CategoryChanged(ScreenContext& ctx) {
   nav.ChannelScroll = 0;
   if (ListGuarded(state)) return;
   state.ChannelPinPassed = false;
-  if (!state.VisibleLive.empty()) PlaySelected(ctx, LiveStart::Preview);
+  if (!state.VisibleLive.empty()) ctx.playback.PlaySelectedChannel(LiveStart::Preview, false);
 }
 
 // Moves to `category`. Selecting never asks for the PIN, by keys or by the
@@ -411,89 +291,7 @@ void StepChannelBy(ScreenContext& ctx, int direction) {
 }
 
 
-// The H key: the live history matched to the catalog, in history order,
-// shown by the Catch-up screen in place of a guide (no guide is fetched).
-void OpenLiveHistory(ScreenContext& ctx) {
-  AppState& state = ctx.state;
-  GatherLiveHistory(state);
-  state.nav.ListIndex = 0;
-  state.nav.HistoryOpen = true;
-  state.StatusText = std::u16string(Translate("live_history"));
-  ctx.navigator.SetScreen(Screen::Catchup);
-}
-
-void Notice(ScreenContext& ctx, std::string_view key) {
-  ShowToast(ctx.state, std::u16string(Translate(key)), kNoticeMs);
-  ctx.window.SaveSettingsNow();
-}
-
 }  // namespace
-
-void PlayChosenChannel(ScreenContext& ctx) {
-  if (!SelectedIsPlaying(ctx.state)) PlaySelected(ctx, LiveStart::Chosen);
-  else if (!GateSelectedChannel(PinPrompt(ctx.modal), ctx.state, LiveStart::Chosen)) return;
-  if (SelectedIsPlaying(ctx.state)) ctx.playback.EnterFullVideo();
-}
-
-void ToggleLiveFavorite(ScreenContext& ctx) {
-  if (!ValidChannel(ctx.state)) return;
-  const CatalogItem& channel = ctx.state.VisibleLive[size_t(ctx.state.nav.ChannelIndex)];
-  Notice(ctx, ToggleFavoriteId(ctx.state.settings.FavLive, channel.id()));
-}
-
-void ToggleLiveLock(ScreenContext& ctx) {
-  AppState& state = ctx.state;
-  if (!ValidChannel(state)) return;
-  const CatalogItem& channel = state.VisibleLive[size_t(state.nav.ChannelIndex)];
-  const bool unlocking = Contains(state.settings.LockCh, channel.id());
-  if (unlocking && !UnlockAllowed(PinPrompt(ctx.modal), state)) return;
-  Notice(ctx, ToggleChannelLockId(state.settings.LockCh, channel.id()));
-  if (!unlocking) WithholdLockedChannel(ctx);
-}
-
-void EnterChannelDigit(ScreenContext& ctx, int digit) {
-  AppState& state = ctx.state;
-  const int row = ChannelNumberEntry(state, digit, ctx.nowMs);
-  if (row < 0) return;
-  if (state.CurrentScreen != Screen::Live && state.CurrentScreen != Screen::Player) {
-    ctx.navigator.SetScreen(Screen::Live);
-    state.nav.ChannelIndex = row;
-  }
-  if (!PlaySelected(ctx, LiveStart::Chosen)) return;
-  if (state.CurrentScreen == Screen::Player) {
-    ShowToast(state, std::u16string(state.VisibleLive[size_t(state.nav.ChannelIndex)].name()), kNameNoticeMs);
-  }
-}
-
-void ShowRecentChannel(ScreenContext& ctx, std::u16string_view id) {
-  AppState& state = ctx.state;
-  NavState& nav = state.nav;
-  const auto& categories = state.catalog.LiveCategories;
-  const auto recent = std::find_if(categories.begin(), categories.end(), [](const Category& c) { return c.id == sc::Recent; });
-  nav.live.ActiveGroup = -1;
-  if (recent != categories.end()) nav.live.LiveCategoryIndex = int(recent - categories.begin());
-  state.ChannelPinPassed = false;  // "Recently Viewed" is no locked category
-  nav.LiveFocus = 1;
-  ctx.navigator.SetScreen(Screen::Live);
-  const int row = state.VisibleLive.find(id);
-  if (row < 0) return;
-  nav.ChannelIndex = row;
-  if (!SelectedIsPlaying(state)) PlaySelected(ctx, LiveStart::Chosen);
-  KeepSelectionInView(ctx);
-}
-
-void CreateGroupFromPrompt(ScreenContext& ctx) {
-  AppState& state = ctx.state;
-  const std::optional<std::u16string> name = AskGroupName(ctx);
-  if (!name) return;
-  const std::u16string_view selected =
-      ValidChannel(state) ? state.VisibleLive[size_t(state.nav.ChannelIndex)].id() : std::u16string_view();
-  const int index = CreateGroup(state.settings.Groups, *name, selected, state.CurrentChannelId);
-  if (index < 0) return;
-  state.nav.GroupIndex = index;
-  ctx.window.SaveSettingsNow();
-  WriteLogF(512, "group created name=%s", WideToUtf8(*name).c_str());
-}
 
 // ---------------------------------------------------------------------------
 // Keys
@@ -552,7 +350,7 @@ void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
   } else if (vk == Vk::Letter('P')) {
     OpenGrid(ctx);
   }
-  if (state.CurrentScreen == Screen::Live) KeepSelectionInView(ctx);
+  if (state.CurrentScreen == Screen::Live) KeepLiveSelectionInView(ctx.state, ctx.width, ctx.height);
 }
 
 // ---------------------------------------------------------------------------
@@ -629,7 +427,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       const bool onPreview = event.x >= preview.x && event.x < preview.x + preview.w && event.y >= preview.y &&
                              event.y < preview.y + preview.h;
       // The channel's row, or the preview showing it: the video fills the window.
-      if (hit.kind == LiveHit::Kind::Channel || (onPreview && SelectedIsPlaying(state))) PlayChosenChannel(ctx);
+      if (hit.kind == LiveHit::Kind::Channel || (onPreview && SelectedChannelPlays(state))) PlayChosenChannel(ctx);
       return;
     }
     case PointerEvent::Kind::Down: {
@@ -666,7 +464,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
 void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   AppState& state = ctx.state;
   NavState& nav = state.nav;
-  const std::u16string remembered = state.CurrentChannelId;
+  const std::u16string remembered = state.LastLiveChannelId;
   // A group filters the list only while the user stays with it (Groups
   // chose it; the Player, the grid, catch-up and search return to it).
   // Coming from elsewhere, the list is the category the column shows.
@@ -689,12 +487,19 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
     nav.ChannelIndex = found;
   }
   nav.GuideRowIndex = 0;
-  KeepSelectionInView(ctx);
+  KeepLiveSelectionInView(ctx.state, ctx.width, ctx.height);
   // Back from the Player or the grid, the channel that played there goes on
   // as the preview (the same stream, not a new connection).
-  if ((from == Screen::Player || from == Screen::Grid) && SelectedIsPlaying(state)) return;
+  if ((from == Screen::Player || from == Screen::Grid) && SelectedChannelPlays(state)) return;
   // The preview follows the selection; a locked category waits for the PIN.
-  if (!state.VisibleLive.empty() && !locked) PlaySelected(ctx, LiveStart::Preview);
+  if (!state.VisibleLive.empty() && !locked) ctx.playback.PlaySelectedChannel(LiveStart::Preview, false);
+}
+
+void LiveScreen::OnCatalogChanged(ScreenContext& ctx, const CatalogChange& change) {
+  if (!change.live) return;
+  AppState& state = ctx.state;
+  RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
+  if (change.fromCache) state.nav.ChannelIndex = DefaultChannel(state);
 }
 
 void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
@@ -702,7 +507,3 @@ void LiveScreen::OnLeave(ScreenContext& ctx, Screen to) {
   StopUnlessVideoStays(ctx, to);
 }
 
-void StopUnlessVideoStays(ScreenContext& ctx, Screen to) {
-  if (to != Screen::Live && to != Screen::Player && to != Screen::Grid && to != Screen::MultiView)
-    ctx.playback.StopPlayback();
-}

@@ -5,7 +5,6 @@
 #include "i18n/translate.h"
 #include "platform/virtual_keys.h"
 #include "ui/modals/option_picker.h"
-#include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/multiview_rules.h"
 
@@ -59,7 +58,6 @@ void PickChannel(ScreenContext& ctx) {
   PickerModal modal(std::move(picker));
   if (!ctx.modal.Run(modal) || modal.Choice() < 0) return;
   const CatalogItem channel = ctx.state.VisibleLive[size_t(rows.first + modal.Choice())];
-  if (!ChannelGate(PinPrompt(ctx.modal), ctx.state, channel, LiveStart::Chosen)) return;
   ctx.playback.MultiView().SetChannel(ctx.state.multiView.focus, channel);
 }
 
@@ -144,10 +142,6 @@ ViewOverlayLayout ViewOverlayLayoutOf(const MultiViewState& view, int width, int
 
 RectF MultiViewScreen::NoticeRect(const AppState& state, int width, int height) const {
   return ViewOverlayLayoutOf(state.multiView, width, height).notice;
-}
-
-void OpenMultiView(ScreenContext& ctx) {
-  if (ctx.playback.MultiView().Open()) ctx.navigator.SetScreen(Screen::MultiView);
 }
 
 void MultiViewScreen::Paint(RenderResources& res, const AppState& state, const LocalTime& /*now*/) const {

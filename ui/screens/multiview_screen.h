@@ -24,9 +24,6 @@ struct ViewOverlayLayout {
 };
 ViewOverlayLayout ViewOverlayLayoutOf(const MultiViewState& view, int width, int height);
 
-// W on the Player (and the strip's button): opens the multi-view when
-// at least two tiles can play.
-void OpenMultiView(ScreenContext& ctx);
 
 class MultiViewScreen final : public ScreenView {
  public:

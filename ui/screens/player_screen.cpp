@@ -5,9 +5,7 @@
 #include "platform/virtual_keys.h"
 #include "ui/nav/navigator.h"
 #include "ui/nav/spatial_focus.h"
-#include "ui/screens/grid_screen.h"
-#include "ui/screens/live_screen.h"
-#include "ui/screens/multiview_screen.h"
+#include "ui/screens/live_actions.h"
 #include "ui/screens/player_strips.h"
 
 namespace {

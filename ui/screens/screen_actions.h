@@ -4,10 +4,13 @@
 // jobs, and playback. The application implements them; tests record the
 // calls. Main thread only.
 #include <string>
+#include <vector>
 
 #include "catalog/catalog_item.h"
+#include "catalog/guide_requests.h"
 #include "catalog/xtream_client.h"
 #include "state/playback_state.h"
+#include "ui/modals/pin_gate.h"
 
 // The window, the desktop and the settings file.
 class WindowActions {
@@ -48,11 +51,12 @@ class ContentActions {
   virtual void StartSpeedTest() = 0;
   // Fetches a channel's guide with its past week (the Catch-up screen).
   virtual void StartCatchupGuide(const std::u16string& streamId) = 0;
-  // The grid's rows (GridGuideWishes): each channel it shows whose guide
-  // the store does not hold fresh is asked for through the guide queue,
-  // and the panel's clock for catch-up from the grid. Called again as the
-  // grid moves; the queue keeps the requests few.
-  virtual void RequestGridGuides() = 0;
+  // Asks the guide queue for these channels' guides, in order: the last is
+  // the most wanted (the queue keeps the newest wishes); and the panel's
+  // clock, for catch-up from what shows them. A screen that shows the guides
+  // of many channels (the grid) hands over the ones it lacks as it moves and
+  // whenever guides arrive (ScreenView::OnGuidesUpdated).
+  virtual void RequestGuides(const std::vector<GuideWish>& wishes) = 0;
 };
 
 // The multi-view (ui/screens/multiview_screen.h): one Player per tile
@@ -73,8 +77,9 @@ class MultiViewActions {
   // screen afterwards.
   virtual void Close() = 0;
   // Tile `tile` plays `channel` (its old stream stops first: the same
-  // connection). The caller has passed the parental gate.
-  virtual void SetChannel(int tile, const CatalogItem& channel) = 0;
+  // connection) once the channel passes the parental gate as chosen; false,
+  // and the tile unchanged, when it does not.
+  virtual bool SetChannel(int tile, const CatalogItem& channel) = 0;
   // The focused tile zaps to the next (+1) or previous (-1) channel of the
   // list that no other tile shows.
   virtual void StepChannel(int direction) = 0;
@@ -92,15 +97,22 @@ class MultiViewActions {
 };
 
 // What plays and how: the video tile, the Player screen's remote control.
+// Every start of a live channel passes the parental gate here
+// (ui/modals/pin_gate.h), whoever asks: the screens never ask for a
+// channel's PIN themselves.
 class PlaybackActions {
  public:
   virtual ~PlaybackActions() = default;
   virtual void ApplyVolume(int volume) = 0;
   // Places the video for the current screen.
   virtual void LayoutVideo() = 0;
-  // Plays VisibleLive[ChannelIndex] (the preview or the player) as it is:
-  // the caller has passed the parental gate (ui/modals/pin_gate.h).
-  virtual void PlaySelectedChannel() = 0;
+  // Plays VisibleLive[ChannelIndex] (the preview, or the Player's picture)
+  // once it passes the gate: a preview of a locked channel neither asks nor
+  // plays, a start the user chose asks. With `keepPlaying`, a channel that
+  // already plays goes on as it is (one connection to the provider, no
+  // restart of the picture) once it passes. The guide panel follows the
+  // channel. False when refused or there is no such row.
+  virtual bool PlaySelectedChannel(LiveStart start, bool keepPlaying) = 0;
   virtual void StopPlayback() = 0;
   // Plays a movie, or an episode of the current series, on the Player screen.
   virtual void PlayMovie(const CatalogItem& movie) = 0;
@@ -113,21 +125,20 @@ class PlaybackActions {
   // Opens the picker of the playing stream's audio or subtitle tracks.
   virtual void ChooseTrack(TrackKind kind) = 0;
   // Hands the playing stream to the external player (VLC), or offers its
-  // download page when none is installed; a locked live channel asks for
-  // the PIN first (GateExternalHandOff).
+  // download page when none is installed; a live channel passes the gate as
+  // chosen first (on Live the highlighted one, whatever the preview shows).
   virtual void OpenInExternalPlayer() = 0;
 
   // The Player screen's remote control; the application drives the video
   // tile's Player (app/playback_control.h).
-  // The playing live channel fills the window (the Player screen); it does
-  // not start playback.
+  // What plays fills the window (the Player screen); it does not start
+  // playback, and asks nothing: what plays has passed the gate.
   virtual void EnterFullVideo() = 0;
   // Esc/Backspace on the Player: the resume position is stored, a movie or
   // episode stops, a live channel stays as the Live screen's preview.
   virtual void LeavePlayer() = 0;
   // The next (+1) or previous (-1) channel, or movie or episode; the
-  // channel step asks for the PIN where the parental rule wants it
-  // (StepToAllowedChannel).
+  // channel step passes the gate (StepToAllowedChannel).
   virtual void StepChannel(int direction) = 0;
   virtual void StepVod(int delta) = 0;
   virtual void TogglePause() = 0;
@@ -150,7 +161,7 @@ class PlaybackActions {
   virtual void UpdateStrips() = 0;
   // Replays row `guideRow` of the selected channel's guide from the
   // provider's archive, full window (the Catch-up screen's Enter), once the
-  // channel passed the parental gate.
+  // channel passes the gate as chosen.
   virtual void PlayCatchup(int guideRow) = 0;
   // Plays the trending movie's trailer full window once it is resolved (a
   // notice shows meanwhile); a notice says so when there is none.

@@ -50,6 +50,14 @@ class ScreenView {
   virtual void OnEnter(ScreenContext& /*ctx*/, Screen /*from*/) {}
   // Before CurrentScreen changes to `to`.
   virtual void OnLeave(ScreenContext& /*ctx*/, Screen /*to*/) {}
+  // The catalog's lists changed (`change` says which). Called for every
+  // screen of the table, shown or not, in table order: each rebuilds the
+  // lists it owns (the Live screen the live list that the Player, the grid
+  // and the multi-view show too; the Movies and Series grids the item list).
+  virtual void OnCatalogChanged(ScreenContext& /*ctx*/, const CatalogChange& /*change*/) {}
+  // Guides arrived, or a second passed: the shown screen hands the guides
+  // it lacks to the guide queue (ContentActions::RequestGuides).
+  virtual void OnGuidesUpdated(ScreenContext& /*ctx*/) {}
   // Where the screen's notices (toasts) show in a width x height window: a
   // place of its layout where nothing else is drawn. Every screen names its
   // own: no corner is free on all of them.

@@ -6,7 +6,6 @@
 #include "platform/virtual_keys.h"
 #include "store/runtime_log.h"
 #include "i18n/translate.h"
-#include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/browse_frame.h"
 
@@ -183,17 +182,19 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
     ctx.content.RequestSeriesInfo(item, true);
     return;
   }
-  // A channel passes the parental gate, then replaces the live list and
-  // plays on the Player screen, from the list the hit indexes.
+  // A channel replaces the live list and plays on the Player screen, from
+  // the list the hit indexes, once it passes the parental gate; refused,
+  // the list and the selection stay as they were.
   const SharedItems live = state.SearchResults.live;
-  if (!ChannelGate(PinPrompt(ctx.modal), state, item, LiveStart::Chosen)) return;
   if (!live || hit.index >= live->size()) return;
+  VisibleList before = std::move(state.VisibleLive);
+  const int selected = state.nav.ChannelIndex;
   state.VisibleLive = VisibleList(live, {hit.index});
   state.nav.ChannelIndex = 0;
-  state.nav.fullVideo = true;
-  state.playerScreen.liveStripExpanded = false;
-  state.playerScreen.stripsUntil = 0;
-  state.CurrentScreen = Screen::Player;
-  ctx.playback.LayoutVideo();
-  ctx.playback.PlaySelectedChannel();
+  if (!ctx.playback.PlaySelectedChannel(LiveStart::Chosen, false)) {
+    state.VisibleLive = std::move(before);
+    state.nav.ChannelIndex = selected;
+    return;
+  }
+  ctx.playback.EnterFullVideo();
 }

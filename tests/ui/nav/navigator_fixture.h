@@ -15,6 +15,7 @@
 #include "state/app_state.h"
 #include "tests/fixtures/message_recorder.h"
 #include "ui/modals/modal_slot.h"
+#include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/screen_actions.h"
 #include "ui/screens/screen_table.h"
@@ -27,8 +28,10 @@ struct RecordingMultiView : MultiViewActions {
     return opens;
   }
   void Close() override { calls.push_back("close"); }
-  void SetChannel(int tile, const CatalogItem& channel) override {
+  bool SetChannel(int tile, const CatalogItem& channel) override {
+    if (modal && !ChannelGate(PinPrompt(*modal), *state, channel, LiveStart::Chosen)) return false;
     calls.push_back("set " + std::to_string(tile) + " " + std::string(channel.id().begin(), channel.id().end()));
+    return true;
   }
   void StepChannel(int direction) override { calls.push_back("step " + std::to_string(direction)); }
   void AddTile() override { calls.push_back("add"); }
@@ -38,6 +41,9 @@ struct RecordingMultiView : MultiViewActions {
   void Unfill() override { calls.push_back("unfill"); }
   std::vector<std::string> calls;
   bool opens = true;
+  // With both set, SetChannel passes the real parental gate first.
+  AppState* state = nullptr;
+  ModalSlot* modal = nullptr;
 };
 
 struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
@@ -50,14 +56,22 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void ApplyVolume(int volume) override { volumes.push_back(volume); }
   void SaveSettingsNow() override { ++saves; }
   void LayoutVideo() override { ++layouts; }
-  void PlaySelectedChannel() override {
+  // With `modal` set, the real parental gate comes first (over
+  // `gateState`), as the playback desk's; a channel that plays and is kept
+  // is no new play.
+  bool PlaySelectedChannel(LiveStart start, bool keepPlaying) override {
+    if (modal && !GateSelectedChannel(PinPrompt(*modal), *gateState, start)) return false;
+    if (keepPlaying && gateState && playing && !playing->lastChannelId.empty() &&
+        gateState->VisibleLive[size_t(gateState->nav.ChannelIndex)].id() == playing->lastChannelId)
+      return true;
     ++plays;
-    if (!state) return;
+    if (!state) return true;
     played.push_back(state->nav.ChannelIndex);
-    if (!tracksPlaying) return;
+    if (!tracksPlaying) return true;
     const std::u16string id(state->VisibleLive[size_t(state->nav.ChannelIndex)].id());
     playedIds.push_back(id);
     if (playing) playing->lastChannelId = id;
+    return true;
   }
   void StopPlayback() override {
     ++stops;
@@ -71,7 +85,10 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   void ClearCache() override { ++cacheClears; }
   void StartSpeedTest() override { ++speedTests; }
   void StartCatchupGuide(const std::u16string& id) override { guides.push_back(id); }
-  void RequestGridGuides() override { ++gridGuideAsks; }
+  void RequestGuides(const std::vector<GuideWish>& wishes) override {
+    ++gridGuideAsks;
+    guideWishes = wishes;
+  }
   void RequestSeriesInfo(const CatalogItem& series, bool autoPlay) override {
     seriesAsked.emplace_back(series.id());
     autoPlays.push_back(autoPlay);
@@ -107,6 +124,7 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   int layouts = 0, plays = 0, stops = 0, repaints = 0;
   int boots = 0, playerSettings = 0, cacheClears = 0, speedTests = 0, externalOpens = 0;
   int gridGuideAsks = 0;
+  std::vector<GuideWish> guideWishes;  // the last RequestGuides
   int liveJumps = 0, previousChannels = 0;
   std::vector<double> liveSkips;
   bool timeShifted = false;  // what SkipLive and JumpToLive answer
@@ -120,6 +138,8 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
   // With `state` set, each play records the selected channel's index.
   AppState* state = nullptr;
   std::vector<int> played;
+  AppState* gateState = nullptr;
+  ModalSlot* modal = nullptr;
   // With `tracksPlaying` as well, each play records the channel's id and
   // makes it the one that plays (in `playing`), as the Player would.
   bool tracksPlaying = false;
@@ -138,6 +158,9 @@ class NavigatorTest : public ::testing::Test {
   NavigatorTest() {
     state.playing = &playing;
     actions.playing = &playing;
+    actions.gateState = actions.multiView.state = &state;
+    actions.modal = actions.multiView.modal = &modal;
+    followUps.onCatalogChanged = [this](const CatalogChange& change) { navigator.CatalogChanged(change); };
   }
   // The catalog's live channels, and the Live list built from them.
   void SetLiveChannels(std::shared_ptr<ItemList> channels) {

@@ -19,6 +19,7 @@
 #include "ui/screens/catchup_screen.h"
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/item_grid.h"
+#include "ui/screens/live_actions.h"
 #include "ui/screens/live_history.h"
 #include "ui/screens/live_screen.h"
 #include "ui/screens/search_screen.h"
@@ -194,7 +195,7 @@ TEST_F(BrowseTest, NumberEntryFavoritesLocksAndTheExternalPlayer) {
 }
 
 TEST_F(BrowseTest, EnteringLiveRemembersTheChannelAndFallsBackToAll) {
-  state.CurrentChannelId = u"c7";
+  state.LastLiveChannelId = u"c7";
   state.nav.live.LiveCategoryIndex = 6;  // "Empty" after the five specials
   navigator.SetScreen(Screen::Live);
   EXPECT_EQ(LiveCategoryId(), u"") << "an empty category is replaced by All";
@@ -299,9 +300,9 @@ TEST_F(BrowseTest, SearchTypesDeletesMovesAndOpens) {
   const SearchLayout l = SearchLayoutOf(state.SearchResults, 0, 1280, 720);
   ASSERT_EQ(l.sections[0].rows.size(), 1u);
   EXPECT_TRUE(l.sections[1].empty);
+  const int fullVideos = actions.fullVideos;
   Click(l.sections[0].rows[0].first);
-  EXPECT_EQ(state.CurrentScreen, Screen::Player) << "a channel plays full-window";
-  EXPECT_TRUE(state.nav.fullVideo);
+  EXPECT_EQ(actions.fullVideos, fullVideos + 1) << "a channel plays full-window";
   EXPECT_EQ(SelectedChannelId(), u"c40");
 
   navigator.SetScreen(Screen::Search);
@@ -340,7 +341,7 @@ TEST_F(BrowseTest, TheHistoryKeyListsRecentChannelsAndOpensOneInRecentlyViewed) 
 
 TEST_F(BrowseTest, GroupsSelectDeleteAndAdd) {
   state.settings.Groups = {{u"Kids", {u"c5", u"c9"}}, {u"Old", {}}};
-  state.CurrentChannelId = u"c2";
+  state.LastLiveChannelId = u"c2";
   navigator.SetScreen(Screen::Live);
   Press({Vk::Letter('G')});
   EXPECT_EQ(state.CurrentScreen, Screen::Groups);

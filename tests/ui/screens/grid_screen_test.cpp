@@ -207,10 +207,10 @@ TEST_F(GridTest, AsksOnlyTheVisibleRowsNotHeldFreshTheFocusedLast) {
   OpenFromLiveOn(0);
   const int64_t now = NowUnix();
   const int page = state.nav.grid.rows;
-  std::vector<GridGuideWish> wishes = GridGuideWishes(state, now);
+  std::vector<GuideWish> wishes = GridGuideWishes(state, now);
   ASSERT_EQ(int(wishes.size()), page - 1) << "channel 3 is held fresh";
-  EXPECT_EQ(wishes.back(), (GridGuideWish{u"c1", false})) << "the focused row is the newest wish";
-  EXPECT_EQ(wishes[wishes.size() - 2], (GridGuideWish{u"c2", true})) << "archived: with the past";
+  EXPECT_EQ(wishes.back(), (GuideWish{u"c1", false})) << "the focused row is the newest wish";
+  EXPECT_EQ(wishes[wishes.size() - 2], (GuideWish{u"c2", true})) << "archived: with the past";
   EXPECT_EQ(wishes.front().streamId, u"c" + AsciiToWide(std::to_string(page)));
   // A row under way is not asked again, nor a channel the parental rule
   // locks until the PIN was given.

@@ -156,7 +156,7 @@ TEST_F(ParentalTest, SearchAsksBeforeALockedChannelPlays) {
   EXPECT_TRUE(actions.playedIds.empty());
   Answer(u"4321");
   Press({Vk::Return});
-  EXPECT_EQ(state.CurrentScreen, Screen::Player);
+  EXPECT_EQ(actions.fullVideos, 1) << "the channel fills the window";
   EXPECT_EQ(actions.playedIds, std::vector<std::u16string>{u"n3"});
   EXPECT_EQ(modalsShown, 2);
 
@@ -361,7 +361,7 @@ TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
     EXPECT_EQ(state.catalog.LiveChannels->size(), channels);
     EXPECT_EQ(state.VisibleLive.size(), channels);
     EXPECT_EQ(followUps.previewRestarts, 2);
-    followUps = CountingFollowUps{};
+    followUps.repaints = followUps.previewRestarts = 0;
   };
 
   // Parental control on, the locked x2 asks for its PIN; the poll's list

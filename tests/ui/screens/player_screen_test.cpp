@@ -69,7 +69,7 @@ TEST_F(PlayerScreenTest, BackKeysLeaveThePlayerAndLiveKeepsItsChannelPlaying) {
   // Back on Live from the Player with the channel that played there: it is
   // selected and not started again (one connection to the provider).
   PlayLiveOnPlayer();
-  state.CurrentChannelId = u"c3";
+  state.LastLiveChannelId = u"c3";
   const int plays = actions.plays;
   navigator.SetScreen(Screen::Live);
   EXPECT_EQ(actions.plays, plays);
