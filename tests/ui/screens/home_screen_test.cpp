@@ -185,10 +185,4 @@ TEST_F(HomePaint, SmallWindowKeepsTextsInTheirPlaces) {
   EXPECT_GT(frame.At(int(close.left) + 6, y).Brightness(), frame.At(int(close.left) - 6, y).Brightness() + 60);
 }
 
-TEST(HomePaintOutsideAFrame, DrawsNothing) {
-  RenderResources res;
-  PaintHome(res, HomeView{});  // no frame bound: must not touch anything
-  SUCCEED();
-}
-
 }  // namespace
