@@ -15,7 +15,7 @@ int Us(SDL_Keycode key, SDL_Scancode scan, uint16_t mod = KMOD_NONE) { return Vi
 // The keys whose meaning is not their name: a remote control's Back, the
 // numpad's Enter, the function keys' raw codes, the "+" and "-" of either
 // keyboard, and, Num Lock off, the numpad's navigation keys as printed on
-// them. (Arrows and the like are pressed by the end-to-end walks.)
+// them. (Arrows, Return, Escape and the like the end-to-end walks press.)
 TEST(KeyMap, RemoteControlVolumeAndNumpadNavigationKeys) {
   const struct {
     SDL_Keycode key;
@@ -29,6 +29,9 @@ TEST(KeyMap, RemoteControlVolumeAndNumpadNavigationKeys) {
       {SDLK_BACKQUOTE, SDL_SCANCODE_GRAVE, Vk::Grave},     {SDLK_KP_8, SDL_SCANCODE_KP_8, Vk::Up},
       {SDLK_KP_4, SDL_SCANCODE_KP_4, Vk::Left},            {SDLK_KP_9, SDL_SCANCODE_KP_9, Vk::PageUp},
       {SDLK_KP_1, SDL_SCANCODE_KP_1, Vk::End},             {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, Vk::Delete},
+      {SDLK_KP_2, SDL_SCANCODE_KP_2, Vk::Down},            {SDLK_KP_6, SDL_SCANCODE_KP_6, Vk::Right},
+      // No walk presses these two.
+      {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, Vk::PageUp},      {SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, Vk::PageDown},
   };
   for (const auto& c : cases) EXPECT_EQ(Us(c.key, c.scan), c.vk) << "scan code " << int(c.scan);
 }
