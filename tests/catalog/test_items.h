@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalog/catalog_item.h"
+#include "catalog/categories.h"
 #include "net/text.h"
 
 struct TestFields {
@@ -27,12 +29,29 @@ inline CatalogItem TestChannel(std::u16string_view id, std::u16string_view num =
   return TestItem(ItemKind::Live, {.id = id, .name = name, .categoryId = u"1", .num = num});
 }
 
-// Channels <prefix>1 to <prefix><count>, numbered 1 to count.
-inline std::shared_ptr<ItemList> TestChannels(std::u16string_view prefix, int count) {
+// Items of `kind` <prefix>1 to <prefix><count>, numbered 1 to count, named as
+// TestChannel names them, in `category`.
+inline std::shared_ptr<ItemList> TestItems(ItemKind kind, std::u16string_view prefix, int count,
+                                           std::u16string_view category = u"1") {
   auto list = std::make_shared<ItemList>();
   for (int i = 1; i <= count; ++i) {
-    const std::u16string n = AsciiToWide(std::to_string(i));
-    list->push_back(TestChannel(std::u16string(prefix) + n, n));
+    const std::u16string n = AsciiToWide(std::to_string(i)), id = std::u16string(prefix) + n, name = u"Channel " + id;
+    list->push_back(TestItem(kind, {.id = id, .name = name, .categoryId = category, .num = n}));
   }
+  return list;
+}
+
+inline std::shared_ptr<ItemList> TestChannels(std::u16string_view prefix, int count) {
+  return TestItems(ItemKind::Live, prefix, count);
+}
+
+// A live category list as a download leaves it: the specials (whose names
+// and order categories_test pins), then the provider's own categories as
+// given.
+inline std::vector<Category> TestLiveCategories(const std::vector<Category>& provider) {
+  std::vector<Category> list;
+  int index = kLiveAllIndex;
+  RebuildLiveCategories(list, index);
+  list.insert(list.end(), provider.begin(), provider.end());
   return list;
 }

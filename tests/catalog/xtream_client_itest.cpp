@@ -4,11 +4,9 @@
 
 #include <memory>
 
-#include "catalog/catalog_cache.h"
-#include "catalog/special_categories.h"
 #include "net/text.h"
+#include "tests/catalog/test_items.h"
 #include "tests/fixtures/stand_in_server.h"
-#include "tests/fixtures/temp_data_home.h"
 #include "tests/fixtures/under_wine.h"
 #include "tests/fixtures/xtream_fixture.h"
 
@@ -37,46 +35,10 @@ void ExpectSameItems(const ItemList& actual, const ItemList& expected) {
   }
 }
 
-std::vector<Category> WithLiveSpecials(const std::vector<Category>& server) {
-  using namespace SpecialCategory;
-  std::vector<Category> list = {{u"+ Add Group", u"addgrp"}, {u"Recently Viewed", u"recent"}, {u"All", u""},
-                                {u"Favorite", u"fav"},       {u"Lock", u"lock"}};
-  list.insert(list.end(), server.begin(), server.end());
-  return list;
-}
-
 std::vector<Category> WithVodSpecials(const std::vector<Category>& server) {
   std::vector<Category> list = {{u"ALL", u""}, {u"FAVORITES", u"fav"}};
   list.insert(list.end(), server.begin(), server.end());
   return list;
-}
-
-// What the cache files keep of a text: tabs and line feeds become spaces.
-std::u16string AsCached(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out)
-    if (c == u'\t' || c == u'\n') c = u' ';
-  return out;
-}
-
-ItemList AsCached(const ItemList& items) {
-  ItemList out;
-  for (const CatalogItem& item : items) {
-    const CatalogItem::Fields f = item.fields();
-    const std::u16string parts[] = {AsCached(f.id),  AsCached(f.name), AsCached(f.categoryId), AsCached(f.epgChannelId),
-                                    AsCached(f.containerExt), AsCached(f.icon), AsCached(f.num), AsCached(item.url()),
-                                    AsCached(f.added), AsCached(f.rating)};
-    const CatalogItem::Fields cached{parts[0], parts[1], parts[2], parts[3], parts[4],
-                                     parts[5], parts[6], parts[7], parts[8], parts[9]};
-    out.emplace_back(item.kindCode(), cached, item.tvArchive());
-  }
-  return out;
-}
-
-std::vector<Category> AsCached(const std::vector<Category>& categories) {
-  std::vector<Category> out;
-  for (const Category& c : categories) out.push_back({AsCached(c.name), AsCached(c.id)});
-  return out;
 }
 
 class XtreamClientTest : public ::testing::Test {
@@ -113,7 +75,7 @@ TEST_F(XtreamClientTest, LoadsEveryRecordFieldByField) {
   Catalog catalog;
   ASSERT_TRUE(LoadLive(account_, u"m3u8", catalog));
   ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_, u"m3u8"));
-  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+  EXPECT_EQ(catalog.LiveCategories, TestLiveCategories(generated().liveCategoryList));
 
   ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
   ExpectSameItems(*catalog.Movies, ExpectedItems(generated().movies, ItemKind::Vod, account_));
@@ -131,19 +93,6 @@ TEST_F(XtreamClientTest, LoadsEveryRecordFieldByField) {
     EXPECT_EQ(request.Param("password"), "s3cret");
     EXPECT_EQ(request.Header("User-Agent"), "Vistra43/4.3");
   }
-
-  // What was downloaded survives the cache's round trip.
-  TempDataHome home;
-  const std::u16string playlist = Utf8ToWide(provider_->PlaylistUrl(server_));
-  SaveCatalogCache(catalog, playlist);
-  Catalog cached;
-  ASSERT_TRUE(LoadCatalogCache(playlist, cached));
-  ExpectSameItems(*cached.LiveChannels, AsCached(*catalog.LiveChannels));
-  ExpectSameItems(*cached.Movies, AsCached(*catalog.Movies));
-  ExpectSameItems(*cached.Series, AsCached(*catalog.Series));
-  EXPECT_EQ(cached.LiveCategories, AsCached(catalog.LiveCategories));
-  EXPECT_EQ(cached.MovieCategories, AsCached(catalog.MovieCategories));
-  EXPECT_EQ(cached.SeriesCategories, AsCached(catalog.SeriesCategories));
 }
 
 TEST_F(XtreamClientTest, SeriesInfoOfEverySeries) {
@@ -251,7 +200,7 @@ TEST_F(XtreamClientTest, EmptyListClearsTheItemsAndReturnsFalse) {
   EXPECT_FALSE(LoadVodOrSeries(account_, VodKind::Series, catalog));
   EXPECT_TRUE(catalog.LiveChannels->empty());
   EXPECT_TRUE(catalog.Series->empty());
-  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+  EXPECT_EQ(catalog.LiveCategories, TestLiveCategories(generated().liveCategoryList));
   EXPECT_EQ(catalog.SeriesCategories, WithVodSpecials({}));
 }
 
@@ -262,7 +211,7 @@ TEST_F(XtreamClientTest, FailedCategoriesStillLoadTheItems) {
   ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
   ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
   EXPECT_EQ(catalog.LiveChannels->size(), generated().live.size());
-  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials({}));
+  EXPECT_EQ(catalog.LiveCategories, TestLiveCategories({}));
   EXPECT_EQ(catalog.MovieCategories, WithVodSpecials({}));
 }
 
@@ -278,7 +227,7 @@ TEST_F(XtreamClientTest, ListsWithPhpTextAroundThemArrivingInSmallPiecesLoad) {
   ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Movies, catalog));
   ASSERT_TRUE(LoadVodOrSeries(account_, VodKind::Series, catalog));
   ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_));
-  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+  EXPECT_EQ(catalog.LiveCategories, TestLiveCategories(generated().liveCategoryList));
   ExpectSameItems(*catalog.Movies, ExpectedItems(generated().movies, ItemKind::Vod, account_));
   ExpectSameItems(*catalog.Series, ExpectedItems(generated().series, ItemKind::Series, account_));
   // A cut answer still fails, around the notice too.
@@ -290,22 +239,6 @@ TEST_F(XtreamClientTest, ListsWithPhpTextAroundThemArrivingInSmallPiecesLoad) {
   provider_->SetPhpQuirks(false);
   provider_->ClearFaults();
 
-  // One byte a piece: a split inside every string, escape, UTF-8 sequence
-  // and key.
-  const std::string list =
-      R"([{"stream_id":"1","name":"Kids {HD","stream_icon":"http:\/\/l.example\/a.png","category_id":"3"},)"
-      R"({"num":2,"name":"Caf\u00e9 \"N\" \ud83d\udcfa M)" "\xC3\xBC" R"(nchen ]}","stream_id":2,"epg_channel_id":null,)"
-      R"("tv_archive":"1","container_extension":"m3u8"}])";
-  provider_->SetOverride("get_live_streams", "<b>Notice</b>: Undefined index {x} in [y]\n" + list);
-  provider_->SetPieces("get_live_streams", 1);
-  Catalog small;
-  ProviderAnswer answer;
-  ASSERT_TRUE(LoadLive(account_, u"ts", small, &answer));
-  EXPECT_TRUE(answer.catalog);
-  ExpectSameItems(*small.LiveChannels, *ParseLiveStreams(list, account_, u"ts"));
-  ASSERT_EQ(small.LiveChannels->size(), 2u);
-  EXPECT_EQ((*small.LiveChannels)[1].name(), u"Caf\u00e9 \"N\" \U0001F4FA M\u00fcnchen ]}");
-
   // A transfer cut while arriving in pieces changes nothing. (Wine's
   // WinHTTP reads a chunked answer cut short as whole.)
   if (UnderWine()) return;
@@ -313,6 +246,7 @@ TEST_F(XtreamClientTest, ListsWithPhpTextAroundThemArrivingInSmallPiecesLoad) {
   provider_->ClearFaults();
   provider_->SetPieces("get_live_streams", 61);
   provider_->SetCut("get_live_streams", generated().liveStreams.size() - 3, XtreamFixture::CutStyle::Chunked);
+  ProviderAnswer answer;
   EXPECT_FALSE(LoadLive(account_, u"ts", catalog, &answer));
   EXPECT_FALSE(answer.catalog);
   EXPECT_EQ(ProblemOf(answer), ProviderProblem::NoAnswer);
@@ -326,7 +260,7 @@ TEST_F(XtreamClientTest, AListOverTheOldCapLoadsWhole) {
   Catalog catalog;
   ASSERT_TRUE(LoadLive(account_, u"ts", catalog));
   ExpectSameItems(*catalog.LiveChannels, ExpectedItems(generated().live, ItemKind::Live, account_));
-  EXPECT_EQ(catalog.LiveCategories, WithLiveSpecials(generated().liveCategoryList));
+  EXPECT_EQ(catalog.LiveCategories, TestLiveCategories(generated().liveCategoryList));
 }
 
 TEST_F(XtreamClientTest, SlowAnswersAreAwaited) {

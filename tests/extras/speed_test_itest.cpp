@@ -6,7 +6,7 @@
 
 #include "extras/speed_test.h"
 #include "net/text.h"
-#include "tests/fixtures/public_services_fixture.h"
+#include "tests/extras/public_services_test.h"
 #include "tests/fixtures/scripted_server.h"
 #include "tests/scoped_env.h"
 
@@ -48,13 +48,8 @@ double NumberAfter(const std::string& line, const std::string& label) {
   return at == std::string::npos ? -1 : std::stod(line.substr(at + label.size()));
 }
 
-class SpeedTestOverHttp : public ::testing::Test {
+class SpeedTestOverHttp : public PublicServicesTest {
  protected:
-  void SetUp() override {
-    AddPublicServiceRoutes(server_, services_);
-    ASSERT_TRUE(server_.Start());
-    PointServicesAt(server_.BaseUrl());
-  }
 
   std::vector<Expected> ExpectedReport(const std::vector<std::string>& traceLines, const std::string& edgeProbe) {
     std::vector<Expected> lines{Exact("Vistra · Speed test"), Exact("────────────────────────"),
@@ -81,9 +76,6 @@ class SpeedTestOverHttp : public ::testing::Test {
     lines.push_back(Exact("Done."));
     return lines;
   }
-
-  std::shared_ptr<PublicServicesFixture> services_ = std::make_shared<PublicServicesFixture>();
-  StandInServer server_;
 };
 
 TEST_F(SpeedTestOverHttp, ReportHoldsEveryLineInOrderWithMeasuredFigures) {

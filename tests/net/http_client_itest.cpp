@@ -310,6 +310,7 @@ TEST_F(HttpClientTest, ErrorPagesReturnTheirBodiesAndRedirectsAreFollowedUpToTen
   EXPECT_EQ(RecordedTo(server, "/loop", 11).size(), 11u);  // the first request and ten redirects
 }
 
+// Where each limit lies is SplitUrl's; here a URL it refuses is not sent.
 TEST_F(HttpClientTest, UrlsThatFailTheirLimitsSendNothing) {
   StandInServer server;
   server.http().Get("/q", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
@@ -317,12 +318,11 @@ TEST_F(HttpClientTest, UrlsThatFailTheirLimitsSendNothing) {
   const std::string base = Url(server, "/q?");
   EXPECT_EQ(HttpClient::Get(W(base + std::string(2047, 'x')), kTimeoutMs), "");  // query of 2048
   EXPECT_EQ(HttpClient::Request(u"GE T", W(base), u"", "", kTimeoutMs, 100), "");
-  EXPECT_EQ(HttpClient::Get(u"ftp://127.0.0.1:" + W(std::to_string(server.port())) + u"/q", kTimeoutMs), "");
-  EXPECT_EQ(HttpClient::Get(W(base + std::string(2046, 'x')), kTimeoutMs), "ok");  // query of 2047
+  EXPECT_EQ(HttpClient::Get(W(base + "x"), kTimeoutMs), "ok");
   // Only the last request ever reached the server.
   const auto seen = RecordedTo(server, "/q", 1);
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].target, "/q?" + std::string(2046, 'x'));
+  EXPECT_EQ(seen[0].target, "/q?x");
 }
 
 TEST_F(HttpClientTest, ConcurrentRequestsEachGetTheirOwnAnswer) {

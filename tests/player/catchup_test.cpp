@@ -13,11 +13,8 @@
 #include "i18n/translate.h"
 #include "net/text.h"
 #include "app/playback_control.h"
-#include "state/app_state.h"
-#include "tests/catalog/test_items.h"
-#include "tests/fixtures/fake_mpv.h"
-#include "tests/fixtures/temp_data_home.h"
 #include "tests/fixtures/xtream_fixture.h"
+#include "tests/player/player_fixture.h"
 #include "tests/scoped_env.h"
 
 namespace {
@@ -107,26 +104,17 @@ TEST(PanelClockTest, OffsetIsTheWallClockDifferenceRoundedToQuarterHours) {
 
 // --- the step and the start -------------------------------------------------
 
-class CatchupPlayTest : public ZoneTest {
+class CatchupPlayTest : public PlayerFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tile_.ready);
-    state_.playing = &player_.Playback();
+    PlayerFixture::SetUp();
     state_.account = kAccount;
-    auto channels = std::make_shared<ItemList>();
-    channels->push_back(TestItem(ItemKind::Live, {.id = u"7", .name = u"Seven", .categoryId = u"1"}));
-    state_.catalog.LiveChannels = channels;
-    RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
-    state_.nav.ChannelIndex = 0;
+    SetChannels({u"7"});
     state_.guide.Fill(u"7", {EpgEntry{u"20:30", u"News", kStart, 90, u""}}, GuideOrigin::FullTable, kStart + 7200);
   }
   static CatchupProbe Idle() { return CatchupProbe{u"", u"", u"", u"yes", u""}; }
 
-  TempDataHome home_;
-  FakeTilePlayer tile_;
-  FakePlayer& fake_ = tile_.fake;
-  Player& player_ = tile_.player;
-  AppState state_;
+  const TimeZoneGuard zone_{"UTC0"};
 };
 
 TEST_F(CatchupPlayTest, StartsOnThePlayerWithTheFirstCandidateAndThePanelsClock) {

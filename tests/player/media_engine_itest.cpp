@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/text.h"
 #include "player/tracks.h"
@@ -94,12 +96,59 @@ TEST(MpvLibraryReal, CandidatesAreTheProgramFolderThenTheSystem) {
   EXPECT_EQ(MpvLibraryCandidates(""), (std::vector<std::string>{"libmpv.so.2"}));
 }
 
+// Every option the engine sets on a start, as the real player took it: each
+// is accepted and reads back as written (numbers and sizes as the player
+// prints them), so a misspelt name or a value it refuses cannot pass.
+struct SetOption {
+  std::string name, value;
+  int result;
+};
+std::vector<SetOption> g_options;
+int (*g_realSetOption)(mpv_handle*, const char*, const char*) = nullptr;
+
+int RecordingSetOption(mpv_handle* handle, const char* name, const char* value) {
+  const int result = g_realSetOption(handle, name, value);
+  g_options.push_back({name, value, result});
+  return result;
+}
+
+// The value as the player prints it back: "4" as "4.000000", "32MiB" in bytes.
+bool ReadsBackAs(const std::string& written, const std::string& read) {
+  if (written == read) return true;
+  char* end = nullptr;
+  const double number = std::strtod(written.c_str(), &end);
+  if (end == written.c_str()) return false;
+  const std::string unit = end;
+  const double scale = unit.empty() ? 1 : unit == "MiB" ? 1024.0 * 1024 : 0;
+  return scale > 0 && std::strtod(read.c_str(), nullptr) == number * scale;
+}
+
+TEST_F(MediaEngineRealTest, EveryOptionIsAcceptedAndReadsBackAsWritten) {
+  MpvLibrary real = MpvLibrary::Load();
+  ASSERT_TRUE(real.Loaded());
+  MpvEntryPoints table = real.Api();
+  g_realSetOption = table.setOptionString;
+  table.setOptionString = RecordingSetOption;
+  g_options.clear();
+  engine_.SetHooks(hooks_);
+  ASSERT_TRUE(engine_.Init(MpvLibrary::FromTable(table)));
+  ASSERT_GT(g_options.size(), 10u);
+  for (size_t i = 0; i < g_options.size(); ++i) {
+    const SetOption& option = g_options[i];
+    SCOPED_TRACE(option.name + "=" + option.value);
+    EXPECT_EQ(option.result, 0);
+    const bool setAgain = std::any_of(g_options.begin() + long(i) + 1, g_options.end(),
+                                      [&](const SetOption& later) { return later.name == option.name; });
+    if (setAgain) continue;  // the test's own "vo" and "ao" come last
+    const std::string read = WideToUtf8(engine_.GetProperty(option.name.c_str()));
+    EXPECT_TRUE(ReadsBackAs(option.value, read)) << read;
+  }
+  engine_.Shutdown();
+}
+
 TEST_F(MediaEngineRealTest, PlaysTheClipAndReportsItsTracks) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(engine_.Renderer(), VideoRenderer::Preferred);
-  EXPECT_EQ(engine_.GetProperty("hwdec"), u"auto");
-  EXPECT_EQ(engine_.GetProperty("user-agent"), u"Vistra43/4.3");
-  EXPECT_EQ(engine_.GetProperty("keep-open"), u"yes");
 
   engine_.SetPaused(true);
   engine_.LoadUrl(ClipUrl());  // a load always plays
@@ -185,6 +234,8 @@ TEST_F(MediaEngineRealTest, PreferencesReachThePlayer) {
   EXPECT_EQ(AsNumber(engine_.GetProperty("sub-font-size")), 48);
   engine_.SetSubtitleVisible(false);
   EXPECT_EQ(engine_.GetProperty("sub-visibility"), u"no");
+  engine_.SetSubtitleColor("#FFFF00");
+  EXPECT_EQ(engine_.GetProperty("sub-color"), u"#FFFFFF00");
   engine_.SetAspect("16:9");
   EXPECT_NEAR(AsNumber(engine_.GetProperty("video-aspect-override")), 16.0 / 9.0, 0.001);
   engine_.SetAspect("");
@@ -208,24 +259,8 @@ TEST_F(MediaEngineRealTest, FailedFirstInitialisationFallsBackToTheSafeRenderer)
   EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
   EXPECT_EQ(engine_.GetProperty("hwdec"), u"no");
   EXPECT_EQ(engine_.GetProperty("keep-open"), u"yes");  // the base options again
-  EXPECT_EQ(engine_.GetProperty("ytdl"), u"no");
   engine_.LoadUrl(ClipUrl());
   EXPECT_TRUE(Playing());
-}
-
-TEST_F(MediaEngineRealTest, BothAttemptsFailingLeaveNoPlayer) {
-  hooks_.extraOptions.push_back({"o", (folder_->Path() / "out.unknownformat").string(), false});
-  EXPECT_FALSE(Start());
-  EXPECT_FALSE(engine_.Ready());
-  engine_.LoadUrl(ClipUrl());
-  EXPECT_EQ(engine_.GetProperty("path"), u"");
-}
-
-TEST_F(MediaEngineRealTest, TestSwitchSelectsTheSafeRenderer) {
-  setenv("VISTRA_FORCE_SW_RENDER", "1", 1);
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(engine_.Renderer(), VideoRenderer::Safe);
-  EXPECT_EQ(engine_.GetProperty("hwdec"), u"no");
 }
 
 }  // namespace

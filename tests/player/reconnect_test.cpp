@@ -9,12 +9,8 @@
 #include <vector>
 
 #include "app/playback_control.h"
-#include "player/player.h"
 #include "player/reconnect.h"
-#include "state/app_state.h"
-#include "tests/catalog/test_items.h"
-#include "tests/fixtures/fake_mpv.h"
-#include "tests/fixtures/temp_data_home.h"
+#include "tests/player/player_fixture.h"
 #include "ui/screens/live_actions.h"
 #include "ui/screens/stream_notice.h"
 
@@ -75,22 +71,11 @@ TEST(ReconnectPolicy, TheMessageNamesTheAttemptAndTheEnd) {
   EXPECT_FALSE(StreamNoticeOf(r).detail.empty());
 }
 
-class ReconnectTest : public ::testing::Test {
+class ReconnectTest : public PlayerFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tile_.ready);
-    state_.playing = &player_.Playback();
-    state_.account = DeriveXtreamSource(u"http://h:8080/get.php?username=u&password=p");
-    auto channels = std::make_shared<ItemList>();
-    for (const char16_t* id : {u"101", u"102", u"103"})
-      channels->push_back(TestItem(ItemKind::Live, {.id = id, .name = id, .categoryId = u"1"}));
-    state_.catalog.LiveChannels = channels;
-    RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
-    state_.nav.ChannelIndex = 0;
-  }
-  size_t Events(PlayerEvent::Kind kind) const {
-    return size_t(std::count_if(tile_.events.begin(), tile_.events.end(),
-                                [kind](const PlayerEvent& e) { return e.kind == kind; }));
+    PlayerFixture::SetUp();
+    SetChannels({u"101", u"102", u"103"});
   }
   void Playing(const char* pos) {
     fake_.properties["idle-active"] = "no";
@@ -101,12 +86,6 @@ class ReconnectTest : public ::testing::Test {
     fake_.properties["idle-active"] = "yes";
     fake_.properties["time-pos"] = "";
   }
-
-  TempDataHome home_;
-  FakeTilePlayer tile_;
-  FakePlayer& fake_ = tile_.fake;
-  Player& player_ = tile_.player;
-  AppState state_;
 };
 
 // The provider goes away for half a minute under the Player: it stays, the
@@ -169,6 +148,8 @@ TEST_F(ReconnectTest, RestartsAddNoHistoryAndTheRecentViewShowsEachChannelOnce) 
   PlayLive(state_, player_, 3'000, {});
   EXPECT_EQ(state_.settings.HistoryLive, (std::vector<std::u16string>{u"101", u"102", u"101"}))
       << "another channel counts even when started by the program; repeats stay in the list";
+  EXPECT_TRUE(state_.SettingsDirty);
+  EXPECT_EQ(state_.LastLiveChannelId, u"101");
 
   state_.settings.HistoryLive = {u"102", u"101", u"102", u"gone", u"103", u"101"};
   GatherLiveHistory(state_);

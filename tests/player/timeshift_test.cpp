@@ -10,24 +10,14 @@
 #include <string>
 
 #include "app/playback_control.h"
-#include "player/player.h"
 #include "player/timeshift.h"
-#include "state/app_state.h"
 #include "store/preferences.h"
-#include "tests/catalog/test_items.h"
-#include "tests/fixtures/fake_mpv.h"
-#include "tests/fixtures/temp_data_home.h"
+#include "tests/player/player_fixture.h"
 #include "ui/screens/live_actions.h"
 
 namespace {
 
-PlayRequest Live(std::u16string id) {
-  PlayRequest request;
-  request.kind = PlayKind::Live;
-  request.channel = TestItem(ItemKind::Live, {.id = id, .name = u"Channel"});
-  request.url = request.channelUrl = u"http://h/live/u/p/" + id + u".ts";
-  return request;
-}
+PlayRequest Live(std::u16string_view id) { return TestLivePlay(id); }
 
 std::string CacheState(double start, double end) {
   return "{\"cache-end\":" + std::to_string(end + 2) + ",\"total-bytes\":1000,\"seekable-ranges\":[{\"start\":" +
@@ -83,10 +73,10 @@ TEST(TimeshiftRules, SkipsStayWithinTheBufferTheWindowAndLive) {
   EXPECT_DOUBLE_EQ(live.target, 150);
 }
 
-class TimeshiftPlayerTest : public ::testing::Test {
+class TimeshiftPlayerTest : public PlayerFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tile_.ready);
+    PlayerFixture::SetUp();
     player_.SetLiveBuffer(5);
   }
   void Cache(double start, double end, double pos) {
@@ -98,11 +88,6 @@ class TimeshiftPlayerTest : public ::testing::Test {
       if (it->rfind("command [seek]", 0) == 0) return *it;
     return {};
   }
-
-  TempDataHome home_;
-  FakeTilePlayer tile_;
-  FakePlayer& fake_ = tile_.fake;
-  Player& player_ = tile_.player;
 };
 
 TEST_F(TimeshiftPlayerTest, PauseResumeSkipAndBackToLive) {

@@ -20,11 +20,6 @@ unsigned ModeOf(const std::filesystem::path& path) {
 }
 #endif
 
-std::string LogText(const TempDataHome& home) {
-  std::ifstream in(home.Folder() / "runtime.log");
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // What a mapped read gives, as ReadWholeFile tells it.
 std::optional<std::string> MappedText(const std::filesystem::path& path, uint64_t maxBytes) {
   const auto file = MapWholeFile(path, maxBytes);
@@ -67,7 +62,7 @@ TEST(FileIo, OnlyRegularFilesWithinTheBoundAreRead) {
     EXPECT_EQ(mapped->bytes(), "12345");
     EXPECT_EQ(MappedText(folder / "small", 5), "67");
   }
-  const std::string log = LogText(home);
+  const std::string log = home.LogText();
   EXPECT_NE(log.find("file too large, read as missing: " + (folder / "small").string()), std::string::npos) << log;
   EXPECT_NE(log.find("not a regular file, read as missing: " + (folder / "a folder").string()), std::string::npos);
   EXPECT_NE(log.find("not a regular file, read as missing: " + special.string()), std::string::npos);

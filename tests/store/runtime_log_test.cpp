@@ -15,10 +15,6 @@ namespace {
 
 constexpr std::uintmax_t kRotateBytes = 4ull * 1024 * 1024;
 
-std::string LogText(const TempDataHome& home, const char* name = "runtime.log") {
-  return ReadWholeFile(home.Folder() / name).value_or("<missing>");
-}
-
 void WriteFileOfSize(const std::filesystem::path& path, std::uintmax_t size, char fill) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   const std::string block(64 * 1024, fill);
@@ -35,17 +31,17 @@ TEST(RuntimeLog, LinesAccumulateAcrossRunsCutAtTheirCapacity) {
   TempDataHome home;
   home.CreateFolder();
   WriteLog("xtream=yes boot");
-  EXPECT_EQ(LogText(home), "xtream=yes boot\n");  // created by the first message
+  EXPECT_EQ(home.LogText(), "xtream=yes boot\n");  // created by the first message
   WriteLog("");
   WriteLog("boot done");
   // A second run appends after the first one's lines.
   WriteLog("xtream=no boot");
-  EXPECT_EQ(LogText(home), "xtream=yes boot\n\nboot done\nxtream=no boot\n");
+  EXPECT_EQ(home.LogText(), "xtream=yes boot\n\nboot done\nxtream=no boot\n");
   // Formatted lines are cut at their capacity.
   WriteLogF(128, "catalog cache live=%d vod=%d series=%d", 3, 0, -1);
   WriteLogF(8, "play id=%s", "1234567890");  // 7 bytes and the terminating zero
   WriteLogF(1, "%s", "gone");
-  EXPECT_EQ(LogText(home), "xtream=yes boot\n\nboot done\nxtream=no boot\ncatalog cache live=3 vod=0 series=-1\nplay id\n\n");
+  EXPECT_EQ(home.LogText(), "xtream=yes boot\n\nboot done\nxtream=no boot\ncatalog cache live=3 vod=0 series=-1\nplay id\n\n");
 }
 
 TEST(RuntimeLog, DroppedWhileTheFolderIsMissingOrTheLogUnwritable) {
@@ -68,8 +64,8 @@ TEST(RuntimeLog, RotatesAtFourMebibytes) {
   WriteFileOfSize(folder / "runtime.log.1", 10, 'o');  // an older rotation is replaced
   WriteLog("after");
   EXPECT_EQ(std::filesystem::file_size(folder / "runtime.log.1"), kRotateBytes - 1 + 6);
-  EXPECT_EQ(LogText(home, "runtime.log.1").substr(kRotateBytes - 1), "below\n");
-  EXPECT_EQ(LogText(home), "after\n");
+  EXPECT_EQ(home.LogText("runtime.log.1").substr(kRotateBytes - 1), "below\n");
+  EXPECT_EQ(home.LogText(), "after\n");
 }
 
 TEST(RuntimeLog, LinesFromSeveralThreadsStayWhole) {
@@ -86,7 +82,7 @@ TEST(RuntimeLog, LinesFromSeveralThreadsStayWhole) {
   }
   for (auto& thread : threads) thread.join();
 
-  std::istringstream lines(LogText(home));
+  std::istringstream lines(home.LogText());
   std::set<std::pair<int, int>> seen;
   for (std::string line; std::getline(lines, line);) {
     int t = -1, i = -1;

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/virtual_keys.h"
+#include "tests/catalog/test_items.h"
 
 namespace {
 
 std::vector<Category> LiveCategories() {
-  return {{u"+ Add Group", u"addgrp"}, {u"Recently Viewed", u"recent"}, {u"All", u""},  {u"Favorite", u"fav"},
-          {u"Lock", u"lock"},          {u"News", u"10"},                {u"Sport", u"20"}, {u"Music", u"30"}};
+  return TestLiveCategories({{u"News", u"10"}, {u"Sport", u"20"}, {u"Music", u"30"}});
 }
 
 TEST(HideCategories, RowsAreTheProvidersCategoriesOnly) {

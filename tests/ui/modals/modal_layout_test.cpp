@@ -22,30 +22,6 @@ namespace {
 
 using Painter = std::function<void(RenderResources&)>;
 
-double Luminance(const Pixel& p) {
-  const auto channel = [](int value) {
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(p.r) + 0.7152 * channel(p.g) + 0.0722 * channel(p.b);
-}
-
-double Contrast(const Pixel& a, const Pixel& b) {
-  const double la = Luminance(a), lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The most contrasting pixel of `rect` against `fill`: the core of its text.
-double TextContrast(const OffscreenFrame& frame, const RectF& rect, const Pixel& fill) {
-  double best = 1;
-  for (int y = static_cast<int>(rect.top); y < static_cast<int>(rect.bottom); ++y) {
-    for (int x = static_cast<int>(rect.left); x < static_cast<int>(rect.right); ++x) {
-      best = std::max(best, Contrast(frame.At(x, y), fill));
-    }
-  }
-  return best;
-}
-
 TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
   auto report = std::make_shared<SpeedReport>();
   report->AppendReportLine(u"Network: Ethernet");
@@ -120,16 +96,13 @@ TEST(ModalLayout, TheHighlightIsReadable) {
   {
     OffscreenFrame frame(res, 1920, 1080);
     PaintOptionPicker(res, MakePicker(u"Audio", {u"eng", u"ron"}, 0, 0));
-    const RectF row = PickerRowRect(0, 1920, 1080);
-    const Pixel fill = frame.At(static_cast<int>(row.right) - 20, static_cast<int>((row.top + row.bottom) / 2));
-    EXPECT_GE(TextContrast(frame, row, fill), 4.5) << "the picker's highlighted row";
+    EXPECT_GE(frame.TextContrast(PickerRowRect(0, 1920, 1080)), 4.5) << "the picker's highlighted row";
   }
   {
     OffscreenFrame frame(res, 1920, 1080);
     PaintQuestion(res, MakeQuestion(u"Vistra", u"Exit?", QuestionDialog::kNo));
-    const RectF no = QuestionButtonRect(QuestionDialog::kNo, 1920, 1080);
-    const Pixel fill = frame.At(static_cast<int>(no.left) + 12, static_cast<int>(no.bottom) - 12);
-    EXPECT_GE(TextContrast(frame, no, fill), 4.5) << "the question's highlighted button";
+    EXPECT_GE(frame.TextContrast(QuestionButtonRect(QuestionDialog::kNo, 1920, 1080)), 4.5)
+        << "the question's highlighted button";
   }
 }
 

@@ -28,31 +28,21 @@ namespace {
 
 std::u16string AsciiToWideNumber(int n) { return AsciiToWide(std::to_string(n)); }
 
-SharedItems Items(ItemKind kind, int count, std::u16string_view category, std::u16string_view prefix) {
-  auto list = std::make_shared<ItemList>();
-  for (int i = 0; i < count; ++i) {
-    const std::u16string n = AsciiToWideNumber(i + 1);
-    const std::u16string id = std::u16string(prefix) + n, name = u"Name " + std::u16string(prefix) + n;
-    list->push_back(TestItem(kind, {.id = id, .name = name, .categoryId = category, .num = n}));
-  }
-  return list;
-}
-
 class BrowseTest : public NavigatorTest {
  protected:
   BrowseTest() {
     actions.state = &state;
     navigator.SetSurfaceSize(1280, 720);
     // Live: 40 news channels (category "n"), none in "e" (empty), sport hidden.
-    auto live = std::make_shared<ItemList>(*Items(ItemKind::Live, 40, u"n", u"c"));
-    const SharedItems sport = Items(ItemKind::Live, 3, u"s", u"s");
+    auto live = std::make_shared<ItemList>(*TestItems(ItemKind::Live, u"c", 40, u"n"));
+    const SharedItems sport = TestItems(ItemKind::Live, u"s", 3, u"s");
     for (const CatalogItem& c : *sport) live->push_back(c);
     state.catalog.LiveChannels = live;
     state.catalog.LiveCategories = {{u"News", u"n"}, {u"Empty", u"e"}, {u"Sport", u"s"}, {u"Last", u"z"}};
     state.settings.HideLive = {u"s"};
-    state.catalog.Movies = Items(ItemKind::Vod, 60, u"m", u"m");
+    state.catalog.Movies = TestItems(ItemKind::Vod, u"m", 60, u"m");
     state.catalog.MovieCategories = {{u"Drama", u"m"}, {u"Comedy", u"k"}};
-    state.catalog.Series = Items(ItemKind::Series, 7, u"q", u"q");
+    state.catalog.Series = TestItems(ItemKind::Series, u"q", 7, u"q");
     state.catalog.SeriesCategories = {{u"Shows", u"q"}};
     // The lists as a download leaves them: the program's own entries in front.
     int liveIndex = kLiveAllIndex, item = kItemAllIndex;
@@ -280,23 +270,23 @@ TEST_F(BrowseTest, SearchTypesDeletesMovesAndOpens) {
   EXPECT_EQ(state.CurrentScreen, Screen::Search);
   Type(u"s");
   EXPECT_EQ(state.nav.SearchQuery, u"") << "the S that opened the search is not typed";
-  Type(u"name m1");
+  Type(u"channel m1");
   EXPECT_EQ(state.SearchResults.size(), 11u) << "m1 and m10..m19";
   Press({Vk::Letter('M')});
   EXPECT_EQ(state.settings.Volume, Settings{}.Volume) << "M is a letter of the query, not the mute key";
   Type(u"m");
   EXPECT_TRUE(state.SearchResults.empty());
   Press({Vk::Back});
-  EXPECT_EQ(state.nav.SearchQuery, u"name m1");
+  EXPECT_EQ(state.nav.SearchQuery, u"channel m1");
   EXPECT_EQ(state.SearchResults.size(), 11u) << "Backspace searches again";
   Press({Vk::Down, Vk::Down, Vk::Return});
   EXPECT_EQ(actions.movies, std::vector<std::u16string>{u"m11"});
 
-  SearchCatalog(state, u"name q");
+  SearchCatalog(state, u"channel q");
   Press({Vk::Return});
   EXPECT_EQ(actions.autoPlays, std::vector<bool>{true}) << "a series opens with its first episode playing";
 
-  SearchCatalog(state, u"name c40");
+  SearchCatalog(state, u"channel c40");
   const SearchLayout l = SearchLayoutOf(state.SearchResults, 0, 1280, 720);
   ASSERT_EQ(l.sections[0].rows.size(), 1u);
   EXPECT_TRUE(l.sections[1].empty);
@@ -404,7 +394,7 @@ class BrowsePaintTest : public BrowseTest {
   BrowsePaintTest() {
     // 1200 channels, the first with a 100-character name, so "All" counts
     // four digits; 24 categories, so the column scrolls.
-    auto live = std::make_shared<ItemList>(*Items(ItemKind::Live, 1200, u"n", u"c"));
+    auto live = std::make_shared<ItemList>(*TestItems(ItemKind::Live, u"c", 1200, u"n"));
     (*live)[0] = TestItem(ItemKind::Live, {.id = u"long", .name = kLongChannel, .categoryId = u"n", .num = u"1"});
     state.catalog.LiveChannels = live;
     state.catalog.LiveCategories = {{kLongCategory, u"n"}};

@@ -13,12 +13,8 @@
 
 #include "app/playback_control.h"
 #include "app/tick.h"
-#include "player/player.h"
 #include "player/tracks.h"
-#include "state/app_state.h"
-#include "tests/catalog/test_items.h"
-#include "tests/fixtures/fake_mpv.h"
-#include "tests/fixtures/temp_data_home.h"
+#include "tests/player/player_fixture.h"
 
 namespace {
 
@@ -27,20 +23,12 @@ CatalogItem Item(ItemKind kind, std::u16string id, std::u16string ext = u"mkv") 
   return TestItem(kind, {.id = id, .name = name, .categoryId = u"1", .containerExt = ext});
 }
 
-PlayRequest Live(std::u16string id) {
-  PlayRequest request;
-  request.kind = PlayKind::Live;
-  request.channel = Item(ItemKind::Live, id);
-  request.url = request.channelUrl = u"http://h:8080/live/u/p/" + id + u".ts";
-  return request;
-}
+PlayRequest Live(std::u16string_view id) { return TestLivePlay(id); }
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public PlayerFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(tile_.ready);
-    state_.playing = &player_.Playback();
-    state_.account = DeriveXtreamSource(u"http://h:8080/get.php?username=u&password=p");
+    PlayerFixture::SetUp();
     state_.series.Episodes = {{u"e1", u"One", u"mp4", u"1"}, {u"e2", u"Two", u"mkv", u"1"}};
   }
 
@@ -50,16 +38,6 @@ class PlayerTest : public ::testing::Test {
     state_.nav.EpisodeIndex = index;
     PlayVod(state_, player_, state_.SeriesShown, &state_.series.Episodes[size_t(index)], now);
   }
-  size_t Events(PlayerEvent::Kind kind) const {
-    return size_t(std::count_if(tile_.events.begin(), tile_.events.end(),
-                                [kind](const PlayerEvent& e) { return e.kind == kind; }));
-  }
-
-  TempDataHome home_;
-  FakeTilePlayer tile_;
-  FakePlayer& fake_ = tile_.fake;
-  Player& player_ = tile_.player;
-  AppState state_;
 };
 
 TEST_F(PlayerTest, ResumeLookupNoticeAndHistory) {
@@ -80,11 +58,7 @@ TEST_F(PlayerTest, ResumeLookupNoticeAndHistory) {
   // Minutes are not wrapped into hours.
   EXPECT_EQ(ResumeNoticeText(u"Resume", 75 * 60 + 3.9), u"Resume 75:03");
 
-  state_.settings.HistoryMovies.clear();
-  for (int i = 0; i < 40; ++i) state_.settings.HistoryMovies.push_back(u"old" + std::u16string(1, char16_t(u'A' + i % 26)));
-  PlayVod(state_, player_, movie, nullptr, 3000);
-  ASSERT_EQ(state_.settings.HistoryMovies.size(), 40u);
-  EXPECT_EQ(state_.settings.HistoryMovies.front(), u"m1");
+  EXPECT_EQ(state_.settings.HistoryMovies, (IdList{u"m1", u"m1"})) << "each viewing is recorded";
   PlayEpisode(0, 4000);
   EXPECT_EQ(state_.settings.HistorySeries.front(), u"s9") << "an episode records its series";
   EXPECT_EQ(state_.Playing().itemKey, u"e1");
@@ -352,11 +326,7 @@ class PlayLiveTest : public PlayerTest {
   void SetUp() override {
     PlayerTest::SetUp();
     if (HasFatalFailure()) return;
-    auto channels = std::make_shared<ItemList>();
-    for (int i = 1; i <= 3; ++i) channels->push_back(Item(ItemKind::Live, u"10" + std::u16string(1, char16_t(u'0' + i))));
-    state_.catalog.LiveChannels = channels;
-    RebuildLiveList(state_.catalog, state_.settings, state_.nav.live, state_.VisibleLive);
-    state_.nav.ChannelIndex = 0;
+    SetChannels({u"101", u"102", u"103"});
   }
 
   // The load-related calls, in order: user agent, loadfile and subtitle size.
@@ -411,18 +381,6 @@ TEST_F(PlayLiveTest, UrlUsesLiveFormatAndUserAgentPrecedesTheLoad) {
   PlayLive(state_, player_, 5'000, {});
   EXPECT_EQ(tile_.Loads().back(), "http://h:8080/live/u/p/102.m3u8");
   EXPECT_EQ(LoadCalls()[3], "property user-agent=VLC/3.0.20 LibVLC/3.0.20");
-}
-
-TEST_F(PlayLiveTest, HistoryKeepsRepeatsNewestFirstAndStopsAtForty) {
-  for (int i = 0; i < 45; ++i) {
-    state_.nav.ChannelIndex = i % 3;
-    player_.ForceNextLiveLoad();  // forces the next load
-    PlayLive(state_, player_, 1'000'000 + i, {});
-  }
-  ASSERT_EQ(state_.settings.HistoryLive.size(), 40u);
-  EXPECT_EQ(state_.settings.HistoryLive.front(), u"103");  // the last play was index 44 % 3 == 2
-  EXPECT_TRUE(state_.SettingsDirty);
-  EXPECT_EQ(state_.LastLiveChannelId, u"103");
 }
 
 TEST_F(PlayLiveTest, InvalidSelectionPlaysNothing) {
