@@ -140,14 +140,18 @@ size_t MatchingClose(std::string_view text, size_t open, char opener, char close
 
 }  // namespace
 
-namespace detail {
-size_t StringEnd(std::string_view text, size_t open, bool* escaped) {
+namespace {
+
+// detail::StringEnd's body, inline where the list reader meets a string
+// (several times per member).
+inline size_t ClosingQuote(std::string_view text, size_t open, bool* escaped) {
   const char* data = text.data();
   const size_t n = text.size();
   size_t i = open + 1;
   for (;;) {
     // Most of a large answer is string content: skip sixteen bytes at a time
-    // (eight without SSE2) while none of them is a quote or a backslash.
+    // (eight without SSE2) while none of them is a quote or a backslash; the
+    // last few bytes of the text go one by one.
 #if defined(__SSE2__)
     const __m128i quote = _mm_set1_epi8('"');
     const __m128i backslash = _mm_set1_epi8('\\');
@@ -160,7 +164,7 @@ size_t StringEnd(std::string_view text, size_t open, bool* escaped) {
       }
       i += 16;
     }
-#endif
+#else
     if constexpr (std::endian::native == std::endian::little) {
       constexpr uint64_t kOnes = 0x0101010101010101ull;
       constexpr uint64_t kHighs = 0x8080808080808080ull;
@@ -178,6 +182,7 @@ size_t StringEnd(std::string_view text, size_t open, bool* escaped) {
         i += 8;
       }
     }
+#endif
     if (i >= n) return npos;
     const char c = data[i];
     if (c == '"') return i;
@@ -185,6 +190,11 @@ size_t StringEnd(std::string_view text, size_t open, bool* escaped) {
     i += (c == '\\') ? 2 : 1;
   }
 }
+
+}  // namespace
+
+namespace detail {
+size_t StringEnd(std::string_view text, size_t open, bool* escaped) { return ClosingQuote(text, open, escaped); }
 }  // namespace detail
 
 void FindValues(std::string_view text, std::span<const std::string_view> keys, std::span<RawValue> out) {
@@ -564,7 +574,7 @@ size_t ListReader::Scan(std::string_view text, bool last) {
     if (i >= n) break;
     const char c = d[i];
     if (c == '"') {
-      const size_t close = detail::StringEnd(text, i);
+      const size_t close = ClosingQuote(text, i, nullptr);
       if (close == npos) return wait(i);
       size_t next = close + 1;
       const std::string_view name(d + i + 1, close - i - 1);
@@ -581,7 +591,7 @@ size_t ListReader::Scan(std::string_view text, bool last) {
         size_t begin = p, end = p;
         if (d[p] == '"') {
           bool escaped = false;
-          end = detail::StringEnd(text, p, &escaped);
+          end = ClosingQuote(text, p, &escaped);
           if (end == npos) return wait(i);
           begin = p + 1;
           v.quoted = true;
