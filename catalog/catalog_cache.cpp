@@ -129,21 +129,36 @@ class LineFields {
   std::string_view Bytes(size_t field) const { return bytes_[field]; }
 
   // The fields [first, first + n) as UTF-16 views, valid until the next call.
+  // They stand one tab apart in the line and are converted as one text:
+  // a tab converts to itself and nothing else converts to a tab, so the
+  // converted text splits at its tabs exactly as the bytes did.
   template <size_t n>
   std::array<std::u16string_view, n> Wide(size_t first, size_t available) {
-    size_t bytes = 0;
-    for (size_t k = 0; k < n && first + k < available; ++k) bytes += bytes_[first + k].size();
+    std::array<std::u16string_view, n> out;
+    const size_t count = std::min(n, available > first ? available - first : 0);
+    if (count == 0) return out;
+    const char* begin = bytes_[first].data();
+    const std::string_view span(begin, size_t(bytes_[first + count - 1].data() - begin) + bytes_[first + count - 1].size());
     // UTF-16 never takes more units than UTF-8 bytes.
-    if (bytes > capacity_) {
-      capacity_ = std::max(bytes, 2 * capacity_);
+    if (span.size() > capacity_) {
+      capacity_ = std::max(span.size(), 2 * capacity_);
       wide_ = std::make_unique<char16_t[]>(capacity_);
     }
-    std::array<std::u16string_view, n> out;
+    const char16_t* wide = wide_.get();
+    const size_t units = Utf8ToWideInto(span, wide_.get());
+    // No byte sequence gives more units than it has bytes, so as many units
+    // as bytes means one unit per byte: each field sits where its bytes do.
+    if (units == span.size()) {
+      for (size_t k = 0; k < count; ++k)
+        out[k] = std::u16string_view(wide + (bytes_[first + k].data() - begin), bytes_[first + k].size());
+      return out;
+    }
+    const std::u16string_view all(wide, units);
     size_t at = 0;
-    for (size_t k = 0; k < n && first + k < available; ++k) {
-      const size_t units = Utf8ToWideInto(bytes_[first + k], wide_.get() + at);
-      out[k] = std::u16string_view(wide_.get() + at, units);
-      at += units;
+    for (size_t k = 0; k < count; ++k) {
+      const size_t tab = k + 1 < count ? std::min(all.find(u'\t', at), units) : units;
+      out[k] = all.substr(at, tab - at);
+      at = std::min(tab + 1, units);
     }
     return out;
   }

@@ -26,6 +26,12 @@ std::mutex gUrlFormsMutex;
 
 const UrlForm& FormAt(uint16_t form) { return *gUrlForms[form - 1].load(std::memory_order_acquire); }
 
+// Equal texts, compared as bytes: the standard comparison of UTF-16 texts
+// orders them unit by unit, and every channel of a list is compared so.
+bool SameText(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
 // The form number (1-based) of the pieces, adding them when new; 0 once the
 // table is full. Each thread remembers its last answer, so a list of one
 // account's channels takes the lock once.
@@ -33,7 +39,7 @@ uint16_t InternUrlForm(std::u16string_view prefix, std::u16string_view suffix) {
   thread_local uint16_t lastForm = 0;
   if (lastForm != 0) {
     const UrlForm& last = FormAt(lastForm);
-    if (last.prefix == prefix && last.suffix == suffix) return lastForm;
+    if (SameText(last.prefix, prefix) && SameText(last.suffix, suffix)) return lastForm;
   }
   std::lock_guard lock(gUrlFormsMutex);
   const size_t count = gUrlFormCount.load(std::memory_order_relaxed);

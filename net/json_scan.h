@@ -10,6 +10,7 @@
 // All functions are thread-safe and keep no state.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -103,9 +104,11 @@ void AppendDecodedWide(const RawValue& value, std::u16string& out);
 // For every object cut, onObject receives what FindValues would give for
 // `keys` in that object (views valid during the call only). Objects of a
 // list that turns out cut have been reported already: the caller drops them.
+// At most kMaxKeys keys are looked for; later ones are never found.
 class ListReader {
  public:
   enum class Start { List, Objects };
+  static constexpr size_t kMaxKeys = 64;
   using OnObject = void (*)(void* context, std::span<const RawValue> values);
 
   ListReader(Start start, std::span<const std::string_view> keys, OnObject onObject, void* context);
@@ -122,6 +125,12 @@ class ListReader {
   size_t Scan(std::string_view text, bool last);
   size_t SeekList(std::string_view text, bool last);
   void Emit(std::string_view text);
+  // Whether `name` may be a wanted key not located yet in the open object:
+  // a length check that turns away most strings (values, keys nobody asked
+  // for) before any bytes are compared.
+  uint64_t Candidates(std::string_view name) const {
+    return keysOfLength_[name.size() < kLengthSlots ? name.size() : kLengthSlots - 1] & unfound_;
+  }
 
   struct Located {
     uint32_t at = 0, size = 0;  // relative to the object's '{'
@@ -141,7 +150,11 @@ class ListReader {
   long braces_ = 0;     // braces only, for cutting objects
   size_t objectStart_ = std::string_view::npos;
   bool skipNext_ = false;
-  size_t missing_ = 0;
+  // Bit k: keys_[k] has that length (the last slot: that long or longer).
+  static constexpr size_t kLengthSlots = 32;
+  std::array<uint64_t, kLengthSlots> keysOfLength_{};
+  uint64_t unfound_ = 0;  // bit k: keys_[k] not yet located in the open object
+  uint64_t allKeys_ = 0;
   std::vector<Located> located_;
   std::vector<RawValue> values_;
 };
@@ -149,8 +162,9 @@ class ListReader {
 // --- implementation details of ForEachObject ---
 namespace detail {
 // Returns the index of the quote that closes the string whose opening quote
-// is at text[open], or npos when the string is not closed.
-size_t StringEnd(std::string_view text, size_t open);
+// is at text[open], or npos when the string is not closed. When `escaped` is
+// given, it is set to whether the string holds a backslash.
+size_t StringEnd(std::string_view text, size_t open, bool* escaped = nullptr);
 }  // namespace detail
 
 template <typename Fn>

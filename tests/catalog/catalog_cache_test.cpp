@@ -346,14 +346,23 @@ TEST_F(CatalogCacheTest, UnreadableLinesAreSkippedAndTheLastLineNeedsNoLineFeed)
   c.LiveCategories = {{u"News", u"1"}, {u"\u00c9t\u00e9", u"2"}};
   c.LiveChannels = std::make_shared<const ItemList>(UglyItems());
   std::string text = CacheFileText(c.LiveCategories, *c.LiveChannels);
+  // Broken UTF-8 in a name: lone bytes (a unit each), a sequence cut by the tab.
+  text += "I\t10\tLone\x80\xFF\tlive\t5\te\tts\ticon\t3\thttp://h/live/u/p/10.ts\t0\t99\t7\n";
+  text += "I\t11\tCut\xE0\xA0\tlive\t5\te\tts\ticon\t3\thttp://h/live/u/p/11.ts\t0\t99\t7\n";
   text += "C\t3\tLate\r\nX\tjunk\n\nI\t9\tCut\tlive\t5\te\tts\ticon\t3\thttp://h/live/u/p/9.ts\t0\t99\t7";
 
   std::vector<Category> categories;
   SharedItems items;
   ASSERT_TRUE(ParseCacheText(text, categories, items));
-  ASSERT_EQ(items->size(), c.LiveChannels->size() + 1);
+  ASSERT_EQ(items->size(), c.LiveChannels->size() + 3);
   ASSERT_EQ(categories.size(), 3u);
   EXPECT_EQ(categories[2].name, u"Late");
+  const CatalogItem& lone = (*items)[items->size() - 3];
+  const CatalogItem& cut = (*items)[items->size() - 2];
+  EXPECT_EQ(lone.name(), u"Lone\uFFFD\uFFFD");
+  EXPECT_EQ(lone.url(), u"http://h/live/u/p/10.ts");
+  EXPECT_EQ(cut.name(), u"Cut\uFFFD");
+  EXPECT_EQ(cut.added(), u"99");
   EXPECT_EQ(items->back().name(), u"Cut");
   EXPECT_EQ(items->back().url(), u"http://h/live/u/p/9.ts");
 }

@@ -141,7 +141,7 @@ struct ReadList {
   JsonScan::ObjectList::State state = JsonScan::ObjectList::State::None;
   bool operator==(const ReadList&) const = default;
 };
-constexpr std::array<std::string_view, 3> kReadKeys = {"id", "name", "icon"};
+constexpr std::array<std::string_view, 4> kReadKeys = {"id", "name", "icon", "a_member_name_longer_than_thirty_two"};
 
 std::vector<std::string> DecodedValues(std::span<const JsonScan::RawValue> values) {
   std::vector<std::string> out;
@@ -190,7 +190,10 @@ TEST(JsonScanListReader, ReadsInOnePassWhatTheThreePassesFindHoweverTheBytesArri
       R"({"nested":{"name":"inner first"},"name":"outer","id":"n"}, {"icon":"only"}])"
       "\n<!-- 0.01 s -->";
   const std::string keyed = R"({"0":{"id":"a","name":"A"},"1":{"id":"b","name":"B [x]"}})";
-  for (const std::string& text : {list, keyed, std::string(R"([{"id":1}}])"), std::string(R"({"user_info":{"auth":0}})"),
+  // A value that a colon makes a key; long keys that share a length bucket.
+  const std::string odd = R"([{"name":"id" : "v","id":"x"},{"a_member_name_longer_than_thirty_three":1,)"
+                          R"("a_member_name_longer_than_thirty_two":"yes","name":"icon"}])";
+  for (const std::string& text : {list, keyed, odd, std::string(R"([{"id":1}}])"), std::string(R"({"user_info":{"auth":0}})"),
                                   std::string("<html><p>{\"request\"} failed</p></html>"), std::string("")}) {
     const ReadList expected = ReadInPasses(text);
     EXPECT_EQ(ReadInPieces(text, text.size(), 1), expected) << text;
@@ -203,7 +206,9 @@ TEST(JsonScanListReader, ReadsInOnePassWhatTheThreePassesFindHoweverTheBytesArri
   }
   ASSERT_EQ(ReadInPasses(list).objects.size(), 4u);
   EXPECT_EQ(ReadInPasses(list).objects[1], (std::vector<std::string>{
-                                               "x7", "Caf\xC3\xA9 \"Night\" \xF0\x9F\x93\xBA M\xC3\xBCnchen ]}", "null"}));
+                                               "x7", "Caf\xC3\xA9 \"Night\" \xF0\x9F\x93\xBA M\xC3\xBCnchen ]}", "null", "-"}));
+  EXPECT_EQ(ReadInPasses(odd).objects, (std::vector<std::vector<std::string>>{{"v", "id", "-", "-"},
+                                                                             {"-", "icon", "-", "yes"}}));
   // An answer cut anywhere never reads as a whole list.
   for (size_t size = 0; size < list.size() - 20; ++size) {
     const std::string_view cut = std::string_view(list).substr(0, size);
