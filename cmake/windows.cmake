@@ -23,34 +23,11 @@ find_package(ZLIB REQUIRED)
 find_library(QRENCODE_LIBRARY qrencode REQUIRED)
 find_path(QRENCODE_INCLUDE_DIR qrencode.h REQUIRED)
 
-include(${CMAKE_SOURCE_DIR}/cmake/platform_sources.cmake)
-set(VISTRA_SOURCES)
-foreach(dir ${VISTRA_WINDOWS_CORE_DIRS})
-  file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-  list(APPEND VISTRA_SOURCES ${found})
-endforeach()
-list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/app/main\\.cpp$")
-list(FILTER VISTRA_SOURCES EXCLUDE REGEX ".*/(i18n|ui/render)/tools/.*")
-vistra_pick_platform_sources(VISTRA_SOURCES)
-
+include(${CMAKE_SOURCE_DIR}/cmake/core_sources.cmake)
+vistra_core_sources(VISTRA_SOURCES ${VISTRA_WINDOWS_CORE_DIRS})
 # The interface texts: the same PO compiler as on Linux, built for Windows
-# and run through the emulator (CMake 3.25 does not add it by itself).
-add_library(vistra_po STATIC i18n/tools/po_file.cpp)
-target_include_directories(vistra_po PUBLIC ${CMAKE_SOURCE_DIR})
-add_executable(vistra_po_compile i18n/tools/po_compile_main.cpp)
-target_link_libraries(vistra_po_compile PRIVATE vistra_po)
-set(VISTRA_PO_DIR ${CMAKE_SOURCE_DIR}/i18n/po)
-file(GLOB VISTRA_PO_FILES CONFIGURE_DEPENDS ${VISTRA_PO_DIR}/*.po)
-list(REMOVE_ITEM VISTRA_PO_FILES ${VISTRA_PO_DIR}/en.po)
-set(VISTRA_TEXT_TABLES ${CMAKE_BINARY_DIR}/generated/i18n/text_tables.cpp)
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/generated/i18n)
-add_custom_command(OUTPUT ${VISTRA_TEXT_TABLES}
-                   COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:vistra_po_compile> ${VISTRA_TEXT_TABLES}
-                           ${VISTRA_PO_DIR}/en.po ${VISTRA_PO_FILES}
-                   DEPENDS vistra_po_compile ${VISTRA_PO_DIR}/en.po ${VISTRA_PO_FILES}
-                   COMMENT "Interface texts from i18n/po/*.po"
-                   VERBATIM)
-list(APPEND VISTRA_SOURCES ${VISTRA_TEXT_TABLES})
+# and run through the emulator.
+vistra_text_tables(VISTRA_SOURCES)
 
 add_library(vistra_core STATIC ${VISTRA_SOURCES})
 target_include_directories(vistra_core PUBLIC ${CMAKE_SOURCE_DIR})

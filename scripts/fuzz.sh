@@ -20,8 +20,8 @@ if [ ! -f "tests/fuzz/${TARGET}_fuzz.cpp" ]; then
   exit 2
 fi
 
-# clang and its fuzzing runtime, from Debian, only for this script.
-scripts/apt-install-missing.sh clang libclang-rt-14-dev
+# clang and its fuzzing runtime come with the other dependencies.
+scripts/install-deps.sh
 
 BUILD=build-fuzz
 cmake -S . -B "$BUILD" -G Ninja -DVISTRA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -17,6 +17,9 @@ PACKAGES=(
   libexpat1-dev zlib1g-dev
   # The XMLTV benchmark's DOM yardstick only; the program never links it.
   libxml2-dev
+  # The fuzz build (scripts/fuzz.sh, and CI links every target): clang and
+  # its libFuzzer and sanitizer runtimes.
+  clang libclang-rt-14-dev
   # The Debian package (cpack, scripts/package.sh): dependencies from the
   # linked libraries, the validators, and a chroot to install it into.
   dpkg dpkg-dev file lintian desktop-file-utils appstream man-db debootstrap
