@@ -1,5 +1,6 @@
 #include "ui/screens/player_screen.h"
 
+#include <span>
 #include <vector>
 
 #include "platform/virtual_keys.h"
@@ -48,20 +49,8 @@ void SetVolumeFromStrip(ScreenContext& ctx, double y) {
 }
 
 void PressStripButton(ScreenContext& ctx, int index) {
-  switch (index) {
-    case 0: ctx.navigator.SetScreen(Screen::Catchup); return;
-    case 1: ToggleLiveLock(ctx); return;
-    case 2: ctx.navigator.SetScreen(Screen::Movies); return;
-    case 3: ctx.navigator.SetScreen(Screen::Series); return;
-    case 4: ToggleLiveFavorite(ctx); return;
-    case 5: ctx.navigator.SetScreen(Screen::Search); return;
-    case 6: ctx.playback.ChooseTrack(TrackKind::Subtitle); return;
-    case 7: ctx.playback.ChooseTrack(TrackKind::Audio); return;
-    case 8: OpenGrid(ctx); return;
-    case 9: ctx.playback.PlayPreviousChannel(); return;
-    case 10: ctx.playback.JumpToLive(); return;
-    default: OpenMultiView(ctx); return;
-  }
+  const std::span<const StripButton> rows = StripButtons();
+  if (index >= 0 && size_t(index) < rows.size()) rows[size_t(index)].press(ctx);
 }
 
 // What a strip control does, clicked or pressed with Enter.
