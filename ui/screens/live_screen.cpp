@@ -350,6 +350,8 @@ constexpr KeyRow kLiveKeys[] = {
 
 }  // namespace
 
+std::span<const KeyRow> LiveKeyRows() { return kLiveKeys; }
+
 void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
   MoveToFirstVisibleCategory(ctx.state);
   DispatchKey(kLiveKeys, ctx.state.nav.LiveFocus == 0 ? kCategories : kChannels, ctx, vk);

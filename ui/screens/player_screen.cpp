@@ -210,6 +210,8 @@ constexpr KeyRow kPlayerKeys[] = {
 
 }  // namespace
 
+std::span<const KeyRow> PlayerKeyRows() { return kPlayerKeys; }
+
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   DispatchKey(kPlayerKeys, 1u << int(StripModeOf(ctx.state)), ctx, vk);
 }
