@@ -1,23 +1,47 @@
 #pragma once
 #include <cstdint>
 
-// The screens, numbered as the navigation and the painters know them.
-enum class Screen : uint32_t {
-  Home = 0,
-  Live = 1,
-  Movies = 2,
-  Series = 3,
-  Account = 4,
-  Sports = 5,
-  Settings = 6,
-  Player = 7,
-  Catchup = 8,
-  Search = 9,
-  Groups = 10,
-  Grid = 11,  // the programme grid: channels by time
-  MultiView = 12,  // up to four live channels at once
-};
+// Every screen, declared once, in the order of its number: its name (the
+// Screen value; with "Screen" appended, the ScreenView class that shows
+// it), its number, and the menu word that titles it (the kMenu* word,
+// without "kMenu"). The numbers never change: the screen table and the
+// title words are indexed by them. A screen is added by one line here, its
+// ui/screens/<name>_screen pair and that header's include in
+// screen_table.cpp.
+#define VISTRA_SCREENS(X) \
+  X(Home, 0, Home)            \
+  X(Live, 1, Live)            \
+  X(Movies, 2, Movies)        \
+  X(Series, 3, Series)        \
+  X(Account, 4, Playlist)     \
+  X(Sports, 5, Sports)        \
+  X(Settings, 6, Settings)    \
+  X(Player, 7, Live)          \
+  X(Catchup, 8, Live)         \
+  X(Search, 9, Search)        \
+  X(Groups, 10, Live)         \
+  X(Grid, 11, Live)      /* the programme grid: channels by time */ \
+  X(MultiView, 12, Live) /* up to four live channels at once */
 
-inline constexpr int kScreenCount = 13;
+#define VISTRA_SCREEN_VALUE(name, number, title) name = number,
+enum class Screen : uint32_t { VISTRA_SCREENS(VISTRA_SCREEN_VALUE) };
+#undef VISTRA_SCREEN_VALUE
+
+#define VISTRA_SCREEN_ONE(name, number, title) +1
+inline constexpr int kScreenCount = 0 VISTRA_SCREENS(VISTRA_SCREEN_ONE);
+#undef VISTRA_SCREEN_ONE
 
 constexpr int ScreenIndex(Screen screen) { return static_cast<int>(screen); }
+
+namespace screen_order {
+#define VISTRA_SCREEN_NAME(name, number, title) Screen::name,
+inline constexpr Screen kDeclared[] = {VISTRA_SCREENS(VISTRA_SCREEN_NAME)};
+#undef VISTRA_SCREEN_NAME
+constexpr bool Dense() {
+  for (int i = 0; i < kScreenCount; ++i)
+    if (ScreenIndex(kDeclared[i]) != i) return false;
+  return true;
+}
+// Tables indexed by the number need 0, 1, 2, ... in the order declared.
+static_assert(Dense(), "the screens' numbers run 0, 1, 2, ... in the order declared");
+}  // namespace screen_order

@@ -16,6 +16,7 @@
 #include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/nav/navigator.h"
+#include "ui/screens/key_table.h"
 #include "ui/screens/live_actions.h"
 #include "ui/screens/player_strips.h"
 #include "ui/screens/provider_status_text.h"
@@ -296,61 +297,65 @@ void StepChannelBy(ScreenContext& ctx, int direction) {
 // ---------------------------------------------------------------------------
 // Keys
 
+namespace {
+
+// Live's key modes: the focused column.
+constexpr uint32_t kCategories = 1, kChannels = 2, kEither = kCategories | kChannels;
+
+bool StepList(ScreenContext& ctx, int vk) {
+  const int step = vk == Vk::Down ? 1 : -1;
+  if (ctx.state.nav.LiveFocus == 0) StepCategoryBy(ctx, step);
+  else StepChannelBy(ctx, step);
+  return true;
+}
+
+constexpr KeyRow kLiveKeys[] = {
+    {{kAnyDigit}, kEither, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; }},
+    {{Vk::Right}, kCategories, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 1, true; }},
+    {{Vk::Left}, kCategories, [](ScreenContext& ctx, int) {
+       ctx.state.nav.live.ActiveGroup = -1;
+       StepCategoryBy(ctx, -1);
+       return true;
+     }},
+    {{Vk::Left}, kChannels, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 0, true; }},
+    {{Vk::Down, Vk::Up}, kEither, StepList},
+    // Page Up moves down the list and Page Down up, as ever.
+    {{Vk::PageUp, Vk::PageDown}, kEither, [](ScreenContext& ctx, int vk) {
+       if (ctx.state.VisibleLive.empty()) return true;
+       ctx.state.nav.LiveFocus = 1;
+       StepChannelBy(ctx, vk == Vk::PageUp ? 1 : -1);
+       return true;
+     }},
+    {{Vk::Return}, kEither, Run<PlayChosenChannel>},
+    {{Vk::Space}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.TogglePause(), true; }},
+    {{Vk::Tab}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.PlayPreviousChannel(), true; }},
+    {{Vk::Letter('C')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Catchup), true; }},
+    {{Vk::Letter('F'), Vk::Grave}, kEither, Run<ToggleLiveFavorite>},
+    {{Vk::Letter('S')}, kEither, [](ScreenContext& ctx, int) {
+       ctx.state.nav.SwallowChar = u's';
+       ctx.navigator.SetScreen(Screen::Search);
+       return true;
+     }},
+    {{Vk::Letter('G')}, kEither, [](ScreenContext& ctx, int) {
+       ctx.state.nav.GroupIndex = 0;
+       ctx.navigator.SetScreen(Screen::Groups);
+       return true;
+     }},
+    {{Vk::Letter('L')}, kEither, Run<ToggleLiveLock>},
+    {{Vk::End}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.JumpToLive(), true; }},
+    {{Vk::Letter('H')}, kEither, Run<OpenLiveHistory>},
+    {{Vk::Letter('E')}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.OpenInExternalPlayer(), true; }},
+    {{Vk::Letter('P')}, kEither, Run<OpenGrid>},
+};
+
+}  // namespace
+
+std::span<const KeyRow> LiveKeyRows() { return kLiveKeys; }
+
 void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
-  AppState& state = ctx.state;
-  NavState& nav = state.nav;
-  MoveToFirstVisibleCategory(state);
-  const bool categories = nav.LiveFocus == 0;
-  if (vk >= Vk::Digit0 && vk <= Vk::Digit0 + 9) {
-    EnterChannelDigit(ctx, vk - Vk::Digit0);
-  } else if (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9) {
-    EnterChannelDigit(ctx, vk - Vk::Numpad0);
-  } else if (vk == Vk::Right) {
-    if (categories) nav.LiveFocus = 1;
-  } else if (vk == Vk::Left) {
-    if (categories) {
-      nav.live.ActiveGroup = -1;
-      StepCategoryBy(ctx, -1);
-    } else {
-      nav.LiveFocus = 0;
-    }
-  } else if (vk == Vk::Down || vk == Vk::Up) {
-    const int step = vk == Vk::Down ? 1 : -1;
-    if (categories) StepCategoryBy(ctx, step);
-    else StepChannelBy(ctx, step);
-  } else if (vk == Vk::PageUp || vk == Vk::PageDown) {
-    if (!state.VisibleLive.empty()) {
-      nav.LiveFocus = 1;
-      StepChannelBy(ctx, vk == Vk::PageUp ? 1 : -1);
-    }
-  } else if (vk == Vk::Return) {
-    PlayChosenChannel(ctx);
-  } else if (vk == Vk::Space) {
-    ctx.playback.TogglePause();
-  } else if (vk == Vk::Tab) {
-    ctx.playback.PlayPreviousChannel();
-  } else if (vk == Vk::Letter('C')) {
-    ctx.navigator.SetScreen(Screen::Catchup);
-  } else if (vk == Vk::Letter('F') || vk == Vk::Grave) {
-    ToggleLiveFavorite(ctx);
-  } else if (vk == Vk::Letter('S')) {
-    nav.SwallowChar = u's';
-    ctx.navigator.SetScreen(Screen::Search);
-  } else if (vk == Vk::Letter('G')) {
-    nav.GroupIndex = 0;
-    ctx.navigator.SetScreen(Screen::Groups);
-  } else if (vk == Vk::Letter('L')) {
-    ToggleLiveLock(ctx);
-  } else if (vk == Vk::End) {
-    ctx.playback.JumpToLive();
-  } else if (vk == Vk::Letter('H')) {
-    OpenLiveHistory(ctx);
-  } else if (vk == Vk::Letter('E')) {
-    ctx.playback.OpenInExternalPlayer();
-  } else if (vk == Vk::Letter('P')) {
-    OpenGrid(ctx);
-  }
-  if (state.CurrentScreen == Screen::Live) KeepLiveSelectionInView(ctx.state, ctx.width, ctx.height);
+  MoveToFirstVisibleCategory(ctx.state);
+  DispatchKey(kLiveKeys, ctx.state.nav.LiveFocus == 0 ? kCategories : kChannels, ctx, vk);
+  if (ctx.state.CurrentScreen == Screen::Live) KeepLiveSelectionInView(ctx.state, ctx.width, ctx.height);
 }
 
 // ---------------------------------------------------------------------------

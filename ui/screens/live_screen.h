@@ -10,12 +10,18 @@
 // and clicks change the state; the scrolling rule is applied when a key
 // moves a selection, so the wheel can look elsewhere without the painter
 // pulling the list back. Main thread only.
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ui/screens/live_layout.h"
+#include "ui/screens/key_table.h"
 #include "ui/screens/screen_view.h"
+
+// Live's keys in the order they are tried; a row's modes are bits of the
+// focused column (1 the categories, 2 the channels).
+std::span<const KeyRow> LiveKeyRows();
 
 class LiveScreen final : public ScreenView {
  public:

@@ -1,10 +1,13 @@
 #include "ui/screens/player_screen.h"
 
+#include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "platform/virtual_keys.h"
 #include "ui/nav/navigator.h"
 #include "ui/nav/spatial_focus.h"
+#include "ui/screens/key_table.h"
 #include "ui/screens/live_actions.h"
 #include "ui/screens/player_strips.h"
 
@@ -48,20 +51,8 @@ void SetVolumeFromStrip(ScreenContext& ctx, double y) {
 }
 
 void PressStripButton(ScreenContext& ctx, int index) {
-  switch (index) {
-    case 0: ctx.navigator.SetScreen(Screen::Catchup); return;
-    case 1: ToggleLiveLock(ctx); return;
-    case 2: ctx.navigator.SetScreen(Screen::Movies); return;
-    case 3: ctx.navigator.SetScreen(Screen::Series); return;
-    case 4: ToggleLiveFavorite(ctx); return;
-    case 5: ctx.navigator.SetScreen(Screen::Search); return;
-    case 6: ctx.playback.ChooseTrack(TrackKind::Subtitle); return;
-    case 7: ctx.playback.ChooseTrack(TrackKind::Audio); return;
-    case 8: OpenGrid(ctx); return;
-    case 9: ctx.playback.PlayPreviousChannel(); return;
-    case 10: ctx.playback.JumpToLive(); return;
-    default: OpenMultiView(ctx); return;
-  }
+  const std::span<const StripButton> rows = StripButtons();
+  if (index >= 0 && size_t(index) < rows.size()) rows[size_t(index)].press(ctx);
 }
 
 // What a strip control does, clicked or pressed with Enter.
@@ -145,85 +136,84 @@ void PlayerScreen::PrepareFrame(RenderResources& res, const AppState& state, int
   if (StripModeOf(state) == StripMode::Live) res.IconFor(state.Playing().currentChannel);
 }
 
-// In the order the keys are tested: Space, then the seeks of a recording
-// or the live zaps (never both), then the keys common to both, and Enter.
-// A catch-up programme seeks with Left/Right and still zaps with the other
-// keys (back to live); a trailer never zaps. A live channel that is paused
-// or behind live skips in its buffer with Left/Right instead of zapping
-// (at live they zap as ever); L or End returns to live, Tab to the channel
-// played before. While the live strip's row is open (V), the arrows and Enter
-// belong to it: a remote has no other way to its buttons.
+namespace {
+
+// The Player's key modes: one bit per StripMode.
+constexpr uint32_t Modes(std::initializer_list<StripMode> modes) {
+  uint32_t bits = 0;
+  for (const StripMode m : modes) bits |= 1u << int(m);
+  return bits;
+}
+using M = StripMode;
+constexpr uint32_t kAll = Modes({M::Live, M::Catchup, M::Movie, M::Trailer});
+constexpr uint32_t kZaps = Modes({M::Live, M::Catchup});  // a trailer never zaps
+constexpr uint32_t kNotTrailer = Modes({M::Live, M::Catchup, M::Movie});
+
+template <void (PlaybackActions::*Do)()>
+bool Call(ScreenContext& ctx, int /*vk*/) {
+  (ctx.playback.*Do)();
+  return true;
+}
+bool TakeRowKey(ScreenContext& ctx, int vk) {
+  if (!RowOpen(ctx.state)) return false;
+  RowKey(ctx, vk);
+  return true;
+}
+bool SkipOrSeek(ScreenContext& ctx, int vk) {
+  const double sign = vk == Vk::Right ? 1 : -1;
+  if (StripModeOf(ctx.state) == StripMode::Live) return ctx.playback.SkipLive(sign * kLiveStepSeconds);
+  ctx.playback.SeekBy(sign * kVodStepSeconds);
+  return true;
+}
+void Previous(ScreenContext& ctx) { ctx.playback.StepChannel(-1); }
+void Next(ScreenContext& ctx) { ctx.playback.StepChannel(+1); }
+void ToLive(ScreenContext& ctx) { ctx.playback.JumpToLive(); }
+void Audio(ScreenContext& ctx) { ctx.playback.ChooseTrack(TrackKind::Audio); }
+void Subtitle(ScreenContext& ctx) { ctx.playback.ChooseTrack(TrackKind::Subtitle); }
+// Enter without the open row: the strips show (again) for their time.
+void ShowStrips(ScreenContext& ctx) {
+  ctx.state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
+  ctx.playback.UpdateStrips();
+}
+
+// In the order the keys are tried: Space, then the open live row, then
+// the seeks of a recording and the zaps (a catch-up programme seeks with
+// Left/Right and still zaps with the other keys, back to live), then the
+// keys common to all. A live channel that is paused or behind live skips in
+// its buffer with Left/Right (at live they zap as ever); L or End return to
+// live, Tab to the channel played before. While the live strip's row is
+// open (V), the arrows and Enter belong to it: a remote has no other way to
+// its buttons.
+constexpr KeyRow kPlayerKeys[] = {
+    {{Vk::Space}, kAll, Call<&PlaybackActions::TogglePause>},
+    {{Vk::Left, Vk::Right, Vk::Up, Vk::Down}, Modes({M::Live}), TakeRowKey},
+    {{Vk::Return}, Modes({M::Live}), TakeRowKey},
+    {{Vk::Tab}, kZaps, Call<&PlaybackActions::PlayPreviousChannel>},
+    {{Vk::Left, Vk::Right}, kAll, SkipOrSeek},
+    {{Vk::Letter('L'), Vk::End}, Modes({M::Live}), Run<ToLive>},
+    {{Vk::Letter('W')}, Modes({M::Live}), Run<OpenMultiView>},
+    {{Vk::Down}, Modes({M::Movie}), Run<ToggleExpanded>},
+    {{Vk::PageUp, Vk::Up}, kZaps, Run<Previous>},
+    {{Vk::PageDown, Vk::Down}, kZaps, Run<Next>},
+    {{Vk::Left}, Modes({M::Live}), Run<Previous>},
+    {{Vk::Right}, Modes({M::Live}), Run<Next>},
+    {{Vk::Letter('V')}, Modes({M::Live, M::Catchup, M::Trailer}), Run<ToggleExpanded>},
+    {{Vk::Grave}, kNotTrailer, Run<ToggleLiveFavorite>},
+    {{kAnyDigit}, kNotTrailer, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; }},
+    {{Vk::Letter('A')}, kAll, Run<Audio>},
+    {{Vk::Letter('T')}, kAll, Run<Subtitle>},
+    {{Vk::Letter('E')}, kAll, Call<&PlaybackActions::OpenInExternalPlayer>},
+    {{Vk::Letter('R')}, kAll, Call<&PlaybackActions::CycleAspect>},
+    {{Vk::Letter('P')}, kZaps, Run<OpenGrid>},
+    {{Vk::Return}, kAll, Run<ShowStrips>},
+};
+
+}  // namespace
+
+std::span<const KeyRow> PlayerKeyRows() { return kPlayerKeys; }
+
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
-  if (vk == Vk::Space) {
-    ctx.playback.TogglePause();
-    return;
-  }
-  const bool rowKey = vk == Vk::Left || vk == Vk::Right || vk == Vk::Up || vk == Vk::Down || vk == Vk::Return;
-  if (rowKey && RowOpen(ctx.state)) {
-    RowKey(ctx, vk);
-    return;
-  }
-  const StripMode mode = StripModeOf(ctx.state);
-  const bool zapKey = vk == Vk::PageUp || vk == Vk::PageDown || vk == Vk::Up || vk == Vk::Down;
-  const bool digit = (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) || (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9);
-  if (mode == StripMode::Trailer && (zapKey || digit || vk == Vk::Grave || vk == Vk::Tab)) return;
-  if (vk == Vk::Tab) {
-    if (mode != StripMode::Movie) ctx.playback.PlayPreviousChannel();
-    return;
-  }
-  if (mode == StripMode::Live && (vk == Vk::Left || vk == Vk::Right) &&
-      ctx.playback.SkipLive(vk == Vk::Right ? kLiveStepSeconds : -kLiveStepSeconds))
-    return;
-  if (mode == StripMode::Live && (vk == Vk::Letter('L') || vk == Vk::End)) {
-    ctx.playback.JumpToLive();
-    return;
-  }
-  if (vk == Vk::Letter('W')) {
-    if (mode == StripMode::Live) OpenMultiView(ctx);
-    return;
-  }
-  if (mode != StripMode::Live) {
-    if (vk == Vk::Right || vk == Vk::Left) {
-      ctx.playback.SeekBy(vk == Vk::Right ? kVodStepSeconds : -kVodStepSeconds);
-      return;
-    }
-  }
-  if (mode == StripMode::Movie) {
-    if (vk == Vk::Down) {
-      ToggleExpanded(ctx);
-      return;
-    }
-    if (vk == Vk::Up) return;
-  } else if (vk == Vk::PageUp || vk == Vk::Left || vk == Vk::Up) {
-    ctx.playback.StepChannel(-1);
-    return;
-  } else if (vk == Vk::PageDown || vk == Vk::Right || vk == Vk::Down) {
-    ctx.playback.StepChannel(+1);
-    return;
-  } else if (vk == Vk::Letter('V')) {
-    ToggleExpanded(ctx);
-    return;
-  }
-  if (vk == Vk::Grave) {
-    ToggleLiveFavorite(ctx);
-  } else if (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) {
-    EnterChannelDigit(ctx, vk - Vk::Digit0);
-  } else if (vk >= Vk::Numpad0 && vk <= Vk::Numpad0 + 9) {
-    EnterChannelDigit(ctx, vk - Vk::Numpad0);
-  } else if (vk == Vk::Letter('A')) {
-    ctx.playback.ChooseTrack(TrackKind::Audio);
-  } else if (vk == Vk::Letter('T')) {
-    ctx.playback.ChooseTrack(TrackKind::Subtitle);
-  } else if (vk == Vk::Letter('E')) {
-    ctx.playback.OpenInExternalPlayer();
-  } else if (vk == Vk::Letter('R')) {
-    ctx.playback.CycleAspect();
-  } else if (vk == Vk::Letter('P')) {
-    if (mode == StripMode::Live || mode == StripMode::Catchup) OpenGrid(ctx);
-  } else if (vk == Vk::Return) {
-    ctx.state.playerScreen.stripsUntil = ctx.nowMs + kControlsShowMs;
-    ctx.playback.UpdateStrips();
-  }
+  DispatchKey(kPlayerKeys, 1u << int(StripModeOf(ctx.state)), ctx, vk);
 }
 
 void PlayerScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {

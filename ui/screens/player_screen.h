@@ -9,7 +9,14 @@
 // multi-view of a live channel (ui/screens/multiview_screen.h). The
 // interface layer stays transparent. Leaving it for a screen without video
 // stops playback.
+#include <span>
+
+#include "ui/screens/key_table.h"
 #include "ui/screens/screen_view.h"
+
+// The Player's keys in the order they are tried; a row's modes are bits
+// 1 << int(StripMode). The back keys come before them (TakeKeyBeforeBack).
+std::span<const KeyRow> PlayerKeyRows();
 
 class PlayerScreen final : public ScreenView {
  public:

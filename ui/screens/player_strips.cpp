@@ -49,17 +49,6 @@ double Seconds(const std::u16string& text) {
   return end == ascii.c_str() || !std::isfinite(value) ? -1 : value;
 }
 
-// The expanded strip's buttons name the screens they open by the menu words
-// the header tabs use, everything else by its interface text.
-struct ButtonLabel {
-  int menuWord;  // -1: the text of key
-  std::string_view key;
-};
-constexpr ButtonLabel kExpandedLabels[kStripButtonCount] = {
-    {-1, "epg"},       {-1, "lock"},           {kMenuMovies, {}}, {kMenuSeries, {}}, {-1, "favorite"},
-    {kMenuSearch, {}}, {-1, "strip_subtitle"}, {-1, "audio"},     {-1, "tv_guide"},  {-1, "prev_channel"},
-    {-1, "back_to_live"}, {-1, "multiview"}};
-
 bool Recording(StripMode mode) { return mode != StripMode::Live; }
 
 // The live strip's places, in window coordinates, from the strip's
@@ -130,8 +119,8 @@ void LayOutRecording(StripLayout& l, RectF b, double s) {
 
 std::u16string_view ExpandedButtonLabel(int button) {
   if (button < 0 || button >= kStripButtonCount) return {};
-  const ButtonLabel& label = kExpandedLabels[button];
-  return label.menuWord >= 0 ? MenuWord(CurrentLanguage(), label.menuWord) : Translate(label.key);
+  const StripButton& row = StripButtons()[size_t(button)];
+  return row.menuWord >= 0 ? MenuWord(CurrentLanguage(), row.menuWord) : Translate(row.textKey);
 }
 
 StripMode StripModeOf(const AppState& state) {
@@ -461,23 +450,16 @@ std::u16string CategoryName(const AppState& state, std::u16string_view categoryI
   return std::u16string(Translate("no_info"));
 }
 
-// The expanded row's labels and colour bars, in button order.
+// One button of the expanded row: its label and colour bar.
 void PaintExpandedButton(RenderResources& res, const StripControl& c, double s) {
-  struct Button {
-    std::u16string_view label;
-    Rgba bar;
-  };
-  constexpr Rgba kBars[kStripButtonCount] = {Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xC83030),
-                                              Hex(0x30AA50), Hex(0xDCC440), Hex(0x4078DC),
-                                              Hex(0xB4B4BA), Hex(0xB4B4BA), Hex(0xB4B4BA),
-                                              Hex(0xB4B4BA), Hex(0xC83030), Hex(0x4078DC)};
   const int index = std::clamp(c.hit.value, 0, kStripButtonCount - 1);
-  const Button b{ExpandedButtonLabel(index), kBars[index]};
+  const std::u16string_view label = ExpandedButtonLabel(index);
+  const Rgba bar = StripButtons()[size_t(index)].bar;
   const RectF& r = c.rect;
   PaintButtonFace(res, r, s);
-  res.DrawTrimmedLine(FontId::StripSmall, b.label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom - 8 * s}, kText,
+  res.DrawTrimmedLine(FontId::StripSmall, label, RectF{r.left + 6 * s, r.top, r.right - 6 * s, r.bottom - 8 * s}, kText,
                   kAlignCentered);
-  res.FillRect(RectF{r.left + 14 * s, r.bottom - 7 * s, r.right - 14 * s, r.bottom - 4 * s}, b.bar);
+  res.FillRect(RectF{r.left + 14 * s, r.bottom - 7 * s, r.right - 14 * s, r.bottom - 4 * s}, bar);
 }
 
 void PaintLogo(RenderResources& res, const RectF& box, const CatalogItem& channel) {

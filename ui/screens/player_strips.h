@@ -17,6 +17,7 @@
 
 #include "state/app_state.h"
 #include "ui/render/render_resources.h"
+#include "ui/screens/player_strip_buttons.h"
 
 enum class StripId { Top, Bottom, Right, LeftArrow, RightArrow };
 inline constexpr int kStripCount = 5;
@@ -33,11 +34,6 @@ enum class StripMode {
 StripMode StripModeOf(const AppState& state);
 
 // What a click on the strips does.
-// The expanded live strip's buttons: EPG (catch-up), lock, movies, series,
-// favourite, search, subtitles, audio, the programme grid, the previous
-// channel, back to live, the multi-view.
-constexpr int kStripButtonCount = 12;
-
 struct StripHit {
   enum class Kind {
     None,
@@ -136,8 +132,8 @@ std::u16string RecordingTitle(const AppState& state, StripMode mode);
 // (PlayerScreenControls::stripFocus) wears a ring.
 void PaintStrips(RenderResources& res, const AppState& state, int width, int height, int64_t nowUnix);
 
-// The expanded live strip's button labels (0 to kStripButtonCount - 1,
-// left to right) in the interface language; out of range: empty.
+// The expanded live strip's button labels (StripButtons() rows, left to
+// right) in the interface language; out of range: empty.
 std::u16string_view ExpandedButtonLabel(int button);
 
 // The hover check (every 50 ms on the Player screen): a pointer movement

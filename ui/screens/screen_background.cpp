@@ -9,9 +9,9 @@ namespace {
 constexpr Rgba kBackgroundFill{0.04, 0.05, 0.08, 1};
 
 // The menu word that titles each screen, in Screen order.
-constexpr int kTitleWord[kScreenCount] = {kMenuHome,     kMenuLive, kMenuMovies, kMenuSeries, kMenuPlaylist, kMenuSports,
-                                          kMenuSettings, kMenuLive, kMenuLive,   kMenuSearch, kMenuLive, kMenuLive,
-                                          kMenuLive};
+#define VISTRA_SCREEN_TITLE(name, number, title) kMenu##title,
+constexpr int kTitleWord[kScreenCount] = {VISTRA_SCREENS(VISTRA_SCREEN_TITLE)};
+#undef VISTRA_SCREEN_TITLE
 
 }  // namespace
 

@@ -15,9 +15,6 @@
 #include "ui/screens/sports_screen.h"
 
 // One row per Screen value, in its order.
-ScreenTable::ScreenTable()
-    : rows_{std::make_unique<HomeScreen>(),     std::make_unique<LiveScreen>(),    std::make_unique<MoviesScreen>(),
-            std::make_unique<SeriesScreen>(),   std::make_unique<AccountScreen>(), std::make_unique<SportsScreen>(),
-            std::make_unique<SettingsScreen>(), std::make_unique<PlayerScreen>(),  std::make_unique<CatchupScreen>(),
-            std::make_unique<SearchScreen>(),   std::make_unique<GroupsScreen>(),  std::make_unique<GridScreen>(),
-            std::make_unique<MultiViewScreen>()} {}
+#define VISTRA_SCREEN_ROW(name, number, title) std::make_unique<name##Screen>(),
+ScreenTable::ScreenTable() : rows_{VISTRA_SCREENS(VISTRA_SCREEN_ROW)} {}
+#undef VISTRA_SCREEN_ROW

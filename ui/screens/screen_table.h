@@ -1,7 +1,7 @@
 #pragma once
 // The table of screens: one ScreenView per Screen value, in Screen order.
-// Adding a screen means one ui/screens/<name>_screen pair and its row in
-// screen_table.cpp.
+// The rows follow VISTRA_SCREENS (state/screen.h); screen_table.cpp only
+// includes each screen's header.
 #include <array>
 #include <memory>
 

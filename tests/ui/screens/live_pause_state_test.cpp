@@ -63,3 +63,16 @@ TEST_F(LivePauseState, APausedOrDelayedPreviewSaysSoOnThePicture) {
     EXPECT_EQ(stateText(PaintedTexts(w, h), place), "") << "at live the picture is left alone";
   }
 }
+
+TEST_F(LivePauseState, LeftAndRightOnThePlayerSkipInTheBufferWhenBehindAndZapAtLive) {
+  state.CurrentScreen = Screen::Player;
+  playing.lastChannelId = u"c3";
+  actions.timeShifted = true;
+  Press({Vk::Left, Vk::Right});
+  EXPECT_EQ(actions.liveSkips, (std::vector<double>{-10, +10}));
+  EXPECT_TRUE(actions.channelSteps.empty()) << "a skip in the buffer is no zap";
+  actions.timeShifted = false;
+  Press({Vk::Left, Vk::Right});
+  EXPECT_EQ(actions.channelSteps, (std::vector<int>{-1, +1})) << "at live the same keys zap";
+  EXPECT_TRUE(actions.seeks.empty());
+}
