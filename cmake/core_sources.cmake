@@ -45,14 +45,3 @@ function(vistra_text_tables var)
   set(${var} ${${var}} ${tables} PARENT_SCOPE)
   set(VISTRA_PO_DIR ${po_dir} PARENT_SCOPE)
 endfunction()
-
-# vistra_test_program_headers(target...): the headers nearly every test file
-# includes, parsed once per test program instead of once per file (the test
-# programs are most of what a build compiles, three times in CI: the
-# program's build, the sanitizers' and Windows').
-function(vistra_test_program_headers)
-  foreach(target ${ARGN})
-    target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <algorithm> <filesystem> <functional> <memory>
-                              <string> <string_view> <vector>)
-  endforeach()
-endfunction()

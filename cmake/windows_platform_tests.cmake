@@ -39,7 +39,6 @@ list(FILTER VISTRA_WINDOWS_INTEGRATION_SOURCES EXCLUDE REGEX
 add_executable(vistra_integration_tests ${VISTRA_WINDOWS_INTEGRATION_SOURCES} tests/test_main.cpp)
 target_link_libraries(vistra_integration_tests PRIVATE vistra_fixtures GTest::gtest)
 vistra_add_test_shards(vistra_integration_tests integration 2)
-vistra_test_program_headers(vistra_unit_tests vistra_integration_tests)
 
 # Plays a clip through the host window and the video layer (the engine's own
 # output in a child window), for trying libmpv under Wine or on Windows.
