@@ -3,12 +3,11 @@
 // changed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <sstream>
