@@ -116,7 +116,7 @@ TEST_F(HttpClientTest, SilentServerYieldsEmptyAfterTheTimeOutAndARefusedConnecti
   EXPECT_EQ(HttpClient::Get(W(url), kTimeoutMs), "");
 }
 
-TEST_F(HttpClientTest, TransferThatStallsOrBreaksMidBodyYieldsEmpty) {
+TEST_F(HttpClientTest, TransferThatStallsMidBodyYieldsEmpty) {
   std::atomic<bool> released = false;
   StandInServer server;
   // Half the body, then silence until the test lets the handler go.
@@ -127,19 +127,9 @@ TEST_F(HttpClientTest, TransferThatStallsOrBreaksMidBodyYieldsEmpty) {
       return false;
     });
   });
-  // Half the body, then the connection closes.
-  server.http().Get("/cut", [&](const httplib::Request&, httplib::Response& res) {
-    res.set_content_provider(2000, "text/plain", [&](size_t offset, size_t, httplib::DataSink& sink) {
-      if (offset == 0) return sink.write(std::string(1000, 'c').data(), 1000);
-      return false;
-    });
-  });
   ASSERT_TRUE(server.Start());
   EXPECT_EQ(HttpClient::Get(W(Url(server, "/stall")), kShortTimeoutMs), "");
   released = true;
-  EXPECT_EQ(HttpClient::Get(W(Url(server, "/cut")), kTimeoutMs), "");
-  // Reaching the cap before the break is a complete answer.
-  EXPECT_EQ(HttpClient::Get(W(Url(server, "/cut")), kTimeoutMs, 500), std::string(500, 'c'));
 }
 
 // Answers a raw server writes by the request's path: each ends in a way the
@@ -175,6 +165,8 @@ TEST_F(HttpClientTest, FetchTellsAWholeBodyFromACutOrBrokenOne) {
     EXPECT_EQ(reply.body, body) << "what arrived is kept: " << path;
     EXPECT_EQ(HttpClient::Get(W(server.BaseUrl() + path), kTimeoutMs), "") << path;
   }
+  // Reaching the cap before the break is a complete answer.
+  EXPECT_EQ(HttpClient::Get(W(server.BaseUrl() + "/short"), kTimeoutMs, 400), body.substr(0, 400));
   for (const char* path : {"/chunked", "/unsized", "/sized"}) {
     const auto reply = fetch(path);
     EXPECT_TRUE(reply.whole()) << path;

@@ -183,15 +183,6 @@ TEST_F(PanelIntegration, PollsTakeOverOnlyWhatThePanelChanged) {
   EXPECT_EQ(panel, kept);
 }
 
-TEST_F(PanelIntegration, ReadsTheOtherAnswerShapesOverHttp) {
-  panel_->SetListsInLogin(false);
-  panel_->SetPlaylists({R"({"title":"Bare","m3u":"http://127.0.0.1:1/get.php?username=b&password=b"})"},
-                       PanelFixture::Shape::BareList);
-  SignInAndMerge();
-  ASSERT_EQ(panel.panelLists.size(), 1u);
-  EXPECT_EQ(panel.panelLists[0].name, u"Bare");  // the other shapes: ParsePanelLists
-}
-
 TEST_F(PanelIntegration, WithoutATokenNothingElseIsAsked) {
   panel_->SetToken("");
   panel_->SetListsInLogin(false);
