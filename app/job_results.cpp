@@ -14,7 +14,7 @@
 #include "state/app_state.h"
 #include "store/settings_file.h"
 #include "i18n/translate.h"
-#include "ui/screens/account_screen.h"
+#include "ui/screens/playlists.h"
 
 // One Apply per result: the merge first, then what follows from it.
 namespace {

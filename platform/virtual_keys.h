@@ -22,9 +22,11 @@ inline constexpr int LetterA = 0x41; // 'A'..'Z' are 0x41..0x5A
 inline constexpr int Numpad0 = 0x60;
 inline constexpr int NumpadAdd = 0x6B;
 inline constexpr int NumpadSubtract = 0x6D;
+inline constexpr int F1 = 0x70;
 inline constexpr int F11 = 0x7A;
 inline constexpr int OemPlus = 0xBB;   // the "=+" key
 inline constexpr int OemMinus = 0xBD;  // the "-_" key
+inline constexpr int OemQuestion = 0xBF;  // the "/?" key
 inline constexpr int Grave = 0xC0;     // the "`~" key
 // Ctrl+V (either Ctrl, the key that gives "v" or sits where V does): paste.
 // Outside the range of the classic codes, so no letter shortcut sees it.

@@ -280,6 +280,9 @@ def walk_screens(walk):
     walk.stop("live_categories", focus="All", settle=1.5)
     key("Right")
     walk.stop("live_channels", focus="Vistra News")
+    key("F1")
+    walk.stop("key_help_live")
+    key("Escape")
     key("h")
     walk.stop("live_history", focus="Vistra News")
     key("Escape")
@@ -307,6 +310,9 @@ def walk_screens(walk):
     time.sleep(1.0)
     key("Return")
     walk.stop("player_live", settle=0.3)
+    key("question")  # "?" opens the key help where no text is typed
+    walk.stop("key_help_player", settle=0.5)
+    key("Escape")
     key("v")
     walk.stop("player_live_expanded", settle=0.3)
     key("v")
@@ -380,6 +386,20 @@ def walk_screens(walk):
     while time.time() < deadline and requested(walk, "/__up") == 0:
         time.sleep(0.5)
     walk.stop("speed_test_report", settle=1.5)
+    key("Escape")
+    home(walk)
+
+    # The key help in a language of long words, on Live and on the Player.
+    tile(5)
+    key("Right", "Right", "Right", "Return", "Down", "Down", "Return")  # Deutsch
+    home(walk)
+    tile(0)
+    key("Right", "F1")
+    walk.stop("key_help_live_de")
+    key("Escape", "Return")
+    time.sleep(1.0)
+    key("F1")
+    walk.stop("key_help_player_de", settle=0.5)
     key("Escape")
     home(walk)
 

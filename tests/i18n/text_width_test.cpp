@@ -173,11 +173,11 @@ const std::vector<Place>& Places() {
       {"multi-view tile notice, key", FontId::StripSmall, Fit::Line, Pixels(kW / 2 * 0.84), {"mv_other"}},
       {"multi-view channel picker title", FontId::Title, Fit::Line, Design(72, 36, 1848, 110), {"mv_pick"}},
       {"multi-view key hint", FontId::StripSmall, Fit::Line, Pixels(kW - 2 * 24 - 2 * 24), {"mv_keys"}},
-      // the help overlay: a column of key names about 200 design pixels wide
-      // beside rows of what they do, about 900
-      {"help overlay title", FontId::Title, Fit::Line, Design(0, 0, 900, 70), {"help_title"}},
-      {"help overlay hint", FontId::Hint, Fit::Line, Design(0, 0, 900, 30), {"help_hint"}},
-      {"help overlay row", FontId::Label, Fit::Line, Design(0, 0, 900, 40),
+      // the key help: two columns of 884 design pixels, each line the keys'
+      // names (28 %, less a gap of 16) and what they do (the rest)
+      {"key help title", FontId::Title, Fit::Line, Design(56, 36, 1864, 110), {"help_title"}},
+      {"key help hint", FontId::Hint, Fit::Line, Design(56, 110, 1864, 148), {"help_hint"}},
+      {"key help line", FontId::Row, Fit::Line, Design(0, 0, 636, 40),
        {"help_everywhere", "help_volume", "help_help", "help_move", "help_open", "help_to_channels",
         "help_to_categories", "help_prev_category", "help_step_channels", "help_fill_window", "help_pause",
         "help_played_before", "help_favorite", "help_lock", "help_groups", "help_external", "help_number",
@@ -186,7 +186,7 @@ const std::vector<Place>& Places() {
         "help_play_or_episodes", "help_day", "help_replay", "help_grid_channels", "help_grid_programmes",
         "help_grid_enter", "help_tile_focus", "help_tile_channel", "help_tile_pick", "help_tile_add",
         "help_tile_fill", "help_to_player", "help_change_setting"}},
-      {"help overlay key", FontId::Label, Fit::Line, Design(0, 0, 200, 40),
+      {"key help keys", FontId::Row, Fit::Line, Design(0, 0, 231, 40),
        {"key_enter", "key_tab", "key_end", "key_page_up", "key_page_down", "key_backspace", "key_esc"}},
   };
   return places;

@@ -7,6 +7,8 @@
 #include "net/text.h"
 #include "platform/virtual_keys.h"
 #include "i18n/translate.h"
+#include "ui/modals/key_help_overlay.h"
+#include "ui/screens/key_help.h"
 
 namespace {
 
@@ -38,6 +40,11 @@ void Navigator::OnKey(int vk, uint64_t nowMs) {
     services_.window.Repaint();
     return;
   }
+  if (vk == Vk::F1) {
+    ShowKeyHelp();
+    services_.window.Repaint();
+    return;
+  }
   ScreenContext ctx = Context();
   ScreenView& screen = screens_[state_.CurrentScreen];
   if (screen.TakeKeyFirst(ctx, vk)) {
@@ -60,7 +67,17 @@ void Navigator::OnChar(char16_t ch, uint64_t nowMs) {
     return;
   }
   ScreenContext ctx = Context();
-  if (screens_[state_.CurrentScreen].OnChar(ctx, ch)) services_.window.Repaint();
+  if (screens_[state_.CurrentScreen].OnChar(ctx, ch)) {
+    services_.window.Repaint();
+  } else if (ch == u'?') {  // where no text is typed
+    ShowKeyHelp();
+    services_.window.Repaint();
+  }
+}
+
+void Navigator::ShowKeyHelp() {
+  const Screen screen = state_.CurrentScreen;
+  ::ShowKeyHelp(modal_, MakeKeyHelpSheet(screen, screens_[screen].Help(state_)), nowMs_);
 }
 
 void Navigator::OnPointer(const PointerEvent& event, int width, int height, uint64_t nowMs) {

@@ -1,8 +1,9 @@
 #pragma once
 // The global part of input: the order in which a key, a character or a
-// pointer event is offered (the modal slot first, then the current screen's
-// own text box, F11, the volume keys, the screen's overlays, the back keys,
-// and finally the screen), and SetScreen with the side effects every screen
+// pointer event is offered (the modal slot first, then F1, the key help,
+// the current screen's own text box, F11, the volume keys, the screen's
+// overlays, the back keys, and finally the screen; a "?" that the screen
+// does not take as text opens the key help too), and SetScreen with the side effects every screen
 // change shares. What a key does on one screen is that screen's own
 // (ui/screens/). Main thread only; painters read the state written here.
 #include <cstdint>
@@ -41,6 +42,8 @@ class Navigator {
   ScreenContext Context(int width = -1, int height = -1);
   bool HandleVolumeKey(int vk);
   bool HandleBackKey(int vk);
+  // The current screen's key help, in the modal slot.
+  void ShowKeyHelp();
 
   AppState& state_;
   ScreenServices services_;

@@ -20,9 +20,7 @@ constexpr double kLeftAreaRight = 1344;  // design x
 constexpr double kListTop = 380, kRowHeight = 72, kListBottom = 1040;
 constexpr double kIdentityBottom = 960;  // design y: the device key's line ends here
 
-std::vector<PlaylistEntry> Playlists(const AppState& state) {
-  return AccountPlaylists(state.panel, state.settings, Translate("playlist"));
-}
+std::vector<PlaylistEntry> Playlists(const AppState& state) { return AccountScreenPlaylists(state); }
 
 std::u16string Number(size_t n) { return AsciiToWide(std::to_string(n)); }
 
@@ -256,13 +254,6 @@ void AccountScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   ctx.state.nav.AccountIndex = std::max(0, active);
 }
 
-std::vector<PlaylistEntry> AccountScreenPlaylists(const AppState& state) { return Playlists(state); }
-
-void FollowActivePlaylist(AppState& state, const std::vector<PlaylistEntry>& before) {
-  const std::vector<PlaylistEntry> now = Playlists(state);
-  const bool same = std::equal(now.begin(), now.end(), before.begin(), before.end(),
-                               [](const PlaylistEntry& a, const PlaylistEntry& b) { return a.url == b.url; });
-  int& index = state.nav.AccountIndex;
-  if (same && index < static_cast<int>(now.size())) return;
-  index = std::max(0, PlaylistIndexOf(now, state.settings.PlaylistUrl));
+ScreenHelp AccountScreen::Help(const AppState& /*state*/) const {
+  return {nullptr, {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_open"}}};
 }

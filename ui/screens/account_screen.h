@@ -32,13 +32,6 @@ void DrawQrCode(RenderResources& res, const RectF& square, std::u16string_view t
 
 void PaintAccount(RenderResources& res, const AppState& state);
 
-// The playlists the screen lists, in their order.
-std::vector<PlaylistEntry> AccountScreenPlaylists(const AppState& state);
-// After the panel answered: the highlight goes to the active playlist when
-// the list (`before` is the one shown until now) changed or the highlight
-// fell off its end. An unchanged answer, which the panel poll brings every
-// few seconds, leaves the user's highlight where it is.
-void FollowActivePlaylist(AppState& state, const std::vector<PlaylistEntry>& before);
 
 class AccountScreen final : public ScreenView {
  public:
@@ -46,5 +39,6 @@ class AccountScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

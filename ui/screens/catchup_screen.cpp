@@ -233,3 +233,9 @@ RectF CatchupScreen::NoticeRect(const AppState& /*state*/, int width, int height
 }
 
 void CatchupScreen::OnLeave(ScreenContext& ctx, Screen /*to*/) { ctx.state.nav.HistoryOpen = false; }
+
+ScreenHelp CatchupScreen::Help(const AppState& state) const {
+  if (state.nav.HistoryOpen) return {"live_history", {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "play"}}};
+  return {"catchup",
+          {{{Vk::Left, Vk::Right}, "help_day"}, {{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_replay"}}};
+}

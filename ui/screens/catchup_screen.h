@@ -37,5 +37,6 @@ class CatchupScreen final : public ScreenView {
   void OnLeave(ScreenContext& ctx, Screen to) override;
   // At the header's right end (CatchupHeaderNoticeRect), the same with the
   // history shown.
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

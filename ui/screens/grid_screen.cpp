@@ -556,3 +556,11 @@ void GridScreen::OnLeave(ScreenContext& ctx, Screen to) {
   ctx.state.nav.grid.detailOpen = false;
   StopUnlessVideoStays(ctx, to);
 }
+
+ScreenHelp GridScreen::Help(const AppState& /*state*/) const {
+  return {"tv_guide",
+          {{{Vk::Up, Vk::Down, Vk::PageUp, Vk::PageDown}, "help_grid_channels"},
+           {{Vk::Left, Vk::Right}, "help_grid_programmes"},
+           {{kAnyDigit}, "help_number"},
+           {{Vk::Return}, "help_grid_enter"}}};
+}

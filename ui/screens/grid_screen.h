@@ -81,6 +81,7 @@ class GridScreen final : public ScreenView {
   void OnLeave(ScreenContext& ctx, Screen to) override;
   // The rows on screen whose guide is missing go to the guide queue.
   void OnGuidesUpdated(ScreenContext& ctx) override;
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 

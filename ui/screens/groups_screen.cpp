@@ -156,3 +156,12 @@ void AddCurrentChannelToGroup(ScreenContext& ctx) {
   ShowNotice(state, std::u16string(Translate("channel_added")), kNoticeMs);
   ctx.window.SaveSettingsNow();
 }
+
+ScreenHelp GroupsScreen::Help(const AppState& /*state*/) const {
+  return {"help_groups",
+          {{{Vk::Up, Vk::Down}, "help_move"},
+           {{Vk::Return}, "help_show_group"},
+           {{Vk::OemPlus, Vk::Letter('N')}, "add_group"},
+           {{Vk::Delete}, "help_remove"},
+           {{Vk::Letter('A')}, "help_add_to_group"}}};
+}

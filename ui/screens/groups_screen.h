@@ -27,6 +27,7 @@ class GroupsScreen final : public ScreenView {
   bool TakeKeyFirst(ScreenContext& ctx, int vk) override;
   void OnKey(ScreenContext& ctx, int vk) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 

@@ -641,3 +641,7 @@ void OpenMessagesPanel(ScreenContext& ctx, bool messagesMode) {
     nav.PanelBody.clear();
   }
 }
+
+ScreenHelp HomeScreen::Help(const AppState& /*state*/) const {
+  return {nullptr, {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_open"}}};
+}

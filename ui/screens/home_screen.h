@@ -146,6 +146,7 @@ class HomeScreen final : public ScreenView {
   void OnKey(ScreenContext& ctx, int vk) override;
   bool OnChar(ScreenContext& ctx, char16_t ch) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 

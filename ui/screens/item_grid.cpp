@@ -375,3 +375,13 @@ void EnterItemScreen(ScreenContext& ctx, VodKind kind) {
 RectF ItemGridScreen::NoticeRect(const AppState& /*state*/, int width, int height) const {
   return HeaderNoticeRect(width, height);
 }
+
+ScreenHelp ItemGridScreen::Help(const AppState& state) const {
+  if (kind_ == VodKind::Series && state.nav.EpisodesOpen)
+    return {"episodes", {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "play"}}};
+  return {nullptr,
+          {{{Vk::Left, Vk::Right, Vk::Up, Vk::Down}, "help_move"},
+           {{Vk::Tab}, "help_next_category"},
+           {{Vk::Grave}, "help_favorite"},
+           {{Vk::Return}, kind_ == VodKind::Series ? "help_play_or_episodes" : "play"}}};
+}

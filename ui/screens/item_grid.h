@@ -64,6 +64,7 @@ class ItemGridScreen : public ScreenView {
   // movies): rebuilt when that kind is this grid's and it changed.
   void OnCatalogChanged(ScreenContext& ctx, const CatalogChange& change) override;
   // In the header band, clear of its tabs (HeaderNoticeRect).
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 
  private:

@@ -310,51 +310,57 @@ bool StepList(ScreenContext& ctx, int vk) {
 }
 
 constexpr KeyRow kLiveKeys[] = {
-    {{kAnyDigit}, kEither, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; }},
-    {{Vk::Right}, kCategories, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 1, true; }},
+    {{kAnyDigit}, kEither, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; }, "help_number"},
+    {{Vk::Right}, kCategories, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 1, true; }, "help_to_channels"},
     {{Vk::Left}, kCategories, [](ScreenContext& ctx, int) {
        ctx.state.nav.live.ActiveGroup = -1;
        StepCategoryBy(ctx, -1);
        return true;
-     }},
-    {{Vk::Left}, kChannels, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 0, true; }},
-    {{Vk::Down, Vk::Up}, kEither, StepList},
+     }, "help_prev_category"},
+    {{Vk::Left}, kChannels, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 0, true; }, "help_to_categories"},
+    {{Vk::Up, Vk::Down}, kEither, StepList, "help_move"},
     // Page Up moves down the list and Page Down up, as ever.
     {{Vk::PageUp, Vk::PageDown}, kEither, [](ScreenContext& ctx, int vk) {
        if (ctx.state.VisibleLive.empty()) return true;
        ctx.state.nav.LiveFocus = 1;
        StepChannelBy(ctx, vk == Vk::PageUp ? 1 : -1);
        return true;
-     }},
-    {{Vk::Return}, kEither, Run<PlayChosenChannel>},
-    {{Vk::Space}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.TogglePause(), true; }},
-    {{Vk::Tab}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.PlayPreviousChannel(), true; }},
-    {{Vk::Letter('C')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Catchup), true; }},
-    {{Vk::Letter('F'), Vk::Grave}, kEither, Run<ToggleLiveFavorite>},
+     }, "help_step_channels"},
+    {{Vk::Return}, kEither, Run<PlayChosenChannel>, "help_fill_window"},
+    {{Vk::Space}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.TogglePause(), true; }, "help_pause"},
+    {{Vk::Tab}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.PlayPreviousChannel(), true; }, "help_played_before"},
+    {{Vk::Letter('C')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Catchup), true; }, "catchup"},
+    {{Vk::Letter('F'), Vk::Grave}, kEither, Run<ToggleLiveFavorite>, "help_favorite"},
     {{Vk::Letter('S')}, kEither, [](ScreenContext& ctx, int) {
        ctx.state.nav.SwallowChar = u's';
        ctx.navigator.SetScreen(Screen::Search);
        return true;
-     }},
+     }, "search"},
     {{Vk::Letter('G')}, kEither, [](ScreenContext& ctx, int) {
        ctx.state.nav.GroupIndex = 0;
        ctx.navigator.SetScreen(Screen::Groups);
        return true;
-     }},
-    {{Vk::Letter('L')}, kEither, Run<ToggleLiveLock>},
-    {{Vk::End}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.JumpToLive(), true; }},
-    {{Vk::Letter('H')}, kEither, Run<OpenLiveHistory>},
-    {{Vk::Letter('E')}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.OpenInExternalPlayer(), true; }},
-    {{Vk::Letter('P')}, kEither, Run<OpenGrid>},
+     }, "help_groups"},
+    {{Vk::Letter('L')}, kEither, Run<ToggleLiveLock>, "help_lock"},
+    {{Vk::End}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.JumpToLive(), true; }, "back_to_live"},
+    {{Vk::Letter('H')}, kEither, Run<OpenLiveHistory>, "live_history"},
+    {{Vk::Letter('E')}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.OpenInExternalPlayer(), true; }, "help_external"},
+    {{Vk::Letter('P')}, kEither, Run<OpenGrid>, "tv_guide"},
 };
 
 }  // namespace
 
 std::span<const KeyRow> LiveKeyRows() { return kLiveKeys; }
 
+namespace {
+uint32_t LiveKeyMode(const AppState& state) { return state.nav.LiveFocus == 0 ? kCategories : kChannels; }
+}  // namespace
+
+ScreenHelp LiveScreen::Help(const AppState& state) const { return {nullptr, HelpOfRows(kLiveKeys, LiveKeyMode(state))}; }
+
 void LiveScreen::OnKey(ScreenContext& ctx, int vk) {
   MoveToFirstVisibleCategory(ctx.state);
-  DispatchKey(kLiveKeys, ctx.state.nav.LiveFocus == 0 ? kCategories : kChannels, ctx, vk);
+  DispatchKey(kLiveKeys, LiveKeyMode(ctx.state), ctx, vk);
   if (ctx.state.CurrentScreen == Screen::Live) KeepLiveSelectionInView(ctx.state, ctx.width, ctx.height);
 }
 

@@ -34,6 +34,7 @@ class LiveScreen final : public ScreenView {
   // The live list follows a new live catalog (on every screen: the Player,
   // the grid and the multi-view show it too).
   void OnCatalogChanged(ScreenContext& ctx, const CatalogChange& change) override;
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 
  private:

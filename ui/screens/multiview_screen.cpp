@@ -212,3 +212,14 @@ void MultiViewScreen::OnLeave(ScreenContext& ctx, Screen to) {
   if (ctx.state.multiView.Open()) ctx.playback.MultiView().Close();
   if (to != Screen::Player && to != Screen::Live && to != Screen::Grid) ctx.playback.StopPlayback();
 }
+
+ScreenHelp MultiViewScreen::Help(const AppState& /*state*/) const {
+  return {"multiview",
+          {{{Vk::Left, Vk::Right, Vk::Up, Vk::Down}, "help_tile_focus"},
+           {{Vk::PageUp, Vk::PageDown}, "help_tile_channel"},
+           {{Vk::Letter('C')}, "help_tile_pick"},
+           {{Vk::Delete}, "help_remove"},
+           {{Vk::Letter('N')}, "help_tile_add"},
+           {{Vk::Return}, "help_tile_fill"},
+           {{Vk::Letter('W')}, "help_to_player"}}};
+}

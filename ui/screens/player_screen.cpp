@@ -159,10 +159,13 @@ bool TakeRowKey(ScreenContext& ctx, int vk) {
   RowKey(ctx, vk);
   return true;
 }
-bool SkipOrSeek(ScreenContext& ctx, int vk) {
-  const double sign = vk == Vk::Right ? 1 : -1;
-  if (StripModeOf(ctx.state) == StripMode::Live) return ctx.playback.SkipLive(sign * kLiveStepSeconds);
-  ctx.playback.SeekBy(sign * kVodStepSeconds);
+// Left/Right on a live channel skip in its buffer while it is paused or
+// behind live and decline at live (the zap rows below take the key).
+bool SkipInBuffer(ScreenContext& ctx, int vk) {
+  return ctx.playback.SkipLive((vk == Vk::Right ? 1 : -1) * kLiveStepSeconds);
+}
+bool Seek(ScreenContext& ctx, int vk) {
+  ctx.playback.SeekBy((vk == Vk::Right ? 1 : -1) * kVodStepSeconds);
   return true;
 }
 void Previous(ScreenContext& ctx) { ctx.playback.StepChannel(-1); }
@@ -185,32 +188,41 @@ void ShowStrips(ScreenContext& ctx) {
 // open (V), the arrows and Enter belong to it: a remote has no other way to
 // its buttons.
 constexpr KeyRow kPlayerKeys[] = {
-    {{Vk::Space}, kAll, Call<&PlaybackActions::TogglePause>},
-    {{Vk::Left, Vk::Right, Vk::Up, Vk::Down}, Modes({M::Live}), TakeRowKey},
-    {{Vk::Return}, Modes({M::Live}), TakeRowKey},
-    {{Vk::Tab}, kZaps, Call<&PlaybackActions::PlayPreviousChannel>},
-    {{Vk::Left, Vk::Right}, kAll, SkipOrSeek},
-    {{Vk::Letter('L'), Vk::End}, Modes({M::Live}), Run<ToLive>},
-    {{Vk::Letter('W')}, Modes({M::Live}), Run<OpenMultiView>},
-    {{Vk::Down}, Modes({M::Movie}), Run<ToggleExpanded>},
-    {{Vk::PageUp, Vk::Up}, kZaps, Run<Previous>},
-    {{Vk::PageDown, Vk::Down}, kZaps, Run<Next>},
-    {{Vk::Left}, Modes({M::Live}), Run<Previous>},
-    {{Vk::Right}, Modes({M::Live}), Run<Next>},
-    {{Vk::Letter('V')}, Modes({M::Live, M::Catchup, M::Trailer}), Run<ToggleExpanded>},
-    {{Vk::Grave}, kNotTrailer, Run<ToggleLiveFavorite>},
-    {{kAnyDigit}, kNotTrailer, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; }},
-    {{Vk::Letter('A')}, kAll, Run<Audio>},
-    {{Vk::Letter('T')}, kAll, Run<Subtitle>},
-    {{Vk::Letter('E')}, kAll, Call<&PlaybackActions::OpenInExternalPlayer>},
-    {{Vk::Letter('R')}, kAll, Call<&PlaybackActions::CycleAspect>},
-    {{Vk::Letter('P')}, kZaps, Run<OpenGrid>},
-    {{Vk::Return}, kAll, Run<ShowStrips>},
+    {{Vk::Space}, kAll, Call<&PlaybackActions::TogglePause>, "help_pause"},
+    {{Vk::Left, Vk::Right, Vk::Up, Vk::Down}, Modes({M::Live}), TakeRowKey, "help_row_buttons"},
+    {{Vk::Return}, Modes({M::Live}), TakeRowKey, "help_row_buttons"},
+    {{Vk::Tab}, kZaps, Call<&PlaybackActions::PlayPreviousChannel>, "help_played_before"},
+    {{Vk::Left, Vk::Right}, Modes({M::Live}), SkipInBuffer, "help_skip_buffer"},
+    {{Vk::Left, Vk::Right}, Modes({M::Catchup, M::Movie, M::Trailer}), Seek, "help_seek"},
+    {{Vk::Letter('L'), Vk::End}, Modes({M::Live}), Run<ToLive>, "back_to_live"},
+    {{Vk::Letter('W')}, Modes({M::Live}), Run<OpenMultiView>, "multiview"},
+    {{Vk::Down}, Modes({M::Movie}), Run<ToggleExpanded>, "help_strip_buttons"},
+    {{Vk::PageUp, Vk::Up}, kZaps, Run<Previous>, "prev_ch"},
+    {{Vk::PageDown, Vk::Down}, kZaps, Run<Next>, "next_ch"},
+    {{Vk::Left}, Modes({M::Live}), Run<Previous>, "prev_ch"},
+    {{Vk::Right}, Modes({M::Live}), Run<Next>, "next_ch"},
+    {{Vk::Letter('V')}, Modes({M::Live, M::Catchup, M::Trailer}), Run<ToggleExpanded>, "help_strip_buttons"},
+    {{Vk::Grave}, kNotTrailer, Run<ToggleLiveFavorite>, "help_favorite"},
+    {{kAnyDigit}, kNotTrailer, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; },
+     "help_number"},
+    {{Vk::Letter('A')}, kAll, Run<Audio>, "audio"},
+    {{Vk::Letter('T')}, kAll, Run<Subtitle>, "strip_subtitle"},
+    {{Vk::Letter('E')}, kAll, Call<&PlaybackActions::OpenInExternalPlayer>, "help_external"},
+    {{Vk::Letter('R')}, kAll, Call<&PlaybackActions::CycleAspect>, "aspect"},
+    {{Vk::Letter('P')}, kZaps, Run<OpenGrid>, "tv_guide"},
+    {{Vk::Return}, kAll, Run<ShowStrips>, "help_show_strips"},
 };
 
 }  // namespace
 
 std::span<const KeyRow> PlayerKeyRows() { return kPlayerKeys; }
+
+ScreenHelp PlayerScreen::Help(const AppState& state) const {
+  // The Player's name follows what plays.
+  constexpr const char* kTitles[] = {"live_tv", "movies", "trailer", "catchup"};  // in StripMode order
+  const StripMode mode = StripModeOf(state);
+  return {kTitles[int(mode)], HelpOfRows(kPlayerKeys, 1u << int(mode))};
+}
 
 void PlayerScreen::OnKey(ScreenContext& ctx, int vk) {
   DispatchKey(kPlayerKeys, 1u << int(StripModeOf(ctx.state)), ctx, vk);

@@ -30,5 +30,6 @@ class PlayerScreen final : public ScreenView {
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnLeave(ScreenContext& ctx, Screen to) override;
   // Above the strips (PlayerToastRect).
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };

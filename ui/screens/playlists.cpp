@@ -1,5 +1,6 @@
 #include "ui/screens/playlists.h"
 
+#include <algorithm>
 #include <string>
 
 #include "net/text.h"
@@ -27,4 +28,17 @@ int PlaylistIndexOf(const std::vector<PlaylistEntry>& playlists, std::u16string_
 std::u16string PlaylistRowName(const PlaylistEntry& entry, int index) {
   if (!entry.name.empty()) return entry.name;
   return TranslateWith("playlist_number", AsciiToWide(std::to_string(index + 1)));
+}
+
+std::vector<PlaylistEntry> AccountScreenPlaylists(const AppState& state) {
+  return AccountPlaylists(state.panel, state.settings, Translate("playlist"));
+}
+
+void FollowActivePlaylist(AppState& state, const std::vector<PlaylistEntry>& before) {
+  const std::vector<PlaylistEntry> now = AccountScreenPlaylists(state);
+  const bool same = std::equal(now.begin(), now.end(), before.begin(), before.end(),
+                               [](const PlaylistEntry& a, const PlaylistEntry& b) { return a.url == b.url; });
+  int& index = state.nav.AccountIndex;
+  if (same && index < static_cast<int>(now.size())) return;
+  index = std::max(0, PlaylistIndexOf(now, state.settings.PlaylistUrl));
 }

@@ -15,12 +15,16 @@ constexpr int kTitleWord[kScreenCount] = {VISTRA_SCREENS(VISTRA_SCREEN_TITLE)};
 
 }  // namespace
 
+std::u16string_view ScreenTitleWord(Screen screen) {
+  const int index = ScreenIndex(screen);
+  const int word = index >= 0 && index < kScreenCount ? kTitleWord[index] : kMenuHome;
+  return MenuWord(CurrentLanguage(), word);
+}
+
 void PaintScreenBackground(RenderResources& res, Screen screen, const std::u16string& statusText) {
   res.Clear(kBackgroundFill);
   res.DrawBackButton(res.BackButtonRect());
-  const int index = ScreenIndex(screen);
-  const int word = index >= 0 && index < kScreenCount ? kTitleWord[index] : kMenuHome;
-  res.DrawLabel(FontId::Title, MenuWord(CurrentLanguage(), word), res.Design(180, 36, 1200, 110), res.Brush().Accent);
+  res.DrawLabel(FontId::Title, ScreenTitleWord(screen), res.Design(180, 36, 1200, 110), res.Brush().Accent);
   if (!statusText.empty())
     res.DrawLabel(FontId::Hint, statusText, res.Design(180, 120, 1800, 160), res.Brush().Accent);
 }

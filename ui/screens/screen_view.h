@@ -16,6 +16,7 @@
 #include "platform/host_window.h"
 #include "state/app_state.h"
 #include "ui/render/render_resources.h"
+#include "ui/screens/key_help.h"
 #include "ui/screens/screen_actions.h"
 
 class Navigator;
@@ -62,4 +63,7 @@ class ScreenView {
   // place of its layout where nothing else is drawn. Every screen names its
   // own: no corner is free on all of them.
   virtual RectF NoticeRect(const AppState& state, int width, int height) const = 0;
+  // The screen's keys for the key help (F1, or ? where no text is typed),
+  // in its current mode; the keys every screen shares are added to them.
+  virtual ScreenHelp Help(const AppState& /*state*/) const { return {}; }
 };

@@ -198,3 +198,7 @@ void OpenSearchResult(ScreenContext& ctx, int index) {
   }
   ctx.playback.EnterFullVideo();
 }
+
+ScreenHelp SearchScreen::Help(const AppState& /*state*/) const {
+  return {nullptr, {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_open"}, {{Vk::Back}, "help_delete_char"}}};
+}

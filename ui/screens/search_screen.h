@@ -39,6 +39,7 @@ class SearchScreen final : public ScreenView {
   bool OnChar(ScreenContext& ctx, char16_t ch) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;
   void OnEnter(ScreenContext& ctx, Screen from) override;
+  ScreenHelp Help(const AppState& state) const override;
   RectF NoticeRect(const AppState& state, int width, int height) const override;
 };
 

@@ -192,3 +192,7 @@ RectF SettingsScreen::NoticeRect(const AppState& /*state*/, int width, int heigh
 }
 
 void SettingsScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) { ctx.state.nav.SettingsIndex = 0; }
+
+ScreenHelp SettingsScreen::Help(const AppState& /*state*/) const {
+  return {nullptr, {{{Vk::Left, Vk::Right, Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_change_setting"}}};
+}

@@ -102,3 +102,7 @@ void SportsScreen::OnEnter(ScreenContext& ctx, Screen /*from*/) {
   ctx.state.nav.ListIndex = 0;
   ctx.content.StartSportsFetch();
 }
+
+ScreenHelp SportsScreen::Help(const AppState& /*state*/) const {
+  return {nullptr, {{{Vk::Up, Vk::Down}, "help_move"}}};
+}

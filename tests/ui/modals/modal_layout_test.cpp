@@ -13,14 +13,28 @@
 
 #include "tests/ui/render/painted_texts.h"
 #include "tests/ui/render/test_pictures.h"
+#include "i18n/translate.h"
+#include "ui/modals/key_help_overlay.h"
 #include "ui/modals/option_picker.h"
 #include "ui/modals/question_dialog.h"
 #include "ui/modals/speed_test_panel.h"
 #include "ui/modals/text_prompt.h"
+#include "ui/screens/player_screen.h"
 
 namespace {
 
 using Painter = std::function<void(RenderResources&)>;
+
+// The Player's key help while a live channel plays (its longest), in the
+// language `code`: it fills both columns.
+Painter PlayerKeyHelp(const char16_t* code) {
+  return [code](RenderResources& res) {
+    SetCurrentLanguageCode(code);
+    AppState state;
+    PaintKeyHelp(res, MakeKeyHelpSheet(Screen::Player, PlayerScreen().Help(state)));
+    SetCurrentLanguageCode(u"en");
+  };
+}
 
 TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
   auto report = std::make_shared<SpeedReport>();
@@ -39,6 +53,8 @@ TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
       {"question", [](RenderResources& res) { PaintQuestion(res, MakeQuestion(u"Vistra", u"Exit Vistra 4.3?", 1)); }},
       {"prompt", [](RenderResources& res) { PaintTextPrompt(res, TextPrompt{u"New group", u"Name", u"Evening", false}); }},
       {"speed test", [&](RenderResources& res) { PaintSpeedTestPanel(res, *report, 1); }},
+      {"key help", PlayerKeyHelp(u"en")},
+      {"key help (fi)", PlayerKeyHelp(u"fi")},
   };
   constexpr double kSlack = 3;  // antialiasing and overhanging glyphs
   for (const auto& [width, height] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
@@ -72,6 +88,7 @@ TEST(ModalLayout, PanelsHideTheScreenBehind) {
        QuestionPanelRect(kW, kH)},
       {"picker", [](RenderResources& res) { PaintOptionPicker(res, MakePicker(u"Subtitles", {u"Off", u"eng"}, 0, 0)); },
        RectF{0, 0, kW, kH}},
+      {"key help", PlayerKeyHelp(u"en"), RectF{0, 0, kW, kH}},
   };
   RenderResources res;
   for (const auto& [name, paint, panel] : modals) {

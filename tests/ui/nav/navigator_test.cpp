@@ -8,6 +8,7 @@
 #include "tests/fixtures/message_recorder.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "platform/virtual_keys.h"
+#include "ui/modals/key_help_overlay.h"
 #include "ui/screens/home_screen.h"
 
 namespace {
@@ -133,6 +134,33 @@ TEST_F(NavigatorTest, VolumeStepsClampAndMuteRemembers) {
   EXPECT_EQ(state.settings.Volume, 40);
   EXPECT_EQ(actions.volumes, (std::vector<int>{100, 0, 0, 40}));
   EXPECT_EQ(actions.saves, 4);
+}
+
+// F1 opens the key help on any screen, "?" where the screen takes no
+// text; the keys pressed meanwhile scroll or close it and reach no screen.
+TEST_F(NavigatorTest, KeyHelpOpensByF1OrQuestionMarkAndTakesTheKeysWhileOpen) {
+  std::u16string title;
+  auto readTitle = [&] { title = dynamic_cast<const KeyHelpModal&>(*modal.Current()).Sheet().title; };
+  whileModalOpen = readTitle;
+  modalKeys = {Vk::Down, Vk::Return};
+  Press({Vk::F1});
+  EXPECT_EQ(modalsShown, 1);
+  EXPECT_EQ(title, u"Keys: Home");
+  EXPECT_EQ(state.nav.HomeIndex, 0) << "Down went to the help";
+  EXPECT_FALSE(modal.Open());
+
+  state.CurrentScreen = Screen::Movies;
+  whileModalOpen = readTitle;
+  modalKeys = {Ch(u'?')};
+  Type(u"?");
+  EXPECT_EQ(modalsShown, 2);
+  EXPECT_EQ(title, u"Keys: Movies");
+  EXPECT_FALSE(modal.Open()) << "? closes it again";
+
+  navigator.SetScreen(Screen::Search);
+  Type(u"?");
+  EXPECT_EQ(modalsShown, 2);
+  EXPECT_EQ(state.nav.SearchQuery, u"?") << "Search takes ? as text";
 }
 
 TEST_F(NavigatorTest, ReplyBoxTakesCharactersAndRefusesBlankText) {
