@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/playback_control.h"
@@ -269,19 +270,16 @@ TEST_F(PlayerTest, AspectPauseAndSeekNotices) {
   EXPECT_EQ(state_.toast.text, u"Aspect Auto");
   EXPECT_EQ(state_.toast.hideAtMs, 1000u + 2500u);
   TogglePauseWithNotice(state_, player_, 1000);
-  // The engine's times are seconds with six decimals; the notice reads as a clock.
-  fake_.properties["time-pos"] = "24.354000";
-  fake_.properties["duration"] = "90.021000";
-  SeekWithNotice(state_, player_, 10, 1000);
-  EXPECT_EQ(state_.toast.text, u"0:24 / 1:30");
-  fake_.properties["time-pos"] = "3725.5";
-  fake_.properties["duration"] = "7200";
-  SeekWithNotice(state_, player_, 10, 1000);
-  EXPECT_EQ(state_.toast.text, u"1:02:05 / 2:00:00");
-  fake_.properties.erase("duration");
-  fake_.properties["time-pos"] = "12";
-  SeekWithNotice(state_, player_, 10, 1000);
-  EXPECT_EQ(state_.toast.text, u"0:12") << "a stream of unknown length: the position alone";
+  // The engine's times are seconds with six decimals; the notice reads as a
+  // clock. A stream of unknown length (no duration): the position alone.
+  for (const auto& [position, duration, notice] : {std::tuple{"24.354000", "90.021000", u"0:24 / 1:30"},
+                                                   {"3725.5", "7200", u"1:02:05 / 2:00:00"}, {"12", "", u"0:12"}}) {
+    fake_.properties["time-pos"] = position;
+    fake_.properties["duration"] = duration;
+    if (!*duration) fake_.properties.erase("duration");
+    SeekWithNotice(state_, player_, 10, 1000);
+    EXPECT_EQ(state_.toast.text, notice) << position;
+  }
   EXPECT_EQ(Count("property video-aspect-override=-1"), 1u);
   EXPECT_EQ(Count("property video-aspect-override=16:9"), 1u);
 }

@@ -30,6 +30,11 @@ SharedItems Channels(std::initializer_list<std::pair<std::u16string, std::u16str
   return list;
 }
 
+SharedItems AllChannels() {
+  return Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"}, {u"k2", u"k"},
+                   {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+}
+
 // News n1..n4 (n3 locked by the user), Kids k1, k2 (a category in LockLive),
 // an adult category x1, x2 and Sport s1.
 class ParentalTest : public NavigatorTest {
@@ -38,8 +43,7 @@ class ParentalTest : public NavigatorTest {
     actions.state = &state;
     actions.tracksPlaying = true;
     navigator.SetSurfaceSize(1280, 720);
-    state.catalog.LiveChannels = Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"},
-                                           {u"k2", u"k"}, {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+    state.catalog.LiveChannels = AllChannels();
     state.catalog.LiveCategories = {{u"News", u"n"}, {u"Kids", u"k"}, {u"Hot XXX", u"x"}, {u"Sport", u"s"}};
     int index = kLiveAllIndex;
     RebuildLiveCategories(state.catalog.LiveCategories, index);  // ... News 5, Kids 6, Sport 7, Hot XXX 8
@@ -54,6 +58,11 @@ class ParentalTest : public NavigatorTest {
   void Answer(std::u16string_view pin) {
     modalKeys = Typing(pin);
     modalKeys.push_back(Vk::Return);
+  }
+  // Enter, with the PIN prompt it opens answered by `pin`.
+  void EnterAnswering(std::u16string_view pin) {
+    Answer(pin);
+    Press({Vk::Return});
   }
   PinAsker Asker(std::optional<std::u16string> answer) {
     return [this, answer] {
@@ -124,13 +133,11 @@ TEST_F(ParentalTest, KeysWalkOverLockedCategoriesAndPlayingAChannelOfOneAsks) {
   Press({Vk::Right, Vk::Down});
   EXPECT_EQ(Selected(), u"k2");
   EXPECT_EQ(actions.plays, afterNews) << "the highlight on a locked channel does not preview it";
-  Answer(u"0000");
-  Press({Vk::Return});
+  EnterAnswering(u"0000");
   EXPECT_EQ(modalsShown, 1);
   EXPECT_EQ(actions.plays, afterNews);
   EXPECT_EQ(state.toast.text, u"Wrong PIN");
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   EXPECT_EQ(actions.playedIds.back(), u"k2");
   EXPECT_EQ(actions.fullVideos, 1);
 
@@ -149,13 +156,11 @@ TEST_F(ParentalTest, SearchAsksBeforeALockedChannelPlays) {
   navigator.SetScreen(Screen::Search);
   SearchCatalog(state, u"name n3");
   ASSERT_EQ(state.SearchResults.size(), 1u);
-  Answer(u"9");
-  Press({Vk::Return});
+  EnterAnswering(u"9");
   EXPECT_EQ(modalsShown, 1);
   EXPECT_EQ(state.CurrentScreen, Screen::Search) << "a refusal stays on the results";
   EXPECT_TRUE(actions.playedIds.empty());
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   EXPECT_EQ(actions.fullVideos, 1) << "the channel fills the window";
   EXPECT_EQ(actions.playedIds, std::vector<std::u16string>{u"n3"});
   EXPECT_EQ(modalsShown, 2);
@@ -186,8 +191,7 @@ TEST_F(ParentalTest, TheHistoryAndGroupsAskForLockedChannels) {
   ClickChannelRow(1);  // a group lists its channels in catalog order
   EXPECT_EQ(Selected(), u"x2");
   EXPECT_EQ(actions.playedIds.back(), u"n1") << "a click previews, and a locked channel has no preview";
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   EXPECT_EQ(modalsShown, 2);
   EXPECT_EQ(actions.playedIds.back(), u"x2");
 }
@@ -279,8 +283,7 @@ TEST_F(ParentalTest, TheHighlightReachesLockedRowsWhereEnterAndUnlockingAsk) {
   EXPECT_EQ(actions.fullVideos, 0);
   // Even a locked channel that still plays fills the window only with the PIN.
   playing.lastChannelId = u"n2";
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   EXPECT_EQ(modalsShown, 5);
   EXPECT_EQ(actions.fullVideos, 1);
   EXPECT_EQ(actions.playedIds.back(), u"n2") << "the stream that plays is kept";
@@ -307,14 +310,12 @@ TEST_F(ParentalTest, AGroupWithALockedChannelAsksAndEndsWithACategory) {
   navigator.SetScreen(Screen::Live);
   Press({Vk::Right});
   state.nav.ChannelIndex = state.VisibleLive.find(u"x2");
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   ASSERT_EQ(actions.playedIds.back(), u"x2");
   Press({Vk::Letter('G'), Vk::Return});
   ASSERT_EQ(state.VisibleLive.size(), 1u);
   EXPECT_FALSE(state.ChannelPinPassed);
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   EXPECT_EQ(modalsShown, 2) << "asked, not filled with the stream stopped on leaving";
   EXPECT_EQ(actions.fullVideos, 2);
 
@@ -369,8 +370,7 @@ TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
   ClickChannelRow(7);
   ASSERT_EQ(Selected(), u"x2");
   reloadWhileOpen(Channels({{u"n1", u"n"}, {u"n2", u"n"}}));
-  Answer(u"4321");
-  Press({Vk::Return});
+  EnterAnswering(u"4321");
   EXPECT_EQ(modalsShown, 1);
   ASSERT_FALSE(actions.playedIds.empty());
   EXPECT_EQ(actions.playedIds.back(), u"x2");
@@ -379,8 +379,7 @@ TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
 
   // The hide-categories picker: the handler keeps the category highlight
   // in the categories it showed, then the reload merges.
-  state.catalog.LiveChannels = Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"},
-                                         {u"k2", u"k"}, {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+  state.catalog.LiveChannels = AllChannels();
   RebuildLiveList(state.catalog, state.settings, state.nav.live, state.VisibleLive);
   const size_t shown = state.VisibleLive.size();
   reloadWhileOpen(Channels({{u"s1", u"s"}}));
@@ -391,8 +390,7 @@ TEST_F(ParentalTest, AReloadDuringAModalMergesOnlyAfterItsHandlerReturns) {
 
   // A text prompt (the Settings PIN cell) ends with the program quitting:
   // the loop returns unanswered and the held reload stays harmless.
-  state.catalog.LiveChannels = Channels({{u"n1", u"n"}, {u"n2", u"n"}, {u"n3", u"n"}, {u"n4", u"n"}, {u"k1", u"k"},
-                                         {u"k2", u"k"}, {u"x1", u"x"}, {u"x2", u"x"}, {u"s1", u"s"}});
+  state.catalog.LiveChannels = AllChannels();
   reloadWhileOpen(Channels({{u"n1", u"n"}}));
   modalKeys.clear();
   navigator.SetScreen(Screen::Settings);

@@ -15,6 +15,13 @@ namespace {
 
 using Keys = std::vector<int>;
 
+// The key sequences one after the other.
+Keys Join(std::initializer_list<Keys> parts) {
+  Keys keys;
+  for (const Keys& part : parts) keys.insert(keys.end(), part.begin(), part.end());
+  return keys;
+}
+
 constexpr double kSizes[][2] = {{1280, 720}, {1920, 1080}, {3840, 2160}};
 
 // Each arrow goes to a tile drawn wholly that way, never past a tile that
@@ -249,31 +256,22 @@ TEST_F(SettingsCellsTest, ClearHistoryAsksAndPipCancelsOnEitherPicker) {
 
 TEST_F(SettingsCellsTest, ParentalPinNeedsTheOldPinAndAnEmptyAnswerKeepsIt) {
   // Off: the picker (cancelled) still leads to the PIN prompt; an empty answer keeps the PIN.
-  Keys keys = {Vk::Escape};
-  for (int i = 0; i < 4; ++i) keys.push_back(Vk::Back);
-  keys.push_back(Vk::Return);
-  Run(1, keys);
+  const Keys clear = {Vk::Back, Vk::Back, Vk::Back, Vk::Back};
+  Run(1, Join({{Vk::Escape}, clear, {Vk::Return}}));
   EXPECT_FALSE(state.settings.ParentalOn);
   EXPECT_EQ(state.settings.ParentalPin, u"8391");
 
-  keys = {Vk::Down, Vk::Return, Vk::Back, Vk::Back, Vk::Back, Vk::Back};
-  for (int k : Typing(u"1234")) keys.push_back(k);
-  keys.push_back(Vk::Return);
-  Run(1, keys);
+  Run(1, Join({{Vk::Down, Vk::Return}, clear, Typing(u"1234"), {Vk::Return}}));
   EXPECT_TRUE(state.settings.ParentalOn);
   EXPECT_EQ(state.settings.ParentalPin, u"1234");
 
   // On: a wrong PIN changes nothing, whatever follows.
-  keys = Typing(u"0000");
-  keys.push_back(Vk::Return);
-  Run(1, keys);
+  Run(1, Join({Typing(u"0000"), {Vk::Return}}));
   EXPECT_EQ(state.StatusText, u"Wrong PIN");
   EXPECT_TRUE(state.settings.ParentalOn);
   EXPECT_EQ(modalsShown, 5);
 
-  keys = Typing(u"1234");
-  for (int k : {Vk::Return, Vk::Up, Vk::Return, Vk::Return}) keys.push_back(k);
-  Run(1, keys);
+  Run(1, Join({Typing(u"1234"), {Vk::Return, Vk::Up, Vk::Return, Vk::Return}}));
   EXPECT_FALSE(state.settings.ParentalOn);
   EXPECT_EQ(state.settings.ParentalPin, u"1234");
 }
