@@ -29,7 +29,26 @@ RectF KeyHelpLineRect(int slot, double width, double height) {
   return RectF{left, top, left + columnWidth, top + DesignY(kLineHeight, height)};
 }
 
-int KeyHelpLastFirst(const KeyHelpSheet& sheet, int rows) { return std::max(0, LineCount(sheet) - 2 * rows); }
+std::vector<int> KeyHelpSlots(const KeyHelpSheet& sheet, int first, int rows) {
+  std::vector<int> slots(sheet.lines.size(), -1);
+  int slot = 0;
+  for (int i = std::max(0, first); i < LineCount(sheet) && slot < 2 * rows; ++i) {
+    if (sheet.lines[size_t(i)].keys.empty() && slot % rows != 0) {
+      int section = 1;
+      while (i + section < LineCount(sheet) && !sheet.lines[size_t(i + section)].keys.empty()) ++section;
+      if (slot % rows + section > rows && section <= rows && slot < rows) slot = rows;
+    }
+    slots[size_t(i)] = slot++;
+  }
+  return slots;
+}
+
+int KeyHelpLastFirst(const KeyHelpSheet& sheet, int rows) {
+  for (int first = 0; first < LineCount(sheet); ++first) {
+    if (KeyHelpSlots(sheet, first, rows).back() >= 0) return first;
+  }
+  return 0;
+}
 
 bool KeyHelpOnKey(KeyHelpSheet& sheet, int vk) {
   const int rows = sheet.rowsPerColumn;
@@ -64,9 +83,10 @@ void PaintKeyHelp(RenderResources& res, const KeyHelpSheet& sheet) {
   const int rows = KeyHelpRowsPerColumn(H);
   sheet.rowsPerColumn = rows;
   const int first = std::clamp(sheet.first, 0, KeyHelpLastFirst(sheet, rows));
-  for (int slot = 0; slot < 2 * rows && first + slot < LineCount(sheet); ++slot) {
-    const KeyHelpLine& line = sheet.lines[size_t(first + slot)];
-    const RectF box = KeyHelpLineRect(slot, W, H);
+  const std::vector<int> slots = KeyHelpSlots(sheet, first, rows);
+  for (int i = first; i < LineCount(sheet) && slots[size_t(i)] >= 0; ++i) {
+    const KeyHelpLine& line = sheet.lines[size_t(i)];
+    const RectF box = KeyHelpLineRect(slots[size_t(i)], W, H);
     if (line.keys.empty()) {  // a heading: the rest is of another kind
       res.DrawTrimmedLine(FontId::Label, line.text, box, brush.Accent, kAlignLeadingCentered);
       res.FillRect(RectF{box.left, box.bottom - 3, box.right, box.bottom - 1}, brush.Dim);

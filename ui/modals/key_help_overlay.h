@@ -34,8 +34,13 @@ int KeyHelpRowsPerColumn(double height);
 // The rectangle of the shown line `slot`: 0..rows-1 down the left column,
 // rows..2*rows-1 down the right one.
 RectF KeyHelpLineRect(int slot, double width, double height);
-// The largest `first` that still fills both columns of `rows` lines (0 when
-// all lines fit).
+// Where each line goes when the lines from `first` are shown in columns of
+// `rows`: its slot, or -1 when it is not shown. The lines follow each other,
+// except that a heading whose section (it and the lines up to the next
+// heading) would break across the columns starts the right column instead,
+// when the section fits there.
+std::vector<int> KeyHelpSlots(const KeyHelpSheet& sheet, int first, int rows);
+// The smallest `first` that shows the last line (0 when all lines fit).
 int KeyHelpLastFirst(const KeyHelpSheet& sheet, int rows);
 
 // True when the key closes the sheet; the scrolling keys move `first`

@@ -118,3 +118,20 @@ TEST(KeyHelpSheet, ScrollsByLineAndColumnWithinItsLinesAndClosesByItsKeys) {
   KeyHelpOnKey(fits, Vk::PageDown);
   EXPECT_EQ(fits.first, 0) << "all lines fit";
 }
+
+TEST(KeyHelpSheet, ASectionThatWouldBreakAcrossTheColumnsStartsTheRightOne) {
+  auto sheetOf = [](int screenLines, int sharedLines) {
+    KeyHelpSheet sheet;
+    sheet.lines.resize(size_t(screenLines), KeyHelpLine{u"A", u"x"});
+    sheet.lines.push_back({u"", u"On every screen"});
+    sheet.lines.resize(sheet.lines.size() + size_t(sharedLines), KeyHelpLine{u"B", u"y"});
+    return sheet;
+  };
+  EXPECT_EQ(KeyHelpSlots(sheetOf(10, 5), 0, 12)[10], 12);
+  EXPECT_EQ(KeyHelpSlots(sheetOf(3, 5), 0, 12)[3], 3) << "it fits below";
+  EXPECT_EQ(KeyHelpSlots(sheetOf(10, 20), 0, 12)[10], 10) << "too long for a column: it flows on";
+  const KeyHelpSheet scrolled = sheetOf(30, 5);
+  const int last = KeyHelpLastFirst(scrolled, 12);
+  EXPECT_GE(KeyHelpSlots(scrolled, last, 12).back(), 0);
+  EXPECT_LT(KeyHelpSlots(scrolled, last - 1, 12).back(), 0) << "the smallest first that shows the last line";
+}
