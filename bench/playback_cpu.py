@@ -7,6 +7,15 @@ window, then each program given (e.g. a baseline build and this one): idle
 on Home, the preview playing on Live, and the Player. CPU is read from
 /proc/<pid>/stat over SECONDS (100 % = one core). Prints the table and each
 program's ratios to the bare mpv at the same size.
+
+The bare mpv runs twice: as it starts by itself, and with its GPU renderer
+forced (--vo=gpu --gpu-sw). On a software rasteriser (Xvfb, a virtual
+machine) mpv's GPU renderer declines to start and mpv falls back to a
+simpler output (SDL's), which scales and converts in one cheap pass; the
+program embeds the GPU renderer, which runs on any context it is given. So
+the first ratio compares two different renderers there, the second the same
+one; on a real GPU both bare runs use the GPU renderer. The output mpv chose
+is printed.
 Usage (from the project root, after scripts/make-demo-media.sh build/demo-media):
   xvfb-run -a -s "-screen 0 1920x1080x24" python3 bench/playback_cpu.py build/tests/vistra_standin \
       build/demo-media [seconds] program...
@@ -52,16 +61,29 @@ def key(*names):
         time.sleep(0.3)
 
 
-def bare_mpv(url, x, y, w, h):
-    proc = subprocess.Popen(["mpv", "--no-config", "--really-quiet", "--no-border", "--loop=inf",
-                             "--geometry=%dx%d+%d+%d" % (w, h, x, y), "--autofit=%dx%d" % (w, h), url],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+GPU_RENDERER = ["--vo=gpu", "--gpu-sw"]
+
+
+def bare_mpv(url, x, y, w, h, extra=()):
+    """CPU % of a bare mpv at the rectangle, and the video output it chose."""
+    out = tempfile.NamedTemporaryFile(prefix="vistra-mpv-", suffix=".log", delete=False)
+    proc = subprocess.Popen(["mpv", "--no-config", "--no-terminal", "--log-file=" + out.name, "--no-border",
+                             "--loop=inf", "--geometry=%dx%d+%d+%d" % (w, h, x, y), "--autofit=%dx%d" % (w, h)] +
+                            list(extra) + [url], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         time.sleep(SETTLE)
-        return cpu_percent(proc.pid)
+        return cpu_percent(proc.pid), chosen_output(out.name)
     finally:
         proc.terminate()
         proc.wait(timeout=10)
+        os.unlink(out.name)
+
+
+def chosen_output(log):
+    for line in read_lines(log):
+        if "VO: [" in line:
+            return line.split("VO: [", 1)[1].split("]", 1)[0]
+    return "?"
 
 
 def measure_program(program, env):
@@ -102,22 +124,24 @@ def main():
         url = base + target
         x, y = width * 960 // 1920, height * 108 // 1080  # the Live preview's rectangle
         preview = (x, y, width - x, height * 648 // 1080 - y)
-        mpv_preview = bare_mpv(url, *preview)
-        mpv_full = bare_mpv(url, 0, 0, width, height)
+        bare = [(bare_mpv(url, *preview, extra), bare_mpv(url, 0, 0, width, height, extra))
+                for extra in ((), GPU_RENDERER)]
     finally:
         standin.terminate()
         standin.wait()
 
     print("stream %s, screen %dx%d, %.0f s each, CPU in %% of one core" % (url, width, height, SECONDS))
     print("%-40s %8s %8s %8s" % ("", "Home", "Live", "Player"))
-    print("%-40s %8s %8.1f %8.1f" % ("bare mpv (preview size / full window)", "", mpv_preview, mpv_full))
+    names = ("bare mpv (its own choice: %s)", "bare mpv (GPU renderer: %s)")
+    for name, ((preview_cpu, output), (full_cpu, _)) in zip(names, bare):
+        print("%-40s %8s %8.1f %8.1f" % (name % output, "", preview_cpu, full_cpu))
     for program, r in results:
         if len(r) < 3:
             print("%-40s did not reach the Player" % program)
             continue
-        print("%-40s %8.1f %8.1f %8.1f   ratios %.2fx / %.2fx" % (
-            program[-40:], r["home"], r["live"], r["player"], r["live"] / max(mpv_preview, 0.1),
-            r["player"] / max(mpv_full, 0.1)))
+        ratios = " | ".join("%.2fx / %.2fx" % (r["live"] / max(p, 0.1), r["player"] / max(f, 0.1))
+                            for (p, _), (f, _) in bare)
+        print("%-40s %8.1f %8.1f %8.1f   ratios %s" % (program[-40:], r["home"], r["live"], r["player"], ratios))
 
 
 if __name__ == "__main__":

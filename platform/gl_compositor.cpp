@@ -29,6 +29,23 @@ PixelRect Bounding(const PixelRect& a, const PixelRect& b) {
 
 }  // namespace
 
+std::vector<PixelRect> Outside(const PixelRect& rect, const PixelRect& hole) {
+  const PixelRect cut = Intersect(rect, hole);
+  if (cut.empty()) return {rect};
+  std::vector<PixelRect> pieces;
+  const int right = rect.x + rect.w, bottom = rect.y + rect.h;
+  const int cutRight = cut.x + cut.w, cutBottom = cut.y + cut.h;
+  if (cut.y > rect.y) pieces.push_back(PixelRect{rect.x, rect.y, rect.w, cut.y - rect.y});
+  if (cut.x > rect.x) pieces.push_back(PixelRect{rect.x, cut.y, cut.x - rect.x, cut.h});
+  if (cutRight < right) pieces.push_back(PixelRect{cutRight, cut.y, right - cutRight, cut.h});
+  if (cutBottom < bottom) pieces.push_back(PixelRect{rect.x, cutBottom, rect.w, bottom - cutBottom});
+  return pieces;
+}
+
+bool Meets(const std::vector<PixelRect>& rects, const PixelRect& rect) {
+  return std::any_of(rects.begin(), rects.end(), [&](const PixelRect& r) { return !Intersect(r, rect).empty(); });
+}
+
 PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
   const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
@@ -242,7 +259,7 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
   // New pictures are rendered into the tiles' framebuffer objects first.
   if (videoTargets_.size() < tiles.size()) videoTargets_.resize(tiles.size());
   const bool straight = StraightToWindow(tiles);
-  bool renderedStraight = false;
+  PixelRect inWindow;  // where a picture went straight into the back buffer, now or before
   for (size_t i = 0; i < tiles.size(); ++i) {
     const VideoTile& tile = tiles[i];
     const bool moved = i >= lastTiles_.size() || !(lastTiles_[i] == tile);
@@ -254,13 +271,19 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
     VideoTarget& target = videoTargets_[i];
     const bool fresh = i < newPicture.size() && newPicture[i];
     if (straight) {
-      // The back buffer still holds this tile's last picture and nothing
-      // else changed: there is nothing to draw.
-      if (target.stale && !fresh && !moved && damage_.empty() && !wholeFrame_ && bufferAge == 1) continue;
-      RenderToWindow(tile.layer);
-      target.stale = renderedStraight = true;
-      AddDamage(tile.rect);
-      continue;
+      // The back buffer still holds this tile's last picture, and nothing
+      // it lacks meets the tile: there is nothing to draw there.
+      if (target.stale && !fresh && !moved && !Meets(Redrawn(bufferAge), tile.rect)) {
+        inWindow = tile.rect;
+        continue;
+      }
+      if (RenderToWindow(tile)) {
+        target.stale = true;
+        inWindow = tile.rect;
+        AddDamage(tile.rect);
+        continue;
+      }
+      // This renderer cannot draw into a part of the window: its framebuffer object then.
     }
     const bool resized = target.width != std::min(tile.rect.w, kMaxSide) ||
                          target.height != std::min(tile.rect.h, kMaxSide);
@@ -274,9 +297,10 @@ std::vector<PixelRect> GlCompositor::Compose(const std::vector<VideoTile>& tiles
 
   std::vector<PixelRect> frame = damage_;
   if (wholeFrame_) frame.assign(1, PixelRect{0, 0, width_, height_});
-  // A picture rendered straight to the window is the whole frame.
-  if (!renderedStraight) {
-    for (const PixelRect& rect : Redrawn(bufferAge)) Redraw(rect, tiles);
+  // A picture drawn straight into the window is final there: nothing is
+  // drawn over it, so only what lies around it is redrawn.
+  for (const PixelRect& rect : Redrawn(bufferAge)) {
+    for (const PixelRect& piece : Outside(rect, inWindow)) Redraw(piece, tiles);
   }
 
   history_.insert(history_.begin(), frame);
@@ -324,8 +348,8 @@ void GlCompositor::Redraw(const PixelRect& rect, const std::vector<VideoTile>& t
 bool GlCompositor::InsideOnePicture(const PixelRect& rect, const std::vector<VideoTile>& tiles) const {
   for (size_t i = 0; i < tiles.size(); ++i) {
     const VideoTarget& target = videoTargets_[i];
-    if (!tiles[i].layer || !target.fbo) continue;
-    const PixelRect picture{tiles[i].rect.x, tiles[i].rect.y, target.width, target.height};
+    if (!tiles[i].layer || !target.fbo || target.stale) continue;
+    const PixelRect picture = Intersect(tiles[i].rect, {tiles[i].rect.x, tiles[i].rect.y, target.width, target.height});
     if (Intersect(rect, picture) == rect) return true;
   }
   return false;
@@ -349,20 +373,53 @@ bool GlCompositor::EnsureVideoTarget(VideoTarget& target, int width, int height)
   return complete;
 }
 
+// One tile inside the window with no ink of either layer over it: drawn
+// last, its picture need not be kept for the layers to be blended over it.
 bool GlCompositor::StraightToWindow(const std::vector<VideoTile>& tiles) const {
-  return tiles.size() == 1 && tiles[0].layer && tiles[0].rect == PixelRect{0, 0, width_, height_} &&
-         interface_.ink.Bounds().empty() && strips_.ink.Bounds().empty();
+  if (tiles.size() != 1 || !tiles[0].layer) return false;
+  const PixelRect& rect = tiles[0].rect;
+  if (rect.empty() || Intersect(rect, PixelRect{0, 0, width_, height_}) != rect) return false;
+  return !InkOver(interface_, rect) && !InkOver(strips_, rect);
 }
 
-// Black first, as in a tile's framebuffer object: a layer without a
-// picture yet draws nothing.
-void GlCompositor::RenderToWindow(VideoLayer* video) {
+// Whether the layer has a pixel that is not transparent inside `rect`. Its
+// inked cells are coarse (a label just above a picture may share a cell
+// with its top rows): where one meets `rect`, the pixels there decide.
+bool GlCompositor::InkOver(const Layer& layer, const PixelRect& rect) const {
+  if (Intersect(layer.ink.Bounds(), rect).empty()) return false;
+  const uint8_t* data = cairo_image_surface_get_data(layer.surface);
+  const int stride = cairo_image_surface_get_stride(layer.surface);
+  for (const PixelRect& inked : layer.ink.Rects()) {
+    const PixelRect part = Intersect(inked, rect);
+    if (part.empty()) continue;
+    for (int y = part.y; y < part.y + part.h; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride) + part.x;
+      if (std::any_of(row, row + part.w, [](uint32_t pixel) { return pixel != 0; })) return true;
+    }
+  }
+  return false;
+}
+
+// A tile over the whole window is the window itself, which any renderer
+// can draw: black first, as in a tile's framebuffer object, since a layer
+// without a picture yet draws nothing. A part of the window needs the
+// renderer's consent, and it fills the part itself. False when it declined
+// (it drew nothing).
+bool GlCompositor::RenderToWindow(const VideoTile& tile) {
+  const PixelRect& r = tile.rect;
+  const int bottom = height_ - r.y - r.h;
   gl_->BindFramebuffer(GL_FRAMEBUFFER, 0);
-  glViewport(0, 0, width_, height_);
-  glClearColor(0.f, 0.f, 0.f, 1.f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  video->Render(0, width_, height_);
+  glViewport(r.x, bottom, r.w, r.h);
+  bool drew = true;
+  if (r == PixelRect{0, 0, width_, height_}) {
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    tile.layer->Render(0, width_, height_);
+  } else {
+    drew = tile.layer->RenderIntoWindow(r.x, bottom, r.w, r.h);
+  }
   ResetState();
+  return drew;
 }
 
 // The renderer draws into a framebuffer object the size of the rectangle

@@ -5,10 +5,13 @@
 // each cairo layer blended premultiplied (cairo's ARGB32 is premultiplied)
 // with glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA).
 //
-// One tile over the whole window with neither layer inked (the Player
-// without its strips) is rendered straight into the back buffer, as a
-// bare player would draw it; its framebuffer object is rendered again
-// before anything is drawn over it.
+// One tile inside the window with no ink of either layer over it (the
+// Player without its strips, the Live screen's preview) is rendered
+// straight into its rectangle of the back buffer, as a bare player would
+// draw it, when its renderer can draw into a part of the window
+// (VideoLayer::RenderIntoWindow; any can draw the whole window): no
+// framebuffer object and no copy. Everything else is drawn around it. Its
+// framebuffer object is rendered again before anything is drawn over it.
 //
 // Only what changed is drawn again. A cairo layer is painted into the
 // second of two surfaces and compared with the first: the box of pixels
@@ -106,8 +109,9 @@ class GlCompositor {
     bool stale = false;  // the last picture went straight to the window
   };
   bool StraightToWindow(const std::vector<VideoTile>& tiles) const;
+  bool InkOver(const Layer& layer, const PixelRect& rect) const;
   void RenderVideo(VideoTarget& target, const PixelRect& rect, VideoLayer* video);
-  void RenderToWindow(VideoLayer* video);
+  bool RenderToWindow(const VideoTile& tile);
   bool EnsureVideoTarget(VideoTarget& target, int width, int height);
   void CopyVideo(const VideoTarget& target, const PixelRect& tile, const PixelRect& part) const;
   void DrawLayer(const Layer& layer, const PixelRect& rect) const;
@@ -127,3 +131,8 @@ class GlCompositor {
 // Empty when none.
 PixelRect ChangedBox(const uint8_t* a, const uint8_t* b, int width, int height, int stride);
 PixelRect Intersect(const PixelRect& a, const PixelRect& b);
+// The parts of `rect` outside `hole`: up to four rectangles that do not
+// overlap (above, left, right, below); `rect` itself when they do not meet.
+std::vector<PixelRect> Outside(const PixelRect& rect, const PixelRect& hole);
+// Whether any of `rects` overlaps `rect`.
+bool Meets(const std::vector<PixelRect>& rects, const PixelRect& rect);

@@ -85,6 +85,13 @@ class VideoLayer {
  public:
   virtual ~VideoLayer() = default;
   virtual void Render(int fbo, int width, int height) = 0;
+  // Draws the current frame straight into the rectangle of the window's
+  // default framebuffer at (x, y) (GL's bottom-up coordinates): every pixel
+  // of it (black where there is no picture) and no pixel outside it; the
+  // compositor binds framebuffer 0 first. This spares the framebuffer object
+  // and the copy out of it. False (the default) when the renderer cannot:
+  // it drew nothing then.
+  virtual bool RenderIntoWindow(int /*x*/, int /*y*/, int /*width*/, int /*height*/) { return false; }
   // Called on the main thread after WakeForVideo: true when a new frame
   // should be drawn (the media engine asks its render context here).
   virtual bool Update() { return true; }

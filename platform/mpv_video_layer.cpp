@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gl_functions.h"
+#include "platform/gl_window_part.h"
 
 
 namespace {
@@ -20,7 +21,9 @@ constexpr char kSoftwareFormat[] = "rgb0";
 // Runs on mpv's threads: only wakes the main loop, never calls mpv.
 void WakeMainLoop(void*) { HostWindow::WakeForVideo(); }
 
-void* GetProcAddress(void* window, const char* name) { return static_cast<HostWindow*>(window)->GlProcAddress(name); }
+// The engine's entry points go through the wrappers that can move its
+// drawing into a rectangle of the window (RenderIntoWindow).
+void* GetProcAddress(void*, const char* name) { return WindowPartProcAddress(name, &HostWindow::GlProcAddress); }
 
 struct FreeAligned {
   void operator()(uint8_t* data) const { std::free(data); }
@@ -160,7 +163,11 @@ void MpvVideoLayer::SetBlank(bool blank) {
 
 void MpvVideoLayer::ServeDueFrame() {
   if (!context_ || lastWidth_ <= 0 || lastHeight_ <= 0 || !TakeDueFrame()) return;
-  Render(lastFbo_, lastWidth_, lastHeight_);
+  if (lastInWindow_) {
+    RenderIntoWindow(lastX_, lastY_, lastWidth_, lastHeight_);
+  } else {
+    Render(lastFbo_, lastWidth_, lastHeight_);
+  }
   served_ = true;
 }
 
@@ -170,11 +177,37 @@ bool MpvVideoLayer::TakeDueFrame() {
   return true;
 }
 
-void MpvVideoLayer::Render(int fbo, int width, int height) {
-  if (!context_ || blank_ || width <= 0 || height <= 0) return;
+void MpvVideoLayer::Remember(int fbo, int width, int height, bool inWindow, int x, int y) {
   lastFbo_ = fbo;
   lastWidth_ = width;
   lastHeight_ = height;
+  lastInWindow_ = inWindow;
+  lastX_ = x;
+  lastY_ = y;
+}
+
+// mpv clears all of its target before it draws; without a picture the
+// rectangle is cleared here.
+bool MpvVideoLayer::RenderIntoWindow(int x, int y, int width, int height) {
+  if (kind_ != Kind::OpenGL) return false;
+  if (width <= 0 || height <= 0) return true;
+  if (!context_ || blank_) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, y, width, height);
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    return true;
+  }
+  Remember(0, width, height, true, x, y);
+  const WindowPartScope part(x, y);
+  RenderOpenGl(0, width, height);
+  return true;
+}
+
+void MpvVideoLayer::Render(int fbo, int width, int height) {
+  if (!context_ || blank_ || width <= 0 || height <= 0) return;
+  Remember(fbo, width, height, false, 0, 0);
   if (kind_ == Kind::OpenGL) {
     RenderOpenGl(fbo, width, height);
   } else {

@@ -5,7 +5,9 @@
 // into the compositor's framebuffer. Two render contexts, chosen by the
 // engine's renderer:
 //   OpenGL (preferred): mpv draws straight into the framebuffer object it is
-//     given, with the window's GL context and its get_proc_address;
+//     given, with the window's GL context and its get_proc_address, or into
+//     a rectangle of the window itself (RenderIntoWindow), its entry points
+//     wrapped so that its drawing lands there (platform/gl_window_part.h);
 //   software (safe, "sw"): mpv draws into an "rgb0" buffer in memory, which
 //     is uploaded as a texture and copied into the framebuffer.
 // When the OpenGL context cannot be created the software one is tried.
@@ -81,6 +83,9 @@ class MpvVideoLayer : public VideoLayer {
   bool Update() override;
   // Draws the current frame into `fbo` (width x height, bottom-up).
   void Render(int fbo, int width, int height) override;
+  // Linux, OpenGL context only: the engine's drawing into the window is
+  // moved to the rectangle (platform/gl_window_part.h).
+  bool RenderIntoWindow(int x, int y, int width, int height) override;
   // While the main thread waits for the player, a frame the player waits to
   // have rendered is rendered at once, where the last one went; the next
   // Update says a frame is due, so the compositor shows it.
@@ -103,6 +108,7 @@ class MpvVideoLayer : public VideoLayer {
   bool CreateContext(Kind kind);
   // Asks the render context whether a new frame is due (and notes it).
   bool TakeDueFrame();
+  void Remember(int fbo, int width, int height, bool inWindow, int x, int y);
   void RenderOpenGl(int fbo, int width, int height);
   void RenderSoftware(int fbo, int width, int height);
 
@@ -114,6 +120,8 @@ class MpvVideoLayer : public VideoLayer {
   bool served_ = false;
   bool blank_ = false, blankDue_ = false;  // blank, and not yet drawn so
   int lastFbo_ = 0, lastWidth_ = 0, lastHeight_ = 0;
+  bool lastInWindow_ = false;  // the last frame went into a rectangle of the window
+  int lastX_ = 0, lastY_ = 0;  // at this origin
   std::unique_ptr<SoftwareTarget> software_;
   void* ownWindow_ = nullptr;    // Windows: the window the engine draws into
   std::unique_ptr<PropertyReader> reader_;  // Windows

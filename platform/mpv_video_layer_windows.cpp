@@ -153,6 +153,9 @@ void MpvVideoLayer::Render(int, int width, int height) {
   frameDue_ = false;
 }
 
+// The engine draws into its own window here, never into the host's.
+bool MpvVideoLayer::RenderIntoWindow(int, int, int, int) { return false; }
+
 // Called while the main thread waits for the engine: nothing waits for it
 // to draw, but the engine's output may wait for it to answer its windows'
 // messages.

@@ -21,6 +21,16 @@ bool FirstFrameWatch::Update() {
 
 void FirstFrameWatch::Render(int fbo, int width, int height) {
   inner_.Render(fbo, width, height);
+  Count();
+}
+
+bool FirstFrameWatch::RenderIntoWindow(int x, int y, int width, int height) {
+  if (!inner_.RenderIntoWindow(x, y, width, height)) return false;
+  Count();
+  return true;
+}
+
+void FirstFrameWatch::Count() {
   ++rendered_;
   if (!armed_ || !frameDue_) return;
   frameDue_ = false;

@@ -20,11 +20,14 @@ class FirstFrameWatch final : public VideoLayer {
 
   bool Update() override;
   void Render(int fbo, int width, int height) override;
+  bool RenderIntoWindow(int x, int y, int width, int height) override;
   void* OwnWindow() const override { return inner_.OwnWindow(); }
   // Pictures rendered into the window so far (the multi-view's frame rate).
   uint64_t Rendered() const { return rendered_; }
 
  private:
+  void Count();  // a picture drawn: counts it and ends a measurement that waits for it
+
   VideoLayer& inner_;
   const MediaEngine& engine_;
   bool armed_ = false;
