@@ -45,6 +45,10 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
 // the resume position from the settings, "play vod ...", the history and
 // the resume notice. The caller shows the Player screen.
 void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs);
+// When `player`'s last Play was refused for want of a connection, says so:
+// how many streams the line allows at once and, with the multi-view open,
+// that leaving it frees one. True when it was refused.
+bool NoticeIfRefused(AppState& state, const Player& player, uint64_t nowMs);
 
 // "<resume> m:ss" for a resume position; minutes are not wrapped into hours.
 std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds);

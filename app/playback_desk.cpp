@@ -39,6 +39,8 @@ PlaybackDesk::PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mail
       multiview_(state, window, player_, PinPrompt(modal), [this] { PlayChannel(LivePlay::Viewing); },
                  [&window](Player& player) { return player.Init() && player.AttachVideo(window); }) {
   state_.playing = &player_.Playback();
+  state_.connections.SetLimitSource([&state] { return state.provider.MaxConnections(); });
+  player_.SetBudget(&state_.connections, "main");
   player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
 }
 
