@@ -110,6 +110,20 @@ void Player::WatchFirstFrame(uint64_t startMs) {
   if (frameWatch_) frameWatch_->Arm(startMs, playback_.lastUrl, playback_.lastChannelId);
 }
 
+// "idle-active" turns "yes" as soon as the engine is asked to stop, while
+// its stream may still be open; "path" goes only once the file has ended
+// and its stream is closed. An engine that cannot tell (an empty read) has
+// nothing to be waited for.
+bool Player::WaitClosed(uint64_t waitMs) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  while (true) {
+    const std::u16string idle = engine_.GetProperty("idle-active");
+    if (idle.empty() || (idle == u"yes" && engine_.GetProperty("path").empty())) return true;
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(kClosePoll);
+  }
+}
+
 void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live) {
   stopped_ = false;
   if (layer_) layer_->SetBlank(false);
@@ -134,23 +148,10 @@ bool Player::TakeSlot() {
   return budget_->Take(owner_);
 }
 
-// "idle-active" turns "yes" once the engine has ended the file and closed
-// its stream. An engine that cannot tell (an empty read) has nothing to be
-// waited for.
 void Player::GiveSlotWhenClosed(uint64_t waitMs) {
   if (!budget_ || !budget_->Holds(owner_)) return;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-  while (true) {
-    const std::u16string idle = engine_.GetProperty("idle-active");
-    if (idle.empty() || idle == u"yes") break;
-    if (std::chrono::steady_clock::now() >= until) {
-      closing_ = true;
-      return;
-    }
-    std::this_thread::sleep_for(kClosePoll);
-  }
-  closing_ = false;
-  budget_->Give(owner_);
+  closing_ = !WaitClosed(waitMs);
+  if (!closing_) budget_->Give(owner_);
 }
 
 bool Player::Play(const PlayRequest& request, uint64_t nowMs) {

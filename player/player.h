@@ -181,9 +181,9 @@ class Player {
   // as playing any more (lastChannelId is cleared: the next request for it
   // loads at once), the supervision rests until the next load (a stream
   // stopped on purpose is neither dead nor refused) and a reconnection under
-  // way ends. The budget's slot is given back as soon as the engine reports
-  // the stream closed (idle): waited for here, a moment at most, else at a
-  // later Tick.
+  // way ends. The budget's slot is given back once the engine has ended
+  // the file and closed its stream: waited for here, a second at most, else
+  // at a later Tick.
   void Stop();
   // Forgets the movie, episode or trailer that played (after the owner
   // stored its resume point): nothing is resumed or counted as a trailer.
@@ -251,8 +251,12 @@ class Player {
   // True when a load may open a stream: this Player holds its slot
   // afterwards (or has no budget, or no engine to open anything).
   bool TakeSlot();
-  // Gives the slot back once the engine is idle, polling up to `waitMs`.
+  // Gives the slot back once the engine has closed the stream, polling up
+  // to `waitMs`.
   void GiveSlotWhenClosed(uint64_t waitMs);
+  // True once the engine has closed what it played (or cannot tell),
+  // polled for up to `waitMs`.
+  bool WaitClosed(uint64_t waitMs);
   void Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live = false);
   void ApplyCacheLimits(bool live);
   void ApplyZapLatency(bool live);
