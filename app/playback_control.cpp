@@ -256,8 +256,11 @@ bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t now
   catchup.minutes = programme->durationMin;
   request.url = catchup.candidates.empty() ? request.channelUrl : catchup.candidates.front();
   request.preferences = PreferencesFrom(state.settings);
+  if (!player.Play(request, nowMs)) {
+    NoticeIfRefused(state, player, nowMs);
+    return false;
+  }
   nav.fullVideo = true;
-  if (!player.Play(request, nowMs)) return !NoticeIfRefused(state, player, nowMs);
   WriteLogF(256, "catchup play id=%s start=%lld min=%d candidates=%d panel=%s %s", WideToUtf8(channel.id()).c_str(),
             static_cast<long long>(programme->start), programme->durationMin,
             static_cast<int>(catchup.candidates.size()), panelOffset ? std::to_string(*panelOffset).c_str() : "unknown",

@@ -84,7 +84,8 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
 // that the channel's live stream. Logs "catchup play ...". The caller shows
 // the Player screen with the video full window. False (nothing changed)
 // when the channel or the row does not exist; false with the notice
-// "catchup_not_yet" when the programme has not started by `nowUnix`.
+// "catchup_not_yet" when the programme has not started by `nowUnix`, or
+// with the connection notice (NoticeIfRefused) when the line has none free.
 bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t nowMs, int64_t nowUnix);
 
 // After a channel change on the Player screen: the video stays full and the
