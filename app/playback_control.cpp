@@ -126,7 +126,7 @@ std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds) 
   return std::u16string(resumeWord) + AsciiToWide(digits);
 }
 
-void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs) {
+bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs) {
   PlayRequest request;
   request.kind = episode ? PlayKind::Episode : PlayKind::Movie;
   request.item = item;
@@ -136,12 +136,12 @@ void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
   request.itemKey = episode ? episode->id : std::u16string(item.id());
   if (const auto offer = ResumeOffer(state.settings.ResumeMs, request.itemKey)) request.resumeSeconds = *offer / 1000.0;
   request.preferences = PreferencesFrom(state.settings);
-  state.nav.fullVideo = true;
-  state.playerScreen.stripsUntil = 0;
   if (!player.Play(request, nowMs)) {
     NoticeIfRefused(state, player, nowMs);
-    return;
+    return false;
   }
+  state.nav.fullVideo = true;
+  state.playerScreen.stripsUntil = 0;
   WriteLogF(1024, "play vod id=%s url=%s resume=%.1f", WideToUtf8(item.id()).c_str(), WideToUtf8(request.url).c_str(),
             request.resumeSeconds);
   PushHistory(episode ? state.settings.HistorySeries : state.settings.HistoryMovies, item.id());
@@ -149,6 +149,7 @@ void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
   if (request.resumeSeconds > 0) {
     ShowNotice(state, ResumeNoticeText(Translate("resume"), request.resumeSeconds), kResumeNoticeMs, nowMs);
   }
+  return true;
 }
 
 ResumeSave StoreResumePoint(Settings& settings, const ResumePoint& point) {

@@ -43,8 +43,10 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
 
 // Plays `item`, a movie (episode null) or an episode of the series `item`:
 // the resume position from the settings, "play vod ...", the history and
-// the resume notice. The caller shows the Player screen.
-void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs);
+// the resume notice. The caller shows the Player screen. False, with
+// nothing changed but the connection notice (NoticeIfRefused), when the
+// line has no connection free.
+bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs);
 // When `player`'s last Play was refused for want of a connection, says so:
 // how many streams the line allows at once and, with the multi-view open,
 // that leaving it frees one. True when it was refused.

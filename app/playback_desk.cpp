@@ -302,8 +302,8 @@ void PlaybackDesk::StopPlayback() { player_.Stop(); }
 
 void PlaybackDesk::PlayMovie(const CatalogItem& movie) {
   modal_.Cancel();
-  PlayVod(state_, player_, movie, nullptr, TickMs());
-  ShowPlayer();
+  if (PlayVod(state_, player_, movie, nullptr, TickMs())) ShowPlayer();
+  else window_.RequestPaint();
 }
 
 void PlaybackDesk::PlayEpisode(const Episode& episode) {
@@ -312,8 +312,8 @@ void PlaybackDesk::PlayEpisode(const Episode& episode) {
   const auto found = std::find(episodes.begin(), episodes.end(), episode);
   if (found != episodes.end()) state_.nav.EpisodeIndex = int(found - episodes.begin());
   const CatalogItem series = state_.SeriesShown;
-  PlayVod(state_, player_, series, &episode, TickMs());
-  ShowPlayer();
+  if (PlayVod(state_, player_, series, &episode, TickMs())) ShowPlayer();
+  else window_.RequestPaint();
 }
 
 // The screen the stream was chosen on is left through the navigator, which
