@@ -51,12 +51,3 @@ TEST(ConnectionBudget, ALimitOfNothingZeroOrLessBoundsNothingAndALoweredOneRefus
   budget.Give("c");
   EXPECT_TRUE(budget.Take("d"));
 }
-
-// No budget at all without a limit source: a state made without the
-// application (tests, tools) streams as before.
-TEST(ConnectionBudget, WithoutALimitSourceEveryTakeSucceeds) {
-  ConnectionBudget budget;
-  EXPECT_TRUE(budget.Take("a"));
-  EXPECT_TRUE(budget.Take("b"));
-  EXPECT_EQ(budget.Held(), 2);
-}
