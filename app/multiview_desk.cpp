@@ -50,6 +50,7 @@ bool MultiViewDesk::EnsurePlayer(int slot) {
   if (slot == 0 || players_[size_t(slot)]) return true;
   auto player = std::make_unique<Player>();
   player->SetDiagnosticLog(false);
+  player->SetBudget(&state_.connections, "tile" + std::to_string(slot));
   // A further tile whose stream stops says so in its place and frees its
   // connection (OnTileEvent) rather than holding it for reconnections.
   player->SetReconnects(false);
@@ -74,7 +75,17 @@ int MultiViewDesk::FreeSlot() const {
   return -1;
 }
 
-int MultiViewDesk::Allowed() const { return TilesAllowed(kMaxViewTiles, state_.provider.MaxConnections()); }
+// Beyond the line's limit, the tiles share the connections with whatever
+// else streams (a recording): the view's own players count, the others'
+// slots do not.
+int MultiViewDesk::Allowed() const {
+  const int tiles = TilesAllowed(kMaxViewTiles, state_.provider.MaxConnections());
+  const ConnectionBudget& budget = state_.connections;
+  if (!budget.Slots()) return tiles;
+  int own = main_.HoldsSlot();
+  for (const std::unique_ptr<Player>& player : players_) own += player && player->HoldsSlot();
+  return std::min(tiles, budget.Free() + own);
+}
 
 void MultiViewDesk::ShowLimit(int allowed) {
   WriteLogF(64, "multiview limit allowed=%d", allowed);
@@ -136,7 +147,10 @@ void MultiViewDesk::PlayTile(int tile, const CatalogItem& channel, uint64_t nowM
   // The tile's own connection: its old stream ends before the new one opens.
   player.Stop();
   player.ForceNextLiveLoad();
-  player.Play(request, nowMs);
+  if (!player.Play(request, nowMs)) {
+    t.failed = NoticeIfRefused(state_, player, nowMs);
+    return;
+  }
   const size_t slot = size_t(slots_[size_t(tile)]);
   loadedAtMs_[slot] = nowMs;
   picturesAtLoad_[slot] = player.PicturesRendered();

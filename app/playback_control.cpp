@@ -21,6 +21,8 @@ constexpr uint64_t kNextEpisodeNoticeMs = 2000;
 constexpr uint64_t kSeasonEndNoticeMs = 2500;
 constexpr int64_t kResumeSameWithinMs = 4000;
 constexpr uint64_t kPauseNoticeMs = 2500;
+// Long enough to read a sentence and its way out.
+constexpr uint64_t kConnectionNoticeMs = 4000;
 constexpr uint64_t kSeekNoticeMs = 1500;
 constexpr uint64_t kAspectNoticeMs = 2500;
 constexpr uint64_t kNotArchivedNoticeMs = 3500;
@@ -89,10 +91,23 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
   if (requestGuide) requestGuide(channel.id());
   const bool loaded = player.Play(request, nowMs);
   if (state.CurrentScreen == Screen::Player) player.ClearOverlay();
-  if (!loaded) return false;
+  if (!loaded) {
+    NoticeIfRefused(state, player, nowMs);
+    return false;
+  }
   WriteLogF(768, "play live id=%s name=%s url=%s", WideToUtf8(channel.id()).c_str(), WideToUtf8(channel.name()).c_str(),
             WideToUtf8(request.url).c_str());
   NoteLiveChannelPlayed(state, channel.id(), why == LivePlay::Restart);
+  return true;
+}
+
+bool NoticeIfRefused(AppState& state, const Player& player, uint64_t nowMs) {
+  if (!player.Refused()) return false;
+  std::u16string text(Translate(state.multiView.Open() ? "conn_full_mv" : "conn_full"));
+  const size_t at = text.find(u"{}");
+  const int slots = state.connections.Slots().value_or(state.connections.Held());
+  if (at != std::u16string::npos) text.replace(at, 2, AsciiToWide(std::to_string(slots)));
+  ShowNotice(state, text, kConnectionNoticeMs, nowMs);
   return true;
 }
 
@@ -111,7 +126,7 @@ std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds) 
   return std::u16string(resumeWord) + AsciiToWide(digits);
 }
 
-void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs) {
+bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs) {
   PlayRequest request;
   request.kind = episode ? PlayKind::Episode : PlayKind::Movie;
   request.item = item;
@@ -121,9 +136,12 @@ void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
   request.itemKey = episode ? episode->id : std::u16string(item.id());
   if (const auto offer = ResumeOffer(state.settings.ResumeMs, request.itemKey)) request.resumeSeconds = *offer / 1000.0;
   request.preferences = PreferencesFrom(state.settings);
+  if (!player.Play(request, nowMs)) {
+    NoticeIfRefused(state, player, nowMs);
+    return false;
+  }
   state.nav.fullVideo = true;
   state.playerScreen.stripsUntil = 0;
-  player.Play(request, nowMs);
   WriteLogF(1024, "play vod id=%s url=%s resume=%.1f", WideToUtf8(item.id()).c_str(), WideToUtf8(request.url).c_str(),
             request.resumeSeconds);
   PushHistory(episode ? state.settings.HistorySeries : state.settings.HistoryMovies, item.id());
@@ -131,6 +149,7 @@ void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
   if (request.resumeSeconds > 0) {
     ShowNotice(state, ResumeNoticeText(Translate("resume"), request.resumeSeconds), kResumeNoticeMs, nowMs);
   }
+  return true;
 }
 
 ResumeSave StoreResumePoint(Settings& settings, const ResumePoint& point) {
@@ -238,8 +257,11 @@ bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t now
   catchup.minutes = programme->durationMin;
   request.url = catchup.candidates.empty() ? request.channelUrl : catchup.candidates.front();
   request.preferences = PreferencesFrom(state.settings);
+  if (!player.Play(request, nowMs)) {
+    NoticeIfRefused(state, player, nowMs);
+    return false;
+  }
   nav.fullVideo = true;
-  player.Play(request, nowMs);
   WriteLogF(256, "catchup play id=%s start=%lld min=%d candidates=%d panel=%s %s", WideToUtf8(channel.id()).c_str(),
             static_cast<long long>(programme->start), programme->durationMin,
             static_cast<int>(catchup.candidates.size()), panelOffset ? std::to_string(*panelOffset).c_str() : "unknown",

@@ -43,8 +43,14 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
 
 // Plays `item`, a movie (episode null) or an episode of the series `item`:
 // the resume position from the settings, "play vod ...", the history and
-// the resume notice. The caller shows the Player screen.
-void PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs);
+// the resume notice. The caller shows the Player screen. False, with
+// nothing changed but the connection notice (NoticeIfRefused), when the
+// line has no connection free.
+bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Episode* episode, uint64_t nowMs);
+// When `player`'s last Play was refused for want of a connection, says so:
+// how many streams the line allows at once and, with the multi-view open,
+// that leaving it frees one. True when it was refused.
+bool NoticeIfRefused(AppState& state, const Player& player, uint64_t nowMs);
 
 // "<resume> m:ss" for a resume position; minutes are not wrapped into hours.
 std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds);
@@ -80,7 +86,8 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
 // that the channel's live stream. Logs "catchup play ...". The caller shows
 // the Player screen with the video full window. False (nothing changed)
 // when the channel or the row does not exist; false with the notice
-// "catchup_not_yet" when the programme has not started by `nowUnix`.
+// "catchup_not_yet" when the programme has not started by `nowUnix`, or
+// with the connection notice (NoticeIfRefused) when the line has none free.
 bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t nowMs, int64_t nowUnix);
 
 // After a channel change on the Player screen: the video stays full and the

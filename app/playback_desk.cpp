@@ -39,6 +39,8 @@ PlaybackDesk::PlaybackDesk(AppState& state, HostWindow& window, JobMailbox& mail
       multiview_(state, window, player_, PinPrompt(modal), [this] { PlayChannel(LivePlay::Viewing); },
                  [&window](Player& player) { return player.Init() && player.AttachVideo(window); }) {
   state_.playing = &player_.Playback();
+  state_.connections.SetLimitSource([&state] { return state.provider.MaxConnections(); });
+  player_.SetBudget(&state_.connections, "main");
   player_.SetObserver([this](const PlayerEvent& event) { OnPlayerEvent(event); });
 }
 
@@ -300,8 +302,8 @@ void PlaybackDesk::StopPlayback() { player_.Stop(); }
 
 void PlaybackDesk::PlayMovie(const CatalogItem& movie) {
   modal_.Cancel();
-  PlayVod(state_, player_, movie, nullptr, TickMs());
-  ShowPlayer();
+  if (PlayVod(state_, player_, movie, nullptr, TickMs())) ShowPlayer();
+  else window_.RequestPaint();
 }
 
 void PlaybackDesk::PlayEpisode(const Episode& episode) {
@@ -310,8 +312,8 @@ void PlaybackDesk::PlayEpisode(const Episode& episode) {
   const auto found = std::find(episodes.begin(), episodes.end(), episode);
   if (found != episodes.end()) state_.nav.EpisodeIndex = int(found - episodes.begin());
   const CatalogItem series = state_.SeriesShown;
-  PlayVod(state_, player_, series, &episode, TickMs());
-  ShowPlayer();
+  if (PlayVod(state_, player_, series, &episode, TickMs())) ShowPlayer();
+  else window_.RequestPaint();
 }
 
 // The screen the stream was chosen on is left through the navigator, which

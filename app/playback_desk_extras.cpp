@@ -126,7 +126,11 @@ void PlaybackDesk::PlayResolvedTrailer(const TrailerResolved& trailer) {
   request.kind = PlayKind::Trailer;
   request.url = trailer.media;
   request.preferences = PreferencesFrom(state_.settings);
-  player_.Play(request, TickMs());
+  if (!player_.Play(request, TickMs())) {
+    NoticeIfRefused(state_, player_, TickMs());
+    window_.RequestPaint();
+    return;
+  }
   WriteLogF(768, "trailer play resolved=%d url=%s", trailer.media != trailer.page ? 1 : 0,
             WideToUtf8(trailer.media).c_str());
   window_.RequestPaint();

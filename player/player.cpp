@@ -1,8 +1,10 @@
 #include "player/player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "net/retry_pause.h"
 #include "net/text.h"
@@ -30,6 +32,10 @@ constexpr int kStallSamples = 2;
 constexpr double kResumeMinimumSeconds = 8.0;
 constexpr double kEndMarginSeconds = 20.0;
 constexpr double kShortFileSeconds = 30.0;
+// How long Stop waits for the engine to close the stream before leaving the
+// slot's return to the ticks, and how often it looks meanwhile.
+constexpr uint64_t kCloseWaitMs = 1000;
+constexpr auto kClosePoll = std::chrono::milliseconds(2);
 // The engine's cache limits without a live buffer: the forward one of its
 // base options, and its own default back buffer.
 constexpr char kEngineForwardBytes[] = "32MiB";
@@ -76,6 +82,8 @@ bool Player::AttachVideo(HostWindow& window) {
 // The render context goes before the engine's player.
 void Player::Shutdown() {
   engine_.Shutdown();
+  closing_ = false;
+  if (budget_) budget_->Give(owner_);
   frameWatch_.reset();
   layer_.reset();
 }
@@ -102,6 +110,20 @@ void Player::WatchFirstFrame(uint64_t startMs) {
   if (frameWatch_) frameWatch_->Arm(startMs, playback_.lastUrl, playback_.lastChannelId);
 }
 
+// "idle-active" turns "yes" as soon as the engine is asked to stop, while
+// its stream may still be open; "path" goes only once the file has ended
+// and its stream is closed. An engine that cannot tell (an empty read) has
+// nothing to be waited for.
+bool Player::WaitClosed(uint64_t waitMs) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  while (true) {
+    const std::u16string idle = engine_.GetProperty("idle-active");
+    if (idle.empty() || (idle == u"yes" && engine_.GetProperty("path").empty())) return true;
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(kClosePoll);
+  }
+}
+
 void Player::Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live) {
   stopped_ = false;
   if (layer_) layer_->SetBlank(false);
@@ -118,7 +140,26 @@ void Player::Load(const std::u16string& url, const PlayPreferences& preferences,
   engine_.SetSubtitleColor(preferences.subtitleColor);
 }
 
+bool Player::TakeSlot() {
+  if (!budget_ || !engine_.Ready()) return true;
+  // A stream stopped but not yet closed still holds the slot: the new one
+  // takes it over.
+  closing_ = false;
+  return budget_->Take(owner_);
+}
+
+void Player::GiveSlotWhenClosed(uint64_t waitMs) {
+  if (!budget_ || !budget_->Holds(owner_)) return;
+  closing_ = !WaitClosed(waitMs);
+  if (!closing_) budget_->Give(owner_);
+}
+
 bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
+  refused_ = !TakeSlot();
+  if (refused_) {
+    WriteLogF(160, "conn refused %s", owner_.c_str());
+    return false;
+  }
   PlaybackState& p = playback_;
   // Whatever is asked for now is a new start: an earlier loss is no longer
   // what plays.
@@ -200,6 +241,7 @@ void Player::Stop() {
   if (layer_) layer_->SetBlank(true);
   playback_.reconnect = ReconnectState{};
   watch_.played = false;
+  GiveSlotWhenClosed(kCloseWaitMs);
 }
 
 void Player::ForgetItem() {
@@ -368,6 +410,7 @@ uint64_t Player::DeadRestartDelay(int restarts) {
 // failure ends the tick: the owner has taken the tile elsewhere (another
 // screen, the preview), so the full view's checks no longer apply.
 void Player::Tick(uint64_t nowMs, PlayerView view) {
+  if (closing_) GiveSlotWhenClosed(0);
   if (view == PlayerView::Hidden || stopped_ || !engine_.Ready()) return;
   if (CodecLogAndCatchup(nowMs)) return;
   BufferingNotice(nowMs);

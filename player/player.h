@@ -29,6 +29,7 @@
 #include "platform/host_window.h"
 #include "player/media_engine.h"
 #include "player/timeshift.h"
+#include "state/connection_budget.h"
 #include "state/playback_state.h"
 
 class FirstFrameWatch;
@@ -125,6 +126,14 @@ class Player {
   void SetReconnects(bool on) { reconnects_ = on; }
 
   void SetObserver(PlayerObserver observer) { observer_ = std::move(observer); }
+  // Every stream this Player opens takes `owner`'s slot of `budget` first
+  // (one slot, whatever it switches to) and gives it back once the engine
+  // has closed the stream, after Stop or Shutdown. Without a budget every
+  // load goes ahead. The budget outlives the Player.
+  void SetBudget(ConnectionBudget* budget, std::string owner) {
+    budget_ = budget;
+    owner_ = std::move(owner);
+  }
   // Set before Init (tests' seams, media_engine.h).
   void SetEngineHooks(MediaEngineHooks hooks) { engine_.SetHooks(std::move(hooks)); }
   // Set before Init (MediaEngine::PreferSoftwareDecoding).
@@ -160,13 +169,21 @@ class Player {
 
   // Loads the request and records it as what plays. A live request for the
   // channel and URL already loaded less than 750 ms ago is not loaded again:
-  // false then (the repeat guard), true for every load.
+  // false then (the repeat guard), true for every load. False too, with
+  // nothing loaded or recorded, when the budget has no slot for a Player
+  // that holds none (Refused tells).
   bool Play(const PlayRequest& request, uint64_t nowMs);
+  // The last Play was refused for want of a free slot.
+  bool Refused() const { return refused_; }
+  // This Player holds its slot of the budget (a stream open, or closing).
+  bool HoldsSlot() const { return budget_ && budget_->Holds(owner_); }
   // Stops the stream. The record of what played stays, but no channel counts
   // as playing any more (lastChannelId is cleared: the next request for it
   // loads at once), the supervision rests until the next load (a stream
   // stopped on purpose is neither dead nor refused) and a reconnection under
-  // way ends.
+  // way ends. The budget's slot is given back once the engine has ended
+  // the file and closed its stream: waited for here, a second at most, else
+  // at a later Tick.
   void Stop();
   // Forgets the movie, episode or trailer that played (after the owner
   // stored its resume point): nothing is resumed or counted as a trailer.
@@ -231,6 +248,15 @@ class Player {
   static uint64_t DeadRestartDelay(int restarts);
 
  private:
+  // True when a load may open a stream: this Player holds its slot
+  // afterwards (or has no budget, or no engine to open anything).
+  bool TakeSlot();
+  // Gives the slot back once the engine has closed the stream, polling up
+  // to `waitMs`.
+  void GiveSlotWhenClosed(uint64_t waitMs);
+  // True once the engine has closed what it played (or cannot tell),
+  // polled for up to `waitMs`.
+  bool WaitClosed(uint64_t waitMs);
   void Load(const std::u16string& url, const PlayPreferences& preferences, bool resolved, bool live = false);
   void ApplyCacheLimits(bool live);
   void ApplyZapLatency(bool live);
@@ -282,4 +308,8 @@ class Player {
   bool zapLatencyHacks_ = false;     // "video-latency-hacks" is on
   bool diagnosticLog_ = true;
   bool stopped_ = false;  // Stop came after the last load
+  ConnectionBudget* budget_ = nullptr;
+  std::string owner_;
+  bool refused_ = false;
+  bool closing_ = false;  // stopped, and the slot waits for the engine to close
 };

@@ -34,6 +34,7 @@
 #include "store/preferences.h"
 #include "store/settings.h"
 #include "state/catalog_change.h"
+#include "state/connection_budget.h"
 #include "state/multiview_state.h"
 #include "state/nav_state.h"
 #include "state/playback_state.h"
@@ -87,6 +88,10 @@ struct AppState {
   // What the provider said of that account: the last live load's answer and
   // its account answer (status, expiry, connection limit).
   ProviderStatus provider;
+  // The streams open on that line, against its connection limit: every
+  // Player takes its slot here before it connects (the application points
+  // the limit at `provider`).
+  ConnectionBudget connections;
   // The provider panels' UTC offsets, read once per account (catch-up).
   PanelClocks panelClocks;
   SportsEvents sports;

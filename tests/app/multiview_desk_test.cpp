@@ -149,6 +149,29 @@ TEST_F(MultiViewDeskTest, TheConnectionLimitCapsTheTilesAndIsSaid) {
   EXPECT_EQ(TileIds().size(), 4u);
 }
 
+// Another stream of the line (a recording) keeps its slot: the tiles get
+// only the slots nobody else holds.
+TEST_F(MultiViewDeskTest, TilesAreOfferedOnlyForTheSlotsNoOtherStreamHolds) {
+  state.connections.SetLimitSource([this] { return state.provider.MaxConnections(); });
+  main.SetBudget(&state.connections, "main");
+  LimitTo(3);
+  PlayMain(1);
+  ASSERT_TRUE(state.connections.Take("rec"));
+  ASSERT_TRUE(desk.Open());
+  EXPECT_EQ(TileIds().size(), 2u);
+  EXPECT_EQ(state.connections.Held(), 3);
+  desk.Close();
+  EXPECT_EQ(state.connections.Holders(), (std::vector<std::string>{"main", "rec"}));
+
+  LimitTo(2);
+  EXPECT_FALSE(desk.Open()) << "one tile: the main one alone";
+  state.connections.Give("rec");
+  ASSERT_TRUE(desk.Open());
+  EXPECT_EQ(TileIds().size(), 2u);
+  desk.Shutdown();
+  main.SetBudget(nullptr, "");  // the state goes before the main Player
+}
+
 TEST_F(MultiViewDeskTest, FillingStopsTheOthersAndGoingBackStartsThemInTheirPlaces) {
   ASSERT_TRUE(desk.Open());
   desk.Focus(1);

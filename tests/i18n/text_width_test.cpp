@@ -74,7 +74,8 @@ const std::vector<Place>& Places() {
   static const std::vector<Place> places = {
       {"toast", FontId::Label, Fit::Line, Wide(60, 55, 880, 110),
        {"fav_add", "fav_rem", "locked", "unlocked", "channel_added", "next_ep", "season_end", "ext_fail",
-        "catchup_no", "catchup_not_yet", "resume", "pause", "play", "buffering", "stream_fail", "ts_unavailable"}},
+        "catchup_no", "catchup_not_yet", "resume", "pause", "play", "buffering", "stream_fail", "ts_unavailable",
+        "conn_full", "conn_full_mv"}},
       {"home status line", FontId::Hint, Fit::Line, Wide(562, 820, 1475, 858),
        {"auto_reload", "scan_code", "type_msg", "write_first", "sending", "sent", "send_fail", "wrong_pin",
         "reload",
