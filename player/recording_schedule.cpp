@@ -121,6 +121,27 @@ int ExpandEveryAiring(std::vector<Recording>& list, const std::u16string& stream
   return added;
 }
 
+std::vector<size_t> DueReminders(const std::vector<Reminder>& list, int64_t now) {
+  std::vector<size_t> due;
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (list[i].start <= now && now < list[i].end) due.push_back(i);
+  }
+  return due;
+}
+
+int DropEndedReminders(std::vector<Reminder>& list, int64_t now) {
+  return int(std::erase_if(list, [now](const Reminder& r) { return r.end <= now; }));
+}
+
+bool ToggleReminder(std::vector<Reminder>& list, const Reminder& reminder) {
+  const auto same = [&](const Reminder& r) {
+    return r.streamId == reminder.streamId && r.start == reminder.start && r.title == reminder.title;
+  };
+  if (std::erase_if(list, same) > 0) return false;
+  list.push_back(reminder);
+  return true;
+}
+
 std::u16string RecordingFileName(std::u16string_view channel, std::u16string_view title, int year, int month, int day,
                                  int hour, int minute) {
   char when[32];

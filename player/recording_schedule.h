@@ -49,6 +49,17 @@ bool FitsBudget(const std::vector<Recording>& list, const Recording& candidate, 
 int ExpandEveryAiring(std::vector<Recording>& list, const std::u16string& streamId, const std::vector<EpgEntry>& rows,
                       int64_t now, std::string (*newId)());
 
+// The reminders whose programme has begun at `now` and not ended: due to
+// be asked (the caller removes each once asked).
+std::vector<size_t> DueReminders(const std::vector<Reminder>& list, int64_t now);
+// Removes the reminders whose programme has ended at `now` (one that came
+// due while the program was not running is no question any more).
+// Returns how many went.
+int DropEndedReminders(std::vector<Reminder>& list, int64_t now);
+// Adds `reminder`, or removes the one with its key (channel, start and
+// title); true when it was added.
+bool ToggleReminder(std::vector<Reminder>& list, const Reminder& reminder);
+
 // The file name of a recording: "<channel> - <title> - <YYYY-MM-DD HHMM>.ts"
 // (without the title when there is none), from the local start time given.
 // Characters no file system takes (/ \ : * ? " < > | and control

@@ -56,17 +56,28 @@ std::mutex& SaveLock() {
   return lock;
 }
 
+// The text of one array member of the file: "\n    {...}" after the first.
+void OpenEntry(std::string& text, size_t index) { text += index ? ",\n    {" : "\n    {"; }
+
+std::string CloseList(bool empty) { return empty ? "]" : "\n  ]"; }
+
+// The members of an array as the scanner cut it out, its brackets taken off.
+std::string_view Inside(const std::string& list) {
+  return list.size() >= 2 ? std::string_view(list).substr(1, list.size() - 2) : std::string_view();
+}
+
 }  // namespace
 
 std::string_view RecordingStateWord(RecordingState state) { return kStateWords[size_t(state)]; }
 
 std::filesystem::path RecordingsPath() { return EnsureDataFolder() / "recordings.json"; }
 
-std::string SerializeRecordings(const std::vector<Recording>& recordings) {
+std::string SerializeRecordings(const RecordingsFile& file) {
+  const std::vector<Recording>& recordings = file.recordings;
   std::string text = "{\n  \"recordings\": [";
   for (size_t i = 0; i < recordings.size(); ++i) {
     const Recording& r = recordings[i];
-    text += i ? ",\n    {" : "\n    {";
+    OpenEntry(text, i);
     text += "\"id\": " + Quoted(std::string_view(r.id));
     text += ", \"account\": " + Quoted(std::string_view(r.account));
     text += ", \"streamId\": " + Quoted(r.streamId);
@@ -81,15 +92,25 @@ std::string SerializeRecordings(const std::vector<Recording>& recordings) {
     text += ", \"writtenFrom\": " + std::to_string(r.writtenFrom) + ", \"writtenTo\": " + std::to_string(r.writtenTo);
     text += ", \"bytes\": " + std::to_string(r.bytes) + "}";
   }
-  text += recordings.empty() ? "]\n}\n" : "\n  ]\n}\n";
+  text += CloseList(recordings.empty()) + ",\n  \"reminders\": [";
+  for (size_t i = 0; i < file.reminders.size(); ++i) {
+    const Reminder& r = file.reminders[i];
+    OpenEntry(text, i);
+    text += "\"account\": " + Quoted(std::string_view(r.account));
+    text += ", \"streamId\": " + Quoted(r.streamId);
+    text += ", \"channel\": " + Quoted(r.channelName);
+    text += ", \"title\": " + Quoted(r.title);
+    text += ", \"start\": " + std::to_string(r.start) + ", \"end\": " + std::to_string(r.end) + "}";
+  }
+  text += CloseList(file.reminders.empty()) + "\n}\n";
   return text;
 }
 
-std::vector<Recording> ParseRecordings(std::string_view text) {
-  std::vector<Recording> recordings;
+RecordingsFile ParseRecordings(std::string_view text) {
+  RecordingsFile file;
+  std::vector<Recording>& recordings = file.recordings;
   const std::string list = JsonScan::Array(text, "recordings");
-  const std::string_view inner = list.size() >= 2 ? std::string_view(list).substr(1, list.size() - 2) : "";
-  for (const std::string_view object : JsonScan::Objects(inner)) {
+  for (const std::string_view object : JsonScan::Objects(Inside(list))) {
     Recording r;
     r.id = JsonScan::TextValue(object, "id");
     r.streamId = Utf8ToWide(JsonScan::TextValue(object, "streamId"));
@@ -112,15 +133,27 @@ std::vector<Recording> ParseRecordings(std::string_view text) {
     r.bytes = Number(object, "bytes", 0);
     recordings.push_back(std::move(r));
   }
-  return recordings;
+  const std::string reminders = JsonScan::Array(text, "reminders");
+  for (const std::string_view object : JsonScan::Objects(Inside(reminders))) {
+    Reminder r;
+    r.streamId = Utf8ToWide(JsonScan::TextValue(object, "streamId"));
+    r.start = Number(object, "start", 0);
+    r.end = Number(object, "end", 0);
+    if (r.streamId.empty() || r.end <= r.start) continue;
+    r.account = JsonScan::TextValue(object, "account");
+    r.channelName = Utf8ToWide(JsonScan::TextValue(object, "channel"));
+    r.title = Utf8ToWide(JsonScan::TextValue(object, "title"));
+    file.reminders.push_back(std::move(r));
+  }
+  return file;
 }
 
-std::vector<Recording> LoadRecordings() {
+RecordingsFile LoadRecordings() {
   const std::optional<std::string> text = ReadWholeFile(RecordingsPath(), 16 * 1024 * 1024);
-  return text ? ParseRecordings(*text) : std::vector<Recording>{};
+  return text ? ParseRecordings(*text) : RecordingsFile{};
 }
 
-bool SaveRecordings(const std::vector<Recording>& recordings) {
+bool SaveRecordings(const RecordingsFile& file) {
   const std::lock_guard<std::mutex> hold(SaveLock());
-  return WriteFileAtomically(RecordingsPath(), SerializeRecordings(recordings));
+  return WriteFileAtomically(RecordingsPath(), SerializeRecordings(file));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // recordings.json: the recordings the user asked for, scheduled, running
-// and done, each with its state. The file is the program's own, written
+// and done, each with its state, and the reminders of programmes to come. The file is the program's own, written
 // whole and crash-safe like preferences.json, so a recording asked for is
 // never lost to a crash; an entry that cannot be read is skipped, never the
 // whole file. All functions are thread-safe.
@@ -45,14 +45,33 @@ struct Recording {
   bool operator==(const Recording&) const = default;
 };
 
+// A programme the user wants to be told of when it starts. Its key is
+// (streamId, start, title), so it survives a guide refresh that rebuilds
+// the rows.
+struct Reminder {
+  std::string account;
+  std::u16string streamId;
+  std::u16string channelName;
+  std::u16string title;
+  int64_t start = 0;  // Unix seconds
+  int64_t end = 0;
+  bool operator==(const Reminder&) const = default;
+};
+
+struct RecordingsFile {
+  std::vector<Recording> recordings;
+  std::vector<Reminder> reminders;
+  bool operator==(const RecordingsFile&) const = default;
+};
+
 // Data folder + "recordings.json".
 std::filesystem::path RecordingsPath();
 
-// The recordings the file holds, in its order; a missing file gives none.
-std::vector<Recording> LoadRecordings();
+// What the file holds, in its order; a missing file gives nothing.
+RecordingsFile LoadRecordings();
 // Writes the whole file; false (file unchanged) when it could not be written.
-bool SaveRecordings(const std::vector<Recording>& recordings);
+bool SaveRecordings(const RecordingsFile& file);
 
 // The exact text SaveRecordings writes, and its reading.
-std::string SerializeRecordings(const std::vector<Recording>& recordings);
-std::vector<Recording> ParseRecordings(std::string_view text);
+std::string SerializeRecordings(const RecordingsFile& file);
+RecordingsFile ParseRecordings(std::string_view text);

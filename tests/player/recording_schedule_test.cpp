@@ -96,6 +96,21 @@ TEST(RecordingSchedule, ARuleSchedulesEveryComingAiringOfItsTitleOnce) {
   EXPECT_EQ(ExpandEveryAiring(list, u"101", rows, kT + 3600, NextId), 0) << "a cancelled rule";
 }
 
+TEST(RecordingSchedule, RemindersComeDueWithTheirProgrammeAndAreKeyedByChannelStartAndTitle) {
+  std::vector<Reminder> list;
+  const Reminder news{"", u"101", u"Ch", u"News", kT, kT + 1800};
+  EXPECT_TRUE(ToggleReminder(list, news));
+  EXPECT_TRUE(ToggleReminder(list, {"", u"101", u"Ch", u"Sport", kT, kT + 1800}));
+  Reminder refreshed = news;
+  refreshed.end = kT + 3600;  // the guide was reloaded with another length
+  EXPECT_FALSE(ToggleReminder(list, refreshed)) << "the same programme: removed";
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_TRUE(DueReminders(list, kT - 1).empty());
+  EXPECT_EQ(DueReminders(list, kT).size(), 1u);
+  EXPECT_EQ(DropEndedReminders(list, kT + 1799), 0);
+  EXPECT_EQ(DropEndedReminders(list, kT + 1800), 1);
+}
+
 TEST(RecordingSchedule, FileNamesTakeAnyChannelAndTitle) {
   EXPECT_EQ(RecordingFileName(u"UK: BBC/One HD", u"News? \"Live\"", 2026, 12, 9, 7, 5),
             u"UK_ BBC_One HD - News_ _Live_ - 2026-12-09 0705.ts");

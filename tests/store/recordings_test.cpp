@@ -33,15 +33,16 @@ TEST(RecordingsFile, WhatIsSavedReadsBackTheSame) {
   rule.id = "r2";
   rule.everyAiring = true;
   rule.state = RecordingState::Scheduled;
-  const std::vector<Recording> list{Ugly(), rule};
-  ASSERT_TRUE(SaveRecordings(list));
-  EXPECT_EQ(LoadRecordings(), list);
+  const Reminder reminder{"acc", u"7", u"Ch \"7\"", u"Film\\Night", 1'800'000'000, 1'800'007'200};
+  const RecordingsFile file{{Ugly(), rule}, {reminder}};
+  ASSERT_TRUE(SaveRecordings(file));
+  EXPECT_EQ(LoadRecordings(), file);
   ASSERT_TRUE(SaveRecordings({}));
-  EXPECT_TRUE(LoadRecordings().empty());
+  EXPECT_EQ(LoadRecordings(), RecordingsFile{});
 }
 
 TEST(RecordingsFile, AnUnreadableEntryIsSkippedAndTheRestRead) {
-  std::string text = SerializeRecordings({Ugly()});
+  std::string text = SerializeRecordings({{Ugly()}, {}});
   const std::string good = text.substr(text.find("{\"id\""), text.rfind('}', text.rfind(']')) - text.find("{\"id\"") + 1);
   auto with = [&](std::string from, std::string to) {
     std::string entry = good;
@@ -51,9 +52,9 @@ TEST(RecordingsFile, AnUnreadableEntryIsSkippedAndTheRestRead) {
   const std::string file = "{\"recordings\": [" + with("\"state\": \"partial\"", "\"state\": \"paused\"") + "," +
                            with("\"id\": \"r1\"", "\"id\": \"\"") + "," + with("\"end\": 1800001800", "\"end\": 1") +
                            "," + with("\"bytes\": 123456789012", "\"bytes\": \"x\"") + "]}";
-  const std::vector<Recording> read = ParseRecordings(file);
+  const std::vector<Recording> read = ParseRecordings(file).recordings;
   ASSERT_EQ(read.size(), 1u) << "unknown state, no id and an empty window are skipped";
   EXPECT_EQ(read[0].bytes, 0) << "an unreadable number keeps its default";
   EXPECT_EQ(read[0].title, Ugly().title);
-  EXPECT_TRUE(ParseRecordings("<html>").empty());
+  EXPECT_EQ(ParseRecordings("<html>"), RecordingsFile{});
 }
