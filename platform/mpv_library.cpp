@@ -21,6 +21,7 @@ struct mpv_event {
   void* data;
 };
 constexpr int MPV_EVENT_NONE = 0;
+constexpr int MPV_EVENT_END_FILE = 7;
 #endif
 
 namespace {
@@ -142,10 +143,13 @@ void MpvLibrary::Unload() {
   api_ = {};
 }
 
-void MpvLibrary::DrainEvents(mpv_handle* handle) const {
-  if (!handle || !api_.waitEvent) return;
+int MpvLibrary::DrainEvents(mpv_handle* handle) const {
+  int ended = 0;
+  if (!handle || !api_.waitEvent) return ended;
   for (int i = 0; i < kMaxEventsPerDrain; ++i) {
     const mpv_event* event = api_.waitEvent(handle, 0);
-    if (!event || event->event_id == MPV_EVENT_NONE) return;
+    if (!event || event->event_id == MPV_EVENT_NONE) break;
+    ended += event->event_id == MPV_EVENT_END_FILE;
   }
+  return ended;
 }

@@ -74,8 +74,10 @@ class MpvLibrary {
 
   // Drains the handle's event queue without waiting. The program reads the
   // player's state through properties, so events are only emptied out, which
-  // keeps the queue from filling up. Main thread.
-  void DrainEvents(mpv_handle* handle) const;
+  // keeps the queue from filling up; only the files that ended are counted
+  // (a stream dump shows its end in no property). Returns that count. Main
+  // thread.
+  int DrainEvents(mpv_handle* handle) const;
 
   void Unload();
 

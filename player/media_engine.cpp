@@ -160,9 +160,7 @@ void MediaEngine::SetFrameService(std::function<void()> serve) {
   serveFrame_ = std::move(serve);
 }
 
-void MediaEngine::DrainEvents() {
-  if (Ready()) library_.DrainEvents(handle_);
-}
+int MediaEngine::DrainEvents() { return Ready() ? library_.DrainEvents(handle_) : 0; }
 
 // --- properties and commands ---
 

@@ -140,8 +140,9 @@ class MediaEngine {
   mpv_handle* Handle() const { return handle_; }
   const MpvEntryPoints& Api() const { return library_.Api(); }
   // Empties the player's event queue (the video layer does this when the
-  // player wakes the main loop).
-  void DrainEvents();
+  // player wakes the main loop); returns how many files ended among the
+  // events.
+  int DrainEvents();
   // The render context must be freed before the player is destroyed: the
   // video layer registers how (empty to unregister).
   void SetRenderRelease(std::function<void()> release);
