@@ -15,6 +15,7 @@
 #include "app/content_desk.h"
 #include "app/jobs.h"
 #include "app/playback_desk.h"
+#include "app/recording_desk.h"
 #include "app/tick.h"
 #include "platform/host_window.h"
 #include "state/app_state.h"
@@ -97,7 +98,8 @@ class Application final : public HostEvents,
   ModalSlot modal_;
   ContentDesk content_{state_, mailbox_, render_};
   PlaybackDesk playback_{state_, window_, mailbox_, modal_, navigator_, *this};
-  Navigator navigator_{state_, ScreenServices{*this, content_, playback_}, screens_, modal_};
+  RecordingDesk recording_{state_, [this](const Recording& recording) { playback_.PlayRecordingFile(recording); }};
+  Navigator navigator_{state_, ScreenServices{*this, content_, playback_, recording_}, screens_, modal_};
   std::vector<TickStep> tickSteps_ = MakeTickSteps();
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
   bool firstFrameLogged_ = false;

@@ -306,6 +306,8 @@ void PlaybackDesk::PlayMovie(const CatalogItem& movie) {
   else window_.RequestPaint();
 }
 
+void PlaybackDesk::PlayRecordingFile(const Recording&) {}
+
 void PlaybackDesk::PlayEpisode(const Episode& episode) {
   modal_.Cancel();
   const auto& episodes = state_.series.Episodes;

@@ -51,6 +51,9 @@ class PlaybackDesk final : public PlaybackActions {
   // a merge of job results.
   void StartOnLastChannel();
   void PlayResolvedTrailer(const TrailerResolved& trailer);
+  // A written recording plays full window as a movie would (seek, resume,
+  // tracks); its resume point is kept under "rec:<id>".
+  void PlayRecordingFile(const Recording& recording);
 
   // PlaybackActions
   void ApplyVolume(int volume) override;

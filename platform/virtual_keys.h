@@ -31,6 +31,9 @@ inline constexpr int Grave = 0xC0;     // the "`~" key
 // Ctrl+V (either Ctrl, the key that gives "v" or sits where V does): paste.
 // Outside the range of the classic codes, so no letter shortcut sees it.
 inline constexpr int Paste = 0x1056;
+// Shift+R (the key that gives "r", by the letter rule): record. Apart from
+// R, which the Player keeps for its aspect.
+inline constexpr int Record = 0x2052;
 
 constexpr int Letter(char upper) { return upper; }
 // Esc and Backspace both go back.

@@ -32,6 +32,7 @@
 #include "extras/trending.h"
 #include "panel/panel_client.h"
 #include "store/preferences.h"
+#include "store/recordings.h"
 #include "store/settings.h"
 #include "state/catalog_change.h"
 #include "state/connection_budget.h"
@@ -92,6 +93,14 @@ struct AppState {
   // Player takes its slot here before it connects (the application points
   // the limit at `provider`).
   ConnectionBudget connections;
+  // recordings.json as the recording desk keeps it (app/recording_desk.h):
+  // what is scheduled, records (its bytes so far) and was recorded, and the
+  // reminders. Painters read the marks and the Recordings screen from here.
+  RecordingsFile recordings;
+  // Reminders come due in the tick, which cannot open a question (the modal
+  // slot is a call from a handler): it posts them here, and the main loop
+  // asks the oldest between handlers (Application::AskPostedQuestion).
+  std::vector<Reminder> RemindersToAsk;
   // The provider panels' UTC offsets, read once per account (catch-up).
   PanelClocks panelClocks;
   SportsEvents sports;

@@ -49,7 +49,7 @@ double Seconds(const std::u16string& text) {
   return end == ascii.c_str() || !std::isfinite(value) ? -1 : value;
 }
 
-bool Recording(StripMode mode) { return mode != StripMode::Live; }
+bool Seekable(StripMode mode) { return mode != StripMode::Live; }
 
 // The live strip's places, in window coordinates, from the strip's
 // rectangle `b` and the scale `s`.
@@ -137,7 +137,7 @@ StripLayout StripLayoutOf(int W, int H, StripMode mode, bool expanded) {
   const double s = std::max(1.0, H / 1080.0);
   l.scale = s;
   const double bw = W - 40 * s;
-  const double bh = (Recording(mode) ? kRecordingHeight : l.expanded ? kExpandedHeight : kLiveHeight) * s;
+  const double bh = (Seekable(mode) ? kRecordingHeight : l.expanded ? kExpandedHeight : kLiveHeight) * s;
   l.rects[int(StripId::Top)] = Rect(16 * s, 10 * s, 88 * s, 48 * s);
   const double bottomTop = H - bh - 12 * s;
   l.rects[int(StripId::Bottom)] = Rect((W - bw) / 2, bottomTop, bw, bh);
@@ -148,7 +148,7 @@ StripLayout StripLayoutOf(int W, int H, StripMode mode, bool expanded) {
   l.rects[int(StripId::LeftArrow)] = Rect(28 * s, (H - 72 * s) / 2, 72 * s, 72 * s);
   // Left of the volume bar, never through it.
   l.rects[int(StripId::RightArrow)] = Rect(volumeLeft - 16 * s - 72 * s, (H - 72 * s) / 2, 72 * s, 72 * s);
-  if (Recording(mode)) {
+  if (Seekable(mode)) {
     LayOutRecording(l, l[StripId::Bottom], s);
   } else {
     LayOutLive(l, l[StripId::Bottom], s);
@@ -192,7 +192,7 @@ StripHit StripHitTest(const StripLayout& l, double x, double y) {
     case StripId::RightArrow: return {StripHit::Kind::StepChannel, +1};
     case StripId::Bottom: break;
   }
-  if (Recording(l.mode) && l.progress.Contains(x, y)) {
+  if (Seekable(l.mode) && l.progress.Contains(x, y)) {
     const double share = (x - l.progress.left) / std::max(l.progress.Width(), 1.0);
     return {StripHit::Kind::SeekShare, 0, std::clamp(share, 0.0, 1.0)};
   }
@@ -558,7 +558,7 @@ void PaintStrips(RenderResources& res, const AppState& state, int width, int hei
   const double s = l.scale;
   PaintTop(res, l[StripId::Top], s);
   PaintVolume(res, l[StripId::Right], state.settings.Volume, s);
-  if (Recording(l.mode)) {
+  if (Seekable(l.mode)) {
     PaintRecordingBottom(res, l, state);
     return;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalog/catalog_item.h"
+#include "catalog/guide.h"
 #include "catalog/guide_requests.h"
 #include "catalog/xtream_client.h"
 #include "state/playback_state.h"
@@ -170,9 +171,40 @@ class PlaybackActions {
   virtual MultiViewActions& MultiView() = 0;
 };
 
+// Recordings and reminders (app/recording_desk.h). What is scheduled,
+// records and was recorded is state.recordings; these change it, start and
+// stop the recorders, and save recordings.json. A recording is named by its
+// Recording::id. Every start takes a slot of the line's connection budget:
+// one that would go over the line's limit is refused with a notice and
+// opens nothing.
+class RecordActions {
+ public:
+  virtual ~RecordActions() = default;
+  // Shift+R and the strip's button: records `channel` from now until the
+  // programme on now ends, with the padding after it (until stopped, four
+  // hours at most, when the guide has none); on a channel being recorded it
+  // stops that recording instead.
+  virtual void ToggleRecordNow(const CatalogItem& channel) = 0;
+  // The grid, on a programme to come: schedules it with the padding
+  // (`everyAiring`: every airing of its title on this channel), or cancels
+  // the one scheduled for it. Two recordings that would go over the line's
+  // limit at some moment are refused here, with a notice.
+  virtual void ToggleSchedule(const CatalogItem& channel, const EpgEntry& programme, bool everyAiring) = 0;
+  // The grid, on a programme to come: a reminder at its start, or none.
+  virtual void ToggleReminder(const CatalogItem& channel, const EpgEntry& programme) = 0;
+  // The Recordings screen. Stop ends a recording in progress (what was
+  // written is kept, Done); Delete cancels a scheduled one, or removes a
+  // finished one and its file (the screen has asked); Play plays a written
+  // file in the Player as a movie (seek, resume, tracks).
+  virtual void StopRecording(const std::string& id) = 0;
+  virtual void DeleteRecording(const std::string& id) = 0;
+  virtual void PlayRecording(const std::string& id) = 0;
+};
+
 // What a screen's handlers work with besides the state.
 struct ScreenServices {
   WindowActions& window;
   ContentActions& content;
   PlaybackActions& playback;
+  RecordActions& recording;
 };

@@ -28,6 +28,7 @@ struct ScreenContext {
   WindowActions& window;
   ContentActions& content;
   PlaybackActions& playback;
+  RecordActions& recording;
   Navigator& navigator;
   ModalSlot& modal;
   uint64_t nowMs = 0;

@@ -46,7 +46,23 @@ struct RecordingMultiView : MultiViewActions {
   ModalSlot* modal = nullptr;
 };
 
-struct RecordingActions : WindowActions, ContentActions, PlaybackActions {
+struct RecordingActions : WindowActions, ContentActions, PlaybackActions, RecordActions {
+  // RecordActions, one line each: "now 101", "schedule 101 1700000000 every", "remind 101 1700000000",
+  // "stop r1", "delete r1", "play r1".
+  void ToggleRecordNow(const CatalogItem& channel) override { recordCalls.push_back("now " + Narrow(channel.id())); }
+  void ToggleSchedule(const CatalogItem& channel, const EpgEntry& programme, bool everyAiring) override {
+    recordCalls.push_back("schedule " + Narrow(channel.id()) + " " + std::to_string(programme.start) +
+                          (everyAiring ? " every" : ""));
+  }
+  void ToggleReminder(const CatalogItem& channel, const EpgEntry& programme) override {
+    recordCalls.push_back("remind " + Narrow(channel.id()) + " " + std::to_string(programme.start));
+  }
+  void StopRecording(const std::string& id) override { recordCalls.push_back("stop " + id); }
+  void DeleteRecording(const std::string& id) override { recordCalls.push_back("delete " + id); }
+  void PlayRecording(const std::string& id) override { recordCalls.push_back("play " + id); }
+  static std::string Narrow(std::u16string_view text) { return std::string(text.begin(), text.end()); }
+  std::vector<std::string> recordCalls;
+
   void Quit() override { ++quits; }
   void StartFullReload() override { ++reloads; }
   void StartPanelCheck() override { ++panelChecks; }
@@ -230,5 +246,5 @@ class NavigatorTest : public ::testing::Test {
   int modalsShown = 0;
   bool modalWasOpen = false;
   ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
-  Navigator navigator{state, ScreenServices{actions, actions, actions}, screens, modal};
+  Navigator navigator{state, ScreenServices{actions, actions, actions, actions}, screens, modal};
 };

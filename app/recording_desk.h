@@ -1,0 +1,72 @@
+#pragma once
+// The recordings and reminders (RecordActions, ui/screens/screen_actions.h):
+// the recorders that write, the schedule in recordings.json
+// (store/recordings.h) and the rules it follows (player/recording_schedule.h).
+//
+// What is scheduled, records and was recorded is state.recordings; every
+// change is saved at once, so a crash loses no recording asked for. At
+// start the file is read and settled (one due while the program was not
+// running is Missed; one left Recording is Partial or Failed) and the rest
+// is armed: the tick starts each recording when its padded window opens,
+// with a stream URL built then, and stops it when the window closes, when
+// its stream ends, or when the recordings' disk has less than 1 GiB free.
+//
+// Each recorder takes a slot "rec-<id>" of the line's connection budget
+// before it connects and gives it back once its stream is closed; a start
+// with no slot free fails the recording with a notice, and a schedule that
+// would need more slots than the line has at some moment is refused when
+// it is made.
+//
+// Reminders come due in the tick; it posts them (state.RemindersToAsk) for
+// the main loop to ask between handlers. Log lines: "record start ...",
+// "record stop ...", "record state ...", "reminder due ...". Main thread
+// only.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "player/recorder.h"
+#include "state/app_state.h"
+#include "ui/screens/screen_actions.h"
+
+// Where recordings go when the user chose no folder: $XDG_VIDEOS_DIR/Vistra,
+// else the data folder's recordings/. `videosDir` is the user's videos
+// folder, empty when unset.
+std::filesystem::path DefaultRecordingsFolder(const std::filesystem::path& videosDir,
+                                              const std::filesystem::path& dataFolder);
+
+class RecordingDesk final : public RecordActions {
+ public:
+  // `playFile` plays a written recording in the Player as a movie (the
+  // playback desk's); `recorderHooks` are the engine's test seams.
+  using PlayFile = std::function<void(const Recording&)>;
+  RecordingDesk(AppState& state, PlayFile playFile, MediaEngineHooks recorderHooks = {});
+
+  // Reads recordings.json, settles it at `nowUnix` and saves what changed.
+  void Load(int64_t nowUnix);
+  // Once a second: starts and stops what is due, follows the recorders
+  // (bytes written, a stream that ended), keeps 1 GiB free on the disk, and
+  // posts the reminders that came due. True when something shown changed.
+  bool Tick(int64_t nowUnix);
+  // Every recorder stops (what was written is kept, Partial); at exit.
+  void Shutdown(int64_t nowUnix);
+  // The folder recordings are written to now.
+  std::filesystem::path Folder() const;
+
+  // RecordActions
+  void ToggleRecordNow(const CatalogItem& channel) override;
+  void ToggleSchedule(const CatalogItem& channel, const EpgEntry& programme, bool everyAiring) override;
+  void ToggleReminder(const CatalogItem& channel, const EpgEntry& programme) override;
+  void StopRecording(const std::string& id) override;
+  void DeleteRecording(const std::string& id) override;
+  void PlayRecording(const std::string& id) override;
+
+ private:
+  AppState& state_;
+  PlayFile playFile_;
+  MediaEngineHooks hooks_;
+  std::map<std::string, std::unique_ptr<Recorder>> recorders_;  // by Recording::id
+};
