@@ -258,6 +258,24 @@ std::string Value(std::string_view text, std::string_view key) {
   return Decoded(v);
 }
 
+std::string Quoted(std::string_view utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      constexpr char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[(c >> 4) & 0xF];
+      out += kHex[c & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
 std::string TextValue(std::string_view text, std::string_view key) {
   RawValue value;
   FindValues(text, std::span<const std::string_view>(&key, 1), std::span<RawValue>(&value, 1));

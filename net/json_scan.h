@@ -31,6 +31,11 @@ std::u16string ValueW(std::string_view text, std::string_view key);
 // show), and a bare token loses its trailing white space.
 std::string TextValue(std::string_view text, std::string_view key);
 
+// The other way: `utf8` as a JSON string, quotes, backslashes and control
+// characters escaped and everything else as it is (the files the program
+// writes itself).
+std::string Quoted(std::string_view utf8);
+
 // The raw text of the array that follows `"key":` (no white space allowed
 // between the key's closing quote and the colon), brackets included.
 std::string Array(std::string_view text, std::string_view key);

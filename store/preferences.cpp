@@ -12,6 +12,9 @@ namespace {
 
 constexpr char kLiveBufferKey[] = "liveBufferMinutes";
 constexpr char kStartOnLastKey[] = "startOnLastChannel";
+constexpr char kFolderKey[] = "recordingsFolder";
+constexpr char kPaddingBeforeKey[] = "paddingBeforeMinutes";
+constexpr char kPaddingAfterKey[] = "paddingAfterMinutes";
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '\t'))
@@ -19,14 +22,16 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// A hand-edited file may quote the number; anything else keeps the default.
-int BufferMinutes(std::string_view raw, int fallback) {
+// One of `choices`; a hand-edited file may quote the number; anything else
+// keeps the default.
+template <size_t N>
+int Choice(std::string_view raw, const int (&choices)[N], int fallback) {
   raw = Trimmed(raw);
   int value = 0;
   const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), value);
   if (error != std::errc() || end != raw.data() + raw.size()) return fallback;
-  const auto* choice = std::find(std::begin(kLiveBufferChoices), std::end(kLiveBufferChoices), value);
-  return choice == std::end(kLiveBufferChoices) ? fallback : value;
+  const auto* choice = std::find(std::begin(choices), std::end(choices), value);
+  return choice == std::end(choices) ? fallback : value;
 }
 
 bool Flag(std::string_view raw, bool fallback) {
@@ -50,13 +55,22 @@ std::string SerializePreferences(const Preferences& p) {
   text += kLiveBufferKey;
   text += "\": " + std::to_string(p.liveBufferMinutes) + ",\n  \"";
   text += kStartOnLastKey;
-  text += std::string("\": ") + (p.startOnLastChannel ? "true" : "false") + "\n}\n";
+  text += std::string("\": ") + (p.startOnLastChannel ? "true" : "false") + ",\n  \"";
+  text += kFolderKey;
+  text += "\": " + JsonScan::Quoted(p.recordingsFolder) + ",\n  \"";
+  text += kPaddingBeforeKey;
+  text += "\": " + std::to_string(p.paddingBeforeMinutes) + ",\n  \"";
+  text += kPaddingAfterKey;
+  text += "\": " + std::to_string(p.paddingAfterMinutes) + "\n}\n";
   return text;
 }
 
 Preferences ParsePreferences(std::string_view text) {
   Preferences p;
-  p.liveBufferMinutes = BufferMinutes(JsonScan::Value(text, kLiveBufferKey), p.liveBufferMinutes);
+  p.liveBufferMinutes = Choice(JsonScan::Value(text, kLiveBufferKey), kLiveBufferChoices, p.liveBufferMinutes);
+  p.recordingsFolder = JsonScan::TextValue(text, kFolderKey);
+  p.paddingBeforeMinutes = Choice(JsonScan::Value(text, kPaddingBeforeKey), kPaddingBeforeChoices, p.paddingBeforeMinutes);
+  p.paddingAfterMinutes = Choice(JsonScan::Value(text, kPaddingAfterKey), kPaddingAfterChoices, p.paddingAfterMinutes);
   p.startOnLastChannel = Flag(JsonScan::Value(text, kStartOnLastKey), p.startOnLastChannel);
   return p;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // preferences.json: the user's choices that settings.json has no field for
-// (the live pause buffer, starting on the last channel). The file is the
+// (the live pause buffer, starting on the last channel, where and with
+// what padding recordings are made). The file is the
 // program's own, written whole and crash-safe like settings.json; unknown
 // keys are ignored and an unreadable value keeps its default, so an older
 // or hand-edited file never stops a start. All functions are thread-safe.
@@ -11,6 +12,11 @@
 // The lengths the live pause buffer can be set to, in minutes; 0 is off.
 inline constexpr int kLiveBufferChoices[] = {0, 5, 15, 30};
 
+// The padding a scheduled recording gets before its programme's start and
+// after its end, in minutes.
+inline constexpr int kPaddingBeforeChoices[] = {0, 1, 2, 5, 10};
+inline constexpr int kPaddingAfterChoices[] = {0, 1, 5, 10, 15, 30};
+
 struct Preferences {
   // How far back live TV can be paused and rewound; one of
   // kLiveBufferChoices. Off by default: the buffer holds that much of the
@@ -19,6 +25,12 @@ struct Preferences {
   // Open the last live channel played, full window, once the catalog is
   // ready.
   bool startOnLastChannel = false;
+  // Where recordings are written, UTF-8; empty: the default folder
+  // ($XDG_VIDEOS_DIR/Vistra, else the data folder's recordings/).
+  std::string recordingsFolder;
+  // One of kPaddingBeforeChoices and one of kPaddingAfterChoices.
+  int paddingBeforeMinutes = 1;
+  int paddingAfterMinutes = 5;
 
   bool operator==(const Preferences&) const = default;
 };

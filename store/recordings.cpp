@@ -13,27 +13,8 @@ namespace {
 constexpr std::string_view kStateWords[] = {"scheduled", "recording", "done",     "partial",
                                             "failed",    "missed",    "cancelled"};
 
-// A JSON string of UTF-8 text: quotes, backslashes and control characters
-// escaped, everything else as it is.
-std::string Quoted(std::string_view utf8) {
-  std::string out = "\"";
-  for (const char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      constexpr char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[(c >> 4) & 0xF];
-      out += kHex[c & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-std::string Quoted(std::u16string_view text) { return Quoted(WideToUtf8(text)); }
+std::string Quoted(std::string_view utf8) { return JsonScan::Quoted(utf8); }
+std::string Quoted(std::u16string_view text) { return JsonScan::Quoted(WideToUtf8(text)); }
 
 int64_t Number(std::string_view object, std::string_view key, int64_t fallback) {
   std::string raw = JsonScan::TextValue(object, key);

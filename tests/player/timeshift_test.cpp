@@ -167,7 +167,7 @@ TEST(PreviousChannel, TheNewestOtherEntryOfTheHistory) {
 TEST(Preferences, RoundTripAndWhatAHandEditedFileMayHold) {
   TempDataHome home;
   EXPECT_EQ(LoadPreferences(), Preferences{});
-  const Preferences chosen{15, true};
+  const Preferences chosen{15, true, "/media/Vid\u00e9os/\"TV\" #1", 0, 30};
   ASSERT_TRUE(SavePreferences(chosen));
   EXPECT_EQ(LoadPreferences(), chosen);
   EXPECT_EQ(std::filesystem::status(PreferencesPath()).permissions() & std::filesystem::perms::all,
@@ -175,7 +175,8 @@ TEST(Preferences, RoundTripAndWhatAHandEditedFileMayHold) {
   EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": "30", "startOnLastChannel": true, "other": 1})"),
             (Preferences{30, true}))
       << "a hand-edited file may quote the number";
-  EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": 7, "startOnLastChannel": "yes"})"), Preferences{});
+  EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": 7, "startOnLastChannel": "yes", "paddingAfterMinutes": 4})"),
+            Preferences{});
   EXPECT_EQ(ParsePreferences("<br />Notice: x\n{\"liveBufferMinutes\": 5}"), (Preferences{5, false}));
 }
 
