@@ -155,3 +155,21 @@ std::u16string RecordingFileName(std::u16string_view channel, std::u16string_vie
   name += u".ts";
   return name;
 }
+
+bool ChannelRecording(const std::vector<Recording>& list, std::u16string_view streamId) {
+  return std::any_of(list.begin(), list.end(), [&](const Recording& r) {
+    return r.state == RecordingState::Recording && r.streamId == streamId;
+  });
+}
+
+ProgrammeMark MarkOf(const RecordingsFile& file, std::u16string_view streamId, int64_t start,
+                     std::u16string_view title) {
+  for (const Recording& r : file.recordings) {
+    if (!Pending(r) || r.streamId != streamId || r.start != start || r.title != title) continue;
+    return r.state == RecordingState::Recording ? ProgrammeMark::Recording : ProgrammeMark::Scheduled;
+  }
+  const bool reminded = std::any_of(file.reminders.begin(), file.reminders.end(), [&](const Reminder& r) {
+    return r.streamId == streamId && r.start == start && r.title == title;
+  });
+  return reminded ? ProgrammeMark::Reminder : ProgrammeMark::None;
+}

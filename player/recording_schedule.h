@@ -60,6 +60,15 @@ int DropEndedReminders(std::vector<Reminder>& list, int64_t now);
 // title); true when it was added.
 bool ToggleReminder(std::vector<Reminder>& list, const Reminder& reminder);
 
+// What the screens mark: a channel with a recording in progress (the
+// strip, the Live list, the grid's channel column), and a programme with
+// its recording (running, or scheduled, a rule's copies included) or its
+// reminder, by channel, start and title.
+bool ChannelRecording(const std::vector<Recording>& list, std::u16string_view streamId);
+enum class ProgrammeMark { None, Recording, Scheduled, Reminder };
+ProgrammeMark MarkOf(const RecordingsFile& file, std::u16string_view streamId, int64_t start,
+                     std::u16string_view title);
+
 // The file name of a recording: "<channel> - <title> - <YYYY-MM-DD HHMM>.ts"
 // (without the title when there is none), from the local start time given.
 // Characters no file system takes (/ \ : * ? " < > | and control

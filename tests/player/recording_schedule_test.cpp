@@ -118,3 +118,17 @@ TEST(RecordingSchedule, FileNamesTakeAnyChannelAndTitle) {
   const std::u16string name = RecordingFileName(std::u16string(100, u'x'), u"\x01", 2026, 1, 2, 3, 4);
   EXPECT_EQ(name, std::u16string(80, u'x') + u" - _ - 2026-01-02 0304.ts");
 }
+
+TEST(RecordingSchedule, MarksFollowTheRecordingsAndRemindersOfAChannel) {
+  RecordingsFile file;
+  file.recordings = {At(RecordingState::Recording), At(RecordingState::Scheduled, kT + 3600, kT + 7200),
+                     At(RecordingState::Done, kT + 7200, kT + 9000)};
+  file.reminders.push_back(Reminder{"", u"101", u"", u"Film", kT + 9000, kT + 12600});
+  EXPECT_TRUE(ChannelRecording(file.recordings, u"101"));
+  EXPECT_FALSE(ChannelRecording(file.recordings, u"102"));
+  EXPECT_EQ(MarkOf(file, u"101", kT, u"News"), ProgrammeMark::Recording);
+  EXPECT_EQ(MarkOf(file, u"101", kT + 3600, u"News"), ProgrammeMark::Scheduled);
+  EXPECT_EQ(MarkOf(file, u"101", kT + 7200, u"News"), ProgrammeMark::None) << "done: no longer to come";
+  EXPECT_EQ(MarkOf(file, u"101", kT + 3600, u"Other"), ProgrammeMark::None) << "the guide changed the title";
+  EXPECT_EQ(MarkOf(file, u"101", kT + 9000, u"Film"), ProgrammeMark::Reminder);
+}
