@@ -19,6 +19,7 @@
 #include "store/settings_file.h"
 #include "i18n/translate.h"
 #include "ui/modals/pin_gate.h"
+#include "ui/modals/question_dialog.h"
 #include "ui/render/icon_cache.h"
 #include "ui/screens/player_strips.h"
 #include "ui/screens/stream_notice.h"
@@ -27,6 +28,8 @@ namespace {
 
 constexpr uint32_t kTickMs = 1000;
 constexpr uint32_t kIconSettleMs = 280;
+// A posted question waits this long for an open modal to close.
+constexpr uint32_t kQuestionRetryMs = 500;
 
 int MinuteOfDay(const LocalTime& t) { return t.hour * 60 + t.minute; }
 
@@ -67,7 +70,43 @@ Application::Application()
 Application::~Application() { Shutdown(); }
 
 void Application::Shutdown() {
+  recording_.Shutdown(NowUnix());
   playback_.Shutdown();
+}
+
+namespace {
+
+// "<title> starts on <channel>. Watch now?": the title takes the text's
+// first "%s", the channel its second, wherever the language puts them.
+std::u16string ReminderQuestion(const Reminder& reminder) {
+  std::u16string text(Translate("reminder_question"));
+  const size_t first = text.find(u"%s");
+  if (first == std::u16string::npos) return text;
+  text.replace(first, 2, reminder.title);
+  const size_t second = text.find(u"%s", first + reminder.title.size());
+  if (second != std::u16string::npos) text.replace(second, 2, reminder.channelName);
+  return text;
+}
+
+}  // namespace
+
+void Application::AskPostedQuestion() {
+  if (state_.RemindersToAsk.empty()) return;
+  if (modal_.Open() || mailbox_.HandlerWaiting()) {
+    window_.SetTimer(kQuestionTimer, kQuestionRetryMs, false);
+    return;
+  }
+  const Reminder reminder = state_.RemindersToAsk.front();
+  state_.RemindersToAsk.erase(state_.RemindersToAsk.begin());
+  if (!state_.RemindersToAsk.empty()) window_.SetTimer(kQuestionTimer, kQuestionRetryMs, false);
+  const std::u16string question = ReminderQuestion(reminder);
+  if (!window_.Focused()) {
+    // Nobody looks at the window: the desktop tells, and nothing waits.
+    window_.Notify(WideToUtf8(Translate("reminder")), WideToUtf8(question));
+    return;
+  }
+  if (!AskYesNo(modal_, std::u16string(Translate("reminder")), question, true)) return;
+  if (playback_.WatchChannel(reminder.streamId)) window_.RequestPaint();
 }
 
 int Application::Run() {
@@ -76,6 +115,7 @@ int Application::Run() {
   // and more, time a large catalog's cache read uses. What the job delivers
   // meanwhile waits in the mailbox until the window opens.
   StartBoot(state_, mailbox_, BootSettingsWrite::ByCaller);
+  recording_.Load(NowUnix());
   if (!window_.Create("Vistra 4.3", WindowIconFile(), this)) {
     WriteLog(("window create failed: " + window_.LastError()).c_str());
     return 1;
@@ -128,6 +168,11 @@ void Application::OnTimer(int id) {
   if (id == kLastChannelTimer) {
     window_.KillTimer(kLastChannelTimer);
     playback_.StartOnLastChannel();
+    return;
+  }
+  if (id == kQuestionTimer) {
+    window_.KillTimer(kQuestionTimer);
+    AskPostedQuestion();
     return;
   }
   if (id == kHoverTimer) {

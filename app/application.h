@@ -81,6 +81,10 @@ class Application final : public HostEvents,
   void CheckPanelPoll(uint64_t nowMs);
   void SuperviseVideoTile(uint64_t nowMs);
   void StartLazyLoads(uint64_t nowMs);
+  void FollowRecordings(uint64_t nowMs);
+  // kQuestionTimer: the oldest posted reminder is asked, when no modal is
+  // open and no handler waits on one (else the timer comes again).
+  void AskPostedQuestion();
   // kIconTimer: a repaint only when an icon a list drew without has arrived.
   void RepaintForArrivedIcons();
   void StartMediaEngine();
@@ -98,7 +102,10 @@ class Application final : public HostEvents,
   ModalSlot modal_;
   ContentDesk content_{state_, mailbox_, render_};
   PlaybackDesk playback_{state_, window_, mailbox_, modal_, navigator_, *this};
-  RecordingDesk recording_{state_, [this](const Recording& recording) { playback_.PlayRecordingFile(recording); }};
+  RecordingDesk recording_{state_, RecordingDesk::Services{
+                                       [this](const Recording& recording) { playback_.PlayRecordingFile(recording); },
+                                       PinPrompt(modal_),
+                                       [this](const std::vector<GuideWish>& wishes) { content_.RequestGuides(wishes); }}};
   Navigator navigator_{state_, ScreenServices{*this, content_, playback_, recording_}, screens_, modal_};
   std::vector<TickStep> tickSteps_ = MakeTickSteps();
   int paintedMinute_ = -1;  // local minute of day shown by the last paint

@@ -152,6 +152,34 @@ bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
   return true;
 }
 
+bool PlayRecording(AppState& state, Player& player, const Recording& recording, uint64_t nowMs) {
+  const std::u16string key = std::u16string(kRecordingKeyPrefix) + Utf8ToWide(recording.id);
+  const std::u16string name =
+      recording.title.empty() ? recording.channelName : recording.channelName + u" \u2013 " + recording.title;
+  const std::u16string path = Utf8ToWide(recording.file);
+  CatalogItem::Fields fields;
+  fields.id = key;
+  fields.name = name;
+  fields.containerExt = u"ts";
+  fields.url = path;
+  PlayRequest request;
+  request.kind = PlayKind::Movie;
+  request.item = CatalogItem(ItemKind::Vod, fields, 0);
+  request.itemKey = key;
+  request.url = path;
+  request.localFile = true;
+  request.resumeSeconds = double(recording.resumeMs) / 1000.0;
+  request.preferences = PreferencesFrom(state.settings);
+  if (!player.Play(request, nowMs)) return false;
+  WriteLogF(1024, "play recording id=%s file=%s resume=%.1f", recording.id.c_str(), recording.file.c_str(),
+            request.resumeSeconds);
+  state.nav.fullVideo = true;
+  state.playerScreen.stripsUntil = 0;
+  if (request.resumeSeconds > 0)
+    ShowNotice(state, ResumeNoticeText(Translate("resume"), request.resumeSeconds), kResumeNoticeMs, nowMs);
+  return true;
+}
+
 ResumeSave StoreResumePoint(Settings& settings, const ResumePoint& point) {
   ResumeMap& resume = settings.ResumeMs;
   if (point.remove) {
@@ -166,12 +194,30 @@ ResumeSave StoreResumePoint(Settings& settings, const ResumePoint& point) {
   return ResumeSave::Stored;
 }
 
+bool IsRecordingKey(std::u16string_view itemKey) { return itemKey.starts_with(kRecordingKeyPrefix); }
+
+ResumeSave StoreResume(AppState& state, const ResumePoint& point) {
+  if (!IsRecordingKey(point.itemKey)) return StoreResumePoint(state.settings, point);
+  const std::string id = WideToUtf8(point.itemKey.substr(kRecordingKeyPrefix.size()));
+  for (Recording& r : state.recordings.recordings) {
+    if (r.id != id) continue;
+    const int64_t ms = point.remove ? 0 : point.ms;
+    if (std::llabs(r.resumeMs - ms) < kResumeSameWithinMs && !(point.remove && r.resumeMs != 0)) break;
+    r.resumeMs = ms;
+    SaveRecordings(state.recordings);
+    break;
+  }
+  return ResumeSave::Nothing;
+}
+
 ResumeSave SaveResumePosition(AppState& state, const Player& player) {
   const std::optional<ResumePoint> point = player.ResumePointNow();
-  return point ? StoreResumePoint(state.settings, *point) : ResumeSave::Nothing;
+  return point ? StoreResume(state, *point) : ResumeSave::Nothing;
 }
 
 bool StepVod(AppState& state, Player& player, int delta, uint64_t nowMs) {
+  // A recording has no list of its own to step through.
+  if (IsRecordingKey(state.Playing().itemKey)) return false;
   NavState& nav = state.nav;
   const auto& episodes = state.series.Episodes;
   if (state.Playing().isEpisode && !episodes.empty()) {
@@ -189,6 +235,12 @@ bool StepVod(AppState& state, Player& player, int delta, uint64_t nowMs) {
 }
 
 bool FinishVod(AppState& state, Player& player, const ResumePoint& ended, uint64_t nowMs) {
+  if (IsRecordingKey(ended.itemKey)) {
+    ResumePoint done = ended;
+    done.remove = true;
+    StoreResume(state, done);
+    return false;
+  }
   ClearResumePosition(state.settings.ResumeMs, ended.itemKey);
   const auto& episodes = state.series.Episodes;
   if (!state.Playing().isEpisode || episodes.empty()) return false;

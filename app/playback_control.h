@@ -52,6 +52,11 @@ bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
 // that leaving it frees one. True when it was refused.
 bool NoticeIfRefused(AppState& state, const Player& player, uint64_t nowMs);
 
+// A written recording plays as a movie does (seek, resume, tracks), from
+// its file: no slot of the line is taken, and no movie history is kept.
+// False when the Player refused it.
+bool PlayRecording(AppState& state, Player& player, const Recording& recording, uint64_t nowMs);
+
 // "<resume> m:ss" for a resume position; minutes are not wrapped into hours.
 std::u16string ResumeNoticeText(std::u16string_view resumeWord, double seconds);
 
@@ -60,6 +65,13 @@ enum class ResumeSave { Nothing, Stored, Removed };
 // within 4 s of the one stored. The caller writes the settings unless
 // Nothing came back.
 ResumeSave StoreResumePoint(Settings& settings, const ResumePoint& point);
+// A recording's resume key is this prefix and its id; its resume point
+// lives in recordings.json, not in the settings.
+inline constexpr std::u16string_view kRecordingKeyPrefix = u"rec:";
+bool IsRecordingKey(std::u16string_view itemKey);
+// StoreResumePoint, or for a recording's key its entry in recordings.json
+// (saved here: Nothing then, the settings are not written).
+ResumeSave StoreResume(AppState& state, const ResumePoint& point);
 // The same for the position of what plays now (nothing for live).
 ResumeSave SaveResumePosition(AppState& state, const Player& player);
 

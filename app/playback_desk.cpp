@@ -96,7 +96,7 @@ void PlaybackDesk::OnPlayerEvent(const PlayerEvent& event) {
       ShowNotice(state_, std::u16string(Translate("buffering")), kBufferingNoticeMs, now);
       return;
     case PlayerEvent::Kind::ResumePoint:
-      if (StoreResumePoint(state_.settings, event.resume) != ResumeSave::Nothing) SaveSettings(state_.settings);
+      if (StoreResume(state_, event.resume) != ResumeSave::Nothing) SaveSettings(state_.settings);
       return;
     case PlayerEvent::Kind::Ended: {
       const bool next = FinishVod(state_, player_, event.resume, now);
@@ -306,7 +306,19 @@ void PlaybackDesk::PlayMovie(const CatalogItem& movie) {
   else window_.RequestPaint();
 }
 
-void PlaybackDesk::PlayRecordingFile(const Recording&) {}
+void PlaybackDesk::PlayRecordingFile(const Recording& recording) {
+  modal_.Cancel();
+  if (PlayRecording(state_, player_, recording, TickMs())) ShowPlayer();
+  else window_.RequestPaint();
+}
+
+bool PlaybackDesk::WatchChannel(std::u16string_view id) {
+  if (!SelectChannelById(state_, id)) return false;
+  if (!PassGate(LiveStart::Chosen)) return false;
+  PlayChannel(LivePlay::Viewing);
+  if (!player_.Playback().lastChannelId.empty()) EnterFullVideo();
+  return true;
+}
 
 void PlaybackDesk::PlayEpisode(const Episode& episode) {
   modal_.Cancel();

@@ -54,6 +54,10 @@ class PlaybackDesk final : public PlaybackActions {
   // A written recording plays full window as a movie would (seek, resume,
   // tracks); its resume point is kept under "rec:<id>".
   void PlayRecordingFile(const Recording& recording);
+  // A reminder's "Watch now": channel `id` plays full window, selected in
+  // the live list ("All" when the list shown lacks it), past the parental
+  // gate. False when the catalog lacks it or the gate refuses.
+  bool WatchChannel(std::u16string_view id);
 
   // PlaybackActions
   void ApplyVolume(int volume) override;

@@ -27,8 +27,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "player/recorder.h"
+#include "player/recording_schedule.h"
+#include "ui/modals/pin_gate.h"
 #include "state/app_state.h"
 #include "ui/screens/screen_actions.h"
 
@@ -40,19 +43,29 @@ std::filesystem::path DefaultRecordingsFolder(const std::filesystem::path& video
 
 class RecordingDesk final : public RecordActions {
  public:
-  // `playFile` plays a written recording in the Player as a movie (the
-  // playback desk's); `recorderHooks` are the engine's test seams.
-  using PlayFile = std::function<void(const Recording&)>;
-  RecordingDesk(AppState& state, PlayFile playFile, MediaEngineHooks recorderHooks = {});
+  struct Services {
+    // Plays a written recording in the Player as a movie (the playback desk's).
+    std::function<void(const Recording&)> playFile;
+    // Asks for the PIN of a locked channel before its recording plays.
+    PinAsker askPin;
+    // Asks the guide queue for the guides of channels with an every-airing
+    // rule, so their airings to come are found.
+    std::function<void(const std::vector<GuideWish>&)> requestGuides;
+  };
+  // `recorderHooks` are the recorders' engine test seams.
+  RecordingDesk(AppState& state, Services services, MediaEngineHooks recorderHooks = {});
+  ~RecordingDesk() override;
 
-  // Reads recordings.json, settles it at `nowUnix` and saves what changed.
-  void Load(int64_t nowUnix);
-  // Once a second: starts and stops what is due, follows the recorders
-  // (bytes written, a stream that ended), keeps 1 GiB free on the disk, and
-  // posts the reminders that came due. True when something shown changed.
-  bool Tick(int64_t nowUnix);
-  // Every recorder stops (what was written is kept, Partial); at exit.
-  void Shutdown(int64_t nowUnix);
+  // Reads recordings.json, settles it at `now` (Unix seconds) and saves
+  // what changed.
+  void Load(int64_t now);
+  // Once a second: follows the recorders (bytes written, a stream that
+  // ended), keeps 1 GiB free on the disk, stops and starts what is due,
+  // adds the airings of every-airing rules, and posts the reminders that
+  // came due. True when something shown changed.
+  bool Tick(int64_t now);
+  // At exit: every recorder stops; what was written is kept (Partial).
+  void Shutdown(int64_t now);
   // The folder recordings are written to now.
   std::filesystem::path Folder() const;
 
@@ -65,8 +78,30 @@ class RecordingDesk final : public RecordActions {
   void PlayRecording(const std::string& id) override;
 
  private:
+  Recording* Find(const std::string& id);
+  void Save();
+  void Notice(std::u16string text);
+  // Takes the recording's slot and starts its recorder; false, nothing
+  // taken or written, when either fails.
+  bool StartRecorder(Recording& r, int64_t now);
+  void StartDue(Recording& r, int64_t now);
+  // Ends the recording's state; its recorder stops and closes later.
+  void Finish(Recording& r, StopCause cause, int64_t now);
+  // The stopped recorders whose stream has closed give their slot back.
+  void FollowClosing();
+  bool FollowRecorders(int64_t now);
+  bool KeepDiskFree(int64_t now);
+  bool StartAndStopDue(int64_t now);
+  bool ExpandRules(int64_t now);
+  bool PostReminders(int64_t now);
+
   AppState& state_;
-  PlayFile playFile_;
+  Services services_;
   MediaEngineHooks hooks_;
-  std::map<std::string, std::unique_ptr<Recorder>> recorders_;  // by Recording::id
+  std::map<std::string, std::unique_ptr<Recorder>> recorders_;  // writing, by Recording::id
+  // Stopped, until their engine has closed the stream.
+  std::vector<std::unique_ptr<Recorder>> closing_;
+  std::vector<std::string> closingIds_;
+  bool dirty_ = false;  // the tick changed what recordings.json holds
+  int64_t rulesAskedAt_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "app/catalog_retry.h"
 #include "app/content_jobs.h"
 #include "app/guide_jobs.h"
+#include "app/timer_ids.h"
 #include "platform/clock.h"
 #include "store/settings_file.h"
 
@@ -39,6 +40,7 @@ std::vector<TickStep> Application::MakeTickSteps() {
       {"CheckPanelPoll", [this](uint64_t now) { CheckPanelPoll(now); }, false},
       {"RetryCatalog", [this](uint64_t now) { CheckCatalogRetry(state_, mailbox_, now); }, false},
       {"SuperviseVideoTile", [this](uint64_t now) { SuperviseVideoTile(now); }, false},
+      {"FollowRecordings", [this](uint64_t now) { FollowRecordings(now); }, false},
       {"StartLazyLoads", [this](uint64_t now) { StartLazyLoads(now); }, false},
       {"GuidesUpdated", [this](uint64_t) { navigator_.GuidesUpdated(); }, false},
   };
@@ -79,3 +81,10 @@ void Application::CheckAutoReload(uint64_t nowMs) { ::CheckAutoReload(state_, ma
 void Application::CheckPanelPoll(uint64_t nowMs) { ::CheckPanelPoll(state_, mailbox_, nowMs); }
 void Application::SuperviseVideoTile(uint64_t nowMs) { playback_.Tick(nowMs); }
 void Application::StartLazyLoads(uint64_t /*nowMs*/) { ::StartLazyLoads(state_, mailbox_); }
+
+// The recordings due start and stop; a reminder that came due is asked
+// from a timer of its own, between handlers.
+void Application::FollowRecordings(uint64_t /*nowMs*/) {
+  if (recording_.Tick(NowUnix())) window_.RequestPaint();
+  if (!state_.RemindersToAsk.empty()) window_.SetTimer(kQuestionTimer, 0, false);
+}

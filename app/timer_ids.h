@@ -9,4 +9,5 @@ enum TimerId : int {
   kTrackWaitTimer = 9,  // wakes the wait between track-list tries
   kEngineTimer = 10,    // the first frame is on screen: the media engine starts
   kLastChannelTimer = 11,  // the live lists arrived: the last channel may start, after the merge
+  kQuestionTimer = 12,     // a reminder was posted: asked between handlers (Application::AskPostedQuestion)
 };

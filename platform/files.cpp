@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <utility>
 
 namespace {
@@ -219,6 +222,45 @@ MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes) 
 }
 
 uint64_t CurrentProcessId() { return uint64_t(::getpid()); }
+
+namespace {
+
+// The XDG_VIDEOS_DIR line of a user-dirs.dirs text: XDG_VIDEOS_DIR="$HOME/Videos".
+std::string VideosLine(const std::string& text, const std::string& home) {
+  constexpr std::string_view kKey = "XDG_VIDEOS_DIR=\"";
+  size_t at = 0;
+  while ((at = text.find(kKey, at)) != std::string::npos) {
+    const bool lineStart = at == 0 || text[at - 1] == '\n';
+    const size_t from = at + kKey.size();
+    const size_t end = text.find('"', from);
+    at = from;
+    if (!lineStart || end == std::string::npos) continue;
+    std::string value = text.substr(from, end - from);
+    if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+    return value;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::filesystem::path UserVideosFolder() {
+  const char* videos = std::getenv("XDG_VIDEOS_DIR");
+  if (videos && *videos) return std::filesystem::path(videos);
+  const char* home = std::getenv("HOME");
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::filesystem::path file;
+  if (config && *config) file = std::filesystem::path(config) / "user-dirs.dirs";
+  else if (home && *home) file = std::filesystem::path(home) / ".config" / "user-dirs.dirs";
+  else return {};
+  std::ifstream in(file);
+  if (!in) return {};
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string value = VideosLine(text, home ? home : "");
+  // A line naming the home folder itself means "no videos folder".
+  if (value.empty() || (home && std::filesystem::path(value) == std::filesystem::path(home))) return {};
+  return std::filesystem::path(value);
+}
 
 std::filesystem::path UserDataRoot() {
   const char* xdg = std::getenv("XDG_DATA_HOME");

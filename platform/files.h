@@ -103,3 +103,9 @@ uint64_t CurrentProcessId();
 // else ~/.local/share on Linux; %LOCALAPPDATA% on Windows. Empty when the
 // environment names none. Does not create it.
 std::filesystem::path UserDataRoot();
+
+// The user's videos folder: $XDG_VIDEOS_DIR, else its line in the user
+// folders file ($XDG_CONFIG_HOME or ~/.config, user-dirs.dirs; "$HOME/"
+// expanded) on Linux; the Videos known folder on Windows. Empty when none
+// is named. Does not create it.
+std::filesystem::path UserVideosFolder();

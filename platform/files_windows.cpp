@@ -303,6 +303,14 @@ MappedFile MapRegularFile(const std::filesystem::path& path, uint64_t maxBytes) 
 
 uint64_t CurrentProcessId() { return uint64_t(GetCurrentProcessId()); }
 
+std::filesystem::path UserVideosFolder() {
+  PWSTR known = nullptr;
+  std::filesystem::path folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Videos, 0, nullptr, &known)) && known) folder = known;
+  CoTaskMemFree(known);
+  return folder;
+}
+
 std::filesystem::path UserDataRoot() {
   wchar_t buffer[MAX_PATH * 2] = {};
   const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, DWORD(std::size(buffer)));

@@ -68,7 +68,11 @@ std::vector<std::filesystem::path> UsualInstallPaths(std::string_view name);
 // an execute permission on Linux; a regular file on Windows.
 bool IsProgramFile(const std::filesystem::path& path);
 
-// A path as UTF-8 text, the form argument vectors carry everywhere.
+// UTF-8 text (what the program's own files hold) as a path, and a path as
+// UTF-8 text, the form argument vectors carry everywhere.
+inline std::filesystem::path Utf8Path(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 inline std::string PathUtf8(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());

@@ -155,7 +155,13 @@ void Player::GiveSlotWhenClosed(uint64_t waitMs) {
 }
 
 bool Player::Play(const PlayRequest& request, uint64_t nowMs) {
-  refused_ = !TakeSlot();
+  // The stream that played closes (its slot goes back) before the file
+  // opens.
+  if (request.localFile && HoldsSlot()) {
+    engine_.Stop();
+    GiveSlotWhenClosed(kCloseWaitMs);
+  }
+  refused_ = !request.localFile && !TakeSlot();
   if (refused_) {
     WriteLogF(160, "conn refused %s", owner_.c_str());
     return false;

@@ -65,6 +65,9 @@ struct PlayRequest {
   double resumeSeconds = 0;   // Movie, Episode: seeked to once the picture runs; 0 none
   CatchupProgramme catchup;   // Catchup
   PlayPreferences preferences;
+  // A file on this machine (a recording): it needs no connection of the
+  // line, so it takes no slot, and gives back the one a stream held.
+  bool localFile = false;
 };
 
 // Where the owner shows the tile, which decides the supervision: a

@@ -71,7 +71,7 @@ std::string SerializeRecordings(const RecordingsFile& file) {
     text += ", \"state\": " + Quoted(RecordingStateWord(r.state));
     text += ", \"file\": " + Quoted(std::string_view(r.file));
     text += ", \"writtenFrom\": " + std::to_string(r.writtenFrom) + ", \"writtenTo\": " + std::to_string(r.writtenTo);
-    text += ", \"bytes\": " + std::to_string(r.bytes) + "}";
+    text += ", \"bytes\": " + std::to_string(r.bytes) + ", \"resumeMs\": " + std::to_string(r.resumeMs) + "}";
   }
   text += CloseList(recordings.empty()) + ",\n  \"reminders\": [";
   for (size_t i = 0; i < file.reminders.size(); ++i) {
@@ -112,6 +112,7 @@ RecordingsFile ParseRecordings(std::string_view text) {
     r.writtenFrom = Number(object, "writtenFrom", 0);
     r.writtenTo = Number(object, "writtenTo", 0);
     r.bytes = Number(object, "bytes", 0);
+    r.resumeMs = Number(object, "resumeMs", 0);
     recordings.push_back(std::move(r));
   }
   const std::string reminders = JsonScan::Array(text, "reminders");

@@ -39,6 +39,7 @@ struct Recording {
   int64_t writtenFrom = 0;      // what was written, Unix seconds (0: nothing)
   int64_t writtenTo = 0;
   int64_t bytes = 0;
+  int64_t resumeMs = 0;         // where playing it goes on; 0: from the start
 
   int64_t WindowStart() const { return start - paddingBefore; }
   int64_t WindowEnd() const { return end + paddingAfter; }

@@ -22,6 +22,7 @@ Recording Ugly() {
   r.writtenFrom = r.start - 60;
   r.writtenTo = r.start + 900;
   r.bytes = 123'456'789'012;
+  r.resumeMs = 61'000;
   return r;
 }
 

@@ -184,17 +184,26 @@ std::u16string_view PreviousChannelId(const AppState& state) {
   return {};
 }
 
-bool SelectPreviousChannel(AppState& state) {
-  const std::u16string id(PreviousChannelId(state));
-  if (id.empty()) return false;
+namespace {
+
+int CategoryIndex(const AppState& state, std::u16string_view id) {
+  const auto& categories = state.catalog.LiveCategories;
+  const auto found = std::find_if(categories.begin(), categories.end(), [&](const Category& c) { return c.id == id; });
+  return found == categories.end() ? -1 : int(found - categories.begin());
+}
+
+// Selects channel `id` in the list shown, else in the special category
+// `fallback` (the list switches to it); false, nothing changed, when
+// neither holds it.
+bool SelectChannelIn(AppState& state, std::u16string_view id, std::u16string_view fallback) {
   NavState& nav = state.nav;
   int row = state.VisibleLive.find(id);
   if (row < 0) {
-    const int recent = RecentCategory(state);
-    if (recent < 0) return false;
+    const int category = CategoryIndex(state, fallback);
+    if (category < 0) return false;
     const LiveListSelection before = nav.live;
     nav.live.ActiveGroup = -1;
-    nav.live.LiveCategoryIndex = recent;
+    nav.live.LiveCategoryIndex = category;
     RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
     row = state.VisibleLive.find(id);
     if (row < 0) {
@@ -202,9 +211,20 @@ bool SelectPreviousChannel(AppState& state) {
       RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
       return false;
     }
-    state.ChannelPinPassed = false;  // "Recently Viewed" is no locked category
+    state.ChannelPinPassed = false;  // the gate asks again in the new list
     nav.ChannelScroll = 0;
   }
   nav.ChannelIndex = row;
   return true;
+}
+
+}  // namespace
+
+bool SelectPreviousChannel(AppState& state) {
+  const std::u16string id(PreviousChannelId(state));
+  return !id.empty() && SelectChannelIn(state, id, SpecialCategory::Recent);
+}
+
+bool SelectChannelById(AppState& state, std::u16string_view id) {
+  return !id.empty() && SelectChannelIn(state, id, SpecialCategory::All);
 }

@@ -76,3 +76,7 @@ std::u16string_view PreviousChannelId(const AppState& state);
 // nothing changed, when there is no previous channel or the catalog no
 // longer has it.
 bool SelectPreviousChannel(AppState& state);
+// Selects channel `id` in the live list shown when it is there, else in
+// "All" (the list switches to it); false, nothing changed, when the
+// catalog does not have it.
+bool SelectChannelById(AppState& state, std::u16string_view id);
