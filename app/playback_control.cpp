@@ -103,7 +103,11 @@ bool PlayLive(AppState& state, Player& player, uint64_t nowMs,
 
 bool NoticeIfRefused(AppState& state, const Player& player, uint64_t nowMs) {
   if (!player.Refused()) return false;
-  std::u16string text(Translate(state.multiView.Open() ? "conn_full_mv" : "conn_full"));
+  // What would free a slot: leaving the multi-view, or stopping a recording.
+  const auto& holders = state.connections.Holders();
+  const bool recording =
+      std::any_of(holders.begin(), holders.end(), [](const std::string& owner) { return owner.starts_with(kRecorderOwnerPrefix); });
+  std::u16string text(Translate(state.multiView.Open() ? "conn_full_mv" : recording ? "conn_full_rec" : "conn_full"));
   const size_t at = text.find(u"{}");
   const int slots = state.connections.Slots().value_or(state.connections.Held());
   if (at != std::u16string::npos) text.replace(at, 2, AsciiToWide(std::to_string(slots)));

@@ -31,9 +31,8 @@ std::string NewRecordingId() {
   return "r" + std::to_string(NowUnix()) + "-" + std::to_string(++counter);
 }
 
-std::string OwnerOf(const std::string& id) { return "rec-" + id; }
+std::string OwnerOf(const std::string& id) { return std::string(kRecorderOwnerPrefix) + id; }
 
-std::string AccountKey(const XtreamAccount& account) { return WideToUtf8(account.User + u"@" + account.Server); }
 
 std::u16string Label(const Recording& r) {
   return r.title.empty() ? r.channelName : r.channelName + u" \u2013 " + r.title;
@@ -66,6 +65,13 @@ void LogState(const Recording& r) {
 }
 
 }  // namespace
+
+std::string RecordingAccountKey(const XtreamAccount& account) {
+  std::u16string key = account.User;
+  key += u'@';
+  key += account.Server;
+  return WideToUtf8(key);
+}
 
 std::filesystem::path DefaultRecordingsFolder(const std::filesystem::path& videosDir,
                                               const std::filesystem::path& dataFolder) {
@@ -111,7 +117,7 @@ void RecordingDesk::Load(int64_t now) {
 // Starting and stopping
 
 bool RecordingDesk::StartRecorder(Recording& r, int64_t now) {
-  if (r.account != AccountKey(state_.account)) {
+  if (r.account != RecordingAccountKey(state_.account)) {
     // The stream ids are another provider's: nothing of it can be fetched.
     WriteLogF(256, "record refused id=%s account", r.id.c_str());
     return false;
@@ -179,7 +185,12 @@ void RecordingDesk::FollowClosing() {
       continue;
     }
     // What arrived between the stop and the close belongs to the file too.
-    if (Recording* r = Find(closingIds_[i])) r->bytes = std::max<int64_t>(r->bytes, int64_t(closing_[i]->BytesWritten()));
+    Recording* r = Find(closingIds_[i]);
+    const int64_t bytes = int64_t(closing_[i]->BytesWritten());
+    if (r && bytes > r->bytes) {
+      r->bytes = bytes;
+      dirty_ = true;
+    }
     state_.connections.Give(OwnerOf(closingIds_[i]));
     closing_.erase(closing_.begin() + std::ptrdiff_t(i));
     closingIds_.erase(closingIds_.begin() + std::ptrdiff_t(i));
@@ -320,13 +331,15 @@ void RecordingDesk::ToggleRecordNow(const CatalogItem& channel) {
   }
   Recording r;
   r.id = NewRecordingId();
-  r.account = AccountKey(state_.account);
+  r.account = RecordingAccountKey(state_.account);
   r.streamId = std::u16string(channel.id());
   r.channelName = std::u16string(channel.name());
-  r.paddingBefore = 0;
   r.paddingAfter = state_.preferences.paddingAfterMinutes * 60;
   const EpgEntry* on = ProgrammeAt(state_.guide.RowsOf(channel.id()), now);
-  r.start = now;
+  // The programme on now, begun before the window: it keeps its own start
+  // (its mark, its name) and the window opens now.
+  r.start = on ? on->start : now;
+  r.paddingBefore = int32_t(r.start - now);
   r.end = on ? on->start + int64_t(on->durationMin) * 60 : now + kNoGuideSeconds;
   if (on) r.title = on->title;
   else r.paddingAfter = 0;
@@ -355,7 +368,7 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
   }
   Recording r;
   r.id = NewRecordingId();
-  r.account = AccountKey(state_.account);
+  r.account = RecordingAccountKey(state_.account);
   r.streamId = std::u16string(channel.id());
   r.channelName = std::u16string(channel.name());
   r.title = programme.title;
@@ -380,7 +393,7 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
 
 void RecordingDesk::ToggleReminder(const CatalogItem& channel, const EpgEntry& programme) {
   Reminder reminder;
-  reminder.account = AccountKey(state_.account);
+  reminder.account = RecordingAccountKey(state_.account);
   reminder.streamId = std::u16string(channel.id());
   reminder.channelName = std::u16string(channel.name());
   reminder.title = programme.title;

@@ -23,6 +23,9 @@
 #include <string_view>
 #include <vector>
 
+// The owners of recorders' slots are this prefix and the recording's id.
+inline constexpr std::string_view kRecorderOwnerPrefix = "rec-";
+
 class ConnectionBudget {
  public:
   using LimitSource = std::function<std::optional<int32_t>()>;

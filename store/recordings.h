@@ -31,7 +31,10 @@ struct Recording {
   std::u16string title;         // the programme's; empty when none was known
   int64_t start = 0;            // the programme's window, Unix seconds
   int64_t end = 0;
-  int32_t paddingBefore = 60;   // seconds recorded before start and after end
+  // Seconds recorded before start and after end. Recorded from now, a
+  // programme already running has a negative padding before: the window
+  // opens that long after its start.
+  int32_t paddingBefore = 60;
   int32_t paddingAfter = 300;
   bool everyAiring = false;     // a rule: every airing of `title` on this channel
   RecordingState state = RecordingState::Scheduled;

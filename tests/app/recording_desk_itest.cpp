@@ -12,6 +12,7 @@
 #include "catalog/account.h"
 #include "net/text.h"
 #include "platform/clock.h"
+#include "platform/process.h"
 #include "tests/fixtures/scripted_server.h"
 #include "tests/fixtures/temp_data_home.h"
 #include "tests/fixtures/temp_folder.h"
@@ -74,12 +75,17 @@ class RecordingDeskTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(RecordingDeskTest, RecordNowWritesUntilStoppedAndHoldsASlotUntilTheStreamCloses) {
+  const int64_t now = NowUnix();
+  state_.guide.Fill(u"7", {EpgEntry{u"", u"Late News", now - 600, 30, u""}}, GuideOrigin::ShortGuide, now);
   desk_.ToggleRecordNow(Channel(u"7", u"News / 24"));
   ASSERT_EQ(state_.recordings.recordings.size(), 1u);
   EXPECT_EQ(Only().state, RecordingState::Recording);
+  EXPECT_EQ(MarkOf(state_.recordings, u"7", now - 600, u"Late News"), ProgrammeMark::Recording)
+      << "the programme on now is the one recorded";
+  EXPECT_EQ(Only().WindowEnd(), now - 600 + 1800 + 300) << "until it ends, and the padding after";
   EXPECT_EQ(state_.connections.Held(), 1);
   ASSERT_TRUE(TickUntil([&] { return Only().bytes > 32 * 1024; })) << "nothing written";
-  EXPECT_NE(Only().file.find("News _ 24"), std::string::npos) << "the name takes no slash: " << Only().file;
+  EXPECT_NE(Only().file.find("News _ 24 - Late News"), std::string::npos) << "no slash in a name: " << Only().file;
 
   // At a limit of one the line is full: another channel opens nothing.
   desk_.ToggleRecordNow(Channel(u"8", u"Sport"));
@@ -125,8 +131,8 @@ TEST_F(RecordingDeskTest, AStartSettlesWhatWasDueWhileClosedAndRemindersArePoste
   RecordingsFile file;
   Recording missed;
   missed.id = "m";
-  missed.account = WideToUtf8(state_.account.User + u"@" + state_.account.Server);
-  missed.streamId = u"7";
+  missed.account = RecordingAccountKey(state_.account);
+  missed.streamId = std::u16string(u"7");
   missed.start = now - 7200;
   missed.end = now - 3600;
   Recording later = missed;

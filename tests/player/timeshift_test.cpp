@@ -173,11 +173,11 @@ TEST(Preferences, RoundTripAndWhatAHandEditedFileMayHold) {
   EXPECT_EQ(std::filesystem::status(PreferencesPath()).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": "30", "startOnLastChannel": true, "other": 1})"),
-            (Preferences{30, true}))
+            (Preferences{30, true, "", 1, 5}))
       << "a hand-edited file may quote the number";
   EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": 7, "startOnLastChannel": "yes", "paddingAfterMinutes": 4})"),
             Preferences{});
-  EXPECT_EQ(ParsePreferences("<br />Notice: x\n{\"liveBufferMinutes\": 5}"), (Preferences{5, false}));
+  EXPECT_EQ(ParsePreferences("<br />Notice: x\n{\"liveBufferMinutes\": 5}"), (Preferences{5, false, "", 1, 5}));
 }
 
 }  // namespace
