@@ -127,7 +127,9 @@ TEST_F(GridTest, EnterPlaysRunningReplaysArchivedPastAndOpensTheFuture) {
   EXPECT_EQ(state.nav.ChannelIndex, 1);
 
   OpenFromLiveOn(1);
-  Press({Vk::Right, Vk::Return});  // still to come: its description opens
+  modalKeys = {Vk::Down, Vk::Down, Vk::Down, Vk::Return};  // the choices' last: the description
+  Press({Vk::Right, Vk::Return});  // still to come: the choices, then its description
+  EXPECT_TRUE(actions.recordCalls.empty());
   EXPECT_TRUE(state.nav.grid.detailOpen);
   EXPECT_EQ(actions.catchupRows.size(), 1u);
   Press({Vk::Escape});

@@ -215,7 +215,7 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
         EXPECT_NEAR(StripHitTest(l, bar.left, bar.top).share, 0, 1e-9);
         EXPECT_NEAR(StripHitTest(l, (bar.left + bar.right) / 2, bar.bottom - 0.5).share, 0.5, 1e-9);
       }
-      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 3u + kStripButtonCount : 3u)
+      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 4u + kStripButtonCount : 4u)
                                    : c.mode == StripMode::Movie ? 7u
                                                                 : 5u);
 
