@@ -505,7 +505,9 @@ void Remind(ScreenContext& ctx) {
 void OfferChoices(ScreenContext& ctx, const GridFocus& focus) {
   const CatalogItem channel = *focus.channel;
   const EpgEntry entry = *focus.entry;
-  const bool scheduled = MarkOf(ctx.state.recordings, channel.id(), entry.start, entry.title) == ProgrammeMark::Scheduled;
+  const ProgrammeMark mark = MarkOf(ctx.state.recordings, channel.id(), entry.start, entry.title);
+  // One in its padding before the start already records.
+  const bool scheduled = mark == ProgrammeMark::Scheduled || mark == ProgrammeMark::Recording;
   std::vector<std::u16string> options;
   for (const std::string_view key :
        {scheduled ? "grid_rec_cancel" : "grid_rec_record",
