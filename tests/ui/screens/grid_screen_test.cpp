@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "catalog/categories.h"
+#include "i18n/translate.h"
 #include "net/text.h"
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
@@ -173,6 +174,42 @@ TEST_F(GridTest, RecordAndRemindActOnlyOnWhatHasNotEnded) {
             (std::vector<std::string>{"schedule c2 " + next, "schedule c2 " + next + " every", "remind c2 " + next}));
   EXPECT_FALSE(state.nav.grid.detailOpen) << "Esc answers nothing";
   EXPECT_EQ(state.CurrentScreen, Screen::Grid);
+}
+
+// The choices say what they do for the programme: each undoes what is set.
+TEST_F(GridTest, TheChoicesOfferToUndoWhatIsSet) {
+  FillThree(u"c2");
+  OpenFromLiveOn(1);
+  Press({Vk::Right});
+  RenderResources res;
+  std::vector<std::string> shown;
+  const auto open = [&] {
+    shown.clear();
+    whileModalOpen = [&] {
+      const RecordedFrame frame(res, 1280, 720);
+      modal.Current()->Paint(res);
+      for (const auto& t : frame.Drawn().texts) shown.push_back(t.text);
+    };
+    modalKeys = {Vk::Escape};
+    Press({Vk::Return});
+  };
+  const auto has = [&](std::string_view key) {
+    return std::find(shown.begin(), shown.end(), WideToUtf8(Translate(key))) != shown.end();
+  };
+  open();
+  EXPECT_TRUE(has("grid_rec_record") && has("grid_rec_every") && has("grid_rec_remind") && has("grid_rec_description"));
+  const EpgEntry& next = state.guide.RowsOf(u"c2")[0];
+  Recording rule;
+  rule.streamId = u"c2";
+  rule.start = next.start;
+  rule.title = next.title;
+  rule.everyAiring = true;
+  state.recordings.recordings = {rule};
+  state.recordings.reminders = {Reminder{"", u"c2", u"", next.title, next.start, 0}};
+  open();
+  EXPECT_TRUE(has("grid_rec_cancel") && has("grid_rec_every_cancel") && has("grid_rec_remind_cancel"));
+  EXPECT_FALSE(has("grid_rec_record") || has("grid_rec_every") || has("grid_rec_remind"));
+  EXPECT_TRUE(actions.recordCalls.empty());
 }
 
 // The marks as painted, at the three sizes: the running programme being
