@@ -291,9 +291,22 @@ def walk_screens(walk):
     key("Escape")
     key("p")
     walk.stop("grid", settle=4.0)  # the guide of the rows shown arrives a few at a time
-    key("Right", "Return")  # a programme to come: the description opens
+    # The marks: the running programme's channel records, the next
+    # programme is scheduled, the one after it has a reminder.
+    key("shift+r", "Right", "shift+r", "Right", "b")
+    walk.stop("grid_marks", settle=0.8)
+    key("Return")  # a programme to come: the choices
+    walk.stop("grid_choices", settle=0.5)
+    key("Down", "Down", "Down", "Return")  # the last: its description
     walk.stop("grid_description", settle=0.5)
     key("Escape", "Escape")
+    # Live and the Player mark the channel being recorded; Shift+R stops it.
+    walk.stop("live_recording", focus="Vistra News")
+    key("Return")
+    time.sleep(1.0)
+    key("Return")
+    walk.stop("player_recording", settle=0.3)
+    key("Escape", "shift+r")
     key("g")
     walk.stop("groups")
     key("n")

@@ -117,7 +117,10 @@ const std::vector<Place>& Places() {
       {"stream notice headline", FontId::Label, Fit::Trimmed, Pixels(kStreamNotice), {"conn_lost", "conn_gave_up"}},
       {"stream notice detail", FontId::Row, Fit::Trimmed, Pixels(kStreamNotice), {"conn_attempt", "conn_retry"}},
       {"player strip programme line", FontId::Row, Fit::Trimmed, Pixels(kW / 2 - 104), {"no_info"}},
-      {"player strip step button", FontId::Row, Fit::Line, Pixels(kW / 3 - 16), {"back", "next"}},
+      {"player strip step button", FontId::Row, Fit::Line, Pixels((kW - 40 - 240 - 44) / 3 - 16), {"back", "next"}},
+      // the live strip's Record button; stopping, its red dot takes 26
+      {"player strip record button", FontId::StripSmall, Fit::Line, Pixels(240 - 24 - 26),
+       {"strip_record", "strip_record_stop"}},
       {"player strip button", FontId::StripSmall, Fit::Trimmed, Pixels(kStripButton), {"lock", "favorite"}},
       {"catch-up title", FontId::Title, Fit::Line, Design(160, 30, 480, 110), {"catchup"}},
       {"catch-up empty day", FontId::Label, Fit::Line, Design(480, 300, 1900, 380),
@@ -157,6 +160,14 @@ const std::vector<Place>& Places() {
        {"panel_author", "genre_line"}},
       {"player strip button, texts", FontId::StripSmall, Fit::Trimmed, Pixels(kStripButton),
        {"epg", "strip_subtitle", "audio", "tv_guide", "prev_channel", "back_to_live", "multiview"}},
+      // right of the channel's name on the live strip, while it records
+      {"player strip recording mark", FontId::StripSmall, Fit::Line, Pixels(120), {"strip_rec"}},
+      // the grid's band: after the programme's times and the catch-up mark
+      {"grid band recording mark", FontId::Label, Fit::Line, Design(700, 0, 1890, 44),
+       {"grid_rec_now", "grid_rec_scheduled", "grid_rec_reminded"}},
+      {"option picker row, grid", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),
+       {"grid_rec_record", "grid_rec_cancel", "grid_rec_every", "grid_rec_every_cancel", "grid_rec_remind",
+        "grid_rec_remind_cancel", "grid_rec_description"}},
       {"player strip buffer state", FontId::StripSmall, Fit::Line, Pixels(560 - 120 - 10), {"ts_paused", "ts_live"}},
       {"speed test report line, texts", FontId::Hint, Fit::Line, Design(32, 0, 1888, 28),
        {"speed_report_title", "speed_device", "speed_mac", "speed_public_ip", "speed_latency", "speed_site",
@@ -186,9 +197,10 @@ const std::vector<Place>& Places() {
         "help_delete_char", "help_show_group", "help_remove", "help_add_to_group", "help_next_category",
         "help_play_or_episodes", "help_day", "help_replay", "help_grid_channels", "help_grid_programmes",
         "help_grid_enter", "help_tile_focus", "help_tile_channel", "help_tile_pick", "help_tile_add",
-        "help_tile_fill", "help_to_player", "help_change_setting"}},
+        "help_tile_fill", "help_to_player", "help_change_setting", "help_record_now", "help_grid_record",
+        "help_grid_remind"}},
       {"key help keys", FontId::Row, Fit::Line, Design(0, 0, 231, 40),
-       {"key_enter", "key_tab", "key_end", "key_page_up", "key_page_down", "key_backspace", "key_esc"}},
+       {"key_enter", "key_tab", "key_end", "key_page_up", "key_page_down", "key_backspace", "key_esc", "key_shift"}},
   };
   return places;
 }
@@ -197,6 +209,7 @@ const std::vector<Place>& Places() {
 std::u16string Shown(std::string_view key, std::u16string_view text) {
   std::u16string shown(text);
   if (key == "resume") shown += u" 75:03";                // the resume point
+  if (key == "key_shift") shown += u"+R";                 // Shift+R
   if (key == "reload") shown += u"panel.vistra.example";  // the panel host
   return shown;
 }

@@ -9,8 +9,10 @@
 #include "platform/date_format.h"
 #include "platform/virtual_keys.h"
 #include "i18n/translate.h"
+#include "ui/modals/option_picker.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/live_actions.h"
+#include "ui/screens/record_marks.h"
 
 // Sections: layout and hit test; the guide asks; painting; moving; keys;
 // pointer; enter and leave.
@@ -84,6 +86,26 @@ std::vector<GridProgramme> TimelineOf(const AppState& state, int row) {
   const CatalogItem* channel = GridChannel(state, row);
   if (!channel || GuideHidden(ParentalRule(state.settings, state.catalog.LiveCategories), state, *channel)) return {};
   return GridTimeline(state.guide.RowsOf(channel->id()));
+}
+
+// The focused channel and its focused programme (none: no programme in the
+// window, or the channel is locked), with the programme's guide row, which
+// the recordings and reminders are keyed by.
+struct GridFocus {
+  const CatalogItem* channel = nullptr;
+  const EpgEntry* entry = nullptr;
+  GridProgramme programme;
+};
+
+GridFocus FocusOf(const AppState& state) {
+  GridFocus focus;
+  focus.channel = GridChannel(state, state.nav.ChannelIndex);
+  const std::vector<GridProgramme> timeline = TimelineOf(state, state.nav.ChannelIndex);
+  const int index = GridFocusedIndex(timeline, state.nav.grid.windowStart, state.nav.grid.focusTime);
+  if (!focus.channel || index < 0) return focus;
+  focus.programme = timeline[size_t(index)];
+  focus.entry = &state.guide.RowsOf(focus.channel->id())[size_t(focus.programme.row)];
+  return focus;
 }
 
 }  // namespace
@@ -164,6 +186,30 @@ void StrokeArchiveMark(RenderResources& res, double x, double y, double radius, 
   res.StrokeCircle(x, y, radius, colour, std::max(1.5, res.Px(2)));
 }
 
+// The side of a recording's or reminder's mark in a cell and the column.
+double MarkSize(const RenderResources& res) { return res.Px(16); }
+
+// What the band says beside a programme's mark.
+std::string_view MarkWord(ProgrammeMark mark) {
+  switch (mark) {
+    case ProgrammeMark::Recording: return "grid_rec_now";
+    case ProgrammeMark::Scheduled: return "grid_rec_scheduled";
+    case ProgrammeMark::Reminder: return "grid_rec_reminded";
+    case ProgrammeMark::None: break;
+  }
+  return {};
+}
+
+// The mark and its word from `x` on the band's time line.
+void PaintBandMark(RenderResources& res, const GuideGridLayout& l, double x, ProgrammeMark mark) {
+  const double middle = (l.times.top + l.times.bottom) / 2, size = res.Px(20);
+  PaintRecordMark(res, mark, x + size / 2, middle, size, res.Brush().White);
+  const Rgba colour = mark == ProgrammeMark::Reminder ? res.Brush().White : res.Brush().Red;
+  res.DrawTrimmedLine(FontId::Label, Translate(MarkWord(mark)), RectF{x + size + res.Px(10), l.times.top, l.times.right,
+                                                                      l.times.bottom},
+                      colour, kAlignLeadingCentered);
+}
+
 // The header band: the focused channel, its focused programme (or why
 // there is none) with its times, the catch-up mark and the description.
 void PaintBand(RenderResources& res, const AppState& state, const GuideGridLayout& l, int64_t now) {
@@ -195,14 +241,18 @@ void PaintBand(RenderResources& res, const AppState& state, const GuideGridLayou
   res.DrawTrimmedLine(FontId::Title, entry.title, l.title, brush.White, kAlignLeadingCentered);
   const std::u16string range = RangeText(p);
   res.DrawTrimmedLine(FontId::Label, range, l.times, brush.White, kAlignLeadingCentered);
+  double x = l.times.left + res.MeasureText(FontId::Label, range).first + res.Px(28);
   if (GridEnterAction(&p, channel->tvArchive() > 0, now) == GridEnter::PlayCatchup) {
-    const double x = l.times.left + res.MeasureText(FontId::Label, range).first + res.Px(28);
     const double middle = (l.times.top + l.times.bottom) / 2, radius = res.Px(9);
     StrokeArchiveMark(res, x, middle, radius, brush.Accent);
-    res.DrawTrimmedLine(FontId::Label, Translate("catchup"), RectF{x + radius + res.Px(10), l.times.top, l.times.right,
-                                                                   l.times.bottom},
+    const std::u16string_view word = Translate("catchup");
+    res.DrawTrimmedLine(FontId::Label, word, RectF{x + radius + res.Px(10), l.times.top, l.times.right, l.times.bottom},
                         brush.Accent, kAlignLeadingCentered);
+    // A recording may still run in its padding after the programme ended.
+    x += radius + res.Px(10) + res.MeasureText(FontId::Label, word).first + res.Px(28);
   }
+  const ProgrammeMark mark = MarkOf(state.recordings, channel->id(), entry.start, entry.title);
+  if (mark != ProgrammeMark::None) PaintBandMark(res, l, x, mark);
   res.DrawTrimmed(FontId::Hint, entry.description, l.description, WithAlpha(brush.White, 0.85));
 }
 
@@ -223,7 +273,9 @@ void PaintTimeRow(RenderResources& res, const GuideGridLayout& l) {
   }
 }
 
-void PaintChannelCell(RenderResources& res, const CatalogItem& channel, const RectF& r, bool focused) {
+// A channel being recorded has the red dot at the cell's end, its name
+// ending before it.
+void PaintChannelCell(RenderResources& res, const CatalogItem& channel, const RectF& r, bool focused, bool recording) {
   const Brushes& brush = res.Brush();
   res.FillRounded(r, 6, focused ? WithAlpha(brush.Accent, 0.22) : kChannelFill);
   if (focused) res.StrokeRounded(r, 6, brush.Accent, res.FocusRing() / 2);
@@ -238,14 +290,22 @@ void PaintChannelCell(RenderResources& res, const CatalogItem& channel, const Re
   if (const Picture* picture = res.IconFor(channel))
     res.DrawPicture(picture, RectF{x, r.top + (h - icon) / 2, x + icon, r.top + (h + icon) / 2});
   x += res.X(64) + res.X(10);
-  res.DrawTrimmedLine(FontId::Row, CleanDisplayName(channel.name()), RectF{x, r.top, r.right - res.X(8), r.bottom},
+  double nameRight = r.right - res.X(8);
+  if (recording) {
+    const double size = MarkSize(res);
+    PaintRecordMark(res, ProgrammeMark::Recording, nameRight - size / 2, (r.top + r.bottom) / 2, size, brush.White);
+    nameRight -= size + res.X(8);
+  }
+  res.DrawTrimmedLine(FontId::Row, CleanDisplayName(channel.name()), RectF{x, r.top, nameRight, r.bottom},
                       brush.White, kAlignLeadingCentered);
 }
 
 // One programme cell: filled by when it is on, the title (and its times
-// when the row is high enough), the focus as a thick accent outline.
+// when the row is high enough) after the programme's mark, the focus as a
+// thick accent outline. A cell too narrow for the mark beside some text
+// leaves it out (the band shows it when focused).
 void PaintProgramme(RenderResources& res, const EpgEntry& entry, const GridProgramme& p, const RectF& r,
-                    bool focused, int64_t now) {
+                    bool focused, int64_t now, ProgrammeMark mark) {
   const Brushes& brush = res.Brush();
   const bool running = p.start <= now && now < p.end, past = p.end <= now;
   const Rgba fill = focused ? brush.Blue : running ? kNowFill : past ? kPastFill : kFutureFill;
@@ -260,12 +320,20 @@ void PaintProgramme(RenderResources& res, const EpgEntry& entry, const GridProgr
   const Rgba text = focused ? ReadableOn(brush.Blue) : past ? brush.Dim : brush.White;
   const bool twoLines = r.Height() >= res.Px(58);
   const RectF inner{r.left + pad, r.top, r.right - pad, r.bottom};
+  const double middle = r.top + r.Height() * 0.56;
+  const double size = MarkSize(res);
+  double titleLeft = inner.left;
+  if (mark != ProgrammeMark::None && inner.Width() >= 3 * size) {
+    const double cy = twoLines ? (r.top + res.Px(4) + middle) / 2 : (r.top + r.bottom) / 2;
+    PaintRecordMark(res, mark, inner.left + size / 2, cy, size, text);
+    titleLeft += size + res.Px(8);
+  }
   if (!twoLines) {
-    res.DrawTrimmedLine(FontId::Row, entry.title, inner, text, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Row, entry.title, RectF{titleLeft, r.top, inner.right, r.bottom}, text,
+                        kAlignLeadingCentered);
     return;
   }
-  const double middle = r.top + r.Height() * 0.56;
-  res.DrawTrimmedLine(FontId::Row, entry.title, RectF{inner.left, r.top + res.Px(4), inner.right, middle}, text,
+  res.DrawTrimmedLine(FontId::Row, entry.title, RectF{titleLeft, r.top + res.Px(4), inner.right, middle}, text,
                       kAlignLeadingCentered);
   res.DrawTrimmedLine(FontId::Hint, RangeText(p), RectF{inner.left, middle, inner.right, r.bottom - res.Px(2)},
                       focused ? text : brush.Dim, kAlignLeadingCentered);
@@ -285,7 +353,8 @@ void PaintRow(RenderResources& res, const AppState& state, const ParentalRule& r
   const int row = l.first + offset;
   const CatalogItem& channel = state.VisibleLive[size_t(row)];
   const bool focusedRow = row == state.nav.ChannelIndex;
-  PaintChannelCell(res, channel, l.ChannelRect(offset), focusedRow);
+  PaintChannelCell(res, channel, l.ChannelRect(offset), focusedRow,
+                   ChannelRecording(state.recordings.recordings, channel.id()));
   if (GuideHidden(rule, state, channel)) {
     PaintEmptyRow(res, l.CellRect(offset, 0, 1), "locked", focusedRow);
     return;
@@ -299,17 +368,17 @@ void PaintRow(RenderResources& res, const AppState& state, const ParentalRule& r
     return;
   }
   const int focused = focusedRow ? GridFocusedIndex(timeline, l.windowStart, state.nav.grid.focusTime) : -1;
+  const auto paint = [&](const GridCell& cell, bool isFocused) {
+    const GridProgramme& p = timeline[size_t(cell.index)];
+    const EpgEntry& entry = rows[size_t(p.row)];
+    PaintProgramme(res, entry, p, l.CellRect(offset, cell.from, cell.to), isFocused, now,
+                   MarkOf(state.recordings, channel.id(), entry.start, entry.title));
+  };
   // The focused cell last, so its outline is never covered by a neighbour.
-  for (const GridCell& cell : cells) {
-    if (cell.index == focused) continue;
-    const GridProgramme& p = timeline[size_t(cell.index)];
-    PaintProgramme(res, rows[size_t(p.row)], p, l.CellRect(offset, cell.from, cell.to), false, now);
-  }
-  for (const GridCell& cell : cells) {
-    if (cell.index != focused) continue;
-    const GridProgramme& p = timeline[size_t(cell.index)];
-    PaintProgramme(res, rows[size_t(p.row)], p, l.CellRect(offset, cell.from, cell.to), true, now);
-  }
+  for (const GridCell& cell : cells)
+    if (cell.index != focused) paint(cell, false);
+  for (const GridCell& cell : cells)
+    if (cell.index == focused) paint(cell, true);
 }
 
 void PaintNowLine(RenderResources& res, const GuideGridLayout& l, int visibleRows, int64_t now) {
@@ -395,7 +464,68 @@ void StepProgramme(ScreenContext& ctx, int direction) {
 void Left(ScreenContext& ctx) { StepProgramme(ctx, -1); }
 void Right(ScreenContext& ctx) { StepProgramme(ctx, +1); }
 
-// Enter on the focused programme (GridEnterAction).
+// ---------------------------------------------------------------------------
+// Recording and reminders: only a programme that has not ended is recorded,
+// and only one that has not begun is scheduled or reminded of.
+
+bool HasReminder(const AppState& state, std::u16string_view channel, const EpgEntry& entry) {
+  const std::vector<Reminder>& list = state.recordings.reminders;
+  return std::any_of(list.begin(), list.end(), [&](const Reminder& r) {
+    return r.streamId == channel && r.start == entry.start && r.title == entry.title;
+  });
+}
+
+// Whether every airing of the programme's title on the channel is recorded.
+bool HasEveryAiringRule(const AppState& state, std::u16string_view channel, const EpgEntry& entry) {
+  const std::vector<Recording>& list = state.recordings.recordings;
+  return std::any_of(list.begin(), list.end(), [&](const Recording& r) {
+    return r.everyAiring && r.state != RecordingState::Cancelled && r.streamId == channel && r.title == entry.title;
+  });
+}
+
+// Shift+R: the running programme's channel records from now (or stops);
+// a programme to come is scheduled (or no longer).
+void Record(ScreenContext& ctx) {
+  const GridFocus focus = FocusOf(ctx.state);
+  const int64_t now = NowUnix();
+  if (!focus.entry || focus.programme.end <= now) return;
+  if (focus.programme.start <= now) ctx.recording.ToggleRecordNow(*focus.channel);
+  else ctx.recording.ToggleSchedule(*focus.channel, *focus.entry, false);
+}
+
+void Remind(ScreenContext& ctx) {
+  const GridFocus focus = FocusOf(ctx.state);
+  if (!focus.entry || focus.programme.start <= NowUnix()) return;
+  ctx.recording.ToggleReminder(*focus.channel, *focus.entry);
+}
+
+// Enter on a programme to come: record it, every airing of it, a reminder
+// (each undone when set) or its description. The answer acts on copies:
+// the guide may be refreshed while the list is open.
+void OfferChoices(ScreenContext& ctx, const GridFocus& focus) {
+  const CatalogItem channel = *focus.channel;
+  const EpgEntry entry = *focus.entry;
+  const ProgrammeMark mark = MarkOf(ctx.state.recordings, channel.id(), entry.start, entry.title);
+  // One in its padding before the start already records.
+  const bool scheduled = mark == ProgrammeMark::Scheduled || mark == ProgrammeMark::Recording;
+  std::vector<std::u16string> options;
+  for (const std::string_view key :
+       {scheduled ? "grid_rec_cancel" : "grid_rec_record",
+        HasEveryAiringRule(ctx.state, channel.id(), entry) ? "grid_rec_every_cancel" : "grid_rec_every",
+        HasReminder(ctx.state, channel.id(), entry) ? "grid_rec_remind_cancel" : "grid_rec_remind",
+        "grid_rec_description"})
+    options.emplace_back(Translate(key));
+  switch (OpenPicker(ctx.modal, entry.title, std::move(options), 0)) {
+    case 0: ctx.recording.ToggleSchedule(channel, entry, false); return;
+    case 1: ctx.recording.ToggleSchedule(channel, entry, true); return;
+    case 2: ctx.recording.ToggleReminder(channel, entry); return;
+    case 3: ctx.state.nav.grid.detailOpen = true; return;
+    default: return;
+  }
+}
+
+// Enter on the focused programme (GridEnterAction); one to come offers the
+// choices above, the open description closes first.
 void Enter(ScreenContext& ctx) {
   AppState& state = ctx.state;
   const CatalogItem* channel = GridChannel(state, state.nav.ChannelIndex);
@@ -412,6 +542,10 @@ void Enter(ScreenContext& ctx) {
       ctx.playback.PlayCatchup(programme->row);
       return;
     case GridEnter::ShowDetails:
+      if (!grid.detailOpen && programme && programme->start > NowUnix()) {
+        OfferChoices(ctx, FocusOf(state));
+        return;
+      }
       grid.detailOpen = !grid.detailOpen;
       // A past programme of a channel without an archive cannot be replayed:
       // the notice says why Enter only shows it.
@@ -442,7 +576,8 @@ struct GridKey {
 
 constexpr GridKey kGridKeys[] = {
     {Vk::Up, Up},         {Vk::Down, Down},   {Vk::PageUp, PageUp}, {Vk::PageDown, PageDown},
-    {Vk::Left, Left},     {Vk::Right, Right}, {Vk::Return, Enter},
+    {Vk::Left, Left},     {Vk::Right, Right}, {Vk::Return, Enter},  {Vk::Record, Record},
+    {Vk::Letter('B'), Remind},
 };
 
 int DigitOf(int vk) {
@@ -562,5 +697,7 @@ ScreenHelp GridScreen::Help(const AppState& /*state*/) const {
           {{{Vk::Up, Vk::Down, Vk::PageUp, Vk::PageDown}, "help_grid_channels"},
            {{Vk::Left, Vk::Right}, "help_grid_programmes"},
            {{kAnyDigit}, "help_number"},
-           {{Vk::Return}, "help_grid_enter"}}};
+           {{Vk::Return}, "help_grid_enter"},
+           {{Vk::Record}, "help_grid_record"},
+           {{Vk::Letter('B')}, "help_grid_remind"}}};
 }

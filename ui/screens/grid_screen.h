@@ -3,7 +3,7 @@
 // numbers and icons) down the left, two hours in half-hour columns across,
 // each programme a cell from its start to its stop, a vertical line at now,
 // and a header band with the focused programme (title, times, description,
-// the catch-up mark).
+// the catch-up mark, its recording's or reminder's mark).
 //
 // Rows come only from the GuideStore, whoever filled it (per-channel answers
 // or a whole-provider guide); the rows on screen that it does not hold fresh
@@ -13,7 +13,12 @@
 // Up/Down move by channel (PageUp/PageDown by a page), Left/Right by
 // programme (ui/screens/grid_rules.h), digits jump to a channel number,
 // Enter plays the running programme, replays a past one of an archived
-// channel through catch-up, or opens the description of one to come.
+// channel through catch-up, or offers the choices for one to come (record
+// it, every airing of it, a reminder, its description). Shift+R records the
+// running programme's channel now or schedules one to come, B sets a
+// reminder of one to come; each undoes itself. Cells, the channel column
+// and the band carry the marks of recordings and reminders
+// (ui/screens/record_marks.h).
 // Esc/Backspace go back where the grid was opened from (Live or the Player).
 // GuideGridLayoutOf is the one layout painting and hit tests share. Main thread
 // only.

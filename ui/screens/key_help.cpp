@@ -13,6 +13,7 @@ std::u16string KeyName(int vk) {
     case Vk::Up: return u"↑";
     case Vk::Down: return u"↓";
     case Vk::Grave: return u"`";
+    case Vk::Record: return std::u16string(Translate("key_shift")) + u"+R";
     case Vk::OemPlus:
     case Vk::NumpadAdd: return u"+";
     case Vk::OemMinus:

@@ -80,6 +80,11 @@ void ToggleLiveLock(ScreenContext& ctx) {
   if (!unlocking) WithholdLockedChannel(ctx);
 }
 
+void ToggleRecordShown(ScreenContext& ctx) {
+  const CatalogItem& channel = ctx.state.Playing().currentChannel;
+  if (!channel.id().empty()) ctx.recording.ToggleRecordNow(channel);
+}
+
 int ChannelNumberEntry(AppState& state, int digit, uint64_t nowMs) {
   NavState& nav = state.nav;
   if (digit < 0 || digit > 9) return -1;

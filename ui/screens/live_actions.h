@@ -53,6 +53,11 @@ std::optional<std::u16string> AskGroupName(ScreenContext& ctx);
 // Asks for a name and appends a group holding the selected channel.
 void CreateGroupFromPrompt(ScreenContext& ctx);
 
+// Shift+R on the Player and the live strip's button: the channel shown
+// (live, or the channel of the programme replayed) records from now, or
+// stops recording. Nothing while no channel is shown.
+void ToggleRecordShown(ScreenContext& ctx);
+
 // Opens the programme grid (Live's P key and button, the Player's strip
 // button and P key).
 void OpenGrid(ScreenContext& ctx);

@@ -20,6 +20,7 @@
 #include "ui/screens/live_actions.h"
 #include "ui/screens/player_strips.h"
 #include "ui/screens/provider_status_text.h"
+#include "ui/screens/record_marks.h"
 
 namespace sc = SpecialCategory;
 
@@ -100,8 +101,14 @@ void PaintChannels(RenderResources& res, const AppState& state, const LiveLayout
       nameLeft += 28;
     }
     const bool locked = Contains(state.settings.LockCh, channel.id());
-    // A long name ends before the lock mark (or the favourite mark).
-    const double nameRight = res.X(locked ? 888 : 900) - res.Px(4);
+    // A long name ends before the lock mark (or the favourite mark), and
+    // before the red dot of a channel being recorded, which sits left of both.
+    double nameRight = res.X(locked ? 888 : 900) - res.Px(4);
+    if (ChannelRecording(state.recordings.recordings, channel.id())) {
+      const double size = res.Px(14), right = res.X(884);
+      PaintRecordMark(res, ProgrammeMark::Recording, right - size / 2, middle, size, text);
+      nameRight = right - size - res.Px(6);
+    }
     res.DrawTrimmedLine(FontId::Row, CleanDisplayName(channel.name()), RectF{res.X(nameLeft), top, nameRight, bottom},
                         text, kAlignLeadingCentered);
     if (Contains(state.settings.FavLive, channel.id()))
@@ -309,6 +316,13 @@ bool StepList(ScreenContext& ctx, int vk) {
   return true;
 }
 
+// Shift+R: the highlighted channel records from now, or stops.
+void RecordSelected(ScreenContext& ctx) {
+  const AppState& state = ctx.state;
+  const int row = state.nav.ChannelIndex;
+  if (row >= 0 && row < int(state.VisibleLive.size())) ctx.recording.ToggleRecordNow(state.VisibleLive[size_t(row)]);
+}
+
 constexpr KeyRow kLiveKeys[] = {
     {{kAnyDigit}, kEither, [](ScreenContext& ctx, int vk) { return EnterChannelDigit(ctx, DigitOfKey(vk)), true; }, "help_number"},
     {{Vk::Right}, kCategories, [](ScreenContext& ctx, int) { return ctx.state.nav.LiveFocus = 1, true; }, "help_to_channels"},
@@ -346,6 +360,7 @@ constexpr KeyRow kLiveKeys[] = {
     {{Vk::Letter('H')}, kEither, Run<OpenLiveHistory>, "live_history"},
     {{Vk::Letter('E')}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.OpenInExternalPlayer(), true; }, "help_external"},
     {{Vk::Letter('P')}, kEither, Run<OpenGrid>, "tv_guide"},
+    {{Vk::Record}, kEither, Run<RecordSelected>, "help_record_now"},
 };
 
 }  // namespace

@@ -65,6 +65,7 @@ void ActOnStrip(ScreenContext& ctx, const StripHit& hit) {
       if (zaps) ctx.playback.StepChannel(hit.value);
       break;
     case K::ToggleExpand: ToggleExpanded(ctx); break;
+    case K::Record: ToggleRecordShown(ctx); break;
     case K::StripButton: PressStripButton(ctx, hit.value); break;
     case K::SeekShare: ctx.playback.SeekToShare(hit.share); break;
     case K::StepVod: ctx.playback.StepVod(hit.value); break;
@@ -210,6 +211,7 @@ constexpr KeyRow kPlayerKeys[] = {
     {{Vk::Letter('E')}, kAll, Call<&PlaybackActions::OpenInExternalPlayer>, "help_external"},
     {{Vk::Letter('R')}, kAll, Call<&PlaybackActions::CycleAspect>, "aspect"},
     {{Vk::Letter('P')}, kZaps, Run<OpenGrid>, "tv_guide"},
+    {{Vk::Record}, kZaps, Run<ToggleRecordShown>, "help_record_now"},
     {{Vk::Return}, kAll, Run<ShowStrips>, "help_show_strips"},
 };
 

@@ -10,6 +10,7 @@
 #include "net/text.h"
 #include "platform/date_format.h"
 #include "i18n/translate.h"
+#include "ui/screens/record_marks.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ constexpr Rgba kStripGround{0.05, 0.05, 0.07, 0.88};
 // Sizes at 1080 lines (multiplied by the layout's scale).
 constexpr double kPad = 16;
 constexpr double kLiveHeight = 206, kExpandedHeight = 270, kRecordingHeight = 128;
-constexpr double kTransportButton = 56, kTransportGap = 8, kTrackButton = 132;
+constexpr double kTransportButton = 56, kTransportGap = 8, kTrackButton = 132, kRecordButton = 240;
 constexpr double kToastWidth = 860, kToastHeight = 80;
 constexpr double kShiftWidth = 560, kShiftBarWidth = 120, kShiftBarGap = 10;
 
@@ -69,13 +70,16 @@ void LayOutLive(StripLayout& l, RectF b, double s) {
   l.now = at(kPad, 100, ws / 2 - 8, 128);
   l.next = at(ws / 2 + 8, 100, ws - kPad, 128);
   l.progress = at(kPad, 136, ws - kPad, 142);
-  const double third = (ws - 2 * kPad) / 3;
+  // Back, the row's chevron and Next share what Record leaves at the end.
+  const double recordLeft = ws - kPad - kRecordButton;
+  const double third = (recordLeft - 12 - kPad) / 3;
   using K = StripHit::Kind;
   const StripHit row[3] = {{K::StepChannel, -1}, {K::ToggleExpand}, {K::StepChannel, +1}};
   for (int i = 0; i < 3; ++i) {
     const double left = kPad + i * third;
     l.controls.push_back({at(left + (i ? 6 : 0), 152, left + third - (i < 2 ? 6 : 0), 192), row[i]});
   }
+  l.controls.push_back({at(recordLeft, 152, ws - kPad, 192), {K::Record}});
   if (!l.expanded) return;
   const double share = (ws - 2 * kPad) / kStripButtonCount;
   for (int i = 0; i < kStripButtonCount; ++i) {
@@ -504,6 +508,36 @@ void PaintTimeshift(RenderResources& res, const StripLayout& l, const TimeshiftS
   res.FillRect(RectF{x - 1.5 * s, bar.top - 4 * s, x + 1.5 * s, bar.bottom + 4 * s}, kProgressFill);
 }
 
+// "REC" in red with its dot at the right end of the title line, while the
+// channel shown records; returns where the title has to end.
+double PaintRecMark(RenderResources& res, const StripLayout& l) {
+  const double s = l.scale, dot = 16 * s;
+  const std::u16string_view word = Translate("strip_rec");
+  const double width = res.MeasureText(FontId::StripSmall, word).first;
+  const RectF& r = l.title;
+  const double wordLeft = r.right - width, middle = (r.top + r.bottom) / 2;
+  res.DrawTrimmedLine(FontId::StripSmall, word, RectF{wordLeft, r.top, r.right, r.bottom}, res.Brush().Red,
+                      TextAlign{HAlign::Trailing, VAlign::Center});
+  PaintRecordMark(res, ProgrammeMark::Recording, wordLeft - 8 * s - dot / 2, middle, dot, kText);
+  return wordLeft - 8 * s - dot - 24 * s;
+}
+
+// Record, or while the channel records its red dot and "Stop REC".
+void PaintRecordButton(RenderResources& res, const RectF& r, bool recording, double s) {
+  if (!recording) {
+    PaintButton(res, r, Translate("strip_record"), s);
+    return;
+  }
+  PaintButton(res, r, {}, s);
+  const std::u16string_view word = Translate("strip_record_stop");
+  const double dot = 16 * s, gap = 10 * s;
+  const double width = std::min(res.MeasureText(FontId::StripSmall, word).first, r.Width() - dot - gap - 24 * s);
+  const double left = (r.left + r.right - dot - gap - width) / 2;
+  PaintRecordMark(res, ProgrammeMark::Recording, left + dot / 2, (r.top + r.bottom) / 2, dot, kText);
+  res.DrawTrimmedLine(FontId::StripSmall, word, RectF{left + dot + gap, r.top, left + dot + gap + width + 1, r.bottom},
+                      kText, kAlignLeadingCentered);
+}
+
 void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState& state, int64_t nowUnix) {
   const double s = l.scale;
   const CatalogItem& channel = state.Playing().currentChannel;
@@ -518,7 +552,10 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
   }
   std::u16string title = CleanDisplayName(channel.name());
   if (!channel.num().empty()) title = std::u16string(channel.num()) + u"  " + title;
-  res.DrawTrimmedLine(FontId::StripLarge, title, l.title, kText, kAlignLeadingCentered);
+  RectF titleRect = l.title;
+  const bool recording = ChannelRecording(state.recordings.recordings, channel.id());
+  if (recording) titleRect.right = PaintRecMark(res, l);
+  res.DrawTrimmedLine(FontId::StripLarge, title, titleRect, kText, kAlignLeadingCentered);
   // The lines are read at painting time: they move on when a programme ends.
   const std::vector<EpgEntry>& rows = state.guide.RowsOf(channel.id());
   const GuideLines lines = GuideLinesAt(rows, nowUnix);
@@ -532,6 +569,7 @@ void PaintLiveBottom(RenderResources& res, const StripLayout& l, const AppState&
   for (const StripControl& c : l.controls) {
     switch (c.hit.kind) {
       case StripHit::Kind::StripButton: PaintExpandedButton(res, c, s); break;
+      case StripHit::Kind::Record: PaintRecordButton(res, c.rect, recording, s); break;
       case StripHit::Kind::ToggleExpand:
         PaintButton(res, c.rect, {}, s);
         PaintChevron(res, c.rect, l.expanded);

@@ -2,8 +2,10 @@
 // The Player screen's control strips: the back button (top), the volume bar
 // (right), the two channel arrows and the bottom strip. The bottom strip
 // has two forms: the live one (the channel's logo, category, number and
-// name, the now/next programmes with a progress bar of the current one, and
-// the button row; expanded, eight more buttons below) and the recording one
+// name, with a red REC while the channel records, the now/next programmes
+// with a progress bar of the current one, and the button row: back, the
+// chevron, next and Record (Stop REC while it records); expanded, the
+// StripButtons() below) and the recording one
 // for a movie, an episode, a trailer or a catch-up programme (title, time,
 // a seek bar, the transport and the track buttons).
 //
@@ -41,6 +43,7 @@ struct StripHit {
     StepChannel,    // value -1 / +1
     Volume,         // value 0..100
     ToggleExpand,   // the live strip's middle button
+    Record,         // the live strip's last button: record the channel now, or stop
     StripButton,    // the expanded strip's buttons: value 0..kStripButtonCount-1
     SeekShare,      // the seek bar: share 0..1 of the duration
     StepVod,        // value -1 / +1

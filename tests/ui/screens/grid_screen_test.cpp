@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "catalog/categories.h"
+#include "i18n/translate.h"
 #include "net/text.h"
 #include "platform/clock.h"
 #include "platform/virtual_keys.h"
 #include "tests/catalog/test_items.h"
 #include "tests/ui/nav/navigator_fixture.h"
+#include "tests/ui/render/recording_canvas.h"
 #include "ui/screens/grid_screen.h"
 #include "ui/screens/live_screen.h"
 
@@ -127,7 +129,9 @@ TEST_F(GridTest, EnterPlaysRunningReplaysArchivedPastAndOpensTheFuture) {
   EXPECT_EQ(state.nav.ChannelIndex, 1);
 
   OpenFromLiveOn(1);
-  Press({Vk::Right, Vk::Return});  // still to come: its description opens
+  modalKeys = {Vk::Down, Vk::Down, Vk::Down, Vk::Return};  // the choices' last: the description
+  Press({Vk::Right, Vk::Return});  // still to come: the choices, then its description
+  EXPECT_TRUE(actions.recordCalls.empty());
   EXPECT_TRUE(state.nav.grid.detailOpen);
   EXPECT_EQ(actions.catchupRows.size(), 1u);
   Press({Vk::Escape});
@@ -140,10 +144,123 @@ TEST_F(GridTest, EnterPlaysRunningReplaysArchivedPastAndOpensTheFuture) {
   EXPECT_EQ(actions.catchupRows.size(), 1u);
   EXPECT_TRUE(state.nav.grid.detailOpen);
   EXPECT_FALSE(state.toast.text.empty());
+  EXPECT_EQ(modalsShown, 1) << "a past programme offers no choices";
 
   // A channel without rows plays when Enter is pressed on its empty cell.
   Press({Vk::Down, Vk::Return});
   EXPECT_EQ(actions.playedIds.back(), u"c4");
+}
+
+// Shift+R records the running programme's channel or schedules one to
+// come, B reminds of one to come, Enter on one to come offers both; a
+// programme that has ended is neither recorded nor reminded of.
+TEST_F(GridTest, RecordAndRemindActOnlyOnWhatHasNotEnded) {
+  FillThree(u"c2");
+  OpenFromLiveOn(1);
+  const std::string next = std::to_string(state.guide.RowsOf(u"c2")[0].start);
+  Press({Vk::Record, Vk::Letter('B')});  // running: no reminder of what has begun
+  Press({Vk::Right, Vk::Record, Vk::Letter('B')});
+  Press({Vk::Left, Vk::Left, Vk::Record, Vk::Letter('B')});  // ended
+  EXPECT_EQ(actions.recordCalls, (std::vector<std::string>{"now c2", "schedule c2 " + next, "remind c2 " + next}));
+
+  actions.recordCalls.clear();
+  Press({Vk::Right, Vk::Right});
+  for (const std::vector<int>& answer : std::vector<std::vector<int>>{
+           {Vk::Return}, {Vk::Down, Vk::Return}, {Vk::Down, Vk::Down, Vk::Return}, {Vk::Escape}}) {
+    modalKeys = answer;
+    Press({Vk::Return});
+  }
+  EXPECT_EQ(actions.recordCalls,
+            (std::vector<std::string>{"schedule c2 " + next, "schedule c2 " + next + " every", "remind c2 " + next}));
+  EXPECT_FALSE(state.nav.grid.detailOpen) << "Esc answers nothing";
+  EXPECT_EQ(state.CurrentScreen, Screen::Grid);
+}
+
+// The choices say what they do for the programme: each undoes what is set.
+TEST_F(GridTest, TheChoicesOfferToUndoWhatIsSet) {
+  FillThree(u"c2");
+  OpenFromLiveOn(1);
+  Press({Vk::Right});
+  RenderResources res;
+  std::vector<std::string> shown;
+  const auto open = [&] {
+    shown.clear();
+    whileModalOpen = [&] {
+      const RecordedFrame frame(res, 1280, 720);
+      modal.Current()->Paint(res);
+      for (const auto& t : frame.Drawn().texts) shown.push_back(t.text);
+    };
+    modalKeys = {Vk::Escape};
+    Press({Vk::Return});
+  };
+  const auto has = [&](std::string_view key) {
+    return std::find(shown.begin(), shown.end(), WideToUtf8(Translate(key))) != shown.end();
+  };
+  open();
+  EXPECT_TRUE(has("grid_rec_record") && has("grid_rec_every") && has("grid_rec_remind") && has("grid_rec_description"));
+  const EpgEntry& next = state.guide.RowsOf(u"c2")[0];
+  Recording rule;
+  rule.streamId = u"c2";
+  rule.start = next.start;
+  rule.title = next.title;
+  rule.everyAiring = true;
+  state.recordings.recordings = {rule};
+  state.recordings.reminders = {Reminder{"", u"c2", u"", next.title, next.start, 0}};
+  open();
+  EXPECT_TRUE(has("grid_rec_cancel") && has("grid_rec_every_cancel") && has("grid_rec_remind_cancel"));
+  EXPECT_FALSE(has("grid_rec_record") || has("grid_rec_every") || has("grid_rec_remind"));
+  EXPECT_TRUE(actions.recordCalls.empty());
+}
+
+// The marks as painted, at the three sizes: the running programme being
+// recorded has the red dot in its cell, in its channel's column and in the
+// band (it has the focus); the next one, scheduled, a red ring; a reminder
+// a clock that is not red.
+TEST_F(GridTest, CellsTheChannelColumnAndTheBandCarryTheMarks) {
+  FillThree(u"c2");
+  FillThree(u"c3");
+  OpenFromLiveOn(1);
+  const std::vector<EpgEntry>& rows = state.guide.RowsOf(u"c2");  // 0: next, 2: running
+  const auto recording = [&](const EpgEntry& e, RecordingState s) {
+    Recording r;
+    r.streamId = u"c2";
+    r.start = e.start;
+    r.title = e.title;
+    r.state = s;
+    return r;
+  };
+  state.recordings.recordings = {recording(rows[2], RecordingState::Recording),
+                                 recording(rows[0], RecordingState::Scheduled)};
+  state.recordings.reminders = {Reminder{"", u"c3", u"", rows[0].title, rows[0].start, 0}};
+  RenderResources res;
+  const GridScreen grid;
+  for (const auto& [W, H] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
+    SCOPED_TRACE(W);
+    const RecordedFrame frame(res, W, H);
+    grid.Paint(res, state, LocalTime{});
+    const RecordingCanvas& drawn = frame.Drawn();
+    const GuideGridLayout l = GuideGridLayoutOf(state, W, H);
+    const Rgba red = res.Brush().Red;
+    const auto count = [&](const RectF& box, RecordingCanvas::Kind kind, bool isRed) {
+      int n = 0;
+      for (const auto& shape : drawn.Inside(box, kind)) n += (shape.colour == red) == isRed;
+      return n;
+    };
+    const std::vector<GridProgramme> timeline = GridTimeline(rows);
+    const auto cell = [&](int row, int storedRow) {
+      for (const GridCell& c : GridCellsIn(timeline, l.windowStart))
+        if (timeline[size_t(c.index)].row == storedRow) return l.CellRect(row - l.first, c.from, c.to);
+      return RectF{};
+    };
+    using K = RecordingCanvas::Kind;
+    EXPECT_EQ(count(l.ChannelRect(1 - l.first), K::Fill, true), 1);
+    EXPECT_EQ(count(l.ChannelRect(2 - l.first), K::Fill, true), 0) << "c3 records nothing";
+    EXPECT_EQ(count(cell(1, 2), K::Fill, true), 1);
+    EXPECT_EQ(count(cell(1, 0), K::Stroke, true), 1);
+    EXPECT_EQ(count(cell(2, 0), K::Stroke, true), 0);
+    EXPECT_GE(count(cell(2, 0), K::Stroke, false), 2) << "the clock's face and hands";
+    EXPECT_EQ(count(RectF{0, 0, double(W), l.bandBottom}, K::Fill, true), 1);
+  }
 }
 
 // Esc on a programme the grid replayed comes back to the grid where it was

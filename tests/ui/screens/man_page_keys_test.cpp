@@ -19,6 +19,7 @@ int KeyOfWord(const std::string& word) {
   if (word.size() == 1 && word[0] >= 'A' && word[0] <= 'Z') return Vk::Letter(word[0]);
   if (word == "`") return Vk::Grave;
   if (word == "0\\(en9") return kAnyDigit;
+  if (word == "Shift+R") return Vk::Record;
   const std::pair<const char*, int> named[] = {
       {"Up", Vk::Up},       {"Down", Vk::Down},         {"Left", Vk::Left}, {"Right", Vk::Right},
       {"PageUp", Vk::PageUp}, {"PageDown", Vk::PageDown}, {"Enter", Vk::Return}, {"Space", Vk::Space},

@@ -59,6 +59,67 @@ TEST_F(PlayerScreenTest, LeftZapsOnLiveAndSeeksOnAMovieNeverBoth) {
   EXPECT_TRUE(actions.channelSteps.empty());
 }
 
+// Shift+R records the highlighted channel on Live, the channel shown on
+// the Player (live or replayed) and so does the live strip's Record
+// button; a movie has no channel to record.
+TEST_F(PlayerScreenTest, ShiftRAndTheRecordButtonRecordTheChannelShown) {
+  navigator.SetScreen(Screen::Live);
+  state.nav.ChannelIndex = 4;
+  Press({Vk::Record});
+  PlayLiveOnPlayer();
+  playing.currentChannel = state.VisibleLive[2];
+  Press({Vk::Record});
+  state.playerScreen.stripsShown = true;
+  for (const StripControl& c : StripLayoutFor(state, 600, 400).controls)
+    if (c.hit.kind == StripHit::Kind::Record) Click(c.rect, 600, 400);
+  playing.catchupCandidates = {u"http://a/1.ts"};
+  playing.lastUrl = u"http://a/1.ts";
+  ASSERT_EQ(StripModeOf(state), StripMode::Catchup);
+  Press({Vk::Record});
+  PlayMovie();
+  Press({Vk::Record});
+  EXPECT_EQ(actions.recordCalls, (std::vector<std::string>{"now c5", "now c3", "now c3", "now c3"}));
+}
+
+// While the channel shown records, the live strip says so: a red REC after
+// its name (which ends before it) and Stop REC on the Record button.
+TEST_F(PlayerScreenTest, TheLiveStripMarksTheChannelBeingRecorded) {
+  RenderResources res;
+  AppState painted;
+  PlaybackState paintedPlaying;
+  painted.playing = &paintedPlaying;
+  painted.CurrentScreen = Screen::Player;
+  painted.playerScreen.stripsShown = true;
+  paintedPlaying.currentChannel = TestChannel(u"c7");
+  const auto texts = [&] {
+    const RecordedFrame frame(res, 1280, 720);
+    PaintStrips(res, painted, 1280, 720, 0);
+    return frame.Drawn().texts;
+  };
+  const auto has = [](const std::vector<RecordingCanvas::Text>& all, std::u16string_view text) {
+    return std::any_of(all.begin(), all.end(), [&](const auto& t) { return t.text == WideToUtf8(text); });
+  };
+  EXPECT_FALSE(has(texts(), Translate("strip_rec")));
+  EXPECT_TRUE(has(texts(), Translate("strip_record")));
+  Recording r;
+  r.streamId = u"c7";
+  r.state = RecordingState::Recording;
+  painted.recordings.recordings = {r};
+  const std::vector<RecordingCanvas::Text> recording = texts();
+  EXPECT_TRUE(has(recording, Translate("strip_record_stop")));
+  const auto rec = std::find_if(recording.begin(), recording.end(),
+                                [&](const auto& t) { return t.text == WideToUtf8(Translate("strip_rec")); });
+  ASSERT_NE(rec, recording.end());
+  EXPECT_EQ(rec->colour, res.Brush().Red);
+  const StripLayout l = StripLayoutOf(1280, 720, StripMode::Live, false);
+  EXPECT_LE(rec->ink.right, l.title.right + 1);
+  for (const auto& t : recording) {
+    if (t.text.find("c7") != std::string::npos) {
+      EXPECT_LT(t.ink.right, rec->ink.left) << "the name ends before REC";
+    }
+  }
+}
+
 TEST_F(PlayerScreenTest, BackKeysLeaveThePlayerAndLiveKeepsItsChannelPlaying) {
   PlayMovie();
   Press({Vk::Escape});
@@ -215,7 +276,7 @@ TEST_F(PlayerScreenTest, EveryStripControlAnswersWhereItIsDrawnAndNothingOverlap
         EXPECT_NEAR(StripHitTest(l, bar.left, bar.top).share, 0, 1e-9);
         EXPECT_NEAR(StripHitTest(l, (bar.left + bar.right) / 2, bar.bottom - 0.5).share, 0.5, 1e-9);
       }
-      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 3u + kStripButtonCount : 3u)
+      EXPECT_EQ(l.controls.size(), c.mode == StripMode::Live    ? (c.expanded ? 4u + kStripButtonCount : 4u)
                                    : c.mode == StripMode::Movie ? 7u
                                                                 : 5u);
 
