@@ -346,6 +346,7 @@ constexpr KeyRow kLiveKeys[] = {
     {{Vk::Letter('H')}, kEither, Run<OpenLiveHistory>, "live_history"},
     {{Vk::Letter('E')}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.OpenInExternalPlayer(), true; }, "help_external"},
     {{Vk::Letter('P')}, kEither, Run<OpenGrid>, "tv_guide"},
+    {{Vk::Letter('R')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Recordings), true; }, "recordings"},
 };
 
 }  // namespace
