@@ -478,11 +478,12 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   NavState& nav = state.nav;
   const std::u16string remembered = state.LastLiveChannelId;
   // A group filters the list only while the user stays with it (Groups
-  // chose it; the Player, the grid, catch-up and search return to it).
-  // Coming from elsewhere, the list is the category the column shows.
+  // chose it; the Player, the grid, catch-up, search and the recordings
+  // return to it). Coming from elsewhere, the list is the category the
+  // column shows.
   const bool fromLiveAffairs = from == Screen::Groups || from == Screen::Player || from == Screen::Grid ||
                                from == Screen::MultiView || from == Screen::Catchup || from == Screen::Search ||
-                               from == Screen::Live;
+                               from == Screen::Recordings || from == Screen::Live;
   if (!fromLiveAffairs) nav.live.ActiveGroup = -1;
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
   if (state.VisibleLive.empty() && SelectedCategoryId(state) != sc::Lock && nav.live.ActiveGroup < 0) {

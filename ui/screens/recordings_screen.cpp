@@ -249,7 +249,8 @@ void MoveBy(AppState& state, int delta) {
   state.nav.RecordingIndex = std::clamp(state.nav.RecordingIndex + delta, 0, std::max(0, count - 1));
 }
 
-int PageRows(const ScreenContext& ctx) { return std::max(1, ListRowsOf(150, 1064, 96, ctx.height).visible); }
+// A page: the rows the list shows at once.
+int PageRows(const ScreenContext& ctx) { return RecordingsLayoutOf(0, 0, ctx.width, ctx.height).rows.visible; }
 
 }  // namespace
 
