@@ -144,8 +144,7 @@ std::u16string TitleLine(const Recording& r) {
 
 void PaintRow(RenderResources& res, const Recording& r, const RectF& row, bool selected, int language) {
   const Brushes& brush = res.Brush();
-  if (selected) res.FillRounded(row, 10, brush.Blue);
-  else res.FillRounded(row, 10, Rgba{1, 1, 1, 0.06});
+  res.FillRounded(row, res.Px(10), selected ? brush.Blue : Rgba{1, 1, 1, 0.06});
   const Rgba text = selected ? ReadableOn(brush.Blue) : brush.White;
   const double mid = (row.top + row.bottom) / 2;
   const double left = row.left + res.X(56);
@@ -179,7 +178,7 @@ void RecordingsScreen::Paint(RenderResources& res, const AppState& state, const 
   res.DrawBackButton(l.back);
   res.DrawTrimmedLine(FontId::Title, Translate("recordings"), res.Design(180, 30, 850, 114), brush.Accent,
                       kAlignLeadingCentered);
-  res.StrokeRounded(l.settingsButton, 12, brush.Accent, 1.5);
+  res.StrokeRounded(l.settingsButton, res.Px(12), brush.Accent, std::max(1.5, res.Px(1.5)));
   res.DrawTrimmedLine(FontId::Hint, Translate("rec_settings"),
                       RectF{l.settingsButton.left + 8, l.settingsButton.top, l.settingsButton.right - 8, l.settingsButton.bottom},
                       brush.White, kAlignCentered);
