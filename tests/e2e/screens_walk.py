@@ -442,6 +442,11 @@ def walk_recordings(walk):
     """The Recordings screen of a seeded recordings.json, reached from Home."""
     key("r")
     walk.stop("recordings", focus="Vistra News  \u2013  Morning Bulletin")
+    key("s")
+    walk.stop("recording_settings")  # the folder and the minutes before and after, in the language left set
+    key("Return")
+    walk.stop("recording_folder_prompt")
+    key("Escape")
     key("F1")
     walk.stop("key_help_recordings")
     key("Escape", "Escape")
