@@ -64,6 +64,10 @@ struct NavState {
   int AccountIndex = 0;
   bool AccountFromHome = false;
   int GroupIndex = 0;
+  // The Recordings screen: the highlighted row of its list, and where
+  // Esc/Backspace lead (Home or Live, whichever opened it).
+  int RecordingIndex = 0;
+  Screen recordingsFrom = Screen::Home;
   GridNav grid;
   std::u16string SearchQuery;
   // The character of the key that opened the search box: the window sends

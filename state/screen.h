@@ -21,7 +21,8 @@
   X(Search, 9, Search)        \
   X(Groups, 10, Live)         \
   X(Grid, 11, Live)      /* the programme grid: channels by time */ \
-  X(MultiView, 12, Live) /* up to four live channels at once */
+  X(MultiView, 12, Live) /* up to four live channels at once */ \
+  X(Recordings, 13, Live) /* what is recorded, recording and scheduled */
 
 #define VISTRA_SCREEN_VALUE(name, number, title) name = number,
 enum class Screen : uint32_t { VISTRA_SCREENS(VISTRA_SCREEN_VALUE) };

@@ -307,6 +307,9 @@ def walk_screens(walk):
     key("Return")
     walk.stop("player_recording", settle=0.3)
     key("Escape", "shift+r")
+    key("r")
+    walk.stop("recordings_empty")  # the recording just stopped, or none
+    key("Escape")
     key("g")
     walk.stop("groups")
     key("n")
@@ -417,6 +420,51 @@ def walk_screens(walk):
     home(walk)
 
 
+def seed_recordings(data):
+    """recordings.json with one recording of each state, around now: one in
+    progress, two scheduled (one a rule), a whole one, a partial one with a
+    100-character title, a failed, a missed and a cancelled one."""
+    now = int(time.time())
+    hour = 3600
+    long_title = ("The Very Long Evening Documentary About Lighthouses, Harbours and the People Who Keep "
+                  "Them Still Lit")
+    assert len(long_title) == 100
+    rows = [
+        ("r1", "101", "Vistra News", "Morning Bulletin", now - 600, now + 1200, "recording", False, now - 660, now, 52000000),
+        ("r2", "102", "Vistra Sport", "Cup Final", now + 2 * hour, now + 4 * hour, "scheduled", False, 0, 0, 0),
+        ("r3", "103", "Vistra Movies", "Harbour Lights", now + 5 * hour, now + 7 * hour, "scheduled", True, 0, 0, 0),
+        ("r4", "101", "Vistra News", "Evening News", now - 6 * hour, now - 5 * hour, "done", False,
+         now - 6 * hour - 60, now - 5 * hour + 300, 1240000000),
+        ("r5", "104", "Vistra Docs", long_title, now - 30 * hour, now - 28 * hour, "partial", False,
+         now - 30 * hour - 60, now - 29 * hour, 860000000),
+        ("r6", "105", "Vistra Kids", "Cartoon Hour", now - 50 * hour, now - 49 * hour, "failed", False, 0, 0, 0),
+        ("r7", "106", "Vistra Music", "Top Twenty", now - 74 * hour, now - 73 * hour, "missed", False, 0, 0, 0),
+        ("r8", "102", "Vistra Sport", "Highlights", now - 98 * hour, now - 97 * hour, "cancelled", False, 0, 0, 0),
+    ]
+    entries = [{"id": r[0], "account": "", "streamId": r[1], "channel": r[2], "title": r[3], "start": r[4],
+                "end": r[5], "paddingBefore": 60, "paddingAfter": 300, "everyAiring": r[7], "state": r[6],
+                "file": "/tmp/%s.ts" % r[0] if r[10] else "", "writtenFrom": r[8], "writtenTo": r[9],
+                "bytes": r[10]} for r in rows]
+    folder = os.path.join(data, "Vistra43")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "recordings.json"), "w") as f:
+        json.dump({"recordings": entries, "reminders": []}, f, indent=2)
+
+
+def walk_recordings(walk):
+    """The Recordings screen of a seeded recordings.json, reached from Home."""
+    key("r")
+    walk.stop("recordings", focus="Vistra News  \u2013  Morning Bulletin")
+    key("s")
+    walk.stop("recording_settings")  # the folder and the minutes before and after, in the language left set
+    key("Return")
+    walk.stop("recording_folder_prompt")
+    key("Escape")
+    key("F1")
+    walk.stop("key_help_recordings")
+    key("Escape", "Escape")
+
+
 def toast_texts(layers):
     # On the Player the notice is drawn on the strip layer, above the strips.
     return [t for layer in ("interface", "strips") for t in layers.get(layer, {}).get("texts", [])
@@ -466,6 +514,17 @@ def one_size(vistra, standin, out):
             time.sleep(1.5)
             walk.size = screenshot_into(out, "start")[:2]
             walk_screens(walk)
+        # Again with recordings to show: the file is read at start.
+        seed_recordings(walk.data)
+        boots = sum(1 for line in read_lines(walk.log) if "boot done" in line)
+        with running(vistra, standin, media, env) as wid:
+            # The log may be trimmed at start: the boots are counted, not the lines.
+            deadline = time.time() + 60
+            while time.time() < deadline and sum(1 for line in read_lines(walk.log) if "boot done" in line) <= boots:
+                time.sleep(0.2)
+            check(wid is not None and time.time() < deadline, "the program boots again")
+            time.sleep(1.5)
+            walk_recordings(walk)
     finally:
         walk.report()
         for conversion in CONVERSIONS:

@@ -201,6 +201,22 @@ const std::vector<Place>& Places() {
         "help_grid_remind"}},
       {"key help keys", FontId::Row, Fit::Line, Design(0, 0, 231, 40),
        {"key_enter", "key_tab", "key_end", "key_page_up", "key_page_down", "key_backspace", "key_esc", "key_shift"}},
+      // the Recordings screen: a row's state takes the second line's right
+      // half (48 % of the row, less 16 design pixels)
+      {"recordings title", FontId::Title, Fit::Line, Design(180, 30, 850, 114), {"recordings"}},
+      {"recordings row state", FontId::Hint, Fit::Trimmed, Pixels(0.48 * (kW - 104 * kW / 1920) - 16 * kW / 1920),
+       {"rec_state_scheduled", "rec_state_recording", "rec_state_done", "rec_state_partial", "rec_state_failed",
+        "rec_state_missed", "rec_state_cancelled", "rec_every_airing"}},
+      {"recordings empty", FontId::Label, Fit::Wrapped, Design(80, 300, 1840, 480), {"rec_empty"}},
+      {"recordings settings button", FontId::Hint, Fit::Trimmed, Pixels(460 * kW / 1920 - 16), {"rec_settings"}},
+      {"question text, recordings", FontId::Label, Fit::Wrapped, Wide(675, 420, 1725, 560),
+       {"rec_stop_ask", "rec_delete_ask", "rec_cancel_ask"}},
+      {"key help line, recordings", FontId::Row, Fit::Line, Design(0, 0, 636, 40), {"help_rec_enter"}},
+      {"text prompt title, recordings", FontId::Title, Fit::Trimmed, Wide(675, 340, 1725, 410), {"rec_folder"}},
+      {"text prompt label, recordings", FontId::Hint, Fit::Line, Wide(675, 420, 1725, 470), {"rec_folder_hint"}},
+      // a picker row: the setting, ": " and its value
+      {"option picker row, recordings", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),
+       {"rec_before", "rec_after", "rec_default"}},
   };
   return places;
 }

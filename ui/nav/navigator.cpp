@@ -130,6 +130,7 @@ bool Navigator::HandleBackKey(int vk) {
       SetScreen(Screen::Live);
       break;
     case Screen::Catchup: SetScreen(Screen::Live); break;
+    case Screen::Recordings: SetScreen(state_.nav.recordingsFrom); break;
     case Screen::Account:
       SetScreen(vk == Vk::Escape && !state_.nav.AccountFromHome ? Screen::Settings : Screen::Home);
       break;

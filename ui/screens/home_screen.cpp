@@ -558,6 +558,8 @@ void HomeScreen::OnKey(ScreenContext& ctx, int vk) {
   if (vk == Vk::Down) index = std::min(kHomeTileCount - 1, index + 1);
   else if (vk == Vk::Up) index = std::max(0, index - 1);
   else if (vk == Vk::Return) ActivateHomeTile(ctx, index);
+  // The eight tiles are Home's whole column: the recordings have a key.
+  else if (vk == Vk::Letter('R')) ctx.navigator.SetScreen(Screen::Recordings);
 }
 
 bool HomeScreen::OnChar(ScreenContext& ctx, char16_t ch) {
@@ -643,5 +645,5 @@ void OpenMessagesPanel(ScreenContext& ctx, bool messagesMode) {
 }
 
 ScreenHelp HomeScreen::Help(const AppState& /*state*/) const {
-  return {nullptr, {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_open"}}};
+  return {nullptr, {{{Vk::Up, Vk::Down}, "help_move"}, {{Vk::Return}, "help_open"}, {{Vk::Letter('R')}, "recordings"}}};
 }

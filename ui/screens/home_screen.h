@@ -142,7 +142,8 @@ class HomeScreen final : public ScreenView {
   bool TakeKeyFirst(ScreenContext& ctx, int vk) override;
   // The open messages panel: Esc/Backspace close it, Enter replies.
   bool TakeKeyBeforeBack(ScreenContext& ctx, int vk) override;
-  // Up/Down move over the tiles (no wrap), Enter opens one.
+  // Up/Down move over the tiles (no wrap), Enter opens one, R opens the
+  // Recordings screen.
   void OnKey(ScreenContext& ctx, int vk) override;
   bool OnChar(ScreenContext& ctx, char16_t ch) override;
   void OnPointer(ScreenContext& ctx, const PointerEvent& event) override;

@@ -361,6 +361,7 @@ constexpr KeyRow kLiveKeys[] = {
     {{Vk::Letter('E')}, kEither, [](ScreenContext& ctx, int) { return ctx.playback.OpenInExternalPlayer(), true; }, "help_external"},
     {{Vk::Letter('P')}, kEither, Run<OpenGrid>, "tv_guide"},
     {{Vk::Record}, kEither, Run<RecordSelected>, "help_record_now"},
+    {{Vk::Letter('R')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Recordings), true; }, "recordings"},
 };
 
 }  // namespace
@@ -492,11 +493,12 @@ void LiveScreen::OnEnter(ScreenContext& ctx, Screen from) {
   NavState& nav = state.nav;
   const std::u16string remembered = state.LastLiveChannelId;
   // A group filters the list only while the user stays with it (Groups
-  // chose it; the Player, the grid, catch-up and search return to it).
-  // Coming from elsewhere, the list is the category the column shows.
+  // chose it; the Player, the grid, catch-up, search and the recordings
+  // return to it). Coming from elsewhere, the list is the category the
+  // column shows.
   const bool fromLiveAffairs = from == Screen::Groups || from == Screen::Player || from == Screen::Grid ||
                                from == Screen::MultiView || from == Screen::Catchup || from == Screen::Search ||
-                               from == Screen::Live;
+                               from == Screen::Recordings || from == Screen::Live;
   if (!fromLiveAffairs) nav.live.ActiveGroup = -1;
   RebuildLiveList(state.catalog, state.settings, nav.live, state.VisibleLive);
   if (state.VisibleLive.empty() && SelectedCategoryId(state) != sc::Lock && nav.live.ActiveGroup < 0) {

@@ -9,6 +9,7 @@
 #include "ui/screens/movies_screen.h"
 #include "ui/screens/multiview_screen.h"
 #include "ui/screens/player_screen.h"
+#include "ui/screens/recordings_screen.h"
 #include "ui/screens/search_screen.h"
 #include "ui/screens/series_screen.h"
 #include "ui/screens/settings_screen.h"

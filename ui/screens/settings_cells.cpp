@@ -278,6 +278,59 @@ void RunLiveTv(ScreenContext& ctx, int) {
   ctx.playback.ApplyPlayerSettings();
 }
 
+std::u16string FolderText(const Preferences& p) {
+  return p.recordingsFolder.empty() ? Tr("rec_default") : Utf8ToWide(p.recordingsFolder);
+}
+
+std::u16string Labelled(std::string_view key, const std::u16string& value) { return Tr(key) + u": " + value; }
+
+// Which setting of a choice list holds `value`; the first when none does.
+template <size_t N>
+int ChoiceIndex(const int (&choices)[N], int value) {
+  for (size_t i = 0; i < N; ++i)
+    if (choices[i] == value) return int(i);
+  return 0;
+}
+
+// False when the picker was cancelled (`minutes` unchanged).
+template <size_t N>
+bool PickMinutes(ScreenContext& ctx, std::string_view key, const int (&choices)[N], int& minutes) {
+  std::vector<std::u16string> options;
+  for (int choice : choices) options.push_back(BufferChoiceText(choice));
+  const int picked = OpenPicker(ctx.modal, Tr(key), std::move(options), ChoiceIndex(choices, minutes));
+  if (picked < 0) return false;
+  minutes = choices[size_t(picked)];
+  return true;
+}
+
+// The recordings folder as typed (surrounding blanks dropped); false when
+// the prompt was cancelled. Empty is the default folder.
+bool AskRecordingsFolder(ScreenContext& ctx, std::string& folder) {
+  TextPrompt prompt{Tr("rec_folder"), Tr("rec_folder_hint"), Utf8ToWide(folder)};
+  const std::optional<std::u16string> typed = AskTextOrCancel(ctx.modal, std::move(prompt));
+  if (!typed) return false;
+  const size_t first = typed->find_first_not_of(u' ');
+  const size_t last = typed->find_last_not_of(u' ');
+  folder = first == std::u16string::npos ? std::string() : WideToUtf8(typed->substr(first, last - first + 1));
+  return true;
+}
+
+// A picker of the three recording settings, each with its value, then the
+// chosen one's own question; the recording desk reads the preferences when
+// it makes a recording. A cancelled question writes nothing.
+void RunRecordings(ScreenContext& ctx, int) {
+  Preferences& p = ctx.state.preferences;
+  std::vector<std::u16string> rows = {Labelled("rec_folder", FolderText(p)),
+                                      Labelled("rec_before", BufferChoiceText(p.paddingBeforeMinutes)),
+                                      Labelled("rec_after", BufferChoiceText(p.paddingAfterMinutes))};
+  const int row = OpenPicker(ctx.modal, Tr("rec_settings"), std::move(rows), 0);
+  bool changed = false;
+  if (row == 0) changed = AskRecordingsFolder(ctx, p.recordingsFolder);
+  if (row == 1) changed = PickMinutes(ctx, "rec_before", kPaddingBeforeChoices, p.paddingBeforeMinutes);
+  if (row == 2) changed = PickMinutes(ctx, "rec_after", kPaddingAfterChoices, p.paddingAfterMinutes);
+  if (changed) SavePreferences(p);
+}
+
 void RunPip(ScreenContext& ctx, int) {
   Settings& s = ctx.state.settings;
   const std::u16string title = Tr("pip_title");
@@ -572,6 +625,7 @@ const SettingsCell kCells[kSettingsCellCount] = {
     {Tile::Button, 2, 5, "pip_title", nullptr, PipValue, nullptr, nullptr, RunPip, false},
     // The live TV choices kept in preferences.json, in the grid's free place.
     {Tile::Setting, 3, 4, "live_tv", LiveTvIcon, LiveTvValue, nullptr, nullptr, RunLiveTv, false},
+    {Tile::None, 0, 0, "rec_settings", nullptr, nullptr, nullptr, nullptr, RunRecordings, false},
 };
 
 }  // namespace

@@ -15,10 +15,13 @@
 #include "ui/render/render_resources.h"
 #include "ui/screens/screen_view.h"
 
-constexpr int kSettingsCellCount = 23;
+constexpr int kSettingsCellCount = 24;
 constexpr int kSpeedTestCell = 20;
 constexpr int kPipCell = 21;
 constexpr int kLiveTvCell = 22;
+// The recording settings (folder, padding before and after): no tile, as
+// the grid has no free place; the Recordings screen runs it.
+constexpr int kRecordingsCell = 23;
 
 // The options and the highlighted one of a cell whose action is one picker;
 // empty options for other cells.
@@ -34,8 +37,8 @@ struct SettingsCell {
   // A setting tile shows its label (the settings row label of its cell,
   // i18n/translate.h, or the text of `buttonKey` for a cell past those
   // rows), its value line and its icon; a button shows the text of
-  // `buttonKey`; cell 14 (the external players, reached through 13) has no
-  // tile.
+  // `buttonKey`; cell 14 (the external players, reached through 13) and
+  // kRecordingsCell have no tile.
   enum class Tile { Setting, Button, None };
   Tile tile = Tile::None;
   int column = 0, row = 0;  // the tile's place in the grid of four columns

@@ -16,6 +16,7 @@
 #include "ui/screens/live_history.h"
 #include "ui/screens/live_screen.h"
 #include "ui/screens/multiview_screen.h"
+#include "ui/screens/recordings_screen.h"
 #include "ui/screens/search_screen.h"
 #include "ui/screens/settings_cells.h"
 #include "ui/screens/settings_screen.h"
@@ -155,6 +156,11 @@ TEST_F(NoticePlaces, TheOtherScreensShowThemClearOfTheirControlsAndTexts) {
                                   DesignRect(1368, 40, 1896, 960, w, h),     // the site, QR code, MAC and key
                                   AccountQrRect(w, h)};
     drawn.emplace_back(Screen::Account, account);
+
+    const RecordingsLayout recordings = RecordingsLayoutOf(0, 1, w, h);
+    drawn.emplace_back(Screen::Recordings,
+                       std::vector<RectF>{recordings.back, DesignRect(180, 30, 850, 114, w, h),
+                                          recordings.settingsButton, recordings.RowRect(0, w)});
 
     for (const auto& [screen, rects] : drawn) {
       const RectF notice = screens[screen].NoticeRect(state, w, h);
