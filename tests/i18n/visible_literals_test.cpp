@@ -37,6 +37,8 @@ constexpr Technical kTechnical[] = {
     {"", "yes", "the media engine's property values"},
     {"", "ts", "a stream container, stored in the settings"},
     {"", "mp4", "a stream container"},
+    {"app/playback_control.h", "rec:", "the resume key of a recording, never shown"},
+    {"app/recording_desk.cpp", ").ts", "the end of a recording's file name beside one of the same name"},
     {"ui/screens/settings_cells.cpp", "Auto", "device types as stored and sent to the panel"},
     {"ui/screens/settings_cells.cpp", "TV", "device types as stored and sent to the panel"},
     {"ui/screens/settings_cells.cpp", "Stick", "device types as stored and sent to the panel"},
