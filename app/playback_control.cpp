@@ -271,9 +271,11 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
   // A replayed programme is no live channel to keep as a preview: the
   // screens behind name the channel or its programme, not this recording.
   const bool replay = playing.PlayingCatchup();
+  const bool recording = IsRecordingKey(playing.itemKey);
   if (trailer || vod || replay) player.Stop();
   player.ForgetItem();
   if (trailer) return Screen::Home;
+  if (recording) return Screen::Recordings;
   if (replay) {
     state.nav.backFromReplay = true;
     return state.nav.catchupFrom;

@@ -88,7 +88,7 @@ bool FinishVod(AppState& state, Player& player, const ResumePoint& ended, uint64
 // `settingsChanged` when the file must be written), stops a movie, an
 // episode, the trailer or a replayed programme (a live channel goes on as
 // the preview) and forgets the item. Returns the screen to go back to: Home
-// after the trailer, Series, Movies, the screen a replay was started from
+// after the trailer, Recordings after a recording, Series, Movies, the screen a replay was started from
 // (NavState::catchupFrom, with backFromReplay set), or Live.
 Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged);
 
