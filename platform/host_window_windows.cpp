@@ -590,6 +590,7 @@ namespace {
 Win32KeyModifiers HeldModifiers() {
   auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
   Win32KeyModifiers modifiers;
+  modifiers.shift = down(VK_SHIFT);
   modifiers.ctrl = down(VK_CONTROL);
   modifiers.leftAlt = down(VK_LMENU);
   modifiers.rightAlt = down(VK_RMENU);
