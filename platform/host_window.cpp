@@ -15,6 +15,7 @@
 
 #include "net/text.h"
 #include "platform/clock.h"
+#include "platform/desktop_notification.h"
 #include "platform/gl_compositor.h"
 #include "platform/gl_present.h"
 #include "platform/key_map.h"
@@ -78,6 +79,10 @@ struct HostWindow::Impl {
   bool firstFramePresented = false;
   bool fullScreenPending = true;
   std::string iconPng;
+  // The desktop notifications' sender, made on the first notice, with the
+  // window's title and icon.
+  std::string title, notifierIconPng;
+  std::unique_ptr<DesktopNotifier> notifier;
 
   bool CreateWindowAndContext(const std::string& title);
   void FinishAfterFirstFrame();
@@ -128,6 +133,8 @@ bool HostWindow::Create(const std::string& title, const std::string& iconPng, Ho
     return false;
   }
   w.iconPng = iconPng;
+  w.title = title;
+  w.notifierIconPng = iconPng;
   SDL_StartTextInput();
   w.UpdateSize();
   WakeEventType();
@@ -200,6 +207,7 @@ void HostWindow::Impl::Destroy() {
   if (!sdlStarted) return;
   sdlStarted = false;
   Mailbox().Close();
+  notifier.reset();
   if (context) {
     SDL_GL_MakeCurrent(window, context);
     compositor.reset();  // GL objects go while the context lives
@@ -479,6 +487,17 @@ void HostWindow::ToggleMaximized() {
   }
   w.fullScreen = !w.fullScreen;
   w.frameWanted = true;  // the loop picks up the new size before drawing
+}
+
+bool HostWindow::Focused() const {
+  return impl_->window && (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+bool HostWindow::Notify(const std::string& title, const std::string& body) {
+  Impl& w = *impl_;
+  if (!w.window) return false;
+  if (!w.notifier) w.notifier = std::make_unique<DesktopNotifier>(w.title, w.notifierIconPng, nullptr);
+  return w.notifier->Notify(title, body);
 }
 
 void HostWindow::KeepScreenAwake(bool awake) {

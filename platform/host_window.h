@@ -169,6 +169,13 @@ class HostWindow {
 
   // F11: toggles between desktop full screen and a maximized window.
   void ToggleMaximized();
+  // True while the window has the keyboard focus (it is the window the
+  // user works in).
+  bool Focused() const;
+  // Shows a desktop notification (platform/desktop_notification.h) in the
+  // window's name, for news while the window is not focused; returns at
+  // once. False when the desktop has nothing to show it with.
+  bool Notify(const std::string& title, const std::string& body);
   // Holds the screen saver and display power saving off (while something
   // plays) or lets them run again. They run by default.
   void KeepScreenAwake(bool awake);

@@ -33,6 +33,7 @@
 
 #include "net/text.h"
 #include "platform/clock.h"
+#include "platform/desktop_notification.h"
 #include "platform/direct2d_canvas_windows.h"
 #include "platform/host_window_windows.h"
 #include "platform/key_map.h"
@@ -297,6 +298,10 @@ struct HostWindowWin32 {
   LayerBitmap interfaceLayer, stripLayer;
   ID2D1DCRenderTarget* target = nullptr;  // paints both
   HICON bigIcon = nullptr, smallIcon = nullptr;
+  // The desktop notifications' sender, made on the first notice: its icon
+  // in the notification area goes before the window does.
+  std::string title;
+  std::unique_ptr<DesktopNotifier> notifier;
   std::string lastError;
   HostWindow::StartupMarks startup;
 
@@ -378,6 +383,7 @@ bool HostWindow::Create(const std::string& title, const std::string& iconPng, Ho
     return false;
   }
   w.iconPng = iconPng;
+  w.title = title;
   w.UpdateSize();
   const HWND top = w.top;
   Mailbox().Open([top] { return PostMessageW(top, kWakeMessage, 0, 0) != 0; });
@@ -450,6 +456,7 @@ void HostWindowWin32::SetIcon() {
 void HostWindowWin32::Destroy() {
   if (g_host != this) return;
   Mailbox().Close();
+  notifier.reset();
   SetThreadExecutionState(ES_CONTINUOUS);
   if (strip) DestroyWindow(strip);
   if (top) DestroyWindow(top);  // and its children
@@ -590,6 +597,7 @@ namespace {
 Win32KeyModifiers HeldModifiers() {
   auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0; };
   Win32KeyModifiers modifiers;
+  modifiers.shift = down(VK_SHIFT);
   modifiers.ctrl = down(VK_CONTROL);
   modifiers.leftAlt = down(VK_LMENU);
   modifiers.rightAlt = down(VK_RMENU);
@@ -1012,6 +1020,20 @@ void HostWindow::ToggleMaximized() {
   }
   w.fullScreen = !w.fullScreen;
   w.frameWanted = true;  // the loop picks up the new size before drawing
+}
+
+// The strip pop-up (owned by the top window) counts as the window too.
+bool HostWindow::Focused() const {
+  if (!impl_->top) return false;
+  HWND foreground = GetForegroundWindow();
+  return foreground && GetAncestor(foreground, GA_ROOTOWNER) == impl_->top;
+}
+
+bool HostWindow::Notify(const std::string& title, const std::string& body) {
+  HostWindowWin32& w = *impl_;
+  if (!w.top) return false;
+  if (!w.notifier) w.notifier = std::make_unique<DesktopNotifier>(w.title, std::string(), w.top);
+  return w.notifier->Notify(title, body);
 }
 
 void HostWindow::KeepScreenAwake(bool awake) {

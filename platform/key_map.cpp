@@ -65,10 +65,20 @@ int DigitRow(int scancode) {
 
 bool IsPrintableAscii(SDL_Keycode key) { return key >= 0x20 && key <= 0x7E; }
 
-// The key that gives "v", or V's place on a layout without Latin letters
-// (the same rule as the letter shortcuts).
-bool IsPasteKey(SDL_Keycode key, int scancode) {
-  return key == SDLK_v || (scancode == SDL_SCANCODE_V && !IsPrintableAscii(key));
+// The key that gives `letter`, or the letter's place on a layout without
+// Latin letters (the same rule as the letter shortcuts).
+bool IsLetterKey(SDL_Keycode key, int scancode, SDL_Keycode letter, SDL_Scancode place) {
+  return key == letter || (scancode == place && !IsPrintableAscii(key));
+}
+
+bool IsPasteKey(SDL_Keycode key, int scancode) { return IsLetterKey(key, scancode, SDLK_v, SDL_SCANCODE_V); }
+
+// A Shift and nothing that makes the key another character or shortcut:
+// AltGr+Shift+R types a character on some layouts, Ctrl+Shift+R is the
+// letter with Ctrl as any other.
+bool IsRecordKey(SDL_Keycode key, int scancode, uint16_t mod) {
+  if (!(mod & KMOD_SHIFT) || (mod & (KMOD_CTRL | KMOD_RALT | KMOD_MODE))) return false;
+  return IsLetterKey(key, scancode, SDLK_r, SDL_SCANCODE_R);
 }
 
 }  // namespace
@@ -76,6 +86,7 @@ bool IsPasteKey(SDL_Keycode key, int scancode) {
 int VirtualKeyFromSdl(int32_t keycode, int scancode, uint16_t mod) {
   if (mod & (KMOD_LALT | KMOD_GUI)) return 0;
   if ((mod & KMOD_CTRL) && IsPasteKey(keycode, scancode)) return Vk::Paste;
+  if (IsRecordKey(keycode, scancode, mod)) return Vk::Record;
 
   if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return 0x70 + (keycode - SDLK_F1);
   if (int vk = Lookup(kNamedKeys, keycode)) return vk;

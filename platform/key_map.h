@@ -16,11 +16,14 @@
 // always gives its digits, whatever the layout prints on it. Numpad digits
 // give 0x60-0x69 with Num Lock on and the navigation keys with it off. Keys
 // pressed with the left Alt or the logo key are system keys and give 0.
-// Ctrl+V gives Vk::Paste.
+// Ctrl+V gives Vk::Paste. Shift+R (the key that gives "r", by the letter
+// rule, with a Shift and neither Ctrl nor AltGr) gives Vk::Record; R alone,
+// or with Ctrl or AltGr, stays the letter. Its character still comes as text.
 int VirtualKeyFromSdl(int32_t keycode, int scancode, uint16_t mod);
 
 // The modifiers held when a Windows key message arrived (GetKeyState).
 struct Win32KeyModifiers {
+  bool shift = false;     // either Shift
   bool ctrl = false;      // either Ctrl
   bool leftAlt = false;
   bool rightAlt = false;  // AltGr: reported with a left Ctrl as well
@@ -34,5 +37,6 @@ struct Win32KeyModifiers {
 // exceptions: keys the program does not use (modifiers, locks, media keys,
 // F13 and above) give 0, as do keys pressed with the left Alt or a logo
 // key; the browser's Back key gives Escape; Ctrl+V gives Vk::Paste, unless
-// it is AltGr+V (a character on some layouts).
+// it is AltGr+V (a character on some layouts); Shift+R gives Vk::Record,
+// unless a Ctrl or AltGr is held too.
 int VirtualKeyFromWin32(uint32_t vk, Win32KeyModifiers modifiers);

@@ -36,6 +36,9 @@ bool IsUsedKey(uint32_t vk) {
 int VirtualKeyFromWin32(uint32_t vk, Win32KeyModifiers modifiers) {
   if (modifiers.leftAlt || modifiers.logo) return 0;
   if (modifiers.ctrl && !modifiers.rightAlt && vk == 'V') return Vk::Paste;
+  // AltGr reports a Ctrl as well, and AltGr+Shift+R types a character on
+  // some layouts: only a Shift alone records.
+  if (modifiers.shift && !modifiers.ctrl && !modifiers.rightAlt && vk == 'R') return Vk::Record;
   if (vk == VK_BROWSER_BACK) return Vk::Escape;
   // The numpad's separator key (some locales' decimal comma) is its decimal key.
   if (vk == VK_SEPARATOR) return VK_DECIMAL;

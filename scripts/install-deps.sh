@@ -15,6 +15,8 @@ PACKAGES=(
   # Hebrew, and a CJK face for channel names (the font tests check both).
   fonts-dejavu-core fonts-droid-fallback
   libexpat1-dev zlib1g-dev
+  # Desktop notifications (GDBus), and the private bus their test starts.
+  libglib2.0-dev dbus-daemon
   # The XMLTV benchmark's DOM yardstick only; the program never links it.
   libxml2-dev
   # A compiler cache for CI, which compiles the program three times over

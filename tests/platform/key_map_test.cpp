@@ -40,6 +40,7 @@ TEST(KeyMap, LettersAndDigitsIgnoreShiftAndCaps) {
   for (int i = 0; i < 26; ++i) {
     const auto scan = static_cast<SDL_Scancode>(SDL_SCANCODE_A + i);
     EXPECT_EQ(Us('a' + i, scan), Vk::LetterA + i);
+    if (scan == SDL_SCANCODE_R) continue;  // Shift+R records (below)
     EXPECT_EQ(Us('a' + i, scan, KMOD_LSHIFT | KMOD_CAPS), Vk::LetterA + i);
   }
   EXPECT_EQ(Us('1', SDL_SCANCODE_1), Vk::Digit(1));
@@ -95,4 +96,22 @@ TEST(KeyMap, CtrlVPastesAndPlainVStaysALetter) {
   EXPECT_EQ(Us(SDLK_v, SDL_SCANCODE_B, KMOD_LCTRL), Vk::Paste);
   EXPECT_EQ(Us(SDLK_k, SDL_SCANCODE_V, KMOD_LCTRL), Vk::Letter('K'));
   EXPECT_EQ(Us(0x43c, SDL_SCANCODE_V, KMOD_LCTRL), Vk::Paste);
+}
+
+// R alone is the Player's aspect key; Shift+R records, unless Ctrl (a
+// shortcut) or AltGr (a character on some layouts) is held as well. The key
+// is found as letters are: by what it gives, or by its place when the layout
+// has no Latin letters.
+TEST(KeyMap, ShiftRRecordsAndEveryOtherRStaysTheLetter) {
+  EXPECT_EQ(Us('r', SDL_SCANCODE_R, KMOD_LSHIFT), Vk::Record);
+  EXPECT_EQ(Us('r', SDL_SCANCODE_R, KMOD_RSHIFT | KMOD_CAPS), Vk::Record);
+  EXPECT_EQ(Us('r', SDL_SCANCODE_R, KMOD_CAPS), Vk::Letter('R'));  // types "R" without a Shift
+  EXPECT_EQ(Us('r', SDL_SCANCODE_R, KMOD_LSHIFT | KMOD_LCTRL), Vk::Letter('R'));
+  EXPECT_EQ(Us('r', SDL_SCANCODE_R, KMOD_LSHIFT | KMOD_RALT), Vk::Letter('R'));
+  EXPECT_EQ(Us('r', SDL_SCANCODE_R, KMOD_LSHIFT | KMOD_LALT), 0);
+  EXPECT_EQ(Us('t', SDL_SCANCODE_T, KMOD_LSHIFT), Vk::Letter('T'));
+  // Dvorak: "r" sits on QWERTY's O and "p" on its R; Russian: "к" on R.
+  EXPECT_EQ(VirtualKeyFromSdl('r', SDL_SCANCODE_O, KMOD_LSHIFT), Vk::Record);
+  EXPECT_EQ(VirtualKeyFromSdl('p', SDL_SCANCODE_R, KMOD_LSHIFT), Vk::Letter('P'));
+  EXPECT_EQ(VirtualKeyFromSdl(0x043A, SDL_SCANCODE_R, KMOD_LSHIFT), Vk::Record);
 }

@@ -13,6 +13,7 @@ constexpr Win32KeyModifiers kCtrl{.ctrl = true};
 constexpr Win32KeyModifiers kLeftAlt{.leftAlt = true};
 constexpr Win32KeyModifiers kAltGr{.ctrl = true, .rightAlt = true};
 constexpr Win32KeyModifiers kLogo{.logo = true};
+constexpr Win32KeyModifiers kShift{.shift = true};
 
 }  // namespace
 
@@ -59,4 +60,15 @@ TEST(KeyMapWindows, ModifierLockAndMediaKeysGiveNothing) {
                       VK_MEDIA_PLAY_PAUSE, VK_PROCESSKEY, VK_PACKET}) {
     EXPECT_EQ(Key(vk), 0) << "virtual key 0x" << std::hex << vk;
   }
+}
+
+// R alone is the Player's aspect key and Shift+R records; with a Ctrl, or
+// AltGr (which Windows reports with a Ctrl), Shift+R stays the letter.
+TEST(KeyMapWindows, ShiftRRecordsUnlessCtrlOrAltGrIsHeld) {
+  EXPECT_EQ(Key('R', kShift), Vk::Record);
+  EXPECT_EQ(Key('R'), Vk::Letter('R'));
+  EXPECT_EQ(Key('R', Win32KeyModifiers{.shift = true, .ctrl = true}), Vk::Letter('R'));
+  EXPECT_EQ(Key('R', Win32KeyModifiers{.shift = true, .ctrl = true, .rightAlt = true}), Vk::Letter('R'));
+  EXPECT_EQ(Key('R', Win32KeyModifiers{.shift = true, .leftAlt = true}), 0);
+  EXPECT_EQ(Key('T', kShift), Vk::Letter('T'));
 }
