@@ -174,7 +174,8 @@ void RecordingDesk::Finish(Recording& r, StopCause cause, int64_t now) {
     recorders_.erase(found);
   }
   FinishRecording(r, cause, now, r.bytes);
-  WriteLogF(256, "record stop id=%s cause=%d", r.id.c_str(), int(cause));
+  static constexpr const char* kCauseWords[] = {"window", "user", "broke", "disk"};  // StopCause order
+  WriteLogF(256, "record stop id=%s cause=%s", r.id.c_str(), kCauseWords[int(cause)]);
   LogState(r);
 }
 
@@ -357,13 +358,19 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
   const int64_t now = NowUnix();
   std::vector<Recording>& list = state_.recordings.recordings;
   for (Recording& r : list) {
-    if (r.state != RecordingState::Scheduled || r.streamId != channel.id() || r.start != programme.start ||
-        r.title != programme.title)
-      continue;
-    r.state = RecordingState::Cancelled;
-    LogState(r);
+    const bool pending = r.state == RecordingState::Scheduled || r.state == RecordingState::Recording;
+    if (!pending || r.streamId != channel.id() || r.start != programme.start || r.title != programme.title) continue;
+    // Asked again: the one scheduled is cancelled, the one already in its
+    // window stops (what was written is kept), never a second copy.
+    if (r.state == RecordingState::Recording) {
+      Finish(r, StopCause::User, now);
+      Notice(TranslateWith("rec_stopped", Label(r)));
+    } else {
+      r.state = RecordingState::Cancelled;
+      LogState(r);
+      Notice(TranslateWith("rec_cancelled", Label(r)));
+    }
     Save();
-    Notice(TranslateWith("rec_cancelled", Label(r)));
     return;
   }
   Recording r;

@@ -156,6 +156,19 @@ def record_now():
         kind, seconds, streams = probe(path)
         check("mpegts" in kind and 25 <= seconds <= 40 and streams == ["audio", "video"],
               "an MPEG-TS of about 30 s with video and audio (%s, %.1f s, %s)" % (kind, seconds, streams))
+        press("r")  # Live: the Recordings screen
+        time.sleep(1)
+        shot("screen")
+        before = mark()
+        press("Return")
+        check(line_after("play recording id=" + rid, before, 10) != "", "Enter there plays the recording")
+        time.sleep(3)
+        press("Right", "Right")  # seeks as in a movie: 20 s on
+        time.sleep(1.5)
+        shot("playing")
+        press("Escape")
+        time.sleep(1)
+        check(recording(rid).get("resumeMs", 0) > 0, "leaving it keeps where it was left, in recordings.json")
     finally:
         session.close()
 
@@ -213,8 +226,10 @@ def scheduled_and_reminded():
         press("shift+r")
         line = line_after("record schedule", before, 5)
         start = int(re.search(r"start=(\d+)", line).group(1)) if "start=" in line else 0
-        if start and start - 60 - time.time() < 25:
-            # Too near to restart before its window opens: the one after.
+        for _ in range(3):
+            if not start or start - 60 - time.time() >= 25:
+                break
+            # Its window opens too soon to restart before it: the one after.
             before = mark()
             press("shift+r", "Right", "shift+r")
             line = line_after("record schedule", before, 5)

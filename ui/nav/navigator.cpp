@@ -18,7 +18,7 @@ constexpr int kDefaultVolume = 80;
 // Keys that type a character (letters, digits, space, the numpad's and the
 // punctuation keys); Enter, Esc, the arrows and the like type none.
 bool TypesCharacter(int vk) {
-  return vk == Vk::Space || (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) || (vk >= Vk::LetterA && vk <= Vk::Letter('Z')) ||
+  return vk == Vk::Space || vk == Vk::Record || (vk >= Vk::Digit0 && vk <= Vk::Digit(9)) || (vk >= Vk::LetterA && vk <= Vk::Letter('Z')) ||
          (vk >= Vk::Numpad0 && vk <= 0x6F) || (vk >= 0xBA && vk <= 0xE2);
 }
 
