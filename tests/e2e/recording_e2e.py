@@ -163,12 +163,17 @@ def record_now():
         press("Return")
         check(line_after("play recording id=" + rid, before, 10) != "", "Enter there plays the recording")
         time.sleep(3)
-        press("Right", "Right")  # seeks as in a movie: 20 s on
+        press("Right")  # seeks as in a movie
         time.sleep(1.5)
         shot("playing")
-        press("Escape")
+        press("Escape")  # back to the Recordings screen, where Delete asks
         time.sleep(1)
-        check(recording(rid).get("resumeMs", 0) > 0, "leaving it keeps where it was left, in recordings.json")
+        before = mark()
+        press("Delete")
+        time.sleep(0.5)
+        press("Left", "Return")  # Yes
+        check(line_after("record delete id=" + rid, before, 5) != "", "Delete there, answered Yes, deletes it")
+        check(not os.path.exists(path) and not recording(rid), "the file and its entry are gone")
     finally:
         session.close()
 
