@@ -321,6 +321,16 @@ void RecordingDesk::Shutdown(int64_t now) {
 // ---------------------------------------------------------------------------
 // RecordActions
 
+Recording RecordingDesk::NewRecording(const CatalogItem& channel) const {
+  Recording r;
+  r.id = NewRecordingId();
+  r.account = RecordingAccountKey(state_.account);
+  r.streamId = std::u16string(channel.id());
+  r.channelName = std::u16string(channel.name());
+  r.paddingAfter = state_.preferences.paddingAfterMinutes * 60;
+  return r;
+}
+
 void RecordingDesk::ToggleRecordNow(const CatalogItem& channel) {
   const int64_t now = NowUnix();
   for (Recording& r : state_.recordings.recordings) {
@@ -330,12 +340,7 @@ void RecordingDesk::ToggleRecordNow(const CatalogItem& channel) {
     Notice(TranslateWith("rec_stopped", Label(r)));
     return;
   }
-  Recording r;
-  r.id = NewRecordingId();
-  r.account = RecordingAccountKey(state_.account);
-  r.streamId = std::u16string(channel.id());
-  r.channelName = std::u16string(channel.name());
-  r.paddingAfter = state_.preferences.paddingAfterMinutes * 60;
+  Recording r = NewRecording(channel);
   const EpgEntry* on = ProgrammeAt(state_.guide.RowsOf(channel.id()), now);
   // The programme on now, begun before the window: it keeps its own start
   // (its mark, its name) and the window opens now.
@@ -373,16 +378,11 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
     Save();
     return;
   }
-  Recording r;
-  r.id = NewRecordingId();
-  r.account = RecordingAccountKey(state_.account);
-  r.streamId = std::u16string(channel.id());
-  r.channelName = std::u16string(channel.name());
+  Recording r = NewRecording(channel);
   r.title = programme.title;
   r.start = programme.start;
   r.end = programme.start + int64_t(std::max(programme.durationMin, 1)) * 60;
   r.paddingBefore = state_.preferences.paddingBeforeMinutes * 60;
-  r.paddingAfter = state_.preferences.paddingAfterMinutes * 60;
   r.everyAiring = everyAiring;
   if (r.WindowEnd() <= now) return;
   if (!FitsBudget(list, r, state_.connections.Slots().value_or(0))) {

@@ -83,6 +83,8 @@ class RecordingDesk final : public RecordActions {
 
  private:
   Recording* Find(const std::string& id);
+  // A new recording of `channel` in this account, with the padding after.
+  Recording NewRecording(const CatalogItem& channel) const;
   void Save();
   void Notice(std::u16string text);
   // Takes the recording's slot and starts its recorder; false, nothing
