@@ -20,8 +20,6 @@ namespace {
 // Record now without a guide: until stopped, but never unattended for
 // longer than this.
 constexpr int64_t kNoGuideSeconds = 4 * 3600;
-// Recording stops before the disk has less than this free.
-constexpr uint64_t kKeepFreeBytes = uint64_t(1) << 30;
 constexpr uint64_t kRecordNoticeMs = 4000;
 // The guides of channels with an every-airing rule are asked for this often.
 constexpr int64_t kRuleGuideEverySeconds = 15 * 60;
@@ -219,15 +217,20 @@ bool RecordingDesk::FollowRecorders(int64_t now) {
   return changed;
 }
 
+// Each recording's own folder is asked (a recording keeps the folder it
+// began in, whatever the setting says meanwhile).
 bool RecordingDesk::KeepDiskFree(int64_t now) {
-  if (recorders_.empty()) return false;
-  std::error_code error;
-  const std::filesystem::space_info space = std::filesystem::space(Folder(), error);
-  if (error || space.available >= kKeepFreeBytes) return false;
-  WriteLogF(128, "record disk full free=%llu", static_cast<unsigned long long>(space.available));
+  bool stopped = false;
   for (Recording& r : state_.recordings.recordings) {
-    if (r.state == RecordingState::Recording) Finish(r, StopCause::DiskFull, now);
+    if (r.state != RecordingState::Recording || !recorders_.count(r.id)) continue;
+    std::error_code error;
+    const std::filesystem::space_info space = std::filesystem::space(Utf8Path(r.file).parent_path(), error);
+    if (error || space.available >= keepFreeBytes_) continue;
+    WriteLogF(128, "record disk full free=%llu", static_cast<unsigned long long>(space.available));
+    Finish(r, StopCause::DiskFull, now);
+    stopped = true;
   }
+  if (!stopped) return false;
   Notice(std::u16string(Translate("rec_disk_full")));
   dirty_ = true;
   return true;

@@ -72,6 +72,9 @@ class RecordingDesk final : public RecordActions {
   void Shutdown(int64_t now);
   // The folder recordings are written to now.
   std::filesystem::path Folder() const;
+  // Recording stops before its disk has less than this free (1 GiB; tests
+  // raise it to fill a disk at once).
+  void SetKeepFree(uint64_t bytes) { keepFreeBytes_ = bytes; }
 
   // RecordActions
   void ToggleRecordNow(const CatalogItem& channel) override;
@@ -108,6 +111,7 @@ class RecordingDesk final : public RecordActions {
   // Stopped, until their engine has closed the stream.
   std::vector<std::unique_ptr<Recorder>> closing_;
   std::vector<std::string> closingIds_;
+  uint64_t keepFreeBytes_ = uint64_t(1) << 30;
   bool dirty_ = false;  // the tick changed what recordings.json holds
   int64_t rulesAskedAt_ = 0;
 };

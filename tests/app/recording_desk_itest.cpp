@@ -7,9 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "catalog/account.h"
+#include "i18n/translate.h"
 #include "net/text.h"
 #include "platform/clock.h"
 #include "platform/process.h"
@@ -74,7 +76,7 @@ class RecordingDeskTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RecordingDeskTest, RecordNowWritesUntilStoppedAndHoldsASlotUntilTheStreamCloses) {
+TEST_F(RecordingDeskTest, RecordNowWritesUntilStoppedOrTheDiskFillsAndHoldsASlotUntilTheStreamCloses) {
   const int64_t now = NowUnix();
   state_.guide.Fill(u"7", {EpgEntry{u"", u"Late News", now - 600, 30, u""}}, GuideOrigin::ShortGuide, now);
   desk_.ToggleRecordNow(Channel(u"7", u"News / 24"));
@@ -96,7 +98,17 @@ TEST_F(RecordingDeskTest, RecordNowWritesUntilStoppedAndHoldsASlotUntilTheStream
 
   desk_.ToggleRecordNow(Channel(u"7", u"News / 24"));  // again: stop
   EXPECT_EQ(Only().state, RecordingState::Done);
-  ASSERT_TRUE(TickUntil([&] { return state_.connections.Held() == 0; })) << "the slot comes back once closed";
+
+  // A disk nearly full stops what records on it, with what was written kept.
+  limit_ = 2;
+  desk_.ToggleRecordNow(Channel(u"9", u"Nine"));
+  ASSERT_EQ(state_.recordings.recordings.size(), 2u);
+  ASSERT_TRUE(TickUntil([&] { return state_.recordings.recordings[1].bytes > 0; }));
+  desk_.SetKeepFree(UINT64_MAX);
+  desk_.Tick(NowUnix());
+  EXPECT_EQ(state_.recordings.recordings[1].state, RecordingState::Partial);
+  EXPECT_EQ(state_.toast.text, Translate("rec_disk_full"));
+  ASSERT_TRUE(TickUntil([&] { return state_.connections.Held() == 0; })) << "the slots come back once closed";
   EXPECT_TRUE(TickUntil([&] { return open_ == 0; }));
   EXPECT_EQ(LoadRecordings(), state_.recordings) << "every change is saved";
   EXPECT_EQ(std::filesystem::file_size(Utf8Path(Only().file)), uint64_t(Only().bytes));
