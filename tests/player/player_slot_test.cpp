@@ -71,6 +71,18 @@ TEST_F(PlayerSlotTest, TheSlotGoesBackWhenTheEngineIsIdleNotWhenAskedToStop) {
   other_.Stop();
   EXPECT_EQ(state_.connections.Held(), 0);
   ASSERT_TRUE(player_.Play(TestLivePlay(u"2"), 5000));
+
+  // A file on this machine (a recording) needs no slot of the full line,
+  // and a stream that played before it gives its slot back.
+  PlayRequest file;
+  file.kind = PlayKind::Movie;
+  file.url = file.itemKey = u"/recordings/a.ts";
+  file.localFile = true;
+  EXPECT_TRUE(other_.Play(file, 5500));
+  EXPECT_FALSE(other_.HoldsSlot());
+  EXPECT_TRUE(player_.Play(file, 5600));
+  EXPECT_FALSE(player_.HoldsSlot());
+  ASSERT_TRUE(player_.Play(TestLivePlay(u"2"), 6000));
   player_.Shutdown();
   EXPECT_EQ(state_.connections.Held(), 0);
 }
