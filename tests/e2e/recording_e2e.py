@@ -226,7 +226,9 @@ def scheduled_and_reminded():
         time.sleep(1)
         press("p")
         time.sleep(3)
-        press("Right")  # the next programme
+        # Two programmes on: the first of the one-minute ones may have begun
+        # by now, and Shift+R on a running one records at once.
+        press("Right", "Right")
         before = mark()
         press("shift+r")
         line = line_after("record schedule", before, 5)
