@@ -10,6 +10,7 @@
 #include "i18n/translate.h"
 #include "net/text.h"
 #include "player/catchup.h"
+#include "player/recording_schedule.h"
 #include "store/collections.h"
 #include "store/runtime_log.h"
 #include "ui/screens/player_strips.h"
@@ -158,8 +159,7 @@ bool PlayVod(AppState& state, Player& player, const CatalogItem& item, const Epi
 
 bool PlayRecording(AppState& state, Player& player, const Recording& recording, uint64_t nowMs) {
   const std::u16string key = std::u16string(kRecordingKeyPrefix) + Utf8ToWide(recording.id);
-  const std::u16string name =
-      recording.title.empty() ? recording.channelName : recording.channelName + u" \u2013 " + recording.title;
+  const std::u16string name = RecordingLabel(recording);
   const std::u16string path = Utf8ToWide(recording.file);
   CatalogItem::Fields fields;
   fields.id = key;

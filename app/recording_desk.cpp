@@ -32,10 +32,6 @@ std::string NewRecordingId() {
 std::string OwnerOf(const std::string& id) { return std::string(kRecorderOwnerPrefix) + id; }
 
 
-std::u16string Label(const Recording& r) {
-  return r.title.empty() ? r.channelName : r.channelName + u" \u2013 " + r.title;
-}
-
 const EpgEntry* ProgrammeAt(const std::vector<EpgEntry>& rows, int64_t now) {
   for (const EpgEntry& row : rows) {
     if (row.start <= now && now < row.start + int64_t(row.durationMin) * 60) return &row;
@@ -158,7 +154,7 @@ void RecordingDesk::StartDue(Recording& r, int64_t now) {
   if (StartRecorder(r, now)) return;
   FinishRecording(r, StopCause::StreamBroke, now, 0);
   LogState(r);
-  Notice(TranslateWith("rec_failed", Label(r)));
+  Notice(TranslateWith("rec_failed", RecordingLabel(r)));
 }
 
 void RecordingDesk::Finish(Recording& r, StopCause cause, int64_t now) {
@@ -167,8 +163,7 @@ void RecordingDesk::Finish(Recording& r, StopCause cause, int64_t now) {
     found->second->Stop();
     r.bytes = int64_t(found->second->BytesWritten());
     // The slot goes back once the engine has closed the stream (FollowClosing).
-    closing_.push_back(std::move(found->second));
-    closingIds_.push_back(r.id);
+    closing_.push_back(Closing{r.id, std::move(found->second)});
     recorders_.erase(found);
   }
   FinishRecording(r, cause, now, r.bytes);
@@ -178,22 +173,18 @@ void RecordingDesk::Finish(Recording& r, StopCause cause, int64_t now) {
 }
 
 void RecordingDesk::FollowClosing() {
-  for (size_t i = 0; i < closing_.size();) {
-    if (closing_[i]->Writing()) {
-      ++i;
-      continue;
-    }
+  std::erase_if(closing_, [this](Closing& c) {
+    if (c.recorder->Writing()) return false;
     // What arrived between the stop and the close belongs to the file too.
-    Recording* r = Find(closingIds_[i]);
-    const int64_t bytes = int64_t(closing_[i]->BytesWritten());
+    Recording* r = Find(c.id);
+    const int64_t bytes = int64_t(c.recorder->BytesWritten());
     if (r && bytes > r->bytes) {
       r->bytes = bytes;
       dirty_ = true;
     }
-    state_.connections.Give(OwnerOf(closingIds_[i]));
-    closing_.erase(closing_.begin() + std::ptrdiff_t(i));
-    closingIds_.erase(closingIds_.begin() + std::ptrdiff_t(i));
-  }
+    state_.connections.Give(OwnerOf(c.id));
+    return true;
+  });
 }
 
 // ---------------------------------------------------------------------------
@@ -211,7 +202,7 @@ bool RecordingDesk::FollowRecorders(int64_t now) {
     if (found->second->Writing()) continue;
     // The stream ended on its own: the provider cut it, or it never opened.
     Finish(r, StopCause::StreamBroke, now);
-    Notice(TranslateWith(r.bytes > 0 ? "rec_broke" : "rec_failed", Label(r)));
+    Notice(TranslateWith(r.bytes > 0 ? "rec_broke" : "rec_failed", RecordingLabel(r)));
     changed = dirty_ = true;
   }
   return changed;
@@ -313,12 +304,8 @@ void RecordingDesk::Shutdown(int64_t now) {
     any = true;
   }
   if (any) Save();
-  for (auto& recorder : closing_) {
-    // The engines end their streams as they go; the file stays as written.
-    (void)recorder->Writing();
-  }
+  // The engines end their streams as they go; each file stays as written.
   closing_.clear();
-  closingIds_.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -340,7 +327,7 @@ void RecordingDesk::ToggleRecordNow(const CatalogItem& channel) {
     if (r.state != RecordingState::Recording || r.streamId != channel.id()) continue;
     Finish(r, StopCause::User, now);
     Save();
-    Notice(TranslateWith("rec_stopped", Label(r)));
+    Notice(TranslateWith("rec_stopped", RecordingLabel(r)));
     return;
   }
   Recording r = NewRecording(channel);
@@ -354,12 +341,12 @@ void RecordingDesk::ToggleRecordNow(const CatalogItem& channel) {
   else r.paddingAfter = 0;
   if (!StartRecorder(r, now)) {
     // A refusal for want of a slot said so already.
-    if (state_.connections.Free() > 0) Notice(TranslateWith("rec_failed", Label(r)));
+    if (state_.connections.Free() > 0) Notice(TranslateWith("rec_failed", RecordingLabel(r)));
     return;
   }
   state_.recordings.recordings.push_back(r);
   Save();
-  Notice(TranslateWith("rec_started", Label(r)));
+  Notice(TranslateWith("rec_started", RecordingLabel(r)));
 }
 
 void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& programme, bool everyAiring) {
@@ -372,11 +359,11 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
     // window stops (what was written is kept), never a second copy.
     if (r.state == RecordingState::Recording) {
       Finish(r, StopCause::User, now);
-      Notice(TranslateWith("rec_stopped", Label(r)));
+      Notice(TranslateWith("rec_stopped", RecordingLabel(r)));
     } else {
       r.state = RecordingState::Cancelled;
       LogState(r);
-      Notice(TranslateWith("rec_cancelled", Label(r)));
+      Notice(TranslateWith("rec_cancelled", RecordingLabel(r)));
     }
     Save();
     return;
@@ -398,7 +385,7 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
             static_cast<long long>(r.start), int(everyAiring));
   if (everyAiring) ExpandEveryAiring(list, r.streamId, state_.guide.RowsOf(channel.id()), now, NewRecordingId);
   Save();
-  Notice(TranslateWith(everyAiring ? "rec_scheduled_every" : "rec_scheduled", Label(r)));
+  Notice(TranslateWith(everyAiring ? "rec_scheduled_every" : "rec_scheduled", RecordingLabel(r)));
 }
 
 void RecordingDesk::ToggleReminder(const CatalogItem& channel, const EpgEntry& programme) {
@@ -420,7 +407,7 @@ void RecordingDesk::StopRecording(const std::string& id) {
   if (!r || r->state != RecordingState::Recording) return;
   Finish(*r, StopCause::User, NowUnix());
   Save();
-  Notice(TranslateWith("rec_stopped", Label(*r)));
+  Notice(TranslateWith("rec_stopped", RecordingLabel(*r)));
 }
 
 void RecordingDesk::DeleteRecording(const std::string& id) {
@@ -448,7 +435,7 @@ void RecordingDesk::PlayRecording(const std::string& id) {
   if (!r || r->file.empty() || r->state == RecordingState::Scheduled) return;
   std::error_code error;
   if (!std::filesystem::exists(Utf8Path(r->file), error)) {
-    Notice(TranslateWith("rec_file_gone", Label(*r)));
+    Notice(TranslateWith("rec_file_gone", RecordingLabel(*r)));
     return;
   }
   // A recording of a locked channel is as locked as the channel.

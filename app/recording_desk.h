@@ -109,8 +109,11 @@ class RecordingDesk final : public RecordActions {
   MediaEngineHooks hooks_;
   std::map<std::string, std::unique_ptr<Recorder>> recorders_;  // writing, by Recording::id
   // Stopped, until their engine has closed the stream.
-  std::vector<std::unique_ptr<Recorder>> closing_;
-  std::vector<std::string> closingIds_;
+  struct Closing {
+    std::string id;
+    std::unique_ptr<Recorder> recorder;
+  };
+  std::vector<Closing> closing_;
   uint64_t keepFreeBytes_ = uint64_t(1) << 30;
   bool dirty_ = false;  // the tick changed what recordings.json holds
   int64_t rulesAskedAt_ = 0;

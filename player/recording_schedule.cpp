@@ -173,3 +173,7 @@ ProgrammeMark MarkOf(const RecordingsFile& file, std::u16string_view streamId, i
   });
   return reminded ? ProgrammeMark::Reminder : ProgrammeMark::None;
 }
+
+std::u16string RecordingLabel(const Recording& r) {
+  return r.title.empty() ? r.channelName : r.channelName + u" \u2013 " + r.title;
+}

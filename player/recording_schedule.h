@@ -69,6 +69,10 @@ enum class ProgrammeMark { None, Recording, Scheduled, Reminder };
 ProgrammeMark MarkOf(const RecordingsFile& file, std::u16string_view streamId, int64_t start,
                      std::u16string_view title);
 
+// "<channel> – <title>", or the channel alone when no title was known:
+// how notices and the Player name a recording.
+std::u16string RecordingLabel(const Recording& recording);
+
 // The file name of a recording: "<channel> - <title> - <YYYY-MM-DD HHMM>.ts"
 // (without the title when there is none), from the local start time given.
 // Characters no file system takes (/ \ : * ? " < > | and control
