@@ -15,6 +15,8 @@ constexpr char kStartOnLastKey[] = "startOnLastChannel";
 constexpr char kFolderKey[] = "recordingsFolder";
 constexpr char kPaddingBeforeKey[] = "paddingBeforeMinutes";
 constexpr char kPaddingAfterKey[] = "paddingAfterMinutes";
+constexpr char kGuideSourcesKey[] = "guideSources";
+constexpr char kProviderOffsetKey[] = "providerGuideOffsetHours";
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '\t'))
@@ -32,6 +34,27 @@ int Choice(std::string_view raw, const int (&choices)[N], int fallback) {
   if (error != std::errc() || end != raw.data() + raw.size()) return fallback;
   const auto* choice = std::find(std::begin(choices), std::end(choices), value);
   return choice == std::end(choices) ? fallback : value;
+}
+
+int OffsetHours(std::string_view raw) {
+  raw = Trimmed(raw);
+  if (!raw.empty() && raw.front() == '+') raw.remove_prefix(1);
+  int value = 0;
+  const auto [end, error] = std::from_chars(raw.data(), raw.data() + raw.size(), value);
+  if (error != std::errc() || end != raw.data() + raw.size()) return 0;
+  return std::clamp(value, -kGuideOffsetLimitHours, kGuideOffsetLimitHours);
+}
+
+std::vector<GuideSourcePreference> GuideSources(std::string_view text) {
+  std::vector<GuideSourcePreference> sources;
+  const std::string list = JsonScan::Array(text, kGuideSourcesKey);
+  if (list.size() < 2) return sources;
+  for (const std::string_view object : JsonScan::Objects(std::string_view(list).substr(1, list.size() - 2))) {
+    GuideSourcePreference source{JsonScan::TextValue(object, "url"), OffsetHours(JsonScan::Value(object, "offsetHours"))};
+    if (source.url.empty() || sources.size() == kMaxGuideSources) continue;
+    sources.push_back(std::move(source));
+  }
+  return sources;
 }
 
 bool Flag(std::string_view raw, bool fallback) {
@@ -61,7 +84,16 @@ std::string SerializePreferences(const Preferences& p) {
   text += kPaddingBeforeKey;
   text += "\": " + std::to_string(p.paddingBeforeMinutes) + ",\n  \"";
   text += kPaddingAfterKey;
-  text += "\": " + std::to_string(p.paddingAfterMinutes) + "\n}\n";
+  text += "\": " + std::to_string(p.paddingAfterMinutes) + ",\n  \"";
+  text += kGuideSourcesKey;
+  text += "\": [";
+  for (size_t i = 0; i < p.guideSources.size(); ++i) {
+    text += i ? ",\n    {\"url\": " : "\n    {\"url\": ";
+    text += JsonScan::Quoted(p.guideSources[i].url) + ", \"offsetHours\": " + std::to_string(p.guideSources[i].offsetHours) + "}";
+  }
+  text += p.guideSources.empty() ? "],\n  \"" : "\n  ],\n  \"";
+  text += kProviderOffsetKey;
+  text += "\": " + std::to_string(p.providerGuideOffsetHours) + "\n}\n";
   return text;
 }
 
@@ -71,6 +103,8 @@ Preferences ParsePreferences(std::string_view text) {
   p.recordingsFolder = JsonScan::TextValue(text, kFolderKey);
   p.paddingBeforeMinutes = Choice(JsonScan::Value(text, kPaddingBeforeKey), kPaddingBeforeChoices, p.paddingBeforeMinutes);
   p.paddingAfterMinutes = Choice(JsonScan::Value(text, kPaddingAfterKey), kPaddingAfterChoices, p.paddingAfterMinutes);
+  p.guideSources = GuideSources(text);
+  p.providerGuideOffsetHours = OffsetHours(JsonScan::Value(text, kProviderOffsetKey));
   p.startOnLastChannel = Flag(JsonScan::Value(text, kStartOnLastKey), p.startOnLastChannel);
   return p;
 }

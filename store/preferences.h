@@ -1,13 +1,15 @@
 #pragma once
 // preferences.json: the user's choices that settings.json has no field for
 // (the live pause buffer, starting on the last channel, where and with
-// what padding recordings are made). The file is the
+// what padding recordings are made, the user's own guides and their
+// time offsets). The file is the
 // program's own, written whole and crash-safe like settings.json; unknown
 // keys are ignored and an unreadable value keeps its default, so an older
 // or hand-edited file never stops a start. All functions are thread-safe.
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The lengths the live pause buffer can be set to, in minutes; 0 is off.
 inline constexpr int kLiveBufferChoices[] = {0, 5, 15, 30};
@@ -16,6 +18,19 @@ inline constexpr int kLiveBufferChoices[] = {0, 5, 15, 30};
 // after its end, in minutes.
 inline constexpr int kPaddingBeforeChoices[] = {0, 1, 2, 5, 10};
 inline constexpr int kPaddingAfterChoices[] = {0, 1, 5, 10, 15, 30};
+
+// A guide's time offset, in whole hours, for a guide that runs early or late.
+inline constexpr int kGuideOffsetLimitHours = 12;
+// How many guide sources of its own a user may list.
+inline constexpr size_t kMaxGuideSources = 8;
+
+// One of the user's own guides: an XMLTV document (plain or gzip) and the
+// hours its times are shifted by.
+struct GuideSourcePreference {
+  std::string url;
+  int offsetHours = 0;
+  bool operator==(const GuideSourcePreference&) const = default;
+};
 
 struct Preferences {
   // How far back live TV can be paused and rewound; one of
@@ -31,6 +46,11 @@ struct Preferences {
   // One of kPaddingBeforeChoices and one of kPaddingAfterChoices.
   int paddingBeforeMinutes = 1;
   int paddingAfterMinutes = 5;
+  // The user's guides after the provider's own, in the order they are asked
+  // for a channel (the first that has it wins); at most kMaxGuideSources.
+  std::vector<GuideSourcePreference> guideSources;
+  // The provider's own guide shifted by this many hours.
+  int providerGuideOffsetHours = 0;
 
   bool operator==(const Preferences&) const = default;
 };
@@ -45,6 +65,7 @@ Preferences LoadPreferences();
 bool SavePreferences(const Preferences& preferences);
 
 // The exact text SavePreferences writes, and its reading (a value outside
-// its choices reads as the default).
+// its choices reads as the default; an offset is clamped to
+// ±kGuideOffsetLimitHours; a guide source without a URL is skipped).
 std::string SerializePreferences(const Preferences& preferences);
 Preferences ParsePreferences(std::string_view text);
