@@ -119,10 +119,11 @@ bool PastListings::Merge(std::u16string_view streamId, int32_t archiveDays, std:
   }
   if (found == channels_.end() && fresh.empty()) return false;
 
-  Channel& channel = found != channels_.end() ? found->second : channels_[std::u16string(streamId)];
   Spans spans;
   for (const Programme& p : fresh) spans.Add(p.start, EndOf(p.start, p.minutes));
-  std::vector<Programme> kept = ProgrammesOf(channel);
+  std::vector<Programme> before;
+  if (found != channels_.end()) before = ProgrammesOf(*found->second);
+  std::vector<Programme> kept = before;
   std::erase_if(kept, [&](const Programme& p) {
     return p.start < horizon || spans.Overlaps(p.start, EndOf(p.start, p.minutes));
   });
@@ -131,24 +132,23 @@ bool PastListings::Merge(std::u16string_view streamId, int32_t archiveDays, std:
   std::merge(kept.begin(), kept.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
              [](const Programme& a, const Programme& b) { return a.start < b.start; });
 
-  const bool daysChanged = channel.archiveDays != archiveDays;
-  channel.archiveDays = archiveDays;
-  const bool changed = Pack(channel, merged) || daysChanged;
-  if (channel.slots.empty()) {
-    Erase(streamId);
-    return true;
-  }
-  bytes_ -= channel.bytes;
-  channel.bytes = BytesOf(streamId, channel);
-  bytes_ += channel.bytes;
+  std::shared_ptr<Channel> channel = Pack(streamId, archiveDays, merged);
+  const std::vector<Programme> after = ProgrammesOf(*channel);
+  const bool changed = found == channels_.end() || found->second->archiveDays != archiveDays ||
+                       !std::equal(before.begin(), before.end(), after.begin(), after.end(), SameProgramme);
+  Erase(streamId);
+  if (channel->slots.empty()) return changed;
+  bytes_ += channel->bytes;
+  channels_.emplace(std::u16string(streamId), std::move(channel));
   return changed;
 }
 
-bool PastListings::Pack(Channel& channel, const std::vector<Programme>& programmes) {
-  const std::vector<Programme> before = ProgrammesOf(channel);
-  std::vector<Slot> slots;
-  slots.reserve(programmes.size());
-  std::string texts;
+std::shared_ptr<PastListings::Channel> PastListings::Pack(std::u16string_view streamId, int32_t archiveDays,
+                                                          const std::vector<Programme>& programmes) {
+  auto channel = std::make_shared<Channel>();
+  channel->archiveDays = archiveDays;
+  channel->slots.reserve(programmes.size());
+  std::string& texts = channel->texts;
   // Each distinct text once: a daily show's title, a repeat's description.
   // The keys view the programmes' texts, which outlive this function.
   std::unordered_map<std::string_view, uint32_t> placed;
@@ -158,28 +158,24 @@ bool PastListings::Pack(Channel& channel, const std::vector<Programme>& programm
     if (added) texts.append(text);
     return it->second;
   };
-  bool changed = before.size() != programmes.size();
-  for (size_t i = 0; i < programmes.size(); ++i) {
-    Programme p = programmes[i];
-    p.title = CutUtf8(p.title, kPastTitleBytes);
-    p.description = CutUtf8(p.description, kPastDescriptionBytes);
-    if (!changed && !SameProgramme(before[i], p)) changed = true;
+  for (const Programme& p : programmes) {
+    const std::string_view title = CutUtf8(p.title, kPastTitleBytes);
+    const std::string_view description = CutUtf8(p.description, kPastDescriptionBytes);
     Slot slot;
     slot.start = p.start;
     slot.minutes = p.minutes;
-    slot.titleAt = place(p.title);
-    slot.titleBytes = static_cast<uint16_t>(p.title.size());
-    slot.descriptionAt = place(p.description);
-    slot.descriptionBytes = static_cast<uint16_t>(p.description.size());
-    slots.push_back(slot);
+    slot.titleAt = place(title);
+    slot.titleBytes = static_cast<uint16_t>(title.size());
+    slot.descriptionAt = place(description);
+    slot.descriptionBytes = static_cast<uint16_t>(description.size());
+    channel->slots.push_back(slot);
   }
   texts.shrink_to_fit();
-  channel.slots = std::move(slots);
-  channel.texts = std::move(texts);
-  return changed;
+  channel->bytes = BytesOf(streamId, *channel);
+  return channel;
 }
 
-std::vector<PastListings::Programme> PastListings::ProgrammesOf(const Channel& channel) const {
+std::vector<PastListings::Programme> PastListings::ProgrammesOf(const Channel& channel) {
   std::vector<Programme> programmes;
   programmes.reserve(channel.slots.size());
   const std::string_view texts = channel.texts;
@@ -202,7 +198,7 @@ std::vector<EpgEntry> PastListings::Complete(std::u16string_view streamId, std::
   for (const EpgEntry* row : timed) spans.Add(row->start, GuideRowEnd(*row));
 
   const size_t answered = rows.size();
-  for (const Programme& p : ProgrammesOf(found->second)) {
+  for (const Programme& p : ProgrammesOf(*found->second)) {
     const int64_t end = EndOf(p.start, p.minutes);
     if (p.start < horizon || end > now || spans.Overlaps(p.start, end)) continue;
     rows.push_back(EntryOf(p));
@@ -215,7 +211,7 @@ std::vector<EpgEntry> PastListings::Complete(std::u16string_view streamId, std::
 void PastListings::Prune(int64_t now) {
   std::vector<std::pair<std::u16string, int32_t>> reach;
   reach.reserve(channels_.size());
-  for (const auto& [id, channel] : channels_) reach.emplace_back(id, channel.archiveDays);
+  for (const auto& [id, channel] : channels_) reach.emplace_back(id, channel->archiveDays);
   for (const auto& [id, days] : reach)
     if (Merge(id, days, {}, now)) dirty_ = true;
 }
@@ -229,7 +225,7 @@ void PastListings::TrimToBudget() {
   while (bytes_ > target && !channels_.empty()) {
     std::vector<std::pair<int64_t, size_t>> rows;
     for (const auto& [id, channel] : channels_)
-      for (const Slot& s : channel.slots) rows.emplace_back(s.start, sizeof(Slot) + s.titleBytes + s.descriptionBytes);
+      for (const Slot& s : channel->slots) rows.emplace_back(s.start, sizeof(Slot) + s.titleBytes + s.descriptionBytes);
     std::sort(rows.begin(), rows.end());
     const size_t excess = bytes_ - target;
     size_t freed = 0;
@@ -242,25 +238,20 @@ void PastListings::TrimToBudget() {
       }
     }
     std::vector<std::u16string> ids;
-    for (const auto& [id, channel] : channels_) ids.push_back(id);
+    for (const auto& [id, channel] : channels_)
+      if (channel->slots.front().start <= cutoff) ids.push_back(id);
     for (const std::u16string& id : ids) {
-      Channel& channel = channels_.find(id)->second;
-      if (channel.slots.empty() || channel.slots.front().start > cutoff) continue;
-      std::vector<Programme> left = ProgrammesOf(channel);
+      const auto found = channels_.find(id);
+      std::vector<Programme> left = ProgrammesOf(*found->second);
       std::erase_if(left, [&](const Programme& p) { return p.start <= cutoff; });
-      // Pack re-reads the old texts the views point into, so it builds the
-      // new channel aside.
-      Channel packed;
-      packed.archiveDays = channel.archiveDays;
-      Pack(packed, left);
-      bytes_ -= channel.bytes;
-      if (packed.slots.empty()) {
-        channels_.erase(id);
+      std::shared_ptr<Channel> packed = Pack(id, found->second->archiveDays, left);
+      bytes_ -= found->second->bytes;
+      if (packed->slots.empty()) {
+        channels_.erase(found);
         continue;
       }
-      packed.bytes = BytesOf(id, packed);
-      bytes_ += packed.bytes;
-      channel = std::move(packed);
+      bytes_ += packed->bytes;
+      found->second = std::move(packed);
     }
     dirty_ = true;
   }
@@ -269,7 +260,7 @@ void PastListings::TrimToBudget() {
 void PastListings::Erase(std::u16string_view streamId) {
   const auto found = channels_.find(std::u16string(streamId));
   if (found == channels_.end()) return;
-  bytes_ -= found->second.bytes;
+  bytes_ -= found->second->bytes;
   channels_.erase(found);
 }
 
@@ -281,10 +272,10 @@ void PastListings::Clear() {
 
 size_t PastListings::Programmes() const {
   size_t count = 0;
-  for (const auto& [id, channel] : channels_) count += channel.slots.size();
+  for (const auto& [id, channel] : channels_) count += channel->slots.size();
   return count;
 }
 
 void PastListings::ForEachChannel(const Visitor& visit) const {
-  for (const auto& [id, channel] : channels_) visit(id, channel.archiveDays, ProgrammesOf(channel));
+  for (const auto& [id, channel] : channels_) visit(id, channel->archiveDays, ProgrammesOf(*channel));
 }

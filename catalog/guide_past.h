@@ -10,13 +10,16 @@
 // past kPastByteBudget (counted like GuideRowBytes: the heap held), the
 // oldest programmes of all channels go first.
 //
-// Thread contract: main thread only, no lock, no I/O. A job that writes the
-// file gets the text PastListingsText made on the main thread.
+// Thread contract: one thread (the main thread), no lock, no I/O. A copy is
+// cheap, since the channels' programmes are shared and never changed, so a
+// copy may go to a job that writes the file (catalog/guide_past_file.h)
+// while the main thread goes on changing its own.
 //
 // Sections: limits; the listings.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -123,12 +126,13 @@ class PastListings {
   };
 
   // Merges ended programmes into a channel; returns whether its kept
-  // programmes changed.
+  // programmes (or its archive days) changed.
   bool Merge(std::u16string_view streamId, int32_t archiveDays, std::vector<Programme> incoming, int64_t now);
-  // Rebuilds a channel of `programmes` (sorted by start); views into its
-  // old texts may be among them. Returns whether anything differs.
-  bool Pack(Channel& channel, const std::vector<Programme>& programmes);
-  std::vector<Programme> ProgrammesOf(const Channel& channel) const;
+  // A channel of `programmes` (sorted by start), which may view another
+  // channel's texts.
+  static std::shared_ptr<Channel> Pack(std::u16string_view streamId, int32_t archiveDays,
+                                       const std::vector<Programme>& programmes);
+  static std::vector<Programme> ProgrammesOf(const Channel& channel);
   void TrimToBudget();
   static size_t BytesOf(std::u16string_view streamId, const Channel& channel);
   void Erase(std::u16string_view streamId);
@@ -136,5 +140,7 @@ class PastListings {
   size_t budget_;
   size_t bytes_ = 0;
   bool dirty_ = false;
-  std::unordered_map<std::u16string, Channel> channels_;
+  // A channel is never changed once made: a change makes a new one, so a
+  // copy of the listings shares the channels and stays as it was.
+  std::unordered_map<std::u16string, std::shared_ptr<const Channel>> channels_;
 };

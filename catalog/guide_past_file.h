@@ -31,7 +31,8 @@ std::string PastAccountKey(const XtreamAccount& account);
 // Data folder + "guide/past-<PastAccountKey>.gz"; creates the folder.
 std::filesystem::path PastListingsPath(const XtreamAccount& account);
 
-// The file's text (before gzip). Pure; main thread, as the listings are.
+// The file's text (before gzip). Pure; on the thread that owns `listings`
+// (a job that got a copy of them).
 std::string PastListingsText(const PastListings& listings, std::string_view accountKey);
 
 // The listings a text of PastListingsText holds for `accountKey`, pruned to

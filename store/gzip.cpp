@@ -15,7 +15,9 @@ constexpr int kGzipWindowBits = 15 + 16;
 
 std::optional<std::string> GzipBytes(std::string_view bytes) {
   z_stream zip{};
-  if (deflateInit2(&zip, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+  // The program's files are rewritten while it runs: the fastest level
+  // takes a third of the default's time for about 8 % more on disk.
+  if (deflateInit2(&zip, Z_BEST_SPEED, Z_DEFLATED, kGzipWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     return std::nullopt;
   std::string out;
   out.reserve(bytes.size() / 3 + 64);
