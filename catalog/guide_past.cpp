@@ -78,7 +78,7 @@ void PastListings::Remember(std::u16string_view streamId, const std::vector<EpgE
   texts.reserve(rows.size() * 2);
   std::vector<Programme> ended;
   for (const EpgEntry& row : rows) {
-    if (row.start <= 0 || row.start < horizon || row.start > now || EndOf(row.start, row.durationMin) > now) continue;
+    if (row.start <= 0 || row.start < horizon || row.start > now) continue;
     const std::string& title = texts.emplace_back(WideToUtf8(row.title));
     const std::string& description = texts.emplace_back(WideToUtf8(row.description));
     ended.push_back(Programme{row.start, row.durationMin, title, description});
@@ -104,9 +104,7 @@ bool PastListings::Merge(std::u16string_view streamId, int32_t archiveDays, std:
   archiveDays = std::min(archiveDays, kPastMaxArchiveDays);
   const int64_t horizon = now - int64_t{archiveDays} * kDaySeconds;
   std::erase_if(incoming, [&](const Programme& p) {
-    // Checked in this order, so a start read from a damaged file cannot
-    // overflow its end.
-    return p.start <= 0 || p.start < horizon || p.start > now || p.minutes < 0 || EndOf(p.start, p.minutes) > now;
+    return p.start <= 0 || p.start < horizon || p.start > now || p.minutes < 0 || p.minutes > kPastLongestMinutes;
   });
   std::stable_sort(incoming.begin(), incoming.end(), [](const Programme& a, const Programme& b) { return a.start < b.start; });
   // Of programmes listed with the same start, the last listed is the one
@@ -199,8 +197,7 @@ std::vector<EpgEntry> PastListings::Complete(std::u16string_view streamId, std::
 
   const size_t answered = rows.size();
   for (const Programme& p : ProgrammesOf(*found->second)) {
-    const int64_t end = EndOf(p.start, p.minutes);
-    if (p.start < horizon || end > now || spans.Overlaps(p.start, end)) continue;
+    if (p.start < horizon || p.start > now || spans.Overlaps(p.start, EndOf(p.start, p.minutes))) continue;
     rows.push_back(EntryOf(p));
   }
   if (rows.size() == answered) return rows;

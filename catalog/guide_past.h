@@ -1,7 +1,7 @@
 #pragma once
 // Past programmes kept for catch-up: what guide answers listed, remembered
-// per live channel after each programme ended, for as long as the channel's
-// archive reaches back. A provider that lists only what is to come (or
+// per live channel from the time each programme started, for as long as the
+// channel's archive reaches back. A provider that lists only what is to come (or
 // stops listing yesterday) still leaves the Catch-up screen and the grid's
 // past something to play; catalog/guide_past_file.h keeps them on disk.
 //
@@ -44,6 +44,8 @@ constexpr size_t kPastDescriptionBytes = 300;
 // has an archive, and the most any channel keeps.
 constexpr int32_t kPastDefaultArchiveDays = 7;
 constexpr int32_t kPastMaxArchiveDays = 31;
+// The longest programme kept, in minutes.
+constexpr int32_t kPastLongestMinutes = 24 * 60;
 
 // The days a channel's past is kept: its archive's length in days when the
 // provider gave one (tv_archive_duration, capped at kPastMaxArchiveDays),
@@ -66,18 +68,21 @@ class PastListings {
   explicit PastListings(size_t byteBudget = kPastByteBudget) : budget_(byteBudget) {}
 
   // Takes the rows a guide answer or the whole guide gave for `streamId` at
-  // `now`: the programmes that have ended and started at most `archiveDays`
-  // days ago are kept, their texts cut to the limits. One of them replaces
-  // every kept programme it overlaps (the same start: a later answer's
-  // title wins), so a schedule the provider corrected is kept corrected.
-  // Kept programmes the archive no longer reaches go. `archiveDays` 0 or
-  // below (the channel lost its archive) forgets the channel. Rows without
-  // a start time, still running or to come are not kept.
+  // `now`: the programmes that have started, at most `archiveDays` days ago,
+  // are kept, their texts cut to the limits. The one on now is kept too: a
+  // provider that lists only what is on and what comes next lists it for
+  // the last time while it runs. One of them replaces every kept programme
+  // it overlaps (the same start: a later answer's title wins), so a
+  // schedule the provider corrected is kept corrected. Kept programmes the
+  // archive no longer reaches go. `archiveDays` 0 or below (the channel
+  // lost its archive) forgets the channel. Rows without a start time, to
+  // come, or longer than kPastLongestMinutes (a placeholder, no programme)
+  // are not kept.
   void Remember(std::u16string_view streamId, const std::vector<EpgEntry>& rows, int32_t archiveDays, int64_t now);
 
   // The rows to show for `streamId`: `rows` (what the store holds) and the
-  // kept programmes within `archiveDays` of `now` that overlap none of
-  // them, sorted by start (stable; rows without a start time last), each
+  // kept programmes started within `archiveDays` before `now` that overlap
+  // none of them, sorted by start (stable; rows without a start time last), each
   // with its display time made from its start in the local time zone at
   // this call. `rows` come back unchanged, in their order, when nothing is
   // added.

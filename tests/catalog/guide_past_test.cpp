@@ -38,22 +38,23 @@ TEST(PastListings, WhatEndedPlaysAfterARestartThroughTheFile) {
   past.Remember(u"7", {Row(kNow - 3 * kHour, 60, u"Morning"), Row(kNow - 2 * kHour, 60, ugly, u"line\r\nnext\\"),
                        Row(kNow - 30 * 60, 60, u"Running"), Row(kNow + kHour, 60, u"Later"), Row(0, 60, u"Untimed")},
                 7, kNow);
-  EXPECT_EQ(past.Programmes(), 2u);
+  EXPECT_EQ(past.Programmes(), 3u);
   EXPECT_TRUE(past.Dirty());
   const XtreamAccount account = Account(u"me");
   ASSERT_TRUE(WritePastListingsFile(PastListingsPath(account), PastListingsText(past, PastAccountKey(account))));
 
   // The next start, in another time zone: the provider lists only what is
-  // on now and to come; the kept ones come first, shown in local time.
+  // on now, no longer what was running then; the kept ones come first,
+  // shown in local time.
   TimeZoneGuard::Use("XYZ-2");
-  const PastListings loaded = LoadPastListings(account, kNow + 60);
+  const int64_t later = kNow + 90 * 60;
+  const PastListings loaded = LoadPastListings(account, later);
   EXPECT_FALSE(loaded.Dirty());
-  const std::vector<EpgEntry> answer = {Row(kNow + kHour, 60, u"Later"), Row(kNow - 30 * 60, 60, u"Running")};
-  const std::vector<EpgEntry> rows = loaded.Complete(u"7", answer, 7, kNow + 60);
+  const std::vector<EpgEntry> rows = loaded.Complete(u"7", {Row(kNow + kHour, 60, u"Later")}, 7, later);
   EXPECT_EQ(Titles(rows), (std::vector<std::u16string>{u"Morning", ugly, u"Running", u"Later"}));
   EXPECT_EQ(rows[1].description, u"line\r\nnext\\");
   EXPECT_EQ(rows[0].time, u"07:00");  // 05:00 UTC
-  EXPECT_EQ(RowsForDay(rows, 0, kNow + 60).size(), 4u);
+  EXPECT_EQ(RowsForDay(rows, 0, later).size(), 4u);
 
   // Another account's file, or another user of the same server, is not read.
   EXPECT_EQ(LoadPastListings(Account(u"other"), kNow).Channels(), 0u);
@@ -67,7 +68,8 @@ TEST(PastListings, KeptAsFarAsTheArchiveReaches) {
   EXPECT_EQ(PastArchiveDays(1, 3), 3);
   EXPECT_EQ(PastArchiveDays(0, 0), 0);
   PastListings past;
-  past.Remember(u"1", {Row(kNow - 8 * kDay, 60, u"Gone"), Row(kNow - 6 * kDay, 60, u"Six"), Row(kNow - kDay, 60, u"One")},
+  past.Remember(u"1", {Row(kNow - 8 * kDay, 60, u"Gone"), Row(kNow - 6 * kDay, 60, u"Six"), Row(kNow - kDay, 60, u"One"),
+                       Row(kNow - 3 * kDay, 25 * 60, u"No information")},
                 PastArchiveDays(1, 0), kNow);
   EXPECT_EQ(Titles(past.Complete(u"1", {}, 7, kNow)), (std::vector<std::u16string>{u"Six", u"One"}));
   // A shorter archive shows less at once; two days on, "Six" has gone.
@@ -93,8 +95,9 @@ TEST(PastListings, LaterAnswersCorrectWhatIsKeptAndAnswersWin) {
   past.MarkSaved();
   past.Remember(u"5", {Row(t + 2 * kHour, 60, u"Kept")}, 7, kNow);
   EXPECT_FALSE(past.Dirty()) << "the same answer again changes nothing";
-  // The same start with a new title, and a film where A and B were.
-  past.Remember(u"5", {Row(t, 60, u"New title"), Row(t + kHour, 60, u"Film")}, 7, kNow);
+  // The same start with a new title (listed twice: the last one counts),
+  // and a film where A and B were.
+  past.Remember(u"5", {Row(t, 60, u"Draft"), Row(t + kHour, 60, u"Film"), Row(t, 60, u"New title")}, 7, kNow);
   EXPECT_TRUE(past.Dirty());
   EXPECT_EQ(Titles(past.Complete(u"5", {}, 7, kNow)), (std::vector<std::u16string>{u"New title", u"Film", u"Kept"}));
 
