@@ -116,6 +116,10 @@ bool PastListings::Merge(std::u16string_view streamId, int32_t archiveDays, std:
     fresh.push_back(p);
   }
   if (found == channels_.end() && fresh.empty()) return false;
+  // Most answers list only what is on and to come: a channel with nothing
+  // new and nothing out of reach stays as it is.
+  if (fresh.empty() && found->second->archiveDays == archiveDays && found->second->slots.front().start >= horizon)
+    return false;
 
   Spans spans;
   for (const Programme& p : fresh) spans.Add(p.start, EndOf(p.start, p.minutes));
@@ -211,6 +215,13 @@ void PastListings::Prune(int64_t now) {
   for (const auto& [id, channel] : channels_) reach.emplace_back(id, channel->archiveDays);
   for (const auto& [id, days] : reach)
     if (Merge(id, days, {}, now)) dirty_ = true;
+}
+
+void PastListings::Include(const PastListings& newer, int64_t now) {
+  newer.ForEachChannel([&](std::u16string_view id, int32_t days, std::span<const Programme> programmes) {
+    if (Merge(id, days, std::vector<Programme>(programmes.begin(), programmes.end()), now)) dirty_ = true;
+  });
+  TrimToBudget();
 }
 
 // The oldest programmes of all channels go until the listings take at most

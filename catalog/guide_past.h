@@ -93,6 +93,12 @@ class PastListings {
   // it was last remembered with).
   void Prune(int64_t now);
 
+  // Takes in what `newer` holds as if each of its channels were remembered
+  // now from an answer (its programmes win where they overlap): listings
+  // read from the file on a job, then joined by what was remembered while
+  // they were read.
+  void Include(const PastListings& newer, int64_t now);
+
   // Another account: stream ids mean other channels.
   void Clear();
 

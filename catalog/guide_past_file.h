@@ -2,10 +2,11 @@
 // The kept past programmes on disk: one gzip file per account in the data
 // folder's "guide/" ("past-<key>.gz"), written whole and crash-safe.
 //
-// The text inside, one record a line, fields parted by tabs, texts with
-// backslash, tab, CR and LF escaped as \\ \t \r \n:
+// The text inside: one record a line, fields parted by tabs, and in the
+// stream ids and texts backslash, tab, CR and LF written as \\ \t \r \n.
+// A head line, then each channel's line followed by its programmes' lines:
 //   vistra-past 1 <TAB> <account key>
-//   C <TAB> <archive days> <TAB> <stream id>        a channel, then its
+//   C <TAB> <archive days> <TAB> <stream id>
 //   P <TAB> <start> <TAB> <minutes> <TAB> <title> <TAB> <description>
 // Times are Unix seconds (UTC), so the rows show right after a change of
 // time zone. Reading never fails: a file that is not one whole gzip stream

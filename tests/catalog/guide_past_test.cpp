@@ -48,10 +48,15 @@ TEST(PastListings, WhatEndedPlaysAfterARestartThroughTheFile) {
   // shown in local time.
   TimeZoneGuard::Use("XYZ-2");
   const int64_t later = kNow + 90 * 60;
-  const PastListings loaded = LoadPastListings(account, later);
+  PastListings loaded = LoadPastListings(account, later);
   EXPECT_FALSE(loaded.Dirty());
+  // What was remembered while the file was read joins in and wins.
+  PastListings meanwhile;
+  meanwhile.Remember(u"7", {Row(kNow - 3 * kHour, 60, u"Morning news")}, 7, later);
+  loaded.Include(meanwhile, later);
+  EXPECT_TRUE(loaded.Dirty());
   const std::vector<EpgEntry> rows = loaded.Complete(u"7", {Row(kNow + kHour, 60, u"Later")}, 7, later);
-  EXPECT_EQ(Titles(rows), (std::vector<std::u16string>{u"Morning", ugly, u"Running", u"Later"}));
+  EXPECT_EQ(Titles(rows), (std::vector<std::u16string>{u"Morning news", ugly, u"Running", u"Later"}));
   EXPECT_EQ(rows[1].description, u"line\r\nnext\\");
   EXPECT_EQ(rows[0].time, u"07:00");  // 05:00 UTC
   EXPECT_EQ(RowsForDay(rows, 0, later).size(), 4u);
