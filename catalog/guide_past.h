@@ -1,9 +1,10 @@
 #pragma once
 // Past programmes kept for catch-up: what guide answers listed, remembered
-// per live channel from the time each programme started, for as long as the
-// channel's archive reaches back. A provider that lists only what is to come (or
-// stops listing yesterday) still leaves the Catch-up screen and the grid's
-// past something to play; catalog/guide_past_file.h keeps them on disk.
+// per live channel from the time each programme started, for as long as
+// the channel's archive reaches back. A provider that lists only what is to
+// come (or stops listing yesterday) still leaves the Catch-up screen and
+// the grid's past something to play; catalog/guide_past_file.h keeps them
+// on disk.
 //
 // Compact: per channel, 24-byte slots sorted by start and one UTF-8 text
 // run in which each distinct title or description appears once. Bounded:
