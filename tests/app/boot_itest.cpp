@@ -561,9 +561,10 @@ TEST_F(BootTest, FifosInPlaceOfDataFilesStartWithDefaults) {
 TEST_F(BootTest, KilledSavesLeaveNoTemporaryFilesBehind) {
   const auto folder = home_.CreateFolder();
   std::filesystem::create_directories(folder / "catalog");
+  std::filesystem::create_directories(folder / "guide");
   const auto write = [](const std::filesystem::path& path) { std::ofstream(path) << "half a save"; };
   const std::filesystem::path stale[] = {folder / "settings.json.tmp4242-0", folder / "catalog" / "live.tsv.tmp77-12",
-                                         folder / "catalog" / "meta.txt.tmp5-3"};
+                                         folder / "catalog" / "meta.txt.tmp5-3", folder / "guide" / "xmltv.tmp8-1"};
   for (const auto& path : stale) write(path);
   // Not ours, or a save of this very process under way: kept.
   const std::filesystem::path kept[] = {folder / "notes.tmp", folder / "settings.json.tmpx-1",
@@ -573,7 +574,7 @@ TEST_F(BootTest, KilledSavesLeaveNoTemporaryFilesBehind) {
   Boot(state);
   for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
   for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
-  EXPECT_GE(FindLine(LogLines(home_), "stale temporary files removed=3"), 0);
+  EXPECT_GE(FindLine(LogLines(home_), "stale temporary files removed=4"), 0);
 }
 
 // A provider that refuses bad credentials as XUI-type panels do (404 and an
