@@ -129,6 +129,13 @@ class WholeGuideBuilder {
   // not known yet; such a programme is read when it starts within a day
   // before the window, since its stop comes from the next one).
   bool InWindow(int64_t start, int64_t stop) const;
+  // The same for a programme of channel `channel`, under its own window.
+  bool InWindow(uint32_t channel, int64_t start, int64_t stop) const;
+
+  // Channels numbered from `firstChannel` on (ids added to the set later,
+  // whose programme on now is all a caller wants) keep only the
+  // programmes that overlap [from, to), a window inside the guide's.
+  void NarrowFrom(uint32_t firstChannel, int64_t from, int64_t to);
 
   // One programme of channel `channel` (a GuideChannelSet index). `stop`
   // 0 or not after `start`: unknown, decided at Build. Texts are cut to
@@ -141,10 +148,17 @@ class WholeGuideBuilder {
   // one's start when they overlap, so of two with the same start the later
   // listed stays; an unknown stop becomes the next programme's start, or
   // start + 1 hour for the last. Programmes left with no length, or outside
-  // the window, are dropped. The builder is empty afterwards.
+  // their channel's window, are dropped. The builder is empty afterwards
+  // (and no channel narrowed).
   SharedWholeGuide Build();
 
  private:
+  struct Window {
+    int64_t from, to;
+    bool Holds(int64_t start, int64_t stop) const;
+  };
+  Window WindowOf(uint32_t channel) const;
+
   struct Record {
     int64_t start;
     int64_t stop;
@@ -158,6 +172,8 @@ class WholeGuideBuilder {
   const GuideChannelSet& channels_;
   int64_t windowStart_;
   int64_t windowEnd_;
+  uint32_t narrowFrom_ = UINT32_MAX;
+  Window narrow_{};
   std::deque<Record> records_;
   // The text pool and an open-addressing table of text numbers (0 free).
   std::string texts_;

@@ -46,6 +46,7 @@ struct WholeGuideLoad {
   bool fromCopy = false;        // read from the data folder, not downloaded
   SharedWholeGuide guide;       // set when status is Read
   std::shared_ptr<const GuideChannelOfStream> channelOf;  // likewise
+  SharedGuideChannels channels;  // likewise: the guide's <channel> elements
   std::string detail;           // why not, for the log
   int httpStatus = 0;           // of a download
   uint64_t bodyBytes = 0;
@@ -58,6 +59,9 @@ bool WholeGuideCopyFresh(const XtreamAccount& account, int64_t now);
 // Reads the guide for the live channels of `liveChannels`: from the kept
 // copy when it is fresh, else from the provider (`timeoutMs` as a stall
 // limit, the body capped at `capBytes`). A download that gives a guide
-// replaces the copy.
+// replaces the copy. `options` go to the reader (an offset, keeping now for
+// all, the hook); when the copy does not read and the provider is asked, the
+// hook is called once more, for the download. `channelOf` holds the guide
+// ids of the catalog only, not those the hook added.
 WholeGuideLoad LoadWholeGuide(const XtreamAccount& account, const SharedItems& liveChannels, int64_t now,
-                              uint32_t timeoutMs, uint64_t capBytes);
+                              uint32_t timeoutMs, uint64_t capBytes, const XmltvOptions& options = {});

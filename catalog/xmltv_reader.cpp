@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 #include <vector>
 
 #include "net/text.h"
@@ -153,16 +154,23 @@ int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
 
 struct XmltvReader::State {
   enum class Body : uint8_t { Unknown, Plain, Gzip };
-  enum class Field : uint8_t { None, Title, Description };
+  enum class Field : uint8_t { None, Title, Description, Name };
 
-  State(const GuideChannelSet& channels, int64_t now) : builder(channels, now), channels(channels) {}
+  // Keeping now for all: the window of the other channels' programmes.
+  static constexpr int64_t kNowBackSeconds = 3600;
+  static constexpr int64_t kNowAheadSeconds = 12 * 3600;
+
+  State(GuideChannelSet set, int64_t now, XmltvOptions options)
+      : channels(std::move(set)), builder(channels, now), options(std::move(options)), now(now) {}
   ~State() {
     if (parser) XML_ParserFree(parser);
     if (inflating) inflateEnd(&zip);
   }
 
+  GuideChannelSet channels;  // before the builder, which refers to it
   WholeGuideBuilder builder;
-  const GuideChannelSet& channels;
+  XmltvOptions options;
+  int64_t now;
   XmltvResult result;
   bool ended = false;  // </tv> was read
 
@@ -197,6 +205,15 @@ struct XmltvReader::State {
   bool pendingSpace = false;
   std::string title, description;
 
+  // The channel directory; the entry being read (npos: none).
+  GuideChannelDirectory directory;
+  std::unordered_map<std::string, size_t> directoryIndex;
+  size_t entry = SIZE_MAX;
+  std::string name;
+  bool hookCalled = false;
+  // Channels of the set numbered from here on were added for their
+  // programme on now only.
+  uint32_t nowOnlyFrom = UINT32_MAX;
   void Fail(XmltvStatus status, std::string detail) {
     if (result.status != XmltvStatus::Reading) return;
     result.status = status;
@@ -209,7 +226,12 @@ struct XmltvReader::State {
   }
 
   void Append(std::string_view text);
-  void Start(std::string_view name, const XML_Char** attributes);
+  void CallHook();
+  void StartChannel(const XML_Char** attributes);
+  void StartInChannel(std::string_view tag, const XML_Char** attributes);
+  void EndName();
+  uint32_t NowOnlyChannel(std::string_view id, int64_t start, int64_t stop);
+  void Start(std::string_view tag, const XML_Char** attributes);
   void End();
   void Text(std::string_view text);
   void Xml(std::string_view text, bool final);
@@ -228,8 +250,11 @@ struct XmltvReader::State {
 // ---------------------------------------------------- the expat callbacks
 
 void XmltvReader::State::Append(std::string_view text) {
-  std::string& into = field == Field::Title ? title : description;
-  const size_t limit = (field == Field::Title ? WholeGuideBuilder::kTitleBytes : WholeGuideBuilder::kDescriptionBytes) + 4;
+  std::string& into = field == Field::Title ? title : field == Field::Name ? name : description;
+  const size_t limit = (field == Field::Title         ? WholeGuideBuilder::kTitleBytes
+                        : field == Field::Name        ? GuideChannelInfo::kNameBytes
+                                                      : WholeGuideBuilder::kDescriptionBytes) +
+                       4;
   // White space runs become one space, none at either end; the text stops
   // growing a little past its limit (the builder cuts it at a character).
   for (const char c : text) {
@@ -244,24 +269,85 @@ void XmltvReader::State::Append(std::string_view text) {
   }
 }
 
-void XmltvReader::State::Start(std::string_view name, const XML_Char** attributes) {
+void XmltvReader::State::CallHook() {
+  if (hookCalled) return;
+  hookCalled = true;
+  if (options.onChannels) options.onChannels(directory, channels);
+  // Whatever joins the set from now on is there for keeping now for all.
+  nowOnlyFrom = static_cast<uint32_t>(channels.size());
+  builder.NarrowFrom(nowOnlyFrom, now - kNowBackSeconds, now + kNowAheadSeconds);
+}
+
+void XmltvReader::State::StartChannel(const XML_Char** attributes) {
+  entry = SIZE_MAX;
+  std::string_view id;
+  for (size_t i = 0; attributes[i]; i += 2)
+    if (std::string_view(attributes[i]) == "id") id = attributes[i + 1];
+  if (id.empty() || id.size() > GuideChannelInfo::kLongestIdBytes) return;
+  const auto [it, added] = directoryIndex.try_emplace(std::string(id), directory.size());
+  if (added && directory.size() >= GuideChannelInfo::kMostChannels) {
+    directoryIndex.erase(it);
+    return;
+  }
+  if (added) directory.push_back(GuideChannelInfo{std::string(id), {}, {}});
+  entry = it->second;
+}
+
+void XmltvReader::State::StartInChannel(std::string_view tag, const XML_Char** attributes) {
+  GuideChannelInfo& info = directory[entry];
+  if (tag == "display-name" && info.displayNames.size() < GuideChannelInfo::kMostNames) {
+    field = Field::Name;
+    name.clear();
+    pendingSpace = false;
+    return;
+  }
+  if (tag != "icon" || !info.icon.empty()) return;
+  for (size_t i = 0; attributes[i]; i += 2) {
+    const std::string_view value = attributes[i + 1];
+    if (std::string_view(attributes[i]) == "src" && value.size() <= GuideChannelInfo::kLongestIconBytes)
+      info.icon = value;
+  }
+}
+
+void XmltvReader::State::EndName() {
+  field = Field::None;
+  std::vector<std::string>& names = directory[entry].displayNames;
+  const std::string_view cut = CutUtf8(name, GuideChannelInfo::kNameBytes);
+  if (cut.empty() || std::find(names.begin(), names.end(), cut) != names.end()) return;
+  names.emplace_back(cut);
+}
+
+// A number in the set for a channel outside it whose programme of
+// [start, stop) is on now, when keeping now for all; kNone otherwise.
+uint32_t XmltvReader::State::NowOnlyChannel(std::string_view id, int64_t start, int64_t stop) {
+  if (!options.keepNowForAll || !builder.InWindow(nowOnlyFrom, start, stop)) return GuideChannelSet::kNone;
+  if (channels.size() - nowOnlyFrom >= GuideChannelInfo::kMostChannels) return GuideChannelSet::kNone;
+  channels.Add(id);
+  return channels.Find(id);
+}
+
+void XmltvReader::State::Start(std::string_view tag, const XML_Char** attributes) {
   NoteEvent();
   ++depth;
   if (depth == 1) {
     rootSeen = true;
-    if (name != "tv") {
-      Fail(XmltvStatus::NotXmltv, "the document is <" + std::string(name) + ">, not <tv>");
+    if (tag != "tv") {
+      Fail(XmltvStatus::NotXmltv, "the document is <" + std::string(tag) + ">, not <tv>");
       XML_StopParser(parser, XML_FALSE);
     }
     return;
   }
   if (depth == 3 && inProgramme) {
-    if (name == "title" && !haveTitle) field = Field::Title;
-    if (name == "desc" && !haveDescription) field = Field::Description;
+    if (tag == "title" && !haveTitle) field = Field::Title;
+    if (tag == "desc" && !haveDescription) field = Field::Description;
     pendingSpace = false;
     return;
   }
-  if (depth != 2 || name != "programme") return;
+  if (depth == 3 && entry != SIZE_MAX) return StartInChannel(tag, attributes);
+  if (depth != 2) return;
+  if (tag == "channel") return StartChannel(attributes);
+  if (tag != "programme") return;
+  CallHook();
   std::string_view channelId, startText, stopText;
   for (size_t i = 0; attributes[i]; i += 2) {
     const std::string_view key = attributes[i];
@@ -269,26 +355,36 @@ void XmltvReader::State::Start(std::string_view name, const XML_Char** attribute
     else if (key == "start") startText = attributes[i + 1];
     else if (key == "stop") stopText = attributes[i + 1];
   }
-  channel = channels.Find(channelId);
-  if (channel == GuideChannelSet::kNone) return;
   start = XmltvTimeSeconds(startText);
+  if (start == 0) return;
   stop = XmltvTimeSeconds(stopText);
-  if (start == 0 || !builder.InWindow(start, stop)) return;
+  start += options.offsetSeconds;
+  if (stop != 0) stop += options.offsetSeconds;
+  channel = channels.Find(channelId);
+  if (channel == GuideChannelSet::kNone) channel = NowOnlyChannel(channelId, start, stop);
+  if (channel == GuideChannelSet::kNone || !builder.InWindow(channel, start, stop)) return;
   inProgramme = true;
-  haveTitle = haveDescription = false;
+  haveTitle = false;
+  // What is kept for its programme on now only is for a list that shows titles.
+  haveDescription = channel >= nowOnlyFrom;
   title.clear();
   description.clear();
 }
 
 void XmltvReader::State::End() {
   NoteEvent();
-  if (depth == 3 && field != Field::None) {
+  if (depth == 3 && field == Field::Name) {
+    EndName();
+  } else if (depth == 3 && field != Field::None) {
     (field == Field::Title ? haveTitle : haveDescription) = true;
     field = Field::None;
   } else if (depth == 2 && inProgramme) {
     builder.Add(channel, start, stop, title, description);
     inProgramme = false;
+  } else if (depth == 2) {
+    entry = SIZE_MAX;
   } else if (depth == 1) {
+    CallHook();
     ended = true;
     XML_StopParser(parser, XML_FALSE);
   }
@@ -512,8 +608,8 @@ void XmltvReader::State::Feed(std::string_view bytes) {
 
 // ------------------------------------------------------ public interface
 
-XmltvReader::XmltvReader(const GuideChannelSet& channels, int64_t now)
-    : state_(std::make_unique<State>(channels, now)) {
+XmltvReader::XmltvReader(GuideChannelSet channels, int64_t now, XmltvOptions options)
+    : state_(std::make_unique<State>(std::move(channels), now, std::move(options))) {
   if (!state_->MakeParser()) state_->Fail(XmltvStatus::Malformed, "no memory for the XML parser");
 }
 
@@ -539,6 +635,7 @@ XmltvResult XmltvReader::Finish() {
   if (s.ended && s.result.status == XmltvStatus::Reading) {
     s.result.status = XmltvStatus::Read;
     s.result.guide = s.builder.Build();
+    s.result.channels = std::make_shared<const GuideChannelDirectory>(std::move(s.directory));
   }
   s.Fail(XmltvStatus::Truncated, "the answer ended before </tv>");
   XmltvResult result = std::move(s.result);

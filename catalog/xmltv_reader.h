@@ -12,11 +12,24 @@
 // channel set and that overlap [now - 7 days, now + 3 days) (see
 // WholeGuideBuilder); per programme its start, stop, its first <title> and
 // its first <desc>, entities and CDATA decoded, white space runs made one
-// space, cut to 200 and 400 bytes at a character boundary. <channel>
-// elements and everything else are skipped. Times: see XmltvTimeSeconds;
+// space, cut to 200 and 400 bytes at a character boundary. Times: see
+// XmltvTimeSeconds, moved by the options' offset before the window test;
 // a programme with an unreadable start is dropped, one with no or an
 // unreadable stop ends where the next one on its channel starts (or after an
-// hour). Faults that panels' hand-made XML often has are mended rather than
+// hour). Asked to keep now for all, the reader also keeps the programmes of
+// every other channel that overlap [now - 1 h, now + 12 h), without their
+// descriptions, so that a list of the guide's channels can show what each
+// has on now (some 15 programmes and 425 bytes a channel in the generated
+// guide of bench/xmltv_bench.cpp: at 20,000 channels about 8.5 MB kept, and
+// some 20 MB at the peak while the guide is built).
+//
+// The <channel> elements make the guide's channel directory
+// (GuideChannelInfo). Once they are read, before the first <programme>
+// (at the end when none comes), the options' hook sees the directory and
+// may add ids to the channel set: their programmes are kept as those of the
+// ids it had. A document that lists programmes before channels has the
+// hook called at its first programme with what was read by then; channels
+// after that still reach the directory. Everything else is skipped. Faults that panels' hand-made XML often has are mended rather than
 // costing the whole guide: a bare '&' ("Tom & Jerry") is read as "&amp;",
 // a control character other than tab and line breaks as a space. HTML
 // entities that XML does not define (&nbsp;, &eacute;, ...) are
@@ -38,9 +51,11 @@
 // download job); the guide it returns may go to any thread.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalog/whole_guide.h"
 #include "net/http_client.h"
@@ -53,9 +68,45 @@ enum class XmltvStatus : uint8_t {
   Truncated,  // the body ended inside the document
 };
 
+// One <channel> element: its id, each <display-name> (entities decoded,
+// white space runs made one space, none at either end, cut to kNameBytes at
+// a character boundary; empty and repeated names left out, at most
+// kMostNames) and the src of its first <icon>. Elements with the same id
+// make one entry. A directory holds at most kMostChannels entries, in the
+// order of the document; an id longer than kLongestIdBytes cannot be a
+// catalog's and is left out, as is an icon address longer than
+// kLongestIconBytes (cut, it would lead nowhere).
+struct GuideChannelInfo {
+  static constexpr size_t kNameBytes = 200;
+  static constexpr size_t kMostNames = 16;
+  static constexpr size_t kMostChannels = 100000;
+  static constexpr size_t kLongestIdBytes = 512;
+  static constexpr size_t kLongestIconBytes = 2048;
+
+  std::string id;
+  std::vector<std::string> displayNames;
+  std::string icon;
+};
+using GuideChannelDirectory = std::vector<GuideChannelInfo>;
+using SharedGuideChannels = std::shared_ptr<const GuideChannelDirectory>;
+
+struct XmltvOptions {
+  // Added to every start and stop: a guide that is an hour late is read
+  // with -3600.
+  int64_t offsetSeconds = 0;
+  // Keep the programme on now of every channel, not only those of the set
+  // (see above).
+  bool keepNowForAll = false;
+  // Called at most once, on the reading thread, inside Feed or Finish: the
+  // directory read so far, and the channel set, to which it may add ids.
+  // It must not keep either reference.
+  std::function<void(const GuideChannelDirectory& directory, GuideChannelSet& channels)> onChannels;
+};
+
 struct XmltvResult {
   XmltvStatus status = XmltvStatus::Reading;
-  SharedWholeGuide guide;  // set only when status is Read
+  SharedWholeGuide guide;        // set only when status is Read
+  SharedGuideChannels channels;  // likewise: the guide's channel directory
   std::string detail;      // what went wrong, for the log ("line 12: mismatched tag")
   uint64_t bodyBytes = 0;  // bytes fed
   uint64_t textBytes = 0;  // bytes of XML text (after inflating)
@@ -66,8 +117,8 @@ class XmltvReader {
   static constexpr size_t kHeadBytes = 64 * 1024;
   static constexpr size_t kLongestMarkupBytes = 16u * 1024 * 1024;
 
-  // `channels` must outlive the reader.
-  XmltvReader(const GuideChannelSet& channels, int64_t now);
+  // The reader keeps its own channel set, which the hook may grow.
+  XmltvReader(GuideChannelSet channels, int64_t now, XmltvOptions options = {});
   ~XmltvReader();
   XmltvReader(const XmltvReader&) = delete;
   XmltvReader& operator=(const XmltvReader&) = delete;

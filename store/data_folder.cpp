@@ -24,7 +24,7 @@ std::filesystem::path EnsureDataFolder() {
 void RemoveStaleSaves() {
   const auto folder = DataFolder();
   size_t removed = 0;
-  for (const auto& dir : {folder, folder / "catalog", folder / "icons", folder / "guide"})
+  for (const auto& dir : {folder, folder / "catalog", folder / "icons", folder / "guide", folder / "guide" / "sources"})
     removed += RemoveStaleTempFiles(dir);
   if (removed > 0) WriteLogF(80, "stale temporary files removed=%d", static_cast<int>(removed));
 }

@@ -12,6 +12,7 @@ std::filesystem::path EnsureDataFolder();
 
 // Removes what interrupted saves of earlier runs left behind (their
 // temporary files, see RemoveStaleTempFiles) from the data folder and its
-// "catalog", "icons" and "guide" folders, and logs how many went. Safe while this
+// "catalog", "icons", "guide" and "guide/sources" folders (a guide download
+// killed part-way leaves one there), and logs how many went. Safe while this
 // process saves: its own temporary files are kept.
 void RemoveStaleSaves();
