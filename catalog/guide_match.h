@@ -103,7 +103,8 @@ class GuideNameMatcher {
   void BuildTrigramIndex();
 
   GuideMatch MatchForm(const ChannelNameForm& form, Scratch& scratch) const;
-  void FindSimilar(std::string_view coreKey, float threshold, Scratch& scratch) const;
+  const std::vector<Candidate>& SimilarTo(const std::string& coreKey, Scratch& scratch) const;
+  void FindSimilar(std::string_view coreKey, float probeScore, float keepScore, Scratch& scratch) const;
   // The channel of `entries` for a name with (or without) an HD mark, or
   // kNoChannel when several fit.
   static uint32_t PickChannel(const std::vector<Entry>& entries, bool qualityMarked);
