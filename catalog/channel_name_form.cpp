@@ -35,7 +35,9 @@ void DecodeUtf8(std::string_view s, std::u32string& out) {
       i += k;
       continue;
     }
-    out.push_back(cp);
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    const bool scalar = cp >= kLeast[extra] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    if (scalar) out.push_back(cp);
     i += extra + 1;
   }
 }
