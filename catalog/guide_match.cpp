@@ -349,6 +349,17 @@ std::vector<GuideSuggestion> GuideNameMatcher::Suggest(std::string_view utf8Name
   Scratch scratch;
   scratch.counts.assign(forms_.size(), 0);
   FormOfChannelName(utf8Name, scratch.form);
+  return SuggestForm(max, scratch);
+}
+
+std::vector<GuideSuggestion> GuideNameMatcher::Suggest(std::u16string_view name, size_t max) const {
+  Scratch scratch;
+  scratch.counts.assign(forms_.size(), 0);
+  FormOfChannelName(name, scratch.form);
+  return SuggestForm(max, scratch);
+}
+
+std::vector<GuideSuggestion> GuideNameMatcher::SuggestForm(size_t max, Scratch& scratch) const {
   const ChannelNameForm& form = scratch.form;
   std::vector<GuideSuggestion> suggestions;
   const auto add = [&](uint32_t channel, float score) {

@@ -77,6 +77,7 @@ class GuideNameMatcher {
   // Up to `max` guide channels for a name, best first, each channel once:
   // exact and key matches (score 1) before similar names.
   std::vector<GuideSuggestion> Suggest(std::string_view utf8Name, size_t max) const;
+  std::vector<GuideSuggestion> Suggest(std::u16string_view name, size_t max) const;
 
   // Match of every name, in order, split over `threads` threads (the
   // calling one among them); the same answers as Match. Each thread keeps
@@ -108,6 +109,7 @@ class GuideNameMatcher {
   void BuildTrigramIndex();
 
   GuideMatch MatchForm(const ChannelNameForm& form, Scratch& scratch) const;
+  std::vector<GuideSuggestion> SuggestForm(size_t max, Scratch& scratch) const;
   const std::vector<Candidate>& SimilarTo(const std::string& coreKey, Scratch& scratch) const;
   void FindSimilar(std::string_view coreKey, float probeScore, float keepScore, Scratch& scratch) const;
   // The channel of `entries` for a name with (or without) an HD mark, or

@@ -106,7 +106,7 @@ TEST(GuideNameMatcher, SharedKeysGoByTheHdMarkOrToReview) {
 TEST(GuideNameMatcher, SuggestionsPutTheNameItselfFirst) {
   const auto guide = GuideOf({"More4", "Film4+1", "Film4", "Film4 HD", "Film4 ROI", "Food Network"});
   const GuideNameMatcher matcher(guide);
-  const std::vector<GuideSuggestion> suggestions = matcher.Suggest("UK: Film4 HD", 4);
+  const std::vector<GuideSuggestion> suggestions = matcher.Suggest(u"UK: Film4 HD", 4);
   ASSERT_EQ(suggestions.size(), 4u);
   EXPECT_EQ(guide[suggestions[0].channel].id, "Film4 HD.id");
   EXPECT_EQ(guide[suggestions[1].channel].id, "Film4.id");
