@@ -31,10 +31,14 @@ constexpr float kRivalMargin = 0.1f;
 // Similar forms kept per remembered core key, and core keys remembered per
 // batch thread before the memory starts afresh.
 constexpr size_t kRememberedCandidates = 8;
-// Trigrams looked up beyond what the prefix filter needs (see FindSimilar).
+constexpr size_t kRememberedKeys = 200000;
+// Trigrams looked up beyond what the prefix filter needs, and how many forms
+// met are compared in full regardless (see FindSimilar).
 constexpr size_t kExtraProbes = 2;
 constexpr size_t kAlwaysCompared = 64;
-constexpr size_t kRememberedKeys = 200000;
+// Longer names are compared by their start (a trigram count must fit the
+// 16-bit counters).
+constexpr size_t kLongestComparedBytes = 256;
 
 // ----------------------------------------------------------------- trigrams
 
@@ -187,7 +191,7 @@ void GuideNameMatcher::BuildTrigramIndex() {
   std::vector<uint32_t> trigrams;
   trigramStart_.assign(1, 0);
   for (uint32_t f = 0; f < forms_.size(); ++f) {
-    TrigramsOf(forms_[f], trigrams);
+    TrigramsOf(std::string_view(forms_[f]).substr(0, kLongestComparedBytes), trigrams);
     formTrigrams_.insert(formTrigrams_.end(), trigrams.begin(), trigrams.end());
     trigramStart_.push_back(uint32_t(formTrigrams_.size()));
     for (const uint32_t t : trigrams) pairs.emplace_back(t, f);
@@ -232,7 +236,7 @@ uint32_t GuideNameMatcher::PickChannel(const std::vector<Entry>& entries, bool q
 // often enough: best effort, for the unsure list.
 void GuideNameMatcher::FindSimilar(std::string_view coreKey, float probeScore, float keepScore, Scratch& scratch) const {
   scratch.candidates.clear();
-  TrigramsOf(coreKey, scratch.trigrams);
+  TrigramsOf(coreKey.substr(0, kLongestComparedBytes), scratch.trigrams);
   if (scratch.trigrams.empty() || slots_.empty()) return;
   const size_t mask = slots_.size() - 1;
   const auto find = [&](uint32_t trigram) -> const Slot* {
