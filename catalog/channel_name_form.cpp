@@ -315,8 +315,8 @@ bool IsWeakWord(std::string_view word) {
 }
 
 // Collects the words of one name: letters gather into a raw word, which at
-// a break is dropped when it is a quality tag, or split where letters and
-// digits meet.
+// a break is kept marked when it is a quality word (BuildForms decides
+// whether it goes), or else split where letters and digits meet.
 class WordCollector {
  public:
   WordCollector(std::string& pool, std::vector<Word>& words) : pool_(pool), words_(words) {
