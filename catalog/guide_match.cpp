@@ -10,10 +10,15 @@
 
 struct GuideNameMatcher::Scratch {
   ChannelNameForm form;
-  std::vector<uint16_t> counts;  // per form: trigrams shared with the name so far
+  std::vector<uint8_t> counts;  // per form: trigrams shared with the name so far
   std::vector<uint32_t> touched;
   std::vector<uint32_t> trigrams;
-  std::vector<std::pair<uint32_t, uint32_t>> byRarity;  // (posting length, trigram)
+  struct Looked {
+    uint32_t postings;
+    uint32_t trigram;
+    const Slot* slot;  // null when no form holds the trigram
+  };
+  std::vector<Looked> byRarity;
   std::vector<uint32_t> rest;
   std::vector<Candidate> candidates;
   // In a batch: the similar forms of each core key met so far, since
@@ -37,8 +42,8 @@ constexpr size_t kRememberedKeys = 200000;
 constexpr size_t kExtraProbes = 2;
 constexpr size_t kAlwaysCompared = 64;
 // Longer names are compared by their start (a trigram count must fit the
-// 16-bit counters).
-constexpr size_t kLongestComparedBytes = 256;
+// 8-bit counters).
+constexpr size_t kLongestComparedBytes = 250;
 
 // ----------------------------------------------------------------- trigrams
 
@@ -248,15 +253,17 @@ void GuideNameMatcher::FindSimilar(std::string_view coreKey, float probeScore, f
   scratch.byRarity.clear();
   for (const uint32_t t : scratch.trigrams) {
     const Slot* slot = find(t);
-    scratch.byRarity.emplace_back(slot ? slot->end - slot->begin : 0, t);
+    scratch.byRarity.push_back({slot ? slot->end - slot->begin : 0, t, slot});
   }
-  std::sort(scratch.byRarity.begin(), scratch.byRarity.end());
+  std::sort(scratch.byRarity.begin(), scratch.byRarity.end(), [](const auto& a, const auto& b) {
+    return a.postings != b.postings ? a.postings < b.postings : a.trigram < b.trigram;
+  });
   const size_t n = scratch.trigrams.size();
   const size_t needed = std::clamp<size_t>(size_t(std::ceil(probeScore * float(n) / (2 - probeScore) - 1e-4f)), 1, n);
   const size_t extra = std::min(kExtraProbes, needed - 1);
   const size_t probed = n - needed + 1 + extra;
   for (size_t k = 0; k < probed; ++k) {
-    const Slot* slot = scratch.byRarity[k].first ? find(scratch.byRarity[k].second) : nullptr;
+    const Slot* slot = scratch.byRarity[k].slot;
     if (!slot) continue;
     for (uint32_t p = slot->begin; p < slot->end; ++p) {
       const uint32_t form = postings_[p];
@@ -264,7 +271,7 @@ void GuideNameMatcher::FindSimilar(std::string_view coreKey, float probeScore, f
     }
   }
   scratch.rest.clear();
-  for (size_t k = probed; k < n; ++k) scratch.rest.push_back(scratch.byRarity[k].second);
+  for (size_t k = probed; k < n; ++k) scratch.rest.push_back(scratch.byRarity[k].trigram);
   std::sort(scratch.rest.begin(), scratch.rest.end());
   // Few forms met: each is compared, so a small guide finds every unsure one.
   const size_t fewest = scratch.touched.size() <= kAlwaysCompared ? 1 : extra + 1;
