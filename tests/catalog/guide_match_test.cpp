@@ -161,12 +161,18 @@ TEST(GuideNameMatcher, BatchOnTwoThreadsAgreesWithOneByOne) {
   std::vector<GuideChannelName> guide;
   for (const auto& [name, id] : ReadTsv("uk_guide_channels.tsv")) guide.push_back(GuideChannelName{id, {name}});
   const GuideNameMatcher matcher(guide);
-  const auto labels = ReadTsv("uk_live_channel_labels.tsv");
+  // Enough names for two threads, each met several times (the batch
+  // remembers what it found for a name).
+  const char* const dressings[] = {"UK: %s HD", "%s +1", "|UK| %s 4K", "%s Xtra (backup)", "%sz"};
   std::vector<std::string> names;
-  while (names.size() < 5000) names.push_back(labels[names.size() % labels.size()].first);
+  for (size_t i = 0; names.size() < 6000; ++i) {
+    std::string dressed = dressings[i % 5];
+    dressed.replace(dressed.find("%s"), 2, guide[(i * 7) % guide.size()].displayNames[0]);
+    names.push_back(dressed);
+  }
   const std::vector<GuideMatch> batch = matcher.MatchAll(names, 2);
   ASSERT_EQ(batch.size(), names.size());
-  for (size_t i = 0; i < names.size(); i += 7) {
+  for (size_t i = 0; i < names.size(); ++i) {
     const GuideMatch one = matcher.Match(names[i]);
     EXPECT_EQ(batch[i].channel, one.channel) << names[i];
     EXPECT_EQ(batch[i].kind, one.kind) << names[i];
