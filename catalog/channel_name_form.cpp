@@ -35,7 +35,9 @@ void DecodeUtf8(std::string_view s, std::u32string& out) {
       i += k;
       continue;
     }
-    out.push_back(cp);
+    static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+    const bool scalar = cp >= kLeast[extra] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    if (scalar) out.push_back(cp);
     i += extra + 1;
   }
 }
@@ -313,8 +315,8 @@ bool IsWeakWord(std::string_view word) {
 }
 
 // Collects the words of one name: letters gather into a raw word, which at
-// a break is dropped when it is a quality tag, or split where letters and
-// digits meet.
+// a break is kept marked when it is a quality word (BuildForms decides
+// whether it goes), or else split where letters and digits meet.
 class WordCollector {
  public:
   WordCollector(std::string& pool, std::vector<Word>& words) : pool_(pool), words_(words) {

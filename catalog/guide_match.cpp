@@ -10,12 +10,21 @@
 
 struct GuideNameMatcher::Scratch {
   ChannelNameForm form;
-  std::vector<uint16_t> counts;  // per form: trigrams shared with the name so far
+  std::vector<uint8_t> counts;  // per form: trigrams shared with the name so far
   std::vector<uint32_t> touched;
   std::vector<uint32_t> trigrams;
-  std::vector<std::pair<uint32_t, uint32_t>> byRarity;  // (posting length, trigram)
+  struct Looked {
+    uint32_t postings;
+    uint32_t trigram;
+    const Slot* slot;  // null when no form holds the trigram
+  };
+  std::vector<Looked> byRarity;
   std::vector<uint32_t> rest;
   std::vector<Candidate> candidates;
+  // In a batch: the similar forms of each core key met so far, since
+  // catalogs repeat names (one channel in several packages and countries).
+  bool remember = false;
+  std::unordered_map<std::string, std::vector<Candidate>, StringHash, std::equal_to<>> similar;
 };
 
 namespace {
@@ -24,6 +33,17 @@ namespace {
 constexpr size_t kParallelNames = 2000;
 // A rival this close to the best candidate makes a similar name Unsure.
 constexpr float kRivalMargin = 0.1f;
+// Similar forms kept per remembered core key, and core keys remembered per
+// batch thread before the memory starts afresh.
+constexpr size_t kRememberedCandidates = 8;
+constexpr size_t kRememberedKeys = 200000;
+// Trigrams looked up beyond what the prefix filter needs, and how many forms
+// met are compared in full regardless (see FindSimilar).
+constexpr size_t kExtraProbes = 2;
+constexpr size_t kAlwaysCompared = 64;
+// Longer names are compared by their start (a trigram count must fit the
+// 8-bit counters).
+constexpr size_t kLongestComparedBytes = 250;
 
 // ----------------------------------------------------------------- trigrams
 
@@ -40,16 +60,15 @@ void TrigramsOf(std::string_view text, std::vector<uint32_t>& out) {
 
 size_t SlotOf(uint32_t trigram, size_t mask) { return size_t((trigram * 2654435761u) >> 7) & mask; }
 
+// The values two sorted lists share; without branches on the values, which
+// a processor cannot predict.
 size_t CountCommon(std::span<const uint32_t> a, std::span<const uint32_t> b) {
   size_t common = 0;
   for (size_t i = 0, j = 0; i < a.size() && j < b.size();) {
-    if (a[i] < b[j]) {
-      ++i;
-    } else if (b[j] < a[i]) {
-      ++j;
-    } else {
-      ++common, ++i, ++j;
-    }
+    const uint32_t x = a[i], y = b[j];
+    common += x == y;
+    i += x <= y;
+    j += y <= x;
   }
   return common;
 }
@@ -177,7 +196,7 @@ void GuideNameMatcher::BuildTrigramIndex() {
   std::vector<uint32_t> trigrams;
   trigramStart_.assign(1, 0);
   for (uint32_t f = 0; f < forms_.size(); ++f) {
-    TrigramsOf(forms_[f], trigrams);
+    TrigramsOf(std::string_view(forms_[f]).substr(0, kLongestComparedBytes), trigrams);
     formTrigrams_.insert(formTrigrams_.end(), trigrams.begin(), trigrams.end());
     trigramStart_.push_back(uint32_t(formTrigrams_.size()));
     for (const uint32_t t : trigrams) pairs.emplace_back(t, f);
@@ -213,12 +232,16 @@ uint32_t GuideNameMatcher::PickChannel(const std::vector<Entry>& entries, bool q
 }
 
 // Prefix filtering: a form whose Dice score with the name reaches t shares
-// at least m = t|Q| / (2 - t) of the name's |Q| trigrams, so it holds one of
-// any |Q| - m + 1 of them. Those are looked up, the rarest first; the
-// remaining common trigrams are counted only for the forms found.
-void GuideNameMatcher::FindSimilar(std::string_view coreKey, float threshold, Scratch& scratch) const {
+// at least m = t|Q| / (2 - t) of the name's |Q| trigrams, so it holds at
+// least e + 1 of any |Q| - m + 1 + e of them. Those are looked up, the
+// rarest first; when they lead to many forms, only those met e + 1 times
+// are compared in full (their trigrams are scattered in memory: a
+// comparison costs a cache miss). The remaining common trigrams are counted
+// only for the forms compared. Forms scoring below t are found when met
+// often enough: best effort, for the unsure list.
+void GuideNameMatcher::FindSimilar(std::string_view coreKey, float probeScore, float keepScore, Scratch& scratch) const {
   scratch.candidates.clear();
-  TrigramsOf(coreKey, scratch.trigrams);
+  TrigramsOf(coreKey.substr(0, kLongestComparedBytes), scratch.trigrams);
   if (scratch.trigrams.empty() || slots_.empty()) return;
   const size_t mask = slots_.size() - 1;
   const auto find = [&](uint32_t trigram) -> const Slot* {
@@ -230,14 +253,17 @@ void GuideNameMatcher::FindSimilar(std::string_view coreKey, float threshold, Sc
   scratch.byRarity.clear();
   for (const uint32_t t : scratch.trigrams) {
     const Slot* slot = find(t);
-    scratch.byRarity.emplace_back(slot ? slot->end - slot->begin : 0, t);
+    scratch.byRarity.push_back({slot ? slot->end - slot->begin : 0, t, slot});
   }
-  std::sort(scratch.byRarity.begin(), scratch.byRarity.end());
+  std::sort(scratch.byRarity.begin(), scratch.byRarity.end(), [](const auto& a, const auto& b) {
+    return a.postings != b.postings ? a.postings < b.postings : a.trigram < b.trigram;
+  });
   const size_t n = scratch.trigrams.size();
-  const auto needed = std::max<size_t>(1, size_t(std::ceil(threshold * float(n) / (2 - threshold) - 1e-4f)));
-  const size_t probed = n - std::min(needed, n) + 1;
+  const size_t needed = std::clamp<size_t>(size_t(std::ceil(probeScore * float(n) / (2 - probeScore) - 1e-4f)), 1, n);
+  const size_t extra = std::min(kExtraProbes, needed - 1);
+  const size_t probed = n - needed + 1 + extra;
   for (size_t k = 0; k < probed; ++k) {
-    const Slot* slot = scratch.byRarity[k].first ? find(scratch.byRarity[k].second) : nullptr;
+    const Slot* slot = scratch.byRarity[k].slot;
     if (!slot) continue;
     for (uint32_t p = slot->begin; p < slot->end; ++p) {
       const uint32_t form = postings_[p];
@@ -245,14 +271,23 @@ void GuideNameMatcher::FindSimilar(std::string_view coreKey, float threshold, Sc
     }
   }
   scratch.rest.clear();
-  for (size_t k = probed; k < n; ++k) scratch.rest.push_back(scratch.byRarity[k].second);
+  for (size_t k = probed; k < n; ++k) scratch.rest.push_back(scratch.byRarity[k].trigram);
   std::sort(scratch.rest.begin(), scratch.rest.end());
+  // Few forms met: each is compared, so a small guide finds every unsure one.
+  const size_t fewest = scratch.touched.size() <= kAlwaysCompared ? 1 : extra + 1;
   for (const uint32_t form : scratch.touched) {
+    if (scratch.counts[form] < fewest) {
+      scratch.counts[form] = 0;
+      continue;
+    }
     const std::span<const uint32_t> own(formTrigrams_.data() + trigramStart_[form], trigramStart_[form + 1] - trigramStart_[form]);
-    const size_t common = scratch.counts[form] + CountCommon(own, scratch.rest);
+    const size_t counted = scratch.counts[form];
     scratch.counts[form] = 0;
+    const size_t most = counted + std::min(scratch.rest.size(), own.size() - counted);
+    if (2.0f * float(most) < keepScore * float(n + own.size())) continue;
+    const size_t common = counted + CountCommon(own, scratch.rest);
     const float score = 2.0f * float(common) / float(n + own.size());
-    if (score >= threshold) scratch.candidates.push_back(Candidate{form, score});
+    if (score >= keepScore) scratch.candidates.push_back(Candidate{form, score});
   }
   scratch.touched.clear();
   std::sort(scratch.candidates.begin(), scratch.candidates.end(), [](const Candidate& a, const Candidate& b) {
@@ -273,22 +308,38 @@ GuideMatch GuideNameMatcher::MatchForm(const ChannelNameForm& form, Scratch& scr
   if (auto m = byKey(keys_, form.key, GuideMatchKind::Exact)) return *m;
   if (auto m = byKey(coreKeys_, form.coreKey, GuideMatchKind::Confident)) return *m;
 
-  FindSimilar(form.coreKey, kUnsureScore, scratch);
-  if (scratch.candidates.empty()) return {};
-  const Candidate& best = scratch.candidates[0];
+  const std::vector<Candidate>& candidates = SimilarTo(form.coreKey, scratch);
+  if (candidates.empty()) return {};
+  const Candidate& best = candidates[0];
   const std::vector<Entry>& entries = formEntries_[best.form];
   const uint32_t channel = PickChannel(entries, form.qualityMarked);
   GuideMatch unsure{channel == GuideMatch::kNoChannel ? entries[0].channel : channel, best.score, GuideMatchKind::Unsure};
   if (channel == GuideMatch::kNoChannel || best.score < kConfidentScore || !WordsPair(form.coreKey, forms_[best.form])) {
     return unsure;
   }
-  for (size_t i = 1; i < scratch.candidates.size(); ++i) {
-    const Candidate& other = scratch.candidates[i];
+  for (size_t i = 1; i < candidates.size(); ++i) {
+    const Candidate& other = candidates[i];
     if (other.score < best.score - kRivalMargin) break;
     const uint32_t otherChannel = PickChannel(formEntries_[other.form], form.qualityMarked);
     if (otherChannel != channel && WordsPair(form.coreKey, forms_[other.form])) return unsure;
   }
   return GuideMatch{channel, best.score, GuideMatchKind::Confident};
+}
+
+// Only a confident match must never be missed: the prefix filter looks for
+// forms scoring kConfidentScore, which costs a third of the postings that
+// kUnsureScore would; unsure ones are what it meets on the way.
+const std::vector<GuideNameMatcher::Candidate>& GuideNameMatcher::SimilarTo(const std::string& coreKey,
+                                                                             Scratch& scratch) const {
+  if (!scratch.remember) {
+    FindSimilar(coreKey, kConfidentScore, kUnsureScore, scratch);
+    return scratch.candidates;
+  }
+  if (const auto it = scratch.similar.find(coreKey); it != scratch.similar.end()) return it->second;
+  FindSimilar(coreKey, kConfidentScore, kUnsureScore, scratch);
+  if (scratch.candidates.size() > kRememberedCandidates) scratch.candidates.resize(kRememberedCandidates);
+  if (scratch.similar.size() >= kRememberedKeys) scratch.similar.clear();
+  return scratch.similar.emplace(coreKey, scratch.candidates).first->second;
 }
 
 GuideMatch GuideNameMatcher::Match(std::string_view utf8Name) const {
@@ -309,6 +360,17 @@ std::vector<GuideSuggestion> GuideNameMatcher::Suggest(std::string_view utf8Name
   Scratch scratch;
   scratch.counts.assign(forms_.size(), 0);
   FormOfChannelName(utf8Name, scratch.form);
+  return SuggestForm(max, scratch);
+}
+
+std::vector<GuideSuggestion> GuideNameMatcher::Suggest(std::u16string_view name, size_t max) const {
+  Scratch scratch;
+  scratch.counts.assign(forms_.size(), 0);
+  FormOfChannelName(name, scratch.form);
+  return SuggestForm(max, scratch);
+}
+
+std::vector<GuideSuggestion> GuideNameMatcher::SuggestForm(size_t max, Scratch& scratch) const {
   const ChannelNameForm& form = scratch.form;
   std::vector<GuideSuggestion> suggestions;
   const auto add = [&](uint32_t channel, float score) {
@@ -331,7 +393,7 @@ std::vector<GuideSuggestion> GuideNameMatcher::Suggest(std::string_view utf8Name
   addKey(detailedKeys_, form.detailedKey.empty() ? form.key : form.detailedKey);
   addKey(keys_, form.key);
   addKey(coreKeys_, form.coreKey);
-  FindSimilar(form.coreKey, kSuggestScore, scratch);
+  FindSimilar(form.coreKey, kSuggestScore, kSuggestScore, scratch);
   for (const Candidate& c : scratch.candidates) {
     for (const Entry& e : formEntries_[c.form]) add(e.channel, c.score);
   }
@@ -346,6 +408,7 @@ std::vector<GuideMatch> GuideNameMatcher::MatchAllOf(std::span<const Name> names
   const auto work = [&](size_t from, size_t to) {
     Scratch scratch;
     scratch.counts.assign(forms_.size(), 0);
+    scratch.remember = true;
     for (size_t i = from; i < to; ++i) {
       FormOfChannelName(names[i], scratch.form);
       matches[i] = MatchForm(scratch.form, scratch);

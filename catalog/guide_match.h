@@ -11,7 +11,10 @@
 //   3. By similarity: the Dice coefficient of the character trigrams of the
 //      core keys; candidates come from an inverted index of trigrams with a
 //      prefix filter (only the rarest trigrams are looked up), so a name
-//      costs a few postings, never a pass over the guide.
+//      costs a few postings, never a pass over the guide. The filter is set
+//      so that no guide name scoring kConfidentScore is missed; names
+//      scoring between kUnsureScore and that are found when they share
+//      enough rare trigrams (all of them in a small guide).
 // A similar name is Confident only when its score reaches kConfidentScore
 // and every word of it pairs with a word of the guide's name and back
 // (digits and time shifts exactly, longer words allowing one typing slip),
@@ -74,9 +77,12 @@ class GuideNameMatcher {
   // Up to `max` guide channels for a name, best first, each channel once:
   // exact and key matches (score 1) before similar names.
   std::vector<GuideSuggestion> Suggest(std::string_view utf8Name, size_t max) const;
+  std::vector<GuideSuggestion> Suggest(std::u16string_view name, size_t max) const;
 
   // Match of every name, in order, split over `threads` threads (the
-  // calling one among them).
+  // calling one among them); the same answers as Match. Each thread keeps
+  // the similar names of the core keys it met (a few hundred thousand at
+  // most), since catalogs repeat names.
   std::vector<GuideMatch> MatchAll(std::span<const std::u16string_view> names, unsigned threads = 2) const;
   std::vector<GuideMatch> MatchAll(std::span<const std::string> utf8Names, unsigned threads = 2) const;
 
@@ -103,7 +109,9 @@ class GuideNameMatcher {
   void BuildTrigramIndex();
 
   GuideMatch MatchForm(const ChannelNameForm& form, Scratch& scratch) const;
-  void FindSimilar(std::string_view coreKey, float threshold, Scratch& scratch) const;
+  std::vector<GuideSuggestion> SuggestForm(size_t max, Scratch& scratch) const;
+  const std::vector<Candidate>& SimilarTo(const std::string& coreKey, Scratch& scratch) const;
+  void FindSimilar(std::string_view coreKey, float probeScore, float keepScore, Scratch& scratch) const;
   // The channel of `entries` for a name with (or without) an HD mark, or
   // kNoChannel when several fit.
   static uint32_t PickChannel(const std::vector<Entry>& entries, bool qualityMarked);
