@@ -5,6 +5,7 @@
 
 #include "app/catalog_jobs.h"
 #include "app/content_jobs.h"
+#include "app/past_listings_jobs.h"
 #include "app/timer_ids.h"
 #include "catalog/account.h"
 #include "catalog/channel_choice.h"
@@ -71,6 +72,7 @@ Application::~Application() { Shutdown(); }
 
 void Application::Shutdown() {
   recording_.Shutdown(NowUnix());
+  SavePastListings(state_, true);
   playback_.Shutdown();
 }
 

@@ -15,6 +15,7 @@
 #include "app/content_desk.h"
 #include "app/jobs.h"
 #include "app/playback_desk.h"
+#include "app/guide_choices.h"
 #include "app/recording_desk.h"
 #include "app/tick.h"
 #include "platform/host_window.h"
@@ -82,6 +83,7 @@ class Application final : public HostEvents,
   void SuperviseVideoTile(uint64_t nowMs);
   void StartLazyLoads(uint64_t nowMs);
   void FollowRecordings(uint64_t nowMs);
+  void SaveChangedPastListings(uint64_t nowMs);
   // kQuestionTimer: the oldest posted reminder is asked, when no modal is
   // open and no handler waits on one (else the timer comes again).
   void AskPostedQuestion();
@@ -106,8 +108,10 @@ class Application final : public HostEvents,
                                        [this](const Recording& recording) { playback_.PlayRecordingFile(recording); },
                                        PinPrompt(modal_),
                                        [this](const std::vector<GuideWish>& wishes) { content_.RequestGuides(wishes); }}};
-  Navigator navigator_{state_, ScreenServices{*this, content_, playback_, recording_}, screens_, modal_};
+  GuideChoices guides_{state_, mailbox_};
+  Navigator navigator_{state_, ScreenServices{*this, content_, playback_, recording_, guides_}, screens_, modal_};
   std::vector<TickStep> tickSteps_ = MakeTickSteps();
+  uint64_t pastSavedMs_ = 0;  // tick ms of the last look at the past listings
   int paintedMinute_ = -1;  // local minute of day shown by the last paint
   bool firstFrameLogged_ = false;
   int64_t fontsReadyMs_ = 0;  // the painter's fonts and caches exist (startup timeline)

@@ -297,6 +297,7 @@ void StartBoot(AppState& state, JobMailbox& mailbox, BootSettingsWrite write) {
   RemoveStaleSaves();
   LoadSettings(state.settings);
   state.preferences = LoadPreferences();
+  state.guideMap = LoadGuideMap();
   if (write == BootSettingsWrite::Now) SaveSettings(state.settings);
   SetCurrentLanguageCode(state.settings.Lang);
 

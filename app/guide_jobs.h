@@ -16,7 +16,9 @@
 #include "app/job_results.h"
 #include "app/jobs.h"
 #include "catalog/guide_requests.h"
+#include "catalog/guide_past.h"
 #include "catalog/guide_store.h"
+#include "store/guide_map.h"
 
 struct AppState;
 
@@ -32,6 +34,14 @@ struct GuideDesk {
   // Where a request waits while the whole guide is read from its kept copy;
   // null when nothing is being read so (requests go out at once).
   std::vector<std::pair<std::u16string, bool>>* awaitingWhole = nullptr;
+  // The provider's guide runs this many seconds early or late (the user's
+  // offset): its answers are moved by it.
+  int64_t offsetSeconds = 0;
+  // The past programmes kept for catch-up: every answer and fill of a
+  // channel with an archive goes through them (app/past_listings_jobs.h).
+  PastListings& past;
+  // The user's choices: a channel with "no guide" is never asked for.
+  const GuideMapFile& choices;
 };
 
 GuideDesk GuideDeskOf(AppState& state, JobMailbox& mailbox);
@@ -50,8 +60,8 @@ void RequestGuide(const GuideDesk& desk, std::u16string_view streamId, bool with
 // next one that must wait.
 void PumpGuideRequests(const GuideDesk& desk, int64_t nowMs);
 
-// A job's answer: into the store when it is a listing for the current
-// account ("epg rows=%d cur=%d" logged as before; an unreadable answer
+// A job's answer: moved by the desk's offset, into the store when it is a
+// listing for the current account ("epg rows=%d cur=%d" logged as before; an unreadable answer
 // logs "epg rows=0 cur=0" and leaves the stored rows as they are), a back-off started
 // for a 429 or 503 ("guide backoff status=<code> wait=<s>s"), then the next
 // requests started. Returns whether the store changed.
@@ -60,18 +70,29 @@ bool MergeGuideAnswer(const GuideDesk& desk, GuideLoaded& answer, int64_t nowMs,
 // A wake-up came: the requests that waited for it start.
 void MergeGuideWake(const GuideDesk& desk, const GuideWake& wake, int64_t nowMs);
 
-// Reads the whole-provider guide of the current account on a job, unless
-// one is reading it: from the kept copy or the provider, for the live
-// channels shown. While a guide of the account is held, only a stale copy
-// is read again (the provider is asked at most every 12 hours). The job
-// logs "guide whole source=<copy|download> programmes=<n> channels=<n>
-// ms=<n>", or "guide whole status=<what> http=<code> <detail>" when the
-// provider has none (the guide is then asked for per channel), and always
+// Reads every guide of the current account on a job, unless one is reading
+// them (catalog/guide_reading.h): the provider's whole guide and the user's
+// guide sources, from their kept copies or downloaded, the live channels
+// linked to them (their choices in guide_map.json, guide ids, names). While
+// guides of the account are held, they are read again only when a copy is
+// stale (each is downloaded at most every 12 hours), unless `again` (the
+// user changed a source, an offset or a choice). The job logs "guide whole
+// source=<copy|download> programmes=<n> channels=<n> ms=<n>", or "guide
+// whole status=<what> http=<code> <detail>" when the provider has none (the
+// guide is then asked for per channel); "guide source <n> read|failed
+// programmes= channels= linked= [why=]" for each of the user's sources; and
+// "guide links id= name= chosen= unsure= none= noguide=". It always
 // delivers a WholeGuideLoaded.
-void StartWholeGuideJob(AppState& state, JobMailbox& mailbox);
+void StartWholeGuideJob(AppState& state, JobMailbox& mailbox, bool again = false);
 
-// A whole-guide job ended: its guide is held when it is for the current
-// account. Returns whether anything shown may change.
+// The user changed a choice, a source or an offset: the guides are read
+// again (at once, or after the reading under way, which began before the
+// change).
+void ReadGuidesAgain(AppState& state, JobMailbox& mailbox);
+
+// A whole-guide job ended: when it is for the current account, its sources'
+// reports and review list are taken, and its guides held when any source
+// gave one. Returns whether anything shown may change.
 bool MergeWholeGuide(AppState& state, WholeGuideLoaded& loaded);
 
 // Starts the whole-guide job when the kept copy of the current account is

@@ -1,6 +1,7 @@
 #include "app/job_results.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/account_jobs.h"
 #include "app/catalog_jobs.h"
@@ -12,6 +13,7 @@
 #include "platform/clock.h"
 #include "store/runtime_log.h"
 #include "state/app_state.h"
+#include "app/past_listings_jobs.h"
 #include "store/settings_file.h"
 #include "i18n/translate.h"
 #include "ui/screens/playlists.h"
@@ -30,6 +32,7 @@ struct Applier {
       ForgetGuides(state);
     }
     if (r.account) state.account = *r.account;
+    LoadPastListingsFor(state, mailbox);
     if (r.liveAnswer) state.provider.liveAnswer = r.liveAnswer;
     if (r.playlistUrl) AdoptPlaylist(*r.playlistUrl);
     Catalog& target = state.catalog;
@@ -175,9 +178,19 @@ struct Applier {
     // Read for the account used before a switch (a warm start's playlist
     // changed at the panel): the current account's guide is read now.
     if (!(r.account == state.account)) StartWholeGuideJob(state, mailbox);
+    if (std::exchange(state.guidesReadAgain, false)) StartWholeGuideJob(state, mailbox, true);
     const bool waited = AskGuidesAwaitingWhole(state, mailbox);
     if (held) app.GuidesUpdated();
     if (held || waited) app.Repaint();
+  }
+
+  void operator()(PastListingsLoaded& r) {
+    MergePastListings(state, r);
+    // Channels the guides filled meanwhile take the past programmes on their
+    // next look; an answer of the provider's on its next refresh.
+    state.guide.DropOrigin(GuideOrigin::WholeGuide);
+    app.GuidesUpdated();
+    app.Repaint();
   }
 
   void operator()(SportsLoaded& r) {

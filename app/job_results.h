@@ -12,11 +12,12 @@
 
 #include "catalog/account.h"
 #include "catalog/guide.h"
+#include "catalog/guide_past.h"
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
 #include "state/catalog_change.h"
 #include "catalog/visible_list.h"
-#include "catalog/whole_guide_source.h"
+#include "catalog/guide_reading.h"
 #include "catalog/xtream_client.h"
 #include "extras/sports.h"
 #include "extras/trending.h"
@@ -87,13 +88,20 @@ struct GuideLoaded {
   std::u16string streamId;
   bool withPast = false;
   GuideFetch fetch;
+  int32_t archiveDays = 0;  // how far back the channel's archive reaches (0: none)
 };
 
 // The whole-provider guide was read for `account` (from the kept copy or
 // the provider).
 struct WholeGuideLoaded {
   XtreamAccount account;
-  WholeGuideLoad load;
+  std::shared_ptr<GuideReading> reading;  // null: nothing was read (the copies were fresh)
+};
+
+// The kept past programmes of `account` were read from its file.
+struct PastListingsLoaded {
+  XtreamAccount account;
+  PastListings listings;
 };
 
 // The guide queue's wake-up set for `atMs` (tick ms) has come.
@@ -152,7 +160,7 @@ struct AccountChecked {
 
 using JobResult = std::variant<CatalogLoaded, CatalogCacheRead, PanelChecked, TrendingLoaded, BackdropWritten, BackdropFailed,
                                SeriesInfoLoaded,
-                               GuideLoaded, GuideWake, WholeGuideLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
+                               GuideLoaded, GuideWake, WholeGuideLoaded, PastListingsLoaded, SportsLoaded, IconsArrived, ReplySent, PlaylistRefused,
                                SpeedReportChanged, PanelClockRead, TrailerResolved, SearchIndexPrepared,
                                AccountChecked>;
 

@@ -60,13 +60,6 @@ void LogState(const Recording& r) {
 
 }  // namespace
 
-std::string RecordingAccountKey(const XtreamAccount& account) {
-  std::u16string key = account.User;
-  key += u'@';
-  key += account.Server;
-  return WideToUtf8(key);
-}
-
 std::filesystem::path DefaultRecordingsFolder(const std::filesystem::path& videosDir,
                                               const std::filesystem::path& dataFolder) {
   if (!videosDir.empty()) return videosDir / "Vistra";
@@ -111,7 +104,7 @@ void RecordingDesk::Load(int64_t now) {
 // Starting and stopping
 
 bool RecordingDesk::StartRecorder(Recording& r, int64_t now) {
-  if (r.account != RecordingAccountKey(state_.account)) {
+  if (r.account != AccountKey(state_.account)) {
     // The stream ids are another provider's: nothing of it can be fetched.
     WriteLogF(256, "record refused id=%s account", r.id.c_str());
     return false;
@@ -314,7 +307,7 @@ void RecordingDesk::Shutdown(int64_t now) {
 Recording RecordingDesk::NewRecording(const CatalogItem& channel) const {
   Recording r;
   r.id = NewRecordingId();
-  r.account = RecordingAccountKey(state_.account);
+  r.account = AccountKey(state_.account);
   r.streamId = std::u16string(channel.id());
   r.channelName = std::u16string(channel.name());
   r.paddingAfter = state_.preferences.paddingAfterMinutes * 60;
@@ -390,7 +383,7 @@ void RecordingDesk::ToggleSchedule(const CatalogItem& channel, const EpgEntry& p
 
 void RecordingDesk::ToggleReminder(const CatalogItem& channel, const EpgEntry& programme) {
   Reminder reminder;
-  reminder.account = RecordingAccountKey(state_.account);
+  reminder.account = AccountKey(state_.account);
   reminder.streamId = std::u16string(channel.id());
   reminder.channelName = std::u16string(channel.name());
   reminder.title = programme.title;

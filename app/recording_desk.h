@@ -41,10 +41,6 @@
 std::filesystem::path DefaultRecordingsFolder(const std::filesystem::path& videosDir,
                                               const std::filesystem::path& dataFolder);
 
-// The account a recording or reminder belongs to ("<user>@<server>"): a
-// recording of another account's channel is not started on this one.
-std::string RecordingAccountKey(const XtreamAccount& account);
-
 class RecordingDesk final : public RecordActions {
  public:
   struct Services {

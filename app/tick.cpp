@@ -7,6 +7,7 @@
 #include "app/catalog_retry.h"
 #include "app/content_jobs.h"
 #include "app/guide_jobs.h"
+#include "app/past_listings_jobs.h"
 #include "app/timer_ids.h"
 #include "platform/clock.h"
 #include "store/settings_file.h"
@@ -42,8 +43,17 @@ std::vector<TickStep> Application::MakeTickSteps() {
       {"SuperviseVideoTile", [this](uint64_t now) { SuperviseVideoTile(now); }, false},
       {"FollowRecordings", [this](uint64_t now) { FollowRecordings(now); }, false},
       {"StartLazyLoads", [this](uint64_t now) { StartLazyLoads(now); }, false},
+      {"SavePastListings", [this](uint64_t now) { SaveChangedPastListings(now); }, false},
       {"GuidesUpdated", [this](uint64_t) { navigator_.GuidesUpdated(); }, false},
   };
+}
+
+// The past programmes kept for catch-up are written every few minutes
+// while they change (and at the end), not at every guide answer.
+void Application::SaveChangedPastListings(uint64_t nowMs) {
+  if (nowMs - pastSavedMs_ < kPastSaveEveryMs) return;
+  pastSavedMs_ = nowMs;
+  SavePastListings(state_, false);
 }
 
 void Application::WriteChangedSettings(uint64_t /*nowMs*/) {

@@ -1,6 +1,7 @@
 #include "catalog/account.h"
 
 #include "net/http_client.h"
+#include "net/text.h"
 
 namespace {
 
@@ -75,4 +76,11 @@ std::string_view PlaylistUrlProblem(std::u16string_view url) {
   if (!host) return "url_not_playlist";
   if (!DeriveXtreamSource(url).IsXtream) return "url_not_xtream";
   return {};
+}
+
+std::string AccountKey(const XtreamAccount& account) {
+  std::u16string key = account.User;
+  key += u'@';
+  key += account.Server;
+  return WideToUtf8(key);
 }

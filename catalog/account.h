@@ -27,6 +27,10 @@ XtreamAccount DeriveXtreamSource(std::u16string_view playlistUrl);
 // with a user.
 std::string_view PlaylistUrlProblem(std::u16string_view url);
 
+// User + "@" + Server in UTF-8: how the program's own files (recordings,
+// guide choices) tell accounts apart.
+std::string AccountKey(const XtreamAccount& account);
+
 // "username=" + User + "&password=" + Password, URL-safe.
 std::u16string CredentialsQuery(const XtreamAccount& account);
 

@@ -432,6 +432,22 @@ bool GetGuide(const GuideSource& source, std::vector<EpgEntry>& rows) {
 
 // ---------------------------------------------------- public: choosing rows
 
+std::u16string GuideClockText(int64_t unixSeconds) {
+  const LocalTime local = ToLocalTime(unixSeconds);
+  char time[16];
+  std::snprintf(time, sizeof time, "%02d:%02d", local.hour, local.minute);
+  return AsciiToWide(time);
+}
+
+void ShiftGuideRows(std::vector<EpgEntry>& rows, int64_t seconds) {
+  if (seconds == 0) return;
+  for (EpgEntry& row : rows) {
+    if (row.start <= 0) continue;
+    row.start += seconds;
+    row.time = GuideClockText(row.start);
+  }
+}
+
 int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now) {
   const auto count = static_cast<int32_t>(rows.size());
   for (int32_t i = 0; i < count; ++i) {

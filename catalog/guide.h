@@ -134,6 +134,13 @@ bool IsGuideListing(std::string_view body);
 // still to come; else row 0 (also for an empty list).
 int32_t CurrentGuideRow(const std::vector<EpgEntry>& rows, int64_t now);
 
+// The local "HH:MM" of a Unix time: how a row's start is shown.
+std::u16string GuideClockText(int64_t unixSeconds);
+
+// Moves every row with a known start by `seconds` (a guide that runs early
+// or late), its shown time with it. Rows without a start keep their text.
+void ShiftGuideRows(std::vector<EpgEntry>& rows, int64_t seconds);
+
 // Time, two spaces, title: the "now" and "next" lines.
 std::u16string GuideLine(const EpgEntry& entry);
 

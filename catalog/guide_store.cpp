@@ -99,3 +99,26 @@ void GuideStore::Clear() {
   index_.clear();
   bytes_ = 0;
 }
+
+size_t GuideStore::DropOrigin(GuideOrigin origin) {
+  size_t dropped = 0;
+  for (auto it = lru_.begin(); it != lru_.end();) {
+    if (it->channel.origin != origin) {
+      ++it;
+      continue;
+    }
+    bytes_ -= it->channel.bytes;
+    index_.erase(it->streamId);
+    it = lru_.erase(it);
+    ++dropped;
+  }
+  return dropped;
+}
+
+void GuideStore::Forget(std::u16string_view streamId) {
+  const auto it = index_.find(std::u16string(streamId));
+  if (it == index_.end()) return;
+  bytes_ -= it->second->channel.bytes;
+  lru_.erase(it->second);
+  index_.erase(it);
+}

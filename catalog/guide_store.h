@@ -100,6 +100,11 @@ class GuideStore {
   void Touch(std::u16string_view streamId);
   // Drops everything (another account: stream ids mean other channels).
   void Clear();
+  // Drops one channel's rows (its guide changed).
+  void Forget(std::u16string_view streamId);
+  // Drops the channels filled from `origin` (the guides were read again:
+  // their rows come anew on the next look); returns how many.
+  size_t DropOrigin(GuideOrigin origin);
 
   size_t Channels() const { return index_.size(); }
   size_t Bytes() const { return bytes_; }

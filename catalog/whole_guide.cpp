@@ -5,7 +5,6 @@
 #include <numeric>
 
 #include "net/text.h"
-#include "platform/clock.h"
 
 // Sections: the channel set; the guide; the builder; rows for the screens.
 
@@ -102,10 +101,27 @@ WholeGuideBuilder::WholeGuideBuilder(const GuideChannelSet& channels, int64_t no
   buckets_.assign(1024, 0);
 }
 
+bool WholeGuideBuilder::Window::Holds(int64_t start, int64_t stop) const {
+  if (start >= to || start < from - kSecondsBack) return false;
+  if (stop > start) return stop > from;
+  return start >= from - 86400;
+}
+
+WholeGuideBuilder::Window WholeGuideBuilder::WindowOf(uint32_t channel) const {
+  return channel >= narrowFrom_ ? narrow_ : Window{windowStart_, windowEnd_};
+}
+
 bool WholeGuideBuilder::InWindow(int64_t start, int64_t stop) const {
-  if (start >= windowEnd_ || start < windowStart_ - kSecondsBack) return false;
-  if (stop > start) return stop > windowStart_;
-  return start >= windowStart_ - 86400;
+  return Window{windowStart_, windowEnd_}.Holds(start, stop);
+}
+
+bool WholeGuideBuilder::InWindow(uint32_t channel, int64_t start, int64_t stop) const {
+  return WindowOf(channel).Holds(start, stop);
+}
+
+void WholeGuideBuilder::NarrowFrom(uint32_t firstChannel, int64_t from, int64_t to) {
+  narrowFrom_ = firstChannel;
+  narrow_ = Window{std::max(from, windowStart_), std::min(to, windowEnd_)};
 }
 
 void WholeGuideBuilder::GrowBuckets() {
@@ -143,7 +159,7 @@ uint32_t WholeGuideBuilder::Intern(std::string_view text) {
 
 void WholeGuideBuilder::Add(uint32_t channel, int64_t start, int64_t stop, std::string_view title,
                             std::string_view description) {
-  if (channel >= channels_.size() || !InWindow(start, stop)) return;
+  if (channel >= channels_.size() || !InWindow(channel, start, stop)) return;
   Record record;
   record.start = start;
   record.stop = stop > start ? stop : 0;
@@ -194,12 +210,13 @@ SharedWholeGuide WholeGuideBuilder::Build() {
   guide->slots_.reserve(placed.size());
   for (size_t c = 0; c < order.size(); ++c) {
     const auto begin = placed.begin() + ptrdiff_t(first[c]), end = placed.begin() + ptrdiff_t(first[c + 1]);
+    const Window window = WindowOf(order[c]);
     std::stable_sort(begin, end, [](const Placed& a, const Placed& b) { return a.start < b.start; });
     const size_t before = guide->slots_.size();
     for (auto it = begin; it != end; ++it) {
       int64_t stop = it->stop != 0 ? it->stop : it->start + kUnknownStopSeconds;
       if (it + 1 != end && (it->stop == 0 || stop > (it + 1)->start)) stop = (it + 1)->start;
-      if (stop <= it->start || stop <= windowStart_ || it->start >= windowEnd_) continue;
+      if (stop <= it->start || stop <= window.from || it->start >= window.to) continue;
       GuideSlot slot;
       slot.startOffset = static_cast<uint32_t>(it->start - guide->base_);
       slot.seconds = static_cast<uint32_t>(std::min<int64_t>(stop - it->start, UINT32_MAX));
@@ -221,6 +238,7 @@ SharedWholeGuide WholeGuideBuilder::Build() {
   texts_.clear();
   textEnds_.assign(1, 0);
   buckets_.assign(1024, 0);
+  narrowFrom_ = UINT32_MAX;
   return guide;
 }
 
@@ -229,10 +247,7 @@ SharedWholeGuide WholeGuideBuilder::Build() {
 EpgEntry GuideEntryOf(const WholeGuide& guide, const GuideSlot& slot) {
   EpgEntry entry;
   entry.start = guide.StartOf(slot);
-  const LocalTime local = ToLocalTime(entry.start);
-  char time[16];
-  std::snprintf(time, sizeof time, "%02d:%02d", local.hour, local.minute);
-  entry.time = AsciiToWide(time);
+  entry.time = GuideClockText(entry.start);
   entry.durationMin = static_cast<int32_t>(slot.seconds / 60);
   entry.title = Utf8ToWide(guide.TitleOf(slot));
   entry.description = Utf8ToWide(guide.DescriptionOf(slot));

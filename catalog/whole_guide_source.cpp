@@ -48,13 +48,6 @@ WholeGuideLoad LoadOf(XmltvResult read, bool fromCopy) {
 
 }  // namespace
 
-std::optional<std::vector<EpgEntry>> WholeGuideHeld::RowsFor(std::u16string_view streamId, int64_t now) const {
-  if (!guide || !channelOf) return std::nullopt;
-  const auto it = channelOf->find(std::u16string(streamId));
-  if (it == channelOf->end()) return std::nullopt;
-  return WholeGuideRows(*guide, it->second, now - WholeGuideBuilder::kSecondsBack, now + WholeGuideBuilder::kSecondsAhead);
-}
-
 bool WholeGuideCopyFresh(const XtreamAccount& account, int64_t now) {
   return KeptGuideFresh(KeptGuideTime(GuideFiles(), AccountLines(account)), now, kWholeGuideFreshSeconds);
 }

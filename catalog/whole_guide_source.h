@@ -28,19 +28,6 @@ constexpr int64_t kWholeGuideFreshSeconds = 12 * 3600;
 // by stream id: how a screen's channel finds its rows.
 using GuideChannelOfStream = std::unordered_map<std::u16string, std::u16string>;
 
-// What the main thread holds of the whole guide, for the account it was
-// read for.
-struct WholeGuideHeld {
-  XtreamAccount account;
-  SharedWholeGuide guide;
-  std::shared_ptr<const GuideChannelOfStream> channelOf;
-
-  // The store's rows for `streamId`: every programme of its channel kept
-  // (the past week and three days ahead); nothing when the guide does not
-  // have the channel.
-  std::optional<std::vector<EpgEntry>> RowsFor(std::u16string_view streamId, int64_t now) const;
-};
-
 struct WholeGuideLoad {
   XmltvStatus status = XmltvStatus::Reading;
   bool fromCopy = false;        // read from the data folder, not downloaded

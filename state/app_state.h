@@ -21,7 +21,8 @@
 #include "catalog/catalog_item.h"
 #include "catalog/guide_requests.h"
 #include "catalog/guide_store.h"
-#include "catalog/whole_guide_source.h"
+#include "catalog/guide_past.h"
+#include "catalog/guide_reading.h"
 #include "catalog/panel_clock.h"
 #include "catalog/provider_status.h"
 #include "catalog/search.h"
@@ -31,6 +32,7 @@
 #include "extras/sports.h"
 #include "extras/trending.h"
 #include "panel/panel_client.h"
+#include "store/guide_map.h"
 #include "store/preferences.h"
 #include "store/recordings.h"
 #include "store/settings.h"
@@ -76,10 +78,25 @@ struct AppState {
   // guide requests that fill it (app/guide_jobs.h): main thread only.
   GuideStore guide;
   GuideRequests guideRequests;
-  // The provider's whole guide, when it has one: the store takes a
-  // channel's rows from it instead of asking the provider.
+  // The guides read whole (the provider's and the user's sources) and the
+  // live channels linked to them: the store takes a linked channel's rows
+  // from them instead of asking the provider.
   WholeGuideHeld wholeGuide;
+  // What each guide source came to at its last reading (the provider's
+  // first), and the unsure matches by name waiting for the user.
+  std::vector<GuideSourceReport> guideSourceReports;
+  std::vector<GuideReviewItem> guideReview;
+  // guide_map.json: the user's own choice of guide per channel.
+  GuideMapFile guideMap;
+  // The past programmes seen on channels with an archive, kept on disk for
+  // catch-up (app/past_listings_jobs.h): for `pastListingsAccount`, read
+  // from its file once `pastListingsRead`.
+  PastListings pastListings;
+  XtreamAccount pastListingsAccount;
+  bool pastListingsRead = false;
   bool wholeGuideBusy = false;  // its job runs
+  // The user changed a choice or a source while it ran: read them again.
+  bool guidesReadAgain = false;
   // That job reads the kept copy (a moment's work): the channels asked for
   // meanwhile wait for it rather than go to the provider one by one. Each is
   // (stream id, with its past).

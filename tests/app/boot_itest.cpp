@@ -220,10 +220,11 @@ TEST_F(BootTest, FirstRunDownloadsThenWarmStartUsesTheCache) {
   EXPECT_EQ(StreamRequests(), 1u) << "a warm start with the same panel playlist must not download";
   const auto second = LogLines(home_);
   // The first run's account check answers on a job of its own, after the
-  // boot job's last line or before; the whole guide is read after it.
+  // boot job's last line or before; the guides (and the past programmes
+  // kept) are read after it.
   int start = done + 1;
   while (start < static_cast<int>(second.size()) &&
-         (second[start].rfind("account answer ", 0) == 0 || second[start].rfind("guide whole ", 0) == 0))
+         (second[start].rfind("account answer ", 0) == 0 || second[start].rfind("guide ", 0) == 0))
     ++start;
   EXPECT_EQ(FindLine(second, "xtream=yes boot", start), start);
   EXPECT_GT(FindLine(second, "catalog cache live=60 vod=30 series=12", start), start);
@@ -242,7 +243,7 @@ TEST_F(BootTest, TheWholeGuideServesItsChannelsAndIsKeptForTheNextStart) {
   StartWholeGuideJob(state, mailbox_);
   ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(state));
   EXPECT_GE(FindLine(LogLines(home_), "guide whole status=none http=404"), 0);
-  EXPECT_FALSE(state.wholeGuide.guide) << "no guide: nothing held";
+  EXPECT_FALSE(state.wholeGuide.Any()) << "no guide: nothing held";
 
   // A copy: the reload below replaces the list.
   std::optional<CatalogItem> channel;
@@ -259,7 +260,7 @@ TEST_F(BootTest, TheWholeGuideServesItsChannelsAndIsKeptForTheNextStart) {
   Reload(state);
   StartWholeGuideJob(state, mailbox_);
   ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(state));
-  ASSERT_TRUE(state.wholeGuide.guide);
+  ASSERT_TRUE(state.wholeGuide.Any());
   StartGuideJob(state, mailbox_, channel->id());
   const GuideChannel* held = state.guide.Find(channel->id());
   ASSERT_TRUE(held) << "filled at once, from the guide";

@@ -144,7 +144,7 @@ TEST_F(RecordingDeskTest, AStartSettlesWhatWasDueWhileClosedAndRemindersArePoste
   RecordingsFile file;
   Recording missed;
   missed.id = "m";
-  missed.account = RecordingAccountKey(state_.account);
+  missed.account = AccountKey(state_.account);
   missed.streamId = std::u16string(u"7");
   missed.start = now - 7200;
   missed.end = now - 3600;

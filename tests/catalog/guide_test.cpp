@@ -560,3 +560,13 @@ TEST(GuideQueue, OneWakeUpAtATime) {
   queue.Woke(300);
   EXPECT_TRUE(queue.ScheduleWake(800));
 }
+
+TEST(GuideOffset, ARowMovesWithItsShownTimeAndOneWithoutAStartStays) {
+  std::vector<EpgEntry> rows = {{u"20:00", u"News", 1'800'000'000, 30, u""}, {u"later", u"?", 0, 60, u""}};
+  ShiftGuideRows(rows, 3600);
+  EXPECT_EQ(rows[0].start, 1'800'003'600);
+  EXPECT_EQ(rows[0].time, GuideClockText(1'800'003'600));
+  EXPECT_NE(rows[0].time, GuideClockText(1'800'000'000));
+  EXPECT_EQ(rows[1].time, u"later");
+  EXPECT_EQ(rows[1].start, 0);
+}

@@ -29,7 +29,7 @@ std::u16string VolumeText(int volume) { return TranslateWith("volume_level", Asc
 ScreenContext Navigator::Context(int width, int height) {
   if (width < 0) width = width_;
   if (height < 0) height = height_;
-  return ScreenContext{state_, services_.window, services_.content, services_.playback, services_.recording, *this, modal_, nowMs_, width, height};
+  return ScreenContext{state_, services_.window, services_.content, services_.playback, services_.recording, services_.guides, *this, modal_, nowMs_, width, height};
 }
 
 void Navigator::OnKey(int vk, uint64_t nowMs) {

@@ -10,6 +10,7 @@
 #include "catalog/guide.h"
 #include "catalog/guide_requests.h"
 #include "catalog/xtream_client.h"
+#include "store/preferences.h"
 #include "state/playback_state.h"
 #include "ui/modals/pin_gate.h"
 
@@ -201,10 +202,32 @@ class RecordActions {
   virtual void PlayRecording(const std::string& id) = 0;
 };
 
+// The user's say over the guides: which guide a live channel takes
+// (guide_map.json; the choice wins over the channel's guide id and over
+// matching by name) and the user's own guide sources with their time offsets
+// (preferences.json). A change is saved at once and shows at once; the
+// guides are then read again on a job from their kept copies, so that the
+// programmes a choice needs are all there.
+class GuideActions {
+ public:
+  virtual ~GuideActions() = default;
+  // The live channel `streamId` takes guide channel `guideId` of the source
+  // `sourceKey` (empty: the provider's own guide; else the source's URL).
+  virtual void ChooseGuide(std::u16string_view streamId, const std::string& sourceKey, const std::string& guideId) = 0;
+  // The channel has no guide: nothing is matched for it, nothing asked.
+  virtual void ChooseNoGuide(std::u16string_view streamId) = 0;
+  // The channel's choice is forgotten: its guide id and its name find its
+  // guide again.
+  virtual void ForgetGuideChoice(std::u16string_view streamId) = 0;
+  // The user's sources in their order and the provider guide's offset.
+  virtual void SetGuideSources(std::vector<GuideSourcePreference> sources, int providerOffsetHours) = 0;
+};
+
 // What a screen's handlers work with besides the state.
 struct ScreenServices {
   WindowActions& window;
   ContentActions& content;
   PlaybackActions& playback;
   RecordActions& recording;
+  GuideActions& guides;
 };

@@ -29,6 +29,7 @@ struct ScreenContext {
   ContentActions& content;
   PlaybackActions& playback;
   RecordActions& recording;
+  GuideActions& guides;
   Navigator& navigator;
   ModalSlot& modal;
   uint64_t nowMs = 0;

@@ -46,7 +46,18 @@ struct RecordingMultiView : MultiViewActions {
   ModalSlot* modal = nullptr;
 };
 
-struct RecordingActions : WindowActions, ContentActions, PlaybackActions, RecordActions {
+struct RecordingActions : WindowActions, ContentActions, PlaybackActions, RecordActions, GuideActions {
+  // GuideActions, one line each: "guide 101 <source> <id>", "noguide 101", "byname 101", "sources <n> <offset>".
+  void ChooseGuide(std::u16string_view streamId, const std::string& sourceKey, const std::string& guideId) override {
+    guideCalls.push_back("guide " + Narrow(streamId) + " " + sourceKey + " " + guideId);
+  }
+  void ChooseNoGuide(std::u16string_view streamId) override { guideCalls.push_back("noguide " + Narrow(streamId)); }
+  void ForgetGuideChoice(std::u16string_view streamId) override { guideCalls.push_back("byname " + Narrow(streamId)); }
+  void SetGuideSources(std::vector<GuideSourcePreference> sources, int offset) override {
+    guideCalls.push_back("sources " + std::to_string(sources.size()) + " " + std::to_string(offset));
+  }
+  std::vector<std::string> guideCalls;
+
   // RecordActions, one line each: "now 101", "schedule 101 1700000000 every", "remind 101 1700000000",
   // "stop r1", "delete r1", "play r1".
   void ToggleRecordNow(const CatalogItem& channel) override { recordCalls.push_back("now " + Narrow(channel.id())); }
@@ -246,5 +257,5 @@ class NavigatorTest : public ::testing::Test {
   int modalsShown = 0;
   bool modalWasOpen = false;
   ModalSlot modal{[this](const std::function<bool()>& done) { RunNested(done); }, [] {}};
-  Navigator navigator{state, ScreenServices{actions, actions, actions, actions}, screens, modal};
+  Navigator navigator{state, ScreenServices{actions, actions, actions, actions, actions}, screens, modal};
 };
