@@ -543,3 +543,28 @@ ChannelNameForm FormOfChannelName(std::string_view utf8) {
 }
 
 std::string NormaliseChannelName(std::string_view utf8) { return FormOfChannelName(utf8).text; }
+
+void AppendFoldedForSearch(std::u16string_view text, std::string& out) {
+  std::u32string& cps = ThreadScratch().cps;
+  DecodeUtf16(text, cps);
+  const size_t start = out.size();
+  const auto blank = [&] {
+    if (out.size() > start && out.back() != ' ') out.push_back(' ');
+  };
+  for (const char32_t c : cps) {
+    const Folded f = Fold(c);
+    switch (f.kind) {
+      case Kind::Letter:
+      case Kind::Styled:
+        if (f.cp != 0) AppendCodePointAsUtf8(f.cp, out);
+        else out += f.ascii;
+        break;
+      case Kind::Drop:
+      case Kind::Apostrophe: break;
+      default:
+        if (c > ' ' && c < 0x7F) out.push_back(char(c));
+        else blank();
+        break;
+    }
+  }
+}

@@ -56,3 +56,11 @@ void FormOfChannelName(std::u16string_view text, ChannelNameForm& out);
 // FormOfChannelName(utf8).text: "BBC One HD" and "UK: BBC ONE FHD ᴴᴰ" both
 // give "bbc one".
 std::string NormaliseChannelName(std::string_view utf8);
+
+// Appends `text` to `out` as a search box compares it, UTF-8: case and
+// accents folded and styled letters made plain as above, apostrophes and
+// combining marks dropped, every other ASCII character kept as it is ("UK:",
+// "HD", "+1" stay findable), any other symbol or blank a single blank, and
+// no blank at the start. A folded query found inside a folded name is a
+// match that ignores case and accents. Never writes a character below 32.
+void AppendFoldedForSearch(std::u16string_view text, std::string& out);

@@ -220,6 +220,14 @@ const std::vector<Place>& Places() {
       // a picker row: the setting, ": " and its value
       {"option picker row, recordings", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),
        {"rec_before", "rec_after", "rec_default"}},
+      // the guide picker: its title (the channel's name follows), its search
+      // line, its fixed rows (from the current-choice mark to the row's end)
+      // and the tag of a suggested row, which takes no more than the source
+      // column beside it
+      {"guide picker title", FontId::Title, Fit::Line, Design(72, 36, 1848, 110), {"assign_guide"}},
+      {"guide picker search line", FontId::Label, Fit::Line, Design(120, 164, 1840, 232), {"type_to_filter"}},
+      {"guide picker fixed row", FontId::Label, Fit::Line, Design(132, 0, 1832, 80), {"no_guide", "guide_by_name"}},
+      {"guide picker tag", FontId::Hint, Fit::Line, Design(0, 0, 280, 40), {"suggested"}},
   };
   return places;
 }

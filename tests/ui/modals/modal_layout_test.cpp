@@ -14,6 +14,7 @@
 #include "tests/ui/render/painted_texts.h"
 #include "tests/ui/render/test_pictures.h"
 #include "i18n/translate.h"
+#include "ui/modals/guide_picker.h"
 #include "ui/modals/key_help_overlay.h"
 #include "ui/modals/option_picker.h"
 #include "ui/modals/question_dialog.h"
@@ -36,6 +37,21 @@ Painter PlayerKeyHelp(const char16_t* code) {
   };
 }
 
+// The guide picker over a big guide, its rows with names longer than any
+// row holds, suggestions and a highlighted current choice.
+GuidePicker LongGuidePicker() {
+  GuidePickerAsk ask;
+  ask.channelName = u"UK: BBC ONE FHD";
+  const std::u16string longName(100, u'W');
+  for (int i = 0; i < 30; ++i) {
+    ask.rows.push_back(GuidePickerRow{i % 3 ? u"BBC One " + std::u16string(1, char16_t(u'A' + i)) : longName,
+                                      i % 2 ? u"20:00  " + longName : u"", i % 4 ? u"Provider" : longName, i < 2});
+  }
+  ask.current = 4;
+  ask.hasChoice = true;
+  return MakeGuidePicker(std::move(ask), 0);
+}
+
 TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
   auto report = std::make_shared<SpeedReport>();
   report->AppendReportLine(u"Network: Ethernet");
@@ -55,6 +71,7 @@ TEST(ModalLayout, TextsStayInTheirBoxesAndClearOfEachOtherAtEverySize) {
       {"speed test", [&](RenderResources& res) { PaintSpeedTestPanel(res, *report, 1); }},
       {"key help", PlayerKeyHelp(u"en")},
       {"key help (fi)", PlayerKeyHelp(u"fi")},
+      {"guide picker", [](RenderResources& res) { PaintGuidePicker(res, LongGuidePicker()); }},
   };
   constexpr double kSlack = 3;  // antialiasing and overhanging glyphs
   for (const auto& [width, height] : {std::pair{1280, 720}, {1920, 1080}, {3840, 2160}}) {
@@ -89,6 +106,7 @@ TEST(ModalLayout, PanelsHideTheScreenBehind) {
       {"picker", [](RenderResources& res) { PaintOptionPicker(res, MakePicker(u"Subtitles", {u"Off", u"eng"}, 0, 0)); },
        RectF{0, 0, kW, kH}},
       {"key help", PlayerKeyHelp(u"en"), RectF{0, 0, kW, kH}},
+      {"guide picker", [](RenderResources& res) { PaintGuidePicker(res, LongGuidePicker()); }, RectF{0, 0, kW, kH}},
   };
   RenderResources res;
   for (const auto& [name, paint, panel] : modals) {
@@ -114,6 +132,13 @@ TEST(ModalLayout, TheHighlightIsReadable) {
     OffscreenFrame frame(res, 1920, 1080);
     PaintOptionPicker(res, MakePicker(u"Audio", {u"eng", u"ron"}, 0, 0));
     EXPECT_GE(frame.TextContrast(PickerRowRect(0, 1920, 1080)), 4.5) << "the picker's highlighted row";
+  }
+  {
+    OffscreenFrame frame(res, 1920, 1080);
+    const GuidePicker picker = LongGuidePicker();
+    PaintGuidePicker(res, picker);
+    EXPECT_GE(frame.TextContrast(GuidePickerRowRect(picker.index - picker.first, 1920, 1080)), 4.5)
+        << "the guide picker's highlighted row";
   }
   {
     OffscreenFrame frame(res, 1920, 1080);
