@@ -284,11 +284,20 @@ Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged)
   return episode ? Screen::Series : Screen::Movies;
 }
 
+std::optional<EpgEntry> SelectedGuideRow(const AppState& state, int32_t guideRow) {
+  if (!ValidIndex(state.nav.ChannelIndex, state.VisibleLive.size())) return std::nullopt;
+  return state.guide.RowAt(state.VisibleLive[size_t(state.nav.ChannelIndex)].id(), guideRow);
+}
+
 bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t nowMs, int64_t nowUnix) {
+  const std::optional<EpgEntry> programme = SelectedGuideRow(state, guideRow);
+  return programme && PlayCatchup(state, player, *programme, nowMs, nowUnix);
+}
+
+bool PlayCatchup(AppState& state, Player& player, const EpgEntry& chosen, uint64_t nowMs, int64_t nowUnix) {
   NavState& nav = state.nav;
   if (!ValidIndex(nav.ChannelIndex, state.VisibleLive.size())) return false;
-  const std::optional<EpgEntry> programme = state.guide.RowAt(state.VisibleLive[size_t(nav.ChannelIndex)].id(), guideRow);
-  if (!programme) return false;
+  const EpgEntry* programme = &chosen;
   // A programme still to come has no archive: asking the server for every
   // form of it only makes the user wait to be told so.
   if (programme->start > nowUnix) {

@@ -92,14 +92,20 @@ bool FinishVod(AppState& state, Player& player, const ResumePoint& ended, uint64
 // (NavState::catchupFrom, with backFromReplay set), or Live.
 Screen LeavePlayerTarget(AppState& state, Player& player, bool& settingsChanged);
 
-// Starts catch-up of row `guideRow` of the guide held for the selected
-// channel: the candidates (the panel's clock from state.panelClocks when
+// The selected channel's guide row `guideRow`, or nothing.
+std::optional<EpgEntry> SelectedGuideRow(const AppState& state, int32_t guideRow);
+
+// Starts catch-up of `programme` (a row of the guide held for the selected
+// channel, or a time slot picked by hand) on the selected channel: the candidates (the panel's clock from state.panelClocks when
 // known); when none can be made, a programme about as far back, and failing
 // that the channel's live stream. Logs "catchup play ...". The caller shows
 // the Player screen with the video full window. False (nothing changed)
-// when the channel or the row does not exist; false with the notice
+// when no channel is selected; false with the notice
 // "catchup_not_yet" when the programme has not started by `nowUnix`, or
 // with the connection notice (NoticeIfRefused) when the line has none free.
+bool PlayCatchup(AppState& state, Player& player, const EpgEntry& programme, uint64_t nowMs, int64_t nowUnix);
+// The same for row `guideRow` of the selected channel's guide; false when
+// there is no such row.
 bool PlayCatchup(AppState& state, Player& player, int32_t guideRow, uint64_t nowMs, int64_t nowUnix);
 
 // After a channel change on the Player screen: the video stays full and the

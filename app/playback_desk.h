@@ -82,6 +82,7 @@ class PlaybackDesk final : public PlaybackActions {
   void CycleAspect() override;
   void UpdateStrips() override;
   void PlayCatchup(int guideRow) override;
+  void PlayCatchupSlot(int64_t start, int minutes) override;
   void PlayTrailer() override;
   MultiViewActions& MultiView() override { return multiview_; }
 
@@ -103,6 +104,8 @@ class PlaybackDesk final : public PlaybackActions {
   // After a movie, an episode, a programme or the trailer started: the
   // Player screen, the video filling the window.
   void ShowPlayer();
+  // Catch-up of the selected channel's `programme`, full window.
+  void Replay(const EpgEntry& programme);
 
   AppState& state_;
   HostWindow& window_;

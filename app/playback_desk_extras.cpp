@@ -30,9 +30,23 @@ constexpr uint64_t kTrailerWaitMs = 20000;  // the notice stays while yt-dlp may
 // --- Catch-up ---------------------------------------------------------------
 
 void PlaybackDesk::PlayCatchup(int guideRow) {
+  const std::optional<EpgEntry> programme = SelectedGuideRow(state_, guideRow);
+  if (programme) Replay(*programme);
+}
+
+void PlaybackDesk::PlayCatchupSlot(int64_t start, int minutes) {
+  EpgEntry slot;
+  slot.start = start;
+  slot.durationMin = minutes;
+  slot.time = GuideClockText(start);
+  slot.title = slot.time + u"\u2013" + GuideClockText(start + int64_t{minutes} * 60);
+  Replay(slot);
+}
+
+void PlaybackDesk::Replay(const EpgEntry& programme) {
   if (!PassGate(LiveStart::Chosen)) return;
   const Screen from = state_.CurrentScreen;
-  if (!::PlayCatchup(state_, player_, guideRow, TickMs(), NowUnix())) {
+  if (!::PlayCatchup(state_, player_, programme, TickMs(), NowUnix())) {
     window_.RequestPaint();
     return;
   }

@@ -98,7 +98,7 @@ const std::vector<Place>& Places() {
       {"settings extra tile", FontId::Label, Fit::Line, Pixels((kW - 48) / 4), {"speed_test"}},
       {"option picker row", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),
        {"auto_every", "auto_day", "auto_2day", "cancel", "ext_default", "fmt_mpeg", "fmt_hls", "start_last",
-        "minutes_short"}},
+        "minutes_short", "watch_live", "from_start"}},
       {"option picker hint", FontId::Hint, Fit::Line, Design(72, 110, 1848, 148), {"pick_hint"}},
       {"text prompt title", FontId::Title, Fit::Trimmed, Wide(675, 340, 1725, 410), {"parental", "new_group", "reminder"}},
       {"text prompt label and hint", FontId::Hint, Fit::Line, Wide(675, 420, 1725, 470),
@@ -114,7 +114,7 @@ const std::vector<Place>& Places() {
       {"home panel body", FontId::Hint, Fit::Wrapped, Wide(537, 300, 2075, 800), {"no_messages", "you"}},
       {"reloading notice", FontId::Title, Fit::Wrapped, RectF{0.28 * kW, 0.40 * kH, 0.72 * kW, 0.56 * kH},
        {"reloading"}},
-      {"live button", FontId::Hint, Fit::Trimmed, Pixels((1920 - 18 - 978 - 42) / 4.0 * kW / 1920),
+      {"live button", FontId::Hint, Fit::Trimmed, Pixels((1920 - 18 - 996 - 56 - 58) / 4.0 * kW / 1920),
        {"add_fav", "search"}},
       {"live empty list", FontId::Label, Fit::Line, Design(470, 400, 940, 480), {"no_channels"}},
       {"stream notice headline", FontId::Label, Fit::Trimmed, Pixels(kStreamNotice), {"conn_lost", "conn_gave_up"}},
@@ -166,6 +166,8 @@ const std::vector<Place>& Places() {
       // right of the channel's name on the live strip, while it records
       {"player strip recording mark", FontId::StripSmall, Fit::Line, Pixels(120), {"strip_rec"}},
       // the grid's band: after the programme's times and the catch-up mark
+      // "%s" is a range such as "14:00–15:00".
+      {"grid band title", FontId::Title, Fit::Trimmed, Design(170, 122, 1890 - 300, 186), {"replay_slot"}},
       {"grid band recording mark", FontId::Label, Fit::Line, Design(700, 0, 1890, 44),
        {"grid_rec_now", "grid_rec_scheduled", "grid_rec_reminded"}},
       {"option picker row, grid", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),

@@ -167,17 +167,17 @@ TEST(PreviousChannel, TheNewestOtherEntryOfTheHistory) {
 TEST(Preferences, RoundTripAndWhatAHandEditedFileMayHold) {
   TempDataHome home;
   EXPECT_EQ(LoadPreferences(), Preferences{});
-  const Preferences chosen{15, true, "/media/Vid\u00e9os/\"TV\" #1", 0, 30};
+  const Preferences chosen{15, true, "/media/Vid\u00e9os/\"TV\" #1", 0, 30, {}, 0};
   ASSERT_TRUE(SavePreferences(chosen));
   EXPECT_EQ(LoadPreferences(), chosen);
   EXPECT_EQ(std::filesystem::status(PreferencesPath()).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": "30", "startOnLastChannel": true, "other": 1})"),
-            (Preferences{30, true, "", 1, 5}))
+            (Preferences{30, true, "", 1, 5, {}, 0}))
       << "a hand-edited file may quote the number";
   EXPECT_EQ(ParsePreferences(R"({"liveBufferMinutes": 7, "startOnLastChannel": "yes", "paddingAfterMinutes": 4})"),
             Preferences{});
-  EXPECT_EQ(ParsePreferences("<br />Notice: x\n{\"liveBufferMinutes\": 5}"), (Preferences{5, false, "", 1, 5}));
+  EXPECT_EQ(ParsePreferences("<br />Notice: x\n{\"liveBufferMinutes\": 5}"), (Preferences{5, false, "", 1, 5, {}, 0}));
 }
 
 }  // namespace

@@ -120,11 +120,20 @@ GridPosition GridStep(const std::vector<GridProgramme>& timeline, GridPosition a
   return next;
 }
 
+GridSlot GridReplaySlot(int64_t focusTime, int64_t now) {
+  const int64_t start = HalfHourAtOrBefore(focusTime);
+  const int64_t end = std::min(start + 3600, now);
+  return GridSlot{start, static_cast<int>(std::max<int64_t>(end - start, 60) / 60)};
+}
+
 GridPosition GridPositionAt(int64_t t) { return GridPosition{HalfHourAtOrBefore(t), t}; }
 
-GridEnter GridEnterAction(const GridProgramme* programme, bool archived, int64_t now) {
-  if (!programme) return GridEnter::PlayLive;
-  if (programme->start <= now && now < programme->end) return GridEnter::PlayLive;
+GridEnter GridEnterAction(const GridProgramme* programme, bool archived, int64_t now, int64_t focusTime) {
+  if (!programme) {
+    const bool gone = focusTime > 0 && focusTime < now && focusTime >= now - kGridReachSeconds;
+    return archived && gone && HalfHourAtOrBefore(focusTime) < now ? GridEnter::ReplaySlot : GridEnter::PlayLive;
+  }
+  if (programme->start <= now && now < programme->end) return archived ? GridEnter::LiveOrFromStart : GridEnter::PlayLive;
   if (programme->start > now) return GridEnter::ShowDetails;
   if (archived && programme->end >= now - kGridReachSeconds) return GridEnter::PlayCatchup;
   return GridEnter::ShowDetails;

@@ -71,10 +71,23 @@ GridPosition GridPositionAt(int64_t t);
 
 // What Enter does with the focused programme.
 enum class GridEnter : uint8_t {
-  PlayLive,     // running now, or no programme: the channel plays full window
-  PlayCatchup,  // ended, on a channel with an archive (tv_archive)
-  ShowDetails,  // still to come, or ended without an archive
+  PlayLive,         // running now, or no programme: the channel plays full window
+  PlayCatchup,      // ended, on a channel with an archive (tv_archive)
+  ShowDetails,      // still to come, or ended without an archive
+  LiveOrFromStart,  // running now on a channel with an archive: live, or from its start
+  ReplaySlot,       // no programme, on a channel with an archive, a time gone by
 };
 // A programme that ended more than kGridReachSeconds ago is past what
-// catch-up offers (a week): it is shown, not played.
-GridEnter GridEnterAction(const GridProgramme* programme, bool archived, int64_t now);
+// catch-up offers (a week): it is shown, not played. Without a programme,
+// `focusTime` (the time the arrows picked) decides: a time gone by, within
+// that reach, of a channel with an archive replays its slot.
+GridEnter GridEnterAction(const GridProgramme* programme, bool archived, int64_t now, int64_t focusTime = 0);
+
+// The slot ReplaySlot plays: an hour from the half hour at or before
+// `focusTime`, cut at `now`.
+struct GridSlot {
+  int64_t start = 0;
+  int minutes = 0;
+  bool operator==(const GridSlot&) const = default;
+};
+GridSlot GridReplaySlot(int64_t focusTime, int64_t now);

@@ -232,6 +232,13 @@ void PaintBand(RenderResources& res, const AppState& state, const GuideGridLayou
   const int focused = GridFocusedIndex(timeline, l.windowStart, state.nav.grid.focusTime);
   if (focused < 0) {
     const bool loading = rows.empty() && state.guideRequests.Pending(channel->id());
+    if (!loading && GridEnterAction(nullptr, channel->tvArchive() > 0, now, state.nav.grid.focusTime) == GridEnter::ReplaySlot) {
+      // No guide, but an archive: Enter replays the slot the arrows picked.
+      const GridSlot slot = GridReplaySlot(state.nav.grid.focusTime, now);
+      const std::u16string range = GuideClockText(slot.start) + u"\u2013" + GuideClockText(slot.start + slot.minutes * 60);
+      res.DrawTrimmedLine(FontId::Title, TranslateWith("replay_slot", range), l.title, brush.Accent, kAlignLeadingCentered);
+      return;
+    }
     res.DrawTrimmedLine(FontId::Title, Translate(loading ? "catchup_loading" : "no_info"), l.title, brush.Dim,
                         kAlignLeadingCentered);
     return;
@@ -535,8 +542,26 @@ void Enter(ScreenContext& ctx) {
   const int focused = GridFocusedIndex(timeline, grid.windowStart, grid.focusTime);
   const GridProgramme* programme = focused >= 0 ? &timeline[size_t(focused)] : nullptr;
   const bool archived = channel->tvArchive() > 0;
-  switch (GridEnterAction(programme, archived, NowUnix())) {
+  const int64_t now = NowUnix();
+  switch (GridEnterAction(programme, archived, now, grid.focusTime)) {
     case GridEnter::PlayLive: PlayChosenChannel(ctx); return;
+    case GridEnter::LiveOrFromStart: {
+      const int32_t row = programme->row;
+      const std::u16string title = state.guide.RowsOf(channel->id())[size_t(row)].title;
+      const int choice =
+          OpenPicker(ctx.modal, title, {std::u16string(Translate("watch_live")), std::u16string(Translate("from_start"))}, 0);
+      if (choice == 0) PlayChosenChannel(ctx);
+      if (choice == 1) {
+        state.nav.CatchupDayOffset = 0;
+        ctx.playback.PlayCatchup(row);
+      }
+      return;
+    }
+    case GridEnter::ReplaySlot: {
+      const GridSlot slot = GridReplaySlot(grid.focusTime, now);
+      ctx.playback.PlayCatchupSlot(slot.start, slot.minutes);
+      return;
+    }
     case GridEnter::PlayCatchup:
       state.nav.CatchupDayOffset = 0;
       ctx.playback.PlayCatchup(programme->row);

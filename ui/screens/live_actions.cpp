@@ -11,9 +11,11 @@
 #include "store/collections.h"
 #include "store/id_set.h"
 #include "store/runtime_log.h"
+#include "ui/modals/option_picker.h"
 #include "ui/modals/pin_gate.h"
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
+#include "ui/screens/guide_assign.h"
 #include "ui/screens/live_layout.h"
 
 namespace {
@@ -78,6 +80,16 @@ void ToggleLiveLock(ScreenContext& ctx) {
   if (unlocking && !UnlockAllowed(PinPrompt(ctx.modal), state)) return;
   SavedNotice(ctx, ToggleChannelLockId(state.settings.LockCh, id));
   if (!unlocking) WithholdLockedChannel(ctx);
+}
+
+void OpenChannelMenu(ScreenContext& ctx) {
+  if (!ValidChannel(ctx.state)) return;
+  const CatalogItem channel = SelectedChannel(ctx.state);
+  static constexpr const char* kEntries[] = {"assign_guide"};
+  std::vector<std::u16string> options;
+  for (const char* key : kEntries) options.emplace_back(Translate(key));
+  const int chosen = OpenPicker(ctx.modal, std::u16string(channel.name()), std::move(options), 0);
+  if (chosen == 0) AssignGuide(ctx, channel.id(), channel.name());
 }
 
 void ToggleRecordShown(ScreenContext& ctx) {

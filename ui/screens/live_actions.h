@@ -58,6 +58,10 @@ void CreateGroupFromPrompt(ScreenContext& ctx);
 // stops recording. Nothing while no channel is shown.
 void ToggleRecordShown(ScreenContext& ctx);
 
+// The selected channel's menu (Live's O key and its menu button): "Assign
+// guide", the review of unsure matches and the guide sources.
+void OpenChannelMenu(ScreenContext& ctx);
+
 // Opens the programme grid (Live's P key and button, the Player's strip
 // button and P key).
 void OpenGrid(ScreenContext& ctx);

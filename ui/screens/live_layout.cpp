@@ -38,11 +38,15 @@ LiveLayout LiveLayoutOf(const AppState& state, int categoryCount, int guideCount
   l.channelScrollbarX = l.channelRight - 18;
   l.guideTop = DesignY(kGuideTop, height);
   const double left = DesignX(kChannelRight + 18, width), right = width - DesignX(18, width);
-  const double buttonWidth = (right - left - DesignX(14, width) * (kLiveButtonCount - 1)) / kLiveButtonCount;
-  for (int i = 0; i < kLiveButtonCount; ++i) {
-    const double x = left + i * (buttonWidth + DesignX(14, width));
-    l.buttons[i] = RectF{x, DesignY(kLiveRowsBottom, height), x + buttonWidth, DesignY(1055, height)};
+  // The menu's button is as wide as it is high; the four others share the rest.
+  const double top = DesignY(kLiveRowsBottom, height), bottom = DesignY(1055, height), space = DesignX(14, width);
+  const double menuWidth = bottom - top;
+  const double buttonWidth = (right - left - menuWidth - space * (kLiveButtonCount - 1)) / (kLiveButtonCount - 1);
+  for (int i = 0; i + 1 < kLiveButtonCount; ++i) {
+    const double x = left + i * (buttonWidth + space);
+    l.buttons[i] = RectF{x, top, x + buttonWidth, bottom};
   }
+  l.buttons[kLiveButtonCount - 1] = RectF{right - menuWidth, top, right, bottom};
   // Notices and the buffer's state show on the video, where the eyes are,
   // and cover no text or control.
   const PixelRect video = VideoRectFor(Screen::Live, false, int(width), int(height));

@@ -2,13 +2,14 @@
 // The Live screen's one layout, shared by its painter, its hit tests and
 // the actions that keep its selections in view (ui/screens/live_actions.h):
 // the category column, the channel column, the preview at the top right
-// with the guide panel below it, and the four buttons. Main thread only.
+// with the guide panel below it, and the buttons (four, and the channel
+// menu's square one). Main thread only.
 #include <vector>
 
 #include "state/app_state.h"
 #include "ui/screens/browse_frame.h"
 
-constexpr int kLiveButtonCount = 4;
+constexpr int kLiveButtonCount = 5;
 // Where the lists end and the buttons begin, in design units (1920 x 1080).
 inline constexpr double kLiveRowsBottom = 997;
 
@@ -22,7 +23,7 @@ struct LiveLayout {
   double channelRight = 0;       // x where the channel column ends
   double channelScrollbarX = 0;  // a click right of this in the channel column is on its scroll bar
   double guideTop = 0;           // y where the guide area begins
-  RectF buttons[kLiveButtonCount];  // catch-up, favorite, search, programme grid
+  RectF buttons[kLiveButtonCount];  // catch-up, favorite, search, programme grid, the channel menu
   RectF preview;       // the preview video
   RectF previewState;  // inside it at the bottom: the buffer's state while paused or behind live
   RectF notice;        // inside it at the top: the notices

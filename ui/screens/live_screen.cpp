@@ -171,11 +171,21 @@ void PaintPreviewState(RenderResources& res, const AppState& state, const LiveLa
 }
 
 void PaintButtons(RenderResources& res, const LiveLayout& l) {
-  static constexpr const char* kCaptions[kLiveButtonCount] = {"catchup", "add_fav", "search", "tv_guide"};
+  // The last is the channel menu's: a square with three dots, no caption.
+  static constexpr const char* kCaptions[kLiveButtonCount] = {"catchup", "add_fav", "search", "tv_guide", nullptr};
   for (int i = 0; i < kLiveButtonCount; ++i) {
     res.FillRounded(l.buttons[i], 18, Rgba{0.22, 0.22, 0.26, 1});
     res.StrokeRounded(l.buttons[i], 18, res.Brush().Accent, 2);
-    res.DrawTrimmedLine(FontId::Hint, Translate(kCaptions[i]), l.buttons[i], res.Brush().White, kAlignCentered);
+    if (kCaptions[i]) {
+      res.DrawTrimmedLine(FontId::Hint, Translate(kCaptions[i]), l.buttons[i], res.Brush().White, kAlignCentered);
+      continue;
+    }
+    const RectF& b = l.buttons[i];
+    const double r = std::max(2.0, b.Height() / 14), cx = (b.left + b.right) / 2;
+    for (int dot = -1; dot <= 1; ++dot) {
+      const double cy = (b.top + b.bottom) / 2 + dot * r * 3.2;
+      res.FillRounded(RectF{cx - r, cy - r, cx + r, cy + r}, r, res.Brush().White);
+    }
   }
 }
 
@@ -362,6 +372,7 @@ constexpr KeyRow kLiveKeys[] = {
     {{Vk::Letter('P')}, kEither, Run<OpenGrid>, "tv_guide"},
     {{Vk::Record}, kEither, Run<RecordSelected>, "help_record_now"},
     {{Vk::Letter('R')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Recordings), true; }, "recordings"},
+    {{Vk::Letter('O')}, kEither, Run<OpenChannelMenu>, "assign_guide"},
 };
 
 }  // namespace
@@ -480,6 +491,7 @@ void LiveScreen::OnPointer(ScreenContext& ctx, const PointerEvent& event) {
       if (hit.index == 1) ToggleLiveFavorite(ctx);
       if (hit.index == 2) ctx.navigator.SetScreen(Screen::Search);
       if (hit.index == 3) OpenGrid(ctx);
+      if (hit.index == 4) OpenChannelMenu(ctx);
       return;
     default: return;
   }

@@ -165,6 +165,9 @@ class PlaybackActions {
   // provider's archive, full window (the Catch-up screen's Enter), once the
   // channel passes the gate as chosen.
   virtual void PlayCatchup(int guideRow) = 0;
+  // Replays `minutes` from `start` (Unix seconds) of the selected channel's
+  // archive, for a channel with an archive but no guide (the grid's slot).
+  virtual void PlayCatchupSlot(int64_t start, int minutes) = 0;
   // Plays the trending movie's trailer full window once it is resolved (a
   // notice shows meanwhile); a notice says so when there is none.
   virtual void PlayTrailer() = 0;

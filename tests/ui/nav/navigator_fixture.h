@@ -143,6 +143,8 @@ struct RecordingActions : WindowActions, ContentActions, PlaybackActions, Record
   void CycleAspect() override { ++aspects; }
   void UpdateStrips() override { ++stripUpdates; }
   void PlayCatchup(int guideRow) override { catchupRows.push_back(guideRow); }
+  void PlayCatchupSlot(int64_t start, int minutes) override { catchupSlots.emplace_back(start, minutes); }
+  std::vector<std::pair<int64_t, int>> catchupSlots;
   void PlayTrailer() override { ++trailers; }
   MultiViewActions& MultiView() override { return multiView; }
   RecordingMultiView multiView;

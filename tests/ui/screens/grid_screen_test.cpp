@@ -116,10 +116,17 @@ TEST_F(GridTest, EnterPlaysRunningReplaysArchivedPastAndOpensTheFuture) {
   FillThree(u"c2");  // archived
   FillThree(u"c3");  // no archive
   OpenFromLiveOn(1);
-  // The running programme: the channel plays full window.
+  // The running programme of a channel with an archive: live (the channel
+  // plays full window), or from its start.
+  modalKeys = {Vk::Return};
   Press({Vk::Return});
   EXPECT_EQ(actions.playedIds.back(), u"c2");
   EXPECT_EQ(actions.fullVideos, 1);
+  OpenFromLiveOn(1);
+  modalKeys = {Vk::Down, Vk::Return};
+  Press({Vk::Return});
+  EXPECT_EQ(actions.catchupRows, (std::vector<int>{2})) << "the running programme, from its start";
+  actions.catchupRows.clear();
 
   OpenFromLiveOn(1);
   Press({Vk::Left});  // to the programme that ended (the window scrolls to it)
@@ -144,11 +151,23 @@ TEST_F(GridTest, EnterPlaysRunningReplaysArchivedPastAndOpensTheFuture) {
   EXPECT_EQ(actions.catchupRows.size(), 1u);
   EXPECT_TRUE(state.nav.grid.detailOpen);
   EXPECT_FALSE(state.toast.text.empty());
-  EXPECT_EQ(modalsShown, 1) << "a past programme offers no choices";
+  EXPECT_EQ(modalsShown, 3) << "a past programme offers no choices";
 
   // A channel without rows plays when Enter is pressed on its empty cell.
   Press({Vk::Down, Vk::Return});
   EXPECT_EQ(actions.playedIds.back(), u"c4");
+
+  // One with an archive but no guide at all replays the hour the arrows
+  // picked, from its half hour.
+  state.guide.Clear();
+  OpenFromLiveOn(1);
+  const size_t played = actions.playedIds.size();
+  Press({Vk::Left, Vk::Left, Vk::Left, Vk::Return});
+  ASSERT_EQ(actions.catchupSlots.size(), 1u);
+  const int64_t slot = HalfHourAtOrBefore(state.nav.grid.focusTime);
+  EXPECT_EQ(actions.catchupSlots[0], (std::pair<int64_t, int>{slot, 60}));
+  EXPECT_LE(slot, NowUnix() - 60 * kMin);
+  EXPECT_EQ(actions.playedIds.size(), played) << "not the live channel";
 }
 
 // Shift+R records the running programme's channel or schedules one to
