@@ -19,6 +19,7 @@
 #include "app/catalog_jobs.h"
 #include "app/catalog_retry.h"
 #include "app/guide_jobs.h"
+#include "app/past_listings_jobs.h"
 #include "catalog/account.h"
 #include "platform/clock.h"
 #include "player/catchup.h"
@@ -292,6 +293,93 @@ TEST_F(BootTest, TheWholeGuideServesItsChannelsAndIsKeptForTheNextStart) {
   EXPECT_GE(FindLine(LogLines(home_), "guide whole source=copy programmes=2 channels=1"), 0);
   ASSERT_TRUE(pump_.UntilA<CatalogLoaded>(warm));
   EXPECT_EQ(guide_->AskedFor(id), 0);
+}
+
+// Most channels of real catalogs have no guide id: the provider's guide
+// still lists them under their names, and serves them once matched. An
+// offset on the provider's guide moves every programme it gives; a channel
+// the user says has no guide is never asked for.
+TEST_F(BootTest, AChannelWithoutAGuideIdIsServedByNameAndTheOffsetMovesItsProgrammes) {
+  AppState state;
+  Boot(state);
+  std::vector<CatalogItem> unnamed;
+  for (const CatalogItem& item : *state.catalog.LiveChannels) {
+    const std::u16string_view epg = item.epgChannelId(), name = item.name();
+    const bool words = std::count_if(name.begin(), name.end(), [](char16_t c) { return c < 128 && std::isalpha(c); }) >= 4;
+    if ((epg.empty() || epg == u"null") && words) unnamed.push_back(item);
+  }
+  ASSERT_GE(unnamed.size(), 2u);
+  const CatalogItem& channel = unnamed[0];
+  const std::string id = WideToUtf8(channel.id());
+  const int64_t now = NowUnix();
+  guide_->SetChannel(id, {{"Earlier", "", now - 7200, now - 3600, true}, {"On now", "", now - 3600, now + 1800, false}});
+  guide_->SetXmltvChannel(id, "matched.by.name", WideToUtf8(channel.name()));
+  guide_->SetXmltvAnswer(GuideFixture::XmltvAnswer::Gzip);
+  state.preferences.providerGuideOffsetHours = 1;
+  state.guideMap.Set({AccountKey(state.account), std::u16string(unnamed[1].id()), "", ""});
+
+  StartWholeGuideJob(state, mailbox_);
+  ASSERT_TRUE(pump_.UntilA<WholeGuideLoaded>(state));
+  const GuideLink* link = state.wholeGuide.LinkOf(channel.id());
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->guideId, u"matched.by.name");
+  StartGuideJob(state, mailbox_, channel.id());
+  const GuideChannel* held = state.guide.Find(channel.id());
+  ASSERT_TRUE(held) << "filled at once, from the guide";
+  ASSERT_EQ(held->rows.size(), 2u);
+  EXPECT_EQ(held->rows[1].start, now - 3600 + 3600) << "an hour later";
+  EXPECT_EQ(held->rows[1].time, GuideClockText(now));
+  EXPECT_EQ(guide_->AskedFor(id), 0);
+  EXPECT_GE(FindLine(LogLines(home_), "guide links id="), 0);
+
+  StartGuideJob(state, mailbox_, unnamed[1].id());
+  EXPECT_FALSE(state.guideRequests.Pending(unnamed[1].id())) << "no guide: nothing asked";
+  EXPECT_EQ(guide_->AskedFor(WideToUtf8(unnamed[1].id())), 0);
+}
+
+// A provider that no longer lists a programme once it is over: what was
+// seen on a channel with an archive is kept on disk and completes the rows
+// after a restart, so catch-up still offers it.
+TEST_F(BootTest, APastProgrammeSeenOnceStaysInTheGuideAfterARestart) {
+  AppState state;
+  Boot(state);
+  std::optional<CatalogItem> channel;
+  for (const CatalogItem& item : *state.catalog.LiveChannels)
+    if (item.tvArchive() > 0) channel = item;
+  ASSERT_TRUE(channel);
+  const std::string id = WideToUtf8(channel->id());
+  const int64_t now = NowUnix();
+  const GuideProgramme seen{"Seen once", "It was on.", now - 3000, now - 600, true};
+  const GuideProgramme running{"Running", "", now - 600, now + 1200, false};
+  GuideScript both;
+  both.programmes = {seen, running};
+  guide_->SetShortGuide(id, both);
+  guide_->SetDataTable(id, both);
+  if (!state.pastListingsRead) {
+    ASSERT_TRUE(pump_.UntilA<PastListingsLoaded>(state));
+  }
+  StartGuideJob(state, mailbox_, channel->id(), true);
+  ASSERT_TRUE(pump_.UntilA<GuideLoaded>(state));
+  ASSERT_EQ(state.guide.RowsOf(channel->id()).size(), 2u);
+  SavePastListings(state, true);
+
+  GuideScript onlyRunning;
+  onlyRunning.programmes = {running};
+  guide_->SetShortGuide(id, onlyRunning);
+  guide_->SetDataTable(id, onlyRunning);
+  AppState restarted;
+  Boot(restarted);
+  if (!restarted.pastListingsRead) {
+    ASSERT_TRUE(pump_.UntilA<PastListingsLoaded>(restarted));
+  }
+  StartGuideJob(restarted, mailbox_, channel->id(), true);
+  ASSERT_TRUE(pump_.UntilA<GuideLoaded>(restarted));
+  const std::vector<EpgEntry>& rows = restarted.guide.RowsOf(channel->id());
+  ASSERT_EQ(rows.size(), 2u) << "the provider sent one";
+  EXPECT_EQ(rows[0].title, u"Seen once");
+  EXPECT_EQ(rows[0].start, seen.start);
+  EXPECT_EQ(rows[0].description, u"It was on.");
+  EXPECT_EQ(rows[1].title, u"Running");
 }
 
 // A cache write costs about as much as the download of a large catalog: a
