@@ -111,6 +111,11 @@ TEST_F(GuideSourceServer, AGzipSourceIsReadWhileItDownloadsKeptAndReusedWhileFre
   EXPECT_FALSE(Load(0, kStale).fromCopy);
   EXPECT_EQ(requests_.load(), 2);
   EXPECT_EQ(Kept(), kGuide);
+
+  // Taken out of the list, a source leaves nothing behind.
+  EXPECT_EQ(ForgetOtherGuideSources({url_, "http://other.example/guide.xml"}), 0u);
+  EXPECT_EQ(ForgetOtherGuideSources({}), 2u);
+  EXPECT_EQ(Kept() + Kept(".txt"), "");
 }
 
 TEST_F(GuideSourceServer, AFailedDownloadReplacesNothingAndSaysWhy) {
