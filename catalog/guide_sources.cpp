@@ -1,6 +1,8 @@
 #include "catalog/guide_sources.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <system_error>
 
 #include "catalog/guide_copy.h"
@@ -11,12 +13,24 @@
 
 namespace {
 
+constexpr size_t kCopyNameLength = 16;
+
+std::filesystem::path SourcesDir() { return EnsureDataFolder() / "guide" / "sources"; }
+
 KeptGuideFiles SourceFiles(std::string_view url) {
-  auto dir = EnsureDataFolder() / "guide" / "sources";
+  const auto dir = SourcesDir();
   std::error_code ignored;
   std::filesystem::create_directories(dir, ignored);
   const std::string name = GuideSourceCopyName(url);
   return KeptGuideFiles{dir / name, dir / (name + ".txt")};
+}
+
+// The copy name a kept file belongs to: its whole name, or all but ".txt";
+// empty for any other file.
+std::string CopyNameOf(const std::string& file) {
+  const std::string name = file.ends_with(".txt") ? file.substr(0, file.size() - 4) : file;
+  const bool hex = std::all_of(name.begin(), name.end(), [](char c) { return std::isxdigit(uint8_t(c)) != 0; });
+  return name.size() == kCopyNameLength && hex ? name : std::string();
 }
 
 // The side file's owner line: the address itself, so that two addresses
@@ -64,7 +78,7 @@ std::string GuideSourceCopyName(std::string_view url) {
   static constexpr char kHex[] = "0123456789abcdef";
   const Sha256Digest digest = Sha256(url);
   std::string name;
-  for (size_t i = 0; i < 8; ++i) {
+  for (size_t i = 0; i < kCopyNameLength / 2; ++i) {
     name.push_back(kHex[digest[i] >> 4]);
     name.push_back(kHex[digest[i] & 15]);
   }
@@ -100,4 +114,19 @@ GuideSourceLoad LoadGuideSource(const GuideSourceSpec& spec, GuideChannelSet cha
   load.httpStatus = downloaded.httpStatus;
   if (!read) load.detail = Reason(downloaded);
   return load;
+}
+
+size_t ForgetOtherGuideSources(const std::vector<std::string>& urls) {
+  std::vector<std::string> kept;
+  for (const std::string& url : urls) kept.push_back(GuideSourceCopyName(url));
+  std::error_code error;
+  std::vector<std::filesystem::path> others;
+  // Stepped with an error code: the range-for's increment would throw.
+  for (std::filesystem::directory_iterator it(SourcesDir(), error), end; !error && it != end; it.increment(error)) {
+    const std::string name = CopyNameOf(it->path().filename().string());
+    if (!name.empty() && std::find(kept.begin(), kept.end(), name) == kept.end()) others.push_back(it->path());
+  }
+  size_t removed = 0;
+  for (const auto& path : others) removed += std::filesystem::remove(path, error) ? 1 : 0;
+  return removed;
 }

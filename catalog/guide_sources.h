@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalog/whole_guide.h"
 #include "catalog/xmltv_reader.h"
@@ -55,3 +56,9 @@ bool GuideSourceCopyFresh(std::string_view url, int64_t now);
 // once more, for the download.
 GuideSourceLoad LoadGuideSource(const GuideSourceSpec& spec, GuideChannelSet channels, XmltvOptions options,
                                 int64_t now, uint32_t timeoutMs, uint64_t capBytes);
+
+// Removes the kept copies and side files of every address not in `urls`,
+// so a source taken out of the list leaves nothing behind; a download's
+// temporary file is left alone (RemoveStaleSaves takes those). Returns how
+// many files went.
+size_t ForgetOtherGuideSources(const std::vector<std::string>& urls);

@@ -205,7 +205,7 @@ struct XmltvReader::State {
   bool pendingSpace = false;
   std::string title, description;
 
-  // The channel directory; the entry being read (npos: none).
+  // The channel directory; the entry being read (SIZE_MAX: none).
   GuideChannelDirectory directory;
   std::unordered_map<std::string, size_t> directoryIndex;
   size_t entry = SIZE_MAX;
@@ -214,6 +214,7 @@ struct XmltvReader::State {
   // Channels of the set numbered from here on were added for their
   // programme on now only.
   uint32_t nowOnlyFrom = UINT32_MAX;
+
   void Fail(XmltvStatus status, std::string detail) {
     if (result.status != XmltvStatus::Reading) return;
     result.status = status;
@@ -355,12 +356,15 @@ void XmltvReader::State::Start(std::string_view tag, const XML_Char** attributes
     else if (key == "start") startText = attributes[i + 1];
     else if (key == "stop") stopText = attributes[i + 1];
   }
+  // Most programmes of a large guide are of channels nobody asked for: the
+  // set is asked before any time is read.
+  channel = channels.Find(channelId);
+  if (channel == GuideChannelSet::kNone && !options.keepNowForAll) return;
   start = XmltvTimeSeconds(startText);
   if (start == 0) return;
   stop = XmltvTimeSeconds(stopText);
   start += options.offsetSeconds;
   if (stop != 0) stop += options.offsetSeconds;
-  channel = channels.Find(channelId);
   if (channel == GuideChannelSet::kNone) channel = NowOnlyChannel(channelId, start, stop);
   if (channel == GuideChannelSet::kNone || !builder.InWindow(channel, start, stop)) return;
   inProgramme = true;

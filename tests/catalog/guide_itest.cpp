@@ -310,3 +310,28 @@ TEST_F(GuideServer, AThrottledProviderIsLeftAloneForTheWaitItAsks) {
   EXPECT_FALSE(app.state.guide.RowsOf(u"11").empty());
   EXPECT_LE(fixture_->MaxInFlight(), kGuideMaxInFlight);
 }
+
+TEST_F(GuideServer, TheWholeGuideTakesAnOffsetAndAHookFromTheCopyAsFromTheProvider) {
+  TempDataHome home;
+  fixture_->SetChannel("10", {Programme("On now", now_ - 600, 60)});
+  fixture_->SetXmltvChannel("10", "ten.tv");
+  fixture_->SetXmltvAnswer(GuideFixture::XmltvAnswer::Gzip);
+  // A channel without a guide id, found by the name the guide gives it.
+  const auto live = std::make_shared<const ItemList>(ItemList{Live(u"10", u"")});
+  XmltvOptions options;
+  options.offsetSeconds = 3600;
+  options.onChannels = [](const GuideChannelDirectory& directory, GuideChannelSet& channels) {
+    for (const GuideChannelInfo& info : directory)
+      if (info.displayNames == std::vector<std::string>{"10"}) channels.Add(std::string_view(info.id));
+  };
+  for (const bool fromCopy : {false, true}) {
+    const WholeGuideLoad load = LoadWholeGuide(source_.account, live, now_, 5000, 16u << 20, options);
+    ASSERT_EQ(load.status, XmltvStatus::Read) << load.detail;
+    EXPECT_EQ(load.fromCopy, fromCopy);
+    ASSERT_TRUE(load.channels);
+    EXPECT_EQ(load.channels->size(), 1u);
+    const auto slots = load.guide->ProgrammesOf(std::string_view("ten.tv"));
+    ASSERT_EQ(slots.size(), 1u) << fromCopy;
+    EXPECT_EQ(load.guide->StartOf(slots[0]), now_ - 600 + 3600) << fromCopy;
+  }
+}

@@ -26,17 +26,12 @@ constexpr uint64_t kCapBytes = 16u << 20;
 
 // A guide as panels send it: a notice first, two channels, one of them ours.
 const std::string kGuide =
-    "<br />\n<b>Notice</b>: Undefined index: tz<br />\n"
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tv>\n"
+    "<br />\n<b>Notice</b>: Undefined index: tz<br />\n<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tv>\n"
     "<channel id=\"bbc1.uk\"><display-name>BBC One</display-name></channel>\n"
     "<channel id=\"itv1.uk\"><display-name>ITV1</display-name></channel>\n"
-    "<programme start=\"20261207120000 +0000\" stop=\"20261207130000 +0000\" channel=\"bbc1.uk\">"
-    "<title>News</title></programme>\n"
-    "<programme start=\"20261207130000 +0000\" stop=\"20261207140000 +0000\" channel=\"bbc1.uk\">"
-    "<title>Film</title></programme>\n"
-    "<programme start=\"20261207120000 +0000\" stop=\"20261207130000 +0000\" channel=\"itv1.uk\">"
-    "<title>Quiz</title></programme>\n"
-    "</tv>\n";
+    "<programme start=\"20261207120000 +0000\" stop=\"20261207130000 +0000\" channel=\"bbc1.uk\"><title>News"
+    "</title></programme>\n<programme start=\"20261207120000 +0000\" channel=\"itv1.uk\"><title>Quiz</title>"
+    "</programme>\n</tv>\n";
 
 std::string Answer(std::string_view status, std::string_view body) {
   return "HTTP/1.1 " + std::string(status) + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
@@ -98,7 +93,7 @@ TEST_F(GuideSourceServer, AGzipSourceIsReadWhileItDownloadsKeptAndReusedWhileFre
   ASSERT_EQ(downloaded.status, XmltvStatus::Read) << downloaded.detail << " " << downloaded.readerDetail;
   EXPECT_FALSE(downloaded.fromCopy);
   EXPECT_EQ(downloaded.httpStatus, 200);
-  EXPECT_EQ(downloaded.programmes, 2u);  // only the set's channel
+  EXPECT_EQ(downloaded.programmes, 1u);  // only the set's channel
   EXPECT_EQ(downloaded.channelCount, 2u);
   EXPECT_EQ(FirstStart(downloaded), 3600);
   EXPECT_EQ(Kept(), zipped);
@@ -116,6 +111,11 @@ TEST_F(GuideSourceServer, AGzipSourceIsReadWhileItDownloadsKeptAndReusedWhileFre
   EXPECT_FALSE(Load(0, kStale).fromCopy);
   EXPECT_EQ(requests_.load(), 2);
   EXPECT_EQ(Kept(), kGuide);
+
+  // Taken out of the list, a source leaves nothing behind.
+  EXPECT_EQ(ForgetOtherGuideSources({url_, "http://other.example/guide.xml"}), 0u);
+  EXPECT_EQ(ForgetOtherGuideSources({}), 2u);
+  EXPECT_EQ(Kept() + Kept(".txt"), "");
 }
 
 TEST_F(GuideSourceServer, AFailedDownloadReplacesNothingAndSaysWhy) {

@@ -344,44 +344,44 @@ std::string DumpOf(const Hooked& hooked) {
   return Dump(*hooked.result.guide);
 }
 
+std::string DumpWithOffset(const std::string& body, int64_t offsetSeconds, bool keepNowForAll = false) {
+  XmltvOptions options;
+  options.offsetSeconds = offsetSeconds;
+  options.keepNowForAll = keepNowForAll;
+  return DumpOf(ReadHooked(body, options, "added.tv"));
+}
+
 }  // namespace
 
 TEST(XmltvReader, ReadsTheChannelDirectoryOfAnUglyGuide) {
   const std::string body =
-      "<br />\n<b>Notice</b>: Undefined variable: tz in <b>/var/www/xmltv.php</b><br />\n"
-      "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<tv>\n"
-      "<channel id=\"bbc1.uk\"><display-name lang=\"en\">  BBC\n One </display-name>"
-      "<display-name>BBC One</display-name><display-name></display-name><display-name>101</display-name>"
+      "<br />\n<b>Notice</b>: Undefined variable: tz<br />\n<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<tv>"
+      "<channel id=\"bbc1.uk\"><display-name lang=\"en\">  BBC\n One </display-name><display-name>BBC One"
+      "</display-name><display-name></display-name><display-name>101</display-name>"
       "<icon src=\"http://logo/bbc1.png\"/><icon src=\"http://logo/other.png\"/></channel>\n"
-      "<channel id=\"tf1.fr\"><display-name>TF1 &amp; Caf\xE9 &eacute;t&#233; \x80</display-name>"
-      "<url>http://tf1.fr</url></channel>\n"
+      "<channel id=\"tf1.fr\"><display-name>TF1 &amp; Caf\xE9 &eacute;t&#233; \x80</display-name></channel>\n"
       "<channel><display-name>No id</display-name></channel>\n"
-      "<channel id=\"" + std::string(600, 'x') + "\"><display-name>Id too long</display-name></channel>\n"
       "<channel id=\"long.tv\"><display-name>" + std::string(300, 'L') + "</display-name></channel>\n"
-      "<channel id=\"bbc1.uk\"><display-name>BBC 1</display-name><display-name>BBC One</display-name></channel>\n"
+      "<channel id=\"bbc1.uk\"><display-name>BBC 1</display-name><display-name>BBC One</display-name></channel>"
       "</tv>\n";
-  const auto expectDirectory = [](const XmltvResult& result, const char* how) {
-    ASSERT_EQ(result.status, XmltvStatus::Read) << how << ": " << result.detail;
-    ASSERT_TRUE(result.channels && result.guide) << how;
+  for (const std::string& form : {body, Gzip(body)}) {
+    const XmltvResult result = ReadBody(form, 5).result;
+    ASSERT_EQ(result.status, XmltvStatus::Read) << result.detail;
+    ASSERT_TRUE(result.channels && result.channels->size() == 3u);
     const GuideChannelDirectory& directory = *result.channels;
-    ASSERT_EQ(directory.size(), 3u) << how;
     EXPECT_EQ(directory[0].id, "bbc1.uk");
-    EXPECT_EQ(directory[0].displayNames, (std::vector<std::string>{"BBC One", "101", "BBC 1"})) << how;
+    EXPECT_EQ(directory[0].displayNames, (std::vector<std::string>{"BBC One", "101", "BBC 1"}));
     EXPECT_EQ(directory[0].icon, "http://logo/bbc1.png");
-    EXPECT_EQ(directory[1].displayNames, (std::vector<std::string>{"TF1 & Café été €"})) << how;
-    EXPECT_TRUE(directory[1].icon.empty());
+    EXPECT_EQ(directory[1].displayNames, (std::vector<std::string>{"TF1 & Café été €"}));
     EXPECT_EQ(directory[2].displayNames[0].size(), GuideChannelInfo::kNameBytes);
-  };
-  expectDirectory(ReadBody(body).result, "plain");
-  expectDirectory(ReadBody(Gzip(body), 5).result, "gzip");
+  }
   // Nothing of the directory comes of a guide that did not read whole.
   EXPECT_FALSE(ReadBody(body.substr(0, body.size() - 20)).result.channels);
 }
 
 TEST(XmltvReader, TheHookAddsChannelsOnceBeforeTheFirstProgramme) {
-  const std::string channels =
-      "<channel id=\"bbc1.uk\"><display-name>BBC One</display-name></channel>"
-      "<channel id=\"news.tv\"><display-name>News</display-name></channel>";
+  const std::string channels = "<channel id=\"bbc1.uk\"><display-name>BBC One</display-name></channel>"
+                               "<channel id=\"news.tv\"><display-name>News</display-name></channel>";
   const std::string programmes =
       Programme("bbc1.uk", "20261207120000 +0000", "20261207130000 +0000", "Added by name", "<desc>kept</desc>") +
       Programme("news.tv", "20261207120000 +0000", "20261207130000 +0000", "In the set") +
@@ -389,64 +389,45 @@ TEST(XmltvReader, TheHookAddsChannelsOnceBeforeTheFirstProgramme) {
   const Hooked inOrder = ReadHooked("<tv>" + channels + programmes + "</tv>", {}, "bbc1.uk");
   EXPECT_EQ(inOrder.hookCalls, 1);
   EXPECT_EQ(inOrder.seenIds, (std::vector<std::string>{"bbc1.uk", "news.tv"}));
-  EXPECT_EQ(DumpOf(inOrder),
-            "bbc1.uk 0+3600 Added by name | kept\n"
-            "news.tv 0+3600 In the set | \n");
+  EXPECT_EQ(DumpOf(inOrder), "bbc1.uk 0+3600 Added by name | kept\nnews.tv 0+3600 In the set | \n");
   // Programmes first: the hook comes at the first of them, and the channels
   // listed later still reach the directory.
   const Hooked backwards = ReadHooked("<tv>" + programmes + channels + "</tv>", {}, "bbc1.uk");
   EXPECT_EQ(backwards.hookCalls, 1);
   EXPECT_TRUE(backwards.seenIds.empty());
   EXPECT_EQ(DumpOf(backwards), DumpOf(inOrder));
-  ASSERT_TRUE(backwards.result.channels);
   EXPECT_EQ(backwards.result.channels->size(), 2u);
   // No programme at all: the hook comes at the end; a broken guide never calls it.
   EXPECT_EQ(ReadHooked("<tv>" + channels + "</tv>", {}).hookCalls, 1);
   EXPECT_EQ(ReadHooked("<html><body>404</body></html>", {}).hookCalls, 0);
 }
 
-TEST(XmltvReader, AnOffsetMovesEveryTimeBeforeTheWindowTest) {
-  const std::string body = Doc(
-      // Ends 30 minutes after the window starts: an hour later it is whole,
-      // two hours earlier it is out.
-      Programme("news.tv", "20261130110000 +0000", "20261130123000 +0000", "Edge of the past") +
-      Programme("news.tv", "20261207120000 +0100", "20261207130000 +0100", "Zoned") +
-      // Starts 30 minutes before the window ends: an hour later, it is out.
-      Programme("news.tv", "20261210113000 +0000", "20261210123000 +0000", "Edge of the future") +
-      // Starts an hour after the window ends: two hours earlier, it is in.
-      Programme("news.tv", "20261210130000 +0000", "20261210140000 +0000", "Past the future"));
-  XmltvOptions later;
-  later.offsetSeconds = 3600;
-  EXPECT_EQ(DumpOf(ReadHooked(body, later)),
-            "news.tv -604800+5400 Edge of the past | \n"
-            "news.tv 0+3600 Zoned | \n");
-  XmltvOptions earlier;
-  earlier.offsetSeconds = -7200;
-  EXPECT_EQ(DumpOf(ReadHooked(body, earlier)),
-            "news.tv -10800+3600 Zoned | \n"
-            "news.tv 250200+3600 Edge of the future | \n"
-            "news.tv 255600+3600 Past the future | \n");
-}
-
-TEST(XmltvReader, KeepingNowForAllKeepsOnlyTheNarrowWindowOfOtherChannels) {
-  const std::string body = Doc(
-      Programme("other.tv", "20261207080000 +0000", "20261207093000 +0000", "Ended too long ago") +
-      Programme("other.tv", "20261207103000 +0000", "20261207113000 +0000", "Ended half an hour ago",
-                "<desc>not for a picker</desc>") +
-      Programme("other.tv", "20261207113000 +0000", "", "On now, no stop") +
-      Programme("other.tv", "20261208010000 +0000", "20261208020000 +0000", "Thirteen hours ahead") +
-      Programme("third.tv", "20261207105000 +0000", "20261207111000 +0000", "Third, on now") +
-      Programme("news.tv", "20261205120000 +0000", "20261205130000 +0000", "Ours, two days ago",
-                "<desc>kept</desc>") +
-      Programme("added.tv", "20261206120000 +0000", "20261206130000 +0000", "Added, a day ago"));
-  XmltvOptions options;
-  options.keepNowForAll = true;
-  // Times an hour late are moved before the narrow window is applied.
-  options.offsetSeconds = 3600;
-  EXPECT_EQ(DumpOf(ReadHooked(body, options, "added.tv")),
+TEST(XmltvReader, AnOffsetMovesEveryTimeBeforeTheWindowTests) {
+  // An hour later the first is whole and the third out; two hours earlier
+  // the first is out and the fourth in.
+  const std::string body = Doc(Programme("news.tv", "20261130110000", "20261130123000", "Window start") +
+                               Programme("news.tv", "20261207120000 +0100", "20261207130000 +0100", "Zoned") +
+                               Programme("news.tv", "20261210113000", "20261210123000", "Window end") +
+                               Programme("news.tv", "20261210130000", "20261210140000", "After the end"));
+  EXPECT_EQ(DumpWithOffset(body, 3600), "news.tv -604800+5400 Window start | \nnews.tv 0+3600 Zoned | \n");
+  EXPECT_EQ(DumpWithOffset(body, -7200),
+            "news.tv -10800+3600 Zoned | \nnews.tv 250200+3600 Window end | \nnews.tv 255600+3600 After the end | \n");
+  // Kept for their programme on now: [now - 1 h, now + 12 h) after the
+  // offset, titles only; the set's and the hook's channels keep the whole window.
+  const std::string others = Doc(
+      Programme("other.tv", "20261207080000", "20261207093000", "Ended long ago") +
+      Programme("other.tv", "20261207103000", "20261207113000", "Ended just now", "<desc>not kept</desc>") +
+      Programme("other.tv", "20261207113000", "", "On now, no stop") +
+      Programme("other.tv", "20261208010000", "20261208020000", "Thirteen hours ahead") +
+      Programme("third.tv", "20261207105000", "20261207111000", "Third, on now") +
+      Programme("news.tv", "20261205120000", "20261205130000", "Ours, two days ago", "<desc>kept</desc>") +
+      Programme("added.tv", "20261206120000", "20261206130000", "Added, a day ago"));
+  EXPECT_EQ(DumpWithOffset(others, 3600, true),
             "added.tv -82800+3600 Added, a day ago | \n"
             "news.tv -169200+3600 Ours, two days ago | kept\n"
-            "other.tv -1800+3600 Ended half an hour ago | \n"
+            "other.tv -1800+3600 Ended just now | \n"
             "other.tv 1800+3600 On now, no stop | \n"
             "third.tv -600+1200 Third, on now | \n");
+  EXPECT_EQ(DumpWithOffset(others, 3600, false),
+            "added.tv -82800+3600 Added, a day ago | \nnews.tv -169200+3600 Ours, two days ago | kept\n");
 }

@@ -1,5 +1,6 @@
 // The whole-provider guide: XMLTV bodies (plain or gzip), fed in two pieces
-// split where the input's first byte says, and the guide built of them.
+// split where the input's first byte says, and the guide built of them;
+// then read again with an offset, a hook and every channel's now kept.
 #include "catalog/xmltv_reader.h"
 #include "tests/fuzz/fuzz_target.h"
 
@@ -16,6 +17,26 @@ VISTRA_FUZZ_TARGET(xmltv) {
   FUZZ_CHECK(result.status != XmltvStatus::Reading);
   FUZZ_CHECK((result.status == XmltvStatus::Read) == bool(result.guide));
   FUZZ_CHECK(!reader.Feed("<tv>"));
+  // Every option at once: they change what is kept, never whether the body
+  // reads, and the channel directory stays within its bounds.
+  XmltvOptions options;
+  options.offsetSeconds = (int64_t(input.empty() ? 0 : static_cast<unsigned char>(input[0])) % 25 - 12) * 3600;
+  options.keepNowForAll = true;
+  options.onChannels = [](const GuideChannelDirectory& directory, GuideChannelSet& set) {
+    for (const GuideChannelInfo& info : directory) set.Add(std::string_view(info.id));
+  };
+  XmltvReader wide(channels, kNow, options);
+  wide.Feed(input.substr(0, split));
+  wide.Feed(input.substr(split));
+  const XmltvResult wideResult = wide.Finish();
+  FUZZ_CHECK(wideResult.status == result.status);
+  FUZZ_CHECK((wideResult.status == XmltvStatus::Read) == bool(wideResult.channels));
+  if (wideResult.channels)
+    for (const GuideChannelInfo& info : *wideResult.channels) {
+      FUZZ_CHECK(!info.id.empty() && info.displayNames.size() <= GuideChannelInfo::kMostNames);
+      for (const std::string& name : info.displayNames)
+        FUZZ_CHECK(!name.empty() && name.size() <= GuideChannelInfo::kNameBytes);
+    }
   XmltvTimeSeconds(input.substr(0, 32));
   if (!result.guide) return;
   const WholeGuide& guide = *result.guide;
