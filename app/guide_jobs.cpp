@@ -59,7 +59,11 @@ bool FillFromWholeGuide(const GuideDesk& desk, std::u16string_view streamId, int
   if (held && held->origin == GuideOrigin::WholeGuide && held->FreshAt(nowUnix)) return true;
   std::optional<std::vector<EpgEntry>> rows = desk.wholeGuide.RowsFor(streamId, nowUnix);
   if (!rows) return false;
-  CompleteWithPast(desk.past, streamId, *rows, desk.wholeGuide.LinkOf(streamId)->archiveDays, nowUnix);
+  const GuideLink& link = *desk.wholeGuide.LinkOf(streamId);
+  CompleteWithPast(desk.past, streamId, *rows, link.archiveDays, nowUnix);
+  const GuideLines lines = GuideLinesAt(*rows, nowUnix);
+  WriteLogF(400, "guide fill id=%s source=%d rows=%zu now=%s", WideToUtf8(streamId).c_str(), int{link.source},
+            rows->size(), WideToUtf8(lines.now).substr(0, 200).c_str());
   desk.store.Fill(streamId, std::move(*rows), GuideOrigin::WholeGuide, nowUnix);
   return true;
 }

@@ -50,6 +50,8 @@ GuideReading ReadGuides(const GuideReadingAsk& ask) {
   GuideReading reading;
   std::vector<std::string> keys{std::string()};
   for (const GuideSourceSpec& spec : ask.sources) keys.push_back(spec.url);
+  // The copies of sources the user removed are no longer wanted.
+  ForgetOtherGuideSources(std::vector<std::string>(keys.begin() + 1, keys.end()));
   GuideLinker linker(ask.liveChannels, ask.map, AccountKey(ask.account), keys);
   const auto optionsFor = [&linker](size_t source, int offsetHours) {
     XmltvOptions options;
