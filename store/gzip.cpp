@@ -11,6 +11,15 @@ constexpr size_t kPieceBytes = 1u << 20;
 // windowBits for a gzip wrapper rather than zlib's own.
 constexpr int kGzipWindowBits = 15 + 16;
 
+// Hands zlib the next piece of `bytes` from `at` once it has used the last.
+void FeedPiece(z_stream& zip, std::string_view bytes, size_t& at) {
+  if (zip.avail_in != 0 || at == bytes.size()) return;
+  const size_t piece = std::min(kPieceBytes, bytes.size() - at);
+  zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + at));
+  zip.avail_in = static_cast<uInt>(piece);
+  at += piece;
+}
+
 }  // namespace
 
 std::optional<std::string> GzipBytes(std::string_view bytes) {
@@ -25,12 +34,7 @@ std::optional<std::string> GzipBytes(std::string_view bytes) {
   size_t at = 0;
   int rc = Z_OK;
   while (rc != Z_STREAM_END) {
-    if (zip.avail_in == 0 && at < bytes.size()) {
-      const size_t piece = std::min(kPieceBytes, bytes.size() - at);
-      zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + at));
-      zip.avail_in = static_cast<uInt>(piece);
-      at += piece;
-    }
+    FeedPiece(zip, bytes, at);
     zip.next_out = reinterpret_cast<Bytef*>(buffer);
     zip.avail_out = sizeof buffer;
     rc = deflate(&zip, at < bytes.size() ? Z_NO_FLUSH : Z_FINISH);
@@ -52,13 +56,8 @@ std::optional<std::string> GunzipBytes(std::string_view bytes, size_t maxBytes) 
   int rc = Z_OK;
   bool fits = true;
   while (rc == Z_OK && fits) {
-    if (zip.avail_in == 0) {
-      if (at == bytes.size()) break;  // the stream is cut short
-      const size_t piece = std::min(kPieceBytes, bytes.size() - at);
-      zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + at));
-      zip.avail_in = static_cast<uInt>(piece);
-      at += piece;
-    }
+    if (zip.avail_in == 0 && at == bytes.size()) break;  // the stream is cut short
+    FeedPiece(zip, bytes, at);
     zip.next_out = reinterpret_cast<Bytef*>(buffer);
     zip.avail_out = sizeof buffer;
     rc = inflate(&zip, Z_NO_FLUSH);
