@@ -10,13 +10,12 @@
 #include "ui/screens/guide_assign.h"
 #include "ui/screens/guide_text.h"
 
-std::u16string GuideReviewLine(const AppState& state, const GuideReviewItem& item) {
+std::u16string GuideReviewSourceText(const AppState& state, const GuideReviewItem& item) {
   const std::vector<GuideSourceHeld>& sources = state.wholeGuide.sources;
   const std::string key = item.source < sources.size() ? sources[item.source].key : std::string();
   const std::u16string from = key.empty() ? std::u16string(Translate("guide_provider")) : UrlHost(key);
   const int percent = int(std::lround(std::clamp(item.score, 0.0f, 1.0f) * 100));
-  return u"\u2192 " + Utf8ToWide(item.guideName) + u"  \u00b7  " + from + u"  \u00b7  " +
-         AsciiToWide(std::to_string(percent)) + u" %";
+  return from + u"  \u00b7  " + AsciiToWide(std::to_string(percent)) + u" %";
 }
 
 // --- Layout -----------------------------------------------------------------------
@@ -65,8 +64,13 @@ void GuideReviewScreen::Paint(RenderResources& res, const AppState& state, const
     const RectF inner{row.left + res.X(24), row.top, row.right - res.X(24), row.bottom};
     res.DrawTrimmedLine(FontId::Row, item.channelName, RectF{inner.left, inner.top, inner.right, mid}, text,
                         kAlignLeadingCentered);
-    res.DrawTrimmedLine(FontId::Hint, GuideReviewLine(state, item), RectF{inner.left, mid, inner.right, inner.bottom},
+    // The source and the score keep the line's right part: a long guide
+    // channel name is trimmed before them.
+    const double split = inner.left + inner.Width() * 0.62;
+    res.DrawTrimmedLine(FontId::Hint, u"\u2192 " + Utf8ToWide(item.guideName), RectF{inner.left, mid, split - res.X(12), inner.bottom},
                         on ? text : brush.Accent, kAlignLeadingCentered);
+    res.DrawTrimmedLine(FontId::Hint, GuideReviewSourceText(state, item), RectF{split, mid, inner.right, inner.bottom},
+                        on ? text : brush.Dim, TextAlign{HAlign::Trailing, VAlign::Center});
   }
   res.DrawScrollbar(W - res.X(40), l.rows.top, l.rows.top + l.rows.visible * l.rows.rowHeight, l.first,
                     l.rows.visible, count);

@@ -14,8 +14,9 @@
 #include "ui/screens/browse_frame.h"
 #include "ui/screens/screen_view.h"
 
-// "→ BBC One · Provider · 87 %" for an item of the review.
-std::u16string GuideReviewLine(const AppState& state, const GuideReviewItem& item);
+// Where an item's suggestion comes from and how alike the names are:
+// "Provider · 87 %", "epg.example.org · 64 %".
+std::u16string GuideReviewSourceText(const AppState& state, const GuideReviewItem& item);
 
 struct GuideReviewLayout {
   ListRows rows;

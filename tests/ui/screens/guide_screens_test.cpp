@@ -60,8 +60,8 @@ TEST_F(GuideScreensTest, StatusLinesSayWhatTheLastReadingGave) {
   EXPECT_EQ(GuideOffsetText(1) + u"|" + GuideOffsetText(0) + u"|" + GuideOffsetText(-2), u"+1 h|0 h|\u22122 h");
   EXPECT_EQ(UrlHost(kBroken), u"guide.example.net");
   EXPECT_EQ(UrlHost("https://user:pw@[::1]:81/x"), u"[::1]");
-  EXPECT_EQ(GuideReviewLine(state, Unsure(u"7", "bbc1", 1, 0.866f)), u"→ Guide bbc1  ·  epg.example.org  ·  87 %");
-  EXPECT_EQ(GuideReviewLine(state, Unsure(u"7", "bbc1", 0, 0.5f)), u"→ Guide bbc1  ·  Provider  ·  50 %");
+  EXPECT_EQ(GuideReviewSourceText(state, Unsure(u"7", "bbc1", 1, 0.866f)), u"epg.example.org  ·  87 %");
+  EXPECT_EQ(GuideReviewSourceText(state, Unsure(u"7", "bbc1", 0, 0.5f)), u"Provider  ·  50 %");
 }
 
 // Every edit hands the whole new list once; refused or cancelled ones hand
