@@ -16,7 +16,7 @@
 
 // The keys of the English file, sorted in byte order (the lookup's order):
 // lower-case ASCII words joined by "_".
-constexpr size_t kTextCount = 366;
+constexpr size_t kTextCount = 390;
 extern const std::string_view kTextKeys[kTextCount];
 
 using TextTable = std::span<const std::u16string_view, kTextCount>;

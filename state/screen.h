@@ -22,7 +22,9 @@
   X(Groups, 10, Live)         \
   X(Grid, 11, Live)      /* the programme grid: channels by time */ \
   X(MultiView, 12, Live) /* up to four live channels at once */ \
-  X(Recordings, 13, Live) /* what is recorded, recording and scheduled */
+  X(Recordings, 13, Live) /* what is recorded, recording and scheduled */ \
+  X(GuideSources, 14, Settings) /* the provider's guide and the user's own */ \
+  X(GuideReview, 15, Settings)  /* unsure guide matches to accept or change */
 
 #define VISTRA_SCREEN_VALUE(name, number, title) name = number,
 enum class Screen : uint32_t { VISTRA_SCREENS(VISTRA_SCREEN_VALUE) };

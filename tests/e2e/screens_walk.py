@@ -465,6 +465,39 @@ def walk_recordings(walk):
     key("Escape", "Escape")
 
 
+def seed_guide_sources(data):
+    """preferences.json with two guide sources of the user's, both failing
+    (nothing listens on port 9), one a 100-character address, and the
+    provider's guide an hour late."""
+    long_url = "http://127.0.0.1:9/guides/" + "a-very-long-name-of-a-regional-guide-"
+    long_url += "x" * (100 - len(long_url) - 9) + "uk.xml.gz"
+    assert len(long_url) == 100
+    folder = os.path.join(data, "Vistra43")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "preferences.json"), "w") as f:
+        json.dump({"guideSources": [{"url": "http://127.0.0.1:9/epg.xml", "offsetHours": 0},
+                                    {"url": long_url, "offsetHours": -2}],
+                   "providerGuideOffsetHours": 1}, f, indent=2)
+
+
+def walk_guide_sources(walk):
+    """The guide sources, reached from the Live TV setting, their options and
+    the review of unsure matches (as many as the demo provider's names
+    give), from Home."""
+    tile(5)
+    key("Right", "Right", "Right", "Down", "Down", "Down", "Down", "Return")  # Live TV
+    key(*["Down"] * 5, "Return")  # its list's last entry: the guide sources
+    walk.stop("guide_sources", settle=1.5)
+    key("Down", "Return")
+    walk.stop("guide_source_options")
+    key("Escape", "v")
+    walk.stop("guide_review")
+    key("F1")
+    walk.stop("key_help_guide_review")
+    key("Escape", "Escape")
+    home(walk)
+
+
 def toast_texts(layers):
     # On the Player the notice is drawn on the strip layer, above the strips.
     return [t for layer in ("interface", "strips") for t in layers.get(layer, {}).get("texts", [])
@@ -516,6 +549,7 @@ def one_size(vistra, standin, out):
             walk_screens(walk)
         # Again with recordings to show: the file is read at start.
         seed_recordings(walk.data)
+        seed_guide_sources(walk.data)
         boots = sum(1 for line in read_lines(walk.log) if "boot done" in line)
         with running(vistra, standin, media, env) as wid:
             # The log may be trimmed at start: the boots are counted, not the lines.
@@ -525,6 +559,7 @@ def one_size(vistra, standin, out):
             check(wid is not None and time.time() < deadline, "the program boots again")
             time.sleep(1.5)
             walk_recordings(walk)
+            walk_guide_sources(walk)
     finally:
         walk.report()
         for conversion in CONVERSIONS:

@@ -230,6 +230,26 @@ const std::vector<Place>& Places() {
       {"guide picker search line", FontId::Label, Fit::Line, Design(120, 164, 1840, 232), {"type_to_filter"}},
       {"guide picker fixed row", FontId::Label, Fit::Line, Design(132, 0, 1832, 80), {"no_guide", "guide_by_name"}},
       {"guide picker tag", FontId::Hint, Fit::Line, Design(0, 0, 280, 40), {"suggested"}},
+      {"guide source name", FontId::Hint, Fit::Line, Design(0, 0, 280, 40), {"guide_provider"}},
+      {"toast, guides", FontId::Label, Fit::Line, Wide(60, 55, 880, 110), {"no_guide_held"}},
+      {"option picker title, channel menu", FontId::Title, Fit::Line, Design(72, 36, 1848, 110), {"channel_menu"}},
+      // the guide sources screen: its title, the notice beside it, a row's
+      // name (left of the offset column), the offset column, the status line
+      {"guide sources title", FontId::Title, Fit::Line, Design(180, 30, 880, 114), {"guide_sources"}},
+      {"guide sources notice", FontId::Label, Fit::Line, Design(900, 30, 1400, 114), {"guide_url_bad", "guide_url_listed"}},
+      {"guide sources row name", FontId::Row, Fit::Line, Design(64, 0, 1640, 48), {"guide_provider_row", "add_guide_source"}},
+      {"guide sources offset", FontId::Row, Fit::Line, Design(0, 0, 176, 48), {"hours_short"}},
+      {"guide sources status", FontId::Hint, Fit::Line, Design(64, 0, 1832, 48),
+       {"guide_programmes", "guide_channels", "guide_linked", "guide_failed", "guide_reading", "guide_not_read"}},
+      {"option picker row, guide sources", FontId::Label, Fit::Line, Design(96, 0, 1848, 56),
+       {"guide_offset", "move_up", "move_down"}},
+      {"question text, guide sources", FontId::Label, Fit::Wrapped, Wide(675, 420, 1725, 560), {"remove_source_ask"}},
+      {"text prompt label, guide sources", FontId::Hint, Fit::Line, Wide(675, 420, 1725, 470), {"guide_url_hint"}},
+      {"key help line, guides", FontId::Row, Fit::Line, Design(0, 0, 636, 40),
+       {"help_take_suggestion", "help_guide_source_enter"}},
+      // the review of unsure matches: the title, and the empty list's line
+      {"guide review title", FontId::Title, Fit::Line, Design(180, 30, 1370, 114), {"review_matches"}},
+      {"guide review empty", FontId::Label, Fit::Wrapped, Design(80, 300, 1840, 480), {"nothing_to_review"}},
   };
   return places;
 }

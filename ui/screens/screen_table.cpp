@@ -3,6 +3,8 @@
 #include "ui/screens/account_screen.h"
 #include "ui/screens/catchup_screen.h"
 #include "ui/screens/grid_screen.h"
+#include "ui/screens/guide_review_screen.h"
+#include "ui/screens/guide_sources_screen.h"
 #include "ui/screens/groups_screen.h"
 #include "ui/screens/home_screen.h"
 #include "ui/screens/live_screen.h"

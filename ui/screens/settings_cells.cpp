@@ -262,6 +262,7 @@ std::u16string LiveTvValue(const AppState& state) {
 
 // Two pickers, as the picture-in-picture cell has: the live pause buffer,
 // then the start on the last channel. Each cancelled picker keeps its value.
+// The buffer's list ends with the guide sources, which open their screen.
 void RunLiveTv(ScreenContext& ctx, int) {
   Preferences& p = ctx.state.preferences;
   std::vector<std::u16string> buffers;
@@ -270,7 +271,14 @@ void RunLiveTv(ScreenContext& ctx, int) {
     buffers.push_back(BufferChoiceText(kLiveBufferChoices[i]));
     if (kLiveBufferChoices[i] == p.liveBufferMinutes) current = int(i);
   }
+  // The guide sources have a screen of their own: their entry closes the
+  // list and opens it.
+  buffers.push_back(Tr("guide_sources"));
   const int buffer = OpenPicker(ctx.modal, Tr("live_pause"), std::move(buffers), current);
+  if (buffer == int(std::size(kLiveBufferChoices))) {
+    ctx.navigator.SetScreen(Screen::GuideSources);
+    return;
+  }
   if (buffer >= 0) p.liveBufferMinutes = kLiveBufferChoices[size_t(buffer)];
   const int last = OpenPicker(ctx.modal, Tr("start_last"), Words({"off", "on"}), p.startOnLastChannel ? 1 : 0);
   if (last >= 0) p.startOnLastChannel = last == 1;

@@ -48,13 +48,26 @@ struct RecordingMultiView : MultiViewActions {
 
 struct RecordingActions : WindowActions, ContentActions, PlaybackActions, RecordActions, GuideActions {
   // GuideActions, one line each: "guide 101 <source> <id>", "noguide 101", "byname 101", "sources <n> <offset>".
+  // As the application does, a choice takes the channel off the review
+  // list and new sources become the preferences (with `gateState` set).
   void ChooseGuide(std::u16string_view streamId, const std::string& sourceKey, const std::string& guideId) override {
     guideCalls.push_back("guide " + Narrow(streamId) + " " + sourceKey + " " + guideId);
+    Reviewed(streamId);
   }
-  void ChooseNoGuide(std::u16string_view streamId) override { guideCalls.push_back("noguide " + Narrow(streamId)); }
+  void ChooseNoGuide(std::u16string_view streamId) override {
+    guideCalls.push_back("noguide " + Narrow(streamId));
+    Reviewed(streamId);
+  }
   void ForgetGuideChoice(std::u16string_view streamId) override { guideCalls.push_back("byname " + Narrow(streamId)); }
   void SetGuideSources(std::vector<GuideSourcePreference> sources, int offset) override {
     guideCalls.push_back("sources " + std::to_string(sources.size()) + " " + std::to_string(offset));
+    if (!gateState) return;
+    gateState->preferences.guideSources = std::move(sources);
+    gateState->preferences.providerGuideOffsetHours = offset;
+  }
+  void Reviewed(std::u16string_view streamId) {
+    if (gateState)
+      std::erase_if(gateState->guideReview, [&](const GuideReviewItem& item) { return item.streamId == streamId; });
   }
   std::vector<std::string> guideCalls;
 

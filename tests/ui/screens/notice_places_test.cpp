@@ -12,6 +12,8 @@
 #include "ui/screens/catchup_screen.h"
 #include "ui/screens/grid_screen.h"
 #include "ui/screens/groups_screen.h"
+#include "ui/screens/guide_review_screen.h"
+#include "ui/screens/guide_sources_screen.h"
 #include "ui/screens/home_screen.h"
 #include "ui/screens/live_history.h"
 #include "ui/screens/live_screen.h"
@@ -161,6 +163,14 @@ TEST_F(NoticePlaces, TheOtherScreensShowThemClearOfTheirControlsAndTexts) {
     drawn.emplace_back(Screen::Recordings,
                        std::vector<RectF>{recordings.back, DesignRect(180, 30, 850, 114, w, h),
                                           recordings.settingsButton, recordings.RowRect(0, w)});
+
+    const GuideSourcesLayout sources = GuideSourcesLayoutOf(0, 3, w, h);
+    drawn.emplace_back(Screen::GuideSources,
+                       std::vector<RectF>{sources.back, DesignRect(180, 30, 880, 114, w, h), sources.reviewButton,
+                                          sources.RowRect(0, w)});
+    const GuideReviewLayout review = GuideReviewLayoutOf(0, 1, w, h);
+    drawn.emplace_back(Screen::GuideReview, std::vector<RectF>{review.back, DesignRect(180, 30, 1370, 114, w, h),
+                                                               review.RowRect(0, w)});
 
     for (const auto& [screen, rects] : drawn) {
       const RectF notice = screens[screen].NoticeRect(state, w, h);
