@@ -8,6 +8,7 @@
 #include "net/text.h"
 #include "platform/clock.h"
 #include "state/app_state.h"
+#include "ui/screens/guide_text.h"
 
 namespace {
 
@@ -15,12 +16,7 @@ constexpr uint64_t kNoticeMs = 3000;
 
 // A source's name in the list: the provider's own, or the host of its URL.
 std::u16string SourceLabel(const GuideSourceHeld& source) {
-  if (source.key.empty()) return std::u16string(Translate("guide_provider"));
-  std::string_view url = source.key;
-  if (const size_t scheme = url.find("://"); scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
-  url = url.substr(0, url.find_first_of("/?#"));
-  if (const size_t at = url.rfind('@'); at != std::string_view::npos) url.remove_prefix(at + 1);
-  return Utf8ToWide(url);
+  return source.key.empty() ? std::u16string(Translate("guide_provider")) : UrlHost(source.key);
 }
 
 std::u16string OnNow(const WholeGuide* guide, std::string_view guideId, int64_t now) {

@@ -16,6 +16,7 @@
 #include "ui/modals/text_prompt.h"
 #include "ui/nav/navigator.h"
 #include "ui/screens/guide_assign.h"
+#include "ui/screens/guide_text.h"
 #include "ui/screens/live_layout.h"
 
 namespace {
@@ -85,11 +86,14 @@ void ToggleLiveLock(ScreenContext& ctx) {
 void OpenChannelMenu(ScreenContext& ctx) {
   if (!ValidChannel(ctx.state)) return;
   const CatalogItem channel = SelectedChannel(ctx.state);
-  static constexpr const char* kEntries[] = {"assign_guide"};
-  std::vector<std::u16string> options;
-  for (const char* key : kEntries) options.emplace_back(Translate(key));
-  const int chosen = OpenPicker(ctx.modal, std::u16string(channel.name()), std::move(options), 0);
-  if (chosen == 0) AssignGuide(ctx, channel.id(), channel.name());
+  std::vector<std::u16string> options = {std::u16string(Translate("assign_guide")), ReviewButtonText(ctx.state),
+                                         std::u16string(Translate("guide_sources"))};
+  switch (OpenPicker(ctx.modal, std::u16string(channel.name()), std::move(options), 0)) {
+    case 0: AssignGuide(ctx, channel.id(), channel.name()); return;
+    case 1: ctx.navigator.SetScreen(Screen::GuideReview); return;
+    case 2: ctx.navigator.SetScreen(Screen::GuideSources); return;
+    default: return;
+  }
 }
 
 void ToggleRecordShown(ScreenContext& ctx) {

@@ -372,7 +372,7 @@ constexpr KeyRow kLiveKeys[] = {
     {{Vk::Letter('P')}, kEither, Run<OpenGrid>, "tv_guide"},
     {{Vk::Record}, kEither, Run<RecordSelected>, "help_record_now"},
     {{Vk::Letter('R')}, kEither, [](ScreenContext& ctx, int) { return ctx.navigator.SetScreen(Screen::Recordings), true; }, "recordings"},
-    {{Vk::Letter('O')}, kEither, Run<OpenChannelMenu>, "assign_guide"},
+    {{Vk::Letter('O')}, kEither, Run<OpenChannelMenu>, "channel_menu"},
 };
 
 }  // namespace

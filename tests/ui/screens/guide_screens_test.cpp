@@ -7,6 +7,8 @@
 #include "net/text.h"
 #include "platform/offscreen_canvas.h"
 #include "platform/virtual_keys.h"
+#include "catalog/special_categories.h"
+#include "tests/catalog/test_items.h"
 #include "tests/ui/nav/navigator_fixture.h"
 #include "ui/screens/guide_review_screen.h"
 #include "ui/screens/guide_sources_screen.h"
@@ -165,4 +167,38 @@ TEST(GuideSourcesLayout, LongAddressesFitTheirRowBesideTheOffset) {
     EXPECT_EQ(CutInTheMiddle(res, FontId::Row, u"http://a.b/c", room), u"http://a.b/c");
     res.EndFrame();
   }
+}
+
+// Live's O opens the selected channel's menu: Assign guide (with nothing
+// read yet a notice says so; with a guide, the picker opens on the likely
+// match of the channel's name), the review and the sources.
+TEST_F(GuideScreensTest, TheChannelMenuAssignsAndLeadsToTheGuideScreens) {
+  auto live = std::make_shared<ItemList>();
+  live->push_back(TestItem(ItemKind::Live, {.id = u"7", .name = u"Seven", .categoryId = u"n", .num = u"1"}));
+  state.catalog.LiveChannels = live;
+  state.catalog.LiveCategories = {{u"News", u"n"}};
+  int index = kLiveAllIndex;
+  RebuildLiveCategories(state.catalog.LiveCategories, index);
+  navigator.SetScreen(Screen::Live);
+  state.nav.LiveFocus = 1;
+  state.nav.ChannelIndex = 0;
+
+  modalKeys = {Vk::Return};
+  Press({Vk::Letter('O')});
+  EXPECT_EQ(state.toast.text, Translate("no_guide_held"));
+  EXPECT_EQ(modalsShown, 1) << "no picker without a guide";
+
+  state.wholeGuide.sources[0].channels =
+      std::make_shared<GuideChannelDirectory>(GuideChannelDirectory{{"seven.uk", {"Seven HD"}, ""}});
+  modalKeys = {Vk::Return, Vk::Return};
+  Press({Vk::Letter('O')});
+  EXPECT_EQ(actions.guideCalls, (std::vector<std::string>{"guide 7  seven.uk"})) << "the provider's, suggested";
+
+  modalKeys = {Vk::Down, Vk::Return};
+  Press({Vk::Letter('O')});
+  EXPECT_EQ(state.CurrentScreen, Screen::GuideReview);
+  Press({Vk::Escape});
+  modalKeys = {Vk::Down, Vk::Down, Vk::Return};
+  Press({Vk::Letter('O')});
+  EXPECT_EQ(state.CurrentScreen, Screen::GuideSources);
 }
