@@ -283,6 +283,15 @@ def walk_screens(walk):
     key("F1")
     walk.stop("key_help_live")
     key("Escape")
+    # The channel's menu, and Assign guide: the guide's channels with their
+    # programme on now, the channel's likely match first; typing filters.
+    key("o")
+    walk.stop("channel_menu", focus="Assign guide")
+    key("Return")
+    walk.stop("guide_picker", settle=1.0)
+    type_text("wo")
+    walk.stop("guide_picker_filtered", settle=0.5)
+    key("Escape")
     key("h")
     walk.stop("live_history", focus="Vistra News")
     key("Escape")
