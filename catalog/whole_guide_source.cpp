@@ -25,16 +25,6 @@ std::string AccountLines(const XtreamAccount& account) {
   return WideToUtf8(account.Server) + "\n" + WideToUtf8(account.User) + "\n";
 }
 
-std::shared_ptr<const GuideChannelOfStream> ChannelsOf(const WholeGuide& guide, const ItemList& live) {
-  auto map = std::make_shared<GuideChannelOfStream>();
-  for (const CatalogItem& item : live) {
-    const std::u16string_view id = item.epgChannelId();
-    if (id.empty() || guide.ProgrammesOf(id).empty()) continue;
-    map->emplace(std::u16string(item.id()), std::u16string(id));
-  }
-  return map;
-}
-
 WholeGuideLoad LoadOf(XmltvResult read, bool fromCopy) {
   WholeGuideLoad load;
   load.status = read.status;
@@ -74,6 +64,5 @@ WholeGuideLoad LoadWholeGuide(const XtreamAccount& account, const SharedItems& l
     load = LoadOf(std::move(downloaded.result), false);
     load.httpStatus = downloaded.httpStatus;
   }
-  if (load.guide) load.channelOf = ChannelsOf(*load.guide, *liveChannels);
   return load;
 }

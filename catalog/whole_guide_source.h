@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "catalog/account.h"
@@ -24,15 +23,10 @@
 // How long a downloaded guide is used before it is fetched again.
 constexpr int64_t kWholeGuideFreshSeconds = 12 * 3600;
 
-// The guide channel id of each live channel the guide has programmes for,
-// by stream id: how a screen's channel finds its rows.
-using GuideChannelOfStream = std::unordered_map<std::u16string, std::u16string>;
-
 struct WholeGuideLoad {
   XmltvStatus status = XmltvStatus::Reading;
   bool fromCopy = false;        // read from the data folder, not downloaded
   SharedWholeGuide guide;       // set when status is Read
-  std::shared_ptr<const GuideChannelOfStream> channelOf;  // likewise
   SharedGuideChannels channels;  // likewise: the guide's <channel> elements
   std::string detail;           // why not, for the log
   int httpStatus = 0;           // of a download
@@ -48,7 +42,7 @@ bool WholeGuideCopyFresh(const XtreamAccount& account, int64_t now);
 // limit, the body capped at `capBytes`). A download that gives a guide
 // replaces the copy. `options` go to the reader (an offset, keeping now for
 // all, the hook); when the copy does not read and the provider is asked, the
-// hook is called once more, for the download. `channelOf` holds the guide
-// ids of the catalog only, not those the hook added.
+// hook is called once more, for the download. Which live channel takes which
+// guide channel is the hook's to say (catalog/guide_links.h).
 WholeGuideLoad LoadWholeGuide(const XtreamAccount& account, const SharedItems& liveChannels, int64_t now,
                               uint32_t timeoutMs, uint64_t capBytes, const XmltvOptions& options = {});
